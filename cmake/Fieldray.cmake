@@ -1,0 +1,43 @@
+# Common compile options and helpers for every target of the project.
+
+add_compile_options(-Wall -Wextra -Wpedantic -Wshadow=local -Wno-missing-field-initializers
+                    -ffp-contract=off)
+if(FIELDRAY_WERROR)
+  add_compile_options(-Werror)
+endif()
+if(FIELDRAY_SANITIZE)
+  add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
+  add_link_options(-fsanitize=address,undefined)
+endif()
+
+# Sources of a folder (not its tests), found anew whenever a file is added.
+function(fr_sources out)
+  set(result)
+  foreach(dir IN LISTS ARGN)
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND result ${found})
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
+
+# fr_add_tests(NAME label DIRS dir... LIBS lib...)
+# One GoogleTest executable from every *.cpp in the given test folders, its
+# cases registered in CTest with the area's label. Each case gets a fresh
+# temporary machine root so tests never share files, locks or boards.
+function(fr_add_tests name)
+  cmake_parse_arguments(T "" "LABEL" "DIRS;LIBS" ${ARGN})
+  set(srcs)
+  foreach(dir IN LISTS T_DIRS)
+    file(GLOB found CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/${dir}/*.cpp)
+    list(APPEND srcs ${found})
+  endforeach()
+  if(NOT srcs)
+    return()
+  endif()
+  add_executable(${name} ${srcs})
+  target_link_libraries(${name} PRIVATE ${T_LIBS} fr_testsupport GTest::gtest GTest::gmock)
+  gtest_discover_tests(${name}
+    DISCOVERY_TIMEOUT 60
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT 300
+    ENVIRONMENT "FIELDRAY_TEMPLATE=${FIELDRAY_TEMPLATE_DIR};FIELDRAY_BIN=${CMAKE_BINARY_DIR}/bin")
+endfunction()

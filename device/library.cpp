@@ -1,0 +1,2 @@
+// Library load and unload of the device library.
+#include "vexlib/vexlib.h"

@@ -1,0 +1,1 @@
+// Server entries of the control library.

@@ -1,0 +1,40 @@
+#pragma once
+// One replaceable clock for the whole process.
+#include <cstdint>
+
+namespace winplat {
+
+class Clock {
+ public:
+  virtual ~Clock() = default;
+  // Milliseconds since the machine started.
+  virtual std::uint64_t TickCount64() = 0;
+  // Seconds since midnight (the program's Timer).
+  virtual double SecondsSinceMidnight() = 0;
+};
+
+// A clock that moves only when told: tests fire timers and end waits with it.
+class ManualClock : public Clock {
+ public:
+  explicit ManualClock(std::uint64_t startTicks = 1'000'000, double startSeconds = 36000.0)
+      : ticks_(startTicks), seconds_(startSeconds) {}
+  std::uint64_t TickCount64() override { return ticks_; }
+  double SecondsSinceMidnight() override { return seconds_; }
+  void Advance(std::uint64_t ms);
+
+ private:
+  std::uint64_t ticks_;
+  double seconds_;
+};
+
+// The clock in force (the host clock unless one was installed).
+Clock& CurrentClock();
+// Installs a clock (nullptr restores the host clock). The caller keeps ownership.
+void SetClock(Clock* clock);
+
+// Windows' 32-bit tick count (wraps after 49.7 days).
+std::uint32_t GetTickCount();
+// Seconds since midnight as a 32-bit float.
+float Timer();
+
+}  // namespace winplat

@@ -1,0 +1,33 @@
+#include "test_support.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+namespace testsupport {
+
+std::filesystem::path Root() {
+  const char* root = std::getenv("FIELDRAY_ROOT");
+  return root ? std::filesystem::path(root) : std::filesystem::path();
+}
+
+std::filesystem::path BinDir() {
+  const char* bin = std::getenv("FIELDRAY_BIN");
+  return bin ? std::filesystem::path(bin) : std::filesystem::current_path();
+}
+
+std::filesystem::path WriteFile(const std::filesystem::path& path, const std::string& bytes) {
+  std::filesystem::create_directories(path.parent_path());
+  std::ofstream out(path, std::ios::binary | std::ios::trunc);
+  out << bytes;
+  return path;
+}
+
+std::string ReadFile(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream s;
+  s << in.rdbuf();
+  return s.str();
+}
+
+}  // namespace testsupport

@@ -1,0 +1,20 @@
+#pragma once
+// Helpers shared by the tests of every area.
+#include <filesystem>
+#include <string>
+
+namespace testsupport {
+
+// The machine root of this test process (a fresh temporary folder).
+std::filesystem::path Root();
+
+// Folder holding the built binaries (libraries, the program, helper tools).
+std::filesystem::path BinDir();
+
+// Writes a file (creating folders) and returns its path.
+std::filesystem::path WriteFile(const std::filesystem::path& path, const std::string& bytes);
+
+// Reads a whole file; empty when missing.
+std::string ReadFile(const std::filesystem::path& path);
+
+}  // namespace testsupport
