@@ -1,0 +1,49 @@
+#pragma once
+// Machine-wide synchronisation: named mutexes and the shared block of 32-bit fields.
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+
+namespace winplat {
+
+// A mutex shared by every process on the machine root, taken again by its owner
+// thread without blocking, waited on without time-out, and freed by the kernel
+// when its holder dies. Two objects of one name in one process share one lock.
+class NamedMutex {
+ public:
+  explicit NamedMutex(const std::string& name);
+  ~NamedMutex();
+  NamedMutex(const NamedMutex&) = delete;
+  NamedMutex& operator=(const NamedMutex&) = delete;
+
+  void Lock();     // WaitForSingleObject(..., INFINITE)
+  bool TryLock();  // WaitForSingleObject(..., 0)
+  void Unlock();   // ReleaseMutex
+
+ private:
+  struct State;
+  std::shared_ptr<State> state_;
+};
+
+// A block of 32-bit fields shared by every process on the machine root: all zero
+// when its first user on the machine maps it, kept while any process maps it.
+class SharedBlock {
+ public:
+  SharedBlock(const std::string& name, std::size_t fieldCount);
+  ~SharedBlock();
+  SharedBlock(const SharedBlock&) = delete;
+  SharedBlock& operator=(const SharedBlock&) = delete;
+
+  std::int32_t Get(std::size_t index) const;
+  void Set(std::size_t index, std::int32_t value);
+  // Interlocked increment and decrement; both return the new value.
+  std::int32_t Increment(std::size_t index);
+  std::int32_t Decrement(std::size_t index);
+
+ private:
+  struct State;
+  std::unique_ptr<State> state_;
+};
+
+}  // namespace winplat
