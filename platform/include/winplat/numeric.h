@@ -1,0 +1,65 @@
+#pragma once
+// The numeric and text conventions of the system's language, one function each.
+// Every subsystem converts through these and nowhere else.
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace winplat {
+
+// Overflow (error 6) or division by zero (error 11), as the caller sees it.
+class NumericError : public std::runtime_error {
+ public:
+  NumericError(int number, const std::string& what) : std::runtime_error(what), number_(number) {}
+  int Number() const { return number_; }
+
+ private:
+  int number_;
+};
+
+// Rounding halves to even; NumericError(6) when out of range.
+std::int16_t CInt(double value);
+std::int32_t CLng(double value);
+float CSng(double value);
+
+// Checked integer arithmetic; NumericError(6) on overflow.
+std::int16_t AddInt(std::int16_t a, std::int16_t b);
+std::int16_t SubInt(std::int16_t a, std::int16_t b);
+std::int16_t MulInt(std::int16_t a, std::int16_t b);
+std::int32_t AddLng(std::int32_t a, std::int32_t b);
+std::int32_t SubLng(std::int32_t a, std::int32_t b);
+std::int32_t MulLng(std::int32_t a, std::int32_t b);
+
+// Integer division `\` and `Mod`: operands rounded to integers first; `\`
+// truncates toward zero, `Mod` takes the dividend's sign. NumericError(11) on zero.
+std::int32_t IntDiv(double a, double b);
+std::int32_t Mod(double a, double b);
+
+// Str: one leading blank when not negative, no zero before the point,
+// 7 significant digits for a float and 15 for a double, exponent form at the limits.
+std::string Str(float value);
+std::string Str(double value);
+std::string Str(std::int32_t value);
+// CStr: as Str without the leading blank.
+std::string CStr(float value);
+std::string CStr(double value);
+std::string CStr(std::int32_t value);
+
+// Val: the number at the start of a text; blanks, tabs and line feeds skipped anywhere.
+double Val(std::string_view text);
+
+// Hex: upper case, no leading zeros.
+std::string Hex(std::int32_t value);
+
+// Windows Latin-1 character codes.
+int Asc(std::string_view text);  // NumericError(5) on an empty text
+std::string Chr(int code);
+std::string UCase(std::string_view text);
+std::string LCase(std::string_view text);
+
+// Format with the patterns the system uses ("####", "#####.##", "######.000",
+// "###,###,###,###"): halves round away from zero.
+std::string Format(double value, std::string_view pattern);
+
+}  // namespace winplat
