@@ -279,6 +279,7 @@ bool DestroyWindow(HWND hwnd) {
 }
 
 bool IsWindow(HWND hwnd) {
+  DropUnloadedClasses();
   auto lock = Locked();
   return hwnd != 0 && Find(hwnd) != nullptr;
 }
@@ -418,6 +419,7 @@ bool IsTopmost(HWND hwnd) {
 }
 
 std::vector<HWND> WindowZOrder(HWND parent) {
+  DropUnloadedClasses();
   auto lock = Locked();
   if (!parent) return S().topLevel;
   Window* w = Find(parent);

@@ -2,6 +2,8 @@
 // Shared by the window-layer tests: a manual clock and a recording window class.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+#include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
@@ -13,6 +15,12 @@
 #include "winplat/window.h"
 
 namespace uitest {
+
+// Folder of the built binaries: FIELDRAY_BIN, else the test executable's own folder.
+inline std::filesystem::path BinDir() {
+  if (const char* bin = std::getenv("FIELDRAY_BIN")) return bin;
+  return std::filesystem::read_symlink("/proc/self/exe").parent_path();
+}
 
 struct Seen {
   winplat::HWND hwnd;
