@@ -153,7 +153,11 @@ LRESULT DispatchMessage(const MSG* msg) {
   return SendMessage(msg->hwnd, msg->message, msg->wParam, msg->lParam);
 }
 
-int DispatchPending() {
+namespace {
+
+// One pass of the loop; `work` counts what was dispatched other than paint (a
+// window that never validates itself must not keep the clock from moving).
+int DispatchPass(int* work) {
   DropUnloadedClasses();
   int count = 0;
   // Messages queued before this call; those posted by their handlers wait for the next one.
@@ -173,12 +177,14 @@ int DispatchPending() {
     DispatchMessage(&m);
     ++count;
   }
+  int paints = 0;
   // Each window that needs it is painted once.
   for (HWND h : WindowsToPaint()) {
     RECT r;
     if (!GetUpdateRect(h, &r) || !VisibleWithAncestors(h)) continue;
     SendMessage(h, WM_PAINT, 0, 0);
     ++count;
+    ++paints;
   }
   // Due timers, earliest first, each once.
   for (const TimerEntry& t : DueTimers(0)) {
@@ -187,14 +193,20 @@ int DispatchPending() {
     DispatchMessage(&m);
     ++count;
   }
+  if (work) *work = count - paints;
   return count;
 }
 
+}  // namespace
+
+int DispatchPending() { return DispatchPass(nullptr); }
+
 int DoEvents() {
-  int count = DispatchPending();
-  if (count == 0 && dynamic_cast<ManualClock*>(&CurrentClock())) {
+  int work = 0;
+  int count = DispatchPass(&work);
+  if (work == 0 && dynamic_cast<ManualClock*>(&CurrentClock())) {
     MoveManualClockOn();
-    count = DispatchPending();
+    count += DispatchPass(nullptr);
   }
   return count;
 }

@@ -120,22 +120,23 @@ ATOM RegisterClass(const WNDCLASS& wc) {
   ModuleId module = ModuleOf(reinterpret_cast<const void*>(wc.lpfnWndProc));
   std::uint64_t unloads = UnloadCount();
   std::string key = Lower(wc.lpszClassName);
-  std::vector<HWND> orphans;
   ATOM atom = 0;
   {
     auto lock = Locked();
     State& s = S();
     auto it = s.classes.find(key);
     if (it != s.classes.end()) {
-      // The same library, unloaded and loaded again at the same place, looks
-      // still loaded; something was unloaded since it registered, so this is
-      // that new load registering again.
+      // The same library unloaded and loaded again at the same place, with no
+      // call in between, looks still loaded. Something was unloaded since the
+      // class was registered, so this is that new load registering again. Its
+      // window procedure is the same code at the same address, so windows of
+      // the class are kept (this also keeps a live library's windows safe if
+      // that guess is wrong).
       const WindowClass& old = it->second;
       bool reloaded = old.module.known && module.known && old.module.path == module.path &&
-                      old.module.base == module.base && unloads > old.unloadsAtRegistration;
+                      old.module.base == module.base && old.wc.lpfnWndProc == wc.lpfnWndProc &&
+                      unloads > old.unloadsAtRegistration;
       if (!reloaded) return 0;
-      for (const auto& [hwnd, w] : s.windows)
-        if (w.classKey == key) orphans.push_back(hwnd);
       s.classes.erase(it);
     }
     WindowClass entry;
@@ -150,7 +151,6 @@ ATOM RegisterClass(const WNDCLASS& wc) {
     auto& stored = s.classes[key] = std::move(entry);
     CopyInto(stored);
   }
-  for (HWND hwnd : orphans) RemoveWindowSilently(hwnd);
   return atom;
 }
 

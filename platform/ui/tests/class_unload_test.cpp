@@ -49,4 +49,20 @@ TEST_F(ClassUnloadTest, UnloadedLibraryCanRegisterItsClassAgain) {
   dlclose(lib);
 }
 
+TEST_F(ClassUnloadTest, ReloadWithNoCallInBetweenRegistersAgain) {
+  void* lib = Load();
+  ASSERT_NE(lib, nullptr);
+  ASSERT_NE(Call(lib, "ClassLibAtom"), 0);
+  ASSERT_EQ(dlclose(lib), 0);
+  lib = Load();  // straight away: the class may still look registered
+  ASSERT_NE(lib, nullptr);
+  EXPECT_NE(Call(lib, "ClassLibAtom"), 0);
+  HWND w = CreateWindowEx(0, "FR_TestLibClass", "", WS_OVERLAPPED, 0, 0, 50, 50, 0, 0, 0, 0);
+  ASSERT_NE(w, 0u);
+  EXPECT_EQ(Call(lib, "ClassLibCreated"), 1);  // the new load's procedure got WM_CREATE
+  DestroyWindow(w);
+  dlclose(lib);
+  EXPECT_FALSE(GetClassInfo(0, "FR_TestLibClass", nullptr));
+}
+
 }  // namespace

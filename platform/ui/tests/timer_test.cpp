@@ -60,6 +60,15 @@ TEST_F(TimerTest, IdleDoEventsMovesTheClockToTheNextTimerOrByTenMs) {
   EXPECT_EQ(Fired(w), std::vector<WPARAM>{1});
 }
 
+TEST_F(TimerTest, WindowThatNeverValidatesDoesNotStopTheClock) {
+  HWND w = Make(0, WS_OVERLAPPEDWINDOW | WS_VISIBLE);
+  React() = [](HWND, UINT message, WPARAM, LPARAM) -> LRESULT { return message == WM_PAINT ? 1 : 0; };
+  std::uint64_t start = Now();
+  for (int i = 0; i < 5; ++i) DoEvents();
+  EXPECT_EQ(uitest::Count(w, WM_PAINT), 5);
+  EXPECT_EQ(Now(), start + 50);
+}
+
 TEST_F(TimerTest, DelayStyleLoopEndsUnderTheManualClock) {
   // Wait until the clock passes a value, letting the interface run, with a
   // 100 ms timer ticking meanwhile.
