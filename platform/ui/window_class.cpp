@@ -154,6 +154,22 @@ ATOM RegisterClass(const WNDCLASS& wc) {
   return atom;
 }
 
+ATOM RegisterClassEx(const WNDCLASSEX& wcx) {
+  if (wcx.cbSize != sizeof(WNDCLASSEX)) return 0;
+  WNDCLASS wc;
+  wc.style = wcx.style;
+  wc.lpfnWndProc = wcx.lpfnWndProc;
+  wc.cbClsExtra = wcx.cbClsExtra;
+  wc.cbWndExtra = wcx.cbWndExtra;
+  wc.hInstance = wcx.hInstance;
+  wc.hIcon = wcx.hIcon;
+  wc.hCursor = wcx.hCursor;
+  wc.hbrBackground = wcx.hbrBackground;
+  wc.lpszMenuName = wcx.lpszMenuName;
+  wc.lpszClassName = wcx.lpszClassName;
+  return RegisterClass(wc);
+}
+
 bool UnregisterClass(std::string_view className, HINSTANCE) {
   DropUnloadedClasses();
   auto lock = Locked();

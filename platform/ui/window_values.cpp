@@ -92,6 +92,27 @@ LRESULT SetWindowLongPtr(HWND hwnd, int index, LRESULT value) {
   return old;
 }
 
+std::uintptr_t GetClassLongPtr(HWND hwnd, int index) {
+  auto lock = Locked();
+  Window* w = Find(hwnd);
+  if (!w) return 0;
+  auto it = S().classes.find(w->classKey);
+  if (it == S().classes.end()) return 0;
+  const WNDCLASS& wc = it->second.wc;
+  switch (index) {
+    case GCLP_HBRBACKGROUND:
+      return wc.hbrBackground;
+    case GCLP_HCURSOR:
+      return wc.hCursor;
+    case GCLP_HICON:
+      return wc.hIcon;
+    case GCL_STYLE:
+      return wc.style;
+    default:
+      return 0;
+  }
+}
+
 LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
   return proc ? proc(hwnd, message, wParam, lParam) : 0;
 }

@@ -56,6 +56,36 @@ struct WNDCLASS {
   const char* lpszClassName = nullptr;
 };
 
+// The same with a small icon.
+struct WNDCLASSEX {
+  std::uint32_t cbSize = sizeof(WNDCLASSEX);
+  UINT style = 0;
+  WNDPROC lpfnWndProc = nullptr;
+  int cbClsExtra = 0;
+  int cbWndExtra = 0;
+  HINSTANCE hInstance = 0;
+  std::uintptr_t hIcon = 0;
+  std::uintptr_t hCursor = 0;
+  std::uintptr_t hbrBackground = 0;
+  const char* lpszMenuName = nullptr;
+  const char* lpszClassName = nullptr;
+  std::uintptr_t hIconSm = 0;
+};
+
+// Stock icons and cursors: without a display a handle is the resource's number.
+constexpr std::uintptr_t IDI_APPLICATION = 32512;
+constexpr std::uintptr_t IDI_HAND = 32513;
+constexpr std::uintptr_t IDI_QUESTION = 32514;
+constexpr std::uintptr_t IDI_EXCLAMATION = 32515;
+constexpr std::uintptr_t IDI_ASTERISK = 32516;
+constexpr std::uintptr_t IDI_WINLOGO = 32517;
+constexpr std::uintptr_t IDC_ARROW = 32512;
+constexpr std::uintptr_t IDC_IBEAM = 32513;
+constexpr std::uintptr_t IDC_WAIT = 32514;
+constexpr std::uintptr_t IDC_CROSS = 32515;
+inline std::uintptr_t LoadIcon(HINSTANCE, std::uintptr_t id) { return id; }
+inline std::uintptr_t LoadCursor(HINSTANCE, std::uintptr_t id) { return id; }
+
 struct CREATESTRUCT {
   LPARAM lpCreateParams = 0;
   HINSTANCE hInstance = 0;
@@ -77,6 +107,7 @@ struct CREATESTRUCT {
 // class counts as unregistered (its windows are gone), so the library can be
 // loaded again and register it anew.
 ATOM RegisterClass(const WNDCLASS& wc);
+ATOM RegisterClassEx(const WNDCLASSEX& wc);
 bool UnregisterClass(std::string_view className, HINSTANCE hInstance);
 bool GetClassInfo(HINSTANCE hInstance, std::string_view className, WNDCLASS* out);
 
@@ -163,6 +194,12 @@ constexpr int GWLP_WNDPROC = -4;
 LRESULT GetWindowLongPtr(HWND hwnd, int index);
 // Returns the previous value; GWLP_WNDPROC subclasses the window.
 LRESULT SetWindowLongPtr(HWND hwnd, int index, LRESULT value);
+// Class values of a window's class
+constexpr int GCLP_HBRBACKGROUND = -10;
+constexpr int GCLP_HCURSOR = -12;
+constexpr int GCLP_HICON = -14;
+constexpr int GCL_STYLE = -26;
+std::uintptr_t GetClassLongPtr(HWND hwnd, int index);
 LRESULT CallWindowProc(WNDPROC proc, HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam);
 
 struct WINDOWPLACEMENT {
