@@ -47,6 +47,23 @@ TEST_F(WindowTest, ClassNamesIgnoreCaseAndCannotBeRegisteredTwice) {
   HWND w = Make();
   EXPECT_FALSE(UnregisterClass(uitest::kClass, 0));  // still has a window
   EXPECT_EQ(GetClassName(w), uitest::kClass);
+
+  WNDCLASSEX wcx;
+  wcx.style = CS_HREDRAW | CS_VREDRAW;
+  wcx.lpfnWndProc = uitest::RecordingProc;
+  wcx.hIcon = LoadIcon(0, IDI_APPLICATION);
+  wcx.hIconSm = LoadIcon(0, IDI_WINLOGO);
+  wcx.hbrBackground = 77;
+  wcx.lpszClassName = "FrWithIcon";
+  ASSERT_NE(RegisterClassEx(wcx), 0);
+  HWND iconic = CreateWindowEx(WS_EX_TOPMOST, "FrWithIcon", "", WS_OVERLAPPED, 0, 0, 10, 10, 0, 0, 0, 0);
+  EXPECT_EQ(GetClassLongPtr(iconic, GCLP_HBRBACKGROUND), 77u);
+  EXPECT_EQ(GetClassLongPtr(iconic, GCL_STYLE), CS_HREDRAW | CS_VREDRAW);
+  EXPECT_TRUE(IsTopmost(iconic));
+  DestroyWindow(iconic);
+  EXPECT_TRUE(UnregisterClass("frwithicon", 0));
+  wcx.cbSize = 4;
+  EXPECT_EQ(RegisterClassEx(wcx), 0);
 }
 
 TEST_F(WindowTest, ChildrenSitInTheParentClientAreaAndDieWithIt) {
