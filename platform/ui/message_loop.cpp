@@ -211,6 +211,24 @@ int DoEvents() {
   return count;
 }
 
+void PumpFor(std::uint32_t ms) {
+  std::uint64_t end = Now() + ms;
+  DispatchPending();
+  while (Now() < end) {
+    std::uint64_t step = end - Now();
+    std::int64_t next = MillisecondsToNextTimer();
+    if (next >= 0 && static_cast<std::uint64_t>(next) < step) step = static_cast<std::uint64_t>(next);
+    if (auto* manual = dynamic_cast<ManualClock*>(&CurrentClock())) {
+      manual->Advance(step);
+    } else if (step > 0) {
+      step = std::min<std::uint64_t>(step, 10);
+      timespec ts{0, static_cast<long>(step) * 1'000'000L};
+      nanosleep(&ts, nullptr);
+    }
+    DispatchPending();
+  }
+}
+
 int PendingMessageCount() {
   auto lock = Locked();
   return static_cast<int>(S().queue.size());

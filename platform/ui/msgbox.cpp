@@ -3,7 +3,6 @@
 #include "winplat/msgbox.h"
 
 #include <algorithm>
-#include <ctime>
 #include <iostream>
 #include <mutex>
 
@@ -114,25 +113,7 @@ const std::string& ProgramTitle() { return Title(); }
 
 int MessageBoxDepth() { return depth; }
 
-void RunModalLoop(std::uint32_t ms) {
-  Clock& clock = CurrentClock();
-  std::uint64_t end = clock.TickCount64() + ms;
-  DispatchPending();
-  while (CurrentClock().TickCount64() < end) {
-    std::uint64_t now = CurrentClock().TickCount64();
-    std::int64_t next = MillisecondsToNextTimer();
-    std::uint64_t step = end - now;
-    if (next >= 0 && static_cast<std::uint64_t>(next) < step) step = static_cast<std::uint64_t>(next);
-    if (auto* manual = dynamic_cast<ManualClock*>(&CurrentClock())) {
-      manual->Advance(step);
-    } else {
-      if (step > 10) step = 10;
-      timespec ts{0, static_cast<long>(step) * 1'000'000L};
-      nanosleep(&ts, nullptr);
-    }
-    DispatchPending();
-  }
-}
+void RunModalLoop(std::uint32_t ms) { PumpFor(ms); }
 
 MessageBoxScript::MessageBoxScript() {
   SetMessageBoxHandler([this](const MessageBoxRequest& request) { return Handle(request); });

@@ -115,6 +115,11 @@ int DoEvents();
 // Dispatches what is pending and due without ever moving the clock.
 int DispatchPending();
 
+// Lets `ms` pass with the loop running: dispatches what is pending and due;
+// the manual clock is moved on from one due timer to the next until `ms` have
+// passed, the host clock is waited on.
+void PumpFor(std::uint32_t ms);
+
 // Milliseconds until the next timer is due (0 when one is due now, -1 when none is set).
 std::int64_t MillisecondsToNextTimer();
 

@@ -1,4 +1,5 @@
 // Timers and the message loop under the manual clock.
+#include <algorithm>
 #include <utility>
 
 #include "ui_test_support.h"
@@ -109,6 +110,34 @@ TEST_F(TimerTest, TimerFiresAgainInsideDoEventsCalledFromItsOwnHandler) {
   DispatchPending();
   EXPECT_EQ(deepest, 2);
   EXPECT_EQ(calls, 3);
+}
+
+TEST_F(TimerTest, PumpForFiresEachTimerAtItsTimes) {
+  HWND w = Make();
+  SetTimer(w, 1, 100);
+  SetTimer(w, 2, 1000);
+  std::uint64_t start = Now();
+  std::vector<std::pair<WPARAM, std::uint64_t>> at;
+  React() = [&](HWND, UINT message, WPARAM id, LPARAM) -> LRESULT {
+    if (message == WM_TIMER) at.emplace_back(id, Now() - start);
+    return 0;
+  };
+  PumpFor(2500);
+  EXPECT_EQ(Now(), start + 2500);
+  int fast = 0, slow = 0;
+  for (const auto& [id, t] : at) {
+    if (id == 1) {
+      EXPECT_EQ(t, static_cast<std::uint64_t>(++fast) * 100);
+    } else {
+      EXPECT_EQ(t, static_cast<std::uint64_t>(++slow) * 1000);
+    }
+  }
+  EXPECT_EQ(fast, 25);
+  EXPECT_EQ(slow, 2);
+  // At 1000 ms both are due: the one set first fires first.
+  auto tick = std::find(at.begin(), at.end(), std::make_pair(WPARAM{2}, std::uint64_t{1000}));
+  ASSERT_NE(tick, at.end());
+  EXPECT_EQ(*(tick - 1), std::make_pair(WPARAM{1}, std::uint64_t{1000}));
 }
 
 TEST_F(TimerTest, KillSetAgainAndWindowDestroyStopTimers) {
