@@ -137,7 +137,7 @@ void Board::LoadWordBlock() {
 
 void Board::StoreWordBlock() {
   std::size_t bytes = std::min(wordBlock_.size(), kWordBlockBytes);
-  std::memcpy(state_->words, wordBlock_.data(), bytes);
+  if (bytes > 0) std::memcpy(state_->words, wordBlock_.data(), bytes);
   state_->wordBytes = static_cast<std::uint32_t>(bytes);
 }
 
