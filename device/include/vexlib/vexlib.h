@@ -68,6 +68,9 @@ enum : VXStatusCode {
 // The most points one frame holds until a session reports the board's own value.
 constexpr std::int32_t VX_DEFAULT_MAX_FRAME_POINTS = 6000;
 
+// Every export the program uses is declared here; each family's exports are
+// defined with their family in the library.
+
 // ---- Library frame and host-only exports --------------------------------------
 
 std::int32_t GetVXDLLModuleUsage(std::int32_t* count);
@@ -89,5 +92,56 @@ std::int32_t GetDates(std::int32_t* libraryDate, std::int32_t* date1, std::int32
 std::int32_t SendWordBlock(const std::int32_t* words, std::int32_t byteCount);
 // Reads a word block with command 52 into sign-extended 32-bit entries.
 std::int32_t ReceiveWordBlock(std::int32_t* words);
+
+// ---- Detection and sessions ------------------------------------------------------
+
+std::int32_t InitialTBCheck(std::int32_t* status);
+std::int32_t BeginSession(std::int32_t p1, std::int32_t p2, std::int32_t p3, std::int32_t p4, std::int32_t* status);
+std::int32_t CheckSession(std::int32_t* status);
+std::int32_t CheckSessionSettings(std::int32_t* p1, std::int32_t* p2, std::int32_t* p3, std::int32_t* p4,
+                                  std::int32_t* status);
+std::int32_t EndSession();
+std::int32_t TB32AvailMemEx(std::int32_t* a, std::int32_t* b, std::int32_t* c, std::int32_t* d);
+
+// ---- Working selection ------------------------------------------------------------
+
+std::int32_t SetWorkingFrame(std::int32_t frame);
+std::int32_t GetWorkingFrame(std::int32_t* frame);
+std::int32_t SetWorkingScanners(std::int32_t mask);
+std::int32_t SetWorkingTracks(std::int32_t mask);
+std::int32_t SetWorkingScale(std::int32_t xMin, std::int32_t xMax, std::int32_t yMin, std::int32_t yMax,
+                             std::int32_t p5, std::int32_t p6);
+
+// ---- Display parameters -----------------------------------------------------------
+
+std::int32_t DisplayFrame(std::int32_t frame);
+std::int32_t DisplaySize(float a, float b, float c, float d, float e);
+std::int32_t DisplayPostTrans(float x, float y, float z);
+std::int32_t DisplaySkew(std::int32_t a, std::int32_t b, std::int32_t c);
+std::int32_t DisplayFreq3(std::int32_t r1, std::int32_t r2, std::int32_t r3, std::int32_t* o1, std::int32_t* o2,
+                          std::int32_t* o3);
+std::int32_t DisplayGeometricCorrection(std::int32_t a, std::int32_t row, const std::int16_t* values);
+std::int32_t DisplayUpdate();
+std::int32_t ResetVX();
+
+// ---- Frames and points ------------------------------------------------------------
+
+std::int32_t DeleteFrames(std::int32_t from, std::int32_t to);
+std::int32_t MergeFrames(std::int32_t a, std::int32_t b, std::int32_t c);
+std::int32_t FindFrame(const char* name, std::int32_t* frame);
+std::int32_t ReadFrameStruct(std::int32_t frame, FrameStruct* header);
+std::int32_t ReadFrame(FrameStruct* header, PointStruct* points);
+std::int32_t WriteFrame(const FrameStruct* header, const PointStruct* points);
+std::int32_t InvertPointsActive(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
+                                std::int32_t f, std::int32_t* active);
+
+// ---- Laser text ---------------------------------------------------------------------
+
+std::int32_t LoadFont(const char* file, std::int32_t* status);
+std::int32_t SetLaserChar(std::int32_t p1, std::int32_t p2, std::int32_t p3, std::int32_t p4, std::int32_t p5,
+                          std::int32_t p6, std::int32_t p7, std::int32_t p8, std::int32_t p9);
+std::int32_t LaserChar(std::int32_t code, std::int32_t x, std::int32_t y, std::int32_t n, std::int32_t* o1,
+                       std::int32_t* o2, std::int32_t* o3);
+std::int32_t GetLaserCharExtent(std::int32_t code, std::int32_t* width, std::int32_t* height);
 
 }  // extern "C"
