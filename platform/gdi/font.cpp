@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -57,7 +58,12 @@ std::string MatchFile(bool mono, bool bold, bool italic) {
   auto it = cache.find(key);
   if (it != cache.end()) return it->second;
   std::string file;
-  if (FcInit()) {
+  static const bool ready = [] {
+    if (!FcInit()) return false;
+    std::atexit(FcFini);  // releases fontconfig's configuration at exit
+    return true;
+  }();
+  if (ready) {
     FcPattern* pat = FcPatternCreate();
     FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(mono ? "DejaVu Sans Mono" : "DejaVu Sans"));
     FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
