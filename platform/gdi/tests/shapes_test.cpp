@@ -254,6 +254,39 @@ TEST(GdiShapes, DrawingTwiceInXorOrNotXorLeavesThePictureUnchanged) {
   }
 }
 
+TEST(GdiShapes, WildCoordinatesAndWidthsAreCutToTheSurface) {
+  Canvas c(20, 20);
+  SelectObject(c.dc, GetStockObject(BLACK_BRUSH));
+  SelectObject(c.dc, GetStockObject(NULL_PEN));
+  Rectangle(c.dc, -1000000000, -1000000000, 1000000000, 1000000000);
+  EXPECT_EQ(c.Count(0), 400);
+  HBRUSH blue = CreateSolidBrush(kBlue);
+  SelectObject(c.dc, blue);
+  Ellipse(c.dc, -2000000, -2000000, 2000000, 2000000);  // the canvas lies near its centre
+  EXPECT_EQ(c.Count(kBlue), 400);
+  SelectObject(c.dc, GetStockObject(WHITE_BRUSH));
+  DeleteObject(blue);
+  {
+    PenScope pen(c.dc, PS_SOLID, 2000000000, kRed);
+    MoveToEx(c.dc, 5, 5, nullptr);
+    LineTo(c.dc, 10, 5);
+  }
+  EXPECT_EQ(c.Count(kRed), 400);
+  {
+    PenScope pen(c.dc, PS_SOLID, 3, kBlue);
+    const POINT far[3] = {{-2000000000, 10}, {2000000000, 10}, {0, -2000000000}};
+    Polygon(c.dc, far, 3);
+    Arc(c.dc, -2000000000, -2000000000, 2000000000, 2000000000, 0, 0, 1, 1);
+  }
+  EXPECT_GT(c.Count(kBlue), 0);
+  HRGN big = CreateRectRgn(-2000000000, -2000000000, 2000000000, 2000000000);
+  EXPECT_TRUE(PtInRegion(big, 100, 100));
+  HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+  EXPECT_TRUE(FillRgn(c.dc, big, black));
+  EXPECT_EQ(c.Count(0), 400);
+  DeleteObject(big);
+}
+
 TEST(GdiShapes, BitBltCopiesBetweenContexts) {
   Canvas src(10, 10, kBlue);
   SetPixel(src.dc, 2, 3, kRed);
