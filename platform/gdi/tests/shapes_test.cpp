@@ -302,6 +302,17 @@ TEST(GdiShapes, BitBltCopiesBetweenContexts) {
   ASSERT_TRUE(BitBlt(dst.dc, 6, 6, 4, 4, dst.dc, 5, 6, SRCCOPY));
   EXPECT_EQ(dst.At(7, 7), kRed);
   EXPECT_FALSE(BitBlt(dst.dc, 0, 0, 1, 1, 0xBAD, 0, 0, SRCCOPY));
+  EXPECT_FALSE(BitBlt(dst.dc, 0, 0, 1, 1, src.dc, 0, 0, 0x12345678));
+  // Stretching doubles each source pixel; inverting needs no source.
+  Canvas big(8, 8);
+  ASSERT_TRUE(StretchBlt(big.dc, 0, 0, 4, 4, src.dc, 2, 3, 2, 2, SRCCOPY));
+  EXPECT_EQ(big.At(0, 0), kRed);
+  EXPECT_EQ(big.At(1, 1), kRed);
+  EXPECT_EQ(big.At(2, 0), kBlue);
+  EXPECT_EQ(big.At(0, 2), kBlue);
+  EXPECT_EQ(big.At(4, 4), kWhite);
+  ASSERT_TRUE(BitBlt(big.dc, 0, 0, 1, 1, 0, 0, 0, DSTINVERT));
+  EXPECT_EQ(big.At(0, 0), RGB(0, 255, 255));
 }
 
 TEST(GdiShapes, FreshContextHasTheDefaultsAndRestoreBringsThemBack) {
