@@ -259,6 +259,19 @@ bool Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
     for (const auto& r : runs)
       for (int x = r.first; x < r.second; ++x)
         if (CcwFrom(a0, ScreenAngle(x, y, cx, cy)) <= sweep + 1e-9) arc.Add(y, x, x + 1);
+  if (pen.width > 1 && sweep < 2.0 * std::numbers::pi) {
+    // Wide pens end in round caps, centred where each radial meets the middle of the band.
+    const double inset = pen.insideFrame ? pen.width / 2.0 : 0.0;
+    const double ra = (b.right - b.left - 1) / 2.0 - inset, rb = (b.bottom - b.top - 1) / 2.0 - inset;
+    if (ra > 0 && rb > 0) {
+      for (double angle : {a0, a0 + sweep}) {
+        const double ux = std::cos(angle), uy = -std::sin(angle);
+        const double t = 1.0 / std::sqrt(ux * ux / (ra * ra) + uy * uy / (rb * rb));
+        const POINT cap{static_cast<int>(std::lround(cx + t * ux)), static_cast<int>(std::lround(cy + t * uy))};
+        AddWideStroke(arc, &cap, 1, false, pen.width, SurfaceRect(*dc));
+      }
+    }
+  }
   arc.Normalize();
   PaintCurve(*dc, arc, pen, cx, cy, a0);
   return true;
