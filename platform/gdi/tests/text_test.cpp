@@ -242,6 +242,42 @@ TEST(GdiText, LatinOneSignsAreDrawn) {
   EXPECT_NE(plusMinus, diameter);
 }
 
+TEST(GdiText, UnderlineRunsBelowTheBaselineAndStrikeOutThroughTheLetters) {
+  auto draw = [](unsigned underline, unsigned strike) {
+    Canvas c(120, 40);
+    SetBkMode(c.dc, TRANSPARENT);
+    SetTextColor(c.dc, kText);
+    SetTextAlign(c.dc, TA_BASELINE);
+    HFONT f = CreateFont(24, 0, 0, 0, 400, 0, underline, strike, 0, 0, 0, 0, 0, "Arial");
+    HGDIOBJ old = SelectObject(c.dc, f);
+    TextOut(c.dc, 10, 30, "oooo", 4);
+    SIZE ext;
+    GetTextExtentPoint32(c.dc, "oooo", 4, &ext);
+    SelectObject(c.dc, old);
+    DeleteObject(f);
+    std::vector<int> rows;  // text pixels per row
+    Picture p = c.Snap();
+    for (int y = 0; y < p.height; ++y) {
+      int n = 0;
+      for (int x = 0; x < p.width; ++x) n += p.At(x, y) == kText;
+      rows.push_back(n);
+    }
+    return std::make_pair(rows, static_cast<int>(ext.cx));
+  };
+  const auto [plain, width] = draw(0, 0);
+  const auto [under, w1] = draw(1, 0);
+  const auto [struck, w2] = draw(0, 1);
+  int fullBelow = 0, fullThrough = 0;
+  for (int y = 0; y < 40; ++y) {
+    if (under[y] == width && plain[y] == 0) fullBelow += y >= 30;
+    if (struck[y] == width && plain[y] < width) fullThrough += y < 30;
+  }
+  EXPECT_GE(fullBelow, 1);
+  EXPECT_GE(fullThrough, 1);
+  EXPECT_EQ(w1, width);
+  EXPECT_EQ(w2, width);
+}
+
 TEST(GdiText, UpdateCurrentPositionMovesAlongTheText) {
   Canvas c(200, 40);
   FontScope f(c.dc, 20, 0);
