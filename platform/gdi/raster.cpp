@@ -10,6 +10,7 @@ namespace winplat::gdi {
 namespace {
 
 constexpr int kMaxPenWidth = 1 << 15;
+constexpr long long kPatternCycle = 24;  // every dash pattern's length divides it
 
 // Dash patterns of one-pixel styled pens: lengths of on and off runs, in pixels.
 const std::vector<int>& Pattern(int style) {
@@ -126,9 +127,9 @@ void ThinLine(Dc& dc, POINT a, POINT b, const DevicePen& pen, int& styleStep, bo
   walk.Range(steps, 0, (walk.xMajor ? s.width : s.height) - 1, &lo, &hi);
   for (long long i = lo; i <= hi; ++i) {
     POINT p = walk.At(i);
-    StyledPixel(dc, p.x, p.y, pen, static_cast<int>((styleStep + i) % 1000000));
+    StyledPixel(dc, p.x, p.y, pen, static_cast<int>((styleStep + i) % kPatternCycle));
   }
-  styleStep = static_cast<int>((styleStep + walk.dMaj) % 1000000);
+  styleStep = static_cast<int>((styleStep + walk.dMaj) % kPatternCycle);
 }
 
 void AddWideStroke(SpanSet& spans, const POINT* points, int count, bool closed, int width, const RECT& limit) {

@@ -97,6 +97,15 @@ TEST(GdiLines, DotAndDashDotPatterns) {
   EXPECT_EQ(dd, "#########...###...###...##");
 }
 
+TEST(GdiLines, DashPatternCountsFromTheStartEvenWhenTheStartIsFarOutside) {
+  Canvas c(60, 3);
+  SetBkMode(c.dc, TRANSPARENT);
+  PenScope pen(c.dc, PS_DASH, 1, kRed);
+  MoveToEx(c.dc, -1000003, 1, nullptr);
+  LineTo(c.dc, 60, 1);
+  for (int x = 0; x < 60; ++x) EXPECT_EQ(c.At(x, 1) == kRed, (x + 1000003) % 24 < 18) << x;
+}
+
 TEST(GdiLines, StyledPenWiderThanOnePixelDrawsSolid) {
   Canvas c(40, 10);
   PenScope pen(c.dc, PS_DASH, 3, kRed);
