@@ -52,7 +52,9 @@ struct LineWalk {
     sMin = static_cast<int>(xMajor ? (dy > 0) - (dy < 0) : (dx > 0) - (dx < 0));
   }
   POINT At(long long i) const {
-    long long minor = dMaj == 0 ? 0 : (2 * i * dMin + dMaj) / (2 * dMaj);
+    // 128 bits: with both ends anywhere in the 32-bit range the product overflows 64 bits.
+    __extension__ using Wide = __int128;
+    long long minor = dMaj == 0 ? 0 : static_cast<long long>((Wide{2} * i * dMin + dMaj) / (Wide{2} * dMaj));
     long long maj = i * sMaj, mn = minor * sMin;
     return xMajor ? POINT{static_cast<int>(a.x + maj), static_cast<int>(a.y + mn)}
                   : POINT{static_cast<int>(a.x + mn), static_cast<int>(a.y + maj)};

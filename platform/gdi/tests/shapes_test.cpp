@@ -279,6 +279,15 @@ TEST(GdiShapes, WildCoordinatesAndWidthsAreCutToTheSurface) {
     Arc(c.dc, -2000000000, -2000000000, 2000000000, 2000000000, 0, 0, 1, 1);
   }
   EXPECT_GT(c.Count(kBlue), 0);
+  {
+    // Ends at the far corners of the 32-bit range: the diagonal still crosses the canvas.
+    Canvas d(20, 20);
+    PenScope thin(d.dc, PS_SOLID, 1, kRed);
+    MoveToEx(d.dc, INT32_MIN, INT32_MIN, nullptr);
+    LineTo(d.dc, INT32_MAX, INT32_MAX);
+    for (int i = 0; i < 20; ++i) EXPECT_EQ(d.At(i, i), kRed) << i;
+    EXPECT_EQ(d.Count(kRed), 20);
+  }
   HRGN big = CreateRectRgn(-2000000000, -2000000000, 2000000000, 2000000000);
   EXPECT_TRUE(PtInRegion(big, 100, 100));
   HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
