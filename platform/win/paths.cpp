@@ -320,6 +320,7 @@ void SetExeName(std::string_view windowsPath) {
   std::string full = windowsPath.empty() ? std::string() : FullPath(windowsPath);
   std::lock_guard lock(folderMutex);
   exeName = full;
+  currentFolder.clear();  // the program starts in its own folder
 }
 
 namespace {

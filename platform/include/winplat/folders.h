@@ -18,8 +18,8 @@ std::string ProgramFolder();
 // Full Windows path and name of the running program file ("C:\Fieldray\Fieldray.exe").
 std::string ExeName();
 // Places the program elsewhere (a test of a program installed in another
-// folder); an empty text restores the default. The current folder follows
-// unless it was changed with SetCurrentFolder.
+// folder); an empty text restores the default. The current folder becomes
+// the new program folder, as for a program started there.
 void SetExeName(std::string_view windowsPath);
 
 // Windows' shapes: copy the folder and a terminating NUL into the buffer and
