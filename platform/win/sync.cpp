@@ -46,6 +46,10 @@ void FlockRetrying(int fd, int op) {
 
 // One per (machine root, name) in a process, shared by every NamedMutex of that name.
 struct NamedMutex::State {
+  // The last object of the name closed while its lock is held: the lock goes.
+  ~State() {
+    if (fd >= 0) ::close(fd);
+  }
   fs::path file;
   std::mutex guard;  // protects the fields below
   std::condition_variable released;

@@ -72,10 +72,20 @@ int main(int argc, char** argv) {
     m.Lock();
     pid_t child = -1;
     if (std::strcmp(argv[3], "fork") == 0) {
+      // The child reports once fork has returned in it (its fork handlers ran).
+      int ready[2];
+      if (::pipe(ready) != 0) return 3;
       child = ::fork();
       if (child == 0) {
+        ::close(ready[0]);
+        char c = 1;
+        if (::write(ready[1], &c, 1) != 1) _exit(3);
         for (;;) ::pause();
       }
+      ::close(ready[1]);
+      char c;
+      if (::read(ready[0], &c, 1) != 1) return 3;
+      ::close(ready[0]);
     } else {
       char idle[] = "idle";
       char* args[] = {argv[0], idle, nullptr};
