@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <atomic>
+#include <cctype>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
@@ -148,7 +149,8 @@ bool IsReservedDeviceName(std::string_view part) {
 std::string CurrentFolderLocked() {
   if (!currentFolder.empty()) return currentFolder;
   std::string exe = exeName.empty() ? kDefaultExeName : exeName;
-  return exe.substr(0, exe.rfind('\\'));  // ExeName is always a full path
+  std::string folder = exe.substr(0, exe.rfind('\\'));  // ExeName is always a full path
+  return folder.size() == 2 ? folder + "\\" : folder;   // a program in a drive's root
 }
 
 struct Parsed {

@@ -11,7 +11,8 @@ namespace winplat {
 // thread without blocking, waited on without time-out, and freed by the kernel
 // when its holder dies. Two objects of one name in one process share one lock.
 // The lock is never inherited: a child made by fork or exec does not hold it
-// and does not keep it alive after its holder died.
+// and does not keep it alive after its holder died. The constructor throws
+// std::system_error when the machine root cannot hold the lock's file.
 class NamedMutex {
  public:
   explicit NamedMutex(const std::string& name);

@@ -96,6 +96,11 @@ TEST_F(PathsTest, ProgramElsewhereMovesProgramFolderAndCurrentFolder) {
   winplat::SetExeName("C:\\Program Files\\VB98\\VB6.EXE");
   EXPECT_EQ(winplat::ProgramFolder(), "C:\\Program Files\\VB98\\");
   EXPECT_EQ(winplat::CurrentFolder(), "C:\\Program Files\\VB98");
+  winplat::SetExeName("d:\\Tool.exe");
+  EXPECT_EQ(winplat::ExeName(), "D:\\Tool.exe");
+  EXPECT_EQ(winplat::ProgramFolder(), "D:\\");
+  EXPECT_EQ(winplat::CurrentFolder(), "D:\\");
+  EXPECT_EQ(FullPath("a.txt"), "D:\\a.txt");
   winplat::SetExeName("");
   EXPECT_EQ(winplat::ExeName(), "C:\\Fieldray\\Fieldray.exe");
 }
