@@ -335,6 +335,14 @@ void vxTestForgetDetection() {
   ExportFrame frame;
   if (frame.Refused()) return;
   ForgetDetection();
+  Lib().boards = BoardTable{};
 }
+
+}  // extern "C"
+
+extern "C" {
+
+// Test support: the frame point limit as the last session reported it.
+std::int32_t vxTestMaxFramePoints() { return Lib().maxFramePoints; }
 
 }  // extern "C"
