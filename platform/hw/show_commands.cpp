@@ -175,9 +175,16 @@ void NextChunk(BoardContext& board, const BoardCommand&, BoardReply& reply) {
 
 // --- Loading: the board asks the host for the pieces of a file ------------------
 
-// Command 100: opens the load of a slot; asks for the header first.
+// Command 100: opens the load of a slot; asks for the header first. While a
+// show plays its structures stay as they are: the board asks for nothing and
+// answers 1.
 void LoadStructures(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
   if (!RequireOperands(command, 4, reply)) return;
+  if (board.Value("show.playing")) {
+    reply.result = 1;
+    reply.PutLong(0);
+    return;
+  }
   WriteAll(Incoming(board), {});
   board.SetValue("dialogue", kLoadHeader);
   board.SetValue("dialogue.which", command.Long(0));
