@@ -93,6 +93,18 @@ TEST_F(LibraryFrame, NestedExportInsideATransportBoxIsRefused) {
   EXPECT_EQ(Commands(50).size(), 1u);
   EXPECT_TRUE(Commands(210).empty());
   EXPECT_EQ(winplat::BeepHistory().size(), 2u);  // the busy port, then the refusal
+  // An outer command with operands goes out exactly as staged.
+  boxes.shown.clear();
+  hw::ClearCommandLog();
+  hw::ForceBoardProgram(hw::BoardProgram::Operating);
+  std::int32_t nestedDates = 99;
+  boxes.answers.push_back({winplat::IDOK, [&] { nestedDates = vx::GetDates()(&lib, &d1, &d2); }});
+  EXPECT_EQ(vx::DisplayTrans2()(0x11223344, 0x55667788), 0);
+  EXPECT_EQ(nestedDates, -2);
+  auto sent = Commands(210);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].operands, (std::vector<std::uint8_t>{0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88}));
+  EXPECT_TRUE(Commands(50).empty());
   // Nothing is left refused afterwards.
   ConfigureBoards("");
   hw::ForceBoardProgram(hw::BoardProgram::Operating);
