@@ -57,7 +57,10 @@ HRESULT PlacedControl::Create(std::string_view progId, const PropertyBag* bag, E
 
 HRESULT PlacedControl::SaveProperties(PropertyBag& bag, ExcepInfo* excep) noexcept {
   if (!control_) return E_POINTER;
-  return control_->Save(bag, excep);
+  PropertyBag fresh;
+  HRESULT hr = control_->Save(fresh, excep);
+  if (hr == S_OK) bag = std::move(fresh);
+  return hr;
 }
 
 HRESULT PlacedControl::Move(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,

@@ -14,7 +14,9 @@
 namespace winplat {
 
 // Named values a control saves and restores. A value equal to its default is
-// not stored; a read of a name not stored gives the default.
+// not written (so a name written twice with different defaults keeps the one
+// value that differs from its default); a read of a name not stored gives the
+// default. A container saves a control into a fresh bag.
 class PropertyBag {
  public:
   Variant ReadProperty(std::string_view name, const Variant& defaultValue) const;
