@@ -3,6 +3,8 @@
 #include "../dxf_control.h"
 #include "winplat/classreg.h"
 #include "winplat/container.h"
+#include "winplat/screen.h"
+#include "winplat/window.h"
 
 extern "C" winplat::HRESULT DllGetClassObject(const char* clsid, winplat::IClassFactory** factory) noexcept;
 extern "C" winplat::HRESULT DllCanUnloadNow() noexcept;
@@ -359,6 +361,63 @@ TEST(DXFControl, ServerEntries) {
   EXPECT_EQ(DllCanUnloadNow(), winplat::S_FALSE);
   control.Reset();
   EXPECT_EQ(DllCanUnloadNow(), winplat::S_OK);
+}
+
+}  // namespace
+
+namespace {
+
+winplat::LRESULT FormProc(winplat::HWND h, winplat::UINT m, winplat::WPARAM w, winplat::LPARAM l) {
+  return winplat::DefWindowProc(h, m, w, l);
+}
+
+TEST(DXFControl, PictureBoxesAreChildWindowsOfTheHostAndForwardTheMouse) {
+  winplat::WNDCLASS wc;
+  wc.lpfnWndProc = &FormProc;
+  wc.lpszClassName = "TestHostForm";
+  winplat::RegisterClass(wc);
+  winplat::HWND form = winplat::CreateWindow("TestHostForm", "Host", winplat::WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, 0, 0,
+                                             0, 0);
+  ASSERT_NE(form, 0u);
+  auto self = winplat::ModuleFileOf(reinterpret_cast<const void*>(&DllGetClassObject));
+  ASSERT_EQ(winplat::RegisterServerClass(kProgID, kCLSID_DXF, kClassDescription, self), winplat::S_OK);
+  auto placed = winplat::PlaceControl(kProgID, "DXF1", form, true);
+  auto dxf = winplat::QueryInterface<DXF>(placed->Object());
+  ASSERT_TRUE(dxf);
+  winplat::HWND pic = static_cast<winplat::HWND>(winplat::GetProperty(placed.Get(), "hWnd").ToLong());
+  ASSERT_NE(pic, 0u);
+  EXPECT_EQ(winplat::GetParent(pic), form);
+  EXPECT_EQ(winplat::GetParent(dxf->picStatusBar.hWnd), form);
+  EXPECT_FALSE(winplat::IsWindowVisible(dxf->picHandle[2].hWnd));
+
+  winplat::ExcepInfo excep;
+  ASSERT_EQ(placed->Move(10, 20, 300, 200, &excep), winplat::S_OK);
+  winplat::RECT r;
+  ASSERT_TRUE(winplat::GetClientRect(pic, &r));
+  EXPECT_EQ(r.right - r.left, 300);
+  EXPECT_EQ(r.bottom - r.top, 200);
+  winplat::POINT origin;
+  winplat::ClientToScreen(pic, &origin);
+  winplat::ScreenToClient(form, &origin);
+  EXPECT_EQ(origin.x, 10);
+  EXPECT_EQ(origin.y, 20);
+
+  auto log = winplat::MakeObject<EventLog>();
+  ASSERT_NE(placed->ConnectEvents(log.Get()), 0u);
+  const int twips = winplat::TwipsPerPixel();
+  winplat::SendMessage(pic, winplat::WM_LBUTTONDOWN, winplat::MK_LBUTTON | winplat::MK_SHIFT, winplat::MAKELPARAM(4, 6));
+  dxf->picKelvane.ScaleMode = 3;  // pixels, as once a drawing is shown
+  winplat::SendMessage(pic, winplat::WM_MOUSEMOVE, winplat::MK_LBUTTON | winplat::MK_CONTROL, winplat::MAKELPARAM(5, 7));
+  winplat::SendMessage(pic, winplat::WM_RBUTTONUP, 0, winplat::MAKELPARAM(5, 7));
+  winplat::SendMessage(dxf->picHandle[0].hWnd, winplat::WM_LBUTTONDOWN, winplat::MK_LBUTTON, 0);
+  EXPECT_EQ(log->lines, (std::vector<std::string>{"down 1 1 " + std::to_string(4 * twips) + " " + std::to_string(6 * twips),
+                                                  "move 1 2 5 7", "up 2 0 5 7"}));
+
+  placed->SetVisible(false);
+  EXPECT_FALSE(winplat::IsWindowVisible(pic));
+  placed = nullptr;  // the container lets go: the control's windows go with it
+  EXPECT_FALSE(winplat::IsWindow(pic));
+  winplat::DestroyWindow(form);
 }
 
 }  // namespace
