@@ -195,6 +195,14 @@ TEST(DXFControl, ErrorTrailCollectsProcedureNamesInnermostFirst) {
     EXPECT_EQ(e.Description(), "Not a DXF file\r\n ->  Regen.");
   }
   EXPECT_TRUE(cleaned);
+  // A drawing procedure's failure sets the screen's pointer back and clears picKelvane.
+  Placed p;
+  winplat::SetMousePointer(winplat::vbHourglass);
+  std::uint32_t clears = p.dxf->picKelvane.ClearCount;
+  EXPECT_THROW(WithErrorTrail("Zoom", [] { throw winplat::RuntimeError(9); }, p.dxf->DrawingCleanup()),
+               AutomationError);
+  EXPECT_EQ(winplat::MousePointer(), winplat::vbDefault);
+  EXPECT_EQ(p.dxf->picKelvane.ClearCount, clears + 1);
 }
 
 TEST(DXFControl, EveryMemberAnswersAtItsIdentifierByName) {
