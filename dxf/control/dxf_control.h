@@ -27,6 +27,9 @@ struct PictureBox {
   std::int16_t MousePointer = 0;
   bool Visible = true;
   std::uint32_t ClearCount = 0;  // times its picture was cleared
+
+  // The background to paint with (a system colour translated to RGB).
+  winplat::COLORREF PaintBackColor() const { return winplat::TranslateColor(static_cast<std::uint32_t>(BackColor)); }
 };
 
 // The library-wide copy of ZoomFunction that the rubber-band feedback reads.

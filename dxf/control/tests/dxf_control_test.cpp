@@ -70,6 +70,7 @@ TEST(DXFControl, EmptyBagGivesTheDefaultsWithTheSystemWindowBackground) {
   winplat::ExcepInfo excep;
   ASSERT_EQ(p.dxf->Load(empty, &excep), winplat::S_OK);
   EXPECT_EQ(p.dxf->picKelvane.BackColor, static_cast<std::int32_t>(0x80000005u));
+  EXPECT_EQ(p.dxf->picKelvane.PaintBackColor(), winplat::RGB(255, 255, 255));
   EXPECT_EQ(p.dxf->TmpFileNamePath, "C:\\TEMP");  // as read: no separator added
   EXPECT_EQ(p.dxf->OnTheSpotZoomPctLeft, 200.0f);
   EXPECT_EQ(p.dxf->picKelvane.DrawMode, 13);
