@@ -84,6 +84,8 @@ class DXF : public winplat::ControlObject {
   void Clear();
   bool GetExtents(float& Left, float& Top, float& Right, float& Bottom);
   DXFLayers& Layers() { return db.Layers(); }
+  // The persistent bitmap of picKelvane (Nothing without one).
+  winplat::Variant Image();
 
   // Property assignments with their rules (each signals the container).
   void SetMousePointer(std::int16_t value);
@@ -133,6 +135,10 @@ class DXF : public winplat::ControlObject {
   void CreateWindows(winplat::HWND parent);
   void LayoutWindows();
   void DestroyWindows();
+  // picKelvane's surface follows its background and persistent-bitmap mode.
+  void ApplyPictureState();
+  void RefreshPictureDC();
+  void ClearPicture();
 };
 
 }  // namespace kelvane

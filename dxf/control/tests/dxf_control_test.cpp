@@ -3,6 +3,7 @@
 #include "../dxf_control.h"
 #include "winplat/classreg.h"
 #include "winplat/container.h"
+#include "winplat/picture.h"
 #include "winplat/screen.h"
 #include "winplat/window.h"
 
@@ -421,6 +422,27 @@ TEST(DXFControl, PictureBoxesAreChildWindowsOfTheHostAndForwardTheMouse) {
   winplat::SendMessage(dxf->picHandle[0].hWnd, winplat::WM_LBUTTONDOWN, winplat::MK_LBUTTON, 0);
   EXPECT_EQ(log->lines, (std::vector<std::string>{"down 1 1 " + std::to_string(4 * twips) + " " + std::to_string(6 * twips),
                                                   "move 1 2 5 7", "up 2 0 5 7"}));
+
+  // The drawing box paints with its background, the system colour translated.
+  winplat::Picture shot = winplat::CaptureWindow(pic);
+  ASSERT_EQ(shot.width, 300);
+  EXPECT_EQ(shot.At(150, 100), winplat::RGB(255, 255, 255));
+  winplat::PutProperty(placed.Get(), "BackColor", Variant(static_cast<std::int32_t>(winplat::RGB(255, 0, 0))));
+  EXPECT_EQ(winplat::CaptureWindow(pic).At(10, 10), winplat::RGB(255, 0, 0));
+  winplat::HDC dc = static_cast<winplat::HDC>(winplat::GetProperty(placed.Get(), "hDC").ToLong());
+  ASSERT_NE(dc, 0u);
+  winplat::SetPixel(dc, 1, 1, winplat::RGB(0, 0, 255));
+  EXPECT_EQ(winplat::CaptureWindowPersistent(pic).At(1, 1), winplat::RGB(0, 0, 255));
+  auto image = winplat::GetProperty(placed.Get(), "Image").ToObject();
+  ASSERT_TRUE(image);
+  EXPECT_EQ(static_cast<winplat::HGDIOBJ>(winplat::GetProperty(image.Get(), "Handle").ToLong()),
+            winplat::GetCurrentObject(dc, winplat::OBJ_BITMAP));
+  EXPECT_EQ(winplat::GetProperty(image.Get(), "width").ToLong(), 300);
+  winplat::Invoke(placed.Get(), dispid::Clear, winplat::DISPATCH_METHOD);
+  EXPECT_EQ(winplat::CaptureWindowPersistent(pic).At(1, 1), winplat::RGB(255, 0, 0));
+  winplat::PutProperty(placed.Get(), "AutoRedraw", Variant(false));
+  EXPECT_FALSE(winplat::GetProperty(placed.Get(), "Image").ToObject());
+  EXPECT_NE(winplat::GetProperty(placed.Get(), "hDC").ToLong(), 0);
 
   placed->SetVisible(false);
   EXPECT_FALSE(winplat::IsWindowVisible(pic));
