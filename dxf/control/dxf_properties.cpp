@@ -185,7 +185,8 @@ void DXF::OnInitProperties() {
 }
 
 void DXF::OnReadProperties(const PropertyBag& bag) {
-  // The stored values go straight into place, without the assignment rules.
+  // The stored values go straight into place, without the assignment rules
+  // (no signals, no separator added, LoadedFileName untouched).
   WithErrorTrail("UserControl_ReadProperties", [&] {
     OnTheSpotZoomPctLeft = bag.ReadProperty("OnTheSpotZoomPctLeft", Variant(200.0f)).ToSingle();
     OnTheSpotZoomPctRight = bag.ReadProperty("OnTheSpotZoomPctRight", Variant(50.0f)).ToSingle();
@@ -217,6 +218,10 @@ void DXF::OnReadProperties(const PropertyBag& bag) {
     UseDXFFonts = bag.ReadProperty("UseDXFFonts", Variant(true)).ToBoolean();
     MonoFontName = bag.ReadProperty("MonoFontName", Variant("Courier New")).ToString();
     PropFontName = bag.ReadProperty("PropFontName", Variant("Arial")).ToString();
+    // A restored attribute mode and zoom function take effect at once, as an
+    // assignment's would: the drawing shows what the property says.
+    AttribDisplayMode = DisplayAttributes;
+    SetLibraryZoomFunction(ZoomFunction);
     ApplyPictureState();
   });
 }

@@ -111,18 +111,21 @@ TEST(DXFControl, PropertyBagRoundTripStoresValuesWithoutTheAssignmentRules) {
   winplat::PutProperty(p.dxf.Get(), "PrintAllBlack", Variant(true));
   winplat::PutProperty(p.dxf.Get(), "monofontname", Variant("Mono"));
   winplat::PutProperty(p.dxf.Get(), "RedlineEntitySelected", Variant("sel"));
+  p.dxf->SetZoomFunction(dxfDrawBox);
   PropertyBag bag;
   ASSERT_EQ(p.dxf->Save(bag, &excep), winplat::S_OK);
   EXPECT_EQ(bag.ReadProperty("FileName", Variant("")).ToString(), "C:\\a.dxf");
   EXPECT_FALSE(bag.Contains("Filename") && !bag.Contains("FileName"));
 
+  SetLibraryZoomFunction(dxfWindow);
   Placed q;
   ASSERT_EQ(q.dxf->Load(bag, &excep), winplat::S_OK);
+  EXPECT_EQ(LibraryZoomFunction(), dxfDrawBox);
   EXPECT_EQ(q.dxf->Filename, "C:\\a.dxf");
   EXPECT_EQ(q.dxf->LoadedFileName, "");  // the read sets only the stored value
   EXPECT_EQ(q.dxf->TmpFileNamePath, "D:\\T\\");
   EXPECT_EQ(q.dxf->DisplayAttributes, 1);
-  EXPECT_EQ(q.dxf->AttribDisplayMode, 0);
+  EXPECT_EQ(q.dxf->AttribDisplayMode, 1);
   EXPECT_EQ(q.dxf->PrintAllBlack, -1);
   EXPECT_EQ(q.dxf->MonoFontName, "Mono");
   EXPECT_EQ(q.dxf->RedlineEntitySelected.ToString(), "sel");
@@ -145,6 +148,8 @@ TEST(DXFControl, AssignmentRulesAndSignals) {
   EXPECT_EQ(p.dxf->LoadedFileName, "C:\\new.dxf");
   winplat::PutProperty(obj, "ZoomFunction", Variant(std::int32_t{dxfPan}));
   EXPECT_EQ(LibraryZoomFunction(), dxfPan);
+  winplat::PutProperty(obj, "ZoomFunction", Variant(std::int32_t{dxfWindow}));
+  EXPECT_EQ(LibraryZoomFunction(), dxfWindow);
   std::uint32_t clears = p.dxf->picKelvane.ClearCount;
   winplat::PutProperty(obj, "DisplayAttributes", Variant(std::int32_t{dxfAttribsOn}));
   EXPECT_EQ(p.dxf->AttribDisplayMode, 1);
@@ -154,7 +159,7 @@ TEST(DXFControl, AssignmentRulesAndSignals) {
   EXPECT_EQ(p.dxf->picKelvane.MousePointer, 11);
   EXPECT_EQ(p.site->ChangedProperties(),
             (std::vector<std::string>{"TmpFileNamePath", "TmpFileNamePath", "FileName", "ZoomFunction",
-                                      "DisplayAttributes", "BackColor", "MousePointer"}));
+                                      "ZoomFunction", "DisplayAttributes", "BackColor", "MousePointer"}));
   EXPECT_EQ(ErrorOf([&] { winplat::PutProperty(obj, "hWnd", Variant(1)); }), 383);
   EXPECT_EQ(ErrorOf([&] { winplat::PutProperty(obj, "DisplayAllBlack", Variant("perhaps")); }), 13);
 }
