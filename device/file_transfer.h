@@ -14,7 +14,7 @@ namespace vexlib {
 void StreamFileToBoard(winplat::File& file, std::int32_t* status);
 
 // The saving dialogue: creates `path` (-404 when it cannot be), sends the
-// export's staged save command to the first working board and writes the
+// export's save command with its operands to the first working board and writes the
 // chunks the board hands back. A failed save deletes the file.
 std::int32_t SaveBoardStream(const std::string& path, std::uint16_t command, const void* operands,
                              std::int32_t operandBytes);
