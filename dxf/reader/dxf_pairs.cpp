@@ -216,26 +216,26 @@ bool DxfPairReader::LooksBinary(std::string_view head) {
   return head.substr(0, 18) == "AutoCAD Binary DXF";
 }
 
-// ---- GroupValueTable ----
+// ---- DxfGroupTable ----
 
-void GroupValueTable::Clear() {
+void DxfGroupTable::Clear() {
   for (const Pair& p : pairs_) last_[static_cast<std::size_t>(p.code)] = 0;
   pairs_.clear();
 }
 
-void GroupValueTable::Add(std::int32_t code, std::string_view value) {
+void DxfGroupTable::Add(std::int32_t code, std::string_view value) {
   if (!InRange(code)) return;
   pairs_.push_back(Pair{code, value});
   last_[static_cast<std::size_t>(code)] = static_cast<std::uint32_t>(pairs_.size());
 }
 
-std::string_view GroupValueTable::Value(std::int32_t code) const {
+std::string_view DxfGroupTable::Value(std::int32_t code) const {
   if (!InRange(code)) return {};
   std::uint32_t at = last_[static_cast<std::size_t>(code)];
   return at == 0 ? std::string_view() : pairs_[at - 1].value;
 }
 
-std::vector<std::string_view> GroupValueTable::Values(std::int32_t code) const {
+std::vector<std::string_view> DxfGroupTable::Values(std::int32_t code) const {
   std::vector<std::string_view> out;
   if (!Has(code)) return out;
   for (const Pair& p : pairs_)
@@ -243,7 +243,7 @@ std::vector<std::string_view> GroupValueTable::Values(std::int32_t code) const {
   return out;
 }
 
-float GroupValueTable::Single(std::int32_t code) const {
+float DxfGroupTable::Single(std::int32_t code) const {
   std::string_view text = Value(code);
   if (text.empty()) return 0.0f;
   try {
@@ -254,7 +254,7 @@ float GroupValueTable::Single(std::int32_t code) const {
   }
 }
 
-double GroupValueTable::Double(std::int32_t code) const {
+double DxfGroupTable::Double(std::int32_t code) const {
   std::string_view text = Value(code);
   if (text.empty()) return 0.0;
   try {

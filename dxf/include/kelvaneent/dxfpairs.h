@@ -54,6 +54,8 @@ class DxfPairReader {
   bool AtEnd() const { return pos_ >= text_.size() && !havePending_; }
   std::size_t Position() const { return pos_; }
   std::size_t Length() const { return text_.size(); }
+  // The whole text as loaded.
+  std::string_view Text() const { return text_; }
   // Lines read so far (a pending pair's lines count when they were first read).
   std::uint64_t LinesRead() const { return lines_; }
 
@@ -82,11 +84,11 @@ class DxfPairReader {
 // for plain look-ups, and every pair in file order for codes that repeat (the
 // text chunks of MTEXT, the vertices of newer polylines). Clearing touches only
 // the codes that were used.
-class GroupValueTable {
+class DxfGroupTable {
  public:
   static constexpr std::int32_t kMaxCode = 1000;
 
-  GroupValueTable() { last_.fill(0); }
+  DxfGroupTable() { last_.fill(0); }
 
   void Clear();
   // Stores one pair; codes outside 0..kMaxCode are ignored.

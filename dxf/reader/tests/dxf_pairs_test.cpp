@@ -8,7 +8,7 @@
 
 using kelvane::DxfFormatError;
 using kelvane::DxfPairReader;
-using kelvane::GroupValueTable;
+using kelvane::DxfGroupTable;
 
 namespace {
 
@@ -138,8 +138,8 @@ TEST(DxfPairReader, BinaryAndMissingFiles) {
   EXPECT_FALSE(r.IsOpen());
 }
 
-TEST(GroupValueTable, RepeatedCodesKeepTheirOrderAndTheLastAnswers) {
-  GroupValueTable t;
+TEST(DxfGroupTable, RepeatedCodesKeepTheirOrderAndTheLastAnswers) {
+  DxfGroupTable t;
   t.Add(3, "first ");
   t.Add(1, "tail");
   t.Add(3, "second ");
@@ -165,8 +165,8 @@ TEST(GroupValueTable, RepeatedCodesKeepTheirOrderAndTheLastAnswers) {
   EXPECT_FALSE(t.Has(3));
 }
 
-TEST(GroupValueTable, NumbersOfValues) {
-  GroupValueTable t;
+TEST(DxfGroupTable, NumbersOfValues) {
+  DxfGroupTable t;
   t.Add(10, " 12.5");
   t.Add(20, "1e39");
   t.Add(62, "abc");
