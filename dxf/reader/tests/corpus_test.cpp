@@ -1,0 +1,113 @@
+// Every drawing of the shared corpus reads without a crash; where a drawing
+// holds only lines, points, solids and 3D faces its rows match the file.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <map>
+#include <sstream>
+
+#include "reader_fixture.h"
+
+using namespace readertest;
+
+namespace {
+
+// Entity names of the ENTITIES section, counted by a plain walk over the lines.
+std::map<std::string, int> EntitiesOf(const std::string& text) {
+  std::vector<std::string> lines;
+  std::string line;
+  for (char ch : text) {
+    if (ch == '\n') {
+      lines.push_back(line);
+      line.clear();
+    } else if (ch != '\r') {
+      line += ch;
+    }
+  }
+  lines.push_back(line);
+  auto trim = [](std::string s) {
+    s.erase(0, s.find_first_not_of(" \t"));
+    s.erase(s.find_last_not_of(" \t") + 1);
+    return s;
+  };
+  std::map<std::string, int> counts;
+  std::string section;
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+    std::string code = trim(lines[i]);
+    const std::string& value = lines[i + 1];
+    if (code == "0" && value == "EOF") break;
+    if (code == "0" && value == "SECTION" && i + 3 < lines.size()) {
+      section = lines[i + 3];
+      i += 2;
+      continue;
+    }
+    if (code == "0" && section == "ENTITIES" && value != "ENDSEC") ++counts[value];
+  }
+  return counts;
+}
+
+}  // namespace
+
+TEST_F(ReaderTest, SharedCorpusReadsWithoutCrash) {
+  std::filesystem::path shared = SharedData();
+  if (shared.empty()) GTEST_SKIP() << "no shared/testdata/dxf beside the source tree";
+  int files = 0, read = 0, checked = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(shared)) {
+    std::string ext = entry.path().extension().string();
+    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (!entry.is_regular_file() || ext != ".dxf") continue;
+    ++files;
+    SCOPED_TRACE(entry.path().string());
+    dxf = winplat::MakeObject<kelvane::DXF>();
+    db().InitDB(true);
+    std::string text = testsupport::ReadFile(entry.path());
+    std::string path = Put("corpus_" + std::to_string(files) + ".dxf", text);
+    std::string error = LoadError(path);
+    EXPECT_FALSE(kelvane::ReadIsRunning(*dxf));
+    if (!error.empty()) {
+      // A failed read leaves nothing behind.
+      EXPECT_EQ(db().EntityCount, 0) << error;
+      EXPECT_EQ(db().Layers().Count(), 0) << error;
+      continue;
+    }
+    ++read;
+    auto counts = EntitiesOf(text);
+    bool simple = true;
+    for (const auto& [name, n] : counts)
+      if (name != "LINE" && name != "POINT" && name != "SOLID" && name != "3DFACE") simple = false;
+    if (!simple || counts.empty()) continue;
+    ++checked;
+    EXPECT_EQ(db().LineCount, counts["LINE"] + 4 * counts["3DFACE"]);
+    EXPECT_EQ(db().PointRowCount, counts["POINT"]);
+    EXPECT_EQ(db().SolidCount, counts["SOLID"]);
+    EXPECT_EQ(db().EntityCount, counts["LINE"] + 4 * counts["3DFACE"] + counts["POINT"] + counts["SOLID"]);
+  }
+  EXPECT_GT(files, 50);
+  EXPECT_GT(read, files / 2);
+  EXPECT_GE(checked, 10);
+  std::cout << files << " drawings, " << read << " read, " << checked << " checked row by row\n";
+}
+
+TEST_F(ReaderTest, RealR12DrawingFromTheCorpus) {
+  std::filesystem::path shared = SharedData();
+  if (shared.empty()) GTEST_SKIP() << "no shared/testdata/dxf beside the source tree";
+  // Written by a commercial converter at R12: one line (0,0)-(10,10) on layer 0,
+  // header extents left empty (1E20 / -1E20).
+  std::string path = PutFile(shared / "ixmilia-dxf" / "t.r12.dxf");
+  ASSERT_TRUE(Load(path));
+  ASSERT_EQ(db().LineCount, 1);
+  const auto& l = db().LineTable(1);
+  EXPECT_EQ(std::vector<float>({l.X1, l.Y1, l.X2, l.Y2}), std::vector<float>({0, 0, 10, 10}));
+  EXPECT_EQ(LayerName(l.Layer), "0");
+  EXPECT_EQ(db().DrawingExtents.Left, 1e20f);
+  EXPECT_EQ(db().DrawingExtents.Right, -1e20f);
+
+  dxf = winplat::MakeObject<kelvane::DXF>();
+  db().InitDB(true);
+  dxf->CalcExtents = -1;
+  ASSERT_TRUE(Load(path));
+  EXPECT_EQ(db().DrawingExtents.Left, 0.0f);
+  EXPECT_EQ(db().DrawingExtents.Bottom, 0.0f);
+  EXPECT_EQ(db().DrawingExtents.Right, 10.0f);
+  EXPECT_EQ(db().DrawingExtents.Top, 10.0f);
+}
