@@ -29,26 +29,30 @@ bool KnownRop(std::uint32_t rop) {
          rop == DSTINVERT || rop == BLACKNESS || rop == WHITENESS;
 }
 
-}  // namespace
-
-bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, int srcWidth,
-                int srcHeight, std::uint32_t rop) {
+bool Transfer(const char* name, HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc,
+              int srcWidth, int srcHeight, std::uint32_t rop) {
   Lock lock(Reg().mu);
   Dc* d = FindDc(dest);
   if (!d || !KnownRop(rop)) return false;
   Dc* s = NeedsSource(rop) ? FindDc(src) : nullptr;
   if (NeedsSource(rop) && !s) return false;
-  Record(*d, "BitBlt(" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(width) + ", " +
+  Record(*d, std::string(name) + "(" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(width) + ", " +
                  std::to_string(height) + ", " + std::to_string(xSrc) + ", " + std::to_string(ySrc) + ", " +
+                 (std::string(name) == "StretchBlt" ? std::to_string(srcWidth) + ", " + std::to_string(srcHeight) + ", " : "") +
                  Hex6(rop) + ")");
   POINT a = ToDevice(d->st, x, y), b = ToDevice(d->st, x + width, y + height);
   RECT dr{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
   RECT sr{};
   Surface copy(0, 0, 0);
+  const Surface* from = nullptr;
   if (s) {
     POINT c = ToDevice(s->st, xSrc, ySrc), e = ToDevice(s->st, xSrc + srcWidth, ySrc + srcHeight);
     sr = RECT{std::min(c.x, e.x), std::min(c.y, e.y), std::max(c.x, e.x), std::max(c.y, e.y)};
-    copy = *s->st.surface;  // a copy, so that overlapping transfers read the old pixels
+    from = s->st.surface.get();
+    if (from == d->st.surface.get()) {
+      copy = *from;  // within one surface, read the old pixels of an overlapping area
+      from = &copy;
+    }
   }
   const std::uint32_t pat = d->st.brush ? d->st.brush->color : 0;
   Surface& ds = *d->st.surface;
@@ -63,8 +67,8 @@ bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc
       if (s) {
         int sx = sr.left + static_cast<int>(static_cast<long long>(px - dr.left) * sw / dw);
         int sy = sr.top + static_cast<int>(static_cast<long long>(py - dr.top) * sh / dh);
-        if (!copy.Inside(sx, sy)) continue;
-        sv = copy.At(sx, sy);
+        if (!from->Inside(sx, sy)) continue;
+        sv = from->px[static_cast<std::size_t>(sy) * from->width + sx];
       }
       std::uint32_t& dv = ds.At(px, py);
       dv = Combine(rop, sv, dv, pat);
@@ -73,8 +77,15 @@ bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc
   return true;
 }
 
+}  // namespace
+
+bool StretchBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, int srcWidth,
+                int srcHeight, std::uint32_t rop) {
+  return Transfer("StretchBlt", dest, x, y, width, height, src, xSrc, ySrc, srcWidth, srcHeight, rop);
+}
+
 bool BitBlt(HDC dest, int x, int y, int width, int height, HDC src, int xSrc, int ySrc, std::uint32_t rop) {
-  return StretchBlt(dest, x, y, width, height, src, xSrc, ySrc, width, height, rop);
+  return Transfer("BitBlt", dest, x, y, width, height, src, xSrc, ySrc, width, height, rop);
 }
 
 }  // namespace winplat

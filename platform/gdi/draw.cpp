@@ -42,6 +42,18 @@ RECT DeviceBox(const DcState& st, int left, int top, int right, int bottom) {
   return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
 }
 
+// A rectangle cut to the surface, with a margin so that edges beyond it stay outside.
+RECT Clamp(const RECT& r, const RECT& limit) {
+  constexpr int m = 4;
+  return RECT{std::max(r.left, limit.left - m), std::max(r.top, limit.top - m), std::min(r.right, limit.right + m),
+              std::min(r.bottom, limit.bottom + m)};
+}
+
+void AddClampedRect(SpanSet& spans, const RECT& r, const RECT& limit) {
+  RECT c = Clamp(r, limit);
+  spans.AddRect(c.left, c.top, c.right, c.bottom);
+}
+
 // Strokes a path with the context's pen: one-pixel pens step by step (the end
 // pixel of each segment left out), wider pens as one round-ended area.
 void StrokePath(Dc& dc, const std::vector<POINT>& device, bool closed) {
@@ -173,10 +185,11 @@ bool Rectangle(HDC hdc, int left, int top, int right, int bottom) {
   Record(*dc, "Rectangle(" + Args({left, top, right, bottom}) + ")");
   RECT b = DeviceBox(dc->st, left, top, right, bottom);
   DevicePen pen = ResolvePen(dc->st);
+  const RECT limit = SurfaceRect(*dc);
   SpanSet inner, frame;
   if (pen.null) {
     // Without a pen the filled area is one pixel smaller on the right and bottom.
-    inner.AddRect(b.left, b.top, b.right - 1, b.bottom - 1);
+    AddClampedRect(inner, RECT{b.left, b.top, b.right - 1, b.bottom - 1}, limit);
   } else {
     RECT outer = b, in{b.left + 1, b.top + 1, b.right - 1, b.bottom - 1};
     if (pen.width > 1) {
@@ -185,9 +198,9 @@ bool Rectangle(HDC hdc, int left, int top, int right, int bottom) {
       in = RECT{outer.left + w, outer.top + w, outer.right - w, outer.bottom - w};
     }
     SpanSet o;
-    o.AddRect(outer.left, outer.top, outer.right, outer.bottom);
+    AddClampedRect(o, outer, limit);
     o.Normalize();
-    if (in.right > in.left && in.bottom > in.top) inner.AddRect(in.left, in.top, in.right, in.bottom);
+    if (in.right > in.left && in.bottom > in.top) AddClampedRect(inner, in, limit);
     inner.Normalize();
     frame = o.Minus(inner);
   }
@@ -246,6 +259,19 @@ bool Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
     for (const auto& r : runs)
       for (int x = r.first; x < r.second; ++x)
         if (CcwFrom(a0, ScreenAngle(x, y, cx, cy)) <= sweep + 1e-9) arc.Add(y, x, x + 1);
+  if (pen.width > 1 && sweep < 2.0 * std::numbers::pi) {
+    // Wide pens end in round caps, centred where each radial meets the middle of the band.
+    const double inset = pen.insideFrame ? pen.width / 2.0 : 0.0;
+    const double ra = (b.right - b.left - 1) / 2.0 - inset, rb = (b.bottom - b.top - 1) / 2.0 - inset;
+    if (ra > 0 && rb > 0) {
+      for (double angle : {a0, a0 + sweep}) {
+        const double ux = std::cos(angle), uy = -std::sin(angle);
+        const double t = 1.0 / std::sqrt(ux * ux / (ra * ra) + uy * uy / (rb * rb));
+        const POINT cap{static_cast<int>(std::lround(cx + t * ux)), static_cast<int>(std::lround(cy + t * uy))};
+        AddWideStroke(arc, &cap, 1, false, pen.width, SurfaceRect(*dc));
+      }
+    }
+  }
   arc.Normalize();
   PaintCurve(*dc, arc, pen, cx, cy, a0);
   return true;

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <cmath>
 #include <map>
 #include <numbers>
@@ -57,7 +58,12 @@ std::string MatchFile(bool mono, bool bold, bool italic) {
   auto it = cache.find(key);
   if (it != cache.end()) return it->second;
   std::string file;
-  if (FcInit()) {
+  static const bool ready = [] {
+    if (!FcInit()) return false;
+    std::atexit(FcFini);  // releases fontconfig's configuration at exit
+    return true;
+  }();
+  if (ready) {
     FcPattern* pat = FcPatternCreate();
     FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(mono ? "DejaVu Sans Mono" : "DejaVu Sans"));
     FcPatternAddInteger(pat, FC_WEIGHT, bold ? FC_WEIGHT_BOLD : FC_WEIGHT_REGULAR);
@@ -96,6 +102,8 @@ struct Realized {
   int weight = FW_NORMAL;
   bool italic = false;
   bool mono = false;
+  // Underline and strike-out bars: distance of the bar's top above the baseline, and thickness.
+  int underlineAbove = -2, strikeAbove = 5, barThickness = 1;
 };
 
 bool Realize(const DcState& st, Realized* out) {
@@ -109,10 +117,15 @@ bool Realize(const DcState& st, Realized* out) {
   FT_Face f = r.face;
   const double upem = f->units_per_EM ? f->units_per_EM : 2048;
   double winAscent = f->ascender, winDescent = -f->descender, avg = 0;
+  double strikePos = upem * 0.26, strikeSize = f->underline_thickness;
   if (auto* os2 = static_cast<TT_OS2*>(FT_Get_Sfnt_Table(f, FT_SFNT_OS2))) {
     winAscent = os2->usWinAscent;
     winDescent = os2->usWinDescent;
     avg = os2->xAvgCharWidth;
+    if (os2->yStrikeoutSize > 0) {
+      strikePos = os2->yStrikeoutPosition;
+      strikeSize = os2->yStrikeoutSize;
+    }
   }
   // A positive height is the cell height (internal leading included), a negative one the em height.
   int h = DeviceLengthY(st, lf.lfHeight);
@@ -130,6 +143,9 @@ bool Realize(const DcState& st, Realized* out) {
   r.aveWidth = std::max(1, static_cast<int>(std::lround(naturalAvg * r.xScale)));
   r.maxWidth = std::max(1, static_cast<int>(std::lround((f->bbox.xMax - f->bbox.xMin) * r.ppem / upem * r.xScale)));
   r.angle = lf.lfEscapement / 10.0 * std::numbers::pi / 180.0;
+  r.barThickness = std::max(1, static_cast<int>(std::lround(std::max<double>(f->underline_thickness, strikeSize) * r.ppem / upem)));
+  r.underlineAbove = std::min(-1, static_cast<int>(std::lround(f->underline_position * r.ppem / upem)));
+  r.strikeAbove = std::max(1, static_cast<int>(std::lround(strikePos * r.ppem / upem)));
   *out = r;
   return true;
 }
@@ -288,6 +304,17 @@ bool TextOut(HDC hdc, int x, int y, const char* text, int count) {
     PaintSpans(*dc, PolygonSpans(box, 4, ALTERNATE, SurfaceRect(*dc)), dc->st.bkColor, R2_COPYPEN);
   }
   DrawGlyphs(*dc, r, s, adv, ox, oy);
+  // Underline and strike-out: bars along the baseline in the text colour.
+  const LOGFONT& lf = dc->st.font->font;
+  for (int bar = 0; bar < 2 && width > 0; ++bar) {
+    if (!(bar == 0 ? lf.lfUnderline : lf.lfStrikeOut)) continue;
+    const double top = -(bar == 0 ? r.underlineAbove : r.strikeAbove), bottom = top + r.barThickness;
+    auto corner = [&](double a, double d) {
+      return POINT{static_cast<int>(std::lround(ox + a * ux + d * vx)), static_cast<int>(std::lround(oy + a * uy + d * vy))};
+    };
+    POINT box[4] = {corner(0, top), corner(width, top), corner(width, bottom), corner(0, bottom)};
+    PaintSpans(*dc, PolygonSpans(box, 4, ALTERNATE, SurfaceRect(*dc)), dc->st.textColor, R2_COPYPEN);
+  }
   if (align & TA_UPDATECP) {
     // The current position moves along the baseline by the text's width.
     POINT end = ToLogical(dc->st, static_cast<int>(std::lround(ref.x + width * ux)),

@@ -9,6 +9,9 @@ namespace winplat::gdi {
 
 namespace {
 
+constexpr int kMaxPenWidth = 1 << 15;
+constexpr long long kPatternCycle = 24;  // every dash pattern's length divides it
+
 // Dash patterns of one-pixel styled pens: lengths of on and off runs, in pixels.
 const std::vector<int>& Pattern(int style) {
   static const std::vector<int> dash{18, 6}, dot{3, 3}, dashDot{9, 6, 3, 6}, dashDotDot{9, 3, 3, 3, 3, 3}, solid{1};
@@ -49,7 +52,9 @@ struct LineWalk {
     sMin = static_cast<int>(xMajor ? (dy > 0) - (dy < 0) : (dx > 0) - (dx < 0));
   }
   POINT At(long long i) const {
-    long long minor = dMaj == 0 ? 0 : (2 * i * dMin + dMaj) / (2 * dMaj);
+    // 128 bits: with both ends anywhere in the 32-bit range the product overflows 64 bits.
+    __extension__ using Wide = __int128;
+    long long minor = dMaj == 0 ? 0 : static_cast<long long>((Wide{2} * i * dMin + dMaj) / (Wide{2} * dMaj));
     long long maj = i * sMaj, mn = minor * sMin;
     return xMajor ? POINT{static_cast<int>(a.x + maj), static_cast<int>(a.y + mn)}
                   : POINT{static_cast<int>(a.x + mn), static_cast<int>(a.y + maj)};
@@ -82,15 +87,10 @@ std::vector<DiscRow> Disc(int w) {
   const double r = w / 2.0;
   const int lo = -(w / 2), hi = (w - 1) / 2;
   for (int dy = lo; dy <= hi; ++dy) {
-    double e = std::sqrt(std::max(0.0, r * r - (dy - c) * (dy - c))) + 1e-9;
-    int x0 = hi, x1 = lo;
-    for (int dx = lo; dx <= hi; ++dx) {
-      if (std::fabs(dx - c) <= e) {
-        x0 = std::min(x0, dx);
-        x1 = std::max(x1, dx);
-      }
-    }
-    if (x0 <= x1) rows.push_back({dy, x0, x1});
+    const double e = std::sqrt(std::max(0.0, r * r - (dy - c) * (dy - c))) + 1e-9;
+    const int x0 = std::max(lo, static_cast<int>(std::ceil(c - e)));
+    const int x1 = std::min(hi, static_cast<int>(std::floor(c + e)));
+    rows.push_back({dy, x0, x1});  // x0 > x1: an empty row
   }
   return rows;
 }
@@ -105,7 +105,8 @@ DevicePen ResolvePen(const DcState& st) {
     p.null = true;
     return p;
   }
-  p.width = pen.penWidth == 0 ? 1 : std::max(1, DeviceLengthX(st, pen.penWidth));
+  // Widths are capped far beyond any surface so that a wild width cannot stall drawing.
+  p.width = pen.penWidth == 0 ? 1 : std::clamp(DeviceLengthX(st, pen.penWidth), 1, kMaxPenWidth);
   p.insideFrame = pen.penStyle == PS_INSIDEFRAME;
   // A styled pen wider than one pixel draws solid.
   p.style = (p.width == 1 && pen.penStyle >= PS_DASH && pen.penStyle <= PS_DASHDOTDOT) ? pen.penStyle : PS_SOLID;
@@ -128,36 +129,48 @@ void ThinLine(Dc& dc, POINT a, POINT b, const DevicePen& pen, int& styleStep, bo
   walk.Range(steps, 0, (walk.xMajor ? s.width : s.height) - 1, &lo, &hi);
   for (long long i = lo; i <= hi; ++i) {
     POINT p = walk.At(i);
-    StyledPixel(dc, p.x, p.y, pen, static_cast<int>((styleStep + i) % 1000000));
+    StyledPixel(dc, p.x, p.y, pen, static_cast<int>((styleStep + i) % kPatternCycle));
   }
-  styleStep = static_cast<int>((styleStep + walk.dMaj) % 1000000);
+  styleStep = static_cast<int>((styleStep + walk.dMaj) % kPatternCycle);
 }
 
 void AddWideStroke(SpanSet& spans, const POINT* points, int count, bool closed, int width, const RECT& limit) {
-  const std::vector<DiscRow> disc = Disc(width);
+  const std::vector<DiscRow> disc = Disc(width);  // one row per dy from -(width / 2) upwards
+  const int lo = -(width / 2);
   const int margin = width + 2;
-  auto stamp = [&](std::map<int, std::pair<int, int>>& rows, POINT c) {
-    for (const DiscRow& d : disc) {
-      auto [it, fresh] = rows.try_emplace(c.y + d.dy, c.x + d.x0, c.x + d.x1);
-      if (!fresh) {
-        it->second.first = std::min(it->second.first, c.x + d.x0);
-        it->second.second = std::max(it->second.second, c.x + d.x1);
+  const int rowTop = limit.top - 2, rowBottom = limit.bottom + 2;  // rows kept: [rowTop, rowBottom]
+  const int segments = count == 1 ? 1 : (closed ? count : count - 1);
+  std::vector<std::pair<int, int>> rows(static_cast<std::size_t>(rowBottom - rowTop + 1));
+  for (int k = 0; k < segments; ++k) {
+    const POINT a = points[k], b = points[(k + 1) % count];
+    // One segment with round ends is convex: one run per row.
+    for (auto& r : rows) r = {1, 0};  // empty
+    LineWalk walk(a, b);
+    long long first = 0, last = -1;
+    walk.Range(walk.dMaj + 1, (walk.xMajor ? limit.left : limit.top) - margin,
+               (walk.xMajor ? limit.right : limit.bottom) + margin, &first, &last);
+    for (long long i = first; i <= last; ++i) {
+      const POINT c = walk.At(i);
+      const long long dyFrom = std::max<long long>(lo, static_cast<long long>(rowTop) - c.y);
+      const long long dyTo = std::min<long long>(lo + static_cast<long long>(disc.size()) - 1,
+                                                 static_cast<long long>(rowBottom) - c.y);
+      for (long long dy = dyFrom; dy <= dyTo; ++dy) {
+        const DiscRow& d = disc[static_cast<std::size_t>(dy - lo)];
+        if (d.x0 > d.x1) continue;
+        auto& r = rows[static_cast<std::size_t>(c.y + dy - rowTop)];
+        const int x0 = c.x + d.x0, x1 = c.x + d.x1;
+        if (r.first > r.second) {
+          r = {x0, x1};
+        } else {
+          r.first = std::min(r.first, x0);
+          r.second = std::max(r.second, x1);
+        }
       }
     }
-  };
-  const int segments = count == 1 ? 1 : (closed ? count : count - 1);
-  for (int k = 0; k < segments; ++k) {
-    POINT a = points[k], b = points[(k + 1) % count];
-    // One segment with round ends is convex: one run per row.
-    std::map<int, std::pair<int, int>> rows;
-    LineWalk walk(a, b);
-    long long lo = 0, hi = -1;
-    walk.Range(walk.dMaj + 1, (walk.xMajor ? limit.left : limit.top) - margin,
-               (walk.xMajor ? limit.right : limit.bottom) + margin, &lo, &hi);
-    for (long long i = lo; i <= hi; ++i) stamp(rows, walk.At(i));
-    for (const auto& [y, run] : rows) {
-      if (y < limit.top - 1 || y > limit.bottom + 1) continue;
-      spans.Add(y, std::max(run.first, limit.left - 2), std::min(run.second + 1, limit.right + 2));
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+      const auto& r = rows[i];
+      if (r.first > r.second) continue;
+      spans.Add(rowTop + static_cast<int>(i), std::max(r.first, limit.left - 2), std::min(r.second + 1, limit.right + 2));
     }
   }
   spans.Normalize();

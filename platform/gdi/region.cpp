@@ -68,10 +68,12 @@ bool FillRgn(HDC hdc, HRGN region, HBRUSH brush) {
   if (b->brushStyle == BS_NULL) return true;
   // Region coordinates are logical: each run goes through the mapping.
   SpanSet device;
+  const RECT lim = SurfaceRect(*dc);
   for (const auto& [y, runs] : rgn->region.Rows()) {
     for (const auto& r : runs) {
       POINT a = ToDevice(dc->st, r.first, y), c = ToDevice(dc->st, r.second, y + 1);
-      device.AddRect(std::min(a.x, c.x), std::min(a.y, c.y), std::max(a.x, c.x), std::max(a.y, c.y));
+      device.AddRect(std::max(std::min(a.x, c.x), lim.left), std::max(std::min(a.y, c.y), lim.top),
+                     std::min(std::max(a.x, c.x), lim.right), std::min(std::max(a.y, c.y), lim.bottom));
     }
   }
   device.Normalize();

@@ -96,6 +96,40 @@ void DrawPreview(HDC dc) {
   SetROP2(dc, R2_COPYPEN);
 }
 
+// Pens: styles in opaque mode over a coloured ground, wide and inside-frame figures.
+void DrawPens(HDC dc) {
+  RECT all{0, 0, 64, 48};
+  HBRUSH ground = CreateSolidBrush(RGB(255, 240, 200));
+  FillRect(dc, &all, ground);
+  DeleteObject(ground);
+  SetBkColor(dc, RGB(160, 200, 255));
+  const int styles[4] = {PS_DASH, PS_DOT, PS_DASHDOT, PS_DASHDOTDOT};
+  for (int i = 0; i < 4; ++i) {
+    PenScope pen(dc, styles[i], 1, RGB(0, 0, 128));
+    MoveToEx(dc, 2, 2 + 3 * i, nullptr);
+    LineTo(dc, 62, 2 + 3 * i);
+  }
+  SelectObject(dc, GetStockObject(NULL_BRUSH));
+  {
+    PenScope pen(dc, PS_DASHDOT, 1, RGB(200, 0, 0));
+    Rectangle(dc, 2, 16, 30, 46);
+  }
+  {
+    PenScope pen(dc, PS_INSIDEFRAME, 3, RGB(0, 120, 0));
+    Ellipse(dc, 6, 20, 26, 42);
+  }
+  {
+    PenScope pen(dc, PS_SOLID, 4, RGB(90, 0, 160));
+    const POINT zig[4] = {{36, 20}, {44, 40}, {52, 20}, {60, 40}};
+    Polyline(dc, zig, 4);
+  }
+  SetBkMode(dc, TRANSPARENT);
+  {
+    PenScope pen(dc, PS_DOT, 1, RGB(0, 0, 0));
+    Ellipse(dc, 34, 16, 62, 46);
+  }
+}
+
 void CheckGolden(const char* name, void (*draw)(HDC)) {
   Canvas c(64, 48);
   draw(c.dc);
@@ -117,6 +151,7 @@ void CheckGolden(const char* name, void (*draw)(HDC)) {
 
 TEST(GdiGolden, ShapesScene) { CheckGolden("shapes", DrawShapes); }
 TEST(GdiGolden, PreviewScene) { CheckGolden("preview", DrawPreview); }
+TEST(GdiGolden, PensScene) { CheckGolden("pens", DrawPens); }
 
 TEST(GdiPng, WritesAndReadsBackEveryPixel) {
   Canvas c(7, 5, RGB(1, 2, 3));
