@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "winplat/screen.h"
+
 namespace kelvane {
 
 using winplat::Args;
@@ -37,11 +39,13 @@ DXF::DXF() : ControlObject("DXF") {
   RegisterPending();
 }
 
-DXF::~DXF() { --liveControls; }
+DXF::~DXF() {
+  DestroyWindows();
+  --liveControls;
+}
 
 void DXF::ResetAfterError(bool draws) {
-  // The screen's mouse pointer belongs to the window layer; picKelvane's own
-  // pointer is left as the host set it.
+  winplat::SetMousePointer(winplat::vbDefault);
   if (draws) ++picKelvane.ClearCount;
 }
 
@@ -67,6 +71,7 @@ void DXF::OnResize(std::int32_t width, std::int32_t height) {
     picKelvane.Height = height;
     picStatusBar.Width = width;
     picStatusBar.Top = height - picStatusBar.Height;
+    LayoutWindows();
   });
 }
 

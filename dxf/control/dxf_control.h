@@ -42,6 +42,10 @@ class DXF : public winplat::ControlObject {
   DXF();
   ~DXF() override;
 
+  // A mouse position of picKelvane in its scale units.
+  float ScaleXFromPixels(int x) const;
+  float ScaleYFromPixels(int y) const;
+
   // Constituent windows.
   PictureBox picKelvane;
   PictureBox picStatusBar;
@@ -114,6 +118,10 @@ class DXF : public winplat::ControlObject {
   void OnReadProperties(const winplat::PropertyBag& bag) override;
   void OnWriteProperties(winplat::PropertyBag& bag) override;
   void OnResize(std::int32_t width, std::int32_t height) override;
+  void OnMove(std::int32_t left, std::int32_t top) override;
+  void OnSiteChanged() override;
+  void OnVisibleChanged(bool visible) override;
+  void OnClose() override;
 
  private:
   void RegisterMembers();
@@ -122,6 +130,10 @@ class DXF : public winplat::ControlObject {
   // Redraws the drawing into picKelvane at the current view; the result of the redraw.
   bool RedrawCurrentView();
   void RaiseMouse(winplat::DISPID id, std::int16_t Button, std::int16_t Shift, float X, float Y);
+  // The constituent windows, children of the container's window.
+  void CreateWindows(winplat::HWND parent);
+  void LayoutWindows();
+  void DestroyWindows();
 };
 
 }  // namespace kelvane

@@ -10,7 +10,7 @@ PlacedControl::PlacedControl(std::string name, HWND container, bool userMode)
   AddProperty(DISPID_EXT_NAME, "Name", [this](Args&) { return Variant(name_); });
   AddProperty(
       DISPID_EXT_VISIBLE, "Visible", [this](Args&) { return Variant(visible_); },
-      [this](Args&, const Variant& v) { visible_ = v.ToBool(); });
+      [this](Args&, const Variant& v) { SetVisible(v.ToBool()); });
   auto geometry = [this](DISPID id, const char* member, std::int32_t* field) {
     AddProperty(
         id, member, [field](Args&) { return Variant(*field); },
@@ -55,20 +55,30 @@ HRESULT PlacedControl::Create(std::string_view progId, const PropertyBag* bag, E
   return hr;
 }
 
+void PlacedControl::SetVisible(bool visible) {
+  visible_ = visible;
+  if (control_) control_->SetVisible(visible);
+}
+
 HRESULT PlacedControl::SaveProperties(PropertyBag& bag, ExcepInfo* excep) noexcept {
   if (!control_) return E_POINTER;
-  return control_->Save(bag, excep);
+  PropertyBag fresh;
+  HRESULT hr = control_->Save(fresh, excep);
+  if (hr == S_OK) bag = std::move(fresh);
+  return hr;
 }
 
 HRESULT PlacedControl::Move(std::int32_t left, std::int32_t top, std::int32_t width, std::int32_t height,
                             ExcepInfo* excep) noexcept {
+  bool moved = left != left_ || top != top_;
   bool resized = width != width_ || height != height_;
   left_ = left;
   top_ = top;
   width_ = width;
   height_ = height;
-  if (!control_ || !resized) return S_OK;
-  return control_->SetExtent(width, height, excep);
+  if (!control_) return S_OK;
+  if (moved) control_->SetPosition(left, top);
+  return resized ? control_->SetExtent(width, height, excep) : S_OK;
 }
 
 HRESULT PlacedControl::GetIDsOfNames(std::string_view name, DISPID* id) noexcept {

@@ -54,6 +54,12 @@ HRESULT ControlObject::SetExtent(std::int32_t width, std::int32_t height, ExcepI
   });
 }
 
+HRESULT ControlObject::SetPosition(std::int32_t left, std::int32_t top) noexcept {
+  left_ = left;
+  top_ = top;
+  return Guard(nullptr, [&] { OnMove(left, top); });
+}
+
 HRESULT ControlObject::Advise(IDispatch* sink, std::uint32_t* cookie) noexcept {
   if (!sink || !cookie) return E_POINTER;
   try {
@@ -70,6 +76,10 @@ HRESULT ControlObject::Unadvise(std::uint32_t cookie) noexcept {
   if (it == sinks_.end()) return E_FAIL;
   sinks_.erase(it);
   return S_OK;
+}
+
+HRESULT ControlObject::SetVisible(bool visible) noexcept {
+  return Guard(nullptr, [&] { OnVisibleChanged(visible); });
 }
 
 HRESULT ControlObject::Close() noexcept {

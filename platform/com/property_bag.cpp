@@ -148,13 +148,9 @@ void PropertyBag::WriteProperty(std::string_view name, const Variant& value, con
   if (v.IsObject()) {
     // Objects are not kept; Nothing is every object property's default.
     if (v.ToObject()) throw RuntimeError(13);
-    if (it != entries_.end()) entries_.erase(it);
     return;
   }
-  if (SameValue(v, defaultValue)) {
-    if (it != entries_.end()) entries_.erase(it);
-    return;
-  }
+  if (SameValue(v, defaultValue)) return;
   Encode(v);  // refuses what cannot be kept before anything changes
   if (it != entries_.end()) it->value = v;
   else entries_.push_back(Entry{std::string(name), v});

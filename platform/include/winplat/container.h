@@ -38,7 +38,7 @@ class PlacedControl : public DispatchObject, public ControlSite {
 
   const std::string& Name() const { return name_; }
   bool Visible() const { return visible_; }
-  void SetVisible(bool visible) { visible_ = visible; }
+  void SetVisible(bool visible);
   std::int32_t Left() const { return left_; }
   std::int32_t Top() const { return top_; }
   std::int32_t Width() const { return width_; }

@@ -14,7 +14,9 @@
 namespace winplat {
 
 // Named values a control saves and restores. A value equal to its default is
-// not stored; a read of a name not stored gives the default.
+// not written (so a name written twice with different defaults keeps the one
+// value that differs from its default); a read of a name not stored gives the
+// default. A container saves a control into a fresh bag.
 class PropertyBag {
  public:
   Variant ReadProperty(std::string_view name, const Variant& defaultValue) const;
@@ -65,9 +67,13 @@ class ControlObject : public DispatchObject {
   HRESULT Save(PropertyBag& bag, ExcepInfo* excep) noexcept;
   // The container sized the control (pixels).
   HRESULT SetExtent(std::int32_t width, std::int32_t height, ExcepInfo* excep) noexcept;
+  // The container moved the control (pixels, in the container window's client area).
+  HRESULT SetPosition(std::int32_t left, std::int32_t top) noexcept;
   // Connects the container's event sink; events go to every connected sink.
   HRESULT Advise(IDispatch* sink, std::uint32_t* cookie) noexcept;
   HRESULT Unadvise(std::uint32_t cookie) noexcept;
+  // The container shows or hides the control.
+  HRESULT SetVisible(bool visible) noexcept;
   // The container is done with the control (windows go, sinks are dropped).
   HRESULT Close() noexcept;
 
@@ -76,7 +82,9 @@ class ControlObject : public DispatchObject {
   virtual void OnReadProperties(const PropertyBag&) {}
   virtual void OnWriteProperties(PropertyBag&) {}
   virtual void OnResize(std::int32_t, std::int32_t) {}
+  virtual void OnMove(std::int32_t, std::int32_t) {}
   virtual void OnSiteChanged() {}
+  virtual void OnVisibleChanged(bool) {}
   virtual void OnClose() {}
 
   // True without a site: a control that nobody placed is running.
@@ -84,6 +92,8 @@ class ControlObject : public DispatchObject {
   void PropertyChanged(std::string_view name) const;
   HWND ContainerWindow() const;
   ControlSite* Site() const { return site_; }
+  std::int32_t PositionLeft() const { return left_; }
+  std::int32_t PositionTop() const { return top_; }
   std::int32_t ExtentWidth() const { return width_; }
   std::int32_t ExtentHeight() const { return height_; }
 
@@ -96,6 +106,8 @@ class ControlObject : public DispatchObject {
   HRESULT Guard(ExcepInfo* excep, F f) noexcept;
 
   ControlSite* site_ = nullptr;
+  std::int32_t left_ = 0;
+  std::int32_t top_ = 0;
   std::int32_t width_ = 0;
   std::int32_t height_ = 0;
   struct Sink {

@@ -238,3 +238,6 @@ class Variant {
 };
 
 }  // namespace winplat
+
+// Objects held by variants are dispatch objects.
+#include "winplat/dispatch.h"  // IWYU pragma: export
