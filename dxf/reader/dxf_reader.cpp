@@ -9,6 +9,7 @@
 
 #include "../control/cls_drawing.h"
 #include "winplat/gdi.h"
+#include "winplat/messages.h"
 #include "winplat/numeric.h"
 #include "winplat/paths.h"
 
@@ -113,7 +114,10 @@ void SetRedlineTextHeight(DXF& dxf, float value) {
 
 void YieldToHost(ReaderState& r) {
   ++r.YieldCount;
-  if (r.Yield) r.Yield();
+  if (r.Yield)
+    r.Yield();
+  else
+    winplat::DispatchPending();  // what is pending and due; time is not moved on
 }
 
 void DrawProgress(ReaderState& r, PictureBox* status) {

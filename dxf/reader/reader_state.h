@@ -35,7 +35,7 @@ struct ReaderState {
   // Lines read since the last yield to the host's message loop, and the yields.
   std::uint64_t LinesAtLastYield = 0;
   std::uint64_t YieldCount = 0;
-  // Called for every yield; the host's message loop when not replaced.
+  // Called for every yield in place of the host's message loop (tests).
   std::function<void()> Yield;
 
   double ProgressThreshold = 0.05;
