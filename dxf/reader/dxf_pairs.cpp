@@ -34,6 +34,7 @@ double LeadingNumber(std::string_view text, bool& ok) {
     while (i < n && IsDigit(text[i])) ++i, ++fracDigits;
   }
   if (intDigits + fracDigits == 0) return 0.0;
+  const std::size_t mantissaEnd = i;
   std::size_t end = i;
   if (i < n && (text[i] == 'E' || text[i] == 'e')) {
     std::size_t j = i + 1;
@@ -41,6 +42,32 @@ double LeadingNumber(std::string_view text, bool& ok) {
     if (j < n && IsDigit(text[j])) {
       while (j < n && IsDigit(text[j])) ++j;
       end = j;
+    }
+  }
+  // Most values are short decimals: with at most 15 digits the mantissa and the
+  // power of ten are exact doubles, and one division or multiplication rounds
+  // correctly (the same result as the general conversion below).
+  if (intDigits + fracDigits <= 15) {
+    std::int64_t mantissa = 0;
+    for (std::size_t k = start; k < mantissaEnd; ++k)
+      if (text[k] != '.') mantissa = mantissa * 10 + (text[k] - '0');
+    long exponent = -static_cast<long>(fracDigits);
+    bool plain = true;
+    if (end > mantissaEnd) {  // an exponent follows: small ones stay on the fast path
+      std::size_t j = mantissaEnd + 1;
+      bool negativeExp = text[j] == '-';
+      if (text[j] == '+' || text[j] == '-') ++j;
+      long e = 0;
+      for (; j < end && e < 1000; ++j) e = e * 10 + (text[j] - '0');
+      if (j < end) plain = false;
+      exponent += negativeExp ? -e : e;
+    }
+    static constexpr double kPowers[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,  1e8,  1e9,  1e10, 1e11,
+                                         1e12, 1e13, 1e14, 1e15, 1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    if (plain && exponent >= -22 && exponent <= 22) {
+      double value = static_cast<double>(mantissa);
+      value = exponent < 0 ? value / kPowers[-exponent] : value * kPowers[exponent];
+      return negative ? -value : value;
     }
   }
   // from_chars takes no '+' in the exponent; copy the number when it has one.

@@ -3,6 +3,8 @@
 
 #include <cfloat>
 #include <clocale>
+#include <cstdlib>
+#include <random>
 
 #include "kelvaneent/dxfpairs.h"
 
@@ -179,4 +181,21 @@ TEST(DxfGroupTable, NumbersOfValues) {
     EXPECT_NE(std::string(e.what()).find("group 20"), std::string::npos) << e.what();
   }
   EXPECT_DOUBLE_EQ(t.Double(20), 1e39);
+}
+
+TEST(DxfNumbers, ShortDecimalsRoundExactlyAsTheGeneralConversion) {
+  // The short-decimal path must give the correctly rounded double, as strtod does
+  // in the C locale.
+  std::mt19937 random(7);
+  std::uniform_int_distribution<int> digit(0, 9), length(0, 9), exponent(-30, 30), coin(0, 3);
+  for (int n = 0; n < 200000; ++n) {
+    std::string text = coin(random) == 0 ? "-" : "";
+    int whole = length(random), frac = length(random);
+    for (int k = 0; k <= whole; ++k) text += static_cast<char>('0' + digit(random));
+    if (frac > 0) text += '.';
+    for (int k = 0; k < frac; ++k) text += static_cast<char>('0' + digit(random));
+    if (coin(random) == 1) text += "E" + std::to_string(exponent(random));
+    double expected = std::strtod(text.c_str(), nullptr);
+    ASSERT_EQ(kelvane::LeadingDouble(text), expected) << text;
+  }
 }

@@ -4,7 +4,9 @@
 #include "../../control/cls_drawing.h"
 #include "kelvaneent/dxfengine.h"
 #include "reader_fixture.h"
+#include "winplat/clock.h"
 #include "winplat/dispatch.h"
+#include "winplat/timer.h"
 
 using namespace readertest;
 using kelvane::AciToRgb;
@@ -286,4 +288,40 @@ TEST_F(ReaderTest, ProgressIsDrawnAtMostTwentyTimes) {
   EXPECT_LE(dxf->reader.ProgressDraws, 20u);
   EXPECT_FALSE(status.Visible);
   EXPECT_EQ(status.ClearCount, 1u);
+}
+
+namespace {
+kelvane::DXF* timerControl = nullptr;
+std::string timerPath;
+std::string timerNested;
+int timerRuns = 0;
+bool timerSawRead = false;
+void OnHostTimer(winplat::HWND, winplat::UINT, winplat::UINT_PTR, std::uint32_t) {
+  ++timerRuns;
+  timerSawRead = kelvane::ReadIsRunning(*timerControl);
+  try {
+    kelvane::LoadDXF(*timerControl, timerPath, nullptr, nullptr);
+  } catch (const winplat::AutomationError& e) {
+    timerNested = e.Description();
+  }
+}
+}  // namespace
+
+TEST_F(ReaderTest, HostTimersRunDuringTheReadAndCannotStartAnother) {
+  winplat::ManualClock clock;
+  winplat::SetClock(&clock);
+  std::string text = "0\nSECTION\n2\nENTITIES\n";
+  for (int i = 0; i < 20; ++i) text += "0\nLINE\n8\n0\n10\n1\n20\n2\n11\n3\n21\n4\n";
+  text += "0\nENDSEC\n0\nEOF\n";
+  timerControl = dxf.Get();
+  timerPath = Put("timer.dxf", text);
+  auto id = winplat::SetTimer(0, 0, 10, OnHostTimer);
+  clock.Advance(15);  // due when the read starts
+  ASSERT_TRUE(Load(timerPath));
+  winplat::KillTimer(0, id);
+  winplat::SetClock(nullptr);
+  EXPECT_EQ(timerRuns, 1);  // the read does not move the clock on
+  EXPECT_TRUE(timerSawRead);
+  EXPECT_NE(timerNested.find("A DXF file is being read; LoadDXF cannot run"), std::string::npos) << timerNested;
+  EXPECT_EQ(db().LineCount, 20);
 }
