@@ -1,6 +1,7 @@
 // Rotations, transforms, flag bits, scaling and the reader's text helpers.
 #include <cmath>
 
+#include "error_trail.h"
 #include "kelvaneent/dxfengine.h"
 #include "winplat/numeric.h"
 
@@ -85,6 +86,28 @@ std::string ReplaceQuotes(std::string& text) {
   }
   text = out;
   return text;
+}
+
+}  // namespace kelvane
+
+namespace kelvane {
+
+std::int32_t RealToPelX(float x, float scale, float leftX) {
+  try {
+    float pixels = (x - leftX) * scale;
+    return winplat::CLng(pixels);
+  } catch (const winplat::NumericError&) {
+    throw winplat::AutomationError(kControlError, kLibraryName, "Error in RealToPelX.");
+  }
+}
+
+std::int32_t RealToPelY(float y, float scale, float bottomY, std::int32_t viewHeight) {
+  try {
+    float pixels = (y - bottomY) * scale;
+    return winplat::CLng(static_cast<double>(viewHeight) - pixels);
+  } catch (const winplat::NumericError&) {
+    throw winplat::AutomationError(kControlError, kLibraryName, "Error in RealToPelY.");
+  }
 }
 
 }  // namespace kelvane

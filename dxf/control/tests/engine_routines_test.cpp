@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "kelvaneent/dxfengine.h"
+#include "winplat/variant.h"
 
 using namespace kelvane;
 
@@ -134,4 +135,24 @@ TEST(TextHelpers, SpecialCharactersAndQuotes) {
   std::string s = "say \"hi\"";
   EXPECT_EQ(ReplaceQuotes(s), "say ''hi''");
   EXPECT_EQ(s, "say ''hi''");
+}
+
+TEST(PixelConversion, RealToPelRoundsAndTurnsTheYAxisOver) {
+  EXPECT_EQ(RealToPelX(12.5f, 2.0f, 10.0f), 5);
+  EXPECT_EQ(RealToPelX(11.25f, 2.0f, 10.0f), 2);  // 2.5 goes to the even 2
+  EXPECT_EQ(RealToPelY(10.0f, 2.0f, 0.0f, 300), 280);
+  EXPECT_EQ(RealToPelY(0.0f, 2.0f, 0.0f, 300), 300);
+  try {
+    RealToPelX(3e38f, 1e10f, 0.0f);
+    FAIL() << "no error";
+  } catch (const winplat::AutomationError& e) {
+    EXPECT_EQ(e.Number(), static_cast<std::int32_t>(0x80040001u));
+    EXPECT_EQ(e.Description(), "Error in RealToPelX.");
+  }
+  try {
+    RealToPelY(1e20f, 1.0f, 0.0f, 300);
+    FAIL() << "no error";
+  } catch (const winplat::AutomationError& e) {
+    EXPECT_EQ(e.Description(), "Error in RealToPelY.");
+  }
 }

@@ -33,7 +33,8 @@ void TransformPoint(float xRef, float yRef, float x, float y, float xMov, float 
 // True when bit number `bit` (0 = value 1) is set in `flags`.
 bool IsBitSet(std::int32_t flags, std::int32_t bit);
 
-// Drawing units to pixels; an AutomationError 0x80040001 ("Error in RealToPelX."
+// Drawing units to pixels, to the nearest pixel (halves to even); the Y axis
+// turns over within a surface `viewHeight` pixels high. An AutomationError 0x80040001 ("Error in RealToPelX."
 // or "Error in RealToPelY.") when the pixel leaves the Long range.
 std::int32_t RealToPelX(float x, float scale, float leftX);
 std::int32_t RealToPelY(float y, float scale, float bottomY, std::int32_t viewHeight);

@@ -6,6 +6,7 @@
 #include "reader_fixture.h"
 #include "winplat/clock.h"
 #include "winplat/dispatch.h"
+#include "winplat/gdi.h"
 #include "winplat/timer.h"
 
 using namespace readertest;
@@ -283,11 +284,20 @@ TEST_F(ReaderTest, ProgressIsDrawnAtMostTwentyTimes) {
   text += "0\nENDSEC\n0\nEOF\n";
   kelvane::PictureBox status;
   status.Visible = false;
+  status.Width = 100;
+  status.Height = 4;
+  status.hDC = winplat::CreateCompatibleDC(0);
+  auto bitmap = winplat::CreateCompatibleBitmap(status.hDC, 100, 4);  // black
+  auto old = winplat::SelectObject(status.hDC, bitmap);
   ASSERT_TRUE(kelvane::LoadDXF(*dxf, Put("p.dxf", text), nullptr, &status));
   EXPECT_GE(dxf->reader.ProgressDraws, 19u);
   EXPECT_LE(dxf->reader.ProgressDraws, 20u);
+  EXPECT_EQ(winplat::GetPixel(status.hDC, 99, 3), 0xFF0000u);  // the bar reached the end, in blue
   EXPECT_FALSE(status.Visible);
   EXPECT_EQ(status.ClearCount, 1u);
+  winplat::SelectObject(status.hDC, old);
+  winplat::DeleteObject(bitmap);
+  winplat::DeleteDC(status.hDC);
 }
 
 namespace {
