@@ -125,7 +125,10 @@ void DrawProgress(ReaderState& r, PictureBox* status) {
   double fraction = length == 0 ? 1.0 : static_cast<double>(r.DXFFileNum.Position()) / static_cast<double>(length);
   if (fraction > 1.0) fraction = 1.0;
   if (fraction < r.ProgressThreshold) return;
-  r.ProgressThreshold += r.ProgressStep;  // once per line, whatever the jump
+  // Raised once per line, whatever the jump; counted in steps so that twenty
+  // steps of 0.05 make exactly 1.
+  ++r.ProgressSteps;
+  r.ProgressThreshold = r.ProgressStep * static_cast<double>(r.ProgressSteps + 1);
   if (!status) return;
   ++r.ProgressDraws;
   if (status->hDC != 0) {
@@ -343,6 +346,7 @@ bool LoadDXF(DXF& dxf, const std::string& FileName, PictureBox* /*picture*/, Pic
   r.YieldCount = 0;
   r.ProgressThreshold = 0.05;
   r.ProgressStep = 0.05;
+  r.ProgressSteps = 0;
   r.ProgressDraws = 0;
   r.BlockFileNum.reset();
   r.LastLayer = {};

@@ -40,6 +40,7 @@ struct ReaderState {
 
   double ProgressThreshold = 0.05;
   double ProgressStep = 0.05;
+  std::uint32_t ProgressSteps = 0;  // thresholds passed
   std::uint32_t ProgressDraws = 0;  // progress boxes drawn in the last read
 
   // Temporary block files: the counter goes on from read to read; the file being
