@@ -46,11 +46,11 @@ DXF::~DXF() {
 
 void DXF::ResetAfterError(bool draws) {
   winplat::SetMousePointer(winplat::vbDefault);
-  if (draws) ++picKelvane.ClearCount;
+  if (draws) ClearPicture();
 }
 
 void DXF::Clear() {
-  WithErrorTrail("Clear", [&] { ++picKelvane.ClearCount; }, DrawingCleanup());
+  WithErrorTrail("Clear", [&] { ClearPicture(); }, DrawingCleanup());
 }
 
 bool DXF::GetExtents(float& Left, float& Top, float& Right, float& Bottom) {

@@ -28,6 +28,9 @@ struct PictureBox {
   std::int16_t MousePointer = 0;
   bool Visible = true;
   std::uint32_t ClearCount = 0;  // times its picture was cleared
+
+  // The background to paint with (a system colour translated to RGB).
+  winplat::COLORREF PaintBackColor() const { return winplat::TranslateColor(static_cast<std::uint32_t>(BackColor)); }
 };
 
 // The library-wide copy of ZoomFunction that the rubber-band feedback reads.
@@ -85,6 +88,8 @@ class DXF : public winplat::ControlObject {
   void Clear();
   bool GetExtents(float& Left, float& Top, float& Right, float& Bottom);
   DXFLayers& Layers() { return db.Layers(); }
+  // The persistent bitmap of picKelvane (Nothing without one).
+  winplat::Variant Image();
 
   // Property assignments with their rules (each signals the container).
   void SetMousePointer(std::int16_t value);
@@ -134,6 +139,10 @@ class DXF : public winplat::ControlObject {
   void CreateWindows(winplat::HWND parent);
   void LayoutWindows();
   void DestroyWindows();
+  // picKelvane's surface follows its background and persistent-bitmap mode.
+  void ApplyPictureState();
+  void RefreshPictureDC();
+  void ClearPicture();
 };
 
 }  // namespace kelvane

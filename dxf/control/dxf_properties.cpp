@@ -31,11 +31,13 @@ void DXF::SetMouseIcon(ComPtr<IDispatch> value) {
 
 void DXF::SetBackColor(std::int32_t value) {
   picKelvane.BackColor = value;
+  ApplyPictureState();
   PropertyChanged("BackColor");
 }
 
 void DXF::SetAutoRedraw(bool value) {
   picKelvane.AutoRedraw = value;
+  ApplyPictureState();
   PropertyChanged("AutoRedraw");
 }
 
@@ -59,7 +61,7 @@ void DXF::SetDisplayAttributes(std::int16_t value) {
         PropertyChanged("DisplayAttributes");
         AttribDisplayMode = value;
         if (LastRedrawResult) {
-          ++picKelvane.ClearCount;
+          ClearPicture();
           LastRedrawResult = RedrawCurrentView() ? -1 : 0;
         }
       },
@@ -120,8 +122,7 @@ void DXF::RegisterProperties() {
       [this](Args&, const Variant& v) { SetAutoRedraw(v.ToBool()); });
   AddProperty(dispid::hWnd, "hWnd", [this](Args&) { return Variant(static_cast<std::int32_t>(picKelvane.hWnd)); });
   AddProperty(dispid::hDC, "hDC", [this](Args&) { return Variant(static_cast<std::int32_t>(picKelvane.hDC)); });
-  // The persistent bitmap comes with the window layer; until then there is none.
-  AddProperty(dispid::Image, "Image", [](Args&) { return Variant::Nothing(); });
+  AddProperty(dispid::Image, "Image", [this](Args&) { return Image(); });
   boolean(dispid::CalcExtents, "CalcExtents", &CalcExtents);
   signalled(dispid::RedlineCurrentLayer, "RedlineCurrentLayer", &RedlineCurrentLayer, "RedlineCurrentLayer");
   AddProperty(
@@ -184,7 +185,8 @@ void DXF::OnInitProperties() {
 }
 
 void DXF::OnReadProperties(const PropertyBag& bag) {
-  // The stored values go straight into place, without the assignment rules.
+  // The stored values go straight into place, without the assignment rules
+  // (no signals, no separator added, LoadedFileName untouched).
   WithErrorTrail("UserControl_ReadProperties", [&] {
     OnTheSpotZoomPctLeft = bag.ReadProperty("OnTheSpotZoomPctLeft", Variant(200.0f)).ToSingle();
     OnTheSpotZoomPctRight = bag.ReadProperty("OnTheSpotZoomPctRight", Variant(50.0f)).ToSingle();
@@ -216,6 +218,11 @@ void DXF::OnReadProperties(const PropertyBag& bag) {
     UseDXFFonts = bag.ReadProperty("UseDXFFonts", Variant(true)).ToBoolean();
     MonoFontName = bag.ReadProperty("MonoFontName", Variant("Courier New")).ToString();
     PropFontName = bag.ReadProperty("PropFontName", Variant("Arial")).ToString();
+    // A restored attribute mode and zoom function take effect at once, as an
+    // assignment's would: the drawing shows what the property says.
+    AttribDisplayMode = DisplayAttributes;
+    SetLibraryZoomFunction(ZoomFunction);
+    ApplyPictureState();
   });
 }
 

@@ -3,6 +3,7 @@
 // over the control's rectangle. picKelvane's mouse messages become the
 // control's mouse events, in its scale units; the grips' do nothing here.
 #include "dxf_control.h"
+#include "winplat/gdi.h"
 #include "winplat/screen.h"
 #include "winplat/surface.h"
 #include "winplat/window.h"
@@ -111,11 +112,39 @@ void DXF::CreateWindows(winplat::HWND parent) {
     picHandle[i].hWnd = MakeBox(parent, 3 + i, "picHandle");
     if (picHandle[i].hWnd) winplat::ShowWindow(picHandle[i].hWnd, winplat::SW_HIDE);
   }
-  if (picKelvane.hWnd) {
+  if (picKelvane.hWnd)
     winplat::SetWindowLongPtr(picKelvane.hWnd, winplat::GWLP_USERDATA, reinterpret_cast<winplat::LRESULT>(this));
-    picKelvane.hDC = winplat::GetDC(picKelvane.hWnd);
-  }
   LayoutWindows();
+  ApplyPictureState();
+}
+
+void DXF::ApplyPictureState() {
+  if (!picKelvane.hWnd) return;
+  winplat::COLORREF back = picKelvane.PaintBackColor();
+  winplat::SetWindowSurfaceColor(picKelvane.hWnd, back);
+  winplat::SetWindowPersistentBitmap(picKelvane.hWnd, picKelvane.AutoRedraw);
+  winplat::ClearWindowSurface(picKelvane.hWnd, back);
+  RefreshPictureDC();
+}
+
+// hDC is the persistent bitmap's context in persistent-bitmap mode, else the window's.
+void DXF::RefreshPictureDC() {
+  if (!picKelvane.hWnd) return;
+  if (picKelvane.hDC) winplat::ReleaseDC(picKelvane.hWnd, picKelvane.hDC);
+  picKelvane.hDC = picKelvane.AutoRedraw ? winplat::GetPersistentDC(picKelvane.hWnd) : winplat::GetDC(picKelvane.hWnd);
+}
+
+void DXF::ClearPicture() {
+  ++picKelvane.ClearCount;
+  if (picKelvane.hWnd) winplat::ClearWindowSurface(picKelvane.hWnd, picKelvane.PaintBackColor());
+}
+
+winplat::Variant DXF::Image() {
+  if (!picKelvane.hWnd || !picKelvane.AutoRedraw || !picKelvane.hDC) return winplat::Variant::Nothing();
+  auto bitmap = winplat::GetCurrentObject(picKelvane.hDC, winplat::OBJ_BITMAP);
+  int w = 0, h = 0;
+  winplat::GetWindowSurfaceSize(picKelvane.hWnd, &w, &h);
+  return winplat::Variant(winplat::MakeObject<winplat::PictureObject>(bitmap, w, h));
 }
 
 void DXF::LayoutWindows() {

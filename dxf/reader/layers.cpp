@@ -95,6 +95,19 @@ winplat::ComPtr<DXFLayer> DXFLayers::Item(const winplat::Variant& vntIndexKey) c
   return winplat::QueryInterface<DXFLayer>(v.ToObject().Get());
 }
 
+bool DXFNewLayer(DXFLayers& colLayers, const LayerRecordGroups& groups, AciToRgbFn aciToRgb) {
+  return WithErrorTrail("DXFNewLayer", [&] {
+    double colour = winplat::Val(groups.Color);
+    std::int16_t index = winplat::CInt(colour < 0 ? -colour : colour);
+    std::int32_t rgb = (index == 0 || !aciToRgb) ? 0 : aciToRgb(index);
+    std::int16_t on = -1;
+    if (colour < 0 || (winplat::CLng(winplat::Val(groups.Flags)) & 1)) on = 0;
+    bool redline = groups.Comment.find("REDLINE") != std::string::npos;
+    colLayers.Add(on, rgb, groups.Name, 0, redline);
+    return true;
+  });
+}
+
 std::int16_t SetLayerID(DXFLayers& colLayers, std::string_view LayerName) {
   return WithErrorTrail("SetLayerID", [&]() -> std::int16_t {
     std::string wanted = winplat::UCase(LayerName);

@@ -46,6 +46,20 @@ class DXFLayers : public winplat::DispatchObject {
   winplat::ComPtr<winplat::Collection> col_;
 };
 
+// The group values of one record of the LAYER table, as read (empty when absent).
+struct LayerRecordGroups {
+  std::string Name;     // code 2
+  std::string Color;    // code 62: colour index, negative for a layer that is off
+  std::string Flags;    // code 70: bit 0 set for a frozen layer
+  std::string Comment;  // code 999
+};
+
+// RGB colour of an AutoCAD colour index.
+using AciToRgbFn = std::int32_t (*)(std::int16_t aci);
+
+// A layer from a LAYER record, appended to colLayers. Returns True.
+bool DXFNewLayer(DXFLayers& colLayers, const LayerRecordGroups& groups, AciToRgbFn aciToRgb);
+
 // The layer number for a name: the first layer whose trimmed name matches
 // without regard to case; otherwise a new layer (on, colour 0) of that name.
 std::int16_t SetLayerID(DXFLayers& colLayers, std::string_view LayerName);

@@ -1,7 +1,6 @@
 // A host that knows the control only by its ProgID: it registers the built
 // library through the library's own register entry, creates KelvaneEnt.DXF
 // and drives it by dispatch identifier, as the program does.
-#include <dlfcn.h>
 #include <gtest/gtest.h>
 
 #include "engine/dxf_host.h"
@@ -22,21 +21,9 @@ std::filesystem::path LibraryFile() {
   return std::filesystem::exists(beside) ? beside : testsupport::BinDir() / "libkelvaneent.so";
 }
 
-// Calls one server entry of the built library.
-winplat::HRESULT CallEntry(const char* entry) {
-  auto library = LibraryFile();
-  void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!handle) ADD_FAILURE() << dlerror();
-  if (!handle) return winplat::E_FAIL;
-  auto fn = reinterpret_cast<winplat::DllRegisterServerProc>(dlsym(handle, entry));
-  winplat::HRESULT hr = fn ? fn() : winplat::E_FAIL;
-  dlclose(handle);
-  return hr;
-}
-
 class DxfHostTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(CallEntry("DllRegisterServer"), winplat::S_OK); }
+  void SetUp() override { ASSERT_EQ(winplat::RegisterServerLibrary(LibraryFile()), winplat::S_OK); }
 };
 
 TEST_F(DxfHostTest, RegistrationNamesTheLibraryByItsPath) {
@@ -116,8 +103,13 @@ TEST_F(DxfHostTest, SavedPropertiesComeBackInANewHost) {
   EXPECT_EQ(again.Get(dispid::OnTheSpotZoomPctRight).ToSingle(), 50.0f);
 }
 
+TEST(DxfHostRegistration, AMissingLibraryIsReported) {
+  EXPECT_EQ(winplat::RegisterServerLibrary(testsupport::Root() / "libmissing.so"), winplat::CO_E_DLLNOTFOUND);
+  EXPECT_FALSE(winplat::RegKeyExists(winplat::HKEY_CLASSES_ROOT, "KelvaneEnt.DXF"));
+}
+
 TEST_F(DxfHostTest, UnregisteredClassCannotBeCreated) {
-  ASSERT_EQ(CallEntry("DllUnregisterServer"), winplat::S_OK);
+  ASSERT_EQ(winplat::UnregisterServerLibrary(LibraryFile()), winplat::S_OK);
   try {
     DxfHost host(0);
     FAIL() << "created an unregistered class";

@@ -47,6 +47,31 @@ HRESULT UnregisterServerClass(std::string_view progId, std::string_view clsid) n
   }
 }
 
+namespace {
+
+HRESULT CallServerEntry(const std::filesystem::path& library, const char* entry) noexcept {
+  try {
+    void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
+    if (!handle) return CO_E_DLLNOTFOUND;
+    auto fn = reinterpret_cast<DllRegisterServerProc>(dlsym(handle, entry));
+    HRESULT hr = fn ? fn() : CO_E_DLLNOTFOUND;
+    dlclose(handle);
+    return hr;
+  } catch (...) {
+    return E_FAIL;
+  }
+}
+
+}  // namespace
+
+HRESULT RegisterServerLibrary(const std::filesystem::path& library) noexcept {
+  return CallServerEntry(library, "DllRegisterServer");
+}
+
+HRESULT UnregisterServerLibrary(const std::filesystem::path& library) noexcept {
+  return CallServerEntry(library, "DllUnregisterServer");
+}
+
 std::filesystem::path ModuleFileOf(const void* address) {
   Dl_info info{};
   if (!dladdr(address, &info) || !info.dli_fname) return {};

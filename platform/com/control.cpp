@@ -108,6 +108,14 @@ void ControlObject::RaiseEvent(DISPID id, std::vector<Variant> args) {
   }
 }
 
+PictureObject::PictureObject(std::uint32_t bitmap, std::int32_t width, std::int32_t height)
+    : DispatchObject("Picture"), handle_(bitmap), width_(width), height_(height) {
+  AddProperty(DISPID_HANDLE, "Handle", [this](Args&) { return Variant(static_cast<std::int32_t>(handle_)); });
+  AddProperty(DISPID_TYPE, "Type", [](Args&) { return Variant(std::int16_t{1}); });  // a bitmap
+  AddProperty(DISPID_WIDTH, "Width", [this](Args&) { return Variant(width_); });
+  AddProperty(DISPID_HEIGHT, "Height", [this](Args&) { return Variant(height_); });
+}
+
 COLORREF TranslateColor(std::uint32_t oleColor) {
   if ((oleColor & 0x80000000u) == 0) return oleColor & 0xFFFFFFu;
   // The system colours of the standard scheme, by index.

@@ -119,7 +119,9 @@ void DispatchObject::Call(Member& m, std::uint16_t flags, std::vector<Variant>& 
     return;
   }
   Args a(args, m.name);
-  if ((flags & DISPATCH_METHOD) && m.method) {
+  // A read of a member that is only a method calls it (a call without parentheses).
+  bool callMethod = m.method && ((flags & DISPATCH_METHOD) || ((flags & DISPATCH_PROPERTYGET) && !m.get));
+  if (callMethod) {
     if (m.maxArgs >= 0 && args.size() > static_cast<std::size_t>(m.maxArgs)) throw RuntimeError(450);
     result = m.method(a);
     return;

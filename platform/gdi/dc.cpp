@@ -1,4 +1,6 @@
 // Device contexts: creation, state, save and restore, map modes, recording.
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdlib>
 
@@ -11,56 +13,54 @@ namespace gdi {
 namespace {
 
 // Rounds num / den to the nearest integer, halves away from zero.
-std::int32_t RoundDiv(std::int64_t num, std::int64_t den) {
+std::int64_t RoundDiv(std::int64_t num, std::int64_t den) {
   if (den < 0) {
     num = -num;
     den = -den;
   }
-  std::int64_t q = num >= 0 ? (2 * num + den) / (2 * den) : -((2 * -num + den) / (2 * den));
-  return static_cast<std::int32_t>(q);
+  return num >= 0 ? (2 * num + den) / (2 * den) : -((2 * -num + den) / (2 * den));
 }
 
 bool Scaled(const DcState& st) { return st.mapMode == MM_ANISOTROPIC || st.mapMode == MM_ISOTROPIC; }
 
 }  // namespace
 
+namespace {
+
+// Device coordinates saturate at the 32-bit limits instead of wrapping.
+std::int32_t Saturate(std::int64_t v) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, INT32_MIN, INT32_MAX));
+}
+
+std::int64_t Map(std::int64_t v, std::int64_t fromOrg, std::int64_t fromExt, std::int64_t toExt, std::int64_t toOrg,
+                 bool scaled) {
+  if (!scaled) return v - fromOrg + toOrg;
+  return static_cast<std::int64_t>(RoundDiv((v - fromOrg) * toExt, fromExt)) + toOrg;
+}
+
+}  // namespace
+
 POINT ToDevice(const DcState& st, int x, int y) {
-  POINT p;
-  if (!Scaled(st)) {
-    p.x = x - st.windowOrg.x + st.viewportOrg.x;
-    p.y = y - st.windowOrg.y + st.viewportOrg.y;
-    return p;
-  }
-  p.x = RoundDiv(static_cast<std::int64_t>(x - st.windowOrg.x) * st.viewportExt.cx, st.windowExt.cx) +
-        st.viewportOrg.x;
-  p.y = RoundDiv(static_cast<std::int64_t>(y - st.windowOrg.y) * st.viewportExt.cy, st.windowExt.cy) +
-        st.viewportOrg.y;
-  return p;
+  const bool s = Scaled(st);
+  return POINT{Saturate(Map(x, st.windowOrg.x, st.windowExt.cx, st.viewportExt.cx, st.viewportOrg.x, s)),
+               Saturate(Map(y, st.windowOrg.y, st.windowExt.cy, st.viewportExt.cy, st.viewportOrg.y, s))};
 }
 
 POINT ToLogical(const DcState& st, int x, int y) {
-  POINT p;
-  if (!Scaled(st)) {
-    p.x = x - st.viewportOrg.x + st.windowOrg.x;
-    p.y = y - st.viewportOrg.y + st.windowOrg.y;
-    return p;
-  }
-  p.x = RoundDiv(static_cast<std::int64_t>(x - st.viewportOrg.x) * st.windowExt.cx, st.viewportExt.cx) +
-        st.windowOrg.x;
-  p.y = RoundDiv(static_cast<std::int64_t>(y - st.viewportOrg.y) * st.windowExt.cy, st.viewportExt.cy) +
-        st.windowOrg.y;
-  return p;
+  const bool s = Scaled(st);
+  return POINT{Saturate(Map(x, st.viewportOrg.x, st.viewportExt.cx, st.windowExt.cx, st.windowOrg.x, s)),
+               Saturate(Map(y, st.viewportOrg.y, st.viewportExt.cy, st.windowExt.cy, st.windowOrg.y, s))};
 }
 
 int DeviceLengthX(const DcState& st, int length) {
-  if (!Scaled(st)) return std::abs(length);
-  int d = std::abs(RoundDiv(static_cast<std::int64_t>(length) * st.viewportExt.cx, st.windowExt.cx));
+  if (!Scaled(st)) return Saturate(std::llabs(length));
+  int d = Saturate(std::llabs(RoundDiv(static_cast<std::int64_t>(length) * st.viewportExt.cx, st.windowExt.cx)));
   return (length != 0 && d == 0) ? 1 : d;
 }
 
 int DeviceLengthY(const DcState& st, int length) {
-  if (!Scaled(st)) return std::abs(length);
-  int d = std::abs(RoundDiv(static_cast<std::int64_t>(length) * st.viewportExt.cy, st.windowExt.cy));
+  if (!Scaled(st)) return Saturate(std::llabs(length));
+  int d = Saturate(std::llabs(RoundDiv(static_cast<std::int64_t>(length) * st.viewportExt.cy, st.windowExt.cy)));
   return (length != 0 && d == 0) ? 1 : d;
 }
 
@@ -285,7 +285,9 @@ bool DPtoLP(HDC hdc, POINT* points, int count) {
 }
 
 HBITMAP CreateCompatibleBitmap(HDC, int width, int height) {
-  if (width <= 0 || height <= 0 || static_cast<long long>(width) * height > (1LL << 28)) return 0;
+  if (width <= 0 || height <= 0 || width > Surface::kMaxSide || height > Surface::kMaxSide ||
+      static_cast<long long>(width) * height > Surface::kMaxArea)
+    return 0;
   Lock lock(Reg().mu);
   auto o = std::make_shared<GdiObject>();
   o->kind = Kind::Bitmap;

@@ -38,8 +38,11 @@ bool BrushPaints(const DcState& st) { return st.brush && st.brush->brushStyle !=
 
 // A box in device pixels, normalised: [left, right) x [top, bottom).
 RECT DeviceBox(const DcState& st, int left, int top, int right, int bottom) {
+  // Kept within +-2^30 so that pen margins cannot overflow; far edges stay far outside any surface.
+  constexpr int far = 1 << 30;
   POINT a = ToDevice(st, left, top), b = ToDevice(st, right, bottom);
-  return RECT{std::min(a.x, b.x), std::min(a.y, b.y), std::max(a.x, b.x), std::max(a.y, b.y)};
+  return RECT{std::clamp(std::min(a.x, b.x), -far, far), std::clamp(std::min(a.y, b.y), -far, far),
+              std::clamp(std::max(a.x, b.x), -far, far), std::clamp(std::max(a.y, b.y), -far, far)};
 }
 
 // A rectangle cut to the surface, with a margin so that edges beyond it stay outside.
@@ -207,7 +210,7 @@ bool Rectangle(HDC hdc, int left, int top, int right, int bottom) {
   inner.Normalize();
   if (BrushPaints(dc->st)) PaintSpans(*dc, inner, dc->st.brush->color, dc->st.rop2);
   if (pen.null) return true;
-  if (pen.style != PS_SOLID && b.right - b.left >= 2 && b.bottom - b.top >= 2) {
+  if (pen.style != PS_SOLID && 0LL + b.right - b.left >= 2 && 0LL + b.bottom - b.top >= 2) {
     // Styled outline: the dash pattern runs clockwise from the top-left corner.
     std::vector<POINT> path{{b.left, b.top}, {b.right - 1, b.top}, {b.right - 1, b.bottom - 1}, {b.left, b.bottom - 1}};
     StrokePath(*dc, path, true);
@@ -234,7 +237,7 @@ bool Ellipse(HDC hdc, int left, int top, int right, int bottom) {
   SpanSet band, inside;
   EllipseBand(pen, b, limit, &band, &inside);
   if (BrushPaints(dc->st)) PaintSpans(*dc, inside, dc->st.brush->color, dc->st.rop2);
-  const double cx = (b.left + b.right - 1) / 2.0, cy = (b.top + b.bottom - 1) / 2.0;
+  const double cx = (0.0 + b.left + b.right - 1) / 2.0, cy = (0.0 + b.top + b.bottom - 1) / 2.0;
   PaintCurve(*dc, band, pen, cx, cy, 0.0);
   return true;
 }
@@ -248,7 +251,7 @@ bool Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
   DevicePen pen = ResolvePen(dc->st);
   if (pen.null) return true;
   POINT s = ToDevice(dc->st, xStart, yStart), e = ToDevice(dc->st, xEnd, yEnd);
-  const double cx = (b.left + b.right - 1) / 2.0, cy = (b.top + b.bottom - 1) / 2.0;
+  const double cx = (0.0 + b.left + b.right - 1) / 2.0, cy = (0.0 + b.top + b.bottom - 1) / 2.0;
   const double a0 = ScreenAngle(s.x, s.y, cx, cy);
   double sweep = CcwFrom(a0, ScreenAngle(e.x, e.y, cx, cy));
   if (sweep < 1e-12) sweep = 2.0 * std::numbers::pi;  // the same radial: the whole ellipse
@@ -262,7 +265,7 @@ bool Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
   if (pen.width > 1 && sweep < 2.0 * std::numbers::pi) {
     // Wide pens end in round caps, centred where each radial meets the middle of the band.
     const double inset = pen.insideFrame ? pen.width / 2.0 : 0.0;
-    const double ra = (b.right - b.left - 1) / 2.0 - inset, rb = (b.bottom - b.top - 1) / 2.0 - inset;
+    const double ra = (0.0 + b.right - b.left - 1) / 2.0 - inset, rb = (0.0 + b.bottom - b.top - 1) / 2.0 - inset;
     if (ra > 0 && rb > 0) {
       for (double angle : {a0, a0 + sweep}) {
         const double ux = std::cos(angle), uy = -std::sin(angle);

@@ -18,8 +18,14 @@ struct Surface {
   int width = 0;
   int height = 0;
   std::vector<std::uint32_t> px;
-  Surface(int w, int h, std::uint32_t fill)
-      : width(w > 0 ? w : 0), height(h > 0 ? h : 0), px(static_cast<std::size_t>(width) * height, fill) {}
+  // Sizes are limited (each side and the area) so that a wild size cannot exhaust memory.
+  static constexpr int kMaxSide = 16384;
+  static constexpr long long kMaxArea = 1LL << 26;
+  static void Limit(int* w, int* h);
+  Surface(int w, int h, std::uint32_t fill) : width(w), height(h) {
+    Limit(&width, &height);
+    px.assign(static_cast<std::size_t>(width) * height, fill);
+  }
   bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
   std::uint32_t& At(int x, int y) { return px[static_cast<std::size_t>(y) * width + x]; }
   void Resize(int w, int h, std::uint32_t fill);

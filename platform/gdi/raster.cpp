@@ -158,7 +158,8 @@ void AddWideStroke(SpanSet& spans, const POINT* points, int count, bool closed, 
         const DiscRow& d = disc[static_cast<std::size_t>(dy - lo)];
         if (d.x0 > d.x1) continue;
         auto& r = rows[static_cast<std::size_t>(c.y + dy - rowTop)];
-        const int x0 = c.x + d.x0, x1 = c.x + d.x1;
+        const int x0 = static_cast<int>(std::clamp<long long>(static_cast<long long>(c.x) + d.x0, limit.left - margin, limit.right + margin));
+        const int x1 = static_cast<int>(std::clamp<long long>(static_cast<long long>(c.x) + d.x1, limit.left - margin, limit.right + margin));
         if (r.first > r.second) {
           r = {x0, x1};
         } else {
@@ -230,7 +231,8 @@ SpanSet PolygonSpans(const POINT* points, int count, int fillMode, const RECT& l
       if (p.y > q.y) std::swap(p, q);
       if (y < p.y || y >= q.y) continue;
       // First pixel at or right of the crossing: ceil(p.x + (y - p.y) * dx / dy).
-      long long num = static_cast<long long>(y - p.y) * (q.x - p.x), den = q.y - p.y;
+      long long num = (static_cast<long long>(y) - p.y) * (static_cast<long long>(q.x) - p.x);
+      long long den = static_cast<long long>(q.y) - p.y;
       long long fl = num >= 0 ? num / den : -((-num + den - 1) / den);
       long long ce = (fl * den == num) ? fl : fl + 1;
       xs.emplace_back(p.x + ce, dir);

@@ -5,9 +5,14 @@
 
 namespace winplat::gdi {
 
+void Surface::Limit(int* w, int* h) {
+  *w = std::clamp(*w, 0, kMaxSide);
+  *h = std::clamp(*h, 0, kMaxSide);
+  if (static_cast<long long>(*w) * *h > kMaxArea) *h = static_cast<int>(kMaxArea / *w);
+}
+
 void Surface::Resize(int w, int h, std::uint32_t fill) {
-  w = w > 0 ? w : 0;
-  h = h > 0 ? h : 0;
+  Limit(&w, &h);
   std::vector<std::uint32_t> next(static_cast<std::size_t>(w) * h, fill);
   for (int y = 0; y < std::min(h, height); ++y)
     for (int x = 0; x < std::min(w, width); ++x) next[static_cast<std::size_t>(y) * w + x] = At(x, y);
@@ -30,6 +35,7 @@ void SpanSet::Normalize() {
     std::sort(runs.begin(), runs.end());
     std::vector<std::pair<int, int>> merged;
     for (const auto& r : runs) {
+      if (r.first >= r.second) continue;
       if (!merged.empty() && r.first <= merged.back().second)
         merged.back().second = std::max(merged.back().second, r.second);
       else
@@ -83,15 +89,21 @@ bool SpanSet::Bounds(RECT* rect) const {
 }
 
 void SpanSet::Offset(int dx, int dy) {
+  // Coordinates saturate at +-2^30 rather than wrap.
+  auto add = [](int v, int d) {
+    return static_cast<int>(std::clamp<long long>(static_cast<long long>(v) + d, -(1LL << 30), 1LL << 30));
+  };
   std::map<int, std::vector<std::pair<int, int>>> moved;
   for (auto& row : rows_) {
     for (auto& r : row.second) {
-      r.first += dx;
-      r.second += dx;
+      r.first = add(r.first, dx);
+      r.second = add(r.second, dx);
     }
-    moved[row.first + dy] = std::move(row.second);
+    auto& dest = moved[add(row.first, dy)];
+    dest.insert(dest.end(), row.second.begin(), row.second.end());
   }
   rows_ = std::move(moved);
+  Normalize();
 }
 
 SpanSet SpanSet::Minus(const SpanSet& other) const {

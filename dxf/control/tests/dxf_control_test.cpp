@@ -3,6 +3,7 @@
 #include "../dxf_control.h"
 #include "winplat/classreg.h"
 #include "winplat/container.h"
+#include "winplat/picture.h"
 #include "winplat/screen.h"
 #include "winplat/window.h"
 
@@ -70,6 +71,7 @@ TEST(DXFControl, EmptyBagGivesTheDefaultsWithTheSystemWindowBackground) {
   winplat::ExcepInfo excep;
   ASSERT_EQ(p.dxf->Load(empty, &excep), winplat::S_OK);
   EXPECT_EQ(p.dxf->picKelvane.BackColor, static_cast<std::int32_t>(0x80000005u));
+  EXPECT_EQ(p.dxf->picKelvane.PaintBackColor(), winplat::RGB(255, 255, 255));
   EXPECT_EQ(p.dxf->TmpFileNamePath, "C:\\TEMP");  // as read: no separator added
   EXPECT_EQ(p.dxf->OnTheSpotZoomPctLeft, 200.0f);
   EXPECT_EQ(p.dxf->picKelvane.DrawMode, 13);
@@ -109,18 +111,21 @@ TEST(DXFControl, PropertyBagRoundTripStoresValuesWithoutTheAssignmentRules) {
   winplat::PutProperty(p.dxf.Get(), "PrintAllBlack", Variant(true));
   winplat::PutProperty(p.dxf.Get(), "monofontname", Variant("Mono"));
   winplat::PutProperty(p.dxf.Get(), "RedlineEntitySelected", Variant("sel"));
+  p.dxf->SetZoomFunction(dxfDrawBox);
   PropertyBag bag;
   ASSERT_EQ(p.dxf->Save(bag, &excep), winplat::S_OK);
   EXPECT_EQ(bag.ReadProperty("FileName", Variant("")).ToString(), "C:\\a.dxf");
   EXPECT_FALSE(bag.Contains("Filename") && !bag.Contains("FileName"));
 
+  SetLibraryZoomFunction(dxfWindow);
   Placed q;
   ASSERT_EQ(q.dxf->Load(bag, &excep), winplat::S_OK);
+  EXPECT_EQ(LibraryZoomFunction(), dxfDrawBox);
   EXPECT_EQ(q.dxf->Filename, "C:\\a.dxf");
   EXPECT_EQ(q.dxf->LoadedFileName, "");  // the read sets only the stored value
   EXPECT_EQ(q.dxf->TmpFileNamePath, "D:\\T\\");
   EXPECT_EQ(q.dxf->DisplayAttributes, 1);
-  EXPECT_EQ(q.dxf->AttribDisplayMode, 0);
+  EXPECT_EQ(q.dxf->AttribDisplayMode, 1);
   EXPECT_EQ(q.dxf->PrintAllBlack, -1);
   EXPECT_EQ(q.dxf->MonoFontName, "Mono");
   EXPECT_EQ(q.dxf->RedlineEntitySelected.ToString(), "sel");
@@ -143,6 +148,8 @@ TEST(DXFControl, AssignmentRulesAndSignals) {
   EXPECT_EQ(p.dxf->LoadedFileName, "C:\\new.dxf");
   winplat::PutProperty(obj, "ZoomFunction", Variant(std::int32_t{dxfPan}));
   EXPECT_EQ(LibraryZoomFunction(), dxfPan);
+  winplat::PutProperty(obj, "ZoomFunction", Variant(std::int32_t{dxfWindow}));
+  EXPECT_EQ(LibraryZoomFunction(), dxfWindow);
   std::uint32_t clears = p.dxf->picKelvane.ClearCount;
   winplat::PutProperty(obj, "DisplayAttributes", Variant(std::int32_t{dxfAttribsOn}));
   EXPECT_EQ(p.dxf->AttribDisplayMode, 1);
@@ -152,7 +159,7 @@ TEST(DXFControl, AssignmentRulesAndSignals) {
   EXPECT_EQ(p.dxf->picKelvane.MousePointer, 11);
   EXPECT_EQ(p.site->ChangedProperties(),
             (std::vector<std::string>{"TmpFileNamePath", "TmpFileNamePath", "FileName", "ZoomFunction",
-                                      "DisplayAttributes", "BackColor", "MousePointer"}));
+                                      "ZoomFunction", "DisplayAttributes", "BackColor", "MousePointer"}));
   EXPECT_EQ(ErrorOf([&] { winplat::PutProperty(obj, "hWnd", Variant(1)); }), 383);
   EXPECT_EQ(ErrorOf([&] { winplat::PutProperty(obj, "DisplayAllBlack", Variant("perhaps")); }), 13);
 }
@@ -195,6 +202,14 @@ TEST(DXFControl, ErrorTrailCollectsProcedureNamesInnermostFirst) {
     EXPECT_EQ(e.Description(), "Not a DXF file\r\n ->  Regen.");
   }
   EXPECT_TRUE(cleaned);
+  // A drawing procedure's failure sets the screen's pointer back and clears picKelvane.
+  Placed p;
+  winplat::SetMousePointer(winplat::vbHourglass);
+  std::uint32_t clears = p.dxf->picKelvane.ClearCount;
+  EXPECT_THROW(WithErrorTrail("Zoom", [] { throw winplat::RuntimeError(9); }, p.dxf->DrawingCleanup()),
+               AutomationError);
+  EXPECT_EQ(winplat::MousePointer(), winplat::vbDefault);
+  EXPECT_EQ(p.dxf->picKelvane.ClearCount, clears + 1);
 }
 
 TEST(DXFControl, EveryMemberAnswersAtItsIdentifierByName) {
@@ -412,6 +427,27 @@ TEST(DXFControl, PictureBoxesAreChildWindowsOfTheHostAndForwardTheMouse) {
   winplat::SendMessage(dxf->picHandle[0].hWnd, winplat::WM_LBUTTONDOWN, winplat::MK_LBUTTON, 0);
   EXPECT_EQ(log->lines, (std::vector<std::string>{"down 1 1 " + std::to_string(4 * twips) + " " + std::to_string(6 * twips),
                                                   "move 1 2 5 7", "up 2 0 5 7"}));
+
+  // The drawing box paints with its background, the system colour translated.
+  winplat::Picture shot = winplat::CaptureWindow(pic);
+  ASSERT_EQ(shot.width, 300);
+  EXPECT_EQ(shot.At(150, 100), winplat::RGB(255, 255, 255));
+  winplat::PutProperty(placed.Get(), "BackColor", Variant(static_cast<std::int32_t>(winplat::RGB(255, 0, 0))));
+  EXPECT_EQ(winplat::CaptureWindow(pic).At(10, 10), winplat::RGB(255, 0, 0));
+  winplat::HDC dc = static_cast<winplat::HDC>(winplat::GetProperty(placed.Get(), "hDC").ToLong());
+  ASSERT_NE(dc, 0u);
+  winplat::SetPixel(dc, 1, 1, winplat::RGB(0, 0, 255));
+  EXPECT_EQ(winplat::CaptureWindowPersistent(pic).At(1, 1), winplat::RGB(0, 0, 255));
+  auto image = winplat::GetProperty(placed.Get(), "Image").ToObject();
+  ASSERT_TRUE(image);
+  EXPECT_EQ(static_cast<winplat::HGDIOBJ>(winplat::GetProperty(image.Get(), "Handle").ToLong()),
+            winplat::GetCurrentObject(dc, winplat::OBJ_BITMAP));
+  EXPECT_EQ(winplat::GetProperty(image.Get(), "width").ToLong(), 300);
+  winplat::Invoke(placed.Get(), dispid::Clear, winplat::DISPATCH_METHOD);
+  EXPECT_EQ(winplat::CaptureWindowPersistent(pic).At(1, 1), winplat::RGB(255, 0, 0));
+  winplat::PutProperty(placed.Get(), "AutoRedraw", Variant(false));
+  EXPECT_FALSE(winplat::GetProperty(placed.Get(), "Image").ToObject());
+  EXPECT_NE(winplat::GetProperty(placed.Get(), "hDC").ToLong(), 0);
 
   placed->SetVisible(false);
   EXPECT_FALSE(winplat::IsWindowVisible(pic));

@@ -85,4 +85,36 @@ TEST(Layers, ReachedByNameThroughDispatch) {
   EXPECT_EQ(winplat::NewEnum(layers.Get())->TypeName(), "IEnumVARIANT");
 }
 
+std::int32_t FakeAci(std::int16_t aci) { return aci * 1000; }
+
+TEST(Layers, LayerRecordsBecomeLayers) {
+  auto layers = winplat::MakeObject<DXFLayers>();
+  ASSERT_TRUE(DXFNewLayer(*layers, {"Hidden", "-7", "0", ""}, &FakeAci));
+  ASSERT_TRUE(DXFNewLayer(*layers, {"Frozen", "3", "1", ""}, &FakeAci));
+  ASSERT_TRUE(DXFNewLayer(*layers, {" Marks", "  5", "64", "made by REDLINE tool"}, &FakeAci));
+  ASSERT_TRUE(DXFNewLayer(*layers, {"Plain", "", "", "redline"}, &FakeAci));
+  auto at = [&](std::int32_t i) { return layers->Item(Variant(i)); };
+  EXPECT_EQ(at(1)->LayerOn, 0);
+  EXPECT_EQ(at(1)->LayerColor, 7000);
+  EXPECT_EQ(at(2)->LayerOn, 0);
+  EXPECT_EQ(at(2)->LayerColor, 3000);
+  EXPECT_EQ(at(3)->LayerOn, -1);
+  EXPECT_EQ(at(3)->LayerName, " Marks");
+  EXPECT_TRUE(at(3)->RedlineLayer());
+  EXPECT_EQ(at(4)->LayerColor, 0);
+  EXPECT_EQ(at(4)->LayerOn, -1);
+  EXPECT_FALSE(at(4)->RedlineLayer());
+  EXPECT_EQ(at(4)->NewLayer, 0);
+  // An entity on the declared layer in other letters finds it.
+  EXPECT_EQ(SetLayerID(*layers, "MARKS"), 3);
+  // A colour index beyond the Integer range fails with the trail.
+  try {
+    DXFNewLayer(*layers, {"Bad", "99999", "0", ""}, &FakeAci);
+    FAIL();
+  } catch (const winplat::AutomationError& e) {
+    EXPECT_EQ(e.Description(), "Overflow\r\n ->  DXFNewLayer.");
+  }
+  EXPECT_EQ(layers->Count(), 4);
+}
+
 }  // namespace

@@ -58,6 +58,8 @@ TEST(Dispatch, MembersByIdentifierAndByNameInAnyCase) {
   } catch (const AutomationError& e) {
     EXPECT_EQ(e.Number(), 438);
   }
+  // A method read like a property is called.
+  EXPECT_EQ(Invoke(s.Get(), 0x60030001, DISPATCH_PROPERTYGET, {Variant(std::int16_t{4})}).ToLong(), 5);
   std::vector<Variant> none;
   ExcepInfo excep;
   EXPECT_EQ(s->Invoke(0x12345, DISPATCH_METHOD, none, nullptr, &excep), DISP_E_MEMBERNOTFOUND);

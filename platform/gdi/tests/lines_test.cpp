@@ -162,6 +162,21 @@ TEST(GdiLines, NegativeExtentFlipsTheAxis) {
   EXPECT_EQ(GetPixel(c.dc, 20, 20), kRed);
 }
 
+TEST(GdiLines, IsotropicMappingKeepsOneScaleOnBothAxes) {
+  Canvas c(10, 10);
+  SetMapMode(c.dc, MM_ISOTROPIC);
+  SetWindowExtEx(c.dc, 100, 100, nullptr);
+  SetViewportExtEx(c.dc, 200, -50, nullptr);
+  SIZE v;
+  GetViewportExtEx(c.dc, &v);
+  EXPECT_EQ(v.cx, 50);
+  EXPECT_EQ(v.cy, -50);
+  POINT p{100, 100};
+  LPtoDP(c.dc, &p, 1);
+  EXPECT_EQ(p.x, 50);
+  EXPECT_EQ(p.y, -50);
+}
+
 TEST(GdiLines, ExtentsAreIgnoredInTheTextModeAndZeroExtentIsRefused) {
   Canvas c(10, 10);
   SetWindowExtEx(c.dc, 5, 5, nullptr);

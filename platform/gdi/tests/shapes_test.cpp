@@ -288,6 +288,24 @@ TEST(GdiShapes, WildCoordinatesAndWidthsAreCutToTheSurface) {
     for (int i = 0; i < 20; ++i) EXPECT_EQ(d.At(i, i), kRed) << i;
     EXPECT_EQ(d.Count(kRed), 20);
   }
+  {
+    // Extreme origins, boxes and offsets saturate instead of wrapping around.
+    Canvas d(20, 20);
+    PenScope wide(d.dc, PS_SOLID, 9, kRed);
+    SelectObject(d.dc, GetStockObject(NULL_BRUSH));
+    Rectangle(d.dc, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+    Ellipse(d.dc, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX);
+    Arc(d.dc, INT32_MIN, INT32_MIN, INT32_MAX, INT32_MAX, INT32_MAX, 0, INT32_MIN, 0);
+    EXPECT_EQ(d.Count(kRed), 0);  // every edge lies far outside
+    SetWindowOrgEx(d.dc, INT32_MIN, INT32_MIN, nullptr);
+    SetPixel(d.dc, INT32_MAX, INT32_MAX, kRed);
+    EXPECT_EQ(d.Count(kRed), 0);
+    HRGN r = CreateRectRgn(0, 0, 4, 4);
+    OffsetRgn(r, INT32_MAX, INT32_MAX);
+    EXPECT_FALSE(PtInRegion(r, 1, 1));
+    OffsetRgn(r, INT32_MIN, INT32_MIN);
+    DeleteObject(r);
+  }
   HRGN big = CreateRectRgn(-2000000000, -2000000000, 2000000000, 2000000000);
   EXPECT_TRUE(PtInRegion(big, 100, 100));
   HBRUSH black = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));

@@ -42,6 +42,13 @@ TEST(GdiWindow, ContextsDrawOnTheClientSurfaceAndFollowItsSize) {
   EXPECT_EQ(GetPixel(dc, 29, 19), kRed);
   EXPECT_EQ(GetPixel(dc, 39, 24), kWhite);
   EXPECT_EQ(GetPixel(dc, 40, 24), CLR_INVALID);
+  // A wild size is limited rather than exhausting memory.
+  WindowSurfaceResized(w.hwnd, 2000000000, 25);
+  GetDCSize(dc, &s);
+  EXPECT_EQ(s.cx, 16384);
+  EXPECT_EQ(s.cy, 25);
+  EXPECT_EQ(GetPixel(dc, 29, 19), kRed);
+  EXPECT_EQ(CreateCompatibleBitmap(dc, 100000, 100000), 0u);
   EXPECT_EQ(ReleaseDC(w.hwnd, dc), 1);
   EXPECT_EQ(ReleaseDC(w.hwnd, dc), 0);
   EXPECT_EQ(GetPixel(dc, 0, 0), CLR_INVALID);

@@ -39,6 +39,12 @@ HRESULT RegisterServerClass(std::string_view progId, std::string_view clsid, std
                             const std::filesystem::path& library) noexcept;
 HRESULT UnregisterServerClass(std::string_view progId, std::string_view clsid) noexcept;
 
+// Loads a server library and calls its DllRegisterServer (or
+// DllUnregisterServer), as a registration tool does. CO_E_DLLNOTFOUND when the
+// library or its entry cannot be found.
+HRESULT RegisterServerLibrary(const std::filesystem::path& library) noexcept;
+HRESULT UnregisterServerLibrary(const std::filesystem::path& library) noexcept;
+
 // The library file that holds `address` (a function or object of that library).
 std::filesystem::path ModuleFileOf(const void* address);
 

@@ -118,6 +118,22 @@ class ControlObject : public DispatchObject {
   std::uint32_t nextCookie_ = 1;
 };
 
+// A picture as a host sees it: a bitmap handle and its size in pixels.
+class PictureObject : public DispatchObject {
+ public:
+  static constexpr DISPID DISPID_HANDLE = 0;
+  static constexpr DISPID DISPID_TYPE = 5;
+  static constexpr DISPID DISPID_WIDTH = 4;
+  static constexpr DISPID DISPID_HEIGHT = 3;
+  PictureObject(std::uint32_t bitmap, std::int32_t width, std::int32_t height);
+  std::uint32_t Handle() const { return handle_; }
+
+ private:
+  std::uint32_t handle_;
+  std::int32_t width_;
+  std::int32_t height_;
+};
+
 // An OLE colour (an RGB value, or a system colour 0x800000nn) as the RGB
 // value to paint with.
 COLORREF TranslateColor(std::uint32_t oleColor);
