@@ -112,13 +112,6 @@ void SetRedlineTextHeight(DXF& dxf, float value) {
   winplat::Invoke(&dxf, dispid::RedlineTextHeight, winplat::DISPATCH_PROPERTYPUT, {Variant(value)});
 }
 
-void YieldToHost(ReaderState& r) {
-  ++r.YieldCount;
-  if (r.Yield)
-    r.Yield();
-  else
-    winplat::DispatchPending();  // what is pending and due; time is not moved on
-}
 
 void DrawProgress(ReaderState& r, PictureBox* status) {
   const std::size_t length = r.DXFFileNum.Length();
@@ -172,10 +165,7 @@ bool Scan(DXF& dxf, PictureBox* status) {
   bool afterSection = false;  // the next group 2 names a section
   bool afterTable = false;    // the next group 2 names a table
   while (cont && !file.AtEnd()) {
-    if (file.LinesRead() - r.LinesAtLastYield >= 5) {
-      r.LinesAtLastYield = file.LinesRead();
-      YieldToHost(r);
-    }
+    MaybeYield(dxf);
     std::int32_t code = 0;
     std::string_view value;
     if (!file.ReadPair(code, value)) break;  // a last code line without a value
@@ -241,6 +231,18 @@ bool Scan(DXF& dxf, PictureBox* status) {
 }
 
 }  // namespace
+
+void MaybeYield(DXF& dxf) {
+  ReaderState& r = dxf.reader;
+  const std::uint64_t lines = r.DXFFileNum.LinesRead();
+  if (lines - r.LinesAtLastYield < 5) return;
+  r.LinesAtLastYield = lines;
+  ++r.YieldCount;
+  if (r.Yield)
+    r.Yield();
+  else
+    winplat::DispatchPending();  // what is pending and due; time is not moved on
+}
 
 bool ReadIsRunning(const DXF& dxf) { return dxf.reader.Reading; }
 

@@ -64,6 +64,11 @@ void WriteBlockRecord(DXF& dxf, std::int32_t type, std::initializer_list<BlockFi
 
 // ---- while a read runs ----
 
+// Yields to the host's message loop when 5 lines or more were read since the
+// last yield. The scanner calls it between objects; a loader that reads a long
+// object pair by pair calls it between its parts.
+void MaybeYield(DXF& dxf);
+
 // True while LoadDXF runs (it yields to the host's message loop, where the
 // host's timers may call the control).
 bool ReadIsRunning(const DXF& dxf);
