@@ -21,7 +21,7 @@ using winplat::Variant;
 namespace {
 
 enum class Keyword {
-  None, Section, Table, Eof, AttDef, Layer, Block, EndBlk, Line, Circle, Arc, Ellipse, Point,
+  None, Section, EndSec, Table, Eof, AttDef, Layer, Block, EndBlk, Line, Circle, Arc, Ellipse, Point,
   Polyline, Text, MText, Solid, Face3D, Insert, Dimension, Attrib,
 };
 
@@ -45,6 +45,7 @@ Keyword NameKeyword(std::string_view v) {
       if (v == "TABLE") return Keyword::Table;
       break;
     case 6:
+      if (v == "ENDSEC") return Keyword::EndSec;
       if (v == "CIRCLE") return Keyword::Circle;
       if (v == "3DFACE") return Keyword::Face3D;
       if (v == "INSERT") return Keyword::Insert;
@@ -178,6 +179,12 @@ bool Scan(DXF& dxf, PictureBox* status) {
           return cont;  // anything after it is not part of the drawing
         case Keyword::Section:
           afterSection = true;
+          break;
+        case Keyword::EndSec:
+          // A block definition never runs past its section: one left open by a
+          // missing ENDBLK must not swallow the entities that follow.
+          dxf.db.InBlock = false;
+          r.BlockFileNum.reset();
           break;
         case Keyword::Table:
           afterTable = true;

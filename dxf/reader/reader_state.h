@@ -1,7 +1,7 @@
 #pragma once
 // What the DXF reader keeps on the control: the open file, the group table of
 // the object being read, the header-extents flags, progress and yield counters,
-// the temporary block file being written and the zoom history it fills.
+// and the temporary block file being written.
 #include <array>
 #include <cstdint>
 #include <fstream>
@@ -9,14 +9,10 @@
 #include <memory>
 #include <string>
 
+#include "../control/view_rect.h"
 #include "kelvaneent/dxfpairs.h"
 
 namespace kelvane {
-
-// A view in drawing units (Top the greater Y).
-struct ViewRect {
-  float Left = 0, Top = 0, Right = 0, Bottom = 0;
-};
 
 struct ReaderState {
   DxfPairReader DXFFileNum;          // the open input file

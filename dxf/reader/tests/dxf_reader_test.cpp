@@ -335,3 +335,12 @@ TEST_F(ReaderTest, HostTimersRunDuringTheReadAndCannotStartAnother) {
   EXPECT_NE(timerNested.find("A DXF file is being read; LoadDXF cannot run"), std::string::npos) << timerNested;
   EXPECT_EQ(db().LineCount, 20);
 }
+
+TEST_F(ReaderTest, BlockLeftOpenEndsWithItsSection) {
+  std::string text = Lines({"0", "SECTION", "2", "BLOCKS", "0", "BLOCK", "2", "B", "10", "0", "20", "0", "0", "LINE",
+                            "10", "1", "0", "ENDSEC", "0", "SECTION", "2", "ENTITIES", "0", "LINE", "10", "2", "11",
+                            "3", "0", "ENDSEC", "0", "EOF"});
+  ASSERT_TRUE(Load(Put("open_block.dxf", text)));
+  ASSERT_EQ(db().LineCount, 1);  // only the drawing's own line
+  EXPECT_EQ(db().LineTable(1).X1, 2.0f);
+}
