@@ -4,6 +4,7 @@
 
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
 
 #include "reader_fixture.h"
@@ -110,4 +111,51 @@ TEST_F(ReaderTest, RealR12DrawingFromTheCorpus) {
   EXPECT_EQ(db().DrawingExtents.Bottom, 0.0f);
   EXPECT_EQ(db().DrawingExtents.Right, 10.0f);
   EXPECT_EQ(db().DrawingExtents.Top, 10.0f);
+}
+
+TEST_F(ReaderTest, MangledDrawingsFailCleanlyOrRead) {
+  // Lines dropped, repeated or replaced by awkward values: every read either
+  // succeeds or fails with the trail and leaves the data base as it was.
+  std::string original = testsupport::ReadFile(OwnData() / "r12_drawing.dxf");
+  std::vector<std::string> lines;
+  std::size_t at = 0;
+  while (at < original.size()) {
+    std::size_t nl = original.find("\r\n", at);
+    if (nl == std::string::npos) nl = original.size();
+    lines.push_back(original.substr(at, nl - at));
+    at = nl + 2;
+  }
+  const char* awkward[] = {"", "0", "9", "LINE", "SOLID", "BLOCK", "ENDBLK", "$EXTMIN", "1e39", "-1e400", "nan",
+                           "99999", "-32769", "  62", "EOF", "SECTION", "\t", "1e-45", "3DFACE", "LAYER"};
+  std::mt19937 random(2024);
+  int failed = 0;
+  for (int round = 0; round < 200; ++round) {
+    std::vector<std::string> copy = lines;
+    int edits = 1 + static_cast<int>(random() % 4);
+    for (int e = 0; e < edits && !copy.empty(); ++e) {
+      std::size_t i = random() % copy.size();
+      switch (random() % 3) {
+        case 0: copy.erase(copy.begin() + static_cast<std::ptrdiff_t>(i)); break;
+        case 1: copy.insert(copy.begin() + static_cast<std::ptrdiff_t>(i), copy[i]); break;
+        default: copy[i] = awkward[random() % (sizeof awkward / sizeof *awkward)]; break;
+      }
+    }
+    std::string text;
+    for (const auto& l : copy) text += l + "\n";
+    dxf = winplat::MakeObject<kelvane::DXF>();
+    db().InitDB(true);
+    std::string error = LoadError(Put("mangled.dxf", text));
+    if (!error.empty()) {
+      ++failed;
+      EXPECT_NE(error.find(" ->  LoadDXF."), std::string::npos) << error;
+      EXPECT_EQ(db().EntityCount, 0) << error;
+      EXPECT_EQ(db().LineCount, 0) << error;
+    } else {
+      // A 3D face gives four rows; every other entity one, and each needs a pair.
+      EXPECT_LE(db().EntityCount, 4 * static_cast<std::int32_t>(copy.size() / 2));
+      EXPECT_EQ(db().EntityCount, db().LineCount + db().PointRowCount + db().SolidCount);
+    }
+    EXPECT_FALSE(kelvane::ReadIsRunning(*dxf));
+  }
+  EXPECT_GT(failed, 0);
 }
