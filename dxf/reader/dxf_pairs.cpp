@@ -156,11 +156,13 @@ bool ParseGroupCode(std::string_view line, std::int32_t& code) {
 
 bool DxfPairReader::Open(const std::filesystem::path& file) {
   Close();
+  std::error_code ec;
+  if (std::filesystem::is_directory(file, ec)) return false;
   std::ifstream in(file, std::ios::binary);
   if (!in) return false;
   in.seekg(0, std::ios::end);
   std::streamoff size = in.tellg();
-  if (size < 0) return false;
+  if (size < 0 || !in) return false;
   in.seekg(0, std::ios::beg);
   std::string text(static_cast<std::size_t>(size), '\0');
   if (size > 0 && !in.read(text.data(), size)) return false;

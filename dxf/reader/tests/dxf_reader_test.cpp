@@ -344,3 +344,10 @@ TEST_F(ReaderTest, BlockLeftOpenEndsWithItsSection) {
   ASSERT_EQ(db().LineCount, 1);  // only the drawing's own line
   EXPECT_EQ(db().LineTable(1).X1, 2.0f);
 }
+
+TEST_F(ReaderTest, AFolderIsNotAFile) {
+  Put("x.dxf", "0\nEOF\n");
+  std::string e = LoadError("C:\\dxf");
+  EXPECT_NE(e.find("File not found"), std::string::npos) << e;
+  EXPECT_EQ(db().EntityCount, 0);
+}
