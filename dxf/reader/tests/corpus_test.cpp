@@ -2,6 +2,8 @@
 // holds only lines, points, solids and 3D faces its rows match the file.
 #include <gtest/gtest.h>
 
+#include <array>
+#include <cstdlib>
 #include <fstream>
 #include <map>
 #include <random>
@@ -13,8 +15,15 @@ using namespace readertest;
 
 namespace {
 
-// Entity names of the ENTITIES section, counted by a plain walk over the lines.
-std::map<std::string, int> EntitiesOf(const std::string& text) {
+struct FileEntities {
+  std::map<std::string, int> counts;
+  // The rows that the line table should hold: each LINE, each 3D face's four edges.
+  std::vector<std::array<float, 4>> lineRows;
+};
+
+// Entity names and line geometry of the ENTITIES section, by a plain walk over
+// the lines of the file.
+FileEntities EntitiesOf(const std::string& text) {
   std::vector<std::string> lines;
   std::string line;
   for (char ch : text) {
@@ -31,20 +40,38 @@ std::map<std::string, int> EntitiesOf(const std::string& text) {
     s.erase(s.find_last_not_of(" \t") + 1);
     return s;
   };
-  std::map<std::string, int> counts;
-  std::string section;
+  FileEntities out;
+  std::string section, entity;
+  std::map<int, float> groups;
+  auto finish = [&] {
+    auto g = [&](int code) { return groups.count(code) ? groups[code] : 0.0f; };
+    if (entity == "LINE") out.lineRows.push_back({g(10), g(20), g(11), g(21)});
+    if (entity == "3DFACE") {
+      float c[4][2] = {{g(10), g(20)}, {g(11), g(21)}, {g(12), g(22)}, {g(13), g(23)}};
+      for (int i = 0; i < 4; ++i) out.lineRows.push_back({c[i][0], c[i][1], c[(i + 1) % 4][0], c[(i + 1) % 4][1]});
+    }
+    groups.clear();
+    entity.clear();
+  };
   for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
     std::string code = trim(lines[i]);
     const std::string& value = lines[i + 1];
+    if (code == "0") finish();
     if (code == "0" && value == "EOF") break;
     if (code == "0" && value == "SECTION" && i + 3 < lines.size()) {
       section = lines[i + 3];
       i += 2;
       continue;
     }
-    if (code == "0" && section == "ENTITIES" && value != "ENDSEC") ++counts[value];
+    if (section != "ENTITIES") continue;
+    if (code == "0" && value != "ENDSEC") {
+      ++out.counts[value];
+      entity = value;
+    } else if (!code.empty() && code != "0") {
+      groups[std::atoi(code.c_str())] = static_cast<float>(std::strtod(value.c_str(), nullptr));
+    }
   }
-  return counts;
+  return out;
 }
 
 }  // namespace
@@ -72,7 +99,8 @@ TEST_F(ReaderTest, SharedCorpusReadsWithoutCrash) {
       continue;
     }
     ++read;
-    auto counts = EntitiesOf(text);
+    FileEntities found = EntitiesOf(text);
+    auto& counts = found.counts;
     bool simple = true;
     for (const auto& [name, n] : counts)
       if (name != "LINE" && name != "POINT" && name != "SOLID" && name != "3DFACE") simple = false;
@@ -82,6 +110,12 @@ TEST_F(ReaderTest, SharedCorpusReadsWithoutCrash) {
     EXPECT_EQ(db().PointRowCount, counts["POINT"]);
     EXPECT_EQ(db().SolidCount, counts["SOLID"]);
     EXPECT_EQ(db().EntityCount, counts["LINE"] + 4 * counts["3DFACE"] + counts["POINT"] + counts["SOLID"]);
+    ASSERT_EQ(db().LineCount, static_cast<std::int32_t>(found.lineRows.size()));
+    for (std::int32_t r = 1; r <= db().LineCount; ++r) {
+      const auto& row = db().LineTable(r);
+      EXPECT_EQ((std::array<float, 4>{row.X1, row.Y1, row.X2, row.Y2}), found.lineRows[static_cast<std::size_t>(r - 1)])
+          << "row " << r;
+    }
   }
   EXPECT_GT(files, 50);
   EXPECT_GT(read, files / 2);
