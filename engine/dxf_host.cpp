@@ -1,7 +1,9 @@
 // The program's hold on the DXF view control.
 #include "engine/dxf_host.h"
 
+#include "winplat/classreg.h"
 #include "winplat/collection.h"
+#include "winplat/registry.h"
 
 namespace fieldray::engine {
 
@@ -13,6 +15,18 @@ namespace dispid = kelvane::dispid;
 
 DxfHost::DxfHost(winplat::HWND mainWindow, const winplat::PropertyBag* bag, bool userMode)
     : placed_(winplat::PlaceControl(kelvane::kProgID, "DXF1", mainWindow, userMode, bag)) {}
+
+bool DxfHost::EnsureRegistered(const std::filesystem::path& folder) {
+  std::string clsid, library;
+  if (winplat::RegReadString(winplat::HKEY_CLASSES_ROOT, std::string(kelvane::kProgID) + "\\CLSID", "", clsid) ==
+          winplat::ERROR_SUCCESS &&
+      winplat::RegReadString(winplat::HKEY_CLASSES_ROOT, "CLSID\\" + clsid + "\\InprocServer32", "", library) ==
+          winplat::ERROR_SUCCESS) {
+    std::error_code ec;
+    if (std::filesystem::exists(library, ec)) return true;
+  }
+  return winplat::RegisterServerLibrary(folder / kLibraryFile) == winplat::S_OK;
+}
 
 Variant DxfHost::Call(DISPID id, std::vector<Variant> args) const {
   return winplat::Invoke(placed_.Get(), id, winplat::DISPATCH_METHOD | winplat::DISPATCH_PROPERTYGET,

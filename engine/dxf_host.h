@@ -4,6 +4,7 @@
 // properties (Visible, Width, Height), called late-bound by dispatch
 // identifier; the entity objects it hands back are read by field name.
 // Every call raises the control's automation error on the caller's side.
+#include <filesystem>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -18,6 +19,12 @@ class DxfHost {
   // Creates and places the control; a new instance unless `bag` holds its
   // saved properties. Raises error 429 when the class cannot be created.
   explicit DxfHost(winplat::HWND mainWindow, const winplat::PropertyBag* bag = nullptr, bool userMode = true);
+
+  // The control library's file name, beside the program.
+  static constexpr const char* kLibraryFile = "libkelvaneent.so";
+  // Registers the control library found in `folder` unless the class is
+  // registered already; false when it is not and cannot be.
+  static bool EnsureRegistered(const std::filesystem::path& folder);
 
   // The extender (DXF1): the container's properties and every member of the control.
   winplat::PlacedControl& DXF1() const { return *placed_; }

@@ -81,8 +81,12 @@ void DXF::RegisterPending() {
       AddMethod(
           m.id, name,
           [name](winplat::Args& a) {
-            a.Set(0, winplat::Variant("An error occurred in " + name + ". The message is: " + name +
-                                      " is not built yet"));
+            try {
+              a.Set(0, winplat::Variant("An error occurred in " + name + ". The message is: " + name +
+                                        " is not built yet"));
+            } catch (...) {
+              // An strError the text cannot be stored in: the False result still tells.
+            }
             return winplat::Variant(false);
           },
           m.maxArgs);

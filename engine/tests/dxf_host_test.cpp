@@ -105,7 +105,18 @@ TEST_F(DxfHostTest, SavedPropertiesComeBackInANewHost) {
 
 TEST(DxfHostRegistration, AMissingLibraryIsReported) {
   EXPECT_EQ(winplat::RegisterServerLibrary(testsupport::Root() / "libmissing.so"), winplat::CO_E_DLLNOTFOUND);
+  EXPECT_FALSE(DxfHost::EnsureRegistered(testsupport::Root()));
   EXPECT_FALSE(winplat::RegKeyExists(winplat::HKEY_CLASSES_ROOT, "KelvaneEnt.DXF"));
+}
+
+TEST(DxfHostRegistration, EnsureRegisteredFindsTheLibraryBesideTheProgram) {
+  // A registration naming a library that is gone is made again.
+  ASSERT_EQ(winplat::RegisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF, "stale", "/nowhere/lib.so"),
+            winplat::S_OK);
+  ASSERT_TRUE(DxfHost::EnsureRegistered(LibraryFile().parent_path()));
+  DxfHost host(0);
+  EXPECT_EQ(host.DXF1().Object()->TypeName(), "DXF");
+  EXPECT_TRUE(DxfHost::EnsureRegistered(testsupport::Root()));  // already registered: nothing to do
 }
 
 TEST_F(DxfHostTest, UnregisteredClassCannotBeCreated) {

@@ -11,6 +11,7 @@
 #include <exception>
 #include <string>
 #include <string_view>
+#include <type_traits>
 #include <utility>
 
 namespace winplat {
@@ -85,7 +86,9 @@ class ComPtr {
     return c;
   }
   ComPtr(const ComPtr& o) : ComPtr(o.p_) {}
+  // From a pointer to a derived class only; other directions go through QueryInterface.
   template <class U>
+    requires std::is_convertible_v<U*, T*>
   ComPtr(const ComPtr<U>& o) : ComPtr(static_cast<T*>(o.Get())) {}
   ComPtr(ComPtr&& o) noexcept : p_(std::exchange(o.p_, nullptr)) {}
   ComPtr& operator=(ComPtr o) noexcept {

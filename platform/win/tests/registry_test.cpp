@@ -96,3 +96,35 @@ TEST(Registry, MalformedFileIsReportedAndNeverOverwritten) {
 }
 
 }  // namespace
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Two processes on one machine root write at the same time: the file lock and
+// the atomic replacement keep every value of both.
+TEST(Registry, ConcurrentWritersLoseNothing) {
+  using namespace winplat;
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  const char* prefix = child == 0 ? "Child" : "Parent";
+  bool ok = true;
+  for (std::uint32_t i = 0; i < 40; ++i)
+    ok = RegWriteDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Race", prefix + std::to_string(i), i) == ERROR_SUCCESS && ok;
+  if (child == 0) _exit(ok ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(ok);
+  for (std::uint32_t i = 0; i < 40; ++i) {
+    for (const char* who : {"Child", "Parent"}) {
+      std::uint32_t v = 99;
+      EXPECT_EQ(RegReadDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Race", who + std::to_string(i), v), ERROR_SUCCESS);
+      EXPECT_EQ(v, i);
+    }
+  }
+}
+
+}  // namespace
