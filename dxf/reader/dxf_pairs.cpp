@@ -2,6 +2,7 @@
 // group table of one object.
 #include <charconv>
 #include <cmath>
+#include <cstring>
 #include <fstream>
 #include <limits>
 
@@ -192,9 +193,12 @@ bool DxfPairReader::ReadLine(std::string_view& line) {
   const std::size_t n = text_.size();
   if (pos_ >= n) return false;
   const char* base = text_.data();
-  std::size_t i = pos_;
-  while (i < n && base[i] != '\n' && base[i] != '\r') ++i;
-  line = std::string_view(base + pos_, i - pos_);
+  // The line ends at the first LF or CR: find the LF, then any CR before it.
+  const char* start = base + pos_;
+  const void* lf = std::memchr(start, '\n', n - pos_);
+  std::size_t i = lf ? static_cast<std::size_t>(static_cast<const char*>(lf) - base) : n;
+  if (const void* cr = std::memchr(start, '\r', i - pos_)) i = static_cast<std::size_t>(static_cast<const char*>(cr) - base);
+  line = std::string_view(start, i - pos_);
   if (i < n) {
     if (base[i] == '\r' && i + 1 < n && base[i + 1] == '\n')
       i += 2;
