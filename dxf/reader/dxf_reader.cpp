@@ -113,7 +113,6 @@ void SetRedlineTextHeight(DXF& dxf, float value) {
   winplat::Invoke(&dxf, dispid::RedlineTextHeight, winplat::DISPATCH_PROPERTYPUT, {Variant(value)});
 }
 
-
 void DrawProgress(ReaderState& r, PictureBox* status) {
   const std::size_t length = r.DXFFileNum.Length();
   double fraction = length == 0 ? 1.0 : static_cast<double>(r.DXFFileNum.Position()) / static_cast<double>(length);
