@@ -1,0 +1,95 @@
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <vector>
+
+#include "test_support.h"
+#include "winplat/components/routines.h"
+#include "winplat/paths.h"
+
+using namespace winplat;
+
+TEST(Routines, FileTests) {
+  testsupport::WriteFile(HostPath("C:\\Jobs\\One.txt"), "12345");
+  testsupport::WriteFile(HostPath("C:\\Jobs\\two"), "");
+  testsupport::WriteFile(HostPath("C:\\Jobs\\sub\\three.txt"), "x");
+  EXPECT_NE(Exist("c:\\jobs\\one.TXT"), 0);
+  EXPECT_EQ(Exist("C:\\Jobs\\none.txt"), 0);
+  EXPECT_EQ(Exist("C:\\Jobs\\sub"), 0);  // a folder is no file
+  EXPECT_EQ(Exist(""), 0);
+  EXPECT_EQ(Exist("C:\\..\\..\\etc\\passwd"), 0);
+  EXPECT_EQ(FCount("C:\\Jobs\\*.*"), 2);
+  EXPECT_EQ(FCount("C:\\Jobs\\*.TXT"), 1);
+  EXPECT_EQ(FCount("C:\\Jobs\\t?o"), 1);
+  EXPECT_EQ(FCount("C:\\Nowhere\\*.*"), 0);
+  EXPECT_EQ(FileSize("C:\\Jobs\\One.txt"), 5);
+  EXPECT_EQ(FileSize("C:\\Jobs\\two"), 0);
+  EXPECT_EQ(FileSize("C:\\Jobs\\gone"), -1);
+}
+
+TEST(Routines, ExeNameIsAWindowsPathInTheProgramFolder) {
+  unsetenv("FIELDRAY_PROGRAM");
+  std::string exe = ExeName();
+  EXPECT_EQ(exe, "C:\\Fieldray\\Fieldray.exe");
+  EXPECT_EQ(exe.substr(0, QInstrB2(-1, exe, "\\")), "C:\\Fieldray\\");
+  setenv("FIELDRAY_PROGRAM", "D:\\Laser\\Fieldray.exe", 1);
+  EXPECT_EQ(ExeName(), "D:\\Laser\\Fieldray.exe");
+  unsetenv("FIELDRAY_PROGRAM");
+}
+
+TEST(Routines, TextSearchAndReplace) {
+  EXPECT_EQ(QInstrB2(-1, "C:\\a\\b\\c.ini", "\\"), 7);
+  EXPECT_EQ(QInstrB2(-1, "plain", "\\"), 0);
+  EXPECT_EQ(QInstrB2(1, "abcabc", "c"), 3);
+  EXPECT_EQ(QInstrB2(4, "abcabc", "c"), 6);
+  EXPECT_EQ(QInstrB2(9, "abc", "c"), 0);
+  EXPECT_EQ(QInstrB2(-1, "abc", ""), 0);
+
+  EXPECT_EQ(ReplaceString("R50=1 R50=2", "R50=", "\x01", 0), "\x01" "1 \x01" "2");
+  EXPECT_EQ(ReplaceString("aaa", "aa", "a", 0), "aa");  // no rescanning
+  EXPECT_EQ(ReplaceString("xE", "E", "EE", 0), "xEE");
+  EXPECT_EQ(ReplaceString("abc", "", "z", 0), "abc");
+  EXPECT_EQ(ReplaceString("aBc", "b", "X", 0), "aBc");
+  EXPECT_EQ(ReplaceString("aBc", "b", "X", 1), "aXc");
+  EXPECT_EQ(ReplaceString("a\"b\"", "\"", "", 0), "ab");
+
+  std::string t = "1,2,3";
+  ReplaceChar(t, ",", "T");
+  EXPECT_EQ(t, "1T2T3");
+  ReplaceChar(t, "", "x");
+  EXPECT_EQ(t, "1T2T3");
+}
+
+TEST(Routines, ParseStringSkipsLeadingDelimiters) {
+  std::int32_t pos = 1;
+  std::string text = "  L/2 Y5 Z";
+  EXPECT_EQ(ParseString(pos, text, " "), "L/2");
+  EXPECT_EQ(pos, 7);
+  EXPECT_EQ(text.substr(static_cast<std::size_t>(pos - 1)), "Y5 Z");
+  EXPECT_EQ(ParseString(pos, text, " "), "Y5");
+  EXPECT_EQ(ParseString(pos, text, " "), "Z");
+  EXPECT_EQ(pos, 11);
+  EXPECT_EQ(ParseString(pos, text, " "), "");
+  EXPECT_EQ(pos, 11);
+  pos = 1;
+  EXPECT_EQ(ParseString(pos, "a;b,c", ",;"), "a");
+  EXPECT_EQ(ParseString(pos, "a;b,c", ",;"), "b");
+}
+
+TEST(Routines, ArrayWork) {
+  std::vector<int> v{1, 2, 3};
+  InsertT(v, 1);
+  EXPECT_EQ(v, (std::vector<int>{1, 0, 2, 3}));
+  InsertT(v, 99);
+  EXPECT_EQ(v, (std::vector<int>{1, 0, 2, 3, 0}));
+
+  std::vector<std::int32_t> a(6000, 7);
+  InitLong(a.data(), 1, 6000);
+  EXPECT_EQ(std::count(a.begin(), a.end(), 1), 6000);
+
+  std::vector<std::int32_t> s{5, -3, 9, 0, -3};
+  SortL(s.data(), 4, 0);
+  EXPECT_EQ(s, (std::vector<std::int32_t>{-3, 0, 5, 9, -3}));
+  SortL(s.data(), 5, 1);
+  EXPECT_EQ(s, (std::vector<std::int32_t>{9, 5, 0, -3, -3}));
+}
