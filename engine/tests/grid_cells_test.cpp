@@ -1,0 +1,47 @@
+#include <gtest/gtest.h>
+
+#include "engine/grid_cells.h"
+#include "engine/program_state.h"
+
+using fieldray::GetGridCell;
+using fieldray::SetGridCell;
+
+TEST(GridCells, ReadAndWriteMoveTheCurrentCell) {
+  winplat::SpreadGrid grid(10, 6);
+  SetGridCell(grid, 0, 3, "Gr1  Dia");
+  SetGridCell(grid, 5, 3, " 12");
+  EXPECT_EQ(grid.Row(), 5);
+  EXPECT_EQ(grid.Col(), 3);
+  EXPECT_EQ(GetGridCell(grid, 0, 3), "Gr1  Dia");
+  EXPECT_EQ(GetGridCell(grid, 4, 0), "4");  // row heading
+  EXPECT_EQ(grid.Row(), 4);
+  EXPECT_EQ(grid.Col(), 0);
+  EXPECT_EQ(GetGridCell(grid, 5, 3), " 12");
+  EXPECT_EQ(GetGridCell(grid, 11, 3), "");  // outside the grid
+
+  // Column 0 or row -1: nothing written, current cell unchanged.
+  SetGridCell(grid, 2, 0, "no");
+  SetGridCell(grid, -1, 2, "no");
+  EXPECT_EQ(grid.Row(), 11);
+  EXPECT_EQ(grid.Col(), 3);
+  EXPECT_EQ(GetGridCell(grid, 2, 0), "2");
+  EXPECT_EQ(GetGridCell(grid, 1, 2), "");
+}
+
+TEST(ProgramState, StartsAsTheProgramStarts) {
+  fieldray::ProgramState s;
+  ASSERT_EQ(fieldray::PathUpperBound(s.PathElements), 0);
+  const fieldray::PathElement& zero = s.PathElements[0];
+  EXPECT_EQ(zero.MoveCode, 0);
+  EXPECT_EQ(zero.CycleCode, 0);
+  EXPECT_EQ(zero.EndX, 0);
+  EXPECT_EQ(s.GcodeUnitFactor, 0);
+  EXPECT_EQ(s.BlockCondition, fieldray::BoolTrue);
+  EXPECT_EQ(s.AltOriginCorner, -1);
+  EXPECT_EQ(s.VarTable.size(), 21u);
+  EXPECT_EQ(s.PatternTable[12][12], 0);
+  fieldray::AppendPathElement(s.PathElements).MoveCode = 88;
+  EXPECT_EQ(fieldray::PathUpperBound(s.PathElements), 1);
+  fieldray::ResetPath(s.PathElements);
+  EXPECT_EQ(fieldray::PathUpperBound(s.PathElements), 0);
+}
