@@ -37,7 +37,9 @@ std::int32_t IntDiv(double a, double b);
 std::int32_t Mod(double a, double b);
 
 // Str: one leading blank when not negative, no zero before the point,
-// 7 significant digits for a float and 15 for a double, exponent form at the limits.
+// 7 significant digits for a float and 15 for a double (correctly rounded, trailing
+// zeros dropped); exponent form when the decimal exponent is below -4 or reaches
+// the digit count (" 1E-05", " 1.234568E+07", "-1.5E+100"). -0 gives " 0".
 std::string Str(float value);
 std::string Str(double value);
 std::string Str(std::int32_t value);
@@ -46,11 +48,16 @@ std::string CStr(float value);
 std::string CStr(double value);
 std::string CStr(std::int32_t value);
 
-// Val: the number at the start of a text; blanks, tabs and line feeds skipped anywhere.
+// Val: the number at the start of a text; blanks, tabs and line feeds skipped anywhere
+// (" 1 2" reads 12). A sign, digits with one ".", an exponent with E or D; "&H" and
+// "&O" numbers, read as a 16-bit Integer when they fit in 16 bits ("&HFFFF" is -1),
+// else as a 32-bit Long. 0 when there is no number; NumericError(6) when too large.
 double Val(std::string_view text);
 
-// Hex: upper case, no leading zeros.
+// Hex: upper case, no leading zeros; a negative value in its two's complement
+// of 32 bits (or 16 bits for an Integer).
 std::string Hex(std::int32_t value);
+std::string Hex(std::int16_t value);
 
 // Windows Latin-1 character codes.
 int Asc(std::string_view text);  // NumericError(5) on an empty text
@@ -58,8 +65,15 @@ std::string Chr(int code);
 std::string UCase(std::string_view text);
 std::string LCase(std::string_view text);
 
-// Format with the patterns the system uses ("####", "#####.##", "######.000",
-// "###,###,###,###"): halves round away from zero.
+// Format with digit patterns such as "####", "#####.##", "######.000" and
+// "###,###,###,###" ('#' and '0' placeholders, ',' grouping, '.' point; any other
+// pattern character is std::invalid_argument). The value is first taken to 15
+// significant digits (7 for a float), then rounded half away from zero to the
+// pattern's decimals. Only '#' before the point gives no integer digits for a value
+// below 1 ("####" turns 0.4 into ""); a value that rounds to zero has no sign.
+// NumericError(6) for a value that is not finite.
 std::string Format(double value, std::string_view pattern);
+std::string Format(float value, std::string_view pattern);
+std::string Format(std::int32_t value, std::string_view pattern);
 
 }  // namespace winplat
