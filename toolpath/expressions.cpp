@@ -39,7 +39,12 @@ std::size_t ExpressionLength(std::string_view text) {
     if (text[i] != ' ') continue;
     std::size_t next = text.find_first_not_of(' ', i);
     if (next == std::string_view::npos) return text.size();
-    char before = text[text.find_last_not_of(' ', i)];
+    std::size_t last = text.find_last_not_of(' ', i);
+    if (last == std::string_view::npos) {  // blanks in front of the expression
+      i = next - 1;
+      continue;
+    }
+    char before = text[last];
     char after = text[next];
     bool joined = Operators.find(before) != std::string_view::npos || before == '(' ||
                   Operators.find(after) != std::string_view::npos || after == ')';

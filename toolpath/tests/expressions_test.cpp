@@ -49,6 +49,9 @@ TEST_F(ToolpathTest, ConditionsKeepTheirJoins) {
   text = " 2>= 3 |  1<=0";
   EXPECT_FLOAT_EQ(EvaluateExpression(ctx, text), 0);
   // A parameter line's field: the value, then later words.
+  text = "= L/2";  // blanks in front of the expression do not end it
+  state.VarTable[12] = 8;
+  EXPECT_FLOAT_EQ(EvaluateExpression(ctx, text), 4);
   text = "10 B20 C30";
   EXPECT_FLOAT_EQ(EvaluateExpression(ctx, text), 10);
   EXPECT_EQ(text, "10 ");
