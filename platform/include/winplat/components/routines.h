@@ -1,5 +1,6 @@
 #pragma once
-// The general routine library: file tests, text searches and array work.
+// The general routine library: file tests (file_routines.h), text searches and
+// array work.
 // Texts are byte strings in the Windows Latin-1 code page.
 #include <algorithm>
 #include <cstddef>
@@ -8,22 +9,9 @@
 #include <string_view>
 #include <vector>
 
+#include "winplat/components/file_routines.h"
+
 namespace winplat {
-
-// Full Windows path of the running program file. The program folder is
-// "C:\Fieldray\" unless FIELDRAY_PROGRAM names another program file.
-std::string ExeName();
-
-// Nonzero (-1) when the file at the Windows path exists, 0 otherwise (also for
-// a folder or a path that cannot be mapped).
-std::int16_t Exist(std::string_view windowsPath);
-
-// Number of files matching a pattern such as "C:\Jobs\*.*" ("*" and "?" wild,
-// letter case ignored); 0 for a missing folder.
-std::int32_t FCount(std::string_view windowsPattern);
-
-// Size of the file in bytes; -1 when it does not exist or cannot be read.
-std::int32_t FileSize(std::string_view windowsPath);
 
 // Position (1-based) of `find` in `text`. start > 0 searches forward from that
 // position; start = -1 searches backward from the end, giving the last one.
