@@ -143,8 +143,10 @@ bool SpreadGrid::SaveToHostFile(const std::string& hostPath, bool dataOnly) {
 }
 
 bool SpreadGrid::LoadFromHostFile(const std::string& hostPath) {
-  std::ifstream file(hostPath, std::ios::binary);
-  if (!file) {
+  std::error_code ec;
+  std::ifstream file;
+  if (fs::is_regular_file(hostPath, ec)) file.open(hostPath, std::ios::binary);
+  if (!file.is_open()) {
     lastError_ = "cannot open " + hostPath;
     return false;
   }

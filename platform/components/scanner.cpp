@@ -1,6 +1,7 @@
 // The text scanner: fields, file scans and expression values.
 #include "winplat/components/scanner.h"
 
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
@@ -54,6 +55,8 @@ void TextScanner::SetFileName(std::string_view windowsPath) {
 
 void TextScanner::ScanHostFile(const std::string& hostPath) {
   if (scanning_) throw ScannerError("a file scan is already running");
+  std::error_code ec;
+  if (!std::filesystem::is_regular_file(hostPath, ec)) throw ScannerError("cannot open " + hostPath);
   std::ifstream file(hostPath, std::ios::binary);
   if (!file) throw ScannerError("cannot open " + hostPath);
   std::ostringstream whole;

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -168,4 +169,7 @@ TEST(SpreadGrid, BadFilesLeaveTheGridAsItWas) {
   SpreadGrid g;
   EXPECT_FALSE(g.LoadFromFile("C:\\missing\\none.dat"));
   EXPECT_NE(g.LastError().find("cannot open"), std::string::npos);
+  EXPECT_FALSE(g.LoadFromFile("C:\\WINDOWS"));
+  EXPECT_FALSE(g.SaveToFile("C:\\WINDOWS", false));  // a folder is not replaced
+  EXPECT_TRUE(std::filesystem::is_directory(winplat::HostPath("C:\\WINDOWS")));
 }

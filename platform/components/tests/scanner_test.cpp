@@ -83,6 +83,8 @@ TEST(TextScanner, FileScanRaisesOneLineEventPerLine) {
 TEST(TextScanner, FileScanFailures) {
   TextScanner s;
   EXPECT_THROW(s.SetFileName("C:\\Jobs\\missing.nc"), ScannerError);
+  EXPECT_THROW(s.SetFileName("C:\\WINDOWS"), ScannerError);  // a folder
+  EXPECT_THROW(s.SetFileName("C:\\..\\..\\etc\\passwd"), ScannerError);
   EXPECT_FALSE(s.Scanning());
 
   testsupport::WriteFile(winplat::HostPath("C:\\Jobs\\a.nc"), "1\n2\n");
