@@ -38,6 +38,5 @@ function(fr_add_tests name)
   target_link_libraries(${name} PRIVATE ${T_LIBS} fr_testsupport GTest::gtest GTest::gmock)
   gtest_discover_tests(${name}
     DISCOVERY_TIMEOUT 60
-    PROPERTIES LABELS ${T_LABEL} TIMEOUT 300
-    ENVIRONMENT "FIELDRAY_TEMPLATE=${FIELDRAY_TEMPLATE_DIR};FIELDRAY_BIN=${CMAKE_BINARY_DIR}/bin")
+    PROPERTIES LABELS ${T_LABEL} TIMEOUT 300)
 endfunction()

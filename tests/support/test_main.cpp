@@ -1,5 +1,6 @@
 // Test entry point: every test process runs on a machine root of its own, a
 // fresh temporary folder removed at exit, unless FIELDRAY_ROOT is already set.
+// FIELDRAY_BIN names the folder of the built binaries.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
@@ -15,6 +16,9 @@ int main(int argc, char** argv) {
       setenv("FIELDRAY_ROOT", dir, 1);
     }
   }
+  // Where the built binaries and the staged machine-root template are.
+  setenv("FIELDRAY_BIN", FIELDRAY_TEST_BIN, 0);
+  setenv("FIELDRAY_TEMPLATE", FIELDRAY_TEST_TEMPLATE, 0);
   ::testing::InitGoogleTest(&argc, argv);
   int rc = RUN_ALL_TESTS();
   if (!made.empty()) {

@@ -4,6 +4,7 @@
 #include <functional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "winplat/types.h"
 
@@ -52,7 +53,14 @@ struct MessageBoxRequest {
   unsigned flags = 0;
 };
 
-// Shows a box and returns the button chosen.
+// Parts of the flags.
+constexpr unsigned MB_TYPEMASK = 0x0000000F;
+constexpr unsigned MB_ICONMASK = 0x000000F0;
+constexpr unsigned MB_DEFMASK = 0x00000F00;
+constexpr unsigned MB_MODEMASK = 0x00003000;
+
+// Shows a box and returns the button chosen. While the box is up, pending
+// messages and due timers are dispatched, as a modal loop does.
 int MessageBox(HWND owner, std::string_view text, std::string_view caption, unsigned flags);
 
 // The button a box answers with when nobody chooses (its default button).
@@ -66,5 +74,80 @@ void SetMessageBoxHandler(MessageBoxHandler handler);
 // The program's title, given to a box shown without a caption.
 void SetProgramTitle(std::string title);
 const std::string& ProgramTitle();
+
+// The buttons a box offers, left to right, and a button's name ("OK", "Cancel", ...).
+std::vector<int> MessageBoxButtons(unsigned flags);
+std::string ButtonName(int button);
+
+// Boxes up right now (nested boxes count each).
+int MessageBoxDepth();
+// The modal loop of a box that stays up for `ms`: dispatches pending messages
+// and due timers; with the manual clock it moves the clock on from timer to
+// timer until `ms` have passed, otherwise it waits in real time.
+void RunModalLoop(std::uint32_t ms);
+
+// Every box shown while a script is installed.
+struct ShownMessageBox {
+  HWND owner = 0;
+  std::string caption;
+  std::string text;
+  unsigned flags = 0;
+  unsigned buttons = 0;  // flags & MB_TYPEMASK
+  unsigned icon = 0;     // flags & MB_ICONMASK
+  int defaultButton = 0;
+  int answer = 0;
+};
+
+// Answers boxes from a script and records them. Installs itself as the handler
+// for its lifetime and restores the default handler when it goes.
+class MessageBoxScript {
+ public:
+  MessageBoxScript();
+  ~MessageBoxScript();
+  MessageBoxScript(const MessageBoxScript&) = delete;
+  MessageBoxScript& operator=(const MessageBoxScript&) = delete;
+
+  // Queues the answer to the next box (0: its default button). `whileUp` runs
+  // while the box is up, and the box stays up `upMs` more (see RunModalLoop).
+  // A box with no queued answer gets its default button. An answer that is not
+  // one of the box's buttons is reported on standard error and the default
+  // button is taken instead.
+  MessageBoxScript& Answer(int button, std::function<void()> whileUp = {}, std::uint32_t upMs = 0);
+
+  const std::vector<ShownMessageBox>& Shown() const { return shown_; }
+  std::size_t PendingAnswers() const { return answers_.size() - next_; }
+  void ClearShown() { shown_.clear(); }
+
+ private:
+  struct Scripted {
+    int button = 0;
+    std::function<void()> whileUp;
+    std::uint32_t upMs = 0;
+  };
+  int Handle(const MessageBoxRequest& request);
+
+  std::vector<Scripted> answers_;
+  std::size_t next_ = 0;
+  std::vector<ShownMessageBox> shown_;
+};
+
+// A handler that shows each box on a terminal and asks for the button (by
+// name, initial or number; an empty line or end of input takes the default).
+// Timers and messages keep being dispatched while it waits. Used only when the
+// program is started for it.
+MessageBoxHandler TerminalMessageBoxHandler(int inputFd = 0, int outputFd = 2);
+
+// Beeps: silent here, every one recorded.
+constexpr unsigned MB_SIMPLEBEEP = 0xFFFFFFFFu;
+bool MessageBeep(unsigned type);
+bool Beep(unsigned frequency, unsigned durationMs);
+struct BeepRecord {
+  bool tone = false;  // Beep (frequency, duration) rather than MessageBeep (type)
+  unsigned type = 0;
+  unsigned frequency = 0;
+  unsigned durationMs = 0;
+};
+std::vector<BeepRecord> BeepHistory();
+void ClearBeepHistory();
 
 }  // namespace winplat

@@ -1,0 +1,53 @@
+// fieldray-clip: puts text on the clipboard of a machine root (FIELDRAY_ROOT),
+// as another application hands a job over.
+//   fieldray-clip TEXT      put TEXT (the arguments joined by blanks)
+//   fieldray-clip -         put what standard input holds (one trailing line break dropped)
+//   fieldray-clip --get     print the clipboard text
+//   fieldray-clip --clear   empty the clipboard
+// Exit status: 0 done, 1 the clipboard is held open by another program, 2 usage.
+#include <cstdio>
+#include <iostream>
+#include <iterator>
+#include <string>
+
+#include "winplat/clipboard.h"
+
+int main(int argc, char** argv) {
+  if (argc < 2) {
+    std::fprintf(stderr, "usage: fieldray-clip TEXT | - | --get | --clear\n");
+    return 2;
+  }
+  std::string first = argv[1];
+  if (first == "--get") {
+    if (!winplat::OpenClipboard(0)) {
+      std::fprintf(stderr, "fieldray-clip: the clipboard is held open by another program\n");
+      return 1;
+    }
+    std::string text = winplat::GetClipboardText();
+    winplat::CloseClipboard();
+    std::cout << text << '\n';
+    return 0;
+  }
+  bool ok = false;
+  if (first == "--clear") {
+    ok = winplat::ClearClipboard();
+  } else {
+    std::string text;
+    if (first == "-" && argc == 2) {
+      text.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
+      if (!text.empty() && text.back() == '\n') text.pop_back();
+      if (!text.empty() && text.back() == '\r') text.pop_back();
+    } else {
+      for (int i = 1; i < argc; ++i) {
+        if (i > 1) text += ' ';
+        text += argv[i];
+      }
+    }
+    ok = winplat::SetClipboardText(text);
+  }
+  if (!ok) {
+    std::fprintf(stderr, "fieldray-clip: the clipboard is held open by another program\n");
+    return 1;
+  }
+  return 0;
+}
