@@ -2,6 +2,7 @@
 
 #include "engine/grid_cells.h"
 #include "engine/program_state.h"
+#include "winplat/components/grid_control.h"
 
 using fieldray::GetGridCell;
 using fieldray::SetGridCell;
@@ -44,4 +45,17 @@ TEST(ProgramState, StartsAsTheProgramStarts) {
   EXPECT_EQ(fieldray::PathUpperBound(s.PathElements), 1);
   fieldray::ResetPath(s.PathElements);
   EXPECT_EQ(fieldray::PathUpperBound(s.PathElements), 0);
+}
+
+TEST(GridCells, AnyGridObjectByDispatch) {
+  auto control = winplat::MakeObject<winplat::SpreadGridControl>();
+  winplat::IDispatch* grid = control.Get();
+  SetGridCell(grid, 3, 2, "by name");
+  SetGridCell(grid, 3, 0, "skipped");
+  EXPECT_EQ(control->Grid().Row(), 3);
+  EXPECT_EQ(control->Grid().Col(), 2);
+  EXPECT_EQ(GetGridCell(grid, 3, 2), "by name");
+  EXPECT_EQ(GetGridCell(grid, 3, 0), "3");
+  EXPECT_EQ(GetGridCell(grid, 0, 2), "B");
+  EXPECT_THROW(GetGridCell(nullptr, 1, 1), winplat::AutomationError);
 }
