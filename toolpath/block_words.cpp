@@ -42,20 +42,21 @@ float RememberedWord(double position, double factor, bool mirrored, double mirro
   return static_cast<float>(v);
 }
 
-// Compensation of the element appended last, after a straight move: a contour
-// start just before it without a side takes its radius and side, and a move
-// that cancels compensation still carries the side of the move before it.
+// Compensation after a straight move: a contour start without a side just
+// before the line's elements takes the radius and side of the first of them
+// (a rounded corner puts two elements in front of the line itself), and a move
+// that cancels compensation still carries the side of the element before it.
 void FixUpCompensation(LineScan& line) {
   auto& path = line.Ctx.State.PathElements;
-  std::int32_t n = line.LastAppended;
-  if (n < 1 || n >= static_cast<std::int32_t>(path.size())) return;
-  PathElement& before = path[static_cast<std::size_t>(n - 1)];
-  PathElement& last = path[static_cast<std::size_t>(n)];
-  if (before.MoveCode == 88 && before.CompSide == 0) {
-    before.CompRadius = last.CompRadius;
-    before.CompSide = last.CompSide;
+  const auto size = static_cast<std::int32_t>(path.size());
+  std::int32_t first = line.FirstAppended, n = line.LastAppended;
+  if (first < 1 || n < first || n >= size) return;
+  PathElement& start = path[static_cast<std::size_t>(first - 1)];
+  if (start.MoveCode == 88 && start.CompSide == 0) {
+    start.CompRadius = path[static_cast<std::size_t>(first)].CompRadius;
+    start.CompSide = path[static_cast<std::size_t>(first)].CompSide;
   }
-  if (line.S.CutterCompMode == 0) last.CompSide = before.CompSide;
+  if (line.S.CutterCompMode == 0) path[static_cast<std::size_t>(n)].CompSide = path[static_cast<std::size_t>(n - 1)].CompSide;
 }
 
 }  // namespace
@@ -139,6 +140,7 @@ std::int32_t AppendElement(LineScan& line) {
   }
   AppendPathElement(path);
   line.LastAppended = PathUpperBound(path);
+  if (line.FirstAppended == 0) line.FirstAppended = line.LastAppended;
   return line.LastAppended;
 }
 

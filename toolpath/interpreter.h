@@ -64,7 +64,8 @@ struct LineScan {
   ScanLineState& S;
   std::int32_t IncrementalMode = 0;  // 1 after a G91 word on this line
   std::int32_t MotionCode = 0;
-  std::int32_t LastAppended = 0;  // index of the element this line appended last
+  std::int32_t FirstAppended = 0;  // index of the element this line appended first
+  std::int32_t LastAppended = 0;   // index of the element this line appended last
   bool G2Flag = false;            // direction of the arc being built
   PathElement Image{};            // the element being built
   // Block values: absolute position, centre words and radius word, scaled.
