@@ -61,16 +61,7 @@ void FixUpCompensation(LineScan& line) {
 
 }  // namespace
 
-double WordValue(LineScan& line, std::string_view letter) {
-  winplat::TextScanner& awk = line.Ctx.GcodeAwk;
-  awk.SetFS(letter);
-  try {
-    return winplat::Val(awk.Field(2));
-  } catch (const winplat::NumericError&) {
-    AddDiagnostic(line.Ctx, std::string(letter) + " word out of range");
-    return 0;
-  }
-}
+double WordValue(LineScan& line, std::string_view letter) { return WordValue(line.Ctx, letter); }
 
 bool HasWord(LineScan& line, std::string_view letter) {
   return line.Ctx.GcodeAwk.Text().find(letter) != std::string::npos;

@@ -116,6 +116,11 @@ double ToolRadius(ToolpathContext& ctx) {
 
 }  // namespace
 
+double WordValue(ToolpathContext& ctx, std::string_view separator) {
+  ctx.GcodeAwk.SetFS(separator);
+  return ReadNumber(ctx, ctx.GcodeAwk.Field(2), "word");
+}
+
 float GetGcodeX(ToolpathContext& ctx, bool remember) {
   ProgramState& s = ctx.State;
   float v = ReadCoordinate(ctx, "X", s.GcodeReaders.LastX, remember);

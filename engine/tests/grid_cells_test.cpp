@@ -1,7 +1,6 @@
 #include <gtest/gtest.h>
 
 #include "engine/grid_cells.h"
-#include "engine/program_state.h"
 #include "winplat/components/grid_control.h"
 
 using fieldray::GetGridCell;
@@ -27,24 +26,6 @@ TEST(GridCells, ReadAndWriteMoveTheCurrentCell) {
   EXPECT_EQ(grid.Col(), 3);
   EXPECT_EQ(GetGridCell(grid, 2, 0), "2");
   EXPECT_EQ(GetGridCell(grid, 1, 2), "");
-}
-
-TEST(ProgramState, StartsAsTheProgramStarts) {
-  fieldray::ProgramState s;
-  ASSERT_EQ(fieldray::PathUpperBound(s.PathElements), 0);
-  const fieldray::PathElement& zero = s.PathElements[0];
-  EXPECT_EQ(zero.MoveCode, 0);
-  EXPECT_EQ(zero.CycleCode, 0);
-  EXPECT_EQ(zero.EndX, 0);
-  EXPECT_EQ(s.GcodeUnitFactor, 0);
-  EXPECT_EQ(s.BlockCondition, fieldray::BoolTrue);
-  EXPECT_EQ(s.AltOriginCorner, -1);
-  EXPECT_EQ(s.VarTable.size(), 21u);
-  EXPECT_EQ(s.PatternTable[12][12], 0);
-  fieldray::AppendPathElement(s.PathElements).MoveCode = 88;
-  EXPECT_EQ(fieldray::PathUpperBound(s.PathElements), 1);
-  fieldray::ResetPath(s.PathElements);
-  EXPECT_EQ(fieldray::PathUpperBound(s.PathElements), 0);
 }
 
 TEST(GridCells, AnyGridObjectByDispatch) {
