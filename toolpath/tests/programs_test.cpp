@@ -282,3 +282,14 @@ TEST_F(ProgramTest, ALoadAppendsAtMostTheElementCap) {
   EXPECT_EQ(state.PathElements.size(), MaxPathElements + 1);
   ASSERT_EQ(report.Diagnostics.size(), 1u);
 }
+
+TEST_F(InterpreterTest, LongLinesOfOneWordStayCheap) {
+  // Lines just under the length limit, made of one word letter each: every
+  // step of a line walks them once, so a file of such lines still loads.
+  for (char c : std::string("GRXT=E!")) {
+    std::string line = c == 'R' ? "*T1" + std::string(MaxLineLength - 3, 'R') : std::string(MaxLineLength, c);
+    awk.SetText(line);
+    EXPECT_NO_THROW(GcodeAwk_ScanLine(interp));
+  }
+  ExpectSanePath(state.PathElements);
+}
