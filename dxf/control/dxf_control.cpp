@@ -37,6 +37,7 @@ DXF::DXF() : ControlObject("DXF") {
   RegisterMembers();
   RegisterProperties();
   RegisterPending();
+  RegisterRendering();
 }
 
 DXF::~DXF() {
@@ -75,10 +76,7 @@ void DXF::OnResize(std::int32_t width, std::int32_t height) {
   });
 }
 
-bool DXF::RedrawCurrentView() {
-  // The rendering pass is not part of the control yet: nothing is drawn.
-  return false;
-}
+bool DXF::RedrawCurrentView() { return Zoom(CurrentView, picKelvane, 0, false); }
 
 void DXF::RaiseMouse(winplat::DISPID id, std::int16_t Button, std::int16_t Shift, float X, float Y) {
   RaiseEvent(id, {Variant::ByRef(&Button), Variant::ByRef(&Shift), Variant::ByRef(&X), Variant::ByRef(&Y)});
