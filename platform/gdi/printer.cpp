@@ -110,8 +110,8 @@ void PagePixels(const PrinterSettings& p, std::int32_t* w, std::int32_t* h) {
 
 void FreePage(Page& page) {
   if (page.oldBitmap) SelectObject(page.dc, page.oldBitmap);
-  if (page.bitmap) DeleteObject(page.bitmap);
   if (page.dc) DeleteDC(page.dc);
+  if (page.bitmap) DeleteObject(page.bitmap);
   page = Page{};
 }
 
@@ -122,8 +122,9 @@ void OpenPage(State& s) {
   Page page;
   page.dc = CreateCompatibleDC(0);
   page.bitmap = CreateCompatibleBitmap(page.dc, w, h);
-  page.oldBitmap = SelectObject(page.dc, page.bitmap);
-  if (!page.dc || !page.bitmap || !page.oldBitmap) {
+  // A new memory context's own one-pixel bitmap may have no handle: 0 back is no failure.
+  if (page.dc && page.bitmap) page.oldBitmap = SelectObject(page.dc, page.bitmap);
+  if (!page.dc || !page.bitmap || GetCurrentObject(page.dc, OBJ_BITMAP) != page.bitmap) {
     FreePage(page);
     throw RuntimeError(7, "Printer");
   }

@@ -87,6 +87,13 @@ class RenderTest : public ::testing::Test {
     for (auto v : p.pixels) n += (v & 0xFFFFFF) == c ? 1 : 0;
     return n;
   }
+  // True when a pixel of colour c lies within r pixels of (x, y).
+  static bool Near(const winplat::Picture& p, int x, int y, winplat::COLORREF c, int r = 2) {
+    for (int yy = y - r; yy <= y + r; ++yy)
+      for (int xx = x - r; xx <= x + r; ++xx)
+        if (xx >= 0 && yy >= 0 && xx < p.width && yy < p.height && (p.At(xx, yy) & 0xFFFFFF) == c) return true;
+    return false;
+  }
   static int CountNot(const winplat::Picture& p, winplat::COLORREF c) {
     return static_cast<int>(p.pixels.size()) - Count(p, c);
   }

