@@ -310,11 +310,11 @@ bool DXF::Zoom(ViewRect view, PictureBox& target, HDC metafileDC, bool printing,
         p.surface.dc = printer.hDC();
         w = static_cast<int>(printer.ScaleWidth());
         h = static_cast<int>(printer.ScaleHeight());
-        const float dx = std::fabs(view.Right - view.Left) * 0.05f, dy = std::fabs(view.Top - view.Bottom) * 0.05f;
-        view.Left = std::min(view.Left, view.Right) - dx;
-        view.Right = std::max(view.Left + dx, view.Right) + dx;
-        view.Bottom = std::min(view.Bottom, view.Top) - dy;
-        view.Top = std::max(view.Bottom + dy, view.Top) + dy;
+        // The page shows 5 % more on every side.
+        const float left = std::min(view.Left, view.Right), right = std::max(view.Left, view.Right);
+        const float bottom = std::min(view.Bottom, view.Top), top = std::max(view.Bottom, view.Top);
+        const float dx = (right - left) * 0.05f, dy = (top - bottom) * 0.05f;
+        view = ViewRect{left - dx, top + dy, right + dx, bottom - dy};
       } else {
         p.surface.dc = target.hDC;
         if (target.hWnd) winplat::GetWindowSurfaceSize(target.hWnd, &w, &h);

@@ -73,8 +73,16 @@ TEST_F(DxfHostTest, HostDrivesTheControlByIdentifier) {
   EXPECT_EQ(strError, "An error occurred in GetLines. The message is: GetLines is not built yet");
   EXPECT_FALSE(lines);
 
-  // Without a file name Regen reads and draws nothing.
-  EXPECT_EQ(host.Regen(kelvane::dxfMergeNew, 0, 0), 0);
+  // The drawing named is not there: the reader's error reaches the host.
+  try {
+    host.Regen(kelvane::dxfMergeNew, 0, 0);
+    FAIL() << "Regen raised nothing";
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.Number(), kelvane::kControlError);
+    EXPECT_EQ(e.Number(), -2147221503);
+    EXPECT_NE(e.Description().find("File not found"), std::string::npos);
+    EXPECT_EQ(e.Description().substr(e.Description().size() - 11), " ->  Regen.");
+  }
 }
 
 TEST_F(DxfHostTest, SavedPropertiesComeBackInANewHost) {
