@@ -104,7 +104,7 @@ TEST_F(RenderTest, PlotWritesThePageAndRedrawsTheScreen) {
 
   InstallPrinters(
       "[Printers]\r\nDevice1=Office\r\nDevice2=Plotter\r\nDefault=Office\r\n"
-      "[Office]\r\nPaperSize=11\r\n[Plotter]\r\nPaperSize=9\r\nOrientation=2\r\n");
+      "[Office]\r\nPaperSize=11\r\n[Plotter]\r\nPaperSize=11\r\nOrientation=2\r\n");
   EXPECT_EQ(winplat::Printer().DeviceName(), "Office");
   sink->zooms = 0;
   ASSERT_TRUE(dxf->Plot(dxfExtents, "Nobody"));  // unknown: the current printer
@@ -133,7 +133,7 @@ TEST_F(RenderTest, PlotWritesThePageAndRedrawsTheScreen) {
   ASSERT_EQ(files.size(), 2u);  // two copies, two files with their own names
   EXPECT_NE(files[0], files[1]);
   ASSERT_TRUE(winplat::LoadPicturePng(winplat::HostPath(files[1]), &page));
-  EXPECT_EQ(page.width, 3507);  // A4 across
+  EXPECT_EQ(page.width, 2480);  // A5 across
   EXPECT_EQ(winplat::Printer().DeviceName(), "Plotter");
   EXPECT_EQ(winplat::Printer().Copies(), 2);
   EXPECT_THROW(dxf->Plot(dxfExtents, "", 7), winplat::AutomationError);  // no such orientation
@@ -163,6 +163,20 @@ TEST_F(RenderTest, CorpusDrawingsLookAsKept) {
     EXPECT_GT(CountNot(shot, 0xFFFFFF), 100) << c.source;
     if (write) {
       winplat::SavePicturePng(shot, kept / c.golden);
+      // The printed page and a zoomed view, to be looked at beside the picture.
+      testsupport::WriteFile(testsupport::Root() / "C" / "WINDOWS" / "PRINTERS.INI",
+                             "[Printers]\nDevice1=Look\n[Look]\nPaperSize=11\nOrientation=2\n");
+      winplat::ReloadPrinters();
+      dxf->PrintAllBlack = -1;
+      if (dxf->Plot(dxfExtents) && !winplat::LastPrintedFiles().empty())
+        std::filesystem::copy_file(winplat::HostPath(winplat::LastPrintedFiles()[0]),
+                                   std::filesystem::path(write) / (std::string("page-") + c.golden),
+                                   std::filesystem::copy_options::overwrite_existing);
+      const ExtentsRect e = db().DrawingExtents;
+      dxf->SetCurrentZoom(e.Left, e.Bottom + (e.Top - e.Bottom) / 2, e.Left + (e.Right - e.Left) / 3, e.Bottom);
+      winplat::SavePicturePng(Shot(), std::filesystem::path(write) / (std::string("zoom-") + c.golden));
+      winplat::ReloadPrinters();
+      dxf->PrintAllBlack = 0;
       continue;
     }
     winplat::Picture golden;

@@ -62,6 +62,7 @@ TEST(Printer, SettingsPagesAndDocuments) {
   p.SetCurrent(1);
   EXPECT_EQ(p.Orientation(), vbPRORLandscape);  // each printer keeps its own settings
 
+  p.SetPaperSize(vbPRPSA5);  // small pages from here on
   // A thrown-away document writes nothing.
   SetPixel(p.hDC(), 5, 5, 0x0000FF);
   p.KillDoc();
