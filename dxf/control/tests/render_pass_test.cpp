@@ -245,3 +245,35 @@ TEST_F(RenderTest, MetafileBranchDrawsIntoTheGivenContextAndLeavesItOpen) {
   EXPECT_GT(Count(Shot(), kRed), 0);
   EXPECT_NEAR(dxf->gsScaler, 30.0f, 1e-4);
 }
+
+TEST_F(RenderTest, TextsAreCulledByTheirAlignedAndTurnedBox) {
+  // Anchored 250 pixels right of the surface, right-aligned: it reaches back into view.
+  TextRecord t;
+  t.X = 13.3333f + 250.0f / 30.0f;
+  t.Y = 5;
+  t.Text = "WWWWWWWWWWWWWWWWWWWW";
+  t.Height = 1;  // 30 pixels
+  t.WidthFactor = 1;
+  t.HorzAlign = 2;
+  t.Layer = Layer("0");
+  t.Color = kRed;
+  db().AddText(t, Growth::Loader);
+  // Left-aligned at the left edge, turned by 180 degrees: it runs off to the left.
+  t.X = -1;
+  t.Y = 8;
+  t.HorzAlign = 0;
+  t.Rotation = 180;
+  t.Color = 0x00FF00;
+  db().AddText(t, Growth::Loader);
+  // Turned by 90 degrees below the surface: it rises into view.
+  t.X = 6;
+  t.Y = -300.0f / 30.0f + 0.5f;
+  t.Rotation = 90;
+  t.Color = 0xFF0000;
+  db().AddText(t, Growth::Loader);
+  ASSERT_TRUE(Draw(0, 10, 10, 0));
+  winplat::Picture p = Shot();
+  EXPECT_GT(Count(p, kRed), 50);
+  EXPECT_EQ(Count(p, 0x00FF00), 0);
+  EXPECT_GT(Count(p, 0xFF0000), 50);
+}
