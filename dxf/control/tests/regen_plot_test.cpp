@@ -1,5 +1,6 @@
 // Regen in its three modes, refreshes, printing, and corpus drawings rendered
 // and compared with the pictures kept under testdata/dxf/render.
+#include <cstdlib>
 #include <fstream>
 
 #include "render_fixture.h"
