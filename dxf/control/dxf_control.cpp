@@ -76,7 +76,11 @@ void DXF::OnResize(std::int32_t width, std::int32_t height) {
   });
 }
 
-bool DXF::RedrawCurrentView() { return Zoom(CurrentView, picKelvane, 0, false); }
+bool DXF::RedrawCurrentView() {
+  bool drawn = Zoom(CurrentView, picKelvane, 0, false);
+  RefreshPicture();
+  return drawn;
+}
 
 void DXF::RaiseMouse(winplat::DISPID id, std::int16_t Button, std::int16_t Shift, float X, float Y) {
   RaiseEvent(id, {Variant::ByRef(&Button), Variant::ByRef(&Shift), Variant::ByRef(&X), Variant::ByRef(&Y)});

@@ -2,6 +2,7 @@
 // the drawing rules of each entity kind, on a placed control's picture box.
 #include <cmath>
 
+#include "../metafile_surface.h"
 #include "render_fixture.h"
 #include "winplat/gdi_record.h"
 #include "winplat/screen.h"
@@ -225,12 +226,20 @@ TEST_F(RenderTest, MetafileBranchDrawsIntoTheGivenContextAndLeavesItOpen) {
   db().AddCircle(c, Growth::Loader);
   ASSERT_TRUE(Draw(0, 10, 10, 0));
   dxf->Clear();
-  winplat::HDC meta = winplat::CreateRecordingDC(400, 300);
-  ASSERT_NE(meta, 0u);
-  ASSERT_TRUE(dxf->Zoom(ViewRect{0, 10, 10, 0}, dxf->picKelvane, meta, false));
-  auto calls = winplat::RecordedCalls(meta);
+  // A writer that keeps what it is given.
+  struct Keeper : MetafileWriter {
+    std::vector<std::string> calls;
+    bool Write(const std::vector<std::string>& recorded, int, int, const std::string&, std::string&) override {
+      calls = recorded;
+      return true;
+    }
+  };
+  auto keeper = std::make_shared<Keeper>();
+  MetafileSurface meta(400, 300, keeper);
+  ASSERT_NE(meta.DC(), 0u);
+  ASSERT_TRUE(dxf->Zoom(ViewRect{0, 10, 10, 0}, dxf->picKelvane, meta.DC(), false));
   bool line = false, ellipse = false, hollow = false;
-  for (const auto& call : calls) {
+  for (const auto& call : meta.Calls()) {
     line = line || call.rfind("LineTo", 0) == 0;
     ellipse = ellipse || call.rfind("Ellipse", 0) == 0;
     hollow = hollow || call.rfind("SelectObject(brush 1 ", 0) == 0;
@@ -238,9 +247,14 @@ TEST_F(RenderTest, MetafileBranchDrawsIntoTheGivenContextAndLeavesItOpen) {
   EXPECT_TRUE(line);
   EXPECT_TRUE(ellipse);
   EXPECT_TRUE(hollow);  // closed shapes stay outlines in a metafile too
-  // The context is still the caller's: drawing on it works after the pass.
-  EXPECT_TRUE(winplat::LineTo(meta, 1, 1));
-  winplat::DeleteDC(meta);
+  // The surface is still the caller's to close: the pass left it open.
+  std::string error;
+  ASSERT_TRUE(meta.Close("C:\\a.emf", error));
+  EXPECT_FALSE(keeper->calls.empty());
+  EXPECT_FALSE(meta.Close("C:\\a.emf", error));
+  MetafileSurface unwritten(10, 10, nullptr);
+  EXPECT_FALSE(unwritten.Close("C:\\b.emf", error));
+  EXPECT_EQ(error, "No metafile writer for C:\\b.emf.");
   // The screen was redrawn at its own view afterwards.
   EXPECT_GT(Count(Shot(), kRed), 0);
   EXPECT_NEAR(dxf->gsScaler, 30.0f, 1e-4);
