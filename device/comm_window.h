@@ -21,24 +21,29 @@ class CommWindow {
   bool Open();
   // Destroys the window when open and clears the flags.
   void Close();
-  // Writes one line when the window is open and logging is on.
+  // Writes one line when the window is open and logging is on: scrolls up one
+  // line when the next would not fit, clears the line and draws the text.
   void WriteLine(std::string_view text);
-  // The lines written since the window was last opened, oldest first (kept
-  // to a bounded number), for looking at a session without its picture.
+  // The lines written since the window was last opened, oldest first (a
+  // bounded number), for reading a session without looking at its picture.
   const std::deque<std::string>& History() const { return history_; }
 
-  // Called by the window procedure.
+  // The window procedure's steps.
   void Created(winplat::HWND hwnd);
   void Sized(int width, int height);
-  void Painted();
+  void Painted(winplat::HDC hdc);
   void Destroyed();
 
  private:
+  void Measure();
+
   bool open_ = false;
+  bool measured_ = false;
   bool loggingOn_ = false;
   winplat::HWND hwnd_ = 0;
-  std::int32_t lineHeight_ = 16;
-  std::int32_t leftMargin_ = 8;
+  winplat::HGDIOBJ brush_ = 0;
+  std::int32_t lineHeight_ = 0;
+  std::int32_t leftMargin_ = 0;
   std::int32_t firstLineY_ = 0;
   std::int32_t currentY_ = 0;
   std::int16_t clientWidth_ = 0;

@@ -1,5 +1,6 @@
 // The library frame: host-only exports, statuses, the log, re-entry.
 #include "vexlib_fixture.h"
+#include "winplat/timer.h"
 
 using namespace vxtest;
 namespace hw = winplat::hw;
@@ -92,10 +93,43 @@ TEST_F(LibraryFrame, NestedExportInsideATransportBoxIsRefused) {
   EXPECT_EQ(Commands(50).size(), 1u);
   EXPECT_TRUE(Commands(210).empty());
   EXPECT_EQ(winplat::BeepHistory().size(), 2u);  // the busy port, then the refusal
+  // An outer command with operands goes out exactly as staged.
+  boxes.shown.clear();
+  hw::ClearCommandLog();
+  hw::ForceBoardProgram(hw::BoardProgram::Operating);
+  std::int32_t nestedDates = 99;
+  boxes.answers.push_back({winplat::IDOK, [&] { nestedDates = vx::GetDates()(&lib, &d1, &d2); }});
+  EXPECT_EQ(vx::DisplayTrans2()(0x11223344, 0x55667788), 0);
+  EXPECT_EQ(nestedDates, -2);
+  auto sent = Commands(210);
+  ASSERT_EQ(sent.size(), 1u);
+  EXPECT_EQ(sent[0].operands, (std::vector<std::uint8_t>{0x11, 0x22, 0x33, 0x44, 0x55, 0x66, 0x77, 0x88}));
+  EXPECT_TRUE(Commands(50).empty());
   // Nothing is left refused afterwards.
   ConfigureBoards("");
   hw::ForceBoardProgram(hw::BoardProgram::Operating);
   EXPECT_EQ(vx::DisplayTrans2()(1, 2), 0);
+}
+
+std::int32_t timerResult = 99;
+void TimerCallsAnExport(winplat::HWND, winplat::UINT, winplat::UINT_PTR id, std::uint32_t) {
+  winplat::KillTimer(0, id);
+  timerResult = vx::DisplayTrans2()(5, 6);
+}
+
+TEST_F(LibraryFrame, TimerFiringWhileATransportBoxIsUpIsRefused) {
+  ConfigureBoards("[Board0]\nFault=error 6 on 50\n");
+  winplat::ManualClock clock(3'600'000);
+  winplat::SetClock(&clock);
+  timerResult = 99;
+  winplat::SetTimer(0, 0, 100, TimerCallsAnExport);
+  // The memory-failure box stays up for a second of the program's time; the timer fires in it.
+  boxes.answers.push_back({winplat::IDCANCEL, [] { winplat::RunModalLoop(1000); }});
+  std::int32_t lib = 0, d1 = 0, d2 = 0;
+  EXPECT_EQ(vx::GetDates()(&lib, &d1, &d2), 6);
+  EXPECT_EQ(timerResult, -2);
+  EXPECT_EQ(boxes.Count(kReentry), 1);
+  EXPECT_TRUE(Commands(210).empty());
 }
 
 TEST_F(LibraryFrame, LockFreeExportsRunInsideATransportBox) {

@@ -113,6 +113,28 @@ TEST_F(PciTransport, StaleRepliesAreReportedAndTheCommandStillGoesOut) {
   EXPECT_EQ(Commands(50).size(), 1u);
 }
 
+TEST_F(PciTransport, EveryFrameExportRunsInPciMode) {
+  Pci("", 2);
+  std::int32_t count = 0, status = 0, lib = 0, d1 = 0, d2 = 0;
+  EXPECT_EQ(vx::GetVXDLLModuleUsage()(&count), 0);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(vx::OpenVXCommWindow()(), 0);
+  EXPECT_EQ(vx::WriteToVXCommWindow()("pci"), 0);
+  EXPECT_EQ(vx::TB32BeepOnError()(1), 0);
+  EXPECT_EQ(vx::DisplayTrans2()(1, 2), 0);
+  EXPECT_EQ(Commands(210).size(), 2u);
+  EXPECT_EQ(vx::GetDates()(&lib, &d1, &d2), 0);
+  EXPECT_EQ(Commands(50).size(), 1u);
+  EXPECT_EQ(vx::GetVXStatus()(&status), 0);
+  EXPECT_EQ(vx::vxOutp()(0x2F0, 0x1FF), 0xFF);
+  EXPECT_EQ(vx::vxInp()(0x2F0), -1);
+  EXPECT_EQ(vx::vxInpw()(0x2F0), -1);
+  vx::vxOutpw()(0x2F0, 0xFFFF);
+  EXPECT_EQ(vx::CloseVXCommWindow()(), 0);
+  EXPECT_TRUE(Logged("----- pci -----"));
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
 TEST_F(PciTransport, TwoBoardsReturnTheLastBoardsResult) {
   Pci("[Board0]\nFault=error 3 on 210\n", 2);
   EXPECT_EQ(vx::DisplayTrans2()(1, 2), 0);

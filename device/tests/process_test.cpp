@@ -6,7 +6,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <cstdlib>
 #include <thread>
 
 #include "test_support.h"
@@ -21,35 +20,18 @@ namespace {
 
 std::filesystem::path HoldingMarker() { return testsupport::Root() / "helper-holding"; }
 
-// The helper process: holds the library mutex inside a diagnostic box until killed.
-TEST(DeviceHelper, HoldTheLockUntilKilled) {
-  const char* mode = std::getenv("VEXLIB_HELPER");
-  if (!mode) GTEST_SKIP() << "runs only as the helper process of TwoProcesses";
-  winplat::SetMessageBoxHandler([](const winplat::MessageBoxRequest&) {
-    testsupport::WriteFile(HoldingMarker(), "holding");
-    for (;;) pause();
-    return winplat::IDOK;
-  });
-  UseBoards(false, 1);
-  vx::DisplayTrans2()(1, 2);
-}
-
 TEST(TwoProcesses, SerialiseOnTheMutexAndAKilledHolderFreesIt) {
   ConfigureBoards("[Board0]\nFault=error 6 on 210\n");
   hw::ForceBoardProgram(hw::BoardProgram::Operating);
   UseBoards(false, 1);  // loads the library in this process first
 
-  std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  std::string filter = "--gtest_filter=DeviceHelper.HoldTheLockUntilKilled";
-  char* argv[] = {self.data(), filter.data(), nullptr};
-  std::vector<std::string> env;
-  for (char** e = environ; *e; ++e) env.emplace_back(*e);
-  env.emplace_back("VEXLIB_HELPER=hold");
-  std::vector<char*> envp;
-  for (auto& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
+  // A separate program start on the same machine root (the environment carries it).
+  std::string helper =
+      (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vexlib_hold_helper").string();
+  std::string marker = HoldingMarker().string();
+  char* argv[] = {helper.data(), marker.data(), nullptr};
   pid_t pid = 0;
-  ASSERT_EQ(posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, envp.data()), 0);
+  ASSERT_EQ(posix_spawn(&pid, helper.c_str(), nullptr, nullptr, argv, environ), 0);
 
   // Real time: another process is on the other side.
   auto start = std::chrono::steady_clock::now();
