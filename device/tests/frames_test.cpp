@@ -244,6 +244,29 @@ TEST_P(Frames, ABatchErrorStopsTheReadAndKeepsWhatCame) {
   EXPECT_EQ(Commands(73).size(), 1u);
 }
 
+TEST_P(Frames, WriteReadMergeAndFindAsTheProgramDoes) {
+  std::vector<PointStruct> points = Points(450);
+  for (auto& p : points) p.Value8 = 0;
+  ASSERT_EQ(vxf::DeleteFrames()(3, 3), 0);
+  ASSERT_EQ(Write(3, points, "Part 3"), 0);
+  FrameStruct h{};
+  std::vector<PointStruct> back = Read(3, h);
+  ASSERT_EQ(h.NumPoints, 450);
+  for (std::size_t i = 0; i < 450; ++i) ASSERT_TRUE(SamePoint(back[i], points[i])) << i;
+  ASSERT_EQ(vxf::DeleteFrames()(15, 15), 0);
+  ASSERT_EQ(vxf::MergeFrames()(3, 15, 15), 0);
+  back = Read(15, h);
+  ASSERT_EQ(h.NumPoints, 450);
+  for (std::size_t i = 0; i < 450; ++i) ASSERT_TRUE(SamePoint(back[i], points[i])) << i;
+  std::int32_t found = -1;
+  ASSERT_EQ(vxf::FindFrame()("Part 3", &found), 0);
+  EXPECT_EQ(found, 3);  // the lower of 3 and 15, which bear the same name
+  std::int32_t sticky = -1;
+  vx::GetVXStatus()(&sticky);
+  EXPECT_EQ(sticky, 0);
+  EXPECT_TRUE(boxes.shown.empty());
+}
+
 INSTANTIATE_TEST_SUITE_P(Boards, Frames, ::testing::Bool(), Family);
 
 }  // namespace
