@@ -93,9 +93,9 @@ TEST_F(PathsTest, KnownFoldersExistInTheRoot) {
 }
 
 TEST_F(PathsTest, ProgramElsewhereMovesProgramFolderAndCurrentFolder) {
-  winplat::SetExeName("C:\\Program Files\\VB98\\VB6.EXE");
-  EXPECT_EQ(winplat::ProgramFolder(), "C:\\Program Files\\VB98\\");
-  EXPECT_EQ(winplat::CurrentFolder(), "C:\\Program Files\\VB98");
+  winplat::SetExeName("C:\\Program Files\\Tools\\Run.EXE");
+  EXPECT_EQ(winplat::ProgramFolder(), "C:\\Program Files\\Tools\\");
+  EXPECT_EQ(winplat::CurrentFolder(), "C:\\Program Files\\Tools");
   winplat::SetExeName("d:\\Tool.exe");
   EXPECT_EQ(winplat::ExeName(), "D:\\Tool.exe");
   EXPECT_EQ(winplat::ProgramFolder(), "D:\\");
