@@ -1,5 +1,7 @@
 // Colour packing, colour registers and conversions through the loaded library.
 #include "frames_fixture.h"
+#include "test_support.h"
+#include "winplat/paths.h"
 
 using namespace vxtest;
 namespace hw = winplat::hw;
@@ -87,6 +89,57 @@ TEST_P(Colour, ConversionsRoundTripAndAnswerWhateverTheStatus) {
   hsv = 123;
   EXPECT_EQ(vxf::RGBtoHSV()(&red, &hsv), 7);
   EXPECT_EQ(hsv, Pci() ? 7 : 0);  // reply bytes 4-7, written anyway: on PCI the error code lies there
+}
+
+TEST_P(Colour, PalettesSavedAndLoadedBack) {
+  std::string path = "C:\\Fieldray\\Saved.vxp";
+  ColorRegStruct orange{{9, 255, 128, 0, 255, 128, 0, 200, 0, 0, 0, 0}};
+  ASSERT_EQ(vxf::WriteColorReg()(&orange), 0);
+  std::int32_t status = -1;
+  ASSERT_EQ(vxf::SavePalette()(path.c_str(), &status), 0);
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(Logged("SavePalette " + path));
+  std::string text = testsupport::ReadFile(winplat::HostPath(path));
+  EXPECT_EQ(text.rfind("VXPALETTE 1\n", 0), 0u);
+  EXPECT_NE(text.find("\n9 255 128 0 255 128 0 200 0 0 0 0\n"), std::string::npos);
+  // Back to the defaults, then the saved palette again.
+  ASSERT_EQ(vxf::UseDefaultColors()(), 0);
+  std::int32_t count = 0;
+  vxf::ReadNumColors()(&count);
+  ASSERT_EQ(count, 8);
+  hw::ClearCommandLog();
+  ASSERT_EQ(vxf::LoadPalette()(path.c_str(), &status), 0);
+  EXPECT_EQ(status, 0);
+  EXPECT_TRUE(Logged("LoadPalette " + path));
+  ASSERT_EQ(Commands(20).size(), 1u);
+  EXPECT_EQ(Commands(118).size(), 1u);
+  EXPECT_EQ(TotalOperandBytes(181), text.size());
+  vxf::ReadNumColors()(&count);
+  EXPECT_EQ(count, 9);
+  ColorRegStruct query{{9}};
+  ASSERT_EQ(vxf::ReadColorReg()(&query), 0);
+  EXPECT_EQ(query.Fields[2], 128);
+  EXPECT_EQ(query.Fields[7], 200);
+}
+
+TEST_P(Colour, MissingAndMalformedPaletteFiles) {
+  std::int32_t status = 0;
+  EXPECT_EQ(vxf::LoadPalette()("C:\\Fieldray\\None.vxp", &status), -401);
+  EXPECT_EQ(status, -401);
+  EXPECT_TRUE(Commands(20).empty());
+  testsupport::WriteFile(winplat::HostPath("C:\\Fieldray\\Bad.vxp"), "VXPALETTE 1\n1 2 3\n");
+  ColorRegStruct grey{{20, 128, 128, 128}};
+  ASSERT_EQ(vxf::WriteColorReg()(&grey), 0);
+  EXPECT_EQ(vxf::LoadPalette()("C:\\Fieldray\\Bad.vxp", &status), 3);
+  EXPECT_EQ(status, 3);
+  std::int32_t count = 0;
+  vxf::ReadNumColors()(&count);
+  EXPECT_EQ(count, 9);  // unchanged
+  // A save that cannot create its file sends nothing.
+  hw::ClearCommandLog();
+  EXPECT_EQ(vxf::SavePalette()("Q:\\No\\Such\\Folder\\P.vxp", &status), -404);
+  EXPECT_EQ(status, -404);
+  EXPECT_TRUE(Commands(22).empty());
 }
 
 INSTANTIATE_TEST_SUITE_P(Boards, Colour, ::testing::Bool(), Family);

@@ -11,6 +11,9 @@ namespace vxtest {
 
 namespace vxf {
 #define VXF_EXPORT(name) inline auto* name() { return Resolve<decltype(::name)>(#name); }
+VXF_EXPORT(SetWorkingFrame)
+VXF_EXPORT(LoadPalette)
+VXF_EXPORT(SavePalette)
 VXF_EXPORT(FindFrame)
 VXF_EXPORT(ReadMaskData)
 VXF_EXPORT(ReadFrameStruct)
@@ -76,11 +79,7 @@ class FramesTest : public VexlibTest, public ::testing::WithParamInterface<bool>
     VexlibTest::SetUp();
     Machine();
   }
-  // The board's working frame (its export is elsewhere in the library).
-  static std::int32_t SetFrame(std::int32_t frame) {
-    return Resolve<std::int32_t(std::int32_t, const std::int32_t*, std::int32_t)>("vxTestBoardCommand")(30, &frame,
-                                                                                                      1);
-  }
+  static std::int32_t SetFrame(std::int32_t frame) { return vxf::SetWorkingFrame()(frame); }
   static FrameStruct Header(std::int32_t count, const std::string& name, std::int32_t flagA = 0) {
     FrameStruct h{};
     h.FlagA = flagA;

@@ -127,6 +127,11 @@ AxisScale ReadBackScale(const FrameBoardState& state, int axis);
 // Runs a pending active-array operation once its flags are in the word block.
 void RunPendingActive(FrameStore& store, FrameBoardState& state, BoardReply& reply);
 
+// The palette's load and save dialogues share the dialogue commands (181, 85,
+// 182) with the other file dialogues: true while one runs; its step answers them.
+bool PaletteDialogueRuns(BoardContext& board);
+void PaletteDialogueStep(BoardContext& board, const BoardCommand& command, BoardReply& reply);
+
 // Registration of the frame, scale and colour commands (board software).
 void RegisterFrameCommands();
 void RegisterPointCommands();
