@@ -12,6 +12,7 @@ namespace vxtest {
 namespace vxf {
 #define VXF_EXPORT(name) inline auto* name() { return Resolve<decltype(::name)>(#name); }
 VXF_EXPORT(SetWorkingFrame)
+VXF_EXPORT(TB32AvailMemEx)
 VXF_EXPORT(LoadPalette)
 VXF_EXPORT(SavePalette)
 VXF_EXPORT(FindFrame)

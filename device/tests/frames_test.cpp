@@ -198,6 +198,10 @@ TEST_P(Frames, FastReadRecordsAndFlags) {
 TEST_P(Frames, FullBoardMemoryAnswers702WithTheLowMemoryBox) {
   Machine("[Board0]\nMemory=6000\n");
   ASSERT_EQ(Write(1, Points(200), "small"), 0);  // 36 + 200 x 20 bytes
+  std::int32_t total = 0, free = 0, largest = 0, stolen = 0;
+  ASSERT_EQ(vxf::TB32AvailMemEx()(&total, &free, &largest, &stolen), 0);
+  EXPECT_EQ(total, 6000);
+  EXPECT_EQ(free, 6000 - 4036);
   boxes.shown.clear();
   hw::ClearCommandLog();
   EXPECT_EQ(Write(2, Points(450), "big"), -702);

@@ -130,6 +130,29 @@ TEST_F(FrameBoard, ADamagedFrameFileReadsAsFarAsItIsWhole) {
   EXPECT_EQ(ShortAt(header, 10), 0);
 }
 
+TEST_F(FrameBoard, ASessionStartsWithTheIdentityScaleAndARebootForgetsFramesAndPalette) {
+  IsaCommand(0x300, 75, Longs({0, 400, 200, static_cast<std::uint32_t>(-16000), 16000, 0}));
+  EXPECT_EQ(LongAt(IsaCommand(0x300, 78, {}), 8), 0);
+  IsaCommand(0x300, 30, Longs({3}));
+  IsaCommand(0x300, 27, Header(0, "kept"));
+  IsaCommand(0x300, 25, {0, 9, 0, 1, 0, 2, 0, 3, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0});
+  ASSERT_EQ(LongAt(IsaCommand(0x300, 18, Longs({3000, 6000, 8192, 5})), 0), 0);
+  auto x = IsaCommand(0x300, 78, {});
+  EXPECT_EQ(LongAt(x, 8), -32768);
+  EXPECT_EQ(LongAt(x, 20), -32768);
+  auto name = [] {
+    auto header = IsaCommand(0x300, 49, Longs({3}));
+    return header.size() >= 18 ? std::string(header.begin() + 14, header.begin() + 18) : std::string();
+  };
+  EXPECT_EQ(name(), "kept");  // frames stay over a new session
+  EXPECT_EQ(LongAt(IsaCommand(0x300, 111, {}), 4), 9);
+  IsaCommand(0x300, 115, {});
+  ForceBoardProgram(BoardProgram::Operating);
+  EXPECT_EQ(ShortAt(IsaCommand(0x300, 49, Longs({3})), 10), 0);
+  EXPECT_EQ(name(), std::string(4, '\0'));
+  EXPECT_EQ(LongAt(IsaCommand(0x300, 111, {}), 4), 8);  // the default palette again
+}
+
 TEST(PaletteFile, TheTemplatesExampleParsesAndFormatsBack) {
   std::filesystem::path example =
       std::filesystem::path(__FILE__).parent_path() / "../../../root-template/C/Fieldray/Default.vxp";
