@@ -58,7 +58,7 @@ TEST_P(FreshMachine, DetectCheckBeginCheckAndReadTheSettings) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, FreshMachine, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Pci" : "Isa"; });
+                         [](const auto& param) { return param.param ? "Pci" : "Isa"; });
 
 TEST_F(SessionTest, CheckSessionOnTheBootProgramKeepsTheFramePointLimit) {
   ASSERT_EQ(vs::InitialTBCheck()(nullptr), 0);

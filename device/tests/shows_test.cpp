@@ -141,6 +141,11 @@ TEST_F(ShowTest, LoadFailuresKeepTheirCodes) {
   boxes.answers.push_back({winplat::IDCANCEL, nullptr});
   testsupport::WriteFile(HostFile("bad.vxs"), "NOT A SHOW FILE");
   EXPECT_EQ(vs::LoadShowStructures()("C:\\TEMP\\bad.vxs", 1, &status), VX_DOWNLOAD_BAD);
+  // A file that ends inside a record: after the host's last piece the board
+  // still asks for more.
+  testsupport::WriteFile(HostFile("cut.vxs"), Header(0) + Record("A", 1, 2, 3, 4, 5).substr(0, 40));
+  EXPECT_EQ(vs::LoadShowStructures()("C:\\TEMP\\cut.vxs", 1, &status), VX_LOAD_INCOMPLETE);
+  EXPECT_EQ(status, VX_LOAD_INCOMPLETE);
   // A request of 0 at once: nothing more is sent and the open's result stays.
   testsupport::WriteFile(HostFile("ok.vxs"), Header(0) + Record("A", 1, 2, 3, 4, 5));
   EXPECT_EQ(vs::PlayShowEx()(1, 2, 3, 4), 0);

@@ -105,6 +105,6 @@ TEST_P(StartUpCycle, DownloadOnceThenFindTheSessionThenBeginAgain) {
 }
 
 INSTANTIATE_TEST_SUITE_P(Families, StartUpCycle, ::testing::Bool(),
-                         [](const auto& info) { return info.param ? "Pci" : "Isa"; });
+                         [](const auto& param) { return param.param ? "Pci" : "Isa"; });
 
 }  // namespace

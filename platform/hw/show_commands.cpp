@@ -193,14 +193,15 @@ void LoadStructures(BoardContext& board, const BoardCommand& command, BoardReply
   reply.PutLong(kHeaderBytes);
 }
 
-// The load is over: the records become the slot's structures when whole.
+// The host has no more: whole records become the slot's structures; a file
+// that ends inside a record leaves the board asking for the rest of it.
 void FinishLoad(BoardContext& board, BoardReply& reply) {
   std::vector<std::uint8_t> records = ReadAll(Incoming(board));
-  EndDialogue(board);
-  if (records.size() % kRecordBytes != 0) {
-    reply.error = kBoardDownloadBad;
+  if (std::size_t partial = records.size() % kRecordBytes; partial != 0) {
+    reply.PutLong(static_cast<std::int32_t>(kRecordBytes - partial));
     return;
   }
+  EndDialogue(board);
   WriteAll(SlotFile(board, board.Value("dialogue.which")), records);
   reply.PutLong(0);
 }

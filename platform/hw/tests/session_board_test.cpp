@@ -109,10 +109,15 @@ TEST_F(SessionBoards, LoadDialogueAsksSkipsAndEndsOnAShortPiece) {
   auto end = IsaCommand(0x300, 85, record);
   EXPECT_EQ(Error(end), 0);
   EXPECT_EQ(LongAt(end, 8), 0);
-  // A piece that is not whole records is refused.
+  // A file that ends inside a record: the board asks for the rest of it.
   IsaCommand(0x300, 100, Longs({5}));
   IsaCommand(0x300, 181, {'V', 'X', 'S', 'S', 0, 0, 0, 0});
-  EXPECT_EQ(Error(IsaCommand(0x300, 85, {1, 2, 3})), kBoardDownloadBad);
+  auto partial = IsaCommand(0x300, 85, {1, 2, 3});
+  EXPECT_EQ(Error(partial), 0);
+  EXPECT_EQ(LongAt(partial, 8), 63);
+  // A header that is not one is refused.
+  IsaCommand(0x300, 100, Longs({5}));
+  EXPECT_EQ(Error(IsaCommand(0x300, 181, {'N', 'O', 'P', 'E', 0, 0, 0, 0})), kBoardDownloadBad);
   // A chunk request with no save under way is a null command.
   EXPECT_EQ(Error(IsaCommand(0x300, 182, {})), kBoardNullCommand);
 }
