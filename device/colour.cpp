@@ -6,7 +6,7 @@
 
 #include "export_frame.h"
 #include "frame_support.h"
-#include "sessions.h"
+#include "file_transfer.h"
 #include "transport.h"
 #include "winplat/files.h"
 
