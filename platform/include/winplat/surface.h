@@ -16,4 +16,20 @@ void ScrollWindowSurface(HWND hwnd, int dx, int dy);
 HDC GetDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC hdc);
 
+// A new surface starts filled with this colour (white unless set).
+void SetWindowSurfaceColor(HWND hwnd, COLORREF color);
+// Fills the screen surface, and the persistent bitmap when there is one.
+void ClearWindowSurface(HWND hwnd, COLORREF color);
+// Client size of a window's surface; false for an unknown window.
+bool GetWindowSurfaceSize(HWND hwnd, int* width, int* height);
+
+// Persistent-bitmap mode (a picture box that redraws itself): the window keeps a
+// bitmap beside its screen surface. Turning it on copies the screen into it.
+void SetWindowPersistentBitmap(HWND hwnd, bool on);
+bool HasWindowPersistentBitmap(HWND hwnd);
+// Context on the persistent bitmap (0 when the window has none); release with ReleaseDC.
+HDC GetPersistentDC(HWND hwnd);
+// Repaint: the screen surface shows the persistent bitmap again.
+void ShowWindowPersistentBitmap(HWND hwnd);
+
 }  // namespace winplat
