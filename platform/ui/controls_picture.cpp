@@ -143,10 +143,10 @@ void PictureBox::Cls() {
 }
 
 void PictureBox::Refresh() {
-  if (hwnd_) {
-    UpdateWindow(hwnd_);
-    if (!autoRedraw_) Paint();
-  }
+  if (!hwnd_) return;
+  ValidateRect(hwnd_, nullptr);
+  Paint();
+  if (form_ && form_->hWnd()) InvalidateRect(form_->hWnd(), nullptr, true);
 }
 
 void PictureBox::Paint() {
