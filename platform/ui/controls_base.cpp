@@ -144,10 +144,9 @@ bool Control::EnabledAlongContainers() const {
 bool Control::ShownOnScreen() const {
   for (const Control* c = this; c; c = c->container_ == c ? nullptr : c->container_) {
     if (!c->visible_) return false;
-    if (c->tabPage_ >= 0 && form_) {
-      for (Control* other : form_->Controls())
-        if (auto* strip = dynamic_cast<TabStrip*>(other); strip && strip->Tab() != c->tabPage_) return false;
-    }
+    // A control on a tab page of its tab strip shows only while that page is current.
+    if (c->tabPage_ >= 0)
+      if (auto* strip = dynamic_cast<const TabStrip*>(c->container_); strip && strip->Tab() != c->tabPage_) return false;
     if (c == form_) break;
   }
   return true;

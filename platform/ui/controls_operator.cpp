@@ -1,5 +1,7 @@
 // Operator actions as calls: what a person's hands do to the program's windows.
 #include <cctype>
+#include <filesystem>
+#include <system_error>
 
 #include "controls_canvas.h"
 #include "winplat/controls/operator.h"
@@ -103,6 +105,9 @@ bool Screenshot(Form& form, const std::string& path, std::string* error) {
   std::string host;
   try {
     host = OperatorPath(path);
+    std::error_code ec;
+    auto folder = std::filesystem::path(host).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
   } catch (const std::exception& e) {
     if (error) *error = e.what();
     return false;

@@ -134,7 +134,7 @@ class Control {
   float FontSize() const { return fontSize_; }
   virtual void SetFontSize(float size) { fontSize_ = size; Invalidate(); }
 
-  // Tab page of a tab strip this control sits on (-1: none).
+  // Page of the tab strip that contains this control (-1: on every page).
   int TabPage() const { return tabPage_; }
   void SetTabPage(int page) { tabPage_ = page; }
   int TabIndex() const { return tabIndex_; }
