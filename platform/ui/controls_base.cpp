@@ -6,6 +6,7 @@
 #include "controls_internal.h"
 #include "winplat/controls/form.h"
 #include "winplat/controls/lists.h"
+#include "winplat/controls/picture.h"
 #include "winplat/screen.h"
 #include "winplat/window.h"
 
@@ -123,6 +124,11 @@ void Control::Move(int left, int top, int width, int height) {
   width_ = width < 0 ? 0 : width;
   height_ = height < 0 ? 0 : height;
   if (hwnd_) MoveWindow(hwnd_, detail::Px(left_), detail::Px(top_), detail::Px(width_), detail::Px(height_), true);
+  // Aligned picture boxes inside follow the new size.
+  if (form_)
+    for (Control* c : form_->Controls())
+      if (auto* pic = dynamic_cast<PictureBox*>(c); pic && pic != this && pic->Container() == this && pic->Align())
+        pic->Realign();
   Invalidate();
 }
 
@@ -181,6 +187,12 @@ void Control::Invalidate() {
   }
   // The form's picture shows every control: it is drawn again too.
   if (form_ && form_ != this && form_->hWnd()) InvalidateRect(form_->hWnd(), nullptr, true);
+}
+
+void Control::ZOrder(int position) {
+  if (position != 0 && position != 1) RaiseInvalidValue();
+  if (hwnd_) SetWindowPos(hwnd_, position == 0 ? HWND_TOP : HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
+  if (form_ && form_ != this) form_->Reorder(this, position == 0);
 }
 
 void Control::OperatorClick(int button, int shift) {

@@ -38,6 +38,11 @@ void SetBackground(HWND hwnd, COLORREF color) { SetWindowSurfaceColor(hwnd, colo
 void Clear(HWND hwnd, COLORREF color) { ClearWindowSurface(hwnd, color); }
 void ShowPersistent(HWND hwnd) { ShowWindowPersistentBitmap(hwnd); }
 
+void MakeHollow(HDC hdc) {
+  SelectObject(hdc, GetStockObject(NULL_BRUSH));
+  SetBkMode(hdc, TRANSPARENT);
+}
+
 void Line(HDC hdc, int x1, int y1, int x2, int y2, COLORREF color, int width, int rop2) {
   if (!hdc) return;
   HPEN pen = CreatePen(PS_SOLID, width, color);
@@ -146,6 +151,7 @@ void SetPersistent(HWND, bool) {}
 void SetBackground(HWND, COLORREF) {}
 void Clear(HWND, COLORREF) {}
 void ShowPersistent(HWND) {}
+void MakeHollow(HDC) {}
 void Line(HDC, int, int, int, int, COLORREF, int, int) {}
 void Box(HDC, int, int, int, int, COLORREF, bool, COLORREF, int) {}
 void Ellipse(HDC, int, int, int, int, COLORREF, int, int) {}

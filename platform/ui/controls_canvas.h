@@ -20,6 +20,9 @@ void SetBackground(HWND hwnd, COLORREF color);
 void Clear(HWND hwnd, COLORREF color);
 void ShowPersistent(HWND hwnd);
 
+// A hollow brush and a transparent background on a context.
+void MakeHollow(HDC hdc);
+
 void Line(HDC hdc, int x1, int y1, int x2, int y2, COLORREF color, int width, int rop2);
 void Box(HDC hdc, int left, int top, int right, int bottom, COLORREF border, bool filled, COLORREF fill, int rop2);
 void Ellipse(HDC hdc, int left, int top, int right, int bottom, COLORREF color, int width, int rop2);

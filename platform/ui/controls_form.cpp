@@ -90,6 +90,20 @@ void Form::Remove(Control* control) {
   Invalidate();
 }
 
+void Form::Reorder(Control* control, bool toFront) {
+  auto it = std::find(order_.begin(), order_.end(), control);
+  if (it == order_.end()) return;
+  order_.erase(it);
+  if (toFront) {
+    order_.push_back(control);
+  } else {
+    // Behind its siblings, but still after its container (drawn over it).
+    auto at = std::find(order_.begin(), order_.end(), control->Container());
+    order_.insert(at == order_.end() ? order_.begin() : at + 1, control);
+  }
+  Invalidate();
+}
+
 Control* Form::Find(std::string_view name, int index) const {
   for (Control* c : order_) {
     if (c->Index() != index || c->Name().size() != name.size()) continue;

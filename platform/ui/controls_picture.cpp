@@ -251,7 +251,21 @@ std::int32_t PictureBox::Point(float x, float y) const {
 HDC PictureBox::hDC() {
   if (lentDC_) return lentDC_;
   lentDC_ = DrawingDC();
+  if (lentDC_ && transparent_) canvas::MakeHollow(lentDC_);
   return lentDC_;
+}
+
+void PictureBox::SetAlign(int align) {
+  if (align < 0 || align > 2) RaiseInvalidValue();
+  align_ = align;
+  Realign();
+}
+
+void PictureBox::Realign() {
+  if (align_ == 0 || !container_ || container_ == this) return;
+  int width = container_->Width();
+  int top = align_ == 1 ? 0 : container_->Height() - height_;
+  Control::Move(0, top < 0 ? 0 : top, width, height_);
 }
 
 void PictureBox::ReleasehDC() {

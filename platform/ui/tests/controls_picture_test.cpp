@@ -1,6 +1,7 @@
 // Picture boxes: scale modes, the persistent bitmap, drawing from code, draw
 // modes, mouse coordinates, a drawing handle for the device library, and the
 // screenshot of a form with its controls.
+#include <algorithm>
 #include <cmath>
 #include <filesystem>
 
@@ -160,6 +161,43 @@ TEST_F(Pictures, WhatTheDeviceLibraryDrawsIntoTheHandleIsPartOfTheScreenshot) {
   EXPECT_GT(dark, 10);
   Form unloaded("Unloaded", "x");
   EXPECT_FALSE(op::Screenshot(unloaded, path.string(), &error));
+}
+
+TEST_F(Pictures, TransparentBoxHandsOutAHollowBrushAlignedBoxesFollowTheirContainer) {
+  auto& host = form.Add<Frame>("Host", nullptr, "");
+  host.Move(0, 0, 3000, 3000);
+  auto& top = form.Add<PictureBox>("picKelvane", &host);
+  top.SetTransparent(true);
+  top.Move(500, 500, 1000, 1500);
+  top.SetAlign(1);
+  EXPECT_EQ(top.Left(), 0);
+  EXPECT_EQ(top.Width(), 3000);
+  auto& bottom = form.Add<PictureBox>("picStatusBar", &host);
+  bottom.Move(0, 0, 1000, 300);
+  bottom.SetAlign(2);
+  host.Move(0, 0, 4500, 6000);
+  EXPECT_EQ(top.Width(), 4500);
+  EXPECT_EQ(bottom.Top(), 5700);
+  EXPECT_THROW(top.SetAlign(3), ControlError);
+  form.Load();
+  top.SetScaleMode(vbPixels);
+  top.SetAutoRedraw(true);
+  top.Line(0, 0, 299, 99, 0x0000FF, true, true);
+  winplat::HDC hdc = top.hDC();
+  EXPECT_EQ(winplat::GetBkMode(hdc), winplat::TRANSPARENT);
+  winplat::Rectangle(hdc, 10, 10, 90, 90);  // outline only: the fill stays
+  top.ReleasehDC();
+  EXPECT_EQ(top.Point(50, 50), 0x0000FF);
+  EXPECT_EQ(top.Point(10, 50), 0x000000);
+  // Z-order: sent behind its siblings, drawn before them.
+  top.ZOrder(1);
+  auto order = form.Controls();
+  auto at = [&](Control* c) { return std::find(order.begin(), order.end(), c) - order.begin(); };
+  EXPECT_LT(at(&top), at(&bottom));
+  EXPECT_GT(at(&top), at(&host));
+  top.ZOrder(0);
+  order = form.Controls();
+  EXPECT_EQ(order.back(), &top);
 }
 
 }  // namespace

@@ -155,6 +155,8 @@ class Control {
 
   // Asks the window to be drawn again.
   void Invalidate();
+  // 0 brings the control in front of its siblings, 1 sends it behind them.
+  void ZOrder(int position = 0);
 
   Event<> Click;
   Event<> DblClick;

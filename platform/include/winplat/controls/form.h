@@ -70,6 +70,8 @@ class Form : public Control {
   }
   // Removes a control (array elements that are unloaded).
   void Remove(Control* control);
+  // Drawing order: a control drawn last is in front.
+  void Reorder(Control* control, bool toFront);
 
   Event<> OnLoad;
   Event<> Activate;

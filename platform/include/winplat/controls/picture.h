@@ -58,6 +58,10 @@ class PictureBox : public Control {
   // transparent background.
   bool Transparent() const { return transparent_; }
   void SetTransparent(bool on) { transparent_ = on; }
+  // Alignment in the container: 0 none, 1 top, 2 bottom (full width of the container).
+  int Align() const { return align_; }
+  void SetAlign(int align);  // error 380 for another value
+  void Realign();
 
   // Drawing (on the persistent bitmap with AutoRedraw, else on the screen).
   void Cls();
@@ -76,7 +80,9 @@ class PictureBox : public Control {
   void PSet(float x, float y, COLORREF color = kDefaultColor);
   // The colour at a point, -1 outside the picture.
   std::int32_t Point(float x, float y) const;
-  // A handle to draw into (the persistent bitmap with AutoRedraw, else the screen).
+  // A handle to draw into (the persistent bitmap with AutoRedraw, else the
+  // screen); a transparent box hands it out with a hollow brush and a
+  // transparent background. Kept until ReleasehDC.
   HDC hDC();
   void ReleasehDC();
   void Paint() override;
@@ -109,6 +115,7 @@ class PictureBox : public Control {
   COLORREF fillColor_ = 0;
   float currentX_ = 0, currentY_ = 0;
   bool transparent_ = false;
+  int align_ = 0;
   HDC lentDC_ = 0;
 };
 
@@ -171,6 +178,9 @@ class ShapeControl : public Control {
   int shape_ = 0;
   COLORREF borderColor_ = 0;
 };
+
+// The container's focus method of a grid, as a dispatch identifier.
+constexpr std::int32_t kDispIdContainerSetFocus = static_cast<std::int32_t>(0x80011000u);
 
 // A place on a form for an outside component (a grid, a text scanner, the
 // drawing view control): its name, window and the component once created.
