@@ -2,6 +2,7 @@
 // shown on it into its own picture, picture boxes copied in from their own.
 #include <algorithm>
 #include <string>
+#include <vector>
 
 #include "controls_canvas.h"
 #include "controls_internal.h"
@@ -10,6 +11,7 @@
 #include "winplat/controls/picture.h"
 #include "winplat/controls/scroll.h"
 #include "winplat/controls/standard.h"
+#include "winplat/window.h"
 
 namespace winplat::controls {
 namespace {
@@ -196,6 +198,23 @@ void DrawControl(HDC hdc, Control& c) {
   }
 }
 
+// Windows on the form that are not its controls (an outside component's own
+// windows): their pictures are copied in, back to front, children over parents.
+void CopyForeignWindows(HWND parent, HWND form, HDC hdc) {
+  std::vector<HWND> children = WindowZOrder(parent);
+  for (auto it = children.rbegin(); it != children.rend(); ++it) {
+    HWND child = *it;
+    if (detail::ControlOf(child) || !IsWindowVisible(child)) continue;
+    RECT r;
+    if (!GetWindowRect(child, &r)) continue;
+    POINT origin{r.left, r.top};
+    ScreenToClient(form, &origin);
+    UpdateWindow(child);
+    canvas::CopyWindow(child, hdc, origin.x, origin.y);
+    CopyForeignWindows(child, form, hdc);
+  }
+}
+
 }  // namespace
 
 void Control::Paint() {}
@@ -210,6 +229,7 @@ void Form::Paint() {
   canvas::Fill(hdc, 0, 0, detail::Px(width_), detail::Px(height_), backColor_);
   for (Control* c : order_)
     if (c->ShownOnScreen()) DrawControl(hdc, *c);
+  CopyForeignWindows(hwnd_, hwnd_, hdc);
   canvas::Release(hwnd_, hdc);
 }
 

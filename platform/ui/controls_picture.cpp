@@ -374,4 +374,14 @@ void ShapeControl::CopyDesign(const Control& from) {
 HostSlot::HostSlot(Form* form, std::string name, int index, Control* container, std::string progId)
     : Control(form, ControlKind::Slot, std::move(name), index, container), progId_(std::move(progId)) {}
 
+void HostSlot::SetVisible(bool visible) {
+  Control::SetVisible(visible);
+  if (placementHook_) placementHook_(*this);
+}
+
+void HostSlot::Move(int left, int top, int width, int height) {
+  Control::Move(left, top, width, height);
+  if (placementHook_) placementHook_(*this);
+}
+
 }  // namespace winplat::controls

@@ -3,6 +3,7 @@
 // from code, mouse events in the scale's units, a drawing-surface handle for
 // the device library) and the line and shape controls that sit in them.
 #include <cstdint>
+#include <functional>
 #include <string>
 
 #include "winplat/controls/control.h"
@@ -194,6 +195,10 @@ class HostSlot : public Control {
   // harmless when it cannot take the focus.
   bool Focusable() const { return focusable_; }
   void SetFocusable(bool on) { focusable_ = on; }
+  // The component hears of its slot's visibility and place (twips).
+  void SetVisible(bool visible) override;
+  void Move(int left, int top, int width, int height) override;
+  void SetPlacementHook(std::function<void(const HostSlot&)> hook) { placementHook_ = std::move(hook); }
 
  protected:
   bool TakesFocus() const override { return focusable_; }
@@ -203,6 +208,7 @@ class HostSlot : public Control {
   std::string progId_;
   void* object_ = nullptr;
   bool focusable_ = false;
+  std::function<void(const HostSlot&)> placementHook_;
 };
 
 }  // namespace winplat::controls
