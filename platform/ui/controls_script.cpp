@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "winplat/controls/operator.h"
+#include "winplat/messages.h"
 
 namespace winplat::controls {
 namespace {
@@ -86,11 +87,16 @@ int ButtonNamed(const std::string& name) {
 }  // namespace
 
 OperatorScript::OperatorScript(std::istream& in, std::ostream& log, MessageBoxScript* boxes)
-    : in_(in), log_(log), boxes_(boxes) {
+    : source_([&in](std::string& line) { return std::getline(in, line) ? 1 : -1; }), log_(log), boxes_(boxes) {
   if (!boxes_) {
     ownBoxes_ = std::make_unique<MessageBoxScript>();
     boxes_ = ownBoxes_.get();
   }
+  SetInputSource([this] { return Step(); });
+}
+
+OperatorScript::OperatorScript(LineSource source, std::ostream& log, MessageBoxScript* boxes)
+    : source_(std::move(source)), log_(log), boxes_(boxes) {
   SetInputSource([this] { return Step(); });
 }
 
@@ -99,10 +105,13 @@ OperatorScript::~OperatorScript() { SetInputSource(nullptr); }
 InputState OperatorScript::Step() {
   if (ended_) return InputState::Ended;
   std::string line;
-  if (!std::getline(in_, line)) {
+  int got = source_(line);
+  if (got == 0) return InputState::Idle;
+  if (got < 0) {
     ended_ = true;
     return InputState::Ended;
   }
+  if (!line.empty() && line.back() == '\r') line.pop_back();
   ++lineNumber_;
   std::string error;
   if (!RunLine(line, &error)) {
@@ -114,8 +123,8 @@ InputState OperatorScript::Step() {
 }
 
 int OperatorScript::Run() {
-  while (Step() != InputState::Ended) {
-  }
+  for (InputState state = Step(); state != InputState::Ended && !quit_; state = Step())
+    if (state == InputState::Idle) PumpFor(10);
   return failures_;
 }
 
@@ -254,6 +263,7 @@ bool OperatorScript::RunLine(const std::string& line, std::string* error) {
   }
   if (cmd == "answer") {
     if (!need(2)) return fail("answer: a button is missing");
+    if (!boxes_) return fail("answer: message boxes are answered where they are shown");
     int button = ButtonNamed(t[1].text);
     if (button < 0) return fail("answer: unknown button " + t[1].text);
     boxes_->Answer(button);

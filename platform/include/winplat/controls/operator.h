@@ -61,8 +61,14 @@ std::string OperatorPath(const std::string& path);
 // modal form shown by a command reads the following commands in its own loop.
 class OperatorScript {
  public:
+  // Gives the next line: 1 with a line, 0 when none is there yet (a terminal
+  // the operator has not typed on), -1 at the end of input.
+  using LineSource = std::function<int(std::string& line)>;
   // Answers to message boxes go to `boxes` (one is made when null).
   OperatorScript(std::istream& in, std::ostream& log, MessageBoxScript* boxes = nullptr);
+  // Lines from a source; message boxes are left to the handler in force
+  // (on a terminal it asks) unless `boxes` is given.
+  OperatorScript(LineSource source, std::ostream& log, MessageBoxScript* boxes);
   ~OperatorScript();
   OperatorScript(const OperatorScript&) = delete;
   OperatorScript& operator=(const OperatorScript&) = delete;
@@ -78,7 +84,7 @@ class OperatorScript {
   bool Quit() const { return quit_; }
 
  private:
-  std::istream& in_;
+  LineSource source_;
   std::ostream& log_;
   std::unique_ptr<MessageBoxScript> ownBoxes_;
   MessageBoxScript* boxes_;
@@ -87,5 +93,18 @@ class OperatorScript {
   bool quit_ = false;
   bool ended_ = false;
 };
+
+// Lines typed on a terminal (file descriptor), read without blocking.
+OperatorScript::LineSource TerminalLines(int fd = 0);
+// A handler that asks for the file of an open dialog on the terminal (an empty
+// line or end of input cancels).
+FileDialogHandler TerminalFileDialogHandler(int inputFd = 0, int outputFd = 2);
+
+// The program's loop with operator input: runs commands and window events
+// until no form is loaded, a quit command ran, or the input ended. Commands
+// come from the file at `path`, or from the terminal when `path` is empty or
+// "-" (message boxes and file dialogs then ask there too). Returns the number
+// of commands that failed; a file that cannot be read is reported and gives -1.
+int RunOperatorInput(const std::string& path, std::ostream& log);
 
 }  // namespace winplat::controls
