@@ -221,7 +221,8 @@ void Control::CreateWindowNow() {
 
 void Control::DestroyWindowNow() {
   if (hwnd_) {
-    if (IsWindow(hwnd_)) {
+    // The window may be gone with its parent already (and its handle reused).
+    if (detail::ControlOf(hwnd_) == this) {
       SetWindowLongPtr(hwnd_, GWLP_USERDATA, 0);
       DestroyWindow(hwnd_);
     }
