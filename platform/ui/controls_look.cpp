@@ -181,10 +181,18 @@ void DrawControl(HDC hdc, Control& c) {
       canvas::CopyWindow(c.hWnd(), hdc, p.x, p.y);
       canvas::Box(hdc, p.x - 1, p.y - 1, p.x + p.w, p.y + p.h, kShadow, false, 0, 13);
       break;
-    case ControlKind::Slot:
+    case ControlKind::Slot: {
+      auto& slot = static_cast<HostSlot&>(c);
       Sunken(hdc, p, kWhite);
-      Caption(hdc, c, p.x + 3, p.y + 3, c.Name() + " [" + static_cast<HostSlot&>(c).ProgId() + "]");
+      if (slot.GetPainter()) {
+        RECT area{p.x + 1, p.y + 1, p.x + p.w - 1, p.y + p.h - 1};
+        auto painter = slot.GetPainter();
+        RunHandler(slot.DisplayName() + "_Paint", [&] { painter(hdc, area); });
+      } else {
+        Caption(hdc, c, p.x + 3, p.y + 3, c.Name() + " [" + slot.ProgId() + "]");
+      }
       break;
+    }
     case ControlKind::Line: {
       auto& line = static_cast<LineControl&>(c);
       if (c.Container() == c.ParentForm())

@@ -199,6 +199,11 @@ class HostSlot : public Control {
   void SetVisible(bool visible) override;
   void Move(int left, int top, int width, int height) override;
   void SetPlacementHook(std::function<void(const HostSlot&)> hook) { placementHook_ = std::move(hook); }
+  // Draws the component's look into the form's picture (area in form pixels);
+  // without it the slot shows its name and ProgID.
+  using Painter = std::function<void(HDC hdc, const RECT& area)>;
+  void SetPainter(Painter painter) { painter_ = std::move(painter); }
+  const Painter& GetPainter() const { return painter_; }
 
  protected:
   bool TakesFocus() const override { return focusable_; }
@@ -209,6 +214,7 @@ class HostSlot : public Control {
   void* object_ = nullptr;
   bool focusable_ = false;
   std::function<void(const HostSlot&)> placementHook_;
+  Painter painter_;
 };
 
 }  // namespace winplat::controls
