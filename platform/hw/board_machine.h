@@ -87,6 +87,7 @@ class Board : public BoardContext {
 
   SharedBoard& State() { return *state_; }
   void SetConfig(BoardConfig config) { config_ = std::move(config); }
+  void SetIndex(int index) { index_ = index; }
   // Loads the word block from the shared state before a command and stores it after.
   void LoadWordBlock();
   void StoreWordBlock();
@@ -120,6 +121,9 @@ void RunCommand(Board& board, std::uint16_t code, const std::uint8_t* operands, 
 // Registers the commands built into the board software (once per process).
 void RegisterBuiltinCommands();
 void AddBuiltinCommand(std::uint16_t code, BoardCommandHandler handler, bool inBoot);
+// Sessions, memory, sync, events and shows; registered after the built-in ones.
+void RegisterSessionCommands();
+void RegisterShowCommands();
 
 // Frames a reply as the byte stream an ISA board sends: error code, result, data.
 std::vector<std::uint8_t> FrameIsaReply(const BoardReply& reply);
