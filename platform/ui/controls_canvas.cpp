@@ -1,20 +1,13 @@
-// Drawing for the controls through the graphics layer (when it is built in).
+// Drawing for the controls through the graphics layer.
 #include "controls_canvas.h"
 
 #include <cmath>
 
-#if __has_include("winplat/gdi.h")
 #include "winplat/gdi.h"
 #include "winplat/picture.h"
 #include "winplat/surface.h"
-#define FIELDRAY_CONTROLS_DRAW 1
-#else
-#define FIELDRAY_CONTROLS_DRAW 0
-#endif
 
 namespace winplat::controls::canvas {
-
-#if FIELDRAY_CONTROLS_DRAW
 
 namespace {
 
@@ -27,7 +20,6 @@ HFONT MakeFont(float points) {
 
 }  // namespace
 
-bool Available() { return true; }
 HDC WindowDC(HWND hwnd) { return winplat::GetDC(hwnd); }
 HDC PersistentDC(HWND hwnd) { return GetPersistentDC(hwnd); }
 void Release(HWND hwnd, HDC hdc) {
@@ -140,37 +132,5 @@ void CopyWindow(HWND from, HDC to, int x, int y) {
 bool SavePng(HWND hwnd, const std::string& hostPath, std::string* error) {
   return SaveWindowPng(hwnd, hostPath, error);
 }
-
-#else
-
-bool Available() { return false; }
-HDC WindowDC(HWND) { return 0; }
-HDC PersistentDC(HWND) { return 0; }
-void Release(HWND, HDC) {}
-void SetPersistent(HWND, bool) {}
-void SetBackground(HWND, COLORREF) {}
-void Clear(HWND, COLORREF) {}
-void ShowPersistent(HWND) {}
-void MakeHollow(HDC) {}
-void Line(HDC, int, int, int, int, COLORREF, int, int) {}
-void Box(HDC, int, int, int, int, COLORREF, bool, COLORREF, int) {}
-void Ellipse(HDC, int, int, int, int, COLORREF, int, int) {}
-void Fill(HDC, int, int, int, int, COLORREF) {}
-void Pixel(HDC, int, int, COLORREF) {}
-COLORREF GetPixel(HDC, int, int) { return kInvalid; }
-void Text(HDC, int, int, const std::string&, COLORREF, float) {}
-void TextSize(const std::string& text, float points, int* width, int* height) {
-  // Average glyph of a sans-serif face: about half the em.
-  float em = points * 96.0f / 72.0f;
-  *width = static_cast<int>(std::lround(em * 0.5f * static_cast<float>(text.size())));
-  *height = static_cast<int>(std::lround(em * 1.15f));
-}
-void CopyWindow(HWND, HDC, int, int) {}
-bool SavePng(HWND, const std::string&, std::string* error) {
-  if (error) *error = "no graphics layer in this build";
-  return false;
-}
-
-#endif
 
 }  // namespace winplat::controls::canvas

@@ -1,6 +1,5 @@
 #pragma once
 // The little the controls draw with, in client pixels of a device context.
-// Everything goes through the graphics layer; without it nothing is drawn.
 #include <string>
 
 #include "winplat/types.h"
@@ -9,7 +8,6 @@ namespace winplat::controls::canvas {
 
 constexpr COLORREF kInvalid = 0xFFFFFFFFu;
 
-bool Available();
 // Device context on a window's screen surface, or on its persistent bitmap.
 HDC WindowDC(HWND hwnd);
 HDC PersistentDC(HWND hwnd);
@@ -31,7 +29,7 @@ void Pixel(HDC hdc, int x, int y, COLORREF color);
 COLORREF GetPixel(HDC hdc, int x, int y);
 // Text with its top-left corner at (x, y), in the sans-serif face at `points`.
 void Text(HDC hdc, int x, int y, const std::string& text, COLORREF color, float points);
-// Size in pixels of a text at `points` (an estimate without the graphics layer).
+// Size in pixels of a text at `points`.
 void TextSize(const std::string& text, float points, int* width, int* height);
 // Copies a window's screen surface into another context at (x, y).
 void CopyWindow(HWND from, HDC to, int x, int y);
