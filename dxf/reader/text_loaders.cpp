@@ -1,5 +1,6 @@
 // Loaders of TEXT, MTEXT, ATTRIB and ATTDEF, and the text-style mapping.
 #include <cmath>
+#include <numbers>
 
 #include "block_spool.h"
 #include "entity_loaders.h"
@@ -182,9 +183,9 @@ bool DXFText(DXF& dxf, std::string_view Kind) {
       // MTEXT's rotation: its direction vector when given, else group 50 in radians.
       if (t.Has(11) || t.Has(21)) {
         const double dx = t.Double(11), dy = t.Double(21);
-        row.Rotation = (dx == 0.0 && dy == 0.0) ? 0.0f : winplat::CSng(std::atan2(dy, dx) * 180.0 / M_PI);
+        row.Rotation = (dx == 0.0 && dy == 0.0) ? 0.0f : winplat::CSng(std::atan2(dy, dx) * 180.0 / std::numbers::pi);
       } else {
-        row.Rotation = winplat::CSng(t.Double(50) * 180.0 / M_PI);
+        row.Rotation = winplat::CSng(t.Double(50) * 180.0 / std::numbers::pi);
       }
     } else {
       row.Rotation = t.Single(50);
