@@ -16,6 +16,17 @@ namespace {
 
 constexpr double kPi = 3.14159;  // the angle constant of the fitted-text rule
 
+// A whole-number group of a text; a value beyond the type's range reads 0, so
+// that no text ends a read.
+std::int32_t TextLong(const DxfGroupTable& t, std::int32_t code) {
+  if (!t.Has(code)) return 0;
+  try {
+    return winplat::CLng(t.Double(code));
+  } catch (const std::exception&) {
+    return 0;
+  }
+}
+
 // The baseline angle of a fitted text (alignment 5 with a second point), or
 // `rotation` when the text is not fitted.
 float FittedRotation(const DxfGroupTable& t, std::int32_t horzAlign, float rotation) {
@@ -142,8 +153,8 @@ bool DXFText(DXF& dxf, std::string_view Kind) {
     TextRecord row;
     row.Layer = LoaderLayer(dxf);
     row.Color = LoaderColor(dxf);
-    const std::int16_t flags71 = t.Has(71) ? winplat::CInt(t.Double(71)) : 0;
-    row.HorzAlign = t.Has(72) ? winplat::CLng(t.Double(72)) : 0;
+    const std::int32_t flags71 = TextLong(t, 71);
+    row.HorzAlign = TextLong(t, 72);
 
     std::int32_t xCode = 0, yCode = 0;  // the anchor's groups (0: none)
     if (mtext) {
@@ -220,13 +231,13 @@ bool ReadAttrib(DXF& dxf) {
     EntityDB& db = dxf.db;
     const DxfGroupTable& t = dxf.reader.GroupValueTable;
     if (db.InBlock) return true;
-    if (t.Has(70) && winplat::CLng(t.Double(70)) == 1) return true;  // invisible
+    if (t.Has(70) && TextLong(t, 70) == 1) return true;  // invisible
     // An attribute belongs to the INSERT before it; one whose INSERT placed
     // nothing has no owner and is dropped.
     if (!LastInsertPlaced(dxf)) return true;
     AttribRecord row;
     row.Color = LoaderColor(dxf);
-    row.HorzAlign = t.Has(72) ? winplat::CLng(t.Double(72)) : 0;
+    row.HorzAlign = TextLong(t, 72);
     std::int32_t xCode = 0, yCode = 0;
     switch (row.HorzAlign) {
       case 0: case 3: case 5: xCode = 10, yCode = 20; break;
