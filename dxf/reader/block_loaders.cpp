@@ -23,7 +23,7 @@ constexpr std::int32_t kMaxNesting = 16;
 // Records that nested inserts may copy into block files during one read; the
 // copies stop beyond it, so that blocks inserting blocks many times over
 // cannot fill the disk.
-constexpr std::uint64_t kMaxCopiedRecords = 4'000'000;
+constexpr std::uint64_t kMaxCopiedRecords = 1'000'000;
 
 std::string TempFolderOf(const DXF& dxf) {
   std::string folder = dxf.TmpFileNamePath.empty() ? std::string("C:\\TEMP") : dxf.TmpFileNamePath;
