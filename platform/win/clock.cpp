@@ -2,25 +2,84 @@
 #include "winplat/clock.h"
 
 #include <atomic>
-#include <chrono>
 #include <ctime>
+#include <fstream>
+#include <mutex>
+#include <string>
+
+#include "machine.h"
+#include "winplat/paths.h"
 
 namespace winplat {
 namespace {
 
+std::uint64_t HostUptimeMs() {
+  timespec ts{};
+  clock_gettime(CLOCK_BOOTTIME, &ts);
+  return static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1'000'000u;
+}
+
+// The host's boot identity: a clock setting made before the host restarted no longer applies.
+std::string HostBootId() {
+  std::ifstream in("/proc/sys/kernel/random/boot_id");
+  std::string id;
+  in >> id;
+  return id;
+}
+
+// How far this machine root's machine clock runs behind the host uptime (it
+// may run ahead: negative), read once per root from <root>/machine/clock/boot
+// as "<offset> <host boot id>"; 0 when the root has no setting for this boot.
+class BootOffset {
+ public:
+  std::int64_t Get() {
+    std::lock_guard lock(mutex_);
+    if (generation_ != detail::RootGeneration()) {
+      generation_ = detail::RootGeneration();
+      offset_ = 0;
+      std::ifstream in(File());
+      long long value = 0;
+      std::string boot;
+      if (in >> value >> boot && boot == HostBootId()) offset_ = value;
+    }
+    return offset_;
+  }
+  void Set(std::int64_t offset) {
+    std::lock_guard lock(mutex_);
+    std::filesystem::path file = File();
+    std::filesystem::path tmp = file;
+    tmp += ".new";
+    {
+      std::ofstream out(tmp, std::ios::trunc);
+      out << offset << " " << HostBootId() << "\n";
+    }
+    std::error_code ec;
+    std::filesystem::rename(tmp, file, ec);
+    generation_ = detail::RootGeneration();
+    offset_ = offset;
+  }
+
+ private:
+  static std::filesystem::path File() { return detail::MachineFolder("clock") / "boot"; }
+  std::mutex mutex_;
+  std::uint64_t generation_ = 0;
+  std::int64_t offset_ = 0;
+};
+
+BootOffset bootOffset;
+
 class HostClock : public Clock {
  public:
   std::uint64_t TickCount64() override {
-    timespec ts{};
-    clock_gettime(CLOCK_BOOTTIME, &ts);
-    return static_cast<std::uint64_t>(ts.tv_sec) * 1000u + static_cast<std::uint64_t>(ts.tv_nsec) / 1'000'000u;
+    auto ticks = static_cast<std::int64_t>(HostUptimeMs()) - bootOffset.Get();
+    return ticks > 0 ? static_cast<std::uint64_t>(ticks) : 0;
   }
   double SecondsSinceMidnight() override {
     timespec ts{};
     clock_gettime(CLOCK_REALTIME, &ts);
     std::tm local{};
     localtime_r(&ts.tv_sec, &local);
-    return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + ts.tv_nsec / 1e9;
+    return local.tm_hour * 3600.0 + local.tm_min * 60.0 + local.tm_sec + static_cast<double>(ts.tv_nsec) / 1e9;
   }
 };
 
@@ -31,7 +90,7 @@ std::atomic<Clock*> current{nullptr};
 
 void ManualClock::Advance(std::uint64_t ms) {
   ticks_ += ms;
-  seconds_ += static_cast<double>(ms) / 1000.0;
+  seconds_ += static_cast<double>(ms % 86'400'000u) / 1000.0;
   while (seconds_ >= 86400.0) seconds_ -= 86400.0;
 }
 
@@ -41,6 +100,10 @@ Clock& CurrentClock() {
 }
 
 void SetClock(Clock* clock) { current.store(clock); }
+
+void SetMachineUptime(std::uint64_t ms) {
+  bootOffset.Set(static_cast<std::int64_t>(HostUptimeMs()) - static_cast<std::int64_t>(ms));
+}
 
 std::uint32_t GetTickCount() { return static_cast<std::uint32_t>(CurrentClock().TickCount64()); }
 

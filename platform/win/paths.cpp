@@ -1,19 +1,61 @@
 // The machine root and the mapping of Windows paths onto it.
 #include "winplat/paths.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <cstdlib>
 #include <mutex>
 #include <vector>
 
+#include "machine.h"
+#include "winplat/folders.h"
+
 namespace fs = std::filesystem;
 
 namespace winplat {
+namespace detail {
+
+char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+bool EqualNoCase(std::string_view a, std::string_view b) {
+  return a.size() == b.size() &&
+         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return UpperAscii(x) == UpperAscii(y); });
+}
+
+std::string EncodeName(std::string_view name) {
+  static const char hex[] = "0123456789ABCDEF";
+  std::string out;
+  for (char ch : name) {
+    unsigned char c = static_cast<unsigned char>(ch);
+    if ((c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '_') {
+      out += ch;
+    } else {
+      out += '%';
+      out += hex[c >> 4];
+      out += hex[c & 15];
+    }
+  }
+  return out.empty() ? std::string("%") : out;
+}
+
+}  // namespace detail
+
 namespace {
 
 std::mutex rootMutex;
 fs::path cachedRoot;
+std::atomic<std::uint64_t> rootGeneration{1};
+
+// The current folder and the program's name: process state, not machine state.
+std::mutex folderMutex;
+std::string currentFolder;  // empty: follow the program folder
+std::string exeName;        // empty: the default
+
+constexpr const char* kDefaultExeName = "C:\\Fieldray\\Fieldray.exe";
 
 fs::path TemplateDir() {
   if (const char* t = std::getenv("FIELDRAY_TEMPLATE"); t && *t) return t;
@@ -28,53 +70,173 @@ fs::path DefaultRoot() {
   return fs::temp_directory_path() / "fieldray-root";
 }
 
-// Copies every template file that the root lacks; files already there stay.
+// Copies one template file unless the target exists. The copy is made under a
+// temporary name and linked into place, so a process filling the same root at
+// the same time never sees half a file and nothing present is ever replaced.
+void CopyIfMissing(const fs::path& from, const fs::path& to) {
+  std::error_code ec;
+  if (fs::exists(fs::symlink_status(to, ec))) return;
+  fs::create_directories(to.parent_path(), ec);
+  fs::path tmp = to;
+  tmp += ".fill-" + std::to_string(getpid());
+  if (!fs::copy_file(from, tmp, fs::copy_options::overwrite_existing, ec)) return;
+  ::link(tmp.c_str(), to.c_str());  // fails harmlessly when another process was first
+  ::unlink(tmp.c_str());
+}
+
+// Copies every template file that the root lacks and makes the known folders.
 void FillFromTemplate(const fs::path& root) {
   fs::create_directories(root);
-  fs::path tmpl = TemplateDir();
   std::error_code ec;
+  for (const char* known : {"C/WINDOWS/SYSTEM32", "C/TEMP", "C/Fieldray"}) {
+    fs::path rel(known);
+    fs::path host = root;
+    // Reuse a folder already there under another case.
+    for (const auto& part : rel) {
+      std::string name = part.string();
+      for (auto it = fs::directory_iterator(host, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+        std::string entry = it->path().filename().string();
+        if (detail::EqualNoCase(entry, name)) {
+          name = entry;
+          break;
+        }
+      }
+      host /= name;
+      fs::create_directories(host, ec);
+    }
+  }
+  fs::path tmpl = TemplateDir();
   if (!fs::is_directory(tmpl, ec)) return;
   for (auto it = fs::recursive_directory_iterator(tmpl, ec); !ec && it != fs::recursive_directory_iterator();
        it.increment(ec)) {
     fs::path target = root / fs::relative(it->path(), tmpl);
     if (it->is_directory()) {
       fs::create_directories(target, ec);
-    } else if (!fs::exists(target)) {
-      fs::create_directories(target.parent_path(), ec);
-      fs::copy_file(it->path(), target, fs::copy_options::skip_existing, ec);
+    } else if (it->is_regular_file()) {
+      CopyIfMissing(it->path(), target);
     }
   }
-}
-
-bool EqualNoCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
 }
 
 // The existing entry of `dir` named `name`: exact case first, then the first
 // case-insensitive match in sorted order; `name` itself when none exists.
 std::string MatchComponent(const fs::path& dir, const std::string& name) {
   std::error_code ec;
-  if (fs::exists(dir / name, ec)) return name;
-  std::vector<std::string> matches;
+  if (fs::exists(fs::symlink_status(dir / name, ec))) return name;
+  std::string best;
+  bool found = false;
   for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
     std::string entry = it->path().filename().string();
-    if (EqualNoCase(entry, name)) matches.push_back(entry);
+    if (detail::EqualNoCase(entry, name) && (!found || entry < best)) {
+      best = entry;
+      found = true;
+    }
   }
-  if (matches.empty()) return name;
-  return *std::min_element(matches.begin(), matches.end());
+  return found ? best : name;
+}
+
+bool IsReservedDeviceName(std::string_view part) {
+  std::string_view base = part.substr(0, part.find('.'));
+  while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
+  for (const char* dev : {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"})
+    if (detail::EqualNoCase(base, dev)) return true;
+  if (base.size() == 4 && (detail::EqualNoCase(base.substr(0, 3), "COM") || detail::EqualNoCase(base.substr(0, 3), "LPT")) &&
+      base[3] >= '1' && base[3] <= '9')
+    return true;
+  return false;
+}
+
+std::string CurrentFolderLocked() {
+  if (!currentFolder.empty()) return currentFolder;
+  std::string exe = exeName.empty() ? kDefaultExeName : exeName;
+  std::string folder = exe.substr(0, exe.rfind('\\'));  // ExeName is always a full path
+  return folder.size() == 2 ? folder + "\\" : folder;   // a program in a drive's root
+}
+
+struct Parsed {
+  char drive = 'C';
+  std::vector<std::string> parts;
+};
+
+// Splits a Windows path into drive and normalised components.
+Parsed Parse(std::string_view windowsPath) {
+  auto fail = [&](const std::string& why) { throw PathError(why + ": \"" + std::string(windowsPath) + "\""); };
+  std::string path(windowsPath);
+  std::replace(path.begin(), path.end(), '/', '\\');
+  if (path.empty()) fail("empty path");
+  if (path.rfind("\\\\", 0) == 0) fail("device or network path not available");
+
+  Parsed out;
+  std::string rest;
+  bool rooted = false;
+  std::string current;
+  {
+    std::lock_guard lock(folderMutex);
+    current = CurrentFolderLocked();
+  }
+  char currentDrive = detail::UpperAscii(current[0]);
+  if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
+    out.drive = detail::UpperAscii(path[0]);
+    rest = path.substr(2);
+    rooted = !rest.empty() && rest[0] == '\\';
+    if (!rooted && out.drive != currentDrive) rooted = true;  // another drive: its root
+  } else {
+    out.drive = currentDrive;
+    rest = path;
+    rooted = rest[0] == '\\';
+  }
+  if (!rooted) {
+    Parsed base = Parse(current);
+    out.parts = std::move(base.parts);
+  }
+
+  size_t start = 0;
+  while (start <= rest.size()) {
+    size_t end = rest.find('\\', start);
+    if (end == std::string::npos) end = rest.size();
+    std::string part = rest.substr(start, end - start);
+    start = end + 1;
+    if (part.empty() || part == ".") continue;
+    if (part == "..") {
+      if (out.parts.empty()) fail("path escapes its drive");
+      out.parts.pop_back();
+      continue;
+    }
+    for (unsigned char c : part)
+      if (c < 0x20 || std::string_view("<>:\"|?*").find(static_cast<char>(c)) != std::string_view::npos)
+        fail("character not allowed in a file name");
+    // Windows drops trailing dots and blanks from a name.
+    while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
+    if (part.empty()) continue;
+    if (IsReservedDeviceName(part)) fail("device name not available");
+    out.parts.push_back(std::move(part));
+  }
+  return out;
 }
 
 }  // namespace
+
+namespace detail {
+
+std::uint64_t RootGeneration() { return rootGeneration.load(); }
+
+fs::path MachineFolder(std::string_view sub) {
+  fs::path dir = MachineRoot() / "machine" / fs::path(std::string(sub));
+  std::error_code ec;
+  fs::create_directories(dir, ec);
+  return dir;
+}
+
+}  // namespace detail
 
 fs::path MachineRoot() {
   std::lock_guard lock(rootMutex);
   if (cachedRoot.empty()) {
     const char* env = std::getenv("FIELDRAY_ROOT");
-    fs::path root = (env && *env) ? fs::path(env) : DefaultRoot();
+    fs::path root = fs::absolute((env && *env) ? fs::path(env) : DefaultRoot()).lexically_normal();
+    if (root.has_filename() == false && root.has_parent_path()) root = root.parent_path();
     FillFromTemplate(root);
-    cachedRoot = fs::absolute(root);
+    cachedRoot = root;
   }
   return cachedRoot;
 }
@@ -82,34 +244,100 @@ fs::path MachineRoot() {
 void ResetMachineRoot() {
   std::lock_guard lock(rootMutex);
   cachedRoot.clear();
+  rootGeneration.fetch_add(1);
+}
+
+std::string FullPath(std::string_view windowsPath) {
+  Parsed p = Parse(windowsPath);
+  std::string out(1, p.drive);
+  out += ":";
+  if (p.parts.empty()) return out + "\\";
+  for (const auto& part : p.parts) out += "\\" + part;
+  return out;
 }
 
 fs::path HostPath(std::string_view windowsPath) {
-  std::string path(windowsPath);
-  std::replace(path.begin(), path.end(), '\\', '/');
-  if (path.rfind("//", 0) == 0) throw PathError("device or network path not available: " + std::string(windowsPath));
-  std::string drive = "C";
-  if (path.size() >= 2 && path[1] == ':' && std::isalpha(static_cast<unsigned char>(path[0]))) {
-    drive = std::string(1, static_cast<char>(std::toupper(static_cast<unsigned char>(path[0]))));
-    path = path.substr(2);
-  }
-  fs::path host = MachineRoot() / drive;
-  std::vector<std::string> parts;
-  size_t start = 0;
-  while (start <= path.size()) {
-    size_t end = path.find('/', start);
-    if (end == std::string::npos) end = path.size();
-    std::string part = path.substr(start, end - start);
-    if (part == "..") {
-      if (parts.empty()) throw PathError("path escapes its drive: " + std::string(windowsPath));
-      parts.pop_back();
-    } else if (!part.empty() && part != ".") {
-      parts.push_back(part);
-    }
-    start = end + 1;
-  }
-  for (const auto& part : parts) host /= MatchComponent(host, part);
+  Parsed p = Parse(windowsPath);
+  fs::path host = MachineRoot() / std::string(1, p.drive);
+  for (const auto& part : p.parts) host /= MatchComponent(host, part);
   return host;
 }
+
+std::string WindowsPathOf(const fs::path& hostPath) {
+  fs::path rel = fs::absolute(hostPath).lexically_normal().lexically_relative(MachineRoot());
+  auto it = rel.begin();
+  if (rel.empty() || it == rel.end()) throw PathError("not inside the machine root: " + hostPath.string());
+  std::string drive = it->string();
+  if (drive.size() != 1 || !std::isupper(static_cast<unsigned char>(drive[0])))
+    throw PathError("not on a drive of the machine root: " + hostPath.string());
+  std::string out = drive + ":";
+  bool any = false;
+  for (++it; it != rel.end(); ++it) {
+    std::string part = it->string();
+    if (part.empty() || part == ".") continue;
+    out += "\\" + part;
+    any = true;
+  }
+  return any ? out : out + "\\";
+}
+
+std::string CurrentFolder() {
+  std::lock_guard lock(folderMutex);
+  return CurrentFolderLocked();
+}
+
+bool SetCurrentFolder(std::string_view windowsPath) {
+  std::string full = FullPath(windowsPath);
+  std::error_code ec;
+  if (!fs::is_directory(HostPath(full), ec)) return false;
+  if (full.size() > 3 && full.back() == '\\') full.pop_back();
+  std::lock_guard lock(folderMutex);
+  currentFolder = full;
+  return true;
+}
+
+std::string ProfileFilePath(std::string_view fileName) {
+  std::string name(fileName);
+  if (name.find_first_of("\\/:") == std::string::npos) return WindowsDirectory() + "\\" + name;
+  return FullPath(name);
+}
+
+// ---- Known folders --------------------------------------------------------
+
+std::string WindowsDirectory() { return "C:\\WINDOWS"; }
+std::string SystemDirectory() { return "C:\\WINDOWS\\SYSTEM32"; }
+std::string TempFolder() { return "C:\\TEMP"; }
+
+std::string ExeName() {
+  std::lock_guard lock(folderMutex);
+  return exeName.empty() ? kDefaultExeName : exeName;
+}
+
+std::string ProgramFolder() {
+  std::string exe = ExeName();
+  return exe.substr(0, exe.rfind('\\') + 1);
+}
+
+void SetExeName(std::string_view windowsPath) {
+  std::string full = windowsPath.empty() ? std::string() : FullPath(windowsPath);
+  std::lock_guard lock(folderMutex);
+  exeName = full;
+  currentFolder.clear();  // the program starts in its own folder
+}
+
+namespace {
+std::uint32_t CopyOut(const std::string& text, char* buffer, std::uint32_t size) {
+  auto len = static_cast<std::uint32_t>(text.size());
+  if (!buffer || size <= len) return len + 1;
+  std::copy(text.begin(), text.end(), buffer);
+  buffer[len] = '\0';
+  return len;
+}
+}  // namespace
+
+std::uint32_t GetWindowsDirectoryA(char* buffer, std::uint32_t size) {
+  return CopyOut(WindowsDirectory(), buffer, size);
+}
+std::uint32_t GetSystemDirectoryA(char* buffer, std::uint32_t size) { return CopyOut(SystemDirectory(), buffer, size); }
 
 }  // namespace winplat

@@ -20,7 +20,10 @@ class ManualClock : public Clock {
       : ticks_(startTicks), seconds_(startSeconds) {}
   std::uint64_t TickCount64() override { return ticks_; }
   double SecondsSinceMidnight() override { return seconds_; }
+  // Moves both readings on; the time of day wraps at midnight.
   void Advance(std::uint64_t ms);
+  void SetTickCount64(std::uint64_t ticks) { ticks_ = ticks; }
+  void SetSecondsSinceMidnight(double seconds) { seconds_ = seconds; }
 
  private:
   std::uint64_t ticks_;
@@ -31,6 +34,12 @@ class ManualClock : public Clock {
 Clock& CurrentClock();
 // Installs a clock (nullptr restores the host clock). The caller keeps ownership.
 void SetClock(Clock* clock);
+
+// The host clock counts milliseconds since the machine started: the host's
+// uptime, less a setting kept under the machine root. This sets it so that the
+// machine has been up `ms` milliseconds now (0: it started just now), for every
+// process on this machine root that reads the clock from now on.
+void SetMachineUptime(std::uint64_t ms);
 
 // Windows' 32-bit tick count (wraps after 49.7 days).
 std::uint32_t GetTickCount();

@@ -1,5 +1,6 @@
 #pragma once
 // The machine root and the mapping of Windows paths onto it.
+#include <cstdint>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -7,21 +8,48 @@
 
 namespace winplat {
 
-// A Windows path that cannot be mapped (escapes the root, names a device).
+// A Windows path that cannot be mapped (escapes the root, names a device,
+// holds characters no Windows file name may hold).
 class PathError : public std::runtime_error {
  public:
   using std::runtime_error::runtime_error;
 };
 
 // Host folder of this process's machine root: FIELDRAY_ROOT, else a per-user
-// default. Created and filled from the template on first use.
+// default. On first use in a process it is created when missing and every
+// template file it lacks is copied in; files already there are never replaced.
 std::filesystem::path MachineRoot();
-
-// Host path for a Windows path ("C:\Fieldray\Fldry.INI" -> <root>/C/Fieldray/Fldry.INI).
-// Throws PathError for a path that escapes the root.
-std::filesystem::path HostPath(std::string_view windowsPath);
 
 // Forgets the cached root (tests that switch FIELDRAY_ROOT).
 void ResetMachineRoot();
+
+// The full Windows form of a path: drive, backslashes, no "." or ".." left,
+// relative paths taken against the current folder ("x.txt" -> "C:\Fieldray\x.txt").
+// Throws PathError as HostPath does.
+std::string FullPath(std::string_view windowsPath);
+
+// Host path for a Windows path ("C:\Fieldray\Fldry.INI" -> <root>/C/Fieldray/Fldry.INI).
+// Each component is looked up with its exact case first, then without regard
+// to letter case (the first in sorted order wins among names that differ only
+// in case); components that do not exist are taken as given.
+// Throws PathError for a path that escapes its drive, a device or network path
+// ("\\.\...", "\\server\..."), a reserved device name (CON, NUL, COM1 ...) or a
+// character Windows refuses in names.
+std::filesystem::path HostPath(std::string_view windowsPath);
+
+// The Windows path of a host path inside the machine root (<root>/C/TEMP/a ->
+// "C:\TEMP\a"); PathError for a host path outside the root's drives.
+std::string WindowsPathOf(const std::filesystem::path& hostPath);
+
+// The process's current folder, a Windows path without trailing backslash
+// (the program folder until changed).
+std::string CurrentFolder();
+// Changes the current folder; PathError when the path is bad, false when the
+// folder does not exist (the current folder then stays).
+bool SetCurrentFolder(std::string_view windowsPath);
+
+// Where a private-profile file lives: a name without any folder is taken in
+// the Windows directory ("VX.INI" -> "C:\WINDOWS\VX.INI"); anything else as FullPath.
+std::string ProfileFilePath(std::string_view fileName);
 
 }  // namespace winplat

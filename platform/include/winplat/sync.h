@@ -10,6 +10,9 @@ namespace winplat {
 // A mutex shared by every process on the machine root, taken again by its owner
 // thread without blocking, waited on without time-out, and freed by the kernel
 // when its holder dies. Two objects of one name in one process share one lock.
+// The lock is never inherited: a child made by fork or exec does not hold it
+// and does not keep it alive after its holder died. The constructor throws
+// std::system_error when the machine root cannot hold the lock's file.
 class NamedMutex {
  public:
   explicit NamedMutex(const std::string& name);
@@ -19,15 +22,18 @@ class NamedMutex {
 
   void Lock();     // WaitForSingleObject(..., INFINITE)
   bool TryLock();  // WaitForSingleObject(..., 0)
-  void Unlock();   // ReleaseMutex
+  // ReleaseMutex: false (and nothing changes) when the calling thread does not own it.
+  bool Unlock();
+
+  struct State;
 
  private:
-  struct State;
   std::shared_ptr<State> state_;
 };
 
 // A block of 32-bit fields shared by every process on the machine root: all zero
 // when its first user on the machine maps it, kept while any process maps it.
+// Throws std::system_error when its files cannot be made or mapped.
 class SharedBlock {
  public:
   SharedBlock(const std::string& name, std::size_t fieldCount);
@@ -35,6 +41,8 @@ class SharedBlock {
   SharedBlock(const SharedBlock&) = delete;
   SharedBlock& operator=(const SharedBlock&) = delete;
 
+  std::size_t FieldCount() const;
+  // std::out_of_range for an index at or past FieldCount().
   std::int32_t Get(std::size_t index) const;
   void Set(std::size_t index, std::int32_t value);
   // Interlocked increment and decrement; both return the new value.

@@ -1,0 +1,144 @@
+#pragma once
+// The control class DXF: its constituent picture boxes, public fields, stored
+// property values, the dispatch interface _DXF and the events __DXF.
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "../reader/entity_db.h"
+#include "error_trail.h"
+#include "kelvaneent/kelvaneent.h"
+#include "winplat/collection.h"
+#include "winplat/control.h"
+
+namespace kelvane {
+
+// State of one constituent picture box. Its window handle and device context
+// stay 0 until the window layer creates the box as a child of the host's window.
+struct PictureBox {
+  winplat::HWND hWnd = 0;
+  winplat::HDC hDC = 0;
+  std::int16_t Align = 0;  // 1 = top
+  std::int32_t Left = 0, Top = 0, Width = 0, Height = 0;
+  std::int32_t BackColor = static_cast<std::int32_t>(0x80000005u);
+  std::int16_t ScaleMode = 1;
+  bool AutoRedraw = true;
+  std::int16_t DrawMode = 13;
+  std::int16_t MousePointer = 0;
+  bool Visible = true;
+  std::uint32_t ClearCount = 0;  // times its picture was cleared
+
+  // The background to paint with (a system colour translated to RGB).
+  winplat::COLORREF PaintBackColor() const { return winplat::TranslateColor(static_cast<std::uint32_t>(BackColor)); }
+};
+
+// The library-wide copy of ZoomFunction that the rubber-band feedback reads.
+std::int16_t LibraryZoomFunction();
+void SetLibraryZoomFunction(std::int16_t value);
+
+// Live DXF objects of this library (for DllCanUnloadNow).
+std::int32_t LiveControls();
+
+class DXF : public winplat::ControlObject {
+ public:
+  DXF();
+  ~DXF() override;
+
+  // A mouse position of picKelvane in its scale units.
+  float ScaleXFromPixels(int x) const;
+  float ScaleYFromPixels(int y) const;
+
+  // Constituent windows.
+  PictureBox picKelvane;
+  PictureBox picStatusBar;
+  std::array<PictureBox, 4> picHandle;
+
+  // The entity data base and the layer collection.
+  EntityDB db;
+
+  // Public fields (colLayers and InsertCount live in the data base).
+  std::int16_t DXFComplete = 0;
+  std::int32_t RedlineEntityID = 0;
+  winplat::ComPtr<winplat::IDispatch> colSprites;
+  winplat::ComPtr<winplat::IDispatch> colDrawings;
+  float gsScaler = 0;
+  float DXFXMin = 0;
+  float DXFYMin = 0;
+
+  // Stored property values.
+  float OnTheSpotZoomPctLeft = 0, OnTheSpotZoomPctRight = 0, RedlineTextHeight = 0;
+  float PropFontScalar = 0, MonoFontScalar = 0;
+  std::int16_t ZoomFunction = 0, DisplayAttributes = 0, RedlineEntityType = 0;
+  std::int16_t Enabled = 0, PrintAllBlack = 0, DisplayAllBlack = 0, DXFDisplayed = 0, CalcExtents = 0,
+               UseDXFFonts = 0;
+  std::string Filename, TmpFileNamePath, RedlineCurrentLayer, MonoFontName, PropFontName;
+  winplat::Variant RedlineEntitySelected, About;
+  winplat::ComPtr<winplat::IDispatch> MouseIcon;
+  winplat::ComPtr<winplat::IDispatch> Picture;
+  // Further state.
+  std::string LoadedFileName;
+  std::int32_t AttribDisplayMode = 0;
+  std::int16_t LastRedrawResult = 0;
+
+  // Members built here.
+  void Clear();
+  bool GetExtents(float& Left, float& Top, float& Right, float& Bottom);
+  DXFLayers& Layers() { return db.Layers(); }
+  // The persistent bitmap of picKelvane (Nothing without one).
+  winplat::Variant Image();
+
+  // Property assignments with their rules (each signals the container).
+  void SetMousePointer(std::int16_t value);
+  void SetMouseIcon(winplat::ComPtr<winplat::IDispatch> value);
+  void SetBackColor(std::int32_t value);
+  void SetAutoRedraw(bool value);
+  void SetRedlineEntityType(std::int16_t value);
+  void SetRedlineEntitySelected(const winplat::Variant& value);
+  void SetDisplayAttributes(std::int16_t value);
+  void SetZoomFunction(std::int16_t value);
+  void SetTmpFileNamePath(std::string value);
+  void SetFilename(std::string value);
+
+  // Mouse events of picKelvane, passed on as the control's events.
+  void picKelvane_MouseDown(std::int16_t Button, std::int16_t Shift, float X, float Y);
+  void picKelvane_MouseMove(std::int16_t Button, std::int16_t Shift, float X, float Y);
+  void picKelvane_MouseUp(std::int16_t Button, std::int16_t Shift, float X, float Y);
+  // Events raised by the reader and the rendering pass.
+  void RaiseLinesRead(float& PctRead);
+  void RaiseZoomComplete();
+
+  // What every failing procedure undoes: the screen's mouse pointer back to
+  // the default and, for procedures that draw, picKelvane cleared.
+  void ResetAfterError(bool draws);
+  TrailCleanup DrawingCleanup() {
+    return [this] { ResetAfterError(true); };
+  }
+
+ protected:
+  void OnInitProperties() override;
+  void OnReadProperties(const winplat::PropertyBag& bag) override;
+  void OnWriteProperties(winplat::PropertyBag& bag) override;
+  void OnResize(std::int32_t width, std::int32_t height) override;
+  void OnMove(std::int32_t left, std::int32_t top) override;
+  void OnSiteChanged() override;
+  void OnVisibleChanged(bool visible) override;
+  void OnClose() override;
+
+ private:
+  void RegisterMembers();
+  void RegisterProperties();
+  void RegisterPending();
+  // Redraws the drawing into picKelvane at the current view; the result of the redraw.
+  bool RedrawCurrentView();
+  void RaiseMouse(winplat::DISPID id, std::int16_t Button, std::int16_t Shift, float X, float Y);
+  // The constituent windows, children of the container's window.
+  void CreateWindows(winplat::HWND parent);
+  void LayoutWindows();
+  void DestroyWindows();
+  // picKelvane's surface follows its background and persistent-bitmap mode.
+  void ApplyPictureState();
+  void RefreshPictureDC();
+  void ClearPicture();
+};
+
+}  // namespace kelvane

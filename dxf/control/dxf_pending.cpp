@@ -1,0 +1,101 @@
+// Members of _DXF whose behaviour is not part of the control yet. A member
+// with a strError argument (always its first) answers False and says so in
+// strError, never raising; every other member raises an automation error that
+// says so. A member that gets built replaces its entry here by its binding.
+#include "dxf_control.h"
+
+namespace kelvane {
+namespace {
+
+struct PendingMember {
+  winplat::DISPID id;
+  const char* name;
+  int maxArgs;
+  bool hasStrError;
+};
+
+constexpr PendingMember kPending[] = {
+    {dispid::GetInsertUnder, "GetInsertUnder", 5, true},
+    {dispid::RedlineTagForDelete, "RedlineTagForDelete", 2, true},
+    {dispid::ExportMergedDXF, "ExportMergedDXF", 2, false},
+    {dispid::DXFTransform, "DXFTransform", 8, false},
+    {dispid::SetMergeExtents, "SetMergeExtents", 0, false},
+    {dispid::SpriteAdd, "SpriteAdd", 5, false},
+    {dispid::SpriteCheck, "SpriteCheck", 2, true},
+    {dispid::SpriteShow, "SpriteShow", 1, false},
+    {dispid::SpriteSetColor, "SpriteSetColor", 2, false},
+    {dispid::SpriteTempLine, "SpriteTempLine", 5, false},
+    {dispid::SpriteZoom, "SpriteZoom", 2, false},
+    {dispid::SpriteMove, "SpriteMove", 4, false},
+    {dispid::SpriteHide, "SpriteHide", 1, false},
+    {dispid::SpriteInitialize, "SpriteInitialize", 0, false},
+    {dispid::GetInsert, "GetInsert", 6, true},
+    {dispid::GetLines, "GetLines", 2, true},
+    {dispid::GetPolyLines, "GetPolyLines", 2, true},
+    {dispid::GetStrings, "GetStrings", 2, true},
+    {dispid::GetSolids, "GetSolids", 2, true},
+    {dispid::GetCircles, "GetCircles", 2, true},
+    {dispid::GetAttribs, "GetAttribs", 2, true},
+    {dispid::GetInserts, "GetInserts", 2, true},
+    {dispid::GetBlocks, "GetBlocks", 2, true},
+    {dispid::GetCurrentZoom, "GetCurrentZoom", 4, false},
+    {dispid::SetCurrentZoom, "SetCurrentZoom", 4, false},
+    {dispid::Pan, "Pan", 2, false},
+    {dispid::IntToRealX, "IntToRealX", 1, false},
+    {dispid::IntToRealY, "IntToRealY", 1, false},
+    {dispid::CvtX, "CvtX", 1, false},
+    {dispid::CvtY, "CvtY", 1, false},
+    {dispid::SetInsertColor, "SetInsertColor", 3, true},
+    {dispid::VerticalScroll, "VerticalScroll", 1, false},
+    {dispid::HorizontalScroll, "HorizontalScroll", 1, false},
+    {dispid::ZoomExtents, "ZoomExtents", 0, false},
+    {dispid::Plot, "Plot", 6, false},
+    {dispid::Refresh, "Refresh", 1, true},
+    {dispid::Regen, "Regen", 3, false},
+    {dispid::OnTheSpotZoom, "OnTheSpotZoom", 3, false},
+    {dispid::ZoomInitiate, "ZoomInitiate", 2, false},
+    {dispid::ZoomEnd, "ZoomEnd", 0, false},
+    {dispid::ZoomFeedback, "ZoomFeedback", 2, false},
+    {dispid::ZoomPrevious, "ZoomPrevious", 0, false},
+    {dispid::SaveWMFOld, "SaveWMFOld", 1, false},
+    {dispid::SaveWMF, "SaveWMF", 1, false},
+    {dispid::DXFRefresh, "DXFRefresh", 0, false},
+    {dispid::Find, "Find", 3, false},
+    {dispid::FixUNIXFile, "FixUNIXFile", 3, true},
+    {dispid::Save, "Save", 1, false},
+    {dispid::DXFAddLine, "DXFAddLine", 6, false},
+    {dispid::DXFAddSolid, "DXFAddSolid", 9, false},
+    {dispid::DXFAddCircle, "DXFAddCircle", 5, false},
+    {dispid::DXFAddText, "DXFAddText", 8, false},
+    {dispid::About, "About", 0, false},
+    {dispid::RedlineDeleteEntity, "RedlineDeleteEntity", 1, true},
+    {dispid::RedlineUnDeleteEntity, "RedlineUnDeleteEntity", 1, true},
+};
+
+}  // namespace
+
+void DXF::RegisterPending() {
+  for (const auto& m : kPending) {
+    std::string name = m.name;
+    if (m.hasStrError) {
+      AddMethod(
+          m.id, name,
+          [name](winplat::Args& a) {
+            try {
+              a.Set(0, winplat::Variant("An error occurred in " + name + ". The message is: " + name +
+                                        " is not built yet"));
+            } catch (...) {
+              // An strError the text cannot be stored in: the False result still tells.
+            }
+            return winplat::Variant(false);
+          },
+          m.maxArgs);
+    } else {
+      AddMethod(
+          m.id, name, [name](winplat::Args&) -> winplat::Variant { throw ProcedureError(name, name + " is not built yet"); },
+          m.maxArgs);
+    }
+  }
+}
+
+}  // namespace kelvane

@@ -1,0 +1,222 @@
+// Property bags and the text form a container keeps them in: one entry a line,
+//   Name<TAB>Type<TAB>value
+// with backslash escapes for tabs, line breaks and backslashes in texts, and
+// floats written with enough digits to read back exactly.
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "winplat/control.h"
+
+namespace winplat {
+namespace {
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+std::string Escape(std::string_view s) {
+  std::string out;
+  for (char c : s) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '\t': out += "\\t"; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default: out += c;
+    }
+  }
+  return out;
+}
+
+bool Unescape(std::string_view s, std::string& out) {
+  out.clear();
+  for (std::size_t i = 0; i < s.size(); ++i) {
+    if (s[i] != '\\') {
+      out += s[i];
+      continue;
+    }
+    if (++i >= s.size()) return false;
+    switch (s[i]) {
+      case '\\': out += '\\'; break;
+      case 't': out += '\t'; break;
+      case 'n': out += '\n'; break;
+      case 'r': out += '\r'; break;
+      default: return false;
+    }
+  }
+  return true;
+}
+
+std::string Exact(double v, int digits) {
+  char buf[40];
+  std::snprintf(buf, sizeof buf, "%.*g", digits, v);
+  return buf;
+}
+
+bool ParseLong(const std::string& s, long long lo, long long hi, long long& out) {
+  if (s.empty()) return false;
+  char* end = nullptr;
+  errno = 0;
+  out = std::strtoll(s.c_str(), &end, 10);
+  return *end == '\0' && errno == 0 && out >= lo && out <= hi;
+}
+
+bool ParseDouble(const std::string& s, double& out) {
+  if (s.empty()) return false;
+  char* end = nullptr;
+  out = std::strtod(s.c_str(), &end);
+  return *end == '\0' && std::isfinite(out);
+}
+
+// One entry from its type name and value text; false when they do not fit.
+bool Decode(const std::string& type, const std::string& text, Variant& out) {
+  long long n = 0;
+  double d = 0;
+  if (type == "Integer") {
+    if (!ParseLong(text, -32768, 32767, n)) return false;
+    out = Variant(static_cast<std::int16_t>(n));
+  } else if (type == "Long") {
+    if (!ParseLong(text, INT32_MIN, INT32_MAX, n)) return false;
+    out = Variant(static_cast<std::int32_t>(n));
+  } else if (type == "Boolean") {
+    if (text != "True" && text != "False") return false;
+    out = Variant(text == "True");
+  } else if (type == "Single") {
+    if (!ParseDouble(text, d) || std::fabs(d) > 3.402823466e38) return false;
+    out = Variant(static_cast<float>(d));
+  } else if (type == "Double") {
+    if (!ParseDouble(text, d)) return false;
+    out = Variant(d);
+  } else if (type == "Date") {
+    if (!ParseDouble(text, d)) return false;
+    out = Variant::Date(d);
+  } else if (type == "String") {
+    std::string s;
+    if (!Unescape(text, s)) return false;
+    out = Variant(s);
+  } else if (type == "Null") {
+    out = Variant::Null();
+  } else if (type == "Empty") {
+    out = Variant();
+  } else {
+    return false;
+  }
+  return true;
+}
+
+std::string Encode(const Variant& v) {
+  switch (v.Type()) {
+    case VarType::Empty: return "Empty\t";
+    case VarType::Null: return "Null\t";
+    case VarType::Integer: return "Integer\t" + std::to_string(v.ToInteger());
+    case VarType::Long: return "Long\t" + std::to_string(v.ToLong());
+    case VarType::Boolean: return std::string("Boolean\t") + (v.ToBool() ? "True" : "False");
+    case VarType::Single: return "Single\t" + Exact(v.ToSingle(), 9);
+    case VarType::Double: return "Double\t" + Exact(v.ToDouble(), 17);
+    case VarType::Date: return "Date\t" + Exact(v.ToDouble(), 17);
+    case VarType::String: return "String\t" + Escape(v.ToString());
+    default: throw RuntimeError(13);
+  }
+}
+
+}  // namespace
+
+Variant PropertyBag::ReadProperty(std::string_view name, const Variant& defaultValue) const {
+  for (const auto& e : entries_)
+    if (SameName(e.name, name)) return e.value;
+  return defaultValue.Value();
+}
+
+bool PropertyBag::Contains(std::string_view name) const {
+  return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return SameName(e.name, name); });
+}
+
+void PropertyBag::WriteProperty(std::string_view name, const Variant& value, const Variant& defaultValue) {
+  if (name.empty() || name.find_first_of("\t\r\n") != std::string_view::npos) throw RuntimeError(5);
+  Variant v = value.Value();
+  auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return SameName(e.name, name); });
+  if (v.IsObject()) {
+    // Objects are not kept; Nothing is every object property's default.
+    if (v.ToObject()) throw RuntimeError(13);
+    return;
+  }
+  if (SameValue(v, defaultValue)) return;
+  Encode(v);  // refuses what cannot be kept before anything changes
+  if (it != entries_.end()) it->value = v;
+  else entries_.push_back(Entry{std::string(name), v});
+}
+
+std::string PropertyBag::Serialize() const {
+  std::string out;
+  for (const auto& e : entries_) out += e.name + "\t" + Encode(e.value) + "\n";
+  return out;
+}
+
+void PropertyBag::Parse(std::string_view text) {
+  std::vector<Entry> parsed;
+  std::size_t lineNo = 0;
+  std::size_t pos = 0;
+  while (pos < text.size()) {
+    std::size_t end = text.find('\n', pos);
+    if (end == std::string_view::npos) end = text.size();
+    std::string line(text.substr(pos, end - pos));
+    pos = end + 1;
+    ++lineNo;
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty()) continue;
+    std::size_t t1 = line.find('\t');
+    std::size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
+    Variant value;
+    if (t1 == 0 || t2 == std::string::npos ||
+        !Decode(line.substr(t1 + 1, t2 - t1 - 1), line.substr(t2 + 1), value)) {
+      throw AutomationError(5, {}, "Malformed property bag entry on line " + std::to_string(lineNo));
+    }
+    std::string name = line.substr(0, t1);
+    auto it = std::find_if(parsed.begin(), parsed.end(), [&](const Entry& e) { return SameName(e.name, name); });
+    if (it != parsed.end()) it->value = value;
+    else parsed.push_back(Entry{name, value});
+  }
+  entries_ = std::move(parsed);
+}
+
+void PropertyBag::LoadFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw AutomationError(53, {}, ErrorText(53) + ": " + file.string());
+  std::ostringstream s;
+  s << in.rdbuf();
+  Parse(s.str());
+}
+
+void PropertyBag::SaveFile(const std::filesystem::path& file) const {
+  std::string text = Serialize();
+  std::filesystem::path temp = file;
+  temp += ".new." + std::to_string(::getpid());
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out << text;
+    out.flush();
+    if (!out) {
+      std::error_code ec;
+      std::filesystem::remove(temp, ec);
+      throw AutomationError(75, {}, "Path/File access error: " + file.string());
+    }
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, file, ec);
+  if (ec) {
+    std::filesystem::remove(temp, ec);
+    throw AutomationError(75, {}, "Path/File access error: " + file.string());
+  }
+}
+
+}  // namespace winplat

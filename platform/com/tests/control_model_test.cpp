@@ -1,0 +1,174 @@
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+#include "winplat/classreg.h"
+#include "winplat/container.h"
+#include "winplat/control.h"
+#include "winplat/registry.h"
+
+namespace {
+
+using namespace winplat;
+
+TEST(PropertyBag, DefaultsAreNotStoredAndReadBack) {
+  PropertyBag bag;
+  bag.WriteProperty("Left", Variant(200.0f), Variant(200.0f));
+  bag.WriteProperty("Right", Variant(90.5f), Variant(50.0f));
+  bag.WriteProperty("Name", Variant("a\tb\\c\nd"), Variant(""));
+  bag.WriteProperty("On", Variant(true), Variant(false));
+  bag.WriteProperty("Colour", Variant(static_cast<std::int32_t>(0x80000005u)), Variant(std::int32_t{0xFFFFFF}));
+  EXPECT_FALSE(bag.Contains("Left"));
+  EXPECT_EQ(bag.Size(), 4u);
+  EXPECT_EQ(bag.ReadProperty("left", Variant(1.0f)).ToSingle(), 1.0f);
+
+  auto file = testsupport::Root() / "bag.txt";
+  bag.SaveFile(file);
+  PropertyBag back;
+  back.LoadFile(file);
+  EXPECT_EQ(back.ReadProperty("RIGHT", Variant(0.0f)).Type(), VarType::Single);
+  EXPECT_EQ(back.ReadProperty("Right", Variant(0.0f)).ToSingle(), 90.5f);
+  EXPECT_EQ(back.ReadProperty("Name", Variant("")).ToString(), "a\tb\\c\nd");
+  EXPECT_TRUE(back.ReadProperty("On", Variant(false)).ToBool());
+  EXPECT_EQ(back.ReadProperty("Colour", Variant(0)).ToLong(), static_cast<std::int32_t>(0x80000005u));
+  // A later write with a default equal to the value leaves the entry written before.
+  back.WriteProperty("Colour", Variant(static_cast<std::int32_t>(0x80000005u)),
+                     Variant(static_cast<std::int32_t>(0x80000005u)));
+  EXPECT_EQ(back.ReadProperty("Colour", Variant(0)).ToLong(), static_cast<std::int32_t>(0x80000005u));
+}
+
+TEST(PropertyBag, MalformedOrMissingFilesAreRefusedAndLoseNothing) {
+  PropertyBag bag;
+  bag.WriteProperty("Keep", Variant(std::int16_t{7}), Variant(std::int16_t{0}));
+  auto bad = testsupport::WriteFile(testsupport::Root() / "bad.txt", "A\tInteger\t1\nB\tInteger\t99999\n");
+  try {
+    bag.LoadFile(bad);
+    FAIL();
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.Number(), 5);
+    EXPECT_NE(e.Description().find("line 2"), std::string::npos);
+  }
+  EXPECT_EQ(bag.ReadProperty("Keep", Variant(0)).ToLong(), 7);
+  EXPECT_FALSE(bag.Contains("A"));
+  try {
+    bag.LoadFile(testsupport::Root() / "none.txt");
+    FAIL();
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.Number(), 53);
+  }
+  EXPECT_THROW(bag.Parse("NoTabs\n"), AutomationError);
+  EXPECT_THROW(bag.Parse("X\tPicture\tdata\n"), AutomationError);
+  EXPECT_EQ(bag.Size(), 1u);
+}
+
+// A control that records what its container asked of it and raises one event.
+class Probe : public ControlObject {
+ public:
+  Probe() : ControlObject("Probe") {
+    AddMethod(
+        1, "Fire",
+        [this](Args& a) {
+          std::int32_t n = a.Long(0);
+          RaiseEvent(7, {Variant::ByRef(&n)});
+          return Variant(n);
+        },
+        1);
+    AddProperty(
+        2, "Mode", [this](Args&) { return Variant(AmbientUserMode()); },
+        [this](Args&, const Variant&) { PropertyChanged("Mode"); });
+  }
+  std::vector<std::string> calls;
+
+ protected:
+  void OnInitProperties() override { calls.push_back("init"); }
+  void OnResize(std::int32_t w, std::int32_t h) override {
+    calls.push_back("resize " + std::to_string(w) + "x" + std::to_string(h));
+  }
+  void OnReadProperties(const PropertyBag&) override { throw RuntimeError(13); }
+};
+
+// An event sink that records each event and doubles its by-reference argument.
+class Sink : public DispatchObject {
+ public:
+  explicit Sink(std::string tag, std::vector<std::string>& log) : DispatchObject("Sink") {
+    AddMethod(
+        7, "Changed",
+        [tag, &log](Args& a) {
+          log.push_back(tag + " " + std::to_string(a.Long(0)));
+          a.Set(0, Variant(a.Long(0) * 2));
+          return Variant();
+        },
+        1);
+  }
+};
+
+TEST(ControlModel, EventsReachTheSinksInOrderWithReferenceArguments) {
+  auto probe = MakeObject<Probe>();
+  std::vector<std::string> log;
+  auto first = MakeObject<Sink>("first", log);
+  auto second = MakeObject<Sink>("second", log);
+  std::uint32_t c1 = 0, c2 = 0;
+  ASSERT_EQ(probe->Advise(first.Get(), &c1), S_OK);
+  ASSERT_EQ(probe->Advise(second.Get(), &c2), S_OK);
+  EXPECT_EQ(CallMethod(probe.Get(), "Fire", {Variant(std::int32_t{3})}).ToLong(), 12);
+  EXPECT_EQ(log, (std::vector<std::string>{"first 3", "second 6"}));
+  ASSERT_EQ(probe->Unadvise(c1), S_OK);
+  EXPECT_NE(probe->Unadvise(c1), S_OK);
+  CallMethod(probe.Get(), "Fire", {Variant(std::int32_t{1})});
+  EXPECT_EQ(log.back(), "second 1");
+  EXPECT_EQ(log.size(), 3u);
+}
+
+TEST(ControlModel, ContainerSiteModeSignalsAndExtender) {
+  auto placed = MakeObject<PlacedControl>("Probe1", 0, false);
+  // Without the registry entry the class cannot be created.
+  ExcepInfo excep;
+  EXPECT_NE(placed->Create("Probe.Control", nullptr, &excep), S_OK);
+  EXPECT_EQ(excep.number, 429);
+  EXPECT_NE(excep.description.find("Probe.Control"), std::string::npos);
+
+  auto probe = MakeObject<Probe>();
+  probe->SetClientSite(placed.Get());
+  EXPECT_FALSE(GetProperty(probe.Get(), "mode").ToBool());
+  placed->SetUserMode(true);
+  EXPECT_TRUE(GetProperty(probe.Get(), "mode").ToBool());
+  PutProperty(probe.Get(), "Mode", Variant(1));
+  EXPECT_EQ(placed->ChangedProperties(), (std::vector<std::string>{"Mode"}));
+  ASSERT_EQ(probe->InitNew(&excep), S_OK);
+  ASSERT_EQ(probe->SetExtent(320, 200, &excep), S_OK);
+  EXPECT_EQ(probe->calls, (std::vector<std::string>{"init", "resize 320x200"}));
+  // A failing hook comes back as an error record, not an exception.
+  PropertyBag bag;
+  EXPECT_EQ(probe->Load(bag, &excep), DISP_E_EXCEPTION);
+  EXPECT_EQ(excep.number, 13);
+  probe->SetClientSite(nullptr);
+  EXPECT_TRUE(GetProperty(probe.Get(), "mode").ToBool());  // no container: running
+}
+
+TEST(ControlModel, CreationReportsAMissingServerLibrary) {
+  ASSERT_EQ(RegisterServerClass("Gone.Control", "{0000-GONE}", "Gone", testsupport::Root() / "libgone.so"), S_OK);
+  IDispatch* raw = nullptr;
+  ExcepInfo excep;
+  EXPECT_EQ(CreateObjectByProgID("gone.control", &raw, &excep), CO_E_DLLNOTFOUND);
+  EXPECT_EQ(raw, nullptr);
+  EXPECT_EQ(excep.number, 429);
+  EXPECT_NE(excep.description.find("libgone.so"), std::string::npos);
+  try {
+    CreateObject("Gone.Control");
+    FAIL();
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.Number(), 429);
+  }
+  ASSERT_EQ(UnregisterServerClass("Gone.Control", "{0000-GONE}"), S_OK);
+  EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, "CLSID\\{0000-GONE}"));
+  EXPECT_EQ(CreateObjectByProgID("Gone.Control", &raw, &excep), REGDB_E_CLASSNOTREG);
+}
+
+TEST(ControlModel, SystemColoursTranslateForPainting) {
+  EXPECT_EQ(TranslateColor(0x80000005u), RGB(255, 255, 255));
+  EXPECT_EQ(TranslateColor(0x80000008u), RGB(0, 0, 0));
+  EXPECT_EQ(TranslateColor(0x8000000Fu), RGB(192, 192, 192));
+  EXPECT_EQ(TranslateColor(0x00123456u), 0x123456u);
+  EXPECT_EQ(TranslateColor(0x01123456u), 0x123456u);
+}
+
+}  // namespace

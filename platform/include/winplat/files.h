@@ -1,0 +1,176 @@
+#pragma once
+// Files as the system uses them: existence, counts and sizes, handle-style
+// binary files, and the sequential text files of the system's language.
+// Every path is a Windows path on the machine root.
+#include <cstdint>
+#include <map>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace winplat {
+
+// ---- Queries ---------------------------------------------------------------
+
+// Nonzero (-1) when the path names an existing file (not a folder), else 0.
+std::int32_t Exist(std::string_view path);
+
+// Number of regular files matching a pattern "folder\name", where the name
+// may hold the wildcards '*' (any run) and '?' (any one character), matched
+// without regard to letter case ("C:\Jobs\*.*" counts every file). 0 when the
+// folder is missing.
+std::int32_t FCount(std::string_view pattern);
+
+// Size of a file in bytes; -1 when it is missing or not a file.
+std::int32_t FileSize(std::string_view path);
+
+// Removes a file; false when it is missing, a folder or cannot be removed.
+bool DeleteFile(std::string_view path);
+
+// ---- Handle-style files ----------------------------------------------------
+
+// Windows error numbers a failed open reports.
+constexpr std::uint32_t ERROR_FILE_NOT_FOUND = 2;
+constexpr std::uint32_t ERROR_PATH_NOT_FOUND = 3;
+constexpr std::uint32_t ERROR_ACCESS_DENIED = 5;
+constexpr std::uint32_t ERROR_SHARING_VIOLATION = 32;
+constexpr std::uint32_t ERROR_INVALID_NAME = 123;
+
+// An open file. Sharing is kept between processes of one machine as Windows
+// keeps it: a file open for shared reading cannot be created anew by anyone,
+// and a file created anew without sharing cannot be opened by anyone else.
+class File {
+ public:
+  File() = default;
+  ~File();
+  File(File&& other) noexcept;
+  File& operator=(File&& other) noexcept;
+  File(const File&) = delete;
+  File& operator=(const File&) = delete;
+
+  // An existing file for reading, shared with other readers.
+  static File OpenForReading(std::string_view path);
+  // A file for writing, created anew (emptied when it exists), not shared.
+  static File CreateNew(std::string_view path);
+
+  bool IsOpen() const { return fd_ >= 0; }
+  // Why the last open or operation failed (ERROR_* above), 0 when it did not.
+  std::uint32_t Error() const { return error_; }
+
+  // Bytes read (0 at the end), or -1 on a failure.
+  std::int64_t Read(void* buffer, std::size_t count);
+  // Bytes written, or -1 on a failure.
+  std::int64_t Write(const void* buffer, std::size_t count);
+  // Moves the position forward by `count` bytes (beyond the end of a file
+  // being read it stops at the end); returns the new position or -1.
+  std::int64_t Skip(std::int64_t count);
+  std::int64_t Position() const;
+  std::int64_t Size() const;
+  void Close();
+
+ private:
+  int fd_ = -1;
+  std::uint32_t error_ = 0;
+};
+
+// ---- Sequential text files -------------------------------------------------
+
+// A run-time error of the file statements, with the language's error number:
+// 52 bad file number, 53 file not found, 54 bad file mode, 55 file already
+// open, 57 device I/O error, 61 disk full, 62 input past end of file, 64 bad
+// file name, 67 too many files, 75 path/file access error, 76 path not found.
+class FileError : public std::runtime_error {
+ public:
+  FileError(int number, const std::string& what) : std::runtime_error(what), number_(number) {}
+  int Number() const { return number_; }
+
+ private:
+  int number_;
+};
+
+enum class OpenMode { Input, Output, Append };
+
+// One field of a Write # statement: a string is written in double quotes, a
+// number as its text (formatted by the caller, without a leading blank).
+struct WriteField {
+  std::string text;
+  bool quoted = false;
+  static WriteField String(std::string_view s) { return {std::string(s), true}; }
+  static WriteField Number(std::string_view digits) { return {std::string(digits), false}; }
+  static WriteField Number(std::int32_t n) { return {std::to_string(n), false}; }
+};
+
+// A sequential text file: Open ... For Input / Output / Append.
+class TextFile {
+ public:
+  // Input: the file must exist (53; 76 when its folder is missing).
+  // Output: created or emptied. Append: created when missing, written at its end.
+  TextFile(std::string_view path, OpenMode mode);
+  ~TextFile();
+  TextFile(const TextFile&) = delete;
+  TextFile& operator=(const TextFile&) = delete;
+
+  OpenMode Mode() const { return mode_; }
+  const std::string& Path() const { return path_; }
+
+  // Line Input #: the next line, without its end (CR LF, CR or LF). 62 at the end.
+  std::string LineInput();
+  // Input #: the next comma-separated field. A field in double quotes is taken
+  // up to its closing quote; an unquoted field is trimmed of blanks and ends at
+  // a comma or a line end. 62 when no field is left.
+  std::string InputField();
+  // Input # into a number variable: the field read as a number (0 when empty).
+  double InputNumber();
+  // EOF(): true when nothing is left to read (always true for output).
+  bool AtEnd();
+  // LOF(): length of the file in bytes.
+  std::int64_t Length();
+  // Seek(): the 1-based position of the next byte.
+  std::int64_t Seek();
+
+  // Print #: the text followed by CR LF (with `newline` false, nothing after it).
+  void Print(std::string_view text, bool newline = true);
+  // Write #: the fields separated by commas, strings quoted, then CR LF.
+  void Write(const std::vector<WriteField>& fields);
+
+  void Close();
+
+ private:
+  int Peek();
+  int Get();
+  void Fill();
+  void Flush();
+  void NeedMode(bool input);
+
+  std::string path_;
+  OpenMode mode_;
+  int fd_ = -1;
+  std::string buffer_;  // read-ahead (input) or pending output
+  std::size_t pos_ = 0;
+  bool afterComma_ = false;  // the last field ended with a comma
+};
+
+// File numbers as the language hands them out (FreeFile, Open ... As #n,
+// Close #n). Each component that uses numbers keeps a table of its own.
+class FileTable {
+ public:
+  // The lowest free number from 1 to 255; 67 when all are taken.
+  int FreeFile() const;
+  // Opens `path` as number n; 52 for a number outside 1..255, 55 when n is open.
+  TextFile& Open(int n, std::string_view path, OpenMode mode);
+  // The open file numbered n; 52 when none is.
+  TextFile& operator[](int n);
+  // Close #n (a number not open is ignored); CloseAll is Close without numbers.
+  void Close(int n);
+  void CloseAll();
+
+ private:
+  std::map<int, std::unique_ptr<TextFile>> files_;
+};
+
+// Kill: deletes a file; 53 when it is missing.
+void Kill(std::string_view path);
+
+}  // namespace winplat

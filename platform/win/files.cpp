@@ -1,0 +1,248 @@
+// Existence, counts and sizes of files, and handle-style binary files.
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <climits>
+#include <filesystem>
+#include <utility>
+
+#include "machine.h"
+#include "winplat/files.h"
+#include "winplat/paths.h"
+
+namespace fs = std::filesystem;
+
+namespace winplat {
+namespace {
+
+bool HostFor(std::string_view path, fs::path* out) {
+  try {
+    *out = HostPath(path);
+    return true;
+  } catch (const PathError&) {
+    return false;
+  }
+}
+
+bool IsRegular(const fs::path& host) {
+  struct stat st{};
+  return ::stat(host.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Wildcard match without regard to letter case: '*' any run, '?' one character.
+bool Match(std::string_view pattern, std::string_view name) {
+  size_t p = 0, n = 0, starP = std::string_view::npos, starN = 0;
+  while (n < name.size()) {
+    if (p < pattern.size() && pattern[p] == '*') {
+      starP = p++;
+      starN = n;
+    } else if (p < pattern.size() &&
+               (pattern[p] == '?' || detail::UpperAscii(pattern[p]) == detail::UpperAscii(name[n]))) {
+      ++p;
+      ++n;
+    } else if (starP != std::string_view::npos) {
+      p = starP + 1;
+      n = ++starN;
+    } else {
+      return false;
+    }
+  }
+  while (p < pattern.size() && pattern[p] == '*') ++p;
+  return p == pattern.size();
+}
+
+// Windows' reading of a file pattern: a trailing ".*" also takes names
+// without any extension, so "*.*" matches every name.
+bool MatchFileName(std::string_view pattern, const std::string& name) {
+  if (Match(pattern, name)) return true;
+  if (pattern.size() >= 2 && pattern.substr(pattern.size() - 2) == ".*" && name.find('.') == std::string::npos)
+    return Match(pattern, name + ".");
+  return false;
+}
+
+std::uint32_t OpenError(int err, const fs::path& host) {
+  switch (err) {
+    case ENOENT:
+    case ENOTDIR: {
+      std::error_code ec;
+      return fs::is_directory(host.parent_path(), ec) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
+    }
+    default:
+      return ERROR_ACCESS_DENIED;
+  }
+}
+
+}  // namespace
+
+std::int32_t Exist(std::string_view path) {
+  if (path.find_first_of("*?") != std::string_view::npos) return FCount(path) > 0 ? -1 : 0;
+  fs::path host;
+  return HostFor(path, &host) && IsRegular(host) ? -1 : 0;
+}
+
+std::int32_t FCount(std::string_view pattern) {
+  std::string text(pattern);
+  size_t slash = text.find_last_of("\\/");
+  std::string folder = slash == std::string::npos ? std::string(".") : text.substr(0, slash + 1);
+  std::string name = slash == std::string::npos ? text : text.substr(slash + 1);
+  if (slash == std::string::npos && name.size() >= 2 && name[1] == ':') {  // "C:*.*"
+    folder = name.substr(0, 2);
+    name = name.substr(2);
+  }
+  if (name.empty()) return 0;
+  fs::path host;
+  if (!HostFor(folder, &host)) return 0;
+  std::int32_t count = 0;
+  std::error_code ec;
+  for (auto it = fs::directory_iterator(host, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    if (!it->is_regular_file(ec)) continue;
+    if (MatchFileName(name, it->path().filename().string())) ++count;
+  }
+  return count;
+}
+
+std::int32_t FileSize(std::string_view path) {
+  fs::path host;
+  struct stat st{};
+  if (!HostFor(path, &host) || ::stat(host.c_str(), &st) != 0 || !S_ISREG(st.st_mode)) return -1;
+  return st.st_size > INT32_MAX ? INT32_MAX : static_cast<std::int32_t>(st.st_size);
+}
+
+bool DeleteFile(std::string_view path) {
+  fs::path host;
+  return HostFor(path, &host) && IsRegular(host) && ::unlink(host.c_str()) == 0;
+}
+
+// ---- File ------------------------------------------------------------------
+
+File::~File() { Close(); }
+
+File::File(File&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)), error_(std::exchange(other.error_, 0u)) {}
+
+File& File::operator=(File&& other) noexcept {
+  if (this != &other) {
+    Close();
+    fd_ = std::exchange(other.fd_, -1);
+    error_ = std::exchange(other.error_, 0u);
+  }
+  return *this;
+}
+
+File File::OpenForReading(std::string_view path) {
+  File f;
+  fs::path host;
+  if (!HostFor(path, &host)) {
+    f.error_ = ERROR_INVALID_NAME;
+    return f;
+  }
+  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) {
+    f.error_ = OpenError(errno, host);
+    return f;
+  }
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    f.error_ = ERROR_ACCESS_DENIED;
+    return f;
+  }
+  // Readers share; a writer that created the file without sharing keeps them out.
+  if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
+    ::close(fd);
+    f.error_ = ERROR_SHARING_VIOLATION;
+    return f;
+  }
+  f.fd_ = fd;
+  return f;
+}
+
+File File::CreateNew(std::string_view path) {
+  File f;
+  fs::path host;
+  if (!HostFor(path, &host)) {
+    f.error_ = ERROR_INVALID_NAME;
+    return f;
+  }
+  // Opened without truncation first: a file someone has open keeps its bytes.
+  int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) {
+    f.error_ = OpenError(errno, host);
+    return f;
+  }
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    ::close(fd);
+    f.error_ = ERROR_SHARING_VIOLATION;
+    return f;
+  }
+  if (::ftruncate(fd, 0) != 0) {
+    ::close(fd);
+    f.error_ = ERROR_ACCESS_DENIED;
+    return f;
+  }
+  f.fd_ = fd;
+  return f;
+}
+
+std::int64_t File::Read(void* buffer, std::size_t count) {
+  if (fd_ < 0) return -1;
+  auto* out = static_cast<char*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::read(fd_, out + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) {
+      error_ = ERROR_ACCESS_DENIED;
+      return -1;
+    }
+    if (n == 0) break;
+    done += static_cast<std::size_t>(n);
+  }
+  return static_cast<std::int64_t>(done);
+}
+
+std::int64_t File::Write(const void* buffer, std::size_t count) {
+  if (fd_ < 0) return -1;
+  const auto* in = static_cast<const char*>(buffer);
+  std::size_t done = 0;
+  while (done < count) {
+    ssize_t n = ::write(fd_, in + done, count - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      error_ = ERROR_ACCESS_DENIED;
+      return done ? static_cast<std::int64_t>(done) : -1;
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  return static_cast<std::int64_t>(done);
+}
+
+std::int64_t File::Skip(std::int64_t count) {
+  if (fd_ < 0 || count < 0) return -1;
+  std::int64_t target = Position() + count;
+  int mode = ::fcntl(fd_, F_GETFL);
+  if ((mode & O_ACCMODE) == O_RDONLY && target > Size()) target = Size();
+  off_t at = ::lseek(fd_, static_cast<off_t>(target), SEEK_SET);
+  return at < 0 ? -1 : static_cast<std::int64_t>(at);
+}
+
+std::int64_t File::Position() const {
+  if (fd_ < 0) return -1;
+  return static_cast<std::int64_t>(::lseek(fd_, 0, SEEK_CUR));
+}
+
+std::int64_t File::Size() const {
+  struct stat st{};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return -1;
+  return static_cast<std::int64_t>(st.st_size);
+}
+
+void File::Close() {
+  if (fd_ >= 0) ::close(fd_);
+  fd_ = -1;
+}
+
+}  // namespace winplat

@@ -1,0 +1,25 @@
+#pragma once
+// Internal helpers shared by the kernel-side services of platform/win.
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+namespace winplat::detail {
+
+// Host-only state of the machine (locks, shared blocks, clock setting):
+// <root>/machine/<sub>, created on demand. Never visible through a drive.
+std::filesystem::path MachineFolder(std::string_view sub);
+
+// Raised whenever the machine root is forgotten, so caches keyed to it refresh.
+std::uint64_t RootGeneration();
+
+// ASCII letters compared without regard to case, other bytes exactly.
+bool EqualNoCase(std::string_view a, std::string_view b);
+char UpperAscii(char c);
+
+// An object name as a host file name: letters, digits, '-' and '_' kept,
+// every other byte as %XX.
+std::string EncodeName(std::string_view name);
+
+}  // namespace winplat::detail

@@ -1,0 +1,522 @@
+// The registry file under the machine root. It is a text file:
+//   [HKEY_CLASSES_ROOT\KelvaneEnt.DXF\CLSID]
+//   @=sz:"{...}"
+//   "Count"=dword:0000000a
+// Every call loads it under a file lock, and a change writes a new file that is
+// renamed over the old one, so processes sharing a root see whole writes only.
+#include "winplat/registry.h"
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <optional>
+#include <sstream>
+
+#include "winplat/paths.h"
+
+namespace fs = std::filesystem;
+
+namespace winplat {
+namespace {
+
+struct Value {
+  std::string name;
+  std::uint32_t type = REG_SZ;
+  std::string text;
+  std::uint32_t dword = 0;
+};
+
+struct Key {
+  std::string path;  // "HKEY_LOCAL_MACHINE\SOFTWARE\Fieldray"
+  std::vector<Value> values;
+};
+
+using Hive = std::vector<Key>;
+
+std::mutex registryMutex;
+std::map<HKEY, std::string> openKeys;
+HKEY nextHandle = 1;
+
+bool SameName(std::string_view a, std::string_view b) {
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
+         });
+}
+
+const char* RootName(HKEY root) {
+  switch (root) {
+    case HKEY_CLASSES_ROOT: return "HKEY_CLASSES_ROOT";
+    case HKEY_CURRENT_USER: return "HKEY_CURRENT_USER";
+    case HKEY_LOCAL_MACHINE: return "HKEY_LOCAL_MACHINE";
+    case HKEY_USERS: return "HKEY_USERS";
+    default: return nullptr;
+  }
+}
+
+// Joins a base path and a relative key path, dropping empty components.
+std::string JoinPath(std::string base, std::string_view sub) {
+  std::string part;
+  auto flush = [&] {
+    if (!part.empty()) base += "\\" + part;
+    part.clear();
+  };
+  for (char c : sub) {
+    if (c == '\\' || c == '/') flush();
+    else part += c;
+  }
+  flush();
+  return base;
+}
+
+std::optional<std::string> BasePath(HKEY key) {
+  if (const char* name = RootName(key)) return std::string(name);
+  auto it = openKeys.find(key);
+  if (it == openKeys.end()) return std::nullopt;
+  return it->second;
+}
+
+bool IsUnder(const std::string& path, const std::string& parent) {
+  return path.size() > parent.size() && path[parent.size()] == '\\' &&
+         SameName(std::string_view(path).substr(0, parent.size()), parent);
+}
+
+Key* FindKey(Hive& hive, const std::string& path) {
+  for (auto& k : hive)
+    if (SameName(k.path, path)) return &k;
+  return nullptr;
+}
+
+bool KeyExists(Hive& hive, const std::string& path) {
+  if (path.find('\\') == std::string::npos) return true;  // a root key always exists
+  for (auto& k : hive)
+    if (SameName(k.path, path) || IsUnder(k.path, path)) return true;
+  return false;
+}
+
+Key& CreateKey(Hive& hive, const std::string& path) {
+  // Parents first, so a listing keeps creation order.
+  for (std::size_t pos = path.find('\\'); pos != std::string::npos; pos = path.find('\\', pos + 1)) {
+    std::string parent = path.substr(0, pos);
+    if (parent.find('\\') != std::string::npos && !FindKey(hive, parent)) hive.push_back(Key{parent, {}});
+  }
+  if (Key* k = FindKey(hive, path)) return *k;
+  hive.push_back(Key{path, {}});
+  return hive.back();
+}
+
+Value* FindValue(Key& key, std::string_view name) {
+  for (auto& v : key.values)
+    if (SameName(v.name, name)) return &v;
+  return nullptr;
+}
+
+// ---- file format ----
+
+std::string Quote(std::string_view s) {
+  std::string out = "\"";
+  for (char c : s) {
+    switch (c) {
+      case '\\': out += "\\\\"; break;
+      case '"': out += "\\\""; break;
+      case '\n': out += "\\n"; break;
+      case '\r': out += "\\r"; break;
+      default: out += c;
+    }
+  }
+  return out + "\"";
+}
+
+// Reads a quoted text at `pos`; advances past its closing quote.
+bool Unquote(const std::string& line, std::size_t& pos, std::string& out) {
+  if (pos >= line.size() || line[pos] != '"') return false;
+  out.clear();
+  for (++pos; pos < line.size(); ++pos) {
+    char c = line[pos];
+    if (c == '"') {
+      ++pos;
+      return true;
+    }
+    if (c == '\\') {
+      if (++pos >= line.size()) return false;
+      char e = line[pos];
+      if (e == 'n') out += '\n';
+      else if (e == 'r') out += '\r';
+      else if (e == '\\' || e == '"') out += e;
+      else return false;
+    } else {
+      out += c;
+    }
+  }
+  return false;
+}
+
+bool ParseValue(const std::string& line, Value& v) {
+  std::size_t pos = 0;
+  if (line.compare(0, 2, "@=") == 0) {
+    v.name.clear();
+    pos = 1;
+  } else {
+    if (!Unquote(line, pos, v.name)) return false;
+  }
+  if (pos >= line.size() || line[pos] != '=') return false;
+  ++pos;
+  if (line.compare(pos, 3, "sz:") == 0) {
+    pos += 3;
+    v.type = REG_SZ;
+    return Unquote(line, pos, v.text) && pos == line.size();
+  }
+  if (line.compare(pos, 6, "dword:") == 0) {
+    std::string hex = line.substr(pos + 6);
+    if (hex.size() != 8 || !std::all_of(hex.begin(), hex.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
+      return false;
+    v.type = REG_DWORD;
+    v.dword = static_cast<std::uint32_t>(std::stoul(hex, nullptr, 16));
+    return true;
+  }
+  return false;
+}
+
+fs::path RegistryFile() { return MachineRoot() / "registry.reg"; }
+
+// False when the file exists but cannot be read as a registry.
+bool Load(Hive& hive) {
+  hive.clear();
+  std::error_code ec;
+  if (!fs::exists(RegistryFile(), ec)) return true;
+  std::ifstream in(RegistryFile(), std::ios::binary);
+  if (!in) return false;
+  std::string line;
+  Key* current = nullptr;
+  while (std::getline(in, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.empty() || line[0] == ';') continue;
+    if (line.front() == '[') {
+      if (line.back() != ']' || line.size() < 3) return false;
+      std::string path = line.substr(1, line.size() - 2);
+      std::string root = path.substr(0, path.find('\\'));
+      if (root != "HKEY_CLASSES_ROOT" && root != "HKEY_CURRENT_USER" && root != "HKEY_LOCAL_MACHINE" &&
+          root != "HKEY_USERS")
+        return false;
+      current = &CreateKey(hive, JoinPath(root, path.substr(root.size())));
+      continue;
+    }
+    Value v;
+    if (!current || !ParseValue(line, v)) return false;
+    if (Value* old = FindValue(*current, v.name)) *old = v;
+    else current->values.push_back(v);
+  }
+  return true;
+}
+
+bool Save(const Hive& hive) {
+  std::ostringstream out;
+  out << "; Fieldray machine registry\n";
+  for (const auto& k : hive) {
+    out << "\n[" << k.path << "]\n";
+    for (const auto& v : k.values) {
+      out << (v.name.empty() ? std::string("@") : Quote(v.name)) << '=';
+      if (v.type == REG_DWORD) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "%08x", v.dword);
+        out << "dword:" << buf << '\n';
+      } else {
+        out << "sz:" << Quote(v.text) << '\n';
+      }
+    }
+  }
+  fs::path file = RegistryFile();
+  fs::path temp = file;
+  temp += ".new." + std::to_string(::getpid());
+  {
+    std::ofstream f(temp, std::ios::binary | std::ios::trunc);
+    if (!f) return false;
+    f << out.str();
+    f.flush();
+    if (!f) {
+      std::error_code ec;
+      fs::remove(temp, ec);
+      return false;
+    }
+  }
+  std::error_code ec;
+  fs::rename(temp, file, ec);
+  if (ec) fs::remove(temp, ec);
+  return !ec;
+}
+
+// Serialises access between processes that share the machine root.
+class FileLock {
+ public:
+  FileLock() {
+    fd_ = ::open((MachineRoot() / "registry.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
+  }
+  ~FileLock() {
+    if (fd_ >= 0) {
+      ::flock(fd_, LOCK_UN);
+      ::close(fd_);
+    }
+  }
+  FileLock(const FileLock&) = delete;
+  FileLock& operator=(const FileLock&) = delete;
+
+ private:
+  int fd_ = -1;
+};
+
+// Runs `f` on the loaded registry; saves it when `f` reports a change.
+template <class F>
+LONG WithHive(F f) {
+  FileLock lock;
+  Hive hive;
+  if (!Load(hive)) return ERROR_BADDB;
+  bool changed = false;
+  LONG rc = f(hive, changed);
+  if (rc == ERROR_SUCCESS && changed && !Save(hive)) return ERROR_CANTWRITE;
+  return rc;
+}
+
+LONG Read(const std::string& path, std::string_view name, Value& out) {
+  return WithHive([&](Hive& hive, bool&) {
+    Key* k = FindKey(hive, path);
+    Value* v = k ? FindValue(*k, name) : nullptr;
+    if (!v) return ERROR_FILE_NOT_FOUND;
+    out = *v;
+    return ERROR_SUCCESS;
+  });
+}
+
+LONG Write(const std::string& path, const Value& value) {
+  return WithHive([&](Hive& hive, bool& changed) {
+    Key& k = CreateKey(hive, path);
+    if (Value* v = FindValue(k, value.name)) {
+      std::string keepName = v->name;
+      *v = value;
+      v->name = keepName;
+    } else {
+      k.values.push_back(value);
+    }
+    changed = true;
+    return ERROR_SUCCESS;
+  });
+}
+
+LONG RemoveValue(const std::string& path, std::string_view name) {
+  return WithHive([&](Hive& hive, bool& changed) {
+    Key* k = FindKey(hive, path);
+    if (!k) return ERROR_FILE_NOT_FOUND;
+    auto it = std::find_if(k->values.begin(), k->values.end(), [&](const Value& v) { return SameName(v.name, name); });
+    if (it == k->values.end()) return ERROR_FILE_NOT_FOUND;
+    k->values.erase(it);
+    changed = true;
+    return ERROR_SUCCESS;
+  });
+}
+
+LONG RemoveTree(const std::string& path) {
+  if (path.find('\\') == std::string::npos) return ERROR_INVALID_PARAMETER;  // never a root key
+  return WithHive([&](Hive& hive, bool& changed) {
+    if (!KeyExists(hive, path)) return ERROR_FILE_NOT_FOUND;
+    std::erase_if(hive, [&](const Key& k) { return SameName(k.path, path) || IsUnder(k.path, path); });
+    changed = true;
+    return ERROR_SUCCESS;
+  });
+}
+
+std::optional<std::string> RootPath(HKEY root, std::string_view key) {
+  const char* name = RootName(root);
+  if (!name) return std::nullopt;
+  return JoinPath(name, key);
+}
+
+}  // namespace
+
+LONG RegReadString(HKEY root, std::string_view key, std::string_view name, std::string& value) {
+  std::lock_guard guard(registryMutex);
+  auto path = RootPath(root, key);
+  if (!path) return ERROR_INVALID_HANDLE;
+  Value v;
+  LONG rc = Read(*path, name, v);
+  if (rc != ERROR_SUCCESS) return rc;
+  if (v.type != REG_SZ) return ERROR_INVALID_PARAMETER;
+  value = v.text;
+  return ERROR_SUCCESS;
+}
+
+LONG RegReadDword(HKEY root, std::string_view key, std::string_view name, std::uint32_t& value) {
+  std::lock_guard guard(registryMutex);
+  auto path = RootPath(root, key);
+  if (!path) return ERROR_INVALID_HANDLE;
+  Value v;
+  LONG rc = Read(*path, name, v);
+  if (rc != ERROR_SUCCESS) return rc;
+  if (v.type != REG_DWORD) return ERROR_INVALID_PARAMETER;
+  value = v.dword;
+  return ERROR_SUCCESS;
+}
+
+LONG RegWriteString(HKEY root, std::string_view key, std::string_view name, std::string_view value) {
+  std::lock_guard guard(registryMutex);
+  auto path = RootPath(root, key);
+  if (!path) return ERROR_INVALID_HANDLE;
+  return Write(*path, Value{std::string(name), REG_SZ, std::string(value), 0});
+}
+
+LONG RegWriteDword(HKEY root, std::string_view key, std::string_view name, std::uint32_t value) {
+  std::lock_guard guard(registryMutex);
+  auto path = RootPath(root, key);
+  if (!path) return ERROR_INVALID_HANDLE;
+  return Write(*path, Value{std::string(name), REG_DWORD, {}, value});
+}
+
+LONG RegRemoveValue(HKEY root, std::string_view key, std::string_view name) {
+  std::lock_guard guard(registryMutex);
+  auto path = RootPath(root, key);
+  if (!path) return ERROR_INVALID_HANDLE;
+  return RemoveValue(*path, name);
+}
+
+LONG RegRemoveTree(HKEY root, std::string_view key) {
+  std::lock_guard guard(registryMutex);
+  auto path = RootPath(root, key);
+  if (!path) return ERROR_INVALID_HANDLE;
+  return RemoveTree(*path);
+}
+
+bool RegKeyExists(HKEY root, std::string_view key) {
+  std::lock_guard guard(registryMutex);
+  auto path = RootPath(root, key);
+  if (!path) return false;
+  bool exists = false;
+  WithHive([&](Hive& hive, bool&) {
+    exists = KeyExists(hive, *path);
+    return ERROR_SUCCESS;
+  });
+  return exists;
+}
+
+std::vector<std::string> RegSubKeys(HKEY root, std::string_view key) {
+  std::lock_guard guard(registryMutex);
+  std::vector<std::string> names;
+  auto path = RootPath(root, key);
+  if (!path) return names;
+  WithHive([&](Hive& hive, bool&) {
+    for (const auto& k : hive) {
+      if (!IsUnder(k.path, *path)) continue;
+      std::string rest = k.path.substr(path->size() + 1);
+      std::string first = rest.substr(0, rest.find('\\'));
+      if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return SameName(n, first); }))
+        names.push_back(first);
+    }
+    return ERROR_SUCCESS;
+  });
+  return names;
+}
+
+LONG RegOpenKeyEx(HKEY key, const char* subKey, std::uint32_t, std::uint32_t, HKEY* result) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  std::lock_guard guard(registryMutex);
+  auto base = BasePath(key);
+  if (!base) return ERROR_INVALID_HANDLE;
+  std::string path = JoinPath(*base, subKey ? subKey : "");
+  bool exists = false;
+  LONG rc = WithHive([&](Hive& hive, bool&) {
+    exists = KeyExists(hive, path);
+    return ERROR_SUCCESS;
+  });
+  if (rc != ERROR_SUCCESS) return rc;
+  if (!exists) return ERROR_FILE_NOT_FOUND;
+  *result = nextHandle++;
+  openKeys[*result] = path;
+  return ERROR_SUCCESS;
+}
+
+LONG RegCreateKeyEx(HKEY key, const char* subKey, HKEY* result) {
+  if (!result) return ERROR_INVALID_PARAMETER;
+  std::lock_guard guard(registryMutex);
+  auto base = BasePath(key);
+  if (!base) return ERROR_INVALID_HANDLE;
+  std::string path = JoinPath(*base, subKey ? subKey : "");
+  LONG rc = WithHive([&](Hive& hive, bool& changed) {
+    if (path.find('\\') != std::string::npos && !FindKey(hive, path)) {
+      CreateKey(hive, path);
+      changed = true;
+    }
+    return ERROR_SUCCESS;
+  });
+  if (rc != ERROR_SUCCESS) return rc;
+  *result = nextHandle++;
+  openKeys[*result] = path;
+  return ERROR_SUCCESS;
+}
+
+LONG RegQueryValueEx(HKEY key, const char* valueName, std::uint32_t*, std::uint32_t* type, std::uint8_t* data,
+                     std::uint32_t* dataSize) {
+  std::lock_guard guard(registryMutex);
+  auto base = BasePath(key);
+  if (!base) return ERROR_INVALID_HANDLE;
+  Value v;
+  LONG rc = Read(*base, valueName ? valueName : "", v);
+  if (rc != ERROR_SUCCESS) return rc;
+  if (type) *type = v.type;
+  // Strings are returned with their terminating zero, as the callers expect.
+  std::uint32_t need = v.type == REG_DWORD ? 4u : static_cast<std::uint32_t>(v.text.size() + 1);
+  if (!dataSize) return data ? ERROR_INVALID_PARAMETER : ERROR_SUCCESS;
+  std::uint32_t room = *dataSize;
+  *dataSize = need;
+  if (!data) return ERROR_SUCCESS;
+  if (room < need) return ERROR_MORE_DATA;
+  if (v.type == REG_DWORD) std::memcpy(data, &v.dword, 4);
+  else std::memcpy(data, v.text.c_str(), need);
+  return ERROR_SUCCESS;
+}
+
+LONG RegSetValueEx(HKEY key, const char* valueName, std::uint32_t, std::uint32_t type, const std::uint8_t* data,
+                   std::uint32_t dataSize) {
+  std::lock_guard guard(registryMutex);
+  auto base = BasePath(key);
+  if (!base || base->find('\\') == std::string::npos) return ERROR_INVALID_HANDLE;
+  Value v;
+  v.name = valueName ? valueName : "";
+  v.type = type;
+  if (type == REG_DWORD) {
+    if (!data || dataSize != 4) return ERROR_INVALID_PARAMETER;
+    std::memcpy(&v.dword, data, 4);
+  } else if (type == REG_SZ) {
+    const char* text = reinterpret_cast<const char*>(data);
+    v.text = data ? std::string(text, strnlen(text, dataSize)) : std::string();
+  } else {
+    return ERROR_INVALID_PARAMETER;
+  }
+  return Write(*base, v);
+}
+
+LONG RegDeleteValue(HKEY key, const char* valueName) {
+  std::lock_guard guard(registryMutex);
+  auto base = BasePath(key);
+  if (!base) return ERROR_INVALID_HANDLE;
+  return RemoveValue(*base, valueName ? valueName : "");
+}
+
+LONG RegDeleteKey(HKEY key, const char* subKey) {
+  std::lock_guard guard(registryMutex);
+  auto base = BasePath(key);
+  if (!base) return ERROR_INVALID_HANDLE;
+  return RemoveTree(JoinPath(*base, subKey ? subKey : ""));
+}
+
+LONG RegCloseKey(HKEY key) {
+  std::lock_guard guard(registryMutex);
+  if (RootName(key)) return ERROR_SUCCESS;
+  return openKeys.erase(key) ? ERROR_SUCCESS : ERROR_INVALID_HANDLE;
+}
+
+}  // namespace winplat

@@ -1,0 +1,130 @@
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+#include "winplat/paths.h"
+#include "winplat/registry.h"
+
+namespace {
+
+using namespace winplat;
+
+TEST(Registry, StringsAndDwordsRoundTripWithoutRegardToCase) {
+  ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Fieldray\\Setup", "Folder", "C:\\Fieldray\\"), ERROR_SUCCESS);
+  ASSERT_EQ(RegWriteDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Fieldray\\Setup", "Runs", 0xFFFFFFFEu), ERROR_SUCCESS);
+  ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, "software\\fieldray\\setup", "", "default \"quoted\"\nline"),
+            ERROR_SUCCESS);
+  std::string text;
+  std::uint32_t dword = 0;
+  EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, "Software\\FIELDRAY\\setup", "FOLDER", text), ERROR_SUCCESS);
+  EXPECT_EQ(text, "C:\\Fieldray\\");
+  EXPECT_EQ(RegReadDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Fieldray\\Setup", "runs", dword), ERROR_SUCCESS);
+  EXPECT_EQ(dword, 0xFFFFFFFEu);
+  EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Fieldray\\Setup", "", text), ERROR_SUCCESS);
+  EXPECT_EQ(text, "default \"quoted\"\nline");
+  // Wrong type, missing value, other root.
+  EXPECT_EQ(RegReadDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Fieldray\\Setup", "Folder", dword), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Fieldray\\Setup", "Nope", text), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegReadString(HKEY_CURRENT_USER, "SOFTWARE\\Fieldray\\Setup", "Folder", text), ERROR_FILE_NOT_FOUND);
+  // An overwrite keeps one value, under its first spelling.
+  ASSERT_EQ(RegWriteDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Fieldray\\Setup", "RUNS", 3), ERROR_SUCCESS);
+  EXPECT_EQ(RegReadDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Fieldray\\Setup", "Runs", dword), ERROR_SUCCESS);
+  EXPECT_EQ(dword, 3u);
+  std::string file = testsupport::ReadFile(MachineRoot() / "registry.reg");
+  EXPECT_NE(file.find("\"Runs\"=dword:00000003"), std::string::npos);
+  EXPECT_EQ(file.find("RUNS"), std::string::npos);
+}
+
+TEST(Registry, KeysListAndRemoveAsTrees) {
+  ASSERT_EQ(RegWriteString(HKEY_CLASSES_ROOT, "T\\A.B\\CLSID", "", "{1}"), ERROR_SUCCESS);
+  ASSERT_EQ(RegWriteString(HKEY_CLASSES_ROOT, "T\\CLSID\\{1}\\InprocServer32", "", "/x.so"), ERROR_SUCCESS);
+  EXPECT_TRUE(RegKeyExists(HKEY_CLASSES_ROOT, "t\\clsid\\{1}"));
+  EXPECT_EQ(RegSubKeys(HKEY_CLASSES_ROOT, "T"), (std::vector<std::string>{"A.B", "CLSID"}));
+  EXPECT_EQ(RegRemoveTree(HKEY_CLASSES_ROOT, "T\\CLSID\\{1}"), ERROR_SUCCESS);
+  EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, "T\\CLSID\\{1}\\InprocServer32"));
+  EXPECT_TRUE(RegKeyExists(HKEY_CLASSES_ROOT, "T\\A.B\\CLSID"));
+  EXPECT_EQ(RegRemoveTree(HKEY_CLASSES_ROOT, "T\\CLSID\\{1}"), ERROR_FILE_NOT_FOUND);
+  EXPECT_EQ(RegRemoveTree(HKEY_CLASSES_ROOT, ""), ERROR_INVALID_PARAMETER);
+  EXPECT_EQ(RegRemoveValue(HKEY_CLASSES_ROOT, "T\\A.B\\CLSID", ""), ERROR_SUCCESS);
+  std::string text;
+  EXPECT_EQ(RegReadString(HKEY_CLASSES_ROOT, "T\\A.B\\CLSID", "", text), ERROR_FILE_NOT_FOUND);
+}
+
+TEST(Registry, HandleCallsQueryWithSizes) {
+  HKEY key = 0;
+  ASSERT_EQ(RegCreateKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\Tools", &key), ERROR_SUCCESS);
+  const char path[] = "C:\\Tools\\info.exe";
+  ASSERT_EQ(RegSetValueEx(key, "Path", 0, REG_SZ, reinterpret_cast<const std::uint8_t*>(path), sizeof path),
+            ERROR_SUCCESS);
+  std::uint32_t n = 7;
+  ASSERT_EQ(RegSetValueEx(key, "N", 0, REG_DWORD, reinterpret_cast<const std::uint8_t*>(&n), 4), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(key), ERROR_SUCCESS);
+  EXPECT_EQ(RegCloseKey(key), ERROR_INVALID_HANDLE);
+
+  HKEY missing = 0;
+  EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\Nothing", 0, KEY_READ, &missing), ERROR_FILE_NOT_FOUND);
+  ASSERT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "software\\tools", 0, KEY_READ, &key), ERROR_SUCCESS);
+  std::uint32_t type = 0, size = 0;
+  ASSERT_EQ(RegQueryValueEx(key, "path", nullptr, &type, nullptr, &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, REG_SZ);
+  EXPECT_EQ(size, sizeof path);
+  char small[4];
+  std::uint32_t smallSize = sizeof small;
+  EXPECT_EQ(RegQueryValueEx(key, "Path", nullptr, &type, reinterpret_cast<std::uint8_t*>(small), &smallSize),
+            ERROR_MORE_DATA);
+  char buf[64];
+  size = sizeof buf;
+  ASSERT_EQ(RegQueryValueEx(key, "Path", nullptr, &type, reinterpret_cast<std::uint8_t*>(buf), &size), ERROR_SUCCESS);
+  EXPECT_STREQ(buf, path);
+  std::uint32_t got = 0;
+  size = 4;
+  ASSERT_EQ(RegQueryValueEx(key, "n", nullptr, &type, reinterpret_cast<std::uint8_t*>(&got), &size), ERROR_SUCCESS);
+  EXPECT_EQ(type, REG_DWORD);
+  EXPECT_EQ(got, 7u);
+  EXPECT_EQ(RegDeleteValue(key, "N"), ERROR_SUCCESS);
+  EXPECT_EQ(RegQueryValueEx(key, "N", nullptr, &type, nullptr, &size), ERROR_FILE_NOT_FOUND);
+  RegCloseKey(key);
+}
+
+TEST(Registry, MalformedFileIsReportedAndNeverOverwritten) {
+  std::string bad = "[HKEY_LOCAL_MACHINE\\X]\n\"A\"=dword:12\n";
+  testsupport::WriteFile(MachineRoot() / "registry.reg", bad);
+  std::string text;
+  EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, "X", "A", text), ERROR_BADDB);
+  EXPECT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, "X", "B", "v"), ERROR_BADDB);
+  EXPECT_EQ(testsupport::ReadFile(MachineRoot() / "registry.reg"), bad);
+  std::filesystem::remove(MachineRoot() / "registry.reg");
+}
+
+}  // namespace
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+namespace {
+
+// Two processes on one machine root write at the same time: the file lock and
+// the atomic replacement keep every value of both.
+TEST(Registry, ConcurrentWritersLoseNothing) {
+  using namespace winplat;
+  pid_t child = fork();
+  ASSERT_GE(child, 0);
+  const char* prefix = child == 0 ? "Child" : "Parent";
+  bool ok = true;
+  for (std::uint32_t i = 0; i < 40; ++i)
+    ok = RegWriteDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Race", prefix + std::to_string(i), i) == ERROR_SUCCESS && ok;
+  if (child == 0) _exit(ok ? 0 : 1);
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_TRUE(ok);
+  for (std::uint32_t i = 0; i < 40; ++i) {
+    for (const char* who : {"Child", "Parent"}) {
+      std::uint32_t v = 99;
+      EXPECT_EQ(RegReadDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Race", who + std::to_string(i), v), ERROR_SUCCESS);
+      EXPECT_EQ(v, i);
+    }
+  }
+}
+
+}  // namespace
