@@ -1,0 +1,174 @@
+// Command dispatch of the board software: faults, the handler registry, the
+// boot program's short list, and the command log.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <fstream>
+#include <map>
+#include <mutex>
+#include <sstream>
+
+#include "board_machine.h"
+
+namespace winplat::hw {
+namespace {
+
+struct Entry {
+  BoardCommandHandler handler;
+  bool inBoot = false;
+};
+
+std::mutex registryMutex;
+std::map<std::uint16_t, Entry>& Registry() {
+  static std::map<std::uint16_t, Entry> registry;
+  return registry;
+}
+
+std::once_flag builtinOnce;
+
+void EnsureBuiltins() {
+  std::call_once(builtinOnce, [] { detail::RegisterBuiltinCommands(); });
+}
+
+std::filesystem::path LogPath() { return detail::HardwareFolder() / "commands.log"; }
+
+void AppendLog(const detail::Board& board, std::uint16_t code, const std::uint8_t* operands, std::size_t count,
+               const BoardReply& reply) {
+  std::string line = std::to_string(board.Index()) + (board.Family() == BoardFamily::Isa ? " ISA " : " PCI ") +
+                     std::to_string(code) + " " + std::to_string(reply.error) + " " + std::to_string(reply.result) +
+                     " ";
+  char hex[3];
+  for (std::size_t i = 0; i < count; ++i) {
+    std::snprintf(hex, sizeof hex, "%02x", operands[i]);
+    line += hex;
+  }
+  if (count == 0) line += "-";
+  line += '\n';
+  int fd = ::open(LogPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  ssize_t written = ::write(fd, line.data(), line.size());
+  (void)written;
+  ::close(fd);
+}
+
+}  // namespace
+
+void BoardReply::PutLong(std::int32_t value) {
+  auto u = static_cast<std::uint32_t>(value);
+  for (int shift = 24; shift >= 0; shift -= 8) data.push_back(static_cast<std::uint8_t>(u >> shift));
+}
+
+void BoardReply::PutShort(std::int16_t value) {
+  auto u = static_cast<std::uint16_t>(value);
+  data.push_back(static_cast<std::uint8_t>(u >> 8));
+  data.push_back(static_cast<std::uint8_t>(u));
+}
+
+std::int32_t BoardCommand::Long(std::size_t offset) const {
+  std::uint32_t v = 0;
+  for (std::size_t i = 0; i < 4; ++i) {
+    v = (v << 8) | (offset + i < operands.size() ? operands[offset + i] : 0u);
+  }
+  return static_cast<std::int32_t>(v);
+}
+
+std::int16_t BoardCommand::Short(std::size_t offset) const {
+  std::uint16_t hi = offset < operands.size() ? operands[offset] : 0;
+  std::uint16_t lo = offset + 1 < operands.size() ? operands[offset + 1] : 0;
+  return static_cast<std::int16_t>(static_cast<std::uint16_t>((hi << 8) | lo));
+}
+
+bool RequireOperands(const BoardCommand& command, std::size_t bytes, BoardReply& reply) {
+  if (command.operands.size() >= bytes) return true;
+  reply.error = kBoardInsufficientOperands;
+  return false;
+}
+
+void RegisterBoardCommand(std::uint16_t code, BoardCommandHandler handler, bool inBoot) {
+  EnsureBuiltins();
+  std::lock_guard lock(registryMutex);
+  Registry()[code] = Entry{std::move(handler), inBoot};
+}
+
+namespace detail {
+
+void AddBuiltinCommand(std::uint16_t code, BoardCommandHandler handler, bool inBoot) {
+  std::lock_guard lock(registryMutex);
+  Registry()[code] = Entry{std::move(handler), inBoot};
+}
+
+void RunCommand(Board& board, std::uint16_t code, const std::uint8_t* operands, std::size_t count,
+                BoardReply& reply) {
+  EnsureBuiltins();
+  reply = BoardReply{};
+  const BoardConfig& config = board.Config();
+  BoardCommand command{code, std::vector<std::uint8_t>(operands, operands + count)};
+  bool faulted = false;
+  for (const BoardFault& f : config.faults) {
+    if (f.kind == BoardFault::ErrorOnCommand && (f.command < 0 || f.command == code)) {
+      reply.error = f.value;
+      faulted = true;
+      break;
+    }
+    if (f.kind == BoardFault::LowMemory && code == 51) {
+      reply.error = kBoardLowMemory;
+      faulted = true;
+      break;
+    }
+  }
+  if (!faulted) {
+    Entry entry;
+    {
+      std::lock_guard lock(registryMutex);
+      auto it = Registry().find(code);
+      if (it != Registry().end()) entry = it->second;
+    }
+    if (!entry.handler || (board.Program() == BoardProgram::Boot && !entry.inBoot)) {
+      reply.error = kBoardUndefinedCommand;
+    } else {
+      board.LoadWordBlock();
+      entry.handler(board, command, reply);
+      board.StoreWordBlock();
+    }
+    if (code == 4 && reply.error == 0 && config.Has(BoardFault::BadReadback)) {
+      reply.result = static_cast<std::int32_t>(static_cast<std::uint32_t>(reply.result) ^ 0x00FF00FFu);
+    }
+  }
+  board.State().previousCommand = code;
+  ++board.State().commandsRun;
+  AppendLog(board, code, operands, count, reply);
+}
+
+}  // namespace detail
+
+std::vector<LoggedCommand> ReadCommandLog() {
+  detail::MachineLock lock;
+  std::vector<LoggedCommand> log;
+  std::ifstream in(LogPath());
+  std::string line;
+  while (std::getline(in, line)) {
+    std::istringstream s(line);
+    LoggedCommand entry;
+    std::string family, hex;
+    long code = 0;
+    if (!(s >> entry.board >> family >> code >> entry.error >> entry.result >> hex)) continue;
+    entry.family = family == "PCI" ? BoardFamily::Pci : BoardFamily::Isa;
+    entry.code = static_cast<std::uint16_t>(code);
+    if (hex != "-") {
+      for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+        entry.operands.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+      }
+    }
+    log.push_back(std::move(entry));
+  }
+  return log;
+}
+
+void ClearCommandLog() {
+  detail::MachineLock lock;
+  std::error_code ec;
+  std::filesystem::remove(LogPath(), ec);
+}
+
+}  // namespace winplat::hw

@@ -1,0 +1,183 @@
+// Commands built into the board software: the boot program's own (download,
+// start, status, dates, reboot), board memory, and the word blocks.
+#include <cctype>
+#include <string>
+
+#include "board_machine.h"
+
+namespace winplat::hw::detail {
+namespace {
+
+// Dates of the boot program in the boards' ROM and of the operating software
+// when its download did not say otherwise.
+constexpr std::int32_t kBootDate1 = 19990614;
+constexpr std::int32_t kBootDate2 = 19990802;
+constexpr std::int32_t kSoftwareDate1 = 20000110;
+constexpr std::int32_t kSoftwareDate2 = 20000124;
+constexpr std::int32_t kDefaultMaxFramePoints = 6000;
+
+int HexDigit(std::uint8_t c) {
+  if (c >= '0' && c <= '9') return c - '0';
+  c = static_cast<std::uint8_t>(std::toupper(c));
+  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+  return -1;
+}
+
+// Command 1: one S-record line of the operating software.
+void DownloadLine(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
+  const auto& text = command.operands;
+  if (text.size() < 4 || text[0] != 'S' || (text.size() % 2) != 0) {
+    reply.error = kBoardDownloadBad;
+    return;
+  }
+  std::vector<std::uint8_t> bytes;
+  for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
+    int hi = HexDigit(text[i]), lo = HexDigit(text[i + 1]);
+    if (hi < 0 || lo < 0) {
+      reply.error = kBoardDownloadBad;
+      return;
+    }
+    bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
+  }
+  char type = static_cast<char>(text[1]);
+  if ((type != '3' && type != '7') || bytes.size() < 6 || bytes[0] + 1u != bytes.size()) {
+    reply.error = kBoardDownloadBad;
+    return;
+  }
+  unsigned sum = 0;
+  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) sum += bytes[i];
+  if (static_cast<std::uint8_t>(~sum) != bytes.back()) {
+    reply.error = kBoardChecksumBad;
+    return;
+  }
+  std::int32_t address = static_cast<std::int32_t>((std::uint32_t{bytes[1]} << 24) | (std::uint32_t{bytes[2]} << 16) |
+                                                   (std::uint32_t{bytes[3]} << 8) | bytes[4]);
+  if (type == '3') {
+    board.SetValue("download.bytes", board.Value("download.bytes") + static_cast<std::int32_t>(bytes.size() - 6));
+    board.SetValue("download.complete", 0);
+  } else {
+    board.SetValue("download.entry", address);
+    board.SetValue("download.complete", 1);
+  }
+}
+
+// Command 8: start the downloaded operating software at an address.
+void StartSoftware(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
+  if (!RequireOperands(command, 4, reply)) return;
+  if (board.Program() == BoardProgram::Operating) return;
+  if (!board.Value("download.complete")) {
+    reply.error = kBoardDownloadBad;
+    return;
+  }
+  board.SetProgram(BoardProgram::Operating);
+  board.SetValue("session.running", 0);
+}
+
+// Command 35: 0 with the frame point limit while a session runs, else 2.
+void BoardStatus(BoardContext& board, const BoardCommand&, BoardReply& reply) {
+  bool running = board.Program() == BoardProgram::Operating && board.Value("session.running");
+  reply.result = running ? 0 : 2;
+  reply.PutLong(board.Value("session.maxFramePoints", kDefaultMaxFramePoints));
+}
+
+// Command 50: the dates of the program that runs.
+void Dates(BoardContext& board, const BoardCommand&, BoardReply& reply) {
+  if (board.Program() == BoardProgram::Boot) {
+    reply.PutLong(kBootDate1);
+    reply.PutLong(kBootDate2);
+  } else {
+    reply.PutLong(board.Value("software.date1", kSoftwareDate1));
+    reply.PutLong(board.Value("software.date2", kSoftwareDate2));
+  }
+}
+
+// Command 115: back to the boot program; the session and the download are gone.
+void Reboot(BoardContext& board, const BoardCommand&, BoardReply&) {
+  board.SetProgram(BoardProgram::Boot);
+  board.SetValue("session.running", 0);
+  board.SetValue("download.complete", 0);
+  board.SetValue("download.bytes", 0);
+}
+
+std::uint32_t IdentityAddress(const BoardContext& board) {
+  return board.Family() == BoardFamily::Isa ? kIsaIdentityAddress : kPciIdentityAddress;
+}
+
+// Command 4: read one 32-bit word of board memory.
+void ReadMemoryWord(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
+  if (!RequireOperands(command, 4, reply)) return;
+  auto address = static_cast<std::uint32_t>(command.Long(0));
+  reply.result = address == IdentityAddress(board) ? board.Config().identity
+                                                    : static_cast<std::int32_t>(board.ReadMemory(address));
+}
+
+// Command 7: write one 32-bit word of board memory; answers the value written.
+void WriteMemoryWord(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
+  if (!RequireOperands(command, 8, reply)) return;
+  auto address = static_cast<std::uint32_t>(command.Long(0));
+  if (address == IdentityAddress(board) || !board.WriteMemory(address, static_cast<std::uint32_t>(command.Long(4)))) {
+    reply.error = kBoardAccessError;
+    return;
+  }
+  reply.result = command.Long(4);
+}
+
+// Command 51: a chunk of 16-bit words for the board. The first chunk after
+// any other command starts a new block.
+void WordBlockIn(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
+  auto& block = board.WordBlock();
+  if (board.PreviousCommand() != 51) block.clear();
+  board.SetValue("words.cursor", -1);
+  if (block.size() + command.operands.size() > kWordBlockBytes) {
+    reply.error = kBoardLowMemory;
+    return;
+  }
+  block.insert(block.end(), command.operands.begin(), command.operands.end());
+  if (block.size() % 2) block.push_back(0);  // an odd chunk carries the high byte of its last word
+}
+
+// Command 52: first the block's byte count, then its bytes a chunk at a time
+// (from reply byte 4), until all were read.
+void WordBlockOut(BoardContext& board, const BoardCommand&, BoardReply& reply) {
+  auto& block = board.WordBlock();
+  auto total = static_cast<std::int32_t>(block.size());
+  std::int32_t cursor = board.Value("words.cursor", -1);
+  if (cursor < 0 || cursor >= total) {
+    reply.result = total;
+    board.SetValue("words.cursor", total > 0 ? 0 : -1);
+    return;
+  }
+  std::int32_t chunk = board.Family() == BoardFamily::Isa ? 128 : 4000;
+  std::int32_t size = std::min(chunk, total - cursor);
+  std::vector<std::uint8_t> bytes(block.begin() + cursor, block.begin() + cursor + size);
+  bytes.resize(std::max<std::size_t>(bytes.size(), 4), 0);
+  reply.result = static_cast<std::int32_t>((std::uint32_t{bytes[0]} << 24) | (std::uint32_t{bytes[1]} << 16) |
+                                           (std::uint32_t{bytes[2]} << 8) | bytes[3]);
+  reply.data.assign(bytes.begin() + 4, bytes.end());
+  cursor += (size + 1) & ~1;
+  board.SetValue("words.cursor", cursor >= total ? -1 : cursor);
+}
+
+// Command 210: two display transformation values.
+void DisplayTransform(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
+  if (!RequireOperands(command, 8, reply)) return;
+  board.SetValue("display.trans2.a", command.Long(0));
+  board.SetValue("display.trans2.b", command.Long(4));
+}
+
+}  // namespace
+
+void RegisterBuiltinCommands() {
+  AddBuiltinCommand(1, DownloadLine, true);
+  AddBuiltinCommand(4, ReadMemoryWord, true);
+  AddBuiltinCommand(7, WriteMemoryWord, true);
+  AddBuiltinCommand(8, StartSoftware, true);
+  AddBuiltinCommand(35, BoardStatus, true);
+  AddBuiltinCommand(50, Dates, true);
+  AddBuiltinCommand(115, Reboot, true);
+  AddBuiltinCommand(51, WordBlockIn, false);
+  AddBuiltinCommand(52, WordBlockOut, false);
+  AddBuiltinCommand(210, DisplayTransform, false);
+}
+
+}  // namespace winplat::hw::detail
