@@ -28,7 +28,10 @@ std::map<std::uint16_t, Entry>& Registry() {
 std::once_flag builtinOnce;
 
 void EnsureBuiltins() {
-  std::call_once(builtinOnce, [] { detail::RegisterBuiltinCommands(); });
+  std::call_once(builtinOnce, [] {
+    detail::RegisterBuiltinCommands();
+    detail::RegisterSessionCommands();
+  });
 }
 
 std::filesystem::path LogPath() { return detail::HardwareFolder() / "commands.log"; }

@@ -120,6 +120,9 @@ void RunCommand(Board& board, std::uint16_t code, const std::uint8_t* operands, 
 // Registers the commands built into the board software (once per process).
 void RegisterBuiltinCommands();
 void AddBuiltinCommand(std::uint16_t code, BoardCommandHandler handler, bool inBoot);
+// Sessions, memory, sync, events and shows; registered after the built-in ones.
+void RegisterSessionCommands();
+void RegisterShowCommands();
 
 // Frames a reply as the byte stream an ISA board sends: error code, result, data.
 std::vector<std::uint8_t> FrameIsaReply(const BoardReply& reply);

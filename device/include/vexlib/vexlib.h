@@ -144,4 +144,39 @@ std::int32_t LaserChar(std::int32_t code, std::int32_t x, std::int32_t y, std::i
                        std::int32_t* o2, std::int32_t* o3);
 std::int32_t GetLaserCharExtent(std::int32_t code, std::int32_t* width, std::int32_t* height);
 
+// ---- Sessions, board memory, sync, events and shows -----------------------------
+
+// The board asked for more of a file after the host said it had no more.
+constexpr VXStatusCode VX_LOAD_INCOMPLETE = -406;
+
+// The key of a show structure, in the caller's order.
+struct ShowStructureKey {
+  std::int16_t First;
+  std::int16_t Second;
+  std::int32_t Value;
+};
+static_assert(sizeof(ShowStructureKey) == 8);
+
+std::int32_t RebootTB32();
+std::int32_t TB32DefragmentMem(std::int32_t* out);
+std::int32_t TB32StealMem(std::int32_t* inOut);
+std::int32_t TB32MemoryWatch(std::int32_t* out);
+std::int32_t TB32MultiCommand(std::int32_t value);
+std::int32_t SetSyncParameters(std::int32_t a, std::int32_t b, std::int32_t c);
+std::int32_t SendSync(std::int32_t value);
+std::int32_t SendMultiSync(std::int32_t value);
+std::int32_t GetCuetrackMilliseconds(std::int32_t* ms);
+// Events are 4 bytes each; the buffer must hold as many as the count says.
+std::int32_t GetTBEvents(std::int32_t* count, void* events);
+std::int32_t SendSyncGetTBEvents(std::int32_t value, std::int32_t* count, void* events);
+std::int32_t SetResetTTL(std::int32_t a, std::int32_t b);
+std::int32_t PlayShowEx(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d);
+std::int32_t PlayShowExD(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, const char* file);
+std::int32_t StopShow();
+std::int32_t StopShowEx(std::int32_t value);
+std::int32_t LoadShowStructures(const char* file, std::int32_t which, std::int32_t* status);
+std::int32_t SaveShowStructures(const char* file, std::int32_t which, std::int32_t* status);
+// The name is read as at most 50 bytes.
+std::int32_t FindShowStructures(const char* name, ShowStructureKey* key, std::int32_t* out1, std::int32_t* out2);
+
 }  // extern "C"
