@@ -17,7 +17,9 @@ std::string TrimBlanks(const std::string& text) {
   return text.substr(first, last - first + 1);
 }
 
-double LenientNumber(const std::string& text) {
+}  // namespace
+
+double LenientVal(const std::string& text) {
   try {
     return winplat::Val(text);
   } catch (const winplat::NumericError&) {
@@ -26,8 +28,6 @@ double LenientNumber(const std::string& text) {
     return (!t.empty() && t[0] == '-') ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
   }
 }
-
-}  // namespace
 
 void SetProgramDir(ProgramState& state, std::string dir) {
   if (dir.empty() || dir.back() != '\\') dir += '\\';
@@ -83,14 +83,14 @@ std::string FieldLetter(std::int32_t field) {
 }
 
 std::int32_t IniInteger(const std::string& text) {
-  double v = LenientNumber(text);
+  double v = LenientVal(text);
   if (v >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
   if (v <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
   return winplat::CLng(v);
 }
 
 float IniReal(const std::string& text) {
-  double v = LenientNumber(text);
+  double v = LenientVal(text);
   constexpr double maxFloat = std::numeric_limits<float>::max();
   if (v > maxFloat) return std::numeric_limits<float>::max();
   if (v < -maxFloat) return -std::numeric_limits<float>::max();

@@ -45,6 +45,7 @@ void ReadCorvantaSettings(Engine& e);
 
 // The lenient numeric reads of stored text: the leading number, 0 when there
 // is none; a value beyond the type's range is held at its limit.
+double LenientVal(const std::string& text);
 std::int32_t IniInteger(const std::string& text);
 float IniReal(const std::string& text);
 
