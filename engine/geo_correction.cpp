@@ -8,25 +8,11 @@
 #include "engine/field_calibration.h"
 #include "engine/grid_cells.h"
 #include "engine/settings_file.h"
+#include "engine/settings_keys.h"
 
 namespace fieldray::engine {
 
 namespace {
-
-struct GeoKey {
-  const char* key;
-  GeoBox box;
-};
-
-// The settings keys and their boxes, in the order they are loaded.
-constexpr GeoKey kGeoKeys[GeoBoxCount] = {
-    {"Rotation", GeoBox::GeoRotate},     {"PositionX", GeoBox::GeoPosX},     {"PositionY", GeoBox::GeoPosY},
-    {"SizeX", GeoBox::GeoSizeX},         {"SizeY", GeoBox::GeoSizeY},        {"PincushionX", GeoBox::GeoPinX},
-    {"PincushionY", GeoBox::GeoPinY},    {"Parabolic", GeoBox::GeoPara},     {"KeyStoneX", GeoBox::GeoKeyX},
-    {"KeyStoneY", GeoBox::GeoKeyY},      {"LinearityX", GeoBox::GeoLinX},    {"LinearityY", GeoBox::GeoLinY},
-    {"BowX", GeoBox::GeoBowX},           {"BowY", GeoBox::GeoBowY},          {"ShearX", GeoBox::GeoShearX},
-    {"ShearY", GeoBox::GeoShearY},       {"BalanceX", GeoBox::GeoBalX},      {"BalanceY", GeoBox::GeoBalY},
-};
 
 double Box(Engine& e, GeoBox box) { return LenientVal(e.Console.GeoText(box)); }
 
@@ -157,7 +143,10 @@ void ApplyGeoCorrection(Engine& e, std::int16_t& field) {
 
 void LoadGeometricSettings(Engine& e) {
   e.State.GeoLoading = BoolTrue;
-  for (const GeoKey& k : kGeoKeys) e.Console.SetGeoText(k.box, ReadGeometricValue(e, k.key));
+  for (int b = 0; b < GeoBoxCount; ++b) {
+    GeoBox box = static_cast<GeoBox>(b);
+    e.Console.SetGeoText(box, ReadGeometricValue(e, GeometricKey(box)));
+  }
   e.State.GeoLoading = BoolFalse;
   std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(e));
   SetGeoCorrection(e, field);

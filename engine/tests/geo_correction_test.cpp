@@ -171,7 +171,8 @@ TEST(GeoCorrection, NothingIsSentWhileLoadingAndLoadingBuildsOnceAfterAllBoxes) 
   rig.console.optFld[2] = true;
   rig.state.FieldCalibration[2].YShear = 5;
   int handlerRuns = 0;
-  rig.console.onGeoChange = [&](GeoBox) {
+  rig.console.onGeoChange = [&](GeoBox box) {
+    EXPECT_EQ(static_cast<int>(box), handlerRuns);  // the boxes in key order
     ++handlerRuns;
     std::int16_t f = static_cast<std::int16_t>(CheckedOptFld(rig.e));
     ApplyGeoCorrection(rig.e, f);  // what a box's change handler does
