@@ -17,6 +17,8 @@ namespace wp = winplat;
 constexpr char kClassName[] = "VX_DLL32Class";
 constexpr char kTitle[] = "VEXLIB.DLL Communications Window";
 constexpr std::size_t kHistoryLines = 2000;
+// Only the copy of the library that registered the class takes it away again.
+bool classRegistered = false;
 
 wp::HINSTANCE ModuleHandle() {
   Dl_info info{};
@@ -60,10 +62,14 @@ bool RegisterCommWindowClass() {
   wc.hCursor = wp::LoadCursor(0, wp::IDC_ARROW);
   wc.hbrBackground = wp::GetStockObject(wp::WHITE_BRUSH);
   wc.lpszClassName = kClassName;
-  return wp::RegisterClassEx(wc) != 0;
+  classRegistered = wp::RegisterClassEx(wc) != 0;
+  return classRegistered;
 }
 
-void UnregisterCommWindowClass() { wp::UnregisterClass(kClassName, ModuleHandle()); }
+void UnregisterCommWindowClass() {
+  if (classRegistered) wp::UnregisterClass(kClassName, ModuleHandle());
+  classRegistered = false;
+}
 
 bool CommWindow::Open() {
   if (open_) return true;

@@ -126,6 +126,11 @@ std::int32_t OpenCommWindowLocked() {
   return -602;
 }
 
+std::int32_t CommandResultOutput() {
+  const ReplyState& r = Lib().reply;
+  return r.lastBoardError == 0 ? GetLongReply(4) : 0;
+}
+
 void SelectFirstWorkingBoard() {
   BoardTable& t = Lib().boards;
   if (t.count < 2) return;

@@ -62,6 +62,10 @@ void StandardBeep();
 // Opens the diagnostic window; 0 or -602 (the box is shown on failure).
 std::int32_t OpenCommWindowLocked();
 
+// The command-result field (reply bytes 4-7) as an export hands it out: 0 when
+// the board reported an error, so an error code never passes for a value.
+std::int32_t CommandResultOutput();
+
 // Narrowing of the working boards for queries.
 void SelectFirstWorkingBoard();
 void RestoreWorkingBoards();

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "winplat/components/grid.h"
+#include "winplat/dispatch.h"
 
 namespace fieldray {
 
@@ -15,5 +16,10 @@ std::string GetGridCell(winplat::SpreadGrid& grid, std::int32_t row, std::int32_
 // Writes the text of cell (row, col) when col >= 1 and row >= 0, leaving it the
 // current cell; otherwise writes nothing and leaves the grid as it is.
 void SetGridCell(winplat::SpreadGrid& grid, std::int32_t row, std::int32_t col, std::string_view text);
+
+// The same on any grid object reached by dispatch: the properties "Row", "Col"
+// and "text" by name. Errors of the object reach the caller.
+std::string GetGridCell(winplat::IDispatch* grid, std::int32_t row, std::int32_t col);
+void SetGridCell(winplat::IDispatch* grid, std::int32_t row, std::int32_t col, std::string_view text);
 
 }  // namespace fieldray

@@ -88,6 +88,11 @@ double ToolRadius(ToolpathContext& ctx) {
 
 }  // namespace
 
+double WordValue(ToolpathContext& ctx, std::string_view separator) {
+  ctx.GcodeAwk.SetFS(separator);
+  return winplat::Val(ctx.GcodeAwk.Field(2));
+}
+
 float GetGcodeX(ToolpathContext& ctx) {
   ProgramState& s = ctx.State;
   float v = ReadCoordinate(ctx, "X", s.GcodeReaders.LastX);

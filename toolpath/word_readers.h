@@ -4,6 +4,7 @@
 // reading fields itself.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "toolpath/context.h"
 
@@ -11,6 +12,11 @@ namespace fieldray::toolpath {
 
 // Radius given to a contour start whose tool look-up finds nothing.
 constexpr double DefaultToolRadius = 10;
+
+// Value of a word: the number at the start of the text after the first
+// separator character (a letter or a stand-in code) up to the next; 0 when the
+// line has no such word or no number there. Not scaled.
+double WordValue(ToolpathContext& ctx, std::string_view separator);
 
 // X word times the unit factor (the last X when the line has none), mirrored
 // about the sheet length (VarTable 12) for origin corners 2 and 3.

@@ -1,4 +1,7 @@
 // The library frame: host-only exports, statuses, the log, re-entry.
+#include <dlfcn.h>
+
+#include "test_support.h"
 #include "vexlib_fixture.h"
 #include "winplat/timer.h"
 
@@ -157,6 +160,38 @@ TEST_F(LibraryFrame, NestedExportInsideANonTransportBoxRuns) {
   EXPECT_EQ(nested, 0);
   EXPECT_EQ(Commands(210).size(), 1u);
   EXPECT_EQ(boxes.Count(kReentry), 0);
+}
+
+}  // namespace
+
+namespace {
+
+TEST_F(LibraryFrame, ASecondCopyWhoseWindowClassIsTakenFailsItsLoadCleanly) {
+  // A copy of the library under another name is a second library in this
+  // process: its window class name is taken by the first.
+  std::filesystem::path copy = testsupport::Root() / "libvexlib-copy.so";
+  std::filesystem::copy_file(std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libvexlib.so", copy,
+                             std::filesystem::copy_options::overwrite_existing);
+  void* second = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
+  ASSERT_NE(second, nullptr) << dlerror();
+  ASSERT_EQ(boxes.shown.size(), 1u);
+  EXPECT_EQ(boxes.shown[0].text, "Unable to Register VEXLIB.DLL Window Class.");
+  EXPECT_EQ(boxes.shown[0].caption, "VEXLIB.DLL: Internal Error");
+  std::int32_t count = 0;
+  vx::GetVXDLLModuleUsage()(&count);
+  EXPECT_EQ(count, 2);
+  // Its board exports are unreachable; the first copy is untouched.
+  auto* trans2 = reinterpret_cast<decltype(&::DisplayTrans2)>(dlsym(second, "DisplayTrans2"));
+  ASSERT_NE(trans2, nullptr);
+  EXPECT_EQ(trans2(1, 2), -2);
+  EXPECT_TRUE(hw::ReadCommandLog().empty());
+  dlclose(second);
+  vx::GetVXDLLModuleUsage()(&count);
+  EXPECT_EQ(count, 1);
+  EXPECT_EQ(vx::WriteToVXCommWindow()("still here"), 0);
+  EXPECT_TRUE(Logged("----- still here -----"));
+  hw::ForceBoardProgram(hw::BoardProgram::Operating);
+  EXPECT_EQ(vx::DisplayTrans2()(1, 2), 0);
 }
 
 }  // namespace

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "../reader/entity_db.h"
+#include "../reader/reader_state.h"
 #include "error_trail.h"
 #include "kelvaneent/kelvaneent.h"
 #include "winplat/collection.h"
@@ -55,6 +56,9 @@ class DXF : public winplat::ControlObject {
 
   // The entity data base and the layer collection.
   EntityDB db;
+  // The DXF reader's state and the zoom history a read sets to the new extents.
+  ReaderState reader;
+  std::array<ViewRect, 5> ZoomHistory{};
 
   // Public fields (colLayers and InsertCount live in the data base).
   std::int16_t DXFComplete = 0;

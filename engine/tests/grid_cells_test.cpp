@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "engine/grid_cells.h"
-#include "engine/program_state.h"
+#include "winplat/components/grid_control.h"
 
 using fieldray::GetGridCell;
 using fieldray::SetGridCell;
@@ -28,20 +28,15 @@ TEST(GridCells, ReadAndWriteMoveTheCurrentCell) {
   EXPECT_EQ(GetGridCell(grid, 1, 2), "");
 }
 
-TEST(ProgramState, StartsAsTheProgramStarts) {
-  fieldray::ProgramState s;
-  ASSERT_EQ(fieldray::PathUpperBound(s.PathElements), 0);
-  const fieldray::PathElement& zero = s.PathElements[0];
-  EXPECT_EQ(zero.MoveCode, 0);
-  EXPECT_EQ(zero.CycleCode, 0);
-  EXPECT_EQ(zero.EndX, 0);
-  EXPECT_EQ(s.GcodeUnitFactor, 0);
-  EXPECT_EQ(s.BlockCondition, fieldray::BoolTrue);
-  EXPECT_EQ(s.AltOriginCorner, -1);
-  EXPECT_EQ(s.VarTable.size(), 21u);
-  EXPECT_EQ(s.PatternTable[12][12], 0);
-  fieldray::AppendPathElement(s.PathElements).MoveCode = 88;
-  EXPECT_EQ(fieldray::PathUpperBound(s.PathElements), 1);
-  fieldray::ResetPath(s.PathElements);
-  EXPECT_EQ(fieldray::PathUpperBound(s.PathElements), 0);
+TEST(GridCells, AnyGridObjectByDispatch) {
+  auto control = winplat::MakeObject<winplat::SpreadGridControl>();
+  winplat::IDispatch* grid = control.Get();
+  SetGridCell(grid, 3, 2, "by name");
+  SetGridCell(grid, 3, 0, "skipped");
+  EXPECT_EQ(control->Grid().Row(), 3);
+  EXPECT_EQ(control->Grid().Col(), 2);
+  EXPECT_EQ(GetGridCell(grid, 3, 2), "by name");
+  EXPECT_EQ(GetGridCell(grid, 3, 0), "3");
+  EXPECT_EQ(GetGridCell(grid, 0, 2), "B");
+  EXPECT_THROW(GetGridCell(nullptr, 1, 1), winplat::AutomationError);
 }

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <charconv>
 #include <fstream>
+#include <iostream>
 #include <mutex>
 #include <sstream>
 
@@ -226,6 +227,10 @@ MachineBoards CurrentBoards() {
     std::ostringstream s;
     s << in.rdbuf();
     cache.boards = ParseBoardConfig(s.str());
+    if (!cache.boards.error.empty()) {
+      // Said once per change of the file: the machine runs on the default board meanwhile.
+      std::cerr << BoardConfigPath().string() << ": " << cache.boards.error << "; using one ISA board at 0x300\n";
+    }
     cache.size = st.st_size;
     cache.inode = st.st_ino;
     cache.mtime = st.st_mtim;

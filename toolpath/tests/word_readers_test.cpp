@@ -113,6 +113,14 @@ TEST_F(ToolpathTest, ToolWordsThatNameNoRow) {
   EXPECT_TRUE(state.LoadDiagnostics.empty());
 }
 
+TEST_F(ToolpathTest, WordValuesAtLettersAndStandIns) {
+  Line(" G81 X10 Z-2.5 P2 \x04" "6.5 \x05" "12");
+  EXPECT_DOUBLE_EQ(WordValue(ctx, "Z"), -2.5);
+  EXPECT_DOUBLE_EQ(WordValue(ctx, "\x04"), 6.5);
+  EXPECT_DOUBLE_EQ(WordValue(ctx, "Q"), 0);
+  EXPECT_DOUBLE_EQ(WordValue(ctx, "\x05"), 12);
+}
+
 TEST(GetGcodeA, FindsTheAngleAfterA) {
   double angle = -1;
   EXPECT_FALSE(GetGcodeA(" G11 X10 U5", angle));

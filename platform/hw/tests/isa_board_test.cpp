@@ -1,6 +1,8 @@
 // The ISA boards behind the port bus: handshake, boot program, commands, faults.
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "board_test_util.h"
 #include "winplat/hw/boards.h"
 #include "winplat/hw/ports.h"
@@ -157,6 +159,20 @@ TEST_F(IsaBoards, WordAccessOnThePortBus) {
   std::uint16_t first = Inpw(0x300);  // error code's first two bytes
   EXPECT_EQ(first, 0);
   EXPECT_EQ(Inpw(0x1234), 0xFFFF);
+}
+
+TEST_F(IsaBoards, MalformedConfigurationFileRunsTheDefaultBoard) {
+  Config("[Boards]\nFamily=ISA\nCount=2\n[Board1]\nFault=melts\n");
+  MachineBoards m = CurrentBoards();
+  EXPECT_NE(m.error.find("unknown fault"), std::string::npos);
+  ASSERT_EQ(m.boards.size(), 1u);
+  EXPECT_EQ(LongAt(IsaCommand(0x300, 7, Longs({8, 9})), 4), 9);
+  EXPECT_TRUE(IsaCommand(0x308, 50, {}).empty());
+  // The file is kept as it was written.
+  std::ifstream in(BoardConfigPath());
+  std::string first;
+  std::getline(in, first);
+  EXPECT_EQ(first, "[Boards]");
 }
 
 TEST(BoardConfigFile, MalformedFilesFallBackToTheDefaultWithAReason) {

@@ -1,6 +1,6 @@
 #pragma once
-// The general routine library: file tests (file_routines.h), text searches and
-// array work.
+// The general routine library: file tests (from files.h and folders.h), text
+// searches and array work.
 // Texts are byte strings in the Windows Latin-1 code page.
 #include <algorithm>
 #include <cstddef>
@@ -9,7 +9,8 @@
 #include <string_view>
 #include <vector>
 
-#include "winplat/components/file_routines.h"
+#include "winplat/files.h"    // Exist, FCount, FileSize
+#include "winplat/folders.h"  // ExeName
 
 namespace winplat {
 

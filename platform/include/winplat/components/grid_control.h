@@ -1,0 +1,30 @@
+#pragma once
+// The spreadsheet grid as a control reached by dispatch identifier (members in
+// GridDispId) whose events go to the container's sink (ids in GridEventId).
+#include <cstdint>
+
+#include "winplat/components/grid.h"
+#include "winplat/control.h"
+
+namespace winplat {
+
+// Events of the grid control, with their arguments.
+namespace GridEventId {
+constexpr DISPID Change = 1;       // no arguments
+constexpr DISPID Click = 2;        // Col, Row (Long)
+constexpr DISPID KeyDown = 3;      // KeyCode (Integer)
+constexpr DISPID RowSelected = 4;  // Row (Long): the active cell moved to that row
+constexpr DISPID EditChange = 5;   // Col, Row (Long), Changed (Boolean)
+}  // namespace GridEventId
+
+class SpreadGridControl : public ControlObject {
+ public:
+  SpreadGridControl();
+  // The grid itself, for the operator's hands and for code that holds the control.
+  SpreadGrid& Grid() { return grid_; }
+
+ private:
+  SpreadGrid grid_;
+};
+
+}  // namespace winplat
