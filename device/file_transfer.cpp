@@ -3,7 +3,7 @@
 #include <algorithm>
 
 #include "export_frame.h"
-#include "sessions.h"
+#include "file_transfer.h"
 #include "transport.h"
 #include "vexlib/vexlib.h"
 

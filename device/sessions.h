@@ -1,10 +1,7 @@
 #pragma once
-// Detection, the working-board selection and the file dialogues, as the
-// exports of every family use them inside their own lock.
+// Detection, sessions and the working-board selection, as the exports use
+// them inside their own lock.
 #include <cstdint>
-#include <string>
-
-#include "winplat/files.h"
 
 namespace vexlib {
 
@@ -39,16 +36,5 @@ class QuietScope {
   bool logging_;
   std::int32_t beep_;
 };
-
-// The loading dialogue after the export's load command was sent: answers the
-// board's requests from the file. *status holds the load command's result on
-// entry and the last result on return.
-void StreamFileToBoard(winplat::File& file, std::int32_t* status);
-
-// The saving dialogue: creates `path` (-404 when it cannot be), sends the
-// export's staged save command to the first working board and writes the
-// chunks the board hands back. A failed save deletes the file.
-std::int32_t SaveBoardStream(const std::string& path, std::uint16_t command, const void* operands,
-                             std::int32_t operandBytes);
 
 }  // namespace vexlib

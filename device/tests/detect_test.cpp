@@ -70,6 +70,19 @@ TEST_F(SessionTest, MissingBoardIs1001AndTheFailureLeavesTheStickyStatusAlone) {
   EXPECT_EQ(sticky, 0);
 }
 
+TEST_F(SessionTest, SkippedCheckoutIs1002WithoutABeep) {
+  ConfigureBoards("[Board0]\nFault=busy port\n");
+  winplat::ManualClock clock(3'600'000);
+  winplat::SetClock(&clock);
+  boxes.answers.push_back({winplat::IDCANCEL, {}});
+  EXPECT_EQ(vs::InitialTBCheck()(nullptr), VX_CHECKOUT_SKIPPED);
+  const auto* box = BoxCaptioned("InitialTBCheck: Master board");
+  ASSERT_NE(box, nullptr);
+  EXPECT_NE(box->text.find("This may be due to an address conflict with another board."), std::string::npos);
+  EXPECT_TRUE(winplat::BeepHistory().empty());  // the checkout runs with the beep off
+  EXPECT_TRUE(Commands(7).empty());
+}
+
 TEST_F(SessionTest, FirstStartWithTwoPciBoardsWritesTheCountAndWelcomes) {
   ConfigureBoards("[Boards]\nFamily=PCI\nCount=2\n");
   UsePci(99);

@@ -87,6 +87,7 @@ class Board : public BoardContext {
 
   SharedBoard& State() { return *state_; }
   void SetConfig(BoardConfig config) { config_ = std::move(config); }
+  void SetIndex(int index) { index_ = index; }
   // Loads the word block from the shared state before a command and stores it after.
   void LoadWordBlock();
   void StoreWordBlock();

@@ -47,6 +47,7 @@ std::shared_ptr<Board> Obtain(Machine& m, BoardFamily family, int index, const B
   auto it = m.known.find(name);
   if (it != m.known.end()) {
     it->second->SetConfig(config);
+    it->second->SetIndex(index);  // the same port may hold another place in a new configuration
     return it->second;
   }
   auto board = std::make_shared<Board>(family, index, config, name);

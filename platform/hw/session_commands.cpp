@@ -127,6 +127,8 @@ void SessionSettings(BoardContext& board, const BoardCommand&, BoardReply& reply
 // Command 19: ends the session; the software keeps running with its frames.
 void EndSessionCommand(BoardContext& board, const BoardCommand&, BoardReply&) { board.SetValue("session.running", 0); }
 
+std::int32_t MemoryTotal(const BoardContext& board);
+
 // Command 115: back to the boot program; session, download and frames are gone.
 void Reboot(BoardContext& board, const BoardCommand&, BoardReply&) {
   board.SetProgram(BoardProgram::Boot);
@@ -134,6 +136,7 @@ void Reboot(BoardContext& board, const BoardCommand&, BoardReply&) {
                            "download.date2", "memory.stolen"}) {
     board.SetValue(name, 0);
   }
+  board.SetValue("memory.lowest", MemoryTotal(board));
   std::error_code ec;
   std::filesystem::remove_all(board.Folder() / "frames", ec);
   std::filesystem::remove_all(board.Folder() / "shows", ec);

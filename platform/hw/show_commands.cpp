@@ -175,23 +175,31 @@ void NextChunk(BoardContext& board, const BoardCommand&, BoardReply& reply) {
 
 // --- Loading: the board asks the host for the pieces of a file ------------------
 
-// Command 100: opens the load of a slot; asks for the header first.
+// Command 100: opens the load of a slot; asks for the header first. While a
+// show plays its structures stay as they are: the board asks for nothing and
+// answers 1.
 void LoadStructures(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
   if (!RequireOperands(command, 4, reply)) return;
+  if (board.Value("show.playing")) {
+    reply.result = 1;
+    reply.PutLong(0);
+    return;
+  }
   WriteAll(Incoming(board), {});
   board.SetValue("dialogue", kLoadHeader);
   board.SetValue("dialogue.which", command.Long(0));
   reply.PutLong(kHeaderBytes);
 }
 
-// The load is over: the records become the slot's structures when whole.
+// The host has no more: whole records become the slot's structures; a file
+// that ends inside a record leaves the board asking for the rest of it.
 void FinishLoad(BoardContext& board, BoardReply& reply) {
   std::vector<std::uint8_t> records = ReadAll(Incoming(board));
-  EndDialogue(board);
-  if (records.size() % kRecordBytes != 0) {
-    reply.error = kBoardDownloadBad;
+  if (std::size_t partial = records.size() % kRecordBytes; partial != 0) {
+    reply.PutLong(static_cast<std::int32_t>(kRecordBytes - partial));
     return;
   }
+  EndDialogue(board);
   WriteAll(SlotFile(board, board.Value("dialogue.which")), records);
   reply.PutLong(0);
 }

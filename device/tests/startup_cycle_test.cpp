@@ -1,0 +1,110 @@
+// The program's start-up across separate processes on one machine root: the
+// boards keep their software and session between program starts.
+#include <spawn.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "session_fixture.h"
+
+extern char** environ;
+
+using namespace vxtest;
+namespace hw = winplat::hw;
+
+namespace {
+
+struct StartResult {
+  std::int32_t init = 99, check = 99, settings = 99, begin = 99;
+  std::int32_t args[4] = {0, 0, 0, 0};
+};
+
+// One program start, as the main window's start-up does it: detection, the
+// session check, the running values or a new session; EndSession on closing.
+TEST(ProgramStart, RunsAsItsOwnProcess) {
+  const char* out = std::getenv("VEXLIB_START_OUT");
+  if (!out) GTEST_SKIP() << "runs only as a program start of StartUpCycle";
+  winplat::SetMessageBoxHandler([](const winplat::MessageBoxRequest&) { return winplat::IDOK; });
+  StartResult r;
+  std::int32_t args[4] = {3000, 6000, 8192, 5};
+  vs::InitialTBCheck()(&r.init);
+  if (r.init == 0) {
+    vs::CheckSession()(&r.check);
+    if (r.check == 0) {
+      vs::CheckSessionSettings()(&args[0], &args[1], &args[2], &args[3], &r.settings);
+    } else {
+      vs::BeginSession()(args[0], args[1], args[2], args[3], &r.begin);
+    }
+  }
+  if (std::getenv("VEXLIB_START_END")) vs::EndSession()();
+  std::ofstream(out) << r.init << ' ' << r.check << ' ' << r.settings << ' ' << r.begin << ' ' << args[0] << ' '
+                     << args[1] << ' ' << args[2] << ' ' << args[3] << '\n';
+}
+
+StartResult StartProgram(bool endAtClose) {
+  std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
+  std::string filter = "--gtest_filter=ProgramStart.RunsAsItsOwnProcess";
+  char* argv[] = {self.data(), filter.data(), nullptr};
+  std::filesystem::path out = testsupport::Root() / "start-result.txt";
+  std::filesystem::remove(out);
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) env.emplace_back(*e);
+  env.emplace_back("VEXLIB_START_OUT=" + out.string());
+  if (endAtClose) env.emplace_back("VEXLIB_START_END=1");
+  std::vector<char*> envp;
+  for (auto& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+  pid_t pid = 0;
+  StartResult r;
+  if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
+    ADD_FAILURE() << "cannot start the program";
+    return r;
+  }
+  int status = 0;
+  waitpid(pid, &status, 0);
+  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  std::istringstream in(testsupport::ReadFile(out));
+  in >> r.init >> r.check >> r.settings >> r.begin >> r.args[0] >> r.args[1] >> r.args[2] >> r.args[3];
+  return r;
+}
+
+class StartUpCycle : public SessionTest, public ::testing::WithParamInterface<bool> {};
+
+TEST_P(StartUpCycle, DownloadOnceThenFindTheSessionThenBeginAgain) {
+  if (GetParam()) {
+    ConfigureBoards("[Boards]\nFamily=PCI\nCount=1\n");
+    UsePci(1);
+  }
+  // First start: the boot program runs; the software is downloaded and a session begun.
+  StartResult first = StartProgram(false);
+  EXPECT_EQ(first.init, 0);
+  EXPECT_EQ(first.check, VX_NO_SESSION);
+  EXPECT_EQ(first.begin, 0);
+  EXPECT_FALSE(Commands(1).empty());
+  EXPECT_EQ(Commands(18).size(), 1u);
+
+  // Second start: the session still runs and its values come back; closing ends it.
+  hw::ClearCommandLog();
+  StartResult second = StartProgram(true);
+  EXPECT_EQ(second.check, 0);
+  EXPECT_EQ(second.settings, 0);
+  EXPECT_EQ(std::vector<std::int32_t>(second.args, second.args + 4),
+            (std::vector<std::int32_t>{3000, 6000, 8192, 5}));
+  EXPECT_TRUE(Commands(18).empty());
+  EXPECT_EQ(Commands(19).size(), 1u);
+
+  // Third start: no session, but the software runs: a new session without a download.
+  hw::ClearCommandLog();
+  StartResult third = StartProgram(false);
+  EXPECT_EQ(third.check, VX_NO_SESSION);
+  EXPECT_EQ(third.begin, 0);
+  EXPECT_TRUE(Commands(1).empty());
+  EXPECT_EQ(Commands(18).size(), 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(Families, StartUpCycle, ::testing::Bool(),
+                         [](const auto& param) { return param.param ? "Pci" : "Isa"; });
+
+}  // namespace
