@@ -2,9 +2,13 @@
 // conversions and palette housekeeping.
 #include <algorithm>
 
+#include <string>
+
 #include "export_frame.h"
 #include "frame_support.h"
+#include "file_transfer.h"
 #include "transport.h"
+#include "winplat/files.h"
 
 using namespace vexlib;
 
@@ -64,6 +68,41 @@ std::int32_t RGB1toRGB4(std::int32_t* colour, std::int32_t* c1, std::int32_t* c2
     if (out[i]) *out[i] = static_cast<std::int32_t>((packed >> (8 * i)) & 0xFF);
   }
   return 0;
+}
+
+std::int32_t LoadPalette(const char* file, std::int32_t* status) {
+  ExportFrame frame;
+  if (frame.Refused()) return -2;
+  std::string path = file ? file : "";
+  LogExport("LoadPalette %s", path.c_str());
+  std::int32_t result = VX_BOOT_FILE_MISSING;
+  winplat::File input = winplat::File::OpenForReading(path);
+  if (input.IsOpen()) {
+    {
+      CommandScope open(20);
+      open.PutLong(static_cast<std::int32_t>(std::min<std::int64_t>(input.Size(), INT32_MAX)));
+      result = open.Send();
+    }
+    StreamFileToBoard(input, &result);
+    if (result == 0) {
+      CommandScope install(118);
+      result = install.Send();
+    }
+    input.Close();
+  }
+  if (status) *status = result;
+  return frame.Finish(result);
+}
+
+std::int32_t SavePalette(const char* file, std::int32_t* status) {
+  ExportFrame frame;
+  if (frame.Refused()) return -2;
+  std::string path = file ? file : "";
+  LogExport("SavePalette %s", path.c_str());
+  const std::uint8_t zero[4] = {0, 0, 0, 0};
+  std::int32_t result = SaveBoardStream(path, 22, zero, sizeof zero);
+  if (status) *status = result;
+  return frame.Finish(result);
 }
 
 std::int32_t TrainColorSystem() { return SimpleCommand(116, "TrainColorSystem"); }

@@ -13,6 +13,10 @@
 // - 72 copies the palette to the alternate palette ("palette.alt").
 // - 155/156: packed HSV is hue (256 to the turn) in bits 0-7, saturation in
 //   bits 8-15, value in bits 16-23; the top byte passes through.
+// - Palette load: 20 (file size) opens it and the board asks for the file in
+//   pieces (181, or 85 for a short last piece); 118 installs what came, a file
+//   that is not a palette answering DOWNLOAD BAD with the palette unchanged.
+//   Palette save: 22 hands the palette file back in chunks (182 for the next).
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -170,9 +174,108 @@ void ConvertColour(BoardContext&, const BoardCommand& command, BoardReply& reply
   reply.result = command.code == 155 ? RgbToHsv(command.Long(0)) : HsvToRgb(command.Long(0));
 }
 
+enum PaletteDialogue : std::int32_t { kNoPaletteDialogue = 0, kPaletteLoad = 1, kPaletteSave = 2 };
+
+std::filesystem::path Incoming(const BoardContext& board) { return board.Folder() / "palette.incoming"; }
+std::filesystem::path Outgoing(const BoardContext& board) { return board.Folder() / "palette.outgoing"; }
+std::int32_t PieceSize(const BoardContext& board) { return board.Family() == BoardFamily::Isa ? 256 : 4000; }
+
+std::vector<std::uint8_t> ReadBytes(const std::filesystem::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+void AskForMore(BoardContext& board, BoardReply& reply) {
+  std::int32_t remaining = std::max(board.Value("palette.remaining"), 0);
+  std::int32_t request = std::min(remaining, PieceSize(board));
+  if (request == 0) board.SetValue("palette.dialogue", kNoPaletteDialogue);
+  reply.PutLong(request);
+}
+
+// Command 20: a palette file of n bytes is coming.
+void LoadPaletteOpen(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
+  if (!RequireOperands(command, 4, reply)) return;
+  std::ofstream(Incoming(board), std::ios::binary | std::ios::trunc);
+  board.SetValue("palette.loaded", 1);
+  board.SetValue("palette.remaining", std::max(command.Long(0), 0));
+  board.SetValue("palette.dialogue", kPaletteLoad);
+  AskForMore(board, reply);
+}
+
+void SendPaletteChunk(BoardContext& board, BoardReply& reply) {
+  std::vector<std::uint8_t> data = ReadBytes(Outgoing(board));
+  auto pos = static_cast<std::size_t>(std::max(board.Value("palette.pos"), 0));
+  std::size_t size = std::min(data.size() - std::min(pos, data.size()), static_cast<std::size_t>(PieceSize(board)));
+  reply.PutLong(static_cast<std::int32_t>(size));
+  reply.data.insert(reply.data.end(), data.begin() + static_cast<std::ptrdiff_t>(std::min(pos, data.size())),
+                    data.begin() + static_cast<std::ptrdiff_t>(std::min(pos, data.size()) + size));
+  board.SetValue("palette.pos", static_cast<std::int32_t>(pos + size));
+  if (size == 0) board.SetValue("palette.dialogue", kNoPaletteDialogue);
+}
+
+// Command 22: the palette file handed back a chunk at a time.
+void SavePaletteOpen(BoardContext& board, const BoardCommand&, BoardReply& reply) {
+  std::ofstream(Outgoing(board), std::ios::binary | std::ios::trunc) << FormatPalette(LoadPalette(board));
+  board.SetValue("palette.pos", 0);
+  board.SetValue("palette.dialogue", kPaletteSave);
+  SendPaletteChunk(board, reply);
+}
+
+// Command 118: the palette that came becomes the board's.
+void InstallPalette(BoardContext& board, const BoardCommand&, BoardReply& reply) {
+  board.SetValue("palette.dialogue", kNoPaletteDialogue);
+  if (!board.Value("palette.loaded")) {
+    reply.error = kBoardDownloadBad;
+    return;
+  }
+  board.SetValue("palette.loaded", 0);
+  std::vector<std::uint8_t> bytes = ReadBytes(Incoming(board));
+  Palette palette;
+  std::string error;
+  if (!ParsePalette(std::string(bytes.begin(), bytes.end()), palette, error)) {
+    reply.error = kBoardDownloadBad;
+    return;
+  }
+  SavePalette(board, palette);
+}
+
 }  // namespace
 
+bool PaletteDialogueRuns(BoardContext& board) {
+  std::int32_t stage = board.Value("palette.dialogue");
+  if (stage == kNoPaletteDialogue) return false;
+  // The dialogue's commands follow each other directly; anything else between ends it.
+  std::uint16_t previous = board.PreviousCommand();
+  bool direct = stage == kPaletteLoad ? (previous == 20 || previous == 181) : (previous == 22 || previous == 182);
+  if (!direct) board.SetValue("palette.dialogue", kNoPaletteDialogue);
+  return direct;
+}
+
+void PaletteDialogueStep(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
+  std::int32_t stage = board.Value("palette.dialogue");
+  if (stage == kPaletteSave) {
+    if (command.code == 182) {
+      SendPaletteChunk(board, reply);
+    } else {
+      board.SetValue("palette.dialogue", kNoPaletteDialogue);  // the host could not write
+    }
+    return;
+  }
+  if (command.code == 182) {
+    reply.error = kBoardNullCommand;
+    return;
+  }
+  std::ofstream(Incoming(board), std::ios::binary | std::ios::app)
+      .write(reinterpret_cast<const char*>(command.operands.data()), static_cast<std::streamsize>(command.operands.size()));
+  std::int32_t remaining = board.Value("palette.remaining") - static_cast<std::int32_t>(command.operands.size());
+  board.SetValue("palette.remaining", command.code == 85 ? 0 : std::max(remaining, 0));
+  AskForMore(board, reply);
+}
+
 void RegisterColourCommands() {
+  AddBuiltinCommand(20, LoadPaletteOpen, false);
+  AddBuiltinCommand(22, SavePaletteOpen, false);
+  AddBuiltinCommand(118, InstallPalette, false);
   AddBuiltinCommand(24, ReadColourRegister, false);
   AddBuiltinCommand(25, WriteColourRegister, false);
   AddBuiltinCommand(111, NumColours, false);

@@ -197,7 +197,8 @@ std::int64_t FrameStore::UsedBytes(std::int32_t except) const {
 
 std::int64_t FrameStore::Budget() const {
   std::int64_t memory = board_.Config().memory;
-  return memory > 0 ? memory : kDefaultBoardMemory;
+  if (memory <= 0) memory = board_.Value("memory.total", static_cast<std::int32_t>(kDefaultBoardMemory));
+  return memory - board_.Value("memory.stolen", 0);
 }
 
 bool FrameStore::Fits(std::int32_t number, std::size_t points) const {
@@ -243,6 +244,15 @@ void FrameStore::SaveState(const FrameBoardState& state) {
   std::vector<char> bytes(sizeof state);
   std::memcpy(bytes.data(), &state, sizeof state);
   WriteAll(board_.Folder() / "frames.state", bytes);
+}
+
+void ResetFrameSession(BoardContext& board, bool rebooted) {
+  FrameStore store(board);
+  FrameBoardState fresh;
+  store.SaveState(fresh);
+  std::error_code ec;
+  for (const char* name : {"undo.frm", "undo.sel"}) std::filesystem::remove(board.Folder() / name, ec);
+  if (rebooted) std::filesystem::remove(board.Folder() / "palette.vxp", ec);
 }
 
 std::int32_t FrameStore::WorkingFrame() const { return board_.Value("frame.working", 0); }

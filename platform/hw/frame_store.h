@@ -124,8 +124,18 @@ class FrameStore {
 // The working scale of an axis (0 X, 1 Y, 2 Z, 3 F) as the board reads it back.
 AxisScale ReadBackScale(const FrameBoardState& state, int axis);
 
+// A session begins: the working scale is the identity again, transfers and
+// pending operations are closed, the undo copy is gone. After a reboot also the
+// palette (the frames go with the board's frame folder).
+void ResetFrameSession(BoardContext& board, bool rebooted);
+
 // Runs a pending active-array operation once its flags are in the word block.
 void RunPendingActive(FrameStore& store, FrameBoardState& state, BoardReply& reply);
+
+// The palette's load and save dialogues share the dialogue commands (181, 85,
+// 182) with the other file dialogues: true while one runs; its step answers them.
+bool PaletteDialogueRuns(BoardContext& board);
+void PaletteDialogueStep(BoardContext& board, const BoardCommand& command, BoardReply& reply);
 
 // Registration of the frame, scale and colour commands (board software).
 void RegisterFrameCommands();

@@ -195,6 +195,8 @@ std::int32_t XYZ_TO_3D(std::int32_t x, std::int32_t y, std::int32_t z, std::int3
 std::int32_t RGB4toRGB1(std::int32_t* c1, std::int32_t* c2, std::int32_t* c3, std::int32_t* c4, std::int32_t* out);
 std::int32_t RGB1toRGB4(std::int32_t* colour, std::int32_t* c1, std::int32_t* c2, std::int32_t* c3,
                         std::int32_t* c4);
+std::int32_t LoadPalette(const char* file, std::int32_t* status);
+std::int32_t SavePalette(const char* file, std::int32_t* status);
 std::int32_t TrainColorSystem();
 std::int32_t UseDefaultColors();
 std::int32_t EliminateUnusedColors(std::int32_t keep);
