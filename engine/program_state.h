@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "engine/path_element.h"
+#include "vexlib/vexlib.h"
 
 namespace fieldray {
 
@@ -22,6 +23,31 @@ struct GcodeReaderMemory {
   float LastI = 0;
   float LastJ = 0;
   double LastRadius = 0;
+};
+
+// One machine field's calibration (fields 1..8: S, A, T, R, Sf, Af, Tf, Rf).
+struct FieldCalibrationEntry {
+  float FieldXPos = 0;       // X post-transformation offset
+  float FieldYPos = 0;       // Y post-transformation offset
+  std::int32_t XScale = 0;   // half width of the field's working window
+  std::int32_t YScale = 0;   // half height
+  std::int32_t XShear = 0;   // added to the geometric X shear
+  std::int32_t YShear = 0;   // added to the geometric Y shear
+};
+
+// One node of the alignment grid measured with the set-up points.
+struct PtAlgnNode {
+  std::int16_t dX = 0;
+  std::int16_t dY = 0;
+  std::int16_t Set = 0;
+};
+
+// The four values a board session is begun with.
+struct SessionValues {
+  std::int32_t P1 = 3000;
+  std::int32_t P2 = 6000;
+  std::int32_t P3 = 8192;
+  std::int32_t P4 = 5;
 };
 
 struct ProgramState {
@@ -68,6 +94,52 @@ struct ProgramState {
   // of range): each is collected here instead of ending the load; the load
   // clears the list before it starts and reports the count afterwards.
   std::vector<std::string> LoadDiagnostics;
+
+  // ---- Settings file ----
+  // The program folder with its trailing backslash, and the settings file in it.
+  std::string ProgramDir;
+  std::string IniFileName;
+  // True while start-up fills the settings controls: their handlers do not write back.
+  std::int16_t LoadingSettings = BoolFalse;
+  // Set by the first failed settings write of the run, which is reported once.
+  bool SettingsWriteFailed = false;
+  // The three values read from the other application's settings file.
+  std::string NewListCol;
+  std::string FieldSet1;
+  std::string FieldSet2;
+
+  // ---- Point list and frame buffer ----
+  // Element 0 is never used; 1..PointCount / 1..upper bound hold the points.
+  std::vector<PointStruct> AssemblyPoints = std::vector<PointStruct>(1);
+  std::int16_t PointCount = 0;
+  std::vector<PointStruct> FrameBuffer = std::vector<PointStruct>(1);
+  // Points whose coordinates were held at the board's edge since the last frame write.
+  std::int32_t SaturatedPoints = 0;
+
+  // ---- Machine fields ----
+  // Index 1..8; element 0 is no field and stays zero.
+  std::array<FieldCalibrationEntry, 9> FieldCalibration{};
+  // The output inversion in force on the boards: 0 not inverted, -1 inverted.
+  std::int16_t InversionState = BoolFalse;
+  std::int16_t CurrentRunField = 0;
+  // Whether the field option group OptFld is enabled.
+  std::int16_t OptFldEnabled = BoolTrue;
+
+  // ---- Geometric correction ----
+  // Alignment offsets, node i + 65 j.
+  std::array<PtAlgnNode, 65 * 65> PtAlgnGrid{};
+  // Parabola correction per grid column or row; element 32 stays 0.
+  std::array<float, 65> ParabolaTable{};
+  // True while the correction boxes are being filled from the settings.
+  std::int16_t GeoLoading = BoolFalse;
+
+  // ---- Device status and session ----
+  // The status of the last device call made with it as its status argument.
+  VXStatusCode VXStatus = 0;
+  // When 0, the gated status codes are not reported. Starts on so that board
+  // faults are shown until the operator declines them.
+  std::int32_t ShowErrorMessages = -1;
+  SessionValues SessionArgs;
 };
 
 }  // namespace fieldray

@@ -1,0 +1,28 @@
+#pragma once
+// The eight machine fields: putting one field's scale, offset and output
+// inversion into effect on the boards, and which field the operator selected.
+#include <cstdint>
+
+#include "engine/engine.h"
+
+namespace fieldray::engine {
+
+// Fields 2, 4, 6 and 8 are seen mirrored.
+bool FieldInverted(std::int16_t field);
+
+void ApplyFieldScale(Engine& e, std::int16_t& field);
+void ApplyFieldOffset(Engine& e, std::int16_t& field);
+void SelectField(Engine& e, std::int16_t& field);
+// Brings the output inversion to `state` (0 or -1) and sets the field's scale again.
+void SetFieldInversion(Engine& e, std::int16_t& state, std::int16_t& field);
+void ResetWorkingScale(Engine& e);
+
+// The field's XShear and YShear; 0 for no field.
+std::int32_t FieldTableValueA(Engine& e, std::int16_t& field);
+std::int32_t FieldTableValueB(Engine& e, std::int16_t& field);
+
+// The index of the first checked option of OptFld; 0 when the group is
+// disabled or none is checked.
+std::int32_t CheckedOptFld(Engine& e);
+
+}  // namespace fieldray::engine

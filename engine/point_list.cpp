@@ -1,0 +1,91 @@
+#include "engine/point_list.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "winplat/numeric.h"
+
+namespace fieldray::engine {
+
+namespace {
+
+// 5 x in board units, held at the board's range; `held` is set when it had to be.
+std::int32_t BoardUnits(std::int32_t drawing, bool& held) {
+  std::int64_t v = static_cast<std::int64_t>(drawing) * 5;
+  if (v > BoardCoordinateLimit) {
+    held = true;
+    return BoardCoordinateLimit;
+  }
+  if (v < -BoardCoordinateLimit) {
+    held = true;
+    return -BoardCoordinateLimit;
+  }
+  return static_cast<std::int32_t>(v);
+}
+
+}  // namespace
+
+void AddPoint(Engine& e, PointStruct& point, std::int32_t& holdCount) {
+  ProgramState& s = e.State;
+  if (s.PointCount >= MaxAssemblyPoints || holdCount < 1) return;
+  bool held = false;
+  PointStruct stored = point;
+  stored.X = BoardUnits(point.X, held);
+  stored.Y = -BoardUnits(point.Y, held);
+  for (std::int32_t n = 0; n < holdCount && s.PointCount < MaxAssemblyPoints; ++n) {
+    ++s.PointCount;
+    s.AssemblyPoints.resize(static_cast<std::size_t>(s.PointCount) + 1);
+    s.AssemblyPoints[static_cast<std::size_t>(s.PointCount)] = stored;
+  }
+  if (held) ++s.SaturatedPoints;
+}
+
+void WriteFrameToBoard(Engine& e, std::int32_t& frame, std::string& name) {
+  ProgramState& s = e.State;
+  e.Vx.SetWorkingFrame(frame);
+  e.Vx.DeleteFrames(frame, frame);
+
+  FrameStruct header{};
+  std::memset(header.Name, ' ', sizeof header.Name);
+  std::memcpy(header.Name, name.data(), std::min(name.size(), sizeof header.Name));
+  header.NumPoints = static_cast<std::int32_t>(s.FrameBuffer.size()) - 1;
+
+  std::string report;
+  if (header.NumPoints > 0) {
+    std::int32_t status = e.Vx.WriteFrame(&header, &s.FrameBuffer[1]);
+    if (status != 0) {
+      report = "Frame" + winplat::Str(frame) + " not written (" + winplat::CStr(header.NumPoints) +
+               " points): VX status/error number " + winplat::CStr(status) + ".";
+    }
+  }
+  if (s.SaturatedPoints > 0) {
+    if (!report.empty()) report += " ";
+    report += winplat::CStr(s.SaturatedPoints) + " point(s) beyond the projection range held at its edge.";
+    s.SaturatedPoints = 0;
+  }
+  if (!report.empty()) e.Console.SetMsg(report);
+
+  s.FrameBuffer.assign(1, PointStruct{});
+  s.PointCount = 0;
+}
+
+std::int32_t GetWorkingFrameNumber(Engine& e) {
+  std::int32_t frame = 0;
+  e.Vx.GetWorkingFrame(&frame);
+  return frame;
+}
+
+void ReadWorkingFrame(Engine& e) {
+  ProgramState& s = e.State;
+  std::int32_t frame = GetWorkingFrameNumber(e);
+  FrameStruct header{};
+  e.Vx.ReadFrameStruct(frame, &header);
+  // Room for the library's whole frame (6000 points) after element 0.
+  constexpr std::int32_t room = 6001;
+  s.FrameBuffer.assign(room + 1, PointStruct{});
+  if (header.NumPoints > 0) e.Vx.ReadFrame(&header, &s.FrameBuffer[1]);
+  std::int32_t count = std::clamp(header.NumPoints, 0, room);
+  s.FrameBuffer.resize(static_cast<std::size_t>(count) + 1);
+}
+
+}  // namespace fieldray::engine

@@ -1,0 +1,31 @@
+#pragma once
+// The point list the frame builders fill, and the writing and reading of board
+// frames through the frame buffer.
+#include <cstdint>
+#include <string>
+
+#include "engine/engine.h"
+
+namespace fieldray::engine {
+
+// The most points the assembly list holds.
+constexpr std::int16_t MaxAssemblyPoints = 32767;
+// The largest board coordinate; drawing coordinates beyond +-6553.4 units are
+// held at it.
+constexpr std::int32_t BoardCoordinateLimit = 32767;
+
+// Appends `holdCount` copies of the point, given in drawing units, to
+// AssemblyPoints as X = 5 x, Y = -5 y. The caller's record is left unchanged.
+void AddPoint(Engine& e, PointStruct& point, std::int32_t& holdCount);
+
+// Writes FrameBuffer as board frame `frame` named `name`, then empties both
+// buffers. A refused write and any points held at the board's edge are shown in Msg.
+void WriteFrameToBoard(Engine& e, std::int32_t& frame, std::string& name);
+
+// Reads the boards' working frame into FrameBuffer.
+void ReadWorkingFrame(Engine& e);
+
+// The boards' working frame number.
+std::int32_t GetWorkingFrameNumber(Engine& e);
+
+}  // namespace fieldray::engine

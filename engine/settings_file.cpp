@@ -1,0 +1,123 @@
+#include "engine/settings_file.h"
+
+#include <cmath>
+#include <limits>
+
+#include "winplat/numeric.h"
+#include "winplat/profile.h"
+
+namespace fieldray::engine {
+
+namespace {
+
+std::string TrimBlanks(const std::string& text) {
+  std::size_t first = text.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  std::size_t last = text.find_last_not_of(' ');
+  return text.substr(first, last - first + 1);
+}
+
+}  // namespace
+
+double LenientVal(const std::string& text) {
+  try {
+    return winplat::Val(text);
+  } catch (const winplat::NumericError&) {
+    // Too large for any number: hold it at the largest of its sign.
+    std::string t = TrimBlanks(text);
+    return (!t.empty() && t[0] == '-') ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
+  }
+}
+
+void SetProgramDir(ProgramState& state, std::string dir) {
+  if (dir.empty() || dir.back() != '\\') dir += '\\';
+  state.ProgramDir = dir;
+  state.IniFileName = dir + kIniFile;
+}
+
+std::string FileNameOf(std::string& path) {
+  std::size_t at = path.rfind('\\');
+  if (at == std::string::npos) return path;
+  return path.substr(at + 1);
+}
+
+std::string FolderOf(std::string& path) {
+  std::size_t at = path.rfind('\\');
+  if (at == std::string::npos) return {};
+  return path.substr(0, at + 1);
+}
+
+std::string ReadIniValue(Engine& e, const std::string& section, const std::string& key) {
+  char buffer[80];
+  std::uint32_t n = winplat::GetPrivateProfileStringA(section.c_str(), key.c_str(), "END.-", buffer, sizeof buffer,
+                                                      e.State.IniFileName.c_str());
+  std::string value(buffer, n);
+  if (value == "END.-") return {};
+  return value;
+}
+
+std::string ReadCalibrationValue(Engine& e, const std::string& key) { return ReadIniValue(e, "Calibration", key); }
+std::string ReadGeometricValue(Engine& e, const std::string& key) { return ReadIniValue(e, "Geometric", key); }
+
+void WriteIniValue(Engine& e, const std::string& section, const std::string& key, std::string& value) {
+  value = TrimBlanks(value);
+  std::int32_t ok = winplat::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
+                                                        e.State.IniFileName.c_str());
+  if (ok == 0 && !e.State.SettingsWriteFailed) {
+    e.State.SettingsWriteFailed = true;
+    e.Console.SetMsg("Settings not saved: " + e.State.IniFileName + " cannot be written.");
+  }
+}
+
+void WriteCalibrationValue(Engine& e, const std::string& key, std::string& value) {
+  WriteIniValue(e, "Calibration", key, value);
+}
+void WriteGeometricValue(Engine& e, const std::string& key, std::string& value) {
+  WriteIniValue(e, "Geometric", key, value);
+}
+
+std::string FieldLetter(std::int32_t field) {
+  static const char* const letters[] = {"", "S", "A", "T", "R", "Sf", "Af", "Tf", "Rf"};
+  if (field < 1 || field > 8) return {};
+  return letters[field];
+}
+
+std::int32_t IniInteger(const std::string& text) {
+  double v = LenientVal(text);
+  if (v >= 2147483647.0) return std::numeric_limits<std::int32_t>::max();
+  if (v <= -2147483648.0) return std::numeric_limits<std::int32_t>::min();
+  return winplat::CLng(v);
+}
+
+float IniReal(const std::string& text) {
+  double v = LenientVal(text);
+  constexpr double maxFloat = std::numeric_limits<float>::max();
+  if (v > maxFloat) return std::numeric_limits<float>::max();
+  if (v < -maxFloat) return -std::numeric_limits<float>::max();
+  return winplat::CSng(v);
+}
+
+void LoadFieldCalibration(Engine& e) {
+  auto& fields = e.State.FieldCalibration;
+  for (std::int32_t f = 1; f <= 8; ++f) fields[f].FieldXPos = IniReal(ReadCalibrationValue(e, "XPOS" + FieldLetter(f)));
+  for (std::int32_t f = 1; f <= 8; ++f) fields[f].XScale = IniInteger(ReadCalibrationValue(e, "XScale" + FieldLetter(f)));
+  for (std::int32_t f = 1; f <= 8; ++f) fields[f].FieldYPos = IniReal(ReadCalibrationValue(e, "YPOS" + FieldLetter(f)));
+  for (std::int32_t f = 1; f <= 8; ++f) fields[f].YScale = IniInteger(ReadCalibrationValue(e, "YScale" + FieldLetter(f)));
+  for (std::int32_t f = 1; f <= 8; ++f) fields[f].XShear = IniInteger(ReadCalibrationValue(e, "XShear" + FieldLetter(f)));
+  for (std::int32_t f = 1; f <= 8; ++f) fields[f].YShear = IniInteger(ReadCalibrationValue(e, "YShear" + FieldLetter(f)));
+}
+
+void ReadCorvantaSettings(Engine& e) {
+  auto read = [](const char* key) {
+    char buffer[128];
+    std::uint32_t n = winplat::GetPrivateProfileStringA("CORVANTA", key, "", buffer, sizeof buffer, kCorvantaIni);
+    return winplat::UCase(TrimBlanks(std::string(buffer, n)));
+  };
+  e.State.NewListCol = read("NewListCol");
+  e.State.FieldSet1 = read("FieldSet1");
+  if (e.State.FieldSet1.size() < 23) e.State.FieldSet1 = "S  A  T  R  S/ A/ T/ R/ ";
+  e.State.FieldSet2 = read("FieldSet2");
+  if (e.State.FieldSet2.size() < 23) e.State.FieldSet2 = "S/ A/ T/ R/ S/1A/1T/1R/1";
+}
+
+}  // namespace fieldray::engine

@@ -1,0 +1,52 @@
+#pragma once
+// The program's settings file Fldry.INI in the program folder, and the three
+// values read from the other application's settings file.
+#include <cstdint>
+#include <string>
+
+#include "engine/engine.h"
+
+namespace fieldray::engine {
+
+// The settings file's name in the program folder.
+constexpr const char* kIniFile = "Fldry.INI";
+// The other application's settings file, read only.
+constexpr const char* kCorvantaIni = "C:\\Corvanta\\Bin\\DAZ.INI";
+
+// Sets ProgramDir (a trailing backslash is added when missing) and IniFileName.
+void SetProgramDir(ProgramState& state, std::string dir);
+
+// The text after the last backslash (the whole path without one), and the
+// path up to and including the last backslash ("" without one).
+std::string FileNameOf(std::string& path);
+std::string FolderOf(std::string& path);
+
+// The stored value, cut to 79 characters; "" for a missing file, section or
+// key, an empty value and the value "END.-".
+std::string ReadIniValue(Engine& e, const std::string& section, const std::string& key);
+std::string ReadCalibrationValue(Engine& e, const std::string& key);
+std::string ReadGeometricValue(Engine& e, const std::string& key);
+
+// Trims blanks from `value` (the caller sees the trimmed text) and stores it.
+// The first write of the run that fails is reported in Msg.
+void WriteIniValue(Engine& e, const std::string& section, const std::string& key, std::string& value);
+void WriteCalibrationValue(Engine& e, const std::string& key, std::string& value);
+void WriteGeometricValue(Engine& e, const std::string& key, std::string& value);
+
+// The letters of the machine fields 1..8 as used in setting keys ("" for no field).
+std::string FieldLetter(std::int32_t field);
+
+// Reads the per-field keys of [Calibration] into FieldCalibration, in the
+// order XPOS, XScale, YPOS, YScale, XShear, YShear, each for the eight fields.
+void LoadFieldCalibration(Engine& e);
+
+// Reads NewListCol, FieldSet1 and FieldSet2 of the other application's file.
+void ReadCorvantaSettings(Engine& e);
+
+// The lenient numeric reads of stored text: the leading number, 0 when there
+// is none; a value beyond the type's range is held at its limit.
+double LenientVal(const std::string& text);
+std::int32_t IniInteger(const std::string& text);
+float IniReal(const std::string& text);
+
+}  // namespace fieldray::engine

@@ -1,0 +1,172 @@
+#include <gtest/gtest.h>
+
+#include "engine/point_list.h"
+#include "engine_fakes.h"
+
+namespace fieldray::engine {
+namespace {
+
+using enginetest::EngineRig;
+
+PointStruct P(std::int32_t x, std::int32_t y, std::int32_t cls = 0) {
+  PointStruct p{};
+  p.X = x;
+  p.Y = y;
+  p.Z = 7;
+  p.F = -3;
+  p.Colour = 0x00FF00;
+  p.Value7 = cls;
+  return p;
+}
+
+TEST(AddPoint, StoresHoldCountCopiesInBoardUnitsAndLeavesTheCallersRecord) {
+  EngineRig rig;
+  PointStruct p = P(3, 4, 3012);
+  std::int32_t hold = 2;
+  AddPoint(rig.e, p, hold);
+  EXPECT_EQ(p.X, 3);
+  EXPECT_EQ(p.Y, 4);
+  ASSERT_EQ(rig.state.PointCount, 2);
+  ASSERT_EQ(rig.state.AssemblyPoints.size(), 3u);
+  for (int i = 1; i <= 2; ++i) {
+    const PointStruct& s = rig.state.AssemblyPoints[i];
+    EXPECT_EQ(s.X, 15);
+    EXPECT_EQ(s.Y, -20);
+    EXPECT_EQ(s.Z, 7);
+    EXPECT_EQ(s.F, -3);
+    EXPECT_EQ(s.Colour, 0x00FF00);
+    EXPECT_EQ(s.Value7, 3012);
+  }
+}
+
+TEST(AddPoint, HoldCountBelowOneStoresNothing) {
+  EngineRig rig;
+  PointStruct p = P(1, 1);
+  for (std::int32_t hold : {0, -5}) AddPoint(rig.e, p, hold);
+  EXPECT_EQ(rig.state.PointCount, 0);
+  EXPECT_EQ(p.X, 1);
+}
+
+TEST(AddPoint, TheListStopsAt32767EvenInsideOneCallsRepeats) {
+  EngineRig rig;
+  PointStruct p = P(1, 2);
+  std::int32_t hold = 32760;
+  AddPoint(rig.e, p, hold);
+  hold = 32;
+  AddPoint(rig.e, p, hold);  // only seven of these fit
+  EXPECT_EQ(rig.state.PointCount, 32767);
+  EXPECT_EQ(rig.state.AssemblyPoints.size(), 32768u);
+  hold = 1;
+  AddPoint(rig.e, p, hold);
+  EXPECT_EQ(rig.state.PointCount, 32767);
+}
+
+TEST(AddPoint, CoordinatesBeyondTheBoardAreHeldAtItsEdgeAndCounted) {
+  EngineRig rig;
+  std::int32_t hold = 1;
+  PointStruct edge = P(6553, -6553);
+  AddPoint(rig.e, edge, hold);
+  PointStruct over = P(6554, -2000000000);
+  AddPoint(rig.e, over, hold);
+  PointStruct under = P(-2147483647 - 1, 10);
+  AddPoint(rig.e, under, hold);
+  const auto& a = rig.state.AssemblyPoints;
+  EXPECT_EQ(a[1].X, 32765);
+  EXPECT_EQ(a[1].Y, 32765);
+  EXPECT_EQ(a[2].X, 32767);
+  EXPECT_EQ(a[2].Y, 32767);
+  EXPECT_EQ(a[3].X, -32767);
+  EXPECT_EQ(a[3].Y, -50);
+  EXPECT_EQ(over.X, 6554);
+  EXPECT_EQ(rig.state.SaturatedPoints, 2);
+
+  rig.state.FrameBuffer.assign(a.begin(), a.begin() + 4);
+  std::int32_t frame = 3;
+  std::string name = "F";
+  WriteFrameToBoard(rig.e, frame, name);
+  EXPECT_EQ(rig.console.msg, "2 point(s) beyond the projection range held at its edge.");
+  EXPECT_EQ(rig.state.SaturatedPoints, 0);
+}
+
+TEST(WriteFrameToBoard, WritesTheBufferUnderItsNameAndEmptiesBothBuffers) {
+  EngineRig rig;
+  std::int32_t hold = 1;
+  for (int i = 1; i <= 3; ++i) {
+    PointStruct p = P(i, -i);
+    AddPoint(rig.e, p, hold);
+  }
+  rig.state.FrameBuffer = rig.state.AssemblyPoints;
+  std::int32_t frame = 12;
+  std::string name = "a name longer than twenty-four characters";
+  WriteFrameToBoard(rig.e, frame, name);
+  EXPECT_EQ(rig.board.calls,
+            (std::vector<std::string>{"SetWorkingFrame 12", "DeleteFrames 12 12", "WriteFrame 3"}));
+  const auto& [header, points] = rig.board.frames.at(12);
+  EXPECT_EQ(std::string(header.Name, 24), "a name longer than twent");
+  EXPECT_EQ(header.NumPoints, 3);
+  EXPECT_EQ(header.FlagA, 0);
+  ASSERT_EQ(points.size(), 3u);
+  EXPECT_EQ(points[2].X, 15);
+  EXPECT_EQ(points[2].Y, 15);
+  EXPECT_EQ(rig.state.FrameBuffer.size(), 1u);
+  EXPECT_EQ(rig.state.PointCount, 0);
+  EXPECT_TRUE(rig.console.msgHistory.empty());
+
+  // The next point overwrites the list from element 1.
+  PointStruct p = P(9, 9);
+  AddPoint(rig.e, p, hold);
+  EXPECT_EQ(rig.state.AssemblyPoints.size(), 2u);
+  EXPECT_EQ(rig.state.AssemblyPoints[1].X, 45);
+}
+
+TEST(WriteFrameToBoard, AShortNameIsBlankPaddedAndAnEmptyBufferOnlyDeletes) {
+  EngineRig rig;
+  rig.board.frames[5] = {FrameStruct{}, {}};
+  std::int32_t frame = 5;
+  std::string name = "Hole";
+  WriteFrameToBoard(rig.e, frame, name);
+  EXPECT_TRUE(rig.board.CallsNamed("WriteFrame").empty());
+  EXPECT_FALSE(rig.board.frames.count(5));
+
+  rig.state.FrameBuffer.resize(2);
+  WriteFrameToBoard(rig.e, frame, name);
+  EXPECT_EQ(std::string(rig.board.frames.at(5).first.Name, 24), "Hole                    ");
+}
+
+TEST(WriteFrameToBoard, ARefusedWriteIsShownNotTakenForSuccess) {
+  EngineRig rig;
+  rig.board.writeStatus = -1;
+  rig.state.FrameBuffer.resize(6002);
+  std::int32_t frame = 1;
+  std::string name = "Big";
+  WriteFrameToBoard(rig.e, frame, name);
+  EXPECT_EQ(rig.console.msg, "Frame 1 not written (6001 points): VX status/error number -1.");
+  EXPECT_EQ(rig.state.FrameBuffer.size(), 1u);
+}
+
+TEST(ReadWorkingFrame, ReadsTheWorkingFrameBackIntoTheBuffer) {
+  EngineRig rig;
+  rig.state.FrameBuffer = {PointStruct{}, P(1, 2), P(3, 4)};
+  std::int32_t frame = 7;
+  std::string name = "Back";
+  WriteFrameToBoard(rig.e, frame, name);
+  rig.board.calls.clear();
+  EXPECT_EQ(GetWorkingFrameNumber(rig.e), 7);
+  ReadWorkingFrame(rig.e);
+  ASSERT_EQ(rig.state.FrameBuffer.size(), 3u);
+  EXPECT_EQ(rig.state.FrameBuffer[2].X, 3);
+  EXPECT_EQ(rig.state.FrameBuffer[2].Y, 4);
+  EXPECT_EQ(rig.board.CallsNamed("ReadFrameStruct"), std::vector<std::string>{"ReadFrameStruct 7"});
+}
+
+TEST(ReadWorkingFrame, AnEmptyWorkingFrameLeavesOnlyElementZero) {
+  EngineRig rig;
+  rig.state.FrameBuffer.resize(40);
+  rig.board.workingFrame = 99;
+  ReadWorkingFrame(rig.e);
+  EXPECT_EQ(rig.state.FrameBuffer.size(), 1u);
+  EXPECT_TRUE(rig.board.CallsNamed("ReadFrame").empty());
+}
+
+}  // namespace
+}  // namespace fieldray::engine

@@ -1,0 +1,121 @@
+#pragma once
+// The program's binding to the device library: libvexlib.so, loaded by file
+// name from the folder the program runs from, each export resolved by its name
+// at its first call. A test can hand in its own table of functions instead.
+//
+// A missing library or export is never taken for success: the call answers
+// VXBindingMissing (and writes it into the call's status argument, when it has
+// one), a code the status reporter shows as an unknown error.
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "vexlib/vexlib.h"
+
+namespace fieldray::engine {
+
+// Our own status for an export that could not be reached.
+constexpr std::int32_t VXBindingMissing = -32001;
+
+// Every export the program may call, by name.
+#define FIELDRAY_VEXLIB_EXPORTS(X) \
+  X(GetVXDLLModuleUsage)           \
+  X(OpenVXCommWindow)              \
+  X(CloseVXCommWindow)             \
+  X(WriteToVXCommWindow)           \
+  X(TB32BeepOnError)               \
+  X(GetVXStatus)                   \
+  X(InitialTBCheck)                \
+  X(BeginSession)                  \
+  X(CheckSession)                  \
+  X(CheckSessionSettings)          \
+  X(EndSession)                    \
+  X(TB32AvailMemEx)                \
+  X(SetWorkingFrame)               \
+  X(GetWorkingFrame)               \
+  X(SetWorkingScanners)            \
+  X(SetWorkingScale)               \
+  X(DisplayPostTrans)              \
+  X(DisplayGeometricCorrection)    \
+  X(DisplayUpdate)                 \
+  X(DeleteFrames)                  \
+  X(ReadFrameStruct)               \
+  X(ReadFrame)                     \
+  X(WriteFrame)                    \
+  X(InvertPointsActive)
+
+// A table of export entry points; a null entry is an export not there.
+struct VexlibTable {
+#define FIELDRAY_VX_ENTRY(name) decltype(&::name) name = nullptr;
+  FIELDRAY_VEXLIB_EXPORTS(FIELDRAY_VX_ENTRY)
+#undef FIELDRAY_VX_ENTRY
+};
+
+class Vexlib {
+ public:
+  static constexpr const char* kLibraryFile = "libvexlib.so";
+
+  // The real library in `folder` (by default the folder of the running
+  // program's binary). Nothing is loaded before the first call.
+  explicit Vexlib(std::filesystem::path folder = BinaryFolder());
+  // A table supplied by the caller; its null entries count as missing exports.
+  explicit Vexlib(const VexlibTable& table);
+  ~Vexlib();
+  Vexlib(const Vexlib&) = delete;
+  Vexlib& operator=(const Vexlib&) = delete;
+
+  // The folder of the running program's binary.
+  static std::filesystem::path BinaryFolder();
+
+  // Why the last export could not be reached ("" while everything was found).
+  const std::string& LastBindingError() const { return bindingError_; }
+
+  std::int32_t GetVXDLLModuleUsage(std::int32_t* count);
+  std::int32_t OpenVXCommWindow();
+  std::int32_t CloseVXCommWindow();
+  std::int32_t WriteToVXCommWindow(const char* text);
+  std::int32_t TB32BeepOnError(std::int32_t flag);
+  std::int32_t GetVXStatus(std::int32_t* status);
+  std::int32_t InitialTBCheck(std::int32_t* status);
+  std::int32_t BeginSession(std::int32_t p1, std::int32_t p2, std::int32_t p3, std::int32_t p4, std::int32_t* status);
+  std::int32_t CheckSession(std::int32_t* status);
+  std::int32_t CheckSessionSettings(std::int32_t* p1, std::int32_t* p2, std::int32_t* p3, std::int32_t* p4,
+                                    std::int32_t* status);
+  std::int32_t EndSession();
+  std::int32_t TB32AvailMemEx(std::int32_t* a, std::int32_t* b, std::int32_t* c, std::int32_t* d);
+  std::int32_t SetWorkingFrame(std::int32_t frame);
+  std::int32_t GetWorkingFrame(std::int32_t* frame);
+  std::int32_t SetWorkingScanners(std::int32_t mask);
+  std::int32_t SetWorkingScale(std::int32_t xMin, std::int32_t xMax, std::int32_t yMin, std::int32_t yMax,
+                               std::int32_t p5, std::int32_t p6);
+  std::int32_t DisplayPostTrans(float x, float y, float z);
+  std::int32_t DisplayGeometricCorrection(std::int32_t active, std::int32_t row, const std::int16_t* values);
+  std::int32_t DisplayUpdate();
+  std::int32_t DeleteFrames(std::int32_t from, std::int32_t to);
+  std::int32_t ReadFrameStruct(std::int32_t frame, FrameStruct* header);
+  std::int32_t ReadFrame(FrameStruct* header, PointStruct* points);
+  std::int32_t WriteFrame(const FrameStruct* header, const PointStruct* points);
+  std::int32_t InvertPointsActive(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
+                                  std::int32_t f, std::int32_t* active);
+
+ private:
+  // Resolves `name` into `slot` once; null when the library or export is missing.
+  void* Resolve(const char* name);
+  template <typename F>
+  F* Entry(F*& slot, bool& tried, const char* name);
+
+  bool fake_ = false;
+  std::filesystem::path folder_;
+  void* handle_ = nullptr;
+  bool loadTried_ = false;
+  std::string bindingError_;
+  VexlibTable table_;
+  struct Tried {
+#define FIELDRAY_VX_TRIED(name) bool name = false;
+    FIELDRAY_VEXLIB_EXPORTS(FIELDRAY_VX_TRIED)
+#undef FIELDRAY_VX_TRIED
+  } tried_;
+};
+
+}  // namespace fieldray::engine
