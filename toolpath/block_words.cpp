@@ -61,16 +61,7 @@ void FixUpCompensation(LineScan& line) {
 
 }  // namespace
 
-double WordValue(LineScan& line, std::string_view letter) {
-  winplat::TextScanner& awk = line.Ctx.GcodeAwk;
-  awk.SetFS(letter);
-  try {
-    return winplat::Val(awk.Field(2));
-  } catch (const winplat::NumericError&) {
-    AddDiagnostic(line.Ctx, std::string(letter) + " word out of range");
-    return 0;
-  }
-}
+double WordValue(LineScan& line, std::string_view letter) { return WordValue(line.Ctx, letter); }
 
 bool HasWord(LineScan& line, std::string_view letter) {
   return line.Ctx.GcodeAwk.Text().find(letter) != std::string::npos;
@@ -108,7 +99,7 @@ bool OneAxisMirror(const ProgramState& state) { return state.OriginCorner == 1 |
 
 double ReadLineX(LineScan& line) {
   ProgramState& state = line.Ctx.State;
-  if (line.IncrementalMode == 0) return GetGcodeX(line.Ctx);
+  if (line.IncrementalMode == 0) return LimitPosition(line, GetGcodeX(line.Ctx), line.S.LastX, "X");
   if (!HasWord(line, "X")) return line.S.LastX;
   double x = line.S.LastX + ScaledWord(line, "X", "X") * MirrorSignX(state);
   x = LimitPosition(line, x, line.S.LastX, "X");
@@ -119,7 +110,7 @@ double ReadLineX(LineScan& line) {
 
 double ReadLineY(LineScan& line) {
   ProgramState& state = line.Ctx.State;
-  if (line.IncrementalMode == 0) return GetGcodeY(line.Ctx);
+  if (line.IncrementalMode == 0) return LimitPosition(line, GetGcodeY(line.Ctx), line.S.LastY, "Y");
   if (!HasWord(line, "Y")) return line.S.LastY;
   double y = line.S.LastY + ScaledWord(line, "Y", "Y") * OffsetSignY(state);
   y = LimitPosition(line, y, line.S.LastY, "Y");

@@ -61,7 +61,6 @@ void ReadPatternLine(LineScan& line) {
   awk.SetFS("R");
   std::int32_t count = awk.FieldCount();
   for (std::int32_t i = 1; i <= count - 1; ++i) {
-    awk.SetFS("R");
     std::string s = awk.Field(i + 1);
     if (s.empty()) continue;
     double mv = 0;
@@ -195,7 +194,6 @@ void ApplyModalWords(LineScan& line) {
   winplat::TextScanner& awk = line.Ctx.GcodeAwk;
   awk.SetFS("G");
   for (std::int32_t i = awk.FieldCount(); i >= 2; --i) {
-    awk.SetFS("G");
     std::string field = awk.Field(i);
     std::string trimmed = RTrim(field);
     bool slash = !trimmed.empty() && trimmed.back() == '/';

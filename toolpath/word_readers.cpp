@@ -118,7 +118,7 @@ double ToolRadius(ToolpathContext& ctx) {
 
 double WordValue(ToolpathContext& ctx, std::string_view separator) {
   ctx.GcodeAwk.SetFS(separator);
-  return winplat::Val(ctx.GcodeAwk.Field(2));
+  return ReadNumber(ctx, ctx.GcodeAwk.Field(2), "word");
 }
 
 float GetGcodeX(ToolpathContext& ctx, bool remember) {

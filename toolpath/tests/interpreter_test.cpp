@@ -120,6 +120,8 @@ TEST_F(InterpreterTest, ExpressionsAfterAnOperatorEvaluateWhole) {
   Feed({"G0 X0 Y0", "G1 X=100-L Y=H*2+1"});
   ASSERT_EQ(Count(), 2);
   EXPECT_MOVE(El(2), 1, 60, 17);
+  Feed({"G1 X= L/2 Y=(H-5)*2"});
+  EXPECT_MOVE(El(3), 1, 20, 6);
   EXPECT_TRUE(state.LoadDiagnostics.empty());
 }
 

@@ -265,3 +265,31 @@ TEST_F(InterpreterTest, RandomBytesAndWordsNeverBreakTheInterpreter) {
   FlushGcodeScan(interp);
   ExpectSanePath(state.PathElements);
 }
+
+TEST_F(ProgramTest, DiagnosticsNameTheirLineAndTheLoadGoesOn) {
+  GcodeScanReport report = Load(Write("BAD.NC", "G0 X0 Y0\nG1 X=(1 Y0\n*T40=1\nG1 X5 Y5\n"));
+  ASSERT_EQ(report.Diagnostics.size(), 2u);
+  EXPECT_EQ(report.Diagnostics[0].rfind("line 2: ", 0), 0u) << report.Diagnostics[0];
+  EXPECT_EQ(report.Diagnostics[1].rfind("line 3: ", 0), 0u) << report.Diagnostics[1];
+  EXPECT_EQ(PathUpperBound(state.PathElements), 3);
+  EXPECT_EQ(state.PathElements.back().EndX, 5);
+}
+
+TEST_F(ProgramTest, ALoadAppendsAtMostTheElementCap) {
+  std::string text = "G0 X0 Y0\n";
+  for (std::size_t i = 0; i <= MaxPathElements; ++i) text += i % 2 ? "G1 X1 Y1\n" : "G1 X2 Y2\n";
+  GcodeScanReport report = Load(Write("HUGE.NC", text));
+  EXPECT_EQ(state.PathElements.size(), MaxPathElements + 1);
+  ASSERT_EQ(report.Diagnostics.size(), 1u);
+}
+
+TEST_F(InterpreterTest, LongLinesOfOneWordStayCheap) {
+  // Lines just under the length limit, made of one word letter each: every
+  // step of a line walks them once, so a file of such lines still loads.
+  for (char c : std::string("GRXT=E!")) {
+    std::string line = c == 'R' ? "*T1" + std::string(MaxLineLength - 3, 'R') : std::string(MaxLineLength, c);
+    awk.SetText(line);
+    EXPECT_NO_THROW(GcodeAwk_ScanLine(interp));
+  }
+  ExpectSanePath(state.PathElements);
+}
