@@ -39,6 +39,9 @@ struct ScanLineState {
 
 struct LineScan;
 
+// Handler of the cycle, parameter and condition codes (cycle_words.cpp).
+void CannedCycleWords(LineScan& line);
+
 struct GcodeInterpreter {
   explicit GcodeInterpreter(ToolpathContext& context) : Ctx(context) {}
 
@@ -50,7 +53,7 @@ struct GcodeInterpreter {
   GeometryReports ArcReports;
   // Handler of the cycle, parameter and condition codes (81, 85, 86, 150,
   // 151, 183 to 187); without one those lines only run the common end.
-  std::function<void(LineScan&)> CycleWords;
+  std::function<void(LineScan&)> CycleWords = CannedCycleWords;
   // Set once the element cap has been reported for this load.
   bool ElementCapReported = false;
 };
