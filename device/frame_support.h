@@ -1,6 +1,7 @@
 #pragma once
 // Shared pieces of the frame, point, colour and working-scale exports.
 #include <cstdint>
+#include <initializer_list>
 
 #include "vexlib/vexlib.h"
 
@@ -23,6 +24,12 @@ void UnpackFrameHeader(FrameStruct* header);
 // `commandStatus`, when given, gets the command's own status.
 std::int32_t RunActiveCommand(std::uint16_t command, const std::int32_t* operands, int count, std::int32_t* active,
                               bool receiveBack, std::int32_t* commandStatus);
+
+// Sends a command of 32-bit operands to the working boards; the transport result.
+std::int32_t SendLongs(std::uint16_t code, std::initializer_list<std::int32_t> operands);
+
+// An array's address as the log lines show it.
+unsigned long LogAddress(const void* p);
 
 // The host's working X range, kept by SetWorkingScale for the preview.
 struct WorkingRange {

@@ -10,7 +10,6 @@
 #include "winplat/msgbox.h"
 
 namespace vexlib {
-namespace {
 
 std::int32_t SendLongs(std::uint16_t code, std::initializer_list<std::int32_t> operands) {
   CommandScope command(code);
@@ -18,9 +17,7 @@ std::int32_t SendLongs(std::uint16_t code, std::initializer_list<std::int32_t> o
   return command.Send();
 }
 
-unsigned long Address(const void* p) { return static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(p)); }
-
-}  // namespace
+unsigned long LogAddress(const void* p) { return static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(p)); }
 
 void ShowLowMemoryBox() {
   winplat::MessageBox(0, "The TB board has detected a low memory condition.\nSave your work immediately to avoid loss.",
@@ -257,7 +254,7 @@ std::int32_t CopyFrameActive(std::int32_t source, std::int32_t target, std::int3
   if (frame.Refused()) return -2;
   if (active) {
     LogExport("CopyFrameActive %li %li %08lX", static_cast<long>(source), static_cast<long>(target),
-              Address(active));
+              LogAddress(active));
   } else {
     LogExport("CopyFrame %li %li", static_cast<long>(source), static_cast<long>(target));
   }
@@ -303,7 +300,7 @@ std::int32_t FrameToUndoActive(std::int32_t* active) {
   ExportFrame frame;
   if (frame.Refused()) return -2;
   if (active) {
-    LogExport("FrameToUndoActive %08lX", Address(active));
+    LogExport("FrameToUndoActive %08lX", LogAddress(active));
   } else {
     LogExport("FrameToUndo");
   }
@@ -314,7 +311,7 @@ std::int32_t UndoToFrameActive(std::int32_t* active) {
   ExportFrame frame;
   if (frame.Refused()) return -2;
   if (active) {
-    LogExport("UndoToFrameActive %08lX", Address(active));
+    LogExport("UndoToFrameActive %08lX", LogAddress(active));
   } else {
     LogExport("UndoToFrame");
   }

@@ -8,14 +8,6 @@ using namespace vexlib;
 
 namespace {
 
-std::int32_t SendLongs(std::uint16_t code, std::initializer_list<std::int32_t> operands) {
-  CommandScope command(code);
-  for (std::int32_t v : operands) command.PutLong(v);
-  return command.Send();
-}
-
-unsigned long Address(const void* p) { return static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(p)); }
-
 constexpr double kResizeFactor = 163.83;
 constexpr double kRotateFactor = 163.84;
 
@@ -106,7 +98,7 @@ std::int32_t InvertPointsActive(std::int32_t a, std::int32_t b, std::int32_t c, 
   if (active) {
     LogExport("InvertPointsActive %li %li %li %li %li %lX %08lX", static_cast<long>(a), static_cast<long>(b),
               static_cast<long>(c), static_cast<long>(d), static_cast<long>(e),
-              static_cast<unsigned long>(static_cast<std::uint32_t>(f)), Address(active));
+              static_cast<unsigned long>(static_cast<std::uint32_t>(f)), LogAddress(active));
   } else {
     LogExport("InvertPoints %li %li %li %li %li %lX", static_cast<long>(a), static_cast<long>(b),
               static_cast<long>(c), static_cast<long>(d), static_cast<long>(e),
@@ -122,7 +114,7 @@ std::int32_t MovePointsActive(std::int32_t a, std::int32_t b, std::int32_t c, st
   if (frame.Refused()) return -2;
   auto uf = static_cast<unsigned>(f);
   if (active) {
-    LogExport("MovePointsActive %i %i %i %i %i %X %08lX", a, b, c, d, e, uf, Address(active));
+    LogExport("MovePointsActive %i %i %i %i %i %X %08lX", a, b, c, d, e, uf, LogAddress(active));
   } else {
     LogExport("MovePoints %i %i %i %i %i %X", a, b, c, d, e, uf);
   }
@@ -137,7 +129,7 @@ std::int32_t ResizePointsActive(std::int32_t a, std::int32_t b, float x, float y
   std::int32_t lx = ScaleToBoard(x, 1.0), ly = ScaleToBoard(y, 1.0), lz = ScaleToBoard(z, 1.0);
   auto um = static_cast<unsigned>(m);
   if (active) {
-    LogExport("ResizePointsActive %i %i %i %i %i %i %i %i %X %08lX", a, b, lx, ly, lz, g, h, l, um, Address(active));
+    LogExport("ResizePointsActive %i %i %i %i %i %i %i %i %X %08lX", a, b, lx, ly, lz, g, h, l, um, LogAddress(active));
   } else {
     LogExport("ResizePoints %i %i %i %i %i %i %i %i %X", a, b, lx, ly, lz, g, h, l, um);
   }
@@ -151,7 +143,7 @@ std::int32_t RotatePointsActive(std::int32_t a, std::int32_t b, float x, float y
   ExportFrame frame;
   if (frame.Refused()) return -2;
   LogExport("RotatePointsActive %i %i %i %i %i %i %i %i %X %08lX", a, b, ScaleToBoard(x, 1.0), ScaleToBoard(y, 1.0),
-            ScaleToBoard(z, 1.0), g, h, l, static_cast<unsigned>(m), Address(active));
+            ScaleToBoard(z, 1.0), g, h, l, static_cast<unsigned>(m), LogAddress(active));
   const std::int32_t operands[] = {a, b, ScaleToBoard(x, kRotateFactor), ScaleToBoard(y, kRotateFactor),
                                    ScaleToBoard(z, kRotateFactor), g, h, l, m};
   return frame.Finish(RunActiveCommand(126, operands, 9, active, false, nullptr));

@@ -17,12 +17,6 @@ using namespace vexlib;
 
 namespace {
 
-std::int32_t SendLongs(std::uint16_t code, std::initializer_list<std::int32_t> operands) {
-  CommandScope command(code);
-  for (std::int32_t v : operands) command.PutLong(v);
-  return command.Send();
-}
-
 std::int32_t SetAxis(std::uint16_t code, char axis, std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d,
                      std::int32_t e, std::int32_t f) {
   ExportFrame frame;

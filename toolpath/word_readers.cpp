@@ -31,18 +31,46 @@ bool WordText(ToolpathContext& ctx, const char* letter, std::string& text) {
   return ctx.GcodeAwk.FieldCount() >= 2;
 }
 
+// Val of a word's text; a number too large for any type is collected as a
+// diagnostic and reads as 0.
+double ReadNumber(ToolpathContext& ctx, const std::string& text, const char* what) {
+  try {
+    return winplat::Val(text);
+  } catch (const winplat::NumericError&) {
+    AddDiagnostic(ctx, std::string(what) + " out of range");
+    return 0;
+  }
+}
+
+// A word whose scaled value lies beyond MaxCoordinate is refused.
+bool WithinLimit(ToolpathContext& ctx, double scaled, const char* what) {
+  if (std::fabs(scaled) <= MaxCoordinate) return true;
+  AddDiagnostic(ctx, std::string(what) + " beyond " + winplat::CStr(MaxCoordinate) + ": word ignored");
+  return false;
+}
+
 // X and Y: the raw word value (or the last one), then mirror, then the factor.
-float ReadCoordinate(ToolpathContext& ctx, const char* letter, float& last) {
+float ReadCoordinate(ToolpathContext& ctx, const char* letter, float& last, bool remember) {
   std::string text;
-  if (WordText(ctx, letter, text)) last = ToSingle(ctx, winplat::Val(text), letter);
-  return last;
+  if (!WordText(ctx, letter, text)) return last;
+  double v = ReadNumber(ctx, text, letter);
+  if (!WithinLimit(ctx, v * ctx.State.GcodeUnitFactor, letter)) return last;
+  float value = ToSingle(ctx, v, letter);
+  if (remember) last = value;
+  return value;
 }
 
 // I and J: scaled as read (the last value is the scaled one), then mirrored.
-float ReadCentre(ToolpathContext& ctx, const char* letter, float& last) {
+float ReadCentre(ToolpathContext& ctx, const char* letter, float& last, bool remember) {
   std::string text;
-  if (WordText(ctx, letter, text)) last = ToSingle(ctx, winplat::Val(text) * ctx.State.GcodeUnitFactor, letter);
   float v = last;
+  if (WordText(ctx, letter, text)) {
+    double scaled = ReadNumber(ctx, text, letter) * ctx.State.GcodeUnitFactor;
+    if (WithinLimit(ctx, scaled, letter)) {
+      v = ToSingle(ctx, scaled, letter);
+      if (remember) last = v;
+    }
+  }
   if (ctx.State.OriginCorner == 1 || ctx.State.OriginCorner == 3)
     return ToSingle(ctx, static_cast<double>(ctx.State.VarTable[8]) - v, letter);
   return v;
@@ -90,19 +118,19 @@ double ToolRadius(ToolpathContext& ctx) {
 
 double WordValue(ToolpathContext& ctx, std::string_view separator) {
   ctx.GcodeAwk.SetFS(separator);
-  return winplat::Val(ctx.GcodeAwk.Field(2));
+  return ReadNumber(ctx, ctx.GcodeAwk.Field(2), "word");
 }
 
-float GetGcodeX(ToolpathContext& ctx) {
+float GetGcodeX(ToolpathContext& ctx, bool remember) {
   ProgramState& s = ctx.State;
-  float v = ReadCoordinate(ctx, "X", s.GcodeReaders.LastX);
+  float v = ReadCoordinate(ctx, "X", s.GcodeReaders.LastX, remember);
   if (s.OriginCorner == 2 || s.OriginCorner == 3) v = ToSingle(ctx, static_cast<double>(s.VarTable[12]) - v, "X");
   return ToSingle(ctx, v * s.GcodeUnitFactor, "X");
 }
 
-float GetGcodeY(ToolpathContext& ctx) {
+float GetGcodeY(ToolpathContext& ctx, bool remember) {
   ProgramState& s = ctx.State;
-  float v = ReadCoordinate(ctx, "Y", s.GcodeReaders.LastY);
+  float v = ReadCoordinate(ctx, "Y", s.GcodeReaders.LastY, remember);
   if (s.OriginCorner == 1 || s.OriginCorner == 3) v = ToSingle(ctx, static_cast<double>(s.VarTable[8]) - v, "Y");
   double result = v * s.GcodeUnitFactor;
   // Without a sheet size, Y is negated.
@@ -110,16 +138,24 @@ float GetGcodeY(ToolpathContext& ctx) {
   return ToSingle(ctx, result, "Y");
 }
 
-float GetGcodeI(ToolpathContext& ctx) { return ReadCentre(ctx, "I", ctx.State.GcodeReaders.LastI); }
+float GetGcodeI(ToolpathContext& ctx, bool remember) {
+  return ReadCentre(ctx, "I", ctx.State.GcodeReaders.LastI, remember);
+}
 
-float GetGcodeJ(ToolpathContext& ctx) { return ReadCentre(ctx, "J", ctx.State.GcodeReaders.LastJ); }
+float GetGcodeJ(ToolpathContext& ctx, bool remember) {
+  return ReadCentre(ctx, "J", ctx.State.GcodeReaders.LastJ, remember);
+}
 
 double GetGcodeRadius(ToolpathContext& ctx, std::int16_t& flag) {
   GcodeReaderMemory& memory = ctx.State.GcodeReaders;
   if (flag != 0) memory.LastRadius = 0;
   std::string text;
   WordText(ctx, "R", text);
-  double r = winplat::Val(text) * ctx.State.GcodeUnitFactor;
+  double r = ReadNumber(ctx, text, "R") * ctx.State.GcodeUnitFactor;
+  if (!std::isfinite(r) || std::fabs(r) > MaxCoordinate) {
+    AddDiagnostic(ctx, "R out of range: word ignored");
+    r = 0;
+  }
   if (SingleIsZero(r)) r = 0;
   if (flag != 0 && r == 0) {
     r = ToolRadius(ctx);

@@ -12,6 +12,9 @@ namespace fieldray::toolpath {
 
 // Radius given to a contour start whose tool look-up finds nothing.
 constexpr double DefaultToolRadius = 10;
+// Largest coordinate, in drawing units, that a word may give; a word beyond it
+// is refused with a diagnostic and the reader gives its last value.
+constexpr double MaxCoordinate = 1000000;
 
 // Value of a word: the number at the start of the text after the first
 // separator character (a letter or a stand-in code) up to the next; 0 when the
@@ -19,15 +22,16 @@ constexpr double DefaultToolRadius = 10;
 double WordValue(ToolpathContext& ctx, std::string_view separator);
 
 // X word times the unit factor (the last X when the line has none), mirrored
-// about the sheet length (VarTable 12) for origin corners 2 and 3.
-float GetGcodeX(ToolpathContext& ctx);
+// about the sheet length (VarTable 12) for origin corners 2 and 3. With
+// `remember` false the word is read but not kept as the last X.
+float GetGcodeX(ToolpathContext& ctx, bool remember = true);
 // Y word likewise, mirrored about the sheet height (VarTable 8) for corners 1
 // and 3, and negated while no sheet size is known.
-float GetGcodeY(ToolpathContext& ctx);
+float GetGcodeY(ToolpathContext& ctx, bool remember = true);
 // I and J words, scaled first; for corners 1 and 3 the result is VarTable 8 minus
 // the value.
-float GetGcodeI(ToolpathContext& ctx);
-float GetGcodeJ(ToolpathContext& ctx);
+float GetGcodeI(ToolpathContext& ctx, bool remember = true);
+float GetGcodeJ(ToolpathContext& ctx, bool remember = true);
 
 // The radius (modal). A nonzero flag marks a contour start: the last radius is
 // forgotten and, without an R word, the radius comes from the tool grid through

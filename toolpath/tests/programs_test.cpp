@@ -1,0 +1,295 @@
+// Whole programs: golden paths, loading twice, other people's programs and
+// hostile lines.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <filesystem>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "test_support.h"
+#include "toolpath/interpreter.h"
+#include "toolpath/tests/interpreter_fixture.h"
+#include "toolpath/word_readers.h"
+
+using namespace fieldray::toolpath;
+using fieldray::PathElement;
+
+namespace {
+
+struct Golden {
+  int MoveCode;
+  double EndX, EndY, CentreX, CentreY;
+  int CompSide, UWord, CycleCode;
+};
+
+void ExpectPath(const fieldray::PathArray& path, const std::vector<Golden>& golden, double centreTolerance) {
+  ASSERT_EQ(path.size(), golden.size() + 1);
+  for (std::size_t i = 0; i < golden.size(); ++i) {
+    const PathElement& e = path[i + 1];
+    const Golden& g = golden[i];
+    SCOPED_TRACE("element " + std::to_string(i + 1));
+    EXPECT_EQ(e.MoveCode, g.MoveCode);
+    EXPECT_NEAR(e.EndX, g.EndX, 1e-6);
+    EXPECT_NEAR(e.EndY, g.EndY, 1e-6);
+    EXPECT_NEAR(e.CentreX, g.CentreX, centreTolerance);
+    EXPECT_NEAR(e.CentreY, g.CentreY, centreTolerance);
+    EXPECT_EQ(e.CompSide, g.CompSide);
+    EXPECT_EQ(e.UWord, g.UWord);
+    EXPECT_EQ(e.CycleCode, g.CycleCode);
+  }
+}
+
+bool SameElement(const PathElement& a, const PathElement& b) {
+  return a.MoveCode == b.MoveCode && a.CompSide == b.CompSide && a.CompRadius == b.CompRadius &&
+         a.ArcDiameter == b.ArcDiameter && a.CentreX == b.CentreX && a.CentreY == b.CentreY &&
+         a.ZDepth == b.ZDepth && a.EndX == b.EndX && a.EndY == b.EndY && a.CycleCode == b.CycleCode &&
+         a.UWord == b.UWord;
+}
+
+void ExpectSamePath(const fieldray::PathArray& a, const fieldray::PathArray& b) {
+  ASSERT_EQ(a.size(), b.size());
+  for (std::size_t i = 0; i < a.size(); ++i) EXPECT_TRUE(SameElement(a[i], b[i])) << "element " << i;
+}
+
+// Every element finite and within the coordinate limit.
+void ExpectSanePath(const fieldray::PathArray& path) {
+  ASSERT_GE(path.size(), 1u);
+  EXPECT_LE(path.size(), MaxPathElements + 1);
+  for (const PathElement& e : path) {
+    for (double v : {e.EndX, e.EndY, e.CentreX, e.CentreY, e.ZDepth, e.CompRadius, e.ArcDiameter}) {
+      ASSERT_TRUE(std::isfinite(v));
+      ASSERT_LE(std::fabs(v), 4 * MaxCoordinate);
+    }
+  }
+}
+
+}  // namespace
+
+class ProgramTest : public InterpreterTest {
+ protected:
+  // What the load driver does around the scan.
+  GcodeScanReport Load(const std::string& windowsPath) {
+    state.PathElements.assign(1, PathElement{});
+    state.BlockCondition = fieldray::BoolTrue;
+    state.OriginCorner = state.OriginX = state.OriginY = state.OriginZ = 0;
+    state.AltOriginCorner = -1;
+    state.ThroughFlag = fieldray::BoolFalse;
+    return ScanGcodeProgram(interp, windowsPath);
+  }
+
+  std::string Write(const std::string& name, const std::string& text) {
+    testsupport::WriteFile(testsupport::Root() / "C" / name, text);
+    return "C:\\" + name;
+  }
+};
+
+TEST_F(ProgramTest, SheetContourWithAFilletAndAnArc) {
+  Load(Write("SHEET.NC",
+             "G71 X1000 Y500 Z18\r\n"
+             "G0 X10 Y10 Z-2 P5 E7 R4 ; start\r\n"
+             "G1 G41 X110 Y10 U10\r\n"
+             "G1 X110 Y60\r\n"
+             "G3 X60 Y110 I-50 J0\r\n"
+             "G1 G40 X10 Y10\r\n"));
+  ExpectPath(state.PathElements,
+             {
+                 {88, 10, 10, 0, 0, 1, 7, 5},
+                 {1, 100, 10, 110, 60, 1, 7, 0},
+                 {2, 110, 20, 100, 20, 1, 7, 0},
+                 {1, 110, 60, 110, 60, 1, 7, 0},
+                 {3, 60, 110, 60, 60, 1, 7, 0},
+                 {1, 10, 10, 10, 10, 1, 7, 0},
+             },
+             2e-3);
+  EXPECT_EQ(state.PathElements[1].ZDepth, -2);
+  EXPECT_EQ(state.PathElements[1].CompRadius, 4);
+  EXPECT_EQ(state.PathElements[6].ZDepth, -2);
+}
+
+TEST_F(ProgramTest, NoSheetProgramWithOriginIncrementsAndAPolarLine) {
+  GcodeScanReport report = Load(Write("PLAIN.NC",
+                                      "G92 X12.4 Y-7.6\n"
+                                      "G0 X0 Y0\n"
+                                      "G1 X20 Y10\n"
+                                      "G1 G91 X5 Y5\n"
+                                      "G110 R10 A90\n"
+                                      "G1 X0 Y0\n"));
+  EXPECT_TRUE(report.Diagnostics.empty());
+  EXPECT_EQ(state.OriginX, 12);
+  EXPECT_EQ(state.OriginY, 8);
+  ExpectPath(state.PathElements,
+             {
+                 {88, 0, 0, 0, 0, 0, 0, 5},
+                 {1, 20, -10, 20, -10, 0, 0, 5},
+                 {1, 25, -15, 25, -15, 0, 0, 5},
+                 {1, 25, -25, 25, -15, 0, 0, 5},
+                 {1, 0, 0, 0, 0, 0, 0, 5},
+             },
+             1e-6);
+  EXPECT_EQ(state.PathElements[1].CompRadius, 10);
+}
+
+TEST_F(ProgramTest, LoadingTheSameProgramTwiceGivesTheSamePath) {
+  const std::string program = Write("TWICE.NC",
+                                    "G71 X600 Y400 Z10\n"
+                                    "G0 X10 Y10 E3\n"
+                                    "G1 G41 X50 Y10 U5\n"
+                                    "G1 X50 Y40\n"
+                                    "G2 X70 Y60 U20\n"
+                                    "X90 Y60 I10\n"
+                                    "G1 G91 X10\n"
+                                    "G1 X120 Y80 U4\n");  // ends on a held-back corner
+  Load(program);
+  fieldray::PathArray first = state.PathElements;
+  EXPECT_EQ(first.back().EndX, 120);  // the held-back line is written
+  Load(program);
+  ExpectSamePath(first, state.PathElements);
+}
+
+TEST_F(ProgramTest, AProgramDoesNotInheritTheStateOfTheOneBefore) {
+  const std::string second = Write("B.NC", "G0 X0 Y0\nX10 Y10\nG1 X20 Y0\n");
+  Load(Write("A.NC", "G71 X100 Y100 Z5\nG0 X0 Y0\nG1 G42 X5 Y5 U2\nG2 X9 Y9 I2\n"));
+  Load(second);
+  fieldray::PathArray afterA = state.PathElements;
+
+  fieldray::ProgramState freshState;
+  freshState.GcodeUnitFactor = state.GcodeUnitFactor;
+  freshState.SheetLength = state.SheetLength;
+  freshState.SheetHeight = state.SheetHeight;
+  freshState.SheetThickness = state.SheetThickness;
+  freshState.VarTable = state.VarTable;
+  ToolpathContext freshCtx{freshState, awk, parser, eval, toolDat};
+  GcodeInterpreter fresh(freshCtx);
+  ScanGcodeProgram(fresh, second);
+  ExpectSamePath(afterA, freshState.PathElements);
+  // The second program's first elements: a contour start and no modal arc.
+  ASSERT_EQ(afterA.size(), 3u);
+  EXPECT_EQ(afterA[2].MoveCode, 1);
+  EXPECT_EQ(afterA[2].CompSide, 0);
+}
+
+TEST_F(ProgramTest, AMissingFileIsAClearError) {
+  EXPECT_THROW(Load("C:\\NOWHERE\\MISSING.NC"), winplat::ScannerError);
+}
+
+TEST_F(ProgramTest, ProgramsFromElsewhereNeverBreakTheInterpreter) {
+  // The shared test data lies beside the repository (or beside the folder of
+  // its work trees).
+  std::filesystem::path folder;
+  std::error_code ec;
+  for (std::filesystem::path dir = FIELDRAY_SOURCE_DIR; dir.has_relative_path(); dir = dir.parent_path()) {
+    if (std::filesystem::is_directory(dir.parent_path() / "shared" / "testdata" / "gcode", ec)) {
+      folder = dir.parent_path() / "shared" / "testdata" / "gcode";
+      break;
+    }
+  }
+  if (folder.empty()) GTEST_SKIP() << "no shared/testdata/gcode beside " << FIELDRAY_SOURCE_DIR;
+  int programs = 0;
+  for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+    const std::string ext = entry.path().extension().string();
+    if (!entry.is_regular_file() || ext == ".txt" || ext == ".md") continue;
+    SCOPED_TRACE(entry.path().string());
+    for (int pass = 0; pass < 2; ++pass) {
+      state.PathElements.assign(1, PathElement{});
+      state.BlockCondition = fieldray::BoolTrue;
+      ResetGcodeScan(interp);
+      ConnectGcodeAwk(interp);
+      ASSERT_NO_THROW(awk.ScanHostFile(entry.path().string()));
+      FlushGcodeScan(interp);
+      ExpectSanePath(state.PathElements);
+      EXPECT_GT(awk.LineNumber(), 0);
+    }
+    ++programs;
+  }
+  EXPECT_GT(programs, 0);
+}
+
+TEST_F(InterpreterTest, HostileLinesAreRefusedWithDiagnostics) {
+  const std::vector<std::string> hostile = {
+      "G1 X1e308 Y-1e308",
+      "G1 X" + std::string(400, '9'),
+      "G0 X1" + std::string(50, '0') + " Y2",
+      "G92 X99999999999 Z1e20",
+      "G99999999999 X1",
+      "G1 X5 Y5 P99999 E99999",
+      "*T99999999999=1",
+      "*T1=1e30 R2=1e30",
+      "G1 X=0/0 Y=(((1",
+      "G1 X=" + std::string(5000, '(') + "1",
+      std::string(20000, 'G'),
+      "=====",
+      "!",
+      "G150(",
+      "R53=R54=R50=",
+      "G2 X1 Y1 U0.0001",
+      "G3 X1 Y1 A1e300",
+      "G11 X1 Y1 U1e300 A5",
+      "G110 R1e7 A5",
+      "G71 X1e300 Y1e300 Z1e300",
+      "G1 G91 X900000",
+      "G1 G91 X900000",
+      "G185 X0 I1e9 K0.000001",
+  };
+  for (const std::string& l : hostile) {
+    SCOPED_TRACE(l.substr(0, 60));
+    awk.SetText(l);
+    EXPECT_NO_THROW(GcodeAwk_ScanLine(interp));
+    ExpectSanePath(state.PathElements);
+  }
+  FlushGcodeScan(interp);
+  ExpectSanePath(state.PathElements);
+  EXPECT_GE(state.LoadDiagnostics.size(), 10u);
+  EXPECT_LE(std::fabs(state.SheetLength), MaxCoordinate);
+}
+
+TEST_F(InterpreterTest, RandomBytesAndWordsNeverBreakTheInterpreter) {
+  std::mt19937 random(20261209);
+  const std::vector<std::string> pieces = {"G", "G0", "G1", "G2", "G3", "G11", "G41", "G57", "G91", "G92", "G70",
+                                           "G71", "G88", "G152", "X", "Y", "I", "J", "A", "U", "R", "R54=", "E",
+                                           "P", "Z", "M2", "=", "!", "*T", ";", "(", ")", "-", ".", "/", " ",
+                                           "1", "99", "0.5", "-3", "1e9", "L", "+"};
+  for (int n = 0; n < 3000; ++n) {
+    std::string line;
+    int parts = static_cast<int>(random() % 12);
+    for (int k = 0; k < parts; ++k) {
+      if (random() % 5 == 0)
+        line += static_cast<char>(random() % 256);
+      else
+        line += pieces[random() % pieces.size()];
+    }
+    awk.SetText(line);
+    ASSERT_NO_THROW(GcodeAwk_ScanLine(interp)) << line;
+  }
+  FlushGcodeScan(interp);
+  ExpectSanePath(state.PathElements);
+}
+
+TEST_F(ProgramTest, DiagnosticsNameTheirLineAndTheLoadGoesOn) {
+  GcodeScanReport report = Load(Write("BAD.NC", "G0 X0 Y0\nG1 X=(1 Y0\n*T40=1\nG1 X5 Y5\n"));
+  ASSERT_EQ(report.Diagnostics.size(), 2u);
+  EXPECT_EQ(report.Diagnostics[0].rfind("line 2: ", 0), 0u) << report.Diagnostics[0];
+  EXPECT_EQ(report.Diagnostics[1].rfind("line 3: ", 0), 0u) << report.Diagnostics[1];
+  EXPECT_EQ(PathUpperBound(state.PathElements), 3);
+  EXPECT_EQ(state.PathElements.back().EndX, 5);
+}
+
+TEST_F(ProgramTest, ALoadAppendsAtMostTheElementCap) {
+  std::string text = "G0 X0 Y0\n";
+  for (std::size_t i = 0; i <= MaxPathElements; ++i) text += i % 2 ? "G1 X1 Y1\n" : "G1 X2 Y2\n";
+  GcodeScanReport report = Load(Write("HUGE.NC", text));
+  EXPECT_EQ(state.PathElements.size(), MaxPathElements + 1);
+  ASSERT_EQ(report.Diagnostics.size(), 1u);
+}
+
+TEST_F(InterpreterTest, LongLinesOfOneWordStayCheap) {
+  // Lines just under the length limit, made of one word letter each: every
+  // step of a line walks them once, so a file of such lines still loads.
+  for (char c : std::string("GRXT=E!")) {
+    std::string line = c == 'R' ? "*T1" + std::string(MaxLineLength - 3, 'R') : std::string(MaxLineLength, c);
+    awk.SetText(line);
+    EXPECT_NO_THROW(GcodeAwk_ScanLine(interp));
+  }
+  ExpectSanePath(state.PathElements);
+}
