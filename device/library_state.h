@@ -17,7 +17,7 @@ constexpr std::size_t kLogLineChars = 512;
 constexpr std::int32_t kIsaReplyMax = 512;
 constexpr std::int32_t kPciReplyMax = 8192;
 constexpr std::int32_t kLibraryDate = 20000125;
-constexpr std::size_t kActiveFlagCount = 6000;
+constexpr std::size_t kActiveFlagCount = 9999;  // the most records the exact redraw draws
 
 // Fields of the block shared by every process that loads the library. The
 // diagnostic window and the transport-busy flag are kept per process and per

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "board_machine.h"
+#include "display_state.h"
 #include "frame_store.h"
 
 namespace winplat::hw::detail {
@@ -180,6 +181,7 @@ void RegisterBuiltinCommands() {
   AddBuiltinCommand(52, WordBlockOut, false);
   AddBuiltinCommand(210, DisplayTransform, false);
   RegisterFrameCommands();
+  RegisterDisplayCommands();
 }
 
 }  // namespace winplat::hw::detail

@@ -113,17 +113,83 @@ std::int32_t SetWorkingTracks(std::int32_t mask);
 std::int32_t SetWorkingScale(std::int32_t xMin, std::int32_t xMax, std::int32_t yMin, std::int32_t yMax,
                              std::int32_t p5, std::int32_t p6);
 
-// ---- Display parameters -----------------------------------------------------------
+// ---- Display parameters and preview drawing ----------------------------------------
 
-std::int32_t DisplayFrame(std::int32_t frame);
+std::int32_t ResetVX();
 std::int32_t DisplaySize(float a, float b, float c, float d, float e);
+std::int32_t DisplayPosition(float x, float y);
+std::int32_t DisplayMasterAngle(float a, float b, float c);
+std::int32_t DisplayAngle(float x, float y, float z);
+std::int32_t DisplayAngleDegrees(float x, float y, float z);
+std::int32_t DisplayWAngle(float x, float y, float z);
+std::int32_t DisplayWAngleDegrees(float x, float y, float z);
+std::int32_t DisplayCSize(float v);
+std::int32_t DisplayPaletteMix(float v);
+std::int32_t DisplaySaturation(float v);
+std::int32_t DisplayFrameMix(std::int32_t frame, float mix);
+std::int32_t DisplayScale(float x, float y, float z);
+std::int32_t DisplayRotCenter(float x, float y, float z);
 std::int32_t DisplayPostTrans(float x, float y, float z);
+std::int32_t DisplayPreTrans(float x, float y, float z);
+std::int32_t DisplayPerspective(float a, float b, float c, float d);
+std::int32_t DisplayWindow(float left, float right, float bottom, float top, float rear, float front);
+std::int32_t DisplayWindowX(float a, float b);
+std::int32_t DisplayWindowY(float a, float b);
+std::int32_t DisplayWindowZ(float a, float b);
+std::int32_t DisplayDepthCue(float a, float b, float c);
+std::int32_t DisplayStereoSettings(float a, std::int32_t b, float c, float d, float e);
+std::int32_t DisplayAuxOutput(float volts);
+std::int32_t lmDisplayAuxOutput(float volts, float b, float c);
+std::int32_t DisplayScanLimits(std::int32_t a, std::int32_t b);
+std::int32_t DisplayObjectSettings(std::int32_t a1, std::int32_t a2, std::int32_t a3, std::int32_t a4,
+                                   std::int32_t a5, std::int32_t a6, std::int32_t a7);
+std::int32_t DisplayAbstractSettings(std::int32_t a, std::int32_t b, std::int32_t c);
+std::int32_t DisplayFlags(std::int32_t flags);
+std::int32_t DisplayMaskFlags(std::int32_t flags);
+std::int32_t DisplayRotOrder(std::int32_t order);
+std::int32_t DisplayPaletteSelect(std::int32_t a, std::int32_t b);
+std::int32_t DisplayHueOffset(std::int32_t a, std::int32_t b, std::int32_t c);
+std::int32_t DisplayPath(std::int32_t a, std::int32_t b);
+std::int32_t DisplayTrackAllow(std::int32_t mask);
+std::int32_t DisplayFrame(std::int32_t frame);
 std::int32_t DisplaySkew(std::int32_t a, std::int32_t b, std::int32_t c);
+std::int32_t DisplayMinimumPoints(std::int32_t count);
+std::int32_t DisplayUpdateTest();
+std::int32_t DisplayUpdate();
+std::int32_t DisplayUpdateToFrame(std::int32_t frame);
+std::int32_t DisplayUpdateEx(std::int32_t value);
+std::int32_t DisplayUpdateMode(std::int32_t a, std::int32_t b);
+std::int32_t TBDMXMode(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
+                       std::int32_t f);
+std::int32_t TBDMXOutput(std::int32_t channel, std::int32_t value);
+std::int32_t TBDMXInput(std::int32_t channel, std::int32_t* value);
 std::int32_t DisplayFreq3(std::int32_t r1, std::int32_t r2, std::int32_t r3, std::int32_t* o1, std::int32_t* o2,
                           std::int32_t* o3);
-std::int32_t DisplayGeometricCorrection(std::int32_t a, std::int32_t row, const std::int16_t* values);
-std::int32_t DisplayUpdate();
-std::int32_t ResetVX();
+// One row of the 65 x 65 correction grid: 130 values, X and Y of node i at 2i and 2i + 1.
+std::int32_t DisplayGeometricCorrection(std::int32_t active, std::int32_t row, const std::int16_t* values);
+std::int32_t AutoRotateInit(float a, float b, float c, std::int32_t d, std::int32_t e, std::int32_t f);
+std::int32_t AutoRotateIncrement(float a, float b, float c, std::int32_t tenths);
+std::int32_t AutoRotatePlus(std::int32_t x, std::int32_t y, std::int32_t z, std::int32_t w);
+
+// Preview: windows and device contexts are the platform's handles passed as Longs.
+std::int32_t SetLaserWindow(std::int32_t left, std::int32_t right, std::int32_t bottom, std::int32_t top,
+                            std::int32_t mag);
+std::int32_t DrawGrid(std::int32_t window, std::int32_t gridH, std::int32_t gridV, std::int32_t clearScreen,
+                      std::int32_t showZero, std::int32_t showGrid);
+std::int32_t RedrawFrame(std::int32_t window, std::int32_t fromPt, std::int32_t toPt, std::int32_t viewMode,
+                         std::int32_t clearScreen, std::int32_t markColour, std::int32_t markPoints,
+                         std::int32_t widths);
+// The active array is read for the first MaxFramePoints records; later records count as active.
+std::int32_t RedrawFrameActive(std::int32_t window, std::int32_t fromPt, std::int32_t toPt, std::int32_t viewMode,
+                               std::int32_t clearScreen, std::int32_t markColour, std::int32_t markPoints,
+                               std::int32_t widths, const std::int32_t* active);
+std::int32_t RedrawFrameActiveDC(std::int32_t window, std::int32_t dc, std::int32_t fromPt, std::int32_t toPt,
+                                 std::int32_t viewMode, std::int32_t clearScreen, std::int32_t markColour,
+                                 std::int32_t markPoints, std::int32_t widths, const std::int32_t* active);
+std::int32_t RedrawFrameFast(std::int32_t window, std::int32_t frame, std::int32_t flags, std::int32_t clear,
+                             std::int32_t widths);
+std::int32_t RedrawFrameFastDC(std::int32_t window, std::int32_t dc, std::int32_t frame, std::int32_t flags,
+                               std::int32_t clear, std::int32_t widths);
 
 // ---- Frames and points ------------------------------------------------------------
 

@@ -1,0 +1,37 @@
+// fieldray-projection OUT.png [SIZE] [BOARD]: saves a picture of what a board of
+// the machine root (FIELDRAY_ROOT, else the user's default) projects now.
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "winplat/hw/projection.h"
+
+int main(int argc, char** argv) {
+  if (argc < 2 || argc > 4) {
+    std::fprintf(stderr, "usage: fieldray-projection OUT.png [SIZE] [BOARD]\n");
+    return 2;
+  }
+  int size = 512, board = 0;
+  if (argc > 2) {
+    char* end = nullptr;
+    size = static_cast<int>(std::strtol(argv[2], &end, 10));
+    if (*end != '\0' || size < 8 || size > 4096) {
+      std::fprintf(stderr, "fieldray-projection: SIZE must be a number from 8 to 4096\n");
+      return 2;
+    }
+  }
+  if (argc > 3) {
+    char* end = nullptr;
+    board = static_cast<int>(std::strtol(argv[3], &end, 10));
+    if (*end != '\0' || board < 0) {
+      std::fprintf(stderr, "fieldray-projection: BOARD must be a board number from 0\n");
+      return 2;
+    }
+  }
+  std::string error;
+  if (!winplat::hw::SaveProjectionPng(argv[1], board, size, &error)) {
+    std::fprintf(stderr, "fieldray-projection: %s\n", error.c_str());
+    return 1;
+  }
+  return 0;
+}

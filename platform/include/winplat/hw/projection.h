@@ -1,0 +1,19 @@
+#pragma once
+// A picture of what an emulated board projects: the displayed frame traced as
+// the scanners draw it, after the display transform and the correction grid.
+#include <filesystem>
+#include <string>
+
+#include "winplat/picture.h"
+
+namespace winplat::hw {
+
+// The scanners' whole range (-32768..32767 on both axes, +Y up) drawn on a
+// square of `size` pixels: blanked moves dark grey, lit moves in the colour of
+// the point they end at, on black. Empty when the board is not installed or the
+// size is out of range (8..4096).
+Picture ProjectionPicture(int board = 0, int size = 512);
+// The same, saved as PNG; false with a reason in *error.
+bool SaveProjectionPng(const std::filesystem::path& path, int board = 0, int size = 512, std::string* error = nullptr);
+
+}  // namespace winplat::hw
