@@ -165,7 +165,7 @@ std::int32_t ReadTransitionsLocked(TimelineGroup* header, Transition* transition
   {
     CommandScope command(133);
     PutGroupKey(command, *header);
-    status = command.Query();
+    status = SendToFirstBoard(command);
     count = GetShortReply(18);
   }
   if (count > VX_TRANSITION_SLOTS - 1) count = VX_TRANSITION_SLOTS - 1;
@@ -176,7 +176,7 @@ std::int32_t ReadTransitionsLocked(TimelineGroup* header, Transition* transition
       CommandScope command(129);
       PutGroupKey(command, *header);
       command.PutLong(h);
-      status = command.Query();
+      status = SendToFirstBoard(command);
       if (status != 0) break;
       std::int16_t slot = GetShortReply(16);
       if (slot < 1 || slot >= VX_TRANSITION_SLOTS) continue;  // not a slot of the caller's array
@@ -202,7 +202,7 @@ std::int32_t ReadTransitionsLocked(TimelineGroup* header, Transition* transition
       PutGroupKey(command, *header);
       command.PutLong(h);
       command.PutLong(j);
-      status = command.Query();
+      status = SendToFirstBoard(command);
       if (status != 0) break;
       std::int16_t slot = GetShortReply(16);
       if (slot < 1 || slot > VX_TRANSITION_PARTS) continue;

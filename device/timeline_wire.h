@@ -16,6 +16,9 @@ inline void PutGroupKey(CommandScope& command, const TimelineGroup& header) {
 }
 
 std::uint8_t ReplyByte(std::int32_t offset);
+// Sends the staged command to the first working board only; the transport
+// result (the board error code, else the command result).
+std::int32_t SendToFirstBoard(CommandScope& command);
 // Shows the low-memory box after a failed write that answered -702.
 void LowMemoryBoxAfterWrite(std::int32_t status);
 

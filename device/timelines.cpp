@@ -17,6 +17,13 @@ std::uint8_t ReplyByte(std::int32_t offset) {
   return bytes[static_cast<std::size_t>(offset)];
 }
 
+std::int32_t SendToFirstBoard(CommandScope&) {
+  SelectFirstWorkingBoard();
+  std::int32_t status = SendBoardCommand();
+  RestoreWorkingBoards();
+  return status;
+}
+
 void LowMemoryBoxAfterWrite(std::int32_t status) {
   if (status != VX_LOW_MEMORY) return;
   winplat::MessageBox(0,
@@ -39,7 +46,7 @@ std::int32_t ReadTLGStructLocked(TimelineGroup* header) {
   header->BoardFlag7 = 0;
   CommandScope command(133);
   PutGroupKey(command, *header);
-  std::int32_t status = command.Query();
+  std::int32_t status = SendToFirstBoard(command);
   if (status != 0) {
     header->Number = 0;
     header->Type = 0;
@@ -108,7 +115,7 @@ std::int32_t ReadItems(TimelineGroup* header, TimelineEvent* events, bool scene)
   {
     CommandScope command(133);
     PutGroupKey(command, *header);
-    status = command.Query();
+    status = SendToFirstBoard(command);
     n = GetShortReply(18);
   }
   if (n > slots) n = slots;  // the caller's array holds no more
@@ -116,7 +123,7 @@ std::int32_t ReadItems(TimelineGroup* header, TimelineEvent* events, bool scene)
     CommandScope command(scene ? 131 : 134);
     PutGroupKey(command, *header);
     command.PutLong(i);
-    status = command.Query();
+    status = SendToFirstBoard(command);
     if (status != 0) {
       if (!scene) LogOther("ReadTimelineEvents TB32Error = %li", static_cast<long>(status));
       break;
@@ -324,7 +331,7 @@ std::int32_t ReadTimelineBeat(TimelineBeat* beat) {
   command.PutLong(beat->Value8);
   command.PutLong(beat->Value12);
   command.PutLong(beat->Value16);
-  std::int32_t status = command.Query();
+  std::int32_t status = SendToFirstBoard(command);
   beat->Value8 = GetLongReply(8);
   beat->Value12 = GetLongReply(12);
   beat->Value16 = GetLongReply(16);
@@ -358,7 +365,7 @@ std::int32_t ReadLiveKey(std::int32_t a, std::int32_t b, void* data) {
   CommandScope command(130);
   command.PutLong(a);
   command.PutLong(b);
-  std::int32_t status = command.Query();
+  std::int32_t status = SendToFirstBoard(command);
   if (status == 0 && data) {
     auto* out = static_cast<std::uint8_t*>(data);
     for (std::int32_t i = 0; i < VX_LIVE_KEY_BYTES; ++i) out[i] = ReplyByte(8 + i);

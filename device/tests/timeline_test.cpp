@@ -19,6 +19,7 @@ class TimelineTest : public SessionTest, public ::testing::WithParamInterface<bo
       UsePci(1);
     }
     hw::ForceBoardProgram(hw::BoardProgram::Operating);
+    ASSERT_EQ(vs::InitialTBCheck()(nullptr), 0);
     hw::ClearCommandLog();
   }
   static TimelineGroup Group(std::int16_t type) {
@@ -174,7 +175,7 @@ TEST_P(TimelineTest, EffectTransitionsTravelAsTicksAndScaledParts) {
   EXPECT_EQ(LongAt(parts[0].operands, 26), 16384);       // kind 1 at 163.84
   EXPECT_EQ(LongAt(parts[1].operands, 26), 1638);        // kind 6 at 163.83
   EXPECT_EQ(LongAt(parts[2].operands, 26), 7);           // kind 12 as it is
-  EXPECT_EQ(parts[1].operands[15], 0x65);                // flags 0 and 2, mode 3
+  EXPECT_EQ(parts[1].operands[19], 0x65);                // flags 0 and 2, mode 3
   for (int i = 1; i < VX_TRANSITION_SLOTS; ++i) EXPECT_GE(t[static_cast<std::size_t>(i)].OrderKey, 0);
 
   std::vector<Transition> read(VX_TRANSITION_SLOTS);

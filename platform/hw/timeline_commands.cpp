@@ -1,7 +1,7 @@
 // The board software's timelines: groups, scenes and effects kept as the
 // records the host sent, in order, and answered from them; beats and live keys.
 //
-// A group lives in "timelines/<key>.grp" of the board's folder: records of a
+// A group lives in "timelines/<key Long><number>.grp" of the board's folder: records of a
 // 16-bit command code, a 16-bit length and the operand bytes, the header first.
 #include <cstdio>
 #include <filesystem>
@@ -44,8 +44,10 @@ std::string KeyName(const std::uint8_t* key, std::size_t count) {
   return name;
 }
 
+// A group is found by its key Long and number; its type is what was written.
 fs::path GroupFile(const BoardContext& board, const BoardCommand& command) {
-  return Folder(board) / (KeyName(command.operands.data(), kKeyBytes) + ".grp");
+  const std::uint8_t* key = command.operands.data();
+  return Folder(board) / (KeyName(key, 4) + KeyName(key + 6, 2) + ".grp");
 }
 
 std::vector<Record> ReadGroup(const fs::path& path) {
