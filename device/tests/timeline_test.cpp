@@ -109,6 +109,10 @@ TEST_P(TimelineTest, TimelineGroupIsWrittenByStartTimeWithTheCountItSentAndReadB
   EXPECT_EQ(read[40].Track, 0);  // cleared
   EXPECT_EQ(read[40].Value32, 1);
   EXPECT_EQ(read[0].KeyLong, 77);
+  std::vector<TimelineEvent> direct(VX_TIMELINE_EVENT_SLOTS);
+  ASSERT_EQ(vp::ReadTimelineEvents()(&back, direct.data()), 0);
+  EXPECT_EQ(direct[2].StartTime, 500);
+  EXPECT_EQ(direct[2].Track, 4);
 }
 
 TEST_P(TimelineTest, SceneOrdersByStartEndTrackAndCarriesItsValues) {
@@ -196,6 +200,11 @@ TEST_P(TimelineTest, EffectTransitionsTravelAsTicksAndScaledParts) {
   EXPECT_EQ(read[7].Flag14, -1);
   EXPECT_EQ(back.BoardFlag7, -1);  // a part with bit 0 in a transition with a duration
   EXPECT_NEAR(read[2].Parts[0].X, 100.0, 0.01);
+  std::vector<Transition> direct(VX_TRANSITION_SLOTS);
+  ASSERT_EQ(vp::ReadTransitions()(&back, direct.data()), 0);
+  EXPECT_EQ(direct[2].NumParts, 1);
+  EXPECT_EQ(direct[5].OrderKey, 0);
+  EXPECT_EQ(direct[5].Parts[0].Value26, 1);  // cleared parts hold 1
 }
 
 TEST_P(TimelineTest, TransitionTicksAreHeldToSixteenBits) {
