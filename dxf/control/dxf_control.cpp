@@ -37,6 +37,7 @@ DXF::DXF() : ControlObject("DXF") {
   RegisterMembers();
   RegisterProperties();
   RegisterPending();
+  RegisterRendering();
 }
 
 DXF::~DXF() {
@@ -76,8 +77,9 @@ void DXF::OnResize(std::int32_t width, std::int32_t height) {
 }
 
 bool DXF::RedrawCurrentView() {
-  // The rendering pass is not part of the control yet: nothing is drawn.
-  return false;
+  bool drawn = Zoom(CurrentView, picKelvane, 0, false);
+  RefreshPicture();
+  return drawn;
 }
 
 void DXF::RaiseMouse(winplat::DISPID id, std::int16_t Button, std::int16_t Shift, float X, float Y) {

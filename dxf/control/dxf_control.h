@@ -8,6 +8,7 @@
 #include "../reader/entity_db.h"
 #include "../reader/reader_state.h"
 #include "error_trail.h"
+#include "view_rect.h"
 #include "kelvaneent/kelvaneent.h"
 #include "winplat/collection.h"
 #include "winplat/control.h"
@@ -84,6 +85,46 @@ class DXF : public winplat::ControlObject {
   std::int32_t AttribDisplayMode = 0;
   std::int16_t LastRedrawResult = 0;
 
+  // View state: the view on the screen as fitted by the last screen pass, the
+  // size of the last surface drawn on, and the last scroll positions.
+  ViewRect CurrentView{};
+  std::int32_t ViewWidth = 0, ViewHeight = 0;
+  float ScrollLastV = 0, ScrollLastH = 0;
+
+  // The rendering pass: draws the display list at `view` on picKelvane, into
+  // the metafile context `metafileDC` (not 0) or onto the printer. True when drawn.
+  bool Zoom(ViewRect view, PictureBox& target, winplat::HDC metafileDC, bool printing,
+            const bool* NewEntitiesOnly = nullptr);
+  std::int32_t EntityDrawColor(std::int32_t layer, std::int32_t color, bool printing);
+  // A polyline segment with a bulge, as an arc.
+  winplat::Variant BulgeDraw(std::int32_t row, winplat::HDC hDC, bool printing);
+
+  // View mapping and scrolling.
+  bool SetViewTransform(std::int32_t height, float left, float bottom, float scale);
+  std::int32_t CvtX(float X);
+  std::int32_t CvtY(float Y);
+  float IntToRealX(const winplat::Variant& XPixel);
+  float IntToRealY(const winplat::Variant& YPixel);
+  bool GetCurrentZoom(float& Left, float& Top, float& Right, float& Bottom);
+  bool SetCurrentZoom(float Left, float Top, float Right, float Bottom);
+  bool Pan(float XTrans, float YTrans);
+  std::int16_t VerticalScroll(float DeltaY);
+  std::int16_t HorizontalScroll(float DeltaX);
+  void AddToPrevZoomStack(const ViewRect& view);
+
+  // Loading, redrawing and printing.
+  std::int32_t Regen(std::int32_t Merge, float XOffset = 0, float YOffset = 0);
+  bool ZoomExtents();
+  bool Refresh(std::string& strError);
+  std::int16_t DXFRefresh();
+  bool Plot(std::int32_t PlotSize, const std::string& DeviceName = {}, std::int16_t Orientation = 0,
+            std::int16_t PaperBin = 0, std::int16_t Copies = 0, std::int16_t PaperSize = 0);
+
+  // The selection grips hidden.
+  bool HandleHide(std::string& strError);
+  // Pixel width and height of a text row at the current scale.
+  bool GetStringDimensions(std::string& strError, std::int32_t row, std::int32_t& width, std::int32_t& height);
+
   // Members built here.
   void Clear();
   bool GetExtents(float& Left, float& Top, float& Right, float& Bottom);
@@ -132,6 +173,10 @@ class DXF : public winplat::ControlObject {
   void RegisterMembers();
   void RegisterProperties();
   void RegisterPending();
+  void RegisterRendering();
+  // Shows what was drawn into picKelvane's persistent bitmap.
+  void RefreshPicture();
+  void PreparePicture();
   // Redraws the drawing into picKelvane at the current view; the result of the redraw.
   bool RedrawCurrentView();
   void RaiseMouse(winplat::DISPID id, std::int16_t Button, std::int16_t Shift, float X, float Y);

@@ -32,6 +32,22 @@ class PenScope {
   HGDIOBJ old_ = 0;
 };
 
+// The hollow brush selected for one drawing call, so that closed shapes are
+// outlines on every surface whatever brush the surface holds.
+class HollowBrushScope {
+ public:
+  explicit HollowBrushScope(HDC dc) : dc_(dc), old_(SelectObject(dc, GetStockObject(NULL_BRUSH))) {}
+  ~HollowBrushScope() {
+    if (old_) SelectObject(dc_, old_);
+  }
+  HollowBrushScope(const HollowBrushScope&) = delete;
+  HollowBrushScope& operator=(const HollowBrushScope&) = delete;
+
+ private:
+  HDC dc_;
+  HGDIOBJ old_;
+};
+
 }  // namespace
 
 std::optional<bool> GdiLine(HDC hDC, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2,
@@ -65,6 +81,7 @@ bool GdiEllipse(HDC hDC, std::int32_t x1, std::int32_t y1, std::int32_t x2, std:
     }
     PenScope pen(hDC, penStyle, CLng(penWidth), color);
     if (!pen.Ok()) return false;
+    HollowBrushScope hollow(hDC);
     Ellipse(hDC, x1, y2, x2, y1);
     return true;
   } catch (const NumericError&) {
@@ -79,7 +96,10 @@ bool GdiPoint(HDC hDC, std::int32_t x, std::int32_t y, std::int32_t color) {
 bool GdiSolid(HDC hDC, std::int32_t x1, std::int32_t y1, std::int32_t x2, std::int32_t y2, std::int32_t x3,
               std::int32_t y3, std::int32_t x4, std::int32_t y4, std::int32_t color) {
   const POINT points[4] = {{x1, y1}, {x2, y2}, {x3, y3}, {x4, y4}};
-  if (!Polygon(hDC, points, 4)) return false;
+  {
+    HollowBrushScope hollow(hDC);
+    if (!Polygon(hDC, points, 4)) return false;
+  }
   HRGN region = CreatePolygonRgn(points, 4, ALTERNATE);
   if (!region) return false;
   HBRUSH brush = CreateSolidBrush(static_cast<COLORREF>(color));
@@ -113,7 +133,9 @@ bool GdiText(HDC hDC, std::string_view text, std::int32_t x, std::int32_t y, std
     align += TA_CENTER;
   SetTextAlign(hDC, align);
   SetTextColor(hDC, static_cast<COLORREF>(color));
+  const int oldMode = SetBkMode(hDC, TRANSPARENT);
   bool ok = TextOut(hDC, x, y, text.data(), static_cast<int>(text.size()));
+  if (oldMode) SetBkMode(hDC, oldMode);
   SelectObject(hDC, old);
   DeleteObject(font);
   return ok;

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "../control/cls_drawing.h"
+#include "entity_loaders.h"
 #include "winplat/gdi.h"
 #include "winplat/messages.h"
 #include "winplat/numeric.h"
@@ -134,22 +135,8 @@ void DrawProgress(ReaderState& r, PictureBox* status) {
 
 // Closes the files of a read and deletes its temporary block files.
 void EndFiles(DXF& dxf) {
-  ReaderState& r = dxf.reader;
-  r.DXFFileNum.Close();
-  r.BlockFileNum.reset();
-  EntityDB& db = dxf.db;
-  for (std::int32_t i = 1; i <= db.BlockCount && db.BlockTable.InBounds(i); ++i) {
-    BlockRecord& block = db.BlockTable(i);
-    std::string name = block.TempFile.Trimmed();
-    if (!name.empty()) {
-      std::error_code ec;
-      try {
-        std::filesystem::remove(winplat::HostPath(name), ec);
-      } catch (const winplat::PathError&) {
-      }
-    }
-    block.TempFile = "";
-  }
+  dxf.reader.DXFFileNum.Close();
+  EndBlockFiles(dxf);
 }
 
 void HideStatus(PictureBox* status) {
@@ -182,15 +169,13 @@ bool Scan(DXF& dxf, PictureBox* status) {
         case Keyword::EndSec:
           // A block definition never runs past its section: one left open by a
           // missing ENDBLK must not swallow the entities that follow.
-          dxf.db.InBlock = false;
-          r.BlockFileNum.reset();
+          EndBlock(dxf);
           break;
         case Keyword::Table:
           afterTable = true;
           break;
         case Keyword::AttDef:
-          LoadEntity(dxf);
-          cont = true;
+          cont = ReadAttDef(dxf);
           break;
         case Keyword::Layer:
           cont = DXFNewLayer(dxf);
@@ -198,13 +183,10 @@ bool Scan(DXF& dxf, PictureBox* status) {
         case Keyword::Block:
           // A block definition's entities go to its block file, never into the
           // drawing itself.
-          LoadEntity(dxf);
-          dxf.db.InBlock = true;
-          cont = true;
+          cont = DXFBlock(dxf);
           break;
         case Keyword::EndBlk:
-          dxf.db.InBlock = false;
-          r.BlockFileNum.reset();
+          EndBlock(dxf);
           break;
         case Keyword::Line:
           cont = DXFLine(dxf);
@@ -218,12 +200,37 @@ bool Scan(DXF& dxf, PictureBox* status) {
         case Keyword::Face3D:
           cont = DXF3DFace(dxf);
           break;
+        case Keyword::Circle:
+        case Keyword::Arc:
+          cont = ReadCircle(dxf);
+          break;
+        case Keyword::Ellipse:
+          cont = DXFEllipse(dxf);
+          break;
+        case Keyword::Polyline:
+          cont = DXFPoly(dxf);
+          break;
+        case Keyword::Text:
+        case Keyword::MText:
+          cont = DXFText(dxf, value);
+          break;
+        case Keyword::Attrib:
+          cont = ReadAttrib(dxf);
+          break;
+        case Keyword::Insert:
+          cont = DXFInsert(dxf, 0);
+          break;
+        case Keyword::Dimension:
+          cont = DXFDimension(dxf);
+          break;
         default:
           break;  // entities without a loader are passed over pair by pair
       }
     } else if (code == 2 && (afterSection || afterTable)) {
-      // Section and table names ("ENTITIES", "LAYER") need no action of their own.
+      // Section and table names need no action of their own, but for the
+      // entities: the inserts deferred inside block definitions go first.
       r.CurrentLine.assign(value);
+      if (afterSection && value == "ENTITIES") cont = ReplayDeferredInserts(dxf);
       afterSection = afterTable = false;
     } else if (code == 9) {
       r.CurrentLine.assign(value);
@@ -356,7 +363,7 @@ bool LoadDXF(DXF& dxf, const std::string& FileName, PictureBox* /*picture*/, Pic
   r.ProgressStep = 0.05;
   r.ProgressSteps = 0;
   r.ProgressDraws = 0;
-  r.BlockFileNum.reset();
+  EndBlockFiles(dxf);
   r.LastLayer = {};
   dxf.db.InBlock = false;
   dxf.db.BlockCount = 0;

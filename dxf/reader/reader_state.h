@@ -14,6 +14,8 @@
 
 namespace kelvane {
 
+class BlockSpool;
+
 struct ReaderState {
   DxfPairReader DXFFileNum;          // the open input file
   std::int64_t DXFFileLength = 0;
@@ -43,6 +45,9 @@ struct ReaderState {
   // written while a BLOCK definition is read (none: its records are dropped).
   std::int32_t TmpFileCounter = 0;
   std::unique_ptr<std::ofstream> BlockFileNum;
+  // The block files of the running read, their private folder and what is
+  // known of each block (none outside a read).
+  std::shared_ptr<BlockSpool> BlockFiles;
 
   // The last layer name looked up and its number (valid while the layer
   // collection is the same object with the same count).

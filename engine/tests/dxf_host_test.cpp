@@ -73,14 +73,15 @@ TEST_F(DxfHostTest, HostDrivesTheControlByIdentifier) {
   EXPECT_EQ(strError, "An error occurred in GetLines. The message is: GetLines is not built yet");
   EXPECT_FALSE(lines);
 
+  // The drawing named is not there: the reader's error reaches the host.
   try {
     host.Regen(kelvane::dxfMergeNew, 0, 0);
     FAIL() << "Regen raised nothing";
   } catch (const AutomationError& e) {
     EXPECT_EQ(e.Number(), kelvane::kControlError);
     EXPECT_EQ(e.Number(), -2147221503);
-    EXPECT_EQ(e.Source(), "Regen");
-    EXPECT_EQ(e.Description(), "Regen is not built yet");
+    EXPECT_NE(e.Description().find("File not found"), std::string::npos);
+    EXPECT_EQ(e.Description().substr(e.Description().size() - 11), " ->  Regen.");
   }
 }
 

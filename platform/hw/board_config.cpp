@@ -195,6 +195,9 @@ MachineBoards ParseBoardConfig(const std::string& text) {
         std::string why;
         if (!ParseFault(value, fault, why)) return fail(why);
         board.faults.push_back(fault);
+      } else if (key == "memory") {
+        if (!ParseNumber(value, number) || number <= 0) return fail("bad memory");
+        board.memory = number;
       } else {
         return fail("unknown key " + key);
       }

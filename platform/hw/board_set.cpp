@@ -30,7 +30,9 @@ bool SameConfig(const MachineBoards& a, const MachineBoards& b) {
   for (std::size_t i = 0; i < a.boards.size(); ++i) {
     const BoardConfig& x = a.boards[i];
     const BoardConfig& y = b.boards[i];
-    if (x.port != y.port || x.identity != y.identity || x.faults.size() != y.faults.size()) return false;
+    if (x.port != y.port || x.identity != y.identity || x.memory != y.memory || x.faults.size() != y.faults.size()) {
+      return false;
+    }
     for (std::size_t f = 0; f < x.faults.size(); ++f) {
       const BoardFault& p = x.faults[f];
       const BoardFault& q = y.faults[f];

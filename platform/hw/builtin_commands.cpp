@@ -4,6 +4,7 @@
 #include <string>
 
 #include "board_machine.h"
+#include "frame_store.h"
 
 namespace winplat::hw::detail {
 namespace {
@@ -178,6 +179,7 @@ void RegisterBuiltinCommands() {
   AddBuiltinCommand(51, WordBlockIn, false);
   AddBuiltinCommand(52, WordBlockOut, false);
   AddBuiltinCommand(210, DisplayTransform, false);
+  RegisterFrameCommands();
 }
 
 }  // namespace winplat::hw::detail

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "board_machine.h"
+#include "frame_store.h"
 
 namespace winplat::hw::detail {
 namespace {
@@ -106,6 +107,7 @@ void BeginSessionCommand(BoardContext& board, const BoardCommand& command, Board
   }
   board.SetValue("session.running", 1);
   board.SetValue("session.maxFramePoints", kMaxFramePoints);
+  ResetFrameSession(board, false);
   reply.PutLong(kMaxFramePoints);
 }
 
@@ -140,10 +142,14 @@ void Reboot(BoardContext& board, const BoardCommand&, BoardReply&) {
   std::error_code ec;
   std::filesystem::remove_all(board.Folder() / "frames", ec);
   std::filesystem::remove_all(board.Folder() / "shows", ec);
+  ResetFrameSession(board, true);
 }
 
 // The memory budget: what the frames' files take and what was stolen.
-std::int32_t MemoryTotal(const BoardContext& board) { return board.Value("memory.total", kDefaultMemory); }
+std::int32_t MemoryTotal(const BoardContext& board) {
+  std::int64_t configured = std::min<std::int64_t>(board.Config().memory, INT32_MAX);
+  return configured > 0 ? static_cast<std::int32_t>(configured) : board.Value("memory.total", kDefaultMemory);
+}
 
 std::int64_t FrameBytes(const BoardContext& board) {
   std::int64_t used = 0;

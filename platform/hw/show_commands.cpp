@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "board_machine.h"
+#include "frame_store.h"
 #include "winplat/clock.h"
 
 namespace winplat::hw::detail {
@@ -165,7 +166,8 @@ void PlayShow(BoardContext& board, const BoardCommand& command, BoardReply& repl
   StartSave(board, data, reply);
 }
 
-void NextChunk(BoardContext& board, const BoardCommand&, BoardReply& reply) {
+void NextChunk(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
+  if (PaletteDialogueRuns(board)) return PaletteDialogueStep(board, command, reply);
   if (board.Value("dialogue") != kSave) {
     reply.error = kBoardNullCommand;
     return;
@@ -207,6 +209,7 @@ void FinishLoad(BoardContext& board, BoardReply& reply) {
 // Commands 181 (the piece asked for) and 85 (the host has no more: its last,
 // possibly short, piece).
 void Piece(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
+  if (PaletteDialogueRuns(board)) return PaletteDialogueStep(board, command, reply);
   bool last = command.code == kHostFailed;
   std::int32_t stage = board.Value("dialogue");
   if (stage == kSave && last) {  // the host could not write a chunk

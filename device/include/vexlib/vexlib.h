@@ -136,6 +136,92 @@ std::int32_t WriteFrame(const FrameStruct* header, const PointStruct* points);
 std::int32_t InvertPointsActive(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
                                 std::int32_t f, std::int32_t* active);
 
+// ---- Frames and points, colour and palettes, working scale (complete) --------------
+
+static_assert(offsetof(PointStruct, X) == 0 && offsetof(PointStruct, Y) == 4 && offsetof(PointStruct, Z) == 8 &&
+              offsetof(PointStruct, F) == 12 && offsetof(PointStruct, Colour) == 16 &&
+              offsetof(PointStruct, Value5) == 20 && offsetof(PointStruct, Value6) == 24 &&
+              offsetof(PointStruct, Value7) == 28 && offsetof(PointStruct, Value8) == 32);
+static_assert(offsetof(FrameStruct, FlagA) == 0 && offsetof(FrameStruct, FrameValue) == 4 &&
+              offsetof(FrameStruct, FlagB) == 8 && offsetof(FrameStruct, NumPoints) == 12 &&
+              offsetof(FrameStruct, Name) == 16);
+
+// A colour register: I, R, G, B and eight further values.
+struct ColorRegStruct {
+  std::int32_t Fields[12];
+};
+static_assert(sizeof(ColorRegStruct) == 48);
+
+// One record of a fast frame read: X, Y, width, colour.
+struct FastRecordStruct {
+  std::int32_t X;
+  std::int32_t Y;
+  std::int32_t Width;
+  std::int32_t Colour;
+};
+static_assert(sizeof(FastRecordStruct) == 16);
+
+// The most records a fast read fills (the library's own record buffer).
+constexpr std::int32_t VX_FAST_RECORD_MAX = 9999;
+
+std::int32_t ReadMaskData(std::int32_t which, std::int32_t* pairs);
+std::int32_t ReadFrameFast(std::int32_t frame, std::int32_t flags, std::int32_t* count, std::int32_t* frameFlags,
+                           FastRecordStruct* records);
+std::int32_t CopyFrameActive(std::int32_t source, std::int32_t target, std::int32_t* active);
+std::int32_t CopyBlock(std::int32_t a, std::int32_t b, std::int32_t c);
+std::int32_t ReverseBlock(std::int32_t a, std::int32_t b);
+std::int32_t FrameToUndoActive(std::int32_t* active);
+std::int32_t UndoToFrameActive(std::int32_t* active);
+std::int32_t ConvertToVectorFrame(std::int32_t p1, std::int32_t p2, std::int32_t p3, std::int32_t p4,
+                                  std::int32_t p5);
+std::int32_t ConvertToPointFrame(std::int32_t p1, std::int32_t p2, std::int32_t p3, std::int32_t p4,
+                                 std::int32_t p5, std::int32_t p6, std::int32_t p7);
+std::int32_t ReadNumPoints(std::int32_t* count);
+std::int32_t ReadPoint(std::int32_t index, PointStruct* point);
+std::int32_t WritePoint(std::int32_t index, const PointStruct* point);
+std::int32_t SetInsertOnWrite(std::int32_t insert);
+std::int32_t DeletePoints(std::int32_t a, std::int32_t b);
+std::int32_t InsertPoints(std::int32_t a, std::int32_t b);
+std::int32_t MovePointsActive(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
+                              std::int32_t f, std::int32_t* active);
+std::int32_t ResizePointsActive(std::int32_t a, std::int32_t b, float x, float y, float z, std::int32_t g,
+                                std::int32_t h, std::int32_t l, std::int32_t m, std::int32_t* active);
+std::int32_t RotatePointsActive(std::int32_t a, std::int32_t b, float x, float y, float z, std::int32_t g,
+                                std::int32_t h, std::int32_t l, std::int32_t m, std::int32_t* active);
+std::int32_t Set_XYZ_TO_3D_Track(std::int32_t mask);
+std::int32_t XYZ_TO_3D(std::int32_t x, std::int32_t y, std::int32_t z, std::int32_t* o1, std::int32_t* o2,
+                       std::int32_t* o3);
+
+std::int32_t RGB4toRGB1(std::int32_t* c1, std::int32_t* c2, std::int32_t* c3, std::int32_t* c4, std::int32_t* out);
+std::int32_t RGB1toRGB4(std::int32_t* colour, std::int32_t* c1, std::int32_t* c2, std::int32_t* c3,
+                        std::int32_t* c4);
+std::int32_t LoadPalette(const char* file, std::int32_t* status);
+std::int32_t SavePalette(const char* file, std::int32_t* status);
+std::int32_t TrainColorSystem();
+std::int32_t UseDefaultColors();
+std::int32_t EliminateUnusedColors(std::int32_t keep);
+std::int32_t UpdateAlternatePalettes();
+std::int32_t ReadColorReg(ColorRegStruct* reg);
+std::int32_t ReadNumColors(std::int32_t* count);
+std::int32_t WriteColorReg(ColorRegStruct* reg);
+std::int32_t RGBtoHSV(std::int32_t* source, std::int32_t* target);
+std::int32_t HSVtoRGB(std::int32_t* source, std::int32_t* target);
+
+std::int32_t SetWorkingScaleX(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
+                              std::int32_t f);
+std::int32_t SetWorkingScaleY(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
+                              std::int32_t f);
+std::int32_t SetWorkingScaleZ(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
+                              std::int32_t f);
+std::int32_t SetWorkingScaleF(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d);
+std::int32_t GetWorkingScaleX(std::int32_t* a, std::int32_t* b, std::int32_t* c, std::int32_t* d, std::int32_t* e,
+                              std::int32_t* f);
+std::int32_t GetWorkingScaleY(std::int32_t* a, std::int32_t* b, std::int32_t* c, std::int32_t* d, std::int32_t* e,
+                              std::int32_t* f);
+std::int32_t GetWorkingScaleZ(std::int32_t* a, std::int32_t* b, std::int32_t* c, std::int32_t* d, std::int32_t* e,
+                              std::int32_t* f);
+std::int32_t GetWorkingScaleF(std::int32_t* a, std::int32_t* b, std::int32_t* c, std::int32_t* d);
+
 // ---- Laser text ---------------------------------------------------------------------
 
 std::int32_t LoadFont(const char* file, std::int32_t* status);

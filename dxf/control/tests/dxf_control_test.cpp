@@ -271,15 +271,15 @@ TEST(DXFControl, MembersNotBuiltYetSaySo) {
                    .ToBool());
   EXPECT_EQ(err, "An error occurred in GetCircles. The message is: GetCircles is not built yet");
   err.clear();
-  EXPECT_FALSE(winplat::CallMethod(obj, "refresh", {Variant::ByRef(&err)}).ToBool());
-  EXPECT_NE(err.find("Refresh is not built yet"), std::string::npos);
+  EXPECT_FALSE(winplat::CallMethod(obj, "redlinedeleteentity", {Variant::ByRef(&err)}).ToBool());
+  EXPECT_NE(err.find("RedlineDeleteEntity is not built yet"), std::string::npos);
   try {
-    winplat::Invoke(obj, dispid::CvtX, winplat::DISPATCH_METHOD, {Variant(1.0f)});
+    winplat::Invoke(obj, dispid::SaveWMF, winplat::DISPATCH_METHOD, {Variant("C:\\a.wmf")});
     FAIL();
   } catch (const AutomationError& e) {
     EXPECT_EQ(e.Number(), kControlError);
-    EXPECT_EQ(e.Source(), "CvtX");
-    EXPECT_EQ(e.Description(), "CvtX is not built yet");
+    EXPECT_EQ(e.Source(), "SaveWMF");
+    EXPECT_EQ(e.Description(), "SaveWMF is not built yet");
   }
   EXPECT_EQ(ErrorOf([&] { winplat::Invoke(obj, dispid::About, winplat::DISPATCH_METHOD); }), kControlError);
   EXPECT_EQ(ErrorOf([&] { winplat::Invoke(obj, dispid::Clear, winplat::DISPATCH_METHOD, {Variant(1)}); }), 450);

@@ -107,20 +107,25 @@ TEST_F(ReaderTest, OneHeaderExtentKeepsWideningAndNoneGivesTheStartValues) {
 TEST_F(ReaderTest, KeywordsCountOnlyAsTheValueOfTheirCode) {
   ASSERT_TRUE(Load(PutFile(OwnData() / "keyword_traps.dxf")));
   auto& d = db();
-  // A layer named LINE, one named SOLID and one named EOF are layers, nothing more.
-  ASSERT_EQ(d.Layers().Count(), 3);
+  // A layer named LINE, one named SOLID and one named EOF are layers, nothing
+  // more; the MTEXT on layer 0 adds that layer.
+  ASSERT_EQ(d.Layers().Count(), 4);
   EXPECT_EQ(LayerName(1), "LINE");
   EXPECT_EQ(LayerName(3), "EOF");
   // The text "BLOCK" opened no block, HATCH's "SOLID" made no solid, " LINE",
   // "line" and "LINE " are not LINE; both true lines were read, the one after the
   // entity on layer EOF too.
   EXPECT_EQ(d.SolidCount, 0);
+  ASSERT_EQ(d.TextCount, 2);
+  EXPECT_EQ(d.TextTable(1).Text.Trimmed(), "BLOCK");
+  EXPECT_EQ(d.TextTable(2).Text.Trimmed(), "LINESECTIONENDBLK");
+  EXPECT_EQ(d.InsertCount, 0);  // the INSERT of LINE names no block
   ASSERT_EQ(d.LineCount, 2);
   EXPECT_EQ(d.LineTable(1).Layer, 1);
   EXPECT_EQ(d.LineTable(2).Layer, 3);
   EXPECT_EQ(d.LineTable(2).X2, 7.0f);
   EXPECT_FALSE(d.InBlock);
-  EXPECT_EQ(d.DrawingExtents.Left, 1.0f);
+  EXPECT_EQ(d.DrawingExtents.Left, 0.0f);  // the texts' anchors at the origin
   EXPECT_EQ(d.DrawingExtents.Top, 8.0f);
 }
 
@@ -180,13 +185,13 @@ TEST_F(ReaderTest, DrawingRecordsAndZoomHistory) {
   EXPECT_EQ(winplat::GetProperty(second.Get(), "filename").ToString(), "C:\\dxf\\keyword_traps.dxf");
   EXPECT_EQ(winplat::GetProperty(second.Get(), "FileID").ToLong(), 2);
   EXPECT_EQ(winplat::GetProperty(second.Get(), "StartEntity").ToLong(), 11);
-  EXPECT_EQ(winplat::GetProperty(second.Get(), "EndEntity").ToLong(), 12);
-  EXPECT_EQ(winplat::GetProperty(second.Get(), "Left").ToSingle(), 1001.0f);
+  EXPECT_EQ(winplat::GetProperty(second.Get(), "EndEntity").ToLong(), 14);  // two texts, two lines
+  EXPECT_EQ(winplat::GetProperty(second.Get(), "Left").ToSingle(), 1000.0f);
   EXPECT_EQ(winplat::GetProperty(second.Get(), "aggxScale").ToSingle(), 1.0f);
   EXPECT_EQ(winplat::GetProperty(second.Get(), "Visible").ToBool(), true);
   // Entries 0..3 hold the new extents; entry 4 is left alone.
   for (int i = 0; i < 4; ++i) {
-    EXPECT_EQ(dxf->ZoomHistory[i].Left, 1001.0f) << i;
+    EXPECT_EQ(dxf->ZoomHistory[i].Left, 1000.0f) << i;
     EXPECT_EQ(dxf->ZoomHistory[i].Top, 8.0f) << i;
   }
   EXPECT_EQ(dxf->ZoomHistory[4].Left, 9.0f);

@@ -11,6 +11,7 @@
 //   Port=0x300            ; ISA data port (status port = port + 4)
 //   Identity=0x00012345   ; identity word read at the identity address
 //   Fault=error 6 on 7    ; any number of Fault lines, see BoardFault
+//   Memory=4194304        ; bytes of memory for frames (default 4 MiB)
 //
 // Without the file the machine has one ISA board at 0x300 that answers.
 #include <cstdint>
@@ -85,6 +86,7 @@ struct BoardConfig {
   std::uint16_t port = 0x300;     // ISA data port
   std::int32_t identity = 0;      // identity word
   std::vector<BoardFault> faults;
+  std::int64_t memory = 0;        // bytes of memory for frames; 0: the default
   bool Has(BoardFault::Kind kind) const;
   const BoardFault* Find(BoardFault::Kind kind) const;
 };

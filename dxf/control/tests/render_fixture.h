@@ -1,0 +1,123 @@
+#pragma once
+// A DXF control placed on a host form, its picture box sized, with helpers to
+// put entities straight into its data base and to look at the picture.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "../../reader/dxf_reader.h"
+#include "../dxf_control.h"
+#include "test_support.h"
+#include "winplat/classreg.h"
+#include "winplat/container.h"
+#include "winplat/picture.h"
+#include "winplat/window.h"
+
+extern "C" winplat::HRESULT DllGetClassObject(const char* clsid, winplat::IClassFactory** factory) noexcept;
+
+namespace rendertest {
+
+inline winplat::LRESULT HostProc(winplat::HWND h, winplat::UINT m, winplat::WPARAM w, winplat::LPARAM l) {
+  return winplat::DefWindowProc(h, m, w, l);
+}
+
+// Counts the ZoomComplete events the control raises.
+class ZoomSink : public winplat::DispatchObject {
+ public:
+  ZoomSink() : DispatchObject("ZoomSink") {
+    AddMethod(kelvane::dispid::ZoomComplete, "ZoomComplete", [this](winplat::Args&) {
+      ++zooms;
+      return winplat::Variant();
+    }, 0);
+  }
+  int zooms = 0;
+};
+
+class RenderTest : public ::testing::Test {
+ protected:
+  void Place(int width, int height) {
+    winplat::WNDCLASS wc;
+    wc.lpfnWndProc = &HostProc;
+    wc.lpszClassName = "RenderTestHost";
+    winplat::RegisterClass(wc);
+    form = winplat::CreateWindow("RenderTestHost", "Host", winplat::WS_OVERLAPPEDWINDOW, 0, 0, 1200, 1000, 0, 0, 0, 0);
+    auto self = winplat::ModuleFileOf(reinterpret_cast<const void*>(&DllGetClassObject));
+    ASSERT_EQ(winplat::RegisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF, kelvane::kClassDescription, self),
+              winplat::S_OK);
+    site = winplat::PlaceControl(kelvane::kProgID, "DXF1", form, true);
+    dxf = winplat::QueryInterface<kelvane::DXF>(site->Object());
+    ASSERT_TRUE(dxf);
+    winplat::ExcepInfo excep;
+    dxf->InitNew(&excep);
+    ASSERT_EQ(site->Move(0, 0, width, height, &excep), winplat::S_OK);
+    sink = winplat::MakeObject<ZoomSink>();
+    site->ConnectEvents(sink.Get());
+    dxf->db.InitDB(true);
+    dxf->DXFComplete = winplat::VARIANT_TRUE;
+  }
+  void SetUp() override { Place(400, 300); }
+  void TearDown() override {
+    dxf = nullptr;
+    site = nullptr;
+    if (form) winplat::DestroyWindow(form);
+  }
+
+  kelvane::EntityDB& db() { return dxf->db; }
+  std::int32_t Layer(const char* name) { return kelvane::SetLayerID(db().Layers(), name); }
+  void Line(float x1, float y1, float x2, float y2, std::int32_t color = 0x0000FF) {
+    kelvane::LineRecord r;
+    r.X1 = x1;
+    r.Y1 = y1;
+    r.X2 = x2;
+    r.Y2 = y2;
+    r.Layer = Layer("0");
+    r.Color = color;
+    db().AddLine(r, kelvane::Growth::Loader);
+  }
+  void Extents(float l, float t, float r, float b) { db().DrawingExtents = kelvane::ExtentsRect{l, t, r, b}; }
+  bool Draw(float l, float t, float r, float b) {
+    dxf->Clear();
+    return dxf->Zoom(kelvane::ViewRect{l, t, r, b}, dxf->picKelvane, 0, false);
+  }
+  winplat::Picture Shot() { return winplat::CaptureWindowPersistent(dxf->picKelvane.hWnd); }
+  // Pixels of one colour in the picture.
+  static int Count(const winplat::Picture& p, winplat::COLORREF c) {
+    int n = 0;
+    for (auto v : p.pixels) n += (v & 0xFFFFFF) == c ? 1 : 0;
+    return n;
+  }
+  // True when a pixel of colour c lies within r pixels of (x, y).
+  static bool Near(const winplat::Picture& p, int x, int y, winplat::COLORREF c, int r = 2) {
+    for (int yy = y - r; yy <= y + r; ++yy)
+      for (int xx = x - r; xx <= x + r; ++xx)
+        if (xx >= 0 && yy >= 0 && xx < p.width && yy < p.height && (p.At(xx, yy) & 0xFFFFFF) == c) return true;
+    return false;
+  }
+  static int CountNot(const winplat::Picture& p, winplat::COLORREF c) {
+    return static_cast<int>(p.pixels.size()) - Count(p, c);
+  }
+  // Writes a drawing as C:\dxf\<name> and returns its Windows path.
+  std::string Put(const std::string& name, const std::string& text) {
+    testsupport::WriteFile(testsupport::Root() / "C" / "dxf" / name, text);
+    return "C:\\dxf\\" + name;
+  }
+
+  winplat::HWND form = 0;
+  winplat::ComPtr<winplat::PlacedControl> site;
+  winplat::ComPtr<kelvane::DXF> dxf;
+  winplat::ComPtr<ZoomSink> sink;
+};
+
+// The shared drawings from elsewhere, beside the source tree or one of its parents; empty when absent.
+inline std::filesystem::path SharedData() {
+  std::filesystem::path dir = std::filesystem::path(FIELDRAY_SOURCE_DIR);
+  for (int up = 0; up < 3 && !dir.empty(); ++up) {
+    std::filesystem::path candidate = dir.parent_path() / "shared" / "testdata" / "dxf";
+    if (std::filesystem::is_directory(candidate)) return candidate;
+    dir = dir.parent_path();
+  }
+  return {};
+}
+
+}  // namespace rendertest

@@ -1,0 +1,513 @@
+// BLOCK definitions spooled to temporary block files, and their replay for
+// INSERT (scaled, rotated, moved; nested and deferred) and DIMENSION (moved).
+#include <cmath>
+#include <fstream>
+#include <sstream>
+
+#include "block_records.h"
+#include "block_spool.h"
+#include "entity_loaders.h"
+#include "kelvaneent/dxfengine.h"
+#include "loader_points.h"
+#include "winplat/files.h"
+
+namespace kelvane {
+
+using namespace loader;
+
+namespace {
+
+constexpr double kPi = 3.14159;  // the angle constant of the extents rules
+// Levels of blocks inside blocks; a deeper insert is skipped.
+constexpr std::int32_t kMaxNesting = 16;
+// Records that nested inserts may copy into block files during one read; the
+// copies stop beyond it, so that blocks inserting blocks many times over
+// cannot fill the disk.
+constexpr std::uint64_t kMaxCopiedRecords = 1'000'000;
+
+std::string TempFolderOf(const DXF& dxf) {
+  std::string folder = dxf.TmpFileNamePath.empty() ? std::string("C:\\TEMP") : dxf.TmpFileNamePath;
+  if (folder.back() != '\\') folder += '\\';
+  return folder;
+}
+
+// The first block of that name (exact, case-sensitive); 0 when none.
+std::int32_t FindBlock(BlockSpool& spool, const std::string& name) {
+  for (std::size_t i = 0; i < spool.blocks.size(); ++i)
+    if (spool.blocks[i].name == name) return static_cast<std::int32_t>(i + 1);
+  return 0;
+}
+
+std::string TrimRight(std::string_view s) {
+  std::size_t n = s.size();
+  while (n > 0 && s[n - 1] == ' ') --n;
+  return std::string(s.substr(0, n));
+}
+
+// May `block` be copied into `host`'s file? Not into itself, not into a block
+// it holds (a cycle), not beyond the nesting cap.
+bool MayNest(BlockSpool& spool, std::int32_t host, std::int32_t block) {
+  if (host < 1 || host > static_cast<std::int32_t>(spool.blocks.size())) return false;
+  const SpooledBlock& b = spool.blocks[static_cast<std::size_t>(block - 1)];
+  if (block == host || b.contains.count(host)) return false;
+  return b.depth + 1 <= kMaxNesting;
+}
+
+void NoteNested(BlockSpool& spool, std::int32_t host, std::int32_t block) {
+  SpooledBlock& h = spool.blocks[static_cast<std::size_t>(host - 1)];
+  const SpooledBlock& b = spool.blocks[static_cast<std::size_t>(block - 1)];
+  h.depth = std::max(h.depth, b.depth + 1);
+  h.contains.insert(block);
+  h.contains.insert(b.contains.begin(), b.contains.end());
+}
+
+// How a replay places a block's records.
+struct Placement {
+  float X = 0, Y = 0;           // insertion point
+  float Rotation = 0;           // degrees
+  float XScale = 1, YScale = 1;
+  bool scaled = true;           // INSERT: scale and rotate; DIMENSION: move only
+  std::int16_t layer = 0;       // INSERT: for records on layer 1; DIMENSION: for all
+  bool dimension = false;
+  std::int32_t color = 0;       // INSERT colour for lines and segments (0: the record's)
+  std::int32_t insertRow = 0;   // the insert box to widen (0: none); the rows' InsertID
+};
+
+Point2 Place(const Placement& p, float x, float y) {
+  if (p.scaled) {
+    x = winplat::CSng(static_cast<double>(p.XScale) * x);
+    y = winplat::CSng(static_cast<double>(p.YScale) * y);
+    if (p.Rotation != 0) RotatePoint(x, y, p.Rotation);
+  }
+  return Point2{winplat::CSng(static_cast<double>(x) + p.X), winplat::CSng(static_cast<double>(y) + p.Y)};
+}
+
+std::string ReadWhole(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) throw winplat::FileError(53, "File not found");
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class Replay {
+ public:
+  Replay(DXF& dxf, const Placement& p) : dxf_(dxf), db_(dxf.db), p_(p) {}
+
+  void Run(const SpooledBlock& block) {
+    if (std::ofstream* out = dxf_.reader.BlockFileNum.get()) out->flush();
+    SpooledRecordReader reader(ReadWhole(block.hostFile));
+    SpooledRecord rec;
+    while (reader.Next(rec)) {
+      if (db_.InBlock) {
+        BlockSpool& spool = Spool(dxf_);
+        if (spool.recordsCopied >= kMaxCopiedRecords) break;
+        ++spool.recordsCopied;
+      }
+      switch (rec.type) {
+        case etLine: Line(rec); break;
+        case etPolyline: Segment(rec); break;
+        case etText: Text(rec); break;
+        case etCircle: Circle(rec); break;
+        case etSolid: Solid(rec); break;
+        case etPoint: PointRec(rec); break;
+        case etEllipse: Ellipse(rec); break;
+        default: break;
+      }
+    }
+  }
+
+ private:
+  std::int32_t LayerOf(std::int32_t recordLayer) const {
+    if (p_.dimension) return p_.layer;
+    return recordLayer == 1 ? p_.layer : recordLayer;
+  }
+
+  // The insert box and the drawing extents take in two points.
+  void Widen(float x1, float y1, float x2, float y2) {
+    if (p_.insertRow >= 1) CheckInsertExtents(dxf_, p_.insertRow, x1, y1, x2, y2);
+    if (!db_.InBlock && !dxf_.reader.HeaderExtents) CheckExtents(dxf_, x1, y1, x2, y2);
+  }
+
+  void Line(const SpooledRecord& r) {
+    Point2 a = Place(p_, r.S(0), r.S(1)), b = Place(p_, r.S(2), r.S(3));
+    std::int32_t color = r.L(4), layer = LayerOf(r.L(5)), style = r.L(7);
+    float width = r.S(6);
+    Widen(a.X, a.Y, b.X, b.Y);
+    if (db_.InBlock) {
+      WriteBlockRecord(dxf_, etLine,
+                       {BlockField::S(a.X), BlockField::S(a.Y), BlockField::S(b.X), BlockField::S(b.Y),
+                        BlockField::L(color), BlockField::L(layer), BlockField::I(1), BlockField::L(style)});
+      return;
+    }
+    LineRecord row;
+    row.X1 = a.X, row.Y1 = a.Y, row.X2 = b.X, row.Y2 = b.Y;
+    row.Color = p_.color != 0 ? p_.color : color;
+    row.Layer = layer;
+    row.LineStyle = style;
+    row.Width = std::trunc(width) == width ? width : static_cast<float>(winplat::CLng(width));
+    row.InsertID = p_.insertRow;
+    db_.AddLine(row, Growth::Insert);
+  }
+
+  void Segment(const SpooledRecord& r) {
+    Point2 a = Place(p_, r.S(0), r.S(1)), b = Place(p_, r.S(2), r.S(3));
+    std::int32_t color = r.L(4), layer = LayerOf(r.L(5));
+    float width = r.S(6), bulge = r.S(7);
+    // A mirroring insert turns the arcs of its segments the other way.
+    if (p_.scaled && (p_.XScale < 0) != (p_.YScale < 0)) bulge = -bulge;
+    Widen(a.X, a.Y, b.X, b.Y);
+    if (db_.InBlock) {
+      WriteBlockRecord(dxf_, etPolyline,
+                       {BlockField::S(a.X), BlockField::S(a.Y), BlockField::S(b.X), BlockField::S(b.Y),
+                        BlockField::L(color), BlockField::L(layer), BlockField::S(width), BlockField::S(bulge)});
+      return;
+    }
+    PolylineSegmentRecord row;
+    row.X1 = a.X, row.Y1 = a.Y, row.X2 = b.X, row.Y2 = b.Y;
+    row.Color = p_.color != 0 ? p_.color : color;
+    row.Layer = layer;
+    row.Width = width;
+    row.Bulge = bulge;
+    row.InsertID = p_.insertRow;
+    db_.AddPolylineSegment(row, Growth::Insert);
+  }
+
+  void Text(const SpooledRecord& r) {
+    Point2 a = Place(p_, r.S(0), r.S(1));
+    float height = r.S(3), rotation = r.S(4);
+    if (p_.scaled) {
+      // The text turns with the insert; its height follows the X scale's size.
+      height = winplat::CSng(std::fabs(static_cast<double>(p_.XScale)) * height);
+      rotation = winplat::CSng(static_cast<double>(rotation) + p_.Rotation);
+    }
+    std::int32_t horz = r.L(5), underline = r.L(6), layer = LayerOf(r.L(7)), color = r.L(8);
+    float widthFactor = r.S(10);
+    Widen(a.X, a.Y, a.X, a.Y);
+    if (db_.InBlock) {
+      WriteBlockRecord(dxf_, etText,
+                       {BlockField::S(a.X), BlockField::S(a.Y), BlockField::T(r.T(2)), BlockField::S(height),
+                        BlockField::S(rotation), BlockField::L(horz), BlockField::L(underline), BlockField::L(layer),
+                        BlockField::L(color), BlockField::T(r.T(9)), BlockField::S(widthFactor)});
+      return;
+    }
+    TextRecord row;
+    row.X = a.X, row.Y = a.Y;
+    row.Text = r.T(2);
+    row.Height = height;
+    row.Rotation = rotation;
+    row.HorzAlign = horz;
+    row.Underline = underline;
+    row.Layer = layer;
+    row.Color = color;
+    row.FontName = TrimRight(r.T(9));
+    row.WidthFactor = widthFactor;
+    row.InsertID = p_.insertRow;
+    db_.AddText(row, Growth::Insert);
+  }
+
+  void Circle(const SpooledRecord& r) {
+    Point2 c = Place(p_, r.S(0), r.S(1));
+    float radius = r.S(2), start = r.S(3), end = r.S(4);
+    if (p_.scaled) {
+      radius = winplat::CSng(std::fabs(static_cast<double>(p_.XScale)) * radius);
+      if (p_.XScale < 0) {
+        float s = winplat::CSng(180.0 - end), e = winplat::CSng(180.0 - start);
+        start = s, end = e;
+      }
+      if (p_.YScale < 0) {
+        float s = -end, e = -start;
+        start = s, end = e;
+      }
+      start = winplat::CSng(static_cast<double>(start) + p_.Rotation);
+      end = winplat::CSng(static_cast<double>(end) + p_.Rotation);
+    }
+    std::int32_t layer = LayerOf(r.L(5)), color = r.L(6), style = r.L(7);
+    float width = r.S(8);
+    if (start == end) {
+      Widen(winplat::CSng(static_cast<double>(c.X) - radius), winplat::CSng(static_cast<double>(c.Y) - radius),
+            winplat::CSng(static_cast<double>(c.X) + radius), winplat::CSng(static_cast<double>(c.Y) + radius));
+    } else {
+      const double a = start * kPi / 180.0, b = end * kPi / 180.0;
+      Widen(winplat::CSng(c.X + radius * std::cos(a)), winplat::CSng(c.Y + radius * std::sin(a)),
+            winplat::CSng(c.X + radius * std::cos(b)), winplat::CSng(c.Y + radius * std::sin(b)));
+    }
+    if (db_.InBlock) {
+      WriteBlockRecord(dxf_, etCircle,
+                       {BlockField::S(c.X), BlockField::S(c.Y), BlockField::S(radius), BlockField::S(start),
+                        BlockField::S(end), BlockField::L(layer), BlockField::L(color), BlockField::L(style),
+                        BlockField::S(width)});
+      return;
+    }
+    CircleRecord row;
+    row.X = c.X, row.Y = c.Y;
+    row.Radius = radius;
+    row.StartAngle = start, row.EndAngle = end;
+    row.Layer = layer, row.Color = color, row.LineStyle = style;
+    row.Width = width;
+    row.InsertID = p_.insertRow;
+    db_.AddCircle(row, Growth::Insert);
+  }
+
+  void Solid(const SpooledRecord& r) {
+    Point2 c[4] = {Place(p_, r.S(0), r.S(1)), Place(p_, r.S(2), r.S(3)), Place(p_, r.S(4), r.S(5)),
+                   Place(p_, r.S(6), r.S(7))};
+    std::int32_t layer = LayerOf(r.L(8)), color = r.L(9);
+    Widen(c[0].X, c[0].Y, c[1].X, c[1].Y);
+    Widen(c[2].X, c[2].Y, c[3].X, c[3].Y);
+    if (db_.InBlock) {
+      WriteBlockRecord(dxf_, etSolid,
+                       {BlockField::S(c[0].X), BlockField::S(c[0].Y), BlockField::S(c[1].X), BlockField::S(c[1].Y),
+                        BlockField::S(c[2].X), BlockField::S(c[2].Y), BlockField::S(c[3].X), BlockField::S(c[3].Y),
+                        BlockField::L(layer), BlockField::L(color)});
+      return;
+    }
+    SolidRecord row;
+    row.X1 = c[0].X, row.Y1 = c[0].Y, row.X2 = c[1].X, row.Y2 = c[1].Y;
+    row.X3 = c[2].X, row.Y3 = c[2].Y, row.X4 = c[3].X, row.Y4 = c[3].Y;
+    row.Layer = layer, row.Color = color;
+    row.InsertID = p_.insertRow;
+    db_.AddSolid(row, Growth::Insert);
+  }
+
+  void PointRec(const SpooledRecord& r) {
+    Point2 a = Place(p_, r.S(0), r.S(1));
+    std::int32_t color = r.L(2), layer = LayerOf(r.L(3));
+    Widen(a.X, a.Y, a.X, a.Y);
+    if (db_.InBlock) {
+      WriteBlockRecord(dxf_, etPoint,
+                       {BlockField::S(a.X), BlockField::S(a.Y), BlockField::L(color), BlockField::L(layer)});
+      return;
+    }
+    PointRecord row;
+    row.X = a.X, row.Y = a.Y;
+    row.Layer = layer, row.Color = color;
+    db_.AddPoint(row, Growth::Insert);
+  }
+
+  // An ellipse is placed when the insert scales it the same in X and Y; any
+  // other scale would make it something else, and it is left out.
+  void Ellipse(const SpooledRecord& r) {
+    if (p_.scaled && p_.XScale != p_.YScale) return;
+    Point2 c = Place(p_, r.S(0), r.S(1));
+    float mx = r.S(2), my = r.S(3);
+    if (p_.scaled) {
+      mx = winplat::CSng(static_cast<double>(p_.XScale) * mx);
+      my = winplat::CSng(static_cast<double>(p_.YScale) * my);
+      if (p_.Rotation != 0) RotatePoint(mx, my, p_.Rotation);
+    }
+    std::int32_t layer = LayerOf(r.L(7)), color = r.L(8), style = r.L(9);
+    if (db_.InBlock) {
+      WriteBlockRecord(dxf_, etEllipse,
+                       {BlockField::S(c.X), BlockField::S(c.Y), BlockField::S(mx), BlockField::S(my),
+                        BlockField::S(r.S(4)), BlockField::S(r.S(5)), BlockField::S(r.S(6)), BlockField::L(layer),
+                        BlockField::L(color), BlockField::L(style)});
+      return;
+    }
+    EllipseRecord row;
+    row.CenterX = c.X, row.CenterY = c.Y;
+    row.MajorX = mx, row.MajorY = my;
+    row.Ratio = r.S(4), row.StartParam = r.S(5), row.EndParam = r.S(6);
+    row.Layer = layer, row.Color = color, row.LineStyle = style;
+    db_.AddEllipse(row, Growth::Insert);
+  }
+
+  DXF& dxf_;
+  EntityDB& db_;
+  Placement p_;
+};
+
+void OpenForAppend(DXF& dxf, const std::filesystem::path& file) {
+  dxf.reader.BlockFileNum = std::make_unique<std::ofstream>(file, std::ios::binary | std::ios::app);
+}
+
+}  // namespace
+
+void CheckInsertExtents(DXF& dxf, std::int32_t InsertRow, float X1, float Y1, float X2, float Y2) {
+  try {
+    InsertRecord& r = dxf.db.InsertTable(InsertRow);
+    if (r.Left == 0 && r.Top == 0 && r.Right == 0 && r.Bottom == 0) {
+      r.Left = X1, r.Top = Y2, r.Right = X2, r.Bottom = Y1;
+    }
+    r.Left = std::min({r.Left, X1, X2});
+    r.Right = std::max({r.Right, X1, X2});
+    r.Bottom = std::min({r.Bottom, Y1, Y2});
+    r.Top = std::max({r.Top, Y1, Y2});
+  } catch (...) {
+    winplat::AutomationError e = TrailError("CheckInsertExtents");
+    std::string d = e.Description();
+    if (!d.empty() && d.back() == '.') d.pop_back();  // this trail line has no full stop
+    throw winplat::AutomationError(e.Number(), e.Source(), d);
+  }
+}
+
+bool DXFBlock(DXF& dxf) {
+  return WithErrorTrail("DXFBlock", [&] {
+    LoadEntity(dxf);
+    const DxfGroupTable& t = dxf.reader.GroupValueTable;
+    ReaderState& r = dxf.reader;
+    BlockSpool& spool = Spool(dxf);
+    const std::string name = TrimRight(t.Value(2));
+    Point2 base = ReadPoint(dxf, 10);
+    r.BlockFileNum.reset();  // a block still open ends here
+    r.TmpFileCounter = winplat::AddLng(r.TmpFileCounter, 1);
+    std::filesystem::path host;
+    std::string file;
+    try {
+      file = spool.CreateFile(TempFolderOf(dxf), r.TmpFileCounter, host);
+    } catch (const winplat::FileError& e) {
+      if (e.Number() != 76) throw;
+      // No temporary folder: the root folder of drive C takes the files.
+      dxf.SetTmpFileNamePath("C:\\");
+      file = spool.CreateFile(TempFolderOf(dxf), r.TmpFileCounter, host);
+    }
+    BlockRecord row;
+    row.X = base.X, row.Y = base.Y;
+    row.BlockName = name;
+    row.TempFile = file;
+    dxf.db.AddBlock(row, Growth::Loader);
+    SpooledBlock block;
+    block.name = name;
+    block.file = file;
+    block.hostFile = host;
+    spool.blocks.push_back(std::move(block));
+    OpenForAppend(dxf, host);
+    dxf.db.InBlock = true;
+    return true;
+  }, dxf.DrawingCleanup());
+}
+
+void EndBlock(DXF& dxf) {
+  dxf.db.InBlock = false;
+  dxf.reader.BlockFileNum.reset();
+}
+
+bool DXFInsert(DXF& dxf, std::int32_t Index) {
+  return WithErrorTrail("DXFInsert", [&] {
+    EntityDB& db = dxf.db;
+    BlockSpool& spool = Spool(dxf);
+    if (Index > 0) {
+      // A deferred insert: the block's records go into its host block's file.
+      const DeferredInsert& d = db.DeferredInsertTable(Index);
+      const SpooledDeferred& sd = spool.deferred.at(static_cast<std::size_t>(Index - 1));
+      Placement p;
+      p.X = d.X, p.Y = d.Y, p.Rotation = d.Rotation, p.XScale = d.ScaleX, p.YScale = d.ScaleY;
+      p.layer = static_cast<std::int16_t>(d.Layer);
+      db.InsertLayer = p.layer;
+      // The deferred path has no insert row of its own: the last one, if any, takes the box.
+      p.insertRow = db.InsertCount;
+      const std::int32_t block = FindBlock(spool, sd.blockName);
+      if (block != 0 && MayNest(spool, sd.host, block)) {
+        OpenForAppend(dxf, spool.blocks[static_cast<std::size_t>(sd.host - 1)].hostFile);
+        db.InBlock = true;
+        Replay(dxf, p).Run(spool.blocks[static_cast<std::size_t>(block - 1)]);
+        NoteNested(spool, sd.host, block);
+      }
+      db.InBlock = false;
+      dxf.reader.BlockFileNum.reset();
+      return true;
+    }
+
+    LoadEntity(dxf);
+    const DxfGroupTable& t = dxf.reader.GroupValueTable;
+    const std::string name(t.Value(2));
+    db.InsertLayer = LoaderLayer(dxf);
+    // An insert drawn with the extrusion (0, 0, -1) is mirrored about the Y axis:
+    // its X, its X scale and its turning are negated.
+    const bool mirrored = MirroredExtrusion(t);
+    Point2 at = ReadPoint(dxf, 10, mirrored ? -1.0f : 1.0f);
+    Placement p;
+    p.Rotation = t.Single(50);
+    p.XScale = t.Single(41);
+    p.YScale = t.Single(42);
+    if (p.XScale == 0) p.XScale = 1;
+    if (p.YScale == 0) p.YScale = 1;
+    if (mirrored) p.XScale = -p.XScale, p.Rotation = -p.Rotation;
+    p.layer = db.InsertLayer;
+    p.color = t.Has(62) && t.Double(62) != 0 ? LoaderColor(dxf) : 0;
+    spool.lastInsertPlaced = false;
+
+    const std::int32_t block = FindBlock(spool, name);
+    const std::int32_t host = db.InBlock ? static_cast<std::int32_t>(spool.blocks.size()) : 0;
+    if (db.InBlock) at = Relative(at, BlockBase(dxf));
+    if (block != 0) {
+      if (db.InBlock && !MayNest(spool, host, block)) return true;  // itself, a cycle or too deep
+      InsertRecord row;
+      row.X = at.X, row.Y = at.Y;
+      row.BlockName = name;
+      row.Layer = db.InsertLayer;
+      db.AddInsert(row);
+      p.X = at.X, p.Y = at.Y;
+      p.insertRow = db.InsertCount;
+      Replay(dxf, p).Run(spool.blocks[static_cast<std::size_t>(block - 1)]);
+      if (db.InBlock) NoteNested(spool, host, block);
+      spool.lastInsertPlaced = !db.InBlock;
+      return true;
+    }
+    if (db.InBlock && host >= 1) {
+      DeferredInsert row;
+      row.HostFile = spool.blocks[static_cast<std::size_t>(host - 1)].file;
+      row.BlockName = name;
+      row.Layer = db.InsertLayer;
+      row.X = at.X, row.Y = at.Y;
+      row.Rotation = p.Rotation;
+      row.ScaleX = p.XScale, row.ScaleY = p.YScale;
+      db.AddDeferredInsert(row);
+      spool.deferred.push_back(SpooledDeferred{host, name});
+    }
+    return true;
+  }, dxf.DrawingCleanup());
+}
+
+bool ReplayDeferredInserts(DXF& dxf) {
+  BlockSpool& spool = Spool(dxf);
+  dxf.db.InBlock = false;
+  dxf.reader.BlockFileNum.reset();
+  while (spool.deferredDone < dxf.db.DeferredInsertCount) {
+    ++spool.deferredDone;
+    if (!DXFInsert(dxf, spool.deferredDone)) return false;
+  }
+  return true;
+}
+
+bool DXFDimension(DXF& dxf) {
+  return WithErrorTrail("DXFDimension", [&] {
+    LoadEntity(dxf);
+    EntityDB& db = dxf.db;
+    const DxfGroupTable& t = dxf.reader.GroupValueTable;
+    BlockSpool& spool = Spool(dxf);
+    const std::string name(t.Value(2));
+    Placement p;
+    p.scaled = false;
+    p.dimension = true;
+    p.layer = LoaderLayer(dxf);
+    Point2 at = ReadPoint(dxf, 12);
+    const std::int32_t block = FindBlock(spool, name);
+    if (block == 0) return true;  // no definition: nothing to place
+    if (db.InBlock) {
+      const std::int32_t host = static_cast<std::int32_t>(spool.blocks.size());
+      if (!MayNest(spool, host, block)) return true;
+      at = Relative(at, BlockBase(dxf));
+      p.X = at.X, p.Y = at.Y;
+      Replay(dxf, p).Run(spool.blocks[static_cast<std::size_t>(block - 1)]);
+      NoteNested(spool, host, block);
+      return true;
+    }
+    p.X = at.X, p.Y = at.Y;
+    Replay(dxf, p).Run(spool.blocks[static_cast<std::size_t>(block - 1)]);
+    return true;
+  }, dxf.DrawingCleanup());
+}
+
+void EndBlockFiles(DXF& dxf) {
+  ReaderState& r = dxf.reader;
+  r.BlockFileNum.reset();
+  if (r.BlockFiles) {
+    r.BlockFiles->Clear();
+    r.BlockFiles.reset();
+  }
+  EntityDB& db = dxf.db;
+  for (std::int32_t i = 1; i <= db.BlockCount && db.BlockTable.InBounds(i); ++i) db.BlockTable(i).TempFile = "";
+}
+
+}  // namespace kelvane

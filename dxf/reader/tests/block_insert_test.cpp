@@ -1,0 +1,227 @@
+// Block definitions replayed for INSERT and DIMENSION: placement, layers,
+// mirroring, nested, deferred and cyclic inserts, attributes.
+#include <gtest/gtest.h>
+
+#include "drawing_text.h"
+#include "reader_fixture.h"
+
+using namespace readertest;
+
+namespace {
+
+std::string Insert(const std::string& name, const std::string& layer, const std::string& x, const std::string& y,
+                   std::initializer_list<std::string> more = {}) {
+  std::string text = Pairs({"0", "INSERT", "8", layer, "2", name, "10", x, "20", y});
+  for (auto it = more.begin(); it != more.end(); ++it) text += *it + "\n";
+  return text;
+}
+
+class BlockTest : public ReaderTest {
+ protected:
+  bool Read(const std::string& text) { return Load(Put("blocks.dxf", text)); }
+};
+
+TEST_F(BlockTest, InsertScalesRotatesAndMovesTheBlockAndKeepsItsTruePoint) {
+  std::string blocks = Block("A", "1", "1", LineEntity("0", "1", "1", "2", "1"));
+  ASSERT_TRUE(Read(Drawing(blocks, Insert("A", "0", "10", "10", {"41", "2", "42", "2", "50", "90"}))));
+  ASSERT_EQ(db().LineCount, 1);
+  const auto& l = db().LineTable(1);
+  EXPECT_NEAR(l.X1, 10, 1e-4);
+  EXPECT_NEAR(l.Y1, 10, 1e-4);
+  EXPECT_NEAR(l.X2, 10, 1e-4);
+  EXPECT_NEAR(l.Y2, 12, 1e-4);
+  EXPECT_EQ(l.InsertID, 1);
+  ASSERT_EQ(db().InsertCount, 1);
+  const auto& ins = db().InsertTable(1);
+  EXPECT_EQ(ins.X, 10.0f);  // the insertion point itself, not scaled
+  EXPECT_EQ(ins.Y, 10.0f);
+  EXPECT_EQ(ins.BlockName.Trimmed(), "A");
+  EXPECT_NEAR(ins.Left, 10, 1e-4);
+  EXPECT_NEAR(ins.Top, 12, 1e-4);
+  EXPECT_NEAR(db().DrawingExtents.Top, 12, 1e-4);
+  // The block's own definition drew nothing and widened nothing.
+  EXPECT_EQ(db().EntityCount, 1);
+  EXPECT_NEAR(db().DrawingExtents.Bottom, 10, 1e-4);
+}
+
+TEST_F(BlockTest, MissingOrZeroScalesReadAsOne) {
+  std::string blocks = Block("A", "0", "0", LineEntity("0", "0", "0", "3", "4"));
+  ASSERT_TRUE(Read(Drawing(blocks, Insert("A", "0", "1", "1") + Insert("A", "0", "1", "1", {"41", "0", "42", "0"}) +
+                                       Insert("A", "0", "0", "0", {"41", "-2", "42", "3"}))));
+  ASSERT_EQ(db().LineCount, 3);
+  for (int r = 1; r <= 2; ++r) {
+    EXPECT_EQ(db().LineTable(r).X2, 4.0f) << r;
+    EXPECT_EQ(db().LineTable(r).Y2, 5.0f) << r;
+  }
+  EXPECT_EQ(db().LineTable(3).X2, -6.0f);
+  EXPECT_EQ(db().LineTable(3).Y2, 12.0f);
+}
+
+TEST_F(BlockTest, EntitiesOnTheFirstLayerTakeTheInsertsLayerAndColour) {
+  std::string body = LineEntity("0", "0", "0", "1", "0") + LineEntity("KEEP", "0", "0", "1", "1") +
+                     Pairs({"0", "CIRCLE", "8", "0", "62", "3", "10", "0", "20", "0", "40", "1"});
+  ASSERT_TRUE(Read(Drawing(Block("A", "0", "0", body), Insert("A", "INS", "0", "0", {"62", "1"}))));
+  // Layer 1 is "0" (the first read), 2 is "KEEP", 3 the insert's.
+  ASSERT_EQ(LayerName(3), "INS");
+  ASSERT_EQ(db().LineCount, 2);
+  EXPECT_EQ(db().LineTable(1).Layer, 3);
+  EXPECT_EQ(db().LineTable(2).Layer, 2);
+  EXPECT_EQ(db().LineTable(1).Color, 0x0010FF);  // the insert's colour 1 on lines
+  ASSERT_EQ(db().CircleCount, 1);
+  EXPECT_EQ(db().CircleTable(1).Layer, 3);
+  EXPECT_EQ(db().CircleTable(1).Color, 0x00FF00);  // a circle keeps its own
+}
+
+TEST_F(BlockTest, MirroringInsertTurnsArcsAndBulges) {
+  std::string body = Pairs({"0", "ARC", "8", "0", "10", "1", "20", "0", "40", "1", "50", "10", "51", "80"}) +
+                     Pairs({"0", "POLYLINE", "8", "0", "66", "1", "10", "0", "20", "0", "0", "VERTEX", "8", "0", "10", "0",
+                            "20", "0", "42", "0.5", "0", "VERTEX", "8", "0", "10", "2", "20", "0", "0", "SEQEND"});
+  ASSERT_TRUE(Read(Drawing(Block("A", "0", "0", body), Insert("A", "0", "10", "0", {"41", "-1"}))));
+  ASSERT_EQ(db().CircleCount, 1);
+  const auto& c = db().CircleTable(1);
+  EXPECT_EQ(c.X, 9.0f);
+  EXPECT_EQ(c.StartAngle, 100.0f);
+  EXPECT_EQ(c.EndAngle, 170.0f);
+  ASSERT_EQ(db().PolylineCount, 1);
+  const auto& s = db().PolylineTable(1);
+  EXPECT_EQ(s.X1, 10.0f);
+  EXPECT_EQ(s.X2, 8.0f);
+  EXPECT_EQ(s.Bulge, -0.5f);  // the arc still bulges the same side in the world
+}
+
+TEST_F(BlockTest, TextsTurnWithTheInsertAndTakeTheSizeOfTheXScale) {
+  std::string body = Pairs({"0", "TEXT", "8", "0", "10", "1", "20", "0", "40", "2", "50", "10", "1", "HI"});
+  ASSERT_TRUE(Read(Drawing(Block("A", "0", "0", body), Insert("A", "0", "5", "5", {"41", "-3", "42", "3", "50", "30"}))));
+  ASSERT_EQ(db().TextCount, 1);
+  const auto& t = db().TextTable(1);
+  EXPECT_EQ(t.Height, 6.0f);
+  EXPECT_EQ(t.Rotation, 40.0f);
+  EXPECT_EQ(t.Text.Trimmed(), "HI");
+  EXPECT_EQ(t.InsertID, 1);
+}
+
+TEST_F(BlockTest, NestedInsertsArePlacedThroughTheirHost) {
+  std::string blocks = Block("B", "0", "0", LineEntity("0", "0", "0", "1", "0")) +
+                       Block("A", "10", "0", Insert("B", "0", "15", "0", {"41", "2"}) + LineEntity("0", "10", "0", "10", "1"));
+  ASSERT_TRUE(Read(Drawing(blocks, Insert("A", "0", "100", "0"))));
+  ASSERT_EQ(db().LineCount, 2);
+  EXPECT_EQ(db().LineTable(1).X1, 105.0f);  // B at 5 within A, A at 100
+  EXPECT_EQ(db().LineTable(1).X2, 107.0f);
+  EXPECT_EQ(db().LineTable(2).X1, 100.0f);
+  // The nested insert has its own row, relative to its host.
+  ASSERT_EQ(db().InsertCount, 2);
+  EXPECT_EQ(db().InsertTable(1).X, 5.0f);
+  EXPECT_EQ(db().InsertTable(2).X, 100.0f);
+}
+
+TEST_F(BlockTest, InsertOfABlockDefinedLaterIsDeferredToTheEntities) {
+  std::string blocks = Block("A", "0", "0", Insert("B", "0", "5", "0") + LineEntity("0", "0", "0", "0", "1")) +
+                       Block("B", "0", "0", LineEntity("0", "0", "0", "1", "0"));
+  ASSERT_TRUE(Read(Drawing(blocks, Insert("A", "0", "100", "0") + Insert("A", "0", "200", "0"))));
+  EXPECT_EQ(db().DeferredInsertCount, 1);
+  EXPECT_EQ(db().DeferredInsertTable(1).BlockName.Trimmed(), "B");
+  // Each INSERT of A shows A's line and B's.
+  ASSERT_EQ(db().LineCount, 4);
+  EXPECT_EQ(db().LineTable(1).X1, 100.0f);
+  EXPECT_EQ(db().LineTable(2).X1, 105.0f);
+  EXPECT_EQ(db().LineTable(2).X2, 106.0f);
+  EXPECT_EQ(db().LineTable(4).X1, 205.0f);
+}
+
+TEST_F(BlockTest, SelfInsertsAndCyclesAreSkipped) {
+  std::string blocks = Block("S", "0", "0", LineEntity("0", "0", "0", "1", "0") + Insert("S", "0", "1", "0")) +
+                       Block("A", "0", "0", LineEntity("0", "0", "0", "2", "0") + Insert("B", "0", "0", "1")) +
+                       Block("B", "0", "0", LineEntity("0", "0", "0", "3", "0") + Insert("A", "0", "0", "1"));
+  ASSERT_TRUE(Read(Drawing(blocks, Insert("S", "0", "0", "0") + Insert("A", "0", "0", "0") + Insert("B", "0", "0", "0"))));
+  // S: its line once. B holds A (defined before it); A cannot then take B back.
+  EXPECT_EQ(db().LineCount, 1 + 1 + 2);
+}
+
+TEST_F(BlockTest, NestingIsCapped) {
+  std::string blocks = Block("B0", "0", "0", LineEntity("0", "0", "0", "1", "0"));
+  for (int i = 1; i <= 18; ++i)
+    blocks += Block("B" + std::to_string(i), "0", "0", Insert("B" + std::to_string(i - 1), "0", "0", "1"));
+  ASSERT_TRUE(Read(Drawing(blocks, Insert("B16", "0", "0", "0"))));
+  ASSERT_EQ(db().LineCount, 1);
+  EXPECT_EQ(db().LineTable(1).Y1, 16.0f);
+  db().InitDB(true);
+  ASSERT_TRUE(Read(Drawing(blocks, Insert("B17", "0", "0", "0"))));
+  EXPECT_EQ(db().LineCount, 0);
+}
+
+TEST_F(BlockTest, LongBlockNamesAreFoundWhole) {
+  std::string a(60, 'x'), b = a;
+  b.back() = 'y';  // differs only beyond the 50 characters the host sees
+  std::string blocks = Block(a, "0", "0", LineEntity("0", "0", "0", "1", "0")) +
+                       Block(b, "0", "0", LineEntity("0", "0", "0", "2", "0"));
+  ASSERT_TRUE(Read(Drawing(blocks, Insert(b, "0", "0", "0"))));
+  ASSERT_EQ(db().LineCount, 1);
+  EXPECT_EQ(db().LineTable(1).X2, 2.0f);
+}
+
+TEST_F(BlockTest, DimensionPlacesItsBlockMovedOnItsLayer) {
+  std::string body = LineEntity("0", "0", "0", "4", "0") +
+                     Pairs({"0", "SOLID", "8", "0", "10", "0", "20", "0", "11", "1", "21", "0", "12", "0", "22", "1", "13",
+                            "1", "23", "1"}) +
+                     Pairs({"0", "MTEXT", "8", "0", "10", "2", "20", "1", "40", "0.5", "1", "4.00"}) +
+                     Pairs({"0", "POINT", "8", "0", "10", "4", "20", "0"});
+  std::string dims = Pairs({"0", "DIMENSION", "8", "DIM", "2", "*D1", "12", "10", "22", "20"}) +
+                     Pairs({"0", "DIMENSION", "8", "DIM", "2", "*MISSING"});
+  ASSERT_TRUE(Read(Drawing(Block("*D1", "0", "0", body), dims)));
+  ASSERT_EQ(db().LineCount, 1);
+  EXPECT_EQ(db().LineTable(1).X1, 10.0f);
+  EXPECT_EQ(db().LineTable(1).Y1, 20.0f);
+  EXPECT_EQ(LayerName(db().LineTable(1).Layer), "DIM");
+  EXPECT_EQ(db().LineTable(1).InsertID, 0);
+  ASSERT_EQ(db().SolidCount, 1);
+  EXPECT_EQ(db().SolidTable(1).X4, 10.0f);
+  ASSERT_EQ(db().TextCount, 1);
+  EXPECT_EQ(db().TextTable(1).X, 12.0f);
+  EXPECT_EQ(db().TextTable(1).Text.Trimmed(), "4.00");
+  ASSERT_EQ(db().PointRowCount, 1);
+  EXPECT_EQ(db().PointTable(1).X, 14.0f);
+  EXPECT_EQ(db().InsertCount, 0);
+  EXPECT_EQ(db().DrawingExtents.Right, 14.0f);
+}
+
+TEST_F(BlockTest, DimensionInsideABlockIsSpooledWithIt) {
+  std::string blocks = Block("*D1", "0", "0", LineEntity("0", "0", "0", "4", "0")) +
+                       Block("A", "1", "0", Pairs({"0", "DIMENSION", "8", "0", "2", "*D1", "12", "1", "22", "0"}));
+  ASSERT_TRUE(Read(Drawing(blocks, Insert("A", "0", "10", "0"))));
+  ASSERT_EQ(db().LineCount, 1);
+  EXPECT_EQ(db().LineTable(1).X1, 10.0f);
+  EXPECT_EQ(db().LineTable(1).X2, 14.0f);
+}
+
+TEST_F(BlockTest, AttributesBelongToThePlacedInsertBeforeThem) {
+  auto attrib = [](const std::string& flags, const std::string& value) {
+    return Pairs({"0", "ATTRIB", "8", "OWN", "10", "1", "20", "2", "40", "2", "1", value, "2", "TAG", "70", flags});
+  };
+  std::string blocks = Block("A", "0", "0", LineEntity("0", "0", "0", "1", "0"));
+  std::string entities;
+  for (int i = 0; i < 3; ++i) entities += Insert("A", "L" + std::to_string(i), "0", "0");
+  entities += Insert("A", "FOURTH", "0", "0", {"66", "1"}) + attrib("0", "V1") + attrib("1", "HIDDEN") +
+              attrib("3", "V3") + Pairs({"0", "SEQEND"}) + Insert("NONE", "0", "0", "0", {"66", "1"}) +
+              attrib("0", "ORPHAN") + Pairs({"0", "SEQEND"});
+  ASSERT_TRUE(Read(Drawing(blocks, entities)));
+  ASSERT_EQ(db().AttribCount, 2);
+  const auto& a = db().AttribTable(1);
+  EXPECT_EQ(a.ParentInsert, 4);
+  EXPECT_EQ(LayerName(a.Layer), "FOURTH");
+  EXPECT_EQ(a.TagValue.Trimmed(), "V1");
+  EXPECT_EQ(a.TagName.Trimmed(), "TAG");
+  EXPECT_EQ(a.X, 1.0f);
+  EXPECT_EQ(a.BlockNumber, 1);
+  EXPECT_EQ(db().AttribTable(2).TagValue.Trimmed(), "V3");
+}
+
+TEST_F(BlockTest, DeferredInsertWithoutAnyInsertRowReadsOn) {
+  // Nothing is ever inserted in the entities: the deferred replay has no box to widen.
+  std::string blocks = Block("A", "0", "0", Insert("B", "0", "0", "0")) +
+                       Block("B", "0", "0", LineEntity("0", "0", "0", "1", "0"));
+  ASSERT_TRUE(Read(Drawing(blocks, LineEntity("0", "5", "5", "6", "6"))));
+  EXPECT_EQ(db().InsertCount, 0);
+  EXPECT_EQ(db().LineCount, 1);
+}
+
+}  // namespace

@@ -1,0 +1,262 @@
+// The board's frame files, its frame state file and the working-scale maps.
+#include "frame_store.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <fstream>
+#include <iterator>
+
+#include "board_machine.h"
+
+namespace winplat::hw::detail {
+namespace {
+
+constexpr char kFrameMagic[4] = {'V', 'X', 'F', 'M'};
+constexpr std::uint32_t kStateFileMagic = 0x56584653;  // "VXFS"
+
+std::filesystem::path FramesFolder(const BoardContext& board) {
+  std::filesystem::path folder = board.Folder() / "frames";
+  std::error_code ec;
+  std::filesystem::create_directories(folder, ec);
+  return folder;
+}
+
+std::filesystem::path FramePath(const BoardContext& board, std::int32_t number) {
+  return FramesFolder(board) / (std::to_string(number) + ".frm");
+}
+
+std::int16_t Saturate16(long double value) {
+  if (std::isnan(value)) return 0;
+  if (value >= 32767.0L) return 32767;
+  if (value <= -32768.0L) return -32768;
+  return static_cast<std::int16_t>(value);
+}
+
+// The linear map from (a0..a1) onto (b0..b1), rounded to nearest, halves to even.
+std::int16_t MapLinear(std::int64_t a0, std::int64_t a1, std::int64_t b0, std::int64_t b1, std::int64_t value) {
+  if (a1 == a0 || b1 == b0) return Saturate16(static_cast<long double>(value));
+  long double t = static_cast<long double>(value - a0) * static_cast<long double>(b1 - b0) /
+                  static_cast<long double>(a1 - a0);
+  return Saturate16(static_cast<long double>(b0) + std::nearbyint(t));
+}
+
+template <typename T>
+void Put(std::vector<char>& out, T value) {
+  const char* p = reinterpret_cast<const char*>(&value);
+  out.insert(out.end(), p, p + sizeof value);
+}
+
+template <typename T>
+T Get(const std::vector<char>& in, std::size_t offset) {
+  T value{};
+  if (offset + sizeof value <= in.size()) std::memcpy(&value, in.data() + offset, sizeof value);
+  return value;
+}
+
+std::vector<char> ReadAll(const std::filesystem::path& path, bool& ok) {
+  std::ifstream in(path, std::ios::binary);
+  ok = static_cast<bool>(in);
+  if (!ok) return {};
+  return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteAll(const std::filesystem::path& path, const std::vector<char>& bytes) {
+  std::filesystem::path temp = path;
+  temp += ".new";
+  {
+    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
+    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+  }
+  std::error_code ec;
+  std::filesystem::rename(temp, path, ec);
+}
+
+std::vector<char> EncodeFrame(const StoredFrame& frame) {
+  std::vector<char> out;
+  out.reserve(FrameCost(frame.points.size()));
+  out.insert(out.end(), kFrameMagic, kFrameMagic + 4);
+  Put(out, frame.flags);
+  Put(out, frame.value);
+  Put(out, static_cast<std::uint32_t>(frame.points.size()));
+  out.insert(out.end(), frame.name.begin(), frame.name.end());
+  for (const StoredPoint& p : frame.points) {
+    for (std::int16_t v : {p.x, p.y, p.z, p.f}) Put(out, v);
+    Put(out, p.colour);
+    for (std::int16_t v : {p.v5, p.v6, p.v7, p.v8}) Put(out, v);
+  }
+  return out;
+}
+
+// A damaged frame file reads as far as it is whole.
+StoredFrame DecodeFrame(const std::vector<char>& in) {
+  StoredFrame frame;
+  if (in.size() < kFrameHeaderBytes || std::memcmp(in.data(), kFrameMagic, 4) != 0) return frame;
+  frame.exists = true;
+  frame.flags = Get<std::uint16_t>(in, 4);
+  frame.value = Get<std::int16_t>(in, 6);
+  std::size_t count = Get<std::uint32_t>(in, 8);
+  std::memcpy(frame.name.data(), in.data() + 12, 24);
+  count = std::min(count, (in.size() - kFrameHeaderBytes) / kStoredPointBytes);
+  frame.points.resize(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    std::size_t at = kFrameHeaderBytes + i * kStoredPointBytes;
+    StoredPoint& p = frame.points[i];
+    p.x = Get<std::int16_t>(in, at);
+    p.y = Get<std::int16_t>(in, at + 2);
+    p.z = Get<std::int16_t>(in, at + 4);
+    p.f = Get<std::int16_t>(in, at + 6);
+    p.colour = Get<std::uint32_t>(in, at + 8);
+    p.v5 = Get<std::int16_t>(in, at + 12);
+    p.v6 = Get<std::int16_t>(in, at + 14);
+    p.v7 = Get<std::int16_t>(in, at + 16);
+    p.v8 = Get<std::int16_t>(in, at + 18);
+  }
+  return frame;
+}
+
+}  // namespace
+
+std::int64_t FrameCost(std::size_t points) {
+  return static_cast<std::int64_t>(kFrameHeaderBytes + points * kStoredPointBytes);
+}
+
+std::int16_t ToDevice(const AxisScale& s, bool fourValues, std::int32_t value) {
+  if (fourValues) return MapLinear(s.v[0], s.v[1], s.v[2], s.v[3], value);
+  return MapLinear(s.v[0], s.v[1], s.v[3], s.v[4], value);
+}
+
+std::int16_t FromDevice(const AxisScale& s, bool fourValues, std::int32_t device) {
+  if (fourValues) return MapLinear(s.v[2], s.v[3], s.v[0], s.v[1], device);
+  return MapLinear(s.v[3], s.v[4], s.v[0], s.v[1], device);
+}
+
+AxisScale ReadBackScale(const FrameBoardState& state, int axis) {
+  auto a = static_cast<std::size_t>(axis);
+  if (state.scaleSet[a]) return state.scale[a];
+  // Not set in this session: the identity on the device range.
+  AxisScale identity;
+  identity.v = axis == 3 ? std::array<std::int32_t, 6>{-32768, 32767, -32768, 32767, 0, 0}
+                         : std::array<std::int32_t, 6>{-32768, 32767, 0, -32768, 32767, 0};
+  return identity;
+}
+
+FrameStore::FrameStore(BoardContext& board) : board_(board) {}
+
+StoredFrame FrameStore::Read(std::int32_t number, bool headerOnly) const {
+  if (headerOnly) {
+    std::ifstream in(FramePath(board_, number), std::ios::binary);
+    if (!in) return StoredFrame{};
+    std::vector<char> bytes(kFrameHeaderBytes);
+    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    bytes.resize(static_cast<std::size_t>(in.gcount()));
+    StoredFrame frame = DecodeFrame(bytes);
+    return frame;
+  }
+  bool ok = false;
+  std::vector<char> bytes = ReadAll(FramePath(board_, number), ok);
+  return ok ? DecodeFrame(bytes) : StoredFrame{};
+}
+
+void FrameStore::Write(std::int32_t number, const StoredFrame& frame) {
+  WriteAll(FramePath(board_, number), EncodeFrame(frame));
+}
+
+void FrameStore::Erase(std::int32_t number) {
+  std::error_code ec;
+  std::filesystem::remove(FramePath(board_, number), ec);
+}
+
+std::vector<std::int32_t> FrameStore::Numbers() const {
+  std::vector<std::int32_t> numbers;
+  std::error_code ec;
+  for (const auto& entry : std::filesystem::directory_iterator(FramesFolder(board_), ec)) {
+    if (entry.path().extension() != ".frm") continue;
+    std::string stem = entry.path().stem().string();
+    try {
+      std::size_t used = 0;
+      long long n = std::stoll(stem, &used);
+      if (used == stem.size() && n >= INT32_MIN && n <= INT32_MAX) numbers.push_back(static_cast<std::int32_t>(n));
+    } catch (const std::exception&) {
+    }
+  }
+  std::sort(numbers.begin(), numbers.end());
+  return numbers;
+}
+
+std::int64_t FrameStore::UsedBytes(std::int32_t except) const {
+  std::int64_t used = 0;
+  std::error_code ec;
+  std::filesystem::path skip = FramePath(board_, except);
+  for (const auto& entry : std::filesystem::directory_iterator(FramesFolder(board_), ec)) {
+    if (entry.path().extension() != ".frm" || entry.path() == skip) continue;
+    used += static_cast<std::int64_t>(entry.file_size(ec));
+  }
+  return used;
+}
+
+std::int64_t FrameStore::Budget() const {
+  std::int64_t memory = board_.Config().memory;
+  if (memory <= 0) memory = board_.Value("memory.total", static_cast<std::int32_t>(kDefaultBoardMemory));
+  return memory - board_.Value("memory.stolen", 0);
+}
+
+bool FrameStore::Fits(std::int32_t number, std::size_t points) const {
+  return UsedBytes(number) + FrameCost(points) <= Budget();
+}
+
+std::int32_t FrameStore::FrameSize() const {
+  std::int32_t size = board_.Value("session.maxFramePoints", kDefaultFrameSize);
+  return size > 0 ? size : kDefaultFrameSize;
+}
+
+StoredFrame FrameStore::ReadUndo() const {
+  bool ok = false;
+  std::vector<char> bytes = ReadAll(board_.Folder() / "undo.frm", ok);
+  return ok ? DecodeFrame(bytes) : StoredFrame{};
+}
+
+void FrameStore::WriteUndo(const StoredFrame& frame, const std::vector<std::int16_t>& selection) {
+  WriteAll(board_.Folder() / "undo.frm", EncodeFrame(frame));
+  std::vector<char> bytes;
+  for (std::int16_t v : selection) Put(bytes, v);
+  WriteAll(board_.Folder() / "undo.sel", bytes);
+}
+
+std::vector<std::int16_t> FrameStore::UndoSelection() const {
+  bool ok = false;
+  std::vector<char> bytes = ReadAll(board_.Folder() / "undo.sel", ok);
+  std::vector<std::int16_t> selection(bytes.size() / 2);
+  for (std::size_t i = 0; i < selection.size(); ++i) selection[i] = Get<std::int16_t>(bytes, 2 * i);
+  return selection;
+}
+
+FrameBoardState FrameStore::LoadState() const {
+  FrameBoardState state;
+  std::ifstream in(board_.Folder() / "frames.state", std::ios::binary);
+  FrameBoardState stored;
+  if (in.read(reinterpret_cast<char*>(&stored), sizeof stored) && stored.magic == kStateFileMagic) state = stored;
+  state.magic = kStateFileMagic;
+  return state;
+}
+
+void FrameStore::SaveState(const FrameBoardState& state) {
+  std::vector<char> bytes(sizeof state);
+  std::memcpy(bytes.data(), &state, sizeof state);
+  WriteAll(board_.Folder() / "frames.state", bytes);
+}
+
+void ResetFrameSession(BoardContext& board, bool rebooted) {
+  FrameStore store(board);
+  FrameBoardState fresh;
+  store.SaveState(fresh);
+  std::error_code ec;
+  for (const char* name : {"undo.frm", "undo.sel"}) std::filesystem::remove(board.Folder() / name, ec);
+  if (rebooted) std::filesystem::remove(board.Folder() / "palette.vxp", ec);
+}
+
+std::int32_t FrameStore::WorkingFrame() const { return board_.Value("frame.working", 0); }
+
+void FrameStore::SetWorkingFrame(std::int32_t frame) { board_.SetValue("frame.working", frame); }
+
+}  // namespace winplat::hw::detail
