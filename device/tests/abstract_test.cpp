@@ -86,6 +86,7 @@ TEST_P(AbstractTest, GeneratorFramesAndColourRunOnTheBoard) {
   EXPECT_EQ(vp::SetAbstractColor()(1, 255), 0);
   EXPECT_EQ(vp::GenerateAbstract()(3, 200, 0), 0);
   EXPECT_TRUE(Logged("GenerateAbstract"));
+  EXPECT_EQ(vs::SetWorkingFrame()(3), 0);
   EXPECT_EQ(vp::FrameToAbstract()(), 0);
   EXPECT_EQ(vp::AbstractToFrame()(), 0);
   EXPECT_EQ(vp::GenerateAbstractNew()(3, 100, 1), 0);

@@ -3,7 +3,8 @@
 // frames they generate from sine waves.
 //
 // The generator's settings live in "abstract/state.bin" of the board's folder
-// (Longs in host order); its working points in "abstract/buffer.pts".
+// (Longs in host order); its working points in "abstract/buffer.pts". The
+// frames it makes are the board's frames.
 #include <array>
 #include <cmath>
 #include <filesystem>
@@ -14,6 +15,7 @@
 
 #include "abstract_frames.h"
 #include "board_machine.h"
+#include "frame_store.h"
 
 namespace winplat::hw::detail {
 
@@ -23,7 +25,6 @@ namespace {
 
 constexpr std::int32_t kPorts = 16;
 constexpr std::int32_t kMaxGenerated = 8000;
-constexpr std::int32_t kBufferFrame = -1;  // the generator's own working points
 
 // Settings of one oscillator: phases (tenths of a degree), frequencies (x16384),
 // sizes (x163.84) and the wave.
@@ -149,7 +150,7 @@ BoardCommandHandler GenerateCommand(bool newColour) {
     std::int32_t colour = newColour ? state.colourNew[1] : state.colour[1];
     std::vector<AbstractPoint> points = Generate(state, count, colour);
     if (!StoreAbstractFrame(board, frame, points) || !StoreAbstractFrame(board, kBufferFrame, points)) {
-      reply.error = kBoardAccessError;
+      reply.error = kBoardLowMemory;
       return;
     }
     state.lastFrame = frame;
@@ -157,19 +158,19 @@ BoardCommandHandler GenerateCommand(bool newColour) {
   };
 }
 
-// Command 104: the generator's points become its frame; 105: the frame's
-// points become the generator's.
+// Command 104: the generator's points become the working frame; 105: the
+// working frame's points become the generator's.
 BoardCommandHandler Copy(bool toFrame) {
   return [toFrame](BoardContext& board, const BoardCommand&, BoardReply& reply) {
-    GeneratorState state = LoadState(board);
-    std::int32_t from = toFrame ? kBufferFrame : state.lastFrame;
-    std::int32_t to = toFrame ? state.lastFrame : kBufferFrame;
+    std::int32_t working = FrameStore(board).WorkingFrame();
+    std::int32_t from = toFrame ? kBufferFrame : working;
+    std::int32_t to = toFrame ? working : kBufferFrame;
     auto points = LoadAbstractFrame(board, from);
     if (!points) {
       reply.result = -300;
       return;
     }
-    if (!StoreAbstractFrame(board, to, *points)) reply.error = kBoardAccessError;
+    if (!StoreAbstractFrame(board, to, *points)) reply.error = kBoardLowMemory;
   };
 }
 
@@ -222,21 +223,45 @@ BoardCommandHandler Port(std::uint16_t code) {
 }  // namespace
 
 bool StoreAbstractFrame(BoardContext& board, std::int32_t frame, const std::vector<AbstractPoint>& points) {
-  fs::path path = AbstractFolder(board) / ("frame" + std::to_string(frame) + ".pts");
-  std::ofstream out(path, std::ios::binary | std::ios::trunc);
-  out.write(reinterpret_cast<const char*>(points.data()),
-            static_cast<std::streamsize>(points.size() * sizeof(AbstractPoint)));
-  return static_cast<bool>(out);
+  if (frame == kBufferFrame) {
+    std::ofstream out(AbstractFolder(board) / "buffer.pts", std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(points.data()),
+              static_cast<std::streamsize>(points.size() * sizeof(AbstractPoint)));
+    return static_cast<bool>(out);
+  }
+  FrameStore store(board);
+  if (!store.Fits(frame, points.size())) return false;
+  StoredFrame stored = store.Read(frame, true);
+  stored.exists = true;
+  stored.points.clear();
+  for (const AbstractPoint& p : points) {
+    StoredPoint sp;
+    sp.x = static_cast<std::int16_t>(p.x);
+    sp.y = static_cast<std::int16_t>(p.y);
+    sp.z = static_cast<std::int16_t>(p.z);
+    sp.colour = static_cast<std::uint32_t>(p.colour);
+    stored.points.push_back(sp);
+  }
+  store.Write(frame, stored);
+  return true;
 }
 
-std::optional<std::vector<AbstractPoint>> LoadAbstractFrame(const BoardContext& board, std::int32_t frame) {
-  fs::path path = AbstractFolder(board) / ("frame" + std::to_string(frame) + ".pts");
-  std::ifstream in(path, std::ios::binary | std::ios::ate);
-  if (!in) return std::nullopt;
-  auto bytes = static_cast<std::size_t>(in.tellg());
-  std::vector<AbstractPoint> points(bytes / sizeof(AbstractPoint));
-  in.seekg(0);
-  in.read(reinterpret_cast<char*>(points.data()), static_cast<std::streamsize>(points.size() * sizeof(AbstractPoint)));
+std::optional<std::vector<AbstractPoint>> LoadAbstractFrame(BoardContext& board, std::int32_t frame) {
+  std::vector<AbstractPoint> points;
+  if (frame == kBufferFrame) {
+    std::ifstream in(AbstractFolder(board) / "buffer.pts", std::ios::binary | std::ios::ate);
+    if (!in) return std::nullopt;
+    points.resize(static_cast<std::size_t>(in.tellg()) / sizeof(AbstractPoint));
+    in.seekg(0);
+    in.read(reinterpret_cast<char*>(points.data()),
+            static_cast<std::streamsize>(points.size() * sizeof(AbstractPoint)));
+    return points;
+  }
+  StoredFrame stored = FrameStore(board).Read(frame);
+  if (!stored.exists) return std::nullopt;
+  for (const StoredPoint& p : stored.points) {
+    points.push_back({p.x, p.y, p.z, static_cast<std::int32_t>(p.colour)});
+  }
   return points;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
-// Where the abstract generator puts the frames it makes, and where it takes a
-// frame back from: a small store of its own under the board's folder.
+// Where the abstract generator puts the frames it makes and takes a frame back
+// from: the board's frames, and its own working points (frame kBufferFrame).
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -16,9 +16,11 @@ struct AbstractPoint {
   std::int32_t colour;
 };
 
-// Stores the points of a frame number; false when the file cannot be written.
+constexpr std::int32_t kBufferFrame = -1;
+
+// Stores the points of a frame number; false when the board's memory cannot hold them.
 bool StoreAbstractFrame(BoardContext& board, std::int32_t frame, const std::vector<AbstractPoint>& points);
 // The points of a frame number, or nothing when the frame was never stored.
-std::optional<std::vector<AbstractPoint>> LoadAbstractFrame(const BoardContext& board, std::int32_t frame);
+std::optional<std::vector<AbstractPoint>> LoadAbstractFrame(BoardContext& board, std::int32_t frame);
 
 }  // namespace winplat::hw::detail

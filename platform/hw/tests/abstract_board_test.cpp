@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
+#include <iterator>
 #include <filesystem>
 #include <fstream>
 #include <numbers>
@@ -34,16 +36,22 @@ class AbstractBoard : public ::testing::Test {
   static std::vector<std::uint8_t> Run(std::uint16_t code, std::initializer_list<std::uint32_t> longs) {
     return IsaCommand(kPort, code, Longs(longs));
   }
-  // The points the generator stored for a frame number.
+  // The points of one of the board's frames, from its file.
   static std::vector<Point> Stored(std::int32_t frame) {
-    std::string name = "frame" + std::to_string(frame) + ".pts";
+    std::string name = std::to_string(frame) + ".frm";
     for (const auto& e : std::filesystem::recursive_directory_iterator(testsupport::Root())) {
-      if (e.path().filename() == name && e.path().parent_path().filename() == "abstract") {
-        std::ifstream in(e.path(), std::ios::binary);
-        std::vector<Point> points(static_cast<std::size_t>(e.file_size()) / sizeof(Point));
-        in.read(reinterpret_cast<char*>(points.data()), static_cast<std::streamsize>(points.size() * sizeof(Point)));
-        return points;
+      if (e.path().filename() != name || e.path().parent_path().filename() != "frames") continue;
+      std::ifstream in(e.path(), std::ios::binary);
+      std::vector<char> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+      std::vector<Point> points;
+      for (std::size_t at = 36; at + 20 <= bytes.size(); at += 20) {
+        std::int16_t v[3];
+        std::uint32_t colour;
+        std::memcpy(v, bytes.data() + at, sizeof v);
+        std::memcpy(&colour, bytes.data() + at + 8, sizeof colour);
+        points.push_back({v[0], v[1], v[2], static_cast<std::int32_t>(colour)});
       }
+      return points;
     }
     return {};
   }
@@ -74,12 +82,21 @@ TEST_F(AbstractBoard, FrameAndGeneratorCopiesAreConsistent) {
   ASSERT_EQ(Error(Run(174, {2, 40, 0})), 0);
   std::vector<Point> generated = Stored(2);
   ASSERT_EQ(generated.size(), 40u);
-  // The frame taken into the generator and put back is the same frame.
+  // The working frame taken into the generator and put back into another
+  // working frame is the same frame.
+  ASSERT_EQ(Error(Run(30, {2})), 0);
   ASSERT_EQ(Error(Run(105, {})), 0);
+  ASSERT_EQ(Error(Run(30, {9})), 0);
   ASSERT_EQ(Error(Run(104, {})), 0);
-  std::vector<Point> back = Stored(2);
+  std::vector<Point> back = Stored(9);
   ASSERT_EQ(back.size(), generated.size());
-  for (std::size_t i = 0; i < back.size(); ++i) EXPECT_EQ(back[i].x, generated[i].x);
+  for (std::size_t i = 0; i < back.size(); ++i) {
+    EXPECT_EQ(back[i].x, generated[i].x);
+    EXPECT_EQ(back[i].y, generated[i].y);
+  }
+  // A working frame never written cannot be taken into the generator.
+  ASSERT_EQ(Error(Run(30, {30})), 0);
+  EXPECT_NE(Result(Run(105, {})), 0);
 }
 
 TEST_F(AbstractBoard, SettingsAreAnsweredAsSetAndSwapped) {
