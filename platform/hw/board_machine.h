@@ -124,6 +124,9 @@ void AddBuiltinCommand(std::uint16_t code, BoardCommandHandler handler, bool inB
 // Sessions, memory, sync, events and shows; registered after the built-in ones.
 void RegisterSessionCommands();
 void RegisterShowCommands();
+// Timelines, auxiliary ports and the abstract generator.
+void RegisterTimelineCommands();
+void RegisterAbstractCommands();
 
 // Frames a reply as the byte stream an ISA board sends: error code, result, data.
 std::vector<std::uint8_t> FrameIsaReply(const BoardReply& reply);

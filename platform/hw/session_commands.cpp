@@ -216,6 +216,8 @@ void RegisterSessionCommands() {
   AddBuiltinCommand(89, MemoryWatch, false);
   AddBuiltinCommand(209, StealMemory, false);
   RegisterShowCommands();
+  RegisterTimelineCommands();
+  RegisterAbstractCommands();
 }
 
 }  // namespace winplat::hw::detail

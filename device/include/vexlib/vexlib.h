@@ -332,4 +332,151 @@ std::int32_t SaveShowStructures(const char* file, std::int32_t which, std::int32
 // The name is read as at most 50 bytes.
 std::int32_t FindShowStructures(const char* name, ShowStructureKey* key, std::int32_t* out1, std::int32_t* out2);
 
+// ---- Timelines, auxiliary ports and the abstract generator ---------------------
+
+// Array lengths callers provide: slot 0 is not an item, items are 1..N.
+constexpr int VX_TIMELINE_EVENT_SLOTS = 65;  // a timeline group's 64 events
+constexpr int VX_LASER_EVENT_SLOTS = 451;    // a scene's 450 laser events
+constexpr int VX_TRANSITION_SLOTS = 9;       // an effect's 8 transitions
+constexpr int VX_TRANSITION_PARTS = 8;
+constexpr int VX_LIVE_KEY_BYTES = 500;
+
+#pragma pack(push, 2)
+// A timeline group, scene or effect header (354 bytes, little-endian).
+struct TimelineGroup {
+  std::int16_t Number;
+  std::int16_t Type;        // 1 effect, 2 scene, 4 or 8 timeline group
+  std::int32_t KeyLong;
+  char Text3[24];
+  char Name[50];
+  char Text2[256];
+  std::int16_t Mode;        // 2-bit mode
+  std::int32_t EndTime;     // latest end time of the items, computed on write
+  std::int16_t Flag0;
+  std::int16_t Flag14;
+  union {
+    std::int16_t numTimelineEvents;
+    std::int16_t numLaserEvents;
+    std::int16_t NumTransitions;
+  };
+  std::int16_t BoardFlag6;  // set by the board
+  std::int16_t BoardFlag7;  // set by the board
+};
+#pragma pack(pop)
+static_assert(sizeof(TimelineGroup) == 354);
+static_assert(offsetof(TimelineGroup, Text3) == 8 && offsetof(TimelineGroup, Name) == 32);
+static_assert(offsetof(TimelineGroup, Text2) == 82 && offsetof(TimelineGroup, Mode) == 338);
+static_assert(offsetof(TimelineGroup, EndTime) == 340 && offsetof(TimelineGroup, Flag0) == 344);
+static_assert(offsetof(TimelineGroup, numTimelineEvents) == 348 && offsetof(TimelineGroup, BoardFlag7) == 352);
+
+// A timeline event or a scene's laser event (36 bytes).
+struct TimelineEvent {
+  std::int16_t Number;   // filled on read
+  std::int16_t Type;     // filled on read
+  std::int32_t KeyLong;  // filled on read
+  std::int32_t StartTime;
+  std::int32_t EndTime;
+  std::int16_t Track;    // positive: slot in use
+  std::int16_t Flag;     // sent as 0x4000
+  std::int16_t Value20;
+  std::int16_t Value22;
+  std::int16_t Value24;
+  std::int16_t Unused26;
+  std::int32_t Value28;
+  std::int16_t Value32;
+  std::int16_t Value34;
+};
+using LaserEvent = TimelineEvent;
+static_assert(sizeof(TimelineEvent) == 36);
+static_assert(offsetof(TimelineEvent, Track) == 16 && offsetof(TimelineEvent, Value28) == 28);
+static_assert(offsetof(TimelineEvent, Value34) == 34);
+
+// One part of a transition (28 bytes).
+struct TransitionPart {
+  std::int16_t Kind;  // 0 = empty
+  std::int16_t Flag0;
+  std::int16_t Flag1;
+  std::int16_t Flag2;
+  std::int16_t Flag3;
+  std::int16_t Value26;
+  std::int16_t Value28;
+  std::uint8_t Mode;  // low 3 bits
+  std::uint8_t Unused;
+  float X;
+  float Y;
+  float Z;
+};
+static_assert(sizeof(TransitionPart) == 28);
+
+// A transition of an effect (272 bytes); Parts[k] is part k + 1.
+struct Transition {
+  float StartTime;  // seconds
+  float EndTime;
+  std::int16_t Flag0;
+  std::int16_t Unused10;
+  std::int16_t Flag14;
+  std::uint8_t Unused14[30];
+  TransitionPart Parts[VX_TRANSITION_PARTS];
+  std::int16_t NumParts;
+  std::int16_t OrderKey;  // positive: in use
+};
+static_assert(sizeof(Transition) == 272);
+static_assert(offsetof(Transition, Flag14) == 12 && offsetof(Transition, Parts) == 44);
+static_assert(offsetof(Transition, NumParts) == 268 && offsetof(Transition, OrderKey) == 270);
+
+// A timeline beat (28 bytes).
+struct TimelineBeat {
+  std::int16_t Number;
+  std::int16_t Type;  // always 16
+  std::int32_t KeyLong;
+  std::int32_t Value8;
+  std::int32_t Value12;
+  std::int32_t Value16;
+  std::uint8_t Bytes20[8];
+};
+static_assert(sizeof(TimelineBeat) == 28);
+
+// `items` points at VX_TIMELINE_EVENT_SLOTS events, VX_LASER_EVENT_SLOTS laser
+// events or VX_TRANSITION_SLOTS transitions, by the header's type.
+std::int32_t ReadTimelineGroup(TimelineGroup* header, void* items);
+std::int32_t ReadTLGStruct(TimelineGroup* header);
+std::int32_t ReadTimelineEvents(TimelineGroup* header, TimelineEvent* events);
+std::int32_t ReadSEFs(TimelineGroup* header, LaserEvent* events);
+std::int32_t ReadTransitions(TimelineGroup* header, Transition* transitions);
+std::int32_t WriteTimelineGroup(TimelineGroup* header, void* items);
+std::int32_t WriteTLG(TimelineGroup* header, TimelineEvent* events);
+std::int32_t WriteScene(TimelineGroup* header, LaserEvent* events);
+std::int32_t WriteEffect(TimelineGroup* header, Transition* transitions);
+std::int32_t ReadTimelineBeat(TimelineBeat* beat);
+std::int32_t WriteTimelineBeat(TimelineBeat* beat);
+std::int32_t ReadLiveKey(std::int32_t a, std::int32_t b, void* data);
+std::int32_t WriteLiveKey(std::int32_t a, std::int32_t b, const void* data);
+
+std::int32_t ParOn(std::int32_t port, std::int32_t bits);
+std::int32_t ParOff(std::int32_t port, std::int32_t bits);
+std::int32_t ParIn(std::int32_t port, std::int32_t bits, std::int32_t* value);
+std::int32_t DisplayPortLong(std::int32_t port, std::int32_t word, std::int32_t* value);
+std::int32_t InitAbstractOsc1(float a, float b, float c);
+std::int32_t InitAbstractOsc2(float a, float b, float c);
+std::int32_t InitAbstractOsc3(float a, float b, float c);
+std::int32_t InitAbstractMod1(float value);
+std::int32_t InitAbstractMod2(float value);
+std::int32_t InitAbstractColor(std::int32_t value);
+std::int32_t InitAbstractColorNew(float value);
+std::int32_t SetAbstractOsc1(float s1, float s2, float s3, float s4, float s5, float s6, std::int32_t wave);
+std::int32_t SetAbstractOsc2(float s1, float s2, float s3, float s4, float s5, float s6, std::int32_t wave);
+std::int32_t SetAbstractOsc3(float s1, float s2, float s3, float s4, float s5, float s6, std::int32_t wave);
+std::int32_t SetAbstractMod1(float a, float b, std::int32_t value);
+std::int32_t SetAbstractMod2(float a, float b, std::int32_t value);
+std::int32_t SetAbstractColor(std::int32_t a, std::int32_t b);
+std::int32_t SetAbstractColorNew(float a, std::int32_t b);
+std::int32_t SwapWaves();
+std::int32_t GenerateAbstract(std::int32_t frame, std::int32_t points, std::int32_t c);
+std::int32_t GenerateAbstractNew(std::int32_t frame, std::int32_t points, std::int32_t c);
+std::int32_t GetAbstractPhase(std::int32_t oscillator, float* p1, float* p2, float* p3);
+std::int32_t GetAbstractFreqSizeWave(std::int32_t oscillator, float* f1, float* f2, float* f3, float* s1, float* s2,
+                                     float* s3, std::int32_t* wave);
+std::int32_t AbstractToFrame();
+std::int32_t FrameToAbstract();
+
 }  // extern "C"
