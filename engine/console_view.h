@@ -36,6 +36,13 @@ enum class GeoBox {
 };
 constexpr int GeoBoxCount = 18;
 
+// The check boxes of the output and caption options (state 0, 1 or 2).
+enum class OutputCheck { OnOff, CapBtn, CapThr, CapNam, Cap2L, CapLen, CapHgt, CapThk };
+// The text boxes of the scan-rate, blanking and caption options.
+enum class OutputText { SRUL, SRLL, BlnkTm, TdTxt, CapX, CapY, CharW, CharH };
+// Up-down controls whose bounds the engine reads.
+enum class OutputUpDown { ScnRtUD, BlnkTmUD };
+
 class ConsoleView {
  public:
   virtual ~ConsoleView() = default;
@@ -62,6 +69,39 @@ class ConsoleView {
   // Text of a geometric-correction box; setting it raises the box's change handler.
   virtual std::string GeoText(GeoBox box) const = 0;
   virtual void SetGeoText(GeoBox box, const std::string& text) = 0;
+
+  // Output and caption check boxes; setting a state raises the box's click
+  // handler when the state changes, as the console's check boxes do.
+  virtual std::int16_t CheckState(OutputCheck box) const = 0;
+  virtual void SetCheckState(OutputCheck box, std::int16_t state) = 0;
+  // Output and caption text boxes; setting a text raises the change handler.
+  virtual std::string OutputTextOf(OutputText box) const = 0;
+  virtual void SetOutputText(OutputText box, const std::string& text) = 0;
+  virtual std::int32_t UpDownMin(OutputUpDown control) const = 0;
+  virtual std::int32_t UpDownMax(OutputUpDown control) const = 0;
+
+  // OnOff's caption, and the input focus moved to the tab control SSTab1.
+  virtual void SetOnOffCaption(const std::string& caption) = 0;
+  virtual void FocusSSTab1() = 0;
+  // The window handle of the preview picture box DispLaser, as a Long.
+  virtual std::int32_t DispLaserHandle() const = 0;
+  // The caption of the label LabStat.
+  virtual void SetLabStat(const std::string& caption) = 0;
+
+  // The projection-position option group PrjPos in its frame PMFrame.
+  virtual std::vector<std::int16_t> PrjPosIndices() const = 0;
+  virtual bool PrjPosChecked(std::int16_t index) const = 0;
+  virtual void SetPrjPosCaption(std::int16_t index, const std::string& caption) = 0;
+  virtual void SetPrjPosEnabled(std::int16_t index, bool enabled) = 0;
+  virtual void SetPMFrameEnabled(bool enabled) = 0;
+  // The field option group OptFld in its frame MFFrame.
+  virtual void SetOptFldEnabled(std::int16_t index, bool enabled) = 0;
+  virtual void SetMFFrameEnabled(bool enabled) = 0;
+
+  // Appends an entry to the calibration list ListCal.
+  virtual void AddListCal(const std::string& entry) = 0;
+  // The switch-option grid SSOptSw (null while there is none).
+  virtual winplat::SpreadGrid* SSOptSw() = 0;
 };
 
 }  // namespace fieldray::engine

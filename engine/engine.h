@@ -15,6 +15,20 @@ namespace fieldray::engine {
 using ExitRoutine = std::function<void()>;
 ExitRoutine DefaultExitRoutine();
 
+struct Engine;
+
+// The frame builders the projection and the load driver call: the outline,
+// table pattern, compensated path, path points (which write the switch frames)
+// and the densification of the frame buffer. Each is installed by the program
+// at start-up; one left empty does nothing.
+struct FrameBuilders {
+  std::function<void(Engine&)> AddWorkAreaOutline;
+  std::function<void(Engine&)> AddTablePattern;
+  std::function<void(Engine&)> AppendOffsetPath;
+  std::function<void(Engine&)> BuildPointsFromPath;
+  std::function<void(Engine&)> DensifyFramePoints;
+};
+
 struct Engine {
   ProgramState& State;
   Vexlib& Vx;
@@ -22,6 +36,19 @@ struct Engine {
   ExitRoutine EndProgram = DefaultExitRoutine();
   // Set once the program has been ended through EndProgramNow.
   bool Ended = false;
+  FrameBuilders Builders;
+};
+
+// Holds the engine busy count up while it lives.
+class BusyScope {
+ public:
+  explicit BusyScope(Engine& e) : state_(e.State) { ++state_.EngineBusy; }
+  ~BusyScope() { --state_.EngineBusy; }
+  BusyScope(const BusyScope&) = delete;
+  BusyScope& operator=(const BusyScope&) = delete;
+
+ private:
+  ProgramState& state_;
 };
 
 // Ends the program through the engine's exit routine.

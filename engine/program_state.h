@@ -140,6 +140,19 @@ struct ProgramState {
   // faults are shown until the operator declines them.
   std::int32_t ShowErrorMessages = -1;
   SessionValues SessionArgs;
+
+  // ---- Projection output ----
+  // The scan-rate multiplier.
+  std::int32_t ScanRateCache = 20;
+  // The caption of the current job ("" when there is none).
+  std::string CaptionText;
+  // True while the remote box works: the projection leaves the correction alone.
+  std::int16_t ControlBoxBusy = BoolFalse;
+  // The frame the projection last worked with.
+  std::int32_t LastShownFrame = 0;
+  // Above 0 while a drawing is opened, a frame is projected or a status is
+  // reported: the job intake takes no job then.
+  std::int32_t EngineBusy = 0;
 };
 
 }  // namespace fieldray

@@ -191,6 +191,7 @@ std::optional<StatusReport> StatusReportFor(std::int32_t code) {
 }
 
 void CheckStatus(Engine& e) {
+  BusyScope busy(e);
   const std::int32_t code = e.State.VXStatus;
   std::optional<StatusReport> row = StatusReportFor(code);
   if (!row) return;

@@ -12,6 +12,7 @@ Vexlib::Vexlib(const VexlibTable& table) : fake_(true), table_(table) {
   // Every entry of a supplied table is final: a null one stays missing.
 #define FIELDRAY_VX_MARK(name) tried_.name = true;
   FIELDRAY_VEXLIB_EXPORTS(FIELDRAY_VX_MARK)
+  FIELDRAY_VEXLIB_OWN_EXPORTS(FIELDRAY_VX_MARK)
 #undef FIELDRAY_VX_MARK
 }
 
@@ -160,6 +161,66 @@ std::int32_t Vexlib::WriteFrame(const FrameStruct* header, const PointStruct* po
 std::int32_t Vexlib::InvertPointsActive(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d,
                                         std::int32_t e, std::int32_t f, std::int32_t* active) {
   FIELDRAY_VX_CALL(InvertPointsActive, a, b, c, d, e, f, active);
+  return VXBindingMissing;
+}
+
+std::int32_t Vexlib::DisplayFrame(std::int32_t frame) {
+  FIELDRAY_VX_CALL(DisplayFrame, frame);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::DisplayFreq3(std::int32_t r1, std::int32_t r2, std::int32_t r3, std::int32_t* o1,
+                                  std::int32_t* o2, std::int32_t* o3) {
+  FIELDRAY_VX_CALL(DisplayFreq3, r1, r2, r3, o1, o2, o3);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::DisplaySkew(std::int32_t a, std::int32_t b, std::int32_t c) {
+  FIELDRAY_VX_CALL(DisplaySkew, a, b, c);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::MergeFrames(std::int32_t a, std::int32_t b, std::int32_t c) {
+  FIELDRAY_VX_CALL(MergeFrames, a, b, c);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::RGB4toRGB1(std::int32_t* c1, std::int32_t* c2, std::int32_t* c3, std::int32_t* c4,
+                                std::int32_t* out) {
+  FIELDRAY_VX_CALL(RGB4toRGB1, c1, c2, c3, c4, out);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::LoadFont(const char* file, std::int32_t* status) {
+  FIELDRAY_VX_CALL(LoadFont, file, status);
+  if (status) *status = VXBindingMissing;
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::SetLaserChar(std::int32_t p1, std::int32_t p2, std::int32_t p3, std::int32_t p4,
+                                  std::int32_t p5, std::int32_t p6, std::int32_t p7, std::int32_t p8,
+                                  std::int32_t p9) {
+  FIELDRAY_VX_CALL(SetLaserChar, p1, p2, p3, p4, p5, p6, p7, p8, p9);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::LaserChar(std::int32_t code, std::int32_t x, std::int32_t y, std::int32_t n,
+                               std::int32_t* o1, std::int32_t* o2, std::int32_t* o3) {
+  FIELDRAY_VX_CALL(LaserChar, code, x, y, n, o1, o2, o3);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::GetLaserCharExtent(std::int32_t code, std::int32_t* width, std::int32_t* height) {
+  FIELDRAY_VX_CALL(GetLaserCharExtent, code, width, height);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::SetLaserWindow(std::int32_t left, std::int32_t right, std::int32_t bottom, std::int32_t top,
+                                    std::int32_t mag) {
+  FIELDRAY_VX_CALL(SetLaserWindow, left, right, bottom, top, mag);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::RedrawFrame(std::int32_t window, std::int32_t fromPt, std::int32_t toPt,
+                                 std::int32_t viewMode, std::int32_t clearScreen, std::int32_t markColour,
+                                 std::int32_t markPoints, std::int32_t widths) {
+  FIELDRAY_VX_CALL(RedrawFrame, window, fromPt, toPt, viewMode, clearScreen, markColour, markPoints, widths);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::LoadLFile(const char* file, std::int32_t* from, std::int32_t* to, std::int32_t ignored,
+                               std::int32_t* status) {
+  FIELDRAY_VX_CALL(LoadLFile, file, from, to, ignored, status);
+  if (status) *status = VXBindingMissing;
   return VXBindingMissing;
 }
 

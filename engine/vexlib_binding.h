@@ -43,13 +43,38 @@ constexpr std::int32_t VXBindingMissing = -32001;
   X(ReadFrameStruct)               \
   X(ReadFrame)                     \
   X(WriteFrame)                    \
-  X(InvertPointsActive)
+  X(InvertPointsActive)             \
+  X(DisplayFrame)                   \
+  X(DisplayFreq3)                   \
+  X(DisplaySkew)                    \
+  X(MergeFrames)                    \
+  X(RGB4toRGB1)                     \
+  X(LoadFont)                       \
+  X(SetLaserChar)                   \
+  X(LaserChar)                      \
+  X(GetLaserCharExtent)
+
+// Exports the program calls whose declarations it gives itself.
+using SetLaserWindowFn = std::int32_t (*)(std::int32_t left, std::int32_t right, std::int32_t bottom,
+                                          std::int32_t top, std::int32_t mag);
+using RedrawFrameFn = std::int32_t (*)(std::int32_t window, std::int32_t fromPt, std::int32_t toPt,
+                                       std::int32_t viewMode, std::int32_t clearScreen, std::int32_t markColour,
+                                       std::int32_t markPoints, std::int32_t widths);
+using LoadLFileFn = std::int32_t (*)(const char* file, std::int32_t* from, std::int32_t* to, std::int32_t ignored,
+                                     std::int32_t* status);
+#define FIELDRAY_VEXLIB_OWN_EXPORTS(X) \
+  X(SetLaserWindow)                    \
+  X(RedrawFrame)                       \
+  X(LoadLFile)
 
 // A table of export entry points; a null entry is an export not there.
 struct VexlibTable {
 #define FIELDRAY_VX_ENTRY(name) decltype(&::name) name = nullptr;
   FIELDRAY_VEXLIB_EXPORTS(FIELDRAY_VX_ENTRY)
 #undef FIELDRAY_VX_ENTRY
+#define FIELDRAY_VX_OWN_ENTRY(name) name##Fn name = nullptr;
+  FIELDRAY_VEXLIB_OWN_EXPORTS(FIELDRAY_VX_OWN_ENTRY)
+#undef FIELDRAY_VX_OWN_ENTRY
 };
 
 class Vexlib {
@@ -98,6 +123,25 @@ class Vexlib {
   std::int32_t WriteFrame(const FrameStruct* header, const PointStruct* points);
   std::int32_t InvertPointsActive(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
                                   std::int32_t f, std::int32_t* active);
+  std::int32_t DisplayFrame(std::int32_t frame);
+  std::int32_t DisplayFreq3(std::int32_t r1, std::int32_t r2, std::int32_t r3, std::int32_t* o1, std::int32_t* o2,
+                            std::int32_t* o3);
+  std::int32_t DisplaySkew(std::int32_t a, std::int32_t b, std::int32_t c);
+  std::int32_t MergeFrames(std::int32_t a, std::int32_t b, std::int32_t c);
+  std::int32_t RGB4toRGB1(std::int32_t* c1, std::int32_t* c2, std::int32_t* c3, std::int32_t* c4, std::int32_t* out);
+  std::int32_t LoadFont(const char* file, std::int32_t* status);
+  std::int32_t SetLaserChar(std::int32_t p1, std::int32_t p2, std::int32_t p3, std::int32_t p4, std::int32_t p5,
+                            std::int32_t p6, std::int32_t p7, std::int32_t p8, std::int32_t p9);
+  std::int32_t LaserChar(std::int32_t code, std::int32_t x, std::int32_t y, std::int32_t n, std::int32_t* o1,
+                         std::int32_t* o2, std::int32_t* o3);
+  std::int32_t GetLaserCharExtent(std::int32_t code, std::int32_t* width, std::int32_t* height);
+  std::int32_t SetLaserWindow(std::int32_t left, std::int32_t right, std::int32_t bottom, std::int32_t top,
+                              std::int32_t mag);
+  std::int32_t RedrawFrame(std::int32_t window, std::int32_t fromPt, std::int32_t toPt, std::int32_t viewMode,
+                           std::int32_t clearScreen, std::int32_t markColour, std::int32_t markPoints,
+                           std::int32_t widths);
+  std::int32_t LoadLFile(const char* file, std::int32_t* from, std::int32_t* to, std::int32_t ignored,
+                         std::int32_t* status);
 
  private:
   // Resolves `name` into `slot` once; null when the library or export is missing.
@@ -114,6 +158,7 @@ class Vexlib {
   struct Tried {
 #define FIELDRAY_VX_TRIED(name) bool name = false;
     FIELDRAY_VEXLIB_EXPORTS(FIELDRAY_VX_TRIED)
+    FIELDRAY_VEXLIB_OWN_EXPORTS(FIELDRAY_VX_TRIED)
 #undef FIELDRAY_VX_TRIED
   } tried_;
 };

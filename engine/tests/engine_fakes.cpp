@@ -1,5 +1,6 @@
 #include "engine_fakes.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace enginetest {
@@ -116,6 +117,94 @@ fieldray::engine::VexlibTable FakeBoard::Table() {
                             std::int32_t f, std::int32_t* active) {
     Log("InvertPointsActive", {a, b, c, d, e, f});
     board->invertActive.assign(active, active + b);
+    // The working frame is mirrored in X.
+    auto it = board->frames.find(board->workingFrame);
+    if (it != board->frames.end())
+      for (PointStruct& p : it->second.second) p.X = -p.X;
+    return 0;
+  };
+  t.DisplayFrame = [](std::int32_t frame) {
+    Log("DisplayFrame", {frame});
+    board->displayed = frame;
+    return 0;
+  };
+  t.DisplayFreq3 = [](std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t* o1, std::int32_t* o2,
+                      std::int32_t* o3) {
+    Log("DisplayFreq3", {a, b, c});
+    *o1 = a;
+    *o2 = b;
+    *o3 = c;
+    return 0;
+  };
+  t.DisplaySkew = [](std::int32_t a, std::int32_t b, std::int32_t c) {
+    Log("DisplaySkew", {a, b, c});
+    return 0;
+  };
+  t.MergeFrames = [](std::int32_t a, std::int32_t b, std::int32_t c) {
+    Log("MergeFrames", {a, b, c});
+    auto& target = board->frames[b];
+    auto it = board->frames.find(a);
+    if (a != 0 && it != board->frames.end()) {
+      target.second.insert(target.second.end(), it->second.second.begin(), it->second.second.end());
+    }
+    target.first.NumPoints = static_cast<std::int32_t>(target.second.size());
+    return 0;
+  };
+  t.RGB4toRGB1 = [](std::int32_t* r, std::int32_t* g, std::int32_t* b, std::int32_t*, std::int32_t* out) {
+    *out = *r | (*g << 8) | (*b << 16);
+    return 0;
+  };
+  t.LoadFont = [](const char*, std::int32_t* status) {
+    Log("LoadFont");
+    *status = board->fontStatus;
+    return board->fontStatus;
+  };
+  t.SetLaserChar = [](std::int32_t p1, std::int32_t p2, std::int32_t p3, std::int32_t p4, std::int32_t p5,
+                      std::int32_t p6, std::int32_t p7, std::int32_t p8, std::int32_t p9) {
+    Log("SetLaserChar", {p1, p2, p3, p4, p5, p6, p7, p8, p9});
+    return 0;
+  };
+  t.GetLaserCharExtent = [](std::int32_t, std::int32_t* w, std::int32_t* h) {
+    *w = 400;
+    *h = 1000;
+    return 0;
+  };
+  // A character is one point at its start; it advances the position by 500.
+  t.LaserChar = [](std::int32_t code, std::int32_t x, std::int32_t y, std::int32_t n, std::int32_t* ox,
+                   std::int32_t* oy, std::int32_t* on) {
+    Log("LaserChar", {code, x, y, n});
+    auto& f = board->frames[board->workingFrame];
+    f.second.resize(static_cast<std::size_t>(n - 1));
+    PointStruct p{};
+    p.X = x;
+    p.Y = y;
+    f.second.push_back(p);
+    f.first.NumPoints = n;
+    *ox = x + 500;
+    *oy = y;
+    *on = n;
+    return 0;
+  };
+  t.SetLaserWindow = [](std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t m) {
+    Log("SetLaserWindow", {a, b, c, d, m});
+    return 0;
+  };
+  t.RedrawFrame = [](std::int32_t w, std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d,
+                     std::int32_t f, std::int32_t g, std::int32_t h) {
+    Log("RedrawFrame", {w, a, b, c, d, f, g, h});
+    return 0;
+  };
+  t.LoadLFile = [](const char*, std::int32_t* from, std::int32_t*, std::int32_t, std::int32_t* status) {
+    Log("LoadLFile");
+    *status = board->loadStatus;
+    if (board->loadStatus != 0) return board->loadStatus;
+    std::int32_t n = *from;
+    for (const std::string& name : board->calibrationNames) {
+      auto& f = board->frames[n++];
+      f.first = FrameStruct{};
+      std::memset(f.first.Name, ' ', sizeof f.first.Name);
+      std::memcpy(f.first.Name, name.data(), std::min(name.size(), sizeof f.first.Name));
+    }
     return 0;
   };
   return t;

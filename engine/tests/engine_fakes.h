@@ -27,6 +27,10 @@ struct FakeBoard {
   std::vector<std::int32_t> geoActive;
   std::vector<std::vector<std::int16_t>> geoRows;  // in the order sent
   std::vector<std::int32_t> invertActive;          // the flags of the last inversion
+  std::int32_t fontStatus = 0;                     // LoadFont's answer
+  std::int32_t loadStatus = 0;                     // LoadLFile's answer
+  std::vector<std::string> calibrationNames;       // frames 100.. LoadLFile fills
+  std::int32_t displayed = -1;                     // the frame DisplayFrame chose
 
   std::vector<std::string> CallsNamed(const std::string& name) const;
   // The table of functions serving this board; one board serves at a time.
@@ -45,6 +49,19 @@ class FakeConsole : public fieldray::engine::ConsoleView {
   std::map<GeoBox, std::string> geo;
   // Runs after a correction box's text is set, as its change handler would.
   std::function<void(GeoBox)> onGeoChange;
+  std::map<fieldray::engine::OutputCheck, std::int16_t> checks;
+  std::map<fieldray::engine::OutputText, std::string> texts;
+  // Runs when a check box's state changes, as its click handler would.
+  std::function<void(fieldray::engine::OutputCheck)> onCheckClick;
+  std::string onOffCaption, labStat;
+  int tabFocus = 0;
+  std::int32_t dispLaser = 4242;
+  std::map<std::int16_t, bool> prjPos;
+  std::map<std::int16_t, std::string> prjPosCaption;
+  std::map<std::int16_t, bool> prjPosEnabled, optFldEnabled;
+  bool pmFrameEnabled = true, mfFrameEnabled = true;
+  std::vector<std::string> listCal;
+  winplat::SpreadGrid ssOptSw{8, 6};
 
   void SetMsg(const std::string& text) override {
     msg = text;
@@ -62,6 +79,37 @@ class FakeConsole : public fieldray::engine::ConsoleView {
     geo[box] = text;
     if (onGeoChange) onGeoChange(box);
   }
+  std::int16_t CheckState(fieldray::engine::OutputCheck box) const override {
+    return checks.count(box) ? checks.at(box) : 0;
+  }
+  void SetCheckState(fieldray::engine::OutputCheck box, std::int16_t state) override {
+    const bool changed = CheckState(box) != state;
+    checks[box] = state;
+    if (changed && onCheckClick) onCheckClick(box);
+  }
+  std::string OutputTextOf(fieldray::engine::OutputText box) const override {
+    return texts.count(box) ? texts.at(box) : std::string();
+  }
+  void SetOutputText(fieldray::engine::OutputText box, const std::string& text) override { texts[box] = text; }
+  std::int32_t UpDownMin(fieldray::engine::OutputUpDown c) const override {
+    return c == fieldray::engine::OutputUpDown::ScnRtUD ? 10 : 2000;
+  }
+  std::int32_t UpDownMax(fieldray::engine::OutputUpDown c) const override {
+    return c == fieldray::engine::OutputUpDown::ScnRtUD ? 50 : 15000;
+  }
+  void SetOnOffCaption(const std::string& caption) override { onOffCaption = caption; }
+  void FocusSSTab1() override { ++tabFocus; }
+  std::int32_t DispLaserHandle() const override { return dispLaser; }
+  void SetLabStat(const std::string& caption) override { labStat = caption; }
+  std::vector<std::int16_t> PrjPosIndices() const override { return Keys(prjPos); }
+  bool PrjPosChecked(std::int16_t index) const override { return prjPos.count(index) && prjPos.at(index); }
+  void SetPrjPosCaption(std::int16_t index, const std::string& caption) override { prjPosCaption[index] = caption; }
+  void SetPrjPosEnabled(std::int16_t index, bool enabled) override { prjPosEnabled[index] = enabled; }
+  void SetPMFrameEnabled(bool enabled) override { pmFrameEnabled = enabled; }
+  void SetOptFldEnabled(std::int16_t index, bool enabled) override { optFldEnabled[index] = enabled; }
+  void SetMFFrameEnabled(bool enabled) override { mfFrameEnabled = enabled; }
+  void AddListCal(const std::string& entry) override { listCal.push_back(entry); }
+  winplat::SpreadGrid* SSOptSw() override { return &ssOptSw; }
 
  private:
   static std::vector<std::int16_t> Keys(const std::map<std::int16_t, bool>& m) {

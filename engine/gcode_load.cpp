@@ -1,0 +1,128 @@
+#include "engine/gcode_load.h"
+
+#include <cmath>
+#include <exception>
+
+#include "engine/field_calibration.h"
+#include "engine/geo_correction.h"
+#include "engine/projection_output.h"
+#include "engine/settings_file.h"
+#include "winplat/components/scanner.h"
+#include "winplat/msgbox.h"
+#include "winplat/numeric.h"
+
+namespace fieldray::engine {
+
+namespace {
+
+// The caption's number text: a blank before a non-negative number.
+std::string CaptionNumber(float value) { return winplat::Str(value); }
+
+bool Checked(Engine& e, OutputCheck box) { return e.Console.CheckState(box) == 1; }
+
+std::string CaptionFor(Engine& e, std::string& path) {
+  const ProgramState& s = e.State;
+  std::string text;
+  if (Checked(e, OutputCheck::CapThr) && s.ThroughFlag != BoolFalse) text += "* ";
+  if (Checked(e, OutputCheck::CapNam)) text += FileNameOf(path) + "  ";
+  if (Checked(e, OutputCheck::Cap2L)) text += '\r';
+  if (Checked(e, OutputCheck::CapLen)) text += "L" + CaptionNumber(s.SheetLength) + "  ";
+  if (Checked(e, OutputCheck::CapHgt)) text += "H" + CaptionNumber(s.SheetHeight) + "  ";
+  if (Checked(e, OutputCheck::CapThk)) text += "T" + CaptionNumber(s.SheetThickness) + "  ";
+  return text;
+}
+
+// Builds outline, pattern, compensated path and path points (which write the
+// switch frames). A fault deletes the job frames instead of leaving them half
+// written, and says so in Msg.
+bool BuildFrames(Engine& e) {
+  ProgramState& s = e.State;
+  s.AssemblyPoints.assign(1, PointStruct{});
+  s.PointCount = 0;
+  const FrameBuilders& b = e.Builders;
+  try {
+    if (b.AddWorkAreaOutline) b.AddWorkAreaOutline(e);
+    if (b.AddTablePattern) b.AddTablePattern(e);
+    if (b.AppendOffsetPath) b.AppendOffsetPath(e);
+    if (b.BuildPointsFromPath) b.BuildPointsFromPath(e);
+  } catch (const std::exception& ex) {
+    e.Vx.DeleteFrames(1, 15);
+    e.Console.SetMsg(std::string("Part program frames not built: ") + ex.what());
+    return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+double RoundFourHash(double value) {
+  try {
+    return winplat::Val(winplat::Format(value, "####"));
+  } catch (const winplat::NumericError&) {
+    // Beyond the numbers the text can carry back: rounded as the pattern would.
+    return std::isfinite(value) ? std::round(value) : 0.0;
+  }
+}
+
+void LoadGcodeDrawing(Engine& e, toolpath::GcodeInterpreter& in, std::string& path) {
+  BusyScope busy(e);
+  ProgramState& s = e.State;
+  ResetPath(s.PathElements);
+  s.PointCount = 0;
+  s.OriginCorner = 0;
+  s.OriginX = 0;
+  s.OriginY = 0;
+  s.OriginZ = 0;
+  s.ThroughFlag = BoolFalse;
+
+  toolpath::GcodeScanReport report;
+  try {
+    report = toolpath::ScanGcodeProgram(in, path);
+  } catch (const winplat::ScannerError& ex) {
+    e.Console.SetMsg(std::string("Part program not read: ") + ex.what());
+    return;
+  }
+
+  PathArray& p = s.PathElements;
+  if (PathUpperBound(p) >= 1 && p.back().MoveCode == 88) p.pop_back();
+  for (std::int32_t i = 1; i <= PathUpperBound(p); ++i) {
+    PathElement& el = p[static_cast<std::size_t>(i)];
+    el.CentreX = RoundFourHash(el.CentreX);
+    el.CentreY = RoundFourHash(el.CentreY);
+    el.EndX = RoundFourHash(el.EndX);
+    el.EndY = RoundFourHash(el.EndY);
+  }
+
+  if (!report.Diagnostics.empty()) {
+    e.Console.SetMsg(std::to_string(report.Diagnostics.size()) + " problem(s) in " + FileNameOf(path) +
+                     ": " + report.Diagnostics.front());
+  }
+  for (const std::string& m : report.Messages) winplat::MessageBox(0, m, "", winplat::MB_OK);
+
+  if (!BuildFrames(e)) return;
+
+  std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(e));
+  SetGeoCorrection(e, field);
+
+  s.CaptionText = CaptionFor(e, path);
+
+  if (e.Console.CheckState(OutputCheck::CapBtn) == 0) {
+    float t = 0;
+    try {
+      t = static_cast<float>(std::fabs(winplat::Val(e.Console.OutputTextOf(OutputText::TdTxt))));
+    } catch (const winplat::NumericError&) {
+      t = 30;
+    }
+    if (t > 30) t = 30;
+    if (t != 0) {
+      e.Console.SetCheckState(OutputCheck::CapBtn, 1);
+      Delay(t);
+      e.Console.SetCheckState(OutputCheck::CapBtn, 0);
+    }
+  }
+
+  std::int32_t position = CheckedPrjPos(e);
+  ShowProjection(e, position);
+}
+
+}  // namespace fieldray::engine

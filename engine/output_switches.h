@@ -1,0 +1,14 @@
+#pragma once
+// Click handlers of the output switches: laser output, caption projection and
+// the machine field. Each shows the last frame again under the new setting.
+#include <cstdint>
+
+#include "engine/engine.h"
+
+namespace fieldray::engine {
+
+void OnOff_Click(Engine& e);
+void CapBtn_Click(Engine& e);
+void OptFld_Click(Engine& e, std::int16_t index);
+
+}  // namespace fieldray::engine

@@ -1,0 +1,176 @@
+#include "engine/projection_output.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+#include "engine/caption_text.h"
+#include "engine/field_calibration.h"
+#include "engine/geo_correction.h"
+#include "engine/grid_cells.h"
+#include "engine/point_list.h"
+#include "engine/status_reporter.h"
+#include "winplat/clock.h"
+#include "winplat/messages.h"
+#include "winplat/numeric.h"
+
+namespace fieldray::engine {
+
+namespace {
+
+// A text box's value as the program reads it: its leading number, 0 without one.
+double BoxValue(Engine& e, OutputText box) {
+  try {
+    return winplat::Val(e.Console.OutputTextOf(box));
+  } catch (const winplat::NumericError&) {
+    return 0;
+  }
+}
+
+std::int32_t RoundToLong(double v) {
+  try {
+    return winplat::CLng(v);
+  } catch (const winplat::NumericError&) {
+    return v < 0 ? INT32_MIN : INT32_MAX;
+  }
+}
+
+std::vector<std::int16_t> Sorted(std::vector<std::int16_t> v) {
+  std::sort(v.begin(), v.end());
+  return v;
+}
+
+}  // namespace
+
+void ShowProjection(Engine& e, std::int32_t& frame) {
+  BusyScope busy(e);
+  ProgramState& s = e.State;
+  // The caption takes the output while the caption switch is on.
+  if (!s.CaptionText.empty() && e.Console.CheckState(OutputCheck::CapBtn) == 1 &&
+      e.Console.CheckState(OutputCheck::OnOff) > 0) {
+    std::string text = s.CaptionText;
+    ShowCaption(e, text);
+    float none = 0;
+    Delay(none);
+    if (e.Console.CheckState(OutputCheck::CapBtn) == 1) return;
+  }
+  std::int32_t shown = frame == -1 ? s.LastShownFrame : frame;
+  const std::int16_t onOff = e.Console.CheckState(OutputCheck::OnOff);
+  if (shown > 0 || onOff == 0) {
+    std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(e));
+    // Only the offset here: the source frame is never inverted; the display
+    // frame is inverted once below, after it has been merged.
+    ApplyFieldOffset(e, field);
+    e.Vx.DeleteFrames(DisplayFrameNumber, DisplayFrameNumber);
+    e.Vx.MergeFrames(onOff != 0 ? shown : 0, DisplayFrameNumber, DisplayFrameNumber);
+    e.Vx.SetWorkingFrame(DisplayFrameNumber);
+    e.Vx.DisplayFrame(DisplayFrameNumber);
+    SetScanRateForFrame(e);
+    s.InversionState = BoolFalse;
+    field = static_cast<std::int16_t>(CheckedOptFld(e));
+    SelectField(e, field);
+    e.Vx.SetLaserWindow(-12000, 12000, -12000, 12000, 0);
+    e.Vx.RedrawFrame(e.Console.DispLaserHandle(), 1, 6000, 1, -1, 0, 0, 0);
+    if (s.ControlBoxBusy == BoolFalse) ApplyGeoCorrection(e, field);
+  }
+  s.LastShownFrame = shown;
+}
+
+void SetScanRateForFrame(Engine& e) {
+  ProgramState& s = e.State;
+  FrameStruct header{};
+  e.Vx.ReadFrameStruct(GetWorkingFrameNumber(e), &header);
+  const std::int32_t count = header.NumPoints;
+  s.ScanRateCache = std::clamp(s.ScanRateCache, e.Console.UpDownMin(OutputUpDown::ScnRtUD),
+                               std::max(e.Console.UpDownMin(OutputUpDown::ScnRtUD),
+                                        e.Console.UpDownMax(OutputUpDown::ScnRtUD)));
+  std::int32_t rate = 0;
+  try {
+    rate = winplat::MulLng(count, s.ScanRateCache);
+  } catch (const winplat::NumericError&) {
+    rate = INT32_MAX;
+  }
+  const double upper = BoxValue(e, OutputText::SRUL);
+  const double lower = BoxValue(e, OutputText::SRLL);
+  if (rate > upper) rate = RoundToLong(upper);
+  if (rate < lower) rate = RoundToLong(lower);
+  std::int32_t o1 = 0, o2 = 0, o3 = 0;
+  e.Vx.DisplayFreq3(rate, rate, rate, &o1, &o2, &o3);
+
+  const std::int32_t bMin = e.Console.UpDownMin(OutputUpDown::BlnkTmUD);
+  const std::int32_t bMax = e.Console.UpDownMax(OutputUpDown::BlnkTmUD);
+  double blank = BoxValue(e, OutputText::BlnkTm);
+  if (blank > bMax) {
+    e.Console.SetOutputText(OutputText::BlnkTm, winplat::Str(bMax));
+  } else if (blank < bMin) {
+    e.Console.SetOutputText(OutputText::BlnkTm, winplat::Str(bMin));
+  }
+  blank = BoxValue(e, OutputText::BlnkTm);
+  std::int32_t skew = 2;
+  try {
+    skew = winplat::IntDiv(rate, blank) + 2;
+  } catch (const winplat::NumericError&) {
+    // A blanking time of 0 (an up-down minimum of 0) leaves the base skew.
+  }
+  e.Vx.DisplaySkew(4, skew, 0);
+  e.Console.SetLabStat(winplat::Str(count) + " " + winplat::Str(rate) + " " + winplat::Str(skew));
+}
+
+void ListCalibrationFrames(Engine& e) {
+  std::string file = e.State.ProgramDir + "Calibration.VXS";
+  std::int32_t from = 100, to = 999, status = 0;
+  e.Vx.LoadLFile(file.c_str(), &from, &to, 0, &status);
+  e.State.VXStatus = status;
+  CheckStatus(e);
+  for (std::int32_t n = 100; n <= 999; ++n) {
+    FrameStruct header{};
+    const std::int32_t read = e.Vx.ReadFrameStruct(n, &header);
+    std::string name;
+    if (read == 0) {
+      name.assign(header.Name, strnlen(header.Name, sizeof header.Name));
+      // Blanks and NULs around the name do not count.
+      const auto last = name.find_last_not_of(std::string(" \0", 2));
+      name = last == std::string::npos ? std::string() : name.substr(0, last + 1);
+    }
+    e.Console.AddListCal(name);
+    if (read != 0 || name.empty()) break;
+  }
+}
+
+void LoadPrjPosCaptions(Engine& e) {
+  winplat::SpreadGrid* grid = e.Console.SSOptSw();
+  for (std::int16_t i = 1; i <= 6; ++i) {
+    e.Console.SetPrjPosCaption(i, grid ? GetGridCell(*grid, 0, i) : std::string());
+  }
+}
+
+void EnablePrjPos(Engine& e, bool& enabled) {
+  e.Console.SetPMFrameEnabled(enabled);
+  for (std::int16_t i : Sorted(e.Console.PrjPosIndices())) e.Console.SetPrjPosEnabled(i, enabled);
+}
+
+void EnableOptFld(Engine& e, bool& enabled) {
+  e.Console.SetMFFrameEnabled(enabled);
+  e.State.OptFldEnabled = enabled ? BoolTrue : BoolFalse;
+  for (std::int16_t i : Sorted(e.Console.OptFldIndices())) e.Console.SetOptFldEnabled(i, enabled);
+}
+
+std::int32_t CheckedPrjPos(Engine& e) {
+  for (std::int16_t i : Sorted(e.Console.PrjPosIndices())) {
+    if (e.Console.PrjPosChecked(i)) return i;
+  }
+  return 0;
+}
+
+void Delay(float& seconds) {
+  const float start = winplat::Timer();
+  const float end = start + seconds;
+  for (;;) {
+    winplat::DoEvents();
+    float t = winplat::Timer();
+    if (t < start) t += 86400.0f;
+    if (t >= end) return;
+  }
+}
+
+}  // namespace fieldray::engine

@@ -1,0 +1,31 @@
+#pragma once
+// Which frame the projector shows and how: the display frame 15 merged from a
+// job frame with the field's inversion and offset, the scan rate and blanking
+// from its size, the preview and the correction; and the small procedures
+// around it (calibration list, projection positions, option groups, Delay).
+#include <cstdint>
+
+#include "engine/engine.h"
+
+namespace fieldray::engine {
+
+constexpr std::int32_t DisplayFrameNumber = 15;
+constexpr std::int32_t CaptionFrameNumber = 101;
+
+// Shows `frame` (-1: the frame shown last) through the display frame.
+void ShowProjection(Engine& e, std::int32_t& frame);
+// Sets rate and blanking skew for the boards' working frame.
+void SetScanRateForFrame(Engine& e);
+// Loads the calibration patterns into frames 100..999 and lists their names.
+void ListCalibrationFrames(Engine& e);
+// The captions of PrjPos 1..6 from the headings of the switch-option grid.
+void LoadPrjPosCaptions(Engine& e);
+void EnablePrjPos(Engine& e, bool& enabled);
+void EnableOptFld(Engine& e, bool& enabled);
+// The first checked PrjPos option, 0 when none is.
+std::int32_t CheckedPrjPos(Engine& e);
+// Waits `seconds` while window events run (also across midnight); 0 or less
+// lets pending events run once.
+void Delay(float& seconds);
+
+}  // namespace fieldray::engine
