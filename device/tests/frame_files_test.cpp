@@ -255,6 +255,32 @@ TEST_P(FrameFiles, ATwoLineCaptionLandsWhereTheExtentSays) {
   EXPECT_LT(n, afterFirst);
 }
 
+TEST_P(FrameFiles, TheFontDrawsEveryCaptionCharacter) {
+  std::int32_t status = 0;
+  ASSERT_EQ(ff::LoadFont()("C:\\Fieldray\\stick.vxf", &status), 0);
+  SetFrame(200);
+  ASSERT_EQ(ff::SetLaserChar()(1, 4, 1, 108, 80, 120, 120, 30, 0xFFFFFF), 0);
+  std::string accented = "\xC0\xC1\xC2\xC3\xC4\xC5\xC7\xC8\xC9\xCA\xCB\xCC\xCD\xCE\xCF\xD1\xD2\xD3\xD4\xD5\xD6\xD8\xD9"
+                         "\xDA\xDB\xDC\xDD\xDF\xE0\xE1\xE2\xE3\xE4\xE5\xE7\xE8\xE9\xEA\xEB\xEC\xED\xEE\xEF\xF1\xF2"
+                         "\xF3\xF4\xF5\xF6\xF8\xF9\xFA\xFB\xFC\xFD\xFF";
+  std::vector<int> codes;
+  for (int c = 33; c <= 126; ++c) codes.push_back(c);
+  for (char c : accented) codes.push_back(static_cast<unsigned char>(c));
+  std::int32_t plainN = 0;
+  for (int code : codes) {
+    SCOPED_TRACE(code);
+    std::int32_t x = 0, y = 0, n = 0, w = 0, h = 0;
+    ASSERT_EQ(ff::LaserChar()(code, 0, 0, 1, &x, &y, &n), 0);
+    EXPECT_GE(n, 2);  // at least one lit stroke
+    ASSERT_EQ(ff::GetLaserCharExtent()(code, &w, &h), 0);
+    EXPECT_EQ(x, w);
+    if (code == 'n') plainN = n;
+    if (code == 0xF1) {
+      EXPECT_GT(n, plainN);  // the tilde comes on top of the n
+    }
+  }
+}
+
 INSTANTIATE_TEST_SUITE_P(Boards, FrameFiles, ::testing::Bool(), Family);
 
 }  // namespace
