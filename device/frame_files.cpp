@@ -159,12 +159,10 @@ std::int32_t LoadLFile(const char* file, std::int32_t* from, std::int32_t* to, c
       }
     }
   }
-  if (result < -10 && result > -16) {
-    // The range the board filled stays in the caller's variables.
-  } else {
-    if (from) *from = askedFrom;
-    if (to) *to = askedTo;
-  }
+  // On success the caller's variables hold the range the board filled, else the range asked for.
+  bool loaded = result <= -11 && result >= -15;
+  if (!loaded && from) *from = askedFrom;
+  if (!loaded && to) *to = askedTo;
   if (status) *status = result;
   return result;
 }
