@@ -11,6 +11,7 @@
 #include <system_error>
 
 #include "board_machine.h"
+#include "frame_file_format.h"
 #include "frame_store.h"
 #include "winplat/clock.h"
 
@@ -168,6 +169,7 @@ void PlayShow(BoardContext& board, const BoardCommand& command, BoardReply& repl
 
 void NextChunk(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
   if (PaletteDialogueRuns(board)) return PaletteDialogueStep(board, command, reply);
+  if (FrameFileDialogueRuns(board)) return FrameFileDialogueStep(board, command, reply);
   if (board.Value("dialogue") != kSave) {
     reply.error = kBoardNullCommand;
     return;
@@ -210,6 +212,7 @@ void FinishLoad(BoardContext& board, BoardReply& reply) {
 // possibly short, piece).
 void Piece(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
   if (PaletteDialogueRuns(board)) return PaletteDialogueStep(board, command, reply);
+  if (FrameFileDialogueRuns(board)) return FrameFileDialogueStep(board, command, reply);
   bool last = command.code == kHostFailed;
   std::int32_t stage = board.Value("dialogue");
   if (stage == kSave && last) {  // the host could not write a chunk
@@ -307,6 +310,8 @@ void RegisterShowCommands() {
   AddBuiltinCommand(85, Piece, false);
   AddBuiltinCommand(182, NextChunk, false);
   AddBuiltinCommand(203, FindStructures, false);
+  RegisterFrameFileCommands();
+  RegisterLaserTextCommands();
 }
 
 }  // namespace winplat::hw::detail

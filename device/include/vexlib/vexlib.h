@@ -288,7 +288,24 @@ std::int32_t GetWorkingScaleZ(std::int32_t* a, std::int32_t* b, std::int32_t* c,
                               std::int32_t* f);
 std::int32_t GetWorkingScaleF(std::int32_t* a, std::int32_t* b, std::int32_t* c, std::int32_t* d);
 
+// ---- Frame files ----------------------------------------------------------------------
+// `ignored` is an argument the library does not look at (callers pass an empty string).
+
+std::int32_t LoadLFile(const char* file, std::int32_t* from, std::int32_t* to, const void* ignored,
+                       std::int32_t* status);
+std::int32_t LoadVXA(const char* file, std::int32_t* flag, std::int32_t* from, std::int32_t* to,
+                     const void* ignored, std::int32_t* status);
+std::int32_t LoadVXB(const char* file, std::int32_t* flag, std::int32_t* from, std::int32_t* to,
+                     const void* ignored, std::int32_t* status);
+// `title` receives at most 127 bytes and a terminator (128 bytes); null pointers are not written.
+std::int32_t ReadFileInfo(const char* file, char* title, std::int32_t* frames, std::int32_t* kind,
+                          const void* ignored, std::int32_t* status);
+std::int32_t SaveLFile(const char* file, const char* title, std::int32_t* from, std::int32_t* to,
+                       std::int32_t* format, const void* ignored, std::int32_t* status);
+
 // ---- Laser text ---------------------------------------------------------------------
+
+std::int32_t SetLineLimits(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d);
 
 std::int32_t LoadFont(const char* file, std::int32_t* status);
 std::int32_t SetLaserChar(std::int32_t p1, std::int32_t p2, std::int32_t p3, std::int32_t p4, std::int32_t p5,
