@@ -162,6 +162,11 @@ std::int32_t Vexlib::InvertPointsActive(std::int32_t a, std::int32_t b, std::int
   FIELDRAY_VX_CALL(InvertPointsActive, a, b, c, d, e, f, active);
   return VXBindingMissing;
 }
+std::int32_t Vexlib::RGB4toRGB1(std::int32_t* c1, std::int32_t* c2, std::int32_t* c3, std::int32_t* c4,
+                                std::int32_t* out) {
+  FIELDRAY_VX_CALL(RGB4toRGB1, c1, c2, c3, c4, out);
+  return VXBindingMissing;
+}
 
 #undef FIELDRAY_VX_CALL
 

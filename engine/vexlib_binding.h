@@ -43,7 +43,8 @@ constexpr std::int32_t VXBindingMissing = -32001;
   X(ReadFrameStruct)               \
   X(ReadFrame)                     \
   X(WriteFrame)                    \
-  X(InvertPointsActive)
+  X(InvertPointsActive)            \
+  X(RGB4toRGB1)
 
 // A table of export entry points; a null entry is an export not there.
 struct VexlibTable {
@@ -98,6 +99,7 @@ class Vexlib {
   std::int32_t WriteFrame(const FrameStruct* header, const PointStruct* points);
   std::int32_t InvertPointsActive(std::int32_t a, std::int32_t b, std::int32_t c, std::int32_t d, std::int32_t e,
                                   std::int32_t f, std::int32_t* active);
+  std::int32_t RGB4toRGB1(std::int32_t* c1, std::int32_t* c2, std::int32_t* c3, std::int32_t* c4, std::int32_t* out);
 
  private:
   // Resolves `name` into `slot` once; null when the library or export is missing.

@@ -91,6 +91,10 @@ fieldray::engine::VexlibTable FakeBoard::Table() {
     for (std::int32_t f = from; f <= to; ++f) board->frames.erase(f);
     return 0;
   };
+  t.RGB4toRGB1 = [](std::int32_t* c1, std::int32_t* c2, std::int32_t* c3, std::int32_t* c4, std::int32_t* out) {
+    *out = (*c1 & 0xFF) | (*c2 & 0xFF) << 8 | (*c3 & 0xFF) << 16 | (*c4 & 0xFF) << 24;
+    return 0;
+  };
   t.WriteFrame = [](const FrameStruct* header, const PointStruct* points) {
     Log("WriteFrame", {header->NumPoints});
     if (board->writeStatus != 0) return board->writeStatus;
