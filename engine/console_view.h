@@ -66,6 +66,10 @@ class ConsoleView {
   // The height-preset grid PHSdata (null while there is none: its cells read as "").
   virtual winplat::SpreadGrid* PHSdata() = 0;
 
+  // The switch-option grid SSOptSw of the switch-options dialog: one column
+  // per switch position, rows 1..8 its options (null while there is none).
+  virtual winplat::SpreadGrid* SSOptSw() = 0;
+
   // Text of a geometric-correction box; setting it raises the box's change handler.
   virtual std::string GeoText(GeoBox box) const = 0;
   virtual void SetGeoText(GeoBox box, const std::string& text) = 0;

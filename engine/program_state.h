@@ -116,6 +116,19 @@ struct ProgramState {
   // Points whose coordinates were held at the board's edge since the last frame write.
   std::int32_t SaturatedPoints = 0;
 
+  // ---- Frame builders ----
+  // Colour of the lit points being built (the device colour for white).
+  std::int32_t CurrentColor = 0;
+  // The largest colour among the assembly points at the last frame-1 build; the
+  // lit run-start copies of every switch-position frame take it.
+  std::int32_t LargestColour = 0;
+  // Class given to every point added through the origin-shifted point adder.
+  std::int32_t OffsetPointClass = 0;
+  // Repeats of a point at a segment's start, at a vertex and at a segment's end.
+  std::int32_t HoldStart = 0;
+  std::int32_t HoldVertex = 0;
+  std::int32_t HoldEnd = 0;
+
   // ---- Machine fields ----
   // Index 1..8; element 0 is no field and stays zero.
   std::array<FieldCalibrationEntry, 9> FieldCalibration{};

@@ -163,6 +163,11 @@ std::int32_t Vexlib::InvertPointsActive(std::int32_t a, std::int32_t b, std::int
   FIELDRAY_VX_CALL(InvertPointsActive, a, b, c, d, e, f, active);
   return VXBindingMissing;
 }
+std::int32_t Vexlib::RGB4toRGB1(std::int32_t* c1, std::int32_t* c2, std::int32_t* c3, std::int32_t* c4,
+                                std::int32_t* out) {
+  FIELDRAY_VX_CALL(RGB4toRGB1, c1, c2, c3, c4, out);
+  return VXBindingMissing;
+}
 
 std::int32_t Vexlib::DisplayFrame(std::int32_t frame) {
   FIELDRAY_VX_CALL(DisplayFrame, frame);
@@ -179,11 +184,6 @@ std::int32_t Vexlib::DisplaySkew(std::int32_t a, std::int32_t b, std::int32_t c)
 }
 std::int32_t Vexlib::MergeFrames(std::int32_t a, std::int32_t b, std::int32_t c) {
   FIELDRAY_VX_CALL(MergeFrames, a, b, c);
-  return VXBindingMissing;
-}
-std::int32_t Vexlib::RGB4toRGB1(std::int32_t* c1, std::int32_t* c2, std::int32_t* c3, std::int32_t* c4,
-                                std::int32_t* out) {
-  FIELDRAY_VX_CALL(RGB4toRGB1, c1, c2, c3, c4, out);
   return VXBindingMissing;
 }
 std::int32_t Vexlib::LoadFont(const char* file, std::int32_t* status) {

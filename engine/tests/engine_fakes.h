@@ -46,6 +46,8 @@ class FakeConsole : public fieldray::engine::ConsoleView {
   std::map<std::int16_t, bool> prjHght;  // index -> checked
   winplat::SpreadGrid phs{10, 4};
   bool hasPhs = true;
+  winplat::SpreadGrid swOpt{8, 0};
+  bool hasSwOpt = true;
   std::map<GeoBox, std::string> geo;
   // Runs after a correction box's text is set, as its change handler would.
   std::function<void(GeoBox)> onGeoChange;
@@ -74,6 +76,7 @@ class FakeConsole : public fieldray::engine::ConsoleView {
   std::vector<std::int16_t> PrjHghtIndices() const override { return Keys(prjHght); }
   bool PrjHghtChecked(std::int16_t index) const override { return prjHght.count(index) && prjHght.at(index); }
   winplat::SpreadGrid* PHSdata() override { return hasPhs ? &phs : nullptr; }
+  winplat::SpreadGrid* SSOptSw() override { return hasSwOpt ? &swOpt : nullptr; }
   std::string GeoText(GeoBox box) const override { return geo.count(box) ? geo.at(box) : std::string(); }
   void SetGeoText(GeoBox box, const std::string& text) override {
     geo[box] = text;

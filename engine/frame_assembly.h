@@ -1,0 +1,31 @@
+#pragma once
+// Turning the assembly list into board frames: one frame per switch position,
+// keeping the points its options allow, and densifying long jumps.
+#include <cstdint>
+
+#include "engine/engine.h"
+
+namespace fieldray::engine {
+
+// Repeats of a dark or lit copy at the start and end of a visible run.
+constexpr std::int32_t RunRepeats = 5;
+// Frame positions DensifyFramePoints examines at most.
+constexpr std::int32_t DensifyLimit = 6000;
+
+// The device colour for white.
+std::int32_t DeviceWhite(Engine& e);
+
+// n = 0: copies AssemblyPoints unchanged into FrameBuffer. n >= 1: builds the
+// frame of switch position n from the options in column n of SSOptSw,
+// densifies it and writes it as board frame n; a frame that keeps no point is
+// not written. Nothing happens while the assembly list is empty.
+void SendFrame(Engine& e, std::int32_t& n);
+
+// Inserts points along every jump of FrameBuffer longer than the frame's step.
+void DensifyFramePoints(Engine& e);
+
+// Runs the radius compensation over PathElements and appends its whole output
+// (from its element 0) behind the path.
+void AppendOffsetPath(Engine& e);
+
+}  // namespace fieldray::engine
