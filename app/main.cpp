@@ -8,6 +8,7 @@
 #include "console/component_slots.h"
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
+#include "console/option_handlers.h"
 #include "console/startup.h"
 #include "engine/engine.h"
 #include "winplat/controls/operator.h"
@@ -42,6 +43,11 @@ int main(int argc, char** argv) {
     end();
   };
   console::FileSelection files(e, forms.Main, [&e](const std::string& path) { OpenDrawingFilePending(e, path); });
+
+  console::OutputSeams output;
+  output.DisplayFreq3 = [](std::int32_t) {};
+  output.DisplaySkew = [](std::int32_t, std::int32_t) {};
+  console::OptionHandlers options(e, forms.Main, values, output);
 
   bool shutDown = false;
   forms.Main.QueryUnload = [&](int&, int) {
