@@ -196,6 +196,8 @@ void Form_Load(Engine& e, MainForm& main, StartupValues& v, const StartupSeams& 
 }
 
 void Form_QueryUnload(Engine& e, MainForm& main, StartupValues& v) {
+  // A value being edited is saved as when the focus leaves its control.
+  if (wc::Control* active = main.ActiveControl()) active->LostFocus.Fire(*active, "LostFocus");
   std::string top = std::to_string(main.Top());
   engine::WriteIniValue(e, "Main", "Top", top);
   std::string left = std::to_string(main.Left());

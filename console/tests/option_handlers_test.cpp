@@ -5,6 +5,7 @@
 #include "console/component_slots.h"
 #include "console/form_console_view.h"
 #include "console/option_handlers.h"
+#include "console/startup.h"
 #include "engine/settings_file.h"
 #include "test_support.h"
 #include "winplat/clock.h"
@@ -75,6 +76,17 @@ TEST_F(OptionHandlersTest, BlankingIsStoredOnLostFocusOrItsUpDownNotOnEveryKey) 
   forms.Main.BlnkTm.SetText("650");
   forms.Main.BlnkTmUD.Change.Fire(forms.Main.BlnkTmUD, "Change");
   EXPECT_EQ(Cal("BlankTiming"), "650");
+}
+
+TEST_F(OptionHandlersTest, ClosingTheWindowSavesTheBlankingBeingEdited) {
+  OptionHandlers h(e, forms.Main, values, seams);
+  forms.Main.Show();
+  forms.Main.BlnkTm.SetFocus();
+  forms.Main.BlnkTm.SetText("720");
+  ASSERT_EQ(forms.Main.ActiveControl(), &forms.Main.BlnkTm);
+  EXPECT_FALSE(Stored("BlankTiming"));
+  Form_QueryUnload(e, forms.Main, values);
+  EXPECT_EQ(Cal("BlankTiming"), "720");
 }
 
 TEST_F(OptionHandlersTest, CaptionOptionsAreStoredAtOnce) {
