@@ -1,0 +1,80 @@
+// Choosing the job from the file list or through the open-file dialog.
+#include "console/file_selection.h"
+
+#include "engine/field_calibration.h"
+#include "engine/settings_file.h"
+#include "winplat/files.h"
+#include "winplat/messages.h"
+
+namespace fieldray::console {
+namespace {
+
+constexpr int kHourglass = 11;
+constexpr int kDefaultPointer = 0;
+
+std::string Trimmed(const std::string& text) {
+  std::size_t b = text.find_first_not_of(' ');
+  if (b == std::string::npos) return "";
+  std::size_t e = text.find_last_not_of(' ');
+  return text.substr(b, e - b + 1);
+}
+
+// Restores the default pointer however the handler ends.
+struct PointerGuard {
+  MainForm& main;
+  ~PointerGuard() { main.SetMousePointer(kDefaultPointer); }
+};
+
+}  // namespace
+
+FileSelection::FileSelection(engine::Engine& e, MainForm& main, OpenDrawingFileSlot open)
+    : e_(e), main_(main), open_(std::move(open)) {
+  main_.Browse.Click = [this] { Browse_Click(); };
+  main_.File1.Click = [this] { File1_Click(); };
+  main_.File1.DblClick = [this] { File1_DblClick(); };
+}
+
+std::string FileSelection::FixFilePath() const {
+  std::string path = Trimmed(main_.File1.Path());
+  if (path.empty() || path.back() != '\\') path += '\\';
+  return path;
+}
+
+bool FileSelection::OpenJob(const std::string& path) {
+  if (winplat::Exist(path) == 0) return false;
+  e_.State.InversionState = BoolFalse;
+  std::int16_t field = static_cast<std::int16_t>(engine::CheckedOptFld(e_));
+  engine::ApplyFieldScale(e_, field);
+  e_.Vx.DeleteFrames(1, 15);
+  if (open_) open_(path);
+  return true;
+}
+
+void FileSelection::Browse_Click() {
+  wc::CommonDialog& dialog = main_.Browser;
+  dialog.SetCancelError(true);
+  dialog.SetFileName(FixFilePath() + "*.*");
+  dialog.SetFilter("All files (*.*)|*.*|DXF Files (*.DXF)|*.DXF");
+  try {
+    dialog.ShowOpen();
+    winplat::DoEvents();
+    std::string chosen = dialog.FileName();
+    main_.File1.SetPath(engine::FolderOf(chosen));
+    std::string folder = FixFilePath();
+    engine::WriteIniValue(e_, "System", "Path", folder);
+    OpenJob(FixFilePath() + engine::FileNameOf(chosen));
+  } catch (const std::exception&) {
+    // A cancelled dialog or any later fault ends the handler silently.
+  }
+}
+
+void FileSelection::File1_Click() {
+  PointerGuard guard{main_};
+  main_.SetMousePointer(kHourglass);
+  std::string path = FixFilePath() + main_.File1.FileName();
+  if (!OpenJob(path)) main_.File1.Refresh();
+}
+
+void FileSelection::File1_DblClick() { main_.File1.Refresh(); }
+
+}  // namespace fieldray::console
