@@ -104,8 +104,6 @@ class ConsoleView {
 
   // Appends an entry to the calibration list ListCal.
   virtual void AddListCal(const std::string& entry) = 0;
-  // The switch-option grid SSOptSw (null while there is none).
-  virtual winplat::SpreadGrid* SSOptSw() = 0;
 };
 
 }  // namespace fieldray::engine

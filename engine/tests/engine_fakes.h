@@ -63,7 +63,6 @@ class FakeConsole : public fieldray::engine::ConsoleView {
   std::map<std::int16_t, bool> prjPosEnabled, optFldEnabled;
   bool pmFrameEnabled = true, mfFrameEnabled = true;
   std::vector<std::string> listCal;
-  winplat::SpreadGrid ssOptSw{8, 6};
 
   void SetMsg(const std::string& text) override {
     msg = text;
@@ -112,7 +111,6 @@ class FakeConsole : public fieldray::engine::ConsoleView {
   void SetOptFldEnabled(std::int16_t index, bool enabled) override { optFldEnabled[index] = enabled; }
   void SetMFFrameEnabled(bool enabled) override { mfFrameEnabled = enabled; }
   void AddListCal(const std::string& entry) override { listCal.push_back(entry); }
-  winplat::SpreadGrid* SSOptSw() override { return &ssOptSw; }
 
  private:
   static std::vector<std::int16_t> Keys(const std::map<std::int16_t, bool>& m) {

@@ -223,7 +223,8 @@ TEST_F(ProjectionTest, OptionGroups) {
   rig.console.prjPos[4] = true;
   rig.console.prjPos[5] = true;
   EXPECT_EQ(eng::CheckedPrjPos(rig.e), 4);
-  for (std::int32_t i = 1; i <= 6; ++i) fieldray::SetGridCell(rig.console.ssOptSw, 0, i, "P" + std::to_string(i));
+  rig.console.swOpt.SetMaxCols(6);
+  for (std::int32_t i = 1; i <= 6; ++i) fieldray::SetGridCell(rig.console.swOpt, 0, i, "P" + std::to_string(i));
   eng::LoadPrjPosCaptions(rig.e);
   EXPECT_EQ(rig.console.prjPosCaption[6], "P6");
   bool off = false;
