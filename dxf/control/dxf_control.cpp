@@ -38,6 +38,7 @@ DXF::DXF() : ControlObject("DXF") {
   RegisterProperties();
   RegisterPending();
   RegisterRendering();
+  RegisterQueries();
 }
 
 DXF::~DXF() {

@@ -2,6 +2,7 @@
 // The control class DXF: its constituent picture boxes, public fields, stored
 // property values, the dispatch interface _DXF and the events __DXF.
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <string>
 
@@ -125,6 +126,22 @@ class DXF : public winplat::ControlObject {
   // Pixel width and height of a text row at the current scale.
   bool GetStringDimensions(std::string& strError, std::int32_t row, std::int32_t& width, std::int32_t& height);
 
+  // Entity queries: a new collection of entity objects per call.
+  bool GetLines(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colLines);
+  bool GetPolyLines(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colPolyLines);
+  bool GetStrings(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colStrings);
+  bool GetSolids(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colSolids);
+  bool GetCircles(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colCircles);
+  bool GetAttribs(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colAttribs);
+  bool GetInserts(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colInserts);
+  bool GetBlocks(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colBlocks);
+  bool GetInsert(std::string& strError, std::int32_t InsertIndex, std::string& strBaseBlockName, float& X, float& Y,
+                 winplat::ComPtr<winplat::IDispatch>& colAttribs);
+  // Find-next over the text table; the row found or 0.
+  std::int32_t Find(const std::string& TextToFind, std::int16_t LayerID, bool Pan = true);
+  std::int32_t FindLastIndex = 0;
+  std::int16_t FindLastLayer = 0;
+
   // Members built here.
   void Clear();
   bool GetExtents(float& Left, float& Top, float& Right, float& Bottom);
@@ -174,6 +191,11 @@ class DXF : public winplat::ControlObject {
   void RegisterProperties();
   void RegisterPending();
   void RegisterRendering();
+  void RegisterQueries();
+  // The name of the layer at a row's layer position (empty for none).
+  std::string RowLayerName(std::int32_t layer) const;
+  bool RunQuery(const char* name, std::string& strError, winplat::ComPtr<winplat::IDispatch>& result,
+                const std::function<void(winplat::Collection&)>& fill);
   // Shows what was drawn into picKelvane's persistent bitmap.
   void RefreshPicture();
   void PreparePicture();
