@@ -39,6 +39,7 @@ DXF::DXF() : ControlObject("DXF") {
   RegisterPending();
   RegisterRendering();
   RegisterQueries();
+  RegisterZoom();
 }
 
 DXF::~DXF() {

@@ -142,6 +142,22 @@ class DXF : public winplat::ControlObject {
   std::int32_t FindLastIndex = 0;
   std::int16_t FindLastLayer = 0;
 
+  // Zoom, pan and the mouse-driven functions.
+  std::int16_t StationaryZoom(float X, float Y, std::int16_t Pct);
+  std::int16_t OnTheSpotZoom(float X, float Y, std::int16_t Button = 1);
+  std::int16_t ZoomPrevious();
+  std::int16_t ZoomInitiate(float X, float Y);
+  winplat::Variant ZoomFeedback(float X, float Y);
+  std::int16_t ZoomEnd();
+  struct RubberBand {
+    std::int16_t EndX = 0, StartX = 0, EndY = 0, StartY = 0;
+    bool Active = false;
+  } Band;
+  bool BandDrawn = false;  // a band is on the picture to erase
+  float MoveStartX = 0, MoveStartY = 0, MoveDX = 0, MoveDY = 0;
+  std::array<std::int32_t, 4> HitBox{}, SelectionBox{}, MoveBox{};
+  std::int32_t RedlineRectangleID = 0;
+
   // Members built here.
   void Clear();
   bool GetExtents(float& Left, float& Top, float& Right, float& Bottom);
@@ -192,6 +208,14 @@ class DXF : public winplat::ControlObject {
   void RegisterPending();
   void RegisterRendering();
   void RegisterQueries();
+  void RegisterZoom();
+  void SetPictureAutoRedraw(bool on);
+  void DrawBand(bool circle, std::int32_t sx, std::int32_t sy, std::int32_t ex, std::int32_t ey);
+  std::int16_t ZoomEndBody();
+  void RedrawAfterEdit(bool clear);
+  void RedlineAddFromBand(std::int16_t fn);
+  void RedlineSelectAt(float X, float Y);
+  void RedlineMoveSelection();
   // The name of the layer at a row's layer position (empty for none).
   std::string RowLayerName(std::int32_t layer) const;
   bool RunQuery(const char* name, std::string& strError, winplat::ComPtr<winplat::IDispatch>& result,
