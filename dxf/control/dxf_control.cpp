@@ -40,6 +40,7 @@ DXF::DXF() : ControlObject("DXF") {
   RegisterRendering();
   RegisterQueries();
   RegisterZoom();
+  RegisterRedline();
 }
 
 DXF::~DXF() {

@@ -158,6 +158,16 @@ class DXF : public winplat::ControlObject {
   std::array<std::int32_t, 4> HitBox{}, SelectionBox{}, MoveBox{};
   std::int32_t RedlineRectangleID = 0;
 
+  // Redline entities.
+  std::int32_t DXFAddLine(float X1, float Y1, float X2, float Y2, const std::string& LayerName,
+                          std::int32_t RedlineRectangleID = 0);
+  std::int32_t DXFAddSolid(float X1, float Y1, float X2, float Y2, float X3, float Y3, float X4, float Y4,
+                           const std::string& LayerName);
+  std::int32_t DXFAddCircle(float CenterX, float CenterY, float RadiusX, float RadiusY, const std::string& LayerName);
+  bool RedlineDeleteEntity(std::string& strError);
+  bool RedlineUnDeleteEntity(std::string& strError);
+  bool SetInsertColor(std::string& strError, std::int32_t InsertIndex, std::int32_t BlockColor);
+
   // Members built here.
   void Clear();
   bool GetExtents(float& Left, float& Top, float& Right, float& Bottom);
@@ -209,6 +219,7 @@ class DXF : public winplat::ControlObject {
   void RegisterRendering();
   void RegisterQueries();
   void RegisterZoom();
+  void RegisterRedline();
   void SetPictureAutoRedraw(bool on);
   void DrawBand(bool circle, std::int32_t sx, std::int32_t sy, std::int32_t ex, std::int32_t ey);
   std::int16_t ZoomEndBody();

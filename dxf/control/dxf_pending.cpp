@@ -29,18 +29,12 @@ constexpr PendingMember kPending[] = {
     {dispid::SpriteMove, "SpriteMove", 4, false},
     {dispid::SpriteHide, "SpriteHide", 1, false},
     {dispid::SpriteInitialize, "SpriteInitialize", 0, false},
-    {dispid::SetInsertColor, "SetInsertColor", 3, true},
     {dispid::SaveWMFOld, "SaveWMFOld", 1, false},
     {dispid::SaveWMF, "SaveWMF", 1, false},
     {dispid::FixUNIXFile, "FixUNIXFile", 3, true},
     {dispid::Save, "Save", 1, false},
-    {dispid::DXFAddLine, "DXFAddLine", 6, false},
-    {dispid::DXFAddSolid, "DXFAddSolid", 9, false},
-    {dispid::DXFAddCircle, "DXFAddCircle", 5, false},
     {dispid::DXFAddText, "DXFAddText", 8, false},
     {dispid::About, "About", 0, false},
-    {dispid::RedlineDeleteEntity, "RedlineDeleteEntity", 1, true},
-    {dispid::RedlineUnDeleteEntity, "RedlineUnDeleteEntity", 1, true},
 };
 
 }  // namespace

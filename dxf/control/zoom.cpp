@@ -273,12 +273,6 @@ std::int16_t DXF::ZoomEndBody() {
   }
 }
 
-// A redline line, circle, rectangle or solid from the band's two points.
-void DXF::RedlineAddFromBand(std::int16_t fn) {
-  (void)fn;
-  throw ProcedureError("ZoomEnd", "Redline editing is not built yet");
-}
-
 void DXF::RedlineSelectAt(float X, float Y) {
   (void)X;
   (void)Y;

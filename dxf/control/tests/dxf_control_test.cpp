@@ -269,8 +269,8 @@ TEST(DXFControl, MembersNotBuiltYetSaySo) {
                    .ToBool());
   EXPECT_EQ(err, "An error occurred in GetInsertUnder. The message is: GetInsertUnder is not built yet");
   err.clear();
-  EXPECT_FALSE(winplat::CallMethod(obj, "redlinedeleteentity", {Variant::ByRef(&err)}).ToBool());
-  EXPECT_NE(err.find("RedlineDeleteEntity is not built yet"), std::string::npos);
+  EXPECT_FALSE(winplat::CallMethod(obj, "redlinetagfordelete", {Variant::ByRef(&err)}).ToBool());
+  EXPECT_NE(err.find("RedlineTagForDelete is not built yet"), std::string::npos);
   try {
     winplat::Invoke(obj, dispid::SaveWMF, winplat::DISPATCH_METHOD, {Variant("C:\\a.wmf")});
     FAIL();
