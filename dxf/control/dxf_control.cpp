@@ -38,6 +38,9 @@ DXF::DXF() : ControlObject("DXF") {
   RegisterProperties();
   RegisterPending();
   RegisterRendering();
+  RegisterQueries();
+  RegisterZoom();
+  RegisterRedline();
 }
 
 DXF::~DXF() {

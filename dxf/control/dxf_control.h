@@ -2,6 +2,7 @@
 // The control class DXF: its constituent picture boxes, public fields, stored
 // property values, the dispatch interface _DXF and the events __DXF.
 #include <array>
+#include <functional>
 #include <cstdint>
 #include <string>
 
@@ -125,6 +126,48 @@ class DXF : public winplat::ControlObject {
   // Pixel width and height of a text row at the current scale.
   bool GetStringDimensions(std::string& strError, std::int32_t row, std::int32_t& width, std::int32_t& height);
 
+  // Entity queries: a new collection of entity objects per call.
+  bool GetLines(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colLines);
+  bool GetPolyLines(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colPolyLines);
+  bool GetStrings(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colStrings);
+  bool GetSolids(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colSolids);
+  bool GetCircles(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colCircles);
+  bool GetAttribs(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colAttribs);
+  bool GetInserts(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colInserts);
+  bool GetBlocks(std::string& strError, winplat::ComPtr<winplat::IDispatch>& colBlocks);
+  bool GetInsert(std::string& strError, std::int32_t InsertIndex, std::string& strBaseBlockName, float& X, float& Y,
+                 winplat::ComPtr<winplat::IDispatch>& colAttribs);
+  // Find-next over the text table; the row found or 0.
+  std::int32_t Find(const std::string& TextToFind, std::int16_t LayerID, bool Pan = true);
+  std::int32_t FindLastIndex = 0;
+  std::int16_t FindLastLayer = 0;
+
+  // Zoom, pan and the mouse-driven functions.
+  std::int16_t StationaryZoom(float X, float Y, std::int16_t Pct);
+  std::int16_t OnTheSpotZoom(float X, float Y, std::int16_t Button = 1);
+  std::int16_t ZoomPrevious();
+  std::int16_t ZoomInitiate(float X, float Y);
+  winplat::Variant ZoomFeedback(float X, float Y);
+  std::int16_t ZoomEnd();
+  struct RubberBand {
+    std::int16_t EndX = 0, StartX = 0, EndY = 0, StartY = 0;
+    bool Active = false;
+  } Band;
+  bool BandDrawn = false;  // a band is on the picture to erase
+  float MoveStartX = 0, MoveStartY = 0, MoveDX = 0, MoveDY = 0;
+  std::array<std::int32_t, 4> HitBox{}, SelectionBox{}, MoveBox{};
+  std::int32_t RedlineRectangleID = 0;
+
+  // Redline entities.
+  std::int32_t DXFAddLine(float X1, float Y1, float X2, float Y2, const std::string& LayerName,
+                          std::int32_t RedlineRectangleID = 0);
+  std::int32_t DXFAddSolid(float X1, float Y1, float X2, float Y2, float X3, float Y3, float X4, float Y4,
+                           const std::string& LayerName);
+  std::int32_t DXFAddCircle(float CenterX, float CenterY, float RadiusX, float RadiusY, const std::string& LayerName);
+  bool RedlineDeleteEntity(std::string& strError);
+  bool RedlineUnDeleteEntity(std::string& strError);
+  bool SetInsertColor(std::string& strError, std::int32_t InsertIndex, std::int32_t BlockColor);
+
   // Members built here.
   void Clear();
   bool GetExtents(float& Left, float& Top, float& Right, float& Bottom);
@@ -174,6 +217,20 @@ class DXF : public winplat::ControlObject {
   void RegisterProperties();
   void RegisterPending();
   void RegisterRendering();
+  void RegisterQueries();
+  void RegisterZoom();
+  void RegisterRedline();
+  void SetPictureAutoRedraw(bool on);
+  void DrawBand(bool circle, std::int32_t sx, std::int32_t sy, std::int32_t ex, std::int32_t ey);
+  std::int16_t ZoomEndBody();
+  void RedrawAfterEdit(bool clear);
+  void RedlineAddFromBand(std::int16_t fn);
+  void RedlineSelectAt(float X, float Y);
+  void RedlineMoveSelection();
+  // The name of the layer at a row's layer position (empty for none).
+  std::string RowLayerName(std::int32_t layer) const;
+  bool RunQuery(const char* name, std::string& strError, winplat::ComPtr<winplat::IDispatch>& result,
+                const std::function<void(winplat::Collection&)>& fill);
   // Shows what was drawn into picKelvane's persistent bitmap.
   void RefreshPicture();
   void PreparePicture();
