@@ -212,104 +212,14 @@ const std::vector<std::string> kExports = {
     "vxOutpw",
 };
 
-// Exports whose families are still being built on other branches. Empty this
-// list once they are all merged: the test then requires every name.
-const std::vector<std::string> kPendingElsewhere = {
-    "AutoRotateIncrement",
-    "AutoRotateInit",
-    "AutoRotatePlus",
-    "DisplayAbstractSettings",
-    "DisplayAngle",
-    "DisplayAngleDegrees",
-    "DisplayAuxOutput",
-    "DisplayCSize",
-    "DisplayDepthCue",
-    "DisplayFlags",
-    "DisplayFrame",
-    "DisplayFrameMix",
-    "DisplayFreq3",
-    "DisplayGeometricCorrection",
-    "DisplayHueOffset",
-    "DisplayMaskFlags",
-    "DisplayMasterAngle",
-    "DisplayMinimumPoints",
-    "DisplayObjectSettings",
-    "DisplayPaletteMix",
-    "DisplayPaletteSelect",
-    "DisplayPath",
-    "DisplayPerspective",
-    "DisplayPosition",
-    "DisplayPostTrans",
-    "DisplayPreTrans",
-    "DisplayRotCenter",
-    "DisplayRotOrder",
-    "DisplaySaturation",
-    "DisplayScale",
-    "DisplayScanLimits",
-    "DisplaySize",
-    "DisplaySkew",
-    "DisplayStereoSettings",
-    "DisplayTrackAllow",
-    "DisplayUpdate",
-    "DisplayUpdateEx",
-    "DisplayUpdateMode",
-    "DisplayUpdateTest",
-    "DisplayUpdateToFrame",
-    "DisplayWAngle",
-    "DisplayWAngleDegrees",
-    "DisplayWindow",
-    "DisplayWindowX",
-    "DisplayWindowY",
-    "DisplayWindowZ",
-    "DrawGrid",
-    "GetLaserCharExtent",
-    "LaserChar",
-    "LoadFont",
-    "LoadLFile",
-    "LoadVXA",
-    "LoadVXB",
-    "ReadFileInfo",
-    "RedrawFrame",
-    "RedrawFrameActive",
-    "RedrawFrameActiveDC",
-    "RedrawFrameFast",
-    "RedrawFrameFastDC",
-    "ResetVX",
-    "SaveLFile",
-    "SetLaserChar",
-    "SetLaserWindow",
-    "SetLineLimits",
-    "TBDMXInput",
-    "TBDMXMode",
-    "TBDMXOutput",
-    "lmDisplayAuxOutput",
-};
-
-bool Pending(const std::string& name) {
-  return std::find(kPendingElsewhere.begin(), kPendingElsewhere.end(), name) != kPendingElsewhere.end();
-}
-
 TEST(ExportSurface, EveryExportResolvesByName) {
   ASSERT_NE(vxtest::Library(), nullptr);
   std::vector<std::string> missing;
-  std::vector<std::string> landed;
   for (const std::string& name : kExports) {
-    bool found = dlsym(vxtest::Library(), name.c_str()) != nullptr;
-    if (!found && !Pending(name)) missing.push_back(name);
-    if (found && Pending(name)) landed.push_back(name);
+    if (dlsym(vxtest::Library(), name.c_str()) == nullptr) missing.push_back(name);
   }
   EXPECT_TRUE(missing.empty()) << "not exported: " << ::testing::PrintToString(missing);
-  if (!landed.empty()) {
-    std::printf("exports now present, to be taken off the pending list: %s\n",
-                ::testing::PrintToString(landed).c_str());
-  }
   EXPECT_EQ(kExports.size(), std::size_t{198});
-}
-
-TEST(ExportSurface, ThePendingListNamesOnlyExports) {
-  for (const std::string& name : kPendingElsewhere) {
-    EXPECT_NE(std::find(kExports.begin(), kExports.end(), name), kExports.end()) << name;
-  }
 }
 
 }  // namespace
