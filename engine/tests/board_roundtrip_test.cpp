@@ -8,6 +8,7 @@
 #include "engine/field_calibration.h"
 #include "engine/point_list.h"
 #include "engine/status_reporter.h"
+#include "board_machine.h"
 #include "engine_fakes.h"
 #include "test_support.h"
 #include "winplat/hw/boards.h"
@@ -18,29 +19,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// A test hook of the library, by name.
-void* Hook(const char* name) {
-  static void* lib = dlopen((testsupport::BinDir() / Vexlib::kLibraryFile).c_str(), RTLD_NOW | RTLD_LOCAL);
-  return lib ? dlsym(lib, name) : nullptr;
-}
-
 class BoardRoundTrip : public ::testing::Test {
  protected:
   void SetUp() override {
-    winplat::hw::WriteBoardConfig("");
-    winplat::hw::ResetBoardState();
-    winplat::hw::ClearCommandLog();
-    auto forget = reinterpret_cast<void (*)()>(Hook("vxTestForgetDetection"));
-    ASSERT_NE(forget, nullptr);
-    forget();
-    fs::path windows = testsupport::Root() / "C" / "WINDOWS";
-    fs::path templ = fs::path(std::getenv("FIELDRAY_TEMPLATE")) / "C" / "WINDOWS";
-    fs::create_directories(windows / "SYSTEM32");
-    std::error_code ec;
-    fs::remove(windows / "VEXLIB.INI", ec);
-    for (const char* name : {"VX.INI", "SYSTEM32/VX.T32", "SYSTEM32/VEXLIB.TBS"}) {
-      fs::copy_file(templ / name, windows / name, fs::copy_options::overwrite_existing);
-    }
+    enginetest::ResetBoardMachine();
+    if (HasFatalFailure()) return;
   }
 
   ProgramState state;

@@ -10,6 +10,7 @@
 #include "engine/path_points.h"
 #include "engine/point_list.h"
 #include "engine/status_reporter.h"
+#include "board_machine.h"
 #include "engine_fakes.h"
 #include "test_support.h"
 #include "winplat/hw/boards.h"
@@ -26,28 +27,11 @@ struct Expected {
   std::int32_t x, y, colour, repeats;
 };
 
-void* Hook(const char* name) {
-  static void* lib = dlopen((testsupport::BinDir() / Vexlib::kLibraryFile).c_str(), RTLD_NOW | RTLD_LOCAL);
-  return lib ? dlsym(lib, name) : nullptr;
-}
-
 class PathFramesOnBoard : public ::testing::Test {
  protected:
   void SetUp() override {
-    winplat::hw::WriteBoardConfig("");
-    winplat::hw::ResetBoardState();
-    winplat::hw::ClearCommandLog();
-    auto forget = reinterpret_cast<void (*)()>(Hook("vxTestForgetDetection"));
-    ASSERT_NE(forget, nullptr);
-    forget();
-    fs::path windows = testsupport::Root() / "C" / "WINDOWS";
-    fs::path templ = fs::path(std::getenv("FIELDRAY_TEMPLATE")) / "C" / "WINDOWS";
-    fs::create_directories(windows / "SYSTEM32");
-    std::error_code ec;
-    fs::remove(windows / "VEXLIB.INI", ec);
-    for (const char* name : {"VX.INI", "SYSTEM32/VX.T32", "SYSTEM32/VEXLIB.TBS"}) {
-      fs::copy_file(templ / name, windows / name, fs::copy_options::overwrite_existing);
-    }
+    enginetest::ResetBoardMachine();
+    if (HasFatalFailure()) return;
     StartSession(e);
     ASSERT_EQ(state.VXStatus, 0) << vx.LastBindingError();
   }

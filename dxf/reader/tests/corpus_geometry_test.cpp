@@ -9,6 +9,7 @@
 #include <map>
 #include <random>
 
+#include "mangle.h"
 #include "reader_fixture.h"
 #include "winplat/paths.h"
 
@@ -278,29 +279,13 @@ TEST_F(MirroredCorpusTest, MangledBlockDrawingsFailCleanlyOrRead) {
   // replaced: every read either succeeds or fails with the trail, restores the
   // data base, and leaves no temporary file.
   std::string original = testsupport::ReadFile(shared / "skymakerolof-dxf" / "issue42.dxf");
-  std::vector<std::string> lines;
-  std::size_t at = 0;
-  while (at < original.size()) {
-    std::size_t nl = original.find('\n', at);
-    if (nl == std::string::npos) nl = original.size();
-    lines.push_back(original.substr(at, nl - at));
-    at = nl + 1;
-  }
-  const char* awkward[] = {"", "0", "BLOCK", "ENDBLK", "INSERT", "POLYLINE", "VERTEX", "SEQEND", "ENTITIES", "SECTION",
+  std::vector<std::string> lines = dxftest::SplitLines(original, "\n");
+  const std::vector<std::string> awkward = {"", "0", "BLOCK", "ENDBLK", "INSERT", "POLYLINE", "VERTEX", "SEQEND", "ENTITIES", "SECTION",
                            "1e39", "-1e400", "99999999999", "%%", "\\A1;", "TEXT", "MTEXT", "DIMENSION", "-1", "64"};
   std::mt19937 random(42);
   int failed = 0, read = 0;
   for (int round = 0; round < 60; ++round) {
-    std::vector<std::string> copy = lines;
-    int edits = 1 + static_cast<int>(random() % 6);
-    for (int e = 0; e < edits && !copy.empty(); ++e) {
-      std::size_t i = random() % copy.size();
-      switch (random() % 3) {
-        case 0: copy.erase(copy.begin() + static_cast<std::ptrdiff_t>(i)); break;
-        case 1: copy.insert(copy.begin() + static_cast<std::ptrdiff_t>(i), copy[i]); break;
-        default: copy[i] = awkward[random() % (sizeof awkward / sizeof *awkward)]; break;
-      }
-    }
+    std::vector<std::string> copy = dxftest::MangleLines(lines, awkward, random, 6);
     std::string text;
     for (const auto& l : copy) text += l + "\n";
     dxf = winplat::MakeObject<kelvane::DXF>();

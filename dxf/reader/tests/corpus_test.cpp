@@ -9,6 +9,7 @@
 #include <random>
 #include <sstream>
 
+#include "mangle.h"
 #include "reader_fixture.h"
 
 using namespace readertest;
@@ -151,29 +152,13 @@ TEST_F(ReaderTest, MangledDrawingsFailCleanlyOrRead) {
   // Lines dropped, repeated or replaced by awkward values: every read either
   // succeeds or fails with the trail and leaves the data base as it was.
   std::string original = testsupport::ReadFile(OwnData() / "r12_drawing.dxf");
-  std::vector<std::string> lines;
-  std::size_t at = 0;
-  while (at < original.size()) {
-    std::size_t nl = original.find("\r\n", at);
-    if (nl == std::string::npos) nl = original.size();
-    lines.push_back(original.substr(at, nl - at));
-    at = nl + 2;
-  }
-  const char* awkward[] = {"", "0", "9", "LINE", "SOLID", "BLOCK", "ENDBLK", "$EXTMIN", "1e39", "-1e400", "nan",
+  std::vector<std::string> lines = dxftest::SplitLines(original, "\r\n");
+  const std::vector<std::string> awkward = {"", "0", "9", "LINE", "SOLID", "BLOCK", "ENDBLK", "$EXTMIN", "1e39", "-1e400", "nan",
                            "99999", "-32769", "  62", "EOF", "SECTION", "\t", "1e-45", "3DFACE", "LAYER"};
   std::mt19937 random(2024);
   int failed = 0;
   for (int round = 0; round < 200; ++round) {
-    std::vector<std::string> copy = lines;
-    int edits = 1 + static_cast<int>(random() % 4);
-    for (int e = 0; e < edits && !copy.empty(); ++e) {
-      std::size_t i = random() % copy.size();
-      switch (random() % 3) {
-        case 0: copy.erase(copy.begin() + static_cast<std::ptrdiff_t>(i)); break;
-        case 1: copy.insert(copy.begin() + static_cast<std::ptrdiff_t>(i), copy[i]); break;
-        default: copy[i] = awkward[random() % (sizeof awkward / sizeof *awkward)]; break;
-      }
-    }
+    std::vector<std::string> copy = dxftest::MangleLines(lines, awkward, random, 4);
     std::string text;
     for (const auto& l : copy) text += l + "\n";
     dxf = winplat::MakeObject<kelvane::DXF>();

@@ -1,0 +1,41 @@
+#pragma once
+// A fresh emulated machine for the engine's board tests: one ISA board from the
+// template's VX.INI with the board software in place, no remembered detection.
+#include <dlfcn.h>
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+
+#include "engine/vexlib_binding.h"
+#include "test_support.h"
+#include "winplat/hw/boards.h"
+
+namespace enginetest {
+
+// A test hook of the device library, by name.
+inline void* Hook(const char* name) {
+  static void* lib =
+      dlopen((testsupport::BinDir() / fieldray::engine::Vexlib::kLibraryFile).c_str(), RTLD_NOW | RTLD_LOCAL);
+  return lib ? dlsym(lib, name) : nullptr;
+}
+
+inline void ResetBoardMachine() {
+  namespace fs = std::filesystem;
+  winplat::hw::WriteBoardConfig("");
+  winplat::hw::ResetBoardState();
+  winplat::hw::ClearCommandLog();
+  auto forget = reinterpret_cast<void (*)()>(Hook("vxTestForgetDetection"));
+  ASSERT_NE(forget, nullptr);
+  forget();
+  fs::path windows = testsupport::Root() / "C" / "WINDOWS";
+  fs::path templ = fs::path(std::getenv("FIELDRAY_TEMPLATE")) / "C" / "WINDOWS";
+  fs::create_directories(windows / "SYSTEM32");
+  std::error_code ec;
+  fs::remove(windows / "VEXLIB.INI", ec);
+  for (const char* name : {"VX.INI", "SYSTEM32/VX.T32", "SYSTEM32/VEXLIB.TBS"}) {
+    fs::copy_file(templ / name, windows / name, fs::copy_options::overwrite_existing);
+  }
+}
+
+}  // namespace enginetest
