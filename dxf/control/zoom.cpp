@@ -211,13 +211,13 @@ std::int16_t DXF::ZoomEnd() {
 
 std::int16_t DXF::ZoomEndBody() {
   const std::int16_t fn = ZoomFunction;
-  if (fn > 11) return winplat::VARIANT_TRUE;
   // The interaction ends whatever the function: the band stops following the
   // mouse, and the persistent picture is back on for all but the drawn box.
   const bool wasActive = Band.Active;
   Band.Active = false;
   BandDrawn = false;
   if (fn != dxfDrawBox && fn != dxfRedLineSelect && fn != dxfRedlineMove) SetPictureAutoRedraw(true);
+  if (fn > 11) return winplat::VARIANT_TRUE;
   switch (fn) {
     case dxfWindow: {
       const std::int32_t xa = std::min(Band.StartX, Band.EndX), xb = std::max(Band.StartX, Band.EndX);
