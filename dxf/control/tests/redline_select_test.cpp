@@ -3,32 +3,10 @@
 // events, and the test host forwards them to ZoomInitiate, ZoomFeedback and
 // ZoomEnd. The persistent picture and the screen are looked at separately.
 #include "render_fixture.h"
-#include "winplat/messages.h"
 
 using winplat::Variant;
 
 namespace {
-
-// The host's mouse handlers: button down starts the current function, every
-// move feeds it, button up ends it.
-class MouseHost : public winplat::DispatchObject {
- public:
-  explicit MouseHost(winplat::IDispatch* control) : DispatchObject("MouseHost"), dxf(control) {
-    AddMethod(kelvane::dispid::MouseDown, "MouseDown", [this](winplat::Args& a) {
-      winplat::CallMethod(dxf, "zoominitiate", {Variant(a.Single(2)), Variant(a.Single(3))});
-      return Variant();
-    }, 4);
-    AddMethod(kelvane::dispid::MouseMove, "MouseMove", [this](winplat::Args& a) {
-      winplat::CallMethod(dxf, "zoomfeedback", {Variant(a.Single(2)), Variant(a.Single(3))});
-      return Variant();
-    }, 4);
-    AddMethod(kelvane::dispid::MouseUp, "MouseUp", [this](winplat::Args&) {
-      winplat::CallMethod(dxf, "zoomend");
-      return Variant();
-    }, 4);
-  }
-  winplat::IDispatch* dxf;
-};
 
 class RedlineSelectTest : public rendertest::RenderTest {
  protected:
@@ -38,12 +16,9 @@ class RedlineSelectTest : public rendertest::RenderTest {
     Extents(0, 100, 100, 0);
     ASSERT_TRUE(dxf->ZoomExtents());
     winplat::ShowWindow(form, winplat::SW_SHOW);
-    host = winplat::MakeObject<MouseHost>(dxf.Get());
+    host = winplat::MakeObject<rendertest::MouseHost>(dxf.Get());
     ASSERT_NE(site->ConnectEvents(host.Get()), 0u);
     dxf->RedlineCurrentLayer = "RL";
-  }
-  void Send(winplat::UINT message, int x, int y, winplat::WPARAM keys = winplat::MK_LBUTTON) {
-    winplat::SendMessage(dxf->picKelvane.hWnd, message, keys, winplat::MAKELPARAM(x, y));
   }
   void Click(int x, int y) {
     Send(winplat::WM_LBUTTONDOWN, x, y);
@@ -77,7 +52,7 @@ class RedlineSelectTest : public rendertest::RenderTest {
     return true;
   }
   static constexpr winplat::COLORREF kBlack = 0;
-  winplat::ComPtr<MouseHost> host;
+  winplat::ComPtr<rendertest::MouseHost> host;
 };
 
 TEST_F(RedlineSelectTest, SelectNeedsTheEntitysColourUnderTheClick) {
