@@ -69,17 +69,7 @@ int main(int argc, char** argv) {
   console::FileSelection files(e, forms.Main,
                                [&e, &interp](const std::string& path) { OpenJobFile(e, interp, path); });
 
-  forms.Main.OnOff.Click = [&e] { engine::OnOff_Click(e); };
-  forms.Main.CapBtn.Click = [&e] { engine::CapBtn_Click(e); };
-  for (auto& [index, option] : forms.Main.OptFld.Elements()) {
-    const auto i = static_cast<std::int16_t>(index);
-    option->Click = [&e, i] { engine::OptFld_Click(e, i); };
-  }
-
-  console::OutputSeams output;
-  output.DisplayFreq3 = [](std::int32_t) {};
-  output.DisplaySkew = [](std::int32_t, std::int32_t) {};
-  console::OptionHandlers options(e, forms.Main, values, output);
+  console::OptionHandlers options(e, forms.Main, &slots.ToolDat->Grid());
 
   winplat::controls::SetProjectionSaver([](const std::string& hostPath, std::string* error) {
     return winplat::hw::SaveProjectionPng(hostPath, 0, 512, error);
@@ -91,9 +81,7 @@ int main(int argc, char** argv) {
     shutDown = true;
     console::Form_QueryUnload(e, forms.Main, values);
   };
-  console::StartupSeams seams;
-  seams.LoadPrjPosCaptions = [&e] { engine::LoadPrjPosCaptions(e); };
-  seams.ListCalibrationFrames = [&e] { engine::ListCalibrationFrames(e); };
+  console::StartupSeams seams = console::StandardSeams(e, forms.Main, slots);
   forms.Main.OnLoad = [&] { console::Form_Load(e, forms.Main, values, seams); };
   forms.Main.Show();
   if (e.Ended) return 1;

@@ -5,7 +5,9 @@
 #include <cmath>
 #include <limits>
 
+#include "engine/output_switches.h"
 #include "engine/point_list.h"
+#include "engine/projection_output.h"
 #include "engine/settings_file.h"
 
 namespace fieldray::console {
@@ -19,8 +21,8 @@ std::int32_t Rounded(const std::string& text) {
 
 }  // namespace
 
-OptionHandlers::OptionHandlers(engine::Engine& e, MainForm& main, StartupValues& v, OutputSeams seams)
-    : e_(e), main_(main), v_(v), seams_(std::move(seams)) {
+OptionHandlers::OptionHandlers(engine::Engine& e, MainForm& main, winplat::SpreadGrid* toolDat)
+    : e_(e), main_(main), toolDat_(toolDat) {
   auto check = [this](wc::CheckBox& box, const char* section, const char* key) {
     box.Click = [this, &box, section, key] {
       std::string value = std::to_string(box.Value());
@@ -65,30 +67,41 @@ OptionHandlers::OptionHandlers(engine::Engine& e, MainForm& main, StartupValues&
   main_.BlnkTm.LostFocus = blankStore;
   main_.BlnkTmUD.Change = blankStore;
   main_.ScnRt.LostFocus = [this] {
-    std::string value = std::to_string(v_.ScanRateCache);
+    std::string value = std::to_string(e_.State.ScanRateCache);
     engine::WriteCalibrationValue(e_, "ScanRate", value);
   };
   main_.ScnRt.Change = [this] { ScnRt_Change(); };
   main_.BlnkTm.Change = [this] { BlnkTm_Change(); };
 
-  auto hold = [this](wc::TextBox& box, const char* key, std::int32_t StartupValues::*target) {
+  auto hold = [this](wc::TextBox& box, const char* key, std::int32_t ProgramState::*target) {
     box.Change = [this, &box, key, target] {
       if (!e_.State.LoadingSettings) {
         std::string value = box.Text();
         engine::WriteCalibrationValue(e_, key, value);
       }
-      v_.*target = Rounded(box.Text());
+      e_.State.*target = Rounded(box.Text());
     };
   };
-  hold(main_.PtsST, "PointsStart", &StartupValues::HoldStart);
-  hold(main_.PtsVtx, "PointsVertex", &StartupValues::HoldVertex);
-  hold(main_.PtsEnd, "PointsEnd", &StartupValues::HoldEnd);
+  hold(main_.PtsST, "PointsStart", &ProgramState::HoldStart);
+  hold(main_.PtsVtx, "PointsVertex", &ProgramState::HoldVertex);
+  hold(main_.PtsEnd, "PointsEnd", &ProgramState::HoldEnd);
+
+  // The output switches show the last frame again under their new state.
+  main_.OnOff.Click = [this] { engine::OnOff_Click(e_); };
+  main_.CapBtn.Click = [this] { engine::CapBtn_Click(e_); };
+  for (auto& [index, option] : main_.OptFld.Elements()) {
+    const auto i = static_cast<std::int16_t>(index);
+    option->Click = [this, i] { engine::OptFld_Click(e_, i); };
+  }
+  // The tool table stores itself whenever the operator edits it.
+  if (toolDat_) toolDat_->OnChange = [this] { ToolDat_Change(); };
+  main_.DispLaser.PaintEvent = [this] { DispLaser_Paint(); };
 }
 
 bool OptionHandlers::RateAndSkew(std::int32_t points, std::int32_t& rate, std::int32_t& skew) const {
   // The product is taken in 64 bits and clamped by the limits; the upper
   // limit first, so the lower one wins when they cross.
-  std::int64_t r = static_cast<std::int64_t>(v_.ScanRateCache) * points;
+  std::int64_t r = static_cast<std::int64_t>(e_.State.ScanRateCache) * points;
   double upper = engine::LenientVal(main_.SRUL.Text());
   double lower = engine::LenientVal(main_.SRLL.Text());
   if (upper < static_cast<double>(r)) r = Rounded(main_.SRUL.Text());
@@ -101,31 +114,44 @@ bool OptionHandlers::RateAndSkew(std::int32_t points, std::int32_t& rate, std::i
   return true;
 }
 
-void OptionHandlers::SendRate() {
+bool OptionHandlers::SendRate(std::int32_t& skew) {
   FrameStruct header{};
   std::int32_t frame = engine::GetWorkingFrameNumber(e_);
   e_.Vx.ReadFrameStruct(frame, &header);
-  if (header.NumPoints <= 0) return;
-  std::int32_t rate = 0, skew = 0;
-  if (!RateAndSkew(header.NumPoints, rate, skew)) return;
-  if (seams_.DisplayFreq3) seams_.DisplayFreq3(rate);
-  main_.BlnkSK.SetCaption((skew >= 0 ? " " : "") + std::to_string(skew));
-  if (seams_.DisplaySkew) seams_.DisplaySkew(4, skew);
+  if (header.NumPoints <= 0) return false;
+  std::int32_t rate = 0;
+  if (!RateAndSkew(header.NumPoints, rate, skew)) return false;
+  std::int32_t sent1 = 0, sent2 = 0, sent3 = 0;
+  e_.Vx.DisplayFreq3(rate, rate, rate, &sent1, &sent2, &sent3);
+  e_.Vx.DisplaySkew(4, skew, 0);
   e_.Vx.DisplayUpdate();
+  return true;
 }
 
 void OptionHandlers::ScnRt_Change() {
-  v_.ScanRateCache = Rounded(main_.ScnRt.Text());
+  e_.State.ScanRateCache = Rounded(main_.ScnRt.Text());
   if (e_.State.LoadingSettings) return;
-  SendRate();
-  std::string value = std::to_string(v_.ScanRateCache);
+  std::int32_t skew = 0;
+  SendRate(skew);
+  std::string value = std::to_string(e_.State.ScanRateCache);
   engine::WriteCalibrationValue(e_, "ScanRate", value);
 }
 
 void OptionHandlers::BlnkTm_Change() {
   if (e_.State.LoadingSettings) return;
-  v_.ScanRateCache = Rounded(main_.ScnRt.Text());
-  SendRate();
+  e_.State.ScanRateCache = Rounded(main_.ScnRt.Text());
+  std::int32_t skew = 0;
+  if (SendRate(skew)) main_.BlnkSK.SetCaption((skew >= 0 ? " " : "") + std::to_string(skew));
+}
+
+void OptionHandlers::ToolDat_Change() {
+  if (!toolDat_) return;
+  toolDat_->SaveToFile(e_.State.ProgramDir + "Tool.Dat", false);
+}
+
+void OptionHandlers::DispLaser_Paint() {
+  e_.Vx.SetWorkingFrame(engine::DisplayFrameNumber);
+  e_.Vx.RedrawFrame(static_cast<std::int32_t>(main_.DispLaser.hWnd()), 1, 6000, 1, -1, 0, 0, 0);
 }
 
 }  // namespace fieldray::console

@@ -1,35 +1,36 @@
 #pragma once
-// The output switch's tab (apart from the output switches themselves): caption options, hold counts, scan-rate limits,
-// multiplier and blanking, each stored the moment the Part's event fires.
-#include <functional>
+// The output switch's tab, apart from the output switches themselves: caption
+// options, hold counts, scan-rate limits, multiplier and blanking, the machine
+// origin, the tool table and the preview; each setting is stored the moment
+// its event fires.
+#include <cstdint>
 
-#include "console/startup.h"
+#include "console/main_form.h"
+#include "engine/engine.h"
+#include "winplat/components/grid.h"
 
 namespace fieldray::console {
 
-// Device sends that belong to the projection output; the program wires them.
-struct OutputSeams {
-  std::function<void(std::int32_t rate)> DisplayFreq3;            // rate three times
-  std::function<void(std::int32_t which, std::int32_t skew)> DisplaySkew;
-};
-
 class OptionHandlers {
  public:
-  OptionHandlers(engine::Engine& e, MainForm& main, StartupValues& v, OutputSeams seams);
+  // `toolDat` is the tool table's grid (none: its changes are not stored).
+  OptionHandlers(engine::Engine& e, MainForm& main, winplat::SpreadGrid* toolDat = nullptr);
 
   void ScnRt_Change();
   void BlnkTm_Change();
+  void ToolDat_Change();
+  void DispLaser_Paint();
 
   // The point rate and skew for a frame of `points`, or false when the
   // blanking time rounds to 0 or less (nothing may be sent then).
   bool RateAndSkew(std::int32_t points, std::int32_t& rate, std::int32_t& skew) const;
 
  private:
-  void SendRate();
+  // Sends rate and skew for the working frame; false when nothing was sent.
+  bool SendRate(std::int32_t& skew);
   engine::Engine& e_;
   MainForm& main_;
-  StartupValues& v_;
-  OutputSeams seams_;
+  winplat::SpreadGrid* toolDat_;
 };
 
 }  // namespace fieldray::console

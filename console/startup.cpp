@@ -6,8 +6,10 @@
 #include <limits>
 #include <string>
 
+#include "console/alignment_points.h"
 #include "engine/field_calibration.h"
 #include "engine/geo_correction.h"
+#include "engine/projection_output.h"
 #include "engine/settings_file.h"
 #include "engine/settings_keys.h"
 #include "engine/status_reporter.h"
@@ -63,6 +65,22 @@ void SetJobFolder(Engine& e, MainForm& main) {
 }
 
 }  // namespace
+
+StartupSeams StandardSeams(Engine& e, MainForm& main, ComponentSlots& slots) {
+  StartupSeams seams;
+  seams.LoadGrids = [&e, &slots] {
+    const std::string& dir = e.State.ProgramDir;
+    // A missing or damaged grid file leaves its grid as designed.
+    slots.SSOptSw->Grid().LoadFromFile(dir + "SWPOS.DAT");
+    slots.SSHt->Grid().LoadFromFile(dir + "SWHT.DAT");
+    slots.MarkerData->Grid().LoadFromFile(dir + "Marker.Dat");
+    slots.ToolDat->Grid().LoadFromFile(dir + "Tool.Dat");
+  };
+  seams.LoadPrjPosCaptions = [&e] { engine::LoadPrjPosCaptions(e); };
+  seams.ListCalibrationFrames = [&e] { engine::ListCalibrationFrames(e); };
+  seams.LoadPtAlgn = [&e, &main, &slots] { LoadPtAlgn(e, main, slots.SetupData->Grid()); };
+  return seams;
+}
 
 std::int32_t OpenRemoteBoxPort() {
   using namespace winplat::hw;
@@ -137,13 +155,13 @@ void Form_Load(Engine& e, MainForm& main, StartupValues& v, const StartupSeams& 
   main.PtsST.SetText(engine::ReadCalibrationValue(e, "PointsStart"));
   main.PtsVtx.SetText(engine::ReadCalibrationValue(e, "PointsVertex"));
   main.PtsEnd.SetText(engine::ReadCalibrationValue(e, "PointsEnd"));
-  v.HoldStart = Saturated(main.PtsST.Text());
-  v.HoldVertex = Saturated(main.PtsVtx.Text());
-  v.HoldEnd = Saturated(main.PtsEnd.Text());
+  s.HoldStart = Saturated(main.PtsST.Text());
+  s.HoldVertex = Saturated(main.PtsVtx.Text());
+  s.HoldEnd = Saturated(main.PtsEnd.Text());
   main.SRUL.SetText(engine::ReadCalibrationValue(e, "ScanRateUL"));
   main.SRLL.SetText(engine::ReadCalibrationValue(e, "ScanRateLL"));
   main.ScnRt.SetText(engine::ReadCalibrationValue(e, "ScanRate"));
-  v.ScanRateCache = Saturated(main.ScnRt.Text());
+  s.ScanRateCache = Saturated(main.ScnRt.Text());
   main.BlnkTm.SetText(engine::ReadCalibrationValue(e, "BlankTiming"));
   if (seams.LoadGrids) seams.LoadGrids();
   s.LoadingSettings = BoolFalse;
@@ -171,8 +189,11 @@ void Form_Load(Engine& e, MainForm& main, StartupValues& v, const StartupSeams& 
       if (e.Ended) return;
     }
   }
-  if (seams.ResetDisplay) seams.ResetDisplay();
+  // The display parameters in a known state, one scanner and one track.
+  e.Vx.ResetVX();
+  e.Vx.DisplaySize(200, 200, 200, 100, 0);
   e.Vx.SetWorkingScanners(1);
+  e.Vx.SetWorkingTracks(1);
 
   std::int16_t fieldS = 1;
   engine::ApplyFieldScale(e, fieldS);

@@ -7,28 +7,32 @@
 #include <functional>
 #include <vector>
 
+#include "console/component_slots.h"
 #include "console/main_form.h"
 #include "engine/engine.h"
 
 namespace fieldray::console {
 
-// Values of the main window that start-up fills and other parts use.
+// Values of the main window that start-up fills and other parts use (the
+// hold counts and the scan-rate multiplier live in the program state).
 struct StartupValues {
   std::int32_t PortDevice = 0;
   std::vector<std::int32_t> BoxPositions;
   std::int32_t MarkerResolution = 5;
-  std::int32_t HoldStart = 0, HoldVertex = 0, HoldEnd = 0;
-  std::int32_t ScanRateCache = 0;
 };
 
-// Steps that need engine procedures kept elsewhere; each may be left empty.
+// Steps that work on the grids and lists of the console; each may be left
+// empty (a test of the settings alone). StandardSeams fills all of them.
 struct StartupSeams {
   std::function<void()> LoadGrids;          // the four grid data files
   std::function<void()> LoadPrjPosCaptions;
-  std::function<void()> ResetDisplay;       // ResetVX and DisplaySize
   std::function<void()> ListCalibrationFrames;
   std::function<void()> LoadPtAlgn;
 };
+
+// The seams of the program: the grids of `slots` loaded from the program
+// folder, the mode captions, the calibration frames and the alignment points.
+StartupSeams StandardSeams(engine::Engine& e, MainForm& main, ComponentSlots& slots);
 
 // The remote box's port: made, connected, acquired and powered; 0 when the
 // machine has no port.

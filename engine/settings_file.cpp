@@ -113,11 +113,19 @@ void ReadCorvantaSettings(Engine& e) {
     std::uint32_t n = winplat::GetPrivateProfileStringA("CORVANTA", key, "", buffer, sizeof buffer, kCorvantaIni);
     return winplat::UCase(TrimBlanks(std::string(buffer, n)));
   };
+  // Eight slots of three characters: trimming takes the blank that ends a
+  // set stored in the default form, so the set is padded back to 24.
+  auto slots = [](std::string set) {
+    if (set.size() < 24) set.resize(24, ' ');
+    return set;
+  };
   e.State.NewListCol = read("NewListCol");
   e.State.FieldSet1 = read("FieldSet1");
   if (e.State.FieldSet1.size() < 23) e.State.FieldSet1 = "S  A  T  R  S/ A/ T/ R/ ";
+  e.State.FieldSet1 = slots(e.State.FieldSet1);
   e.State.FieldSet2 = read("FieldSet2");
   if (e.State.FieldSet2.size() < 23) e.State.FieldSet2 = "S/ A/ T/ R/ S/1A/1T/1R/1";
+  e.State.FieldSet2 = slots(e.State.FieldSet2);
 }
 
 }  // namespace fieldray::engine

@@ -125,6 +125,18 @@ std::int32_t Vexlib::SetWorkingScanners(std::int32_t mask) {
   FIELDRAY_VX_CALL(SetWorkingScanners, mask);
   return VXBindingMissing;
 }
+std::int32_t Vexlib::SetWorkingTracks(std::int32_t mask) {
+  FIELDRAY_VX_CALL(SetWorkingTracks, mask);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::ResetVX() {
+  FIELDRAY_VX_CALL(ResetVX);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::DisplaySize(float a, float b, float c, float d, float e) {
+  FIELDRAY_VX_CALL(DisplaySize, a, b, c, d, e);
+  return VXBindingMissing;
+}
 std::int32_t Vexlib::SetWorkingScale(std::int32_t xMin, std::int32_t xMax, std::int32_t yMin, std::int32_t yMax,
                                      std::int32_t p5, std::int32_t p6) {
   FIELDRAY_VX_CALL(SetWorkingScale, xMin, xMax, yMin, yMax, p5, p6);

@@ -35,6 +35,9 @@ constexpr std::int32_t VXBindingMissing = -32001;
   X(SetWorkingFrame)               \
   X(GetWorkingFrame)               \
   X(SetWorkingScanners)            \
+  X(SetWorkingTracks)              \
+  X(ResetVX)                       \
+  X(DisplaySize)                   \
   X(SetWorkingScale)               \
   X(DisplayPostTrans)              \
   X(DisplayGeometricCorrection)    \
@@ -112,6 +115,9 @@ class Vexlib {
   std::int32_t SetWorkingFrame(std::int32_t frame);
   std::int32_t GetWorkingFrame(std::int32_t* frame);
   std::int32_t SetWorkingScanners(std::int32_t mask);
+  std::int32_t SetWorkingTracks(std::int32_t mask);
+  std::int32_t ResetVX();
+  std::int32_t DisplaySize(float a, float b, float c, float d, float e);
   std::int32_t SetWorkingScale(std::int32_t xMin, std::int32_t xMax, std::int32_t yMin, std::int32_t yMax,
                                std::int32_t p5, std::int32_t p6);
   std::int32_t DisplayPostTrans(float x, float y, float z);

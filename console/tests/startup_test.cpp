@@ -1,11 +1,15 @@
 // Start-up and shutdown of the main window against the emulated boards.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <vector>
 
 #include "console/component_slots.h"
 #include "console/form_console_view.h"
+#include "console/option_handlers.h"
 #include "console/startup.h"
+#include "engine/grid_cells.h"
 #include "engine/settings_file.h"
 #include "test_support.h"
 #include "winplat/clock.h"
@@ -52,7 +56,23 @@ class Startup : public ::testing::Test {
     int exits = 0;
     engine::Engine e{state, vx, view, [this] { ++exits; }};
     StartupValues values;
+    OptionHandlers options{e, forms.Main, &slots.ToolDat->Grid()};
+    StartupSeams seams = StandardSeams(e, forms.Main, slots);
+    void Load() { Form_Load(e, forms.Main, values, seams); }
+    void Close() { Form_QueryUnload(e, forms.Main, values); }
   };
+
+  // Codes of the board commands run since the log was last cleared.
+  static std::vector<std::uint16_t> Commands() {
+    std::vector<std::uint16_t> codes;
+    for (const auto& c : winplat::hw::ReadCommandLog()) codes.push_back(c.code);
+    return codes;
+  }
+  static long Position(const std::vector<std::uint16_t>& codes, std::uint16_t code) {
+    auto it = std::find(codes.begin(), codes.end(), code);
+    return it == codes.end() ? -1 : static_cast<long>(it - codes.begin());
+  }
+  static fs::path ProgramFile(const char* name) { return testsupport::Root() / "C" / "Fieldray" / name; }
 
 
   winplat::ManualClock clock;
@@ -62,16 +82,36 @@ class Startup : public ::testing::Test {
 TEST_F(Startup, FreshMachineBeginsASessionFillsTheControlsAndOpensThePort) {
   {
     Program p;
-    Form_Load(p.e, p.forms.Main, p.values, {});
+    winplat::hw::ClearCommandLog();
+    p.Load();
     EXPECT_EQ(p.exits, 0);
+    EXPECT_TRUE(boxes.Shown().empty());
+    // The boot program is downloaded and started (8) before the session begins
+    // (18); the display is reset (196) and sized (39) after it.
+    std::vector<std::uint16_t> codes = Commands();
+    ASSERT_GE(Position(codes, 8), 0);
+    EXPECT_LT(Position(codes, 8), Position(codes, 18));
+    EXPECT_LT(Position(codes, 18), Position(codes, 196));
+    EXPECT_LT(Position(codes, 196), Position(codes, 39));
+    EXPECT_GE(Position(codes, 38), 0) << "one track chosen";
+    // The grids, the mode captions, the calibration list and the alignment points.
+    EXPECT_EQ(p.forms.Main.PrjPos(1).Caption(), "All");
+    EXPECT_EQ(p.forms.Main.PrjPos(6).Caption(), "Pattern");
+    EXPECT_EQ(GetGridCell(p.slots.ToolDat->Grid(), 2, 3), "3");
+    EXPECT_NE(GetGridCell(p.slots.MarkerData->Grid(), 1, 5), "");
+    EXPECT_EQ(GetGridCell(p.slots.SSHt->Grid(), 1, 3), "2");
+    EXPECT_GT(p.forms.Main.ListCal.ListCount(), 0);
+    EXPECT_EQ(p.forms.Main.SetLineX.UBound(), 3);
+    EXPECT_EQ(p.state.PtAlgnGrid[40 + 65 * 40].dX, 24);
+    EXPECT_EQ(p.state.FieldSet1, "S  A  T  R  S/ A/ T/ R/ ");
     EXPECT_EQ(p.state.ProgramDir, "C:\\Fieldray\\");
     EXPECT_EQ(p.forms.Main.Top(), 1200);
     EXPECT_EQ(p.forms.Main.SRUL.Text(), "30000");
     EXPECT_EQ(p.forms.Main.SRLL.Text(), "10000");
     EXPECT_EQ(p.forms.Main.ScnRt.Text(), "20");
-    EXPECT_EQ(p.values.ScanRateCache, 20);
+    EXPECT_EQ(p.state.ScanRateCache, 20);
     EXPECT_EQ(p.forms.Main.BlnkTm.Text(), "8000");
-    EXPECT_EQ(p.values.HoldVertex, 3);
+    EXPECT_EQ(p.state.HoldVertex, 3);
     EXPECT_EQ(p.forms.Main.CharW.Text(), "11");
     EXPECT_EQ(p.forms.Main.CapX.Text(), "-9000");
     EXPECT_EQ(p.forms.Main.PrjHght(1).Caption(), "Table");
@@ -88,7 +128,7 @@ TEST_F(Startup, FreshMachineBeginsASessionFillsTheControlsAndOpensThePort) {
     EXPECT_EQ(status, 0) << "a session runs after start-up";
 
     p.forms.Main.SetTop(2400);
-    Form_QueryUnload(p.e, p.forms.Main, p.values);
+    p.Close();
     EXPECT_EQ(p.values.PortDevice, 0);
     EXPECT_EQ(winplat::hw::ParallelPortData(), 0);
     EXPECT_EQ(winplat::hw::ParallelPortAcquired(), 0);
@@ -97,10 +137,10 @@ TEST_F(Startup, FreshMachineBeginsASessionFillsTheControlsAndOpensThePort) {
   EXPECT_NE(ini.find("Top=2400"), std::string::npos);
   // A second start keeps the settings.
   Program again;
-  Form_Load(again.e, again.forms.Main, again.values, {});
+  again.Load();
   EXPECT_EQ(again.forms.Main.Top(), 2400);
   EXPECT_EQ(again.forms.Main.SRUL.Text(), "30000");
-  Form_QueryUnload(again.e, again.forms.Main, again.values);
+  again.Close();
 }
 
 TEST_F(Startup, DamagedSettingsAndAMissingJobFolderDoNotStopStartUp) {
@@ -109,7 +149,7 @@ TEST_F(Startup, DamagedSettingsAndAMissingJobFolderDoNotStopStartUp) {
                          "[HeightPresets]\r\nIndex=77\r\nFollowMode=9\r\n[CaptionProjection]\r\nMessage=-4\r\n"
                          "CharWidth=12.50\r\n[Calibration]\r\nMarkerResolution=0\r\nBoxPos3=1e99\r\ngarbage\r\n");
   Program p;
-  Form_Load(p.e, p.forms.Main, p.values, {});
+  p.Load();
   EXPECT_EQ(p.exits, 0);
   EXPECT_EQ(p.forms.Main.Top(), 12000);
   EXPECT_EQ(p.forms.Main.Left(), 0);
@@ -120,17 +160,156 @@ TEST_F(Startup, DamagedSettingsAndAMissingJobFolderDoNotStopStartUp) {
   EXPECT_EQ(p.values.MarkerResolution, 5);
   EXPECT_EQ(p.values.BoxPositions[3], 2147483647);
   EXPECT_NE(p.forms.Main.Msg.Caption().find("NoSuchFolder"), std::string::npos);
-  Form_QueryUnload(p.e, p.forms.Main, p.values);
+  p.Close();
 }
 
 TEST_F(Startup, MachineWithoutParallelPortStartsWithoutPortAndShutsDownWithoutPortCalls) {
   winplat::hw::SetParallelPortPresent(false);
   Program p;
-  Form_Load(p.e, p.forms.Main, p.values, {});
+  p.Load();
   EXPECT_EQ(p.values.PortDevice, 0);
   EXPECT_EQ(winplat::hw::ParallelPortAcquired(), 0);
-  Form_QueryUnload(p.e, p.forms.Main, p.values);
+  p.Close();
   EXPECT_EQ(p.exits, 0);
+}
+
+}  // namespace
+}  // namespace fieldray::console
+
+namespace fieldray::console {
+namespace {
+
+TEST_F(Startup, SecondStartFindsTheRunningSessionAndTakesItsValues) {
+  Program first;
+  first.Load();
+  // Another program on the machine begins the session anew with its own values.
+  std::int32_t status = 0;
+  first.vx.BeginSession(1000, 2000, 4096, 3, &status);
+  ASSERT_EQ(status, 0);
+  winplat::hw::ClearCommandLog();
+  Program second;
+  second.Load();
+  std::vector<std::uint16_t> codes = Commands();
+  EXPECT_EQ(Position(codes, 18), -1) << "no new session";
+  EXPECT_EQ(Position(codes, 8), -1) << "no boot download";
+  EXPECT_GE(Position(codes, 92), 0);
+  EXPECT_EQ(second.state.SessionArgs.P1, 1000);
+  EXPECT_EQ(second.state.SessionArgs.P2, 2000);
+  EXPECT_EQ(second.state.SessionArgs.P3, 4096);
+  EXPECT_EQ(second.state.SessionArgs.P4, 3);
+  EXPECT_GE(Position(codes, 196), 0) << "the display is reset in every case";
+  EXPECT_TRUE(boxes.Shown().empty());
+  second.Close();
+  first.Close();
+}
+
+TEST_F(Startup, NoBoardsAreReportedAndStartUpGoesOnWhenTheOperatorStays) {
+  winplat::hw::WriteBoardConfig("[Board0]\nFault=no answer\n");
+  Program p;
+  // The library's own box, then the status reporter's: stay, and silence the beeps.
+  boxes.Answer(0).Answer(winplat::IDNO).Answer(winplat::IDNO);
+  p.Load();
+  EXPECT_EQ(p.exits, 0);
+  bool offered = false;
+  for (const auto& box : boxes.Shown()) {
+    if (box.caption.rfind("CheckStatus:", 0) == 0 && box.text.find("Exit program?") != std::string::npos) offered = true;
+  }
+  EXPECT_TRUE(offered);
+  EXPECT_EQ(p.state.ShowErrorMessages, 0);
+  EXPECT_GT(p.values.PortDevice, 0) << "start-up went on to the end";
+  EXPECT_TRUE(p.forms.Main.Timer1.Enabled());
+  EXPECT_EQ(p.forms.Main.SRUL.Text(), "30000");
+  p.Close();
+  EXPECT_EQ(winplat::hw::ParallelPortAcquired(), 0);
+}
+
+TEST_F(Startup, NoBoardsAndTheOperatorExitsEndsBeforeAnythingElseIsOpened) {
+  winplat::hw::WriteBoardConfig("[Board0]\nFault=no answer\n");
+  Program p;
+  boxes.Answer(0).Answer(winplat::IDYES);
+  p.Load();
+  EXPECT_EQ(p.exits, 1);
+  EXPECT_EQ(p.values.PortDevice, 0);
+  EXPECT_EQ(winplat::hw::ParallelPortAcquired(), 0);
+  EXPECT_FALSE(p.forms.Main.Timer1.Enabled()) << "no job is taken by a program that is ending";
+}
+
+TEST_F(Startup, DamagedAlignmentFileAndGridFilesDoNotStopStartUp) {
+  testsupport::WriteFile(ProgramFile("PtAlgn.Dat"),
+                         "FIELDRAY-GRID 1 DATA\nSIZE 50 5\n"
+                         "CELL 1 1 99999\nCELL 1 2 -5\nCELL 1 3 900\nCELL 1 4 32\nCELL 1 5 32\n"
+                         "CELL 2 1 50\nCELL 2 3 2\nCELL 2 4 65\nCELL 2 5 10\n"
+                         "CELL 3 1 50\nCELL 3 3 2\nCELL 3 4 -3\nCELL 3 5 10\nEND\n");
+  testsupport::WriteFile(ProgramFile("SWPOS.DAT"), "not a grid\n");
+  std::filesystem::remove(ProgramFile("Tool.Dat"));
+  Program p;
+  p.Load();
+  EXPECT_EQ(p.exits, 0);
+  EXPECT_TRUE(boxes.Shown().empty());
+  EXPECT_EQ(p.state.PtAlgnGrid[32 + 65 * 32].dX, 32767);
+  EXPECT_EQ(p.state.PtAlgnGrid[64 + 65 * 32].dX, 16384) << "the reach of 900 counts as 64";
+  EXPECT_EQ(p.forms.Main.SetLineX.UBound(), 3) << "every row keeps its cross";
+  EXPECT_EQ(p.forms.Main.PrjPos(1).Caption(), "A") << "an unreadable switch grid keeps its headings";
+  EXPECT_GT(p.values.PortDevice, 0);
+  p.Close();
+}
+
+TEST_F(Startup, ShutdownAndRestartKeepEverySetting) {
+  {
+    Program p;
+    p.Load();
+    MainForm& m = p.forms.Main;
+    m.SetTop(3000);
+    m.SetLeft(450);
+    m.CapMsg.SetValue(0);
+    m.CapThr.SetValue(1);
+    m.CapLen.SetValue(2);
+    m.Cap2L.SetValue(1);
+    m.LLMO.SetValue(1);
+    m.TdTxt.SetText("4");
+    m.TDMode.SetText("2.5");
+    m.CapX.SetText("-7000");
+    m.CapY.SetText("6000");
+    m.CharH.SetText("14");
+    m.CharW.SetText("9.5");
+    m.SRUL.SetText("28000");
+    m.SRLL.SetText("12000");
+    m.ScnRt.SetText("31");
+    m.PtsST.SetText("2");
+    m.PtsVtx.SetText("5");
+    m.PtsEnd.SetText("6");
+    m.Show();
+    m.BlnkTm.SetFocus();
+    m.BlnkTm.SetText("9000");  // still being edited when the window closes
+    p.slots.ToolDat->Grid().TypeIntoCell(7, 3, "12.5");
+    p.Close();
+  }
+  Program q;
+  q.Load();
+  MainForm& m = q.forms.Main;
+  EXPECT_EQ(m.Top(), 3000);
+  EXPECT_EQ(m.Left(), 450);
+  EXPECT_EQ(m.CapMsg.Value(), 0);
+  EXPECT_EQ(m.CapThr.Value(), 1);
+  EXPECT_EQ(m.CapLen.Value(), 2);
+  EXPECT_EQ(m.Cap2L.Value(), 1);
+  EXPECT_EQ(m.LLMO.Value(), 1);
+  EXPECT_EQ(m.TdTxt.Text(), "4");
+  EXPECT_EQ(m.TDMode.Text(), "2.5");
+  EXPECT_EQ(m.CapX.Text(), "-7000");
+  EXPECT_EQ(m.CapY.Text(), "6000");
+  EXPECT_EQ(m.CharH.Text(), "14");
+  EXPECT_EQ(m.CharW.Text(), "9.5");
+  EXPECT_EQ(m.SRUL.Text(), "28000");
+  EXPECT_EQ(m.SRLL.Text(), "12000");
+  EXPECT_EQ(m.ScnRt.Text(), "31");
+  EXPECT_EQ(q.state.ScanRateCache, 31);
+  EXPECT_EQ(m.BlnkTm.Text(), "9000");
+  EXPECT_EQ(q.state.HoldStart, 2);
+  EXPECT_EQ(q.state.HoldVertex, 5);
+  EXPECT_EQ(q.state.HoldEnd, 6);
+  EXPECT_EQ(GetGridCell(q.slots.ToolDat->Grid(), 7, 3), "12.5");
+  q.Close();
 }
 
 }  // namespace

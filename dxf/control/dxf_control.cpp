@@ -41,6 +41,7 @@ DXF::DXF() : ControlObject("DXF") {
   RegisterQueries();
   RegisterZoom();
   RegisterRedline();
+  RegisterSelection();
 }
 
 DXF::~DXF() {

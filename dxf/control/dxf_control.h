@@ -123,6 +123,11 @@ class DXF : public winplat::ControlObject {
 
   // The selection grips hidden.
   bool HandleHide(std::string& strError);
+  // The four grips centred on the corners of a pixel box, shown.
+  bool HandleMove(std::string& strError, const std::array<std::int32_t, 4>& box);
+  // True when (X, Y) lies in the widened box on a pixel of the colour `drawColor`.
+  bool RedlineEntityHit(std::string& strError, const std::array<std::int32_t, 4>& box, float X, float Y,
+                        std::int32_t drawColor);
   // Pixel width and height of a text row at the current scale.
   bool GetStringDimensions(std::string& strError, std::int32_t row, std::int32_t& width, std::int32_t& height);
 
@@ -164,7 +169,15 @@ class DXF : public winplat::ControlObject {
   std::int32_t DXFAddSolid(float X1, float Y1, float X2, float Y2, float X3, float Y3, float X4, float Y4,
                            const std::string& LayerName);
   std::int32_t DXFAddCircle(float CenterX, float CenterY, float RadiusX, float RadiusY, const std::string& LayerName);
+  std::int32_t DXFAddText(float X1, float Y1, const std::string& Text, const std::string& LayerName,
+                          std::int32_t CoordinateSystem, const winplat::Variant& TextHeight = winplat::Variant::Missing(),
+                          const winplat::Variant& HorzAlignment = winplat::Variant::Missing(),
+                          const winplat::Variant& Rotation = winplat::Variant::Missing());
   bool RedlineDeleteEntity(std::string& strError);
+  bool RedlineTagForDelete(std::string& strError, std::int32_t EntityID);
+  bool GetInsertUnder(std::string& strError, std::int32_t X, std::int32_t Y, std::int32_t& InsertID,
+                      std::string& BlockName);
+  std::int32_t SelectedGroupID = 0;
   bool RedlineUnDeleteEntity(std::string& strError);
   bool SetInsertColor(std::string& strError, std::int32_t InsertIndex, std::int32_t BlockColor);
 
@@ -220,6 +233,9 @@ class DXF : public winplat::ControlObject {
   void RegisterQueries();
   void RegisterZoom();
   void RegisterRedline();
+  void RegisterSelection();
+  void PlaceGrips();
+  void ClearRedlineSelection();
   void SetPictureAutoRedraw(bool on);
   void DrawBand(bool circle, std::int32_t sx, std::int32_t sy, std::int32_t ex, std::int32_t ey);
   std::int16_t ZoomEndBody();
@@ -227,6 +243,7 @@ class DXF : public winplat::ControlObject {
   void RedlineAddFromBand(std::int16_t fn);
   void RedlineSelectAt(float X, float Y);
   void RedlineMoveSelection();
+  bool HasMovableSelection() const;
   // The name of the layer at a row's layer position (empty for none).
   std::string RowLayerName(std::int32_t layer) const;
   bool RunQuery(const char* name, std::string& strError, winplat::ComPtr<winplat::IDispatch>& result,

@@ -15,8 +15,6 @@ struct PendingMember {
 };
 
 constexpr PendingMember kPending[] = {
-    {dispid::GetInsertUnder, "GetInsertUnder", 5, true},
-    {dispid::RedlineTagForDelete, "RedlineTagForDelete", 2, true},
     {dispid::ExportMergedDXF, "ExportMergedDXF", 2, false},
     {dispid::DXFTransform, "DXFTransform", 8, false},
     {dispid::SetMergeExtents, "SetMergeExtents", 0, false},
@@ -33,7 +31,6 @@ constexpr PendingMember kPending[] = {
     {dispid::SaveWMF, "SaveWMF", 1, false},
     {dispid::FixUNIXFile, "FixUNIXFile", 3, true},
     {dispid::Save, "Save", 1, false},
-    {dispid::DXFAddText, "DXFAddText", 8, false},
     {dispid::About, "About", 0, false},
 };
 

@@ -155,6 +155,7 @@ void DXF::LayoutWindows() {
   if (picStatusBar.hWnd)
     winplat::MoveWindow(picStatusBar.hWnd, left + picStatusBar.Left, top + picStatusBar.Top, picStatusBar.Width,
                         picStatusBar.Height, true);
+  PlaceGrips();
 }
 
 void DXF::DestroyWindows() {

@@ -82,6 +82,32 @@ std::int32_t DXF::DXFAddCircle(float CenterX, float CenterY, float RadiusX, floa
   }, DrawingCleanup());
 }
 
+std::int32_t DXF::DXFAddText(float X1, float Y1, const std::string& Text, const std::string& LayerName,
+                             std::int32_t CoordinateSystem, const Variant& TextHeight, const Variant& HorzAlignment,
+                             const Variant& Rotation) {
+  return WithErrorTrail("DXFAddText", [&] {
+    TextRecord r;
+    if (CoordinateSystem == dxfRealWorld) {
+      r.X = X1;
+      r.Y = Y1;
+    } else {
+      r.X = IntToRealX(Variant(X1));
+      r.Y = IntToRealY(Variant(Y1));
+    }
+    r.Text = Text;  // cut to the field's 100 characters
+    r.Height = TextHeight.IsMissing() ? RedlineTextHeight : TextHeight.ToSingle();
+    r.HorzAlign = HorzAlignment.IsMissing() ? 0 : HorzAlignment.ToLong();
+    r.Rotation = Rotation.IsMissing() ? 0.0f : Rotation.ToSingle();
+    r.FontName = "Arial";
+    r.WidthFactor = 1.0f;
+    r.Layer = SetLayerID(db.Layers(), LayerName);
+    r.Redline = winplat::VARIANT_TRUE;
+    db.AddText(r, Growth::Redline);
+    CheckExtents(*this, r.X, r.Y, r.X, r.Y);
+    return db.EntityCount;
+  }, DrawingCleanup());
+}
+
 // The band's two points as drawing coordinates, added as the function's entity.
 void DXF::RedlineAddFromBand(std::int16_t fn) {
   const float sx = IntToRealX(Variant(Band.StartX)), sy = IntToRealY(Variant(Band.StartY));
@@ -136,8 +162,7 @@ bool DXF::RedlineDeleteEntity(std::string& strError) {
         break;
     }
     // The deleted entity is no longer a selection.
-    RedlineEntitySelected = Variant();
-    RedlineEntityType = -1;
+    ClearRedlineSelection();
     if (!HandleHide(strError) || !Refresh(strError)) return false;
     strError.clear();
     return true;
@@ -198,6 +223,11 @@ void DXF::RegisterRedline() {
   AddMethod(dispid::DXFAddCircle, "DXFAddCircle", [this](Args& a) {
     return Variant(DXFAddCircle(a.Single(0), a.Single(1), a.Single(2), a.Single(3), a.String(4)));
   }, 5);
+  AddMethod(dispid::DXFAddText, "DXFAddText", [this](Args& a) {
+    auto optional = [&a](std::size_t i) { return a.Missing(i) ? Variant::Missing() : a[i].Value(); };
+    return Variant(DXFAddText(a.Single(0), a.Single(1), a.String(2), a.String(3), a.Long(4), optional(5),
+                              optional(6), optional(7)));
+  }, 8);
   AddMethod(dispid::RedlineDeleteEntity, "RedlineDeleteEntity", [this](Args& a) {
     std::string err;
     bool ok = RedlineDeleteEntity(err);

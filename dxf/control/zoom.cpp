@@ -126,6 +126,8 @@ std::int16_t DXF::ZoomInitiate(float X, float Y) {
       return 0;
     }
     if (ZoomFunction == dxfRedlineMove) {
+      // Without a selection there is nothing to move.
+      if (!HasMovableSelection()) return 0;
       Band.Active = true;
       BandDrawn = false;
       SelectionBox = HitBox;
@@ -209,13 +211,13 @@ std::int16_t DXF::ZoomEnd() {
 
 std::int16_t DXF::ZoomEndBody() {
   const std::int16_t fn = ZoomFunction;
-  if (fn > 11) return winplat::VARIANT_TRUE;
   // The interaction ends whatever the function: the band stops following the
   // mouse, and the persistent picture is back on for all but the drawn box.
   const bool wasActive = Band.Active;
   Band.Active = false;
   BandDrawn = false;
   if (fn != dxfDrawBox && fn != dxfRedLineSelect && fn != dxfRedlineMove) SetPictureAutoRedraw(true);
+  if (fn > 11) return winplat::VARIANT_TRUE;
   switch (fn) {
     case dxfWindow: {
       const std::int32_t xa = std::min(Band.StartX, Band.EndX), xb = std::max(Band.StartX, Band.EndX);
@@ -264,8 +266,8 @@ std::int16_t DXF::ZoomEndBody() {
       RedrawAfterEdit(false);
       return winplat::VARIANT_TRUE;
     case dxfRedlineMove:
-      if (wasActive) RedlineMoveSelection();
-      SetPictureAutoRedraw(true);
+      if (!wasActive) return winplat::VARIANT_TRUE;
+      RedlineMoveSelection();
       RedrawAfterEdit(true);
       return winplat::VARIANT_TRUE;
     default:
@@ -273,16 +275,15 @@ std::int16_t DXF::ZoomEndBody() {
   }
 }
 
-void DXF::RedlineSelectAt(float X, float Y) {
-  (void)X;
-  (void)Y;
-  throw ProcedureError("ZoomInitiate", "Redline selection is not built yet");
-}
-
 // The selected redline line (with the lines of its group) or solid moved by
 // the drag's offset; circles and texts stay where they are.
+bool DXF::HasMovableSelection() const {
+  return RedlineEntitySelected.IsNumeric() && RedlineEntityType >= dxfRedLineNewLine &&
+         RedlineEntityType <= dxfRedLineNewSolid;
+}
+
 void DXF::RedlineMoveSelection() {
-  if (gsScaler == 0 || !RedlineEntitySelected.IsNumeric()) return;
+  if (gsScaler == 0 || !HasMovableSelection()) return;
   const std::int32_t selected = RedlineEntitySelected.ToLong();
   const float dX = MoveDX / gsScaler, dY = -MoveDY / gsScaler;
   if (RedlineEntityType == 0) {
@@ -301,7 +302,18 @@ void DXF::RedlineMoveSelection() {
     SolidRecord& r = db.SolidTable(selected);
     for (float* x : {&r.X1, &r.X2, &r.X3, &r.X4}) *x += dX;
     for (float* y : {&r.Y1, &r.Y2, &r.Y3, &r.Y4}) *y += dY;
+  } else {
+    return;  // circles and texts stay where they are
   }
+  // The selection's box and grips follow the moved entity, so a further move
+  // starts from where it now is.
+  const std::int32_t ox = winplat::CInt(static_cast<double>(MoveDX)), oy = winplat::CInt(static_cast<double>(MoveDY));
+  HitBox = {HitBox[0] + ox, HitBox[1] + oy, HitBox[2] + ox, HitBox[3] + oy};
+  for (PictureBox& grip : picHandle) {
+    grip.Left += ox;
+    grip.Top += oy;
+  }
+  PlaceGrips();
 }
 
 void DXF::RegisterZoom() {

@@ -11,6 +11,7 @@
 #include "test_support.h"
 #include "winplat/classreg.h"
 #include "winplat/container.h"
+#include "winplat/messages.h"
 #include "winplat/picture.h"
 #include "winplat/window.h"
 
@@ -32,6 +33,27 @@ class ZoomSink : public winplat::DispatchObject {
     }, 0);
   }
   int zooms = 0;
+};
+
+// The host's mouse handlers: button down starts the current function, every
+// move feeds it, button up ends it.
+class MouseHost : public winplat::DispatchObject {
+ public:
+  explicit MouseHost(winplat::IDispatch* control) : DispatchObject("MouseHost"), dxf(control) {
+    AddMethod(kelvane::dispid::MouseDown, "MouseDown", [this](winplat::Args& a) {
+      winplat::CallMethod(dxf, "zoominitiate", {winplat::Variant(a.Single(2)), winplat::Variant(a.Single(3))});
+      return winplat::Variant();
+    }, 4);
+    AddMethod(kelvane::dispid::MouseMove, "MouseMove", [this](winplat::Args& a) {
+      winplat::CallMethod(dxf, "zoomfeedback", {winplat::Variant(a.Single(2)), winplat::Variant(a.Single(3))});
+      return winplat::Variant();
+    }, 4);
+    AddMethod(kelvane::dispid::MouseUp, "MouseUp", [this](winplat::Args&) {
+      winplat::CallMethod(dxf, "zoomend");
+      return winplat::Variant();
+    }, 4);
+  }
+  winplat::IDispatch* dxf;
 };
 
 class RenderTest : public ::testing::Test {
@@ -64,6 +86,10 @@ class RenderTest : public ::testing::Test {
   }
 
   kelvane::EntityDB& db() { return dxf->db; }
+  // A mouse message to picKelvane, as the operator's hand makes it.
+  void Send(winplat::UINT message, int x, int y, winplat::WPARAM keys = winplat::MK_LBUTTON) {
+    winplat::SendMessage(dxf->picKelvane.hWnd, message, keys, winplat::MAKELPARAM(x, y));
+  }
   std::int32_t Layer(const char* name) { return kelvane::SetLayerID(db().Layers(), name); }
   void Line(float x1, float y1, float x2, float y2, std::int32_t color = 0x0000FF) {
     kelvane::LineRecord r;

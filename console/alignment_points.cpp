@@ -1,0 +1,152 @@
+// Alignment points: their grid, their crosses and the alignment grid.
+#include "console/alignment_points.h"
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <string>
+
+#include "engine/geo_correction.h"
+#include "engine/settings_file.h"
+
+namespace fieldray::console {
+namespace {
+
+constexpr std::int32_t kNodes = 65;
+constexpr float kCrossArm = 50;
+
+// Rounds to the nearest integer (halves to even), held in [lo, hi].
+std::int32_t RoundHeld(double v, double lo, double hi) {
+  if (std::isnan(v)) return 0;
+  return static_cast<std::int32_t>(std::clamp(std::nearbyint(v), lo, hi));
+}
+std::int32_t Round32(double v) {
+  return RoundHeld(v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
+}
+std::int16_t Round16(double v) {
+  return static_cast<std::int16_t>(
+      RoundHeld(v, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
+}
+
+std::string Cell(winplat::SpreadGrid& grid, std::int32_t row, std::int32_t col) {
+  grid.SetRow(row);
+  grid.SetCol(col);
+  return grid.Text();
+}
+double CellNumber(winplat::SpreadGrid& grid, std::int32_t row, std::int32_t col) {
+  return engine::LenientVal(Cell(grid, row, col));
+}
+
+PtAlgnNode& Node(ProgramState& s, std::int32_t i, std::int32_t j) {
+  return s.PtAlgnGrid[static_cast<std::size_t>(i + kNodes * j)];
+}
+
+// Reach toward the lower side of a node, clipped at the centre node 32 for a
+// node above it; and toward the higher side for a node below it.
+std::int32_t ReachDown(std::int32_t n, std::int32_t reach) { return n >= 33 && n - reach < 33 ? n - 33 : reach; }
+std::int32_t ReachUp(std::int32_t n, std::int32_t reach) { return n <= 31 && n + reach > 31 ? 31 - n : reach; }
+
+bool InSpread(std::int32_t n) { return n >= 1 && n <= AlignmentNodeMax; }
+
+// Spreads the offset `field` of node (i, j) along `along` (0: X, 1: Y) over
+// [-down, up], fading linearly, and from each node reached across the other
+// axis over the full reach. Spread values only raise a node.
+void Spread(ProgramState& s, std::int32_t i, std::int32_t j, std::int32_t down, std::int32_t up, std::int32_t reach,
+            std::int16_t PtAlgnNode::*field, bool alongX) {
+  const std::int32_t own = Node(s, i, j).*field;
+  for (std::int32_t a = -down; a <= up; ++a) {
+    const std::int32_t x = alongX ? i + a : i;
+    const std::int32_t y = alongX ? j : j + a;
+    if (!InSpread(alongX ? x : y)) continue;
+    const std::int32_t w = a >= 0 ? up : down;
+    if (w <= 0) continue;
+    const std::int32_t v = Round32(static_cast<double>(w - std::abs(a)) / w * own);
+    std::int16_t& reached = Node(s, x, y).*field;
+    if (v > reached) reached = static_cast<std::int16_t>(v);
+    for (std::int32_t b = -reach; b <= reach; ++b) {
+      const std::int32_t x2 = alongX ? x : x + b;
+      const std::int32_t y2 = alongX ? y + b : y;
+      if (!InSpread(alongX ? y2 : x2)) continue;
+      const std::int32_t v2 = Round32(static_cast<double>(reach - std::abs(b)) / reach * reached);
+      std::int16_t& target = Node(s, x2, y2).*field;
+      if (v2 > target) target = static_cast<std::int16_t>(v2);
+    }
+  }
+}
+
+}  // namespace
+
+std::int32_t BuildPtAlgnGrid(ProgramState& s, winplat::SpreadGrid& grid) {
+  s.PtAlgnGrid.fill(PtAlgnNode{});
+  std::int32_t applied = 0;
+  const std::int32_t rows = grid.MaxRows();
+  for (std::int32_t r = 1; r <= rows; ++r) {
+    if (Cell(grid, r, 4).empty()) break;
+    const std::int32_t i = Round32(CellNumber(grid, r, 4));
+    const std::int32_t j = Round32(CellNumber(grid, r, 5));
+    // A node outside the grid cannot be corrected; the row is left out.
+    if (i < 0 || i > AlignmentNodeMax || j < 0 || j > AlignmentNodeMax) continue;
+    const std::int32_t reach = std::min(Round32(CellNumber(grid, r, 3)), AlignmentReachMax);
+    if (reach <= 0) continue;
+    PtAlgnNode& node = Node(s, i, j);
+    node.Set = BoolTrue;
+    node.dX = Round16(static_cast<double>(node.dX) + CellNumber(grid, r, 1));
+    node.dY = Round16(static_cast<double>(node.dY) + CellNumber(grid, r, 2));
+    Spread(s, i, j, ReachDown(i, reach), ReachUp(i, reach), reach, &PtAlgnNode::dX, true);
+    Spread(s, i, j, ReachDown(j, reach), ReachUp(j, reach), reach, &PtAlgnNode::dY, false);
+    ++applied;
+  }
+  return applied;
+}
+
+void ApplyPA(engine::Engine& e, winplat::SpreadGrid& grid) {
+  BuildPtAlgnGrid(e.State, grid);
+  std::int16_t field = 0;
+  engine::ApplyGeoCorrection(e, field);
+}
+
+void PlacePoints(MainForm& main, winplat::SpreadGrid& grid) {
+  for (auto* lines : {&main.SetLineX, &main.SetLineY}) {
+    while (lines->UBound() >= 1) lines->Unload(lines->UBound());
+  }
+  const std::int32_t width = main.SetupWin.Width();
+  const std::int32_t height = main.SetupWin.Height();
+  const std::int32_t cellX = width / kNodes + 1;
+  const std::int32_t cellY = height / kNodes + 1;
+  const std::int32_t rows = grid.MaxRows();
+  for (std::int32_t r = 1; r <= rows; ++r) {
+    if (Cell(grid, r, 4).empty()) break;
+    const std::int32_t i = std::clamp(Round32(CellNumber(grid, r, 4)), 0, AlignmentNodeMax);
+    const std::int32_t j = std::clamp(Round32(CellNumber(grid, r, 5)), 0, AlignmentNodeMax);
+    const float x = static_cast<float>(i * cellX);
+    const float y = static_cast<float>(Round32(static_cast<double>(height) - j * cellY));
+    try {
+      wc::LineControl& h = main.SetLineX.Load(main.SetLineX.UBound() + 1);
+      wc::LineControl& v = main.SetLineY.Load(main.SetLineY.UBound() + 1);
+      for (wc::LineControl* line : {&h, &v}) {
+        line->SetVisible(true);
+        line->SetTag("L");
+      }
+      h.SetX1(x - kCrossArm);
+      h.SetY1(y);
+      h.SetX2(x + kCrossArm);
+      h.SetY2(y);
+      v.SetX1(x);
+      v.SetY1(y - kCrossArm);
+      v.SetX2(x);
+      v.SetY2(y + kCrossArm);
+    } catch (const wc::ControlError&) {
+      // A cross that cannot be made is left out; the others are still placed.
+    }
+  }
+}
+
+void LoadPtAlgn(engine::Engine& e, MainForm& main, winplat::SpreadGrid& grid) {
+  std::string file = e.State.ProgramDir + "PtAlgn.Dat";
+  grid.LoadFromFile(file);
+  PlacePoints(main, grid);
+  ApplyPA(e, grid);
+}
+
+}  // namespace fieldray::console

@@ -1,0 +1,36 @@
+#pragma once
+// The alignment points of the "Points" area: their grid SetupData (one row per
+// point: dX, dY, reach, node column, node row), loaded from "PtAlgn.Dat", the
+// crosses that show them in SetupWin, and the alignment grid built from them
+// and folded into the geometric correction.
+#include <cstdint>
+
+#include "console/main_form.h"
+#include "engine/engine.h"
+#include "winplat/components/grid.h"
+
+namespace fieldray::console {
+
+// The highest node index of the 65 x 65 node grid, and the farthest reach.
+constexpr std::int32_t AlignmentNodeMax = 64;
+constexpr std::int32_t AlignmentReachMax = 64;
+
+// Rebuilds PtAlgnGrid from the rows of `setupData`. A hand-edited row never
+// stops the build: a row whose node lies outside 0..64 is skipped, offsets are
+// held to 16 bits and a reach beyond 64 counts as 64. Returns the number of
+// rows that took effect.
+std::int32_t BuildPtAlgnGrid(ProgramState& state, winplat::SpreadGrid& setupData);
+
+// BuildPtAlgnGrid, then the geometric correction of field 0 with it.
+void ApplyPA(engine::Engine& e, winplat::SpreadGrid& setupData);
+
+// One cross per row of `setupData` in SetupWin (the crosses of an earlier
+// call are unloaded first). A node outside the grid is drawn at the window's
+// edge, so cross k keeps belonging to row k.
+void PlacePoints(MainForm& main, winplat::SpreadGrid& setupData);
+
+// Loads `setupData` from "PtAlgn.Dat" in the program folder (a missing or
+// unreadable file leaves the grid as it is), then PlacePoints and ApplyPA.
+void LoadPtAlgn(engine::Engine& e, MainForm& main, winplat::SpreadGrid& setupData);
+
+}  // namespace fieldray::console
