@@ -1,6 +1,7 @@
 // Timeline groups and scenes: headers and items between the caller's records
 // and the board, the write order by start time, beats and live keys.
 #include <cstring>
+#include <vector>
 
 #include "library_state.h"
 #include "timeline_wire.h"
@@ -189,6 +190,9 @@ std::int32_t WriteItems(TimelineGroup* header, TimelineEvent* events, bool scene
     PutHeaderBody(command, *header, 0);
     status = command.Send();
   }
+  // Slots are marked sent by negating their track; only those marks are taken
+  // back afterwards, so a caller's own negative tracks keep their sign.
+  std::vector<std::int32_t> marked;
   std::int32_t running = 1;
   while (status == 0) {
     std::int32_t best = 0;
@@ -220,11 +224,10 @@ std::int32_t WriteItems(TimelineGroup* header, TimelineEvent* events, bool scene
     }
     status = command.Send();
     e.Track = static_cast<std::int16_t>(-e.Track);
+    marked.push_back(best);
     ++running;
   }
-  for (std::int32_t i = 1; i <= slots; ++i) {
-    if (events[i].Track < 0) events[i].Track = static_cast<std::int16_t>(-events[i].Track);
-  }
+  for (std::int32_t i : marked) events[i].Track = static_cast<std::int16_t>(-events[i].Track);
   LowMemoryBoxAfterWrite(status);
   return status;
 }

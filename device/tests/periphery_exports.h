@@ -44,3 +44,23 @@ VX_PERIPHERY_EXPORT(AbstractToFrame)
 VX_PERIPHERY_EXPORT(FrameToAbstract)
 #undef VX_PERIPHERY_EXPORT
 }  // namespace vxtest::vp
+
+namespace vxtest {
+
+// One ISA board (false) or one PCI board (true), detected and running its
+// operating software.
+class PeripheryTest : public SessionTest, public ::testing::WithParamInterface<bool> {
+ protected:
+  void SetUp() override {
+    SessionTest::SetUp();
+    if (GetParam()) {
+      ConfigureBoards("[Boards]\nFamily=PCI\nCount=1\n");
+      UsePci(1);
+    }
+    winplat::hw::ForceBoardProgram(winplat::hw::BoardProgram::Operating);
+    ASSERT_EQ(vs::InitialTBCheck()(nullptr), 0);
+    winplat::hw::ClearCommandLog();
+  }
+};
+
+}  // namespace vxtest

@@ -297,11 +297,11 @@ TEST_F(TimelineFaultTest, FailedWriteRestoresTheSignsAndShowsTheLowMemoryBox) {
   events[1].Track = 3;
   events[1].StartTime = 9;
   events[2].Track = 4;
-  events[3].Track = -6;  // not in use, and stays negative
+  events[3].Track = -6;  // not in use: the write leaves its sign alone
   EXPECT_EQ(vp::WriteTLG()(&g, events.data()), VX_LOW_MEMORY);
   EXPECT_EQ(events[1].Track, 3);
   EXPECT_EQ(events[2].Track, 4);
-  EXPECT_EQ(events[3].Track, 6);  // every negative track is turned back
+  EXPECT_EQ(events[3].Track, -6);
   EXPECT_EQ(Commands(142).size(), 1u);
   ASSERT_FALSE(boxes.shown.empty());
   EXPECT_NE(boxes.shown.back().text.find("low memory"), std::string::npos);

@@ -1,21 +1,18 @@
 // The board software's auxiliary ports and its abstract pattern generator:
-// three oscillators, two modulators and a colour source, kept as set, and the
-// frames they generate from sine waves.
+// the settings of three oscillators, two modulators and two colour sources
+// kept as set, and the frames the generator makes from them.
 //
 // The generator's settings live in "abstract/state.bin" of the board's folder
-// (Longs in host order); its working points in "abstract/buffer.pts". The
+// (Longs in host order); its working points in "abstract/buffer.pts" (the
+// frame flags word and value, then the board's stored point records). The
 // frames it makes are the board's frames.
-#include <array>
-#include <cmath>
 #include <filesystem>
 #include <fstream>
-#include <numbers>
 #include <string>
 #include <system_error>
 
 #include "abstract_frames.h"
 #include "board_machine.h"
-#include "frame_store.h"
 
 namespace winplat::hw::detail {
 
@@ -24,29 +21,6 @@ namespace fs = std::filesystem;
 namespace {
 
 constexpr std::int32_t kPorts = 16;
-constexpr std::int32_t kMaxGenerated = 8000;
-
-// Settings of one oscillator: phases (tenths of a degree), frequencies (x16384),
-// sizes (x163.84) and the wave.
-struct Oscillator {
-  std::int32_t phase[3];
-  std::int32_t freq[3];
-  std::int32_t size[3];
-  std::int32_t wave;
-};
-struct Modulator {
-  std::int32_t init;
-  std::int32_t set[3];
-};
-struct GeneratorState {
-  Oscillator osc[3];
-  Modulator mod[2];
-  std::int32_t colourInit;
-  std::int32_t colourNewInit;
-  std::int32_t colour[2];
-  std::int32_t colourNew[2];
-  std::int32_t lastFrame;
-};
 
 fs::path AbstractFolder(const BoardContext& board) {
   fs::path folder = board.Folder() / "abstract";
@@ -92,64 +66,41 @@ void SetOsc(GeneratorState& s, const BoardCommand& c) {
 }
 template <int N>
 void InitMod(GeneratorState& s, const BoardCommand& c) {
-  s.mod[N].init = c.Long(0);
+  s.mod[N].phase = c.Long(0);
 }
 template <int N>
 void SetMod(GeneratorState& s, const BoardCommand& c) {
-  for (int i = 0; i < 3; ++i) s.mod[N].set[i] = c.Long(4 * static_cast<std::size_t>(i));
+  s.mod[N].freq = c.Long(0);
+  s.mod[N].depth = c.Long(4);
+  s.mod[N].kind = c.Long(8);
 }
-void InitColour(GeneratorState& s, const BoardCommand& c) { s.colourInit = c.Long(0); }
-void InitColourNew(GeneratorState& s, const BoardCommand& c) { s.colourNewInit = c.Long(0); }
+void InitColour(GeneratorState& s, const BoardCommand& c) { s.blendRuns = c.Long(0); }
+void InitColourNew(GeneratorState& s, const BoardCommand& c) { s.hueStart = c.Long(0); }
 void SetColour(GeneratorState& s, const BoardCommand& c) {
-  s.colour[0] = c.Long(0);
-  s.colour[1] = c.Long(4);
+  s.blend[0] = c.Long(0);
+  s.blend[1] = c.Long(4);
 }
 void SetColourNew(GeneratorState& s, const BoardCommand& c) {
-  s.colourNew[0] = c.Long(0);
-  s.colourNew[1] = c.Long(4);
+  s.hueTurns = c.Long(0);
+  s.hueColour = c.Long(4);
 }
 void Swap(GeneratorState& s, const BoardCommand&) { std::swap(s.osc[0], s.osc[1]); }
 
-std::int32_t Held(double v) {
-  if (v > 32767.0) return 32767;
-  if (v < -32768.0) return -32768;
-  return static_cast<std::int32_t>(std::trunc(v));
-}
-
-// One point per step: each axis the sum of the oscillators' sines on that axis,
-// a size of 100 reaching 16384 board units.
-std::vector<AbstractPoint> Generate(const GeneratorState& s, std::int32_t count, std::int32_t colour) {
-  std::vector<AbstractPoint> points;
-  points.reserve(static_cast<std::size_t>(count));
-  for (std::int32_t k = 0; k < count; ++k) {
-    double t = static_cast<double>(k) / count;
-    double axis[3] = {0, 0, 0};
-    for (const Oscillator& o : s.osc) {
-      for (int i = 0; i < 3; ++i) {
-        double freq = o.freq[i] / 16384.0;
-        double phase = o.phase[i] / 10.0 * std::numbers::pi / 180.0;
-        axis[i] += o.size[i] * std::sin(2.0 * std::numbers::pi * freq * t + phase);
-      }
-    }
-    points.push_back({Held(axis[0]), Held(axis[1]), Held(axis[2]), colour});
-  }
-  return points;
-}
-
-// Commands 169 and 174: frame number, point count, third value (kept).
-BoardCommandHandler GenerateCommand(bool newColour) {
-  return [newColour](BoardContext& board, const BoardCommand& command, BoardReply& reply) {
+// Commands 169 and 174: frame number, point count (at most the frame size),
+// third value (kept); 169 colours with the blend, 174 with the turning hue.
+BoardCommandHandler GenerateCommand(bool hueSource) {
+  return [hueSource](BoardContext& board, const BoardCommand& command, BoardReply& reply) {
     if (!RequireOperands(command, 12, reply)) return;
     std::int32_t frame = command.Long(0);
     std::int32_t count = command.Long(4);
-    if (frame < 0 || count < 1 || count > kMaxGenerated) {
+    if (frame < 0 || count < 1 || count > FrameStore(board).FrameSize()) {
       reply.error = kBoardAccessError;
       return;
     }
     GeneratorState state = LoadState(board);
-    std::int32_t colour = newColour ? state.colourNew[1] : state.colour[1];
-    std::vector<AbstractPoint> points = Generate(state, count, colour);
-    if (!StoreAbstractFrame(board, frame, points) || !StoreAbstractFrame(board, kBufferFrame, points)) {
+    StoredFrame generated;
+    generated.points = GeneratePoints(state, count, hueSource);
+    if (!StoreAbstractFrame(board, frame, generated) || !StoreAbstractFrame(board, kBufferFrame, generated)) {
       reply.error = kBoardLowMemory;
       return;
     }
@@ -222,47 +173,53 @@ BoardCommandHandler Port(std::uint16_t code) {
 
 }  // namespace
 
-bool StoreAbstractFrame(BoardContext& board, std::int32_t frame, const std::vector<AbstractPoint>& points) {
+bool StoreAbstractFrame(BoardContext& board, std::int32_t frame, const StoredFrame& source) {
   if (frame == kBufferFrame) {
     std::ofstream out(AbstractFolder(board) / "buffer.pts", std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(points.data()),
-              static_cast<std::streamsize>(points.size() * sizeof(AbstractPoint)));
+    out.write(reinterpret_cast<const char*>(&source.flags), sizeof source.flags);
+    out.write(reinterpret_cast<const char*>(&source.value), sizeof source.value);
+    out.write(reinterpret_cast<const char*>(source.points.data()),
+              static_cast<std::streamsize>(source.points.size() * sizeof(StoredPoint)));
     return static_cast<bool>(out);
   }
   FrameStore store(board);
-  if (!store.Fits(frame, points.size())) return false;
+  if (!store.Fits(frame, source.points.size())) return false;
   StoredFrame stored = store.Read(frame, true);
   stored.exists = true;
-  stored.points.clear();
-  for (const AbstractPoint& p : points) {
-    StoredPoint sp;
-    sp.x = static_cast<std::int16_t>(p.x);
-    sp.y = static_cast<std::int16_t>(p.y);
-    sp.z = static_cast<std::int16_t>(p.z);
-    sp.colour = static_cast<std::uint32_t>(p.colour);
-    stored.points.push_back(sp);
-  }
+  stored.flags = source.flags;
+  stored.value = source.value;
+  stored.points = source.points;
   store.Write(frame, stored);
   return true;
 }
 
-std::optional<std::vector<AbstractPoint>> LoadAbstractFrame(BoardContext& board, std::int32_t frame) {
-  std::vector<AbstractPoint> points;
-  if (frame == kBufferFrame) {
-    std::ifstream in(AbstractFolder(board) / "buffer.pts", std::ios::binary | std::ios::ate);
-    if (!in) return std::nullopt;
-    points.resize(static_cast<std::size_t>(in.tellg()) / sizeof(AbstractPoint));
-    in.seekg(0);
-    in.read(reinterpret_cast<char*>(points.data()),
-            static_cast<std::streamsize>(points.size() * sizeof(AbstractPoint)));
-    return points;
+std::optional<StoredFrame> LoadAbstractFrame(BoardContext& board, std::int32_t frame) {
+  if (frame != kBufferFrame) {
+    StoredFrame stored = FrameStore(board).Read(frame);
+    if (!stored.exists) return std::nullopt;
+    return stored;
   }
-  StoredFrame stored = FrameStore(board).Read(frame);
-  if (!stored.exists) return std::nullopt;
-  for (const StoredPoint& p : stored.points) {
-    points.push_back({p.x, p.y, p.z, static_cast<std::int32_t>(p.colour)});
-  }
-  return points;
+  std::ifstream in(AbstractFolder(board) / "buffer.pts", std::ios::binary | std::ios::ate);
+  if (!in) return std::nullopt;
+  auto size = static_cast<std::size_t>(in.tellg());
+  constexpr std::size_t kHead = sizeof(std::uint16_t) + sizeof(std::int16_t);
+  if (size < kHead) return std::nullopt;
+  StoredFrame buffer;
+  buffer.exists = true;
+  in.seekg(0);
+  in.read(reinterpret_cast<char*>(&buffer.flags), sizeof buffer.flags);
+  in.read(reinterpret_cast<char*>(&buffer.value), sizeof buffer.value);
+  buffer.points.resize((size - kHead) / sizeof(StoredPoint));
+  in.read(reinterpret_cast<char*>(buffer.points.data()),
+          static_cast<std::streamsize>(buffer.points.size() * sizeof(StoredPoint)));
+  if (!in) return std::nullopt;
+  return buffer;
+}
+
+void ForgetAbstractState(BoardContext& board) {
+  std::error_code ec;
+  fs::remove_all(board.Folder() / "abstract", ec);
+  for (std::int32_t port = 0; port < kPorts; ++port) board.SetValue("aux." + std::to_string(port), 0);
 }
 
 void RegisterAbstractCommands() {

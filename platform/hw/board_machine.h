@@ -127,6 +127,11 @@ void RegisterShowCommands();
 // Timelines, auxiliary ports and the abstract generator.
 void RegisterTimelineCommands();
 void RegisterAbstractCommands();
+// What the board software holds in its memory beside frames and shows, gone
+// when the software restarts: timelines, beats and live keys; the abstract
+// generator and the auxiliary ports.
+void ForgetTimelines(BoardContext& board);
+void ForgetAbstractState(BoardContext& board);
 
 // Frames a reply as the byte stream an ISA board sends: error code, result, data.
 std::vector<std::uint8_t> FrameIsaReply(const BoardReply& reply);

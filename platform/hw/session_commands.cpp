@@ -131,7 +131,8 @@ void EndSessionCommand(BoardContext& board, const BoardCommand&, BoardReply&) { 
 
 std::int32_t MemoryTotal(const BoardContext& board);
 
-// Command 115: back to the boot program; session, download and frames are gone.
+// Command 115: back to the boot program; session, download, frames, shows,
+// timelines, the abstract generator and the auxiliary ports are gone.
 void Reboot(BoardContext& board, const BoardCommand&, BoardReply&) {
   board.SetProgram(BoardProgram::Boot);
   for (const char* name : {"session.running", "download.complete", "download.bytes", "download.date1",
@@ -142,6 +143,8 @@ void Reboot(BoardContext& board, const BoardCommand&, BoardReply&) {
   std::error_code ec;
   std::filesystem::remove_all(board.Folder() / "frames", ec);
   std::filesystem::remove_all(board.Folder() / "shows", ec);
+  ForgetTimelines(board);
+  ForgetAbstractState(board);
   ResetFrameSession(board, true);
 }
 

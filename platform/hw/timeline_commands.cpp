@@ -193,6 +193,11 @@ void ReadLive(BoardContext& board, const BoardCommand& command, BoardReply& repl
 
 }  // namespace
 
+void ForgetTimelines(BoardContext& board) {
+  std::error_code ec;
+  fs::remove_all(board.Folder() / "timelines", ec);
+}
+
 void RegisterTimelineCommands() {
   AddBuiltinCommand(141, Keep(kHeaderBytes, true), false);
   AddBuiltinCommand(142, Keep(32, false), false);

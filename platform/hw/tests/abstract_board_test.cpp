@@ -61,7 +61,7 @@ TEST_F(AbstractBoard, GeneratedFrameFollowsTheOscillatorsSines) {
   // Oscillator 1: x at 1 cycle, size 50; y at 2 cycles, size 25, a phase of 90 degrees.
   ASSERT_EQ(Error(Run(164, {16384, 32768, 0, 8192, 4096, 0, 0})), 0);
   ASSERT_EQ(Error(Run(159, {0, 900, 0})), 0);
-  ASSERT_EQ(Error(Run(168, {1, 0x00FF00})), 0);
+  ASSERT_EQ(Error(Run(168, {0x00FF00, 0x00FF00})), 0);  // a blend of one colour
   ASSERT_EQ(Error(Run(169, {5, 100, 0})), 0);
   std::vector<Point> points = Stored(5);
   ASSERT_EQ(points.size(), 100u);
