@@ -117,6 +117,16 @@ TEST_F(RedlineSelectTest, NearestEntityWinsAmongOverlappingBoxes) {
   EXPECT_EQ(dxf->RedlineEntitySelected.ToLong(), first);
 }
 
+TEST_F(RedlineSelectTest, EntitiesFarOffThePictureDoNotStopTheSelection) {
+  dxf->DXFAddLine(1e12f, 0, 2e12f, 0, "RL");
+  dxf->DXFAddLine(20, 40, 80, 40, "RL");
+  ASSERT_TRUE(Draw(0, 100, 100, 0));  // the drawing, not the widened extents
+  dxf->SetZoomFunction(kelvane::dxfRedLineSelect);
+  ClickOn(50, 40, kBlack);
+  EXPECT_EQ(dxf->RedlineEntityType, kelvane::dxfRedLineNewLine);
+  EXPECT_EQ(dxf->RedlineEntitySelected.ToLong(), db().LineCount);
+}
+
 TEST_F(RedlineSelectTest, CirclesSolidsAndTextsAreSelectable) {
   dxf->DXFAddCircle(25, 75, 25, 83, "RL");
   dxf->DXFAddSolid(80, 30, 60, 30, 60, 10, 80, 10, "RL");
