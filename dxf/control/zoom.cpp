@@ -181,6 +181,8 @@ Variant DXF::ZoomFeedback(float X, float Y) {
         DrawBand(false, box[0], box[1], box[2], box[3]);
         BandDrawn = true;
         MoveBox = box;
+        // The band is in the persistent picture; the screen shows it at once.
+        RefreshPicture();
         break;
       }
       default:

@@ -187,6 +187,7 @@ TEST_F(RedlineSelectTest, RectangleDrawnSelectedMovedDeletedAndRestored) {
   Send(winplat::WM_MOUSEMOVE, 112, 92);
   EXPECT_TRUE(dxf->picKelvane.AutoRedraw);
   EXPECT_NE(Shot().pixels, before.pixels);
+  EXPECT_EQ(winplat::CaptureWindow(dxf->picKelvane.hWnd).pixels, Shot().pixels);  // and on the screen
   Send(winplat::WM_LBUTTONUP, 112, 92, 0);
   for (int i = 1; i <= 4; ++i) EXPECT_EQ(db().LineTable(lines + i).Deleted, 0);
   EXPECT_NEAR(db().LineTable(lines + 3).X1, x0 + 12 / dxf->gsScaler, 1e-3);
