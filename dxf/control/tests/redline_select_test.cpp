@@ -74,6 +74,9 @@ TEST_F(RedlineSelectTest, SelectNeedsTheEntitysColourUnderTheClick) {
   EXPECT_EQ(dxf->picHandle[0].Left + 2, left);
   EXPECT_EQ(dxf->picHandle[1].Left + 2, right);
   EXPECT_EQ(dxf->picHandle[0].Top, dxf->picHandle[1].Top);
+  const auto grip = winplat::CaptureWindow(dxf->picHandle[0].hWnd);
+  EXPECT_EQ(grip.width, dxf->picHandle[0].Width);
+  EXPECT_EQ(Count(grip, kBlack), static_cast<int>(grip.pixels.size()));
   EXPECT_GT(dxf->picHandle[2].Top, dxf->picHandle[0].Top - 300);
 
   // Background a few pixels beside the line, well inside its box: nothing.
