@@ -110,7 +110,11 @@ void DXF::CreateWindows(winplat::HWND parent) {
   picStatusBar.hWnd = MakeBox(parent, 2, "picStatusBar");
   for (std::size_t i = 0; i < picHandle.size(); ++i) {
     picHandle[i].hWnd = MakeBox(parent, 3 + i, "picHandle");
-    if (picHandle[i].hWnd) winplat::ShowWindow(picHandle[i].hWnd, winplat::SW_HIDE);
+    if (!picHandle[i].hWnd) continue;
+    // Small solid black squares on the selection's corners.
+    winplat::SetWindowSurfaceColor(picHandle[i].hWnd, 0);
+    winplat::ClearWindowSurface(picHandle[i].hWnd, 0);
+    winplat::ShowWindow(picHandle[i].hWnd, winplat::SW_HIDE);
   }
   if (picKelvane.hWnd)
     winplat::SetWindowLongPtr(picKelvane.hWnd, winplat::GWLP_USERDATA, reinterpret_cast<winplat::LRESULT>(this));

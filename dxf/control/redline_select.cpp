@@ -152,31 +152,48 @@ void DXF::RedlineSelectAt(float X, float Y) {
     if (!RedlineEntityHit(err, box, X, Y, EntityDrawColor(layer, color, false))) return;
     if (distance < best.distance) best = Pick{type, row, box, distance};
   };
+  // An entity whose pixel box is beyond the Long range is far off the picture
+  // and cannot be under the click.
+  auto guarded = [](const auto& test) {
+    try {
+      test();
+    } catch (const winplat::AutomationError&) {
+    } catch (const winplat::NumericError&) {
+    }
+  };
 
   for (std::int32_t i = 1; i <= db.LineCount; ++i) {
     const LineRecord& r = db.LineTable(i);
     if (!r.Redline || r.Deleted) continue;
-    const std::int32_t x1 = CvtX(r.X1), y1 = CvtY(r.Y1), x2 = CvtX(r.X2), y2 = CvtY(r.Y2);
-    consider(dxfRedLineNewLine, i, {x1 - 1, y1 + 1, x2 + 1, y2 - 1}, r.Layer, r.Color,
-             SegmentDistance(px, py, x1, y1, x2, y2));
+    guarded([&] {
+      const std::int32_t x1 = CvtX(r.X1), y1 = CvtY(r.Y1), x2 = CvtX(r.X2), y2 = CvtY(r.Y2);
+      consider(dxfRedLineNewLine, i,
+               {winplat::SubLng(x1, 1), winplat::AddLng(y1, 1), winplat::AddLng(x2, 1), winplat::SubLng(y2, 1)},
+               r.Layer, r.Color,
+               SegmentDistance(px, py, x1, y1, x2, y2));
+    });
   }
   for (std::int32_t i = 1; i <= db.CircleCount; ++i) {
     const CircleRecord& r = db.CircleTable(i);
     if (!r.Redline || r.Deleted) continue;
-    const std::array<std::int32_t, 4> box{CvtX(r.X - r.Radius), CvtY(r.Y + r.Radius), CvtX(r.X + r.Radius),
-                                          CvtY(r.Y - r.Radius)};
-    const double cx = CvtX(r.X), cy = CvtY(r.Y), radius = (box[2] - box[0]) / 2.0;
-    consider(dxfRedLineNewCircle, i, box, r.Layer, r.Color, std::fabs(std::hypot(px - cx, py - cy) - radius));
+    guarded([&] {
+      const std::array<std::int32_t, 4> box{CvtX(r.X - r.Radius), CvtY(r.Y + r.Radius), CvtX(r.X + r.Radius),
+                                            CvtY(r.Y - r.Radius)};
+      const double cx = CvtX(r.X), cy = CvtY(r.Y), radius = (box[2] - box[0]) / 2.0;
+      consider(dxfRedLineNewCircle, i, box, r.Layer, r.Color, std::fabs(std::hypot(px - cx, py - cy) - radius));
+    });
   }
   for (std::int32_t i = 1; i <= db.SolidCount; ++i) {
     const SolidRecord& r = db.SolidTable(i);
     if (!r.Redline || r.Deleted) continue;
-    const double xs[4] = {static_cast<double>(CvtX(r.X1)), static_cast<double>(CvtX(r.X2)),
-                          static_cast<double>(CvtX(r.X3)), static_cast<double>(CvtX(r.X4))};
-    const double ys[4] = {static_cast<double>(CvtY(r.Y1)), static_cast<double>(CvtY(r.Y2)),
-                          static_cast<double>(CvtY(r.Y3)), static_cast<double>(CvtY(r.Y4))};
-    consider(dxfRedLineNewSolid, i, {CvtX(r.X1), CvtY(r.Y1), CvtX(r.X3), CvtY(r.Y3)}, r.Layer, r.Color,
-             PolygonDistance(px, py, xs, ys));
+    guarded([&] {
+      const double xs[4] = {static_cast<double>(CvtX(r.X1)), static_cast<double>(CvtX(r.X2)),
+                            static_cast<double>(CvtX(r.X3)), static_cast<double>(CvtX(r.X4))};
+      const double ys[4] = {static_cast<double>(CvtY(r.Y1)), static_cast<double>(CvtY(r.Y2)),
+                            static_cast<double>(CvtY(r.Y3)), static_cast<double>(CvtY(r.Y4))};
+      consider(dxfRedLineNewSolid, i, {CvtX(r.X1), CvtY(r.Y1), CvtX(r.X3), CvtY(r.Y3)}, r.Layer, r.Color,
+               PolygonDistance(px, py, xs, ys));
+    });
   }
   for (std::int32_t i = 1; i <= db.TextCount; ++i) {
     const TextRecord& r = db.TextTable(i);
@@ -186,9 +203,11 @@ void DXF::RedlineSelectAt(float X, float Y) {
       ClearRedlineSelection();
       return;
     }
-    const std::int32_t x = CvtX(r.X), y = CvtY(r.Y);
-    const std::array<std::int32_t, 4> box{x, y, x + w, y - h};
-    consider(dxfRedLineNewText, i, box, r.Layer, r.Color, BoxDistance(px, py, box));
+    guarded([&] {
+      const std::int32_t x = CvtX(r.X), y = CvtY(r.Y);
+      const std::array<std::int32_t, 4> box{x, y, winplat::AddLng(x, w), winplat::SubLng(y, h)};
+      consider(dxfRedLineNewText, i, box, r.Layer, r.Color, BoxDistance(px, py, box));
+    });
   }
 
   if (best.type == dxfRedLineNone) {

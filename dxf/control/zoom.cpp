@@ -3,6 +3,7 @@
 // inverted so drawing the same band twice restores the picture.
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
 
 #include "../reader/dxf_reader.h"
 #include "dxf_control.h"
@@ -180,6 +181,8 @@ Variant DXF::ZoomFeedback(float X, float Y) {
         DrawBand(false, box[0], box[1], box[2], box[3]);
         BandDrawn = true;
         MoveBox = box;
+        // The band is in the persistent picture; the screen shows it at once.
+        RefreshPicture();
         break;
       }
       default:
@@ -308,10 +311,16 @@ void DXF::RedlineMoveSelection() {
   // The selection's box and grips follow the moved entity, so a further move
   // starts from where it now is.
   const std::int32_t ox = winplat::CInt(static_cast<double>(MoveDX)), oy = winplat::CInt(static_cast<double>(MoveDY));
-  HitBox = {HitBox[0] + ox, HitBox[1] + oy, HitBox[2] + ox, HitBox[3] + oy};
+  auto shift = [](std::int32_t& v, std::int32_t by) {
+    v = static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{v} + by, INT32_MIN, INT32_MAX));
+  };
+  shift(HitBox[0], ox);
+  shift(HitBox[1], oy);
+  shift(HitBox[2], ox);
+  shift(HitBox[3], oy);
   for (PictureBox& grip : picHandle) {
-    grip.Left += ox;
-    grip.Top += oy;
+    shift(grip.Left, ox);
+    shift(grip.Top, oy);
   }
   PlaceGrips();
 }

@@ -111,7 +111,9 @@ class ImportSequenceTest : public rendertest::RenderTest {
     ASSERT_TRUE(Query("getpolylines", col));
     const auto segments = Items(col.Get());
     EXPECT_EQ(static_cast<std::int32_t>(segments.size()), db().PolylineCount);
-    if (facts.polylines) EXPECT_FALSE(segments.empty());
+    if (facts.polylines) {
+      EXPECT_FALSE(segments.empty());
+    }
     const float slack = 1e-3f * std::max({1.0f, std::fabs(l), std::fabs(r), std::fabs(t), std::fabs(b)});
     for (const auto& s : segments) {
       for (const char* x : {"x1", "x2"}) {

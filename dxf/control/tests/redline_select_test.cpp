@@ -74,6 +74,9 @@ TEST_F(RedlineSelectTest, SelectNeedsTheEntitysColourUnderTheClick) {
   EXPECT_EQ(dxf->picHandle[0].Left + 2, left);
   EXPECT_EQ(dxf->picHandle[1].Left + 2, right);
   EXPECT_EQ(dxf->picHandle[0].Top, dxf->picHandle[1].Top);
+  const auto grip = winplat::CaptureWindow(dxf->picHandle[0].hWnd);
+  EXPECT_EQ(grip.width, dxf->picHandle[0].Width);
+  EXPECT_EQ(Count(grip, kBlack), static_cast<int>(grip.pixels.size()));
   EXPECT_GT(dxf->picHandle[2].Top, dxf->picHandle[0].Top - 300);
 
   // Background a few pixels beside the line, well inside its box: nothing.
@@ -115,6 +118,16 @@ TEST_F(RedlineSelectTest, NearestEntityWinsAmongOverlappingBoxes) {
   EXPECT_EQ(dxf->RedlineEntitySelected.ToLong(), first + 1);
   ClickOn(50, 40, kBlack);
   EXPECT_EQ(dxf->RedlineEntitySelected.ToLong(), first);
+}
+
+TEST_F(RedlineSelectTest, EntitiesFarOffThePictureDoNotStopTheSelection) {
+  dxf->DXFAddLine(1e12f, 0, 2e12f, 0, "RL");
+  dxf->DXFAddLine(20, 40, 80, 40, "RL");
+  ASSERT_TRUE(Draw(0, 100, 100, 0));  // the drawing, not the widened extents
+  dxf->SetZoomFunction(kelvane::dxfRedLineSelect);
+  ClickOn(50, 40, kBlack);
+  EXPECT_EQ(dxf->RedlineEntityType, kelvane::dxfRedLineNewLine);
+  EXPECT_EQ(dxf->RedlineEntitySelected.ToLong(), db().LineCount);
 }
 
 TEST_F(RedlineSelectTest, CirclesSolidsAndTextsAreSelectable) {
@@ -177,6 +190,7 @@ TEST_F(RedlineSelectTest, RectangleDrawnSelectedMovedDeletedAndRestored) {
   Send(winplat::WM_MOUSEMOVE, 112, 92);
   EXPECT_TRUE(dxf->picKelvane.AutoRedraw);
   EXPECT_NE(Shot().pixels, before.pixels);
+  EXPECT_EQ(winplat::CaptureWindow(dxf->picKelvane.hWnd).pixels, Shot().pixels);  // and on the screen
   Send(winplat::WM_LBUTTONUP, 112, 92, 0);
   for (int i = 1; i <= 4; ++i) EXPECT_EQ(db().LineTable(lines + i).Deleted, 0);
   EXPECT_NEAR(db().LineTable(lines + 3).X1, x0 + 12 / dxf->gsScaler, 1e-3);

@@ -179,3 +179,20 @@ TEST_F(ZoomMouseTest, ZoomPercentagesAndTheUndrawnControl) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST_F(ZoomMouseTest, FindCentresTheViewOnTheTextFound) {
+  dxf->DXFAddText(70, 20, "VALVE", "NOTES", kelvane::dxfRealWorld, Variant(4.0f));
+  const ViewRect before = dxf->CurrentView;
+  EXPECT_EQ(winplat::CallMethod(dxf.Get(), "find", {Variant("valve"), Variant(std::int16_t{0})}).ToLong(),
+            db().TextCount);
+  const ViewRect v = dxf->ZoomHistory[0];
+  EXPECT_NEAR((v.Left + v.Right) / 2, 70, 1e-3);
+  EXPECT_NEAR((v.Top + v.Bottom) / 2, 20, 1e-3);
+  EXPECT_NEAR(v.Right - v.Left, before.Right - before.Left, 1e-3);
+  EXPECT_NEAR(dxf->CvtX(70), 200, 1);
+  EXPECT_NEAR(dxf->CvtY(20), 150, 1);
+}
+
+}  // namespace
