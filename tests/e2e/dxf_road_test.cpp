@@ -269,9 +269,9 @@ TEST_P(CorpusRoad, EveryDrawingOpensAndProjectsWithoutFault) {
 INSTANTIATE_TEST_SUITE_P(SharedDrawings, CorpusRoad,
                          ::testing::Values("OSGeo-gdal", "gdsestimating-dxf-parser", "ixmilia-dxf",
                                            "joco-nz-dxf2gcode-plasma", "mozman-ezdxf", "skymakerolof-dxf"),
-                         [](const ::testing::TestParamInfo<const char*>& info) {
+                         [](const ::testing::TestParamInfo<const char*>& param) {
                            std::string n;
-                           for (const char* c = info.param; *c; ++c) n += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                           for (const char* c = param.param; *c; ++c) n += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
                            return n;
                          });
 
