@@ -3,16 +3,18 @@
 // terminal), runs the loop until the main window closes, and shuts down.
 #include <cstdio>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "console/component_slots.h"
+#include "console/drawing_view.h"
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
 #include "console/option_handlers.h"
 #include "console/startup.h"
+#include "engine/drawing_import.h"
 #include "engine/engine.h"
 #include "engine/frame_assembly.h"
-#include "engine/gcode_load.h"
 #include "engine/markers.h"
 #include "engine/output_switches.h"
 #include "engine/path_points.h"
@@ -20,23 +22,34 @@
 #include "toolpath/interpreter.h"
 #include "winplat/controls/operator.h"
 #include "winplat/hw/projection.h"
+#include "winplat/msgbox.h"
 #include "winplat/paths.h"
 
 namespace {
 
 using namespace fieldray;
 
-// Opens a job file: a part program is loaded and projected; a drawing names
-// itself in the status line until the drawing import is part of the program.
-void OpenJobFile(engine::Engine& e, toolpath::GcodeInterpreter& interp, const std::string& path) {
-  std::string upper = path;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-  if (upper.size() >= 4 && upper.compare(upper.size() - 4, 4, ".DXF") == 0) {
-    e.Console.SetMsg("Chosen: " + path + " (drawing import is not part of this build)");
+// Opens a job file through the drawing view control on the main window.
+void OpenJobFile(engine::Engine& e, console::DrawingView* drawing, toolpath::GcodeInterpreter& interp,
+                 const std::string& path) {
+  if (!drawing) {
+    e.Console.SetMsg("Drawing view control not available: " + path);
     return;
   }
   std::string file = path;
-  engine::LoadGcodeDrawing(e, interp, file);
+  engine::OpenDrawingFile(e, drawing->Host(), interp, file);
+}
+
+// The view control DXF1, created on the main window as it loads; registered
+// from beside the program when the machine does not know it yet.
+std::unique_ptr<console::DrawingView> CreateDrawingView(console::MainForm& main) {
+  engine::DxfHost::EnsureRegistered(engine::Vexlib::BinaryFolder());
+  try {
+    return std::make_unique<console::DrawingView>(main);
+  } catch (const winplat::AutomationError& ex) {
+    winplat::MessageBox(0, std::string("Drawing view control not created: ") + ex.what(), "Fieldray", winplat::MB_OK);
+    return nullptr;
+  }
 }
 
 }  // namespace
@@ -66,8 +79,10 @@ int main(int argc, char** argv) {
   toolpath::ToolpathContext context{state, slots.GcodeAwk->Scanner(), slots.Parser->Scanner(), slots.Eval->Scanner(),
                                     slots.ToolDat->Grid()};
   toolpath::GcodeInterpreter interp{context};
-  console::FileSelection files(e, forms.Main,
-                               [&e, &interp](const std::string& path) { OpenJobFile(e, interp, path); });
+  std::unique_ptr<console::DrawingView> drawing;
+  console::FileSelection files(e, forms.Main, [&e, &drawing, &interp](const std::string& path) {
+    OpenJobFile(e, drawing.get(), interp, path);
+  });
 
   console::OptionHandlers options(e, forms.Main, &slots.ToolDat->Grid());
 
@@ -82,7 +97,10 @@ int main(int argc, char** argv) {
     console::Form_QueryUnload(e, forms.Main, values);
   };
   console::StartupSeams seams = console::StandardSeams(e, forms.Main, slots);
-  forms.Main.OnLoad = [&] { console::Form_Load(e, forms.Main, values, seams); };
+  forms.Main.OnLoad = [&] {
+    drawing = CreateDrawingView(forms.Main);
+    console::Form_Load(e, forms.Main, values, seams);
+  };
   forms.Main.Show();
   if (e.Ended) return 1;
 

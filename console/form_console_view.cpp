@@ -75,6 +75,7 @@ wc::CheckBox& FormConsoleView::CheckControl(engine::OutputCheck box) const {
     case OutputCheck::Cap2L: return main_.Cap2L;
     case OutputCheck::CapLen: return main_.CapLen;
     case OutputCheck::CapHgt: return main_.CapHgt;
+    case OutputCheck::CapMsg: return main_.CapMsg;
     case OutputCheck::CapThk: break;
   }
   return main_.CapThk;

@@ -37,7 +37,7 @@ enum class GeoBox {
 constexpr int GeoBoxCount = 18;
 
 // The check boxes of the output and caption options (state 0, 1 or 2).
-enum class OutputCheck { OnOff, CapBtn, CapThr, CapNam, Cap2L, CapLen, CapHgt, CapThk };
+enum class OutputCheck { OnOff, CapBtn, CapThr, CapNam, Cap2L, CapLen, CapHgt, CapThk, CapMsg };
 // The text boxes of the scan-rate, blanking and caption options.
 enum class OutputText { SRUL, SRLL, BlnkTm, TdTxt, CapX, CapY, CharW, CharH };
 // Up-down controls whose bounds the engine reads.

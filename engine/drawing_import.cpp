@@ -1,0 +1,352 @@
+#include "engine/drawing_import.h"
+
+#include <cmath>
+#include <exception>
+#include <numbers>
+
+#include "engine/field_calibration.h"
+#include "engine/frame_assembly.h"
+#include "engine/gcode_load.h"
+#include "engine/geo_correction.h"
+#include "engine/caption_text.h"
+#include "engine/point_list.h"
+#include "engine/projection_output.h"
+#include "engine/settings_file.h"
+#include "toolpath/geometry.h"
+#include "winplat/files.h"
+#include "winplat/numeric.h"
+#include "winplat/screen.h"
+
+namespace fieldray::engine {
+
+namespace {
+
+using winplat::ComPtr;
+using winplat::IDispatch;
+using winplat::Variant;
+namespace dispid = kelvane::dispid;
+
+// The far-away start of the contour test: the first segment always starts one.
+constexpr double NoPreviousEnd = -99999999;
+constexpr double JoinTolerance = 0.01;
+
+// Runs one call of the view control; a failing call is skipped.
+template <class F>
+bool ControlCall(F&& call) {
+  try {
+    call();
+    return true;
+  } catch (const winplat::AutomationError&) {
+    return false;
+  }
+}
+
+// Busy pointer for the time of an open, back to the default however it ends.
+class BusyPointer {
+ public:
+  BusyPointer() { winplat::SetMousePointer(winplat::vbHourglass); }
+  ~BusyPointer() { winplat::SetMousePointer(winplat::vbDefault); }
+  BusyPointer(const BusyPointer&) = delete;
+  BusyPointer& operator=(const BusyPointer&) = delete;
+};
+
+bool Checked(Engine& e, OutputCheck box) { return e.Console.CheckState(box) == 1; }
+
+// A message is projected as a caption only while the output is on.
+void MessageCaption(Engine& e, const char* text) {
+  if (!Checked(e, OutputCheck::CapMsg) || e.Console.CheckState(OutputCheck::OnOff) <= 0) return;
+  std::string caption = text;
+  ShowCaption(e, caption);
+}
+
+void NothingToShow(Engine& e, const std::string& msg) {
+  e.Vx.DeleteFrames(1, 15);
+  e.Console.SetMsg(msg);
+}
+
+PathElement& Append(PathArray& path, std::int32_t code, double x, double y) {
+  PathElement& el = AppendPathElement(path);
+  el.MoveCode = code;
+  el.EndX = x;
+  el.EndY = y;
+  return el;
+}
+
+float ReadField(IDispatch* entity, const char* name) { return DxfHost::Field(entity, name).ToSingle(); }
+
+// Multiplies the named field by `factor` in the object and answers the stored value.
+float ScaleField(IDispatch* entity, const char* name, double factor) {
+  const float value = static_cast<float>(static_cast<double>(ReadField(entity, name)) * factor);
+  DxfHost::SetField(entity, name, Variant(value));
+  return value;
+}
+
+struct Segment {
+  float x1, y1, x2, y2;
+};
+
+// The entity's end points scaled (y negated) and written back.
+Segment ScaleSegment(IDispatch* entity, double f) {
+  Segment s{};
+  s.x1 = ScaleField(entity, "x1", f);
+  s.y1 = ScaleField(entity, "y1", -f);
+  s.x2 = ScaleField(entity, "x2", f);
+  s.y2 = ScaleField(entity, "y2", -f);
+  return s;
+}
+
+// Polyline segments; false when the query itself failed (with the reason in `why`).
+bool AddPolylines(DxfHost& dxf1, PathArray& path, double f, std::string& why) {
+  std::string strError;
+  ComPtr<IDispatch> col;
+  std::vector<ComPtr<IDispatch>> items;
+  try {
+    if (!dxf1.Query(dispid::GetPolyLines, strError, col)) {
+      why = strError;
+      return false;
+    }
+    items = DxfHost::Items(col.Get());
+  } catch (const winplat::AutomationError& ex) {
+    why = ex.what();
+    return false;
+  }
+  double prevX = NoPreviousEnd, prevY = NoPreviousEnd;
+  for (const auto& item : items) {
+    Segment s{};
+    float bulge = 0;
+    // A segment whose fields cannot be read is left out.
+    if (!ControlCall([&] {
+          s = ScaleSegment(item.Get(), f);
+          bulge = ReadField(item.Get(), "Bulge");
+        }))
+      continue;
+    if (std::fabs(prevX - s.x1) > JoinTolerance || std::fabs(prevY - s.y1) > JoinTolerance)
+      Append(path, 88, s.x1, s.y1);
+    PathElement& el = Append(path, 1, s.x2, s.y2);
+    double cx = 0, cy = 0;
+    if (bulge != 0 && BulgeCentre(s.x1, s.y1, s.x2, s.y2, bulge, cx, cy)) {
+      el.MoveCode = bulge < 0 ? 2 : 3;
+      el.CentreX = cx;
+      el.CentreY = cy;
+    }
+    prevX = s.x2;
+    prevY = s.y2;
+  }
+  return true;
+}
+
+// Sweep of an arc from `start` to `end` counter-clockwise, 0 to below 360 degrees.
+double ArcSweep(double start, double end) {
+  double sweep = std::fmod(end - start, 360.0);
+  if (sweep < 0) sweep += 360.0;
+  return sweep;
+}
+
+void AddCircles(DxfHost& dxf1, PathArray& path, double f) {
+  std::string strError;
+  ComPtr<IDispatch> col;
+  std::vector<ComPtr<IDispatch>> items;
+  if (!ControlCall([&] {
+        if (dxf1.Query(dispid::GetCircles, strError, col)) items = DxfHost::Items(col.Get());
+      }))
+    return;
+  for (const auto& item : items) {
+    float x = 0, y = 0, r = 0, a1 = 0, a2 = 0;
+    if (!ControlCall([&] {
+          x = ScaleField(item.Get(), "x1", f);
+          y = ScaleField(item.Get(), "y1", -f);
+          r = ScaleField(item.Get(), "Radius", f);
+          a1 = ReadField(item.Get(), "StartAngle");
+          a2 = ReadField(item.Get(), "EndAngle");
+        }))
+      continue;
+    if (a1 == a2) {
+      Append(path, 88, x, y - static_cast<double>(r));
+      PathElement& el = Append(path, 3, x, y - static_cast<double>(r));
+      el.CentreX = x;
+      el.CentreY = y;
+      continue;
+    }
+    const double sx = x + r * toolpath::CosDeg(a1), sy = y - r * toolpath::SinDeg(a1);
+    const double ex = x + r * toolpath::CosDeg(a2), ey = y - r * toolpath::SinDeg(a2);
+    Append(path, 88, sx, sy);
+    const double sweep = ArcSweep(a1, a2);
+    if (sweep > 0 && sweep < MinArcSweep) {
+      // The frame builder would take ends this close for a full turn.
+      Append(path, 1, ex, ey);
+      continue;
+    }
+    PathElement& el = Append(path, 3, ex, ey);
+    el.CentreX = x;
+    el.CentreY = y;
+  }
+}
+
+void AddLines(DxfHost& dxf1, PathArray& path, double f) {
+  std::string strError;
+  ComPtr<IDispatch> col;
+  std::vector<ComPtr<IDispatch>> items;
+  if (!ControlCall([&] {
+        if (dxf1.Query(dispid::GetLines, strError, col)) items = DxfHost::Items(col.Get());
+      }))
+    return;
+  for (const auto& item : items) {
+    Segment s{};
+    if (!ControlCall([&] { s = ScaleSegment(item.Get(), f); })) continue;
+    Append(path, 88, s.x1, s.y1);
+    Append(path, 1, s.x2, s.y2);
+  }
+}
+
+// Reads and shows the drawing; answers its extents (zero when not known).
+void ReadIntoControl(DxfHost& dxf1, const std::string& path, float& l, float& t, float& r, float& b) {
+  ControlCall([&] { dxf1.SetFilename(path); });
+  ControlCall([&] { dxf1.SetCalcExtents(true); });
+  ControlCall([&] { dxf1.SetFilename(path); });
+  ControlCall([&] { dxf1.SetVisible(false); });
+  ControlCall([&] { dxf1.Regen(0, 0, 0); });
+  ControlCall([&] { dxf1.Put(dispid::OnTheSpotZoomPctLeft, Variant(90.0f)); });
+  ControlCall([&] { dxf1.Call(dispid::OnTheSpotZoom, {Variant(0.0f), Variant(0.0f)}); });
+  ControlCall([&] { dxf1.GetExtents(l, t, r, b); });
+  ControlCall([&] { dxf1.Put(dispid::ZoomFunction, Variant(std::int16_t{2})); });
+  ControlCall([&] { dxf1.Call(dispid::ZoomInitiate, {Variant(0.0f), Variant(0.0f)}); });
+  ControlCall([&] { dxf1.Call(dispid::ZoomEnd); });
+  ControlCall([&] { dxf1.SetVisible(true); });
+}
+
+// Within one quadrant the selected field places the drawing; straddling an
+// axis it is shown about the origin in field S's window.
+void PlaceDrawing(Engine& e, float l, float t, float r, float b) {
+  if ((l >= 0 || r <= 0) && (b >= 0 || t <= 0)) {
+    bool enabled = true;
+    EnableOptFld(e, enabled);
+    std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(e));
+    SetGeoCorrection(e, field);
+    field = static_cast<std::int16_t>(CheckedOptFld(e));
+    ApplyFieldScale(e, field);
+    return;
+  }
+  std::int16_t none = 0;
+  SetGeoCorrection(e, none);
+  const std::int32_t w = e.State.FieldCalibration[1].XScale;
+  const std::int32_t h = e.State.FieldCalibration[1].YScale;
+  e.Vx.SetWorkingScale(-w, w, -h, h, 0, 0);
+  e.Vx.SetLaserWindow(-w, w, -h, h, 0);
+  e.Vx.DisplayPostTrans(0, 0, 0);
+  bool enabled = false;
+  EnableOptFld(e, enabled);
+}
+
+// The caption time: the caption is projected first for up to 30 seconds.
+void CaptionWait(Engine& e) {
+  if (e.Console.CheckState(OutputCheck::CapBtn) != 0) return;
+  float t = 0;
+  try {
+    t = static_cast<float>(std::fabs(winplat::Val(e.Console.OutputTextOf(OutputText::TdTxt))));
+  } catch (const winplat::NumericError&) {
+    t = 30;
+  }
+  if (t > 30) t = 30;
+  if (t == 0) return;
+  e.Console.SetCheckState(OutputCheck::CapBtn, 1);
+  Delay(t);
+  e.Console.SetCheckState(OutputCheck::CapBtn, 0);
+}
+
+}  // namespace
+
+double DrawingUnitFactor(float left, float top, float right, float bottom) {
+  return (std::fabs(right - left) >= 150.0f || std::fabs(top - bottom) >= 100.0f) ? 1.0 : 25.4;
+}
+
+bool BulgeCentre(double x1, double y1, double x2, double y2, double bulge, double& cx, double& cy) {
+  const double dx = x2 - x1, dy = y2 - y1;
+  const double chord = std::hypot(dx, dy);
+  if (!(chord > 0) || !std::isfinite(bulge)) return false;
+  const double sweep = 4.0 * std::atan(std::fabs(bulge)) * 180.0 / std::numbers::pi;
+  if (sweep < MinArcSweep) return false;
+  const double d = (1.0 - bulge * bulge) / (4.0 * bulge);
+  cx = (x1 + x2) / 2 + dy * d;
+  cy = (y1 + y2) / 2 - dx * d;
+  return std::isfinite(cx) && std::isfinite(cy);
+}
+
+void OpenDrawingFile(Engine& e, DxfHost& dxf1, toolpath::GcodeInterpreter& in, std::string& path) {
+  BusyScope busy(e);
+  BusyPointer pointer;
+  if (winplat::FileSize(path) >= MaxDrawingFileSize) {
+    ControlCall([&] { dxf1.Clear(); });
+    e.Console.SetMsg("File Too Large");
+    MessageCaption(e, "File Too Large");
+    return;
+  }
+  e.Console.SetMsg(path);
+  std::string upper = path.size() >= 4 ? path.substr(path.size() - 4) : path;
+  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  if (upper == ".DXF") {
+    bool enabled = false;
+    EnablePrjPos(e, enabled);
+    EnableOptFld(e, enabled);
+    LoadDxfDrawing(e, dxf1, path);
+    return;
+  }
+  ControlCall([&] { dxf1.SetVisible(false); });
+  if (e.Console.CheckState(OutputCheck::CapBtn) == 0) {
+    bool enabled = true;
+    EnablePrjPos(e, enabled);
+    EnableOptFld(e, enabled);
+  }
+  LoadGcodeDrawing(e, in, path);
+}
+
+void LoadDxfDrawing(Engine& e, DxfHost& dxf1, std::string& path) {
+  BusyScope busy(e);
+  ProgramState& s = e.State;
+
+  float l = 0, t = 0, r = 0, b = 0;
+  ReadIntoControl(dxf1, path, l, t, r, b);
+  const double f = DrawingUnitFactor(l, t, r, b);
+
+  ResetPath(s.PathElements);
+  s.AssemblyPoints.assign(1, PointStruct{});
+  s.PointCount = 0;
+  // A drawing has no origin block: an origin left by the last part program
+  // would shift it.
+  s.OriginX = 0;
+  s.OriginY = 0;
+
+  std::string why;
+  if (!AddPolylines(dxf1, s.PathElements, f, why)) {
+    NothingToShow(e, why.empty() ? std::string("GetPolyLines failed") : why);
+    return;
+  }
+  AddCircles(dxf1, s.PathElements, f);
+  AddLines(dxf1, s.PathElements, f);
+
+  if (PathUpperBound(s.PathElements) == 0) {
+    NothingToShow(e, "Contains No Displayable Entities");
+    MessageCaption(e, "NDE");
+    return;
+  }
+
+  try {
+    if (e.Builders.BuildPointsFromPath) e.Builders.BuildPointsFromPath(e);
+    std::int32_t buffer = 0;
+    SendFrame(e, buffer);
+    if (e.Builders.DensifyFramePoints) e.Builders.DensifyFramePoints(e);
+    PlaceDrawing(e, l, t, r, b);
+    std::int32_t frame = DxfFrameNumber;
+    std::string name = "DXF";
+    WriteFrameToBoard(e, frame, name);
+  } catch (const std::exception& ex) {
+    NothingToShow(e, std::string("Drawing frames not built: ") + ex.what());
+    return;
+  }
+
+  s.CaptionText = Checked(e, OutputCheck::CapNam) ? FileNameOf(path) : std::string();
+  CaptionWait(e);
+  std::int32_t frame = DxfFrameNumber;
+  ShowProjection(e, frame);
+}
+
+}  // namespace fieldray::engine

@@ -1,0 +1,61 @@
+#pragma once
+// The view control hosted on a plain main window for the engine's tests: the
+// control library registered from the build and one DXF1 instance placed on it.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+#include "engine/dxf_host.h"
+#include "test_support.h"
+#include "winplat/classreg.h"
+#include "winplat/window.h"
+
+namespace enginetest {
+
+inline std::filesystem::path ControlLibraryFile() {
+  auto beside = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libkelvaneent.so";
+  return std::filesystem::exists(beside) ? beside : testsupport::BinDir() / "libkelvaneent.so";
+}
+
+// The shared drawings from elsewhere, beside the source tree; empty when absent.
+inline std::filesystem::path SharedDxfCorpus() {
+  std::filesystem::path dir = std::filesystem::path(FIELDRAY_SOURCE_DIR);
+  for (int up = 0; up < 3 && !dir.empty(); ++up) {
+    std::filesystem::path candidate = dir.parent_path() / "shared" / "testdata" / "dxf";
+    if (std::filesystem::is_directory(candidate)) return candidate;
+    dir = dir.parent_path();
+  }
+  return {};
+}
+
+class ControlHost {
+ public:
+  ControlHost() {
+    EXPECT_EQ(winplat::RegisterServerLibrary(ControlLibraryFile()), winplat::S_OK);
+    winplat::WNDCLASS wc;
+    wc.lpfnWndProc = &Proc;
+    wc.lpszClassName = "DrawingTestMain";
+    winplat::RegisterClass(wc);
+    main_ = winplat::CreateWindow("DrawingTestMain", "Main", winplat::WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, 0, 0, 0, 0);
+    host_ = std::make_unique<fieldray::engine::DxfHost>(main_);
+    host_->Move(0, 0, 640, 480);
+  }
+  ~ControlHost() {
+    host_.reset();
+    if (main_) winplat::DestroyWindow(main_);
+  }
+  ControlHost(const ControlHost&) = delete;
+  ControlHost& operator=(const ControlHost&) = delete;
+
+  fieldray::engine::DxfHost& Host() { return *host_; }
+
+ private:
+  static winplat::LRESULT Proc(winplat::HWND h, winplat::UINT m, winplat::WPARAM w, winplat::LPARAM l) {
+    return winplat::DefWindowProc(h, m, w, l);
+  }
+  winplat::HWND main_ = 0;
+  std::unique_ptr<fieldray::engine::DxfHost> host_;
+};
+
+}  // namespace enginetest

@@ -1,0 +1,279 @@
+// The main road end to end: the program's windows started against the
+// emulated boards, a drawing picked in the file list, read by the real view
+// control, built by the engine and projected by the real device library. The
+// control's picture, the preview DispLaser and the scanners' picture are saved
+// for a person to look at (FIELDRAY_PICTURES, else "pictures" in the machine root).
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+#include "console/component_slots.h"
+#include "console/drawing_view.h"
+#include "console/file_selection.h"
+#include "console/form_console_view.h"
+#include "console/startup.h"
+#include "engine/drawing_import.h"
+#include "engine/frame_assembly.h"
+#include "engine/markers.h"
+#include "engine/output_switches.h"
+#include "engine/path_points.h"
+#include "engine/projection_output.h"
+#include "engine/tests/board_machine.h"
+#include "engine/tests/control_host.h"
+#include "test_support.h"
+#include "winplat/classreg.h"
+#include "winplat/clock.h"
+#include "winplat/controls/operator.h"
+#include "winplat/folders.h"
+#include "winplat/hw/parport.h"
+#include "winplat/hw/projection.h"
+#include "winplat/msgbox.h"
+#include "winplat/picture.h"
+
+namespace fieldray {
+namespace {
+
+namespace fs = std::filesystem;
+
+fs::path Template() { return fs::path(std::getenv("FIELDRAY_TEMPLATE")); }
+
+fs::path PictureFolder() {
+  const char* env = std::getenv("FIELDRAY_PICTURES");
+  fs::path dir = env && *env ? fs::path(env) : testsupport::Root() / "pictures";
+  fs::create_directories(dir);
+  return dir;
+}
+
+bool LitPixel(winplat::COLORREF c) { return c != 0 && c != 0x404040; }
+
+// The bounding box of a picture's pixels that differ from `background`.
+struct Box {
+  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1, count = 0;
+};
+template <class Pred>
+Box PixelsWhere(const winplat::Picture& p, Pred pred) {
+  Box b;
+  for (int y = 0; y < p.height; ++y) {
+    for (int x = 0; x < p.width; ++x) {
+      if (!pred(p.At(x, y))) continue;
+      ++b.count;
+      b.left = std::min(b.left, x);
+      b.right = std::max(b.right, x);
+      b.top = std::min(b.top, y);
+      b.bottom = std::max(b.bottom, y);
+    }
+  }
+  return b;
+}
+
+// The program as main puts it together: forms, engine, builders, the view
+// control on the main window and the file list that opens drawings.
+struct Program {
+  ProgramState state;
+  engine::Vexlib vx{testsupport::BinDir()};
+  console::ConsoleForms forms;
+  console::ComponentSlots slots{forms};
+  console::FormConsoleView view{forms.Main, &slots};
+  int exits = 0;
+  engine::Engine e{state, vx, view, [this] { ++exits; }};
+  console::StartupValues values;
+  toolpath::ToolpathContext context{state, slots.GcodeAwk->Scanner(), slots.Parser->Scanner(),
+                                    slots.Eval->Scanner(), slots.ToolDat->Grid()};
+  toolpath::GcodeInterpreter interp{context};
+  std::unique_ptr<console::DrawingView> drawing;
+  std::unique_ptr<console::FileSelection> files;
+
+  Program() {
+    e.Builders.AddWorkAreaOutline = engine::AddWorkAreaOutline;
+    e.Builders.AddTablePattern = engine::AddTablePattern;
+    e.Builders.AppendOffsetPath = engine::AppendOffsetPath;
+    e.Builders.BuildPointsFromPath = engine::BuildPointsFromPath;
+    e.Builders.DensifyFramePoints = engine::DensifyFramePoints;
+    forms.Main.OnOff.Click = [this] { engine::OnOff_Click(e); };
+    forms.Main.CapBtn.Click = [this] { engine::CapBtn_Click(e); };
+    files = std::make_unique<console::FileSelection>(e, forms.Main, [this](const std::string& path) {
+      std::string file = path;
+      engine::OpenDrawingFile(e, drawing->Host(), interp, file);
+    });
+    console::StartupSeams seams;
+    seams.LoadPrjPosCaptions = [this] { engine::LoadPrjPosCaptions(e); };
+    seams.ListCalibrationFrames = [this] { engine::ListCalibrationFrames(e); };
+    forms.Main.OnLoad = [this, seams] {
+      drawing = std::make_unique<console::DrawingView>(forms.Main);
+      console::Form_Load(e, forms.Main, values, seams);
+    };
+    forms.Main.Show();
+    // Start-up reads the hold counts into its own values only; the frame
+    // builders read them from the program state.
+    state.HoldStart = values.HoldStart;
+    state.HoldVertex = values.HoldVertex;
+    state.HoldEnd = values.HoldEnd;
+  }
+  ~Program() {
+    if (forms.Main.Loaded()) console::Form_QueryUnload(e, forms.Main, values);
+    files.reset();
+    drawing.reset();
+  }
+
+  // The operator clicks the file's entry in the job list.
+  bool Pick(const std::string& name) {
+    auto& list = forms.Main.File1;
+    list.Refresh();
+    for (int i = 0; i < list.ListCount(); ++i) {
+      if (list.List(i) == name) {
+        winplat::controls::op::Pick(list, i);
+        return true;
+      }
+    }
+    return false;
+  }
+};
+
+class DxfRoad : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    winplat::SetClock(&clock);
+    enginetest::ResetBoardMachine();
+    if (HasFatalFailure()) return;
+    fs::remove(winplat::hw::ParallelPortConfigPath());
+    fs::path c = testsupport::Root() / "C";
+    std::error_code ec;
+    fs::remove_all(c / "Fieldray", ec);
+    fs::copy(Template() / "C" / "Fieldray", c / "Fieldray", fs::copy_options::recursive);
+    winplat::SetExeName("C:\\Fieldray\\Fieldray.exe");
+    ASSERT_EQ(winplat::RegisterServerLibrary(enginetest::ControlLibraryFile()), winplat::S_OK);
+  }
+  void TearDown() override { winplat::SetClock(nullptr); }
+
+  winplat::ManualClock clock;
+  winplat::MessageBoxScript boxes;
+};
+
+TEST_F(DxfRoad, APlateDrawingPickedInTheListIsProjectedAndPictured) {
+  Program p;
+  ASSERT_EQ(p.exits, 0);
+  ASSERT_TRUE(p.drawing);
+  p.forms.Main.OnOff.SetValue(1);  // the operator switches the laser on
+
+  ASSERT_TRUE(p.Pick("PLATE.DXF"));
+  EXPECT_EQ(p.forms.Main.Msg.Caption(), "C:\\Fieldray\\Jobs\\PLATE.DXF");
+  EXPECT_GT(p.state.PathElements.size(), 5u);
+  EXPECT_EQ(p.state.LastShownFrame, 14);
+  EXPECT_EQ(p.state.EngineBusy, 0);
+  FrameStruct header{};
+  ASSERT_EQ(p.vx.ReadFrameStruct(14, &header), 0);
+  EXPECT_EQ(std::string(header.Name, 3), "DXF");
+  EXPECT_GT(header.NumPoints, 20);
+  FrameStruct shown{};
+  ASSERT_EQ(p.vx.ReadFrameStruct(engine::DisplayFrameNumber, &shown), 0);
+  EXPECT_EQ(shown.NumPoints, header.NumPoints);
+  EXPECT_FALSE(p.forms.Main.LabStat.Caption().empty());
+
+  const fs::path dir = PictureFolder();
+  std::string error;
+  // The control's own picture: the plate drawn on its background.
+  const auto control = winplat::CaptureWindow(static_cast<winplat::HWND>(
+      p.drawing->Host().Get(kelvane::dispid::hWnd).ToLong()));
+  ASSERT_GT(control.width, 0);
+  EXPECT_TRUE(winplat::SavePicturePng(control, dir / "road-plate-control.png", &error)) << error;
+  const winplat::COLORREF paper = control.At(1, 1);
+  EXPECT_GT(PixelsWhere(control, [&](winplat::COLORREF c) { return c != paper; }).count, 100);
+
+  // The preview of the working frame: the small plate left of the centre of
+  // the field's window, as the scanners show it.
+  const auto preview = winplat::CaptureWindow(p.forms.Main.DispLaser.hWnd());
+  ASSERT_GT(preview.width, 0);
+  EXPECT_TRUE(winplat::SavePicturePng(preview, dir / "road-plate-displaser.png", &error)) << error;
+  const Box shownBox = PixelsWhere(preview, [](winplat::COLORREF c) { return c != 0; });
+  EXPECT_GT(shownBox.count, 3);
+  EXPECT_LT(shownBox.right, preview.width / 4);
+  EXPECT_LT(std::abs((shownBox.top + shownBox.bottom) / 2 - preview.height / 2), preview.height / 8);
+
+  // The scanners' picture: field S's window (x from -200 to twice its X
+  // scale, y from minus to plus its Y scale) spans the whole range; the plate
+  // (10..210 by 10..110, 5 board units each) lies where that puts it.
+  const int size = 2048;
+  const auto projected = winplat::hw::ProjectionPicture(0, size);
+  ASSERT_EQ(projected.width, size);
+  EXPECT_TRUE(winplat::SavePicturePng(projected, dir / "road-plate-projection.png", &error)) << error;
+  const double xMin = -200, xMax = 2.0 * p.state.FieldCalibration[1].XScale;
+  const double yHalf = p.state.FieldCalibration[1].YScale;
+  ASSERT_GT(xMax, xMin);
+  ASSERT_GT(yHalf, 0);
+  auto px = [&](double x) { return (x - xMin) / (xMax - xMin) * size; };
+  auto py = [&](double y) { return size / 2.0 - y / (2 * yHalf) * size; };
+  const Box lit = PixelsWhere(projected, LitPixel);
+  ASSERT_GT(lit.count, 40);
+  EXPECT_NEAR(lit.left, px(50), 3);
+  EXPECT_NEAR(lit.right, px(1050), 3);
+  EXPECT_NEAR(lit.top, py(550), 3);
+  EXPECT_NEAR(lit.bottom, py(50), 3);
+  EXPECT_TRUE(winplat::controls::op::Screenshot(p.forms.Main, (dir / "road-plate-main.png").string(), &error)) << error;
+}
+
+TEST_F(DxfRoad, ARefusedFileLeavesTheControlClearedAndTheBoardsAlone) {
+  Program p;
+  p.forms.Main.OnOff.SetValue(1);
+  ASSERT_TRUE(p.Pick("FLANGE.DXF"));
+  const std::int32_t shownBefore = p.state.LastShownFrame;
+  std::string body = testsupport::ReadFile(testsupport::Root() / "C" / "Fieldray" / "Jobs" / "FLANGE.DXF");
+  testsupport::WriteFile(testsupport::Root() / "C" / "Fieldray" / "Jobs" / "HUGE.DXF",
+                         "999\n" + std::string(100000 - body.size() - 5, 'x') + "\n" + body);
+  ASSERT_TRUE(p.Pick("HUGE.DXF"));
+  EXPECT_EQ(p.forms.Main.Msg.Caption(), "File Too Large");
+  EXPECT_EQ(p.state.LastShownFrame, shownBefore);
+}
+
+// Every shared drawing under the size limit, one source folder per case.
+class CorpusRoad : public DxfRoad, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CorpusRoad, EveryDrawingOpensAndProjectsWithoutFault) {
+  const fs::path corpus = enginetest::SharedDxfCorpus();
+  if (corpus.empty() || !fs::is_directory(corpus / GetParam())) GTEST_SKIP() << "no shared drawings";
+  Program p;
+  p.forms.Main.OnOff.SetValue(1);
+  const fs::path jobs = testsupport::Root() / "C" / "Fieldray" / "Jobs";
+  const fs::path pictures = PictureFolder() / "corpus";
+  fs::create_directories(pictures);
+  int opened = 0, projected = 0;
+  for (const auto& entry : fs::recursive_directory_iterator(corpus / GetParam())) {
+    std::string ext = entry.path().extension().string();
+    for (char& ch : ext) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    if (!entry.is_regular_file() || ext != ".DXF" || entry.file_size() >= engine::MaxDrawingFileSize) continue;
+    const std::string name = std::string(GetParam()) + "_" + entry.path().filename().string();
+    SCOPED_TRACE(name);
+    fs::copy_file(entry.path(), jobs / name, fs::copy_options::overwrite_existing);
+    std::string path = "C:\\Fieldray\\Jobs\\" + name;
+    p.state.LastShownFrame = 0;
+    engine::OpenDrawingFile(p.e, p.drawing->Host(), p.interp, path);
+    ++opened;
+    EXPECT_EQ(p.state.EngineBusy, 0);
+    EXPECT_EQ(p.exits, 0);
+    const std::string msg = p.forms.Main.Msg.Caption();
+    if (p.state.LastShownFrame == 14) {
+      ++projected;
+      winplat::hw::SaveProjectionPng(pictures / (name + ".png"), 0, 512);
+    } else {
+      // Not shown: nothing displayable, or frames that could not be built.
+      EXPECT_TRUE(msg == "Contains No Displayable Entities" || msg.rfind("Drawing frames not built", 0) == 0) << msg;
+    }
+    fs::remove(jobs / name);
+  }
+  EXPECT_GT(opened, 0);
+  EXPECT_GT(projected, 0);
+}
+
+INSTANTIATE_TEST_SUITE_P(SharedDrawings, CorpusRoad,
+                         ::testing::Values("OSGeo-gdal", "gdsestimating-dxf-parser", "ixmilia-dxf",
+                                           "joco-nz-dxf2gcode-plasma", "mozman-ezdxf", "skymakerolof-dxf"),
+                         [](const ::testing::TestParamInfo<const char*>& param) {
+                           std::string n;
+                           for (const char* c = param.param; *c; ++c) n += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
+                           return n;
+                         });
+
+}  // namespace
+}  // namespace fieldray
