@@ -117,6 +117,8 @@ class ProgramOnBoards : public ::testing::Test {
       state.FieldCalibration[f].XScale = 1500;
       state.FieldCalibration[f].YScale = 1500;
     }
+    // Field 1 is offset 10 % of the half range to the right on the table.
+    state.FieldCalibration[1].FieldXPos = 10;
     auto& c = console;
     c.texts[OutputText::SRUL] = "30000";
     c.texts[OutputText::SRLL] = "10000";
@@ -176,10 +178,11 @@ class ProgramOnBoards : public ::testing::Test {
   }
 
   // The pixel a device point is drawn at: the start-up display size keeps the
-  // frame's range on the scanners' range, the neutral correction moves nothing.
-  static std::pair<int, int> Pixel(const PointStruct& p) {
+  // frame's range on the scanners' range, the field offset (`offset` device
+  // units) moves it right, the neutral correction moves nothing.
+  static std::pair<int, int> Pixel(const PointStruct& p, double offset = 0) {
     const double scale = kPictureSize / 65536.0;
-    const double x = p.X, y = p.Y;
+    const double x = p.X + offset, y = p.Y;
     return {static_cast<int>(std::floor((x + 32768.0) * scale)),
             static_cast<int>(std::floor((32767.0 - y) * scale))};
   }
@@ -260,12 +263,16 @@ TEST_F(ProgramOnBoards, TheProgramIsWrittenShownCaptionedAndPictured) {
   EXPECT_EQ(log[static_cast<std::size_t>(last(64))].operands, Longs({DisplayFrameNumber}));
   EXPECT_EQ(log[static_cast<std::size_t>(last(40))].operands, Longs({rate}));
   EXPECT_EQ(log[static_cast<std::size_t>(last(67))].operands, Longs({4, skew, 0}));
+  // The field's offset: 10 % in the board's coordinate units (16383 = 100 %).
+  EXPECT_EQ(log[static_cast<std::size_t>(last(60))].operands, Longs({1638, 0, 0}));
   std::size_t rows = 0;
   for (std::size_t i = static_cast<std::size_t>(last(64)); i < log.size(); ++i) rows += log[i].code == 121 ? 1 : 0;
   EXPECT_EQ(rows, 65u);
 
-  // The picture: the path's lit points where the scanners put them, nothing
-  // lit away from the part.
+  // The picture: the path's lit points where the scanners put them, moved by
+  // the field's offset (1638 coordinate units, 3276 device units), nothing lit
+  // away from the part.
+  const double offset = 1638 * (32767.0 / 16383.0);
   const winplat::Picture picture = winplat::hw::ProjectionPicture(0, kPictureSize);
   std::filesystem::create_directories(testsupport::Root() / "out");
   ASSERT_TRUE(winplat::hw::SaveProjectionPng(testsupport::Root() / "out" / "program.png", 0, kPictureSize));
@@ -273,7 +280,7 @@ TEST_F(ProgramOnBoards, TheProgramIsWrittenShownCaptionedAndPictured) {
   int left = kPictureSize, right = 0, top = kPictureSize, bottom = 0;
   for (const PointStruct& p : path) {
     if (p.Colour == 0) continue;
-    auto [x, y] = Pixel(p);
+    auto [x, y] = Pixel(p, offset);
     left = std::min(left, x);
     right = std::max(right, x);
     top = std::min(top, y);
