@@ -19,6 +19,7 @@
 #include "engine/output_switches.h"
 #include "engine/path_points.h"
 #include "engine/projection_output.h"
+#include "toolpath/expressions.h"
 #include "toolpath/interpreter.h"
 #include "winplat/controls/operator.h"
 #include "winplat/hw/projection.h"
@@ -79,6 +80,8 @@ int main(int argc, char** argv) {
   toolpath::ToolpathContext context{state, slots.GcodeAwk->Scanner(), slots.Parser->Scanner(), slots.Eval->Scanner(),
                                     slots.ToolDat->Grid()};
   toolpath::GcodeInterpreter interp{context};
+  // Expressions in a part program read the job variables.
+  toolpath::ConnectEval(slots.Eval->Scanner(), state);
   std::unique_ptr<console::DrawingView> drawing;
   console::FileSelection files(e, forms.Main, [&e, &drawing, &interp](const std::string& path) {
     OpenJobFile(e, drawing.get(), interp, path);

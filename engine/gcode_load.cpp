@@ -53,6 +53,12 @@ bool BuildFrames(Engine& e) {
   return true;
 }
 
+// The points the board holds in `frame`; 0 when it has none or cannot say.
+std::int32_t PointsOnBoard(Engine& e, std::int32_t frame) {
+  FrameStruct header{};
+  return e.Vx.ReadFrameStruct(frame, &header) == 0 ? header.NumPoints : 0;
+}
+
 }  // namespace
 
 double RoundFourHash(double value) {
@@ -122,6 +128,12 @@ void LoadGcodeDrawing(Engine& e, toolpath::GcodeInterpreter& in, std::string& pa
   }
 
   std::int32_t position = CheckedPrjPos(e);
+  // A program whose every point the chosen position's options drop would
+  // project nothing without a word.
+  if (PathUpperBound(p) >= 1 && position > 0 && PointsOnBoard(e, position) == 0) {
+    e.Console.SetMsg("Switch position " + std::to_string(position) + " keeps no point of " + FileNameOf(path) +
+                     ": check the switch options");
+  }
   ShowProjection(e, position);
 }
 

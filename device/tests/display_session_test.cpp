@@ -73,5 +73,30 @@ TEST_F(SessionTest, DisplayedFrameShowsInPreviewAndProjection) {
   DestroyWindow(box);
 }
 
+// The program's start-up size (200, 200, 200, 100) leaves the frame's range on
+// the scanners' whole range; half of it (100 four times) halves the picture.
+TEST_F(SessionTest, DisplaySizeOfTwoHundredIsTheScannersFullRange) {
+  std::int32_t status = -1;
+  ASSERT_EQ(vs::BeginSession()(3000, 6000, 8192, 5, &status), 0);
+  ASSERT_EQ(vxf::SetWorkingScale()(-12000, 12000, -12000, 12000, 0, 0), 0);
+  std::vector<PointStruct> points = {{-6000, 0, 0, 0, 0, 0, 0, 0, 0}, {6000, 0, 0, 0, 0x00FF00, 0, 0, 0, 0}};
+  FrameStruct header{};
+  header.NumPoints = 2;
+  ASSERT_EQ(vs::SetWorkingFrame()(15), 0);
+  ASSERT_EQ(vxf::WriteFrame()(&header, points.data()), 0);
+  ASSERT_EQ(vxd::DisplayFrame()(15), 0);
+  ASSERT_EQ(vxd::DisplaySize()(200, 200, 200, 100, 0), 0);
+  ASSERT_EQ(vxd::DisplayUpdate()(), 0);
+  auto full = Columns(winplat::hw::ProjectionPicture(0, 512), 0x00FF00);
+  EXPECT_NEAR(full.first, 128, 2);
+  EXPECT_NEAR(full.second, 384, 2);
+
+  ASSERT_EQ(vxd::DisplaySize()(100, 100, 100, 100, 0), 0);
+  ASSERT_EQ(vxd::DisplayUpdate()(), 0);
+  auto half = Columns(winplat::hw::ProjectionPicture(0, 512), 0x00FF00);
+  EXPECT_NEAR(half.first, 192, 2);
+  EXPECT_NEAR(half.second, 320, 2);
+}
+
 }  // namespace
 }  // namespace vxtest

@@ -132,6 +132,7 @@ TEST_F(GcodeLoadTest, AProgramIsBuiltCaptionedAndProjected) {
   EXPECT_EQ(rig.board.displayed, 15);
   EXPECT_EQ(rig.state.LastShownFrame, 2);
   EXPECT_EQ(rig.board.frames[15].second.size(), 2u);
+  EXPECT_EQ(rig.console.msg, "");
   EXPECT_EQ(rig.state.EngineBusy, 0);
 }
 
@@ -151,6 +152,20 @@ TEST_F(GcodeLoadTest, AFaultWhileBuildingDeletesTheJobFrames) {
   EXPECT_NE(rig.console.msg.find("offset pass failed"), std::string::npos);
   EXPECT_TRUE(rig.board.CallsNamed("MergeFrames").empty());
   EXPECT_EQ(rig.state.EngineBusy, 0);
+}
+
+TEST_F(GcodeLoadTest, APositionThatKeepsNoPointIsReported) {
+  rig.console.texts[OutputText::TdTxt] = "0";
+  // The options of every position drop every point: no frame is written.
+  rig.e.Builders.BuildPointsFromPath = [](eng::Engine&) {};
+  Load(Write("DROP.NC", "G71 X100 Y100 Z5\nG0 X1 Y1\nG1 X5 Y1\n"));
+  EXPECT_EQ(rig.console.msg, "Switch position 2 keeps no point of DROP.NC: check the switch options");
+  EXPECT_EQ(rig.state.LastShownFrame, 2);
+
+  // A program without a path has nothing to keep: no such word.
+  rig.console.msg.clear();
+  Load(Write("EMPTY.NC", "G71 X100 Y100 Z5\n"));
+  EXPECT_EQ(rig.console.msg, "");
 }
 
 TEST_F(GcodeLoadTest, AMissingProgramIsReportedAndNothingIsBuilt) {

@@ -4,8 +4,10 @@
 // The display transform, in the order the board applies it to a point in device
 // units (each parameter only once it was set and shown by a display update):
 //   pre-translation (66), minus the rotation centre (58), scale (57, 16383 =
-//   1.0), size (39: X and Y by the first and second value, both by the fourth;
-//   16384 = 1.0), rotation (123: Z turns in the plane, X and Y tilt the picture
+//   1.0), size (39: X and Y by the first and second value, where 32768 (200.0)
+//   drives the scanners' full range, both by the fourth, where 16384 (100.0) is
+//   1.0; the program's start-up size 200, 200, 200, 100 thus maps the frame's
+//   range onto the scanners' one to one), rotation (123: Z turns in the plane, X and Y tilt the picture
 //   by their cosine; 16384 = a full turn), plus the rotation centre, position
 //   (154, 16384 = half the range) and post-translation (60, 16383 = half the
 //   range). A point outside the window (62, same units) is not lit. Then the
@@ -63,8 +65,8 @@ class DisplayTransform {
     }
     if (Has(39)) {
       double all = Val(39, 3) / 16384.0;
-      p.x *= Val(39, 0) / 16384.0 * all;
-      p.y *= Val(39, 1) / 16384.0 * all;
+      p.x *= Val(39, 0) / 32768.0 * all;
+      p.y *= Val(39, 1) / 32768.0 * all;
     }
     Vec r{p.x * cosZ_ - p.y * sinZ_, p.x * sinZ_ + p.y * cosZ_};
     r.x *= tiltY_;

@@ -1,0 +1,348 @@
+// A part program projected on the emulated boards through the real device
+// library: the switch frames the load driver writes, the display frame merged
+// and shown with the field, scan rate, blanking and correction grid, the
+// caption in frame 101, and the projection picture of what the scanners draw.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+
+#include "board_machine.h"
+#include "engine/field_calibration.h"
+#include "engine/frame_assembly.h"
+#include "engine/markers.h"
+#include "engine/gcode_load.h"
+#include "engine/grid_cells.h"
+#include "engine/output_switches.h"
+#include "engine/path_points.h"
+#include "engine/point_list.h"
+#include "engine/projection_output.h"
+#include "engine/status_reporter.h"
+#include "engine_fakes.h"
+#include "test_support.h"
+#include "toolpath/expressions.h"
+#include "toolpath/interpreter.h"
+#include "winplat/clock.h"
+#include "winplat/folders.h"
+#include "winplat/hw/boards.h"
+#include "winplat/hw/projection.h"
+#include "winplat/timer.h"
+
+namespace fieldray::engine {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kPictureSize = 256;
+
+// What a timer tick saw while the caption was on the boards.
+struct TickView {
+  std::int32_t busy = -1;
+  winplat::Picture picture;
+};
+std::function<void()> tickAction;
+void OnTick(winplat::HWND, winplat::UINT, winplat::UINT_PTR, std::uint32_t) {
+  if (tickAction) tickAction();
+}
+
+std::vector<std::uint8_t> Longs(std::initializer_list<std::int32_t> values) {
+  std::vector<std::uint8_t> out;
+  for (std::int32_t v : values) {
+    auto u = static_cast<std::uint32_t>(v);
+    for (int shift = 24; shift >= 0; shift -= 8) out.push_back(static_cast<std::uint8_t>(u >> shift));
+  }
+  return out;
+}
+
+bool White(winplat::COLORREF c) { return (c & 0xFFFFFFu) == 0xFFFFFFu; }
+
+// White pixels in the rectangle [left, right) x [top, bottom), or in the whole picture.
+int LitPixels(const winplat::Picture& p, int left = 0, int top = 0, int right = -1, int bottom = -1) {
+  if (right < 0) right = p.width;
+  if (bottom < 0) bottom = p.height;
+  int lit = 0;
+  for (int y = std::max(top, 0); y < std::min(bottom, p.height); ++y)
+    for (int x = std::max(left, 0); x < std::min(right, p.width); ++x) lit += White(p.At(x, y)) ? 1 : 0;
+  return lit;
+}
+
+// True when a white pixel lies within `reach` pixels of (x, y).
+bool LitNear(const winplat::Picture& p, int x, int y, int reach = 2) {
+  for (int dy = -reach; dy <= reach; ++dy) {
+    for (int dx = -reach; dx <= reach; ++dx) {
+      int px = x + dx, py = y + dy;
+      if (px < 0 || py < 0 || px >= p.width || py >= p.height) continue;
+      if (White(p.At(px, py))) return true;
+    }
+  }
+  return false;
+}
+
+class ProgramOnBoards : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    winplat::SetClock(&clock);
+    enginetest::ResetBoardMachine();
+    if (HasFatalFailure()) return;
+    SetProgramDir(state, winplat::ProgramFolder());
+    const fs::path templ = fs::path(std::getenv("FIELDRAY_TEMPLATE")) / "C" / "Fieldray";
+    const fs::path program = testsupport::Root() / "C" / "Fieldray";
+    fs::create_directories(program / "Jobs");
+    fs::copy_file(templ / "stick.vxf", program / "stick.vxf", fs::copy_options::overwrite_existing);
+    // The example plate on a sheet of 250 x 150, 3 thick.
+    std::string plate = testsupport::ReadFile(templ / "Jobs" / "PLATE.NC");
+    const std::size_t block = plate.find("G0 ");
+    ASSERT_NE(block, std::string::npos);
+    plate.insert(block, "G71 X250. Y150. Z3.\n");
+    testsupport::WriteFile(program / "Jobs" / "BRACKET.NC", plate);
+
+    StartSession(e);
+    ASSERT_EQ(state.VXStatus, 0) << vx.LastBindingError();
+    // The display as start-up leaves it: reset, the program's display size,
+    // one scanner.
+    auto reset = reinterpret_cast<std::int32_t (*)()>(enginetest::Hook("ResetVX"));
+    auto size = reinterpret_cast<std::int32_t (*)(float, float, float, float, float)>(enginetest::Hook("DisplaySize"));
+    ASSERT_TRUE(reset && size);
+    reset();
+    size(200, 200, 200, 100, 0);
+    vx.SetWorkingScanners(1);
+
+    // The hold counts and scan-rate multiplier start-up reads from the settings.
+    state.HoldStart = state.HoldVertex = state.HoldEnd = 3;
+    state.ScanRateCache = 20;
+    for (std::int16_t f = 1; f <= 8; ++f) {
+      state.FieldCalibration[f].XScale = 1500;
+      state.FieldCalibration[f].YScale = 1500;
+    }
+    // Field 1 is offset 10 % of the half range to the right on the table.
+    state.FieldCalibration[1].FieldXPos = 10;
+    auto& c = console;
+    c.texts[OutputText::SRUL] = "30000";
+    c.texts[OutputText::SRLL] = "10000";
+    c.texts[OutputText::BlnkTm] = "8000";
+    c.texts[OutputText::CapX] = "-1300";
+    c.texts[OutputText::CapY] = "-1300";
+    c.texts[OutputText::CharW] = "40";
+    c.texts[OutputText::CharH] = "40";
+    c.texts[OutputText::TdTxt] = "2";
+    c.checks[OutputCheck::OnOff] = 1;
+    c.checks[OutputCheck::CapNam] = 1;
+    c.checks[OutputCheck::CapLen] = 1;
+    c.checks[OutputCheck::CapThk] = 1;
+    c.optFld = {{1, true}, {2, false}};
+    for (std::int16_t i = 1; i <= 6; ++i) c.prjPos[i] = i == 1;
+    // Position 1 keeps the whole path; position 2 nothing but the sheet's outline.
+    c.swOpt = winplat::SpreadGrid{8, 2};
+    for (std::int32_t row : {3, 4, 5, 6}) SetGridCell(c.swOpt, row, 1, "1");
+    SetGridCell(c.swOpt, 2, 2, "1");
+    c.onCheckClick = [this](OutputCheck box) {
+      if (box == OutputCheck::CapBtn) CapBtn_Click(e);
+      if (box == OutputCheck::OnOff) OnOff_Click(e);
+    };
+    e.Builders.AddWorkAreaOutline = AddWorkAreaOutline;
+    e.Builders.AddTablePattern = AddTablePattern;
+    e.Builders.AppendOffsetPath = AppendOffsetPath;
+    e.Builders.BuildPointsFromPath = BuildPointsFromPath;
+    e.Builders.DensifyFramePoints = DensifyFramePoints;
+    toolpath::ConnectEval(eval, state);
+  }
+  void TearDown() override {
+    tickAction = nullptr;
+    winplat::SetClock(nullptr);
+  }
+
+  // Opens the job as the file list does: field scale, job frames cleared, load.
+  void Open(const std::string& path) {
+    state.InversionState = BoolFalse;
+    std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(e));
+    ApplyFieldScale(e, field);
+    vx.DeleteFrames(1, 15);
+    winplat::hw::ClearCommandLog();
+    std::string file = path;
+    LoadGcodeDrawing(e, interp, file);
+  }
+
+  // A board frame in device units (the working scale set to the identity).
+  std::vector<PointStruct> DeviceFrame(std::int32_t n) {
+    ResetWorkingScale(e);
+    vx.SetWorkingFrame(n);
+    ReadWorkingFrame(e);
+    return {state.FrameBuffer.begin() + 1, state.FrameBuffer.end()};
+  }
+  std::int32_t PointsIn(std::int32_t n) {
+    FrameStruct header{};
+    return vx.ReadFrameStruct(n, &header) == 0 ? header.NumPoints : -1;
+  }
+
+  // The pixel a device point is drawn at: the start-up display size keeps the
+  // frame's range on the scanners' range, the field offset (`offset` device
+  // units) moves it right, the neutral correction moves nothing.
+  static std::pair<int, int> Pixel(const PointStruct& p, double offset = 0) {
+    const double scale = kPictureSize / 65536.0;
+    const double x = p.X + offset, y = p.Y;
+    return {static_cast<int>(std::floor((x + 32768.0) * scale)),
+            static_cast<int>(std::floor((32767.0 - y) * scale))};
+  }
+
+  static std::string Job() { return "C:\\Fieldray\\Jobs\\BRACKET.NC"; }
+
+  winplat::ManualClock clock;
+  ProgramState state;
+  Vexlib vx{testsupport::BinDir()};
+  enginetest::FakeConsole console;
+  int exits = 0;
+  Engine e{state, vx, console, [this] { ++exits; }};
+  winplat::TextScanner awk, parser, eval;
+  winplat::SpreadGrid toolDat{40, 6};
+  toolpath::ToolpathContext ctx{state, awk, parser, eval, toolDat};
+  toolpath::GcodeInterpreter interp{ctx};
+};
+
+// The switch frames in device units: position 1 keeps the path, position 2 the
+// outline of the sheet.
+TEST_F(ProgramOnBoards, TheProgramIsWrittenShownCaptionedAndPictured) {
+  TickView seen;
+  tickAction = [&] {
+    if (seen.busy >= 0) return;
+    seen.busy = state.EngineBusy;
+    seen.picture = winplat::hw::ProjectionPicture(0, kPictureSize);
+  };
+  const winplat::UINT_PTR timer = winplat::SetTimer(0, 0, 500, OnTick);
+  Open(Job());
+  winplat::KillTimer(0, timer);
+  EXPECT_EQ(console.msg, "");
+  EXPECT_EQ(exits, 0);
+
+  // Frames 1 and 2 hold what their options keep; frame 15 shows position 1.
+  const std::vector<PointStruct> path = DeviceFrame(1), outline = DeviceFrame(2);
+  ASSERT_GT(path.size(), 50u);
+  ASSERT_GT(outline.size(), 4u);
+  EXPECT_NE(path.size(), outline.size());
+  const std::vector<PointStruct> shown = DeviceFrame(15);
+  ASSERT_EQ(shown.size(), path.size());
+  for (std::size_t i = 0; i < path.size(); ++i) {
+    ASSERT_EQ(shown[i].X, path[i].X) << i;
+    ASSERT_EQ(shown[i].Y, path[i].Y) << i;
+    ASSERT_EQ(shown[i].Colour, path[i].Colour) << i;
+  }
+  EXPECT_EQ(state.LastShownFrame, 1);
+  EXPECT_EQ(state.EngineBusy, 0);
+
+  // The caption was on the boards during the wait, drawn in frame 101 near
+  // its start position (lower left), with the engine busy all along.
+  EXPECT_EQ(state.CaptionText, "BRACKET.NC  L 250  T 3  ");
+  EXPECT_GT(seen.busy, 0);
+  ASSERT_EQ(seen.picture.width, kPictureSize);
+  EXPECT_GT(LitPixels(seen.picture), 50);
+  EXPECT_EQ(LitPixels(seen.picture, 0, 0, kPictureSize, kPictureSize / 2), 0);
+  FrameStruct caption{};
+  ASSERT_EQ(vx.ReadFrameStruct(CaptionFrameNumber, &caption), 0);
+  EXPECT_EQ(std::string(caption.Name, 4), "Text");
+  EXPECT_GT(caption.NumPoints, 0);
+
+  // The display that followed: frame 15 with rate, blanking skew, the field's
+  // offset and the correction grid, made visible by one update after them.
+  const std::int32_t rate = std::clamp<std::int32_t>(static_cast<std::int32_t>(path.size()) * 20, 10000, 30000);
+  const std::int32_t skew = rate / 8000 + 2;
+  EXPECT_EQ(console.labStat, " " + std::to_string(path.size()) + "  " + std::to_string(rate) + "  " +
+                                 std::to_string(skew));
+  const auto log = winplat::hw::ReadCommandLog();
+  auto last = [&log](std::uint16_t code) {
+    for (std::size_t i = log.size(); i-- > 0;)
+      if (log[i].code == code) return static_cast<std::ptrdiff_t>(i);
+    return std::ptrdiff_t{-1};
+  };
+  ASSERT_GE(last(34), 0);
+  for (std::uint16_t code : {64, 40, 67, 60, 121}) {
+    EXPECT_GE(last(code), 0) << code;
+    EXPECT_LT(last(code), last(34)) << code;
+  }
+  EXPECT_EQ(log[static_cast<std::size_t>(last(64))].operands, Longs({DisplayFrameNumber}));
+  EXPECT_EQ(log[static_cast<std::size_t>(last(40))].operands, Longs({rate}));
+  EXPECT_EQ(log[static_cast<std::size_t>(last(67))].operands, Longs({4, skew, 0}));
+  // The field's offset: 10 % in the board's coordinate units (16383 = 100 %).
+  EXPECT_EQ(log[static_cast<std::size_t>(last(60))].operands, Longs({1638, 0, 0}));
+  std::size_t rows = 0;
+  for (std::size_t i = static_cast<std::size_t>(last(64)); i < log.size(); ++i) rows += log[i].code == 121 ? 1 : 0;
+  EXPECT_EQ(rows, 65u);
+
+  // The picture: the path's lit points where the scanners put them, moved by
+  // the field's offset (1638 coordinate units, 3276 device units), nothing lit
+  // away from the part.
+  const double offset = 1638 * (32767.0 / 16383.0);
+  const winplat::Picture picture = winplat::hw::ProjectionPicture(0, kPictureSize);
+  std::filesystem::create_directories(testsupport::Root() / "out");
+  ASSERT_TRUE(winplat::hw::SaveProjectionPng(testsupport::Root() / "out" / "program.png", 0, kPictureSize));
+  int checked = 0;
+  int left = kPictureSize, right = 0, top = kPictureSize, bottom = 0;
+  for (const PointStruct& p : path) {
+    if (p.Colour == 0) continue;
+    auto [x, y] = Pixel(p, offset);
+    left = std::min(left, x);
+    right = std::max(right, x);
+    top = std::min(top, y);
+    bottom = std::max(bottom, y);
+    EXPECT_TRUE(LitNear(picture, x, y)) << "point " << p.X << "," << p.Y << " at pixel " << x << "," << y;
+    ++checked;
+  }
+  EXPECT_GT(checked, 20);
+  EXPECT_GT(right - left, 20);  // the part is seen, not a speck
+  const int lit = LitPixels(picture);
+  EXPECT_GT(lit, 100);
+  EXPECT_EQ(LitPixels(picture, left - 3, top - 3, right + 4, bottom + 4), lit);
+}
+
+TEST_F(ProgramOnBoards, AnInvertedFieldInvertsTheDisplayFrameOnce) {
+  console.texts[OutputText::TdTxt] = "0";
+  console.optFld = {{1, false}, {2, true}};
+  Open(Job());
+  const std::vector<PointStruct> path = DeviceFrame(1);
+  ASSERT_GT(path.size(), 50u);
+  // Written for the field, not inverted: the part lies left of the centre.
+  for (const PointStruct& p : path) ASSERT_LT(p.X, 0);
+  auto expectMirrored = [&] {
+    const std::vector<PointStruct> shown = DeviceFrame(15);
+    ASSERT_EQ(shown.size(), path.size());
+    for (std::size_t i = 0; i < path.size(); ++i) {
+      ASSERT_EQ(shown[i].X, -path[i].X) << i;
+      ASSERT_EQ(shown[i].Y, path[i].Y) << i;
+    }
+    const std::vector<PointStruct> source = DeviceFrame(1);
+    ASSERT_EQ(source.size(), path.size());
+    for (std::size_t i = 0; i < path.size(); ++i) ASSERT_EQ(source[i].X, path[i].X) << i;
+  };
+  expectMirrored();
+  // The picture shows the part right of the centre only.
+  const winplat::Picture picture = winplat::hw::ProjectionPicture(0, kPictureSize);
+  EXPECT_GT(LitPixels(picture), 100);
+  EXPECT_EQ(LitPixels(picture, 0, 0, kPictureSize / 2, kPictureSize), 0);
+
+  // Choosing the field again merges afresh and inverts once more, never twice.
+  OptFld_Click(e, 2);
+  expectMirrored();
+}
+
+TEST_F(ProgramOnBoards, OutputOffShowsAnEmptyDisplayFrame) {
+  console.texts[OutputText::TdTxt] = "0";
+  Open(Job());
+  ASSERT_GT(LitPixels(winplat::hw::ProjectionPicture(0, kPictureSize)), 100);
+  const std::size_t written = DeviceFrame(1).size();
+
+  console.SetCheckState(OutputCheck::OnOff, 0);
+  EXPECT_EQ(console.onOffCaption, "Laser OFF");
+  EXPECT_EQ(PointsIn(DisplayFrameNumber), 0);
+  EXPECT_EQ(LitPixels(winplat::hw::ProjectionPicture(0, kPictureSize)), 0);
+  EXPECT_EQ(DeviceFrame(1).size(), written);
+  EXPECT_EQ(state.LastShownFrame, 1);
+
+  // On again: the last frame comes back.
+  console.SetCheckState(OutputCheck::OnOff, 1);
+  EXPECT_EQ(static_cast<std::size_t>(PointsIn(DisplayFrameNumber)), written);
+  EXPECT_GT(LitPixels(winplat::hw::ProjectionPicture(0, kPictureSize)), 100);
+}
+
+}  // namespace
+}  // namespace fieldray::engine
