@@ -76,5 +76,46 @@ TEST_F(FileSelectionTest, OpenerFaultStillRestoresThePointer) {
   EXPECT_EQ(forms.Main.MousePointer(), 0);
 }
 
+TEST_F(FileSelectionTest, BrowsingToAFileSwitchesTheListStoresTheFolderAndOpensIt) {
+  FileSelection files(e, forms.Main, [&](const std::string& p) { opened.push_back(p); });
+  forms.Main.File1.SetPath("C:\\Jobs\\");
+  state.InversionState = BoolTrue;
+  winplat::controls::ClearShownFileDialogs();
+  winplat::controls::QueueFileDialogAnswer({false, "C:\\Parts\\B2.DXF"});
+  files.Browse_Click();
+  auto shown = winplat::controls::ShownFileDialogs();
+  ASSERT_EQ(shown.size(), 1u);
+  EXPECT_EQ(shown[0].fileName, "C:\\Jobs\\*.*");
+  EXPECT_EQ(shown[0].filter, "All files (*.*)|*.*|DXF Files (*.DXF)|*.DXF");
+  EXPECT_EQ(files.FixFilePath(), "C:\\Parts\\");
+  EXPECT_EQ(engine::ReadIniValue(e, "System", "Path"), "C:\\Parts\\");
+  EXPECT_EQ(opened, std::vector<std::string>{"C:\\Parts\\B2.DXF"});
+  EXPECT_EQ(state.InversionState, BoolFalse);
+}
+
+TEST_F(FileSelectionTest, CancellingTheDialogChangesNothing) {
+  FileSelection files(e, forms.Main, [&](const std::string& p) { opened.push_back(p); });
+  forms.Main.File1.SetPath("C:\\Jobs\\");
+  state.InversionState = BoolTrue;
+  std::string folder = "C:\\Jobs\\";
+  engine::WriteIniValue(e, "System", "Path", folder);
+  winplat::controls::QueueFileDialogAnswer({true, ""});
+  files.Browse_Click();
+  EXPECT_EQ(files.FixFilePath(), "C:\\Jobs\\");
+  EXPECT_EQ(engine::ReadIniValue(e, "System", "Path"), "C:\\Jobs\\");
+  EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(state.InversionState, BoolTrue);
+}
+
+TEST_F(FileSelectionTest, AChosenNameThatDoesNotExistMovesTheListButOpensNothing) {
+  FileSelection files(e, forms.Main, [&](const std::string& p) { opened.push_back(p); });
+  forms.Main.File1.SetPath("C:\\Jobs\\");
+  winplat::controls::QueueFileDialogAnswer({false, "C:\\Parts\\NONE.DXF"});
+  files.Browse_Click();
+  EXPECT_EQ(files.FixFilePath(), "C:\\Parts\\");
+  EXPECT_EQ(engine::ReadIniValue(e, "System", "Path"), "C:\\Parts\\");
+  EXPECT_TRUE(opened.empty());
+}
+
 }  // namespace
 }  // namespace fieldray::console

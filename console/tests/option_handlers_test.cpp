@@ -2,6 +2,7 @@
 // rate and skew only when they can.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <string>
 #include <vector>
 
@@ -273,6 +274,25 @@ TEST_F(OptionHandlersTest, RateIsA64BitProductClampedAndNothingIsSentWhileBlanki
   forms.Main.ScnRt.SetText("25");
   EXPECT_TRUE(Device::calls.empty()) << "no rate or skew while the blanking rounds to 0";
   EXPECT_EQ(Cal("ScanRate"), "25") << "the multiplier is still stored";
+}
+
+TEST_F(OptionHandlersTest, OutputSwitchesNameTheOutputLockThePresetsAndShowTheFrameAgain) {
+  OptionHandlers h(e, forms.Main);
+  forms.Main.Show();
+  forms.Main.OnOff.SetValue(2);
+  EXPECT_EQ(forms.Main.OnOff.Caption(), "Laser ON") << "greyed counts as on";
+  EXPECT_EQ(forms.Main.ActiveControl(), &forms.Main.SSTab1);
+  forms.Main.OnOff.SetValue(0);
+  EXPECT_EQ(forms.Main.OnOff.Caption(), "Laser OFF");
+  forms.Main.CapBtn.SetValue(1);
+  EXPECT_FALSE(forms.Main.PrjPos(1).Enabled());
+  EXPECT_FALSE(forms.Main.PMFrame.Enabled());
+  forms.Main.CapBtn.SetValue(0);
+  EXPECT_TRUE(forms.Main.PrjPos(6).Enabled());
+  Device::calls.clear();
+  forms.Main.OptFld(3).SetValue(true);
+  EXPECT_NE(std::find(Device::calls.begin(), Device::calls.end(), "SetWorkingFrame 15"), Device::calls.end())
+      << "a field choice shows the display frame again";
 }
 
 TEST_F(OptionHandlersTest, ToolTableStoresItselfAndThePreviewDrawsTheDisplayFrame) {

@@ -95,6 +95,8 @@ TEST_F(Startup, FreshMachineBeginsASessionFillsTheControlsAndOpensThePort) {
     EXPECT_LT(Position(codes, 196), Position(codes, 39));
     EXPECT_GE(Position(codes, 38), 0) << "one track chosen";
     // The grids, the mode captions, the calibration list and the alignment points.
+    EXPECT_EQ(GetGridCell(p.slots.PHSdata->Grid(), 2, 1), "Table");
+    EXPECT_EQ(GetGridCell(p.slots.PHSdata->Grid(), 2, 2), "100");
     EXPECT_EQ(p.forms.Main.PrjPos(1).Caption(), "All");
     EXPECT_EQ(p.forms.Main.PrjPos(6).Caption(), "Pattern");
     EXPECT_EQ(GetGridCell(p.slots.ToolDat->Grid(), 2, 3), "3");

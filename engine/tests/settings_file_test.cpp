@@ -124,6 +124,12 @@ TEST(SettingsFile, OtherApplicationsKeysAreTrimmedUpperCasedAndDefaulted) {
   EXPECT_EQ(rig.state.NewListCol, "ABC");
   EXPECT_EQ(rig.state.FieldSet1, "S1 A1 T1 R1 S2 A2 T2 R2 X");
   EXPECT_EQ(rig.state.FieldSet2, "S/ A/ T/ R/ S/1A/1T/1R/1");
+  // A set stored in the default form loses its last blank to the trimming and
+  // gets it back, so its eighth slot keeps three characters.
+  testsupport::WriteFile(winplat::HostPath(kCorvantaIni), "[CORVANTA]\r\nFieldSet1=S  A  T  R  S/ A/ T/ X/ \r\n");
+  ReadCorvantaSettings(rig.e);
+  EXPECT_EQ(rig.state.FieldSet1, "S  A  T  R  S/ A/ T/ X/ ");
+  EXPECT_EQ(rig.state.FieldSet1.size(), 24u);
 }
 
 }  // namespace
