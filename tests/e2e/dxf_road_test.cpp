@@ -98,19 +98,12 @@ struct Program {
       std::string file = path;
       engine::OpenDrawingFile(e, drawing->Host(), interp, file);
     });
-    console::StartupSeams seams;
-    seams.LoadPrjPosCaptions = [this] { engine::LoadPrjPosCaptions(e); };
-    seams.ListCalibrationFrames = [this] { engine::ListCalibrationFrames(e); };
+    console::StartupSeams seams = console::StandardSeams(e, forms.Main, slots);
     forms.Main.OnLoad = [this, seams] {
       drawing = std::make_unique<console::DrawingView>(forms.Main);
       console::Form_Load(e, forms.Main, values, seams);
     };
     forms.Main.Show();
-    // Start-up reads the hold counts into its own values only; the frame
-    // builders read them from the program state.
-    state.HoldStart = values.HoldStart;
-    state.HoldVertex = values.HoldVertex;
-    state.HoldEnd = values.HoldEnd;
   }
   ~Program() {
     if (forms.Main.Loaded()) console::Form_QueryUnload(e, forms.Main, values);
