@@ -3,6 +3,7 @@
 // time keep slot order, an item layout that does not match is refused with
 // -519, tick clamps are logged, and board counts and slot numbers never reach
 // past the caller's arrays.
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -43,7 +44,8 @@ class TimelineRules : public PeripheryTest {
   };
   static std::filesystem::path GroupFile(std::int32_t key, std::int16_t number) {
     char name[32];
-    std::snprintf(name, sizeof name, "%08x%04x.grp", static_cast<unsigned>(key), static_cast<unsigned>(number & 0xFFFF));
+    std::snprintf(name, sizeof name, "%08x%04x.grp", static_cast<unsigned>(key),
+                  static_cast<unsigned>(number & 0xFFFF));
     for (const auto& e : std::filesystem::recursive_directory_iterator(testsupport::Root())) {
       if (e.path().filename() == name) return e.path();
     }
@@ -53,8 +55,9 @@ class TimelineRules : public PeripheryTest {
     std::string all = testsupport::ReadFile(path);
     std::vector<Record> out;
     for (std::size_t at = 0; at + 4 <= all.size();) {
-      auto code = static_cast<std::uint16_t>(static_cast<std::uint8_t>(all[at]) << 8 | static_cast<std::uint8_t>(all[at + 1]));
-      std::size_t length = static_cast<std::uint8_t>(all[at + 2]) << 8 | static_cast<std::uint8_t>(all[at + 3]);
+      auto byte = [&all](std::size_t i) { return static_cast<std::uint8_t>(all[i]); };
+      auto code = static_cast<std::uint16_t>(byte(at) << 8 | byte(at + 1));
+      std::size_t length = static_cast<std::size_t>(byte(at + 2) << 8 | byte(at + 3));
       out.push_back({code, all.substr(at + 4, length)});
       at += 4 + length;
     }
