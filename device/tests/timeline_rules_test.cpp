@@ -214,6 +214,23 @@ TEST_P(TimelineRules, BoardCountsStopAtTheCallersArray) {
   EXPECT_EQ(read[64].StartTime, 64);
   for (std::size_t i = VX_TIMELINE_EVENT_SLOTS; i < read.size(); ++i) EXPECT_EQ(read[i].Track, 777) << i;
   EXPECT_EQ(Commands(134).size(), 64u);
+
+  // A scene claiming 453 laser events fills the 450 slots and no more.
+  TimelineGroup scene = Group(2, 9, 2);
+  std::vector<LaserEvent> laser(VX_LASER_EVENT_SLOTS);
+  for (int i = 1; i < VX_LASER_EVENT_SLOTS; ++i) laser[static_cast<std::size_t>(i)] = Event(i, i + 1, 1);
+  ASSERT_EQ(vp::WriteScene()(&scene, laser.data()), 0);
+  file = GroupFile(9, 2);
+  ASSERT_FALSE(file.empty());
+  records = Records(file);
+  PutShort(records.front().bytes, 10, 453);
+  for (int i = 0; i < 3; ++i) records.push_back(records.back());
+  Store(file, records);
+  std::vector<LaserEvent> readScene(VX_LASER_EVENT_SLOTS + 3);
+  for (auto& e : readScene) e.Track = 777;
+  ASSERT_EQ(vp::ReadSEFs()(&scene, readScene.data()), 0);
+  EXPECT_EQ(readScene[450].StartTime, 450);
+  for (std::size_t i = VX_LASER_EVENT_SLOTS; i < readScene.size(); ++i) EXPECT_EQ(readScene[i].Track, 777) << i;
 }
 
 TEST_P(TimelineRules, BoardSlotNumbersOutsideTheArrayAreSkipped) {
