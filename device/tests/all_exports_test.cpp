@@ -281,7 +281,8 @@ std::vector<Entry> DisplayCalls() {
   using L = std::vector<std::int32_t>;
   return {
       BOARD(ResetVX, EXPECT_EQ(fn(), 0);),
-      BOARD(DisplaySize, EXPECT_EQ(fn(100, 100, 100, 100, 0), 0); EXPECT_EQ(t.Longs(39), (L{16384, 16384, 16384, 16384, 0}));),
+      BOARD(DisplaySize, EXPECT_EQ(fn(100, 100, 100, 100, 0), 0);
+            EXPECT_EQ(t.Longs(39), (L{16384, 16384, 16384, 16384, 0}));),
       BOARD(DisplayPosition, EXPECT_EQ(fn(0, 0), 0);),
       BOARD(DisplayMasterAngle, EXPECT_EQ(fn(0, 0, 0), 0);),
       BOARD(DisplayAngle, EXPECT_EQ(fn(0, 0, 0), 0);),
@@ -408,7 +409,8 @@ std::vector<Entry> TimelineCalls() {
       BOARD(ReadSEFs, TimelineGroup g = Group(2, 3); std::vector<LaserEvent> e(VX_LASER_EVENT_SLOTS);
             EXPECT_EQ(fn(&g, e.data()), 0); EXPECT_EQ(e[1].Value28, -123456); EXPECT_EQ(e[2].Value32, 1);),
       BOARD(WriteEffect, TimelineGroup g = Group(1, 4); std::vector<Transition> tr(VX_TRANSITION_SLOTS);
-            tr[8].StartTime = 1.0f; tr[8].EndTime = 2.0f; tr[8].Parts[7] = TransitionPart{3, 0, 0, 0, 0, 1, 0, 0, 0, 50, 0, 0};
+            tr[8].StartTime = 1.0f; tr[8].EndTime = 2.0f;
+            tr[8].Parts[7] = TransitionPart{3, 0, 0, 0, 0, 1, 0, 0, 0, 50, 0, 0};
             EXPECT_EQ(fn(&g, tr.data()), 0); EXPECT_EQ(g.NumTransitions, 1); EXPECT_EQ(tr[8].OrderKey, 8);),
       BOARD(ReadTransitions, TimelineGroup g = Group(1, 4); std::vector<Transition> tr(VX_TRANSITION_SLOTS);
             EXPECT_EQ(fn(&g, tr.data()), 0); EXPECT_EQ(tr[8].NumParts, 1); EXPECT_EQ(tr[8].Parts[7].Kind, 3);

@@ -3,6 +3,7 @@
 // time keep slot order, an item layout that does not match is refused with
 // -519, tick clamps are logged, and board counts and slot numbers never reach
 // past the caller's arrays.
+#include <cstdio>
 #include <cstring>
 #include <filesystem>
 
@@ -43,7 +44,8 @@ class TimelineRules : public PeripheryTest {
   };
   static std::filesystem::path GroupFile(std::int32_t key, std::int16_t number) {
     char name[32];
-    std::snprintf(name, sizeof name, "%08x%04x.grp", static_cast<unsigned>(key), static_cast<unsigned>(number & 0xFFFF));
+    std::snprintf(name, sizeof name, "%08x%04x.grp", static_cast<unsigned>(key),
+                  static_cast<unsigned>(number & 0xFFFF));
     for (const auto& e : std::filesystem::recursive_directory_iterator(testsupport::Root())) {
       if (e.path().filename() == name) return e.path();
     }
@@ -53,8 +55,9 @@ class TimelineRules : public PeripheryTest {
     std::string all = testsupport::ReadFile(path);
     std::vector<Record> out;
     for (std::size_t at = 0; at + 4 <= all.size();) {
-      auto code = static_cast<std::uint16_t>(static_cast<std::uint8_t>(all[at]) << 8 | static_cast<std::uint8_t>(all[at + 1]));
-      std::size_t length = static_cast<std::uint8_t>(all[at + 2]) << 8 | static_cast<std::uint8_t>(all[at + 3]);
+      auto byte = [&all](std::size_t i) { return static_cast<std::uint8_t>(all[i]); };
+      auto code = static_cast<std::uint16_t>(byte(at) << 8 | byte(at + 1));
+      std::size_t length = static_cast<std::size_t>(byte(at + 2) << 8 | byte(at + 3));
       out.push_back({code, all.substr(at + 4, length)});
       at += 4 + length;
     }
@@ -211,6 +214,23 @@ TEST_P(TimelineRules, BoardCountsStopAtTheCallersArray) {
   EXPECT_EQ(read[64].StartTime, 64);
   for (std::size_t i = VX_TIMELINE_EVENT_SLOTS; i < read.size(); ++i) EXPECT_EQ(read[i].Track, 777) << i;
   EXPECT_EQ(Commands(134).size(), 64u);
+
+  // A scene claiming 453 laser events fills the 450 slots and no more.
+  TimelineGroup scene = Group(2, 9, 2);
+  std::vector<LaserEvent> laser(VX_LASER_EVENT_SLOTS);
+  for (int i = 1; i < VX_LASER_EVENT_SLOTS; ++i) laser[static_cast<std::size_t>(i)] = Event(i, i + 1, 1);
+  ASSERT_EQ(vp::WriteScene()(&scene, laser.data()), 0);
+  file = GroupFile(9, 2);
+  ASSERT_FALSE(file.empty());
+  records = Records(file);
+  PutShort(records.front().bytes, 10, 453);
+  for (int i = 0; i < 3; ++i) records.push_back(records.back());
+  Store(file, records);
+  std::vector<LaserEvent> readScene(VX_LASER_EVENT_SLOTS + 3);
+  for (auto& e : readScene) e.Track = 777;
+  ASSERT_EQ(vp::ReadSEFs()(&scene, readScene.data()), 0);
+  EXPECT_EQ(readScene[450].StartTime, 450);
+  for (std::size_t i = VX_LASER_EVENT_SLOTS; i < readScene.size(); ++i) EXPECT_EQ(readScene[i].Track, 777) << i;
 }
 
 TEST_P(TimelineRules, BoardSlotNumbersOutsideTheArrayAreSkipped) {
