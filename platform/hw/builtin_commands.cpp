@@ -1,5 +1,5 @@
 // Commands built into the board software: the boot program's own (download,
-// start, status, dates, reboot), board memory, and the word blocks.
+// start, status, dates), board memory, and the word blocks.
 #include <cctype>
 #include <string>
 
@@ -93,14 +93,6 @@ void Dates(BoardContext& board, const BoardCommand&, BoardReply& reply) {
   }
 }
 
-// Command 115: back to the boot program; the session and the download are gone.
-void Reboot(BoardContext& board, const BoardCommand&, BoardReply&) {
-  board.SetProgram(BoardProgram::Boot);
-  board.SetValue("session.running", 0);
-  board.SetValue("download.complete", 0);
-  board.SetValue("download.bytes", 0);
-}
-
 std::uint32_t IdentityAddress(const BoardContext& board) {
   return board.Family() == BoardFamily::Isa ? kIsaIdentityAddress : kPciIdentityAddress;
 }
@@ -176,7 +168,6 @@ void RegisterBuiltinCommands() {
   AddBuiltinCommand(8, StartSoftware, true);
   AddBuiltinCommand(35, BoardStatus, true);
   AddBuiltinCommand(50, Dates, true);
-  AddBuiltinCommand(115, Reboot, true);
   AddBuiltinCommand(51, WordBlockIn, false);
   AddBuiltinCommand(52, WordBlockOut, false);
   AddBuiltinCommand(210, DisplayTransform, false);
