@@ -212,12 +212,20 @@ TEST_F(DxfRoad, ARefusedFileLeavesTheControlClearedAndTheBoardsAlone) {
   p.forms.Main.OnOff.SetValue(1);
   ASSERT_TRUE(p.Pick("FLANGE.DXF"));
   const std::int32_t shownBefore = p.state.LastShownFrame;
+  auto drawnPixels = [&p] {
+    const auto control = winplat::CaptureWindow(static_cast<winplat::HWND>(
+        p.drawing->Host().Get(kelvane::dispid::hWnd).ToLong()));
+    const winplat::COLORREF paper = control.width > 0 ? control.At(1, 1) : 0;
+    return PixelsWhere(control, [&](winplat::COLORREF c) { return c != paper; }).count;
+  };
+  EXPECT_GT(drawnPixels(), 100);
   std::string body = testsupport::ReadFile(testsupport::Root() / "C" / "Fieldray" / "Jobs" / "FLANGE.DXF");
   testsupport::WriteFile(testsupport::Root() / "C" / "Fieldray" / "Jobs" / "HUGE.DXF",
                          "999\n" + std::string(100000 - body.size() - 5, 'x') + "\n" + body);
   ASSERT_TRUE(p.Pick("HUGE.DXF"));
   EXPECT_EQ(p.forms.Main.Msg.Caption(), "File Too Large");
   EXPECT_EQ(p.state.LastShownFrame, shownBefore);
+  EXPECT_EQ(drawnPixels(), 0);
 }
 
 // Every shared drawing under the size limit, one source folder per case.
