@@ -182,11 +182,13 @@ TEST_F(DxfRoad, APlateDrawingPickedInTheListIsProjectedAndPictured) {
   EXPECT_TRUE(winplat::SavePicturePng(preview, dir / "road-plate-displaser.png", &error)) << error;
   const Box shownBox = PixelsWhere(preview, [](winplat::COLORREF c) { return c != 0; });
   EXPECT_GT(shownBox.count, 3);
-  EXPECT_LT(shownBox.right, preview.width / 4);
+  EXPECT_LT(shownBox.right, preview.width / 2);
   EXPECT_LT(std::abs((shownBox.top + shownBox.bottom) / 2 - preview.height / 2), preview.height / 8);
 
   // The scanners' picture: field S's window (x from -200 to twice its X
-  // scale, y from minus to plus its Y scale) spans the whole range; the plate
+  // scale, y from minus to plus its Y scale) spans the whole range, moved
+  // right by the field's offset (a percentage of the half range, sent in
+  // coordinate units of 16383 to 100 %, two device units each); the plate
   // (10..210 by 10..110, 5 board units each) lies where that puts it.
   const int size = 2048;
   const auto projected = winplat::hw::ProjectionPicture(0, size);
@@ -196,7 +198,8 @@ TEST_F(DxfRoad, APlateDrawingPickedInTheListIsProjectedAndPictured) {
   const double yHalf = p.state.FieldCalibration[1].YScale;
   ASSERT_GT(xMax, xMin);
   ASSERT_GT(yHalf, 0);
-  auto px = [&](double x) { return (x - xMin) / (xMax - xMin) * size; };
+  const double shift = std::lround(p.state.FieldCalibration[1].FieldXPos * 16383.0 / 100.0) * (32767.0 / 16383.0);
+  auto px = [&](double x) { return (x - xMin) / (xMax - xMin) * size + shift / 65536.0 * size; };
   auto py = [&](double y) { return size / 2.0 - y / (2 * yHalf) * size; };
   const Box lit = PixelsWhere(projected, LitPixel);
   ASSERT_GT(lit.count, 40);
