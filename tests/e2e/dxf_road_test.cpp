@@ -12,6 +12,7 @@
 
 #include "console/component_slots.h"
 #include "console/drawing_view.h"
+#include "console/program.h"
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
 #include "console/startup.h"
@@ -69,47 +70,18 @@ Box PixelsWhere(const winplat::Picture& p, Pred pred) {
   return b;
 }
 
-// The program as main puts it together: forms, engine, builders, the view
-// control on the main window and the file list that opens drawings.
+// The program as main puts it together, with its exits counted.
 struct Program {
-  ProgramState state;
-  engine::Vexlib vx{testsupport::BinDir()};
-  console::ConsoleForms forms;
-  console::ComponentSlots slots{forms};
-  console::FormConsoleView view{forms.Main, &slots};
   int exits = 0;
-  engine::Engine e{state, vx, view, [this] { ++exits; }};
-  console::StartupValues values;
-  toolpath::ToolpathContext context{state, slots.GcodeAwk->Scanner(), slots.Parser->Scanner(),
-                                    slots.Eval->Scanner(), slots.ToolDat->Grid()};
-  toolpath::GcodeInterpreter interp{context};
-  std::unique_ptr<console::DrawingView> drawing;
-  std::unique_ptr<console::FileSelection> files;
+  console::Program program{testsupport::BinDir(), [this] { ++exits; }};
+  ProgramState& state = program.State;
+  engine::Vexlib& vx = program.Vx;
+  console::ConsoleForms& forms = program.Forms;
+  engine::Engine& e = program.E;
+  toolpath::GcodeInterpreter& interp = program.Interp;
+  std::unique_ptr<console::DrawingView>& drawing = program.Drawing;
 
-  Program() {
-    e.Builders.AddWorkAreaOutline = engine::AddWorkAreaOutline;
-    e.Builders.AddTablePattern = engine::AddTablePattern;
-    e.Builders.AppendOffsetPath = engine::AppendOffsetPath;
-    e.Builders.BuildPointsFromPath = engine::BuildPointsFromPath;
-    e.Builders.DensifyFramePoints = engine::DensifyFramePoints;
-    forms.Main.OnOff.Click = [this] { engine::OnOff_Click(e); };
-    forms.Main.CapBtn.Click = [this] { engine::CapBtn_Click(e); };
-    files = std::make_unique<console::FileSelection>(e, forms.Main, [this](const std::string& path) {
-      std::string file = path;
-      engine::OpenDrawingFile(e, drawing->Host(), interp, file);
-    });
-    console::StartupSeams seams = console::StandardSeams(e, forms.Main, slots);
-    forms.Main.OnLoad = [this, seams] {
-      drawing = std::make_unique<console::DrawingView>(forms.Main);
-      console::Form_Load(e, forms.Main, values, seams);
-    };
-    forms.Main.Show();
-  }
-  ~Program() {
-    if (forms.Main.Loaded()) console::Form_QueryUnload(e, forms.Main, values);
-    files.reset();
-    drawing.reset();
-  }
+  Program() { program.Start(); }
 
   // The operator clicks the file's entry in the job list.
   bool Pick(const std::string& name) {
