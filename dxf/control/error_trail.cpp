@@ -5,23 +5,31 @@
 
 namespace kelvane {
 
+std::string CurrentErrorText() {
+  try {
+    throw;
+  } catch (const winplat::AutomationError& e) {
+    return e.Description();
+  } catch (const winplat::NumericError& e) {
+    return winplat::ErrorText(e.Number());
+  } catch (const std::bad_alloc&) {
+    return winplat::ErrorText(7);
+  } catch (const std::exception& e) {
+    return e.what();
+  } catch (...) {
+    return winplat::ErrorText(5);
+  }
+}
+
 winplat::AutomationError TrailError(std::string_view name) {
   std::string source = kLibraryName;
-  std::string description;
   try {
     throw;
   } catch (const winplat::AutomationError& e) {
     if (!e.Source().empty()) source = e.Source();
-    description = e.Description();
-  } catch (const winplat::NumericError& e) {
-    description = winplat::ErrorText(e.Number());
-  } catch (const std::bad_alloc&) {
-    description = winplat::ErrorText(7);
-  } catch (const std::exception& e) {
-    description = e.what();
   } catch (...) {
-    description = winplat::ErrorText(5);
   }
+  std::string description = CurrentErrorText();
   description += "\r\n ->  ";
   description += name;
   description += ".";

@@ -21,6 +21,9 @@ constexpr const char* kLibraryName = "KelvaneEnt";
 // pointer back, clear the drawing box); installed by the control.
 using TrailCleanup = std::function<void()>;
 
+// The message text of the failure being handled (call inside a catch block).
+std::string CurrentErrorText();
+
 // The error as it leaves procedure `name`.
 winplat::AutomationError TrailError(std::string_view name);
 

@@ -6,6 +6,7 @@
 
 #include "../reader/dxf_reader.h"
 #include "dxf_control.h"
+#include "error_trail.h"
 #include "entity_classes.h"
 #include "winplat/collection.h"
 #include "winplat/numeric.h"
@@ -18,23 +19,6 @@ using winplat::ComPtr;
 using winplat::Variant;
 
 namespace {
-
-// The message text of the failure being handled.
-std::string CurrentErrorText() {
-  try {
-    throw;
-  } catch (const winplat::AutomationError& e) {
-    return e.Description();
-  } catch (const winplat::NumericError& e) {
-    return winplat::ErrorText(e.Number());
-  } catch (const std::bad_alloc&) {
-    return winplat::ErrorText(7);
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return winplat::ErrorText(5);
-  }
-}
 
 std::string TrimBoth(const std::string& s) {
   std::size_t b = s.find_first_not_of(' ');

@@ -5,6 +5,7 @@
 
 #include "../reader/dxf_reader.h"
 #include "dxf_control.h"
+#include "error_trail.h"
 
 namespace kelvane {
 
@@ -12,20 +13,6 @@ using winplat::Args;
 using winplat::Variant;
 
 namespace {
-
-std::string ErrorText() {
-  try {
-    throw;
-  } catch (const winplat::AutomationError& e) {
-    return e.Description();
-  } catch (const winplat::NumericError& e) {
-    return winplat::ErrorText(e.Number());
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return winplat::ErrorText(5);
-  }
-}
 
 void SetStrError(Args& a, const std::string& s) {
   try {
@@ -167,7 +154,7 @@ bool DXF::RedlineDeleteEntity(std::string& strError) {
     strError.clear();
     return true;
   } catch (...) {
-    strError = "An error occured in RedlineDeleteEntity. The message is: " + ErrorText();
+    strError = "An error occured in RedlineDeleteEntity. The message is: " + CurrentErrorText();
     return false;
   }
 }
@@ -183,7 +170,7 @@ bool DXF::RedlineUnDeleteEntity(std::string& strError) {
     strError.clear();
     return true;
   } catch (...) {
-    strError = "An error occured in RedlineUnDeleteEntity. The message is: " + ErrorText();
+    strError = "An error occured in RedlineUnDeleteEntity. The message is: " + CurrentErrorText();
     return false;
   }
 }
@@ -206,7 +193,7 @@ bool DXF::SetInsertColor(std::string& strError, std::int32_t InsertIndex, std::i
     strError.clear();
     return true;
   } catch (...) {
-    strError = "DXF.SetInsertColor: " + ErrorText();
+    strError = "DXF.SetInsertColor: " + CurrentErrorText();
     return false;
   }
 }
@@ -246,7 +233,7 @@ void DXF::RegisterRedline() {
     try {
       ok = SetInsertColor(err, a.Long(1), a.Long(2));
     } catch (...) {
-      err = "DXF.SetInsertColor: " + ErrorText();
+      err = "DXF.SetInsertColor: " + CurrentErrorText();
     }
     SetStrError(a, err);
     return Variant(ok);

@@ -6,6 +6,7 @@
 #include <limits>
 
 #include "dxf_control.h"
+#include "error_trail.h"
 #include "render_geometry.h"
 #include "winplat/gdi.h"
 #include "winplat/numeric.h"
@@ -17,20 +18,6 @@ using winplat::Args;
 using winplat::Variant;
 
 namespace {
-
-std::string ErrorText() {
-  try {
-    throw;
-  } catch (const winplat::AutomationError& e) {
-    return e.Description();
-  } catch (const winplat::NumericError& e) {
-    return winplat::ErrorText(e.Number());
-  } catch (const std::exception& e) {
-    return e.what();
-  } catch (...) {
-    return winplat::ErrorText(5);
-  }
-}
 
 void SetArg(Args& a, std::size_t i, const Variant& v) {
   try {
@@ -92,7 +79,7 @@ bool DXF::HandleMove(std::string& strError, const std::array<std::int32_t, 4>& b
     strError.clear();
     return true;
   } catch (...) {
-    strError = "An error occured in HandleMove. The message is: " + ErrorText();
+    strError = "An error occured in HandleMove. The message is: " + CurrentErrorText();
     return false;
   }
 }
@@ -120,7 +107,7 @@ bool DXF::RedlineEntityHit(std::string& strError, const std::array<std::int32_t,
     if (under == winplat::CLR_INVALID) return false;
     return (under & 0xFFFFFF) == (static_cast<winplat::COLORREF>(drawColor) & 0xFFFFFF);
   } catch (...) {
-    strError = "An error ocurred in RedlineEntityHit. The message is: " + ErrorText();
+    strError = "An error ocurred in RedlineEntityHit. The message is: " + CurrentErrorText();
     return false;
   }
 }
@@ -255,7 +242,7 @@ bool DXF::GetInsertUnder(std::string& strError, std::int32_t X, std::int32_t Y, 
     strError.clear();
     return true;
   } catch (...) {
-    strError = "A error occurred in GetInsertUnder. The message is: " + ErrorText();
+    strError = "A error occurred in GetInsertUnder. The message is: " + CurrentErrorText();
     return false;
   }
 }
@@ -287,7 +274,7 @@ bool DXF::RedlineTagForDelete(std::string& strError, std::int32_t EntityID) {
     strError.clear();
     return true;
   } catch (...) {
-    strError = "An error occurred in RedlineTagForDelete. The message is " + ErrorText();
+    strError = "An error occurred in RedlineTagForDelete. The message is " + CurrentErrorText();
     return false;
   }
 }
@@ -305,7 +292,7 @@ void DXF::RegisterSelection() {
         SetArg(a, 4, Variant(name));
       }
     } catch (...) {
-      err = "A error occurred in GetInsertUnder. The message is: " + ErrorText();
+      err = "A error occurred in GetInsertUnder. The message is: " + CurrentErrorText();
       ok = false;
     }
     SetArg(a, 0, Variant(err));
@@ -317,7 +304,7 @@ void DXF::RegisterSelection() {
     try {
       ok = RedlineTagForDelete(err, a.Long(1));
     } catch (...) {
-      err = "An error occurred in RedlineTagForDelete. The message is " + ErrorText();
+      err = "An error occurred in RedlineTagForDelete. The message is " + CurrentErrorText();
     }
     SetArg(a, 0, Variant(err));
     return Variant(ok);

@@ -49,10 +49,7 @@ class DrawingOnBoard : public ::testing::Test {
     enginetest::ResetBoardMachine();
     if (HasFatalFailure()) return;
     toolpath::ConnectEval(eval, state);
-    console.texts[OutputText::SRUL] = "30000";
-    console.texts[OutputText::SRLL] = "10000";
-    console.texts[OutputText::BlnkTm] = "8000";
-    console.checks[OutputCheck::OnOff] = 1;
+    console.StandardOutput();
     console.optFld = {{1, true}};
     for (std::int16_t i = 1; i <= 6; ++i) console.prjPos[i] = i == 1;
     // Switch position 1 keeps every path point at the sheet's depth or deeper.

@@ -40,14 +40,8 @@ class DrawingImport : public ::testing::Test {
     winplat::SetClock(&clock);
     fieldray::toolpath::ConnectEval(eval, rig.state);
     auto& c = rig.console;
-    c.texts[OutputText::SRUL] = "30000";
-    c.texts[OutputText::SRLL] = "10000";
-    c.texts[OutputText::BlnkTm] = "8000";
-    c.texts[OutputText::CapX] = "-9000";
-    c.texts[OutputText::CapY] = "-9000";
-    c.texts[OutputText::CharW] = "11";
-    c.texts[OutputText::CharH] = "20";
-    c.checks[OutputCheck::OnOff] = 1;
+    c.StandardOutput();
+    c.CaptionBox("-9000", "-9000", "11", "20");
     c.optFld = {{1, false}, {3, true}};
     for (std::int16_t i = 1; i <= 6; ++i) c.prjPos[i] = i == 1;
     rig.state.FieldCalibration[1].XScale = 8000;

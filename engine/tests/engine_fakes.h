@@ -64,6 +64,22 @@ class FakeConsole : public fieldray::engine::ConsoleView {
   bool pmFrameEnabled = true, mfFrameEnabled = true;
   std::vector<std::string> listCal;
 
+  // The output tab as the example settings fill it: scan-rate limits 30000
+  // and 10000, blanking 8000, the laser output on.
+  void StandardOutput() {
+    texts[fieldray::engine::OutputText::SRUL] = "30000";
+    texts[fieldray::engine::OutputText::SRLL] = "10000";
+    texts[fieldray::engine::OutputText::BlnkTm] = "8000";
+    checks[fieldray::engine::OutputCheck::OnOff] = 1;
+  }
+  // The caption's position and character size.
+  void CaptionBox(const std::string& x, const std::string& y, const std::string& w, const std::string& h) {
+    texts[fieldray::engine::OutputText::CapX] = x;
+    texts[fieldray::engine::OutputText::CapY] = y;
+    texts[fieldray::engine::OutputText::CharW] = w;
+    texts[fieldray::engine::OutputText::CharH] = h;
+  }
+
   void SetMsg(const std::string& text) override {
     msg = text;
     msgHistory.push_back(text);

@@ -120,15 +120,9 @@ class ProgramOnBoards : public ::testing::Test {
     // Field 1 is offset 10 % of the half range to the right on the table.
     state.FieldCalibration[1].FieldXPos = 10;
     auto& c = console;
-    c.texts[OutputText::SRUL] = "30000";
-    c.texts[OutputText::SRLL] = "10000";
-    c.texts[OutputText::BlnkTm] = "8000";
-    c.texts[OutputText::CapX] = "-1300";
-    c.texts[OutputText::CapY] = "-1300";
-    c.texts[OutputText::CharW] = "40";
-    c.texts[OutputText::CharH] = "40";
+    c.StandardOutput();
+    c.CaptionBox("-1300", "-1300", "40", "40");
     c.texts[OutputText::TdTxt] = "2";
-    c.checks[OutputCheck::OnOff] = 1;
     c.checks[OutputCheck::CapNam] = 1;
     c.checks[OutputCheck::CapLen] = 1;
     c.checks[OutputCheck::CapThk] = 1;
