@@ -10,17 +10,9 @@
 #include <filesystem>
 #include <memory>
 
-#include "console/component_slots.h"
 #include "console/drawing_view.h"
 #include "console/program.h"
-#include "console/file_selection.h"
-#include "console/form_console_view.h"
-#include "console/startup.h"
 #include "engine/drawing_import.h"
-#include "engine/frame_assembly.h"
-#include "engine/markers.h"
-#include "engine/output_switches.h"
-#include "engine/path_points.h"
 #include "engine/projection_output.h"
 #include "engine/tests/board_machine.h"
 #include "engine/tests/control_host.h"
