@@ -110,7 +110,10 @@ bool OptionHandlers::RateAndSkew(std::int32_t points, std::int32_t& rate, std::i
   rate = static_cast<std::int32_t>(r);
   std::int32_t blank = Rounded(main_.BlnkTm.Text());
   if (blank <= 0) return false;
-  skew = rate / blank + 2;
+  // A rate at the top of the range over a blanking of 1 would pass the
+  // 32-bit range by the 2 added.
+  skew = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{rate} / blank + 2,
+                                                          std::numeric_limits<std::int32_t>::max()));
   return true;
 }
 

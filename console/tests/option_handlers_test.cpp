@@ -267,6 +267,12 @@ TEST_F(OptionHandlersTest, RateIsA64BitProductClampedAndNothingIsSentWhileBlanki
   Load("30000", "40000", "20", "8000");  // crossing limits: the lower one wins
   ASSERT_TRUE(h.RateAndSkew(1000, rate, skew));
   EXPECT_EQ(rate, 40000);
+  // Hand-edited limits far above the range and a blanking of 1: the skew
+  // stays at the top of the range instead of wrapping.
+  Load("1e12", "0", "2147483647", "1");
+  ASSERT_TRUE(h.RateAndSkew(8000, rate, skew));
+  EXPECT_EQ(rate, 2147483647);
+  EXPECT_EQ(skew, 2147483647);
 
   Device::points = 600;
   forms.Main.BlnkTm.SetText("0.4");
