@@ -228,10 +228,11 @@ void PlaceDrawing(Engine& e, float l, float t, float r, float b) {
   }
   std::int16_t none = 0;
   SetGeoCorrection(e, none);
-  const std::int32_t w = e.State.FieldCalibration[1].XScale;
-  const std::int32_t h = e.State.FieldCalibration[1].YScale;
-  e.Vx.SetWorkingScale(-w, w, -h, h, 0, 0);
-  e.Vx.SetLaserWindow(-w, w, -h, h, 0);
+  // A hand-edited scale may be the most negative Long, which has no negation.
+  const std::int64_t w = e.State.FieldCalibration[1].XScale;
+  const std::int64_t h = e.State.FieldCalibration[1].YScale;
+  e.Vx.SetWorkingScale(ScaleBound(-w), ScaleBound(w), ScaleBound(-h), ScaleBound(h), 0, 0);
+  e.Vx.SetLaserWindow(ScaleBound(-w), ScaleBound(w), ScaleBound(-h), ScaleBound(h), 0);
   e.Vx.DisplayPostTrans(0, 0, 0);
   bool enabled = false;
   EnableOptFld(e, enabled);

@@ -12,13 +12,12 @@ namespace {
 
 bool IsField(std::int16_t field) { return field >= 1 && field <= 8; }
 
-// Window bounds are worked out in 64 bits and held at what SetWorkingScale takes.
+}  // namespace
+
 std::int32_t ScaleBound(std::int64_t v) {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, std::numeric_limits<std::int32_t>::min(),
                                                             std::numeric_limits<std::int32_t>::max()));
 }
-
-}  // namespace
 
 bool FieldInverted(std::int16_t field) { return IsField(field) && field % 2 == 0; }
 

@@ -10,6 +10,9 @@ namespace fieldray::engine {
 // Fields 2, 4, 6 and 8 are seen mirrored.
 bool FieldInverted(std::int16_t field);
 
+// A window bound worked out in 64 bits, held at what SetWorkingScale takes.
+std::int32_t ScaleBound(std::int64_t v);
+
 void ApplyFieldScale(Engine& e, std::int16_t& field);
 void ApplyFieldOffset(Engine& e, std::int16_t& field);
 void SelectField(Engine& e, std::int16_t& field);

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <limits>
 #include <stdexcept>
 
 #include "engine/drawing_import.h"
@@ -166,6 +167,14 @@ TEST_F(DrawingImport, ADrawingAcrossAnAxisIsShownAboutTheOriginInFieldS) {
     EXPECT_FALSE(rig.console.mfFrameEnabled);
     EXPECT_TRUE(Called("MergeFrames 14 15 15"));
   }
+}
+
+TEST_F(DrawingImport, AHandEditedFieldSScaleAtTheLongLimitIsHeldNotNegatedPastIt) {
+  rig.state.FieldCalibration[1].XScale = std::numeric_limits<std::int32_t>::min();
+  rig.state.FieldCalibration[1].YScale = 6000;
+  OpenDrawing(DxfText().Line(-100, 0, 100, 50));
+  EXPECT_TRUE(Called("SetWorkingScale 2147483647 -2147483648 -6000 6000 0 0"))
+      << testing::PrintToString(rig.board.calls);
 }
 
 TEST_F(DrawingImport, ASmallDrawingIsScaledFromInches) {
