@@ -27,6 +27,10 @@ void SetArg(Args& a, std::size_t i, const Variant& v) {
   }
 }
 
+std::int32_t SaturatedSum(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(std::int64_t{a} + b, INT32_MIN, INT32_MAX));
+}
+
 // A point inside the rectangle region spanned by two corners in any order
 // (left and top edges inside, right and bottom outside).
 bool InRegion(double l, double t, double r, double b, std::int32_t x, std::int32_t y) {
@@ -89,7 +93,8 @@ void DXF::PlaceGrips() {
   const std::int32_t left = PositionLeft(), top = PositionTop();
   for (PictureBox& grip : picHandle) {
     if (!grip.hWnd) continue;
-    winplat::MoveWindow(grip.hWnd, left + grip.Left, top + grip.Top, grip.Width, grip.Height, true);
+    winplat::MoveWindow(grip.hWnd, SaturatedSum(left, grip.Left), SaturatedSum(top, grip.Top), grip.Width,
+                        grip.Height, true);
     winplat::ShowWindow(grip.hWnd, grip.Visible ? winplat::SW_SHOW : winplat::SW_HIDE);
   }
 }
@@ -214,10 +219,14 @@ void DXF::RedlineSelectAt(float X, float Y) {
       for (std::int32_t i = 1; i <= db.LineCount; ++i) {
         const LineRecord& r = db.LineTable(i);
         if (r.GroupID != SelectedGroupID) continue;
-        HitBox[0] = std::min(HitBox[0], CvtX(r.X1));
-        HitBox[1] = std::max(HitBox[1], CvtY(r.Y1));
-        HitBox[2] = std::max(HitBox[2], CvtX(r.X2));
-        HitBox[3] = std::min(HitBox[3], CvtY(r.Y2));
+        // A group line too far off the picture to convert leaves the box as it is.
+        guarded([&] {
+          const std::int32_t x1 = CvtX(r.X1), y1 = CvtY(r.Y1), x2 = CvtX(r.X2), y2 = CvtY(r.Y2);
+          HitBox[0] = std::min(HitBox[0], x1);
+          HitBox[1] = std::max(HitBox[1], y1);
+          HitBox[2] = std::max(HitBox[2], x2);
+          HitBox[3] = std::min(HitBox[3], y2);
+        });
       }
       HandleMove(err, HitBox);
     }

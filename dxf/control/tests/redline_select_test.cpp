@@ -128,6 +128,20 @@ TEST_F(RedlineSelectTest, EntitiesFarOffThePictureDoNotStopTheSelection) {
   ClickOn(50, 40, kBlack);
   EXPECT_EQ(dxf->RedlineEntityType, kelvane::dxfRedLineNewLine);
   EXPECT_EQ(dxf->RedlineEntitySelected.ToLong(), db().LineCount);
+
+  // A grouped line far off the picture leaves the group's box as the near
+  // lines make it, and the selection is announced.
+  dxf->DXFAddLine(20, 60, 80, 60, "RL", 9);
+  const auto grouped = db().LineCount;
+  dxf->DXFAddLine(1e12f, 5, 2e12f, 5, "RL", 9);
+  ASSERT_TRUE(Draw(0, 100, 100, 0));
+  site->ClearChanged();
+  ClickOn(50, 60, kBlack);
+  EXPECT_EQ(site->ChangedProperties(), (std::vector<std::string>{"RedlineEntitySelected", "RedlineEntityType"}));
+  EXPECT_EQ(dxf->RedlineEntitySelected.ToLong(), grouped);
+  EXPECT_EQ(dxf->SelectedGroupID, 9);
+  EXPECT_LE(std::min(dxf->HitBox[0], dxf->HitBox[2]), dxf->CvtX(20) + 1);
+  EXPECT_GE(std::max(dxf->HitBox[0], dxf->HitBox[2]), dxf->CvtX(80) - 1);
 }
 
 TEST_F(RedlineSelectTest, CirclesSolidsAndTextsAreSelectable) {
