@@ -29,6 +29,28 @@ std::string TrimBoth(const std::string& s) {
 
 std::string Key(std::int32_t i) { return std::to_string(i); }
 
+// Adds an entity row's object under its row number, with the fields every
+// entity kind has.
+template <class Object, class Row>
+void AddEntity(winplat::Collection& col, std::int32_t i, const winplat::ComPtr<Object>& o, const Row& r,
+               std::string layerName) {
+  o->LayerName = std::move(layerName);
+  o->EntityColor = r.Color;
+  o->InsertID = r.InsertID;
+  col.Add(Variant(o), Variant(Key(i)));
+}
+
+// An attribute row as the object the host reads.
+winplat::ComPtr<clsInsertAttrib> AttribObject(const AttribRecord& r) {
+  auto o = winplat::MakeObject<clsInsertAttrib>();
+  o->TagName = TrimBoth(r.TagName.Padded());
+  o->TagValue = TrimBoth(r.TagValue.Padded());
+  o->X = r.X;
+  o->Y = r.Y;
+  o->Rotation = r.Rotation;
+  return o;
+}
+
 }  // namespace
 
 std::string DXF::RowLayerName(std::int32_t layer) const {
@@ -72,12 +94,9 @@ bool DXF::GetLines(std::string& strError, ComPtr<winplat::IDispatch>& colLines) 
       o->Y1 = r.Y1;
       o->X2 = r.X2;
       o->Y2 = r.Y2;
-      o->LayerName = RowLayerName(r.Layer);
-      o->EntityColor = r.Color;
       o->LineType = r.LineStyle;
       o->Linewidth = r.Width;
-      o->InsertID = r.InsertID;
-      col.Add(Variant(o), Variant(Key(i)));
+      AddEntity(col, i, o, r, RowLayerName(r.Layer));
     }
   });
 }
@@ -92,12 +111,9 @@ bool DXF::GetPolyLines(std::string& strError, ComPtr<winplat::IDispatch>& colPol
       o->Y1 = r.Y1;
       o->X2 = r.X2;
       o->Y2 = r.Y2;
-      o->LayerName = RowLayerName(r.Layer);
-      o->EntityColor = r.Color;
       o->Bulge = r.Bulge;
       o->Linewidth = r.Width;
-      o->InsertID = r.InsertID;
-      col.Add(Variant(o), Variant(Key(i)));
+      AddEntity(col, i, o, r, RowLayerName(r.Layer));
     }
   });
 }
@@ -115,10 +131,7 @@ bool DXF::GetStrings(std::string& strError, ComPtr<winplat::IDispatch>& colStrin
       o->Rotation = r.Rotation;
       o->HorzAlign = winplat::CInt(static_cast<double>(r.HorzAlign));
       o->Underline = winplat::CInt(static_cast<double>(r.Underline));
-      o->LayerName = RowLayerName(r.Layer);
-      o->EntityColor = r.Color;
-      o->InsertID = r.InsertID;
-      col.Add(Variant(o), Variant(Key(i)));
+      AddEntity(col, i, o, r, RowLayerName(r.Layer));
     }
   });
 }
@@ -137,10 +150,7 @@ bool DXF::GetSolids(std::string& strError, ComPtr<winplat::IDispatch>& colSolids
       o->Y3 = r.Y3;
       o->X4 = r.X4;
       o->Y4 = r.Y4;
-      o->LayerName = RowLayerName(r.Layer);
-      o->EntityColor = r.Color;
-      o->InsertID = r.InsertID;
-      col.Add(Variant(o), Variant(Key(i)));
+      AddEntity(col, i, o, r, RowLayerName(r.Layer));
     }
   });
 }
@@ -156,12 +166,9 @@ bool DXF::GetCircles(std::string& strError, ComPtr<winplat::IDispatch>& colCircl
       o->Radius = r.Radius;
       o->StartAngle = r.StartAngle;
       o->EndAngle = r.EndAngle;
-      o->LayerName = RowLayerName(r.Layer);
-      o->EntityColor = r.Color;
       o->LineType = r.LineStyle;
       o->Linewidth = r.Width;
-      o->InsertID = r.InsertID;
-      col.Add(Variant(o), Variant(Key(i)));
+      AddEntity(col, i, o, r, RowLayerName(r.Layer));
     }
   });
 }
@@ -171,12 +178,7 @@ bool DXF::GetAttribs(std::string& strError, ComPtr<winplat::IDispatch>& colAttri
     const std::int32_t count = db.AttribCount;
     for (std::int32_t i = 1; i <= count; ++i) {
       const AttribRecord& r = db.AttribTable(i);
-      auto o = winplat::MakeObject<clsInsertAttrib>();
-      o->TagName = TrimBoth(r.TagName.Padded());
-      o->TagValue = TrimBoth(r.TagValue.Padded());
-      o->X = r.X;
-      o->Y = r.Y;
-      o->Rotation = r.Rotation;
+      auto o = AttribObject(r);
       o->ParentBlock = r.ParentInsert;
       col.Add(Variant(o), Variant(Key(i)));
     }
@@ -229,12 +231,7 @@ bool DXF::GetInsert(std::string& strError, std::int32_t InsertIndex, std::string
     for (std::int32_t i = 1; i <= count; ++i) {
       const AttribRecord& r = db.AttribTable(i);
       if (r.ParentInsert != InsertIndex) continue;
-      auto o = winplat::MakeObject<clsInsertAttrib>();
-      o->TagName = TrimBoth(r.TagName.Padded());
-      o->TagValue = TrimBoth(r.TagValue.Padded());
-      o->X = r.X;
-      o->Y = r.Y;
-      o->Rotation = r.Rotation;
+      auto o = AttribObject(r);
       col.Add(Variant(o), Variant(Key(++n)));
     }
     strBaseBlockName = name;

@@ -1,5 +1,6 @@
-// Commands built into the board software: the boot program's own (download,
-// start, status, dates), board memory, and the word blocks.
+// Commands built into the board software: the dates, board memory, the word
+// blocks and the display transform. The download, start, status and session
+// commands live with the session.
 #include <cctype>
 #include <string>
 
@@ -16,71 +17,6 @@ constexpr std::int32_t kBootDate1 = 19990614;
 constexpr std::int32_t kBootDate2 = 19990802;
 constexpr std::int32_t kSoftwareDate1 = 20000110;
 constexpr std::int32_t kSoftwareDate2 = 20000124;
-constexpr std::int32_t kDefaultMaxFramePoints = 6000;
-
-int HexDigit(std::uint8_t c) {
-  if (c >= '0' && c <= '9') return c - '0';
-  c = static_cast<std::uint8_t>(std::toupper(c));
-  if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-  return -1;
-}
-
-// Command 1: one S-record line of the operating software.
-void DownloadLine(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
-  const auto& text = command.operands;
-  if (text.size() < 4 || text[0] != 'S' || (text.size() % 2) != 0) {
-    reply.error = kBoardDownloadBad;
-    return;
-  }
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
-    int hi = HexDigit(text[i]), lo = HexDigit(text[i + 1]);
-    if (hi < 0 || lo < 0) {
-      reply.error = kBoardDownloadBad;
-      return;
-    }
-    bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
-  }
-  char type = static_cast<char>(text[1]);
-  if ((type != '3' && type != '7') || bytes.size() < 6 || bytes[0] + 1u != bytes.size()) {
-    reply.error = kBoardDownloadBad;
-    return;
-  }
-  unsigned sum = 0;
-  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) sum += bytes[i];
-  if (static_cast<std::uint8_t>(~sum) != bytes.back()) {
-    reply.error = kBoardChecksumBad;
-    return;
-  }
-  std::int32_t address = static_cast<std::int32_t>((std::uint32_t{bytes[1]} << 24) | (std::uint32_t{bytes[2]} << 16) |
-                                                   (std::uint32_t{bytes[3]} << 8) | bytes[4]);
-  if (type == '3') {
-    board.SetValue("download.bytes", board.Value("download.bytes") + static_cast<std::int32_t>(bytes.size() - 6));
-    board.SetValue("download.complete", 0);
-  } else {
-    board.SetValue("download.entry", address);
-    board.SetValue("download.complete", 1);
-  }
-}
-
-// Command 8: start the downloaded operating software at an address.
-void StartSoftware(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
-  if (!RequireOperands(command, 4, reply)) return;
-  if (board.Program() == BoardProgram::Operating) return;
-  if (!board.Value("download.complete")) {
-    reply.error = kBoardDownloadBad;
-    return;
-  }
-  board.SetProgram(BoardProgram::Operating);
-  board.SetValue("session.running", 0);
-}
-
-// Command 35: 0 with the frame point limit while a session runs, else 2.
-void BoardStatus(BoardContext& board, const BoardCommand&, BoardReply& reply) {
-  bool running = board.Program() == BoardProgram::Operating && board.Value("session.running");
-  reply.result = running ? 0 : 2;
-  reply.PutLong(board.Value("session.maxFramePoints", kDefaultMaxFramePoints));
-}
 
 // Command 50: the dates of the program that runs.
 void Dates(BoardContext& board, const BoardCommand&, BoardReply& reply) {
@@ -162,11 +98,8 @@ void DisplayTransform(BoardContext& board, const BoardCommand& command, BoardRep
 }  // namespace
 
 void RegisterBuiltinCommands() {
-  AddBuiltinCommand(1, DownloadLine, true);
   AddBuiltinCommand(4, ReadMemoryWord, true);
   AddBuiltinCommand(7, WriteMemoryWord, true);
-  AddBuiltinCommand(8, StartSoftware, true);
-  AddBuiltinCommand(35, BoardStatus, true);
   AddBuiltinCommand(50, Dates, true);
   AddBuiltinCommand(51, WordBlockIn, false);
   AddBuiltinCommand(52, WordBlockOut, false);
