@@ -1,12 +1,16 @@
 // The main window's controls: arrays, ranges, first states and placement.
 #include "console/main_form.h"
 
+#include <initializer_list>
 #include <string>
 
 namespace fieldray::console {
 namespace {
 
 void Place(wc::Control& c, int left, int top, int width, int height) { c.Move(left, top, width, height); }
+
+// The controls of one kind, whatever their class.
+using ControlList = std::initializer_list<wc::Control*>;
 
 void Range(wc::ScrollBar& bar, int min, int max, int small, int large) {
   bar.SetMin(min);
@@ -56,10 +60,7 @@ MainForm::MainForm() : wc::Form("Main", design::kMainCaption) {
   PrjHt(0).SetValue(true);
   if (design::kFldOptFirst >= 0) FldOpt(design::kFldOptFirst).SetValue(true);
   File1.SetEnabled(design::kFile1Enabled);
-  for (wc::Control* c : {static_cast<wc::Control*>(&XPos), static_cast<wc::Control*>(&X2Move),
-                         static_cast<wc::Control*>(&YPos), static_cast<wc::Control*>(&Y2Move),
-                         static_cast<wc::Control*>(&MWDel), static_cast<wc::Control*>(&SetXPos),
-                         static_cast<wc::Control*>(&SetYPos), static_cast<wc::Control*>(&DelPt)})
+  for (wc::Control* c : ControlList{&XPos, &X2Move, &YPos, &Y2Move, &MWDel, &SetXPos, &SetYPos, &DelPt})
     c->SetEnabled(false);
   for (wc::HostSlot* grid : {&MarkerData, &ToolDat, &SetupData}) grid->SetFocusable(true);
   for (wc::HostSlot* scanner : {&GcodeAwk, &Parser, &Eval}) scanner->SetVisible(false);
@@ -153,11 +154,9 @@ void MainForm::LayOutFieldTab() {
   Place(LblYSh, 4320, 1440, 1500, 285);
   Place(PrjHtFrame, 120, 2700, 2700, 2100);
   for (int i = 0; i <= 5; ++i) Place(PrjHt(i), 120, 270 + i * 300, 2400, 285);
-  for (wc::Control* c : {static_cast<wc::Control*>(&FldFrame), static_cast<wc::Control*>(&XFldPos),
-                         static_cast<wc::Control*>(&YFldPos), static_cast<wc::Control*>(&XFldScale),
-                         static_cast<wc::Control*>(&YFldScale), static_cast<wc::Control*>(&XFldShear),
-                         static_cast<wc::Control*>(&YFldShear), static_cast<wc::Control*>(&LblXSh),
-                         static_cast<wc::Control*>(&LblYSh), static_cast<wc::Control*>(&PrjHtFrame)})
+  for (wc::Control* c :
+       ControlList{&FldFrame, &XFldPos, &YFldPos, &XFldScale, &YFldScale, &XFldShear, &YFldShear, &LblXSh, &LblYSh,
+                &PrjHtFrame})
     c->SetTabPage(page);
 }
 
@@ -183,10 +182,7 @@ void MainForm::LayOutGeometricTab() {
   Place(BtnSavGeo, 120, 4440, 1200, 360);
   Place(BtnGeoRvt, 1440, 4440, 1200, 360);
   Place(ListCal, 4440, 3840, 3240, 2100);
-  for (wc::Control* c : {static_cast<wc::Control*>(&CalFrame), static_cast<wc::Control*>(&XGeoAdj),
-                         static_cast<wc::Control*>(&YGeoAdj), static_cast<wc::Control*>(&GeoPic),
-                         static_cast<wc::Control*>(&BtnSavGeo), static_cast<wc::Control*>(&BtnGeoRvt),
-                         static_cast<wc::Control*>(&ListCal)})
+  for (wc::Control* c : ControlList{&CalFrame, &XGeoAdj, &YGeoAdj, &GeoPic, &BtnSavGeo, &BtnGeoRvt, &ListCal})
     c->SetTabPage(page);
 }
 
@@ -253,10 +249,8 @@ void MainForm::LayOutOptionsTab() {
   Place(ToolFrame, 120, 6000, 7440, 3900);
   Place(LLMO, 120, 270, 3300, 285);
   Place(ToolDat, 120, 660, 7200, 3120);
-  for (wc::Control* c : {static_cast<wc::Control*>(&ScanFrame), static_cast<wc::Control*>(&BlankFrame),
-                         static_cast<wc::Control*>(&PointsFrame), static_cast<wc::Control*>(&CaptionFrame),
-                         static_cast<wc::Control*>(&CharFrame), static_cast<wc::Control*>(&CapPosFrame),
-                         static_cast<wc::Control*>(&ToolFrame)})
+  for (wc::Control* c :
+       ControlList{&ScanFrame, &BlankFrame, &PointsFrame, &CaptionFrame, &CharFrame, &CapPosFrame, &ToolFrame})
     c->SetTabPage(page);
 }
 
