@@ -238,22 +238,6 @@ void PlaceDrawing(Engine& e, float l, float t, float r, float b) {
   EnableOptFld(e, enabled);
 }
 
-// The caption time: the caption is projected first for up to 30 seconds.
-void CaptionWait(Engine& e) {
-  if (e.Console.CheckState(OutputCheck::CapBtn) != 0) return;
-  float t = 0;
-  try {
-    t = static_cast<float>(std::fabs(winplat::Val(e.Console.OutputTextOf(OutputText::TdTxt))));
-  } catch (const winplat::NumericError&) {
-    t = 30;
-  }
-  if (t > 30) t = 30;
-  if (t == 0) return;
-  e.Console.SetCheckState(OutputCheck::CapBtn, 1);
-  Delay(t);
-  e.Console.SetCheckState(OutputCheck::CapBtn, 0);
-}
-
 }  // namespace
 
 double DrawingUnitFactor(float left, float top, float right, float bottom) {

@@ -112,20 +112,7 @@ void LoadGcodeDrawing(Engine& e, toolpath::GcodeInterpreter& in, std::string& pa
 
   s.CaptionText = CaptionFor(e, path);
 
-  if (e.Console.CheckState(OutputCheck::CapBtn) == 0) {
-    float t = 0;
-    try {
-      t = static_cast<float>(std::fabs(winplat::Val(e.Console.OutputTextOf(OutputText::TdTxt))));
-    } catch (const winplat::NumericError&) {
-      t = 30;
-    }
-    if (t > 30) t = 30;
-    if (t != 0) {
-      e.Console.SetCheckState(OutputCheck::CapBtn, 1);
-      Delay(t);
-      e.Console.SetCheckState(OutputCheck::CapBtn, 0);
-    }
-  }
+  CaptionWait(e);
 
   std::int32_t position = CheckedPrjPos(e);
   // A program whose every point the chosen position's options drop would

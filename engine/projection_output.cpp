@@ -1,6 +1,7 @@
 #include "engine/projection_output.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 #include <string>
 
@@ -171,6 +172,21 @@ void Delay(float& seconds) {
     if (t < start) t += 86400.0f;
     if (t >= end) return;
   }
+}
+
+void CaptionWait(Engine& e) {
+  if (e.Console.CheckState(OutputCheck::CapBtn) != 0) return;
+  float t = 0;
+  try {
+    t = static_cast<float>(std::fabs(winplat::Val(e.Console.OutputTextOf(OutputText::TdTxt))));
+  } catch (const winplat::NumericError&) {
+    t = 30;
+  }
+  if (t > 30) t = 30;
+  if (t == 0) return;
+  e.Console.SetCheckState(OutputCheck::CapBtn, 1);
+  Delay(t);
+  e.Console.SetCheckState(OutputCheck::CapBtn, 0);
 }
 
 }  // namespace fieldray::engine

@@ -27,5 +27,9 @@ std::int32_t CheckedPrjPos(Engine& e);
 // Waits `seconds` while window events run (also across midnight); 0 or less
 // lets pending events run once.
 void Delay(float& seconds);
+// The caption time: unless the caption button is down already, it is
+// held down while the caption projects for the time in TdTxt (at
+// most 30 seconds; 30 when the text is no number).
+void CaptionWait(Engine& e);
 
 }  // namespace fieldray::engine

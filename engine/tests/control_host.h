@@ -18,16 +18,6 @@ inline std::filesystem::path ControlLibraryFile() {
   return std::filesystem::exists(beside) ? beside : testsupport::BinDir() / "libkelvaneent.so";
 }
 
-// The shared drawings from elsewhere, beside the source tree; empty when absent.
-inline std::filesystem::path SharedDxfCorpus() {
-  std::filesystem::path dir = std::filesystem::path(FIELDRAY_SOURCE_DIR);
-  for (int up = 0; up < 3 && !dir.empty(); ++up) {
-    std::filesystem::path candidate = dir.parent_path() / "shared" / "testdata" / "dxf";
-    if (std::filesystem::is_directory(candidate)) return candidate;
-    dir = dir.parent_path();
-  }
-  return {};
-}
 
 class ControlHost {
  public:

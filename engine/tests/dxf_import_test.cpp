@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include "engine/dxf_host.h"
+#include "engine/tests/control_host.h"
 #include "test_support.h"
 #include "winplat/classreg.h"
 #include "winplat/window.h"
@@ -16,21 +17,6 @@ namespace {
 using fieldray::engine::DxfHost;
 using winplat::Variant;
 namespace dispid = kelvane::dispid;
-
-std::filesystem::path LibraryFile() {
-  auto beside = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libkelvaneent.so";
-  return std::filesystem::exists(beside) ? beside : testsupport::BinDir() / "libkelvaneent.so";
-}
-
-std::filesystem::path Corpus() {
-  std::filesystem::path dir = std::filesystem::path(FIELDRAY_SOURCE_DIR);
-  for (int up = 0; up < 3 && !dir.empty(); ++up) {
-    std::filesystem::path candidate = dir.parent_path() / "shared" / "testdata" / "dxf";
-    if (std::filesystem::is_directory(candidate)) return candidate;
-    dir = dir.parent_path();
-  }
-  return {};
-}
 
 // What the file's ENTITIES section holds, counted straight from its group pairs.
 struct FileFacts {
@@ -70,7 +56,7 @@ winplat::LRESULT HostProc(winplat::HWND h, winplat::UINT m, winplat::WPARAM w, w
 class DxfImportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(winplat::RegisterServerLibrary(LibraryFile()), winplat::S_OK);
+    ASSERT_EQ(winplat::RegisterServerLibrary(enginetest::ControlLibraryFile()), winplat::S_OK);
     winplat::WNDCLASS wc;
     wc.lpfnWndProc = &HostProc;
     wc.lpszClassName = "ImportTestMain";
@@ -84,7 +70,7 @@ class DxfImportTest : public ::testing::Test {
 };
 
 TEST_F(DxfImportTest, ImportSequenceReadsCorpusDrawings) {
-  const auto corpus = Corpus();
+  const auto corpus = testsupport::SharedDxfCorpus();
   if (corpus.empty()) GTEST_SKIP() << "no shared corpus beside the source tree";
   const char* files[] = {"skymakerolof-dxf/layers.dxf", "gdsestimating-dxf-parser/polylines.dxf",
                          "mozman-ezdxf/text_alignments.dxf", "mozman-ezdxf/cc_dxflib.dxf"};

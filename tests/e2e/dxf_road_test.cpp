@@ -199,7 +199,7 @@ TEST_F(DxfRoad, ARefusedFileLeavesTheControlClearedAndTheBoardsAlone) {
 class CorpusRoad : public DxfRoad, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(CorpusRoad, EveryDrawingOpensAndProjectsWithoutFault) {
-  const fs::path corpus = enginetest::SharedDxfCorpus();
+  const fs::path corpus = testsupport::SharedDxfCorpus();
   if (corpus.empty() || !fs::is_directory(corpus / GetParam())) GTEST_SKIP() << "no shared drawings";
   Program p;
   p.forms.Main.OnOff.SetValue(1);

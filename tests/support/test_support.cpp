@@ -30,4 +30,14 @@ std::string ReadFile(const std::filesystem::path& path) {
   return s.str();
 }
 
+std::filesystem::path SharedDxfCorpus() {
+  std::filesystem::path dir = std::filesystem::path(FIELDRAY_TEST_SOURCE_DIR);
+  for (int up = 0; up < 3 && !dir.empty(); ++up) {
+    std::filesystem::path candidate = dir.parent_path() / "shared" / "testdata" / "dxf";
+    if (std::filesystem::is_directory(candidate)) return candidate;
+    dir = dir.parent_path();
+  }
+  return {};
+}
+
 }  // namespace testsupport

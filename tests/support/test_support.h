@@ -11,6 +11,11 @@ std::filesystem::path Root();
 // Folder holding the built binaries (libraries, the program, helper tools).
 std::filesystem::path BinDir();
 
+// The shared drawings from elsewhere: "shared/testdata/dxf" beside the source
+// tree or beside one of its parents (a worktree sits one level deeper); empty
+// when there is none.
+std::filesystem::path SharedDxfCorpus();
+
 // Writes a file (creating folders) and returns its path.
 std::filesystem::path WriteFile(const std::filesystem::path& path, const std::string& bytes);
 

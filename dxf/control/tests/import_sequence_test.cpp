@@ -182,7 +182,7 @@ TEST_F(ImportSequenceTest, JobDrawingsOfTheMachineRoot) {
 }
 
 TEST_F(ImportSequenceTest, SharedCorpusDrawings) {
-  const auto corpus = rendertest::SharedData();
+  const auto corpus = testsupport::SharedDxfCorpus();
   if (corpus.empty()) GTEST_SKIP() << "no shared corpus beside the source tree";
   const char* files[] = {"skymakerolof-dxf/layers.dxf",          "skymakerolof-dxf/lines.dxf",
                          "gdsestimating-dxf-parser/polylines.dxf", "skymakerolof-dxf/arc16.dxf",

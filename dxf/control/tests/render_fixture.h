@@ -135,15 +135,5 @@ class RenderTest : public ::testing::Test {
   winplat::ComPtr<ZoomSink> sink;
 };
 
-// The shared drawings from elsewhere, beside the source tree or one of its parents; empty when absent.
-inline std::filesystem::path SharedData() {
-  std::filesystem::path dir = std::filesystem::path(FIELDRAY_SOURCE_DIR);
-  for (int up = 0; up < 3 && !dir.empty(); ++up) {
-    std::filesystem::path candidate = dir.parent_path() / "shared" / "testdata" / "dxf";
-    if (std::filesystem::is_directory(candidate)) return candidate;
-    dir = dir.parent_path();
-  }
-  return {};
-}
 
 }  // namespace rendertest

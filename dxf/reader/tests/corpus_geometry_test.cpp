@@ -131,7 +131,7 @@ void ExpectNear(double got, double want, const std::string& what) {
 class CorpusGeometryTest : public ReaderTest {};
 
 TEST_F(CorpusGeometryTest, EveryDrawingLeavesNoTemporaryFileAndSimpleOnesMatchTheirFiles) {
-  fs::path shared = SharedData();
+  fs::path shared = testsupport::SharedDxfCorpus();
   if (shared.empty()) GTEST_SKIP() << "no shared/testdata/dxf beside the source tree";
   int files = 0, withBlocks = 0, checked = 0;
   for (const auto& entry : fs::recursive_directory_iterator(shared)) {
@@ -188,7 +188,7 @@ class MirroredCorpusTest : public ReaderTest {
  protected:
   void SetUp() override {
     ReaderTest::SetUp();
-    shared = SharedData();
+    shared = testsupport::SharedDxfCorpus();
   }
   // Every arc end meets the end of some other line, arc or segment: a contour
   // whose mirrored arcs were left unmirrored falls apart at those ends.

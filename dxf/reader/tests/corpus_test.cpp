@@ -78,7 +78,7 @@ FileEntities EntitiesOf(const std::string& text) {
 }  // namespace
 
 TEST_F(ReaderTest, SharedCorpusReadsWithoutCrash) {
-  std::filesystem::path shared = SharedData();
+  std::filesystem::path shared = testsupport::SharedDxfCorpus();
   if (shared.empty()) GTEST_SKIP() << "no shared/testdata/dxf beside the source tree";
   int files = 0, read = 0, checked = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(shared)) {
@@ -125,7 +125,7 @@ TEST_F(ReaderTest, SharedCorpusReadsWithoutCrash) {
 }
 
 TEST_F(ReaderTest, RealR12DrawingFromTheCorpus) {
-  std::filesystem::path shared = SharedData();
+  std::filesystem::path shared = testsupport::SharedDxfCorpus();
   if (shared.empty()) GTEST_SKIP() << "no shared/testdata/dxf beside the source tree";
   // Written by a commercial converter at R12: one line (0,0)-(10,10) on layer 0,
   // header extents left empty (1E20 / -1E20).

@@ -16,18 +16,6 @@ namespace readertest {
 // Folder of the project's own test drawings.
 inline std::filesystem::path OwnData() { return std::filesystem::path(FIELDRAY_SOURCE_DIR) / "testdata" / "dxf"; }
 
-// The shared drawings from elsewhere: "shared/testdata/dxf" beside the source
-// tree or beside one of its parents (a worktree sits one level deeper); empty
-// when there is none.
-inline std::filesystem::path SharedData() {
-  std::filesystem::path dir = std::filesystem::path(FIELDRAY_SOURCE_DIR);
-  for (int up = 0; up < 3 && !dir.empty(); ++up) {
-    std::filesystem::path candidate = dir.parent_path() / "shared" / "testdata" / "dxf";
-    if (std::filesystem::is_directory(candidate)) return candidate;
-    dir = dir.parent_path();
-  }
-  return {};
-}
 
 class ReaderTest : public ::testing::Test {
  protected:
