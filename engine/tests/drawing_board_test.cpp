@@ -32,16 +32,6 @@ namespace {
 namespace fs = std::filesystem;
 using enginetest::DxfText;
 
-// Where the pictures are left for a person to look at.
-fs::path PictureFolder() {
-  const char* env = std::getenv("FIELDRAY_PICTURES");
-  fs::path dir = env && *env ? fs::path(env) : testsupport::Root() / "pictures";
-  fs::create_directories(dir);
-  return dir;
-}
-
-bool LitPixel(winplat::COLORREF c) { return c != 0 && c != 0x404040; }
-
 class DrawingOnBoard : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -147,12 +137,12 @@ TEST_F(DrawingOnBoard, AnLShapeInOneQuadrantIsProjectedWhereItLies) {
   // frame runs in a loop, so the move back to its first point shows too.
   const winplat::Picture picture = winplat::hw::ProjectionPicture(0, 512);
   ASSERT_EQ(picture.width, 512);
-  EXPECT_TRUE(winplat::SavePicturePng(picture, PictureFolder() / "board-angle.png"));
+  EXPECT_TRUE(winplat::SavePicturePng(picture, testsupport::PictureFolder() / "board-angle.png"));
   const double left = 200.0 / 16200 * 512, right = 6200.0 / 16200 * 512, top = 256 - 3000.0 / 12000 * 512;
   int bottomEdge = 0, rightEdge = 0, outside = 0;
   for (int y = 0; y < picture.height; ++y) {
     for (int x = 0; x < picture.width; ++x) {
-      if (!LitPixel(picture.At(x, y))) continue;
+      if (!winplat::hw::LitProjectionPixel(picture.At(x, y))) continue;
       if (std::abs(y - 255) <= 1 && x > left + 3 && x < right - 3) ++bottomEdge;
       if (std::abs(x - right) <= 2 && y > top + 3 && y < 252) ++rightEdge;
       if (x < left - 2 || x > right + 2 || y < top - 2 || y > 258) ++outside;

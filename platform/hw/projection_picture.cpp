@@ -31,7 +31,6 @@ namespace {
 
 using detail::DisplaySet;
 
-constexpr COLORREF kBlankColour = 0x404040;
 constexpr double kHalfRange = 32768.0;
 constexpr double kStep = 512.0;  // device units per traced piece of a move
 
@@ -142,7 +141,7 @@ class Tracer {
       double t = static_cast<double>(k) / pieces;
       Vec q{from_.x + (p.x - from_.x) * t, from_.y + (p.y - from_.y) * t}, out;
       bool visible = transform_.Apply(q, out);
-      Use(Lit(colour) && visible ? (colour & 0xFFFFFFu) : kBlankColour);
+      Use(Lit(colour) && visible ? (colour & 0xFFFFFFu) : kBlankedMoveColour);
       POINT px = Pixel(out);
       LineTo(dc_, px.x, px.y);
     }

@@ -33,15 +33,6 @@ namespace fs = std::filesystem;
 
 fs::path Template() { return fs::path(std::getenv("FIELDRAY_TEMPLATE")); }
 
-fs::path PictureFolder() {
-  const char* env = std::getenv("FIELDRAY_PICTURES");
-  fs::path dir = env && *env ? fs::path(env) : testsupport::Root() / "pictures";
-  fs::create_directories(dir);
-  return dir;
-}
-
-bool LitPixel(winplat::COLORREF c) { return c != 0 && c != 0x404040; }
-
 // The bounding box of a picture's pixels that differ from `background`.
 struct Box {
   int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1, count = 0;
@@ -129,7 +120,7 @@ TEST_F(DxfRoad, APlateDrawingPickedInTheListIsProjectedAndPictured) {
   EXPECT_EQ(shown.NumPoints, header.NumPoints);
   EXPECT_FALSE(p.forms.Main.LabStat.Caption().empty());
 
-  const fs::path dir = PictureFolder();
+  const fs::path dir = testsupport::PictureFolder();
   std::string error;
   // The control's own picture: the plate drawn on its background.
   const auto control = winplat::CaptureWindow(static_cast<winplat::HWND>(
@@ -165,7 +156,7 @@ TEST_F(DxfRoad, APlateDrawingPickedInTheListIsProjectedAndPictured) {
   const double shift = std::lround(p.state.FieldCalibration[1].FieldXPos * 16383.0 / 100.0) * (32767.0 / 16383.0);
   auto px = [&](double x) { return (x - xMin) / (xMax - xMin) * size + shift / 65536.0 * size; };
   auto py = [&](double y) { return size / 2.0 - y / (2 * yHalf) * size; };
-  const Box lit = PixelsWhere(projected, LitPixel);
+  const Box lit = PixelsWhere(projected, winplat::hw::LitProjectionPixel);
   ASSERT_GT(lit.count, 40);
   EXPECT_NEAR(lit.left, px(50), 3);
   EXPECT_NEAR(lit.right, px(1050), 3);
@@ -204,7 +195,7 @@ TEST_P(CorpusRoad, EveryDrawingOpensAndProjectsWithoutFault) {
   Program p;
   p.forms.Main.OnOff.SetValue(1);
   const fs::path jobs = testsupport::Root() / "C" / "Fieldray" / "Jobs";
-  const fs::path pictures = PictureFolder() / "corpus";
+  const fs::path pictures = testsupport::PictureFolder() / "corpus";
   fs::create_directories(pictures);
   int opened = 0, projected = 0;
   for (const auto& entry : fs::recursive_directory_iterator(corpus / GetParam())) {

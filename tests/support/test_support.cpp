@@ -40,4 +40,11 @@ std::filesystem::path SharedDxfCorpus() {
   return {};
 }
 
+std::filesystem::path PictureFolder() {
+  const char* env = std::getenv("FIELDRAY_PICTURES");
+  std::filesystem::path dir = env && *env ? std::filesystem::path(env) : Root() / "pictures";
+  std::filesystem::create_directories(dir);
+  return dir;
+}
+
 }  // namespace testsupport

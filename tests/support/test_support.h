@@ -16,6 +16,10 @@ std::filesystem::path BinDir();
 // when there is none.
 std::filesystem::path SharedDxfCorpus();
 
+// Where tests leave pictures for a person to look at: FIELDRAY_PICTURES, else
+// "pictures" in the machine root (created).
+std::filesystem::path PictureFolder();
+
 // Writes a file (creating folders) and returns its path.
 std::filesystem::path WriteFile(const std::filesystem::path& path, const std::string& bytes);
 

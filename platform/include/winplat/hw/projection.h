@@ -13,6 +13,10 @@ namespace winplat::hw {
 // the point they end at, on black. Empty when the board is not installed or the
 // size is out of range (8..4096).
 Picture ProjectionPicture(int board = 0, int size = 512);
+// The colour of blanked moves in the picture.
+constexpr COLORREF kBlankedMoveColour = 0x404040;
+// A pixel a lit move drew.
+constexpr bool LitProjectionPixel(COLORREF c) { return c != 0 && c != kBlankedMoveColour; }
 // The same, saved as PNG; false with a reason in *error.
 bool SaveProjectionPng(const std::filesystem::path& path, int board = 0, int size = 512, std::string* error = nullptr);
 
