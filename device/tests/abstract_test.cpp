@@ -9,18 +9,8 @@ namespace hw = winplat::hw;
 
 namespace {
 
-class AbstractTest : public SessionTest, public ::testing::WithParamInterface<bool> {
+class AbstractTest : public PeripheryTest {
  protected:
-  void SetUp() override {
-    SessionTest::SetUp();
-    if (GetParam()) {
-      ConfigureBoards("[Boards]\nFamily=PCI\nCount=1\n");
-      UsePci(1);
-    }
-    hw::ForceBoardProgram(hw::BoardProgram::Operating);
-    ASSERT_EQ(vs::InitialTBCheck()(nullptr), 0);
-    hw::ClearCommandLog();
-  }
   static std::vector<std::int32_t> Operands(std::uint16_t code) {
     auto sent = Commands(code);
     std::vector<std::int32_t> out;

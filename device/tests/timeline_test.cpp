@@ -10,18 +10,8 @@ namespace hw = winplat::hw;
 
 namespace {
 
-class TimelineTest : public SessionTest, public ::testing::WithParamInterface<bool> {
+class TimelineTest : public PeripheryTest {
  protected:
-  void SetUp() override {
-    SessionTest::SetUp();
-    if (GetParam()) {
-      ConfigureBoards("[Boards]\nFamily=PCI\nCount=1\n");
-      UsePci(1);
-    }
-    hw::ForceBoardProgram(hw::BoardProgram::Operating);
-    ASSERT_EQ(vs::InitialTBCheck()(nullptr), 0);
-    hw::ClearCommandLog();
-  }
   static TimelineGroup Group(std::int16_t type) {
     TimelineGroup g{};
     g.Number = 3;
