@@ -3,6 +3,7 @@
 // limit, the ".DXF" test and the hand-over to the G-code driver.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <algorithm>
 #include <cmath>
 #include <limits>
@@ -28,12 +29,6 @@ using fieldray::PathElement;
 using fieldray::engine::OutputCheck;
 using fieldray::engine::OutputText;
 namespace eng = fieldray::engine;
-
-fieldray::ProgramState* tickState = nullptr;
-std::vector<std::int32_t> busySeen;
-void Tick(winplat::HWND, winplat::UINT, winplat::UINT_PTR, std::uint32_t) {
-  if (tickState) busySeen.push_back(tickState->EngineBusy);
-}
 
 class DrawingImport : public ::testing::Test {
  protected:
@@ -320,13 +315,11 @@ TEST_F(DrawingImport, TheCaptionIsProjectedFirstForItsTimeWhileTheEngineIsBusy) 
     capBtn.push_back(rig.console.checks[box]);
     eng::CapBtn_Click(rig.e);
   };
-  tickState = &rig.state;
-  busySeen.clear();
-  const winplat::UINT_PTR timer = winplat::SetTimer(0, 0, 1000, Tick);
+  std::optional<enginetest::BusyWatch> watch(std::in_place, rig.state, 1000);
   const double start = clock.SecondsSinceMidnight();
   OpenDrawing(DxfText().Line(0, 0, 200, 100));
-  winplat::KillTimer(0, timer);
-  tickState = nullptr;
+  const std::vector<std::int32_t> busySeen = std::move(watch->seen);
+  watch.reset();
   EXPECT_EQ(rig.state.CaptionText, "PART.DXF");
   EXPECT_EQ(capBtn, (std::vector<std::int16_t>{1, 0}));
   EXPECT_NEAR(clock.SecondsSinceMidnight() - start, 4.0, 1.5);

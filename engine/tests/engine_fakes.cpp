@@ -210,4 +210,20 @@ fieldray::engine::VexlibTable FakeBoard::Table() {
   return t;
 }
 
+BusyWatch* BusyWatch::current_ = nullptr;
+
+BusyWatch::BusyWatch(const fieldray::ProgramState& state, winplat::UINT periodMs) : state_(state) {
+  current_ = this;
+  timer_ = winplat::SetTimer(0, 0, periodMs, Tick);
+}
+
+BusyWatch::~BusyWatch() {
+  winplat::KillTimer(0, timer_);
+  current_ = nullptr;
+}
+
+void BusyWatch::Tick(winplat::HWND, winplat::UINT, winplat::UINT_PTR, std::uint32_t) {
+  if (current_) current_->seen.push_back(current_->state_.EngineBusy);
+}
+
 }  // namespace enginetest

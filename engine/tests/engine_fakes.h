@@ -9,6 +9,7 @@
 #include "engine/settings_file.h"
 #include "winplat/folders.h"
 #include "winplat/paths.h"
+#include "winplat/timer.h"
 
 #include <filesystem>
 #include <functional>
@@ -151,6 +152,24 @@ struct EngineRig {
     std::error_code ec;
     std::filesystem::remove(winplat::HostPath(state.IniFileName), ec);
   }
+};
+
+// Records the engine busy count at every tick of a timer while it lives
+// (one watch at a time).
+class BusyWatch {
+ public:
+  BusyWatch(const fieldray::ProgramState& state, winplat::UINT periodMs);
+  ~BusyWatch();
+  BusyWatch(const BusyWatch&) = delete;
+  BusyWatch& operator=(const BusyWatch&) = delete;
+
+  std::vector<std::int32_t> seen;
+
+ private:
+  static void Tick(winplat::HWND, winplat::UINT, winplat::UINT_PTR, std::uint32_t);
+  static BusyWatch* current_;
+  const fieldray::ProgramState& state_;
+  winplat::UINT_PTR timer_;
 };
 
 }  // namespace enginetest

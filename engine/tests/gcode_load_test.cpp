@@ -2,6 +2,7 @@
 // builders in order, the caption and its wait, and the projection.
 #include <gtest/gtest.h>
 
+#include <optional>
 #include <stdexcept>
 
 #include "engine/gcode_load.h"
@@ -20,12 +21,6 @@ namespace {
 using fieldray::engine::OutputCheck;
 using fieldray::engine::OutputText;
 namespace eng = fieldray::engine;
-
-fieldray::ProgramState* tickState = nullptr;
-std::vector<std::int32_t> busySeen;
-void Tick(winplat::HWND, winplat::UINT, winplat::UINT_PTR, std::uint32_t) {
-  if (tickState) busySeen.push_back(tickState->EngineBusy);
-}
 
 class GcodeLoadTest : public ::testing::Test {
  protected:
@@ -57,7 +52,6 @@ class GcodeLoadTest : public ::testing::Test {
     };
   }
   ~GcodeLoadTest() override {
-    tickState = nullptr;
     winplat::SetClock(nullptr);
   }
 
@@ -90,9 +84,7 @@ TEST_F(GcodeLoadTest, AProgramIsBuiltCaptionedAndProjected) {
   rig.console.checks[OutputCheck::CapLen] = 1;
   rig.console.checks[OutputCheck::CapThk] = 1;
   rig.console.texts[OutputText::TdTxt] = "45";
-  tickState = &rig.state;
-  busySeen.clear();
-  const winplat::UINT_PTR timer = winplat::SetTimer(0, 0, 1000, Tick);
+  std::optional<enginetest::BusyWatch> watch(std::in_place, rig.state, 1000);
   const double start = clock.SecondsSinceMidnight();
 
   Load(Write("PANEL7.NC",
@@ -100,7 +92,8 @@ TEST_F(GcodeLoadTest, AProgramIsBuiltCaptionedAndProjected) {
              "G0 X10.4 Y12.5\n"
              "G1 X110.6 Y13.5\n"
              "G0 X200 Y200\n"));
-  winplat::KillTimer(0, timer);
+  const std::vector<std::int32_t> busySeen = std::move(watch->seen);
+  watch.reset();
 
   // The trailing contour start is gone and the ends are whole numbers.
   const auto& p = rig.state.PathElements;
