@@ -1,0 +1,86 @@
+#include "program_runner.h"
+
+#include <fcntl.h>
+#include <signal.h>
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstring>
+#include <thread>
+#include <vector>
+
+#include "test_support.h"
+
+extern char** environ;
+
+namespace testsupport {
+
+namespace fs = std::filesystem;
+
+fs::path NewMachineRoot(const std::string& name) {
+  fs::path root = Root() / "runs" / name;
+  std::error_code ec;
+  fs::remove_all(root, ec);
+  fs::create_directories(root);
+  return root;
+}
+
+ProgramRun RunFieldray(const fs::path& root, const fs::path& commands, int timeoutSeconds) {
+  ProgramRun run;
+  const fs::path log = root.parent_path() / (root.filename().string() + ".log");
+
+  // The caller's environment with FIELDRAY_ROOT replaced.
+  std::vector<std::string> env;
+  for (char** e = environ; *e; ++e) {
+    if (std::strncmp(*e, "FIELDRAY_ROOT=", 14) != 0) env.emplace_back(*e);
+  }
+  env.push_back("FIELDRAY_ROOT=" + root.string());
+  std::vector<char*> envp;
+  for (std::string& e : env) envp.push_back(e.data());
+  envp.push_back(nullptr);
+
+  std::string program = (BinDir() / "fieldray").string();
+  std::string argument = commands.string();
+  std::vector<char*> argv = {program.data(), argument.data(), nullptr};
+
+  posix_spawn_file_actions_t actions;
+  posix_spawn_file_actions_init(&actions);
+  posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
+  posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+  posix_spawn_file_actions_adddup2(&actions, 1, 2);
+  pid_t pid = 0;
+  const int started = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), envp.data());
+  posix_spawn_file_actions_destroy(&actions);
+  if (started != 0) {
+    run.log = "cannot start " + program + ": " + std::strerror(started);
+    return run;
+  }
+
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(timeoutSeconds);
+  int status = 0;
+  bool ended = false;
+  while (!ended) {
+    const pid_t got = waitpid(pid, &status, WNOHANG);
+    if (got == pid) {
+      ended = true;
+    } else if (got < 0 || std::chrono::steady_clock::now() > deadline) {
+      kill(pid, SIGKILL);
+      waitpid(pid, &status, 0);
+      run.log = ReadFile(log) + "\n[killed after " + std::to_string(timeoutSeconds) + " s]";
+      return run;
+    } else {
+      std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+  }
+  run.log = ReadFile(log);
+  if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
+  return run;
+}
+
+ProgramRun RunFieldrayScript(const fs::path& root, const std::string& commands, int timeoutSeconds) {
+  return RunFieldray(root, WriteFile(root / "job.ops", commands), timeoutSeconds);
+}
+
+}  // namespace testsupport

@@ -1,0 +1,28 @@
+#pragma once
+// Runs the operator program `fieldray` as its own process, the way the README's
+// main job runs it: on a machine root of the caller's choosing, with an
+// operator-command file. End-to-end tests of every area share it.
+#include <filesystem>
+#include <string>
+
+namespace testsupport {
+
+struct ProgramRun {
+  int status = -1;   // exit status; -1 when it could not start, was killed or timed out
+  std::string log;   // everything it printed (standard output and error)
+};
+
+// A new, empty folder for a machine root inside this test process's root; the
+// program fills it from the template at its first start.
+std::filesystem::path NewMachineRoot(const std::string& name);
+
+// Runs `fieldray commands` with FIELDRAY_ROOT set to `root`. A run still going
+// after `timeoutSeconds` is killed and reported with status -1.
+ProgramRun RunFieldray(const std::filesystem::path& root, const std::filesystem::path& commands,
+                       int timeoutSeconds = 240);
+
+// Writes `commands` to "job.ops" in the root, then runs it as above.
+ProgramRun RunFieldrayScript(const std::filesystem::path& root, const std::string& commands,
+                             int timeoutSeconds = 240);
+
+}  // namespace testsupport
