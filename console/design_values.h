@@ -21,6 +21,12 @@ inline constexpr int kYFldPosMax = 1500;
 inline constexpr int kXFldPosMin = -1500;
 inline constexpr int kXFldPosMax = 1500;
 
+// The job intake's check box CorvConn, beside the job list.
+inline constexpr int kCorvConnLeft = 4140;
+inline constexpr int kCorvConnTop = 4110;
+inline constexpr int kCorvConnWidth = 1500;
+inline constexpr int kCorvConnHeight = 300;
+
 // The marker sketch: square, in twips like the set-up window.
 inline constexpr int kMarkerWinSize = 3615;
 // The set-up window is fixed at 3615 twips square by its coordinates.
@@ -63,6 +69,7 @@ inline constexpr int kCapBtnFirst = 0;     // drawing, not caption
 inline constexpr int kOptFldFirst = 1;     // field N/S checked
 inline constexpr int kPrjPosFirst = 1;     // Mode1 checked
 inline constexpr int kFldOptFirst = -1;    // no run field checked
+inline constexpr int kCorvConnFirst = 1;   // jobs are taken from the clipboard
 // Text boxes whose default is open start empty: CharH, TdTxt, TDMode and the
 // eighteen correction boxes (filled from the settings at start-up).
 

@@ -129,6 +129,7 @@ void MainForm::LayOutMain() {
   Place(MdHt, 120, 3720, 1900, 300);
   Place(Browse, 2700, 3690, 1300, 360);
   Place(File1, 120, 4110, 3900, 2520);
+  Place(CorvConn, design::kCorvConnLeft, design::kCorvConnTop, design::kCorvConnWidth, design::kCorvConnHeight);
   Place(Msg, 120, 6720, 6900, 285);
   Place(LabStat, 120, 7050, 3900, 285);
   Place(LblXAdj, 120, 7380, 1900, 285);

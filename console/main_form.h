@@ -34,6 +34,7 @@ class MainForm : public wc::Form {
   wc::CheckBox& CapBtn = Add<wc::CheckBox>("CapBtn", none_, "Project Caption", design::kCapBtnFirst);
   wc::CommandButton& Browse = Add<wc::CommandButton>("Browse", none_, "Browse...");
   wc::FileListBox& File1 = Add<wc::FileListBox>("File1", none_);
+  wc::CheckBox& CorvConn = Add<wc::CheckBox>("CorvConn", none_, "Connect ", design::kCorvConnFirst);
   wc::Label& Msg = Add<wc::Label>("Msg", none_);
   wc::Label& LabStat = Add<wc::Label>("LabStat", none_);
   wc::Label& LblXAdj = Add<wc::Label>("LblXAdj", none_);

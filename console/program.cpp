@@ -14,6 +14,7 @@ Program::Program(const std::filesystem::path& libraryFolder, engine::ExitRoutine
       Context{State, Slots.GcodeAwk->Scanner(), Slots.Parser->Scanner(), Slots.Eval->Scanner(), Slots.ToolDat->Grid()},
       Files(E, Forms.Main, [this](const std::string& path) { OpenJobFile(path); }),
       Options(E, Forms.Main, &Slots.ToolDat->Grid()),
+      Intake(E, Forms.Main, Context, Files, [this](const std::string& path) { OpenJobFile(path); }),
       libraryFolder_(libraryFolder) {
   // Ending the program from a device fault releases the port first.
   E.EndProgram = [this, end = std::move(exit)] {

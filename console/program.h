@@ -11,6 +11,7 @@
 #include "console/drawing_view.h"
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
+#include "console/job_intake.h"
 #include "console/option_handlers.h"
 #include "console/startup.h"
 #include "engine/engine.h"
@@ -45,6 +46,7 @@ class Program {
   std::unique_ptr<DrawingView> Drawing;
   FileSelection Files;
   OptionHandlers Options;
+  JobIntake Intake;
 
  private:
   std::filesystem::path libraryFolder_;

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "winplat/clipboard.h"
 #include "winplat/controls/operator.h"
 #include "winplat/messages.h"
 
@@ -274,6 +275,13 @@ bool OperatorScript::RunLine(const std::string& line, std::string* error) {
     if (!t[1].quoted && Lower(t[1].text) == "cancel") QueueFileDialogAnswer({true, {}});
     else QueueFileDialogAnswer({false, t[1].text});
     return true;
+  }
+  if (cmd == "clipboard") {
+    // Another application putting text on the machine clipboard, or taking it away.
+    if (!need(2)) return fail("clipboard: a text or clear is missing");
+    bool clear = !t[1].quoted && Lower(t[1].text) == "clear";
+    bool done = clear ? ClearClipboard() : SetClipboardText(t[1].text);
+    return done ? true : fail("clipboard: the clipboard is held open by another program");
   }
   if (cmd == "wait") {
     long long ms = 0;

@@ -2,6 +2,7 @@
 #include <sstream>
 
 #include "controls_test_support.h"
+#include "winplat/clipboard.h"
 #include "winplat/controls/operator.h"
 
 namespace ctltest {
@@ -123,6 +124,19 @@ TEST_F(Operator, EndOfInputWithAModalFormUpLetsTheProgramGoOn) {
   EXPECT_EQ(failures, 0);
   EXPECT_EQ(events, (std::vector<std::string>{"no", "dialog closed"}));
   EXPECT_FALSE(dialog.Visible());
+}
+
+TEST_F(Operator, ClipboardLinesPutTextOnTheMachineClipboardOrClearIt) {
+  int failures = 0;
+  std::string log = Run("clipboard \"P1.NC;;T\"\n", &failures);
+  EXPECT_EQ(failures, 0) << log;
+  EXPECT_EQ(winplat::GetClipboardText(), "P1.NC;;T");
+  log = Run("clipboard \"clear\"\n", &failures);  // quoted: a text like any other
+  EXPECT_EQ(winplat::GetClipboardText(), "clear");
+  log = Run("clipboard clear\nclipboard\n", &failures);
+  EXPECT_EQ(winplat::GetClipboardText(), "");
+  EXPECT_EQ(failures, 1);
+  EXPECT_NE(log.find("line 2: clipboard: a text or clear is missing"), std::string::npos) << log;
 }
 
 TEST_F(Operator, CloseRunsQueryUnloadAndFileAnswersReachTheDialog) {
