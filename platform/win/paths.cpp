@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "machine.h"
+#include "winplat/classreg.h"
 #include "winplat/folders.h"
 
 namespace fs = std::filesystem;
@@ -57,9 +58,18 @@ std::string exeName;        // empty: the default
 
 constexpr const char* kDefaultExeName = "C:\\Fieldray\\Fieldray.exe";
 
+// The template beside this library: staged at ../share in the build tree, in the
+// data folder of an install (wherever its prefix now lies).
 fs::path TemplateDir() {
   if (const char* t = std::getenv("FIELDRAY_TEMPLATE"); t && *t) return t;
-  if (fs::exists(FIELDRAY_TEMPLATE_BUILD)) return FIELDRAY_TEMPLATE_BUILD;
+  std::error_code ec;
+  const fs::path library = ModuleFileOf(reinterpret_cast<const void*>(&TemplateDir)).parent_path();
+  if (!library.empty()) {
+    for (const char* relative : {FIELDRAY_TEMPLATE_FROM_LIB, "../share/fieldray/root-template"}) {
+      if (fs::is_directory(library / relative, ec)) return (library / relative).lexically_normal();
+    }
+  }
+  if (fs::exists(FIELDRAY_TEMPLATE_BUILD, ec)) return FIELDRAY_TEMPLATE_BUILD;
   return FIELDRAY_TEMPLATE_INSTALL;
 }
 
