@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "winplat/code_page.h"
 #include "winplat/controls/operator.h"
 #include "winplat/messages.h"
 
@@ -114,9 +115,10 @@ InputState OperatorScript::Step() {
   if (!line.empty() && line.back() == '\r') line.pop_back();
   ++lineNumber_;
   std::string error;
-  if (!RunLine(line, &error)) {
+  // Operator lines come in UTF-8; the program's strings are code page text.
+  if (!RunLine(CodePageFromUtf8(line), &error)) {
     ++failures_;
-    log_ << "line " << lineNumber_ << ": " << error << "\n";
+    log_ << "line " << lineNumber_ << ": " << Utf8FromCodePage(error) << "\n";
     log_.flush();
   }
   return InputState::Ran;
