@@ -86,10 +86,10 @@ TEST(JobHandoff, AJobFromTheClipboardOpensInItsFieldWithItsSheetSize) {
 
   const auto [pickedLeft, pickedRight] = LitColumns(out / "handoff-picked.png");
   const auto [jobLeft, jobRight] = LitColumns(out / "handoff-job.png");
-  ASSERT_GT(pickedRight, pickedLeft) << "the picked program is projected";
-  EXPECT_GT(jobRight - jobLeft, pickedRight - pickedLeft) << "the job's 400 x 300 work area is outlined";
+  ASSERT_GT(pickedRight, pickedLeft) << "the picked program is projected\n" << run.log;
+  EXPECT_GT(jobRight - jobLeft, pickedRight - pickedLeft) << "the job's 400 x 300 work area is outlined\n" << run.log;
 
-  EXPECT_EQ(ClipboardOf(root), "NOSUCH.NC;;S");
+  EXPECT_EQ(ClipboardOf(root), "NOSUCH.NC;;S") << run.log;
 }
 
 }  // namespace
