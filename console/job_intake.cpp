@@ -137,6 +137,7 @@ void JobIntake::Timer1_Timer() {
   e_.State.HandOffFlag = BoolTrue;
   if (job.RunField == 0) {
     RefuseRunField();
+    ClearHandOff();  // consumed, and nothing was opened
     return;
   }
   std::string unevaluated = SetJobVariables(job);

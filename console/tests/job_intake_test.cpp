@@ -304,6 +304,7 @@ TEST_F(JobIntakeTest, AnUnknownRunFieldShowsTheBoxTopmostAndConsumesTheJob) {
   EXPECT_EQ(winplat::WindowZOrder().back(), main) << "at the bottom afterwards";
   EXPECT_TRUE(calls.empty()) << "nothing opened";
   EXPECT_EQ(winplat::GetClipboardText(), "A1.DXF;;T");
+  EXPECT_EQ(state.HandOffFlag, BoolFalse);
 }
 
 TEST_F(JobIntakeTest, AListOfTwelveInAFolderOfThirteenIsReadAgainWithinASecond) {
