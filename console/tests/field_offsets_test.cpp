@@ -129,7 +129,8 @@ TEST_F(FieldOffsetsTest, PositionBarsMoveTheActiveFieldAndLeavingStoresTheWholeF
   EXPECT_FLOAT_EQ(state.FieldCalibration[2].FieldXPos, -60.0f);
   ExpectInOrder({"DisplayPostTrans -60.000000 3.000000 0.000000", "DisplayUpdate"});
   main.XFldPos.LostFocus.Fire(main.XFldPos, "LostFocus");
-  const std::string ini = testsupport::ReadFile(Ini());
+  std::string ini = testsupport::ReadFile(Ini());
+  std::erase(ini, '\r');
   long at = 0;
   for (const char* key : {"XPOSS=0", "XPOSA=-60", "XPOST=0", "XPOSR=0", "XPOSSf=0", "XPOSAf=0", "XPOSTf=0",
                           "XPOSRf=0"}) {

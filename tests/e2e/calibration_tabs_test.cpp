@@ -69,7 +69,8 @@ TEST(CalibrationTabs, FieldOffsetAndPositionCorrectionAreProjectedSavedAndFoundA
   ASSERT_EQ(run.status, 0) << run.log;
   EXPECT_FALSE(HasFailedLines(run.log)) << run.log;
 
-  const std::string ini = testsupport::ReadFile(root / "C" / "Fieldray" / "Fldry.INI");
+  std::string ini = testsupport::ReadFile(root / "C" / "Fieldray" / "Fldry.INI");
+  std::erase(ini, '\r');
   EXPECT_NE(ini.find("\nXPOSA=-60\n"), std::string::npos) << ini;
   EXPECT_NE(ini.find("\nPositionX=400\n"), std::string::npos) << ini;
 
@@ -84,10 +85,14 @@ TEST(CalibrationTabs, FieldOffsetAndPositionCorrectionAreProjectedSavedAndFoundA
   // The preview box of the tab shows the pattern: not all black.
   const winplat::Picture window = Load(temp / "geometric.png");
   ASSERT_GT(window.width, 0);
-  // GeoPic: 3240 twips square at (4440, 480) on the tab strip at (7200, 120);
-  // its middle half, in pixels of 15 twips, shifted at most by the window's frame.
+  // The screenshot is the window's client area at 15 twips a pixel. GeoPic is
+  // 3240 twips square at (4440, 480) on the tab strip at (7200, 120): its
+  // corner is the black of the box, its middle half holds the pattern.
+  const int boxLeft = (7200 + 4440) / 15, boxTop = (120 + 480) / 15;
+  ASSERT_LT(boxLeft + 216, window.width);
+  EXPECT_EQ(window.At(boxLeft + 4, boxTop + 4), 0u) << "GeoPic's black background";
   int lit = 0;
-  const int left = (7200 + 4440 + 810) / 15, top = (120 + 480 + 810) / 15, size = 1620 / 15;
+  const int left = boxLeft + 54, top = boxTop + 54, size = 108;
   for (int y = top; y < top + size && y < window.height; ++y) {
     for (int x = left; x < left + size && x < window.width; ++x) {
       if (window.At(x, y) != 0) ++lit;
