@@ -162,23 +162,20 @@ void FieldOffsets::WriteReferenceMarker(std::int32_t& rate) {
   e_.State.InversionState = BoolFalse;
 }
 
-void FieldOffsets::XFldPos_Change() {
-  ProgramState& s = e_.State;
-  const std::int16_t f = s.CurrentRunField;
-  if (IsRunField(f)) {
-    FieldCalibrationEntry& cal = s.FieldCalibration[static_cast<std::size_t>(f)];
-    cal.FieldXPos = static_cast<float>(main_.XFldPos.Value()) / 10.0f;
-    e_.Vx.DisplayPostTrans(cal.FieldXPos, cal.FieldYPos, 0);
-  }
-  e_.Vx.DisplayUpdate();
-}
+void FieldOffsets::XFldPos_Change() { PositionChange(Axis::X); }
+void FieldOffsets::YFldPos_Change() { PositionChange(Axis::Y); }
 
-void FieldOffsets::YFldPos_Change() {
+void FieldOffsets::PositionChange(Axis axis) {
   ProgramState& s = e_.State;
   const std::int16_t f = s.CurrentRunField;
   if (IsRunField(f)) {
     FieldCalibrationEntry& cal = s.FieldCalibration[static_cast<std::size_t>(f)];
-    cal.FieldYPos = static_cast<float>(-main_.YFldPos.Value()) / 10.0f;
+    // One bar step is a tenth of the offset; the Y bar runs against Y.
+    if (axis == Axis::X) {
+      cal.FieldXPos = static_cast<float>(main_.XFldPos.Value()) / 10.0f;
+    } else {
+      cal.FieldYPos = static_cast<float>(-main_.YFldPos.Value()) / 10.0f;
+    }
     e_.Vx.DisplayPostTrans(cal.FieldXPos, cal.FieldYPos, 0);
   }
   e_.Vx.DisplayUpdate();

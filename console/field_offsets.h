@@ -31,6 +31,7 @@ class FieldOffsets {
   void Statement(F&& statement);
   void SelectRunField(std::int16_t field);
   void WriteReferenceMarker(std::int32_t& rate);
+  void PositionChange(Axis axis);
   void ScaleChange(Axis axis);
   void ShearChange(Axis axis);
 

@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "console/field_offsets.h"
-#include "console/form_console_view.h"
 #include "engine/geo_correction.h"
 #include "engine/point_list.h"
 #include "engine/settings_file.h"
 #include "engine/status_reporter.h"
 #include "engine/tests/board_machine.h"
-#include "engine/tests/engine_fakes.h"
+#include "tab_rig.h"
 #include "test_support.h"
 #include "winplat/msgbox.h"
 
@@ -28,11 +27,10 @@ long Find(const std::vector<std::string>& calls, const std::string& prefix, long
   return -1;
 }
 
-class FieldOffsetsTest : public ::testing::Test {
+class FieldOffsetsTest : public TabRig {
  protected:
   void SetUp() override {
-    testsupport::WriteFile(Ini(), "");
-    engine::SetProgramDir(state, "C:\\Fieldray\\");
+    TabRig::SetUp();
     FieldCalibrationEntry& a = state.FieldCalibration[2];
     a.FieldXPos = -12.5f;
     a.FieldYPos = 3;
@@ -41,7 +39,6 @@ class FieldOffsetsTest : public ::testing::Test {
     a.XShear = 5;
     a.YShear = -7;
   }
-  static std::filesystem::path Ini() { return testsupport::Root() / "C" / "Fieldray" / "Fldry.INI"; }
   void Select(int index) { main.FldOpt(index).SetValue(true); }
   // The calls since the last selection, in order, each found after the one before.
   void ExpectInOrder(const std::vector<std::string>& prefixes) {
@@ -53,12 +50,6 @@ class FieldOffsetsTest : public ::testing::Test {
     }
   }
 
-  ProgramState state;
-  enginetest::FakeBoard board;
-  engine::Vexlib vx{board.Table()};
-  MainForm main;
-  FormConsoleView view{main, nullptr};
-  engine::Engine e{state, vx, view, [] {}};
   FieldOffsets tab{e, main};
 };
 

@@ -8,10 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "console/form_console_view.h"
 #include "console/geometric_tab.h"
 #include "engine/settings_file.h"
-#include "engine/tests/engine_fakes.h"
+#include "tab_rig.h"
 #include "test_support.h"
 #include "winplat/numeric.h"
 
@@ -20,23 +19,12 @@ namespace {
 
 using engine::GeoBox;
 
-class GeometricTabTest : public ::testing::Test {
+class GeometricTabTest : public TabRig {
  protected:
-  void SetUp() override {
-    testsupport::WriteFile(Ini(), "");
-    engine::SetProgramDir(state, "C:\\Fieldray\\");
-  }
-  static std::filesystem::path Ini() { return testsupport::Root() / "C" / "Fieldray" / "Fldry.INI"; }
   wc::TextBox& Box(GeoBox b) { return view.GeoBoxControl(b); }
   std::size_t Applied() const { return board.CallsNamed("DisplayGeometricCorrection").size() / 65; }
   std::size_t Redrawn() const { return board.CallsNamed("RedrawFrameFast").size(); }
 
-  ProgramState state;
-  enginetest::FakeBoard board;
-  engine::Vexlib vx{board.Table()};
-  MainForm main;
-  FormConsoleView view{main, nullptr};
-  engine::Engine e{state, vx, view, [] {}};
   GeometricTab tab{e, main};
 };
 
