@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 
 #include "winplat/hw/boards.h"
 
@@ -20,6 +21,19 @@ int OpenRetrying(const char* path, int flags) {
   do {
     fd = ::open(path, flags | O_CLOEXEC, 0644);
   } while (fd < 0 && errno == EINTR);
+  return fd;
+}
+
+std::filesystem::path TemporaryOf(const std::filesystem::path& path) {
+  std::filesystem::path temp = path;
+  temp += ".new";
+  return temp;
+}
+
+// Opens for reading; a file caught between removal and rename is read from its temporary file.
+int OpenForReading(const std::filesystem::path& path) {
+  int fd = OpenRetrying(path.c_str(), O_RDONLY);
+  if (fd < 0 && errno == ENOENT) fd = OpenRetrying(TemporaryOf(path).c_str(), O_RDONLY);
   return fd;
 }
 
@@ -59,7 +73,7 @@ void CountFileCall() { fileCalls.fetch_add(1, std::memory_order_relaxed); }
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<char>& bytes) {
   CountFileCall();
   bytes.clear();
-  int fd = OpenRetrying(path.c_str(), O_RDONLY);
+  int fd = OpenForReading(path);
   if (fd < 0) return false;
   struct stat st {};
   if (::fstat(fd, &st) == 0 && st.st_size > 0) bytes.reserve(static_cast<std::size_t>(st.st_size));
@@ -78,7 +92,7 @@ bool ReadWholeFile(const std::filesystem::path& path, std::vector<char>& bytes) 
 
 std::size_t ReadFileAt(const std::filesystem::path& path, std::uint64_t offset, void* data, std::size_t size) {
   CountFileCall();
-  int fd = OpenRetrying(path.c_str(), O_RDONLY);
+  int fd = OpenForReading(path);
   if (fd < 0) return 0;
   std::size_t got = 0;
   auto* out = static_cast<char*>(data);
@@ -93,14 +107,54 @@ std::size_t ReadFileAt(const std::filesystem::path& path, std::uint64_t offset, 
 }
 
 bool ReplaceFile(const std::filesystem::path& path, const std::vector<char>& bytes) {
-  std::filesystem::path temp = path;
-  temp += ".new";
+  std::filesystem::path temp = TemporaryOf(path);
   int fd = OpenForWriting(temp, O_WRONLY | O_CREAT | O_TRUNC);
   if (fd < 0) return false;
   bool ok = WriteFully(fd, bytes.data(), bytes.size(), 0, false);
   ok = ::close(fd) == 0 && ok;
-  if (ok) ok = ::rename(temp.c_str(), path.c_str()) == 0;
-  if (!ok) ::unlink(temp.c_str());
+  if (!ok) {
+    ::unlink(temp.c_str());
+    return false;
+  }
+  ::unlink(path.c_str());
+  return ::rename(temp.c_str(), path.c_str()) == 0;
+}
+
+bool PatchFile(const std::filesystem::path& path, std::size_t size, const void* magic, std::size_t magicBytes,
+               const std::vector<FilePatch>& patches) {
+  CountFileCall();
+  int fd = OpenRetrying(path.c_str(), O_RDWR);
+  if (fd < 0) return false;
+  struct stat st {};
+  std::vector<char> head(magicBytes);
+  bool ok = ::fstat(fd, &st) == 0 && static_cast<std::size_t>(st.st_size) == size &&
+            ::pread(fd, head.data(), magicBytes, 0) == static_cast<ssize_t>(magicBytes) &&
+            std::memcmp(head.data(), magic, magicBytes) == 0;
+  if (ok) {
+    // One positioned write per patch would leave a part written if the
+    // process died between them: the patches go out in one call.
+    std::size_t first = patches.empty() ? 0 : patches.front().offset;
+    std::size_t end = first;
+    std::vector<char> joined;
+    for (const FilePatch& p : patches) {
+      if (p.offset < end || p.offset + p.size > size) {
+        ok = false;
+        break;
+      }
+      end = p.offset + p.size;
+    }
+    if (ok && !patches.empty()) {
+      // The span from the first patch to the last, gaps filled from the file.
+      joined.resize(end - first);
+      ok = ::pread(fd, joined.data(), joined.size(), static_cast<off_t>(first)) ==
+           static_cast<ssize_t>(joined.size());
+      for (const FilePatch& p : patches) {
+        std::memcpy(joined.data() + (p.offset - first), p.data, p.size);
+      }
+      if (ok) ok = WriteFully(fd, joined.data(), joined.size(), first, true);
+    }
+  }
+  ::close(fd);
   return ok;
 }
 
