@@ -80,6 +80,8 @@ struct Machine {
     winplat::ResetMachineRoot();
     fs::path jobs = winplat::MachineRoot() / "C" / "Fieldray" / "Jobs";  // filled from the template
     winplat::hw::WriteBoardConfig(pci ? "[Boards]\nFamily=PCI\n" : "");
+    // The device library looks for PCI boards where it remembers some.
+    if (pci) std::ofstream(winplat::MachineRoot() / "C" / "WINDOWS" / "VEXLIB.INI") << "[TB2000]\nNumber of boards=1\n";
     winplat::hw::ResetBoardState();
     // The device library may be loaded from an earlier machine: it detects afresh.
     const fs::path library = BinaryFolder() / fieldray::engine::Vexlib::kLibraryFile;

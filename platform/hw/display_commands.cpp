@@ -1,6 +1,7 @@
 // The board software's display commands: parameters held pending until the
 // display update, the correction grid rows, the DMX channels.
 #include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "board_files.h"
@@ -157,22 +158,18 @@ void SaveDisplayState(const BoardContext& board, const DisplayState& state, cons
     // written, in one write, into the file as it was read.
     const auto* old = reinterpret_cast<const char*>(before);
     std::vector<FilePatch> patches;
-    constexpr std::size_t kJoin = 64;
-    for (std::size_t i = 0; i < sizeof state && patches.size() <= 16;) {
-      if (bytes[i] == old[i]) {
-        ++i;
-        continue;
-      }
-      if (!patches.empty() && i - (patches.back().offset + patches.back().size) <= kJoin) {
-        patches.back().size = i + 1 - patches.back().offset;
+    constexpr std::size_t kBlock = 64;  // compared and written in blocks; neighbours join
+    for (std::size_t at = 0; at < sizeof state && patches.size() <= 16; at += kBlock) {
+      std::size_t n = std::min(kBlock, sizeof state - at);
+      if (std::memcmp(bytes + at, old + at, n) == 0) continue;
+      if (!patches.empty() && patches.back().offset + patches.back().size == at) {
+        patches.back().size += n;
       } else {
-        patches.push_back(FilePatch{i, 1, bytes});
+        patches.push_back(FilePatch{at, n, bytes + at});
       }
-      ++i;
     }
     if (patches.empty()) return;
     if (patches.size() <= 16) {
-      for (FilePatch& p : patches) p.data = bytes + p.offset;
       if (PatchFile(DisplayPath(board), sizeof state, &kDisplayMagic, sizeof kDisplayMagic, patches)) return;
     }
   }
