@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -204,6 +205,17 @@ class ProfileWriteLock {
   int fd_ = -1;
 };
 
+// A write that would plant a line of another kind is refused: a line break
+// in any part, a key that reads back as a section, a comment or a split at
+// its own "=", a section name closed early by "]".
+bool WritableNames(const char* section, const char* key, const char* value) {
+  auto hasBreak = [](const char* t) { return t && std::strpbrk(t, "\r\n") != nullptr; };
+  if (hasBreak(section) || hasBreak(key) || hasBreak(value)) return false;
+  if (std::strchr(section, ']')) return false;
+  if (key && (std::strchr(key, '=') || key[0] == '[' || key[0] == ';')) return false;
+  return true;
+}
+
 }  // namespace
 
 std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
@@ -267,6 +279,7 @@ std::uint32_t GetPrivateProfileIntA(const char* section, const char* key, std::i
 std::int32_t WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                         const char* fileName) {
   if (!section) return 1;  // Windows: flush the cache; nothing is cached here
+  if (!WritableNames(section, key, value)) return 0;
   auto path = ProfileHostPath(fileName);
   if (!path) return 0;
   std::error_code ec;
