@@ -194,7 +194,7 @@ fieldray::engine::VexlibTable FakeBoard::Table() {
     Log("RedrawFrame", {w, a, b, c, d, f, g, h});
     return 0;
   };
-  t.LoadLFile = [](const char*, std::int32_t* from, std::int32_t*, std::int32_t, std::int32_t* status) {
+  t.LoadLFile = [](const char*, std::int32_t* from, std::int32_t*, const void*, std::int32_t* status) {
     Log("LoadLFile");
     *status = board->loadStatus;
     if (board->loadStatus != 0) return board->loadStatus;
