@@ -9,11 +9,22 @@
 #include "winplat/controls/operator.h"
 #include "winplat/hw/projection.h"
 #include "winplat/paths.h"
+#include "winplat/sync.h"
 
 int main(int argc, char** argv) {
   using namespace fieldray;
   std::string script = argc > 1 ? argv[1] : "-";
+  std::string rootError;
+  if (!winplat::OpenMachineRoot(&rootError)) {
+    std::fprintf(stderr, "%s\n", rootError.c_str());
+    return 2;
+  }
   std::printf("Fieldray machine root: %s\n", winplat::MachineRoot().c_str());
+  // One operator program per machine; a root where no lock can be made does not stop it.
+  if (winplat::HoldMachineLock("Fieldray") == winplat::MachineLockResult::HeldElsewhere) {
+    std::fprintf(stderr, "Fieldray is already running on this machine.\n");
+    return 3;
+  }
 
   console::Program program(engine::Vexlib::BinaryFolder(), engine::DefaultExitRoutine());
   winplat::controls::SetProjectionSaver([](const std::string& hostPath, std::string* error) {

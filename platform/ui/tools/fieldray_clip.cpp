@@ -4,17 +4,24 @@
 //   fieldray-clip -         put what standard input holds (one trailing line break dropped)
 //   fieldray-clip --get     print the clipboard text
 //   fieldray-clip --clear   empty the clipboard
-// Exit status: 0 done, 1 the clipboard is held open by another program, 2 usage.
+// Exit status: 0 done, 1 the clipboard is held open by another program, 2 usage
+// or a machine root that cannot be made.
 #include <cstdio>
 #include <iostream>
 #include <iterator>
 #include <string>
 
 #include "winplat/clipboard.h"
+#include "winplat/paths.h"
 
 int main(int argc, char** argv) {
   if (argc < 2) {
     std::fprintf(stderr, "usage: fieldray-clip TEXT | - | --get | --clear\n");
+    return 2;
+  }
+  std::string rootError;
+  if (!winplat::OpenMachineRoot(&rootError)) {
+    std::fprintf(stderr, "%s\n", rootError.c_str());
     return 2;
   }
   std::string first = argv[1];
