@@ -2,6 +2,7 @@
 // takes operator commands from a file given on the command line (or the
 // terminal), runs the loop until the main window closes, and shuts down.
 #include <cstdio>
+#include <exception>
 #include <iostream>
 #include <string>
 
@@ -26,13 +27,19 @@ int main(int argc, char** argv) {
     return 3;
   }
 
-  console::Program program(engine::Vexlib::BinaryFolder(), engine::DefaultExitRoutine());
-  winplat::controls::SetProjectionSaver([](const std::string& hostPath, std::string* error) {
-    return winplat::hw::SaveProjectionPng(hostPath, 0, 512, error);
-  });
-  if (!program.Start()) return 1;
+  // A platform fault that no handler caught still ends the program with its text.
+  try {
+    console::Program program(engine::Vexlib::BinaryFolder(), engine::DefaultExitRoutine());
+    winplat::controls::SetProjectionSaver([](const std::string& hostPath, std::string* error) {
+      return winplat::hw::SaveProjectionPng(hostPath, 0, 512, error);
+    });
+    if (!program.Start()) return 1;
 
-  int failures = winplat::controls::RunOperatorInput(script, std::cout);
-  if (program.Forms.Main.Loaded()) program.Forms.Main.Unload();
-  return failures < 0 ? 2 : 0;
+    int failures = winplat::controls::RunOperatorInput(script, std::cout);
+    if (program.Forms.Main.Loaded()) program.Forms.Main.Unload();
+    return failures < 0 ? 2 : 0;
+  } catch (const std::exception& e) {
+    std::fprintf(stderr, "Fieldray stopped: %s\n", e.what());
+    return 1;
+  }
 }
