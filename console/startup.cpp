@@ -116,6 +116,7 @@ void Form_Load(Engine& e, MainForm& main, StartupValues& v, const StartupSeams& 
   std::string dir = engine::FolderOf(exe);
   if (dir.find("VB") != std::string::npos) dir = "C:\\FieldrayDir\\";
   engine::SetProgramDir(s, dir);
+  engine::FillSettingsFromTemplate(e);
 
   engine::WindowPosition pos = engine::ReadMainWindowPosition(e);
   main.SetTop(pos.Top);

@@ -343,6 +343,20 @@ bool SetCurrentFolder(std::string_view windowsPath) {
   return true;
 }
 
+bool CopyFromTemplate(std::string_view windowsPath) {
+  std::error_code ec;
+  fs::path target = HostPath(windowsPath);
+  fs::path rel = target.lexically_relative(MachineRoot());
+  fs::path from = TemplateDir() / rel;
+  if (rel.empty() || !fs::is_regular_file(from, ec)) return false;
+  fs::path tmp = target;
+  tmp += ".fill-" + std::to_string(getpid());
+  if (!fs::copy_file(from, tmp, fs::copy_options::overwrite_existing, ec)) return false;
+  fs::rename(tmp, target, ec);
+  if (ec) fs::remove(tmp, ec);
+  return !ec;
+}
+
 std::string ProfileFilePath(std::string_view fileName) {
   std::string name(fileName);
   if (name.find_first_of("\\/:") == std::string::npos) return WindowsDirectory() + "\\" + name;

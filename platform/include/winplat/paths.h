@@ -62,6 +62,11 @@ std::string CurrentFolder();
 // folder does not exist (the current folder then stays).
 bool SetCurrentFolder(std::string_view windowsPath);
 
+// Replaces the file at `windowsPath` with the template's copy of it, as the
+// root's first fill would have made it; false when the template holds no such
+// file or it cannot be written (the file is then unchanged).
+bool CopyFromTemplate(std::string_view windowsPath);
+
 // Where a private-profile file lives: a name without any folder is taken in
 // the Windows directory ("VX.INI" -> "C:\WINDOWS\VX.INI"); anything else as FullPath.
 std::string ProfileFilePath(std::string_view fileName);
