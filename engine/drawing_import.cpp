@@ -288,6 +288,7 @@ bool BulgeCentre(double x1, double y1, double x2, double y2, double bulge, doubl
 void OpenDrawingFile(Engine& e, DxfHost& dxf1, toolpath::GcodeInterpreter& in, std::string& path) {
   BusyScope busy(e);
   BusyPointer pointer;
+  e.State.RefusedFrames.clear();
   if (winplat::FileSize(path) >= MaxDrawingFileSize) {
     ControlCall([&] { dxf1.Clear(); });
     e.Console.SetMsg("File Too Large");

@@ -326,6 +326,24 @@ TEST_F(DrawingImport, AMissingOrDamagedFileShowsNothingAndTheReadersSentence) {
   }
 }
 
+TEST_F(DrawingImport, FramesLargerThanTheBoardHoldsAreNamedAndNotWritten) {
+  DxfText big;
+  for (int i = 0; i < 700; ++i) big.Line(i * 3.0, 0, i * 3.0 + 1, 400);  // about 8 points a line
+  OpenDrawing(big);
+  const std::string& msg = rig.console.msg;
+  EXPECT_EQ(msg.rfind("Frame", 0), 0u) << msg;
+  EXPECT_NE(msg.find("14 ("), std::string::npos) << msg;
+  EXPECT_NE(msg.find(" not written: the board holds 6000 points a frame"), std::string::npos) << msg;
+  EXPECT_EQ(rig.board.frames.count(14), 0u);
+  for (const auto& call : rig.board.CallsNamed("WriteFrame")) EXPECT_EQ(call.find("WriteFrame 14"), std::string::npos);
+  EXPECT_TRUE(Called("DeleteFrames 14 14")) << "the old frame is gone";
+
+  // A drawing that fits is written again and the list starts anew.
+  OpenDrawing(DxfText().Line(0, 0, 200, 100));
+  EXPECT_TRUE(rig.board.frames.count(14));
+  EXPECT_TRUE(rig.state.RefusedFrames.empty());
+}
+
 TEST(ReaderSentences, OnlyTheReadersOwnLineIsShown) {
   const std::pair<const char*, const char*> cases[] = {
       {"At entity type 'LINE'. \r\nInput past end of file. Error in LoadEntity.\r\n ->  DXFLine.\r\n ->  LoadDXF.",
