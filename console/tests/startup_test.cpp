@@ -3,13 +3,16 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <vector>
 
 #include "console/component_slots.h"
 #include "console/form_console_view.h"
 #include "console/option_handlers.h"
 #include "console/startup.h"
+#include "engine/caption_text.h"
 #include "engine/grid_cells.h"
+#include "engine/projection_output.h"
 #include "engine/settings_file.h"
 #include "test_support.h"
 #include "winplat/clock.h"
@@ -235,6 +238,29 @@ TEST_F(Startup, TypedRatesOutsideTheirRangeAreNeitherUsedNorStored) {
   m.SRUL.SetText("32000");
   m.SRUL.LostFocus.Fire(m.SRUL, "LostFocus");
   EXPECT_EQ(engine::ReadCalibrationValue(p.e, "ScanRateUL"), "32000");
+  p.Close();
+}
+
+TEST_F(Startup, TheTemplatesCaptionLiesInsideFieldSAndLightsItsLetters) {
+  Program p;
+  p.Load();
+  std::string caption = "File Too Large";
+  engine::ShowCaption(p.e, caption);
+  FrameStruct header{};
+  ASSERT_EQ(p.vx.ReadFrameStruct(engine::CaptionFrameNumber, &header), 0);
+  ASSERT_GT(header.NumPoints, 0);
+  std::vector<PointStruct> points(VX_DEFAULT_MAX_FRAME_POINTS + 1);  // the library fills its whole frame
+  ASSERT_EQ(p.vx.ReadFrame(&header, points.data()), 0);
+  std::set<std::pair<std::int32_t, std::int32_t>> lit;
+  for (std::int32_t i = 0; i < header.NumPoints; ++i)
+    if (points[static_cast<std::size_t>(i)].Colour != 0) lit.insert({points[static_cast<std::size_t>(i)].X, points[static_cast<std::size_t>(i)].Y});
+  EXPECT_GT(lit.size(), 20u) << "the caption's strokes, not one corner";
+  // No stroke is held at the edge of the board's range.
+  for (const auto& [x, y] : lit) {
+    EXPECT_LT(std::abs(x), 32767) << x;
+    EXPECT_LT(std::abs(y), 32767) << y;
+  }
+  EXPECT_EQ(p.forms.Main.Msg.Caption().find("beyond the projection range"), std::string::npos) << p.forms.Main.Msg.Caption();
   p.Close();
 }
 
