@@ -171,6 +171,8 @@ void Delay(float& seconds) {
     float t = winplat::Timer();
     if (t < start) t += 86400.0f;
     if (t >= end) return;
+    // Sleeps between pumps rather than spinning: until a timer or a message, or the end.
+    winplat::WaitForWork(static_cast<std::uint32_t>(std::ceil((end - t) * 1000.0f)));
   }
 }
 

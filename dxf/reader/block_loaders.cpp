@@ -90,15 +90,30 @@ std::string ReadWhole(const std::filesystem::path& file) {
   return text.str();
 }
 
+// The records of block row `row`: read from its file once per read, and
+// replayed from memory while the file is not written again. A file open for
+// writing is read from disk each time (what was written so far).
+std::shared_ptr<const std::vector<SpooledRecord>> BlockRecords(DXF& dxf, std::int32_t row) {
+  BlockSpool& spool = Spool(dxf);
+  SpooledBlock& block = spool.blocks.at(static_cast<std::size_t>(row - 1));
+  const bool writing = dxf.reader.BlockFileNum && spool.writing == row;
+  if (!writing && block.records) return block.records;
+  if (std::ofstream* out = dxf.reader.BlockFileNum.get()) out->flush();
+  SpooledRecordReader reader(ReadWhole(block.hostFile));
+  auto records = std::make_shared<std::vector<SpooledRecord>>();
+  SpooledRecord rec;
+  while (reader.Next(rec)) records->push_back(rec);
+  if (!writing) block.records = records;
+  return records;
+}
+
 class Replay {
  public:
   Replay(DXF& dxf, const Placement& p) : dxf_(dxf), db_(dxf.db), p_(p) {}
 
-  void Run(const SpooledBlock& block) {
-    if (std::ofstream* out = dxf_.reader.BlockFileNum.get()) out->flush();
-    SpooledRecordReader reader(ReadWhole(block.hostFile));
-    SpooledRecord rec;
-    while (reader.Next(rec)) {
+  void Run(std::int32_t blockRow) {
+    const std::shared_ptr<const std::vector<SpooledRecord>> records = BlockRecords(dxf_, blockRow);
+    for (const SpooledRecord& rec : *records) {
       if (db_.InBlock) {
         BlockSpool& spool = Spool(dxf_);
         if (spool.recordsCopied >= kMaxCopiedRecords) break;
@@ -317,8 +332,13 @@ class Replay {
   Placement p_;
 };
 
-void OpenForAppend(DXF& dxf, const std::filesystem::path& file) {
-  dxf.reader.BlockFileNum = std::make_unique<std::ofstream>(file, std::ios::binary | std::ios::app);
+// Opens block row `row`'s file for appending; its records read so far are stale.
+void OpenForAppend(DXF& dxf, std::int32_t row) {
+  BlockSpool& spool = Spool(dxf);
+  SpooledBlock& block = spool.blocks.at(static_cast<std::size_t>(row - 1));
+  block.records.reset();
+  spool.writing = row;
+  dxf.reader.BlockFileNum = std::make_unique<std::ofstream>(block.hostFile, std::ios::binary | std::ios::app);
 }
 
 }  // namespace
@@ -371,7 +391,7 @@ bool DXFBlock(DXF& dxf) {
     block.file = file;
     block.hostFile = host;
     spool.blocks.push_back(std::move(block));
-    OpenForAppend(dxf, host);
+    OpenForAppend(dxf, static_cast<std::int32_t>(spool.blocks.size()));
     dxf.db.InBlock = true;
     return true;
   }, dxf.DrawingCleanup());
@@ -398,9 +418,9 @@ bool DXFInsert(DXF& dxf, std::int32_t Index) {
       p.insertRow = db.InsertCount;
       const std::int32_t block = FindBlock(spool, sd.blockName);
       if (block != 0 && MayNest(spool, sd.host, block)) {
-        OpenForAppend(dxf, spool.blocks[static_cast<std::size_t>(sd.host - 1)].hostFile);
+        OpenForAppend(dxf, sd.host);
         db.InBlock = true;
-        Replay(dxf, p).Run(spool.blocks[static_cast<std::size_t>(block - 1)]);
+        Replay(dxf, p).Run(block);
         NoteNested(spool, sd.host, block);
       }
       db.InBlock = false;
@@ -439,7 +459,7 @@ bool DXFInsert(DXF& dxf, std::int32_t Index) {
       db.AddInsert(row);
       p.X = at.X, p.Y = at.Y;
       p.insertRow = db.InsertCount;
-      Replay(dxf, p).Run(spool.blocks[static_cast<std::size_t>(block - 1)]);
+      Replay(dxf, p).Run(block);
       if (db.InBlock) NoteNested(spool, host, block);
       spool.lastInsertPlaced = !db.InBlock;
       return true;
@@ -489,12 +509,12 @@ bool DXFDimension(DXF& dxf) {
       if (!MayNest(spool, host, block)) return true;
       at = Relative(at, BlockBase(dxf));
       p.X = at.X, p.Y = at.Y;
-      Replay(dxf, p).Run(spool.blocks[static_cast<std::size_t>(block - 1)]);
+      Replay(dxf, p).Run(block);
       NoteNested(spool, host, block);
       return true;
     }
     p.X = at.X, p.Y = at.Y;
-    Replay(dxf, p).Run(spool.blocks[static_cast<std::size_t>(block - 1)]);
+    Replay(dxf, p).Run(block);
     return true;
   }, dxf.DrawingCleanup());
 }

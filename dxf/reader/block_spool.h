@@ -4,11 +4,13 @@
 // block's nesting. Everything is closed and deleted when the read ends.
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
 
 #include "../control/dxf_control.h"
+#include "block_records.h"
 
 namespace kelvane {
 
@@ -18,6 +20,8 @@ struct SpooledBlock {
   std::filesystem::path hostFile;  // where it lives
   std::int32_t depth = 0;          // levels of inserts copied into it
   std::set<std::int32_t> contains; // blocks copied into it, at any depth
+  // Its records as last read, while the file has not been written since.
+  std::shared_ptr<const std::vector<SpooledRecord>> records;
 };
 
 struct SpooledDeferred {
@@ -47,6 +51,7 @@ class BlockSpool {
   std::int32_t deferredDone = 0;
   bool lastInsertPlaced = false;
   std::uint64_t recordsCopied = 0;  // records nested inserts wrote into block files
+  std::int32_t writing = 0;         // the block row whose file was last opened for appending
 
  private:
   std::string folder_;  // Windows path of the private folder, with its separator

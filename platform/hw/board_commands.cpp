@@ -1,14 +1,12 @@
 // Command dispatch of the board software: faults, the handler registry, the
 // boot program's short list, and the command log.
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <cstdio>
 #include <fstream>
 #include <map>
 #include <mutex>
 #include <sstream>
 
+#include "board_files.h"
 #include "board_machine.h"
 
 namespace winplat::hw {
@@ -36,6 +34,12 @@ void EnsureBuiltins() {
 
 std::filesystem::path LogPath() { return detail::HardwareFolder() / "commands.log"; }
 
+// The log stays open for appending, one write a command (under the machine lock).
+detail::AppendFile& TheLog() {
+  static detail::AppendFile log;
+  return log;
+}
+
 void AppendLog(const detail::Board& board, std::uint16_t code, const std::uint8_t* operands, std::size_t count,
                const BoardReply& reply) {
   std::string line = std::to_string(board.Index()) + (board.Family() == BoardFamily::Isa ? " ISA " : " PCI ") +
@@ -48,11 +52,7 @@ void AppendLog(const detail::Board& board, std::uint16_t code, const std::uint8_
   }
   if (count == 0) line += "-";
   line += '\n';
-  int fd = ::open(LogPath().c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-  if (fd < 0) return;
-  ssize_t written = ::write(fd, line.data(), line.size());
-  (void)written;
-  ::close(fd);
+  TheLog().Append(LogPath(), line);
 }
 
 }  // namespace
@@ -148,6 +148,7 @@ void RunCommand(Board& board, std::uint16_t code, const std::uint8_t* operands, 
 std::vector<LoggedCommand> ReadCommandLog() {
   detail::MachineLock lock;
   std::vector<LoggedCommand> log;
+  detail::CountFileCall();
   std::ifstream in(LogPath());
   std::string line;
   while (std::getline(in, line)) {
@@ -170,8 +171,8 @@ std::vector<LoggedCommand> ReadCommandLog() {
 
 void ClearCommandLog() {
   detail::MachineLock lock;
-  std::error_code ec;
-  std::filesystem::remove(LogPath(), ec);
+  // Emptied rather than removed: every process keeps its log open.
+  TheLog().Truncate(LogPath());
 }
 
 }  // namespace winplat::hw

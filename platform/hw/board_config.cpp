@@ -10,6 +10,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "board_files.h"
 #include "board_machine.h"
 
 namespace winplat::hw {
@@ -214,6 +215,7 @@ MachineBoards CurrentBoards() {
   Cache& cache = TheCache();
   std::lock_guard lock(cache.mutex);
   struct stat st {};
+  detail::CountFileCall();
   bool exists = ::stat(BoardConfigPath().c_str(), &st) == 0;
   std::uint64_t generation = writeGeneration.load();
   if (cache.valid && cache.generation == generation &&
@@ -223,6 +225,7 @@ MachineBoards CurrentBoards() {
     return cache.boards;
   }
   if (exists) {
+    detail::CountFileCall();
     std::ifstream in(BoardConfigPath(), std::ios::binary);
     std::ostringstream s;
     s << in.rdbuf();
@@ -243,6 +246,10 @@ MachineBoards CurrentBoards() {
   cache.valid = true;
   return cache.boards;
 }
+
+namespace detail {
+std::uint64_t ConfigWriteGeneration() { return writeGeneration.load(); }
+}  // namespace detail
 
 void WriteBoardConfig(const std::string& text) {
   {

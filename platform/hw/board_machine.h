@@ -66,6 +66,16 @@ class MachineLock {
   MachineLock& operator=(const MachineLock&) = delete;
 };
 
+// Serialises this process's threads only: port accesses between commands
+// (the device library serialises its transactions between processes).
+class ProcessLock {
+ public:
+  ProcessLock();
+  ~ProcessLock();
+  ProcessLock(const ProcessLock&) = delete;
+  ProcessLock& operator=(const ProcessLock&) = delete;
+};
+
 // One board of this process's view of the machine.
 class Board : public BoardContext {
  public:
@@ -88,6 +98,8 @@ class Board : public BoardContext {
   SharedBoard& State() { return *state_; }
   void SetConfig(BoardConfig config) { config_ = std::move(config); }
   void SetIndex(int index) { index_ = index; }
+  // The board's folder was removed (a reset): the next use makes it again.
+  void ForgetFolder() { folderMade_ = false; }
   // Loads the word block from the shared state before a command and stores it after.
   void LoadWordBlock();
   void StoreWordBlock();
@@ -105,6 +117,7 @@ class Board : public BoardContext {
   std::string name_;
   SharedBoard* state_ = nullptr;
   std::vector<std::uint8_t> wordBlock_;
+  mutable bool folderMade_ = false;
 };
 
 // The boards of the configuration in force, created and mapped on first use.
@@ -112,7 +125,14 @@ class Board : public BoardContext {
 Board* IsaBoardOnPort(std::uint16_t port);
 Board* PciBoard(int device);
 // Re-reads the configuration when it changed and claims the ISA boards' ports.
+// Once per board command: it checks the configuration file.
 void RefreshMachine();
+// For a port access: refreshes only when this process has not yet built its
+// view of the machine root in force or wrote the configuration since; no file
+// is touched otherwise.
+void RefreshMachineIfStale();
+// Raised whenever this process writes the configuration.
+std::uint64_t ConfigWriteGeneration();
 
 // Runs one command on a board: faults, dispatch, command log. The reply's
 // error and result are filled; its data may be long (the caller frames it).

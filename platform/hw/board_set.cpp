@@ -1,8 +1,10 @@
 // This process's view of the machine's boards: one object per configured board,
 // its state file mapped, its ISA ports claimed on the port bus.
+#include <atomic>
 #include <cstdio>
 #include <map>
 
+#include "../win/machine.h"
 #include "board_machine.h"
 #include "isa_board.h"
 #include "winplat/hw/ports.h"
@@ -11,10 +13,13 @@ namespace winplat::hw::detail {
 namespace {
 
 struct Machine {
-  bool built = false;
+  std::atomic<bool> built{false};
   MachineBoards config;
+  std::atomic<std::uint64_t> root{0};              // the machine root the view was built for
+  std::atomic<std::uint64_t> configGeneration{0};  // this process's configuration writes seen
   // Boards are kept for the life of the process (a mapped PCI window may still point at one).
   std::map<std::string, std::shared_ptr<Board>> known;
+  std::vector<std::shared_ptr<Board>> retired;  // boards of earlier machine roots
   std::vector<Board*> isa;
   std::vector<Board*> pci;
   std::vector<int> claims;
@@ -61,6 +66,15 @@ std::shared_ptr<Board> Obtain(Machine& m, BoardFamily family, int index, const B
 void RefreshMachine() {
   MachineLock lock;
   Machine& m = TheMachine();
+  std::uint64_t root = winplat::detail::RootGeneration();
+  m.configGeneration = ConfigWriteGeneration();
+  if (m.built && m.root != root) {
+    // Another machine: its boards are other boards.
+    for (auto& [name, board] : m.known) m.retired.push_back(board);
+    m.known.clear();
+    m.built = false;
+  }
+  m.root = root;
   MachineBoards config = CurrentBoards();
   if (m.built && SameConfig(config, m.config)) return;
   for (int token : m.claims) ReleasePorts(token);
@@ -86,6 +100,14 @@ void RefreshMachine() {
       auto board = Obtain(m, BoardFamily::Pci, index, bc, "pci-" + std::to_string(i));
       m.pci.push_back(board.get());
     }
+  }
+}
+
+void RefreshMachineIfStale() {
+  Machine& m = TheMachine();
+  if (!m.built || m.configGeneration != ConfigWriteGeneration() ||
+      m.root != winplat::detail::RootGeneration()) {
+    RefreshMachine();
   }
 }
 
@@ -116,6 +138,7 @@ void ResetBoardState() {
     board->State().magic = 0;
     board->PowerUp();
     std::filesystem::remove_all(detail::HardwareFolder() / name, ec);
+    board->ForgetFolder();
   }
   // Boards this process never opened: their files go, and they power up fresh.
   for (const auto& entry : std::filesystem::directory_iterator(detail::HardwareFolder(), ec)) {

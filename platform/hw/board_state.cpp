@@ -9,6 +9,8 @@
 #include <mutex>
 #include <stdexcept>
 
+#include "../win/machine.h"
+#include "board_files.h"
 #include "board_machine.h"
 #include "winplat/paths.h"
 
@@ -23,23 +25,51 @@ std::recursive_mutex& ProcessMutex() {
 // The file lock is taken once per process however deeply MachineLock nests.
 thread_local int lockDepth = 0;
 int lockFd = -1;
+std::uint64_t lockRoot = ~0ull;
+
+// The hardware folder of the machine root in force, made once per root.
+struct Folder {
+  std::mutex mutex;
+  std::uint64_t root = ~0ull;
+  std::filesystem::path path;
+};
+
+Folder& TheFolder() {
+  static Folder folder;
+  return folder;
+}
 
 }  // namespace
 
 std::filesystem::path HardwareFolder() {
-  std::filesystem::path folder = MachineRoot() / "hw";
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  return folder;
+  Folder& f = TheFolder();
+  std::lock_guard lock(f.mutex);
+  std::uint64_t root = winplat::detail::RootGeneration();
+  if (f.root != root || f.path.empty()) {
+    f.path = MachineRoot() / "hw";
+    std::error_code ec;
+    CountFileCall();
+    std::filesystem::create_directories(f.path, ec);
+    f.root = root;
+  }
+  return f.path;
 }
 
 MachineLock::MachineLock() {
   ProcessMutex().lock();
   if (lockDepth++ == 0) {
+    std::uint64_t root = winplat::detail::RootGeneration();
+    if (lockFd >= 0 && lockRoot != root) {
+      ::close(lockFd);
+      lockFd = -1;
+    }
     if (lockFd < 0) {
+      CountFileCall();
       lockFd = ::open((HardwareFolder() / "boards.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+      lockRoot = root;
     }
     if (lockFd >= 0) {
+      CountFileCall();
       while (::flock(lockFd, LOCK_EX) != 0 && errno == EINTR) {
       }
     }
@@ -47,13 +77,20 @@ MachineLock::MachineLock() {
 }
 
 MachineLock::~MachineLock() {
-  if (--lockDepth == 0 && lockFd >= 0) ::flock(lockFd, LOCK_UN);
+  if (--lockDepth == 0 && lockFd >= 0) {
+    CountFileCall();
+    ::flock(lockFd, LOCK_UN);
+  }
   ProcessMutex().unlock();
 }
+
+ProcessLock::ProcessLock() { ProcessMutex().lock(); }
+ProcessLock::~ProcessLock() { ProcessMutex().unlock(); }
 
 Board::Board(BoardFamily family, int index, BoardConfig config, std::string name)
     : family_(family), index_(index), config_(std::move(config)), name_(std::move(name)) {
   std::filesystem::path path = HardwareFolder() / (name_ + ".state");
+  CountFileCall();
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) throw std::runtime_error("cannot open board state " + path.string());
   if (::ftruncate(fd, sizeof(SharedBoard)) != 0) {
@@ -145,8 +182,12 @@ std::vector<std::uint8_t>& Board::WordBlock() { return wordBlock_; }
 
 std::filesystem::path Board::Folder() const {
   std::filesystem::path folder = HardwareFolder() / name_;
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
+  if (!folderMade_) {
+    std::error_code ec;
+    CountFileCall();
+    std::filesystem::create_directories(folder, ec);
+    folderMade_ = true;
+  }
   return folder;
 }
 

@@ -1,8 +1,10 @@
 // The board software's display commands: parameters held pending until the
 // display update, the correction grid rows, the DMX channels.
 #include <algorithm>
-#include <fstream>
+#include <cstring>
+#include <vector>
 
+#include "board_files.h"
 #include "board_machine.h"
 #include "display_state.h"
 
@@ -36,11 +38,12 @@ void Update(DisplayState& state) {
 
 void Parameter(BoardContext& board, const BoardCommand& command, BoardReply& reply, int bytes) {
   if (!RequireOperands(command, static_cast<std::size_t>(bytes), reply)) return;
-  DisplayState state = LoadDisplayState(board);
+  const DisplayState before = LoadDisplayState(board);
+  DisplayState state = before;
   DisplaySlot& slot = state.pending.slots[command.code];
   slot.count = bytes / 4;
   for (int i = 0; i < slot.count; ++i) slot.v[static_cast<std::size_t>(i)] = command.Long(4 * static_cast<std::size_t>(i));
-  SaveDisplayState(board, state);
+  SaveDisplayState(board, state, &before);
 }
 
 // Command 121: one row of the correction grid; a row outside 0..64 is refused.
@@ -51,28 +54,31 @@ void GridRow(BoardContext& board, const BoardCommand& command, BoardReply& reply
     reply.error = kBoardAccessError;
     return;
   }
-  DisplayState state = LoadDisplayState(board);
+  const DisplayState before = LoadDisplayState(board);
+  DisplayState state = before;
   state.pending.gridActive = command.Long(0);
   auto& values = state.pending.grid[static_cast<std::size_t>(row)];
   for (std::size_t i = 0; i < values.size(); ++i) values[i] = command.Short(8 + 2 * i);
-  SaveDisplayState(board, state);
+  SaveDisplayState(board, state, &before);
 }
 
 // Command 34 (and 70): everything pending takes effect together.
 void DisplayUpdateCommand(BoardContext& board, const BoardCommand&, BoardReply&) {
-  DisplayState state = LoadDisplayState(board);
+  const DisplayState before = LoadDisplayState(board);
+  DisplayState state = before;
   Update(state);
-  SaveDisplayState(board, state);
+  SaveDisplayState(board, state, &before);
 }
 
 // Command 191: display a frame and update.
 void UpdateToFrame(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
   if (!RequireOperands(command, 4, reply)) return;
-  DisplayState state = LoadDisplayState(board);
+  const DisplayState before = LoadDisplayState(board);
+  DisplayState state = before;
   state.pending.slots[64].count = 1;
   state.pending.slots[64].v[0] = command.Long(0);
   Update(state);
-  SaveDisplayState(board, state);
+  SaveDisplayState(board, state, &before);
 }
 
 // Command 120: 1 while something is pending that an update would show, else 0.
@@ -118,9 +124,10 @@ void DmxInput(BoardContext& board, const BoardCommand& command, BoardReply& repl
 void DmxOutput(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
   std::size_t channel = 0;
   if (!RequireOperands(command, 8, reply) || !Channel(command, reply, channel)) return;
-  DisplayState state = LoadDisplayState(board);
+  const DisplayState before = LoadDisplayState(board);
+  DisplayState state = before;
   state.dmx[channel] = command.Long(4);
-  SaveDisplayState(board, state);
+  SaveDisplayState(board, state, &before);
 }
 
 }  // namespace
@@ -138,22 +145,35 @@ void NeutralGrid(DisplaySet& set) {
 
 DisplayState LoadDisplayState(const BoardContext& board) {
   DisplayState state;
-  std::ifstream in(DisplayPath(board), std::ios::binary);
-  if (in && in.read(reinterpret_cast<char*>(&state), sizeof state) && state.magic == kDisplayMagic) return state;
+  if (ReadFileAt(DisplayPath(board), 0, &state, sizeof state) == sizeof state && state.magic == kDisplayMagic) {
+    return state;
+  }
   return Fresh();
 }
 
-void SaveDisplayState(const BoardContext& board, const DisplayState& state) {
-  std::filesystem::path path = DisplayPath(board);
-  std::error_code ec;
-  std::filesystem::create_directories(path.parent_path(), ec);
-  std::filesystem::path temp = path;
-  temp += ".new";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(&state), sizeof state);
+void SaveDisplayState(const BoardContext& board, const DisplayState& state, const DisplayState* before) {
+  const auto* bytes = reinterpret_cast<const char*>(&state);
+  if (before && before->magic == kDisplayMagic) {
+    // A command changes a parameter or a grid row: only those bytes are
+    // written, in one write, into the file as it was read.
+    const auto* old = reinterpret_cast<const char*>(before);
+    std::vector<FilePatch> patches;
+    constexpr std::size_t kBlock = 64;  // compared and written in blocks; neighbours join
+    for (std::size_t at = 0; at < sizeof state && patches.size() <= 16; at += kBlock) {
+      std::size_t n = std::min(kBlock, sizeof state - at);
+      if (std::memcmp(bytes + at, old + at, n) == 0) continue;
+      if (!patches.empty() && patches.back().offset + patches.back().size == at) {
+        patches.back().size += n;
+      } else {
+        patches.push_back(FilePatch{at, n, bytes + at});
+      }
+    }
+    if (patches.empty()) return;
+    if (patches.size() <= 16) {
+      if (PatchFile(DisplayPath(board), sizeof state, &kDisplayMagic, sizeof kDisplayMagic, patches)) return;
+    }
   }
-  std::filesystem::rename(temp, path, ec);
+  ReplaceFile(DisplayPath(board), std::vector<char>(bytes, bytes + sizeof state));
 }
 
 void RegisterDisplayCommands() {

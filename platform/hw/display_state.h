@@ -43,7 +43,8 @@ struct DisplayState {
 // A neutral grid: every node at its nominal position (32768 clamped to 32767).
 void NeutralGrid(DisplaySet& set);
 DisplayState LoadDisplayState(const BoardContext& board);
-void SaveDisplayState(const BoardContext& board, const DisplayState& state);
+// With `before` (the state as loaded) only the bytes that changed are written.
+void SaveDisplayState(const BoardContext& board, const DisplayState& state, const DisplayState* before = nullptr);
 
 void RegisterDisplayCommands();
 

@@ -181,7 +181,8 @@ void WriteFrameBatch(BoardContext& board, const BoardCommand& command, BoardRepl
     reply.error = kBoardAccessError;
     return;
   }
-  StoredFrame frame = store.Read(state.writeFrame);
+  std::size_t stored = 0;
+  StoredFrame frame = store.ReadHeader(state.writeFrame, stored);
   std::size_t size = (frame.flags & kFrameFlagA) ? 14 : 12;
   if (command.operands.empty() || command.operands.size() % size != 0) {
     reply.error = kBoardInsufficientOperands;
@@ -189,8 +190,10 @@ void WriteFrameBatch(BoardContext& board, const BoardCommand& command, BoardRepl
   }
   AxisScale sx = ReadBackScale(state, 0), sy = ReadBackScale(state, 1), sz = ReadBackScale(state, 2),
             sf = ReadBackScale(state, 3);
+  auto wanted = static_cast<std::size_t>(state.writeCount);
+  std::vector<StoredPoint> points;
   for (std::size_t at = 0; at < command.operands.size(); at += size) {
-    if (frame.points.size() >= static_cast<std::size_t>(state.writeCount)) break;
+    if (stored + points.size() >= wanted) break;
     StoredPoint p;
     p.x = ToDevice(sx, false, command.Short(at));
     p.y = ToDevice(sy, false, command.Short(at + 2));
@@ -198,12 +201,19 @@ void WriteFrameBatch(BoardContext& board, const BoardCommand& command, BoardRepl
     p.f = ToDevice(sf, true, command.Short(at + 6));
     p.colour = static_cast<std::uint32_t>(command.Long(at + 8));
     if (size == 14) p.v8 = command.Short(at + 12);
-    frame.points.push_back(p);
+    points.push_back(p);
   }
-  store.Write(state.writeFrame, frame);
-  state.writeCursor = frame.points.size() >= static_cast<std::size_t>(state.writeCount)
-                          ? -1
-                          : static_cast<std::int32_t>(frame.points.size());
+  std::size_t total = stored + points.size();
+  if (!frame.exists) {
+    // The frame went meanwhile (deleted): the batch makes it again, as a bare frame.
+    frame.exists = true;
+    frame.points = std::move(points);
+    store.Write(state.writeFrame, frame);
+  } else if (!points.empty()) {
+    store.Append(state.writeFrame, stored, points);
+  }
+  // The transfer stays open (the frame's count is its cursor) until the frame is full.
+  if (total >= wanted) state.writeCursor = -1;
   store.SaveState(state);
 }
 

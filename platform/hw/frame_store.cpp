@@ -4,9 +4,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-
+#include "board_files.h"
 #include "board_machine.h"
 
 namespace winplat::hw::detail {
@@ -15,12 +13,11 @@ namespace {
 constexpr char kFrameMagic[4] = {'V', 'X', 'F', 'M'};
 constexpr std::uint32_t kStateFileMagic = 0x56584653;  // "VXFS"
 
-std::filesystem::path FramesFolder(const BoardContext& board) {
-  std::filesystem::path folder = board.Folder() / "frames";
-  std::error_code ec;
-  std::filesystem::create_directories(folder, ec);
-  return folder;
-}
+// Raised by every state save of this process (saves run under the machine lock).
+std::uint64_t stateSaves = 0;
+
+// Made by the first frame written into it.
+std::filesystem::path FramesFolder(const BoardContext& board) { return board.Folder() / "frames"; }
 
 std::filesystem::path FramePath(const BoardContext& board, std::int32_t number) {
   return FramesFolder(board) / (std::to_string(number) + ".frm");
@@ -55,21 +52,20 @@ T Get(const std::vector<char>& in, std::size_t offset) {
 }
 
 std::vector<char> ReadAll(const std::filesystem::path& path, bool& ok) {
-  std::ifstream in(path, std::ios::binary);
-  ok = static_cast<bool>(in);
-  if (!ok) return {};
-  return std::vector<char>(std::istreambuf_iterator<char>(in), {});
+  std::vector<char> bytes;
+  ok = ReadWholeFile(path, bytes);
+  return bytes;
 }
 
-void WriteAll(const std::filesystem::path& path, const std::vector<char>& bytes) {
-  std::filesystem::path temp = path;
-  temp += ".new";
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+void WriteAll(const std::filesystem::path& path, const std::vector<char>& bytes) { ReplaceFile(path, bytes); }
+
+void EncodePoints(std::vector<char>& out, const std::vector<StoredPoint>& points, std::size_t from) {
+  for (std::size_t i = from; i < points.size(); ++i) {
+    const StoredPoint& p = points[i];
+    for (std::int16_t v : {p.x, p.y, p.z, p.f}) Put(out, v);
+    Put(out, p.colour);
+    for (std::int16_t v : {p.v5, p.v6, p.v7, p.v8}) Put(out, v);
   }
-  std::error_code ec;
-  std::filesystem::rename(temp, path, ec);
 }
 
 std::vector<char> EncodeFrame(const StoredFrame& frame) {
@@ -80,11 +76,7 @@ std::vector<char> EncodeFrame(const StoredFrame& frame) {
   Put(out, frame.value);
   Put(out, static_cast<std::uint32_t>(frame.points.size()));
   out.insert(out.end(), frame.name.begin(), frame.name.end());
-  for (const StoredPoint& p : frame.points) {
-    for (std::int16_t v : {p.x, p.y, p.z, p.f}) Put(out, v);
-    Put(out, p.colour);
-    for (std::int16_t v : {p.v5, p.v6, p.v7, p.v8}) Put(out, v);
-  }
+  EncodePoints(out, frame.points, 0);
   return out;
 }
 
@@ -145,13 +137,9 @@ FrameStore::FrameStore(BoardContext& board) : board_(board) {}
 
 StoredFrame FrameStore::Read(std::int32_t number, bool headerOnly) const {
   if (headerOnly) {
-    std::ifstream in(FramePath(board_, number), std::ios::binary);
-    if (!in) return StoredFrame{};
     std::vector<char> bytes(kFrameHeaderBytes);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    StoredFrame frame = DecodeFrame(bytes);
-    return frame;
+    bytes.resize(ReadFileAt(FramePath(board_, number), 0, bytes.data(), bytes.size()));
+    return DecodeFrame(bytes);
   }
   bool ok = false;
   std::vector<char> bytes = ReadAll(FramePath(board_, number), ok);
@@ -162,14 +150,31 @@ void FrameStore::Write(std::int32_t number, const StoredFrame& frame) {
   WriteAll(FramePath(board_, number), EncodeFrame(frame));
 }
 
-void FrameStore::Erase(std::int32_t number) {
-  std::error_code ec;
-  std::filesystem::remove(FramePath(board_, number), ec);
+StoredFrame FrameStore::ReadHeader(std::int32_t number, std::size_t& count) const {
+  std::vector<char> bytes(kFrameHeaderBytes);
+  bytes.resize(ReadFileAt(FramePath(board_, number), 0, bytes.data(), bytes.size()));
+  StoredFrame frame = DecodeFrame(bytes);
+  count = frame.exists ? Get<std::uint32_t>(bytes, 8) : 0;
+  return frame;
 }
+
+bool FrameStore::Append(std::int32_t number, std::size_t stored, const std::vector<StoredPoint>& points) {
+  std::vector<char> bytes;
+  bytes.reserve(points.size() * kStoredPointBytes);
+  EncodePoints(bytes, points, 0);
+  std::filesystem::path path = FramePath(board_, number);
+  // The points first, then the count that makes them part of the frame.
+  if (!WriteFileAt(path, FrameCost(stored), bytes.data(), bytes.size())) return false;
+  auto count = static_cast<std::uint32_t>(stored + points.size());
+  return WriteFileAt(path, 8, &count, sizeof count);
+}
+
+void FrameStore::Erase(std::int32_t number) { RemoveFile(FramePath(board_, number)); }
 
 std::vector<std::int32_t> FrameStore::Numbers() const {
   std::vector<std::int32_t> numbers;
   std::error_code ec;
+  CountFileCall();
   for (const auto& entry : std::filesystem::directory_iterator(FramesFolder(board_), ec)) {
     if (entry.path().extension() != ".frm") continue;
     std::string stem = entry.path().stem().string();
@@ -188,8 +193,10 @@ std::int64_t FrameStore::UsedBytes(std::int32_t except) const {
   std::int64_t used = 0;
   std::error_code ec;
   std::filesystem::path skip = FramePath(board_, except);
+  CountFileCall();
   for (const auto& entry : std::filesystem::directory_iterator(FramesFolder(board_), ec)) {
     if (entry.path().extension() != ".frm" || entry.path() == skip) continue;
+    CountFileCall();
     used += static_cast<std::int64_t>(entry.file_size(ec));
   }
   return used;
@@ -233,14 +240,22 @@ std::vector<std::int16_t> FrameStore::UndoSelection() const {
 
 FrameBoardState FrameStore::LoadState() const {
   FrameBoardState state;
-  std::ifstream in(board_.Folder() / "frames.state", std::ios::binary);
   FrameBoardState stored;
-  if (in.read(reinterpret_cast<char*>(&stored), sizeof stored) && stored.magic == kStateFileMagic) state = stored;
+  if (ReadFileAt(board_.Folder() / "frames.state", 0, &stored, sizeof stored) == sizeof stored &&
+      stored.magic == kStateFileMagic) {
+    state = stored;
+    loaded_ = stored;
+    loadedAfter_ = stateSaves;
+  }
   state.magic = kStateFileMagic;
   return state;
 }
 
 void FrameStore::SaveState(const FrameBoardState& state) {
+  // Unchanged since it was read, and nothing saved since: the file stays as it is.
+  if (loaded_ && loadedAfter_ == stateSaves && std::memcmp(&*loaded_, &state, sizeof state) == 0) return;
+  loaded_ = state;
+  loadedAfter_ = ++stateSaves;
   std::vector<char> bytes(sizeof state);
   std::memcpy(bytes.data(), &state, sizeof state);
   WriteAll(board_.Folder() / "frames.state", bytes);
@@ -250,9 +265,8 @@ void ResetFrameSession(BoardContext& board, bool rebooted) {
   FrameStore store(board);
   FrameBoardState fresh;
   store.SaveState(fresh);
-  std::error_code ec;
-  for (const char* name : {"undo.frm", "undo.sel"}) std::filesystem::remove(board.Folder() / name, ec);
-  if (rebooted) std::filesystem::remove(board.Folder() / "palette.vxp", ec);
+  for (const char* name : {"undo.frm", "undo.sel"}) RemoveFile(board.Folder() / name);
+  if (rebooted) RemoveFile(board.Folder() / "palette.vxp");
 }
 
 std::int32_t FrameStore::WorkingFrame() const { return board_.Value("frame.working", 0); }

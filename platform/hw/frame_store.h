@@ -3,7 +3,9 @@
 // emulated boards keep them in files of their own folder under the machine root.
 //
 // Frames: one file per frame number, "frames/<number>.frm", written only by the
-// commands of the board software (every command runs under the machine lock):
+// commands of the board software (every command runs under the machine lock);
+// a transfer appends its points and then raises the count, and a file longer
+// than its count reads as far as its count:
 //   bytes 0-3    "VXFM"
 //   bytes 4-5    frame flags word (bit 1: points carry a width, bit 2: flag A, bit 3: flag B)
 //   bytes 6-7    frame value (signed 16), also the frame's width for the fast read
@@ -15,6 +17,7 @@
 // The file's size is what the frame costs of the board's memory budget.
 #include <array>
 #include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -93,6 +96,12 @@ class FrameStore {
   // An empty frame when never written; with `headerOnly` the points are left out.
   StoredFrame Read(std::int32_t number, bool headerOnly = false) const;
   void Write(std::int32_t number, const StoredFrame& frame);
+  // A frame's header without its points; `count` is the point count it holds.
+  StoredFrame ReadHeader(std::int32_t number, std::size_t& count) const;
+  // Appends points to a frame holding `stored` points: the points are written
+  // first and the header's count last, so a write cut short leaves the frame
+  // as it was.
+  bool Append(std::int32_t number, std::size_t stored, const std::vector<StoredPoint>& points);
   void Erase(std::int32_t number);
   // The numbers of the frames written, ascending.
   std::vector<std::int32_t> Numbers() const;
@@ -110,6 +119,7 @@ class FrameStore {
   std::vector<std::int16_t> UndoSelection() const;
 
   FrameBoardState LoadState() const;
+  // Replaces the state file, unless the state is what LoadState read.
   void SaveState(const FrameBoardState& state);
 
   std::int32_t WorkingFrame() const;
@@ -119,6 +129,8 @@ class FrameStore {
 
  private:
   BoardContext& board_;
+  mutable std::optional<FrameBoardState> loaded_;
+  mutable std::uint64_t loadedAfter_ = 0;
 };
 
 // The working scale of an axis (0 X, 1 Y, 2 Z, 3 F) as the board reads it back.

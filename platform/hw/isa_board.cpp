@@ -41,8 +41,10 @@ std::uint8_t IsaPortDevice::Status() {
   return 0xFF;
 }
 
+// Port accesses touch only the shared mapping; the machine lock, the
+// configuration check and the files belong to the command a start runs.
 std::uint8_t IsaPortDevice::Read8(std::uint16_t port) {
-  MachineLock lock;
+  ProcessLock lock;
   SharedBoard& s = board_->State();
   if (port != board_->Config().port) return Status();
   if (static_cast<IsaPhase>(s.phase) != IsaPhase::Replying) return 0xFF;
@@ -52,7 +54,7 @@ std::uint8_t IsaPortDevice::Read8(std::uint16_t port) {
 }
 
 void IsaPortDevice::Write8(std::uint16_t port, std::uint8_t value) {
-  MachineLock lock;
+  ProcessLock lock;
   SharedBoard& s = board_->State();
   if (port == board_->Config().port) {
     // A new command discards whatever was left of an earlier one.
@@ -69,6 +71,8 @@ void IsaPortDevice::Write8(std::uint16_t port, std::uint8_t value) {
 }
 
 void IsaPortDevice::Start() {
+  MachineLock lock;
+  RefreshMachine();  // faults follow the configuration in force
   SharedBoard& s = board_->State();
   const BoardConfig& config = board_->Config();
   auto phase = static_cast<IsaPhase>(s.phase);

@@ -195,12 +195,18 @@ std::uint32_t ReadMemory32(std::uint32_t base, std::uint32_t offset) {
 void WriteMemory32(std::uint32_t base, std::uint32_t offset, std::uint32_t value) {
   detail::Board* board = MappedBoard(base, offset);
   if (!board) return;
-  detail::MachineLock lock;
-  detail::RefreshMachine();  // faults follow the configuration in force
+  if (offset == kPciDoorbell && (value & kPciDoorbellCommand)) {
+    detail::MachineLock lock;
+    detail::RefreshMachine();  // faults follow the configuration in force
+    RingDoorbell(*board, value);
+    return;
+  }
+  // The status and mailbox words live in the shared mapping only (the device
+  // library fills the mailbox under its own lock, then rings).
+  detail::ProcessLock lock;
+  detail::RefreshMachineIfStale();
   if (offset == kPciStatus) {
     WriteStatus(*board, value);
-  } else if (offset == kPciDoorbell && (value & kPciDoorbellCommand)) {
-    RingDoorbell(*board, value);
   } else {
     board->SetWindowWord(offset, value);
   }

@@ -27,7 +27,7 @@ Bus& TheBus() {
 }
 
 std::shared_ptr<PortDevice> DeviceAt(std::uint16_t port) {
-  detail::RefreshMachine();  // the configured boards claim their ports
+  detail::RefreshMachineIfStale();  // the configured boards claim their ports
   Bus& bus = TheBus();
   std::lock_guard lock(bus.mutex);
   for (auto it = bus.claims.rbegin(); it != bus.claims.rend(); ++it) {

@@ -229,6 +229,18 @@ void PumpFor(std::uint32_t ms) {
   }
 }
 
+void WaitForWork(std::uint32_t ms) {
+  constexpr std::uint64_t kLongestNap = 5;
+  if (dynamic_cast<ManualClock*>(&CurrentClock())) return;
+  if (PendingMessageCount() > 0) return;
+  std::uint64_t step = std::min<std::uint64_t>(ms, kLongestNap);
+  std::int64_t next = MillisecondsToNextTimer();
+  if (next >= 0 && static_cast<std::uint64_t>(next) < step) step = static_cast<std::uint64_t>(next);
+  if (step == 0) return;
+  timespec ts{0, static_cast<long>(step) * 1'000'000L};
+  nanosleep(&ts, nullptr);
+}
+
 int PendingMessageCount() {
   auto lock = Locked();
   return static_cast<int>(S().queue.size());

@@ -2,6 +2,8 @@
 // mirroring, nested, deferred and cyclic inserts, attributes.
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 #include "drawing_text.h"
 #include "reader_fixture.h"
 
@@ -222,6 +224,37 @@ TEST_F(BlockTest, DeferredInsertWithoutAnyInsertRowReadsOn) {
   ASSERT_TRUE(Read(Drawing(blocks, LineEntity("0", "5", "5", "6", "6"))));
   EXPECT_EQ(db().InsertCount, 0);
   EXPECT_EQ(db().LineCount, 1);
+}
+
+// Later inserts of a block replay what the first one read; a block file
+// appended to since (a deferred insert, or a block copied while its file was
+// open) is read again and shows what was appended.
+TEST_F(BlockTest, RepeatedInsertsShowTheBlockAsItsFileHoldsItNow) {
+  // A holds an insert of B, defined later; C copies A before B is appended to A.
+  const std::string blocks =
+      Block("A", "0", "0", Insert("B", "0", "5", "0") + LineEntity("0", "0", "0", "0", "1")) +
+      Block("C", "0", "0", Insert("A", "0", "0", "0")) + Block("B", "0", "0", LineEntity("0", "0", "0", "1", "0"));
+  struct Case {
+    std::string entities;
+    int lines;
+  };
+  const Case cases[] = {
+      {Insert("A", "0", "100", "0"), 2},
+      {Insert("A", "0", "100", "0") + Insert("A", "0", "200", "0") + Insert("A", "0", "300", "0"), 6},
+      {Insert("C", "0", "100", "0") + Insert("C", "0", "200", "0"), 2},  // C kept A as it was then
+      {Insert("C", "0", "100", "0") + Insert("A", "0", "200", "0") + Insert("C", "0", "300", "0"), 4},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.entities);
+    const int before = db().LineCount;  // reads add to the data base
+    ASSERT_TRUE(Read(Drawing(blocks, c.entities)));
+    EXPECT_EQ(db().LineCount - before, c.lines);
+    // Every line of an insert at X lies at X or X + 5.
+    for (int r = before + 1; r <= db().LineCount; ++r) {
+      const float x = db().LineTable(r).X1;
+      EXPECT_EQ(std::fmod(x, 100.0f) == 0.0f || std::fmod(x, 100.0f) == 5.0f, true) << x;
+    }
+  }
 }
 
 }  // namespace

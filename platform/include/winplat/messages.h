@@ -120,6 +120,12 @@ int DispatchPending();
 // passed, the host clock is waited on.
 void PumpFor(std::uint32_t ms);
 
+// Waits, with the host clock, until a message is queued or the next timer is
+// due, at most `ms` and at most a few milliseconds a call; returns at once
+// when something is waiting or the manual clock is in force. For waits that
+// pump the loop between calls (DoEvents itself never sleeps).
+void WaitForWork(std::uint32_t ms);
+
 // Milliseconds until the next timer is due (0 when one is due now, -1 when none is set).
 std::int64_t MillisecondsToNextTimer();
 

@@ -196,4 +196,8 @@ struct LoggedCommand {
 std::vector<LoggedCommand> ReadCommandLog();
 void ClearCommandLog();
 
+// File-system calls the board emulation made in this process so far (a port
+// access makes none; a command a small fixed number).
+std::uint64_t BoardFileCalls();
+
 }  // namespace winplat::hw

@@ -1,0 +1,61 @@
+#pragma once
+// The board emulation's file layer: every file-system call the emulated boards
+// make goes through here and is counted, so that tests can hold the boards to
+// a fixed number of calls per command.
+#include <cstdint>
+#include <filesystem>
+#include <string_view>
+#include <vector>
+
+namespace winplat::hw::detail {
+
+// Counts one file-system call (for the callers that use the file system directly).
+void CountFileCall();
+
+// The whole file; false when it cannot be read.
+bool ReadWholeFile(const std::filesystem::path& path, std::vector<char>& bytes);
+// Up to `size` bytes from `offset`; the bytes read (0 when the file is missing).
+std::size_t ReadFileAt(const std::filesystem::path& path, std::uint64_t offset, void* data, std::size_t size);
+// Replaces the file through a temporary file "<name>.new": written whole,
+// then the old file removed and the temporary one renamed (a rename over the
+// old file would make the file system write the data out at once). A reader
+// that finds no file reads a whole temporary one in its place, so a process
+// killed in between leaves the new contents. Makes the folder when missing.
+bool ReplaceFile(const std::filesystem::path& path, const std::vector<char>& bytes);
+// Writes bytes at an offset of an existing file (the file grows as needed).
+bool WriteFileAt(const std::filesystem::path& path, std::uint64_t offset, const void* data, std::size_t size);
+// Bytes to write at an offset of a file.
+struct FilePatch {
+  std::size_t offset = 0;
+  std::size_t size = 0;
+  const void* data = nullptr;
+};
+// Writes the patches into an existing file of `size` bytes that begins with
+// `magic`, all in one write call (a process killed meanwhile leaves the file
+// as before or as after). False, touching nothing, when the file is missing,
+// of another size or does not begin with `magic`.
+bool PatchFile(const std::filesystem::path& path, std::size_t size, const void* magic, std::size_t magicBytes,
+               const std::vector<FilePatch>& patches);
+// Removes a file; true when it is gone.
+bool RemoveFile(const std::filesystem::path& path);
+// The size of a file, or -1 when it does not exist.
+std::int64_t FileSize(const std::filesystem::path& path);
+
+// A file kept open for appending (a log): opened at its first line, reopened
+// when the machine root changes.
+class AppendFile {
+ public:
+  AppendFile() = default;
+  ~AppendFile();
+  AppendFile(const AppendFile&) = delete;
+  AppendFile& operator=(const AppendFile&) = delete;
+  void Append(const std::filesystem::path& path, std::string_view text);
+  // Empties the file; writers that keep it open go on appending from its start.
+  void Truncate(const std::filesystem::path& path);
+
+ private:
+  int fd_ = -1;
+  std::filesystem::path path_;
+};
+
+}  // namespace winplat::hw::detail
