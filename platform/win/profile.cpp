@@ -95,7 +95,7 @@ std::vector<Line> ReadLines(const fs::path& path, bool* exists = nullptr) {
 // Index of the first header of `section`, or lines.size().
 size_t FindSection(const std::vector<Line>& lines, std::string_view section) {
   for (size_t i = 0; i < lines.size(); ++i)
-    if (lines[i].kind == Line::Section && detail::EqualNoCase(lines[i].name, section)) return i;
+    if (lines[i].kind == Line::Section && detail::EqualNoCase(lines[i].name, Trim(section))) return i;
   return lines.size();
 }
 
@@ -108,7 +108,7 @@ size_t SectionEnd(const std::vector<Line>& lines, size_t header) {
 
 size_t FindKey(const std::vector<Line>& lines, size_t header, size_t end, std::string_view key) {
   for (size_t i = header + 1; i < end; ++i)
-    if (lines[i].kind == Line::Entry && detail::EqualNoCase(lines[i].name, key)) return i;
+    if (lines[i].kind == Line::Entry && detail::EqualNoCase(lines[i].name, Trim(key))) return i;
   return end;
 }
 
@@ -212,7 +212,10 @@ bool WritableNames(const char* section, const char* key, const char* value) {
   auto hasBreak = [](const char* t) { return t && std::strpbrk(t, "\r\n") != nullptr; };
   if (hasBreak(section) || hasBreak(key) || hasBreak(value)) return false;
   if (std::strchr(section, ']')) return false;
-  if (key && (std::strchr(key, '=') || key[0] == '[' || key[0] == ';')) return false;
+  if (key) {
+    std::string_view name = Trim(key);
+    if (name.find('=') != std::string_view::npos || (!name.empty() && (name[0] == '[' || name[0] == ';'))) return false;
+  }
   return true;
 }
 
