@@ -176,6 +176,14 @@ TEST_F(IsaBoards, CommandLogKeepsItsLastMegabyteInTwoFiles) {
   EXPECT_FALSE(std::filesystem::exists(folder / "commands.log.1"));
 }
 
+TEST_F(IsaBoards, ABoardWhoseStateCannotBeKeptDoesNotAnswer) {
+  // The state file's place is taken by a folder, as on a root that cannot be written.
+  std::filesystem::create_directories(winplat::hw::detail::HardwareFolder() / "isa-0280.state");
+  Config("[Boards]\nFamily=ISA\nCount=2\n[Board1]\nPort=0x280\n");
+  EXPECT_EQ(Inp(0x284), 0xFF) << "no board on its ports";
+  EXPECT_EQ(Inp(0x304), kIsaReplyEmpty | kIsaHostFifoEmpty | kIsaReplyDone) << "the other board answers";
+}
+
 TEST_F(IsaBoards, WordAccessOnThePortBus) {
   Outpw(0x300, 0x0700);  // low byte first: 0x00 then 0x07, command 7
   for (std::uint8_t b : Longs({0x40, 0x55})) Outp(0x300, b);
