@@ -3,6 +3,7 @@
 // terminal), runs the loop until the main window closes, and shuts down.
 #include <cstdio>
 #include <exception>
+#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -12,9 +13,38 @@
 #include "winplat/paths.h"
 #include "winplat/sync.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: fieldray [COMMANDS | -]\n"
+    "The laser template projection program. It starts on the machine root named by\n"
+    "FIELDRAY_ROOT (else ~/.local/share/fieldray/root, filled from the template on first\n"
+    "use) and takes operator commands, one a line, from the file COMMANDS, or from the\n"
+    "terminal when it is - or missing ('help' lists them there).\n"
+    "Exit status: 0 every line ran; 1 a line failed; 2 usage, an unreadable command\n"
+    "file or a machine-root fault; 3 already running on this machine root.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace fieldray;
+  if (argc > 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
   std::string script = argc > 1 ? argv[1] : "-";
+  if (script == "--help" || script == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (script.size() > 1 && script[0] == '-') {
+    std::fprintf(stderr, "fieldray: unknown option %s\n%s", script.c_str(), kUsage);
+    return 2;
+  }
+  if (script != "-" && !std::ifstream(script)) {
+    std::fprintf(stderr, "fieldray: cannot read the operator commands in %s\n", script.c_str());
+    return 2;
+  }
   std::string rootError;
   if (!winplat::OpenMachineRoot(&rootError)) {
     std::fprintf(stderr, "%s\n", rootError.c_str());
@@ -37,7 +67,8 @@ int main(int argc, char** argv) {
 
     int failures = winplat::controls::RunOperatorInput(script, std::cout);
     if (program.Forms.Main.Loaded()) program.Forms.Main.Unload();
-    return failures < 0 ? 2 : 0;
+    if (failures < 0) return 2;
+    return failures > 0 ? 1 : 0;
   } catch (const std::exception& e) {
     std::fprintf(stderr, "Fieldray stopped: %s\n", e.what());
     return 1;
