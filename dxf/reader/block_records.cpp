@@ -6,9 +6,23 @@
 
 namespace kelvane {
 
-float SpooledRecord::S(std::size_t i) const { return LeadingSingle(fields.at(i)); }
+float SpooledRecord::S(std::size_t i) const {
+  if (i >= kKept) return LeadingSingle(fields.at(i));
+  if (!(singles_ & (1u << i))) {
+    single_[i] = LeadingSingle(fields.at(i));  // a failed read is not kept: it fails again
+    singles_ |= 1u << i;
+  }
+  return single_[i];
+}
 
-std::int32_t SpooledRecord::L(std::size_t i) const { return winplat::CLng(LeadingDouble(fields.at(i))); }
+std::int32_t SpooledRecord::L(std::size_t i) const {
+  if (i >= kKept) return winplat::CLng(LeadingDouble(fields.at(i)));
+  if (!(longs_ & (1u << i))) {
+    long_[i] = winplat::CLng(LeadingDouble(fields.at(i)));
+    longs_ |= 1u << i;
+  }
+  return long_[i];
+}
 
 std::size_t FieldCount(std::int32_t type) {
   switch (type) {
@@ -53,6 +67,7 @@ bool SpooledRecordReader::Next(SpooledRecord& record) {
   double type = LeadingNumber(field, ok);
   if (!ok || type < 0 || type > 100) return false;
   record.type = static_cast<std::int32_t>(type);
+  record.ForgetNumbers();
   const std::size_t count = FieldCount(record.type);
   if (count == 0) return false;
   record.fields.resize(count);

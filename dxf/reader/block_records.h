@@ -15,6 +15,16 @@ struct SpooledRecord {
   float S(std::size_t i) const;
   std::int32_t L(std::size_t i) const;
   const std::string& T(std::size_t i) const { return fields.at(i); }
+  // Forgets the numbers read from the fields (after the fields change).
+  void ForgetNumbers() const { singles_ = longs_ = 0; }
+
+ private:
+  // Each field's number, read at its first use (a record replayed by many
+  // inserts reads its text once).
+  static constexpr std::size_t kKept = 16;
+  mutable std::uint32_t singles_ = 0, longs_ = 0;  // which fields are read
+  mutable float single_[kKept] = {};
+  mutable std::int32_t long_[kKept] = {};
 };
 
 // Number of fields of a record type; 0 for a type no loader writes.

@@ -1,5 +1,6 @@
 // Loaders of LINE, POINT, SOLID and 3DFACE, the drawing extents, and the
 // helpers every loader shares (layer, colour, block records).
+#include <charconv>
 #include <cstdio>
 
 #include "dxf_reader.h"
@@ -89,10 +90,12 @@ void WriteBlockRecord(DXF& dxf, std::int32_t type, std::initializer_list<BlockFi
     if (!first) line += ',';
     first = false;
     switch (f.kind) {
-      case BlockField::Single:
-        std::snprintf(buffer, sizeof buffer, "%.9g", static_cast<double>(f.s));
-        line += buffer;
+      case BlockField::Single: {
+        // Nine significant digits, exactly as printf's "%.9g" writes them.
+        auto r = std::to_chars(buffer, buffer + sizeof buffer, static_cast<double>(f.s), std::chars_format::general, 9);
+        line.append(buffer, r.ptr);
         break;
+      }
       case BlockField::Long:
       case BlockField::Integer:
         line += std::to_string(f.l);

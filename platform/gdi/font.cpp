@@ -13,6 +13,7 @@
 #include <numbers>
 
 #include "gdi_internal.h"
+#include "glyph_cache.h"
 
 namespace winplat {
 
@@ -160,16 +161,30 @@ FT_Matrix Matrix(double xScale, double angle) {
   return m;
 }
 
+GlyphKey KeyOf(const Realized& r, const FT_Matrix& m, unsigned code) {
+  return GlyphKey{r.face, r.ppem, m.xx, m.xy, m.yx, m.yy, code};
+}
+
 // Whole-pixel advances of each character along the unrotated baseline.
 std::vector<int> Advances(const Realized& r, const std::string& text) {
   std::vector<int> adv;
-  FT_Set_Pixel_Sizes(r.face, 0, static_cast<FT_UInt>(r.ppem));
-  FT_Matrix m = Matrix(r.xScale, 0.0);
-  FT_Set_Transform(r.face, &m, nullptr);
+  adv.reserve(text.size());
+  const FT_Matrix m = Matrix(r.xScale, 0.0);
+  bool sized = false;
   for (unsigned char c : text) {
+    const GlyphKey key = KeyOf(r, m, CodePoint(c));
     int a = 0;
-    if (FT_Load_Char(r.face, CodePoint(c), FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) == 0)
-      a = static_cast<int>((r.face->glyph->advance.x + 32) >> 6);
+    if (!Glyphs().FindAdvance(key, &a)) {
+      if (!sized) {
+        FT_Set_Pixel_Sizes(r.face, 0, static_cast<FT_UInt>(r.ppem));
+        FT_Matrix t = m;
+        FT_Set_Transform(r.face, &t, nullptr);
+        sized = true;
+      }
+      if (FT_Load_Char(r.face, key.code, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) == 0)
+        a = static_cast<int>((r.face->glyph->advance.x + 32) >> 6);
+      Glyphs().KeepAdvance(key, a);
+    }
     adv.push_back(a);
   }
   return adv;
@@ -190,32 +205,88 @@ int ToLogicalLengthY(const DcState& st, int device) {
   return static_cast<int>(std::lround(std::fabs(static_cast<double>(device) * st.windowExt.cy / st.viewportExt.cy)));
 }
 
+// The rendered glyph as FreeType draws it (the face sized and turned by the caller).
+GlyphBitmap Render(FT_Face face, unsigned code) {
+  GlyphBitmap out;
+  if (FT_Load_Char(face, code, FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0) return out;
+  const FT_GlyphSlot g = face->glyph;
+  const FT_Bitmap& bm = g->bitmap;
+  if (bm.pixel_mode != FT_PIXEL_MODE_MONO) return out;
+  out.ok = true;
+  out.left = g->bitmap_left;
+  out.top = g->bitmap_top;
+  out.width = bm.width;
+  out.rows = bm.rows;
+  out.pitch = static_cast<int>((bm.width + 7) / 8);
+  out.bits.resize(static_cast<std::size_t>(out.pitch) * bm.rows);
+  for (unsigned row = 0; row < bm.rows; ++row) {
+    const unsigned char* line = bm.buffer + static_cast<long>(row) * bm.pitch;
+    std::copy(line, line + out.pitch, out.bits.begin() + static_cast<long>(row) * out.pitch);
+  }
+  return out;
+}
+
+// How far from its pen position any glyph of the realised font can reach, in pixels.
+double GlyphReach(const Realized& r) {
+  const FT_Face f = r.face;
+  const double upem = f->units_per_EM ? f->units_per_EM : 2048;
+  const double x = std::max(std::abs(f->bbox.xMin), std::abs(f->bbox.xMax)) * r.xScale * r.ppem / upem;
+  const double y = std::max(std::abs(f->bbox.yMin), std::abs(f->bbox.yMax)) * static_cast<double>(r.ppem) / upem;
+  return std::hypot(x, y) + 2.0;  // hinting may move an edge by a pixel
+}
+
 void DrawGlyphs(Dc& dc, const Realized& r, const std::string& text, const std::vector<int>& adv, double ox,
                 double oy) {
-  const double ux = std::cos(r.angle), uy = -std::sin(r.angle);
-  FT_Set_Pixel_Sizes(r.face, 0, static_cast<FT_UInt>(r.ppem));
-  FT_Matrix m = Matrix(r.xScale, r.angle);
-  FT_Set_Transform(r.face, &m, nullptr);
   Surface& s = *dc.st.surface;
+  // Where anything can be drawn: the surface, within the clip's bounds.
+  RECT area{0, 0, s.width, s.height};
+  if (dc.st.clip) {
+    RECT bounds;
+    if (!dc.st.clip->Bounds(&bounds)) return;
+    area = RECT{std::max(area.left, bounds.left), std::max(area.top, bounds.top), std::min(area.right, bounds.right),
+                std::min(area.bottom, bounds.bottom)};
+  }
+  if (area.left >= area.right || area.top >= area.bottom) return;
+  const double ux = std::cos(r.angle), uy = -std::sin(r.angle);
+  const FT_Matrix m = Matrix(r.xScale, r.angle);
+  const double reach = GlyphReach(r);
   const COLORREF color = dc.st.textColor;
+  bool sized = false;
   double along = 0;
   for (std::size_t i = 0; i < text.size(); ++i) {
     const int px = static_cast<int>(std::lround(ox + along * ux));
     const int py = static_cast<int>(std::lround(oy + along * uy));
     along += adv[i];
-    if (FT_Load_Char(r.face, CodePoint(static_cast<unsigned char>(text[i])),
-                     FT_LOAD_RENDER | FT_LOAD_TARGET_MONO | FT_LOAD_MONOCHROME) != 0)
-      continue;
-    const FT_GlyphSlot g = r.face->glyph;
-    const FT_Bitmap& bm = g->bitmap;
-    if (bm.pixel_mode != FT_PIXEL_MODE_MONO) continue;
-    for (unsigned row = 0; row < bm.rows; ++row) {
-      const unsigned char* line = bm.buffer + static_cast<long>(row) * bm.pitch;
-      const int y = py - g->bitmap_top + static_cast<int>(row);
-      for (unsigned col = 0; col < bm.width; ++col) {
+    const GlyphKey key = KeyOf(r, m, CodePoint(static_cast<unsigned char>(text[i])));
+    GlyphBitmap rendered;
+    const GlyphBitmap* g = Glyphs().Find(key);
+    if (!g) {
+      // A glyph wholly outside is never rendered.
+      if (px + reach < area.left || px - reach >= area.right || py + reach < area.top || py - reach >= area.bottom)
+        continue;
+      if (!sized) {
+        FT_Set_Pixel_Sizes(r.face, 0, static_cast<FT_UInt>(r.ppem));
+        FT_Matrix t = m;
+        FT_Set_Transform(r.face, &t, nullptr);
+        sized = true;
+      }
+      rendered = Render(r.face, key.code);
+      g = Glyphs().Keep(key, std::move(rendered));
+      if (!g) g = &rendered;  // too large to keep: drawn once from here
+    }
+    if (!g->ok) continue;
+    const int x0 = px + g->left, y0 = py - g->top;
+    const int rowFirst = std::max(0, static_cast<int>(area.top) - y0);
+    const int rowEnd = std::min(static_cast<int>(g->rows), static_cast<int>(area.bottom) - y0);
+    const int colFirst = std::max(0, static_cast<int>(area.left) - x0);
+    const int colEnd = std::min(static_cast<int>(g->width), static_cast<int>(area.right) - x0);
+    for (int row = rowFirst; row < rowEnd; ++row) {
+      const unsigned char* line = g->bits.data() + static_cast<long>(row) * g->pitch;
+      const int y = y0 + row;
+      for (int col = colFirst; col < colEnd; ++col) {
         if (!(line[col >> 3] & (0x80 >> (col & 7)))) continue;
-        const int x = px + g->bitmap_left + static_cast<int>(col);
-        if (!s.Inside(x, y) || (dc.st.clip && !dc.st.clip->Contains(x, y))) continue;
+        const int x = x0 + col;
+        if (dc.st.clip && !dc.st.clip->Contains(x, y)) continue;
         s.At(x, y) = color;
       }
     }

@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "winplat/hw/boards.h"
@@ -108,14 +109,19 @@ std::size_t ReadFileAt(const std::filesystem::path& path, std::uint64_t offset, 
 
 bool ReplaceFile(const std::filesystem::path& path, const std::vector<char>& bytes) {
   std::filesystem::path temp = TemporaryOf(path);
-  int fd = OpenForWriting(temp, O_WRONLY | O_CREAT | O_TRUNC);
+  // The temporary file of the last replacement is written over in place (no
+  // new file, no blocks freed), then the two files change places at once.
+  int fd = OpenForWriting(temp, O_WRONLY | O_CREAT);
   if (fd < 0) return false;
-  bool ok = WriteFully(fd, bytes.data(), bytes.size(), 0, false);
+  bool ok = WriteFully(fd, bytes.data(), bytes.size(), 0, true) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
   ok = ::close(fd) == 0 && ok;
   if (!ok) {
     ::unlink(temp.c_str());
     return false;
   }
+  if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) return true;
+  // The first replacement (nothing to exchange with), or a file system
+  // without exchange: the old file goes, then the new one takes its name.
   ::unlink(path.c_str());
   return ::rename(temp.c_str(), path.c_str()) == 0;
 }
@@ -167,6 +173,8 @@ bool WriteFileAt(const std::filesystem::path& path, std::uint64_t offset, const 
 
 bool RemoveFile(const std::filesystem::path& path) {
   CountFileCall();
+  // The temporary file of its replacements goes first: it must not stand in for the file.
+  ::unlink(TemporaryOf(path).c_str());
   return ::unlink(path.c_str()) == 0 || errno == ENOENT;
 }
 

@@ -16,11 +16,13 @@ void CountFileCall();
 bool ReadWholeFile(const std::filesystem::path& path, std::vector<char>& bytes);
 // Up to `size` bytes from `offset`; the bytes read (0 when the file is missing).
 std::size_t ReadFileAt(const std::filesystem::path& path, std::uint64_t offset, void* data, std::size_t size);
-// Replaces the file through a temporary file "<name>.new": written whole,
-// then the old file removed and the temporary one renamed (a rename over the
-// old file would make the file system write the data out at once). A reader
-// that finds no file reads a whole temporary one in its place, so a process
-// killed in between leaves the new contents. Makes the folder when missing.
+// Replaces the file through a temporary file "<name>.new": the new contents
+// are written whole into it, then it and the file change places in one step
+// (the temporary file keeps the old contents for the next replacement, so no
+// file is made or removed and the file system writes nothing out at once).
+// Without a file to change places with, the temporary file is renamed; a
+// reader that finds no file reads a whole temporary one in its place. Makes
+// the folder when missing.
 bool ReplaceFile(const std::filesystem::path& path, const std::vector<char>& bytes);
 // Writes bytes at an offset of an existing file (the file grows as needed).
 bool WriteFileAt(const std::filesystem::path& path, std::uint64_t offset, const void* data, std::size_t size);
@@ -36,7 +38,7 @@ struct FilePatch {
 // of another size or does not begin with `magic`.
 bool PatchFile(const std::filesystem::path& path, std::size_t size, const void* magic, std::size_t magicBytes,
                const std::vector<FilePatch>& patches);
-// Removes a file; true when it is gone.
+// Removes a file and the temporary file of its replacements; true when it is gone.
 bool RemoveFile(const std::filesystem::path& path);
 // The size of a file, or -1 when it does not exist.
 std::int64_t FileSize(const std::filesystem::path& path);

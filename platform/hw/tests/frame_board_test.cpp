@@ -130,6 +130,30 @@ TEST_F(FrameBoard, ADamagedFrameFileReadsAsFarAsItIsWhole) {
   EXPECT_EQ(ShortAt(header, 10), 0);
 }
 
+// A batch writes its points, then raises the frame's count: points written by a
+// batch that never raised the count (its process killed) are not part of the
+// frame, and the next batch writes over them.
+TEST_F(FrameBoard, PointsPastTheStoredCountAreNotPartOfTheFrame) {
+  IsaCommand(0x300, 30, Longs({9}));
+  ASSERT_EQ(LongAt(IsaCommand(0x300, 27, Header(3, "three")), 0), 0);
+  ASSERT_EQ(LongAt(IsaCommand(0x300, 74, Point(1, 10)), 0), 0);
+  std::filesystem::path file = BoardConfigPath().parent_path() / "isa-0300" / "frames" / "9.frm";
+  const auto whole = std::filesystem::file_size(file);
+  std::ofstream(file, std::ios::binary | std::ios::app) << std::string(40, '\x7f');
+  EXPECT_EQ(ShortAt(IsaCommand(0x300, 49, Longs({9})), 10), 1);
+  auto rest = Point(2, 20);
+  auto third = Point(3, 30);
+  rest.insert(rest.end(), third.begin(), third.end());
+  ASSERT_EQ(LongAt(IsaCommand(0x300, 74, rest), 0), 0);
+  EXPECT_EQ(std::filesystem::file_size(file), whole + 40);
+  EXPECT_EQ(ShortAt(IsaCommand(0x300, 49, Longs({9})), 10), 3);
+  for (std::int32_t n = 1; n <= 3; ++n) {
+    auto p = IsaCommand(0x300, 149, Longs({static_cast<std::uint32_t>(n)}));
+    EXPECT_EQ(ShortAt(p, 8), n) << n;
+    EXPECT_EQ(ShortAt(p, 10), 10 * n) << n;
+  }
+}
+
 TEST_F(FrameBoard, ASessionStartsWithTheIdentityScaleAndARebootForgetsFramesAndPalette) {
   IsaCommand(0x300, 75, Longs({0, 400, 200, static_cast<std::uint32_t>(-16000), 16000, 0}));
   EXPECT_EQ(LongAt(IsaCommand(0x300, 78, {}), 8), 0);
