@@ -1,13 +1,20 @@
 # Common compile options and helpers for every target of the project.
 
-add_compile_options(-Wall -Wextra -Wpedantic -Wshadow=local -Wno-missing-field-initializers
-                    -ffp-contract=off)
+add_compile_options(-Wall -Wextra -Wpedantic -Wno-missing-field-initializers -ffp-contract=off)
+if(CMAKE_CXX_COMPILER_ID STREQUAL "GNU")
+  add_compile_options(-Wshadow=local)
+endif()
 if(FIELDRAY_WERROR)
   add_compile_options(-Werror)
 endif()
 if(FIELDRAY_SANITIZE)
   add_compile_options(-fsanitize=address,undefined -fno-sanitize-recover=undefined -fno-omit-frame-pointer)
   add_link_options(-fsanitize=address,undefined)
+endif()
+
+if(FIELDRAY_FUZZ)
+  # Every library instrumented for coverage; the fuzz targets link the driver.
+  add_compile_options(-fsanitize=fuzzer-no-link)
 endif()
 
 # Sources of a folder (not its tests), found anew whenever a file is added.

@@ -41,7 +41,11 @@ std::string FileSelection::FixFilePath() const {
 }
 
 bool FileSelection::OpenJob(const std::string& path) {
-  if (winplat::Exist(path) == 0) return false;
+  if (winplat::Exist(path) == 0) {
+    // The job on the board stays as it is.
+    e_.Console.SetMsg("File not found: " + path);
+    return false;
+  }
   e_.State.InversionState = BoolFalse;
   std::int16_t field = static_cast<std::int16_t>(engine::CheckedOptFld(e_));
   engine::ApplyFieldScale(e_, field);

@@ -51,25 +51,35 @@ OptionHandlers::OptionHandlers(engine::Engine& e, MainForm& main, winplat::Sprea
   text(main_.TdTxt, "CaptionTimeDelay");
   text(main_.TDMode, "ModeTimeDelay");
 
+  upperLimit_ = {&main_.SRUL, &main_.SRULUD, "Scan rate upper limit", main_.SRUL.Text()};
+  lowerLimit_ = {&main_.SRLL, &main_.SRLLUD, "Scan rate lower limit", main_.SRLL.Text()};
+  multiplier_ = {&main_.ScnRt, &main_.ScnRtUD, "Scan rate multiplier", main_.ScnRt.Text()};
+  blanking_ = {&main_.BlnkTm, &main_.BlnkTmUD, "Blanking time", main_.BlnkTm.Text()};
   main_.SRLL.Change = [this] {
-    if (e_.State.LoadingSettings) return;
+    if (!TakeTyped(lowerLimit_) || e_.State.LoadingSettings) return;
     std::string value = main_.SRLL.Text();
     engine::WriteCalibrationValue(e_, "ScanRateLL", value);
   };
   main_.SRUL.Change = [this] {
+    if (!TakeTyped(upperLimit_)) return;
     std::string value = main_.SRUL.Text();
     engine::WriteCalibrationValue(e_, "ScanRateUL", value);
   };
   auto blankStore = [this] {
+    RestoreTyped(blanking_);
+    if (!blanking_.InRange(main_.BlnkTm.Text())) return;
     std::string value = main_.BlnkTm.Text();
     engine::WriteCalibrationValue(e_, "BlankTiming", value);
   };
   main_.BlnkTm.LostFocus = blankStore;
   main_.BlnkTmUD.Change = blankStore;
   main_.ScnRt.LostFocus = [this] {
+    RestoreTyped(multiplier_);
     std::string value = std::to_string(e_.State.ScanRateCache);
     engine::WriteCalibrationValue(e_, "ScanRate", value);
   };
+  main_.SRUL.LostFocus = [this] { RestoreTyped(upperLimit_); };
+  main_.SRLL.LostFocus = [this] { RestoreTyped(lowerLimit_); };
   main_.ScnRt.Change = [this] { ScnRt_Change(); };
   main_.BlnkTm.Change = [this] { BlnkTm_Change(); };
 
@@ -98,17 +108,36 @@ OptionHandlers::OptionHandlers(engine::Engine& e, MainForm& main, winplat::Sprea
   main_.DispLaser.PaintEvent = [this] { DispLaser_Paint(); };
 }
 
+bool OptionHandlers::RangedValue::InRange(const std::string& text) const {
+  const double v = std::nearbyint(engine::LenientVal(text));
+  return v >= Range->Min() && v <= Range->Max();
+}
+
+bool OptionHandlers::TakeTyped(RangedValue& value) {
+  const std::string text = value.Box->Text();
+  if (!e_.State.LoadingSettings && !value.InRange(text)) return false;
+  value.Stored = text;
+  return true;
+}
+
+void OptionHandlers::RestoreTyped(RangedValue& value) {
+  if (e_.State.LoadingSettings || value.InRange(value.Box->Text())) return;
+  value.Box->SetText(value.Stored);
+  e_.Console.SetMsg(std::string(value.Name) + ": " + std::to_string(value.Range->Min()) + " to " +
+                    std::to_string(value.Range->Max()));
+}
+
 bool OptionHandlers::RateAndSkew(std::int32_t points, std::int32_t& rate, std::int32_t& skew) const {
   // The product is taken in 64 bits and clamped by the limits; the upper
   // limit first, so the lower one wins when they cross.
   std::int64_t r = static_cast<std::int64_t>(e_.State.ScanRateCache) * points;
-  double upper = engine::LenientVal(main_.SRUL.Text());
-  double lower = engine::LenientVal(main_.SRLL.Text());
-  if (upper < static_cast<double>(r)) r = Rounded(main_.SRUL.Text());
-  if (lower > static_cast<double>(r)) r = Rounded(main_.SRLL.Text());
+  double upper = engine::LenientVal(upperLimit_.Stored);
+  double lower = engine::LenientVal(lowerLimit_.Stored);
+  if (upper < static_cast<double>(r)) r = Rounded(upperLimit_.Stored);
+  if (lower > static_cast<double>(r)) r = Rounded(lowerLimit_.Stored);
   r = std::clamp<std::int64_t>(r, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
   rate = static_cast<std::int32_t>(r);
-  std::int32_t blank = Rounded(main_.BlnkTm.Text());
+  std::int32_t blank = Rounded(blanking_.Stored);
   if (blank <= 0) return false;
   // A rate at the top of the range over a blanking of 1 would pass the
   // 32-bit range by the 2 added.
@@ -132,7 +161,8 @@ bool OptionHandlers::SendRate(std::int32_t& skew) {
 }
 
 void OptionHandlers::ScnRt_Change() {
-  e_.State.ScanRateCache = Rounded(main_.ScnRt.Text());
+  if (!TakeTyped(multiplier_)) return;
+  e_.State.ScanRateCache = Rounded(multiplier_.Stored);
   if (e_.State.LoadingSettings) return;
   std::int32_t skew = 0;
   SendRate(skew);
@@ -141,8 +171,8 @@ void OptionHandlers::ScnRt_Change() {
 }
 
 void OptionHandlers::BlnkTm_Change() {
-  if (e_.State.LoadingSettings) return;
-  e_.State.ScanRateCache = Rounded(main_.ScnRt.Text());
+  if (!TakeTyped(blanking_) || e_.State.LoadingSettings) return;
+  e_.State.ScanRateCache = Rounded(multiplier_.Stored);
   std::int32_t skew = 0;
   if (SendRate(skew)) main_.BlnkSK.SetCaption((skew >= 0 ? " " : "") + std::to_string(skew));
 }

@@ -4,6 +4,7 @@
 // origin, the tool table and the preview; each setting is stored the moment
 // its event fires.
 #include <cstdint>
+#include <string>
 
 #include "console/main_form.h"
 #include "engine/engine.h"
@@ -26,11 +27,27 @@ class OptionHandlers {
   bool RateAndSkew(std::int32_t points, std::int32_t& rate, std::int32_t& skew) const;
 
  private:
+  // A number the operator types into a box with an up-down: it takes effect
+  // and is stored only within the up-down's range. `Stored` is the text last
+  // taken (at start-up whatever the settings held).
+  struct RangedValue {
+    wc::TextBox* Box = nullptr;
+    wc::UpDown* Range = nullptr;
+    const char* Name = "";
+    std::string Stored;
+    bool InRange(const std::string& text) const;
+  };
+  // Change: whether the box's text may take effect now (it is then the stored text).
+  bool TakeTyped(RangedValue& value);
+  // LostFocus: a text out of range gives way to the stored one, and Msg names the range.
+  void RestoreTyped(RangedValue& value);
+
   // Sends rate and skew for the working frame; false when nothing was sent.
   bool SendRate(std::int32_t& skew);
   engine::Engine& e_;
   MainForm& main_;
   winplat::SpreadGrid* toolDat_;
+  RangedValue upperLimit_, lowerLimit_, multiplier_, blanking_;
 };
 
 }  // namespace fieldray::console

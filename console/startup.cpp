@@ -8,6 +8,7 @@
 
 #include "console/alignment_points.h"
 #include "engine/field_calibration.h"
+#include "engine/frame_assembly.h"
 #include "engine/geo_correction.h"
 #include "engine/grid_cells.h"
 #include "engine/projection_output.h"
@@ -73,6 +74,8 @@ StartupSeams StandardSeams(Engine& e, MainForm& main, ComponentSlots& slots) {
     const std::string& dir = e.State.ProgramDir;
     // A missing or damaged grid file leaves its grid as designed.
     slots.SSOptSw->Grid().LoadFromFile(dir + "SWPOS.DAT");
+    const std::string note = engine::SwitchPositionsNote(slots.SSOptSw->Grid().MaxCols());
+    if (!note.empty()) e.Console.SetMsg(note);
     slots.SSHt->Grid().LoadFromFile(dir + "SWHT.DAT");
     slots.MarkerData->Grid().LoadFromFile(dir + "Marker.Dat");
     slots.ToolDat->Grid().LoadFromFile(dir + "Tool.Dat");
@@ -116,6 +119,7 @@ void Form_Load(Engine& e, MainForm& main, StartupValues& v, const StartupSeams& 
   std::string dir = engine::FolderOf(exe);
   if (dir.find("VB") != std::string::npos) dir = "C:\\FieldrayDir\\";
   engine::SetProgramDir(s, dir);
+  engine::FillSettingsFromTemplate(e);
 
   engine::WindowPosition pos = engine::ReadMainWindowPosition(e);
   main.SetTop(pos.Top);

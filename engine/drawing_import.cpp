@@ -198,13 +198,19 @@ void AddLines(DxfHost& dxf1, PathArray& path, double f) {
   }
 }
 
-// Reads and shows the drawing; answers its extents (zero when not known).
-void ReadIntoControl(DxfHost& dxf1, const std::string& path, float& l, float& t, float& r, float& b) {
+// Reads and shows the drawing; answers its extents (zero when not known) and
+// the control's description of a failed read ("" when it read).
+std::string ReadIntoControl(DxfHost& dxf1, const std::string& path, float& l, float& t, float& r, float& b) {
+  std::string readError;
   ControlCall([&] { dxf1.SetFilename(path); });
   ControlCall([&] { dxf1.SetCalcExtents(true); });
   ControlCall([&] { dxf1.SetFilename(path); });
   ControlCall([&] { dxf1.SetVisible(false); });
-  ControlCall([&] { dxf1.Regen(0, 0, 0); });
+  try {
+    dxf1.Regen(0, 0, 0);
+  } catch (const winplat::AutomationError& ex) {
+    readError = ex.Description().empty() ? std::string(" ") : ex.Description();
+  }
   ControlCall([&] { dxf1.Put(dispid::OnTheSpotZoomPctLeft, Variant(90.0f)); });
   ControlCall([&] { dxf1.Call(dispid::OnTheSpotZoom, {Variant(0.0f), Variant(0.0f)}); });
   ControlCall([&] { dxf1.GetExtents(l, t, r, b); });
@@ -212,6 +218,7 @@ void ReadIntoControl(DxfHost& dxf1, const std::string& path, float& l, float& t,
   ControlCall([&] { dxf1.Call(dispid::ZoomInitiate, {Variant(0.0f), Variant(0.0f)}); });
   ControlCall([&] { dxf1.Call(dispid::ZoomEnd); });
   ControlCall([&] { dxf1.SetVisible(true); });
+  return readError;
 }
 
 // Within one quadrant the selected field places the drawing; straddling an
@@ -240,6 +247,28 @@ void PlaceDrawing(Engine& e, float l, float t, float r, float b) {
 
 }  // namespace
 
+std::string ReaderSentence(const std::string& description) {
+  std::string sentence;
+  std::size_t at = 0;
+  while (at <= description.size()) {
+    std::size_t end = description.find_first_of("\r\n", at);
+    if (end == std::string::npos) end = description.size();
+    std::string line = description.substr(at, end - at);
+    at = end + 1;
+    const std::size_t first = line.find_first_not_of(' ');
+    if (first == std::string::npos) continue;
+    if (line.compare(first, 2, "->") == 0) break;  // the trail of procedures
+    if (line.compare(first, 14, "At entity type") == 0) continue;
+    sentence = line.substr(first);
+    break;
+  }
+  for (char& c : sentence)
+    if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+  while (!sentence.empty() && sentence.back() == ' ') sentence.pop_back();
+  if (sentence.size() > MaxReaderSentence) sentence.resize(MaxReaderSentence);
+  return sentence;
+}
+
 double DrawingUnitFactor(float left, float top, float right, float bottom) {
   return (std::fabs(right - left) >= 150.0f || std::fabs(top - bottom) >= 100.0f) ? 1.0 : 25.4;
 }
@@ -259,6 +288,7 @@ bool BulgeCentre(double x1, double y1, double x2, double y2, double bulge, doubl
 void OpenDrawingFile(Engine& e, DxfHost& dxf1, toolpath::GcodeInterpreter& in, std::string& path) {
   BusyScope busy(e);
   BusyPointer pointer;
+  e.State.RefusedFrames.clear();
   if (winplat::FileSize(path) >= MaxDrawingFileSize) {
     ControlCall([&] { dxf1.Clear(); });
     e.Console.SetMsg("File Too Large");
@@ -289,7 +319,7 @@ void LoadDxfDrawing(Engine& e, DxfHost& dxf1, std::string& path) {
   ProgramState& s = e.State;
 
   float l = 0, t = 0, r = 0, b = 0;
-  ReadIntoControl(dxf1, path, l, t, r, b);
+  const std::string readError = ReadIntoControl(dxf1, path, l, t, r, b);
   const double f = DrawingUnitFactor(l, t, r, b);
 
   ResetPath(s.PathElements);
@@ -299,6 +329,14 @@ void LoadDxfDrawing(Engine& e, DxfHost& dxf1, std::string& path) {
   // would shift it.
   s.OriginX = 0;
   s.OriginY = 0;
+
+  if (!readError.empty()) {
+    const std::string sentence = ReaderSentence(readError);
+    NothingToShow(e, sentence.empty() ? std::string("Contains No Displayable Entities")
+                                      : "Contains No Displayable Entities: " + sentence);
+    MessageCaption(e, "NDE");
+    return;
+  }
 
   std::string why;
   if (!AddPolylines(dxf1, s.PathElements, f, why)) {

@@ -12,6 +12,13 @@ namespace fieldray::engine {
 
 // Files of this many bytes or more are refused.
 constexpr std::int32_t MaxDrawingFileSize = 100000;
+// The longest reader sentence shown after a failed read.
+constexpr std::size_t MaxReaderSentence = 120;
+
+// The reader's own sentence in the description of a failed read: the first
+// line that is neither the "At entity type ..." line nor the " -> " trail,
+// with characters outside 32..126 shown as "?", cut at MaxReaderSentence.
+std::string ReaderSentence(const std::string& description);
 // The board frame the imported drawing is written to, and its name.
 constexpr std::int32_t DxfFrameNumber = 14;
 // A bulge arc or ARC sweeping less than this (degrees, but more than 0) is drawn as its chord.

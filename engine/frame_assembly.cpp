@@ -46,6 +46,12 @@ void AppendCopies(std::vector<PointStruct>& frame, PointStruct p, std::int32_t c
 
 }  // namespace
 
+std::string SwitchPositionsNote(std::int32_t columns) {
+  if (columns <= SwitchPositionFrames) return "";
+  return "SWPOS.DAT has " + std::to_string(columns) + " switch positions; " + std::to_string(SwitchPositionFrames) +
+         " are used";
+}
+
 std::int32_t DeviceWhite(Engine& e) {
   std::int32_t r = 255, g = 255, b = 255, a = 0, out = 0;
   e.Vx.RGB4toRGB1(&r, &g, &b, &a, &out);

@@ -204,7 +204,7 @@ std::int32_t PathPointClass(const PathElement& el) {
 void BuildPointsFromPath(Engine& e) {
   PathWalker(e).Walk();
   winplat::SpreadGrid* grid = e.Console.SSOptSw();
-  const std::int32_t positions = grid ? grid->MaxCols() : 0;
+  const std::int32_t positions = SwitchPositionsBuilt(grid ? grid->MaxCols() : 0);
   if (positions <= 0) {
     e.Console.SetMsg("No switch positions in SSOptSw: no frames written.");
     return;

@@ -19,7 +19,7 @@ std::int32_t PathPointClass(const PathElement& el);
 
 // Walks PathElements once (shifting it by the drawing origin in place),
 // appends its points to AssemblyPoints and writes the switch-position frames
-// 1..number of columns of SSOptSw. Coordinates beyond the 32-bit range stop it
+// 1..number of columns of SSOptSw, at most SwitchPositionFrames. Coordinates beyond the 32-bit range stop it
 // with winplat::NumericError.
 void BuildPointsFromPath(Engine& e);
 

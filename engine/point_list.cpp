@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "winplat/numeric.h"
 
@@ -21,6 +23,16 @@ std::int32_t BoardUnits(std::int32_t drawing, bool& held) {
     return -BoardCoordinateLimit;
   }
   return static_cast<std::int32_t>(v);
+}
+
+// "Frames 1 (9902 points), 2 (9902) not written: the board holds 6000 points a frame".
+std::string RefusedFramesText(const std::vector<std::pair<std::int32_t, std::int32_t>>& refused) {
+  std::string text = refused.size() == 1 ? "Frame " : "Frames ";
+  for (std::size_t i = 0; i < refused.size(); ++i) {
+    if (i > 0) text += ", ";
+    text += std::to_string(refused[i].first) + " (" + std::to_string(refused[i].second) + (i == 0 ? " points)" : ")");
+  }
+  return text + " not written: the board holds " + std::to_string(VX_DEFAULT_MAX_FRAME_POINTS) + " points a frame";
 }
 
 }  // namespace
@@ -51,7 +63,13 @@ void WriteFrameToBoard(Engine& e, std::int32_t& frame, std::string& name) {
   header.NumPoints = static_cast<std::int32_t>(s.FrameBuffer.size()) - 1;
 
   std::string report;
-  if (header.NumPoints > 0) {
+  auto& refused = s.RefusedFrames;
+  std::erase_if(refused, [&](const auto& r) { return r.first == frame; });
+  if (header.NumPoints > VX_DEFAULT_MAX_FRAME_POINTS) {
+    // More than the board holds: nothing is sent, so the board raises no fault.
+    refused.emplace_back(frame, header.NumPoints);
+    report = RefusedFramesText(refused);
+  } else if (header.NumPoints > 0) {
     std::int32_t status = e.Vx.WriteFrame(&header, &s.FrameBuffer[1]);
     if (status != 0) {
       report = "Frame" + winplat::Str(frame) + " not written (" + winplat::CStr(header.NumPoints) +

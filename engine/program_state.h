@@ -4,6 +4,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/path_element.h"
@@ -115,6 +116,9 @@ struct ProgramState {
   std::vector<PointStruct> FrameBuffer = std::vector<PointStruct>(1);
   // Points whose coordinates were held at the board's edge since the last frame write.
   std::int32_t SaturatedPoints = 0;
+  // Frames of the current job too large for the board: frame number and point
+  // count, in the order they were refused (cleared when a job is opened).
+  std::vector<std::pair<std::int32_t, std::int32_t>> RefusedFrames;
 
   // ---- Frame builders ----
   // Colour of the lit points being built (the device colour for white).

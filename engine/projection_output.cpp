@@ -120,7 +120,7 @@ void SetScanRateForFrame(Engine& e) {
 void ListCalibrationFrames(Engine& e) {
   std::string file = e.State.ProgramDir + "Calibration.VXS";
   std::int32_t from = 100, to = 999, status = 0;
-  e.Vx.LoadLFile(file.c_str(), &from, &to, 0, &status);
+  e.Vx.LoadLFile(file.c_str(), &from, &to, nullptr, &status);
   e.State.VXStatus = status;
   CheckStatus(e);
   for (std::int32_t n = 100; n <= 999; ++n) {

@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <limits>
+#include <vector>
 
 #include "winplat/numeric.h"
+#include "winplat/paths.h"
 #include "winplat/profile.h"
 
 namespace fieldray::engine {
@@ -67,6 +69,36 @@ void WriteIniValue(Engine& e, const std::string& section, const std::string& key
     e.State.SettingsWriteFailed = true;
     e.Console.SetMsg("Settings not saved: " + e.State.IniFileName + " cannot be written.");
   }
+}
+
+bool SettingsHoldAnyKey(const std::string& iniFile) {
+  // Section names, then each section's key names, as lists of strings each ending in a zero.
+  auto list = [&](const char* section) {
+    std::vector<char> buffer(64 * 1024);
+    std::uint32_t n = winplat::GetPrivateProfileStringA(section, nullptr, "", buffer.data(),
+                                                        static_cast<std::uint32_t>(buffer.size()), iniFile.c_str());
+    std::vector<std::string> names;
+    for (std::size_t at = 0; at < n;) {
+      std::string name(buffer.data() + at);
+      at += name.size() + 1;
+      if (!name.empty()) names.push_back(std::move(name));
+    }
+    return names;
+  };
+  for (const std::string& section : list(nullptr))
+    if (!list(section.c_str()).empty()) return true;
+  return false;
+}
+
+bool FillSettingsFromTemplate(Engine& e) {
+  if (SettingsHoldAnyKey(e.State.IniFileName)) return false;
+  try {
+    if (!winplat::CopyFromTemplate(e.State.IniFileName)) return false;
+  } catch (const std::exception&) {
+    return false;  // a program folder that maps to no file: nothing to fill
+  }
+  e.Console.SetMsg(std::string(kIniFile) + " was empty: the template's settings were used");
+  return true;
 }
 
 void WriteCalibrationValue(Engine& e, const std::string& key, std::string& value) {

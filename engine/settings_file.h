@@ -29,6 +29,13 @@ std::string ReadGeometricValue(Engine& e, const std::string& key);
 
 // Trims blanks from `value` (the caller sees the trimmed text) and stores it.
 // The first write of the run that fails is reported in Msg.
+// Whether the settings file holds at least one key in some section (a
+// missing or empty file holds none).
+bool SettingsHoldAnyKey(const std::string& iniFile);
+// Start-up: a settings file holding no key is replaced by the template's,
+// and Msg says so. True when it was.
+bool FillSettingsFromTemplate(Engine& e);
+
 void WriteIniValue(Engine& e, const std::string& section, const std::string& key, std::string& value);
 void WriteCalibrationValue(Engine& e, const std::string& key, std::string& value);
 void WriteGeometricValue(Engine& e, const std::string& key, std::string& value);

@@ -3,8 +3,18 @@
 #include <dlfcn.h>
 
 #include <system_error>
+#include <type_traits>
 
 namespace fieldray::engine {
+
+// A binding whose parameters or result differ from the library's declaration
+// fails the build here.
+#define FIELDRAY_VX_CHECK(name)                                                                      \
+  static_assert(std::is_same_v<decltype(&Vexlib::name), VexlibMemberOf<decltype(&::name)>::In<Vexlib>>, \
+                "Vexlib::" #name " differs from its declaration in vexlib/vexlib.h");
+FIELDRAY_VEXLIB_EXPORTS(FIELDRAY_VX_CHECK)
+FIELDRAY_VEXLIB_OWN_EXPORTS(FIELDRAY_VX_CHECK)
+#undef FIELDRAY_VX_CHECK
 
 Vexlib::Vexlib(std::filesystem::path folder) : folder_(std::move(folder)) {}
 
@@ -241,7 +251,7 @@ std::int32_t Vexlib::RedrawFrame(std::int32_t window, std::int32_t fromPt, std::
   FIELDRAY_VX_CALL(RedrawFrame, window, fromPt, toPt, viewMode, clearScreen, markColour, markPoints, widths);
   return VXBindingMissing;
 }
-std::int32_t Vexlib::LoadLFile(const char* file, std::int32_t* from, std::int32_t* to, std::int32_t ignored,
+std::int32_t Vexlib::LoadLFile(const char* file, std::int32_t* from, std::int32_t* to, const void* ignored,
                                std::int32_t* status) {
   FIELDRAY_VX_CALL(LoadLFile, file, from, to, ignored, status);
   if (status) *status = VXBindingMissing;

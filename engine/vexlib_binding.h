@@ -59,27 +59,31 @@ constexpr std::int32_t VXBindingMissing = -32001;
   X(LaserChar)                      \
   X(GetLaserCharExtent)
 
-// Exports the program calls whose declarations it gives itself.
-using SetLaserWindowFn = std::int32_t (*)(std::int32_t left, std::int32_t right, std::int32_t bottom,
-                                          std::int32_t top, std::int32_t mag);
-using RedrawFrameFn = std::int32_t (*)(std::int32_t window, std::int32_t fromPt, std::int32_t toPt,
-                                       std::int32_t viewMode, std::int32_t clearScreen, std::int32_t markColour,
-                                       std::int32_t markPoints, std::int32_t widths);
-using LoadLFileFn = std::int32_t (*)(const char* file, std::int32_t* from, std::int32_t* to, std::int32_t ignored,
-                                     std::int32_t* status);
+// Exports the program calls that the library added after the first list;
+// like every binding they take their type from vexlib/vexlib.h.
 #define FIELDRAY_VEXLIB_OWN_EXPORTS(X) \
   X(SetLaserWindow)                    \
   X(RedrawFrame)                       \
   X(LoadLFile)
 
-// A table of export entry points; a null entry is an export not there.
+// A table of export entry points; a null entry is an export not there. Each
+// entry has the type of the library's own declaration, so a call through the
+// table is a call of exactly that function.
 struct VexlibTable {
 #define FIELDRAY_VX_ENTRY(name) decltype(&::name) name = nullptr;
   FIELDRAY_VEXLIB_EXPORTS(FIELDRAY_VX_ENTRY)
+  FIELDRAY_VEXLIB_OWN_EXPORTS(FIELDRAY_VX_ENTRY)
 #undef FIELDRAY_VX_ENTRY
-#define FIELDRAY_VX_OWN_ENTRY(name) name##Fn name = nullptr;
-  FIELDRAY_VEXLIB_OWN_EXPORTS(FIELDRAY_VX_OWN_ENTRY)
-#undef FIELDRAY_VX_OWN_ENTRY
+};
+
+// The member of `Vexlib` that forwards to an export of type `F`: the same
+// result and parameters. Every binding is checked against it at compile time.
+template <typename F>
+struct VexlibMemberOf;
+template <typename R, typename... A>
+struct VexlibMemberOf<R (*)(A...)> {
+  template <typename C>
+  using In = R (C::*)(A...);
 };
 
 class Vexlib {
@@ -154,7 +158,7 @@ class Vexlib {
   std::int32_t RedrawFrame(std::int32_t window, std::int32_t fromPt, std::int32_t toPt, std::int32_t viewMode,
                            std::int32_t clearScreen, std::int32_t markColour, std::int32_t markPoints,
                            std::int32_t widths);
-  std::int32_t LoadLFile(const char* file, std::int32_t* from, std::int32_t* to, std::int32_t ignored,
+  std::int32_t LoadLFile(const char* file, std::int32_t* from, std::int32_t* to, const void* ignored,
                          std::int32_t* status);
 
  private:

@@ -64,6 +64,7 @@ TEST_F(FileSelectionTest, AFileGoneSinceTheListWasDrawnRefreshesTheListAndOpensN
   std::filesystem::remove(testsupport::Root() / "C" / "Jobs" / "A1.DXF");
   winplat::controls::op::Pick(forms.Main.File1, 0);  // A1.DXF sorts first
   EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(forms.Main.Msg.Caption(), "File not found: C:\\Jobs\\A1.DXF");
   EXPECT_EQ(forms.Main.File1.ListCount(), before - 1);
   EXPECT_EQ(forms.Main.MousePointer(), 0);
 }
@@ -115,6 +116,7 @@ TEST_F(FileSelectionTest, AChosenNameThatDoesNotExistMovesTheListButOpensNothing
   EXPECT_EQ(files.FixFilePath(), "C:\\Parts\\");
   EXPECT_EQ(engine::ReadIniValue(e, "System", "Path"), "C:\\Parts\\");
   EXPECT_TRUE(opened.empty());
+  EXPECT_EQ(forms.Main.Msg.Caption(), "File not found: C:\\Parts\\NONE.DXF");
 }
 
 }  // namespace

@@ -154,13 +154,13 @@ TEST_F(OptionHandlersTest, UpDownsStepTheirBoxesAndTheBoxesStore) {
 TEST_F(OptionHandlersTest, BlankingIsStoredOnLostFocusOrItsUpDownNotOnEveryKey) {
   OptionHandlers h(e, forms.Main);
   Load("30000", "10000", "20", "8000");
-  forms.Main.BlnkTm.SetText("700");
+  forms.Main.BlnkTm.SetText("7000");
   EXPECT_FALSE(Stored("BlankTiming"));
   forms.Main.BlnkTm.LostFocus.Fire(forms.Main.BlnkTm, "LostFocus");
-  EXPECT_EQ(Cal("BlankTiming"), "700");
-  forms.Main.BlnkTm.SetText("650");
+  EXPECT_EQ(Cal("BlankTiming"), "7000");
+  forms.Main.BlnkTm.SetText("6500");
   forms.Main.BlnkTmUD.Change.Fire(forms.Main.BlnkTmUD, "Change");
-  EXPECT_EQ(Cal("BlankTiming"), "650");
+  EXPECT_EQ(Cal("BlankTiming"), "6500");
 }
 
 TEST_F(OptionHandlersTest, MultiplierIsStoredOnEveryChangeAndOnLostFocus) {
@@ -180,11 +180,11 @@ TEST_F(OptionHandlersTest, ClosingTheWindowSavesTheBlankingBeingEdited) {
   StartupValues values;
   forms.Main.Show();
   forms.Main.BlnkTm.SetFocus();
-  forms.Main.BlnkTm.SetText("720");
+  forms.Main.BlnkTm.SetText("7200");
   ASSERT_EQ(forms.Main.ActiveControl(), &forms.Main.BlnkTm);
   EXPECT_FALSE(Stored("BlankTiming"));
   Form_QueryUnload(e, forms.Main, values);
-  EXPECT_EQ(Cal("BlankTiming"), "720");
+  EXPECT_EQ(Cal("BlankTiming"), "7200");
 }
 
 TEST_F(OptionHandlersTest, CaptionOptionsAndTheMachineOriginAreStoredAtOnce) {
@@ -229,7 +229,8 @@ TEST_F(OptionHandlersTest, MultiplierSendsTheClampedRateAndTheSkew) {
                                                      "DisplayUpdate"}));
   EXPECT_EQ(forms.Main.BlnkSK.Caption(), "") << "only the blanking handler shows the skew";
   Device::calls.clear();
-  forms.Main.ScnRt.SetText("100");  // 60000: held at the upper limit
+  Device::points = 1000;
+  forms.Main.ScnRt.SetText("40");  // 40000: held at the upper limit
   EXPECT_EQ(Device::calls.front(), "DisplayFreq3 30000 30000 30000");
   Device::calls.clear();
   Device::points = 100;
@@ -274,9 +275,8 @@ TEST_F(OptionHandlersTest, RateIsA64BitProductClampedAndNothingIsSentWhileBlanki
   EXPECT_EQ(rate, 2147483647);
   EXPECT_EQ(skew, 2147483647);
 
+  Load("30000", "10000", "20", "0.4");  // a blanking of 0 read from the settings
   Device::points = 600;
-  forms.Main.BlnkTm.SetText("0.4");
-  forms.Main.BlnkTm.SetText("");  // the operator clears the box to type anew
   forms.Main.ScnRt.SetText("25");
   EXPECT_TRUE(Device::calls.empty()) << "no rate or skew while the blanking rounds to 0";
   EXPECT_EQ(Cal("ScanRate"), "25") << "the multiplier is still stored";

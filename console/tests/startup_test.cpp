@@ -3,13 +3,16 @@
 
 #include <algorithm>
 #include <cstdlib>
+#include <set>
 #include <vector>
 
 #include "console/component_slots.h"
 #include "console/form_console_view.h"
 #include "console/option_handlers.h"
 #include "console/startup.h"
+#include "engine/caption_text.h"
 #include "engine/grid_cells.h"
+#include "engine/projection_output.h"
 #include "engine/settings_file.h"
 #include "test_support.h"
 #include "winplat/clock.h"
@@ -115,7 +118,7 @@ TEST_F(Startup, FreshMachineBeginsASessionFillsTheControlsAndOpensThePort) {
     EXPECT_EQ(p.forms.Main.BlnkTm.Text(), "8000");
     EXPECT_EQ(p.state.HoldVertex, 3);
     EXPECT_EQ(p.forms.Main.CharW.Text(), "11");
-    EXPECT_EQ(p.forms.Main.CapX.Text(), "-9000");
+    EXPECT_EQ(p.forms.Main.CapX.Text(), "-2500");
     EXPECT_EQ(p.forms.Main.PrjHght(1).Caption(), "Table");
     EXPECT_TRUE(p.forms.Main.PrjHght(0).Value());
     ASSERT_EQ(p.values.BoxPositions.size(), 8u);
@@ -162,6 +165,102 @@ TEST_F(Startup, DamagedSettingsAndAMissingJobFolderDoNotStopStartUp) {
   EXPECT_EQ(p.values.MarkerResolution, 5);
   EXPECT_EQ(p.values.BoxPositions[3], 2147483647);
   EXPECT_NE(p.forms.Main.Msg.Caption().find("NoSuchFolder"), std::string::npos);
+  p.Close();
+}
+
+TEST_F(Startup, SettingsWithoutAnyKeyAreTakenFromTheTemplate) {
+  const fs::path ini = ProgramFile("Fldry.INI");
+  const std::string templateIni = testsupport::ReadFile(Template() / "C" / "Fieldray" / "Fldry.INI");
+  struct Case {
+    const char* name;
+    const char* text;  // nullptr: no file
+    bool filled;
+  };
+  const Case cases[] = {
+      {"missing", nullptr, true},
+      {"empty", "", true},
+      {"sections only", "[Main]\r\n\r\n[Calibration]\r\n; a comment\r\n", true},
+      {"one blank key", "[Calibration]\r\nPointsStart=\r\n", false},
+  };
+  for (const Case& c : cases) {
+    std::error_code ec;
+    fs::remove(ini, ec);
+    if (c.text) testsupport::WriteFile(ini, c.text);
+    Program p;
+    p.Load();
+    EXPECT_EQ(p.exits, 0) << c.name;
+    if (c.filled) {
+      EXPECT_EQ(p.forms.Main.Msg.Caption(), "Fldry.INI was empty: the template's settings were used") << c.name;
+      EXPECT_EQ(p.forms.Main.SRUL.Text(), "30000") << c.name;
+      EXPECT_NE(p.state.FieldCalibration[1].XScale, 0) << c.name;
+    } else {
+      EXPECT_EQ(p.forms.Main.Msg.Caption().find("template"), std::string::npos) << c.name;
+      EXPECT_EQ(p.state.HoldStart, 0) << "a blank key reads as 0: " << c.name;
+      EXPECT_EQ(p.state.FieldCalibration[1].XScale, 0) << "a missing key reads as 0: " << c.name;
+    }
+    p.Close();
+    if (c.filled) {
+      EXPECT_NE(testsupport::ReadFile(ini).find("XScaleS="), std::string::npos) << c.name;
+    }
+  }
+  EXPECT_FALSE(templateIni.empty());
+}
+
+TEST_F(Startup, TypedRatesOutsideTheirRangeAreNeitherUsedNorStored) {
+  Program p;
+  p.Load();
+  auto& m = p.forms.Main;
+  struct Case {
+    wc::TextBox* box;
+    const char* key;
+    const char* typed;
+    const char* message;
+  };
+  const Case cases[] = {
+      {&m.SRUL, "ScanRateUL", "99999999999", "Scan rate upper limit: 15000 to 35000"},
+      {&m.SRLL, "ScanRateLL", "-5", "Scan rate lower limit: 5000 to 15000"},
+      {&m.ScnRt, "ScanRate", "500", "Scan rate multiplier: 10 to 50"},
+      {&m.BlnkTm, "BlankTiming", "abc", "Blanking time: 2000 to 15000"},
+      {&m.BlnkTm, "BlankTiming", "1e30", "Blanking time: 2000 to 15000"},
+  };
+  for (const Case& c : cases) {
+    const std::string before = c.box->Text();
+    const std::int32_t rate = p.state.ScanRateCache;
+    c.box->SetText(c.typed);
+    EXPECT_EQ(engine::ReadCalibrationValue(p.e, c.key), before) << c.typed;
+    EXPECT_EQ(p.state.ScanRateCache, rate) << c.typed;
+    c.box->LostFocus.Fire(*c.box, "LostFocus");
+    EXPECT_EQ(c.box->Text(), before) << c.typed;
+    EXPECT_EQ(m.Msg.Caption(), c.message);
+    EXPECT_EQ(engine::ReadCalibrationValue(p.e, c.key), before) << c.typed;
+  }
+  // A value inside the range is taken and stored.
+  m.SRUL.SetText("32000");
+  m.SRUL.LostFocus.Fire(m.SRUL, "LostFocus");
+  EXPECT_EQ(engine::ReadCalibrationValue(p.e, "ScanRateUL"), "32000");
+  p.Close();
+}
+
+TEST_F(Startup, TheTemplatesCaptionLiesInsideFieldSAndLightsItsLetters) {
+  Program p;
+  p.Load();
+  std::string caption = "File Too Large";
+  engine::ShowCaption(p.e, caption);
+  FrameStruct header{};
+  ASSERT_EQ(p.vx.ReadFrameStruct(engine::CaptionFrameNumber, &header), 0);
+  ASSERT_GT(header.NumPoints, 0);
+  std::vector<PointStruct> points(VX_DEFAULT_MAX_FRAME_POINTS + 1);  // the library fills its whole frame
+  ASSERT_EQ(p.vx.ReadFrame(&header, points.data()), 0);
+  std::set<std::pair<std::int32_t, std::int32_t>> lit;
+  for (std::int32_t i = 0; i < header.NumPoints; ++i)
+    if (points[static_cast<std::size_t>(i)].Colour != 0) lit.insert({points[static_cast<std::size_t>(i)].X, points[static_cast<std::size_t>(i)].Y});
+  EXPECT_GT(lit.size(), 20u) << "the caption's strokes, not one corner";
+  // No stroke is held at the edge of the board's range.
+  for (const auto& [x, y] : lit) {
+    EXPECT_LT(std::abs(x), 32767) << x;
+    EXPECT_LT(std::abs(y), 32767) << y;
+  }
+  EXPECT_EQ(p.forms.Main.Msg.Caption().find("beyond the projection range"), std::string::npos) << p.forms.Main.Msg.Caption();
   p.Close();
 }
 

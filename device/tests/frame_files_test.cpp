@@ -208,6 +208,44 @@ TEST_P(FrameFiles, SaveAndReloadRoundTripsInEachFormat) {
   }
 }
 
+TEST_P(FrameFiles, FilesWithoutFramesOrWithFramesTooLargeAreRefused) {
+  // LAZR: one frame of `points` points, all at the origin.
+  auto lazr = [](std::uint32_t points) {
+    std::vector<std::uint8_t> b = {'L', 'A', 'Z', 'R', 0, 1};
+    for (int i = 0; i < 24; ++i) b.push_back(i < 3 ? static_cast<std::uint8_t>("BIG"[i]) : 0);
+    b.insert(b.end(), {0, 0, 0, 0});
+    for (int shift = 24; shift >= 0; shift -= 8) b.push_back(static_cast<std::uint8_t>(points >> shift));
+    b.resize(b.size() + 12u * points, 0);
+    return b;
+  };
+  std::vector<std::uint8_t> endOnly = {'I', 'L', 'D', 'A', 0, 0, 0, 5};
+  endOnly.resize(32, 0);
+  WriteBytes("C:\\data\\end.ild", endOnly);
+  WriteBytes("C:\\data\\big.vxa", lazr(40000));
+  WriteBytes("C:\\data\\fits.vxa", lazr(6000));
+  struct Case {
+    const char* file;
+    bool loads;
+  } cases[] = {{"C:\\data\\end.ild", false}, {"C:\\data\\big.vxa", false}, {"C:\\data\\fits.vxa", true}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.file);
+    ASSERT_EQ(Write(20, Points(5, 1), "Before"), 0);
+    std::int32_t from = 20, to = 20;
+    const std::int32_t result = Load(c.file, from, to);
+    FrameStruct h{};
+    vxf::ReadFrameStruct()(20, &h);
+    if (c.loads) {
+      EXPECT_EQ(result, -12);
+      EXPECT_EQ(h.NumPoints, 6000);
+    } else {
+      EXPECT_NE(result, -12);
+      EXPECT_NE(h.NumPoints, 32767) << "never a count other than the stored one";
+      EXPECT_EQ(h.NumPoints, 5) << "the frame there stays";
+    }
+  }
+  EXPECT_EQ(Load("C:\\data\\end.ild", *std::make_unique<std::int32_t>(1), *std::make_unique<std::int32_t>(9)), -402);
+}
+
 TEST_P(FrameFiles, AFailedSaveLeavesNoFile) {
   std::int32_t from = 1, to = 1, format = 5, status = 0;
   EXPECT_EQ(ff::SaveLFile()("C:\\no such folder\\x.vxb", "", &from, &to, &format, "", &status), -404);

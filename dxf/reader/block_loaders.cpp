@@ -20,10 +20,18 @@ namespace {
 constexpr double kPi = 3.14159;  // the angle constant of the extents rules
 // Levels of blocks inside blocks; a deeper insert is skipped.
 constexpr std::int32_t kMaxNesting = 16;
-// Records that nested inserts may copy into block files during one read; the
-// copies stop beyond it, so that blocks inserting blocks many times over
-// cannot fill the disk.
+// Records that nested inserts may copy into block files during one read: a
+// drawing whose blocks insert blocks many times over is refused before it can
+// fill the disk.
 constexpr std::uint64_t kMaxCopiedRecords = 1'000'000;
+// Entities one read may hold once its blocks are placed (its own top-level
+// entities included): a small drawing whose inserts multiply is refused
+// before it can fill the memory.
+constexpr std::int64_t kMaxPlacedEntities = 200'000;
+
+[[noreturn]] void TooComplex(const std::string& why) {
+  throw winplat::AutomationError(kControlError, kLibraryName, "Drawing too complex: " + why);
+}
 
 std::string TempFolderOf(const DXF& dxf) {
   std::string folder = dxf.TmpFileNamePath.empty() ? std::string("C:\\TEMP") : dxf.TmpFileNamePath;
@@ -113,12 +121,20 @@ class Replay {
 
   void Run(std::int32_t blockRow) {
     const std::shared_ptr<const std::vector<SpooledRecord>> records = BlockRecords(dxf_, blockRow);
+    // Each record makes at most one row or one copied record: the budgets are
+    // checked for the whole block before any of it is made.
+    const auto count = static_cast<std::uint64_t>(records->size());
+    if (db_.InBlock) {
+      BlockSpool& spool = Spool(dxf_);
+      if (spool.recordsCopied + count > kMaxCopiedRecords)
+        TooComplex("its nested blocks copy more than " + std::to_string(kMaxCopiedRecords) + " records");
+      spool.recordsCopied += count;
+    } else {
+      const std::int64_t placed = static_cast<std::int64_t>(db_.EntityCount) - dxf_.reader.EntityCountAtStart;
+      if (placed + static_cast<std::int64_t>(count) > kMaxPlacedEntities)
+        TooComplex("more than " + std::to_string(kMaxPlacedEntities) + " entities after its blocks are placed");
+    }
     for (const SpooledRecord& rec : *records) {
-      if (db_.InBlock) {
-        BlockSpool& spool = Spool(dxf_);
-        if (spool.recordsCopied >= kMaxCopiedRecords) break;
-        ++spool.recordsCopied;
-      }
       switch (rec.type) {
         case etLine: Line(rec); break;
         case etPolyline: Segment(rec); break;

@@ -283,42 +283,63 @@ bool LoadEntity(DXF& dxf) {
   }
 }
 
-bool MakeSureFileIsDXF(DXF& dxf, const std::string& FileName) {
-  return WithErrorTrail("MakeSureFileIsDXF", [&] {
-    std::string& line = dxf.reader.CurrentLine;
-    line.clear();
-    std::ifstream in(winplat::HostPath(FileName), std::ios::binary);
-    if (!in) throw winplat::RuntimeError(53);
-    auto trimsToSection = [](const std::string& text) {
-      std::size_t b = text.find_first_not_of(' ');
-      if (b == std::string::npos) return false;
-      std::size_t e = text.find_last_not_of(' ');
-      return text.compare(b, e - b + 1, "SECTION") == 0;
-    };
-    // Lines end in LF, CR LF or CR; a chunk at a time keeps memory small.
-    std::string chunk(65536, '\0');
-    bool lastWasCR = false;
-    while (in) {
-      in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-      std::streamsize got = in.gcount();
-      for (std::streamsize i = 0; i < got; ++i) {
-        char ch = chunk[static_cast<std::size_t>(i)];
-        if (ch == '\n' || ch == '\r') {
-          if (ch == '\n' && lastWasCR) {
-            lastWasCR = false;
-            continue;
-          }
-          lastWasCR = ch == '\r';
-          if (trimsToSection(line)) return true;
-          line.clear();
+namespace {
+
+// Finds a line that trims to "SECTION" in text fed a piece at a time; lines
+// end in LF, CR LF or CR. `line` holds the line being read.
+class SectionLineScanner {
+ public:
+  explicit SectionLineScanner(std::string& line) : line_(line) { line_.clear(); }
+  bool Feed(const char* data, std::size_t size) {
+    for (std::size_t i = 0; i < size; ++i) {
+      char ch = data[i];
+      if (ch == '\n' || ch == '\r') {
+        if (ch == '\n' && lastWasCR_) {
+          lastWasCR_ = false;
           continue;
         }
-        lastWasCR = false;
-        if (line.size() < 256) line += ch;  // longer lines cannot be "SECTION"
+        lastWasCR_ = ch == '\r';
+        if (TrimsToSection()) return true;
+        line_.clear();
+        continue;
       }
+      lastWasCR_ = false;
+      if (line_.size() < 256) line_ += ch;  // longer lines cannot be "SECTION"
     }
-    return trimsToSection(line);
+    return false;
+  }
+  bool TrimsToSection() const {
+    std::size_t b = line_.find_first_not_of(' ');
+    if (b == std::string::npos) return false;
+    std::size_t e = line_.find_last_not_of(' ');
+    return line_.compare(b, e - b + 1, "SECTION") == 0;
+  }
+
+ private:
+  std::string& line_;
+  bool lastWasCR_ = false;
+};
+
+}  // namespace
+
+bool MakeSureFileIsDXF(DXF& dxf, const std::string& FileName) {
+  return WithErrorTrail("MakeSureFileIsDXF", [&] {
+    std::ifstream in(winplat::HostPath(FileName), std::ios::binary);
+    if (!in) throw winplat::RuntimeError(53);
+    SectionLineScanner scanner(dxf.reader.CurrentLine);
+    // A chunk at a time keeps memory small.
+    std::string chunk(65536, '\0');
+    while (in) {
+      in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+      if (scanner.Feed(chunk.data(), static_cast<std::size_t>(in.gcount()))) return true;
+    }
+    return scanner.TrimsToSection();
   });
+}
+
+bool TextIsDXF(DXF& dxf, const std::string& text) {
+  SectionLineScanner scanner(dxf.reader.CurrentLine);
+  return scanner.Feed(text.data(), text.size()) || scanner.TrimsToSection();
 }
 
 bool DXFMinExtents(DXF& dxf) {
@@ -347,7 +368,10 @@ bool DXFMaxExtents(DXF& dxf) {
   }, dxf.DrawingCleanup());
 }
 
-bool LoadDXF(DXF& dxf, const std::string& FileName, PictureBox* /*picture*/, PictureBox* status) {
+namespace {
+
+// Reads FileName's bytes, or `text` in their place when given.
+bool LoadDrawing(DXF& dxf, const std::string& FileName, const std::string* text, PictureBox* status) {
   RefuseWhileReading(dxf, "LoadDXF");
   ReaderState& r = dxf.reader;
   const Snapshot before = Take(dxf);
@@ -358,6 +382,7 @@ bool LoadDXF(DXF& dxf, const std::string& FileName, PictureBox* /*picture*/, Pic
   r.GroupValueTable.Clear();
   r.ExtMinRead = r.ExtMaxRead = r.HeaderExtents = false;
   r.LinesAtLastYield = 0;
+  r.EntityCountAtStart = dxf.db.EntityCount;
   r.YieldCount = 0;
   r.ProgressThreshold = 0.05;
   r.ProgressStep = 0.05;
@@ -382,13 +407,15 @@ bool LoadDXF(DXF& dxf, const std::string& FileName, PictureBox* /*picture*/, Pic
     dxf.DXFComplete = 0;
     SetRedlineTextHeight(dxf, 0);
 
-    std::filesystem::path host = winplat::HostPath(FileName);
-    if (!r.DXFFileNum.Open(host))
+    if (text) {
+      r.DXFFileNum.OpenText(*text);
+    } else if (!r.DXFFileNum.Open(winplat::HostPath(FileName))) {
       throw AutomationError(53, kLibraryName, winplat::ErrorText(53) + ": " + FileName);
+    }
     r.DXFFileLength = static_cast<std::int64_t>(r.DXFFileNum.Length());
     if (DxfPairReader::LooksBinary(r.DXFFileNum.Text()))
       throw ProcedureError("LoadDXF", FileName + " is a binary DXF file; only ASCII DXF files can be read.");
-    if (!MakeSureFileIsDXF(dxf, FileName)) {
+    if (!(text ? TextIsDXF(dxf, *text) : MakeSureFileIsDXF(dxf, FileName))) {
       throw ProcedureError("LoadDXF", FileName + " does not appear to be a DXF file.");
     }
 
@@ -420,6 +447,16 @@ bool LoadDXF(DXF& dxf, const std::string& FileName, PictureBox* /*picture*/, Pic
     r.Reading = false;
     throw AutomationError(kControlError, inner.Source(), description);
   }
+}
+
+}  // namespace
+
+bool LoadDXF(DXF& dxf, const std::string& FileName, PictureBox* /*picture*/, PictureBox* status) {
+  return LoadDrawing(dxf, FileName, nullptr, status);
+}
+
+bool LoadDXFText(DXF& dxf, const std::string& FileName, const std::string& text, PictureBox* status) {
+  return LoadDrawing(dxf, FileName, &text, status);
 }
 
 }  // namespace kelvane

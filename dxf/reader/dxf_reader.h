@@ -17,8 +17,14 @@ namespace kelvane {
 // held before the read.
 bool LoadDXF(DXF& dxf, const std::string& FileName, PictureBox* picture, PictureBox* status);
 
+// LoadDXF over the bytes `text` in place of the file's; FileName names the
+// drawing (in messages and the drawing list) and is not opened.
+bool LoadDXFText(DXF& dxf, const std::string& FileName, const std::string& text, PictureBox* status);
+
 // True when the file has a line that trims to "SECTION".
 bool MakeSureFileIsDXF(DXF& dxf, const std::string& FileName);
+// The same for bytes in memory.
+bool TextIsDXF(DXF& dxf, const std::string& text);
 
 // Reads the group codes of one object into GroupValueTable, up to the next
 // group 0 or 9, which is left for the scanner.

@@ -32,6 +32,9 @@ struct ReaderState {
 
   // Lines read since the last yield to the host's message loop, and the yields.
   std::uint64_t LinesAtLastYield = 0;
+  // The data base's entity count when this read began: the read's own rows
+  // are counted against its budget from here.
+  std::int32_t EntityCountAtStart = 0;
   std::uint64_t YieldCount = 0;
   // Called for every yield in place of the host's message loop (tests).
   std::function<void()> Yield;

@@ -296,13 +296,65 @@ TEST_F(DrawingImport, AFaultWhileBuildingDeletesTheJobFramesInsteadOfShowingPart
   EXPECT_EQ(rig.state.EngineBusy, 0);
 }
 
-TEST_F(DrawingImport, AMissingOrDamagedFileShowsNothing) {
-  Open("C:\\JOBS\\NOTHERE.DXF");
-  EXPECT_EQ(rig.console.msg, "Contains No Displayable Entities");
-  Open(Write("BROKEN.DXF", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nabc\n"));
-  EXPECT_EQ(rig.console.msg, "Contains No Displayable Entities");
-  EXPECT_TRUE(Called("DeleteFrames 1 15"));
+TEST_F(DrawingImport, AMissingOrDamagedFileShowsNothingAndTheReadersSentence) {
+  const std::string longName = std::string(130, 'L') + ".DXF";
+  struct Case {
+    std::string path;
+    std::string msg;
+  };
+  const Case cases[] = {
+      {"C:\\JOBS\\NOTHERE.DXF", "Contains No Displayable Entities: File not found: C:\\JOBS\\NOTHERE.DXF"},
+      {Write("BROKEN.DXF", "0\nSECTION\n2\nENTITIES\n0\nLINE\n10\nabc\n"),
+       "Contains No Displayable Entities: Input past end of file. Error in LoadEntity."},
+      {Write("X.DXF", "just some notes\n"), "Contains No Displayable Entities: C:\\JOBS\\X.DXF does not appear to be a DXF file."},
+      {Write("N\xC3\xA9.DXF", "notes\n"), "Contains No Displayable Entities: C:\\JOBS\\N??.DXF does not appear to be a DXF file."},
+      {Write(longName, "notes\n"),
+       "Contains No Displayable Entities: " + ("C:\\JOBS\\" + longName + " does not appear").substr(0, 120)},
+  };
+  rig.console.checks[OutputCheck::CapMsg] = 1;
+  rig.console.checks[OutputCheck::OnOff] = 1;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.path);
+    rig.board.calls.clear();
+    rig.state.CaptionText.clear();
+    Open(c.path);
+    EXPECT_EQ(rig.console.msg, c.msg);
+    EXPECT_TRUE(Called("DeleteFrames 1 15"));
+    EXPECT_EQ(rig.board.frames.count(14), 0u);
+    EXPECT_FALSE(rig.console.optFldEnabled[1]) << "the output options stay disabled";
+    EXPECT_TRUE(Called("SetWorkingFrame 101")) << "the caption NDE is projected";
+  }
+}
+
+TEST_F(DrawingImport, FramesLargerThanTheBoardHoldsAreNamedAndNotWritten) {
+  DxfText big;
+  for (int i = 0; i < 700; ++i) big.Line(i * 3.0, 0, i * 3.0 + 1, 400);  // about 8 points a line
+  OpenDrawing(big);
+  const std::string& msg = rig.console.msg;
+  EXPECT_EQ(msg.rfind("Frame", 0), 0u) << msg;
+  EXPECT_NE(msg.find("14 ("), std::string::npos) << msg;
+  EXPECT_NE(msg.find(" not written: the board holds 6000 points a frame"), std::string::npos) << msg;
   EXPECT_EQ(rig.board.frames.count(14), 0u);
+  for (const auto& call : rig.board.CallsNamed("WriteFrame")) EXPECT_EQ(call.find("WriteFrame 14"), std::string::npos);
+  EXPECT_TRUE(Called("DeleteFrames 14 14")) << "the old frame is gone";
+
+  // A drawing that fits is written again and the list starts anew.
+  OpenDrawing(DxfText().Line(0, 0, 200, 100));
+  EXPECT_TRUE(rig.board.frames.count(14));
+  EXPECT_TRUE(rig.state.RefusedFrames.empty());
+}
+
+TEST(ReaderSentences, OnlyTheReadersOwnLineIsShown) {
+  const std::pair<const char*, const char*> cases[] = {
+      {"At entity type 'LINE'. \r\nInput past end of file. Error in LoadEntity.\r\n ->  DXFLine.\r\n ->  LoadDXF.",
+       "Input past end of file. Error in LoadEntity."},
+      {"C:\\A.DXF does not appear to be a DXF file.\r\n ->  LoadDXF.", "C:\\A.DXF does not appear to be a DXF file."},
+      {"At entity type 'X\x01'. \r\nBad\tvalue\x7F here.\r\n -> LoadDXF.", "Bad?value? here."},
+      {" ->  LoadDXF.", ""},
+      {"", ""},
+  };
+  for (const auto& [description, sentence] : cases) EXPECT_EQ(eng::ReaderSentence(description), sentence) << description;
+  EXPECT_EQ(eng::ReaderSentence(std::string(300, 'a')).size(), eng::MaxReaderSentence);
 }
 
 TEST_F(DrawingImport, TheCaptionIsProjectedFirstForItsTimeWhileTheEngineIsBusy) {

@@ -213,7 +213,7 @@ fieldray::engine::VexlibTable FakeBoard::Table() {
     }
     return board->findStatus;
   };
-  t.LoadLFile = [](const char*, std::int32_t* from, std::int32_t*, std::int32_t, std::int32_t* status) {
+  t.LoadLFile = [](const char*, std::int32_t* from, std::int32_t*, const void*, std::int32_t* status) {
     Log("LoadLFile");
     *status = board->loadStatus;
     if (board->loadStatus != 0) return board->loadStatus;

@@ -3,7 +3,9 @@
 
 #include "engine/frame_assembly.h"
 #include "engine/path_points.h"
+#include "engine/grid_cells.h"
 #include "engine_fakes.h"
+#include "test_support.h"
 
 namespace fieldray::engine {
 namespace {
@@ -69,6 +71,31 @@ TEST_F(PathPoints, OneLineHoldsItsStartAndEndsDark) {
   // A grid without columns writes nothing and says so.
   EXPECT_EQ(rig.console.msg, "No switch positions in SSOptSw: no frames written.");
   EXPECT_TRUE(rig.board.CallsNamed("WriteFrame").empty());
+}
+
+TEST_F(PathPoints, FramesAreBuiltForSwitchPositionsOneToSixOnly) {
+  // A switch-option file of 14 columns: its later columns must not overwrite
+  // the caption, drawing and calibration frames.
+  testsupport::WriteFile(testsupport::Root() / "C" / "TEMP" / "SWPOS.DAT",
+                         "FIELDRAY-GRID 1 DATA\nSIZE 8 14\nCELL 4 1 1\nCELL 5 1 1\nCELL 4 14 1\nCELL 5 14 1\nEND\n");
+  ASSERT_TRUE(rig.console.swOpt.LoadFromFile("C:\\TEMP\\SWPOS.DAT"));
+  ASSERT_EQ(rig.console.swOpt.MaxCols(), 14);
+  for (std::int32_t col = 2; col <= 13; ++col) {
+    SetGridCell(rig.console.swOpt, 4, col, "1");
+    SetGridCell(rig.console.swOpt, 5, col, "1");
+  }
+  Add(88, 0, 0);
+  Add(1, 10, 0);
+  BuildPointsFromPath(rig.e);
+  std::vector<std::int32_t> written;
+  for (const auto& [frame, points] : rig.board.frames) written.push_back(frame);
+  EXPECT_EQ(written, (std::vector<std::int32_t>{1, 2, 3, 4, 5, 6}));
+  EXPECT_EQ(rig.console.swOpt.MaxCols(), 14) << "the grid keeps every column for its next save";
+
+  const std::pair<std::int32_t, const char*> notes[] = {
+      {0, ""}, {6, ""}, {7, "SWPOS.DAT has 7 switch positions; 6 are used"},
+      {16384, "SWPOS.DAT has 16384 switch positions; 6 are used"}};
+  for (const auto& [columns, note] : notes) EXPECT_EQ(SwitchPositionsNote(columns), note);
 }
 
 TEST_F(PathPoints, QuarterArcStepsThirtyDegreesAndHoldsItsEnd) {

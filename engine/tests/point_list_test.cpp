@@ -136,12 +136,25 @@ TEST(WriteFrameToBoard, AShortNameIsBlankPaddedAndAnEmptyBufferOnlyDeletes) {
 TEST(WriteFrameToBoard, ARefusedWriteIsShownNotTakenForSuccess) {
   EngineRig rig;
   rig.board.writeStatus = -1;
-  rig.state.FrameBuffer.resize(6002);
+  rig.state.FrameBuffer.resize(101);
   std::int32_t frame = 1;
   std::string name = "Big";
   WriteFrameToBoard(rig.e, frame, name);
-  EXPECT_EQ(rig.console.msg, "Frame 1 not written (6001 points): VX status/error number -1.");
+  EXPECT_EQ(rig.console.msg, "Frame 1 not written (100 points): VX status/error number -1.");
   EXPECT_EQ(rig.state.FrameBuffer.size(), 1u);
+}
+
+TEST(WriteFrameToBoard, OneMessageNamesEveryFrameTooLargeForTheBoard) {
+  EngineRig rig;
+  const std::pair<std::int32_t, std::size_t> writes[] = {{1, 9902}, {2, 9902}, {4, 50}, {3, 9120}, {2, 9902}};
+  for (auto [frame, points] : writes) {
+    rig.state.FrameBuffer.resize(points + 1);
+    std::string name;
+    WriteFrameToBoard(rig.e, frame, name);
+  }
+  EXPECT_EQ(rig.console.msg, "Frames 1 (9902 points), 3 (9120), 2 (9902) not written: the board holds 6000 points a frame");
+  EXPECT_EQ(rig.board.CallsNamed("WriteFrame").size(), 1u) << "only the frame that fits";
+  EXPECT_TRUE(rig.board.frames.count(4));
 }
 
 TEST(ReadWorkingFrame, ReadsTheWorkingFrameBackIntoTheBuffer) {

@@ -1,7 +1,6 @@
 // The keyed collection and its enumerator.
 #include "winplat/collection.h"
 
-#include <algorithm>
 #include <cctype>
 
 namespace winplat {
@@ -46,10 +45,9 @@ Collection::Collection() : DispatchObject("Collection") {
 std::size_t Collection::Position(const Variant& indexOrKey) const {
   Variant k = indexOrKey.Value();
   if (k.IsString()) {
-    std::string folded = Fold(k.ToString());
-    for (std::size_t i = 0; i < items_.size(); ++i)
-      if (items_[i].key && *items_[i].key == folded) return i;
-    throw RuntimeError(5);
+    auto found = index_.find(Fold(k.ToString()));
+    if (found == index_.end()) throw RuntimeError(5);
+    return found->second;
   }
   std::int32_t index = k.ToLong();
   if (index < 1 || index > Count()) throw RuntimeError(9);
@@ -60,8 +58,7 @@ void Collection::Add(const Variant& item, const Variant& key, const Variant& bef
   Entry entry{item.Value(), std::nullopt};
   if (!key.IsMissing()) {
     std::string folded = Fold(key.ToString());
-    if (std::any_of(items_.begin(), items_.end(), [&](const Entry& e) { return e.key == folded; }))
-      throw RuntimeError(457);
+    if (index_.count(folded)) throw RuntimeError(457);
     entry.key = folded;
   }
   if (!before.IsMissing() && !after.IsMissing()) throw RuntimeError(5);
@@ -69,12 +66,21 @@ void Collection::Add(const Variant& item, const Variant& key, const Variant& bef
   if (!before.IsMissing()) at = Position(before);
   if (!after.IsMissing()) at = Position(after) + 1;
   items_.insert(items_.begin() + static_cast<std::ptrdiff_t>(at), std::move(entry));
+  Reindex(at);
+}
+
+void Collection::Reindex(std::size_t from) {
+  for (std::size_t i = from; i < items_.size(); ++i)
+    if (items_[i].key) index_[*items_[i].key] = i;
 }
 
 Variant Collection::Item(const Variant& indexOrKey) const { return items_[Position(indexOrKey)].item; }
 
 void Collection::Remove(const Variant& indexOrKey) {
-  items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(Position(indexOrKey)));
+  const std::size_t at = Position(indexOrKey);
+  if (items_[at].key) index_.erase(*items_[at].key);
+  items_.erase(items_.begin() + static_cast<std::ptrdiff_t>(at));
+  Reindex(at);
 }
 
 EnumVariant::EnumVariant(std::vector<Variant> items) : DispatchObject("IEnumVARIANT"), items_(std::move(items)) {

@@ -33,6 +33,11 @@ void EnsureBuiltins() {
 }
 
 std::filesystem::path LogPath() { return detail::HardwareFolder() / "commands.log"; }
+// The log's older part, the lines before the last rotation.
+std::filesystem::path OldLogPath() { return detail::HardwareFolder() / "commands.log.1"; }
+// The log is rotated when it passes this size, so it never holds more than
+// twice this (the last lines always).
+constexpr std::uint64_t kLogLimit = 1024 * 1024;
 
 // The log stays open for appending, one write a command (under the machine lock).
 detail::AppendFile& TheLog() {
@@ -53,6 +58,15 @@ void AppendLog(const detail::Board& board, std::uint16_t code, const std::uint8_
   if (count == 0) line += "-";
   line += '\n';
   TheLog().Append(LogPath(), line);
+  if (TheLog().Size() > kLogLimit) {
+    // Copied and emptied rather than renamed: every process keeps its log open.
+    std::error_code ec;
+    std::filesystem::path tmp = OldLogPath();
+    tmp += ".new";
+    if (std::filesystem::copy_file(LogPath(), tmp, std::filesystem::copy_options::overwrite_existing, ec))
+      std::filesystem::rename(tmp, OldLogPath(), ec);
+    TheLog().Truncate(LogPath());
+  }
 }
 
 }  // namespace
@@ -149,22 +163,25 @@ std::vector<LoggedCommand> ReadCommandLog() {
   detail::MachineLock lock;
   std::vector<LoggedCommand> log;
   detail::CountFileCall();
-  std::ifstream in(LogPath());
+  std::ifstream old(OldLogPath());
+  std::ifstream now(LogPath());
   std::string line;
-  while (std::getline(in, line)) {
-    std::istringstream s(line);
-    LoggedCommand entry;
-    std::string family, hex;
-    long code = 0;
-    if (!(s >> entry.board >> family >> code >> entry.error >> entry.result >> hex)) continue;
-    entry.family = family == "PCI" ? BoardFamily::Pci : BoardFamily::Isa;
-    entry.code = static_cast<std::uint16_t>(code);
-    if (hex != "-") {
-      for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
-        entry.operands.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+  for (std::ifstream* in : {&old, &now}) {
+    while (std::getline(*in, line)) {
+      std::istringstream s(line);
+      LoggedCommand entry;
+      std::string family, hex;
+      long code = 0;
+      if (!(s >> entry.board >> family >> code >> entry.error >> entry.result >> hex)) continue;
+      entry.family = family == "PCI" ? BoardFamily::Pci : BoardFamily::Isa;
+      entry.code = static_cast<std::uint16_t>(code);
+      if (hex != "-") {
+        for (std::size_t i = 0; i + 1 < hex.size(); i += 2) {
+          entry.operands.push_back(static_cast<std::uint8_t>(std::stoul(hex.substr(i, 2), nullptr, 16)));
+        }
       }
+      log.push_back(std::move(entry));
     }
-    log.push_back(std::move(entry));
   }
   return log;
 }
@@ -173,6 +190,8 @@ void ClearCommandLog() {
   detail::MachineLock lock;
   // Emptied rather than removed: every process keeps its log open.
   TheLog().Truncate(LogPath());
+  std::error_code ec;
+  std::filesystem::remove(OldLogPath(), ec);
 }
 
 }  // namespace winplat::hw

@@ -200,6 +200,12 @@ void AppendFile::Append(const std::filesystem::path& path, std::string_view text
   WriteFully(fd_, text.data(), text.size(), 0, false);
 }
 
+std::uint64_t AppendFile::Size() const {
+  struct stat st {};
+  if (fd_ < 0 || ::fstat(fd_, &st) != 0) return 0;
+  return static_cast<std::uint64_t>(st.st_size);
+}
+
 void AppendFile::Truncate(const std::filesystem::path& path) {
   CountFileCall();
   if (::truncate(path.c_str(), 0) != 0 && errno == ENOENT && fd_ >= 0 && path == path_) {

@@ -54,6 +54,8 @@ class AppendFile {
   void Append(const std::filesystem::path& path, std::string_view text);
   // Empties the file; writers that keep it open go on appending from its start.
   void Truncate(const std::filesystem::path& path);
+  // The size of the file this writer has open (0 when none).
+  std::uint64_t Size() const;
 
  private:
   int fd_ = -1;

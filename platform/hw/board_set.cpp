@@ -2,6 +2,7 @@
 // its state file mapped, its ISA ports claimed on the port bus.
 #include <atomic>
 #include <cstdio>
+#include <exception>
 #include <map>
 
 #include "../win/machine.h"
@@ -61,6 +62,22 @@ std::shared_ptr<Board> Obtain(Machine& m, BoardFamily family, int index, const B
   return board;
 }
 
+// A board whose state cannot be kept under the machine root (a root that
+// became read-only, a full disk) does not answer; why is said once.
+std::shared_ptr<Board> ObtainOrNone(Machine& m, BoardFamily family, int index, const BoardConfig& config,
+                                    const std::string& name) {
+  try {
+    return Obtain(m, family, index, config, name);
+  } catch (const std::exception& e) {
+    static std::string lastError;
+    if (lastError != e.what()) {
+      lastError = e.what();
+      std::fprintf(stderr, "Board %s not available: %s\n", name.c_str(), e.what());
+    }
+    return nullptr;
+  }
+}
+
 }  // namespace
 
 void RefreshMachine() {
@@ -89,7 +106,8 @@ void RefreshMachine() {
     if (config.family == BoardFamily::Isa) {
       char name[32];
       std::snprintf(name, sizeof name, "isa-%04x", static_cast<unsigned>(bc.port));
-      auto board = Obtain(m, BoardFamily::Isa, index, bc, name);
+      auto board = ObtainOrNone(m, BoardFamily::Isa, index, bc, name);
+      if (!board) continue;
       m.isa.push_back(board.get());
       if (!bc.Has(BoardFault::NoAnswer)) {
         auto device = std::make_shared<IsaPortDevice>(board);
@@ -97,7 +115,8 @@ void RefreshMachine() {
         m.claims.push_back(ClaimPorts(static_cast<std::uint16_t>(bc.port + 4), 1, device));
       }
     } else {
-      auto board = Obtain(m, BoardFamily::Pci, index, bc, "pci-" + std::to_string(i));
+      auto board = ObtainOrNone(m, BoardFamily::Pci, index, bc, "pci-" + std::to_string(i));
+      if (!board) continue;
       m.pci.push_back(board.get());
     }
   }

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cerrno>
 #include <cstring>
 #include <mutex>
 #include <stdexcept>
@@ -92,14 +93,22 @@ Board::Board(BoardFamily family, int index, BoardConfig config, std::string name
   std::filesystem::path path = HardwareFolder() / (name_ + ".state");
   CountFileCall();
   int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) throw std::runtime_error("cannot open board state " + path.string());
+  auto fail = [&](const char* what) {
+    throw std::runtime_error(std::string("cannot ") + what + " board state " + path.string() + ": " +
+                             std::strerror(errno));
+  };
+  if (fd < 0) fail("open");
   if (::ftruncate(fd, sizeof(SharedBoard)) != 0) {
+    const int why = errno;
     ::close(fd);
-    throw std::runtime_error("cannot size board state " + path.string());
+    errno = why;
+    fail("size");
   }
   void* map = ::mmap(nullptr, sizeof(SharedBoard), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
+  const int why = errno;
   ::close(fd);
-  if (map == MAP_FAILED) throw std::runtime_error("cannot map board state " + path.string());
+  errno = why;
+  if (map == MAP_FAILED) fail("map");
   state_ = static_cast<SharedBoard*>(map);
 }
 

@@ -46,7 +46,8 @@ void FinishFrames(BoardContext& board, BoardReply& reply) {
   std::error_code ec;
   fs::remove(Incoming(board), ec);
   reply.PutLong(0);
-  if (!ParseFrameFile(format, bytes, frames)) {
+  // A file of the format that holds no frame is no frame file either.
+  if (!ParseFrameFile(format, bytes, frames) || frames.empty()) {
     reply.result = kWrongFileType;
     return;
   }
@@ -56,7 +57,9 @@ void FinishFrames(BoardContext& board, BoardReply& reply) {
   std::int32_t last = from - 1;
   for (const StoredFrame& frame : frames) {
     if (last + 1 > to || last + 1 > 0x7FFF) break;
-    if (!store.Fits(last + 1, frame.points.size())) {
+    // A frame beyond the session's frame size would read back cut short.
+    if (frame.points.size() > static_cast<std::size_t>(std::max(store.FrameSize(), 0)) ||
+        !store.Fits(last + 1, frame.points.size())) {
       reply.error = kBoardLowMemory;
       break;
     }

@@ -226,7 +226,10 @@ std::vector<std::uint8_t> FormatText(const std::vector<StoredFrame>& frames) {
   std::string text = std::string(kTextMagic) + "\n";
   char line[96];
   for (const StoredFrame& frame : frames) {
+    // The name ends at its first control character, so it stays on its line.
     std::string name(frame.name.data(), strnlen(frame.name.data(), frame.name.size()));
+    name.erase(std::find_if(name.begin(), name.end(), [](char c) { return static_cast<unsigned char>(c) < 0x20; }),
+               name.end());
     text += "FRAME " + name + "\n";
     for (const StoredPoint& p : frame.points) {
       std::snprintf(line, sizeof line, "%d %d %d %d %X\n", p.x, p.y, p.z, p.f, static_cast<unsigned>(p.colour));

@@ -2,12 +2,15 @@
 #include "winplat/paths.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
 #include <cctype>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <mutex>
 #include <vector>
 
@@ -74,31 +77,54 @@ fs::path TemplateDir() {
   return FIELDRAY_TEMPLATE_INSTALL;
 }
 
-fs::path DefaultRoot() {
+// The per-user default root; `shared` says it lies in the system's temporary
+// folder, where another user could have made it first.
+fs::path DefaultRoot(bool* shared) {
+  *shared = false;
   if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data) return fs::path(data) / "fieldray" / "root";
   if (const char* home = std::getenv("HOME"); home && *home)
     return fs::path(home) / ".local" / "share" / "fieldray" / "root";
-  return fs::temp_directory_path() / "fieldray-root";
+  *shared = true;
+  std::error_code ec;
+  fs::path tmp = fs::temp_directory_path(ec);
+  if (ec) tmp = "/tmp";
+  return tmp / ("fieldray-root-" + std::to_string(::getuid()));
+}
+
+// Makes a root in a shared folder private to this user: created with mode
+// 0700, refused when it is there and belongs to someone else (or is no folder).
+std::string ClaimPrivateRoot(const fs::path& root) {
+  if (::mkdir(root.c_str(), 0700) != 0 && errno != EEXIST) return std::strerror(errno);
+  struct stat st {};
+  if (::lstat(root.c_str(), &st) != 0) return std::strerror(errno);
+  if (!S_ISDIR(st.st_mode) || st.st_uid != ::getuid()) return "owned by another user";
+  return "";
 }
 
 // Copies one template file unless the target exists. The copy is made under a
 // temporary name and linked into place, so a process filling the same root at
 // the same time never sees half a file and nothing present is ever replaced.
-void CopyIfMissing(const fs::path& from, const fs::path& to) {
+// Answers why the copy could not be made, "" when it is there.
+std::string CopyIfMissing(const fs::path& from, const fs::path& to) {
   std::error_code ec;
-  if (fs::exists(fs::symlink_status(to, ec))) return;
+  if (fs::exists(fs::symlink_status(to, ec))) return "";
   fs::create_directories(to.parent_path(), ec);
   fs::path tmp = to;
   tmp += ".fill-" + std::to_string(getpid());
-  if (!fs::copy_file(from, tmp, fs::copy_options::overwrite_existing, ec)) return;
+  if (!fs::copy_file(from, tmp, fs::copy_options::overwrite_existing, ec))
+    return "cannot write " + to.string() + ": " + ec.message();
   ::link(tmp.c_str(), to.c_str());  // fails harmlessly when another process was first
   ::unlink(tmp.c_str());
+  return "";
 }
 
 // Copies every template file that the root lacks and makes the known folders.
-void FillFromTemplate(const fs::path& root) {
-  fs::create_directories(root);
+// Answers why the root could not be made or filled, "" when it was.
+std::string FillFromTemplate(const fs::path& root) {
   std::error_code ec;
+  fs::create_directories(root, ec);
+  if (ec) return ec.message();
+  if (!fs::is_directory(root, ec)) return "not a folder";
   for (const char* known : {"C/WINDOWS/SYSTEM32", "C/TEMP", "C/Fieldray"}) {
     fs::path rel(known);
     fs::path host = root;
@@ -114,19 +140,23 @@ void FillFromTemplate(const fs::path& root) {
       }
       host /= name;
       fs::create_directories(host, ec);
+      if (ec) return ec.message();
     }
   }
   fs::path tmpl = TemplateDir();
-  if (!fs::is_directory(tmpl, ec)) return;
+  if (!fs::is_directory(tmpl, ec)) return "";
   for (auto it = fs::recursive_directory_iterator(tmpl, ec); !ec && it != fs::recursive_directory_iterator();
        it.increment(ec)) {
     fs::path target = root / fs::relative(it->path(), tmpl);
+    std::error_code made;
     if (it->is_directory()) {
-      fs::create_directories(target, ec);
+      fs::create_directories(target, made);
+      if (made) return made.message();
     } else if (it->is_regular_file()) {
-      CopyIfMissing(it->path(), target);
+      if (std::string why = CopyIfMissing(it->path(), target); !why.empty()) return why;
     }
   }
+  return "";
 }
 
 // The host entry of `dir` for the Windows name `name` (code page text): its
@@ -252,12 +282,29 @@ fs::path MachineRoot() {
   std::lock_guard lock(rootMutex);
   if (cachedRoot.empty()) {
     const char* env = std::getenv("FIELDRAY_ROOT");
-    fs::path root = fs::absolute((env && *env) ? fs::path(env) : DefaultRoot()).lexically_normal();
+    bool shared = false;
+    fs::path root = (env && *env) ? fs::path(env) : DefaultRoot(&shared);
+    std::error_code ec;
+    fs::path absolute = fs::absolute(root, ec);
+    if (!ec) root = absolute;
+    root = root.lexically_normal();
     if (root.has_filename() == false && root.has_parent_path()) root = root.parent_path();
-    FillFromTemplate(root);
+    std::string why = shared ? ClaimPrivateRoot(root) : "";
+    if (why.empty()) why = FillFromTemplate(root);
+    if (!why.empty()) throw MachineRootError("Machine root " + root.string() + ": " + why);
     cachedRoot = root;
   }
   return cachedRoot;
+}
+
+bool OpenMachineRoot(std::string* error) {
+  try {
+    MachineRoot();
+    return true;
+  } catch (const MachineRootError& e) {
+    if (error) *error = e.what();
+    return false;
+  }
 }
 
 void ResetMachineRoot() {
@@ -313,6 +360,20 @@ bool SetCurrentFolder(std::string_view windowsPath) {
   std::lock_guard lock(folderMutex);
   currentFolder = full;
   return true;
+}
+
+bool CopyFromTemplate(std::string_view windowsPath) {
+  std::error_code ec;
+  fs::path target = HostPath(windowsPath);
+  fs::path rel = target.lexically_relative(MachineRoot());
+  fs::path from = TemplateDir() / rel;
+  if (rel.empty() || !fs::is_regular_file(from, ec)) return false;
+  fs::path tmp = target;
+  tmp += ".fill-" + std::to_string(getpid());
+  if (!fs::copy_file(from, tmp, fs::copy_options::overwrite_existing, ec)) return false;
+  fs::rename(tmp, target, ec);
+  if (ec) fs::remove(tmp, ec);
+  return !ec;
 }
 
 std::string ProfileFilePath(std::string_view fileName) {

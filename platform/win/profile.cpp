@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <atomic>
 #include <cerrno>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -94,7 +95,7 @@ std::vector<Line> ReadLines(const fs::path& path, bool* exists = nullptr) {
 // Index of the first header of `section`, or lines.size().
 size_t FindSection(const std::vector<Line>& lines, std::string_view section) {
   for (size_t i = 0; i < lines.size(); ++i)
-    if (lines[i].kind == Line::Section && detail::EqualNoCase(lines[i].name, section)) return i;
+    if (lines[i].kind == Line::Section && detail::EqualNoCase(lines[i].name, Trim(section))) return i;
   return lines.size();
 }
 
@@ -107,7 +108,7 @@ size_t SectionEnd(const std::vector<Line>& lines, size_t header) {
 
 size_t FindKey(const std::vector<Line>& lines, size_t header, size_t end, std::string_view key) {
   for (size_t i = header + 1; i < end; ++i)
-    if (lines[i].kind == Line::Entry && detail::EqualNoCase(lines[i].name, key)) return i;
+    if (lines[i].kind == Line::Entry && detail::EqualNoCase(lines[i].name, Trim(key))) return i;
   return end;
 }
 
@@ -204,6 +205,20 @@ class ProfileWriteLock {
   int fd_ = -1;
 };
 
+// A write that would plant a line of another kind is refused: a line break
+// in any part, a key that reads back as a section, a comment or a split at
+// its own "=", a section name closed early by "]".
+bool WritableNames(const char* section, const char* key, const char* value) {
+  auto hasBreak = [](const char* t) { return t && std::strpbrk(t, "\r\n") != nullptr; };
+  if (hasBreak(section) || hasBreak(key) || hasBreak(value)) return false;
+  if (std::strchr(section, ']')) return false;
+  if (key) {
+    std::string_view name = Trim(key);
+    if (name.find('=') != std::string_view::npos || (!name.empty() && (name[0] == '[' || name[0] == ';'))) return false;
+  }
+  return true;
+}
+
 }  // namespace
 
 std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
@@ -267,6 +282,7 @@ std::uint32_t GetPrivateProfileIntA(const char* section, const char* key, std::i
 std::int32_t WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                         const char* fileName) {
   if (!section) return 1;  // Windows: flush the cache; nothing is cached here
+  if (!WritableNames(section, key, value)) return 0;
   auto path = ProfileHostPath(fileName);
   if (!path) return 0;
   std::error_code ec;

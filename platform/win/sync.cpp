@@ -251,4 +251,20 @@ std::int32_t SharedBlock::Decrement(std::size_t index) {
   return static_cast<std::int32_t>(static_cast<std::uint32_t>(old) - 1u);
 }
 
+MachineLockResult HoldMachineLock(const std::string& name) {
+  fs::path file;
+  try {
+    file = detail::MachineFolder("locks") / (detail::EncodeName(name) + ".lock");
+  } catch (const std::exception&) {
+    return MachineLockResult::Unavailable;
+  }
+  // The descriptor stays open until the process ends: that is the lock.
+  int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+  if (fd < 0) return MachineLockResult::Unavailable;
+  if (::flock(fd, LOCK_EX | LOCK_NB) == 0) return MachineLockResult::Held;
+  const bool busy = errno == EWOULDBLOCK;
+  ::close(fd);
+  return busy ? MachineLockResult::HeldElsewhere : MachineLockResult::Unavailable;
+}
+
 }  // namespace winplat

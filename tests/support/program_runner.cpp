@@ -27,23 +27,31 @@ fs::path NewMachineRoot(const std::string& name) {
   return root;
 }
 
-ProgramRun RunFieldray(const fs::path& root, const fs::path& commands, int timeoutSeconds) {
+ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+                      const fs::path& log, int timeoutSeconds) {
   ProgramRun run;
-  const fs::path log = root.parent_path() / (root.filename().string() + ".log");
 
-  // The caller's environment with FIELDRAY_ROOT replaced.
+  // The caller's environment with each NAME=VALUE of `environment` put in
+  // place of NAME's entry, and each bare NAME= dropped.
+  auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=') + 1); };
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
-    if (std::strncmp(*e, "FIELDRAY_ROOT=", 14) != 0) env.emplace_back(*e);
+    std::string entry = *e;
+    bool replaced = false;
+    for (const std::string& change : environment) replaced = replaced || nameOf(change) == nameOf(entry);
+    if (!replaced) env.push_back(entry);
   }
-  env.push_back("FIELDRAY_ROOT=" + root.string());
+  for (const std::string& change : environment)
+    if (change != nameOf(change)) env.push_back(change);
   std::vector<char*> envp;
   for (std::string& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);
 
-  std::string program = (BinDir() / "fieldray").string();
-  std::string argument = commands.string();
-  std::vector<char*> argv = {program.data(), argument.data(), nullptr};
+  std::vector<std::string> args = arguments;
+  std::vector<char*> argv;
+  for (std::string& a : args) argv.push_back(a.data());
+  argv.push_back(nullptr);
+  const std::string& program = args.front();
 
   posix_spawn_file_actions_t actions;
   posix_spawn_file_actions_init(&actions);
@@ -77,6 +85,12 @@ ProgramRun RunFieldray(const fs::path& root, const fs::path& commands, int timeo
   run.log = ReadFile(log);
   if (WIFEXITED(status)) run.status = WEXITSTATUS(status);
   return run;
+}
+
+ProgramRun RunFieldray(const fs::path& root, const fs::path& commands, int timeoutSeconds) {
+  const fs::path log = root.parent_path() / (root.filename().string() + ".log");
+  return RunProgram({(BinDir() / "fieldray").string(), commands.string()}, {"FIELDRAY_ROOT=" + root.string()}, log,
+                    timeoutSeconds);
 }
 
 ProgramRun RunFieldrayScript(const fs::path& root, const std::string& commands, int timeoutSeconds) {

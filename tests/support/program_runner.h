@@ -4,6 +4,7 @@
 // operator-command file. End-to-end tests of every area share it.
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace testsupport {
 
@@ -20,6 +21,12 @@ std::filesystem::path NewMachineRoot(const std::string& name);
 // after `timeoutSeconds` is killed and reported with status -1.
 ProgramRun RunFieldray(const std::filesystem::path& root, const std::filesystem::path& commands,
                        int timeoutSeconds = 240);
+
+// Runs `arguments` (the program's path first) with the caller's environment
+// changed by `environment`: "NAME=VALUE" sets NAME, "NAME=" removes it. Its
+// output goes to `log`; timing out as above.
+ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+                      const std::filesystem::path& log, int timeoutSeconds = 240);
 
 // Writes `commands` to "job.ops" in the root, then runs it as above.
 ProgramRun RunFieldrayScript(const std::filesystem::path& root, const std::string& commands,

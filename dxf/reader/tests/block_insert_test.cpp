@@ -151,6 +151,50 @@ TEST_F(BlockTest, NestingIsCapped) {
   EXPECT_EQ(db().LineCount, 0);
 }
 
+// Blocks that insert blocks many times over: the read holds to its budgets
+// and fails, with the data base as before, when a drawing would exceed them.
+TEST_F(BlockTest, MultiplyingInsertsAreRefusedBeforeTheyAreMade) {
+  auto repeat = [](int n, const std::string& text) {
+    std::string out;
+    for (int i = 0; i < n; ++i) out += text;
+    return out;
+  };
+  const std::string tenLines = repeat(10, LineEntity("0", "0", "0", "1", "1"));
+  auto inserts = [&](int n, const std::string& name) { return repeat(n, Insert(name, "0", "0", "0")); };
+  // Four levels of ten: a block of 10,000 lines from a drawing of a few KB.
+  const std::string tenThousand = Block("A", "0", "0", tenLines) + Block("B", "0", "0", inserts(10, "A")) +
+                                  Block("C", "0", "0", inserts(10, "B")) + Block("D", "0", "0", inserts(10, "C"));
+  const std::string thousand = Block("T", "0", "0", repeat(100, tenLines));
+  const std::string rows = "more than 200000 entities after its blocks are placed";
+  const std::string copies = "its nested blocks copy more than 1000000 records";
+  struct Case {
+    const char* name;
+    std::string text;
+    std::string error;  // "" reads
+    std::int32_t lines;
+  };
+  const Case cases[] = {
+      {"nested blocks placed 30 times", Drawing(tenThousand, inserts(30, "D")), rows, 0},
+      {"nested blocks placed 20 times: at the budget", Drawing(tenThousand, inserts(20, "D")), "", 200000},
+      {"at the budget, then ten more placed",
+       Drawing(thousand + Block("A", "0", "0", tenLines), inserts(200, "T") + inserts(1, "A")), rows, 0},
+      {"a thousand placed 200 times: at the budget", Drawing(thousand, inserts(200, "T")), "", 200000},
+      {"copies nested past the cap", Drawing(tenThousand + Block("E", "0", "0", inserts(101, "D")), inserts(1, "A")),
+       copies, 0},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    db().InitDB(true);
+    const std::string error = LoadError(Put("budget.dxf", c.text));
+    if (c.error.empty()) {
+      EXPECT_EQ(error, "");
+    } else {
+      EXPECT_NE(error.find("\r\nDrawing too complex: " + c.error), std::string::npos) << error;
+    }
+    EXPECT_EQ(db().LineCount, c.lines);
+  }
+}
+
 TEST_F(BlockTest, LongBlockNamesAreFoundWhole) {
   std::string a(60, 'x'), b = a;
   b.back() = 'y';  // differs only beyond the 50 characters the host sees

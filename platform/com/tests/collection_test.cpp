@@ -38,6 +38,25 @@ TEST(Collection, KeysPositionsAndTheirErrors) {
   EXPECT_EQ(c->Item(Variant("one")).ToString(), "new first");
 }
 
+TEST(Collection, KeysFollowTheirItemsThroughInsertsAndRemovals) {
+  auto c = MakeObject<Collection>();
+  constexpr int n = 2000;
+  for (int i = 0; i < n; ++i) c->Add(Variant(std::int32_t{i}), Variant("k" + std::to_string(i)));
+  c->Add(Variant(std::int32_t{-1}), Variant("front"), Variant("K0"));
+  c->Remove(Variant(std::int32_t{500}));  // k498
+  c->Remove(Variant("k1000"));
+  for (int i = 0; i < n; ++i) {
+    if (i == 498 || i == 1000) {
+      EXPECT_EQ(ErrorOf([&] { c->Item(Variant("k" + std::to_string(i))); }), 5) << i;
+      continue;
+    }
+    EXPECT_EQ(c->Item(Variant("K" + std::to_string(i))).ToLong(), i);
+  }
+  EXPECT_EQ(c->Item(Variant(std::int32_t{1})).ToLong(), -1);
+  EXPECT_EQ(c->Item(Variant("front")).ToLong(), -1);
+  EXPECT_EQ(c->Count(), n - 1);
+}
+
 TEST(Collection, DispatchMembersAndEnumeration) {
   auto c = MakeObject<Collection>();
   for (int i = 1; i <= 3; ++i) CallMethod(c.Get(), "add", {Variant(std::int32_t{i * 10})});

@@ -47,6 +47,18 @@ TEST(FrameFileFormat, EveryFormatRoundTripsItsFrames) {
   }
 }
 
+TEST(FrameFileFormat, TextFramesKeepTheirNameOnItsLine) {
+  std::vector<StoredFrame> in = TwoFrames();
+  std::memcpy(in[0].name.data(), "Ab\r\rCD\nE", 9);
+  const auto written = FormatFrameFile(9, in, "");
+  std::vector<StoredFrame> out;
+  ASSERT_TRUE(ParseFrameFile(9, written, out));
+  ASSERT_EQ(out.size(), 2u);
+  EXPECT_STREQ(out[0].name.data(), "Ab");
+  EXPECT_EQ(out[0].points.size(), in[0].points.size());
+  EXPECT_EQ(FormatFrameFile(9, out, ""), written) << "written again, the same bytes";
+}
+
 TEST(FrameFileFormat, BrokenOrForeignFilesAreRefused) {
   std::vector<StoredFrame> frames;
   std::vector<std::uint8_t> object = FormatFrameFile(5, TwoFrames(), "T");

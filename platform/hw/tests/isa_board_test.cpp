@@ -3,6 +3,7 @@
 
 #include <fstream>
 
+#include "../board_machine.h"
 #include "board_test_util.h"
 #include "winplat/hw/boards.h"
 #include "winplat/hw/ports.h"
@@ -150,6 +151,37 @@ TEST_F(IsaBoards, CommandLogRecordsEveryCommand) {
   EXPECT_EQ(log[0].result, 0x20);
   EXPECT_EQ(log[1].code, 210);
   EXPECT_EQ(log[1].error, kBoardUndefinedCommand);
+}
+
+TEST_F(IsaBoards, CommandLogKeepsItsLastMegabyteInTwoFiles) {
+  // Each command's line carries 1,000 operand bytes as hex: about 2 KB.
+  std::vector<std::uint8_t> operands(1000, 0xAB);
+  for (int i = 0; i < 1200; ++i) {
+    operands[0] = static_cast<std::uint8_t>(i);
+    operands[1] = static_cast<std::uint8_t>(i >> 8);
+    IsaCommand(0x300, 210, operands);
+  }
+  const auto folder = winplat::hw::detail::HardwareFolder();
+  const auto now = std::filesystem::file_size(folder / "commands.log");
+  const auto old = std::filesystem::file_size(folder / "commands.log.1");
+  EXPECT_LE(now, 1024u * 1024u);
+  EXPECT_GT(old, 1024u * 1024u);
+  EXPECT_LE(old, 1024u * 1024u + 4096u);
+  auto log = ReadCommandLog();
+  ASSERT_GT(log.size(), 500u) << "the last megabyte at least";
+  EXPECT_LT(log.size(), 1200u);
+  EXPECT_EQ(log.back().operands[0] | (log.back().operands[1] << 8), 1199) << "the last command is there";
+  ClearCommandLog();
+  EXPECT_TRUE(ReadCommandLog().empty());
+  EXPECT_FALSE(std::filesystem::exists(folder / "commands.log.1"));
+}
+
+TEST_F(IsaBoards, ABoardWhoseStateCannotBeKeptDoesNotAnswer) {
+  // The state file's place is taken by a folder, as on a root that cannot be written.
+  std::filesystem::create_directories(winplat::hw::detail::HardwareFolder() / "isa-0280.state");
+  Config("[Boards]\nFamily=ISA\nCount=2\n[Board1]\nPort=0x280\n");
+  EXPECT_EQ(Inp(0x284), 0xFF) << "no board on its ports";
+  EXPECT_EQ(Inp(0x304), kIsaReplyEmpty | kIsaHostFifoEmpty | kIsaReplyDone) << "the other board answers";
 }
 
 TEST_F(IsaBoards, WordAccessOnThePortBus) {

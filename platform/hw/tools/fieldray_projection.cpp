@@ -5,6 +5,7 @@
 #include <string>
 
 #include "winplat/hw/projection.h"
+#include "winplat/paths.h"
 
 namespace {
 
@@ -43,6 +44,10 @@ int main(int argc, char** argv) {
     }
   }
   std::string error;
+  if (!winplat::OpenMachineRoot(&error)) {
+    std::fprintf(stderr, "%s\n", error.c_str());
+    return 2;
+  }
   if (!winplat::hw::SaveProjectionPng(argv[1], board, size, &error)) {
     std::fprintf(stderr, "fieldray-projection: %s\n", error.c_str());
     return 1;

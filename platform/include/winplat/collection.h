@@ -4,6 +4,7 @@
 // default member), Count, Remove and the enumeration _NewEnum.
 #include <optional>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "winplat/dispatch.h"
@@ -33,8 +34,14 @@ class Collection : public DispatchObject {
     std::optional<std::string> key;
   };
   std::size_t Position(const Variant& indexOrKey) const;
+  // Renews the positions of the keyed items from `from` on (after an insert
+  // or a removal moved them).
+  void Reindex(std::size_t from);
 
   std::vector<Entry> items_;
+  // Position of every keyed item by its folded key, kept beside the items so
+  // a keyed Add or Item does not scan them.
+  std::unordered_map<std::string, std::size_t> index_;
 };
 
 // The enumerator _NewEnum returns; it walks a snapshot of the items.

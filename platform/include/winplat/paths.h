@@ -15,10 +15,24 @@ class PathError : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// A machine root that cannot be made or filled; what() is
+// "Machine root PATH: REASON".
+class MachineRootError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
 // Host folder of this process's machine root: FIELDRAY_ROOT, else a per-user
-// default. On first use in a process it is created when missing and every
-// template file it lacks is copied in; files already there are never replaced.
+// default (without HOME and XDG_DATA_HOME a folder "fieldray-root-UID" in the
+// system's temporary folder, private to the user). On first use in a process
+// it is created when missing and every template file it lacks is copied in;
+// files already there are never replaced. Throws MachineRootError when that
+// fails; a later call tries again.
 std::filesystem::path MachineRoot();
+
+// MachineRoot for a program's start: false, with the error's text in `error`,
+// when the root cannot be made or filled.
+bool OpenMachineRoot(std::string* error);
 
 // Forgets the cached root (tests that switch FIELDRAY_ROOT).
 void ResetMachineRoot();
@@ -47,6 +61,11 @@ std::string CurrentFolder();
 // Changes the current folder; PathError when the path is bad, false when the
 // folder does not exist (the current folder then stays).
 bool SetCurrentFolder(std::string_view windowsPath);
+
+// Replaces the file at `windowsPath` with the template's copy of it, as the
+// root's first fill would have made it; false when the template holds no such
+// file or it cannot be written (the file is then unchanged).
+bool CopyFromTemplate(std::string_view windowsPath);
 
 // Where a private-profile file lives: a name without any folder is taken in
 // the Windows directory ("VX.INI" -> "C:\WINDOWS\VX.INI"); anything else as FullPath.

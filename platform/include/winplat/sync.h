@@ -31,6 +31,12 @@ class NamedMutex {
   std::shared_ptr<State> state_;
 };
 
+// A lock held by one process of the machine root for the rest of its life:
+// a file under the root's host-only state, locked so the kernel releases it
+// when the holder ends, however it ends. Programs it starts do not keep it.
+enum class MachineLockResult { Held, HeldElsewhere, Unavailable };
+MachineLockResult HoldMachineLock(const std::string& name);
+
 // A block of 32-bit fields shared by every process on the machine root: all zero
 // when its first user on the machine maps it, kept while any process maps it.
 // Throws std::system_error when its files cannot be made or mapped.

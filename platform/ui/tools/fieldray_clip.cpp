@@ -4,7 +4,8 @@
 //   fieldray-clip -         put what standard input holds (one trailing line break dropped)
 //   fieldray-clip --get     print the clipboard text
 //   fieldray-clip --clear   empty the clipboard
-// Exit status: 0 done, 1 the clipboard is held open by another program, 2 usage.
+// Exit status: 0 done, 1 the clipboard is held open by another program, 2 usage
+// or a machine root that cannot be made.
 #include <cstdio>
 #include <iostream>
 #include <iterator>
@@ -12,6 +13,7 @@
 
 #include "winplat/clipboard.h"
 #include "winplat/code_page.h"
+#include "winplat/paths.h"
 
 namespace {
 
@@ -37,6 +39,11 @@ int main(int argc, char** argv) {
   }
   if (first.size() > 1 && first[0] == '-' && first != "--get" && first != "--clear") {
     std::fprintf(stderr, "fieldray-clip: unknown option %s\n%s", first.c_str(), kUsage);
+    return 2;
+  }
+  std::string rootError;
+  if (!winplat::OpenMachineRoot(&rootError)) {
+    std::fprintf(stderr, "%s\n", rootError.c_str());
     return 2;
   }
   if (first == "--get") {

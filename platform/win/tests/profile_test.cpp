@@ -139,6 +139,36 @@ TEST(Profile, FailedWriteReportsAndLeavesNoFile) {
   EXPECT_EQ(Read("Main", "Top", "d", 80, "\\\\.\\PIPE"), "d");
 }
 
+TEST(Profile, WritesThatWouldPlantOtherLinesAreRefused) {
+  const std::string before = "[Calibration]\r\nXScaleS=3000\r\n[System]\r\nPath=C:\\Jobs\r\n";
+  struct Case {
+    const char* section;
+    const char* key;
+    const char* value;
+  };
+  const Case cases[] = {
+      {"System", "Path", "C:\\Jobs\r\n[Calibration]\r\nXScale=1"},
+      {"System", "Path", "a\nb"},
+      {"System", "Path", "a\rb"},
+      {"Sys\ntem", "Path", "x"},
+      {"System", "Pa\rth", "x"},
+      {"System", "XScaleS=1", "x"},
+      {"System", "[Calibration", "x"},
+      {"System", ";Path", "x"},
+      {"Sys]tem", "Path", "x"},
+      {"Sys\r\ntem", nullptr, nullptr},
+  };
+  for (const auto& c : cases) {
+    testsupport::WriteFile(Host(), before);
+    EXPECT_EQ(WritePrivateProfileStringA(c.section, c.key, c.value, kIni), 0) << c.section << "/" << (c.key ? c.key : "");
+    EXPECT_EQ(testsupport::ReadFile(Host()), before);
+  }
+  // Characters that cannot change a line's kind stay allowed.
+  ASSERT_NE(WritePrivateProfileStringA("System", "Path", "a=b;c[d]", kIni), 0);
+  EXPECT_EQ(Read("System", "Path"), "a=b;c[d]");
+  EXPECT_EQ(Read("Calibration", "XScaleS"), "3000");
+}
+
 TEST(Profile, WriteReplacesTheFileWithoutLeftovers) {
   testsupport::WriteFile(Host(), "[Main]\r\nTop=1\r\n");
   for (int i = 0; i < 20; ++i)
