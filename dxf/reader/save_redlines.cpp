@@ -112,7 +112,6 @@ class PairCursor {
 // What the file says before the copy is written: its handle seed and version,
 // and the highest handle it holds.
 struct FileFacts {
-  std::string_view seedText;
   std::string_view version;
   std::uint64_t highestHandle = 0;
   bool anyHandle = false;
@@ -130,9 +129,10 @@ FileFacts Survey(const std::vector<std::string_view>& lines) {
       awaiting = value;
       continue;
     }
-    if (awaiting == "$HANDSEED" && !f.seedText.data()) f.seedText = value;
     if (awaiting == "$ACADVER" && !f.version.data()) f.version = value;
+    const bool headerValue = !awaiting.empty();  // the seed itself is no handle
     awaiting = {};
+    if (headerValue) continue;
     std::uint64_t handle = 0;
     if ((code == 5 || code == 105) && ParseHandle(value, handle)) {
       f.anyHandle = true;
