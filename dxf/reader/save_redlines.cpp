@@ -97,6 +97,13 @@ class PairCursor {
     at_ += 2;
     if (!ParseGroupCode(codeLine, code)) code = -1;
   }
+  // The value of the next pair when its code is `code`.
+  bool PeekValue(std::int32_t code, std::string_view& value) const {
+    std::int32_t next = 0;
+    if (!More() || !ParseGroupCode(lines_[at_], next) || next != code) return false;
+    value = lines_[at_ + 1];
+    return true;
+  }
   // A last line without a partner.
   bool LoneLine(std::string_view& line) const {
     if (at_ >= lines_.size()) return false;
@@ -165,14 +172,23 @@ class RedlineWriter {
     handle_ = next;
   }
 
-  void Layers(const std::set<std::string>& inTable, std::string_view tableHandle) {
-    std::set<std::string> written = inTable;
+  // The layers made in the control that the file's table does not name yet
+  // (names compared trimmed, in any case); empty names are left out.
+  std::vector<winplat::ComPtr<DXFLayer>> NewLayers(const std::set<std::string>& inTable) const {
+    std::vector<winplat::ComPtr<DXFLayer>> found;
+    std::set<std::string> names = inTable;
     DXFLayers& layers = dxf_.db.Layers();
     for (std::int32_t i = 1; i <= layers.Count(); ++i) {
       auto layer = layers.Item(winplat::Variant(i));
       if (!layer->NewLayer) continue;
       const std::string key = NameKey(layer->LayerName);
-      if (key.empty() || !written.insert(key).second) continue;
+      if (!key.empty() && names.insert(key).second) found.push_back(layer);
+    }
+    return found;
+  }
+
+  void Layers(const std::vector<winplat::ComPtr<DXFLayer>>& layers, std::string_view tableHandle) {
+    for (const auto& layer : layers) {
       out_.Group(0, "LAYER");
       Handle();
       if (markers_) {
@@ -187,6 +203,15 @@ class RedlineWriter {
       out_.Group(62, std::to_string(layer->LayerOn ? aci : -aci));
       out_.Group(6, "CONTINUOUS");
     }
+  }
+
+  // A layer table of their own for a file that has none.
+  void LayerTable(const std::vector<winplat::ComPtr<DXFLayer>>& layers) {
+    out_.Group(0, "TABLE");
+    out_.Group(2, "LAYER");
+    out_.Group(70, std::to_string(layers.size()));
+    Layers(layers, {});
+    out_.Group(0, "ENDTAB");
   }
 
   bool AnyEntity() const {
@@ -311,14 +336,24 @@ void WriteCopy(DXF& dxf, const std::string& inName, const std::vector<std::strin
   const FileFacts facts = Survey(lines);
   RedlineWriter redlines(dxf, out, HasSubclassMarkers(facts.version));
   const bool haveEntities = redlines.AnyEntity();
-  bool entitiesWritten = false, inEntities = false, afterSection = false, afterTable = false, layersDone = false;
+  bool entitiesWritten = false, inEntities = false, afterSection = false, afterTable = false;
+  bool inTables = false, layersDone = redlines.NewLayers({}).empty();
 
-  auto writeAddedSection = [&] {
+  // The redline entities in a section of their own, for a file without ENTITIES.
+  auto writeEntitySection = [&] {
     out.Group(0, "SECTION");
     out.Group(2, "ENTITIES");
     redlines.Entities();
     out.Group(0, "ENDSEC");
     entitiesWritten = true;
+  };
+  // The new layers in a TABLES section of their own, for a file without a layer table.
+  auto writeTablesSection = [&] {
+    out.Group(0, "SECTION");
+    out.Group(2, "TABLES");
+    redlines.LayerTable(redlines.NewLayers({}));
+    out.Group(0, "ENDSEC");
+    layersDone = true;
   };
 
   PairCursor pairs(lines);
@@ -329,7 +364,20 @@ void WriteCopy(DXF& dxf, const std::string& inName, const std::vector<std::strin
     const bool wasAfterSection = afterSection, wasAfterTable = afterTable;
     afterSection = afterTable = false;
 
-    if (code == 0 && value == "EOF" && !entitiesWritten && !inEntities && haveEntities) writeAddedSection();
+    if (code == 0 && value == "SECTION" && !layersDone && !inTables) {
+      std::string_view name;
+      if (pairs.PeekValue(2, name) && (name == "BLOCKS" || name == "ENTITIES" || name == "OBJECTS"))
+        writeTablesSection();
+    }
+    if (code == 0 && value == "EOF") {
+      if (!layersDone) writeTablesSection();
+      if (!entitiesWritten && !inEntities && haveEntities) writeEntitySection();
+    }
+    if (code == 0 && value == "ENDSEC" && inTables) {
+      if (!layersDone) redlines.LayerTable(redlines.NewLayers({}));
+      inTables = false;
+      layersDone = true;
+    }
     if (code == 0 && value == "ENDSEC" && inEntities) {
       redlines.Entities();
       inEntities = false;
@@ -360,6 +408,7 @@ void WriteCopy(DXF& dxf, const std::string& inName, const std::vector<std::strin
     out.Line(value);
     if (code == 0 && value == "SECTION") afterSection = true;
     if (code == 0 && value == "TABLE") afterTable = true;
+    if (code == 2 && wasAfterSection && value == "TABLES") inTables = true;
     if (code == 2 && wasAfterSection && value == "ENTITIES" && !entitiesWritten) inEntities = true;
     if (code == 2 && wasAfterTable && value == "LAYER" && !layersDone) {
       // The layer table, pair by pair, up to its ENDTAB; the new layers go in front of it.
@@ -377,7 +426,7 @@ void WriteCopy(DXF& dxf, const std::string& inName, const std::vector<std::strin
         if (code == 5 && !inRecord && tableHandle.empty()) tableHandle = Trim(value);
         if (code == 2 && inRecord) names.insert(NameKey(value));
       }
-      redlines.Layers(names, tableHandle);
+      redlines.Layers(redlines.NewLayers(names), tableHandle);
       out.Line(codeLine);
       out.Line(value);
       layersDone = true;
@@ -387,8 +436,9 @@ void WriteCopy(DXF& dxf, const std::string& inName, const std::vector<std::strin
   if (pairs.LoneLine(lone)) out.Line(lone);
   if (inEntities) {
     redlines.Entities();  // the file ends inside its ENTITIES section
-  } else if (!entitiesWritten && haveEntities) {
-    writeAddedSection();
+  } else {
+    if (!layersDone && !inTables) writeTablesSection();
+    if (!entitiesWritten && haveEntities) writeEntitySection();
   }
 }
 

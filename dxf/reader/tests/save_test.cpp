@@ -214,6 +214,34 @@ TEST_F(SaveTest, FilesWithoutEntitiesGetTheSectionTheyNeed) {
   }
 }
 
+TEST_F(SaveTest, FilesWithoutALayerTableGetOne) {
+  const std::string layer =
+      Join({"0", "TABLE", "2", "LAYER", "70", "1", "0", "LAYER", "2", "RED", "999",
+            "REDLINE LAYER CREATED BY Kelvane OCX FROM BRENNOX", "70", "64", "62", "7", "6", "CONTINUOUS", "0", "ENDTAB"});
+  const std::string entities = Join({"0", "SECTION", "2", "ENTITIES", "0", "ENDSEC", "0", "EOF"});
+  const struct {
+    std::string input;
+    std::string expectedStart;
+  } cases[] = {
+      {entities, Join({"0", "SECTION", "2", "TABLES"}) + layer + Join({"0", "ENDSEC", "0", "SECTION", "2", "ENTITIES"})},
+      {Join({"0", "SECTION", "2", "TABLES", "0", "ENDSEC"}) + entities,
+       Join({"0", "SECTION", "2", "TABLES"}) + layer + Join({"0", "ENDSEC", "0", "SECTION", "2", "ENTITIES"})},
+  };
+  for (const auto& c : cases) {
+    SetUp();
+    LoadText("nolayers.dxf", c.input);
+    dxf->DXFAddLine(0, 0, 1, 1, "RED");
+    const std::string out = SaveAs("nolayers.dxf");
+    EXPECT_EQ(out.substr(0, c.expectedStart.size()), c.expectedStart) << out;
+    // Read again, the layer is a redline layer.
+    auto back = winplat::MakeObject<kelvane::DXF>();
+    back->db.InitDB(true);
+    ASSERT_TRUE(kelvane::LoadDXF(*back, "C:\\out\\nolayers.dxf", nullptr, nullptr));
+    EXPECT_TRUE(back->db.Layers().Item(winplat::Variant(1))->RedlineLayer());
+    EXPECT_EQ(back->db.LineCount, 1);
+  }
+}
+
 TEST_F(SaveTest, RefusalsLeaveTheTargetAsItWas) {
   const std::string good = Join(kTablesR12) + Join({"0", "SECTION", "2", "ENTITIES", "0", "ENDSEC", "0", "EOF"});
   struct Case {
