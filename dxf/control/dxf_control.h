@@ -31,6 +31,7 @@ struct PictureBox {
   bool Visible = true;
   std::uint32_t ClearCount = 0;  // times its picture was cleared
   std::uint32_t PaintCount = 0;  // progress boxes painted on it
+  std::uint32_t ShowCount = 0;   // times its window was shown
 
   // The background to paint with (a system colour translated to RGB).
   winplat::COLORREF PaintBackColor() const { return winplat::TranslateColor(static_cast<std::uint32_t>(BackColor)); }

@@ -199,6 +199,8 @@ void DXF::ApplyStatusBarVisibility() {
   if (!picStatusBar.hWnd) return;
   if (picStatusBar.Visible && controlVisible_) {
     winplat::SetWindowPos(picStatusBar.hWnd, winplat::HWND_TOP, 0, 0, 0, 0, winplat::SWP_NOMOVE | winplat::SWP_NOSIZE);
+    if (!(winplat::GetWindowLongPtr(picStatusBar.hWnd, winplat::GWL_STYLE) & winplat::WS_VISIBLE))
+      ++picStatusBar.ShowCount;
     winplat::ShowWindow(picStatusBar.hWnd, winplat::SW_SHOW);
   } else {
     winplat::ShowWindow(picStatusBar.hWnd, winplat::SW_HIDE);

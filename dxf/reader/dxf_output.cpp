@@ -5,6 +5,7 @@
 
 #include "../control/error_trail.h"
 #include "winplat/numeric.h"
+#include "winplat/paths.h"
 
 namespace kelvane {
 
@@ -54,7 +55,13 @@ winplat::AutomationError OutputFileError(std::uint32_t windowsError, std::string
     case winplat::ERROR_INVALID_NAME: number = 52; break;
     default: break;
   }
-  return winplat::AutomationError(number, kLibraryName, winplat::ErrorText(number) + ": " + std::string(fileName));
+  std::string where(fileName);
+  try {
+    where = winplat::FullPath(fileName);
+  } catch (const winplat::PathError&) {
+    // A name that cannot be mapped is shown as given.
+  }
+  return winplat::AutomationError(number, kLibraryName, winplat::ErrorText(number) + ": " + where);
 }
 
 bool DxfOutput::Open(std::string_view fileName) {
