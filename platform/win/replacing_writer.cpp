@@ -17,14 +17,6 @@ namespace fs = std::filesystem;
 namespace winplat {
 namespace {
 
-std::uint32_t CreateError(int err, const fs::path& host) {
-  if (err == ENOENT || err == ENOTDIR) {
-    std::error_code ec;
-    return fs::is_directory(host.parent_path(), ec) ? ERROR_FILE_NOT_FOUND : ERROR_PATH_NOT_FOUND;
-  }
-  return ERROR_ACCESS_DENIED;
-}
-
 bool WriteAll(int fd, const char* data, std::size_t count) {
   std::size_t done = 0;
   while (done < count) {
@@ -126,7 +118,7 @@ ReplacingWriter ReplacingWriter::OpenHost(const fs::path& target) {
     mode = st.st_mode & 07777;
     keepMode = true;
   } else if (errno != ENOENT) {
-    w.error_ = CreateError(errno, target);
+    w.error_ = detail::OpenError(errno, target);
     return w;
   }
   for (int attempt = 0; attempt < 100; ++attempt) {
@@ -135,7 +127,7 @@ ReplacingWriter ReplacingWriter::OpenHost(const fs::path& target) {
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0 && errno == EEXIST) continue;
     if (fd < 0) {
-      w.error_ = CreateError(errno, target);
+      w.error_ = detail::OpenError(errno, target);
       break;
     }
     if (keepMode && ::fchmod(fd, mode) != 0) {
