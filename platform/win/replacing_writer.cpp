@@ -94,9 +94,16 @@ ReplacingWriter ReplacingWriter::Open(std::string_view path) {
   return OpenHost(host);
 }
 
-ReplacingWriter ReplacingWriter::OpenHost(const fs::path& target) {
+ReplacingWriter ReplacingWriter::OpenHost(const fs::path& link) {
   static std::atomic<unsigned> counter{0};
   ReplacingWriter w;
+  // A link is followed: the file it names is replaced, the link stays.
+  fs::path target = link;
+  std::error_code ec;
+  if (fs::is_symlink(link, ec)) {
+    fs::path resolved = fs::canonical(link, ec);
+    if (!ec) target = resolved;
+  }
   w.target_ = target;
   // The target, when it exists, is taken exclusively: a file someone holds
   // open is refused before anything is written.

@@ -92,6 +92,16 @@ TEST(ReplacingWriter, RefusalsSayWhyAndWriteNothing) {
   EXPECT_EQ(testsupport::ReadFile(host), "free");
 }
 
+TEST(ReplacingWriter, ALinkKeepsPointingAtTheReplacedFile) {
+  fs::path real = Put("C:\\Out\\real.dxf", "old");
+  fs::create_symlink(real, real.parent_path() / "link.dxf");
+  ReplacingWriter out = ReplacingWriter::Open("C:\\Out\\link.dxf");
+  ASSERT_TRUE(out.IsOpen());
+  ASSERT_TRUE(out.Write("new") && out.Commit());
+  EXPECT_TRUE(fs::is_symlink(real.parent_path() / "link.dxf"));
+  EXPECT_EQ(testsupport::ReadFile(real), "new");
+}
+
 TEST(SameFile, AfterMappingCaseAndLinks) {
   fs::path a = Put("C:\\Fieldray\\Part.dxf", "a");
   Put("C:\\Fieldray\\Other.dxf", "b");
