@@ -84,7 +84,7 @@ bool SameFile(std::string_view a, std::string_view b);
 // go to a new, exclusively created file beside the target; Commit flushes it
 // and renames it over the target, which keeps its permission bits. Dropped or
 // abandoned uncommitted, the new file is removed and the target stays as it
-// was; a target that is a link keeps it, the file it names is replaced. A
+// was. A link stays a link: the file it names is replaced. A
 // target that someone holds open is refused with ERROR_SHARING_VIOLATION
 // before anything is written, as File::CreateNew refuses it.
 class ReplacingWriter {
