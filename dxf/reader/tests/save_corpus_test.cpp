@@ -20,7 +20,7 @@ struct Pair {
   bool operator==(const Pair&) const = default;
 };
 
-// The file as pairs of trimmed code and value, lines ending anyhow.
+// The file as pairs of code and value lines, lines ending anyhow.
 std::vector<Pair> PairsOf(const std::string& text, bool* crlfOnly = nullptr) {
   std::vector<std::string> lines;
   std::string line;
@@ -39,12 +39,7 @@ std::vector<Pair> PairsOf(const std::string& text, bool* crlfOnly = nullptr) {
   if (!line.empty()) lines.push_back(line);
   if (crlfOnly) *crlfOnly = onlyCrLf;
   std::vector<Pair> pairs;
-  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
-    std::string code = lines[i];
-    code.erase(0, code.find_first_not_of(' '));
-    code.erase(code.find_last_not_of(' ') + 1);
-    pairs.push_back({code, lines[i + 1]});
-  }
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) pairs.push_back({lines[i], lines[i + 1]});
   return pairs;
 }
 
@@ -60,8 +55,9 @@ std::set<std::string> HandlesOf(const std::vector<Pair>& pairs) {
   std::set<std::string> handles;
   bool seed = false;
   for (std::size_t i = 0; i < pairs.size(); ++i) {
-    if (pairs[i].code == "9" && pairs[i].value == "$HANDSEED") seed = true;
-    if ((pairs[i].code == "5" || pairs[i].code == "105") && !(i > 0 && pairs[i - 1].value == "$HANDSEED"))
+    const std::string code = Handle(pairs[i].code);  // blanks and leading zeros go
+    if (code == "9" && pairs[i].value == "$HANDSEED") seed = true;
+    if ((code == "5" || code == "105") && !(i > 0 && pairs[i - 1].value == "$HANDSEED"))
       handles.insert(Handle(pairs[i].value));
   }
   return seed ? handles : std::set<std::string>{};
@@ -91,7 +87,8 @@ bool OnlyRedlineContent(const std::vector<Pair>& added, std::string* why) {
                                                "23", "33", "40", "1",  "50", "72", "100", "330", "999", "70", "62",
                                                "6"};
   std::map<std::string, int> kinds;
-  for (const Pair& p : added) {
+  for (Pair p : added) {
+    p.code.erase(0, p.code.find_first_not_of(' '));
     if ((p.code == "8" || p.code == "2") && p.value == kLayer) continue;
     if ((p.code == "0" || p.code == "2") && wrapper.count(p.value)) continue;
     if (p.code == "0") {
