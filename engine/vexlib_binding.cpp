@@ -24,7 +24,10 @@ std::filesystem::path Vexlib::BinaryFolder() {
   std::error_code ec;
   std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return std::filesystem::current_path(ec);
-  return exe.parent_path();
+  std::filesystem::path beside = exe.parent_path();
+  if (std::filesystem::exists(beside / kLibraryFile, ec)) return beside;
+  std::filesystem::path installed = beside / FIELDRAY_PRIVATE_FROM_BIN;
+  return std::filesystem::exists(installed / kLibraryFile, ec) ? installed.lexically_normal() : beside;
 }
 
 void* Vexlib::Resolve(const char* name) {

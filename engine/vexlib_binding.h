@@ -82,7 +82,7 @@ struct VexlibTable {
 
 class Vexlib {
  public:
-  static constexpr const char* kLibraryFile = "libvexlib.so";
+  static constexpr const char* kLibraryFile = FIELDRAY_VEXLIB_SONAME;
 
   // The real library in `folder` (by default the folder of the running
   // program's binary). Nothing is loaded before the first call.
@@ -93,7 +93,8 @@ class Vexlib {
   Vexlib(const Vexlib&) = delete;
   Vexlib& operator=(const Vexlib&) = delete;
 
-  // The folder of the running program's binary.
+  // The folder the program loads its libraries from: beside its binary (the
+  // build tree), else the private library folder of an install.
   static std::filesystem::path BinaryFolder();
 
   // Why the last export could not be reached ("" while everything was found).
