@@ -41,11 +41,7 @@ bool DXF::FixUNIXFile(std::string& strError, const std::string& InFileName, cons
     if (winplat::SameFile(InFileName, OutFileName))
       throw ProcedureError("FixUNIXFile", "The input and  output file names must be different.");
     winplat::File in = winplat::File::OpenForReading(InFileName);
-    if (!in.IsOpen()) {
-      if (in.Error() == winplat::ERROR_FILE_NOT_FOUND || in.Error() == winplat::ERROR_PATH_NOT_FOUND)
-        throw winplat::AutomationError(53, kLibraryName, winplat::ErrorText(53) + ": " + InFileName);
-      throw OutputFileError(in.Error(), InFileName);
-    }
+    if (!in.IsOpen()) throw InputFileError(in.Error(), InFileName);
     // The output appears only once the whole input has converted.
     winplat::ReplacingWriter out = winplat::ReplacingWriter::Open(OutFileName);
     if (!out.IsOpen()) throw OutputFileError(out.Error(), OutFileName);

@@ -64,6 +64,12 @@ winplat::AutomationError OutputFileError(std::uint32_t windowsError, std::string
   return winplat::AutomationError(number, kLibraryName, winplat::ErrorText(number) + ": " + where);
 }
 
+winplat::AutomationError InputFileError(std::uint32_t windowsError, std::string_view fileName) {
+  if (windowsError == winplat::ERROR_FILE_NOT_FOUND || windowsError == winplat::ERROR_PATH_NOT_FOUND)
+    return winplat::AutomationError(53, kLibraryName, winplat::ErrorText(53) + ": " + std::string(fileName));
+  return OutputFileError(windowsError, fileName);
+}
+
 bool DxfOutput::Open(std::string_view fileName) {
   fileName_ = fileName;
   file_ = winplat::ReplacingWriter::Open(fileName);

@@ -29,6 +29,10 @@ std::string DxfTextValue(std::string_view text, bool underline);
 // bad file name) and its text with the file's name.
 winplat::AutomationError OutputFileError(std::uint32_t windowsError, std::string_view fileName);
 
+// The error a failed open of an input file raises: 53 (file not found) for a
+// missing file or folder, else as OutputFileError.
+winplat::AutomationError InputFileError(std::uint32_t windowsError, std::string_view fileName);
+
 // A DXF output file: groups of two lines ending in CR LF. Nothing appears under
 // the file's name until Commit; a writer dropped uncommitted leaves an earlier
 // file as it was.

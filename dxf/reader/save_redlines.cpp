@@ -23,11 +23,7 @@ constexpr std::uint64_t kMaxHandle = 0xFFFFFFFFull;
 std::string ReadInput(const std::string& fileName) {
   if (fileName.empty()) throw ProcedureError("Save", "No drawing has been read, so there is nothing to save.");
   winplat::File in = winplat::File::OpenForReading(fileName);
-  if (!in.IsOpen()) {
-    if (in.Error() == winplat::ERROR_FILE_NOT_FOUND || in.Error() == winplat::ERROR_PATH_NOT_FOUND)
-      throw winplat::AutomationError(53, kLibraryName, winplat::ErrorText(53) + ": " + fileName);
-    throw OutputFileError(in.Error(), fileName);
-  }
+  if (!in.IsOpen()) throw InputFileError(in.Error(), fileName);
   std::string text;
   char block[65536];
   for (;;) {
