@@ -29,6 +29,7 @@ DXF::DXF() : ControlObject("DXF") {
   // Creation: picKelvane aligned to the top, colDrawings a new empty collection.
   picKelvane.Align = 1;
   picStatusBar.Height = kStatusBarHeight;
+  picStatusBar.Visible = false;  // shown only while a long task runs
   for (auto& grip : picHandle) {
     grip.Width = grip.Height = 5;
     grip.Visible = false;
@@ -42,6 +43,9 @@ DXF::DXF() : ControlObject("DXF") {
   RegisterZoom();
   RegisterRedline();
   RegisterSelection();
+  RegisterTransform();
+  RegisterWriters();
+  RegisterLineEnds();
 }
 
 DXF::~DXF() {

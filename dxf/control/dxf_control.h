@@ -30,10 +30,16 @@ struct PictureBox {
   std::int16_t MousePointer = 0;
   bool Visible = true;
   std::uint32_t ClearCount = 0;  // times its picture was cleared
+  std::uint32_t PaintCount = 0;  // progress boxes painted on it
+  std::uint32_t ShowCount = 0;   // times its window was shown
 
   // The background to paint with (a system colour translated to RGB).
   winplat::COLORREF PaintBackColor() const { return winplat::TranslateColor(static_cast<std::uint32_t>(BackColor)); }
 };
+
+// A filled blue box from the left edge over `fraction` of the box's width and
+// its full height: the progress of a long read or conversion.
+void PaintProgress(PictureBox& box, double fraction);
 
 // The library-wide copy of ZoomFunction that the rubber-band feedback reads.
 std::int16_t LibraryZoomFunction();
@@ -181,6 +187,22 @@ class DXF : public winplat::ControlObject {
   bool RedlineUnDeleteEntity(std::string& strError);
   bool SetInsertColor(std::string& strError, std::int32_t InsertIndex, std::int32_t BlockColor);
 
+  // Writing drawings: the loaded file with the redlines merged in, and the
+  // whole data base as a file of its own.
+  std::int16_t Save(const std::string& NewFileName);
+  using winplat::ControlObject::Save;  // the persisted properties
+  winplat::Variant ExportMergedDXF(const std::string& strFileName);
+  // Moving, turning and scaling one drawing read; the extents of them all.
+  bool DXFTransform(std::int32_t DrawingID, float xRef = 0, float yRef = 0, float xMov = 0, float yMov = 0,
+                    float Rotation = 0, float xScale = 1.0f, float yScale = 1.0f);
+  void SetMergeExtents();
+  // A copy of a text file with LF line ends as one with CR LF line ends.
+  bool FixUNIXFile(std::string& strError, const std::string& InFileName, const std::string& OutFileName);
+
+  // picStatusBar's Visible (its window shows only while the control is visible too).
+  void SetStatusBarVisible(bool visible);
+  void ClearStatusBar();
+
   // Members built here.
   void Clear();
   bool GetExtents(float& Left, float& Top, float& Right, float& Bottom);
@@ -234,6 +256,11 @@ class DXF : public winplat::ControlObject {
   void RegisterZoom();
   void RegisterRedline();
   void RegisterSelection();
+  void RegisterTransform();
+  void RegisterWriters();
+  void RegisterLineEnds();
+  void ApplyStatusBarVisibility();
+  bool controlVisible_ = true;  // the container shows the control
   void PlaceGrips();
   void ClearRedlineSelection();
   void SetPictureAutoRedraw(bool on);

@@ -15,9 +15,6 @@ struct PendingMember {
 };
 
 constexpr PendingMember kPending[] = {
-    {dispid::ExportMergedDXF, "ExportMergedDXF", 2, false},
-    {dispid::DXFTransform, "DXFTransform", 8, false},
-    {dispid::SetMergeExtents, "SetMergeExtents", 0, false},
     {dispid::SpriteAdd, "SpriteAdd", 5, false},
     {dispid::SpriteCheck, "SpriteCheck", 2, true},
     {dispid::SpriteShow, "SpriteShow", 1, false},
@@ -29,8 +26,6 @@ constexpr PendingMember kPending[] = {
     {dispid::SpriteInitialize, "SpriteInitialize", 0, false},
     {dispid::SaveWMFOld, "SaveWMFOld", 1, false},
     {dispid::SaveWMF, "SaveWMF", 1, false},
-    {dispid::FixUNIXFile, "FixUNIXFile", 3, true},
-    {dispid::Save, "Save", 1, false},
     {dispid::About, "About", 0, false},
 };
 

@@ -2,6 +2,8 @@
 // grips picHandle(0..3), child windows of the container's window, laid out
 // over the control's rectangle. picKelvane's mouse messages become the
 // control's mouse events, in its scale units; the grips' do nothing here.
+#include <cmath>
+
 #include "dxf_control.h"
 #include "winplat/gdi.h"
 #include "winplat/screen.h"
@@ -76,9 +78,9 @@ bool EnsureClass() {
   return winplat::RegisterClass(wc) != 0;
 }
 
-winplat::HWND MakeBox(winplat::HWND parent, std::uintptr_t id, const char* name) {
-  return winplat::CreateWindowEx(0, kPictureClass, name, winplat::WS_CHILD | winplat::WS_VISIBLE, 0, 0, 0, 0, parent,
-                                 id, 0, 0);
+winplat::HWND MakeBox(winplat::HWND parent, std::uintptr_t id, const char* name, bool visible = true) {
+  return winplat::CreateWindowEx(0, kPictureClass, name, winplat::WS_CHILD | (visible ? winplat::WS_VISIBLE : 0u), 0, 0,
+                                 0, 0, parent, id, 0, 0);
 }
 
 // Twips per scale unit, for the scale modes measured in twips.
@@ -107,7 +109,8 @@ float DXF::ScaleYFromPixels(int y) const { return ToScale(y, picKelvane.ScaleMod
 void DXF::CreateWindows(winplat::HWND parent) {
   if (!parent || picKelvane.hWnd || !EnsureClass()) return;
   picKelvane.hWnd = MakeBox(parent, 1, "picKelvane");
-  picStatusBar.hWnd = MakeBox(parent, 2, "picStatusBar");
+  picStatusBar.hWnd = MakeBox(parent, 2, "picStatusBar", false);
+  if (picStatusBar.hWnd) picStatusBar.hDC = winplat::GetDC(picStatusBar.hWnd);
   for (std::size_t i = 0; i < picHandle.size(); ++i) {
     picHandle[i].hWnd = MakeBox(parent, 3 + i, "picHandle");
     if (!picHandle[i].hWnd) continue;
@@ -120,6 +123,7 @@ void DXF::CreateWindows(winplat::HWND parent) {
     winplat::SetWindowLongPtr(picKelvane.hWnd, winplat::GWLP_USERDATA, reinterpret_cast<winplat::LRESULT>(this));
   LayoutWindows();
   ApplyPictureState();
+  ApplyStatusBarVisibility();
 }
 
 void DXF::ApplyPictureState() {
@@ -167,6 +171,7 @@ void DXF::DestroyWindows() {
     winplat::SetWindowLongPtr(picKelvane.hWnd, winplat::GWLP_USERDATA, 0);
     if (picKelvane.hDC) winplat::ReleaseDC(picKelvane.hWnd, picKelvane.hDC);
   }
+  if (picStatusBar.hWnd && picStatusBar.hDC) winplat::ReleaseDC(picStatusBar.hWnd, picStatusBar.hDC);
   for (PictureBox* box : {&picKelvane, &picStatusBar, &picHandle[0], &picHandle[1], &picHandle[2], &picHandle[3]}) {
     if (box->hWnd) winplat::DestroyWindow(box->hWnd);
     box->hWnd = 0;
@@ -179,9 +184,41 @@ void DXF::OnMove(std::int32_t, std::int32_t) { LayoutWindows(); }
 void DXF::OnSiteChanged() { CreateWindows(ContainerWindow()); }
 
 void DXF::OnVisibleChanged(bool visible) {
-  int command = visible ? winplat::SW_SHOW : winplat::SW_HIDE;
-  if (picKelvane.hWnd) winplat::ShowWindow(picKelvane.hWnd, command);
-  if (picStatusBar.hWnd) winplat::ShowWindow(picStatusBar.hWnd, command);
+  controlVisible_ = visible;
+  if (picKelvane.hWnd) winplat::ShowWindow(picKelvane.hWnd, visible ? winplat::SW_SHOW : winplat::SW_HIDE);
+  ApplyStatusBarVisibility();
+}
+
+void DXF::SetStatusBarVisible(bool visible) {
+  picStatusBar.Visible = visible;
+  ApplyStatusBarVisibility();
+}
+
+// picStatusBar's window shows only while its Visible and the control's are both True.
+void DXF::ApplyStatusBarVisibility() {
+  if (!picStatusBar.hWnd) return;
+  if (picStatusBar.Visible && controlVisible_) {
+    winplat::SetWindowPos(picStatusBar.hWnd, winplat::HWND_TOP, 0, 0, 0, 0, winplat::SWP_NOMOVE | winplat::SWP_NOSIZE);
+    if (!(winplat::GetWindowLongPtr(picStatusBar.hWnd, winplat::GWL_STYLE) & winplat::WS_VISIBLE))
+      ++picStatusBar.ShowCount;
+    winplat::ShowWindow(picStatusBar.hWnd, winplat::SW_SHOW);
+  } else {
+    winplat::ShowWindow(picStatusBar.hWnd, winplat::SW_HIDE);
+  }
+}
+
+void DXF::ClearStatusBar() {
+  ++picStatusBar.ClearCount;
+  if (picStatusBar.hWnd) winplat::ClearWindowSurface(picStatusBar.hWnd, picStatusBar.PaintBackColor());
+}
+
+void PaintProgress(PictureBox& box, double fraction) {
+  if (box.hDC == 0) return;
+  winplat::HBRUSH blue = winplat::CreateSolidBrush(0xFF0000);
+  winplat::RECT bar{0, 0, static_cast<std::int32_t>(std::lround(box.Width * fraction)), box.Height};
+  winplat::FillRect(box.hDC, &bar, blue);
+  winplat::DeleteObject(blue);
+  ++box.PaintCount;
 }
 
 void DXF::OnClose() { DestroyWindows(); }

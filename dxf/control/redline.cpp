@@ -14,6 +14,18 @@ using winplat::Variant;
 
 namespace {
 
+// The layer number for a redline entity; a layer made for it is new and a redline layer.
+std::int16_t RedlineLayerID(DXFLayers& layers, const std::string& LayerName) {
+  const std::int32_t before = layers.Count();
+  const std::int16_t id = SetLayerID(layers, LayerName);
+  if (layers.Count() > before) {
+    auto layer = layers.Item(Variant(id));
+    layer->NewLayer = winplat::VARIANT_TRUE;
+    layer->SetRedlineLayer(true);
+  }
+  return id;
+}
+
 void SetStrError(Args& a, const std::string& s) {
   try {
     a.Set(0, Variant(s));
@@ -31,7 +43,7 @@ std::int32_t DXF::DXFAddLine(float X1, float Y1, float X2, float Y2, const std::
     r.Y1 = Y2;
     r.X2 = X1;
     r.Y2 = Y1;
-    r.Layer = SetLayerID(db.Layers(), LayerName);
+    r.Layer = RedlineLayerID(db.Layers(), LayerName);
     r.GroupID = RedlineRectangleID;
     r.Redline = winplat::VARIANT_TRUE;
     db.AddLine(r, Growth::Redline);
@@ -44,7 +56,7 @@ std::int32_t DXF::DXFAddSolid(float X1, float Y1, float X2, float Y2, float X3, 
                               const std::string& LayerName) {
   return WithErrorTrail("DXFAddSolid", [&] {
     SolidRecord r{X1, Y1, X2, Y2, X3, Y3, X4, Y4};
-    r.Layer = SetLayerID(db.Layers(), LayerName);
+    r.Layer = RedlineLayerID(db.Layers(), LayerName);
     r.Redline = winplat::VARIANT_TRUE;
     db.AddSolid(r, Growth::Redline);
     CheckExtents(*this, X1, Y1, X2, Y2);
@@ -61,7 +73,7 @@ std::int32_t DXF::DXFAddCircle(float CenterX, float CenterY, float RadiusX, floa
     r.Y = CenterY;
     const double dx = static_cast<double>(RadiusX) - CenterX, dy = static_cast<double>(RadiusY) - CenterY;
     r.Radius = static_cast<float>(std::sqrt(dx * dx + dy * dy));
-    r.Layer = SetLayerID(db.Layers(), LayerName);
+    r.Layer = RedlineLayerID(db.Layers(), LayerName);
     r.Redline = winplat::VARIANT_TRUE;
     db.AddCircle(r, Growth::Redline);
     CheckExtents(*this, CenterX - r.Radius, CenterY - r.Radius, CenterX + r.Radius, CenterY + r.Radius);
@@ -87,7 +99,7 @@ std::int32_t DXF::DXFAddText(float X1, float Y1, const std::string& Text, const 
     r.Rotation = Rotation.IsMissing() ? 0.0f : Rotation.ToSingle();
     r.FontName = "Arial";
     r.WidthFactor = 1.0f;
-    r.Layer = SetLayerID(db.Layers(), LayerName);
+    r.Layer = RedlineLayerID(db.Layers(), LayerName);
     r.Redline = winplat::VARIANT_TRUE;
     db.AddText(r, Growth::Redline);
     CheckExtents(*this, r.X, r.Y, r.X, r.Y);

@@ -43,6 +43,10 @@ std::int32_t DXF::Regen(std::int32_t Merge, float XOffset, float YOffset) {
       if (Merge == dxfMergeNew || Merge == dxfMergeParse) {
         if (!db.InitDB(true))
           throw winplat::AutomationError(kControlError, "Regen", "Internal data bases could not be initialized.");
+        // The records of the drawings read before name entries that are gone.
+        if (colDrawings)
+          while (winplat::GetProperty(colDrawings.Get(), "Count").ToLong() > 0)
+            winplat::CallMethod(colDrawings.Get(), "Remove", {Variant(1)});
       }
       db.BlockCount = 0;
       db.DeferredInsertCount = 0;

@@ -125,12 +125,7 @@ void DrawProgress(ReaderState& r, PictureBox* status) {
   r.ProgressThreshold = r.ProgressStep * static_cast<double>(r.ProgressSteps + 1);
   if (!status) return;
   ++r.ProgressDraws;
-  if (status->hDC != 0) {
-    winplat::HBRUSH blue = winplat::CreateSolidBrush(0xFF0000);
-    winplat::RECT box{0, 0, static_cast<std::int32_t>(std::lround(status->Width * fraction)), status->Height};
-    winplat::FillRect(status->hDC, &box, blue);
-    winplat::DeleteObject(blue);
-  }
+  PaintProgress(*status, fraction);
 }
 
 // Closes the files of a read and deletes its temporary block files.
@@ -139,10 +134,20 @@ void EndFiles(DXF& dxf) {
   EndBlockFiles(dxf);
 }
 
-void HideStatus(PictureBox* status) {
+// The progress box shown or hidden (and cleared): the control's own status
+// bar through its Visible, any other box by its flag.
+void ShowStatus(DXF& dxf, PictureBox* status, bool visible) {
   if (!status) return;
-  status->Visible = false;
-  ++status->ClearCount;
+  if (status == &dxf.picStatusBar)
+    dxf.SetStatusBarVisible(visible);
+  else
+    status->Visible = visible;
+  if (!visible) {
+    if (status == &dxf.picStatusBar)
+      dxf.ClearStatusBar();
+    else
+      ++status->ClearCount;
+  }
 }
 
 bool Scan(DXF& dxf, PictureBox* status) {
@@ -420,7 +425,7 @@ bool LoadDrawing(DXF& dxf, const std::string& FileName, const std::string* text,
     }
 
     dxf.db.DrawingExtents = ExtentsRect{1E30f, -1E30f, -1E30f, 1E30f};
-    if (status) status->Visible = true;
+    ShowStatus(dxf, status, true);
 
     bool cont = Scan(dxf, status);
 
@@ -433,7 +438,7 @@ bool LoadDrawing(DXF& dxf, const std::string& FileName, const std::string* text,
     drawing->EndEntity = dxf.db.EntityCount;
     winplat::CallMethod(dxf.colDrawings.Get(), "Add", {Variant(drawing)});
     for (int i = 0; i <= 3; ++i) dxf.ZoomHistory[static_cast<std::size_t>(i)] = {ext.Left, ext.Top, ext.Right, ext.Bottom};
-    HideStatus(status);
+    ShowStatus(dxf, status, false);
     dxf.DXFComplete = winplat::VARIANT_TRUE;
     r.Reading = false;
     return cont;
@@ -442,7 +447,7 @@ bool LoadDrawing(DXF& dxf, const std::string& FileName, const std::string* text,
     std::string description = "At entity type '" + r.CurrentLine + "'. \r\n" + inner.Description();
     EndFiles(dxf);
     Restore(dxf, before);
-    HideStatus(status);
+    ShowStatus(dxf, status, false);
     dxf.ResetAfterError(true);
     r.Reading = false;
     throw AutomationError(kControlError, inner.Source(), description);

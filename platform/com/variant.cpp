@@ -21,7 +21,13 @@ std::string ErrorText(std::int32_t number) {
     case 9: return "Subscript out of range";
     case 11: return "Division by zero";
     case 13: return "Type mismatch";
+    case 52: return "Bad file name or number";
     case 53: return "File not found";
+    case 57: return "Device I/O error";
+    case 61: return "Disk full";
+    case 70: return "Permission denied";
+    case 75: return "Path/File access error";
+    case 76: return "Path not found";
     case 91: return "Object variable or With block variable not set";
     case 94: return "Invalid use of Null";
     case 382: return "Set not supported at runtime";

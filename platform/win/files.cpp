@@ -64,7 +64,9 @@ bool MatchFileName(std::string_view pattern, const std::string& name) {
   return false;
 }
 
-std::uint32_t OpenError(int err, const fs::path& host) {
+}  // namespace
+
+std::uint32_t detail::OpenError(int err, const fs::path& host) {
   switch (err) {
     case ENOENT:
     case ENOTDIR: {
@@ -75,8 +77,6 @@ std::uint32_t OpenError(int err, const fs::path& host) {
       return ERROR_ACCESS_DENIED;
   }
 }
-
-}  // namespace
 
 std::int32_t Exist(std::string_view path) {
   if (path.find_first_of("*?") != std::string_view::npos) return FCount(path) > 0 ? -1 : 0;
@@ -142,7 +142,7 @@ File File::OpenForReading(std::string_view path) {
   }
   int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
   if (fd < 0) {
-    f.error_ = OpenError(errno, host);
+    f.error_ = detail::OpenError(errno, host);
     return f;
   }
   struct stat st{};
@@ -171,7 +171,7 @@ File File::CreateNew(std::string_view path) {
   // Opened without truncation first: a file someone has open keeps its bytes.
   int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
   if (fd < 0) {
-    f.error_ = OpenError(errno, host);
+    f.error_ = detail::OpenError(errno, host);
     return f;
   }
   if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {

@@ -18,6 +18,10 @@ std::uint64_t RootGeneration();
 bool EqualNoCase(std::string_view a, std::string_view b);
 char UpperAscii(char c);
 
+// The Windows error of a failed open: ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND
+// (by whether the folder exists) for a missing file, else ERROR_ACCESS_DENIED.
+std::uint32_t OpenError(int err, const std::filesystem::path& host);
+
 // An object name as a host file name: letters, digits, '-' and '_' kept,
 // every other byte as %XX.
 std::string EncodeName(std::string_view name);

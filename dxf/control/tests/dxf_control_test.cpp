@@ -265,12 +265,12 @@ TEST(DXFControl, MembersNotBuiltYetSaySo) {
   Placed p;
   auto* obj = p.dxf.Get();
   std::string err = "previous";
-  EXPECT_FALSE(winplat::Invoke(obj, dispid::FixUNIXFile, winplat::DISPATCH_METHOD, {Variant::ByRef(&err)})
+  EXPECT_FALSE(winplat::Invoke(obj, dispid::SpriteCheck, winplat::DISPATCH_METHOD, {Variant::ByRef(&err)})
                    .ToBool());
-  EXPECT_EQ(err, "An error occurred in FixUNIXFile. The message is: FixUNIXFile is not built yet");
+  EXPECT_EQ(err, "An error occurred in SpriteCheck. The message is: SpriteCheck is not built yet");
   err.clear();
-  EXPECT_FALSE(winplat::CallMethod(obj, "fixunixfile", {Variant::ByRef(&err)}).ToBool());
-  EXPECT_NE(err.find("FixUNIXFile is not built yet"), std::string::npos);
+  EXPECT_FALSE(winplat::CallMethod(obj, "spritecheck", {Variant::ByRef(&err)}).ToBool());
+  EXPECT_NE(err.find("SpriteCheck is not built yet"), std::string::npos);
   try {
     winplat::Invoke(obj, dispid::SaveWMF, winplat::DISPATCH_METHOD, {Variant("C:\\a.wmf")});
     FAIL();
