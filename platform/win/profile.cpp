@@ -6,7 +6,6 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <atomic>
 #include <cerrno>
 #include <optional>
 #include <string>
@@ -14,6 +13,7 @@
 #include <vector>
 
 #include "machine.h"
+#include "winplat/files.h"
 #include "winplat/paths.h"
 
 namespace fs = std::filesystem;
@@ -158,30 +158,10 @@ std::uint32_t CopyValue(std::string_view value, char* buffer, std::uint32_t size
   return n;
 }
 
-// Writes `bytes` to a temporary file beside `path`, flushes it and renames it
-// over `path`. On any failure the old file stays as it was.
+// Puts `bytes` in place of `path` at once; on any failure the old file stays as it was.
 bool ReplaceAtomically(const fs::path& path, const std::string& bytes) {
-  static std::atomic<unsigned> counter{0};
-  fs::path tmp = path;
-  tmp += ".~" + std::to_string(getpid()) + "-" + std::to_string(counter.fetch_add(1));
-  int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
-  size_t done = 0;
-  bool ok = true;
-  while (done < bytes.size()) {
-    ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      ok = false;
-      break;
-    }
-    done += static_cast<size_t>(n);
-  }
-  if (ok && ::fsync(fd) != 0) ok = false;
-  if (::close(fd) != 0) ok = false;
-  if (ok && ::rename(tmp.c_str(), path.c_str()) != 0) ok = false;
-  if (!ok) ::unlink(tmp.c_str());
-  return ok;
+  ReplacingWriter out = ReplacingWriter::OpenHost(path);
+  return out.IsOpen() && out.Write(bytes) && out.Commit();
 }
 
 // Serialises read-modify-write of profile files among all processes of the machine.

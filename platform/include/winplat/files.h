@@ -3,6 +3,7 @@
 // binary files, and the sequential text files of the system's language.
 // Every path is a Windows path on the machine root.
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <stdexcept>
@@ -72,6 +73,51 @@ class File {
 
  private:
   int fd_ = -1;
+  std::uint32_t error_ = 0;
+};
+
+// Two Windows paths name one file: the same file once mapped, whatever the
+// letter case, and through links. Paths that cannot be mapped name nothing.
+bool SameFile(std::string_view a, std::string_view b);
+
+// A file written whole and then put in place of its target at once. The bytes
+// go to a new, exclusively created file beside the target; Commit flushes it
+// and renames it over the target, which keeps its permission bits. Dropped or
+// abandoned uncommitted, the new file is removed and the target stays as it
+// was. A target that someone holds open is refused with ERROR_SHARING_VIOLATION
+// before anything is written, as File::CreateNew refuses it.
+class ReplacingWriter {
+ public:
+  ReplacingWriter() = default;
+  ~ReplacingWriter();
+  ReplacingWriter(ReplacingWriter&& other) noexcept;
+  ReplacingWriter& operator=(ReplacingWriter&& other) noexcept;
+  ReplacingWriter(const ReplacingWriter&) = delete;
+  ReplacingWriter& operator=(const ReplacingWriter&) = delete;
+
+  // A writer for a Windows path (ERROR_INVALID_NAME when it cannot be mapped).
+  static ReplacingWriter Open(std::string_view path);
+  // A writer for a host path (the platform's own files).
+  static ReplacingWriter OpenHost(const std::filesystem::path& target);
+
+  bool IsOpen() const { return fd_ >= 0; }
+  // Why the open, a write or the commit failed (ERROR_* above), 0 when nothing did.
+  std::uint32_t Error() const { return error_; }
+
+  // False once any write has failed; later writes and the commit then fail too.
+  bool Write(const void* buffer, std::size_t count);
+  bool Write(std::string_view text) { return Write(text.data(), text.size()); }
+  // Flushes and puts the new file in place; false (the target untouched) on failure.
+  bool Commit();
+  // Removes the new file; the target stays as it was.
+  void Abandon();
+
+ private:
+  std::filesystem::path target_;
+  std::filesystem::path temp_;
+  std::string pending_;  // bytes not yet handed to the new file
+  int fd_ = -1;      // the new file
+  int lockFd_ = -1;  // the target, held exclusively while writing
   std::uint32_t error_ = 0;
 };
 
