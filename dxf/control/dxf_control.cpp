@@ -42,6 +42,7 @@ DXF::DXF() : ControlObject("DXF") {
   RegisterZoom();
   RegisterRedline();
   RegisterSelection();
+  RegisterMetafiles();
 }
 
 DXF::~DXF() {

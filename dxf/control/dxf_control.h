@@ -181,6 +181,13 @@ class DXF : public winplat::ControlObject {
   bool RedlineUnDeleteEntity(std::string& strError);
   bool SetInsertColor(std::string& strError, std::int32_t InsertIndex, std::int32_t BlockColor);
 
+  // Metafile output: the view recorded as an enhanced metafile into a file or
+  // onto the clipboard, or as a placeable old-style metafile.
+  std::int16_t SaveWMFOld(const winplat::Variant& Filename);
+  std::int16_t SaveWMF(const winplat::Variant& Filename);
+  // An old-style metafile that a pass closed, for the writer to take.
+  winplat::HGDIOBJ ClosedMetafile = 0;
+
   // Members built here.
   void Clear();
   bool GetExtents(float& Left, float& Top, float& Right, float& Bottom);
@@ -234,6 +241,9 @@ class DXF : public winplat::ControlObject {
   void RegisterZoom();
   void RegisterRedline();
   void RegisterSelection();
+  void RegisterMetafiles();
+  // Writes a placeable metafile of the view; false (and no file) when it could not.
+  bool WritePlaceableMetafile(const std::string& fileName);
   void PlaceGrips();
   void ClearRedlineSelection();
   void SetPictureAutoRedraw(bool on);

@@ -27,8 +27,6 @@ constexpr PendingMember kPending[] = {
     {dispid::SpriteMove, "SpriteMove", 4, false},
     {dispid::SpriteHide, "SpriteHide", 1, false},
     {dispid::SpriteInitialize, "SpriteInitialize", 0, false},
-    {dispid::SaveWMFOld, "SaveWMFOld", 1, false},
-    {dispid::SaveWMF, "SaveWMF", 1, false},
     {dispid::FixUNIXFile, "FixUNIXFile", 3, true},
     {dispid::Save, "Save", 1, false},
     {dispid::About, "About", 0, false},

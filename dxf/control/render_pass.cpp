@@ -9,6 +9,7 @@
 #include "kelvaneent/gdiprims.h"
 #include "render_geometry.h"
 #include "winplat/gdi.h"
+#include "winplat/metafile.h"
 #include "winplat/printer.h"
 #include "winplat/screen.h"
 #include "winplat/surface.h"
@@ -395,7 +396,12 @@ bool DXF::Zoom(ViewRect view, PictureBox& target, HDC metafileDC, bool printing,
           winplat::Printer().EndDoc();
           DXFRefresh();
         }
-        if (metafileDC) DXFRefresh();
+        if (metafileDC) {
+          // An old-style metafile ends with the pass; the control keeps it for its writer.
+          if (winplat::GetObjectType(metafileDC) == winplat::OBJ_METADC)
+            ClosedMetafile = winplat::CloseMetaFile(metafileDC);
+          DXFRefresh();
+        }
       }
       RaiseZoomComplete();
       winplat::SetMousePointer(winplat::vbDefault);

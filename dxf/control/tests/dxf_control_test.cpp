@@ -272,14 +272,14 @@ TEST(DXFControl, MembersNotBuiltYetSaySo) {
   EXPECT_FALSE(winplat::CallMethod(obj, "fixunixfile", {Variant::ByRef(&err)}).ToBool());
   EXPECT_NE(err.find("FixUNIXFile is not built yet"), std::string::npos);
   try {
-    winplat::Invoke(obj, dispid::SaveWMF, winplat::DISPATCH_METHOD, {Variant("C:\\a.wmf")});
+    winplat::Invoke(obj, dispid::DXFTransform, winplat::DISPATCH_METHOD, {Variant(1)});
     FAIL();
   } catch (const AutomationError& e) {
     EXPECT_EQ(e.Number(), kControlError);
-    EXPECT_EQ(e.Source(), "SaveWMF");
-    EXPECT_EQ(e.Description(), "SaveWMF is not built yet");
+    EXPECT_EQ(e.Source(), "DXFTransform");
+    EXPECT_EQ(e.Description(), "DXFTransform is not built yet");
   }
-  EXPECT_EQ(ErrorOf([&] { winplat::Invoke(obj, dispid::About, winplat::DISPATCH_METHOD); }), kControlError);
+  EXPECT_EQ(ErrorOf([&] { winplat::Invoke(obj, dispid::SetMergeExtents, winplat::DISPATCH_METHOD); }), kControlError);
   EXPECT_EQ(ErrorOf([&] { winplat::Invoke(obj, dispid::Clear, winplat::DISPATCH_METHOD, {Variant(1)}); }), 450);
 }
 
