@@ -187,6 +187,9 @@ class DXF : public winplat::ControlObject {
   std::int16_t SaveWMF(const winplat::Variant& Filename);
   // An old-style metafile that a pass closed, for the writer to take.
   winplat::HGDIOBJ ClosedMetafile = 0;
+  // Writes a placeable metafile of the view (not on the interface); false, and
+  // no file, when it could not.
+  bool WritePlaceableMetafile(const std::string& fileName);
 
   // Members built here.
   void Clear();
@@ -242,8 +245,6 @@ class DXF : public winplat::ControlObject {
   void RegisterRedline();
   void RegisterSelection();
   void RegisterMetafiles();
-  // Writes a placeable metafile of the view; false (and no file) when it could not.
-  bool WritePlaceableMetafile(const std::string& fileName);
   void PlaceGrips();
   void ClearRedlineSelection();
   void SetPictureAutoRedraw(bool on);

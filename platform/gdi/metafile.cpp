@@ -196,6 +196,12 @@ unsigned GetMetaFileBitsEx(HMETAFILE metafile, unsigned size, void* data) {
   return static_cast<unsigned>(m->bytes.size());
 }
 
+HMETAFILE SetMetaFileBitsEx(unsigned size, const std::uint8_t* data) {
+  if (!data || !WellFormedOldStyle(data, size)) return 0;
+  Lock lock(Reg().mu);
+  return AddMetafile(false, std::vector<std::uint8_t>(data, data + size));
+}
+
 bool PlayMetaFile(HDC hdc, HMETAFILE metafile) {
   std::vector<std::uint8_t> bytes;
   {

@@ -140,6 +140,18 @@ bool WellFormedEnhanced(const std::uint8_t* data, std::size_t size) {
   return false;
 }
 
+bool WellFormedOldStyle(const std::uint8_t* data, std::size_t size) {
+  Reader h(data, size);
+  if (size < 18 || h.U16(2) != 9) return false;
+  for (std::size_t at = 18; at + 6 <= size;) {
+    const std::uint64_t words = h.U32(at);
+    if (words < 3 || words * 2 > size - at) return false;
+    if (h.U16(at + 4) == 0) return true;
+    at += static_cast<std::size_t>(words * 2);
+  }
+  return false;
+}
+
 bool PlayEnhanced(HDC hdc, const std::vector<std::uint8_t>& bytes, const RECT& rect) {
   if (!WellFormedEnhanced(bytes.data(), bytes.size())) return false;
   const Reader h(bytes.data(), bytes.size());

@@ -40,6 +40,8 @@ HDC CreateMetaFile(const char* fileName);
 HMETAFILE CloseMetaFile(HDC hdc);
 bool DeleteMetaFile(HMETAFILE metafile);
 unsigned GetMetaFileBitsEx(HMETAFILE metafile, unsigned size, void* data);
+// A metafile from bytes (without a placeable header); 0 when they are not one.
+HMETAFILE SetMetaFileBitsEx(unsigned size, const std::uint8_t* data);
 bool PlayMetaFile(HDC hdc, HMETAFILE metafile);
 
 // ---- Device capabilities ----------------------------------------------------
