@@ -34,6 +34,7 @@ DXF::DXF() : ControlObject("DXF") {
     grip.Visible = false;
   }
   colDrawings = winplat::MakeObject<winplat::Collection>();
+  colSprites = winplat::MakeObject<winplat::Collection>();
   RegisterMembers();
   RegisterProperties();
   RegisterPending();
@@ -43,6 +44,7 @@ DXF::DXF() : ControlObject("DXF") {
   RegisterRedline();
   RegisterSelection();
   RegisterMetafiles();
+  RegisterSprites();
 }
 
 DXF::~DXF() {

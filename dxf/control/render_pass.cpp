@@ -319,6 +319,8 @@ bool DXF::Zoom(ViewRect view, PictureBox& target, HDC metafileDC, bool printing,
       } else {
         p.surface.dc = target.hDC;
         if (target.hWnd) winplat::GetWindowSurfaceSize(target.hWnd, &w, &h);
+        // Sprites still on the picture are taken off where they stand.
+        if (&target == &picKelvane) EraseDrawnSprites();
       }
       if (!p.surface.dc || w <= 0 || h <= 0) {
         winplat::SetMousePointer(winplat::vbDefault);
@@ -403,6 +405,7 @@ bool DXF::Zoom(ViewRect view, PictureBox& target, HDC metafileDC, bool printing,
           DXFRefresh();
         }
       }
+      if (!printing && !metafileDC && &target == &picKelvane) DrawVisibleSprites();
       RaiseZoomComplete();
       winplat::SetMousePointer(winplat::vbDefault);
       return true;
