@@ -213,6 +213,9 @@ class DXF : public winplat::ControlObject {
   // The view the sprites are drawn in: the last pass's scale and origin.
   SpriteView CurrentSpriteView() const;
 
+  // Shows the about box modally.
+  void AboutBox();
+
   // Members built here.
   void Clear();
   bool GetExtents(float& Left, float& Top, float& Right, float& Bottom);

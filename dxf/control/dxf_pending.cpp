@@ -20,7 +20,6 @@ constexpr PendingMember kPending[] = {
     {dispid::SetMergeExtents, "SetMergeExtents", 0, false},
     {dispid::FixUNIXFile, "FixUNIXFile", 3, true},
     {dispid::Save, "Save", 1, false},
-    {dispid::About, "About", 0, false},
 };
 
 }  // namespace
