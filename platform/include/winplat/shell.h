@@ -9,11 +9,11 @@
 #include <vector>
 
 #include "winplat/types.h"
+#include "winplat/window.h"
 
 namespace winplat {
 
-// Show states and window styles.
-constexpr int SW_SHOWNORMAL = 1;
+// Window styles of started programs (show states are in window.h).
 constexpr int vbHide = 0;
 constexpr int vbNormalFocus = 1;
 constexpr int vbMinimizedFocus = 2;
