@@ -12,7 +12,10 @@ build: deps
 	cmake --preset $(PRESET) >/dev/null
 	cmake --build --preset $(PRESET)
 
-run: build
+# The main job needs only the program, its libraries and the template.
+run: deps
+	cmake --preset $(PRESET) >/dev/null
+	cmake --build --preset $(PRESET) --target fieldray fieldray-projection
 	bash app/run-demo.sh build/$(PRESET)
 
 test: build

@@ -2,6 +2,7 @@
 // takes operator commands from a file given on the command line (or the
 // terminal), runs the loop until the main window closes, and shuts down.
 #include <cstdio>
+#include <fstream>
 #include <iostream>
 #include <string>
 
@@ -10,9 +11,38 @@
 #include "winplat/hw/projection.h"
 #include "winplat/paths.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: fieldray [COMMANDS | -]\n"
+    "The laser template projection program. It starts on the machine root named by\n"
+    "FIELDRAY_ROOT (else ~/.local/share/fieldray/root, filled from the template on first\n"
+    "use) and takes operator commands, one a line, from the file COMMANDS, or from the\n"
+    "terminal when it is - or missing ('help' lists them there).\n"
+    "Exit status: 0 every line ran; 1 a line failed; 2 usage, an unreadable command\n"
+    "file or a machine-root fault; 3 already running on this machine root.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
   using namespace fieldray;
+  if (argc > 2) {
+    std::fputs(kUsage, stderr);
+    return 2;
+  }
   std::string script = argc > 1 ? argv[1] : "-";
+  if (script == "--help" || script == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (script.size() > 1 && script[0] == '-') {
+    std::fprintf(stderr, "fieldray: unknown option %s\n%s", script.c_str(), kUsage);
+    return 2;
+  }
+  if (script != "-" && !std::ifstream(script)) {
+    std::fprintf(stderr, "fieldray: cannot read the operator commands in %s\n", script.c_str());
+    return 2;
+  }
   std::printf("Fieldray machine root: %s\n", winplat::MachineRoot().c_str());
 
   console::Program program(engine::Vexlib::BinaryFolder(), engine::DefaultExitRoutine());
@@ -23,5 +53,6 @@ int main(int argc, char** argv) {
 
   int failures = winplat::controls::RunOperatorInput(script, std::cout);
   if (program.Forms.Main.Loaded()) program.Forms.Main.Unload();
-  return failures < 0 ? 2 : 0;
+  if (failures < 0) return 2;
+  return failures > 0 ? 1 : 0;
 }

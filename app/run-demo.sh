@@ -22,10 +22,10 @@ fi
 shopt -s nullglob
 pictures=("$root"/C/TEMP/demo/*.png)
 if [ ${#pictures[@]} -eq 0 ]; then
-  echo "No pictures were made (see the log above)."
-  exit 0
+  echo "No pictures were made (see the log above)." >&2
+  exit 1
 fi
 cp "${pictures[@]}" "$out/"
 echo "Pictures of the run:"
 for p in "${pictures[@]}"; do echo "  $out/$(basename "$p")"; done
-exit 0
+exit $status

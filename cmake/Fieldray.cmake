@@ -40,3 +40,16 @@ function(fr_add_tests name)
     DISCOVERY_TIMEOUT 60
     PROPERTIES LABELS ${T_LABEL} TIMEOUT 300)
 endfunction()
+
+# A library of the project: versioned soname, installed in the private folder.
+function(fr_install_library target)
+  set_target_properties(${target} PROPERTIES VERSION ${PROJECT_VERSION} SOVERSION ${PROJECT_VERSION_MAJOR}
+                                             INSTALL_RPATH "$ORIGIN")
+  install(TARGETS ${target} LIBRARY DESTINATION ${FIELDRAY_PRIVATE_LIBDIR})
+endfunction()
+
+# A program of the project: installed in bin, finding the libraries in the private folder.
+function(fr_install_program target)
+  set_target_properties(${target} PROPERTIES INSTALL_RPATH "$ORIGIN/../${FIELDRAY_PRIVATE_LIBDIR}")
+  install(TARGETS ${target} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endfunction()

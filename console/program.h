@@ -9,8 +9,10 @@
 
 #include "console/component_slots.h"
 #include "console/drawing_view.h"
+#include "console/field_offsets.h"
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
+#include "console/geometric_tab.h"
 #include "console/option_handlers.h"
 #include "console/startup.h"
 #include "engine/engine.h"
@@ -45,6 +47,9 @@ class Program {
   std::unique_ptr<DrawingView> Drawing;
   FileSelection Files;
   OptionHandlers Options;
+  // The field-offsets and geometric-correction tabs.
+  FieldOffsets FieldTab{E, Forms.Main};
+  GeometricTab GeoTab{E, Forms.Main};
 
  private:
   std::filesystem::path libraryFolder_;

@@ -20,8 +20,8 @@ class DxfHost {
   // saved properties. Raises error 429 when the class cannot be created.
   explicit DxfHost(winplat::HWND mainWindow, const winplat::PropertyBag* bag = nullptr, bool userMode = true);
 
-  // The control library's file name, beside the program.
-  static constexpr const char* kLibraryFile = "libkelvaneent.so";
+  // The control library's file name, in the program's library folder.
+  static constexpr const char* kLibraryFile = FIELDRAY_KELVANE_SONAME;
   // Registers the control library found in `folder` unless the class is
   // registered already; false when it is not and cannot be.
   static bool EnsureRegistered(const std::filesystem::path& folder);

@@ -24,7 +24,10 @@ std::filesystem::path Vexlib::BinaryFolder() {
   std::error_code ec;
   std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
   if (ec) return std::filesystem::current_path(ec);
-  return exe.parent_path();
+  std::filesystem::path beside = exe.parent_path();
+  if (std::filesystem::exists(beside / kLibraryFile, ec)) return beside;
+  std::filesystem::path installed = beside / FIELDRAY_PRIVATE_FROM_BIN;
+  return std::filesystem::exists(installed / kLibraryFile, ec) ? installed.lexically_normal() : beside;
 }
 
 void* Vexlib::Resolve(const char* name) {
@@ -196,6 +199,15 @@ std::int32_t Vexlib::DisplaySkew(std::int32_t a, std::int32_t b, std::int32_t c)
 }
 std::int32_t Vexlib::MergeFrames(std::int32_t a, std::int32_t b, std::int32_t c) {
   FIELDRAY_VX_CALL(MergeFrames, a, b, c);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::FindFrame(const char* name, std::int32_t* frame) {
+  FIELDRAY_VX_CALL(FindFrame, name, frame);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::RedrawFrameFast(std::int32_t window, std::int32_t frame, std::int32_t flags,
+                                     std::int32_t clear, std::int32_t widths) {
+  FIELDRAY_VX_CALL(RedrawFrameFast, window, frame, flags, clear, widths);
   return VXBindingMissing;
 }
 std::int32_t Vexlib::LoadFont(const char* file, std::int32_t* status) {

@@ -51,6 +51,8 @@ constexpr std::int32_t VXBindingMissing = -32001;
   X(DisplayFreq3)                   \
   X(DisplaySkew)                    \
   X(MergeFrames)                    \
+  X(FindFrame)                      \
+  X(RedrawFrameFast)                \
   X(RGB4toRGB1)                     \
   X(LoadFont)                       \
   X(SetLaserChar)                   \
@@ -82,7 +84,7 @@ struct VexlibTable {
 
 class Vexlib {
  public:
-  static constexpr const char* kLibraryFile = "libvexlib.so";
+  static constexpr const char* kLibraryFile = FIELDRAY_VEXLIB_SONAME;
 
   // The real library in `folder` (by default the folder of the running
   // program's binary). Nothing is loaded before the first call.
@@ -93,7 +95,8 @@ class Vexlib {
   Vexlib(const Vexlib&) = delete;
   Vexlib& operator=(const Vexlib&) = delete;
 
-  // The folder of the running program's binary.
+  // The folder the program loads its libraries from: beside its binary (the
+  // build tree), else the private library folder of an install.
   static std::filesystem::path BinaryFolder();
 
   // Why the last export could not be reached ("" while everything was found).
@@ -134,6 +137,11 @@ class Vexlib {
                             std::int32_t* o3);
   std::int32_t DisplaySkew(std::int32_t a, std::int32_t b, std::int32_t c);
   std::int32_t MergeFrames(std::int32_t a, std::int32_t b, std::int32_t c);
+  // The frame that bears `name` into `frame` (the boards answer a number below
+  // 1 for a name they do not hold).
+  std::int32_t FindFrame(const char* name, std::int32_t* frame);
+  std::int32_t RedrawFrameFast(std::int32_t window, std::int32_t frame, std::int32_t flags, std::int32_t clear,
+                               std::int32_t widths);
   std::int32_t RGB4toRGB1(std::int32_t* c1, std::int32_t* c2, std::int32_t* c3, std::int32_t* c4, std::int32_t* out);
   std::int32_t LoadFont(const char* file, std::int32_t* status);
   std::int32_t SetLaserChar(std::int32_t p1, std::int32_t p2, std::int32_t p3, std::int32_t p4, std::int32_t p5,

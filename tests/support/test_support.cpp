@@ -1,5 +1,6 @@
 #include "test_support.h"
 
+#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -32,11 +33,19 @@ std::string ReadFile(const std::filesystem::path& path) {
 
 std::filesystem::path SharedDxfCorpus() {
   std::filesystem::path dir = std::filesystem::path(FIELDRAY_TEST_SOURCE_DIR);
+  std::string lookedFor;
   for (int up = 0; up < 3 && !dir.empty(); ++up) {
     std::filesystem::path candidate = dir.parent_path() / "shared" / "testdata" / "dxf";
     if (std::filesystem::is_directory(candidate)) return candidate;
+    lookedFor += (lookedFor.empty() ? "" : ", ") + candidate.string();
     dir = dir.parent_path();
   }
+  // Said once per process, so a skipped corpus test is never silent.
+  static const bool said = [&] {
+    std::fprintf(stderr, "shared drawings not found (looked for %s): their tests are skipped\n", lookedFor.c_str());
+    return true;
+  }();
+  (void)said;
   return {};
 }
 

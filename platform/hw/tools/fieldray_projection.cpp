@@ -6,9 +6,23 @@
 
 #include "winplat/hw/projection.h"
 
+namespace {
+
+constexpr const char* kUsage =
+    "usage: fieldray-projection OUT.png [SIZE] [BOARD]\n"
+    "Saves a SIZE x SIZE picture (default 512) of what board BOARD (default 0) of the\n"
+    "machine root named by FIELDRAY_ROOT (else ~/.local/share/fieldray/root) projects now.\n"
+    "Exit status: 0 saved; 1 the picture could not be made; 2 usage or a machine-root fault.\n";
+
+}  // namespace
+
 int main(int argc, char** argv) {
-  if (argc < 2 || argc > 4) {
-    std::fprintf(stderr, "usage: fieldray-projection OUT.png [SIZE] [BOARD]\n");
+  if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc < 2 || argc > 4 || (argv[1][0] == '-' && argv[1][1] != '\0')) {
+    std::fputs(kUsage, stderr);
     return 2;
   }
   int size = 512, board = 0;

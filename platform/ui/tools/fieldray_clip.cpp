@@ -11,13 +11,34 @@
 #include <string>
 
 #include "winplat/clipboard.h"
+#include "winplat/code_page.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "usage: fieldray-clip TEXT... | - | --get | --clear\n"
+    "Puts TEXT (the arguments joined by blanks, or standard input for -) on the clipboard\n"
+    "of the machine root named by FIELDRAY_ROOT (else ~/.local/share/fieldray/root), as\n"
+    "another application hands a job over; --get prints it, --clear empties it.\n"
+    "Exit status: 0 done; 1 the clipboard is held open by another program; 2 usage or a\n"
+    "machine-root fault.\n";
+
+}  // namespace
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::fprintf(stderr, "usage: fieldray-clip TEXT | - | --get | --clear\n");
+    std::fputs(kUsage, stderr);
     return 2;
   }
   std::string first = argv[1];
+  if (first == "--help" || first == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (first.size() > 1 && first[0] == '-' && first != "--get" && first != "--clear") {
+    std::fprintf(stderr, "fieldray-clip: unknown option %s\n%s", first.c_str(), kUsage);
+    return 2;
+  }
   if (first == "--get") {
     if (!winplat::OpenClipboard(0)) {
       std::fprintf(stderr, "fieldray-clip: the clipboard is held open by another program\n");
@@ -25,7 +46,7 @@ int main(int argc, char** argv) {
     }
     std::string text = winplat::GetClipboardText();
     winplat::CloseClipboard();
-    std::cout << text << '\n';
+    std::cout << winplat::Utf8FromCodePage(text) << '\n';
     return 0;
   }
   bool ok = false;
@@ -43,7 +64,7 @@ int main(int argc, char** argv) {
         text += argv[i];
       }
     }
-    ok = winplat::SetClipboardText(text);
+    ok = winplat::SetClipboardText(winplat::CodePageFromUtf8(text));
   }
   if (!ok) {
     std::fprintf(stderr, "fieldray-clip: the clipboard is held open by another program\n");

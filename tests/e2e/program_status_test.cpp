@@ -1,0 +1,93 @@
+// What the programs tell the shell: the exit status of an operator-command run
+// and the usage of each program.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+
+#include "program_runner.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ProgramStatus, AFailedLineMakesTheRunFailAfterItEnds) {
+  struct Case {
+    const char* name;
+    const char* lines;
+    int status;
+    const char* logged;  // part of the log: the failure's line, or the help
+  };
+  const Case cases[] = {
+      {"clean", "click Main.OnOff\nexpect Main.OnOff \"1\"\nhelp\nquit\n", 0, "screenshot F \"file.png\""},
+      {"unknown-command", "frobnicate Main.OnOff\nquit\n", 1, "line 1:"},
+      {"unknown-control", "click Main.NoSuchControl\nquit\n", 1, "line 1:"},
+      {"bad-number", "wait soon\nquit\n", 1, "line 1:"},
+      {"failed-expect", "expect Main.OnOff \"7\"\nclick Main.OnOff\nquit\n", 1, "line 1:"},
+  };
+  for (const Case& c : cases) {
+    const fs::path root = testsupport::NewMachineRoot(std::string("status-") + c.name);
+    const testsupport::ProgramRun run = testsupport::RunFieldrayScript(root, c.lines);
+    EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.log;
+    if (*c.logged) {
+      EXPECT_NE(run.log.find(c.logged), std::string::npos) << c.name << "\n" << run.log;
+    }
+  }
+}
+
+TEST(ProgramStatus, AnUnreadableCommandFileStopsBeforeTheMachineStarts) {
+  const fs::path root = testsupport::NewMachineRoot("status-unreadable");
+  const testsupport::ProgramRun run = testsupport::RunFieldray(root, root / "missing.ops");
+  EXPECT_EQ(run.status, 2) << run.log;
+  EXPECT_NE(run.log.find("missing.ops"), std::string::npos) << run.log;
+  EXPECT_FALSE(fs::exists(root / "C")) << "the machine root was filled";
+}
+
+// The example of the operator-command description runs as written, every
+// line reaching its control.
+TEST(ProgramStatus, TheDocumentedExampleRunsAsWritten) {
+  const std::string doc =
+      testsupport::ReadFile(fs::path(FIELDRAY_SOURCE_DIR) / "platform" / "ui" / "OPERATOR_COMMANDS.md");
+  const std::size_t heading = doc.find("## Example");
+  ASSERT_NE(heading, std::string::npos);
+  const std::size_t open = doc.find("```\n", heading);
+  const std::size_t close = doc.find("```", open + 4);
+  ASSERT_NE(close, std::string::npos);
+  const std::string example = doc.substr(open + 4, close - open - 4);
+  const fs::path root = testsupport::NewMachineRoot("status-example");
+  const testsupport::ProgramRun run = testsupport::RunFieldrayScript(root, example);
+  EXPECT_EQ(run.status, 0) << run.log;
+  EXPECT_EQ(run.log.find("ignored"), std::string::npos) << run.log;
+  EXPECT_TRUE(fs::exists(root / "C" / "shots" / "main.png")) << run.log;
+  EXPECT_NE(testsupport::ReadFile(root / "C" / "Fieldray" / "Fldry.INI").find("32000"), std::string::npos);
+}
+
+// Runs a program of the build with arguments; its status and what it printed.
+std::pair<int, std::string> RunTool(const std::string& tool, const std::string& arguments) {
+  const std::string command = (testsupport::BinDir() / tool).string() + " " + arguments + " 2>&1";
+  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
+  std::string out;
+  char buffer[512];
+  while (pipe && fgets(buffer, sizeof buffer, pipe.get())) out += buffer;
+  const int status = pclose(pipe.release());
+  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+}
+
+TEST(ProgramStatus, EveryProgramSaysHowItIsUsed) {
+  for (const char* tool : {"fieldray", "fieldray-projection", "fieldray-clip"}) {
+    auto [helpStatus, help] = RunTool(tool, "--help");
+    EXPECT_EQ(helpStatus, 0) << tool << "\n" << help;
+    EXPECT_NE(help.find(std::string("usage: ") + tool), std::string::npos) << help;
+    EXPECT_NE(help.find("FIELDRAY_ROOT"), std::string::npos) << help;
+    EXPECT_NE(help.find("Exit status"), std::string::npos) << help;
+
+    auto [badStatus, bad] = RunTool(tool, "--no-such-option");
+    EXPECT_EQ(badStatus, 2) << tool << "\n" << bad;
+    EXPECT_NE(bad.find("usage: "), std::string::npos) << bad;
+  }
+}
+
+}  // namespace
