@@ -4,6 +4,8 @@
 
 #include <atomic>
 
+#include "about_box.h"
+#include "pp_appearance.h"
 #include "winplat/screen.h"
 
 namespace kelvane {
@@ -35,9 +37,10 @@ DXF::DXF() : ControlObject("DXF") {
     grip.Visible = false;
   }
   colDrawings = winplat::MakeObject<winplat::Collection>();
+  colSprites = winplat::MakeObject<winplat::Collection>();
+  SetPropertyPages({kPageProgID});
   RegisterMembers();
   RegisterProperties();
-  RegisterPending();
   RegisterRendering();
   RegisterQueries();
   RegisterZoom();
@@ -46,6 +49,8 @@ DXF::DXF() : ControlObject("DXF") {
   RegisterTransform();
   RegisterWriters();
   RegisterLineEnds();
+  RegisterMetafiles();
+  RegisterSprites();
 }
 
 DXF::~DXF() {
@@ -107,7 +112,20 @@ void DXF::picKelvane_MouseUp(std::int16_t Button, std::int16_t Shift, float X, f
 void DXF::RaiseLinesRead(float& PctRead) { RaiseEvent(dispid::LinesRead, {Variant::ByRef(&PctRead)}); }
 void DXF::RaiseZoomComplete() { RaiseEvent(dispid::ZoomComplete, {}); }
 
+void DXF::AboutBox() {
+  frmAbout about;
+  about.Show(true);
+  about.Unload();
+}
+
 void DXF::RegisterMembers() {
+  AddMethod(
+      dispid::About, "About",
+      [this](Args&) {
+        AboutBox();
+        return Variant();
+      },
+      0);
   AddMethod(
       dispid::Clear, "Clear",
       [this](Args&) {

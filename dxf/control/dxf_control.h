@@ -5,10 +5,12 @@
 #include <functional>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "../reader/entity_db.h"
 #include "../reader/reader_state.h"
 #include "error_trail.h"
+#include "sprite.h"
 #include "view_rect.h"
 #include "kelvaneent/kelvaneent.h"
 #include "winplat/collection.h"
@@ -202,6 +204,38 @@ class DXF : public winplat::ControlObject {
   // picStatusBar's Visible (its window shows only while the control is visible too).
   void SetStatusBarVisible(bool visible);
   void ClearStatusBar();
+  // Metafile output: the view recorded as an enhanced metafile into a file or
+  // onto the clipboard, or as a placeable old-style metafile.
+  std::int16_t SaveWMFOld(const winplat::Variant& Filename);
+  std::int16_t SaveWMF(const winplat::Variant& Filename);
+  // An old-style metafile that a pass closed, for the writer to take.
+  winplat::HGDIOBJ ClosedMetafile = 0;
+  // Writes a placeable metafile of the view (not on the interface); false, and
+  // no file, when it could not.
+  bool WritePlaceableMetafile(const std::string& fileName);
+
+  // Sprites over the drawing.
+  bool SpriteInitialize();
+  bool SpriteAdd(const std::string& BlockFilename, std::int32_t& SpriteID, float BaseRotation, float xMAgnify,
+                 float yMagnify);
+  bool SpriteCheck(std::string& strError, const std::string& BlockFilename);
+  bool SpriteShow(std::int32_t SpriteID);
+  bool SpriteHide(std::int32_t SpriteID);
+  bool SpriteMove(std::int32_t SpriteID, float XTrans, float YTrans, const winplat::Variant& RotateAngle);
+  bool SpriteSetColor(std::int32_t SpriteID, std::int32_t SpriteColor);
+  bool SpriteZoom(std::int32_t SpriteID, float RealBufferWidth);
+  bool SpriteTempLine(float X1, float Y1, float X2, float Y2, std::int32_t LineColor);
+  // What a pass onto picKelvane does with the sprites before and after drawing.
+  void EraseDrawnSprites();
+  void DrawVisibleSprites();
+  std::vector<winplat::ComPtr<clsSprite>> Sprites() const;
+  // The sprite at a position of colSprites (error 9 outside it).
+  winplat::ComPtr<clsSprite> SpriteAt(std::int32_t SpriteID) const;
+  // The view the sprites are drawn in: the last pass's scale and origin.
+  SpriteView CurrentSpriteView() const;
+
+  // Shows the about box modally.
+  void AboutBox();
 
   // Members built here.
   void Clear();
@@ -250,7 +284,6 @@ class DXF : public winplat::ControlObject {
  private:
   void RegisterMembers();
   void RegisterProperties();
-  void RegisterPending();
   void RegisterRendering();
   void RegisterQueries();
   void RegisterZoom();
@@ -261,6 +294,11 @@ class DXF : public winplat::ControlObject {
   void RegisterLineEnds();
   void ApplyStatusBarVisibility();
   bool controlVisible_ = true;  // the container shows the control
+  void RegisterMetafiles();
+  void RegisterSprites();
+  // Draws or erases a sprite on picKelvane unless it already stands so.
+  void PutSprite(clsSprite& sprite, bool drawn);
+  void MarkSpritesUndrawn();
   void PlaceGrips();
   void ClearRedlineSelection();
   void SetPictureAutoRedraw(bool on);

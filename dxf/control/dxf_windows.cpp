@@ -144,6 +144,7 @@ void DXF::RefreshPictureDC() {
 
 void DXF::ClearPicture() {
   ++picKelvane.ClearCount;
+  MarkSpritesUndrawn();
   if (picKelvane.hWnd) winplat::ClearWindowSurface(picKelvane.hWnd, picKelvane.PaintBackColor());
 }
 

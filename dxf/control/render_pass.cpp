@@ -9,6 +9,7 @@
 #include "kelvaneent/gdiprims.h"
 #include "render_geometry.h"
 #include "winplat/gdi.h"
+#include "winplat/metafile.h"
 #include "winplat/printer.h"
 #include "winplat/screen.h"
 #include "winplat/surface.h"
@@ -318,6 +319,8 @@ bool DXF::Zoom(ViewRect view, PictureBox& target, HDC metafileDC, bool printing,
       } else {
         p.surface.dc = target.hDC;
         if (target.hWnd) winplat::GetWindowSurfaceSize(target.hWnd, &w, &h);
+        // Sprites still on the picture are taken off where they stand.
+        if (&target == &picKelvane) EraseDrawnSprites();
       }
       if (!p.surface.dc || w <= 0 || h <= 0) {
         winplat::SetMousePointer(winplat::vbDefault);
@@ -395,8 +398,14 @@ bool DXF::Zoom(ViewRect view, PictureBox& target, HDC metafileDC, bool printing,
           winplat::Printer().EndDoc();
           DXFRefresh();
         }
-        if (metafileDC) DXFRefresh();
+        if (metafileDC) {
+          // An old-style metafile ends with the pass; the control keeps it for its writer.
+          if (winplat::GetObjectType(metafileDC) == winplat::OBJ_METADC)
+            ClosedMetafile = winplat::CloseMetaFile(metafileDC);
+          DXFRefresh();
+        }
       }
+      if (!printing && !metafileDC && &target == &picKelvane) DrawVisibleSprites();
       RaiseZoomComplete();
       winplat::SetMousePointer(winplat::vbDefault);
       return true;

@@ -1,6 +1,7 @@
 // Server entries of the control library: the class factory of DXF, whether
 // the library may be unloaded, and its registration by ProgID.
 #include "dxf_control.h"
+#include "pp_appearance.h"
 #include "winplat/classreg.h"
 
 using winplat::HRESULT;
@@ -11,9 +12,14 @@ __attribute__((visibility("default"))) HRESULT DllGetClassObject(const char* cls
                                                                  winplat::IClassFactory** factory) noexcept {
   if (!factory) return winplat::E_POINTER;
   *factory = nullptr;
-  if (!clsid || std::string_view(clsid) != kelvane::kCLSID_DXF) return winplat::CLASS_E_CLASSNOTAVAILABLE;
+  if (!clsid) return winplat::CLASS_E_CLASSNOTAVAILABLE;
+  const std::string_view id(clsid);
+  if (id != kelvane::kCLSID_DXF && id != kelvane::kCLSID_ppAppearance) return winplat::CLASS_E_CLASSNOTAVAILABLE;
   try {
-    *factory = new winplat::ClassFactory<kelvane::DXF>();
+    if (id == kelvane::kCLSID_DXF)
+      *factory = new winplat::ClassFactory<kelvane::DXF>();
+    else
+      *factory = new winplat::ClassFactory<kelvane::ppAppearanceObject>();
     return winplat::S_OK;
   } catch (...) {
     return winplat::E_FAIL;
@@ -25,12 +31,15 @@ __attribute__((visibility("default"))) HRESULT DllCanUnloadNow() noexcept {
 }
 
 __attribute__((visibility("default"))) HRESULT DllRegisterServer() noexcept {
-  auto self = reinterpret_cast<const void*>(&DllRegisterServer);
-  return winplat::RegisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF, kelvane::kClassDescription,
-                                      winplat::ModuleFileOf(self));
+  auto self = winplat::ModuleFileOf(reinterpret_cast<const void*>(&DllRegisterServer));
+  HRESULT hr = winplat::RegisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF, kelvane::kClassDescription, self);
+  if (hr != winplat::S_OK) return hr;
+  return winplat::RegisterServerClass(kelvane::kPageProgID, kelvane::kCLSID_ppAppearance, kelvane::kPageProgID, self);
 }
 
 __attribute__((visibility("default"))) HRESULT DllUnregisterServer() noexcept {
-  return winplat::UnregisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF);
+  HRESULT page = winplat::UnregisterServerClass(kelvane::kPageProgID, kelvane::kCLSID_ppAppearance);
+  HRESULT control = winplat::UnregisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF);
+  return control != winplat::S_OK ? control : page;
 }
 }

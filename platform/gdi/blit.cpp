@@ -36,6 +36,7 @@ bool Transfer(const char* name, HDC dest, int x, int y, int width, int height, H
   if (!d || !KnownRop(rop)) return false;
   Dc* s = NeedsSource(rop) ? FindDc(src) : nullptr;
   if (NeedsSource(rop) && !s) return false;
+  if (d->meta || (s && s->meta)) return false;  // a metafile neither takes nor gives pixels
   Record(*d, std::string(name) + "(" + std::to_string(x) + ", " + std::to_string(y) + ", " + std::to_string(width) + ", " +
                  std::to_string(height) + ", " + std::to_string(xSrc) + ", " + std::to_string(ySrc) + ", " +
                  (std::string(name) == "StretchBlt" ? std::to_string(srcWidth) + ", " + std::to_string(srcHeight) + ", " : "") +

@@ -110,6 +110,7 @@ bool DeleteDC(HDC hdc) {
 int SaveDC(HDC hdc) {
   return WithDc(hdc, 0, [](Dc& dc) {
     Record(dc, "SaveDC()");
+    if (dc.meta) dc.meta->Save();
     dc.saved.push_back(dc.st);
     return static_cast<int>(dc.saved.size());
   });
@@ -120,6 +121,7 @@ bool RestoreDC(HDC hdc, int savedDC) {
     Record(dc, "RestoreDC(" + std::to_string(savedDC) + ")");
     int level = savedDC < 0 ? static_cast<int>(dc.saved.size()) + 1 + savedDC : savedDC;
     if (level < 1 || level > static_cast<int>(dc.saved.size())) return false;
+    if (dc.meta) dc.meta->Restore(level - static_cast<int>(dc.saved.size()) - 1);
     DcState restored = dc.saved[static_cast<std::size_t>(level - 1)];
     dc.saved.resize(static_cast<std::size_t>(level - 1));
     // A window context always keeps drawing on its window's surface.
@@ -133,6 +135,7 @@ int SetROP2(HDC hdc, int rop2) {
   if (rop2 < R2_BLACK || rop2 > R2_WHITE) return 0;
   return WithDc(hdc, 0, [rop2](Dc& dc) {
     Record(dc, "SetROP2(" + std::to_string(rop2) + ")");
+    if (dc.meta) dc.meta->SetMode(MetaRecorder::Mode::Rop2, static_cast<std::uint32_t>(rop2));
     return std::exchange(dc.st.rop2, rop2);
   });
 }
@@ -144,6 +147,7 @@ int SetBkMode(HDC hdc, int mode) {
   if (mode != TRANSPARENT && mode != OPAQUE) return 0;
   return WithDc(hdc, 0, [mode](Dc& dc) {
     Record(dc, "SetBkMode(" + std::to_string(mode) + ")");
+    if (dc.meta) dc.meta->SetMode(MetaRecorder::Mode::BkMode, static_cast<std::uint32_t>(mode));
     return std::exchange(dc.st.bkMode, mode);
   });
 }
@@ -154,6 +158,7 @@ int GetBkMode(HDC hdc) {
 COLORREF SetBkColor(HDC hdc, COLORREF color) {
   return WithDc(hdc, CLR_INVALID, [color](Dc& dc) {
     Record(dc, "SetBkColor(" + Hex6(color) + ")");
+    if (dc.meta) dc.meta->SetMode(MetaRecorder::Mode::BkColor, static_cast<std::uint32_t>(color & 0xFFFFFF));
     return std::exchange(dc.st.bkColor, color & 0xFFFFFF);
   });
 }
@@ -164,6 +169,7 @@ COLORREF GetBkColor(HDC hdc) {
 COLORREF SetTextColor(HDC hdc, COLORREF color) {
   return WithDc(hdc, CLR_INVALID, [color](Dc& dc) {
     Record(dc, "SetTextColor(" + Hex6(color) + ")");
+    if (dc.meta) dc.meta->SetMode(MetaRecorder::Mode::TextColor, static_cast<std::uint32_t>(color & 0xFFFFFF));
     return std::exchange(dc.st.textColor, color & 0xFFFFFF);
   });
 }
@@ -175,6 +181,7 @@ int SetPolyFillMode(HDC hdc, int mode) {
   if (mode != ALTERNATE && mode != WINDING) return 0;
   return WithDc(hdc, 0, [mode](Dc& dc) {
     Record(dc, "SetPolyFillMode(" + std::to_string(mode) + ")");
+    if (dc.meta) dc.meta->SetMode(MetaRecorder::Mode::PolyFillMode, static_cast<std::uint32_t>(mode));
     return std::exchange(dc.st.polyFillMode, mode);
   });
 }
@@ -185,6 +192,7 @@ int GetPolyFillMode(HDC hdc) {
 unsigned SetTextAlign(HDC hdc, unsigned align) {
   return WithDc(hdc, GDI_ERROR, [align](Dc& dc) {
     Record(dc, "SetTextAlign(" + std::to_string(align) + ")");
+    if (dc.meta) dc.meta->SetMode(MetaRecorder::Mode::TextAlign, static_cast<std::uint32_t>(align));
     return std::exchange(dc.st.textAlign, align);
   });
 }
@@ -196,6 +204,7 @@ int SetMapMode(HDC hdc, int mode) {
   if (mode != MM_TEXT && mode != MM_ISOTROPIC && mode != MM_ANISOTROPIC) return 0;
   return WithDc(hdc, 0, [mode](Dc& dc) {
     Record(dc, "SetMapMode(" + std::to_string(mode) + ")");
+    if (dc.meta) dc.meta->SetMode(MetaRecorder::Mode::MapMode, static_cast<std::uint32_t>(mode));
     if (mode == MM_TEXT) {
       dc.st.windowExt = SIZE{1, 1};
       dc.st.viewportExt = SIZE{1, 1};
@@ -213,6 +222,7 @@ namespace {
 bool SetExtent(HDC hdc, int x, int y, SIZE* previous, bool window) {
   return WithDc(hdc, false, [&](Dc& dc) {
     Record(dc, std::string(window ? "SetWindowExtEx(" : "SetViewportExtEx(") + Args({x, y}) + ")");
+    if (dc.meta) dc.meta->SetPair(window ? MetaRecorder::Pair::WindowExt : MetaRecorder::Pair::ViewportExt, x, y);
     SIZE& ext = window ? dc.st.windowExt : dc.st.viewportExt;
     if (previous) *previous = ext;
     if (dc.st.mapMode == MM_TEXT) return true;
@@ -241,6 +251,7 @@ bool SetExtent(HDC hdc, int x, int y, SIZE* previous, bool window) {
 bool SetOrigin(HDC hdc, int x, int y, POINT* previous, bool window) {
   return WithDc(hdc, false, [&](Dc& dc) {
     Record(dc, std::string(window ? "SetWindowOrgEx(" : "SetViewportOrgEx(") + Args({x, y}) + ")");
+    if (dc.meta) dc.meta->SetPair(window ? MetaRecorder::Pair::WindowOrg : MetaRecorder::Pair::ViewportOrg, x, y);
     POINT& org = window ? dc.st.windowOrg : dc.st.viewportOrg;
     if (previous) *previous = org;
     org = POINT{x, y};

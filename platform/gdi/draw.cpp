@@ -134,6 +134,7 @@ bool MoveToEx(HDC hdc, int x, int y, POINT* previous) {
   Dc* dc = FindDc(hdc);
   if (!dc) return false;
   Record(*dc, "MoveToEx(" + Args({x, y}) + ")");
+  if (dc->meta) dc->meta->MoveTo(x, y);
   if (previous) *previous = dc->st.position;
   dc->st.position = POINT{x, y};
   return true;
@@ -152,6 +153,11 @@ bool LineTo(HDC hdc, int x, int y) {
   Dc* dc = FindDc(hdc);
   if (!dc) return false;
   Record(*dc, "LineTo(" + Args({x, y}) + ")");
+  if (dc->meta) {
+    dc->meta->LineTo(x, y);
+    dc->st.position = POINT{x, y};
+    return true;
+  }
   std::vector<POINT> path{ToDevice(dc->st, dc->st.position.x, dc->st.position.y), ToDevice(dc->st, x, y)};
   StrokePath(*dc, path, false);
   dc->st.position = POINT{x, y};
@@ -163,6 +169,7 @@ bool Polyline(HDC hdc, const POINT* points, int count) {
   Dc* dc = FindDc(hdc);
   if (!dc || !points || count < 2) return false;
   Record(*dc, "Polyline(" + PointList(points, count) + ")");
+  if (dc->meta) return dc->meta->Poly(points, count, false), true;
   StrokePath(*dc, ToDevicePoints(dc->st, points, count), false);
   return true;
 }
@@ -172,6 +179,7 @@ bool Polygon(HDC hdc, const POINT* points, int count) {
   Dc* dc = FindDc(hdc);
   if (!dc || !points || count < 2) return false;
   Record(*dc, "Polygon(" + PointList(points, count) + ")");
+  if (dc->meta) return dc->meta->Poly(points, count, true), true;
   std::vector<POINT> device = ToDevicePoints(dc->st, points, count);
   if (BrushPaints(dc->st)) {
     SpanSet fill = PolygonSpans(device.data(), count, dc->st.polyFillMode, SurfaceRect(*dc));
@@ -186,6 +194,7 @@ bool Rectangle(HDC hdc, int left, int top, int right, int bottom) {
   Dc* dc = FindDc(hdc);
   if (!dc) return false;
   Record(*dc, "Rectangle(" + Args({left, top, right, bottom}) + ")");
+  if (dc->meta) return dc->meta->Shape(MetaRecorder::Box::Rectangle, left, top, right, bottom), true;
   RECT b = DeviceBox(dc->st, left, top, right, bottom);
   DevicePen pen = ResolvePen(dc->st);
   const RECT limit = SurfaceRect(*dc);
@@ -225,6 +234,7 @@ bool Ellipse(HDC hdc, int left, int top, int right, int bottom) {
   Dc* dc = FindDc(hdc);
   if (!dc) return false;
   Record(*dc, "Ellipse(" + Args({left, top, right, bottom}) + ")");
+  if (dc->meta) return dc->meta->Shape(MetaRecorder::Box::Ellipse, left, top, right, bottom), true;
   RECT b = DeviceBox(dc->st, left, top, right, bottom);
   DevicePen pen = ResolvePen(dc->st);
   RECT limit = SurfaceRect(*dc);
@@ -247,6 +257,7 @@ bool Arc(HDC hdc, int left, int top, int right, int bottom, int xStart, int ySta
   Dc* dc = FindDc(hdc);
   if (!dc) return false;
   Record(*dc, "Arc(" + Args({left, top, right, bottom, xStart, yStart, xEnd, yEnd}) + ")");
+  if (dc->meta) return dc->meta->ArcTo(RECT{left, top, right, bottom}, POINT{xStart, yStart}, POINT{xEnd, yEnd}), true;
   RECT b = DeviceBox(dc->st, left, top, right, bottom);
   DevicePen pen = ResolvePen(dc->st);
   if (pen.null) return true;
@@ -285,6 +296,7 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
   Dc* dc = FindDc(hdc);
   if (!dc) return CLR_INVALID;
   Record(*dc, "SetPixel(" + Args({x, y}) + ", " + Hex6(color) + ")");
+  if (dc->meta) return dc->meta->Pixel(x, y, color & 0xFFFFFF), color & 0xFFFFFF;
   POINT p = ToDevice(dc->st, x, y);
   if (!dc->st.surface->Inside(p.x, p.y)) return CLR_INVALID;
   PaintPixel(*dc, p.x, p.y, color, R2_COPYPEN);
@@ -294,7 +306,7 @@ COLORREF SetPixel(HDC hdc, int x, int y, COLORREF color) {
 COLORREF GetPixel(HDC hdc, int x, int y) {
   Lock lock(Reg().mu);
   Dc* dc = FindDc(hdc);
-  if (!dc) return CLR_INVALID;
+  if (!dc || dc->meta) return CLR_INVALID;  // a metafile has no pixels to read
   POINT p = ToDevice(dc->st, x, y);
   if (!dc->st.surface->Inside(p.x, p.y)) return CLR_INVALID;
   return dc->st.surface->At(p.x, p.y);
@@ -307,6 +319,14 @@ int FillRect(HDC hdc, const RECT* rect, HBRUSH brush) {
   if (!dc || !rect || !b || b->kind != Kind::Brush) return 0;
   Record(*dc, "FillRect(" + Args({rect->left, rect->top, rect->right, rect->bottom}) + ", " + Describe(*b) + ")");
   if (b->brushStyle == BS_NULL) return 1;
+  if (dc->meta) {
+    SpanSet box;
+    box.AddRect(std::min(rect->left, rect->right), std::min(rect->top, rect->bottom), std::max(rect->left, rect->right),
+                std::max(rect->top, rect->bottom));
+    box.Normalize();
+    dc->meta->FillRegion(box, brush, *b);
+    return 1;
+  }
   RECT d = DeviceBox(dc->st, rect->left, rect->top, rect->right, rect->bottom);
   RECT lim = SurfaceRect(*dc);
   SpanSet spans;

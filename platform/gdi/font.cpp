@@ -16,8 +16,7 @@
 #include "glyph_cache.h"
 
 namespace winplat {
-
-using namespace gdi;
+namespace gdi {
 
 namespace {
 
@@ -27,7 +26,24 @@ constexpr std::uint16_t kCp1252High[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-unsigned CodePoint(unsigned char c) { return (c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : c; }
+}  // namespace
+
+unsigned WindowsLatin1ToUnicode(unsigned char c) { return (c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : c; }
+
+int UnicodeToWindowsLatin1(unsigned codePoint) {
+  if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint < 0x100)) return static_cast<int>(codePoint);
+  for (int i = 0; i < 32; ++i)
+    if (kCp1252High[i] == codePoint) return 0x80 + i;
+  return -1;
+}
+
+}  // namespace gdi
+
+using namespace gdi;
+
+namespace {
+
+unsigned CodePoint(unsigned char c) { return WindowsLatin1ToUnicode(c); }
 
 std::string Lower(std::string s) {
   for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -295,6 +311,18 @@ void DrawGlyphs(Dc& dc, const Realized& r, const std::string& text, const std::v
 
 }  // namespace
 
+namespace gdi {
+
+bool TextAdvances(const DcState& st, const std::string& text, std::vector<int>* logical) {
+  Realized r;
+  if (!Realize(st, &r)) return false;
+  logical->clear();
+  for (int a : Advances(r, text)) logical->push_back(ToLogicalLengthX(st, a));
+  return true;
+}
+
+}  // namespace gdi
+
 std::string FontFileForFace(const char* faceName, int weight, bool italic, unsigned pitchAndFamily) {
   Lock lock(Reg().mu);
   bool mono = FixedPitchName(faceName ? faceName : "") || (pitchAndFamily & 3u) == FIXED_PITCH;
@@ -341,6 +369,12 @@ bool TextOut(HDC hdc, int x, int y, const char* text, int count) {
   if (!dc || count < 0 || (count > 0 && !text)) return false;
   const std::string s(text ? text : "", static_cast<std::size_t>(count));
   Record(*dc, "TextOut(" + std::to_string(x) + ", " + std::to_string(y) + ", \"" + s + "\")");
+  if (dc->meta) {
+    std::vector<int> advances;
+    if (!TextAdvances(dc->st, s, &advances)) return false;
+    dc->meta->Text(x, y, s, advances);
+    return true;
+  }
   Realized r;
   if (!Realize(dc->st, &r)) return false;
   const unsigned align = dc->st.textAlign;

@@ -86,12 +86,47 @@ struct DcState {
   std::shared_ptr<SpanSet> clip;  // device pixels; none means the whole surface
 };
 
+class MetaRecorder;
+
 struct Dc {
   HDC handle = 0;
   HWND window = 0;  // the window whose surface this is, 0 for a memory context
   DcState st;
   std::vector<DcState> saved;
   Log log;
+  // Pixels per inch of the device (the screen's when 0) and, for a printer
+  // page, its physical size in millimetres.
+  int dpi = 0;
+  // Set on a metafile context: every state and drawing call becomes a record
+  // and nothing is painted.
+  std::shared_ptr<MetaRecorder> meta;
+  unsigned metaType = 0;  // OBJ_METADC or OBJ_ENHMETADC
+};
+
+// What a metafile context records; one encoder per metafile format.
+class MetaRecorder {
+ public:
+  enum class Mode { BkMode, Rop2, PolyFillMode, TextAlign, TextColor, BkColor, MapMode };
+  enum class Pair { WindowExt, WindowOrg, ViewportExt, ViewportOrg };
+  enum class Box { Rectangle, Ellipse };
+  virtual ~MetaRecorder() = default;
+  virtual void SetMode(Mode mode, std::uint32_t value) = 0;
+  virtual void SetPair(Pair pair, int x, int y) = 0;
+  virtual void Save() = 0;
+  virtual void Restore(int level) = 0;
+  virtual void Select(HGDIOBJ handle, const GdiObject& object) = 0;
+  virtual void Deleted(HGDIOBJ handle) = 0;
+  virtual void MoveTo(int x, int y) = 0;
+  virtual void LineTo(int x, int y) = 0;
+  virtual void Poly(const POINT* points, int count, bool closed) = 0;
+  virtual void Shape(Box box, int left, int top, int right, int bottom) = 0;
+  virtual void ArcTo(const RECT& box, POINT start, POINT end) = 0;
+  virtual void Pixel(int x, int y, COLORREF color) = 0;
+  virtual void FillRegion(const SpanSet& region, HGDIOBJ brushHandle, const GdiObject& brush) = 0;
+  virtual void Text(int x, int y, const std::string& text, const std::vector<int>& advances) = 0;
+  virtual void Clip(const SpanSet* region) = 0;
+  // The finished metafile, header first.
+  virtual std::vector<std::uint8_t> Finish() = 0;
 };
 
 // Global registry: every public call holds the lock for its whole run.
@@ -153,6 +188,21 @@ std::shared_ptr<Surface> WindowSurface(HWND hwnd, bool persistent);
 
 // ---- Recording ----
 void Record(Dc& dc, const std::string& line);
+
+// ---- Text ----
+unsigned WindowsLatin1ToUnicode(unsigned char c);
+int UnicodeToWindowsLatin1(unsigned codePoint);  // -1 when it has no such character
+// Advance of each character in logical units with the context's font.
+bool TextAdvances(const DcState& st, const std::string& text, std::vector<int>* logical);
+
+// ---- Metafiles ----
+std::shared_ptr<MetaRecorder> NewEnhancedRecorder(const RECT& frame, SIZE devicePixels, int dpi,
+                                                  const std::string& description);
+std::shared_ptr<MetaRecorder> NewOldStyleRecorder();
+// Tells every metafile context that an object is gone.
+void ObjectDeleted(HGDIOBJ handle);
+// The stock index of a handle, -1 when it is not a stock object.
+int StockIndex(HGDIOBJ handle);
 std::string Hex6(COLORREF color);
 std::string Describe(const GdiObject& object);
 

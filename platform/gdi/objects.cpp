@@ -116,6 +116,18 @@ Dc* NewDc(std::shared_ptr<Surface> surface, HWND window) {
 
 void DestroyDc(HDC hdc) { Reg().dcs.erase(hdc); }
 
+void ObjectDeleted(HGDIOBJ handle) {
+  for (auto& [h, dc] : Reg().dcs)
+    if (dc->meta) dc->meta->Deleted(handle);
+}
+
+int StockIndex(HGDIOBJ handle) {
+  auto& r = Reg();
+  for (int i = 0; i < 20; ++i)
+    if (r.stock[i] != 0 && r.stock[i] == handle) return i;
+  return -1;
+}
+
 std::string Hex6(COLORREF color) {
   char buf[16];
   std::snprintf(buf, sizeof buf, "0x%06X", color & 0xFFFFFFu);
@@ -203,7 +215,11 @@ HGDIOBJ GetStockObject(int index) {
 unsigned GetObjectType(HGDIOBJ object) {
   Lock lock(Reg().mu);
   ObjectPtr o = FindObject(object);
-  return o ? static_cast<unsigned>(o->kind) : 0u;
+  if (!o) {
+    const Dc* dc = FindDc(object);
+    return dc ? dc->metaType : 0u;
+  }
+  return static_cast<unsigned>(o->kind);
 }
 
 HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
@@ -212,6 +228,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
   ObjectPtr o = FindObject(object);
   if (!dc || !o) return 0;
   Record(*dc, "SelectObject(" + Describe(*o) + ")");
+  if (dc->meta && o->kind != Kind::Bitmap && o->kind != Kind::Region) dc->meta->Select(object, *o);
   DcState& st = dc->st;
   HGDIOBJ old = 0;
   switch (o->kind) {
@@ -232,7 +249,7 @@ HGDIOBJ SelectObject(HDC hdc, HGDIOBJ object) {
       break;
     case Kind::Bitmap:
       // Only memory contexts take bitmaps; a window context keeps its surface.
-      if (dc->window != 0) return 0;
+      if (dc->window != 0 || dc->meta) return 0;
       old = st.hBitmap;
       st.hBitmap = object;
       st.bitmap = o;
@@ -263,6 +280,7 @@ bool DeleteObject(HGDIOBJ object) {
   auto it = r.objects.find(object);
   if (it == r.objects.end()) return false;
   if (it->second->stock) return true;
+  ObjectDeleted(object);
   // Contexts that still hold the object keep their own reference to it.
   r.objects.erase(it);
   return true;

@@ -8,6 +8,7 @@
 #include <mutex>
 #include <optional>
 
+#include "gdi_internal.h"
 #include "winplat/gdi.h"
 #include "winplat/paths.h"
 #include "winplat/picture.h"
@@ -127,6 +128,10 @@ void OpenPage(State& s) {
   if (!page.dc || !page.bitmap || GetCurrentObject(page.dc, OBJ_BITMAP) != page.bitmap) {
     FreePage(page);
     throw RuntimeError(7, "Printer");
+  }
+  {
+    gdi::Lock lock(gdi::Reg().mu);
+    if (gdi::Dc* dc = gdi::FindDc(page.dc)) dc->dpi = kPrinterDpi;
   }
   HBRUSH white = CreateSolidBrush(0xFFFFFF);
   RECT all{0, 0, w, h};

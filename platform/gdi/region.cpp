@@ -66,6 +66,7 @@ bool FillRgn(HDC hdc, HRGN region, HBRUSH brush) {
   if (!dc || !rgn || !b || b->kind != Kind::Brush) return false;
   Record(*dc, "FillRgn(" + Describe(*b) + ")");
   if (b->brushStyle == BS_NULL) return true;
+  if (dc->meta) return dc->meta->FillRegion(rgn->region, brush, *b), true;
   // Region coordinates are logical: each run goes through the mapping.
   SpanSet device;
   const RECT lim = SurfaceRect(*dc);
@@ -117,12 +118,14 @@ int SelectClipRgn(HDC hdc, HRGN region) {
   if (!dc) return ERROR;
   if (region == 0) {
     Record(*dc, "SelectClipRgn(0)");
+    if (dc->meta) dc->meta->Clip(nullptr);
     dc->st.clip.reset();
     return SIMPLEREGION;
   }
   ObjectPtr rgn = FindRegion(region);
   if (!rgn) return ERROR;
   Record(*dc, "SelectClipRgn(region)");
+  if (dc->meta) dc->meta->Clip(&rgn->region);
   // The context keeps its own copy: later changes to the region do not clip.
   dc->st.clip = std::make_shared<SpanSet>(rgn->region);
   return RegionType(rgn->region);

@@ -89,6 +89,7 @@ const char* KindName(ControlKind kind) {
     case ControlKind::Line: return "Line";
     case ControlKind::Shape: return "Shape";
     case ControlKind::Slot: return "Slot";
+    case ControlKind::ComboBox: return "ComboBox";
   }
   return "Control";
 }

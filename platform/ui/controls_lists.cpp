@@ -121,6 +121,38 @@ int ListBox::FindItem(const std::string& text) const {
   return -1;
 }
 
+// ---- ComboBox ---------------------------------------------------------------
+ComboBox::ComboBox(Form* form, std::string name, int index, Control* container)
+    : ListBox(form, std::move(name), index, container) {
+  kind_ = ControlKind::ComboBox;
+  height_ = 315;
+}
+
+void ComboBox::AddItem(const std::string& item, int index) {
+  ListBox::AddItem(item, index);
+  itemData_.insert(index == -1 ? itemData_.end() : itemData_.begin() + index, 0);
+}
+
+void ComboBox::RemoveItem(int index) {
+  ListBox::RemoveItem(index);
+  itemData_.erase(itemData_.begin() + index);
+}
+
+void ComboBox::Clear() {
+  ListBox::Clear();
+  itemData_.clear();
+}
+
+std::int32_t ComboBox::ItemData(int index) const {
+  if (index < 0 || index >= ListCount()) throw ControlError(381, "Invalid property array index");
+  return itemData_[static_cast<std::size_t>(index)];
+}
+
+void ComboBox::SetItemData(int index, std::int32_t value) {
+  if (index < 0 || index >= ListCount()) throw ControlError(381, "Invalid property array index");
+  itemData_[static_cast<std::size_t>(index)] = value;
+}
+
 // ---- FileListBox ------------------------------------------------------------
 FileListBox::FileListBox(Form* form, std::string name, int index, Control* container)
     : ListBox(form, std::move(name), index, container) {

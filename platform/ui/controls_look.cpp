@@ -166,6 +166,10 @@ void DrawControl(HDC hdc, Control& c) {
     case ControlKind::VScrollBar:
       DrawScrollBar(hdc, static_cast<ScrollBar&>(c), p);
       break;
+    case ControlKind::ComboBox:
+      Sunken(hdc, p, c.BackColor());
+      Caption(hdc, c, p.x + 3, p.y + std::max(1, (p.h - th) / 2), c.ShownText());
+      break;
     case ControlKind::ListBox:
     case ControlKind::FileListBox:
       DrawList(hdc, static_cast<ListBox&>(c), p);

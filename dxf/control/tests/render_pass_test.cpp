@@ -1,8 +1,9 @@
 // The rendering pass: fitting, scale range, colours, culling, deep zoom and
 // the drawing rules of each entity kind, on a placed control's picture box.
+#include <algorithm>
 #include <cmath>
 
-#include "../metafile_surface.h"
+#include "winplat/metafile.h"
 #include "render_fixture.h"
 #include "winplat/gdi_record.h"
 #include "winplat/screen.h"
@@ -216,7 +217,7 @@ TEST_F(RenderTest, AnEntryOutsideItsTableEndsThePassQuietly) {
   EXPECT_TRUE(Draw(0, 10, 10, 0));
 }
 
-TEST_F(RenderTest, MetafileBranchDrawsIntoTheGivenContextAndLeavesItOpen) {
+TEST_F(RenderTest, MetafileBranchRecordsTheDrawingAndClosesOnlyAnOldStyleContext) {
   Line(0, 0, 10, 10);
   CircleRecord c;
   c.X = 5;
@@ -226,35 +227,36 @@ TEST_F(RenderTest, MetafileBranchDrawsIntoTheGivenContextAndLeavesItOpen) {
   db().AddCircle(c, Growth::Loader);
   ASSERT_TRUE(Draw(0, 10, 10, 0));
   dxf->Clear();
-  // A writer that keeps what it is given.
-  struct Keeper : MetafileWriter {
-    std::vector<std::string> calls;
-    bool Write(const std::vector<std::string>& recorded, int, int, const std::string&, std::string&) override {
-      calls = recorded;
-      return true;
-    }
+  // The record types of an enhanced metafile, in order.
+  auto types = [](winplat::HENHMETAFILE m) {
+    std::vector<std::uint8_t> b(winplat::GetEnhMetaFileBits(m, 0, nullptr));
+    winplat::GetEnhMetaFileBits(m, static_cast<unsigned>(b.size()), b.data());
+    std::vector<std::uint32_t> out;
+    auto u32 = [&](std::size_t at) { return b[at] | b[at + 1] << 8 | b[at + 2] << 16 | std::uint32_t(b[at + 3]) << 24; };
+    for (std::size_t at = 0; at + 8 <= b.size(); at += u32(at + 4)) out.push_back(u32(at));
+    return out;
   };
-  auto keeper = std::make_shared<Keeper>();
-  MetafileSurface meta(400, 300, keeper);
-  ASSERT_NE(meta.DC(), 0u);
-  ASSERT_TRUE(dxf->Zoom(ViewRect{0, 10, 10, 0}, dxf->picKelvane, meta.DC(), false));
-  bool line = false, ellipse = false, hollow = false;
-  for (const auto& call : meta.Calls()) {
-    line = line || call.rfind("LineTo", 0) == 0;
-    ellipse = ellipse || call.rfind("Ellipse", 0) == 0;
-    hollow = hollow || call.rfind("SelectObject(brush 1 ", 0) == 0;
-  }
-  EXPECT_TRUE(line);
-  EXPECT_TRUE(ellipse);
-  EXPECT_TRUE(hollow);  // closed shapes stay outlines in a metafile too
-  // The surface is still the caller's to close: the pass left it open.
-  std::string error;
-  ASSERT_TRUE(meta.Close("C:\\a.emf", error));
-  EXPECT_FALSE(keeper->calls.empty());
-  EXPECT_FALSE(meta.Close("C:\\a.emf", error));
-  MetafileSurface unwritten(10, 10, nullptr);
-  EXPECT_FALSE(unwritten.Close("C:\\b.emf", error));
-  EXPECT_EQ(error, "No metafile writer for C:\\b.emf.");
+  winplat::HDC enhanced = winplat::CreateEnhMetaFile(dxf->picKelvane.hDC, nullptr, nullptr, nullptr);
+  ASSERT_NE(enhanced, 0u);
+  ASSERT_TRUE(dxf->Zoom(ViewRect{0, 10, 10, 0}, dxf->picKelvane, enhanced, false));
+  // The enhanced context is still the caller's to close.
+  EXPECT_EQ(winplat::GetObjectType(enhanced), winplat::OBJ_ENHMETADC);
+  winplat::HENHMETAFILE recorded = winplat::CloseEnhMetaFile(enhanced);
+  ASSERT_NE(recorded, 0u);
+  const std::vector<std::uint32_t> records = types(recorded);
+  winplat::DeleteEnhMetaFile(recorded);
+  auto has = [&](std::uint32_t t) { return std::find(records.begin(), records.end(), t) != records.end(); };
+  EXPECT_TRUE(has(54));  // LineTo
+  EXPECT_TRUE(has(42));  // Ellipse
+  EXPECT_EQ(records.front(), 1u);
+  EXPECT_EQ(records.back(), 14u);
+  // An old-style context is closed by the pass and left with the control.
+  winplat::HDC old = winplat::CreateMetaFile(nullptr);
+  ASSERT_TRUE(dxf->Zoom(ViewRect{0, 10, 10, 0}, dxf->picKelvane, old, false));
+  EXPECT_EQ(winplat::GetObjectType(old), 0u);
+  ASSERT_NE(dxf->ClosedMetafile, 0u);
+  EXPECT_GT(winplat::GetMetaFileBitsEx(dxf->ClosedMetafile, 0, nullptr), 18u);
+  EXPECT_TRUE(winplat::DeleteMetaFile(std::exchange(dxf->ClosedMetafile, 0)));
   // The screen was redrawn at its own view afterwards.
   EXPECT_GT(Count(Shot(), kRed), 0);
   EXPECT_NEAR(dxf->gsScaler, 30.0f, 1e-4);

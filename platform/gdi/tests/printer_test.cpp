@@ -3,6 +3,7 @@
 
 #include "test_support.h"
 #include "winplat/gdi.h"
+#include "winplat/metafile.h"
 #include "winplat/paths.h"
 #include "winplat/picture.h"
 #include "winplat/printer.h"
@@ -89,4 +90,17 @@ TEST(Printer, SettingsPagesAndDocuments) {
   EXPECT_NE(again[0], files[0]);
   EXPECT_NE(again[0], files[1]);
   ReloadPrinters();
+}
+
+TEST(Printer, APageAnswersItsOwnDeviceCapabilities) {
+  Install("[Printers]\nDevice1=One\nDefault=One\nFolder=C:\\OUT\n[One]\nPaperSize=1\nCopies=1\n");
+  PrinterObject& p = Printer();
+  HDC page = p.hDC();
+  EXPECT_EQ(GetDeviceCaps(page, LOGPIXELSX), kPrinterDpi);
+  EXPECT_EQ(GetDeviceCaps(page, LOGPIXELSY), kPrinterDpi);
+  EXPECT_EQ(GetDeviceCaps(page, HORZRES), 2550);
+  EXPECT_EQ(GetDeviceCaps(page, VERTRES), 3300);
+  EXPECT_EQ(GetDeviceCaps(page, HORZSIZE), 216);  // 8.5 inches
+  EXPECT_EQ(GetDeviceCaps(page, VERTSIZE), 279);
+  p.KillDoc();
 }

@@ -76,6 +76,8 @@ class ControlObject : public DispatchObject {
   HRESULT SetVisible(bool visible) noexcept;
   // The container is done with the control (windows go, sinks are dropped).
   HRESULT Close() noexcept;
+  // The ProgIDs of the property pages a design-mode container offers for it.
+  const std::vector<std::string>& PropertyPages() const { return pages_; }
 
  protected:
   virtual void OnInitProperties() {}
@@ -100,6 +102,7 @@ class ControlObject : public DispatchObject {
   // Raises an event synchronously on every sink, arguments by reference;
   // a sink's failure does not reach the control.
   void RaiseEvent(DISPID id, std::vector<Variant> args);
+  void SetPropertyPages(std::vector<std::string> progIds) { pages_ = std::move(progIds); }
 
  private:
   template <class F>
@@ -115,6 +118,7 @@ class ControlObject : public DispatchObject {
     ComPtr<IDispatch> sink;
   };
   std::vector<Sink> sinks_;
+  std::vector<std::string> pages_;
   std::uint32_t nextCookie_ = 1;
 };
 

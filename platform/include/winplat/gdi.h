@@ -234,7 +234,10 @@ constexpr unsigned OBJ_BRUSH = 2;
 constexpr unsigned OBJ_FONT = 6;
 constexpr unsigned OBJ_BITMAP = 7;
 constexpr unsigned OBJ_REGION = 8;
-unsigned GetObjectType(HGDIOBJ object);  // 0 for an unknown handle
+constexpr unsigned OBJ_METADC = 4;
+constexpr unsigned OBJ_ENHMETADC = 12;
+// 0 for an unknown handle; a metafile context answers OBJ_METADC or OBJ_ENHMETADC.
+unsigned GetObjectType(HGDIOBJ object);
 
 // ---- Drawing ----------------------------------------------------------------
 bool MoveToEx(HDC hdc, int x, int y, POINT* previous);

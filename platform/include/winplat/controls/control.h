@@ -83,7 +83,7 @@ class Event {
 
 enum class ControlKind {
   Form, Label, TextBox, CheckBox, OptionButton, CommandButton, Frame, HScrollBar, VScrollBar, ListBox,
-  FileListBox, Timer, TabStrip, UpDown, CommonDialog, PictureBox, Line, Shape, Slot
+  FileListBox, Timer, TabStrip, UpDown, CommonDialog, PictureBox, Line, Shape, Slot, ComboBox
 };
 const char* KindName(ControlKind kind);
 

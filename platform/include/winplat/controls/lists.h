@@ -40,6 +40,22 @@ class ListBox : public Control {
   int topIndex_ = 0;
 };
 
+// A drop-down list: entries with a number each (ItemData), the chosen entry
+// (ListIndex, -1 for none; Click when it changes) shown as its text.
+class ComboBox : public ListBox {
+ public:
+  ComboBox(Form* form, std::string name, int index, Control* container);
+  void AddItem(const std::string& item, int index = -1);
+  void RemoveItem(int index);
+  void Clear();
+  // Error 381 for an index outside the list.
+  std::int32_t ItemData(int index) const;
+  void SetItemData(int index, std::int32_t value);
+
+ private:
+  std::vector<std::int32_t> itemData_;
+};
+
 // Lists the files of a folder (a Windows path under the machine root) that
 // match its pattern ("*.*" unless set; several patterns separated by ";").
 class FileListBox : public ListBox {

@@ -1,0 +1,190 @@
+// The about box shown by About, its buttons and the system-information start,
+// and the Appearance property page over a placed control.
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <sstream>
+
+#include "../about_box.h"
+#include "../pp_appearance.h"
+#include "render_fixture.h"
+#include "winplat/controls/operator.h"
+#include "winplat/msgbox.h"
+#include "winplat/registry.h"
+#include "winplat/shell.h"
+
+extern "C" winplat::HRESULT DllRegisterServer() noexcept;
+extern "C" winplat::HRESULT DllUnregisterServer() noexcept;
+
+namespace {
+
+using namespace rendertest;
+using winplat::Variant;
+namespace wc = winplat::controls;
+
+constexpr const char* kInfoKey = "SOFTWARE\\Microsoft\\Shared Tools\\MSINFO";
+constexpr const char* kLocationKey = "SOFTWARE\\Microsoft\\Shared Tools Location";
+
+// Runs the operator's commands while About shows its box.
+int AboutWithCommands(winplat::IDispatch* dxf, const std::string& commands, std::ostringstream& log) {
+  std::istringstream in(commands);
+  wc::OperatorScript script(in, log);
+  winplat::Invoke(dxf, kelvane::dispid::About, winplat::DISPATCH_METHOD);
+  return script.Failures();
+}
+
+// A script on the machine root that leaves a mark beside itself when run.
+void PutProgram(const std::string& folder, const std::string& name) {
+  auto path = testsupport::WriteFile(testsupport::Root() / "C" / folder / name,
+                                     "#!/bin/sh\necho ran > \"$(dirname \"$0\")/ran.txt\"\n");
+  ::chmod(path.c_str(), 0755);
+}
+
+bool RanIn(const std::string& folder) {
+  const auto starts = winplat::ShellStarts();
+  if (starts.empty()) return false;
+  int status = 0;
+  ::waitpid(starts.back().processId, &status, 0);
+  return testsupport::ReadFile(testsupport::Root() / "C" / folder / "ran.txt") == "ran\n";
+}
+
+class AboutAndPage : public RenderTest {
+ protected:
+  void SetUp() override {
+    RenderTest::SetUp();
+    winplat::ClearShellRequests();
+    winplat::ClearShellStarts();
+    winplat::RegRemoveTree(winplat::HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft");
+  }
+};
+
+TEST_F(AboutAndPage, AboutShowsTheBoxUntilOkAndTheWebButtonAsksTheShell) {
+  std::ostringstream log;
+  EXPECT_EQ(AboutWithCommands(dxf.Get(), "click frmAbout.cmdWeb\nclick frmAbout.cmdOK\n", log), 0) << log.str();
+  EXPECT_EQ(wc::Form::Named("frmAbout"), nullptr);  // unloaded when About returned
+  const auto requests = winplat::ShellRequests();
+  ASSERT_EQ(requests.size(), 1u);
+  EXPECT_EQ(requests[0].operation, "open");
+  EXPECT_EQ(requests[0].file, kelvane::kVendorHomePage);
+  EXPECT_EQ(requests[0].show, 1);
+  EXPECT_NE(requests[0].owner, 0u);
+  // Without commands the box goes away at the end of input: About never hangs.
+  std::ostringstream quiet;
+  EXPECT_EQ(AboutWithCommands(dxf.Get(), "", quiet), 0);
+}
+
+TEST_F(AboutAndPage, TheBoxShowsTitleVersionAndItsButtons) {
+  kelvane::frmAbout about;
+  EXPECT_EQ(about.lblTitle.Caption(), "Kelvane OCX");
+  EXPECT_EQ(about.lblVersion.Caption(), "Version 2.1");
+  EXPECT_EQ(about.cmdSysInfo.Caption(), "System Info...");
+  for (const char* name : {"cmdOK", "cmdWeb", "picIcon", "Line1", "lblTitle", "lblVersion", "cmdSysInfo"})
+    EXPECT_NE(about.Find(name), nullptr) << name;
+}
+
+TEST_F(AboutAndPage, SystemInformationStartsFromEitherKeyOrSaysItIsUnavailable) {
+  // The tool's own path.
+  PutProgram("Tools", "msinfo32.exe");
+  ASSERT_EQ(winplat::RegWriteString(winplat::HKEY_LOCAL_MACHINE, kInfoKey, "PATH", "C:\\Tools\\msinfo32.exe"),
+            winplat::ERROR_SUCCESS);
+  std::ostringstream log;
+  EXPECT_EQ(AboutWithCommands(dxf.Get(), "click frmAbout.cmdSysInfo\nclick frmAbout.cmdOK\n", log), 0) << log.str();
+  ASSERT_TRUE(RanIn("Tools"));
+  EXPECT_EQ(winplat::ShellStarts().back().program, "C:\\Tools\\msinfo32.exe");
+  EXPECT_EQ(winplat::ShellStarts().back().windowStyle, winplat::vbNormalFocus);
+  // The shared-tools folder, when the tool is there.
+  winplat::RegRemoveTree(winplat::HKEY_LOCAL_MACHINE, kInfoKey);
+  PutProgram("Shared", "MSINFO32.EXE");
+  ASSERT_EQ(winplat::RegWriteString(winplat::HKEY_LOCAL_MACHINE, kLocationKey, "MSINFO", "C:\\Shared"),
+            winplat::ERROR_SUCCESS);
+  winplat::MessageBoxScript boxes;
+  kelvane::StartSysInfo();
+  ASSERT_TRUE(RanIn("Shared"));
+  EXPECT_TRUE(boxes.Shown().empty());
+  // A folder without the tool, a path to nothing, no keys: the message.
+  ASSERT_EQ(winplat::RegWriteString(winplat::HKEY_LOCAL_MACHINE, kLocationKey, "MSINFO", "C:\\Empty"),
+            winplat::ERROR_SUCCESS);
+  kelvane::StartSysInfo();
+  ASSERT_EQ(winplat::RegWriteString(winplat::HKEY_LOCAL_MACHINE, kInfoKey, "PATH", "C:\\Tools\\gone.exe"),
+            winplat::ERROR_SUCCESS);
+  kelvane::StartSysInfo();
+  winplat::RegRemoveTree(winplat::HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft");
+  kelvane::StartSysInfo();
+  ASSERT_EQ(boxes.Shown().size(), 3u);
+  for (const auto& box : boxes.Shown()) {
+    EXPECT_EQ(box.text, "System Information Is Unavailable At This Time");
+    EXPECT_EQ(box.flags, 0u);
+  }
+}
+
+TEST_F(AboutAndPage, GetKeyValueReadsStringsAndNumbers) {
+  const auto hklm = winplat::HKEY_LOCAL_MACHINE;
+  winplat::RegWriteDword(hklm, kInfoKey, "Number", 261);  // bytes 05 01 00 00
+  winplat::RegWriteString(hklm, kInfoKey, "Text", "C:\\Tools");
+  std::string value = "old";
+  EXPECT_TRUE(kelvane::GetKeyValue(hklm, kInfoKey, "Number", value));
+  EXPECT_EQ(value, "261");
+  EXPECT_TRUE(kelvane::GetKeyValue(hklm, kInfoKey, "Text", value));
+  EXPECT_EQ(value, "C:\\Tools");
+  EXPECT_FALSE(kelvane::GetKeyValue(hklm, kInfoKey, "Missing", value));
+  EXPECT_EQ(value, "");
+  EXPECT_FALSE(kelvane::GetKeyValue(hklm, "SOFTWARE\\Nowhere", "Text", value));
+  EXPECT_EQ(value, "");
+}
+
+TEST_F(AboutAndPage, ThePageReadsAndAppliesTheFiveProperties) {
+  ASSERT_EQ(dxf->PropertyPages(), std::vector<std::string>{kelvane::kPageProgID});
+  ASSERT_EQ(DllRegisterServer(), winplat::S_OK);  // the control and its page
+  winplat::ComPtr<winplat::IDispatch> object = winplat::CreateObject(kelvane::kPageProgID);
+  auto page = winplat::QueryInterface<kelvane::ppAppearanceObject>(object.Get());
+  ASSERT_TRUE(page);
+  kelvane::ppAppearance& pp = page->Page;
+  EXPECT_EQ(pp.Caption(), "Appearance");
+  pp.Show();  // as a form designer shows it
+  winplat::IDispatch* control = dxf.Get();
+  winplat::PutProperty(control, "ZoomFunction", Variant(std::int16_t{1}));
+  winplat::PutProperty(control, "OnTheSpotZoomPctLeft", Variant(50.0f));
+  winplat::PutProperty(control, "Filename", Variant("C:\\dxf\\a.dxf"));
+  pp.SetSelectedControls({winplat::ComPtr<winplat::IDispatch>(control)});
+  EXPECT_EQ(pp.cmbZoom.Text(), "Drill Down");
+  EXPECT_EQ(pp.txtOnTheSpotZoomPct.Text(), "50");
+  EXPECT_EQ(pp.txtFileName.Text(), "C:\\dxf\\a.dxf");
+  EXPECT_FALSE(pp.Changed);
+  // Choosing Pan and ticking the attributes, as the operator does, and applying.
+  wc::op::Pick(pp.cmbZoom, 2);
+  EXPECT_TRUE(pp.Changed);
+  pp.chkAttributeDisplay.SetValue(wc::vbChecked);
+  pp.txtOnTheSpotRight.SetText("25");
+  EXPECT_TRUE(winplat::CallMethod(object.Get(), "apply").ToBool());
+  EXPECT_FALSE(pp.Changed);
+  EXPECT_EQ(dxf->ZoomFunction, 2);
+  EXPECT_EQ(dxf->DisplayAttributes, 1);
+  EXPECT_EQ(dxf->OnTheSpotZoomPctRight, 25.0f);
+  // A zoom function the list does not hold shows no entry and stays on apply.
+  winplat::PutProperty(control, "ZoomFunction", Variant(std::int16_t{7}));
+  pp.SetSelectedControls({winplat::ComPtr<winplat::IDispatch>(control)});
+  EXPECT_EQ(pp.cmbZoom.ListIndex(), -1);
+  pp.txtFileName.SetText("C:\\dxf\\b.dxf");
+  EXPECT_TRUE(pp.Apply());
+  EXPECT_EQ(dxf->ZoomFunction, 7);
+  EXPECT_EQ(dxf->Filename, "C:\\dxf\\b.dxf");
+  // An empty percent is refused by the control: the apply stops and says which.
+  winplat::MessageBoxScript boxes;
+  pp.txtOnTheSpotZoomPct.SetText("");
+  EXPECT_FALSE(pp.Apply());
+  EXPECT_TRUE(pp.Changed);
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_NE(boxes.Shown()[0].text.find("OnTheSpotZoomPctLeft"), std::string::npos) << boxes.Shown()[0].text;
+  EXPECT_EQ(dxf->OnTheSpotZoomPctLeft, 50.0f);
+  // Nothing changed: nothing is applied.
+  pp.Changed = false;
+  EXPECT_TRUE(pp.Apply());
+  EXPECT_EQ(boxes.Shown().size(), 1u);
+  // Unregistered, the page can no longer be created.
+  page = nullptr;
+  object = nullptr;
+  ASSERT_EQ(DllUnregisterServer(), winplat::S_OK);
+  EXPECT_THROW(winplat::CreateObject(kelvane::kPageProgID), winplat::AutomationError);
+}
+
+}  // namespace

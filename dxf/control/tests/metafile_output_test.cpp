@@ -1,0 +1,268 @@
+// The view saved as enhanced and placeable metafiles and to the clipboard:
+// what is written, what outside converters read, and playback that gives the
+// picture on the screen again.
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <set>
+
+#include "render_fixture.h"
+#include "winplat/clipboard.h"
+#include "winplat/metafile.h"
+#include "winplat/msgbox.h"
+
+namespace {
+
+using namespace rendertest;
+using kelvane::dispid::SaveWMF;
+using kelvane::dispid::SaveWMFOld;
+using winplat::Variant;
+
+constexpr winplat::COLORREF kRed = 0x0000FF, kBlue = 0xFF0000, kGreen = 0x00A000;
+
+std::vector<std::uint8_t> Bytes(const std::filesystem::path& p) {
+  const std::string s = testsupport::ReadFile(p);
+  return std::vector<std::uint8_t>(s.begin(), s.end());
+}
+std::uint16_t U16(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return static_cast<std::uint16_t>(b[at] | b[at + 1] << 8);
+}
+std::int32_t I32(const std::vector<std::uint8_t>& b, std::size_t at) {
+  return static_cast<std::int32_t>(b[at] | b[at + 1] << 8 | b[at + 2] << 16 | static_cast<std::uint32_t>(b[at + 3]) << 24);
+}
+
+// Every file under the machine root, for seeing that nothing was left behind.
+std::set<std::string> Files() {
+  std::set<std::string> out;
+  for (const auto& e : std::filesystem::recursive_directory_iterator(testsupport::Root()))
+    if (e.is_regular_file()) out.insert(e.path().lexically_relative(testsupport::Root()).string());
+  return out;
+}
+
+class MetafileOutput : public RenderTest {
+ protected:
+  void SetUp() override {
+    RenderTest::SetUp();
+    Line(1, 1, 12, 9, kRed);
+    Line(2, 8, 11, 2, kBlue);
+    kelvane::CircleRecord c;
+    c.X = 7;
+    c.Y = 5;
+    c.Radius = 3;
+    c.Layer = Layer("0");
+    c.Color = kGreen;
+    db().AddCircle(c, kelvane::Growth::Loader);
+    c.Radius = 2;
+    c.StartAngle = 0;
+    c.EndAngle = 120;
+    db().AddCircle(c, kelvane::Growth::Loader);
+    kelvane::TextRecord t;
+    t.X = 1;
+    t.Y = 0.5f;
+    t.Text = "KELVANE";
+    t.Height = 1;
+    t.WidthFactor = 1;
+    t.Layer = Layer("0");
+    t.Color = kRed;
+    t.FontName = "Arial";
+    db().AddText(t, kelvane::Growth::Loader);
+    Extents(0, 10, 14, 0);
+    ASSERT_TRUE(Draw(0, 10, 14, 0));
+    screen = Shot();
+  }
+  // A metafile played one to one into a raster picture of the view's size and background.
+  winplat::Picture PlayedEnhanced(const std::vector<std::uint8_t>& bytes) {
+    winplat::HENHMETAFILE m = winplat::SetEnhMetaFileBits(static_cast<unsigned>(bytes.size()), bytes.data());
+    EXPECT_NE(m, 0u);
+    return Played([&](winplat::HDC dc) {
+      const winplat::RECT r{0, 0, screen.width, screen.height};
+      EXPECT_TRUE(winplat::PlayEnhMetaFile(dc, m, &r));
+      winplat::DeleteEnhMetaFile(m);
+    });
+  }
+  winplat::Picture PlayedPlaceable(const std::vector<std::uint8_t>& bytes) {
+    winplat::HMETAFILE m = winplat::SetMetaFileBitsEx(static_cast<unsigned>(bytes.size() - 22), bytes.data() + 22);
+    EXPECT_NE(m, 0u);
+    return Played([&](winplat::HDC dc) {
+      EXPECT_TRUE(winplat::PlayMetaFile(dc, m));
+      winplat::DeleteMetaFile(m);
+    });
+  }
+  winplat::Picture Played(const std::function<void(winplat::HDC)>& play) {
+    winplat::HDC dc = winplat::CreateCompatibleDC(0);
+    winplat::HBITMAP bmp = winplat::CreateCompatibleBitmap(dc, screen.width, screen.height);
+    winplat::HGDIOBJ old = winplat::SelectObject(dc, bmp);
+    winplat::HBRUSH back = winplat::CreateSolidBrush(dxf->picKelvane.PaintBackColor());
+    const winplat::RECT all{0, 0, screen.width, screen.height};
+    winplat::FillRect(dc, &all, back);
+    winplat::DeleteObject(back);
+    play(dc);
+    winplat::Picture p = winplat::CaptureDC(dc);
+    winplat::SelectObject(dc, old);
+    winplat::DeleteObject(bmp);
+    winplat::DeleteDC(dc);
+    return p;
+  }
+  static bool SamePixels(const winplat::Picture& a, const winplat::Picture& b) {
+    if (a.width != b.width || a.height != b.height) return false;
+    for (std::size_t i = 0; i < a.pixels.size(); ++i)
+      if ((a.pixels[i] & 0xFFFFFF) != (b.pixels[i] & 0xFFFFFF)) return false;
+    return true;
+  }
+  std::filesystem::path Host(const std::string& name) { return testsupport::Root() / "C" / name; }
+
+  winplat::Picture screen;
+};
+
+TEST_F(MetafileOutput, EnhancedFileHoldsFrameDescriptionAndReplaysThePicture) {
+  for (auto id : {SaveWMF, SaveWMFOld}) {
+    SCOPED_TRACE(id);
+    const std::set<std::string> before = Files();
+    EXPECT_EQ(winplat::Invoke(dxf.Get(), id, winplat::DISPATCH_METHOD, {Variant("C:\\view.emf")}).ToLong(), 0);
+    std::set<std::string> after = Files();
+    EXPECT_EQ(after.erase("C/view.emf"), 1u);
+    EXPECT_EQ(after, before);  // nothing else was made
+    const std::vector<std::uint8_t> b = Bytes(Host("view.emf"));
+    ASSERT_GT(b.size(), 108u);
+    EXPECT_EQ(I32(b, 24), 0);
+    EXPECT_EQ(I32(b, 28), 0);
+    EXPECT_EQ(I32(b, 32), 10583);  // 400 pixels at 96 per inch, in 0.01 mm
+    EXPECT_EQ(I32(b, 36), 7938);
+    std::string description;
+    for (std::int32_t i = 0; i < I32(b, 60); ++i) description.push_back(static_cast<char>(b[I32(b, 64) + 2 * i]));
+    EXPECT_EQ(description, std::string("Kelvane OCX\0Metafile\0\0", 22));
+    EXPECT_TRUE(SamePixels(PlayedEnhanced(b), screen));
+    // The screen shows its own view again.
+    EXPECT_TRUE(SamePixels(Shot(), screen));
+    std::filesystem::remove(Host("view.emf"));
+  }
+}
+
+TEST_F(MetafileOutput, PlaceableMetafileHeaderAndPlayback) {
+  ASSERT_TRUE(dxf->WritePlaceableMetafile("C:\\view.wmf"));
+  const std::vector<std::uint8_t> b = Bytes(Host("view.wmf"));
+  ASSERT_GT(b.size(), 40u);
+  EXPECT_EQ(U16(b, 0), 0xCDD7);
+  EXPECT_EQ(U16(b, 2), 0x9AC6);
+  const std::uint16_t box[] = {U16(b, 6), U16(b, 8), U16(b, 10), U16(b, 12)};
+  EXPECT_EQ(box[0], 0);
+  EXPECT_EQ(box[1], 0);
+  EXPECT_EQ(box[2], 400);
+  EXPECT_EQ(box[3], 300);
+  EXPECT_EQ(U16(b, 14), 96);
+  std::uint16_t x = 0;
+  for (std::size_t at = 0; at < 22; at += 2) x ^= U16(b, at);
+  EXPECT_EQ(x, 0);
+  EXPECT_EQ(U16(b, 24), 9);  // the metafile's own header follows directly
+  EXPECT_TRUE(SamePixels(PlayedPlaceable(b), screen));
+  EXPECT_EQ(dxf->ClosedMetafile, 0u);
+  // A file that cannot be written leaves nothing.
+  EXPECT_FALSE(dxf->WritePlaceableMetafile("C:\\missing\\view.wmf"));
+  EXPECT_FALSE(std::filesystem::exists(Host("missing")));
+}
+
+TEST_F(MetafileOutput, ClipboardTakesTheEnhancedMetafile) {
+  for (auto id : {SaveWMF, SaveWMFOld}) {
+    SCOPED_TRACE(id);
+    ASSERT_TRUE(winplat::ClearClipboard());
+    const std::set<std::string> before = Files();
+    winplat::Invoke(dxf.Get(), id, winplat::DISPATCH_METHOD);
+    ASSERT_TRUE(winplat::OpenClipboard(0));
+    const std::optional<std::string> data = winplat::GetClipboardData(winplat::CF_ENHMETAFILE);
+    winplat::CloseClipboard();
+    ASSERT_TRUE(data.has_value());
+    EXPECT_TRUE(SamePixels(PlayedEnhanced(std::vector<std::uint8_t>(data->begin(), data->end())), screen));
+    std::set<std::string> after = Files();
+    // Only the clipboard's own store changed: no metafile file was made.
+    for (const auto& f : after)
+      EXPECT_TRUE(before.count(f) || f.find("lip") != std::string::npos) << f;
+  }
+}
+
+TEST_F(MetafileOutput, FailuresSayWhereAndLeaveNoFile) {
+  winplat::MessageBoxScript boxes;
+  // A folder that does not exist: no metafile and no fallback.
+  try {
+    winplat::Invoke(dxf.Get(), SaveWMF, winplat::DISPATCH_METHOD, {Variant("C:\\missing\\view.emf")});
+    ADD_FAILURE() << "no error";
+  } catch (const winplat::AutomationError& e) {
+    EXPECT_EQ(e.Number(), static_cast<std::int32_t>(0x80040001u));
+    EXPECT_NE(e.Description().find("\r\n ->  SaveWMF."), std::string::npos) << e.Description();
+  }
+  EXPECT_EQ(winplat::Invoke(dxf.Get(), SaveWMFOld, winplat::DISPATCH_METHOD, {Variant("C:\\missing\\view.emf")})
+                .ToLong(),
+            0);
+  ASSERT_EQ(boxes.Shown().size(), 1u);
+  EXPECT_EQ(boxes.Shown()[0].text, "WMF not created");
+  EXPECT_FALSE(std::filesystem::exists(Host("missing")));
+
+  // A clipboard held open by another process fails both methods.
+  int ready[2], release[2];
+  ASSERT_EQ(pipe(ready), 0);
+  ASSERT_EQ(pipe(release), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    alarm(20);
+    char c = winplat::OpenClipboard(0) ? 'y' : 'n';
+    if (write(ready[1], &c, 1) != 1 || read(release[0], &c, 1) != 1) _exit(3);
+    _exit(0);
+  }
+  char c = 0;
+  ASSERT_EQ(read(ready[0], &c, 1), 1);
+  ASSERT_EQ(c, 'y');
+  for (auto [id, name] : {std::pair{SaveWMF, "SaveWMF"}, std::pair{SaveWMFOld, "SaveWMFOld"}}) {
+    try {
+      winplat::Invoke(dxf.Get(), id, winplat::DISPATCH_METHOD);
+      ADD_FAILURE() << name << " did not fail";
+    } catch (const winplat::AutomationError& e) {
+      EXPECT_EQ(e.Number(), static_cast<std::int32_t>(0x80040001u));
+      EXPECT_NE(e.Description().find(std::string("\r\n ->  ") + name + "."), std::string::npos);
+    }
+  }
+  ASSERT_EQ(write(release[1], "x", 1), 1);
+  int status = 0;
+  waitpid(child, &status, 0);
+  for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
+}
+
+TEST_F(MetafileOutput, AnEmptyViewGivesAnEmptyValidMetafile) {
+  db().InitDB(true);
+  dxf->Clear();
+  winplat::Invoke(dxf.Get(), SaveWMF, winplat::DISPATCH_METHOD, {Variant("C:\\empty.emf")});
+  const std::vector<std::uint8_t> b = Bytes(Host("empty.emf"));
+  ASSERT_FALSE(b.empty());
+  EXPECT_NE(winplat::SetEnhMetaFileBits(static_cast<unsigned>(b.size()), b.data()), 0u);
+  ASSERT_TRUE(dxf->WritePlaceableMetafile("C:\\empty.wmf"));
+  const std::vector<std::uint8_t> w = Bytes(Host("empty.wmf"));
+  EXPECT_NE(winplat::SetMetaFileBitsEx(static_cast<unsigned>(w.size() - 22), w.data() + 22), 0u);
+}
+
+// Runs an outside converter; false when it is not installed.
+bool Convert(const std::string& command) { return std::system(command.c_str()) == 0; }
+
+TEST_F(MetafileOutput, OutsideConvertersReadBothFormats) {
+  const bool haveEmf = std::system("command -v emf2svg-conv >/dev/null 2>&1") == 0;
+  const bool haveWmf = std::system("command -v wmf2svg >/dev/null 2>&1") == 0;
+  if (!haveEmf && !haveWmf) GTEST_SKIP() << "neither emf2svg-conv nor wmf2svg is installed";
+  winplat::Invoke(dxf.Get(), SaveWMF, winplat::DISPATCH_METHOD, {Variant("C:\\view.emf")});
+  ASSERT_TRUE(dxf->WritePlaceableMetafile("C:\\view.wmf"));
+  if (haveEmf) {
+    ASSERT_TRUE(Convert("emf2svg-conv -i '" + Host("view.emf").string() + "' -o '" + Host("emf.svg").string() + "'"));
+    const std::string svg = testsupport::ReadFile(Host("emf.svg"));
+    EXPECT_NE(svg.find("KELVANE"), std::string::npos);
+    EXPECT_NE(svg.find("<ellipse"), std::string::npos);
+    EXPECT_NE(svg.find("<path"), std::string::npos);
+  }
+  if (haveWmf) {
+    ASSERT_TRUE(Convert("wmf2svg -o '" + Host("wmf.svg").string() + "' '" + Host("view.wmf").string() + "'"));
+    const std::string svg = testsupport::ReadFile(Host("wmf.svg"));
+    EXPECT_NE(svg.find("KELVANE"), std::string::npos);
+    EXPECT_NE(svg.find("<ellipse"), std::string::npos);
+    EXPECT_NE(svg.find("<line"), std::string::npos);
+  }
+}
+
+}  // namespace
