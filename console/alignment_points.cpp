@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 
+#include "console/sketch_lines.h"
 #include "engine/geo_correction.h"
 #include "engine/settings_file.h"
 
@@ -16,14 +17,6 @@ namespace {
 constexpr std::int32_t kNodes = 65;
 constexpr float kCrossArm = 50;
 
-// Rounds to the nearest integer (halves to even), held in [lo, hi].
-std::int32_t RoundHeld(double v, double lo, double hi) {
-  if (std::isnan(v)) return 0;
-  return static_cast<std::int32_t>(std::clamp(std::nearbyint(v), lo, hi));
-}
-std::int32_t Round32(double v) {
-  return RoundHeld(v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
-}
 std::int16_t Round16(double v) {
   return static_cast<std::int16_t>(
       RoundHeld(v, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));

@@ -4,12 +4,18 @@
 // origin, the tool table and the preview; each setting is stored the moment
 // its event fires.
 #include <cstdint>
+#include <string>
 
 #include "console/main_form.h"
 #include "engine/engine.h"
 #include "winplat/components/grid.h"
 
 namespace fieldray::console {
+
+// The skew for the point rate `rate` over the blanking time in `blankText`
+// (rate \ blanking + 2, held to 32 bits), or false when the blanking rounds
+// to 0 or less: no skew may be sent then.
+bool BlankingSkew(std::int32_t rate, const std::string& blankText, std::int32_t& skew);
 
 class OptionHandlers {
  public:

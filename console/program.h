@@ -11,7 +11,9 @@
 #include "console/drawing_view.h"
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
+#include "console/marker_editor.h"
 #include "console/option_handlers.h"
+#include "console/setup_points.h"
 #include "console/startup.h"
 #include "engine/engine.h"
 #include "toolpath/interpreter.h"
@@ -45,6 +47,8 @@ class Program {
   std::unique_ptr<DrawingView> Drawing;
   FileSelection Files;
   OptionHandlers Options;
+  MarkerEditor Markers{E, Forms.Main, Slots.MarkerData->Grid(), Values.MarkerResolution};
+  SetupPoints Setup{E, Forms.Main, Slots.SetupData->Grid()};
 
  private:
   std::filesystem::path libraryFolder_;
