@@ -209,8 +209,8 @@ void MarkerEditor::SetSelection(std::int32_t index) {
     ControlType(*line);
     line->SetBorderColor(i == index ? kSelectedColour : kLineColour);
   }
-  for (wc::Control* c : std::initializer_list<wc::Control*>{&main_.XPos, &main_.YPos, &main_.X2Move, &main_.Y2Move,
-                                                            &main_.MWDel})
+  for (wc::Control* c :
+       std::initializer_list<wc::Control*>{&main_.XPos, &main_.YPos, &main_.X2Move, &main_.Y2Move, &main_.MWDel})
     c->SetEnabled(index >= 1);
 }
 
@@ -221,11 +221,20 @@ void MarkerEditor::UnloadLines() {
 
 void MarkerEditor::BtnLine_Click(int index) {
   switch (index) {
-    case 0: LoadLine(90); break;
-    case 1: LoadLine(0); break;
-    case 2: LoadRect(); break;
-    case 3: LoadCross(); break;
-    default: break;
+    case 0:
+      LoadLine(90);
+      break;
+    case 1:
+      LoadLine(0);
+      break;
+    case 2:
+      LoadRect();
+      break;
+    case 3:
+      LoadCross();
+      break;
+    default:
+      break;
   }
 }
 

@@ -39,7 +39,9 @@ std::int32_t BelowNode(std::int32_t v) {
   return r > 0 ? r - kNodeSpacing : r;
 }
 
-std::int32_t HeldToRange(std::int64_t v) { return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, kRangeLow, kRangeHigh)); }
+std::int32_t HeldToRange(std::int64_t v) {
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(v, kRangeLow, kRangeHigh));
+}
 
 }  // namespace
 
@@ -232,9 +234,7 @@ void SetupPoints::Nudge(wc::ScrollBar& bar, std::int16_t& last, std::int32_t cel
 
 void SetupPoints::SetXPos_Change() { Nudge(main_.SetXPos, LastSetXPos, Round32(main_.SetupWin.Width()) / 64, true); }
 
-void SetupPoints::SetYPos_Change() {
-  Nudge(main_.SetYPos, LastSetYPos, Round32(main_.SetupWin.Height()) / 65, false);
-}
+void SetupPoints::SetYPos_Change() { Nudge(main_.SetYPos, LastSetYPos, Round32(main_.SetupWin.Height()) / 65, false); }
 
 void SetupPoints::BtnCross_Click() {
   try {
@@ -265,8 +265,8 @@ void SetupPoints::BtnCross_Click() {
 }
 
 void SetupPoints::DelPt_Click() {
-  if (winplat::MessageBox(main_.hWnd(), "Are you sure you wish to DELETE this point?", "Warning",
-                          winplat::MB_YESNO) != winplat::IDYES)
+  if (winplat::MessageBox(main_.hWnd(), "Are you sure you wish to DELETE this point?", "Warning", winplat::MB_YESNO) !=
+      winplat::IDYES)
     return;
   ProgramState& s = e_.State;
   if (s.SelectedSetupPoint >= 1) {

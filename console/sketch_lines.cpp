@@ -34,8 +34,7 @@ bool LineHit(const wc::LineControl& line, float x, float y, std::int32_t distanc
   return d1 + d2 - d3 < kHitSlack;
 }
 
-std::int32_t FirstLineHit(const wc::ControlArray<wc::LineControl>& lines, float x, float y,
-                          std::int32_t distanceHold) {
+std::int32_t FirstLineHit(const wc::ControlArray<wc::LineControl>& lines, float x, float y, std::int32_t distanceHold) {
   for (const auto& [index, line] : lines.Elements()) {
     if (index >= 1 && line->Visible() && LineHit(*line, x, y, distanceHold)) return index;
   }

@@ -1,8 +1,9 @@
 // The marker editor: the frame it projects, its set texts, the merge prompt,
 // the arrow keys, and what the mouse and the bars do to the lines.
+#include "console/marker_editor.h"
+
 #include <gtest/gtest.h>
 
-#include "console/marker_editor.h"
 #include "editor_rig.h"
 #include "engine/grid_cells.h"
 

@@ -1,12 +1,13 @@
 // The set-up crosses: the node each is projected at and written back, the
 // frame "Cal Points", the rate and skew, picking, dragging, nudging, adding,
 // deleting and applying.
+#include "console/setup_points.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
 
 #include "console/alignment_points.h"
-#include "console/setup_points.h"
 #include "editor_rig.h"
 #include "engine/grid_cells.h"
 

@@ -1,9 +1,10 @@
 // Picking, the drag band, nudge steps and drag projection shared by the two
 // sketch editors.
+#include "console/sketch_lines.h"
+
 #include <gtest/gtest.h>
 
 #include "console/main_form.h"
-#include "console/sketch_lines.h"
 
 namespace fieldray::console {
 namespace {
@@ -29,14 +30,13 @@ TEST_F(SketchLines, APointHitsALineInsideTheRoundedEllipseAroundIt) {
     std::int32_t hold;
     bool hit;
   } cases[] = {
-      {350, 240, INT32_MAX, true},     // 155 + 155 - 300 = 10
-      {350, 245, INT32_MAX, false},    // 157 + 157 - 300 = 14
-      {350, 160, 32767, true},         // either side
-      {505.4f, 200, INT32_MAX, true},  // 305 + 5 - 300
-      {505.5f, 200, INT32_MAX, false}, // 306 + 6 - 300: halves go to even
-      {194.5f, 200, 32767, false},
-      {200, 200, 32767, true},         // on an end
-      {1e9f, -1e9f, 32767, false},     // far outside: held, no overflow
+      {350, 240, INT32_MAX, true},                                 // 155 + 155 - 300 = 10
+      {350, 245, INT32_MAX, false},                                // 157 + 157 - 300 = 14
+      {350, 160, 32767, true},                                     // either side
+      {505.4f, 200, INT32_MAX, true},                              // 305 + 5 - 300
+      {505.5f, 200, INT32_MAX, false},                             // 306 + 6 - 300: halves go to even
+      {194.5f, 200, 32767, false},       {200, 200, 32767, true},  // on an end
+      {1e9f, -1e9f, 32767, false},                                 // far outside: held, no overflow
       {-3e38f, 3e38f, INT32_MAX, false},
   };
   for (const Case& c : cases) EXPECT_EQ(LineHit(line, c.x, c.y, c.hold), c.hit) << c.x << ", " << c.y;
@@ -61,7 +61,7 @@ TEST_F(SketchLines, DragsStayInsideTheBandAndNudgesTakeOneStep) {
   struct Band {
     float x, y;
     bool inside;
-  } band[] = {{51, 51, true},    {50, 200, false},   {200, 50, false},  {3514.9f, 200, true},
+  } band[] = {{51, 51, true},     {50, 200, false},   {200, 50, false},  {3514.9f, 200, true},
               {3515, 200, false}, {200, 3515, false}, {200, 3514, true}, {-5, -5, false}};
   for (const Band& b : band) EXPECT_EQ(InDragBand(b.x, b.y, 3615, 3615), b.inside) << b.x << ", " << b.y;
 

@@ -1,0 +1,154 @@
+// The marker editor and the set-up points end to end: the program started on
+// a fresh machine root draws, drags, stores, clears and reloads a marker line,
+// then adds, drags and applies a set-up cross; a second run shows that cross
+// again. Pictures of the projection and the window are checked.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <string>
+
+#include "program_runner.h"
+#include "test_support.h"
+#include "winplat/hw/projection.h"
+#include "winplat/picture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct Box {
+  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1, count = 0;
+};
+
+template <class Pred>
+Box PixelsWhere(const winplat::Picture& p, int left, int top, int right, int bottom, Pred pred) {
+  Box b;
+  for (int y = std::max(top, 0); y < std::min(bottom, p.height); ++y) {
+    for (int x = std::max(left, 0); x < std::min(right, p.width); ++x) {
+      if (!pred(p.At(x, y))) continue;
+      ++b.count;
+      b.left = std::min(b.left, x);
+      b.right = std::max(b.right, x);
+      b.top = std::min(b.top, y);
+      b.bottom = std::max(b.bottom, y);
+    }
+  }
+  return b;
+}
+
+Box Lit(const fs::path& file) {
+  winplat::Picture picture;
+  std::string error;
+  EXPECT_TRUE(winplat::LoadPicturePng(file, &picture, &error)) << file << ": " << error;
+  return PixelsWhere(picture, 0, 0, picture.width, picture.height, winplat::hw::LitProjectionPixel);
+}
+
+// Pictures go where the tests leave them for a person to look at.
+fs::path Picture(const std::string& name) { return testsupport::PictureFolder() / ("marker-points-" + name + ".png"); }
+std::string Shot(const std::string& name) { return "\"" + Picture(name).string() + "\""; }
+
+TEST(MarkerAndPoints, MarkersAndSetUpCrossesProjectAsTheyAreEditedAndSurviveARestart) {
+  const fs::path root = testsupport::NewMachineRoot("marker-points");
+  const testsupport::ProgramRun run = testsupport::RunFieldrayScript(root,
+                                                                     "tab Main.SSTab1 \"Markers\"\n"
+                                                                     "click Main.BtnLine(1)\n"
+                                                                     "mouse down Main.MarkerWin 350 200\n"
+                                                                     "mouse move Main.MarkerWin 350 500 left\n"
+                                                                     "mouse up Main.MarkerWin 350 500\n"
+                                                                     "projection " +
+                                                                         Shot("markers-moved") +
+                                                                         "\n"
+                                                                         "answer Cancel\n"
+                                                                         "grid click Main.MarkerData 5 5\n"
+                                                                         "click Main.BtnStMkr\n"
+                                                                         "click Main.MWClr\n"
+                                                                         "projection " +
+                                                                         Shot("markers-cleared") +
+                                                                         "\n"
+                                                                         "grid click Main.MarkerData 5 1\n"
+                                                                         "projection " +
+                                                                         Shot("markers-reloaded") +
+                                                                         "\n"
+                                                                         "tab Main.SSTab1 \"Points\"\n"
+                                                                         "click Main.BtnCross\n"
+                                                                         "mouse down Main.SetupWin 300 200\n"
+                                                                         "mouse move Main.SetupWin 1800 1800 left\n"
+                                                                         "mouse up Main.SetupWin 1800 1800\n"
+                                                                         "projection " +
+                                                                         Shot("cross-dragged") +
+                                                                         "\n"
+                                                                         "grid edit Main.SetupData 4 1 \"2000\"\n"
+                                                                         "grid edit Main.SetupData 4 3 \"3\"\n"
+                                                                         "click Main.StartSetupCmd\n"
+                                                                         "projection " +
+                                                                         Shot("cross-applied") +
+                                                                         "\n"
+                                                                         "quit\n");
+  ASSERT_EQ(run.status, 0) << run.log;
+  const fs::path program = root / "C" / "Fieldray";
+
+  // The line (200, 500)-(500, 500) of MarkerWin, projected at three quarters,
+  // five board units a unit, in field S's window of 3000 by 3000 (0..3000
+  // across, -3000..0 down) over the 512-pixel picture: (128, 320)-(320, 320).
+  const Box moved = Lit(Picture("markers-moved"));
+  EXPECT_GT(moved.count, 150);
+  EXPECT_NEAR(moved.left, 128, 3);
+  EXPECT_NEAR(moved.right, 320, 3);
+  EXPECT_NEAR(moved.top, 320, 3);
+  EXPECT_NEAR(moved.bottom, 320, 3);
+  EXPECT_EQ(Lit(Picture("markers-cleared")).count, 0) << "Clear leaves frame 99 dark";
+  const Box reloaded = Lit(Picture("markers-reloaded"));
+  EXPECT_EQ(reloaded.count, moved.count) << "the stored set brings the line back";
+  EXPECT_EQ(reloaded.left, moved.left);
+  EXPECT_EQ(reloaded.top, moved.top);
+  const std::string markers = testsupport::ReadFile(program / "Marker.Dat");
+  EXPECT_NE(markers.find("CELL 5 5 L, 200, 500, 500, 500;\n"), std::string::npos) << markers;
+
+  // The cross dragged to (1767, 1767) twips snaps to node (32, 33): the
+  // centre of the picture, one node up.
+  const Box dragged = Lit(Picture("cross-dragged"));
+  EXPECT_GT(dragged.count, 20);
+  EXPECT_NEAR((dragged.left + dragged.right) / 2, 256, 3);
+  EXPECT_NEAR((dragged.top + dragged.bottom) / 2, 248, 3);
+  // Applied with dX 2000 and reach 3 it is corrected to the right.
+  const Box applied = Lit(Picture("cross-applied"));
+  EXPECT_GT(applied.count, 20);
+  EXPECT_GT((applied.left + applied.right) / 2, (dragged.left + dragged.right) / 2 + 5);
+  EXPECT_NEAR((applied.top + applied.bottom) / 2, (dragged.top + dragged.bottom) / 2, 3);
+  const std::string points = testsupport::ReadFile(program / "PtAlgn.Dat");
+  for (const char* cell : {"CELL 4 1 2000\n", "CELL 4 3 3\n", "CELL 4 4 32\n", "CELL 4 5 33\n"})
+    EXPECT_NE(points.find(cell), std::string::npos) << cell << points;
+
+  // A second run shows the cross again in SetupWin, where the centre lines
+  // (blue, at 1800 twips) cross: the node is 8 twips left of them and 33 up.
+  const testsupport::ProgramRun again = testsupport::RunFieldrayScript(
+      root, "tab Main.SSTab1 \"Points\"\nscreenshot Main " + Shot("points-window") + "\nquit\n");
+  ASSERT_EQ(again.status, 0) << again.log;
+  winplat::Picture window;
+  ASSERT_TRUE(winplat::LoadPicturePng(Picture("points-window"), &window));
+  const Box centre =
+      PixelsWhere(window, 0, 0, window.width, window.height, [](winplat::COLORREF c) { return c == 0xFF0000; });
+  ASSERT_GT(centre.count, 100) << "the centre lines are drawn";
+  // The centre lines' crossing: the column and the row holding most of their pixels.
+  int cx = 0, cy = 0, most = 0;
+  for (int x = centre.left; x <= centre.right; ++x) {
+    const int n = PixelsWhere(window, x, centre.top, x + 1, centre.bottom + 1, [](winplat::COLORREF c) {
+                    return c == 0xFF0000;
+                  }).count;
+    if (n > most) most = n, cx = x;
+  }
+  most = 0;
+  for (int y = centre.top; y <= centre.bottom; ++y) {
+    const int n = PixelsWhere(window, centre.left, y, centre.right + 1, y + 1, [](winplat::COLORREF c) {
+                    return c == 0xFF0000;
+                  }).count;
+    if (n > most) most = n, cy = y;
+  }
+  const Box cross =
+      PixelsWhere(window, cx - 10, cy - 12, cx + 10, cy + 8, [](winplat::COLORREF c) { return c == 0x404040; });
+  EXPECT_GT(cross.count, 8) << "the cross near the centre at " << cx << ", " << cy;
+  EXPECT_NEAR(cross.top + (cross.bottom - cross.top) / 2, cy - 2, 2);
+}
+
+}  // namespace
