@@ -4,7 +4,6 @@
 #include <initializer_list>
 
 #include "engine/field_calibration.h"
-#include "engine/frame_assembly.h"
 #include "engine/grid_cells.h"
 #include "engine/point_list.h"
 #include "engine/settings_file.h"
@@ -15,7 +14,6 @@
 namespace fieldray::console {
 namespace {
 
-constexpr std::int32_t kMarkerFrame = 99;
 constexpr std::int32_t kSetColumn = 5;
 constexpr winplat::COLORREF kSelectedColour = 0x80FFFF;
 constexpr winplat::COLORREF kLineColour = 0x404040;
@@ -131,10 +129,7 @@ std::int32_t MarkerEditor::ControlType(wc::Control& control) {
 
 void MarkerEditor::ShowMarkers() {
   ProgramState& s = e_.State;
-  s.CurrentColor = engine::DeviceWhite(e_);
-  // Points a job left in the list are no part of the markers.
-  s.AssemblyPoints.assign(1, PointStruct{});
-  s.PointCount = 0;
+  BeginSketchFrame(e_);
   auto add = [this](float x, float y, std::int32_t colour, std::int32_t hold) {
     PointStruct p{};
     p.X = Round32(x * kProjectionScale);
@@ -142,29 +137,18 @@ void MarkerEditor::ShowMarkers() {
     p.Colour = colour;
     engine::AddPoint(e_, p, hold);
   };
-  bool any = false;
   for (const auto& [index, line] : main_.MLine.Elements()) {
     if (index < 1 || !line->Visible()) continue;
-    any = true;
     add(line->X1(), line->Y1(), 0, kDarkHold);
     add(line->X1(), line->Y1(), s.CurrentColor, s.HoldStart);
     add(line->X2(), line->Y2(), s.CurrentColor, s.HoldEnd);
     add(line->X2(), line->Y2(), 0, kDarkHold);
   }
-  std::int32_t frame = kMarkerFrame;
-  if (any) {
+  if (s.PointCount > 0) {
     const FieldCalibrationEntry& fieldS = s.FieldCalibration[1];
     e_.Vx.SetWorkingScale(0, fieldS.XScale, engine::ScaleBound(-std::int64_t{fieldS.YScale}), 0, 0, 0);
-    std::int32_t unfiltered = 0;
-    engine::SendFrame(e_, unfiltered);
-    engine::DensifyFramePoints(e_);
-    std::string name = "Markers";
-    engine::WriteFrameToBoard(e_, frame, name);
-  } else {
-    e_.Vx.MergeFrames(0, 0, frame);
   }
-  e_.Vx.DisplayFrame(frame);
-  e_.Vx.DisplayUpdate();
+  ShowSketchFrame(e_, "Markers", 1);
 }
 
 void MarkerEditor::StoreMarkers() {

@@ -8,7 +8,6 @@
 #include "console/alignment_points.h"
 #include "console/option_handlers.h"
 #include "engine/field_calibration.h"
-#include "engine/frame_assembly.h"
 #include "engine/grid_cells.h"
 #include "engine/point_list.h"
 #include "engine/settings_file.h"
@@ -17,7 +16,6 @@
 namespace fieldray::console {
 namespace {
 
-constexpr std::int32_t kCrossFrame = 99;
 constexpr std::int32_t kReachColumn = 3;
 constexpr std::int32_t kNodeColumn = 4;
 constexpr std::int32_t kNodeRowColumn = 5;
@@ -82,9 +80,7 @@ std::int32_t SetupPoints::ControlType2(std::int32_t index) {
 
 void SetupPoints::ShowSetCross() {
   ProgramState& s = e_.State;
-  s.CurrentColor = engine::DeviceWhite(e_);
-  s.AssemblyPoints.assign(1, PointStruct{});
-  s.PointCount = 0;
+  BeginSketchFrame(e_);
   const double side = main_.SetupWin.Width();
 
   std::int32_t skew = 0;
@@ -96,7 +92,6 @@ void SetupPoints::ShowSetCross() {
   e_.Vx.SetWorkingScale(kRangeLow, kRangeHigh, kRangeLow, kRangeHigh, 0, 0);
   e_.Vx.DisplayPostTrans(0, 0, 0);
 
-  std::int32_t frame = kCrossFrame;
   if (CrossSelected()) {
     const std::int32_t sel = s.SelectedSetupPoint;
     const std::int32_t x = Round32(main_.SetLineY(sel).X1());
@@ -124,18 +119,8 @@ void SetupPoints::ShowSetCross() {
     add(x + kArm, y, s.CurrentColor);
     add(x + kArm, y, 0);
     SetGridCell(grid_, sel, kNodeRowColumn, std::to_string(NodeSnap::Node(lastY)));
-    std::int32_t unfiltered = 0;
-    engine::SendFrame(e_, unfiltered);
-    engine::DensifyFramePoints(e_);
-    std::string name = "Cal Points";
-    engine::WriteFrameToBoard(e_, frame, name);
-  } else {
-    e_.Vx.MergeFrames(0, 0, frame);
   }
-  for (int pass = 0; pass < 2; ++pass) {
-    e_.Vx.DisplayFrame(frame);
-    e_.Vx.DisplayUpdate();
-  }
+  ShowSketchFrame(e_, "Cal Points", 2);
 }
 
 void SetupPoints::ColourCrosses(std::int32_t selected) {
@@ -237,29 +222,12 @@ void SetupPoints::SetXPos_Change() { Nudge(main_.SetXPos, LastSetXPos, Round32(m
 void SetupPoints::SetYPos_Change() { Nudge(main_.SetYPos, LastSetYPos, Round32(main_.SetupWin.Height()) / 65, false); }
 
 void SetupPoints::BtnCross_Click() {
-  try {
-    wc::LineControl& h = main_.SetLineX.Load(main_.SetLineX.UBound() + 1);
-    wc::LineControl& v = main_.SetLineY.Load(main_.SetLineY.UBound() + 1);
-    for (wc::LineControl* line : {&h, &v}) {
-      line->SetVisible(true);
-      line->SetTag("L");
-    }
-    h.SetX1(200);
-    h.SetY1(200);
-    h.SetX2(400);
-    h.SetY2(200);
-    v.SetX1(300);
-    v.SetY1(100);
-    v.SetX2(300);
-    v.SetY2(300);
-    // The new cross takes its row at once, so the list of points has no gap.
-    if (h.Index() == v.Index()) {
-      const NodeSnap snap(main_.SetupWin.Width(), Round32(v.X1()), Round32(h.Y1()));
-      SetGridCell(grid_, h.Index(), kNodeColumn, std::to_string(NodeSnap::Node(snap.X(v.X1()))));
-      SetGridCell(grid_, h.Index(), kNodeRowColumn, std::to_string(NodeSnap::Node(snap.Y(h.Y1()))));
-    }
-  } catch (const wc::ControlError&) {
-    // A cross that cannot be made is left out.
+  constexpr float kCentreX = 300, kCentreY = 200, kNewArm = 100;
+  // The new cross takes its row at once, so the list of points has no gap.
+  if (const std::int32_t k = LoadSetupCross(main_, kCentreX, kCentreY, kNewArm)) {
+    const NodeSnap snap(main_.SetupWin.Width(), Round32(kCentreX), Round32(kCentreY));
+    SetGridCell(grid_, k, kNodeColumn, std::to_string(NodeSnap::Node(snap.X(kCentreX))));
+    SetGridCell(grid_, k, kNodeRowColumn, std::to_string(NodeSnap::Node(snap.Y(kCentreY))));
   }
   ShowSetCross();
 }

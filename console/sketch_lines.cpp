@@ -4,6 +4,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "engine/frame_assembly.h"
+#include "engine/point_list.h"
 #include "winplat/messages.h"
 
 namespace fieldray::console {
@@ -64,6 +66,30 @@ void DragProjection::Move(const std::function<void()>& project) {
     pending_ = false;
     project();
   } while (pending_);
+}
+
+void BeginSketchFrame(engine::Engine& e) {
+  ProgramState& s = e.State;
+  s.CurrentColor = engine::DeviceWhite(e);
+  s.AssemblyPoints.assign(1, PointStruct{});
+  s.PointCount = 0;
+}
+
+void ShowSketchFrame(engine::Engine& e, const std::string& name, int displays) {
+  std::int32_t frame = SketchFrame;
+  if (e.State.PointCount > 0) {
+    std::int32_t unfiltered = 0;
+    engine::SendFrame(e, unfiltered);
+    engine::DensifyFramePoints(e);
+    std::string frameName = name;
+    engine::WriteFrameToBoard(e, frame, frameName);
+  } else {
+    e.Vx.MergeFrames(0, 0, frame);
+  }
+  for (int n = 0; n < displays; ++n) {
+    e.Vx.DisplayFrame(frame);
+    e.Vx.DisplayUpdate();
+  }
 }
 
 bool SaveGridFile(engine::Engine& e, winplat::SpreadGrid& grid, const std::string& fileName) {
