@@ -47,8 +47,8 @@ bool InDragBand(float x, float y, float width, float height) {
   return kBandNear < x && x < width - kBandFar && kBandNear < y && y < height - kBandFar;
 }
 
-std::int32_t NudgeStep(std::int16_t previous, std::int16_t value, std::int32_t step) {
-  return previous < value ? step : -step;
+std::int64_t NudgeStep(std::int16_t previous, std::int16_t value, std::int32_t step) {
+  return previous < value ? step : -std::int64_t{step};
 }
 
 void DragProjection::Move(const std::function<void()>& project) {

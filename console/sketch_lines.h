@@ -37,7 +37,7 @@ bool InDragBand(float x, float y, float width, float height);
 
 // One step of `step` a change, up when the bar's value grew, whatever the
 // size of the change.
-std::int32_t NudgeStep(std::int16_t previous, std::int16_t value, std::int32_t step);
+std::int64_t NudgeStep(std::int16_t previous, std::int16_t value, std::int32_t step);
 
 // Projects a drag's moves: pending window events run first, then `project`.
 // A move that arrives meanwhile (from those events) is not projected inside

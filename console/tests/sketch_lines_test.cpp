@@ -69,6 +69,7 @@ TEST_F(SketchLines, DragsStayInsideTheBandAndNudgesTakeOneStep) {
   EXPECT_EQ(NudgeStep(10, 0, 5), -5);
   EXPECT_EQ(NudgeStep(-3, -2, 56), 56);
   EXPECT_EQ(NudgeStep(4, 4, 55), -55);
+  EXPECT_EQ(NudgeStep(4, 3, INT32_MIN), 2147483648LL) << "no overflow for any settings value";
 }
 
 TEST_F(SketchLines, AMoveArrivingWhileOneIsProjectedIsProjectedOnceAfterIt) {
