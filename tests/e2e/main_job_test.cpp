@@ -93,6 +93,14 @@ TEST(MainJob, TheReadmesJobProjectsTheDrawingAndThePartProgramWhereTheyLie) {
                                 [&](winplat::COLORREF c) { return c != paper; });
   EXPECT_GT(drawn.count, 300) << "the plate drawn in the view control";
   EXPECT_GT(drawn.right - drawn.left, 100);
+
+  // With the part program shown the view control is hidden: its place shows
+  // the window's own background, nothing of the control.
+  const winplat::Picture programWindow = Load(out / "main-program.png");
+  const winplat::COLORREF back = programWindow.At(2, programWindow.height - 2);
+  const Box other = PixelsWhere(programWindow, left, top, right, bottom,
+                                [&](winplat::COLORREF c) { return c != back; });
+  EXPECT_EQ(other.count, 0);
 }
 
 }  // namespace
