@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <initializer_list>
 #include <string>
 
 #include "picture_pixels.h"
@@ -32,43 +33,39 @@ Box Lit(const fs::path& file) {
 fs::path Picture(const std::string& name) { return testsupport::PictureFolder() / ("marker-points-" + name + ".png"); }
 std::string Shot(const std::string& name) { return "\"" + Picture(name).string() + "\""; }
 
+std::string Script(std::initializer_list<std::string> lines) {
+  std::string script;
+  for (const std::string& line : lines) script += line + "\n";
+  return script;
+}
+
 TEST(MarkerAndPoints, MarkersAndSetUpCrossesProjectAsTheyAreEditedAndSurviveARestart) {
   const fs::path root = testsupport::NewMachineRoot("marker-points");
-  const testsupport::ProgramRun run = testsupport::RunFieldrayScript(root,
-                                                                     "tab Main.SSTab1 \"Markers\"\n"
-                                                                     "click Main.BtnLine(1)\n"
-                                                                     "mouse down Main.MarkerWin 350 200\n"
-                                                                     "mouse move Main.MarkerWin 350 500 left\n"
-                                                                     "mouse up Main.MarkerWin 350 500\n"
-                                                                     "projection " +
-                                                                         Shot("markers-moved") +
-                                                                         "\n"
-                                                                         "answer Cancel\n"
-                                                                         "grid click Main.MarkerData 5 5\n"
-                                                                         "click Main.BtnStMkr\n"
-                                                                         "click Main.MWClr\n"
-                                                                         "projection " +
-                                                                         Shot("markers-cleared") +
-                                                                         "\n"
-                                                                         "grid click Main.MarkerData 5 1\n"
-                                                                         "projection " +
-                                                                         Shot("markers-reloaded") +
-                                                                         "\n"
-                                                                         "tab Main.SSTab1 \"Points\"\n"
-                                                                         "click Main.BtnCross\n"
-                                                                         "mouse down Main.SetupWin 300 200\n"
-                                                                         "mouse move Main.SetupWin 1800 1800 left\n"
-                                                                         "mouse up Main.SetupWin 1800 1800\n"
-                                                                         "projection " +
-                                                                         Shot("cross-dragged") +
-                                                                         "\n"
-                                                                         "grid edit Main.SetupData 4 1 \"2000\"\n"
-                                                                         "grid edit Main.SetupData 4 3 \"3\"\n"
-                                                                         "click Main.StartSetupCmd\n"
-                                                                         "projection " +
-                                                                         Shot("cross-applied") +
-                                                                         "\n"
-                                                                         "quit\n");
+  const testsupport::ProgramRun run =
+      testsupport::RunFieldrayScript(root, Script({"tab Main.SSTab1 \"Markers\"",
+                                                   "click Main.BtnLine(1)",
+                                                   "mouse down Main.MarkerWin 350 200",
+                                                   "mouse move Main.MarkerWin 350 500 left",
+                                                   "mouse up Main.MarkerWin 350 500",
+                                                   "projection " + Shot("markers-moved"),
+                                                   "answer Cancel",
+                                                   "grid click Main.MarkerData 5 5",
+                                                   "click Main.BtnStMkr",
+                                                   "click Main.MWClr",
+                                                   "projection " + Shot("markers-cleared"),
+                                                   "grid click Main.MarkerData 5 1",
+                                                   "projection " + Shot("markers-reloaded"),
+                                                   "tab Main.SSTab1 \"Points\"",
+                                                   "click Main.BtnCross",
+                                                   "mouse down Main.SetupWin 300 200",
+                                                   "mouse move Main.SetupWin 1800 1800 left",
+                                                   "mouse up Main.SetupWin 1800 1800",
+                                                   "projection " + Shot("cross-dragged"),
+                                                   "grid edit Main.SetupData 4 1 \"2000\"",
+                                                   "grid edit Main.SetupData 4 3 \"3\"",
+                                                   "click Main.StartSetupCmd",
+                                                   "projection " + Shot("cross-applied"),
+                                                   "quit"}));
   ASSERT_EQ(run.status, 0) << run.log;
   const fs::path program = root / "C" / "Fieldray";
 
@@ -107,7 +104,7 @@ TEST(MarkerAndPoints, MarkersAndSetUpCrossesProjectAsTheyAreEditedAndSurviveARes
   // A second run shows the cross again in SetupWin, where the centre lines
   // (blue, at 1800 twips) cross: the node is 8 twips left of them and 33 up.
   const testsupport::ProgramRun again = testsupport::RunFieldrayScript(
-      root, "tab Main.SSTab1 \"Points\"\nscreenshot Main " + Shot("points-window") + "\nquit\n");
+      root, Script({"tab Main.SSTab1 \"Points\"", "screenshot Main " + Shot("points-window"), "quit"}));
   ASSERT_EQ(again.status, 0) << again.log;
   winplat::Picture window;
   ASSERT_TRUE(winplat::LoadPicturePng(Picture("points-window"), &window));
