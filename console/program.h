@@ -9,8 +9,10 @@
 
 #include "console/component_slots.h"
 #include "console/drawing_view.h"
+#include "console/field_offsets.h"
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
+#include "console/geometric_tab.h"
 #include "console/marker_editor.h"
 #include "console/option_handlers.h"
 #include "console/setup_points.h"
@@ -47,6 +49,10 @@ class Program {
   std::unique_ptr<DrawingView> Drawing;
   FileSelection Files;
   OptionHandlers Options;
+  // The field-offsets and geometric-correction tabs.
+  FieldOffsets FieldTab{E, Forms.Main};
+  GeometricTab GeoTab{E, Forms.Main};
+  // The marker editor and the set-up points.
   MarkerEditor Markers{E, Forms.Main, Slots.MarkerData->Grid(), Values.MarkerResolution};
   SetupPoints Setup{E, Forms.Main, Slots.SetupData->Grid()};
 

@@ -12,18 +12,19 @@ namespace {
 
 class MarkerEditorTest : public EditorRig {
  protected:
-  winplat::SpreadGrid& Grid() { return slots.MarkerData->Grid(); }
-  wc::LineControl& Line(int i) { return forms.Main.MLine(i); }
+  winplat::SpreadGrid& Grid() { return markerData; }
+  wc::LineControl& Line(int i) { return main.MLine(i); }
   // Lines 1.. as set records.
   std::vector<MarkerRecord> Lines() {
     std::vector<MarkerRecord> out;
-    for (const auto& [i, l] : forms.Main.MLine.Elements())
+    for (const auto& [i, l] : main.MLine.Elements())
       if (i >= 1) out.push_back({l->Tag(), l->X1(), l->X2(), l->Y1(), l->Y2()});
     return out;
   }
 
   std::int32_t resolution = 5;
-  MarkerEditor editor{e, forms.Main, slots.MarkerData->Grid(), resolution};
+  winplat::SpreadGrid markerData{20, 5};
+  MarkerEditor editor{e, main, markerData, resolution};
 };
 
 TEST(MarkerSets, RecordsRoundTripAndOnlyAWholeLastRecordLoadsWithoutItsSemicolon) {
@@ -88,18 +89,18 @@ TEST_F(MarkerEditorTest, ShowMarkersProjectsEachVisibleLineDarkLitLitDarkAtThree
 TEST_F(MarkerEditorTest, PickDragAndNudgeMoveTheSelectedLineOnlyWhileItExists) {
   editor.BtnLine_Click(1);  // (200, 200)-(500, 200)
   editor.BtnLine_Click(2);  // a rectangle, never a marker line
-  EXPECT_EQ(forms.Main.MRec.UBound(), 1);
+  EXPECT_EQ(main.MRec.UBound(), 1);
   editor.MarkerWin_MouseDown(1, 0, 350, 210);
   ASSERT_EQ(state.SelectedMarker, 1);
   EXPECT_EQ(Line(1).BorderColor(), 0x80FFFFu);
-  EXPECT_TRUE(forms.Main.XPos.Enabled());
+  EXPECT_TRUE(main.XPos.Enabled());
   editor.MarkerWin_MouseMove(1, 0, 350, 510);
   EXPECT_EQ(Lines(), (std::vector<MarkerRecord>{{"L", 200, 500, 500, 500}}));
   editor.MarkerWin_MouseMove(1, 0, 3520, 900);  // outside the band
   editor.MarkerWin_MouseMove(2, 0, 400, 900);   // not the left button alone
   EXPECT_EQ(Lines(), (std::vector<MarkerRecord>{{"L", 200, 500, 500, 500}}));
-  forms.Main.XPos.SetValue(10);
-  forms.Main.Y2Move.SetValue(3);
+  main.XPos.SetValue(10);
+  main.Y2Move.SetValue(3);
   EXPECT_EQ(Lines(), (std::vector<MarkerRecord>{{"L", 205, 505, 500, 505}})) << "one step a change";
   EXPECT_EQ(PointsAt(99, 770, -1875, kWhite), 3) << "each change is projected: 205 x 0.75 rounds to 154";
 
@@ -107,16 +108,16 @@ TEST_F(MarkerEditorTest, PickDragAndNudgeMoveTheSelectedLineOnlyWhileItExists) {
   // markers are shown again.
   editor.MWClr_Click();
   EXPECT_EQ(state.SelectedMarker, 0);
-  EXPECT_FALSE(forms.Main.XPos.Enabled());
-  EXPECT_FALSE(forms.Main.MWDel.Enabled());
+  EXPECT_FALSE(main.XPos.Enabled());
+  EXPECT_FALSE(main.MWDel.Enabled());
   editor.LoadLine(0);
   const std::size_t merges = board.CallsNamed("WriteFrame").size();
-  forms.Main.XPos.SetValue(2);
+  main.XPos.SetValue(2);
   editor.MarkerWin_MouseMove(1, 0, 400, 400);
   EXPECT_EQ(Lines(), (std::vector<MarkerRecord>{{"L", 200, 500, 200, 200}}));
   EXPECT_EQ(board.CallsNamed("WriteFrame").size(), merges + 1) << "the bar's change shows the markers";
-  forms.Main.XPos.SetValue(0);
-  EXPECT_EQ(forms.Main.MRec.UBound(), 1) << "Clear leaves rectangles";
+  main.XPos.SetValue(0);
+  EXPECT_EQ(main.MRec.UBound(), 1) << "Clear leaves rectangles";
 }
 
 TEST_F(MarkerEditorTest, StoreSavesTheVisibleLinesIntoTheActiveRowAndTheFile) {
@@ -147,10 +148,10 @@ TEST_F(MarkerEditorTest, ACellClickAsksToMergeAndEachAnswerDoesItsOwnThing) {
     Grid().ClickCell(2, 1);
     EXPECT_EQ(boxes, std::vector<std::string>{"Alert: Do you wish to Merge Markers?"});
     EXPECT_EQ(Lines().size(), c.lines) << "answer " << c.answer;
-    EXPECT_EQ(forms.Main.Merge.Value(), 0);
+    EXPECT_EQ(main.Merge.Value(), 0);
   }
   // Merge checked, or no lines: no question; the set is added, or loaded.
-  forms.Main.Merge.SetValue(1);
+  main.Merge.SetValue(1);
   boxes.clear();
   Grid().ClickCell(2, 3);
   EXPECT_EQ(Lines().size(), 3u);

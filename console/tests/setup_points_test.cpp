@@ -16,7 +16,7 @@ namespace {
 
 class SetupPointsTest : public EditorRig {
  protected:
-  winplat::SpreadGrid& Grid() { return slots.SetupData->Grid(); }
+  winplat::SpreadGrid& Grid() { return setupData; }
   void Row(std::int32_t r, const std::string& reach, std::int32_t i, std::int32_t j) {
     SetGridCell(Grid(), r, 3, reach);
     SetGridCell(Grid(), r, 4, std::to_string(i));
@@ -31,17 +31,18 @@ class SetupPointsTest : public EditorRig {
     setup.ShowSetCross();
   }
 
-  SetupPoints setup{e, forms.Main, slots.SetupData->Grid()};
+  winplat::SpreadGrid setupData{50, 5};
+  SetupPoints setup{e, main, setupData};
 };
 
 TEST_F(SetupPointsTest, ACrossPlacedOnANodeIsProjectedThereAndRowZeroBecomesRowOne) {
   for (std::int32_t n = 0; n <= 64; ++n) {
     Row(1, "1", n, 32);
-    PlacePoints(forms.Main, Grid());
+    PlacePoints(main, Grid());
     Project(1);
     EXPECT_EQ(Node(1), std::make_pair(std::to_string(n), std::string("32"))) << "column " << n;
     Row(1, "1", 32, n);
-    PlacePoints(forms.Main, Grid());
+    PlacePoints(main, Grid());
     Project(1);
     EXPECT_EQ(Node(1), std::make_pair(std::string("32"), std::to_string(n == 0 ? 1 : n))) << "row " << n;
   }
@@ -49,7 +50,7 @@ TEST_F(SetupPointsTest, ACrossPlacedOnANodeIsProjectedThereAndRowZeroBecomesRowO
 
 TEST_F(SetupPointsTest, TheCrossIsSixteenPointsInCalPointsAtTheRateAndSkewOfItsBlanking) {
   Row(1, "4", 40, 40);  // centre (2240, 1375): node (8192, 8192)
-  PlacePoints(forms.Main, Grid());
+  PlacePoints(main, Grid());
   Project(1);
   EXPECT_EQ(FrameName(99), "Cal Points");
   int ends = 0;
@@ -66,7 +67,7 @@ TEST_F(SetupPointsTest, TheCrossIsSixteenPointsInCalPointsAtTheRateAndSkewOfItsB
   EXPECT_EQ(board.CallsNamed("DisplayFrame"), (std::vector<std::string>{"DisplayFrame 99", "DisplayFrame 99"}));
 
   // No blanking time: no rate, no skew, the cross still projected.
-  forms.Main.BlnkTm.SetText("0");
+  main.BlnkTm.SetText("0");
   board.calls.clear();
   Project(1);
   EXPECT_TRUE(board.CallsNamed("DisplaySkew").empty());
@@ -84,14 +85,14 @@ TEST_F(SetupPointsTest, TheCrossIsSixteenPointsInCalPointsAtTheRateAndSkewOfItsB
 TEST_F(SetupPointsTest, PickDragAndNudgeMoveTheCrossFromNodeToNode) {
   Row(1, "4", 40, 40);
   Row(2, "4", 10, 10);
-  PlacePoints(forms.Main, Grid());
+  PlacePoints(main, Grid());
   setup.SetupWin_MouseDown(1, 0, 560, 3055);  // the centre of cross 2
   ASSERT_EQ(state.SelectedSetupPoint, 2);
   EXPECT_EQ(Grid().ActiveRow(), 2);
   EXPECT_EQ(Grid().ActiveCol(), 3);
-  EXPECT_EQ(forms.Main.SetLineX(2).BorderColor(), 0x80FFFFu);
-  EXPECT_EQ(forms.Main.SetLineY(1).BorderColor(), 0x404040u);
-  EXPECT_TRUE(forms.Main.DelPt.Enabled());
+  EXPECT_EQ(main.SetLineX(2).BorderColor(), 0x80FFFFu);
+  EXPECT_EQ(main.SetLineY(1).BorderColor(), 0x404040u);
+  EXPECT_TRUE(main.DelPt.Enabled());
 
   setup.SetupWin_MouseMove(1, 0, 3514, 1800);
   EXPECT_EQ(Node(2).first, "62") << "the rightmost drag";
@@ -101,28 +102,28 @@ TEST_F(SetupPointsTest, PickDragAndNudgeMoveTheCrossFromNodeToNode) {
   EXPECT_EQ(Node(2).first, "2") << "outside the band nothing moves";
 
   state.SelectedSetupPoint = 1;
-  forms.Main.SetXPos.SetValue(10);
+  main.SetXPos.SetValue(10);
   EXPECT_EQ(Node(1), std::make_pair(std::string("41"), std::string("40"))) << "one 56-twip step for a change of 10";
-  forms.Main.SetYPos.SetValue(-5);
+  main.SetYPos.SetValue(-5);
   EXPECT_EQ(Node(1).second, "41") << "a smaller value moves the cross up";
 
   // A press far outside the window hits nothing and ends the selection.
   setup.SetupWin_MouseDown(1, 0, 1e9f, -1e9f);
   EXPECT_EQ(state.SelectedSetupPoint, 0);
-  EXPECT_FALSE(forms.Main.SetXPos.Enabled());
-  const float x = forms.Main.SetLineY(1).X1();
+  EXPECT_FALSE(main.SetXPos.Enabled());
+  const float x = main.SetLineY(1).X1();
   setup.SetupWin_MouseMove(1, 0, 1000, 1000);
-  EXPECT_EQ(forms.Main.SetLineY(1).X1(), x);
-  EXPECT_EQ(forms.Main.SetLineY(0).X1(), 0) << "the hidden template stays where it is";
+  EXPECT_EQ(main.SetLineY(1).X1(), x);
+  EXPECT_EQ(main.SetLineY(0).X1(), 0) << "the hidden template stays where it is";
   EXPECT_EQ(board.CallsNamed("MergeFrames").back(), "MergeFrames 0 0 99");
 }
 
 TEST_F(SetupPointsTest, ANewCrossTakesItsRowAtOnceAndApplyWithoutReachChangesNothing) {
   Row(1, "4", 40, 40);
-  PlacePoints(forms.Main, Grid());
+  PlacePoints(main, Grid());
   setup.BtnCross_Click();
-  ASSERT_EQ(forms.Main.SetLineX.UBound(), 2);
-  EXPECT_EQ(forms.Main.SetLineY(2).Y1(), 100);
+  ASSERT_EQ(main.SetLineX.UBound(), 2);
+  EXPECT_EQ(main.SetLineY(2).Y1(), 100);
   EXPECT_EQ(Node(2), std::make_pair(std::string("6"), std::string("61")));
   EXPECT_EQ(GetGridCell(Grid(), 2, 3), "");
   setup.StartSetupCmd_Click();
@@ -136,24 +137,24 @@ TEST_F(SetupPointsTest, ADeleteRemovesTheRowRebuildsTheCrossesAndClearsTheSelect
   Row(1, "4", 40, 40);
   Row(2, "4", 10, 10);
   Row(3, "4", 20, 20);
-  PlacePoints(forms.Main, Grid());
+  PlacePoints(main, Grid());
   setup.SetupWin_MouseDown(1, 0, 560, 3055);
   ASSERT_EQ(state.SelectedSetupPoint, 2);
   answers = {winplat::IDNO};
   setup.DelPt_Click();
   EXPECT_EQ(boxes, std::vector<std::string>{"Warning: Are you sure you wish to DELETE this point?"});
-  EXPECT_EQ(forms.Main.SetLineX.UBound(), 3);
+  EXPECT_EQ(main.SetLineX.UBound(), 3);
   EXPECT_EQ(state.SelectedSetupPoint, 2);
 
   answers = {winplat::IDYES};
   setup.DelPt_Click();
   EXPECT_EQ(Node(2), std::make_pair(std::string("20"), std::string("20")));
-  EXPECT_EQ(forms.Main.SetLineX.UBound(), 2);
+  EXPECT_EQ(main.SetLineX.UBound(), 2);
   EXPECT_EQ(state.SelectedSetupPoint, 0);
-  EXPECT_FALSE(forms.Main.DelPt.Enabled());
-  EXPECT_FALSE(forms.Main.SetYPos.Enabled());
+  EXPECT_FALSE(main.DelPt.Enabled());
+  EXPECT_FALSE(main.SetYPos.Enabled());
   EXPECT_EQ(board.CallsNamed("MergeFrames").back(), "MergeFrames 0 0 99");
-  forms.Main.SetXPos.SetValue(3);
+  main.SetXPos.SetValue(3);
   EXPECT_EQ(Node(2), std::make_pair(std::string("20"), std::string("20"))) << "no nudge reaches the next point";
 }
 
