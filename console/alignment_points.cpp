@@ -7,6 +7,7 @@
 #include <limits>
 #include <string>
 
+#include "console/sketch_lines.h"
 #include "engine/geo_correction.h"
 #include "engine/settings_file.h"
 
@@ -16,14 +17,6 @@ namespace {
 constexpr std::int32_t kNodes = 65;
 constexpr float kCrossArm = 50;
 
-// Rounds to the nearest integer (halves to even), held in [lo, hi].
-std::int32_t RoundHeld(double v, double lo, double hi) {
-  if (std::isnan(v)) return 0;
-  return static_cast<std::int32_t>(std::clamp(std::nearbyint(v), lo, hi));
-}
-std::int32_t Round32(double v) {
-  return RoundHeld(v, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
-}
 std::int16_t Round16(double v) {
   return static_cast<std::int16_t>(
       RoundHeld(v, std::numeric_limits<std::int16_t>::min(), std::numeric_limits<std::int16_t>::max()));
@@ -106,6 +99,28 @@ void ApplyPA(engine::Engine& e, winplat::SpreadGrid& grid) {
   engine::ApplyGeoCorrection(e, field);
 }
 
+std::int32_t LoadSetupCross(MainForm& main, float x, float y, float arm) {
+  try {
+    wc::LineControl& h = main.SetLineX.Load(main.SetLineX.UBound() + 1);
+    wc::LineControl& v = main.SetLineY.Load(main.SetLineY.UBound() + 1);
+    for (wc::LineControl* line : {&h, &v}) {
+      line->SetVisible(true);
+      line->SetTag("L");
+    }
+    h.SetX1(x - arm);
+    h.SetY1(y);
+    h.SetX2(x + arm);
+    h.SetY2(y);
+    v.SetX1(x);
+    v.SetY1(y - arm);
+    v.SetX2(x);
+    v.SetY2(y + arm);
+    return h.Index() == v.Index() ? h.Index() : 0;
+  } catch (const wc::ControlError&) {
+    return 0;
+  }
+}
+
 void PlacePoints(MainForm& main, winplat::SpreadGrid& grid) {
   for (auto* lines : {&main.SetLineX, &main.SetLineY}) {
     while (lines->UBound() >= 1) lines->Unload(lines->UBound());
@@ -121,24 +136,8 @@ void PlacePoints(MainForm& main, winplat::SpreadGrid& grid) {
     const std::int32_t j = std::clamp(Round32(CellNumber(grid, r, 5)), 0, AlignmentNodeMax);
     const float x = static_cast<float>(i * cellX);
     const float y = static_cast<float>(Round32(static_cast<double>(height) - j * cellY));
-    try {
-      wc::LineControl& h = main.SetLineX.Load(main.SetLineX.UBound() + 1);
-      wc::LineControl& v = main.SetLineY.Load(main.SetLineY.UBound() + 1);
-      for (wc::LineControl* line : {&h, &v}) {
-        line->SetVisible(true);
-        line->SetTag("L");
-      }
-      h.SetX1(x - kCrossArm);
-      h.SetY1(y);
-      h.SetX2(x + kCrossArm);
-      h.SetY2(y);
-      v.SetX1(x);
-      v.SetY1(y - kCrossArm);
-      v.SetX2(x);
-      v.SetY2(y + kCrossArm);
-    } catch (const wc::ControlError&) {
-      // A cross that cannot be made is left out; the others are still placed.
-    }
+    // A cross that cannot be made is left out; the others are still placed.
+    LoadSetupCross(main, x, y, kCrossArm);
   }
 }
 

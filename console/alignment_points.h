@@ -24,6 +24,10 @@ std::int32_t BuildPtAlgnGrid(ProgramState& state, winplat::SpreadGrid& setupData
 // BuildPtAlgnGrid, then the geometric correction of field 0 with it.
 void ApplyPA(engine::Engine& e, winplat::SpreadGrid& setupData);
 
+// Loads the next cross of SetupWin, visible, centred at (x, y) with arms of
+// `arm` twips either way. Returns its index, 0 when it could not be made whole.
+std::int32_t LoadSetupCross(MainForm& main, float x, float y, float arm);
+
 // One cross per row of `setupData` in SetupWin (the crosses of an earlier
 // call are unloaded first). A node outside the grid is drawn at the window's
 // edge, so cross k keeps belonging to row k.

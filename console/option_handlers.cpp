@@ -21,6 +21,16 @@ std::int32_t Rounded(const std::string& text) {
 
 }  // namespace
 
+bool BlankingSkew(std::int32_t rate, const std::string& blankText, std::int32_t& skew) {
+  const std::int32_t blank = Rounded(blankText);
+  if (blank <= 0) return false;
+  // A rate at the top of the range over a blanking of 1 would pass the
+  // 32-bit range by the 2 added.
+  skew = static_cast<std::int32_t>(
+      std::min<std::int64_t>(std::int64_t{rate} / blank + 2, std::numeric_limits<std::int32_t>::max()));
+  return true;
+}
+
 OptionHandlers::OptionHandlers(engine::Engine& e, MainForm& main, winplat::SpreadGrid* toolDat)
     : e_(e), main_(main), toolDat_(toolDat) {
   auto check = [this](wc::CheckBox& box, const char* section, const char* key) {
@@ -137,13 +147,7 @@ bool OptionHandlers::RateAndSkew(std::int32_t points, std::int32_t& rate, std::i
   if (lower > static_cast<double>(r)) r = Rounded(lowerLimit_.Stored);
   r = std::clamp<std::int64_t>(r, std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max());
   rate = static_cast<std::int32_t>(r);
-  std::int32_t blank = Rounded(blanking_.Stored);
-  if (blank <= 0) return false;
-  // A rate at the top of the range over a blanking of 1 would pass the
-  // 32-bit range by the 2 added.
-  skew = static_cast<std::int32_t>(std::min<std::int64_t>(std::int64_t{rate} / blank + 2,
-                                                          std::numeric_limits<std::int32_t>::max()));
-  return true;
+  return BlankingSkew(rate, blanking_.Stored, skew);
 }
 
 bool OptionHandlers::SendRate(std::int32_t& skew) {

@@ -12,6 +12,11 @@
 
 namespace fieldray::console {
 
+// The skew for the point rate `rate` over the blanking time in `blankText`
+// (rate \ blanking + 2, held to 32 bits), or false when the blanking rounds
+// to 0 or less: no skew may be sent then.
+bool BlankingSkew(std::int32_t rate, const std::string& blankText, std::int32_t& skew);
+
 class OptionHandlers {
  public:
   // `toolDat` is the tool table's grid (none: its changes are not stored).

@@ -14,7 +14,9 @@
 #include "console/form_console_view.h"
 #include "console/geometric_tab.h"
 #include "console/job_intake.h"
+#include "console/marker_editor.h"
 #include "console/option_handlers.h"
+#include "console/setup_points.h"
 #include "console/startup.h"
 #include "engine/engine.h"
 #include "toolpath/interpreter.h"
@@ -52,6 +54,9 @@ class Program {
   // The field-offsets and geometric-correction tabs.
   FieldOffsets FieldTab{E, Forms.Main};
   GeometricTab GeoTab{E, Forms.Main};
+  // The marker editor and the set-up points.
+  MarkerEditor Markers{E, Forms.Main, Slots.MarkerData->Grid(), Values.MarkerResolution};
+  SetupPoints Setup{E, Forms.Main, Slots.SetupData->Grid()};
 
  private:
   std::filesystem::path libraryFolder_;

@@ -174,6 +174,15 @@ struct ProgramState {
   // Above 0 while a drawing is opened, a frame is projected or a status is
   // reported: the job intake takes no job then.
   std::int32_t EngineBusy = 0;
+
+  // ---- Marker editor and set-up points ----
+  // The selected marker line (0: none), and where on it it was picked, from
+  // its first end.
+  std::int32_t SelectedMarker = 0;
+  float MarkerGrabX = 0;
+  float MarkerGrabY = 0;
+  // The selected set-up cross and its grid row (0: none).
+  std::int32_t SelectedSetupPoint = 0;
 };
 
 }  // namespace fieldray

@@ -18,6 +18,7 @@
 #include "engine/projection_output.h"
 #include "engine/tests/board_machine.h"
 #include "engine/tests/control_host.h"
+#include "picture_pixels.h"
 #include "test_support.h"
 #include "winplat/classreg.h"
 #include "winplat/clock.h"
@@ -35,25 +36,8 @@ namespace fs = std::filesystem;
 
 fs::path Template() { return fs::path(std::getenv("FIELDRAY_TEMPLATE")); }
 
-// The bounding box of a picture's pixels that differ from `background`.
-struct Box {
-  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1, count = 0;
-};
-template <class Pred>
-Box PixelsWhere(const winplat::Picture& p, Pred pred) {
-  Box b;
-  for (int y = 0; y < p.height; ++y) {
-    for (int x = 0; x < p.width; ++x) {
-      if (!pred(p.At(x, y))) continue;
-      ++b.count;
-      b.left = std::min(b.left, x);
-      b.right = std::max(b.right, x);
-      b.top = std::min(b.top, y);
-      b.bottom = std::max(b.bottom, y);
-    }
-  }
-  return b;
-}
+using Box = testsupport::PixelBox;
+using testsupport::PixelsWhere;
 
 // The program as main puts it together, with its exits counted.
 struct Program {

@@ -10,6 +10,7 @@
 #include <sstream>
 #include <string>
 
+#include "picture_pixels.h"
 #include "program_runner.h"
 #include "test_support.h"
 #include "winplat/hw/projection.h"
@@ -19,26 +20,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct Box {
-  int left = 1 << 30, top = 1 << 30, right = -1, bottom = -1, count = 0;
-  bool Holds(int x, int y) const { return x >= left && x <= right && y >= top && y <= bottom; }
-};
-
-template <class Pred>
-Box PixelsWhere(const winplat::Picture& p, int left, int top, int right, int bottom, Pred pred) {
-  Box b;
-  for (int y = std::max(top, 0); y < std::min(bottom, p.height); ++y) {
-    for (int x = std::max(left, 0); x < std::min(right, p.width); ++x) {
-      if (!pred(p.At(x, y))) continue;
-      ++b.count;
-      b.left = std::min(b.left, x);
-      b.right = std::max(b.right, x);
-      b.top = std::min(b.top, y);
-      b.bottom = std::max(b.bottom, y);
-    }
-  }
-  return b;
-}
+using Box = testsupport::PixelBox;
+using testsupport::PixelsWhere;
 
 // A number of the settings file's [Calibration] section.
 double CalibrationValue(const std::string& ini, const std::string& key) {

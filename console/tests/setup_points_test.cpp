@@ -1,0 +1,162 @@
+// The set-up crosses: the node each is projected at and written back, the
+// frame "Cal Points", the rate and skew, picking, dragging, nudging, adding,
+// deleting and applying.
+#include "console/setup_points.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "console/alignment_points.h"
+#include "editor_rig.h"
+#include "engine/grid_cells.h"
+
+namespace fieldray::console {
+namespace {
+
+class SetupPointsTest : public EditorRig {
+ protected:
+  winplat::SpreadGrid& Grid() { return setupData; }
+  void Row(std::int32_t r, const std::string& reach, std::int32_t i, std::int32_t j) {
+    SetGridCell(Grid(), r, 3, reach);
+    SetGridCell(Grid(), r, 4, std::to_string(i));
+    SetGridCell(Grid(), r, 5, std::to_string(j));
+  }
+  // The node written into row r.
+  std::pair<std::string, std::string> Node(std::int32_t r) {
+    return {GetGridCell(Grid(), r, 4), GetGridCell(Grid(), r, 5)};
+  }
+  void Project(std::int32_t point) {
+    state.SelectedSetupPoint = point;
+    setup.ShowSetCross();
+  }
+
+  winplat::SpreadGrid setupData{50, 5};
+  SetupPoints setup{e, main, setupData};
+};
+
+TEST_F(SetupPointsTest, ACrossPlacedOnANodeIsProjectedThereAndRowZeroBecomesRowOne) {
+  for (std::int32_t n = 0; n <= 64; ++n) {
+    Row(1, "1", n, 32);
+    PlacePoints(main, Grid());
+    Project(1);
+    EXPECT_EQ(Node(1), std::make_pair(std::to_string(n), std::string("32"))) << "column " << n;
+    Row(1, "1", 32, n);
+    PlacePoints(main, Grid());
+    Project(1);
+    EXPECT_EQ(Node(1), std::make_pair(std::string("32"), std::to_string(n == 0 ? 1 : n))) << "row " << n;
+  }
+}
+
+TEST_F(SetupPointsTest, TheCrossIsSixteenPointsInCalPointsAtTheRateAndSkewOfItsBlanking) {
+  Row(1, "4", 40, 40);  // centre (2240, 1375): node (8192, 8192)
+  PlacePoints(main, Grid());
+  Project(1);
+  EXPECT_EQ(FrameName(99), "Cal Points");
+  int ends = 0;
+  const std::pair<int, int> armEnds[] = {{8192, 9099}, {8192, 7286}, {7286, 8192}, {9099, 8192}};
+  for (auto [x, y] : armEnds) {
+    EXPECT_EQ(PointsAt(99, x, y, 0), 2) << x << ", " << y;
+    EXPECT_EQ(PointsAt(99, x, y, kWhite), 2) << x << ", " << y;
+    ends += PointsAt(99, x, y, 0) + PointsAt(99, x, y, kWhite);
+  }
+  EXPECT_EQ(ends, 16);
+  EXPECT_EQ(board.CallsNamed("DisplayFreq3").back(), "DisplayFreq3 12000 12000 12000");
+  EXPECT_EQ(board.CallsNamed("DisplaySkew").back(), "DisplaySkew 4 3 0");
+  EXPECT_EQ(board.CallsNamed("SetWorkingScale").back(), "SetWorkingScale -32768 32767 -32768 32767 0 0");
+  EXPECT_EQ(board.CallsNamed("DisplayFrame"), (std::vector<std::string>{"DisplayFrame 99", "DisplayFrame 99"}));
+
+  // No blanking time: no rate, no skew, the cross still projected.
+  main.BlnkTm.SetText("0");
+  board.calls.clear();
+  Project(1);
+  EXPECT_TRUE(board.CallsNamed("DisplaySkew").empty());
+  EXPECT_TRUE(board.CallsNamed("DisplayFreq3").empty());
+  EXPECT_EQ(board.CallsNamed("WriteFrame").size(), 1u);
+  EXPECT_EQ(board.displayed, 99);
+
+  // No cross selected, or one that is gone: frame 99 shown empty.
+  board.calls.clear();
+  Project(7);
+  EXPECT_EQ(board.CallsNamed("MergeFrames"), std::vector<std::string>{"MergeFrames 0 0 99"});
+  EXPECT_TRUE(board.CallsNamed("WriteFrame").empty());
+}
+
+TEST_F(SetupPointsTest, PickDragAndNudgeMoveTheCrossFromNodeToNode) {
+  Row(1, "4", 40, 40);
+  Row(2, "4", 10, 10);
+  PlacePoints(main, Grid());
+  setup.SetupWin_MouseDown(1, 0, 560, 3055);  // the centre of cross 2
+  ASSERT_EQ(state.SelectedSetupPoint, 2);
+  EXPECT_EQ(Grid().ActiveRow(), 2);
+  EXPECT_EQ(Grid().ActiveCol(), 3);
+  EXPECT_EQ(main.SetLineX(2).BorderColor(), 0x80FFFFu);
+  EXPECT_EQ(main.SetLineY(1).BorderColor(), 0x404040u);
+  EXPECT_TRUE(main.DelPt.Enabled());
+
+  setup.SetupWin_MouseMove(1, 0, 3514, 1800);
+  EXPECT_EQ(Node(2).first, "62") << "the rightmost drag";
+  setup.SetupWin_MouseMove(1, 0, 60, 1800);
+  EXPECT_EQ(Node(2).first, "2") << "57 twips is column 2: column 1 cannot be dragged to";
+  setup.SetupWin_MouseMove(1, 0, 3600, 1800);
+  EXPECT_EQ(Node(2).first, "2") << "outside the band nothing moves";
+
+  state.SelectedSetupPoint = 1;
+  main.SetXPos.SetValue(10);
+  EXPECT_EQ(Node(1), std::make_pair(std::string("41"), std::string("40"))) << "one 56-twip step for a change of 10";
+  main.SetYPos.SetValue(-5);
+  EXPECT_EQ(Node(1).second, "41") << "a smaller value moves the cross up";
+
+  // A press far outside the window hits nothing and ends the selection.
+  setup.SetupWin_MouseDown(1, 0, 1e9f, -1e9f);
+  EXPECT_EQ(state.SelectedSetupPoint, 0);
+  EXPECT_FALSE(main.SetXPos.Enabled());
+  const float x = main.SetLineY(1).X1();
+  setup.SetupWin_MouseMove(1, 0, 1000, 1000);
+  EXPECT_EQ(main.SetLineY(1).X1(), x);
+  EXPECT_EQ(main.SetLineY(0).X1(), 0) << "the hidden template stays where it is";
+  EXPECT_EQ(board.CallsNamed("MergeFrames").back(), "MergeFrames 0 0 99");
+}
+
+TEST_F(SetupPointsTest, ANewCrossTakesItsRowAtOnceAndApplyWithoutReachChangesNothing) {
+  Row(1, "4", 40, 40);
+  PlacePoints(main, Grid());
+  setup.BtnCross_Click();
+  ASSERT_EQ(main.SetLineX.UBound(), 2);
+  EXPECT_EQ(main.SetLineY(2).Y1(), 100);
+  EXPECT_EQ(Node(2), std::make_pair(std::string("6"), std::string("61")));
+  EXPECT_EQ(GetGridCell(Grid(), 2, 3), "");
+  setup.StartSetupCmd_Click();
+  EXPECT_EQ(state.PtAlgnGrid[6 + 65 * 61].Set, BoolFalse);
+  EXPECT_EQ(state.PtAlgnGrid[40 + 65 * 40].Set, BoolTrue);
+  const std::string saved = testsupport::ReadFile(testsupport::Root() / "C" / "Fieldray" / "PtAlgn.Dat");
+  EXPECT_NE(saved.find("CELL 2 4 6"), std::string::npos) << saved;
+}
+
+TEST_F(SetupPointsTest, ADeleteRemovesTheRowRebuildsTheCrossesAndClearsTheSelection) {
+  Row(1, "4", 40, 40);
+  Row(2, "4", 10, 10);
+  Row(3, "4", 20, 20);
+  PlacePoints(main, Grid());
+  setup.SetupWin_MouseDown(1, 0, 560, 3055);
+  ASSERT_EQ(state.SelectedSetupPoint, 2);
+  answers = {winplat::IDNO};
+  setup.DelPt_Click();
+  EXPECT_EQ(boxes, std::vector<std::string>{"Warning: Are you sure you wish to DELETE this point?"});
+  EXPECT_EQ(main.SetLineX.UBound(), 3);
+  EXPECT_EQ(state.SelectedSetupPoint, 2);
+
+  answers = {winplat::IDYES};
+  setup.DelPt_Click();
+  EXPECT_EQ(Node(2), std::make_pair(std::string("20"), std::string("20")));
+  EXPECT_EQ(main.SetLineX.UBound(), 2);
+  EXPECT_EQ(state.SelectedSetupPoint, 0);
+  EXPECT_FALSE(main.DelPt.Enabled());
+  EXPECT_FALSE(main.SetYPos.Enabled());
+  EXPECT_EQ(board.CallsNamed("MergeFrames").back(), "MergeFrames 0 0 99");
+  main.SetXPos.SetValue(3);
+  EXPECT_EQ(Node(2), std::make_pair(std::string("20"), std::string("20"))) << "no nudge reaches the next point";
+}
+
+}  // namespace
+}  // namespace fieldray::console
