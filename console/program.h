@@ -11,8 +11,11 @@
 #include "console/drawing_view.h"
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
+#include "console/height_presets.h"
 #include "console/option_handlers.h"
+#include "console/remote_box.h"
 #include "console/startup.h"
+#include "console/switch_options.h"
 #include "engine/engine.h"
 #include "toolpath/interpreter.h"
 
@@ -45,6 +48,9 @@ class Program {
   std::unique_ptr<DrawingView> Drawing;
   FileSelection Files;
   OptionHandlers Options;
+  HeightPresets Presets{E, Forms, Slots};
+  SwitchOptions Switches{E, Forms, Slots};
+  RemoteBox Box{E, Forms.Main, Values};
 
  private:
   std::filesystem::path libraryFolder_;

@@ -61,6 +61,7 @@ void MessageCaption(Engine& e, const char* text) {
 
 void NothingToShow(Engine& e, const std::string& msg) {
   e.Vx.DeleteFrames(1, 15);
+  e.State.JobPoints.clear();
   e.Console.SetMsg(msg);
 }
 
@@ -259,6 +260,9 @@ bool BulgeCentre(double x1, double y1, double x2, double y2, double bulge, doubl
 void OpenDrawingFile(Engine& e, DxfHost& dxf1, toolpath::GcodeInterpreter& in, std::string& path) {
   BusyScope busy(e);
   BusyPointer pointer;
+  // The job before is gone: its points are dropped until new frames are built.
+  e.State.JobPoints.clear();
+  e.State.JobFileName = FileNameOf(path);
   if (winplat::FileSize(path) >= MaxDrawingFileSize) {
     ControlCall([&] { dxf1.Clear(); });
     e.Console.SetMsg("File Too Large");

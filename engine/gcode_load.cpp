@@ -47,6 +47,7 @@ bool BuildFrames(Engine& e) {
     if (b.BuildPointsFromPath) b.BuildPointsFromPath(e);
   } catch (const std::exception& ex) {
     e.Vx.DeleteFrames(1, 15);
+    s.JobPoints.clear();
     e.Console.SetMsg(std::string("Part program frames not built: ") + ex.what());
     return false;
   }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "winplat/controls/operator.h"
+#include "winplat/hw/parport.h"
 #include "winplat/messages.h"
 
 namespace winplat::controls {
@@ -303,10 +304,40 @@ bool OperatorScript::RunLine(const std::string& line, std::string* error) {
       if (form->Loaded()) op::Close(*form);
     return true;
   }
+  if (cmd == "remotebox") {
+    // The operator's hand on the remote control box behind the parallel port.
+    if (!need(3)) return fail("remotebox: expected position N, reading R, busy on|off or connected on|off");
+    std::string what = Lower(t[1].text);
+    long long v = 0;
+    if (what == "position" || what == "reading") {
+      if (!number(2, &v)) return false;
+      const long long top = what == "position" ? hw::kRemoteBoxPositions - 1 : 255;
+      if (v < 0 || v > top) return fail("remotebox " + what + ": 0 to " + std::to_string(top) + " expected");
+      if (what == "reading") {
+        hw::SetRemoteBoxReading(static_cast<std::int32_t>(v));
+        return true;
+      }
+      // A switch position replaces a raw reading given before.
+      hw::SetRemoteBoxReading(-1);
+      hw::SetRemoteBoxPosition(static_cast<int>(v));
+      return true;
+    }
+    if (what != "busy" && what != "connected") return fail("remotebox: unknown word " + t[1].text);
+    std::string state = Lower(t[2].text);
+    if (state != "on" && state != "off") return fail("remotebox " + what + ": on or off expected");
+    if (what == "busy") hw::SetRemoteBoxBusy(state == "on");
+    else hw::SetRemoteBoxConnected(state == "on");
+    return true;
+  }
   if (cmd == "expect") {
     Control* c = control(1);
     if (!c) return false;
     if (!need(3)) return fail("expect: the text is missing");
+    // "expect C caption "text"" checks the caption whatever the control's value.
+    if (need(4) && !t[2].quoted && Lower(t[2].text) == "caption") {
+      if (c->Caption() == t[3].text) return true;
+      return fail(c->DisplayName() + " is captioned \"" + c->Caption() + "\", not \"" + t[3].text + "\"");
+    }
     std::string shown = c->ShownText();
     if (auto* check = dynamic_cast<CheckBox*>(c)) shown = std::to_string(check->Value());
     if (auto* option = dynamic_cast<OptionButton*>(c)) shown = option->Value() ? "True" : "False";
