@@ -34,6 +34,7 @@ TEST(ModesAndBox, EditedModesPresetsAndBoxCalibrationSurviveARestart) {
       "pick Main.File1 \"PLATE.NC\"\n"
       "wait 3000\n"
       "click Main.PrjPos(6)\n"
+      "screenshot Main \"C:\\TEMP\\e2e\\modes-main.png\"\n"
       "projection \"C:\\TEMP\\e2e\\mode6-before.png\"\n"
       "rclick Main.PrjPos(1)\n"
       "grid edit SwOptForm.SSOptSw 4 6 \"1\"\n"
@@ -67,12 +68,16 @@ TEST(ModesAndBox, EditedModesPresetsAndBoxCalibrationSurviveARestart) {
   EXPECT_EQ(LitPixels(out / "box-off.png"), 0) << "the box switched the output off";
 
   const std::string ini = testsupport::ReadFile(root / "C" / "Fieldray" / "Fldry.INI");
-  EXPECT_NE(ini.find("Label1=Deck"), std::string::npos);
-  const int readings[] = {8, 40, 72, 104, 136, 168, 200, 240};
-  for (int n = 0; n < 8; ++n) {
-    const std::string key = "BoxPos" + std::to_string(n) + "=" + std::to_string(readings[n]) + "\n";
-    EXPECT_NE(ini.find(key), std::string::npos) << key;
-  }
+  // The value stored under a key, up to the line's end.
+  auto value = [&ini](const std::string& key) {
+    const std::size_t at = ini.find("\n" + key + "=");
+    if (at == std::string::npos) return std::string("(missing)");
+    const std::size_t from = at + key.size() + 2;
+    return ini.substr(from, ini.find_first_of("\r\n", from) - from);
+  };
+  EXPECT_EQ(value("Label1"), "Deck");
+  const char* readings[] = {"8", "40", "72", "104", "136", "168", "200", "240"};
+  for (int n = 0; n < 8; ++n) EXPECT_EQ(value("BoxPos" + std::to_string(n)), readings[n]) << n;
   EXPECT_NE(testsupport::ReadFile(root / "C" / "Fieldray" / "SWPOS.DAT").find("Marks"), std::string::npos);
 
   const testsupport::ProgramRun again = testsupport::RunFieldrayScript(
