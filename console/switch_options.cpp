@@ -8,20 +8,12 @@
 #include "engine/field_calibration.h"
 #include "engine/frame_assembly.h"
 #include "engine/grid_cells.h"
+#include "engine/point_list.h"
 #include "engine/projection_output.h"
 #include "engine/settings_file.h"
 #include "winplat/messages.h"
 
 namespace fieldray::console {
-namespace {
-
-// The points the boards hold in `frame`; 0 when none or they cannot say.
-std::int32_t PointsOnBoard(engine::Engine& e, std::int32_t frame) {
-  FrameStruct header{};
-  return e.Vx.ReadFrameStruct(frame, &header) == 0 ? header.NumPoints : 0;
-}
-
-}  // namespace
 
 std::int32_t SwitchPositionCount(const winplat::SpreadGrid* grid) {
   return grid ? std::clamp(grid->MaxCols(), 0, kSwitchPositions) : 0;
@@ -43,7 +35,7 @@ void ApplySwitchOptions(engine::Engine& e) {
       e.Vx.DeleteFrames(n, n);
       std::int32_t position = n;
       engine::SendFrame(e, position);
-      if (empty == 0 && PointsOnBoard(e, n) == 0) empty = n;
+      if (empty == 0 && engine::PointsOnBoard(e, n) == 0) empty = n;
     }
     s.AssemblyPoints = std::move(current);
     s.PointCount = count;

@@ -2,6 +2,7 @@
 // what a move of the switch does, and its calibration.
 #include <gtest/gtest.h>
 
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -238,6 +239,40 @@ TEST_F(RemoteBoxTest, PortAndBoxCaptionsComeAndClearOnAGoodTick) {
   p.Forms.Main.LabelCBIns.SetCaption("Calibration Complete.");
   TickAt(8);
   EXPECT_EQ(Label(), "Calibration Complete.");
+}
+
+TEST_F(RemoteBoxTest, OperatorLinesTurnTheSwitchAndBadOnesAreReported) {
+  Program& p = Start();
+  const struct {
+    const char* line;
+    std::int32_t reading;  // what the box gives afterwards
+    bool fails;
+  } cases[] = {
+      {"remotebox position 5", hw::RemoteBoxPositionReading(5), false},
+      {"remotebox reading 77", 77, false},
+      {"remotebox position 3", hw::RemoteBoxPositionReading(3), false},
+      {"remotebox busy on", -1, false},
+      {"remotebox busy off", hw::RemoteBoxPositionReading(3), false},
+      {"remotebox connected off", -1, false},
+      {"remotebox connected on", hw::RemoteBoxPositionReading(3), false},
+      {"remotebox position 8", hw::RemoteBoxPositionReading(3), true},
+      {"remotebox position two", hw::RemoteBoxPositionReading(3), true},
+      {"remotebox reading 256", hw::RemoteBoxPositionReading(3), true},
+      {"remotebox busy maybe", hw::RemoteBoxPositionReading(3), true},
+      {"remotebox turn 1", hw::RemoteBoxPositionReading(3), true},
+      {"remotebox", hw::RemoteBoxPositionReading(3), true},
+  };
+  for (const auto& c : cases) {
+    std::istringstream none;
+    std::ostringstream log;
+    std::string error;
+    winplat::controls::OperatorScript script(none, log, &boxes);
+    EXPECT_EQ(!script.RunLine(c.line, &error), c.fails) << c.line << ": " << error;
+    if (c.fails) {
+      EXPECT_NE(error.find("remotebox"), std::string::npos) << error;
+    }
+    EXPECT_EQ(p.Box.ReadControlBox(), c.reading) << c.line;
+  }
 }
 
 }  // namespace
