@@ -137,14 +137,22 @@ void LaserCharCommand(BoardContext& board, const BoardCommand& command, BoardRep
   blank.advance = kGridWidth * 3 / 4;
   const Glyph& glyph = found != font.end() ? found->second : blank;
   std::size_t limit = static_cast<std::size_t>(std::max(store.FrameSize(), 1));
+  // Each stroke: its start dark (the move there is blanked), its start again
+  // lit, its points lit, its end again dark. The stroke is lit and the move
+  // dark whether or not the host densifies the frame afterwards.
+  auto put = [&](const std::pair<std::int8_t, std::int8_t>& at, std::uint32_t c) {
+    if (frame.points.size() >= limit) return;
+    StoredPoint p;
+    p.x = ToDevice(state.scale[0], false, x + Scaled(at.first, w, kGridWidth));
+    p.y = ToDevice(state.scale[1], false, y + Scaled(at.second, h, kGridHeight));
+    p.colour = c;
+    frame.points.push_back(p);
+  };
   for (const auto& stroke : glyph.strokes) {
-    for (std::size_t i = 0; i < stroke.size() && frame.points.size() < limit; ++i) {
-      StoredPoint p;
-      p.x = ToDevice(state.scale[0], false, x + Scaled(stroke[i].first, w, kGridWidth));
-      p.y = ToDevice(state.scale[1], false, y + Scaled(stroke[i].second, h, kGridHeight));
-      p.colour = i == 0 ? 0 : colour;  // the move to a stroke's start is blanked
-      frame.points.push_back(p);
-    }
+    if (stroke.empty()) continue;
+    put(stroke.front(), 0);
+    for (const auto& at : stroke) put(at, colour);
+    put(stroke.back(), 0);
   }
   if (!store.Fits(number, frame.points.size())) {
     reply.error = kBoardLowMemory;

@@ -7,6 +7,7 @@
 
 #include "winplat/controls/form.h"
 #include "winplat/controls/lists.h"
+#include "winplat/code_page.h"
 #include "winplat/paths.h"
 #include "winplat/timer.h"
 
@@ -189,7 +190,7 @@ void FileListBox::Fill() {
     if (!host.empty()) {
       for (std::filesystem::directory_iterator it(host, ec), end; !ec && it != end; it.increment(ec)) {
         if (!it->is_regular_file(ec)) continue;
-        std::string name = it->path().filename().string();
+        std::string name = CodePageFromUtf8(it->path().filename().string());
         bool match = false;
         for (const auto& p : patterns) match = match || Matches(name, p);
         if (match) items_.push_back(name);

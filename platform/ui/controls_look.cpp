@@ -182,14 +182,18 @@ void DrawControl(HDC hdc, Control& c) {
       canvas::Box(hdc, p.x - 1, p.y - 1, p.x + p.w, p.y + p.h, kShadow, false, 0, 13);
       break;
     case ControlKind::Slot: {
+      // A slot holding a placed control shows only that control's own window
+      // (copied in over the form while it is visible); hidden, the form shows.
       auto& slot = static_cast<HostSlot&>(c);
+      if (slot.Object()) {
+        canvas::Fill(hdc, p.x, p.y, p.x + p.w, p.y + p.h, c.ParentForm()->BackColor());
+        break;
+      }
       Sunken(hdc, p, kWhite);
       if (slot.GetPainter()) {
         RECT area{p.x + 1, p.y + 1, p.x + p.w - 1, p.y + p.h - 1};
         auto painter = slot.GetPainter();
         RunHandler(slot.DisplayName() + "_Paint", [&] { painter(hdc, area); });
-      } else {
-        Caption(hdc, c, p.x + 3, p.y + 3, c.Name() + " [" + slot.ProgId() + "]");
       }
       break;
     }

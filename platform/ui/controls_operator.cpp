@@ -5,6 +5,7 @@
 
 #include "controls_canvas.h"
 #include "winplat/controls/operator.h"
+#include "winplat/code_page.h"
 #include "winplat/messages.h"
 #include "winplat/paths.h"
 
@@ -92,7 +93,7 @@ void Wait(std::uint32_t ms) { PumpFor(ms); }
 
 std::string OperatorPath(const std::string& path) {
   bool windows = path.size() >= 2 && std::isalpha(static_cast<unsigned char>(path[0])) && path[1] == ':';
-  return windows ? HostPath(path).string() : path;
+  return windows ? HostPath(path).string() : Utf8FromCodePage(path);  // a host path, back to UTF-8
 }
 
 bool Screenshot(Form& form, const std::string& path, std::string* error) {

@@ -7,6 +7,7 @@
 #include <memory>
 #include <string>
 
+#include "winplat/code_page.h"
 #include "winplat/controls/operator.h"
 #include "winplat/messages.h"
 
@@ -54,8 +55,8 @@ OperatorScript::LineSource TerminalLines(int fd) {
 
 FileDialogHandler TerminalFileDialogHandler(int inputFd, int outputFd) {
   return [inputFd, outputFd](const FileDialogRequest& request) {
-    std::string prompt = request.title + " [" + request.fileName + "] (" + request.filter +
-                         ") file, or empty to cancel: ";
+    std::string prompt = Utf8FromCodePage(request.title + " [" + request.fileName + "] (" + request.filter +
+                                          ") file, or empty to cancel: ");
     if (write(outputFd, prompt.data(), prompt.size()) < 0) return FileDialogAnswer{};
     auto lines = TerminalLines(inputFd);
     std::string line;
@@ -63,7 +64,7 @@ FileDialogHandler TerminalFileDialogHandler(int inputFd, int outputFd) {
     while ((got = lines(line)) == 0) PumpFor(10);  // timers keep running while the operator types
     if (got < 0 || line.empty()) return FileDialogAnswer{};
     if (line.back() == '\r') line.pop_back();
-    return FileDialogAnswer{false, line};
+    return FileDialogAnswer{false, CodePageFromUtf8(line)};
   };
 }
 

@@ -6,6 +6,7 @@
 #include <cctype>
 #include <string>
 
+#include "winplat/code_page.h"
 #include "winplat/messages.h"
 #include "winplat/msgbox.h"
 
@@ -98,7 +99,7 @@ MessageBoxHandler TerminalMessageBoxHandler(int inputFd, int outputFd) {
       prompt += "  ";
     }
     prompt += "> ";
-    WriteAll(outputFd, box);
+    WriteAll(outputFd, Utf8FromCodePage(box));
     for (;;) {
       WriteAll(outputFd, prompt);
       std::string line;

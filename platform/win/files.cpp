@@ -11,6 +11,7 @@
 
 #include "machine.h"
 #include "winplat/files.h"
+#include "winplat/code_page.h"
 #include "winplat/paths.h"
 
 namespace fs = std::filesystem;
@@ -99,7 +100,7 @@ std::int32_t FCount(std::string_view pattern) {
   std::error_code ec;
   for (auto it = fs::directory_iterator(host, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
     if (!it->is_regular_file(ec)) continue;
-    if (MatchFileName(name, it->path().filename().string())) ++count;
+    if (MatchFileName(name, CodePageFromUtf8(it->path().filename().string()))) ++count;
   }
   return count;
 }

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "machine.h"
+#include "winplat/code_page.h"
 #include "winplat/classreg.h"
 #include "winplat/folders.h"
 
@@ -128,21 +129,27 @@ void FillFromTemplate(const fs::path& root) {
   }
 }
 
-// The existing entry of `dir` named `name`: exact case first, then the first
-// case-insensitive match in sorted order; `name` itself when none exists.
+// The host entry of `dir` for the Windows name `name` (code page text): its
+// UTF-8 form exactly, then its raw bytes (as an earlier build stored them),
+// then the first entry in sorted order whose shown name matches regardless of
+// case. A name holding "?" (how a host character outside the code page is
+// shown) must fit exactly one entry. Without a match: the UTF-8 form, for a
+// new entry; a name with "?" has none and is refused.
 std::string MatchComponent(const fs::path& dir, const std::string& name) {
   std::error_code ec;
-  if (fs::exists(fs::symlink_status(dir / name, ec))) return name;
+  const std::string utf8 = Utf8FromCodePage(name);
+  const bool shown = name.find('?') != std::string::npos;
+  if (!shown && fs::exists(fs::symlink_status(dir / utf8, ec))) return utf8;
+  if (!shown && fs::exists(fs::symlink_status(dir / name, ec))) return name;
   std::string best;
-  bool found = false;
+  int found = 0;
   for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
     std::string entry = it->path().filename().string();
-    if (detail::EqualNoCase(entry, name) && (!found || entry < best)) {
-      best = entry;
-      found = true;
-    }
+    if (!detail::EqualNoCase(CodePageFromUtf8(entry), name)) continue;
+    if (!found++ || entry < best) best = entry;
   }
-  return found ? best : name;
+  if (shown && found != 1) throw PathError("character not allowed in a file name: \"" + name + "\"");
+  return found ? best : utf8;
 }
 
 bool IsReservedDeviceName(std::string_view part) {
@@ -213,7 +220,9 @@ Parsed Parse(std::string_view windowsPath) {
       continue;
     }
     for (unsigned char c : part)
-      if (c < 0x20 || std::string_view("<>:\"|?*").find(static_cast<char>(c)) != std::string_view::npos)
+      // "?" stands for a host character the code page lacks: the host lookup
+      // resolves it to an existing entry or refuses it.
+      if (c < 0x20 || std::string_view("<>:\"|*").find(static_cast<char>(c)) != std::string_view::npos)
         fail("character not allowed in a file name");
     // Windows drops trailing dots and blanks from a name.
     while (!part.empty() && (part.back() == '.' || part.back() == ' ')) part.pop_back();
@@ -283,7 +292,7 @@ std::string WindowsPathOf(const fs::path& hostPath) {
   std::string out = drive + ":";
   bool any = false;
   for (++it; it != rel.end(); ++it) {
-    std::string part = it->string();
+    std::string part = CodePageFromUtf8(it->string());
     if (part.empty() || part == ".") continue;
     out += "\\" + part;
     any = true;

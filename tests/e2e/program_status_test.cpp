@@ -19,10 +19,10 @@ TEST(ProgramStatus, AFailedLineMakesTheRunFailAfterItEnds) {
     const char* name;
     const char* lines;
     int status;
-    const char* logged;  // part of the log line of the failure ("" for none)
+    const char* logged;  // part of the log: the failure's line, or the help
   };
   const Case cases[] = {
-      {"clean", "click Main.OnOff\nexpect Main.OnOff \"1\"\nquit\n", 0, ""},
+      {"clean", "click Main.OnOff\nexpect Main.OnOff \"1\"\nhelp\nquit\n", 0, "screenshot F \"file.png\""},
       {"unknown-command", "frobnicate Main.OnOff\nquit\n", 1, "line 1:"},
       {"unknown-control", "click Main.NoSuchControl\nquit\n", 1, "line 1:"},
       {"bad-number", "wait soon\nquit\n", 1, "line 1:"},
@@ -44,6 +44,25 @@ TEST(ProgramStatus, AnUnreadableCommandFileStopsBeforeTheMachineStarts) {
   EXPECT_EQ(run.status, 2) << run.log;
   EXPECT_NE(run.log.find("missing.ops"), std::string::npos) << run.log;
   EXPECT_FALSE(fs::exists(root / "C")) << "the machine root was filled";
+}
+
+// The example of the operator-command description runs as written, every
+// line reaching its control.
+TEST(ProgramStatus, TheDocumentedExampleRunsAsWritten) {
+  const std::string doc =
+      testsupport::ReadFile(fs::path(FIELDRAY_SOURCE_DIR) / "platform" / "ui" / "OPERATOR_COMMANDS.md");
+  const std::size_t heading = doc.find("## Example");
+  ASSERT_NE(heading, std::string::npos);
+  const std::size_t open = doc.find("```\n", heading);
+  const std::size_t close = doc.find("```", open + 4);
+  ASSERT_NE(close, std::string::npos);
+  const std::string example = doc.substr(open + 4, close - open - 4);
+  const fs::path root = testsupport::NewMachineRoot("status-example");
+  const testsupport::ProgramRun run = testsupport::RunFieldrayScript(root, example);
+  EXPECT_EQ(run.status, 0) << run.log;
+  EXPECT_EQ(run.log.find("ignored"), std::string::npos) << run.log;
+  EXPECT_TRUE(fs::exists(root / "C" / "shots" / "main.png")) << run.log;
+  EXPECT_NE(testsupport::ReadFile(root / "C" / "Fieldray" / "Fldry.INI").find("32000"), std::string::npos);
 }
 
 // Runs a program of the build with arguments; its status and what it printed.

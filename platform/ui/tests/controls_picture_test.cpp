@@ -163,6 +163,35 @@ TEST_F(Pictures, WhatTheDeviceLibraryDrawsIntoTheHandleIsPartOfTheScreenshot) {
   EXPECT_FALSE(op::Screenshot(unloaded, path.string(), &error));
 }
 
+TEST_F(Pictures, ASlotShowsNoNameAnEmptyOneIsASunkenBoxAnOccupiedOneLeavesTheForm) {
+  auto& empty = form.Add<HostSlot>("Grid1", nullptr, "Outside.Grid");
+  empty.Move(4500, 600, 1500, 900);
+  auto& occupied = form.Add<HostSlot>("DXF1", nullptr, "KelvaneEnt.DXF");
+  occupied.Move(4500, 1800, 1500, 900);
+  int placed = 0;
+  occupied.SetObject(&placed);  // its own window is hidden: nothing of it shows
+  form.Move(0, 0, 7500, 5000);
+  form.Show();
+  const auto path = testsupport::Root() / "shots" / "slots.png";
+  std::filesystem::create_directories(path.parent_path());
+  std::string error;
+  ASSERT_TRUE(op::Screenshot(form, path.string(), &error)) << error;
+  winplat::Picture shot;
+  ASSERT_TRUE(winplat::LoadPicturePng(path, &shot, &error)) << error;
+  const winplat::COLORREF back = shot.At(2, 2);
+  auto count = [&](int left, int top, int w, int h, winplat::COLORREF c) {
+    int n = 0;
+    for (int y = top; y < top + h; ++y)
+      for (int x = left; x < left + w; ++x) n += shot.At(x, y) == c;
+    return n;
+  };
+  // The empty slot (300, 40, 100 x 60 pixels): white inside its sunken edge, no text.
+  EXPECT_EQ(count(303, 43, 94, 54, 0xFFFFFFu), 94 * 54);
+  EXPECT_NE(shot.At(300, 40), back);
+  // The occupied slot (300, 120): the form's own background throughout.
+  EXPECT_EQ(count(300, 120, 100, 60, back), 100 * 60);
+}
+
 TEST_F(Pictures, TransparentBoxHandsOutAHollowBrushAlignedBoxesFollowTheirContainer) {
   auto& host = form.Add<Frame>("Host", nullptr, "");
   host.Move(0, 0, 3000, 3000);

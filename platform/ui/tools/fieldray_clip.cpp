@@ -11,6 +11,7 @@
 #include <string>
 
 #include "winplat/clipboard.h"
+#include "winplat/code_page.h"
 
 namespace {
 
@@ -45,7 +46,7 @@ int main(int argc, char** argv) {
     }
     std::string text = winplat::GetClipboardText();
     winplat::CloseClipboard();
-    std::cout << text << '\n';
+    std::cout << winplat::Utf8FromCodePage(text) << '\n';
     return 0;
   }
   bool ok = false;
@@ -63,7 +64,7 @@ int main(int argc, char** argv) {
         text += argv[i];
       }
     }
-    ok = winplat::SetClipboardText(text);
+    ok = winplat::SetClipboardText(winplat::CodePageFromUtf8(text));
   }
   if (!ok) {
     std::fprintf(stderr, "fieldray-clip: the clipboard is held open by another program\n");

@@ -74,6 +74,39 @@ TEST_F(PathsTest, EscapesAndDevicesAreRefused) {
   EXPECT_NO_THROW(HostPath("C:\\TEMP\\COM10"));
 }
 
+// Host names are UTF-8, the program's are code page text (CP1252 bytes below).
+TEST_F(PathsTest, HostNamesAreUtf8AndShowInTheCodePage) {
+  const fs::path dir = root / "C" / "Names";
+  testsupport::WriteFile(dir / "Pl\xC3\xA4tte \xC3\x98.DXF", "utf8");       // Plätte Ø
+  testsupport::WriteFile(dir / "\xCE\xA9-part.DXF", "omega");                   // Ω: not in CP1252
+  testsupport::WriteFile(dir / "Old\xE9.DXF", "raw");                           // stored raw by an earlier build
+  testsupport::WriteFile(dir / "\xCE\xA8-one.DXF", "psi");                      // Ψ-one
+  testsupport::WriteFile(dir / "\xCE\xA6-one.DXF", "phi");                      // Φ-one: shown alike
+  struct Case {
+    const char* windows;
+    const char* host;  // "" when refused
+  };
+  const Case cases[] = {
+      {"C:\\Names\\Pl\xE4tte \xD8.DXF", "Pl\xC3\xA4tte \xC3\x98.DXF"},
+      {"C:\\Names\\PL\xE4TTE \xD8.dxf", "Pl\xC3\xA4tte \xC3\x98.DXF"},  // ASCII letters in any case
+      {"C:\\Names\\?-part.DXF", "\xCE\xA9-part.DXF"},                     // "?" fits one entry
+      {"C:\\Names\\Old\xE9.DXF", "Old\xE9.DXF"},                          // raw bytes still found
+      {"C:\\Names\\Neu \xDF.txt", "Neu \xC3\x9F.txt"},                     // a new name is made UTF-8
+      {"C:\\Names\\?-one.DXF", ""},                                         // fits two: refused
+      {"C:\\Names\\?-none.DXF", ""},                                        // fits none: refused
+  };
+  for (const Case& c : cases) {
+    if (*c.host) {
+      EXPECT_EQ(HostPath(c.windows), dir / c.host) << c.windows;
+    } else {
+      EXPECT_THROW(HostPath(c.windows), PathError) << c.windows;
+    }
+  }
+  EXPECT_EQ(winplat::WindowsPathOf(dir / "Pl\xC3\xA4tte \xC3\x98.DXF"), "C:\\Names\\Pl\xE4tte \xD8.DXF");
+  EXPECT_EQ(winplat::WindowsPathOf(dir / "\xCE\xA9-part.DXF"), "C:\\Names\\?-part.DXF");
+  EXPECT_EQ(winplat::WindowsPathOf(dir / "Old\xE9.DXF"), "C:\\Names\\Old\xE9.DXF");  // not UTF-8: byte for byte
+}
+
 TEST_F(PathsTest, HostPathsMapBack) {
   EXPECT_EQ(winplat::WindowsPathOf(root / "C" / "TEMP" / "a.txt"), "C:\\TEMP\\a.txt");
   EXPECT_EQ(winplat::WindowsPathOf(root / "D"), "D:\\");

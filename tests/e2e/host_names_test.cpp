@@ -1,0 +1,59 @@
+// Job files with names beyond ASCII: the job list shows them in the program's
+// code page, and picking them opens and projects the drawing.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "program_runner.h"
+#include "test_support.h"
+#include "winplat/hw/projection.h"
+#include "winplat/picture.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+int LitPixels(const fs::path& file) {
+  winplat::Picture picture;
+  std::string error;
+  EXPECT_TRUE(winplat::LoadPicturePng(file, &picture, &error)) << file << ": " << error;
+  int lit = 0;
+  for (winplat::COLORREF c : picture.pixels) lit += winplat::hw::LitProjectionPixel(c);
+  return lit;
+}
+
+TEST(HostNames, Utf8JobNamesAreListedShownOpenedAndProjected) {
+  const fs::path root = testsupport::NewMachineRoot("host-names");
+  const fs::path programFolder = root / "C" / "Fieldray";
+  fs::create_directories(root / "C");
+  fs::copy(fs::path(std::getenv("FIELDRAY_TEMPLATE")) / "C" / "Fieldray", programFolder, fs::copy_options::recursive);
+  const std::string plate = testsupport::ReadFile(programFolder / "Jobs" / "PLATE.DXF");
+  ASSERT_FALSE(plate.empty());
+  fs::create_directories(root / "C" / "TEMP" / "names");  // the projection makes no folders
+  testsupport::WriteFile(programFolder / "Jobs" / "Pl\xC3\xA4tte \xC3\x98.DXF", plate);  // Plätte Ø
+  testsupport::WriteFile(programFolder / "Jobs" / "\xCE\xA9-part.DXF", plate);           // Ω: shown as "?"
+
+  // The command file is UTF-8, as a person types it.
+  const testsupport::ProgramRun run = testsupport::RunFieldrayScript(
+      root,
+      "click Main.OnOff\n"
+      "click Main.OptFld(1)\n"
+      "pick Main.File1 \"Pl\xC3\xA4tte \xC3\x98.DXF\"\n"
+      "wait 3000\n"
+      "expect Main.Msg \"C:\\Fieldray\\Jobs\\Pl\xC3\xA4tte \xC3\x98.DXF\"\n"
+      "projection \"C:\\TEMP\\names\\umlaut.png\"\n"
+      "pick Main.File1 \"PLATE.NC\"\n"
+      "wait 3000\n"
+      "pick Main.File1 \"?-part.DXF\"\n"
+      "wait 3000\n"
+      "expect Main.Msg \"C:\\Fieldray\\Jobs\\?-part.DXF\"\n"
+      "projection \"C:\\TEMP\\names\\outside.png\"\n"
+      "quit\n");
+  EXPECT_EQ(run.status, 0) << run.log;
+  EXPECT_GT(LitPixels(root / "C" / "TEMP" / "names" / "umlaut.png"), 200);
+  EXPECT_GT(LitPixels(root / "C" / "TEMP" / "names" / "outside.png"), 200);
+}
+
+}  // namespace
