@@ -9,8 +9,10 @@
 
 #include "console/component_slots.h"
 #include "console/drawing_view.h"
+#include "console/field_offsets.h"
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
+#include "console/geometric_tab.h"
 #include "console/height_presets.h"
 #include "console/option_handlers.h"
 #include "console/remote_box.h"
@@ -48,6 +50,9 @@ class Program {
   std::unique_ptr<DrawingView> Drawing;
   FileSelection Files;
   OptionHandlers Options;
+  // The field-offsets and geometric-correction tabs.
+  FieldOffsets FieldTab{E, Forms.Main};
+  GeometricTab GeoTab{E, Forms.Main};
   HeightPresets Presets{E, Forms, Slots};
   SwitchOptions Switches{E, Forms, Slots};
   RemoteBox Box{E, Forms.Main, Values};

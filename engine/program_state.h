@@ -140,6 +140,8 @@ struct ProgramState {
   // The output inversion in force on the boards: 0 not inverted, -1 inverted.
   std::int16_t InversionState = BoolFalse;
   std::int16_t CurrentRunField = 0;
+  // True only while a run field is being selected on the field-offsets tab.
+  std::int16_t FieldBusy = BoolFalse;
   // Whether the field option group OptFld is enabled.
   std::int16_t OptFldEnabled = BoolTrue;
 
@@ -150,6 +152,8 @@ struct ProgramState {
   std::array<float, 65> ParabolaTable{};
   // True while the correction boxes are being filled from the settings.
   std::int16_t GeoLoading = BoolFalse;
+  // The board frame of the calibration pattern the correction preview shows (0: none chosen).
+  std::int32_t CalibrationFrame = 0;
 
   // ---- Device status and session ----
   // The status of the last device call made with it as its status argument.

@@ -201,6 +201,15 @@ std::int32_t Vexlib::MergeFrames(std::int32_t a, std::int32_t b, std::int32_t c)
   FIELDRAY_VX_CALL(MergeFrames, a, b, c);
   return VXBindingMissing;
 }
+std::int32_t Vexlib::FindFrame(const char* name, std::int32_t* frame) {
+  FIELDRAY_VX_CALL(FindFrame, name, frame);
+  return VXBindingMissing;
+}
+std::int32_t Vexlib::RedrawFrameFast(std::int32_t window, std::int32_t frame, std::int32_t flags,
+                                     std::int32_t clear, std::int32_t widths) {
+  FIELDRAY_VX_CALL(RedrawFrameFast, window, frame, flags, clear, widths);
+  return VXBindingMissing;
+}
 std::int32_t Vexlib::LoadFont(const char* file, std::int32_t* status) {
   FIELDRAY_VX_CALL(LoadFont, file, status);
   if (status) *status = VXBindingMissing;

@@ -51,6 +51,8 @@ constexpr std::int32_t VXBindingMissing = -32001;
   X(DisplayFreq3)                   \
   X(DisplaySkew)                    \
   X(MergeFrames)                    \
+  X(FindFrame)                      \
+  X(RedrawFrameFast)                \
   X(RGB4toRGB1)                     \
   X(LoadFont)                       \
   X(SetLaserChar)                   \
@@ -135,6 +137,11 @@ class Vexlib {
                             std::int32_t* o3);
   std::int32_t DisplaySkew(std::int32_t a, std::int32_t b, std::int32_t c);
   std::int32_t MergeFrames(std::int32_t a, std::int32_t b, std::int32_t c);
+  // The frame that bears `name` into `frame` (the boards answer a number below
+  // 1 for a name they do not hold).
+  std::int32_t FindFrame(const char* name, std::int32_t* frame);
+  std::int32_t RedrawFrameFast(std::int32_t window, std::int32_t frame, std::int32_t flags, std::int32_t clear,
+                               std::int32_t widths);
   std::int32_t RGB4toRGB1(std::int32_t* c1, std::int32_t* c2, std::int32_t* c3, std::int32_t* c4, std::int32_t* out);
   std::int32_t LoadFont(const char* file, std::int32_t* status);
   std::int32_t SetLaserChar(std::int32_t p1, std::int32_t p2, std::int32_t p3, std::int32_t p4, std::int32_t p5,

@@ -194,6 +194,25 @@ fieldray::engine::VexlibTable FakeBoard::Table() {
     Log("RedrawFrame", {w, a, b, c, d, f, g, h});
     return 0;
   };
+  t.RedrawFrameFast = [](std::int32_t w, std::int32_t frame, std::int32_t flags, std::int32_t clear,
+                         std::int32_t widths) {
+    Log("RedrawFrameFast", {w, frame, flags, clear, widths});
+    return 0;
+  };
+  // The frame whose name, without its trailing blanks, is the one asked for; 0 when none.
+  t.FindFrame = [](const char* name, std::int32_t* frame) {
+    board->calls.push_back(std::string("FindFrame ") + name);
+    *frame = 0;
+    for (const auto& [number, f] : board->frames) {
+      std::string held(f.first.Name, sizeof f.first.Name);
+      held.erase(held.find_last_not_of(std::string(" \0", 2)) + 1);
+      if (held == name) {
+        *frame = number;
+        break;
+      }
+    }
+    return board->findStatus;
+  };
   t.LoadLFile = [](const char*, std::int32_t* from, std::int32_t*, std::int32_t, std::int32_t* status) {
     Log("LoadLFile");
     *status = board->loadStatus;

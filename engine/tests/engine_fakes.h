@@ -32,6 +32,7 @@ struct FakeBoard {
   std::int32_t loadStatus = 0;                     // LoadLFile's answer
   std::vector<std::string> calibrationNames;       // frames 100.. LoadLFile fills
   std::int32_t displayed = -1;                     // the frame DisplayFrame chose
+  std::int32_t findStatus = 0;                     // FindFrame's answer
 
   std::vector<std::string> CallsNamed(const std::string& name) const;
   // The table of functions serving this board; one board serves at a time.
