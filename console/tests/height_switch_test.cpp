@@ -9,7 +9,6 @@
 #include "console/height_presets.h"
 #include "console/switch_options.h"
 #include "engine/grid_cells.h"
-#include "engine/markers.h"
 #include "engine/projection_output.h"
 #include "program_rig.h"
 #include "winplat/controls/operator.h"
@@ -212,7 +211,7 @@ TEST_F(HeightSwitch, TheLabelEditorTakesOrDropsTheLabels) {
   EXPECT_EQ(GetGridCell(reloaded, 2, 4), "1");
 }
 
-TEST_F(HeightSwitch, AnEditAfterAMarkerRebuildsTheJobsFrames) {
+TEST_F(HeightSwitch, AnEditAfterAFieldSelectionRebuildsTheJobsFrames) {
   Program& p = Start();
   winplat::SpreadGrid& options = Grid(p.Slots.SSOptSw);
   // No job: an edit builds no frame.
@@ -225,8 +224,10 @@ TEST_F(HeightSwitch, AnEditAfterAMarkerRebuildsTheJobsFrames) {
   const std::int32_t all = Points(1);
   ASSERT_GT(all, 0);
   EXPECT_EQ(Points(6), 0) << "position 6 keeps only the pattern and the outline";
-  // A marker fills the point list with points no switch frame keeps.
-  engine::AddAxesMarker(p.E);
+  // A field selection (a mirrored field) fills the point list with its
+  // marker, which no switch frame keeps, and inverts the output.
+  op::PickTab(p.Forms.Main.SSTab1, design::kTabFields);
+  op::Click(p.Forms.Main.FldOpt(2));
   op::Click(p.Forms.Main.PrjPos(6));
 
   options.TypeIntoCell(4, 6, "1");
