@@ -8,21 +8,10 @@
 
 #include "program_runner.h"
 #include "test_support.h"
-#include "winplat/hw/projection.h"
-#include "winplat/picture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-int LitPixels(const fs::path& png) {
-  winplat::Picture picture;
-  std::string error;
-  EXPECT_TRUE(winplat::LoadPicturePng(png, &picture, &error)) << png << ": " << error;
-  int lit = 0;
-  for (winplat::COLORREF c : picture.pixels) lit += winplat::hw::LitProjectionPixel(c) ? 1 : 0;
-  return lit;
-}
 
 TEST(ModesAndBox, EditedModesPresetsAndBoxCalibrationSurviveARestart) {
   const fs::path root = testsupport::NewMachineRoot("modes-and-box");
@@ -63,9 +52,9 @@ TEST(ModesAndBox, EditedModesPresetsAndBoxCalibrationSurviveARestart) {
   ASSERT_EQ(run.status, 0) << run.log;
 
   const fs::path out = root / "C" / "TEMP" / "e2e";
-  EXPECT_EQ(LitPixels(out / "mode6-before.png"), 0) << "mode 6 keeps none of the part program's path";
-  EXPECT_GT(LitPixels(out / "mode6-after.png"), 100) << "the edited options project the path at once";
-  EXPECT_EQ(LitPixels(out / "box-off.png"), 0) << "the box switched the output off";
+  EXPECT_EQ(testsupport::LitProjectionPixels(out / "mode6-before.png"), 0) << "mode 6 keeps none of the part program's path";
+  EXPECT_GT(testsupport::LitProjectionPixels(out / "mode6-after.png"), 100) << "the edited options project the path at once";
+  EXPECT_EQ(testsupport::LitProjectionPixels(out / "box-off.png"), 0) << "the box switched the output off";
 
   const std::string ini = testsupport::ReadFile(root / "C" / "Fieldray" / "Fldry.INI");
   // The value stored under a key, up to the line's end.

@@ -25,4 +25,8 @@ ProgramRun RunFieldray(const std::filesystem::path& root, const std::filesystem:
 ProgramRun RunFieldrayScript(const std::filesystem::path& root, const std::string& commands,
                              int timeoutSeconds = 240);
 
+// Lit pixels (neither black nor a blanked move) of a projection picture a run
+// saved; a picture that cannot be read fails the test and counts none.
+int LitProjectionPixels(const std::filesystem::path& png);
+
 }  // namespace testsupport
