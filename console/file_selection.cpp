@@ -50,6 +50,7 @@ bool FileSelection::OpenJob(const std::string& path) {
   std::int16_t field = static_cast<std::int16_t>(engine::CheckedOptFld(e_));
   engine::ApplyFieldScale(e_, field);
   e_.Vx.DeleteFrames(1, 15);
+  e_.State.JobPoints.clear();
   if (open_) open_(path);
   return true;
 }

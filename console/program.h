@@ -13,11 +13,14 @@
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
 #include "console/geometric_tab.h"
+#include "console/height_presets.h"
 #include "console/job_intake.h"
 #include "console/marker_editor.h"
 #include "console/option_handlers.h"
+#include "console/remote_box.h"
 #include "console/setup_points.h"
 #include "console/startup.h"
+#include "console/switch_options.h"
 #include "engine/engine.h"
 #include "toolpath/interpreter.h"
 
@@ -57,6 +60,9 @@ class Program {
   // The marker editor and the set-up points.
   MarkerEditor Markers{E, Forms.Main, Slots.MarkerData->Grid(), Values.MarkerResolution};
   SetupPoints Setup{E, Forms.Main, Slots.SetupData->Grid()};
+  HeightPresets Presets{E, Forms, Slots};
+  SwitchOptions Switches{E, Forms, Slots};
+  RemoteBox Box{E, Forms.Main, Values};
 
  private:
   std::filesystem::path libraryFolder_;

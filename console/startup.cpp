@@ -7,10 +7,10 @@
 #include <string>
 
 #include "console/alignment_points.h"
+#include "console/height_presets.h"
 #include "engine/field_calibration.h"
 #include "engine/frame_assembly.h"
 #include "engine/geo_correction.h"
-#include "engine/grid_cells.h"
 #include "engine/projection_output.h"
 #include "engine/settings_file.h"
 #include "engine/settings_keys.h"
@@ -131,16 +131,7 @@ void Form_Load(Engine& e, MainForm& main, StartupValues& v, const StartupSeams& 
   v.MarkerResolution = Saturated(engine::ReadCalibrationValue(e, "MarkerResolution"));
   if (v.MarkerResolution == 0) v.MarkerResolution = 5;
 
-  winplat::SpreadGrid* presets = e.Console.PHSdata();
-  for (int i = 0; i <= 5; ++i) {
-    if (!main.PrjHght.Exists(i)) continue;
-    main.PrjHght(i).SetCaption(Ini(e, "HeightPresets", "Label" + std::to_string(i)));
-    if (main.PrjHt.Exists(i)) main.PrjHt(i).SetCaption(main.PrjHght(i).Caption());
-    if (presets) {
-      SetGridCell(*presets, i + 1, 1, main.PrjHght(i).Caption());
-      SetGridCell(*presets, i + 1, 2, Ini(e, "HeightPresets", "Value" + std::to_string(i)));
-    }
-  }
+  LoadHeightPresets(e, main);
   std::int32_t k = Saturated(Ini(e, "HeightPresets", "Index"));
   if (k > 5 || k < 0) k = 0;
   if (main.PrjHght.Exists(k)) main.PrjHght(k).SetValue(true);

@@ -61,6 +61,7 @@ void MessageCaption(Engine& e, const char* text) {
 
 void NothingToShow(Engine& e, const std::string& msg) {
   e.Vx.DeleteFrames(1, 15);
+  e.State.JobPoints.clear();
   e.Console.SetMsg(msg);
 }
 
@@ -289,6 +290,9 @@ void OpenDrawingFile(Engine& e, DxfHost& dxf1, toolpath::GcodeInterpreter& in, s
   BusyScope busy(e);
   BusyPointer pointer;
   e.State.RefusedFrames.clear();
+  // The job before is gone: its points are dropped until new frames are built.
+  e.State.JobPoints.clear();
+  e.State.JobFileName = FileNameOf(path);
   if (winplat::FileSize(path) >= MaxDrawingFileSize) {
     ControlCall([&] { dxf1.Clear(); });
     e.Console.SetMsg("File Too Large");

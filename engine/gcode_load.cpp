@@ -5,6 +5,7 @@
 
 #include "engine/field_calibration.h"
 #include "engine/geo_correction.h"
+#include "engine/point_list.h"
 #include "engine/projection_output.h"
 #include "engine/settings_file.h"
 #include "winplat/components/scanner.h"
@@ -47,16 +48,11 @@ bool BuildFrames(Engine& e) {
     if (b.BuildPointsFromPath) b.BuildPointsFromPath(e);
   } catch (const std::exception& ex) {
     e.Vx.DeleteFrames(1, 15);
+    s.JobPoints.clear();
     e.Console.SetMsg(std::string("Part program frames not built: ") + ex.what());
     return false;
   }
   return true;
-}
-
-// The points the board holds in `frame`; 0 when it has none or cannot say.
-std::int32_t PointsOnBoard(Engine& e, std::int32_t frame) {
-  FrameStruct header{};
-  return e.Vx.ReadFrameStruct(frame, &header) == 0 ? header.NumPoints : 0;
 }
 
 }  // namespace

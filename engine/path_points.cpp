@@ -210,6 +210,8 @@ void BuildPointsFromPath(Engine& e) {
     return;
   }
   for (std::int32_t n = 1; n <= positions; ++n) SendFrame(e, n);
+  // The switch options rebuild the job's frames from this copy later.
+  e.State.JobPoints = e.State.AssemblyPoints;
 }
 
 }  // namespace fieldray::engine

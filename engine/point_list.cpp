@@ -93,6 +93,11 @@ std::int32_t GetWorkingFrameNumber(Engine& e) {
   return frame;
 }
 
+std::int32_t PointsOnBoard(Engine& e, std::int32_t frame) {
+  FrameStruct header{};
+  return e.Vx.ReadFrameStruct(frame, &header) == 0 ? header.NumPoints : 0;
+}
+
 void ReadWorkingFrame(Engine& e) {
   ProgramState& s = e.State;
   std::int32_t frame = GetWorkingFrameNumber(e);

@@ -28,4 +28,7 @@ void ReadWorkingFrame(Engine& e);
 // The boards' working frame number.
 std::int32_t GetWorkingFrameNumber(Engine& e);
 
+// The points the boards hold in `frame`; 0 when it has none or they cannot say.
+std::int32_t PointsOnBoard(Engine& e, std::int32_t frame);
+
 }  // namespace fieldray::engine

@@ -132,6 +132,11 @@ struct ProgramState {
   std::int32_t HoldStart = 0;
   std::int32_t HoldVertex = 0;
   std::int32_t HoldEnd = 0;
+  // The job's point list as its switch frames were built from it, and the
+  // job's file name: the switch options rebuild the frames from them. Empty
+  // while no job is loaded; an open drops the list.
+  std::vector<PointStruct> JobPoints;
+  std::string JobFileName;
 
   // ---- Machine fields ----
   // Index 1..8; element 0 is no field and stays zero.

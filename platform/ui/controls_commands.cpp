@@ -6,6 +6,7 @@
 #include <charconv>
 
 #include "winplat/clipboard.h"
+#include "winplat/hw/parport.h"
 #include "winplat/messages.h"
 
 namespace winplat::controls::detail {
@@ -235,6 +236,11 @@ bool Expect(CommandLine& l) {
   Control* c = l.ControlAt(1);
   if (!c) return false;
   if (!l.Need(3)) return l.Fail("expect: the text is missing");
+  // "expect C caption "text"" checks the caption whatever the control's value.
+  if (l.Need(4) && !l.t[2].quoted && Lower(l.t[2].text) == "caption") {
+    if (c->Caption() == l.t[3].text) return true;
+    return l.Fail(c->DisplayName() + " is captioned \"" + c->Caption() + "\", not \"" + l.t[3].text + "\"");
+  }
   std::string shown = c->ShownText();
   if (auto* check = dynamic_cast<CheckBox*>(c)) shown = std::to_string(check->Value());
   if (auto* option = dynamic_cast<OptionButton*>(c)) shown = option->Value() ? "True" : "False";
@@ -242,6 +248,32 @@ bool Expect(CommandLine& l) {
   if (auto* ud = dynamic_cast<UpDown*>(c)) shown = std::to_string(ud->Value());
   if (auto* strip = dynamic_cast<TabStrip*>(c)) shown = std::to_string(strip->Tab());
   if (shown != l.t[2].text) return l.Fail(c->DisplayName() + " shows \"" + shown + "\", not \"" + l.t[2].text + "\"");
+  return true;
+}
+
+// The operator's hand on the remote control box behind the parallel port.
+bool RemoteBox(CommandLine& l) {
+  if (!l.Need(3)) return l.Fail("remotebox: expected position N, reading R, busy on|off or connected on|off");
+  const std::string what = Lower(l.t[1].text);
+  long long v = 0;
+  if (what == "position" || what == "reading") {
+    if (!l.Number(2, &v)) return false;
+    const long long top = what == "position" ? hw::kRemoteBoxPositions - 1 : 255;
+    if (v < 0 || v > top) return l.Fail("remotebox " + what + ": 0 to " + std::to_string(top) + " expected");
+    if (what == "reading") {
+      hw::SetRemoteBoxReading(static_cast<std::int32_t>(v));
+      return true;
+    }
+    // A switch position replaces a raw reading given before.
+    hw::SetRemoteBoxReading(-1);
+    hw::SetRemoteBoxPosition(static_cast<int>(v));
+    return true;
+  }
+  if (what != "busy" && what != "connected") return l.Fail("remotebox: unknown word " + l.t[1].text);
+  const std::string state = Lower(l.t[2].text);
+  if (state != "on" && state != "off") return l.Fail("remotebox " + what + ": on or off expected");
+  if (what == "busy") hw::SetRemoteBoxBusy(state == "on");
+  else hw::SetRemoteBoxConnected(state == "on");
   return true;
 }
 
@@ -312,7 +344,10 @@ const std::vector<OperatorCommand>& OperatorCommands() {
       {"projection", "\"file.png\"", "save the picture of what the boards project", Projection},
       {"close", "F", "close a form as with its close box", Close},
       {"quit", "", "close every form", Quit},
-      {"expect", "C \"text\"", "check what a control shows (a mismatch fails the line)", Expect},
+      {"expect", "C [caption] \"text\"", "check what a control shows, or its caption (a mismatch fails the line)",
+       Expect},
+      {"remotebox", "position N|reading R|busy on|off|connected on|off", "the operator's hand on the remote box",
+       RemoteBox},
       {"help", "", "list the commands", Help},
   };
   return commands;

@@ -8,21 +8,10 @@
 
 #include "program_runner.h"
 #include "test_support.h"
-#include "winplat/hw/projection.h"
-#include "winplat/picture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-int LitPixels(const fs::path& file) {
-  winplat::Picture picture;
-  std::string error;
-  EXPECT_TRUE(winplat::LoadPicturePng(file, &picture, &error)) << file << ": " << error;
-  int lit = 0;
-  for (winplat::COLORREF c : picture.pixels) lit += winplat::hw::LitProjectionPixel(c);
-  return lit;
-}
 
 TEST(HostNames, Utf8JobNamesAreListedShownOpenedAndProjected) {
   const fs::path root = testsupport::NewMachineRoot("host-names");
@@ -52,8 +41,8 @@ TEST(HostNames, Utf8JobNamesAreListedShownOpenedAndProjected) {
       "projection \"C:\\TEMP\\names\\outside.png\"\n"
       "quit\n");
   EXPECT_EQ(run.status, 0) << run.log;
-  EXPECT_GT(LitPixels(root / "C" / "TEMP" / "names" / "umlaut.png"), 200);
-  EXPECT_GT(LitPixels(root / "C" / "TEMP" / "names" / "outside.png"), 200);
+  EXPECT_GT(testsupport::LitProjectionPixels(root / "C" / "TEMP" / "names" / "umlaut.png"), 200);
+  EXPECT_GT(testsupport::LitProjectionPixels(root / "C" / "TEMP" / "names" / "outside.png"), 200);
 }
 
 }  // namespace

@@ -11,7 +11,11 @@
 #include <thread>
 #include <vector>
 
+#include <gtest/gtest.h>
+
 #include "test_support.h"
+#include "winplat/hw/projection.h"
+#include "winplat/picture.h"
 
 extern char** environ;
 
@@ -95,6 +99,15 @@ ProgramRun RunFieldray(const fs::path& root, const fs::path& commands, int timeo
 
 ProgramRun RunFieldrayScript(const fs::path& root, const std::string& commands, int timeoutSeconds) {
   return RunFieldray(root, WriteFile(root / "job.ops", commands), timeoutSeconds);
+}
+
+int LitProjectionPixels(const fs::path& png) {
+  winplat::Picture picture;
+  std::string error;
+  EXPECT_TRUE(winplat::LoadPicturePng(png, &picture, &error)) << png << ": " << error;
+  int lit = 0;
+  for (winplat::COLORREF c : picture.pixels) lit += winplat::hw::LitProjectionPixel(c) ? 1 : 0;
+  return lit;
 }
 
 }  // namespace testsupport

@@ -32,4 +32,8 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::vect
 ProgramRun RunFieldrayScript(const std::filesystem::path& root, const std::string& commands,
                              int timeoutSeconds = 240);
 
+// Lit pixels (neither black nor a blanked move) of a projection picture a run
+// saved; a picture that cannot be read fails the test and counts none.
+int LitProjectionPixels(const std::filesystem::path& png);
+
 }  // namespace testsupport

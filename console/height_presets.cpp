@@ -1,0 +1,172 @@
+// Height presets, projection modes and the height-preset dialog.
+#include "console/height_presets.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "engine/field_calibration.h"
+#include "engine/geo_correction.h"
+#include "engine/grid_cells.h"
+#include "engine/projection_output.h"
+#include "engine/settings_file.h"
+#include "engine/settings_keys.h"
+#include "winplat/messages.h"
+#include "winplat/screen.h"
+
+namespace fieldray::console {
+namespace {
+
+constexpr int kPresets = 6;
+
+std::string Numbered(const char* word, int i) { return word + std::to_string(i); }
+
+// Shows a dialog modally at its stored place (not again while it is up).
+void ShowPlaced(engine::Engine& e, wc::Form& dialog, const std::string& section) {
+  if (dialog.Visible()) return;
+  PlaceDialog(e, dialog, section);
+  dialog.Show(true);
+}
+
+}  // namespace
+
+void LoadHeightPresets(engine::Engine& e, MainForm& main) {
+  winplat::SpreadGrid* grid = e.Console.PHSdata();
+  for (int i = 0; i < kPresets; ++i) {
+    const std::string label = engine::ReadIniValue(e, "HeightPresets", Numbered("Label", i));
+    if (main.PrjHght.Exists(i)) main.PrjHght(i).SetCaption(label);
+    if (main.PrjHt.Exists(i)) main.PrjHt(i).SetCaption(label);
+    if (grid) {
+      SetGridCell(*grid, i + 1, 1, label);
+      SetGridCell(*grid, i + 1, 2, engine::ReadIniValue(e, "HeightPresets", Numbered("Value", i)));
+    }
+  }
+}
+
+void PlaceDialog(engine::Engine& e, wc::Form& dialog, const std::string& section) {
+  engine::WindowPosition p = engine::ReadDialogPosition(e, section);
+  // The stored place may lie partly off the screen (a Left above 9000 is put
+  // at 10000): the dialog is moved back so all of it shows.
+  const winplat::ScreenMetrics screen = winplat::Screen();
+  const int screenWidth = static_cast<int>(winplat::PixelsToTwips(screen.width));
+  const int screenHeight = static_cast<int>(winplat::PixelsToTwips(screen.height));
+  const int left = std::max(0, std::min(p.Left, screenWidth - dialog.Width()));
+  const int top = std::max(0, std::min(p.Top, screenHeight - dialog.Height()));
+  dialog.Move(left, top, dialog.Width(), dialog.Height());
+}
+
+std::int16_t FollowModePreset(const std::string& heightCell) {
+  const double h = std::nearbyint(engine::LenientVal(heightCell) - 1);
+  return static_cast<std::int16_t>(std::clamp(h, 0.0, static_cast<double>(kPresets - 1)));
+}
+
+HeightPresets::HeightPresets(engine::Engine& e, ConsoleForms& forms, ComponentSlots& slots)
+    : e_(e),
+      main_(forms.Main),
+      phs_(forms.PHS),
+      swOpt_(forms.SwOptForm),
+      phsData_(slots.PHSdata->Grid()),
+      ssHt_(slots.SSHt->Grid()) {
+  main_.PrjHght.OnClick([this](int i) { PrjHght_Click(i); });
+  main_.PrjHt.OnClick([this](int i) { PrjHt_Click(i); });
+  main_.PrjHght.OnMouseUp([this](int, int button, int, float, float) { PrjHght_MouseUp(button); });
+  main_.PrjHt.OnMouseUp([this](int, int button, int, float, float) { PrjHght_MouseUp(button); });
+  main_.MdHt.Click = [this] { MdHt_Click(); };
+  main_.PrjPos.OnClick([this](int i) { PrjPos_Click(i); });
+  main_.PrjPos.OnMouseUp([this](int, int button, int, float, float) { PrjPos_MouseUp(button); });
+  phs_.OKButton.OnClick([this](int i) { OKButton_Click(i); });
+  phs_.CancelButton.Click = [this] { CancelButton_Click(); };
+  phsData_.OnClick = [this](std::int32_t, std::int32_t row) {
+    wc::RunHandler("PHSdata_Click", [this, row] { PHSdata_Click(row); });
+  };
+}
+
+void HeightPresets::ApplyCorrection() {
+  std::int16_t field = static_cast<std::int16_t>(engine::CheckedOptFld(e_));
+  engine::ApplyGeoCorrection(e_, field);
+}
+
+void HeightPresets::PrjHght_Click(int index) {
+  std::string value = std::to_string(index);
+  engine::WriteIniValue(e_, "HeightPresets", "Index", value);
+  // Both rows of buttons show the preset in use.
+  if (main_.PrjHt.Exists(index)) main_.PrjHt(index).SetValue(true);
+}
+
+void HeightPresets::PrjHt_Click(int index) {
+  if (main_.PrjHght.Exists(index)) main_.PrjHght(index).SetValue(true);
+}
+
+void HeightPresets::PrjHght_MouseUp(int button) {
+  if (button == wc::vbRightButton) {
+    ShowHeightPresets();
+  } else {
+    ApplyCorrection();
+  }
+}
+
+void HeightPresets::MdHt_Click() {
+  std::string value = std::to_string(main_.MdHt.Value());
+  engine::WriteIniValue(e_, "HeightPresets", "FollowMode", value);
+}
+
+void HeightPresets::PrjPos_Click(int index) {
+  if (main_.MdHt.Value() != wc::vbUnchecked) {
+    const std::int16_t h = FollowModePreset(GetGridCell(ssHt_, 1, index));
+    if (main_.PrjHght.Exists(h)) main_.PrjHght(h).SetValue(true);
+    ApplyCorrection();
+  }
+  std::int32_t frame = index;
+  engine::ShowProjection(e_, frame);
+}
+
+void HeightPresets::PrjPos_MouseUp(int button) {
+  if (button == wc::vbRightButton) ShowPlaced(e_, swOpt_, "SwitchMode");
+}
+
+void HeightPresets::ShowHeightPresets() { ShowPlaced(e_, phs_, "HeightPresets"); }
+
+void HeightPresets::SavePHSPosition() {
+  std::string top = std::to_string(phs_.Top());
+  engine::WriteIniValue(e_, "HeightPresets", "Top", top);
+  std::string left = std::to_string(phs_.Left());
+  engine::WriteIniValue(e_, "HeightPresets", "Left", left);
+}
+
+void HeightPresets::CaptionsFromGrid() {
+  for (int i = 0; i < kPresets; ++i) {
+    const std::string label = GetGridCell(phsData_, i + 1, 1);
+    if (main_.PrjHght.Exists(i)) main_.PrjHght(i).SetCaption(label);
+    if (main_.PrjHt.Exists(i)) main_.PrjHt(i).SetCaption(label);
+  }
+}
+
+void HeightPresets::OKButton_Click(int index) {
+  CaptionsFromGrid();
+  if (index == 0) {
+    phs_.Hide();
+    winplat::DoEvents();
+    for (int i = 0; i < kPresets; ++i) {
+      std::string label = GetGridCell(phsData_, i + 1, 1);
+      engine::WriteIniValue(e_, "HeightPresets", Numbered("Label", i), label);
+      std::string value = GetGridCell(phsData_, i + 1, 2);
+      engine::WriteIniValue(e_, "HeightPresets", Numbered("Value", i), value);
+    }
+  }
+  ApplyCorrection();
+  SavePHSPosition();
+}
+
+void HeightPresets::CancelButton_Click() {
+  phs_.Hide();
+  winplat::DoEvents();
+  LoadHeightPresets(e_, main_);
+  ApplyCorrection();
+  SavePHSPosition();
+}
+
+void HeightPresets::PHSdata_Click(std::int32_t row) {
+  // Rows 1..6 are the presets; the heading row and rows below name none.
+  if (row >= 1 && row <= kPresets && main_.PrjHght.Exists(row - 1)) main_.PrjHght(row - 1).SetValue(true);
+}
+
+}  // namespace fieldray::console

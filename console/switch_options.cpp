@@ -1,0 +1,137 @@
+// The switch-option dialog and the rebuilding of the switch frames.
+#include "console/switch_options.h"
+
+#include <algorithm>
+#include <string>
+#include <utility>
+
+#include "engine/field_calibration.h"
+#include "engine/frame_assembly.h"
+#include "engine/grid_cells.h"
+#include "engine/point_list.h"
+#include "engine/projection_output.h"
+#include "engine/settings_file.h"
+#include "winplat/messages.h"
+
+namespace fieldray::console {
+
+std::int32_t SwitchPositionCount(const winplat::SpreadGrid* grid) {
+  return grid ? engine::SwitchPositionsBuilt(grid->MaxCols()) : 0;
+}
+
+void ApplySwitchOptions(engine::Engine& e) {
+  ProgramState& s = e.State;
+  // As the job list does before it opens a file.
+  s.InversionState = BoolFalse;
+  std::int16_t field = static_cast<std::int16_t>(engine::CheckedOptFld(e));
+  engine::ApplyFieldScale(e, field);
+  if (s.JobPoints.size() > 1) {
+    // The frames come from the job's own points, whatever the point list
+    // holds now (a marker, a field selection, a set-up cross); it is put back.
+    std::vector<PointStruct> current = std::exchange(s.AssemblyPoints, s.JobPoints);
+    const std::int16_t count = s.PointCount;
+    std::int32_t empty = 0;
+    for (std::int32_t n = 1; n <= SwitchPositionCount(e.Console.SSOptSw()); ++n) {
+      e.Vx.DeleteFrames(n, n);
+      std::int32_t position = n;
+      engine::SendFrame(e, position);
+      if (empty == 0 && engine::PointsOnBoard(e, n) == 0) empty = n;
+    }
+    s.AssemblyPoints = std::move(current);
+    s.PointCount = count;
+    if (empty > 0) {
+      e.Console.SetMsg("Switch position " + std::to_string(empty) + " keeps no point of " + s.JobFileName +
+                       ": check the switch options");
+    }
+  }
+  std::int32_t last = -1;
+  engine::ShowProjection(e, last);
+}
+
+SwitchOptions::SwitchOptions(engine::Engine& e, ConsoleForms& forms, ComponentSlots& slots)
+    : e_(e),
+      form_(forms.SwOptForm),
+      optSw_(slots.SSOptSw->Grid()),
+      ht_(slots.SSHt->Grid()),
+      labels_(slots.SPLabels->Grid()) {
+  form_.Activate = [this] { form_.SSOptSw.SetFocus(); };
+  form_.OKButtonSO.Click = [this] { OKButtonSO_Click(); };
+  form_.CancelButtonSO.Click = [this] { CancelButtonSO_Click(); };
+  form_.SPChLab.Click = [this] { SPChLab_Click(); };
+  form_.OKButtonLab.Click = [this] { OKButtonLab_Click(); };
+  form_.SPLClose.Click = [this] { SPLClose_Click(); };
+  optSw_.OnEditChange = [this](std::int32_t, std::int32_t, bool) {
+    wc::RunHandler("SSOptSw_EditChange", [this] { SSOptSw_EditChange(); });
+  };
+}
+
+void SwitchOptions::SaveSwOptPosition() {
+  std::string top = std::to_string(form_.Top());
+  engine::WriteIniValue(e_, "SwitchMode", "Top", top);
+  std::string left = std::to_string(form_.Left());
+  engine::WriteIniValue(e_, "SwitchMode", "Left", left);
+}
+
+void SwitchOptions::SaveGrid(winplat::SpreadGrid& grid, const char* file) {
+  // Whole, headings included: row 0 of SSOptSw holds the mode labels.
+  if (!grid.SaveToFile(e_.State.ProgramDir + file, false))
+    e_.Console.SetMsg(std::string(file) + " not saved: " + grid.LastError());
+}
+
+void SwitchOptions::OKButtonSO_Click() {
+  form_.Hide();
+  winplat::DoEvents();
+  SaveGrid(optSw_, "SWPOS.DAT");
+  SaveGrid(ht_, "SWHT.DAT");
+  ApplySwitchOptions(e_);
+  engine::LoadPrjPosCaptions(e_);
+}
+
+void SwitchOptions::CancelButtonSO_Click() {
+  form_.Hide();
+  winplat::DoEvents();
+  ProgramState& s = e_.State;
+  s.LoadingSettings = BoolTrue;
+  optSw_.LoadFromFile(s.ProgramDir + "SWPOS.DAT");
+  ht_.LoadFromFile(s.ProgramDir + "SWHT.DAT");
+  ApplySwitchOptions(e_);
+  s.LoadingSettings = BoolFalse;
+  SaveSwOptPosition();
+}
+
+void SwitchOptions::SSOptSw_EditChange() {
+  if (e_.State.LoadingSettings) return;
+  ApplySwitchOptions(e_);
+}
+
+void SwitchOptions::EnableOkCancel(bool enabled) {
+  form_.OKButtonSO.SetEnabled(enabled);
+  form_.CancelButtonSO.SetEnabled(enabled);
+}
+
+void SwitchOptions::SPChLab_Click() {
+  const bool show = !form_.SPLabForm.Visible();
+  form_.SPLabForm.SetVisible(show);
+  if (show) {
+    for (std::int32_t i = 1; i <= SwitchPositionCount(&optSw_); ++i)
+      SetGridCell(labels_, 1, i, GetGridCell(optSw_, 0, i));
+    form_.SPLabels.SetFocus();
+  } else {
+    form_.SSOptSw.SetFocus();
+  }
+  EnableOkCancel(!show);
+}
+
+void SwitchOptions::OKButtonLab_Click() {
+  form_.SPLabForm.SetVisible(false);
+  for (std::int32_t i = 1; i <= SwitchPositionCount(&optSw_); ++i)
+    SetGridCell(optSw_, 0, i, GetGridCell(labels_, 1, i));
+  EnableOkCancel(true);
+}
+
+void SwitchOptions::SPLClose_Click() {
+  form_.SPLabForm.SetVisible(false);
+  EnableOkCancel(true);
+}
+
+}  // namespace fieldray::console

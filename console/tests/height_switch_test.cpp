@@ -1,0 +1,265 @@
+// Height presets, projection modes and the switch options: what the operator
+// picks and edits, what is stored, and which frames are projected.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "console/height_presets.h"
+#include "console/switch_options.h"
+#include "engine/grid_cells.h"
+#include "engine/projection_output.h"
+#include "program_rig.h"
+#include "winplat/controls/operator.h"
+#include "winplat/profile.h"
+#include "winplat/screen.h"
+
+namespace fieldray::console {
+namespace {
+
+namespace op = winplat::controls::op;
+
+class HeightSwitch : public ProgramRig {
+ protected:
+  winplat::SpreadGrid& Grid(const winplat::ComPtr<winplat::SpreadGridControl>& slot) { return slot->Grid(); }
+  std::int32_t Points(std::int32_t frame) {
+    FrameStruct header{};
+    return program->Vx.ReadFrameStruct(frame, &header) == 0 ? header.NumPoints : 0;
+  }
+  // The operator picks a job in the job list.
+  void PickJob(const std::string& name) {
+    auto& list = program->Forms.Main.File1;
+    list.Refresh();
+    for (int i = 0; i < list.ListCount(); ++i) {
+      if (list.List(i) == name) {
+        op::Pick(list, i);
+        return;
+      }
+    }
+    ADD_FAILURE() << name << " is not in the job list";
+  }
+  // Codes of the board commands run since the log was cleared.
+  static std::vector<std::uint16_t> Codes() {
+    std::vector<std::uint16_t> codes;
+    for (const auto& c : winplat::hw::ReadCommandLog()) codes.push_back(c.code);
+    return codes;
+  }
+  static long First(const std::vector<std::uint16_t>& codes, std::uint16_t code) {
+    auto it = std::find(codes.begin(), codes.end(), code);
+    return it == codes.end() ? -1 : static_cast<long>(it - codes.begin());
+  }
+  static constexpr std::uint16_t kCorrectionRow = 121;
+  static constexpr std::uint16_t kDisplayFrame = 64;
+};
+
+TEST(FollowModePreset, TheHeightCellLessOneHeldToThePresets) {
+  const struct {
+    const char* cell;
+    int preset;
+  } cases[] = {{"", 0}, {"0", 0}, {"1", 0}, {"2", 1}, {"2.5", 2}, {"3.5", 2}, {"6", 5},
+               {"9", 5}, {"-3", 0}, {"x", 0}, {"1e30", 5}};
+  for (const auto& c : cases) EXPECT_EQ(FollowModePreset(c.cell), c.preset) << '"' << c.cell << '"';
+}
+
+TEST_F(HeightSwitch, FollowModeStoresThePresetAndCorrectsBeforeProjecting) {
+  Program& p = Start();
+  MainForm& m = p.Forms.Main;
+  op::Click(m.MdHt);
+  EXPECT_EQ(Ini("HeightPresets", "FollowMode"), "1");
+  SetGridCell(Grid(p.Slots.SSHt), 1, 3, "");
+  SetGridCell(Grid(p.Slots.SSHt), 1, 4, "9");
+  op::Click(m.PrjHght(2));
+  EXPECT_TRUE(m.PrjHt(2).Value()) << "both rows show the preset in use";
+
+  winplat::hw::ClearCommandLog();
+  op::Click(m.PrjPos(3));
+  EXPECT_TRUE(m.PrjHght(0).Value());
+  EXPECT_TRUE(m.PrjHt(0).Value());
+  EXPECT_EQ(Ini("HeightPresets", "Index"), "0");
+  std::vector<std::uint16_t> codes = Codes();
+  ASSERT_GE(First(codes, kDisplayFrame), 0);
+  EXPECT_LT(First(codes, kCorrectionRow), First(codes, kDisplayFrame)) << "corrected before the projection";
+  EXPECT_EQ(p.State.LastShownFrame, 3);
+
+  op::Click(m.PrjPos(4));
+  EXPECT_TRUE(m.PrjHght(5).Value());
+  EXPECT_EQ(Ini("HeightPresets", "Index"), "5");
+
+  // Without follow mode the preset stays and the projection comes first.
+  op::Click(m.MdHt);
+  winplat::hw::ClearCommandLog();
+  op::Click(m.PrjPos(3));
+  EXPECT_TRUE(m.PrjHght(5).Value());
+  codes = Codes();
+  EXPECT_LT(First(codes, kDisplayFrame), First(codes, kCorrectionRow));
+}
+
+TEST_F(HeightSwitch, ApplyOkAndCancelOfThePresetDialog) {
+  Program& p = Start();
+  MainForm& m = p.Forms.Main;
+  winplat::SpreadGrid& presets = Grid(p.Slots.PHSdata);
+  const struct {
+    const char* action;
+    bool stored;
+  } cases[] = {{"Apply", false}, {"OK", true}, {"Cancel", false}};
+  int round = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.action);
+    const std::string before = Ini("HeightPresets", "Label1");
+    const std::string valueBefore = Ini("HeightPresets", "Value1");
+    const std::string label = "Deck" + std::to_string(++round);
+    SetGridCell(presets, 2, 1, label);
+    SetGridCell(presets, 2, 2, "150");
+    if (std::string(c.action) == "Cancel") {
+      p.Presets.CancelButton_Click();
+    } else {
+      p.Presets.OKButton_Click(std::string(c.action) == "OK" ? 0 : 1);
+    }
+    const std::string shown = std::string(c.action) == "Cancel" ? before : label;
+    EXPECT_EQ(m.PrjHght(1).Caption(), shown);
+    EXPECT_EQ(m.PrjHt(1).Caption(), shown);
+    EXPECT_EQ(Ini("HeightPresets", "Label1"), c.stored ? label : before);
+    EXPECT_EQ(Ini("HeightPresets", "Value1"), c.stored ? "150" : valueBefore);
+    EXPECT_EQ(Ini("HeightPresets", "Left"), std::to_string(p.Forms.PHS.Left())) << "placement stored";
+  }
+
+  // Cancel after an Apply brings back the stored label, in the grid too.
+  SetGridCell(presets, 2, 1, "Crate");
+  p.Presets.OKButton_Click(1);
+  EXPECT_EQ(m.PrjHt(1).Caption(), "Crate");
+  p.Presets.CancelButton_Click();
+  EXPECT_EQ(m.PrjHght(1).Caption(), "Deck2");
+  EXPECT_EQ(GetGridCell(presets, 2, 1), "Deck2");
+}
+
+TEST_F(HeightSwitch, APresetRowClickPicksItsPresetAndOtherRowsNone) {
+  Program& p = Start();
+  const struct {
+    int row;
+    int checked;
+  } cases[] = {{2, 1}, {0, 1}, {6, 5}, {7, 5}, {1, 0}, {-1, 0}};
+  for (const auto& c : cases) {
+    Grid(p.Slots.PHSdata).ClickCell(c.row, 1);
+    EXPECT_TRUE(p.Forms.Main.PrjHght(c.checked).Value()) << "row " << c.row;
+  }
+}
+
+TEST_F(HeightSwitch, DialogsKeepTheStoredClampsThenFitOnTheScreen) {
+  Program& p = Start();
+  const winplat::ScreenMetrics screen = winplat::Screen();
+  const int width = static_cast<int>(winplat::PixelsToTwips(screen.width));
+  const int height = static_cast<int>(winplat::PixelsToTwips(screen.height));
+  wc::Form& phs = p.Forms.PHS;
+  wc::Form& sw = p.Forms.SwOptForm;
+  const struct {
+    wc::Form* dialog;
+    const char* section;
+    const char* top;
+    const char* left;
+    int wantTop;
+    int wantLeft;
+  } cases[] = {
+      {&phs, "HeightPresets", "100", "9000", 100, 9000},
+      {&phs, "HeightPresets", "100", "9001", 100, std::min(10000, width - phs.Width())},
+      {&phs, "HeightPresets", "-50", "-7", 0, 0},
+      {&phs, "HeightPresets", "9000", "", std::min(8000, height - phs.Height()), 0},
+      {&sw, "SwitchMode", "300", "9000", 300, std::min(9000, width - sw.Width())},
+  };
+  for (const auto& c : cases) {
+    std::string top = c.top, left = c.left;
+    engine::WriteIniValue(p.E, c.section, "Top", top);
+    engine::WriteIniValue(p.E, c.section, "Left", left);
+    PlaceDialog(p.E, *c.dialog, c.section);
+    EXPECT_EQ(c.dialog->Top(), c.wantTop) << c.section << " " << c.top << " " << c.left;
+    EXPECT_EQ(c.dialog->Left(), c.wantLeft) << c.section << " " << c.top << " " << c.left;
+    EXPECT_LE(c.dialog->Left() + c.dialog->Width(), width);
+  }
+}
+
+TEST_F(HeightSwitch, TheLabelEditorTakesOrDropsTheLabels) {
+  Program& p = Start();
+  SwitchOptionsForm& f = p.Forms.SwOptForm;
+  winplat::SpreadGrid& options = Grid(p.Slots.SSOptSw);
+  winplat::SpreadGrid& labels = Grid(p.Slots.SPLabels);
+  for (const bool take : {false, true}) {
+    SCOPED_TRACE(take ? "OK" : "Cancel");
+    p.Switches.SPChLab_Click();
+    EXPECT_TRUE(f.SPLabForm.Visible());
+    EXPECT_EQ(GetGridCell(labels, 1, 6), "Pattern");
+    EXPECT_FALSE(f.OKButtonSO.Enabled());
+    EXPECT_FALSE(f.CancelButtonSO.Enabled());
+    labels.TypeIntoCell(1, 6, "Marks");
+    if (take) {
+      p.Switches.OKButtonLab_Click();
+    } else {
+      p.Switches.SPLClose_Click();
+    }
+    EXPECT_FALSE(f.SPLabForm.Visible());
+    EXPECT_TRUE(f.OKButtonSO.Enabled());
+    EXPECT_TRUE(f.CancelButtonSO.Enabled());
+    EXPECT_EQ(GetGridCell(options, 0, 6), take ? "Marks" : "Pattern");
+    EXPECT_EQ(p.Forms.Main.PrjPos(6).Caption(), "Pattern") << "captions follow only OK of the dialog";
+  }
+  // OK of the dialog stores both grids whole: the labels survive a reload.
+  p.Switches.OKButtonSO_Click();
+  EXPECT_EQ(p.Forms.Main.PrjPos(6).Caption(), "Marks");
+  EXPECT_NE(testsupport::ReadFile(ProgramFile("SWPOS.DAT")).find("Marks"), std::string::npos);
+  winplat::SpreadGrid reloaded;
+  ASSERT_TRUE(reloaded.LoadFromFile("C:\\Fieldray\\SWPOS.DAT")) << reloaded.LastError();
+  EXPECT_EQ(GetGridCell(reloaded, 0, 6), "Marks");
+  EXPECT_EQ(GetGridCell(reloaded, 2, 4), "1");
+}
+
+TEST_F(HeightSwitch, AnEditAfterAFieldSelectionRebuildsTheJobsFrames) {
+  Program& p = Start();
+  winplat::SpreadGrid& options = Grid(p.Slots.SSOptSw);
+  // No job: an edit builds no frame.
+  options.TypeIntoCell(4, 6, "1");
+  EXPECT_EQ(Points(1), 0);
+  options.TypeIntoCell(4, 6, "0");
+
+  op::Click(p.Forms.Main.OnOff);
+  PickJob("PLATE.NC");
+  const std::int32_t all = Points(1);
+  ASSERT_GT(all, 0);
+  EXPECT_EQ(Points(6), 0) << "position 6 keeps only the pattern and the outline";
+  // A field selection (a mirrored field) fills the point list with its
+  // marker, which no switch frame keeps, and inverts the output.
+  op::PickTab(p.Forms.Main.SSTab1, design::kTabFields);
+  op::Click(p.Forms.Main.FldOpt(2));
+  op::Click(p.Forms.Main.PrjPos(6));
+
+  options.TypeIntoCell(4, 6, "1");
+  options.TypeIntoCell(5, 6, "1");
+  EXPECT_GT(Points(6), 0) << "the job's path is in position 6 now";
+  EXPECT_EQ(Points(1), all);
+  EXPECT_EQ(p.State.LastShownFrame, 6);
+  FrameStruct shown{};
+  ASSERT_EQ(p.Vx.ReadFrameStruct(engine::DisplayFrameNumber, &shown), 0);
+  EXPECT_GT(shown.NumPoints, 0);
+
+  // A position that keeps nothing loses its frame and says so.
+  for (std::int32_t row = 1; row <= 8; ++row) options.TypeIntoCell(row, 2, "0");
+  EXPECT_EQ(Points(2), 0);
+  EXPECT_EQ(p.Forms.Main.Msg.Caption(), "Switch position 2 keeps no point of PLATE.NC: check the switch options");
+
+  // Cancel reloads the stored options and projects once.
+  winplat::hw::ClearCommandLog();
+  p.Switches.CancelButtonSO_Click();
+  const std::vector<std::uint16_t> codes = Codes();
+  EXPECT_EQ(std::count(codes.begin(), codes.end(), kDisplayFrame), 1);
+  EXPECT_EQ(Points(6), 0);
+  EXPECT_GT(Points(2), 0);
+  EXPECT_EQ(p.State.LoadingSettings, BoolFalse);
+  EXPECT_EQ(Ini("SwitchMode", "Left"), std::to_string(p.Forms.SwOptForm.Left()));
+
+  // A failed open leaves nothing to rebuild from.
+  testsupport::WriteFile(testsupport::Root() / "C" / "Fieldray" / "Jobs" / "EMPTY.DXF", "0\nEOF\n");
+  PickJob("EMPTY.DXF");
+  options.TypeIntoCell(1, 1, "1");
+  EXPECT_EQ(Points(1), 0);
+}
+
+}  // namespace
+}  // namespace fieldray::console

@@ -1,0 +1,279 @@
+// The remote control box against the emulated parallel port: its readings,
+// what a move of the switch does, and its calibration.
+#include <gtest/gtest.h>
+
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "console/remote_box.h"
+#include "engine/projection_output.h"
+#include "engine/settings_keys.h"
+#include "program_rig.h"
+#include "winplat/controls/operator.h"
+
+namespace fieldray::console {
+namespace {
+
+namespace hw = winplat::hw;
+
+class RemoteBoxTest : public ProgramRig {
+ protected:
+  // One tick of TimerCB with the box giving `reading`.
+  void TickAt(std::int32_t reading) {
+    hw::SetRemoteBoxReading(reading);
+    program->Box.TimerCB_Timer();
+  }
+  double Seconds() { return clock.SecondsSinceMidnight(); }
+  std::vector<std::int32_t>& Positions() { return program->Values.BoxPositions; }
+  std::string Label() { return program->Forms.Main.LabelCBIns.Caption(); }
+  void ClickCalibrate() {
+    winplat::controls::op::PickTab(program->Forms.Main.SSTab1, design::kTabRemote);
+    winplat::controls::op::Click(program->Forms.Main.CalCB);
+  }
+};
+
+TEST_F(RemoteBoxTest, EachPositionAndRawReadingIsReadBackAndABusyBoxGivesMinusOne) {
+  Program& p = Start();
+  for (int position = 0; position < hw::kRemoteBoxPositions; ++position) {
+    hw::SetRemoteBoxPosition(position);
+    EXPECT_EQ(p.Box.ReadControlBox(), hw::RemoteBoxPositionReading(position)) << "position " << position;
+  }
+  for (std::int32_t raw : {0, 7, 8, 0x77, 0x88, 128, 255}) {
+    hw::SetRemoteBoxReading(raw);
+    EXPECT_EQ(p.Box.ReadControlBox(), raw);
+  }
+  hw::SetRemoteBoxBusy(true);
+  const double before = Seconds();
+  EXPECT_EQ(p.Box.ReadControlBox(), -1);
+  EXPECT_GT(Seconds() - before, 5.0) << "the window events ran between the status reads";
+  hw::SetRemoteBoxBusy(false);
+  hw::SetRemoteBoxConnected(false);
+  EXPECT_EQ(p.Box.ReadControlBox(), -1);
+}
+
+TEST_F(RemoteBoxTest, MovesAndMatchesSwitchTheOutputAndTheModes) {
+  Program& p = Start();
+  MainForm& m = p.Forms.Main;
+  const struct {
+    const char* what;
+    std::vector<std::int32_t> positions;
+    std::int32_t previous;
+    std::int32_t reading;
+    int onOff, capBtn, mode;
+  } cases[] = {
+      {"a move of 20 is ignored", {240, 8, 40, 72, 104, 136, 168, 200}, 28, 8, 1, 0, 6},
+      {"a move of 21 is acted on", {240, 8, 40, 72, 104, 136, 168, 200}, 29, 8, 1, 1, 6},
+      {"entry 0 turns the output off", {240, 8, 40, 72, 104, 136, 168, 200}, 0, 240, 0, 0, 6},
+      {"19 away matches", {240, 8, 40, 100, 160, 200, 220, 250}, 0, 119, 1, 0, 2},
+      {"20 away does not", {240, 8, 40, 100, 160, 200, 220, 250}, 0, 120, 1, 0, 6},
+      {"the lower index wins", {240, 8, 40, 50, 160, 200, 220, 250}, 0, 45, 1, 0, 1},
+      {"no calibration: near 0 is off", {0, 0, 0, 0, 0, 0, 0, 0}, 200, 19, 0, 0, 6},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    m.CapBtn.SetValue(0);
+    m.OnOff.SetValue(1);
+    m.PrjPos(6).SetValue(true);
+    Positions() = c.positions;
+    p.Box.PrevBoxReading = c.previous;
+    TickAt(c.reading);
+    EXPECT_EQ(m.OnOff.Value(), c.onOff);
+    EXPECT_EQ(m.CapBtn.Value(), c.capBtn);
+    EXPECT_EQ(engine::CheckedPrjPos(p.E), c.mode);
+    EXPECT_EQ(p.Box.PrevBoxReading, c.reading) << "every reading becomes the previous one";
+    EXPECT_EQ(p.State.ControlBoxBusy, BoolFalse);
+  }
+}
+
+TEST_F(RemoteBoxTest, TheBoxIsBusyOnlyWhileItTurnsTheOutputOnForEntryOne) {
+  Program& p = Start();
+  MainForm& m = p.Forms.Main;
+  std::vector<std::int16_t> seen;
+  auto onOff = m.OnOff.Click.Get();
+  m.OnOff.Click = [&, onOff] {
+    seen.push_back(p.State.ControlBoxBusy);
+    onOff();
+  };
+  p.Box.PrevBoxReading = 200;
+  TickAt(8);  // entry 1: output on
+  TickAt(240);  // entry 0: off
+  TickAt(40);  // entry 2: a mode, the output on again
+  EXPECT_EQ(seen, (std::vector<std::int16_t>{BoolTrue, BoolFalse, BoolFalse}));
+  EXPECT_EQ(p.State.ControlBoxBusy, BoolFalse);
+}
+
+TEST_F(RemoteBoxTest, AModeCaptionWaitsAtMostFiveSecondsAndADisabledGroupKeepsItsMode) {
+  Program& p = Start();
+  MainForm& m = p.Forms.Main;
+  m.Timer1.SetEnabled(false);
+  const struct {
+    const char* delay;
+    double seconds;
+  } cases[] = {{"12", 5}, {"-3", 3}, {"0", 0}, {"none", 0}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.delay);
+    m.TDMode.SetText(c.delay);
+    m.PrjPos(6).SetValue(true);
+    p.Box.PrevBoxReading = 200;
+    const double before = Seconds();
+    TickAt(40);
+    EXPECT_NEAR(Seconds() - before, c.seconds, 0.1);
+    EXPECT_TRUE(m.PrjPos(1).Value());
+  }
+  bool off = false;
+  engine::EnablePrjPos(p.E, off);
+  m.TDMode.SetText("0");
+  m.OnOff.SetValue(0);
+  p.Box.PrevBoxReading = 200;
+  TickAt(72);
+  EXPECT_EQ(m.OnOff.Value(), 1);
+  EXPECT_TRUE(m.PrjPos(1).Value()) << "no preset is selected while PMFrame is disabled";
+}
+
+TEST_F(RemoteBoxTest, ATickArrivingWhileATickWaitsIsSkipped) {
+  Program& p = Start(true);
+  MainForm& m = p.Forms.Main;
+  m.TDMode.SetText("2");
+  // The job-intake timer turns the switch to "off" while the tick waits.
+  bool turned = false;
+  m.Timer1.Timer = [&turned] {
+    hw::SetRemoteBoxReading(240);
+    turned = true;
+  };
+  p.Box.PrevBoxReading = 200;
+  const double before = Seconds();
+  TickAt(40);
+  EXPECT_NEAR(Seconds() - before, 2.0, 0.2);
+  ASSERT_TRUE(turned);
+  EXPECT_EQ(p.Box.LastBoxReading, 40) << "no nested tick read the box";
+  EXPECT_EQ(m.OnOff.Value(), 1);
+  EXPECT_TRUE(m.PrjPos(1).Value());
+}
+
+TEST_F(RemoteBoxTest, CalibrationTakesEightReadingsTheOneNearZeroLast) {
+  Program& p = Start();
+  MainForm& m = p.Forms.Main;
+  TickAt(72);
+  const int onOff = m.OnOff.Value();
+  ClickCalibrate();
+  EXPECT_TRUE(p.Box.Calibrating());
+  EXPECT_EQ(Label(), "Slowly move the Remote Control Selector Switch through all positions.");
+  const std::int32_t readings[] = {72, 8, 240, 40, 104, 136, 168, 200, 8};
+  for (std::int32_t r : readings) {
+    EXPECT_TRUE(p.Box.Calibrating()) << "before " << r;
+    TickAt(r);
+    clock.Advance(600);
+    TickAt(r);
+  }
+  EXPECT_FALSE(p.Box.Calibrating());
+  EXPECT_EQ(Positions(), (std::vector<std::int32_t>{8, 40, 72, 104, 136, 168, 200, 240}));
+  EXPECT_EQ(Label(), "Calibration Complete.");
+  for (int n = 0; n < 8; ++n)
+    EXPECT_EQ(engine::ReadCalibrationValue(p.E, engine::BoxPosKey(n)), std::to_string(Positions()[n]));
+  // The position the switch rests on is not acted on; a later move is.
+  TickAt(8);
+  EXPECT_EQ(m.OnOff.Value(), onOff);
+  EXPECT_EQ(Label(), "Calibration Complete.");
+  TickAt(240);
+  EXPECT_TRUE(m.PrjPos(6).Value()) << "240 is entry 7 now";
+  TickAt(72);
+  EXPECT_TRUE(m.PrjPos(1).Value()) << "72 is entry 2 now";
+}
+
+TEST_F(RemoteBoxTest, ACancelledOrRefusedCalibrationKeepsTheEntries) {
+  Program& p = Start();
+  const std::vector<std::int32_t> before = Positions();
+  const struct {
+    const char* what;
+    bool started;
+    const char* label;
+  } cases[] = {{"second click", true, ""},
+               {"box stops answering", true, "Control Box Interface Not Responding"},
+               {"no reading", false, "Control Box Interface Not Responding"},
+               {"no port", false, "Port Driver Not Connecting"}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    const std::string what = c.what;
+    if (what == "no reading") hw::SetRemoteBoxBusy(true);
+    if (what == "no port") CloseRemoteBoxPort(p.Values.PortDevice);
+    TickAt(72);
+    ClickCalibrate();
+    EXPECT_EQ(p.Box.Calibrating(), c.started);
+    if (c.started) {
+      TickAt(240);
+      clock.Advance(600);
+      TickAt(240);
+      if (what == "second click") ClickCalibrate();
+      if (what == "box stops answering") {
+        hw::SetRemoteBoxBusy(true);
+        p.Box.TimerCB_Timer();
+      }
+    }
+    EXPECT_FALSE(p.Box.Calibrating());
+    EXPECT_EQ(Positions(), before);
+    EXPECT_EQ(Label(), c.label);
+    EXPECT_EQ(engine::ReadCalibrationValue(p.E, "BoxPos0"), "240");
+    hw::SetRemoteBoxBusy(false);
+  }
+}
+
+TEST_F(RemoteBoxTest, PortAndBoxCaptionsComeAndClearOnAGoodTick) {
+  Program& p = Start();
+  const std::int32_t device = p.Values.PortDevice;
+  p.Values.PortDevice = 0;
+  p.Box.TimerCB_Timer();
+  EXPECT_EQ(Label(), "Port Driver Not Connecting");
+  p.Values.PortDevice = device;
+  TickAt(8);
+  EXPECT_EQ(Label(), "");
+  hw::SetRemoteBoxConnected(false);
+  p.Box.TimerCB_Timer();
+  EXPECT_EQ(Label(), "Control Box Interface Not Responding");
+  EXPECT_EQ(p.Box.LastBoxReading, -1);
+  EXPECT_EQ(p.Box.PrevBoxReading, 8);
+  hw::SetRemoteBoxConnected(true);
+  TickAt(8);
+  EXPECT_EQ(Label(), "");
+  // Other texts stay.
+  p.Forms.Main.LabelCBIns.SetCaption("Calibration Complete.");
+  TickAt(8);
+  EXPECT_EQ(Label(), "Calibration Complete.");
+}
+
+TEST_F(RemoteBoxTest, OperatorLinesTurnTheSwitchAndBadOnesAreReported) {
+  Program& p = Start();
+  const struct {
+    const char* line;
+    std::int32_t reading;  // what the box gives afterwards
+    bool fails;
+  } cases[] = {
+      {"remotebox position 5", hw::RemoteBoxPositionReading(5), false},
+      {"remotebox reading 77", 77, false},
+      {"remotebox position 3", hw::RemoteBoxPositionReading(3), false},
+      {"remotebox busy on", -1, false},
+      {"remotebox busy off", hw::RemoteBoxPositionReading(3), false},
+      {"remotebox connected off", -1, false},
+      {"remotebox connected on", hw::RemoteBoxPositionReading(3), false},
+      {"remotebox position 8", hw::RemoteBoxPositionReading(3), true},
+      {"remotebox position two", hw::RemoteBoxPositionReading(3), true},
+      {"remotebox reading 256", hw::RemoteBoxPositionReading(3), true},
+      {"remotebox busy maybe", hw::RemoteBoxPositionReading(3), true},
+      {"remotebox turn 1", hw::RemoteBoxPositionReading(3), true},
+      {"remotebox", hw::RemoteBoxPositionReading(3), true},
+  };
+  for (const auto& c : cases) {
+    std::istringstream none;
+    std::ostringstream log;
+    std::string error;
+    winplat::controls::OperatorScript script(none, log, &boxes);
+    EXPECT_EQ(!script.RunLine(c.line, &error), c.fails) << c.line << ": " << error;
+    if (c.fails) {
+      EXPECT_NE(error.find("remotebox"), std::string::npos) << error;
+    }
+    EXPECT_EQ(p.Box.ReadControlBox(), c.reading) << c.line;
+  }
+}
+
+}  // namespace
+}  // namespace fieldray::console

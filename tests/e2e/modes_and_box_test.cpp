@@ -1,0 +1,80 @@
+// Projection modes, height presets and the remote control box end to end:
+// the operator edits a mode's options and labels and a preset's label, works
+// the box and calibrates it; a second start shows what was stored.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "program_runner.h"
+#include "test_support.h"
+
+namespace {
+
+namespace fs = std::filesystem;
+
+TEST(ModesAndBox, EditedModesPresetsAndBoxCalibrationSurviveARestart) {
+  const fs::path root = testsupport::NewMachineRoot("modes-and-box");
+  std::string turns;
+  for (int position : {0, 2, 4, 5, 6, 7, 1}) turns += "remotebox position " + std::to_string(position) + "\nwait 1000\n";
+  const testsupport::ProgramRun run = testsupport::RunFieldrayScript(
+      root,
+      "click Main.OnOff\n"
+      "pick Main.File1 \"PLATE.NC\"\n"
+      "wait 3000\n"
+      "click Main.PrjPos(6)\n"
+      "screenshot Main \"C:\\TEMP\\e2e\\modes-main.png\"\n"
+      "projection \"C:\\TEMP\\e2e\\mode6-before.png\"\n"
+      "rclick Main.PrjPos(1)\n"
+      "grid edit SwOptForm.SSOptSw 4 6 \"1\"\n"
+      "grid edit SwOptForm.SSOptSw 5 6 \"1\"\n"
+      "projection \"C:\\TEMP\\e2e\\mode6-after.png\"\n"
+      "click SwOptForm.SPChLab\n"
+      "grid edit SwOptForm.SPLabels 1 6 \"Marks\"\n"
+      "click SwOptForm.OKButtonLab\n"
+      "click SwOptForm.OKButtonSO\n"
+      "rclick Main.PrjHght(0)\n"
+      "grid edit PHS.PHSdata 2 1 \"Deck\"\n"
+      "click PHS.OKButton(0)\n"
+      "remotebox position 0\n"
+      "wait 300\n"
+      "projection \"C:\\TEMP\\e2e\\box-off.png\"\n"
+      "remotebox position 3\n"
+      "wait 300\n"
+      "expect Main.PrjPos(2) \"True\"\n"
+      "expect Main.OnOff \"1\"\n"
+      "tab Main.SSTab1 \"Remote Box\"\n"
+      "click Main.CalCB\n"
+      "wait 1000\n" +
+          turns +
+          "expect Main.LabelCBIns \"Calibration Complete.\"\n"
+          "quit\n");
+  ASSERT_EQ(run.status, 0) << run.log;
+
+  const fs::path out = root / "C" / "TEMP" / "e2e";
+  EXPECT_EQ(testsupport::LitProjectionPixels(out / "mode6-before.png"), 0) << "mode 6 keeps none of the part program's path";
+  EXPECT_GT(testsupport::LitProjectionPixels(out / "mode6-after.png"), 100) << "the edited options project the path at once";
+  EXPECT_EQ(testsupport::LitProjectionPixels(out / "box-off.png"), 0) << "the box switched the output off";
+
+  const std::string ini = testsupport::ReadFile(root / "C" / "Fieldray" / "Fldry.INI");
+  // The value stored under a key, up to the line's end.
+  auto value = [&ini](const std::string& key) {
+    const std::size_t at = ini.find("\n" + key + "=");
+    if (at == std::string::npos) return std::string("(missing)");
+    const std::size_t from = at + key.size() + 2;
+    return ini.substr(from, ini.find_first_of("\r\n", from) - from);
+  };
+  EXPECT_EQ(value("Label1"), "Deck");
+  const char* readings[] = {"8", "40", "72", "104", "136", "168", "200", "240"};
+  for (int n = 0; n < 8; ++n) EXPECT_EQ(value("BoxPos" + std::to_string(n)), readings[n]) << n;
+  EXPECT_NE(testsupport::ReadFile(root / "C" / "Fieldray" / "SWPOS.DAT").find("Marks"), std::string::npos);
+
+  const testsupport::ProgramRun again = testsupport::RunFieldrayScript(
+      root,
+      "expect Main.PrjPos(6) caption \"Marks\"\n"
+      "expect Main.PrjHght(1) caption \"Deck\"\n"
+      "quit\n");
+  EXPECT_EQ(again.status, 0) << again.log;
+}
+
+}  // namespace
