@@ -6,10 +6,10 @@
 
 #include "engine/field_calibration.h"
 #include "engine/geo_correction.h"
-#include "engine/grid_cells.h"
 #include "engine/projection_output.h"
 #include "engine/settings_file.h"
 #include "engine/settings_keys.h"
+#include "job/grid_cells.h"
 #include "winplat/messages.h"
 #include "winplat/screen.h"
 

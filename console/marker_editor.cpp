@@ -4,9 +4,9 @@
 #include <initializer_list>
 
 #include "engine/field_calibration.h"
-#include "engine/grid_cells.h"
 #include "engine/point_list.h"
 #include "engine/settings_file.h"
+#include "job/grid_cells.h"
 #include "toolpath/geometry.h"
 #include "winplat/msgbox.h"
 #include "winplat/numeric.h"

@@ -8,9 +8,9 @@
 #include "console/alignment_points.h"
 #include "console/option_handlers.h"
 #include "engine/field_calibration.h"
-#include "engine/grid_cells.h"
 #include "engine/point_list.h"
 #include "engine/settings_file.h"
+#include "job/grid_cells.h"
 #include "winplat/msgbox.h"
 
 namespace fieldray::console {

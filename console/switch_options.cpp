@@ -7,10 +7,10 @@
 
 #include "engine/field_calibration.h"
 #include "engine/frame_assembly.h"
-#include "engine/grid_cells.h"
 #include "engine/point_list.h"
 #include "engine/projection_output.h"
 #include "engine/settings_file.h"
+#include "job/grid_cells.h"
 #include "winplat/messages.h"
 
 namespace fieldray::console {

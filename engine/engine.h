@@ -4,8 +4,8 @@
 #include <functional>
 
 #include "engine/console_view.h"
-#include "engine/program_state.h"
 #include "engine/vexlib_binding.h"
+#include "job/program_state.h"
 
 namespace fieldray::engine {
 

@@ -5,8 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "engine/grid_cells.h"
 #include "engine/point_list.h"
+#include "job/grid_cells.h"
 #include "toolpath/geometry.h"
 #include "toolpath/offset_pass.h"
 #include "winplat/numeric.h"

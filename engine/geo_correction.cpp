@@ -6,9 +6,9 @@
 #include <vector>
 
 #include "engine/field_calibration.h"
-#include "engine/grid_cells.h"
 #include "engine/settings_file.h"
 #include "engine/settings_keys.h"
+#include "job/grid_cells.h"
 
 namespace fieldray::engine {
 

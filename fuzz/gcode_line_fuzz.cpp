@@ -4,8 +4,8 @@
 #include <cstdint>
 #include <string>
 
-#include "engine/grid_cells.h"
 #include "fuzz_root.h"
+#include "job/grid_cells.h"
 #include "toolpath/context.h"
 #include "toolpath/expressions.h"
 #include "toolpath/interpreter.h"

@@ -1,7 +1,7 @@
 #pragma once
 // What the toolpath routines work on: the program state and the main window's
 // three text scanners and tool grid.
-#include "engine/program_state.h"
+#include "job/program_state.h"
 #include "winplat/components/grid.h"
 #include "winplat/components/scanner.h"
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "engine/path_element.h"
+#include "job/path_element.h"
 #include "toolpath/context.h"
 #include "toolpath/geometry.h"
 

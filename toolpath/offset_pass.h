@@ -4,8 +4,8 @@
 // the three compensation sides other than the contour's own.
 #include <cstdint>
 
-#include "engine/path_element.h"
-#include "engine/program_state.h"
+#include "job/path_element.h"
+#include "job/program_state.h"
 #include "toolpath/offset_queue.h"
 
 namespace fieldray::toolpath {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <vector>
 
-#include "engine/path_element.h"
+#include "job/path_element.h"
 #include "toolpath/geometry.h"
 
 namespace fieldray::toolpath {

@@ -4,7 +4,7 @@
 #include <cfloat>
 #include <cmath>
 
-#include "engine/grid_cells.h"
+#include "job/grid_cells.h"
 #include "winplat/numeric.h"
 
 namespace fieldray::toolpath {

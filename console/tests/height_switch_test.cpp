@@ -8,8 +8,8 @@
 
 #include "console/height_presets.h"
 #include "console/switch_options.h"
-#include "engine/grid_cells.h"
 #include "engine/projection_output.h"
+#include "job/grid_cells.h"
 #include "program_rig.h"
 #include "winplat/controls/operator.h"
 #include "winplat/profile.h"

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "editor_rig.h"
-#include "engine/grid_cells.h"
+#include "job/grid_cells.h"
 
 namespace fieldray::console {
 namespace {

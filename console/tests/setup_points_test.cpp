@@ -9,7 +9,7 @@
 
 #include "console/alignment_points.h"
 #include "editor_rig.h"
-#include "engine/grid_cells.h"
+#include "job/grid_cells.h"
 
 namespace fieldray::console {
 namespace {

@@ -2,9 +2,9 @@
 #include <gtest/gtest.h>
 
 #include "engine/frame_assembly.h"
-#include "engine/grid_cells.h"
 #include "engine/point_list.h"
 #include "engine_fakes.h"
+#include "job/grid_cells.h"
 
 namespace fieldray::engine {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "engine/grid_cells.h"
+#include "job/grid_cells.h"
 #include "winplat/components/grid_control.h"
 
 using fieldray::GetGridCell;

@@ -4,9 +4,9 @@
 #include <algorithm>
 
 #include "engine/frame_assembly.h"
-#include "engine/grid_cells.h"
 #include "engine/path_points.h"
 #include "engine_fakes.h"
+#include "job/grid_cells.h"
 
 namespace fieldray::engine {
 namespace {

@@ -6,7 +6,7 @@
 #include <cstdlib>
 
 #include "engine/frame_assembly.h"
-#include "engine/grid_cells.h"
+#include "job/grid_cells.h"
 #include "engine/path_points.h"
 #include "engine/point_list.h"
 #include "engine/status_reporter.h"

@@ -3,8 +3,8 @@
 
 #include "engine/frame_assembly.h"
 #include "engine/path_points.h"
-#include "engine/grid_cells.h"
 #include "engine_fakes.h"
+#include "job/grid_cells.h"
 #include "test_support.h"
 
 namespace fieldray::engine {

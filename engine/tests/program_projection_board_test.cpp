@@ -15,7 +15,7 @@
 #include "engine/frame_assembly.h"
 #include "engine/markers.h"
 #include "engine/gcode_load.h"
-#include "engine/grid_cells.h"
+#include "job/grid_cells.h"
 #include "engine/output_switches.h"
 #include "engine/path_points.h"
 #include "engine/point_list.h"

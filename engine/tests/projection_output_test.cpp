@@ -5,10 +5,10 @@
 #include <cstring>
 
 #include "engine/caption_text.h"
-#include "engine/grid_cells.h"
 #include "engine/output_switches.h"
 #include "engine/projection_output.h"
 #include "engine/tests/engine_fakes.h"
+#include "job/grid_cells.h"
 #include "winplat/clock.h"
 #include "winplat/msgbox.h"
 #include "winplat/timer.h"

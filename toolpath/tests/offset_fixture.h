@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-#include "engine/path_element.h"
+#include "job/path_element.h"
 #include "toolpath/offset_pass.h"
 
 struct PathBuilder {

@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "engine/grid_cells.h"
+#include "job/grid_cells.h"
 #include "toolpath/context.h"
 #include "toolpath/expressions.h"
 

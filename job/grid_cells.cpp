@@ -1,5 +1,5 @@
 // Cell access to the program's grids.
-#include "engine/grid_cells.h"
+#include "job/grid_cells.h"
 
 namespace fieldray {
 

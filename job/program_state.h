@@ -7,7 +7,7 @@
 #include <utility>
 #include <vector>
 
-#include "engine/path_element.h"
+#include "job/path_element.h"
 #include "vexlib/vexlib.h"
 
 namespace fieldray {
