@@ -21,44 +21,18 @@ struct StartResult {
   std::int32_t args[4] = {0, 0, 0, 0};
 };
 
-// One program start, as the main window's start-up does it: detection, the
-// session check, the running values or a new session; EndSession on closing.
-TEST(ProgramStart, RunsAsItsOwnProcess) {
-  const char* out = std::getenv("VEXLIB_START_OUT");
-  if (!out) GTEST_SKIP() << "runs only as a program start of StartUpCycle";
-  winplat::SetMessageBoxHandler([](const winplat::MessageBoxRequest&) { return winplat::IDOK; });
-  StartResult r;
-  std::int32_t args[4] = {3000, 6000, 8192, 5};
-  vs::InitialTBCheck()(&r.init);
-  if (r.init == 0) {
-    vs::CheckSession()(&r.check);
-    if (r.check == 0) {
-      vs::CheckSessionSettings()(&args[0], &args[1], &args[2], &args[3], &r.settings);
-    } else {
-      vs::BeginSession()(args[0], args[1], args[2], args[3], &r.begin);
-    }
-  }
-  if (std::getenv("VEXLIB_START_END")) vs::EndSession()();
-  std::ofstream(out) << r.init << ' ' << r.check << ' ' << r.settings << ' ' << r.begin << ' ' << args[0] << ' '
-                     << args[1] << ' ' << args[2] << ' ' << args[3] << '\n';
-}
-
+// One program start in a process of its own, on this test's machine root.
 StartResult StartProgram(bool endAtClose) {
-  std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
-  std::string filter = "--gtest_filter=ProgramStart.RunsAsItsOwnProcess";
-  char* argv[] = {self.data(), filter.data(), nullptr};
+  std::string helper =
+      (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vexlib_start_helper").string();
   std::filesystem::path out = testsupport::Root() / "start-result.txt";
   std::filesystem::remove(out);
-  std::vector<std::string> env;
-  for (char** e = environ; *e; ++e) env.emplace_back(*e);
-  env.emplace_back("VEXLIB_START_OUT=" + out.string());
-  if (endAtClose) env.emplace_back("VEXLIB_START_END=1");
-  std::vector<char*> envp;
-  for (auto& e : env) envp.push_back(e.data());
-  envp.push_back(nullptr);
+  std::string outArg = out.string();
+  std::string endArg = "end";
+  char* argv[] = {helper.data(), outArg.data(), endAtClose ? endArg.data() : nullptr, nullptr};
   pid_t pid = 0;
   StartResult r;
-  if (posix_spawn(&pid, self.c_str(), nullptr, nullptr, argv, envp.data()) != 0) {
+  if (posix_spawn(&pid, helper.c_str(), nullptr, nullptr, argv, environ) != 0) {
     ADD_FAILURE() << "cannot start the program";
     return r;
   }
