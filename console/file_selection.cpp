@@ -5,19 +5,13 @@
 #include "engine/settings_file.h"
 #include "winplat/files.h"
 #include "winplat/messages.h"
+#include "winplat/text.h"
 
 namespace fieldray::console {
 namespace {
 
 constexpr int kHourglass = 11;
 constexpr int kDefaultPointer = 0;
-
-std::string Trimmed(const std::string& text) {
-  std::size_t b = text.find_first_not_of(' ');
-  if (b == std::string::npos) return "";
-  std::size_t e = text.find_last_not_of(' ');
-  return text.substr(b, e - b + 1);
-}
 
 // Restores the default pointer however the handler ends.
 struct PointerGuard {
@@ -35,7 +29,7 @@ FileSelection::FileSelection(engine::Engine& e, MainForm& main, OpenDrawingFileS
 }
 
 std::string FileSelection::FixFilePath() const {
-  std::string path = Trimmed(main_.File1.Path());
+  std::string path = winplat::Trim(main_.File1.Path());
   if (path.empty() || path.back() != '\\') path += '\\';
   return path;
 }

@@ -7,6 +7,7 @@
 #include "kelvaneent/dxfengine.h"
 #include "loader_points.h"
 #include "winplat/dispatch.h"
+#include "winplat/text.h"
 
 namespace kelvane {
 
