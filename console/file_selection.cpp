@@ -5,18 +5,16 @@
 #include "engine/settings_file.h"
 #include "winplat/files.h"
 #include "winplat/messages.h"
+#include "winplat/screen.h"
 #include "winplat/text.h"
 
 namespace fieldray::console {
 namespace {
 
-constexpr int kHourglass = 11;
-constexpr int kDefaultPointer = 0;
-
 // Restores the default pointer however the handler ends.
 struct PointerGuard {
   MainForm& main;
-  ~PointerGuard() { main.SetMousePointer(kDefaultPointer); }
+  ~PointerGuard() { main.SetMousePointer(winplat::vbDefault); }
 };
 
 }  // namespace
@@ -69,7 +67,7 @@ void FileSelection::Browse_Click() {
 
 void FileSelection::File1_Click() {
   PointerGuard guard{main_};
-  main_.SetMousePointer(kHourglass);
+  main_.SetMousePointer(winplat::vbHourglass);
   std::string path = FixFilePath() + main_.File1.FileName();
   if (!OpenJob(path)) main_.File1.Refresh();
 }
