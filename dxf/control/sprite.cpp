@@ -7,8 +7,8 @@
 #include <vector>
 
 #include "error_trail.h"
-#include "kelvaneent/dxfengine.h"
-#include "kelvaneent/gdiprims.h"
+#include "../reader/dxfengine.h"
+#include "gdiprims.h"
 #include "winplat/collection.h"
 #include "winplat/files.h"
 #include "winplat/gdi.h"

@@ -7,7 +7,7 @@
 #include "block_records.h"
 #include "block_spool.h"
 #include "entity_loaders.h"
-#include "kelvaneent/dxfengine.h"
+#include "dxfengine.h"
 #include "loader_points.h"
 #include "winplat/files.h"
 #include "winplat/text.h"

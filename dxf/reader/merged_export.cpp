@@ -6,7 +6,7 @@
 
 #include "dxf_exp.h"
 #include "dxf_reader.h"
-#include "kelvaneent/dxfengine.h"
+#include "dxfengine.h"
 #include "winplat/numeric.h"
 #include "winplat/text.h"
 

@@ -10,7 +10,7 @@
 #include <string>
 
 #include "../control/view_rect.h"
-#include "kelvaneent/dxfpairs.h"
+#include "dxfpairs.h"
 
 namespace kelvane {
 

@@ -9,7 +9,7 @@
 
 #include "dxf_output.h"
 #include "dxf_reader.h"
-#include "kelvaneent/dxfengine.h"
+#include "dxfengine.h"
 #include "winplat/numeric.h"
 #include "winplat/screen.h"
 #include "winplat/text.h"

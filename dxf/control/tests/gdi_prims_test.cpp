@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "gdi_canvas.h"
-#include "kelvaneent/gdiprims.h"
+#include "../gdiprims.h"
 #include "winplat/gdi.h"
 #include "winplat/picture.h"
 
