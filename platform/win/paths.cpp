@@ -1,4 +1,5 @@
 // The machine root and the mapping of Windows paths onto it.
+#include "winplat/module.h"
 #include "winplat/paths.h"
 
 #include <fcntl.h>
