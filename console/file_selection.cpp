@@ -5,24 +5,16 @@
 #include "engine/settings_file.h"
 #include "winplat/files.h"
 #include "winplat/messages.h"
+#include "winplat/screen.h"
+#include "winplat/text.h"
 
 namespace fieldray::console {
 namespace {
 
-constexpr int kHourglass = 11;
-constexpr int kDefaultPointer = 0;
-
-std::string Trimmed(const std::string& text) {
-  std::size_t b = text.find_first_not_of(' ');
-  if (b == std::string::npos) return "";
-  std::size_t e = text.find_last_not_of(' ');
-  return text.substr(b, e - b + 1);
-}
-
 // Restores the default pointer however the handler ends.
 struct PointerGuard {
   MainForm& main;
-  ~PointerGuard() { main.SetMousePointer(kDefaultPointer); }
+  ~PointerGuard() { main.SetMousePointer(winplat::vbDefault); }
 };
 
 }  // namespace
@@ -35,7 +27,7 @@ FileSelection::FileSelection(engine::Engine& e, MainForm& main, OpenDrawingFileS
 }
 
 std::string FileSelection::FixFilePath() const {
-  std::string path = Trimmed(main_.File1.Path());
+  std::string path = winplat::Trim(main_.File1.Path());
   if (path.empty() || path.back() != '\\') path += '\\';
   return path;
 }
@@ -75,7 +67,7 @@ void FileSelection::Browse_Click() {
 
 void FileSelection::File1_Click() {
   PointerGuard guard{main_};
-  main_.SetMousePointer(kHourglass);
+  main_.SetMousePointer(winplat::vbHourglass);
   std::string path = FixFilePath() + main_.File1.FileName();
   if (!OpenJob(path)) main_.File1.Refresh();
 }

@@ -12,6 +12,7 @@
 #include "winplat/files.h"
 #include "winplat/msgbox.h"
 #include "winplat/numeric.h"
+#include "winplat/text.h"
 #include "winplat/window.h"
 
 namespace fieldray::console {
@@ -20,13 +21,6 @@ namespace {
 // Logical fields formed from a record; those beyond are never read.
 constexpr int kLogicalFields = 40;
 constexpr int kSlots = 8;
-
-std::string Trimmed(std::string_view text) {
-  std::size_t b = text.find_first_not_of(' ');
-  if (b == std::string_view::npos) return "";
-  std::size_t e = text.find_last_not_of(' ');
-  return std::string(text.substr(b, e - b + 1));
-}
 
 // A name that could reach outside the job folder, or no file at all.
 bool PlainFileName(const std::string& name) {
@@ -40,7 +34,7 @@ std::string Padded(std::string_view text, std::size_t size) {
 }
 
 std::int16_t RunFieldOf(const std::string& field, std::string_view set1, std::string_view set2) {
-  std::string code = Trimmed(field);
+  std::string code = winplat::Trim(field);
   if (code.empty()) return 0;
   code = Padded(winplat::UCase(code), 3);
   for (char& c : code) {
@@ -107,7 +101,7 @@ JobRecord ParseJobRecord(std::string_view text, std::string_view newListCol, std
   job.NameUsable = PlainFileName(job.Name);
   job.RunField = RunFieldOf(logical[3], fieldSet1, fieldSet2);
   for (std::size_t i = 0; i < JobVariableFields.size(); ++i)
-    job.Expressions[i] = Trimmed(logical[static_cast<std::size_t>(JobVariableFields[i].Field)]);
+    job.Expressions[i] = winplat::Trim(logical[static_cast<std::size_t>(JobVariableFields[i].Field)]);
   return job;
 }
 

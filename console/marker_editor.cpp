@@ -10,6 +10,7 @@
 #include "toolpath/geometry.h"
 #include "winplat/msgbox.h"
 #include "winplat/numeric.h"
+#include "winplat/text.h"
 
 namespace fieldray::console {
 namespace {
@@ -27,27 +28,14 @@ constexpr std::int16_t kKeyDown = 40;
 // Fields of a text split at `separator`, counted as the text scanner counts
 // them: none for an empty text, else one more than the separators.
 std::vector<std::string_view> Fields(std::string_view text, char separator) {
-  std::vector<std::string_view> fields;
-  if (text.empty()) return fields;
-  std::size_t begin = 0;
-  for (std::size_t at = text.find(separator); at != std::string_view::npos; at = text.find(separator, begin)) {
-    fields.push_back(text.substr(begin, at - begin));
-    begin = at + 1;
-  }
-  fields.push_back(text.substr(begin));
-  return fields;
-}
-
-std::string_view TrimmedBlanks(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(' ') - first + 1);
+  if (text.empty()) return {};
+  return winplat::Split(text, separator);
 }
 
 MarkerRecord ReadRecord(const std::vector<std::string_view>& fields) {
   auto field = [&fields](std::size_t i) { return i <= fields.size() ? std::string(fields[i - 1]) : std::string(); };
   MarkerRecord r;
-  r.Tag = std::string(TrimmedBlanks(field(1)));
+  r.Tag = winplat::Trim(field(1));
   r.X1 = engine::IniReal(field(2));
   r.X2 = engine::IniReal(field(3));
   r.Y1 = engine::IniReal(field(4));
@@ -64,7 +52,8 @@ std::string MarkerRecordText(const MarkerRecord& r) {
 
 std::vector<MarkerRecord> SplitMarkerSet(std::string_view text) {
   std::vector<MarkerRecord> records;
-  const std::vector<std::string_view> parts = Fields(TrimmedBlanks(text), ';');
+  const std::string trimmed = winplat::Trim(text);
+  const std::vector<std::string_view> parts = Fields(trimmed, ';');
   for (std::size_t k = 0; k < parts.size(); ++k) {
     const std::vector<std::string_view> fields = Fields(parts[k], ',');
     // The part after the last ";" is a record only when it is whole.

@@ -1,10 +1,9 @@
 // The diagnostic window: its class, its procedure and its scrolling log.
 #include "comm_window.h"
 
-#include <dlfcn.h>
-
 #include "library_state.h"
 #include "winplat/gdi.h"
+#include "winplat/module.h"
 #include "winplat/screen.h"
 #include "winplat/surface.h"
 #include "winplat/window.h"
@@ -19,12 +18,6 @@ constexpr char kTitle[] = "VEXLIB.DLL Communications Window";
 constexpr std::size_t kHistoryLines = 2000;
 // Only the copy of the library that registered the class takes it away again.
 bool classRegistered = false;
-
-wp::HINSTANCE ModuleHandle() {
-  Dl_info info{};
-  if (dladdr(reinterpret_cast<void*>(&ModuleHandle), &info) == 0) return 0;
-  return reinterpret_cast<wp::HINSTANCE>(info.dli_fbase);
-}
 
 wp::LRESULT CommWindowProc(wp::HWND hwnd, wp::UINT message, wp::WPARAM wParam, wp::LPARAM lParam) {
   CommWindow& window = Lib().window;
@@ -56,7 +49,7 @@ bool RegisterCommWindowClass() {
   wp::WNDCLASSEX wc;
   wc.style = wp::CS_HREDRAW | wp::CS_VREDRAW;
   wc.lpfnWndProc = CommWindowProc;
-  wc.hInstance = ModuleHandle();
+  wc.hInstance = wp::ModuleHandleOf(kClassName);
   wc.hIcon = wp::LoadIcon(0, wp::IDI_APPLICATION);
   wc.hIconSm = wp::LoadIcon(0, wp::IDI_WINLOGO);
   wc.hCursor = wp::LoadCursor(0, wp::IDC_ARROW);
@@ -67,7 +60,7 @@ bool RegisterCommWindowClass() {
 }
 
 void UnregisterCommWindowClass() {
-  if (classRegistered) wp::UnregisterClass(kClassName, ModuleHandle());
+  if (classRegistered) wp::UnregisterClass(kClassName, wp::ModuleHandleOf(kClassName));
   classRegistered = false;
 }
 
@@ -78,7 +71,7 @@ bool CommWindow::Open() {
   history_.clear();
   wp::HWND hwnd = wp::CreateWindowEx(wp::WS_EX_TOPMOST, kClassName, kTitle,
                                      wp::WS_CAPTION | wp::WS_SYSMENU | wp::WS_THICKFRAME | wp::WS_MINIMIZEBOX, 0, 0,
-                                     width, height, 0, 0, ModuleHandle(), 0);
+                                     width, height, 0, 0, wp::ModuleHandleOf(kClassName), 0);
   if (!hwnd) return false;
   hwnd_ = hwnd;
   wp::ShowWindow(hwnd, wp::SW_SHOWNORMAL);

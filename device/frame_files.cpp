@@ -10,6 +10,8 @@
 #include "transport.h"
 #include "vexlib/vexlib.h"
 
+#include "winplat/text.h"
+
 namespace vexlib {
 namespace {
 
@@ -83,16 +85,6 @@ std::int32_t LoadTyped(const char* name, const char* file, std::int32_t* flag, s
   return LoadTypedFrameFile(path, flag ? *flag : 0, from, to, format, status);
 }
 
-bool SameNoCase(const std::string& a, const char* b) {
-  if (a.size() != std::strlen(b)) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    char c = a[i];
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-    if (c != b[i]) return false;
-  }
-  return true;
-}
-
 std::uint32_t BigValue(const unsigned char* p, int n) {
   std::uint32_t v = 0;
   for (int i = 0; i < n; ++i) v = (v << 8) | p[i];
@@ -151,7 +143,7 @@ std::int32_t LoadLFile(const char* file, std::int32_t* from, std::int32_t* to, c
         std::string extension = path.substr(path.size() - 4);
         LogOther("FileExtension=%s", extension.c_str());
         for (const auto& entry : kExtensions) {
-          if (!SameNoCase(extension, entry.extension)) continue;
+          if (!winplat::AsciiEqualNoCase(extension, entry.extension)) continue;
           result = attempt(entry.code);
           if (result == 0) result = entry.code == kDecCode ? -14 : -11;
           break;

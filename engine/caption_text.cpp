@@ -10,14 +10,6 @@ namespace fieldray::engine {
 
 namespace {
 
-double BoxValue(Engine& e, OutputText box) {
-  try {
-    return winplat::Val(e.Console.OutputTextOf(box));
-  } catch (const winplat::NumericError&) {
-    return 0;
-  }
-}
-
 std::int32_t RoundBox(Engine& e, OutputText box) {
   try {
     return winplat::CLng(BoxValue(e, box));

@@ -16,6 +16,7 @@
 #include "winplat/files.h"
 #include "winplat/numeric.h"
 #include "winplat/screen.h"
+#include "winplat/text.h"
 
 namespace fieldray::engine {
 
@@ -300,8 +301,7 @@ void OpenDrawingFile(Engine& e, DxfHost& dxf1, toolpath::GcodeInterpreter& in, s
     return;
   }
   e.Console.SetMsg(path);
-  std::string upper = path.size() >= 4 ? path.substr(path.size() - 4) : path;
-  for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+  const std::string upper = winplat::UCase(path.size() >= 4 ? path.substr(path.size() - 4) : path);
   if (upper == ".DXF") {
     bool enabled = false;
     EnablePrjPos(e, enabled);

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "dxf/include/kelvaneent/kelvaneent.h"
+#include <kelvaneent/kelvaneent.h>
 #include "winplat/container.h"
 
 namespace fieldray::engine {

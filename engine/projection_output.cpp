@@ -17,8 +17,6 @@
 
 namespace fieldray::engine {
 
-namespace {
-
 // A text box's value as the program reads it: its leading number, 0 without one.
 double BoxValue(Engine& e, OutputText box) {
   try {
@@ -27,6 +25,8 @@ double BoxValue(Engine& e, OutputText box) {
     return 0;
   }
 }
+
+namespace {
 
 std::int32_t RoundToLong(double v) {
   try {

@@ -12,6 +12,9 @@ namespace fieldray::engine {
 constexpr std::int32_t DisplayFrameNumber = 15;
 constexpr std::int32_t CaptionFrameNumber = 101;
 
+// A text box's value as the program reads it: its leading number, 0 without one.
+double BoxValue(Engine& e, OutputText box);
+
 // Shows `frame` (-1: the frame shown last) through the display frame.
 void ShowProjection(Engine& e, std::int32_t& frame);
 // Sets rate and blanking skew for the boards' working frame.

@@ -7,17 +7,11 @@
 #include "winplat/numeric.h"
 #include "winplat/paths.h"
 #include "winplat/profile.h"
+#include "winplat/text.h"
 
 namespace fieldray::engine {
 
 namespace {
-
-std::string TrimBlanks(const std::string& text) {
-  std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string::npos) return {};
-  std::size_t last = text.find_last_not_of(' ');
-  return text.substr(first, last - first + 1);
-}
 
 }  // namespace
 
@@ -26,7 +20,7 @@ double LenientVal(const std::string& text) {
     return winplat::Val(text);
   } catch (const winplat::NumericError&) {
     // Too large for any number: hold it at the largest of its sign.
-    std::string t = TrimBlanks(text);
+    std::string t = winplat::Trim(text);
     return (!t.empty() && t[0] == '-') ? -std::numeric_limits<double>::max() : std::numeric_limits<double>::max();
   }
 }
@@ -62,7 +56,7 @@ std::string ReadCalibrationValue(Engine& e, const std::string& key) { return Rea
 std::string ReadGeometricValue(Engine& e, const std::string& key) { return ReadIniValue(e, "Geometric", key); }
 
 void WriteIniValue(Engine& e, const std::string& section, const std::string& key, std::string& value) {
-  value = TrimBlanks(value);
+  value = winplat::Trim(value);
   std::int32_t ok = winplat::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
                                                         e.State.IniFileName.c_str());
   if (ok == 0 && !e.State.SettingsWriteFailed) {
@@ -143,7 +137,7 @@ void ReadCorvantaSettings(Engine& e) {
   auto read = [](const char* key) {
     char buffer[128];
     std::uint32_t n = winplat::GetPrivateProfileStringA("CORVANTA", key, "", buffer, sizeof buffer, kCorvantaIni);
-    return winplat::UCase(TrimBlanks(std::string(buffer, n)));
+    return winplat::UCase(winplat::Trim(std::string(buffer, n)));
   };
   // Eight slots of three characters: trimming takes the blank that ends a
   // set stored in the default form, so the set is padded back to 24.

@@ -6,24 +6,13 @@
 #include "toolpath/standin_codes.h"
 #include "winplat/components/routines.h"
 #include "winplat/numeric.h"
+#include "winplat/text.h"
 
 namespace fieldray::toolpath {
 namespace {
 
 constexpr std::string_view Capitals = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 constexpr std::string_view Operators = "+-*/<>=&|";
-
-std::string Trim(std::string_view text) {
-  std::size_t b = text.find_first_not_of(' ');
-  if (b == std::string_view::npos) return "";
-  std::size_t e = text.find_last_not_of(' ');
-  return std::string(text.substr(b, e - b + 1));
-}
-
-std::string LTrim(std::string_view text) {
-  std::size_t b = text.find_first_not_of(' ');
-  return b == std::string_view::npos ? "" : std::string(text.substr(b));
-}
 
 std::string Right(std::string_view text, std::size_t n) {
   return std::string(text.size() <= n ? text : text.substr(text.size() - n));
@@ -64,7 +53,7 @@ void AddDiagnostic(ToolpathContext& ctx, const std::string& text) {
 }
 
 float EvaluateExpression(ToolpathContext& ctx, std::string& text) {
-  text = Trim(text);
+  text = winplat::Trim(text);
   winplat::ReplaceChar(text, "D", StandIn(StandInD));
   winplat::ReplaceChar(text, "E", StandIn(StandInE));
   if (!text.empty() && text.front() == '=') text.erase(0, 1);
@@ -104,7 +93,7 @@ std::string ParseToolWord(ToolpathContext& ctx, std::string& text, std::int32_t&
     if (t.size() > 2) t.erase(0, 2);
   } else if (n > 2) {
     t.clear();
-    for (std::int32_t j = 2; j <= n; ++j) t += Right("00" + LTrim(winplat::Str(winplat::Val(parser.Field(j)))), 2);
+    for (std::int32_t j = 2; j <= n; ++j) t += Right("00" + winplat::LTrim(winplat::Str(winplat::Val(parser.Field(j)))), 2);
   }
 
   // Ranges: each "-" is filled in with the numbers between its neighbours.
@@ -116,7 +105,7 @@ std::string ParseToolWord(ToolpathContext& ctx, std::string& text, std::int32_t&
     int step = lo >= hi ? -1 : 1;
     std::string middle;
     for (int k = lo + step; step > 0 ? k <= hi - step : k >= hi - step; k += step)
-      middle += Right("0" + Trim(winplat::Str(static_cast<std::int32_t>(k))), 2);
+      middle += Right("0" + winplat::Trim(winplat::Str(static_cast<std::int32_t>(k))), 2);
     t = a + middle + b;
   }
   return t;

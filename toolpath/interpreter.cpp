@@ -12,23 +12,12 @@
 #include "toolpath/standin_codes.h"
 #include "winplat/components/routines.h"
 #include "winplat/numeric.h"
+#include "winplat/text.h"
 
 namespace fieldray::toolpath {
 namespace {
 
 constexpr std::string_view OperatorChars = "+-*/<>=&|(";
-
-std::string Trim(std::string_view text) {
-  std::size_t b = text.find_first_not_of(' ');
-  if (b == std::string_view::npos) return "";
-  std::size_t e = text.find_last_not_of(' ');
-  return std::string(text.substr(b, e - b + 1));
-}
-
-std::string RTrim(std::string_view text) {
-  std::size_t e = text.find_last_not_of(' ');
-  return e == std::string_view::npos ? "" : std::string(text.substr(0, e + 1));
-}
 
 bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -71,7 +60,7 @@ void ReadPatternLine(LineScan& line) {
     }
     std::int32_t m = CheckedLong(line, mv, "pattern R");
     if (m < 0 || m > 4) {
-      AddDiagnostic(line.Ctx, "pattern word R" + Trim(s) + " outside R0 to R4: word ignored");
+      AddDiagnostic(line.Ctx, "pattern word R" + winplat::Trim(s) + " outside R0 to R4: word ignored");
       continue;
     }
     std::size_t eq = s.find('=');
@@ -144,10 +133,10 @@ bool PrepareLine(LineScan& line) {
 
   // Comments.
   awk.SetFS(";");
-  SetLine(line, Trim(awk.Field(1)));
+  SetLine(line, winplat::Trim(awk.Field(1)));
 
   // Pattern lines.
-  if (!LineText(line).empty() && Trim(LineText(line)).front() == '*') {
+  if (!LineText(line).empty() && winplat::Trim(LineText(line)).front() == '*') {
     ReadPatternLine(line);
     SetLine(line, "");
   }
@@ -195,7 +184,7 @@ void ApplyModalWords(LineScan& line) {
   awk.SetFS("G");
   for (std::int32_t i = awk.FieldCount(); i >= 2; --i) {
     std::string field = awk.Field(i);
-    std::string trimmed = RTrim(field);
+    std::string trimmed = winplat::RTrim(field);
     bool slash = !trimmed.empty() && trimmed.back() == '/';
     double v = 0;
     try {

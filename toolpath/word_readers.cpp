@@ -6,6 +6,7 @@
 
 #include "job/grid_cells.h"
 #include "winplat/numeric.h"
+#include "winplat/text.h"
 
 namespace fieldray::toolpath {
 namespace {
@@ -78,13 +79,6 @@ float ReadCentre(ToolpathContext& ctx, const char* letter, float& last, bool rem
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-std::string TrimBlanks(std::string text) {
-  std::size_t b = text.find_first_not_of(' ');
-  if (b == std::string::npos) return "";
-  std::size_t e = text.find_last_not_of(' ');
-  return text.substr(b, e - b + 1);
-}
-
 // The tool grid's radius for the T word of the line; 0 when the word names no
 // cell. The group (1 or 2) is the number in the word's first two characters;
 // the row the third and fourth (a lower-case letter a..z third counts as
@@ -94,8 +88,8 @@ double ToolRadius(ToolpathContext& ctx) {
   WordText(ctx, "T", w);
   double g = winplat::Val(w.substr(0, 2));
   if (g != 1 && g != 2) return 0;
-  std::string c3 = TrimBlanks(w.size() > 2 ? w.substr(2, 1) : "");
-  std::string c4 = TrimBlanks(w.size() > 3 ? w.substr(3, 1) : "");
+  std::string c3 = winplat::Trim(w.size() > 2 ? w.substr(2, 1) : "");
+  std::string c4 = winplat::Trim(w.size() > 3 ? w.substr(3, 1) : "");
   std::int32_t row = 0, col = 0;
   if (winplat::Val(c3) + winplat::Val(c4) > 0) {
     // Only a digit or a lower-case letter third, and a digit fourth, name a row.

@@ -12,13 +12,8 @@
 namespace fieldray::console {
 namespace {
 
-std::filesystem::path LibraryFile() {
-  auto beside = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libkelvaneent.so";
-  return std::filesystem::exists(beside) ? beside : testsupport::BinDir() / "libkelvaneent.so";
-}
-
 TEST(DrawingViewTest, TheControlSitsInItsSlotAndFollowsIt) {
-  ASSERT_EQ(winplat::RegisterServerLibrary(LibraryFile()), winplat::S_OK);
+  ASSERT_EQ(winplat::RegisterServerLibrary(testsupport::ControlLibraryFile()), winplat::S_OK);
   MainForm main;
   {
     DrawingView view(main);
@@ -41,7 +36,7 @@ TEST(DrawingViewTest, TheControlSitsInItsSlotAndFollowsIt) {
 }
 
 TEST(DrawingViewTest, AnUnregisteredClassIsACreationError) {
-  winplat::UnregisterServerLibrary(LibraryFile());
+  winplat::UnregisterServerLibrary(testsupport::ControlLibraryFile());
   MainForm main;
   try {
     DrawingView view(main);

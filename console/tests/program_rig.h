@@ -35,7 +35,7 @@ class ProgramRig : public ::testing::Test {
     fs::copy(fs::path(std::getenv("FIELDRAY_TEMPLATE")) / "C" / "Fieldray", c / "Fieldray",
              fs::copy_options::recursive);
     winplat::SetExeName("C:\\Fieldray\\Fieldray.exe");
-    ASSERT_EQ(winplat::RegisterServerLibrary(enginetest::ControlLibraryFile()), winplat::S_OK);
+    ASSERT_EQ(winplat::RegisterServerLibrary(testsupport::ControlLibraryFile()), winplat::S_OK);
   }
   void TearDown() override {
     program.reset();

@@ -1,7 +1,7 @@
 // DXF colour numbers and linetype names.
 #include <array>
 
-#include "kelvaneent/dxfengine.h"
+#include "../reader/dxfengine.h"
 
 namespace kelvane {
 namespace {

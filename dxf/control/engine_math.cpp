@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "error_trail.h"
-#include "kelvaneent/dxfengine.h"
+#include "../reader/dxfengine.h"
 #include "winplat/numeric.h"
 
 namespace kelvane {

@@ -1,7 +1,7 @@
 // Drawing primitives over the platform graphics interface.
 #include <string>
 
-#include "kelvaneent/gdiprims.h"
+#include "gdiprims.h"
 #include "winplat/gdi.h"
 #include "winplat/numeric.h"
 

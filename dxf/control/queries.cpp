@@ -11,6 +11,7 @@
 #include "winplat/collection.h"
 #include "winplat/numeric.h"
 #include "winplat/screen.h"
+#include "winplat/text.h"
 
 namespace kelvane {
 
@@ -19,13 +20,6 @@ using winplat::ComPtr;
 using winplat::Variant;
 
 namespace {
-
-std::string TrimBoth(const std::string& s) {
-  std::size_t b = s.find_first_not_of(' ');
-  if (b == std::string::npos) return {};
-  std::size_t e = s.find_last_not_of(' ');
-  return s.substr(b, e - b + 1);
-}
 
 std::string Key(std::int32_t i) { return std::to_string(i); }
 
@@ -43,8 +37,8 @@ void AddEntity(winplat::Collection& col, std::int32_t i, const winplat::ComPtr<O
 // An attribute row as the object the host reads.
 winplat::ComPtr<clsInsertAttrib> AttribObject(const AttribRecord& r) {
   auto o = winplat::MakeObject<clsInsertAttrib>();
-  o->TagName = TrimBoth(r.TagName.Padded());
-  o->TagValue = TrimBoth(r.TagValue.Padded());
+  o->TagName = winplat::Trim(r.TagName.Padded());
+  o->TagValue = winplat::Trim(r.TagValue.Padded());
   o->X = r.X;
   o->Y = r.Y;
   o->Rotation = r.Rotation;
@@ -191,7 +185,7 @@ bool DXF::GetInserts(std::string& strError, ComPtr<winplat::IDispatch>& colInser
     for (std::int32_t i = 1; i <= count; ++i) {
       const InsertRecord& r = db.InsertTable(i);
       auto o = winplat::MakeObject<clsInsert>();
-      o->BlockName = TrimBoth(r.BlockName.Padded());
+      o->BlockName = winplat::Trim(r.BlockName.Padded());
       o->LayerName = RowLayerName(r.Layer);
       o->X = r.X;
       o->Y = r.Y;
@@ -210,7 +204,7 @@ bool DXF::GetBlocks(std::string& strError, ComPtr<winplat::IDispatch>& colBlocks
     for (std::int32_t i = 1; i <= count; ++i) {
       const BlockRecord& r = db.BlockTable(i);
       auto o = winplat::MakeObject<clsBlock>();
-      o->BlockName = TrimBoth(r.BlockName.Padded());
+      o->BlockName = winplat::Trim(r.BlockName.Padded());
       o->X = r.X;
       o->Y = r.Y;
       col.Add(Variant(o), Variant(Key(i)));
@@ -224,7 +218,7 @@ bool DXF::GetInsert(std::string& strError, std::int32_t InsertIndex, std::string
     // Only inserts that were read: a row of the allocation above the count is no insert.
     if (InsertIndex < 1 || InsertIndex > db.InsertCount) throw winplat::RuntimeError(9);
     const InsertRecord& ins = db.InsertTable(InsertIndex);
-    std::string name = TrimBoth(ins.BlockName.Padded());
+    std::string name = winplat::Trim(ins.BlockName.Padded());
     const float x = ins.X, y = ins.Y;
     std::int32_t n = 0;
     const std::int32_t count = db.AttribCount;
@@ -254,7 +248,7 @@ std::int32_t DXF::Find(const std::string& TextToFind, std::int16_t LayerID, bool
     std::int32_t i = FindLastIndex + 1;
     for (; i <= count; ++i) {
       const TextRecord& r = db.TextTable(i);
-      if ((LayerID == 0 || r.Layer == LayerID) && winplat::UCase(TrimBoth(r.Text.Padded())) == wanted) {
+      if ((LayerID == 0 || r.Layer == LayerID) && winplat::UCase(winplat::Trim(r.Text.Padded())) == wanted) {
         found = i;
         x = r.X;
         y = r.Y;

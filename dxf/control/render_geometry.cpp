@@ -8,7 +8,7 @@
 #include <numbers>
 #include <vector>
 
-#include "kelvaneent/gdiprims.h"
+#include "gdiprims.h"
 #include "winplat/gdi.h"
 
 namespace kelvane {

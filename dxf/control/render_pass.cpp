@@ -5,8 +5,8 @@
 #include <cmath>
 
 #include "../reader/dxf_reader.h"
-#include "kelvaneent/dxfengine.h"
-#include "kelvaneent/gdiprims.h"
+#include "../reader/dxfengine.h"
+#include "gdiprims.h"
 #include "render_geometry.h"
 #include "winplat/gdi.h"
 #include "winplat/metafile.h"

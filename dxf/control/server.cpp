@@ -3,6 +3,7 @@
 #include "dxf_control.h"
 #include "pp_appearance.h"
 #include "winplat/classreg.h"
+#include "winplat/module.h"
 
 using winplat::HRESULT;
 

@@ -7,12 +7,13 @@
 #include <vector>
 
 #include "error_trail.h"
-#include "kelvaneent/dxfengine.h"
-#include "kelvaneent/gdiprims.h"
+#include "../reader/dxfengine.h"
+#include "gdiprims.h"
 #include "winplat/collection.h"
 #include "winplat/files.h"
 #include "winplat/gdi.h"
 #include "winplat/numeric.h"
+#include "winplat/text.h"
 
 namespace kelvane {
 
@@ -35,12 +36,6 @@ const std::vector<std::string>* FieldsOf(const std::string& type) {
   if (type == "4") return &circle;
   if (type == "5") return &solid;
   return nullptr;
-}
-
-std::string Trimmed(const std::string& s) {
-  const std::size_t a = s.find_first_not_of(' ');
-  if (a == std::string::npos) return {};
-  return s.substr(a, s.find_last_not_of(' ') - a + 1);
 }
 
 // An entity's value by field name, read as a number (0 when missing or empty).
@@ -87,7 +82,7 @@ bool clsSprite::CheckSprite(std::string& strError) {
     winplat::TextFile file(BlockFilename, winplat::OpenMode::Input);
     const std::string first = file.AtEnd() ? std::string() : file.LineInput();
     file.Close();
-    if (winplat::UCase(Trimmed(first)) != kIdentification) {
+    if (winplat::UCase(winplat::Trim(first)) != kIdentification) {
       strError = "The file " + BlockFilename +
                  " does not appear to be a valid sprite definition file for Kelvane OCX. The first line should "
                  "contain 'GlyphComposer'.";
@@ -113,7 +108,7 @@ bool clsSprite::LoadSprite() {
       const std::string type = winplat::UCase(GetField(typeLine, 1));
       auto entity = winplat::MakeObject<winplat::Collection>();
       entity->Add(Variant(type), Variant("EntityType"));
-      if (const std::vector<std::string>* fields = FieldsOf(Trimmed(type))) {
+      if (const std::vector<std::string>* fields = FieldsOf(winplat::Trim(type))) {
         // Fields the line does not have are empty.
         const auto present = static_cast<std::size_t>(std::count(data.begin(), data.end(), ',')) + 1;
         for (std::size_t i = 0; i < fields->size(); ++i) {

@@ -5,7 +5,7 @@
 // again at its end. Apart from SpriteAdd's scalar check, the members answer
 // False on any failure and never raise.
 #include "dxf_control.h"
-#include "kelvaneent/gdiprims.h"
+#include "gdiprims.h"
 #include "sprite.h"
 #include "winplat/collection.h"
 #include "winplat/gdi.h"

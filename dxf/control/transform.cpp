@@ -8,7 +8,7 @@
 
 #include "../reader/dxf_reader.h"
 #include "cls_drawing.h"
-#include "kelvaneent/dxfengine.h"
+#include "../reader/dxfengine.h"
 #include "winplat/numeric.h"
 
 namespace kelvane {

@@ -7,9 +7,10 @@
 #include "block_records.h"
 #include "block_spool.h"
 #include "entity_loaders.h"
-#include "kelvaneent/dxfengine.h"
+#include "dxfengine.h"
 #include "loader_points.h"
 #include "winplat/files.h"
+#include "winplat/text.h"
 
 namespace kelvane {
 
@@ -44,12 +45,6 @@ std::int32_t FindBlock(BlockSpool& spool, const std::string& name) {
   for (std::size_t i = 0; i < spool.blocks.size(); ++i)
     if (spool.blocks[i].name == name) return static_cast<std::int32_t>(i + 1);
   return 0;
-}
-
-std::string TrimRight(std::string_view s) {
-  std::size_t n = s.size();
-  while (n > 0 && s[n - 1] == ' ') --n;
-  return std::string(s.substr(0, n));
 }
 
 // May `block` be copied into `host`'s file? Not into itself, not into a block
@@ -231,7 +226,7 @@ class Replay {
     row.Underline = underline;
     row.Layer = layer;
     row.Color = color;
-    row.FontName = TrimRight(r.T(9));
+    row.FontName = winplat::RTrim(r.T(9));
     row.WidthFactor = widthFactor;
     row.InsertID = p_.insertRow;
     db_.AddText(row, Growth::Insert);
@@ -383,7 +378,7 @@ bool DXFBlock(DXF& dxf) {
     const DxfGroupTable& t = dxf.reader.GroupValueTable;
     ReaderState& r = dxf.reader;
     BlockSpool& spool = Spool(dxf);
-    const std::string name = TrimRight(t.Value(2));
+    const std::string name = winplat::RTrim(t.Value(2));
     Point2 base = ReadPoint(dxf, 10);
     r.BlockFileNum.reset();  // a block still open ends here
     r.TmpFileCounter = winplat::AddLng(r.TmpFileCounter, 1);

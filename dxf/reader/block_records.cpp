@@ -1,7 +1,7 @@
 // The field reader of temporary block files.
 #include "block_records.h"
 
-#include "kelvaneent/dxfpairs.h"
+#include "dxfpairs.h"
 #include "winplat/numeric.h"
 
 namespace kelvane {

@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "entity_loaders.h"
-#include "kelvaneent/dxfengine.h"
+#include "dxfengine.h"
 #include "loader_points.h"
 
 namespace kelvane {

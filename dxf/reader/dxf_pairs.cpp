@@ -6,7 +6,7 @@
 #include <fstream>
 #include <limits>
 
-#include "kelvaneent/dxfpairs.h"
+#include "dxfpairs.h"
 
 namespace kelvane {
 namespace {

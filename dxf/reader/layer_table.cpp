@@ -2,7 +2,7 @@
 #include <cmath>
 
 #include "dxf_reader.h"
-#include "kelvaneent/dxfengine.h"
+#include "dxfengine.h"
 #include "winplat/numeric.h"
 
 namespace kelvane {

@@ -3,16 +3,10 @@
 
 #include "../control/error_trail.h"
 #include "winplat/numeric.h"
+#include "winplat/text.h"
 
 namespace kelvane {
 namespace {
-
-std::string Trim(std::string_view s) {
-  std::size_t b = s.find_first_not_of(' ');
-  if (b == std::string_view::npos) return {};
-  std::size_t e = s.find_last_not_of(' ');
-  return std::string(s.substr(b, e - b + 1));
-}
 
 }  // namespace
 
@@ -113,7 +107,7 @@ std::int16_t SetLayerID(DXFLayers& colLayers, std::string_view LayerName) {
     std::string wanted = winplat::UCase(LayerName);
     std::int32_t count = colLayers.Count();
     for (std::int32_t i = 1; i <= count; ++i) {
-      if (winplat::UCase(Trim(colLayers.Item(winplat::Variant(i))->LayerName)) == wanted) return winplat::CInt(i);
+      if (winplat::UCase(winplat::Trim(colLayers.Item(winplat::Variant(i))->LayerName)) == wanted) return winplat::CInt(i);
     }
     colLayers.Add(-1, 0, LayerName, 0, false);
     return winplat::CInt(colLayers.Count());

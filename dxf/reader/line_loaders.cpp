@@ -4,7 +4,7 @@
 #include <cstdio>
 
 #include "dxf_reader.h"
-#include "kelvaneent/dxfengine.h"
+#include "dxfengine.h"
 #include "winplat/numeric.h"
 
 namespace kelvane {

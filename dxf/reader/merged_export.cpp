@@ -6,8 +6,9 @@
 
 #include "dxf_exp.h"
 #include "dxf_reader.h"
-#include "kelvaneent/dxfengine.h"
+#include "dxfengine.h"
 #include "winplat/numeric.h"
+#include "winplat/text.h"
 
 namespace kelvane {
 
@@ -15,13 +16,6 @@ using winplat::Args;
 using winplat::Variant;
 
 namespace {
-
-std::string Trimmed(const std::string& name) {
-  const std::string line = DxfLineValue(name);
-  const std::size_t b = line.find_first_not_of(' ');
-  if (b == std::string::npos) return {};
-  return line.substr(b, line.find_last_not_of(' ') - b + 1);
-}
 
 // The layer table as written: each name once, trimmed (the first of names that
 // differ only in case wins), and the name every layer number is written under.
@@ -37,7 +31,7 @@ struct ExportLayers {
     std::map<std::string, std::string> byKey;
     for (std::int32_t i = 1; i <= layers.Count(); ++i) {
       auto layer = layers.Item(Variant(i));
-      const std::string name = Trimmed(layer->LayerName);
+      const std::string name = winplat::Trim(DxfLineValue(layer->LayerName));
       if (name.empty()) {
         nameOf.push_back("0");
         continue;

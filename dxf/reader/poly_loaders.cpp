@@ -3,7 +3,7 @@
 #include <cstdint>
 
 #include "entity_loaders.h"
-#include "kelvaneent/dxfengine.h"
+#include "dxfengine.h"
 #include "loader_points.h"
 
 namespace kelvane {

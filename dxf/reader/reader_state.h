@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "../control/view_rect.h"
-#include "kelvaneent/dxfpairs.h"
+#include "dxfpairs.h"
 
 namespace kelvane {
 

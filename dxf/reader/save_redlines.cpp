@@ -9,9 +9,10 @@
 
 #include "dxf_output.h"
 #include "dxf_reader.h"
-#include "kelvaneent/dxfengine.h"
+#include "dxfengine.h"
 #include "winplat/numeric.h"
 #include "winplat/screen.h"
+#include "winplat/text.h"
 
 namespace kelvane {
 namespace {
@@ -37,29 +38,9 @@ std::string ReadInput(const std::string& fileName) {
   return text;
 }
 
-// Lines without their ends (LF, CR LF or CR).
-std::vector<std::string_view> SplitLines(std::string_view text) {
-  std::vector<std::string_view> lines;
-  std::size_t start = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') continue;
-    lines.push_back(text.substr(start, i - start));
-    if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
-    start = i + 1;
-  }
-  if (start < text.size()) lines.push_back(text.substr(start));
-  return lines;
-}
-
-std::string_view Trim(std::string_view s) {
-  const std::size_t b = s.find_first_not_of(" \t");
-  if (b == std::string_view::npos) return {};
-  return s.substr(b, s.find_last_not_of(" \t") - b + 1);
-}
-
 // A handle of 1 to 8 hexadecimal digits (blanks around allowed).
-bool ParseHandle(std::string_view text, std::uint64_t& value) {
-  text = Trim(text);
+bool ParseHandle(std::string_view line, std::uint64_t& value) {
+  const std::string text = winplat::TrimSpace(line);
   if (text.empty() || text.size() > 8) return false;
   value = 0;
   for (char ch : text) {
@@ -79,7 +60,7 @@ bool ParseHandle(std::string_view text, std::uint64_t& value) {
 
 std::string HexText(std::uint64_t value) { return winplat::Hex(static_cast<std::int32_t>(static_cast<std::uint32_t>(value))); }
 
-std::string NameKey(std::string_view name) { return winplat::UCase(Trim(DxfLineValue(name))); }
+std::string NameKey(std::string_view name) { return winplat::UCase(winplat::TrimSpace(DxfLineValue(name))); }
 
 // The input as pairs of a code line and a value line.
 class PairCursor {
@@ -146,8 +127,8 @@ FileFacts Survey(const std::vector<std::string_view>& lines) {
 }
 
 // AC1012 (R13) and later files carry subclass markers.
-bool HasSubclassMarkers(std::string_view version) {
-  version = Trim(version);
+bool HasSubclassMarkers(std::string_view line) {
+  const std::string version = winplat::TrimSpace(line);
   if (version.size() < 3 || (version.substr(0, 2) != "AC")) return false;
   std::int64_t number = 0;
   for (char ch : version.substr(2)) {
@@ -298,7 +279,7 @@ class RedlineWriter {
     DXFLayers& layers = dxf_.db.Layers();
     if (layer < 1 || layer > layers.Count()) return "0";
     std::string name = layers.Item(winplat::Variant(layer))->LayerName;
-    return Trim(DxfLineValue(name)).empty() ? std::string("0") : name;
+    return winplat::TrimSpace(DxfLineValue(name)).empty() ? std::string("0") : name;
   }
 
   void Point(std::int32_t xCode, float x, float y, std::string_view kind) {
@@ -396,7 +377,7 @@ void WriteCopy(DXF& dxf, const std::string& inName, const std::vector<std::strin
       const std::uint64_t newSeed = seed + 10 + AddedRecords(dxf) + 1;
       if (newSeed > kMaxHandle)
         throw ProcedureError("Save", "The handles of the saved drawing would pass FFFFFFFF (handle seed " +
-                                         std::string(Trim(value)) + " of " + inName + ").");
+                                         winplat::TrimSpace(value) + " of " + inName + ").");
       out.Line(HexText(newSeed));
       redlines.StartHandles(seed + 10);
       continue;
@@ -419,7 +400,7 @@ void WriteCopy(DXF& dxf, const std::string& inName, const std::vector<std::strin
         out.Line(codeLine);
         out.Line(value);
         if (code == 0) inRecord = value == "LAYER";
-        if (code == 5 && !inRecord && tableHandle.empty()) tableHandle = Trim(value);
+        if (code == 5 && !inRecord && tableHandle.empty()) tableHandle = winplat::TrimSpace(value);
         if (code == 2 && inRecord) names.insert(NameKey(value));
       }
       redlines.Layers(redlines.NewLayers(names), tableHandle);
@@ -448,7 +429,7 @@ std::int16_t DXF::Save(const std::string& NewFileName) {
     if (!LoadedFileName.empty() && winplat::SameFile(LoadedFileName, NewFileName))
       throw ProcedureError("Save", "The drawing cannot be saved over the file it was read from.");
     const std::string text = ReadInput(LoadedFileName);
-    const std::vector<std::string_view> lines = SplitLines(text);
+    const std::vector<std::string_view> lines = winplat::SplitLines(text);
     DxfOutput out;
     if (!out.Open(NewFileName)) throw OutputFileError(out.Error(), NewFileName);
     WriteCopy(*this, LoadedFileName, lines, out);

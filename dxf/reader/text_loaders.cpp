@@ -4,9 +4,10 @@
 
 #include "block_spool.h"
 #include "entity_loaders.h"
-#include "kelvaneent/dxfengine.h"
+#include "dxfengine.h"
 #include "loader_points.h"
 #include "winplat/dispatch.h"
+#include "winplat/text.h"
 
 namespace kelvane {
 

@@ -13,16 +13,10 @@
 
 namespace enginetest {
 
-inline std::filesystem::path ControlLibraryFile() {
-  auto beside = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libkelvaneent.so";
-  return std::filesystem::exists(beside) ? beside : testsupport::BinDir() / "libkelvaneent.so";
-}
-
-
 class ControlHost {
  public:
   ControlHost() {
-    EXPECT_EQ(winplat::RegisterServerLibrary(ControlLibraryFile()), winplat::S_OK);
+    EXPECT_EQ(winplat::RegisterServerLibrary(testsupport::ControlLibraryFile()), winplat::S_OK);
     winplat::WNDCLASS wc;
     wc.lpfnWndProc = &Proc;
     wc.lpszClassName = "DrawingTestMain";

@@ -15,15 +15,9 @@ using winplat::AutomationError;
 using winplat::Variant;
 namespace dispid = kelvane::dispid;
 
-// The built library: beside the test program, where the build puts every binary.
-std::filesystem::path LibraryFile() {
-  auto beside = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libkelvaneent.so";
-  return std::filesystem::exists(beside) ? beside : testsupport::BinDir() / "libkelvaneent.so";
-}
-
 class DxfHostTest : public ::testing::Test {
  protected:
-  void SetUp() override { ASSERT_EQ(winplat::RegisterServerLibrary(LibraryFile()), winplat::S_OK); }
+  void SetUp() override { ASSERT_EQ(winplat::RegisterServerLibrary(testsupport::ControlLibraryFile()), winplat::S_OK); }
 };
 
 TEST_F(DxfHostTest, RegistrationNamesTheLibraryByItsPath) {
@@ -32,7 +26,7 @@ TEST_F(DxfHostTest, RegistrationNamesTheLibraryByItsPath) {
             winplat::ERROR_SUCCESS);
   ASSERT_EQ(winplat::RegReadString(winplat::HKEY_CLASSES_ROOT, "CLSID\\" + clsid + "\\InprocServer32", "", path),
             winplat::ERROR_SUCCESS);
-  EXPECT_EQ(std::filesystem::canonical(path), std::filesystem::canonical(LibraryFile()));
+  EXPECT_EQ(std::filesystem::canonical(path), std::filesystem::canonical(testsupport::ControlLibraryFile()));
 }
 
 TEST_F(DxfHostTest, HostDrivesTheControlByIdentifier) {
@@ -115,14 +109,14 @@ TEST(DxfHostRegistration, EnsureRegisteredFindsTheLibraryBesideTheProgram) {
   // A registration naming a library that is gone is made again.
   ASSERT_EQ(winplat::RegisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF, "stale", "/nowhere/lib.so"),
             winplat::S_OK);
-  ASSERT_TRUE(DxfHost::EnsureRegistered(LibraryFile().parent_path()));
+  ASSERT_TRUE(DxfHost::EnsureRegistered(testsupport::ControlLibraryFile().parent_path()));
   DxfHost host(0);
   EXPECT_EQ(host.DXF1().Object()->TypeName(), "DXF");
   EXPECT_TRUE(DxfHost::EnsureRegistered(testsupport::Root()));  // already registered: nothing to do
 }
 
 TEST_F(DxfHostTest, UnregisteredClassCannotBeCreated) {
-  ASSERT_EQ(winplat::UnregisterServerLibrary(LibraryFile()), winplat::S_OK);
+  ASSERT_EQ(winplat::UnregisterServerLibrary(testsupport::ControlLibraryFile()), winplat::S_OK);
   try {
     DxfHost host(0);
     FAIL() << "created an unregistered class";

@@ -56,7 +56,7 @@ winplat::LRESULT HostProc(winplat::HWND h, winplat::UINT m, winplat::WPARAM w, w
 class DxfImportTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    ASSERT_EQ(winplat::RegisterServerLibrary(enginetest::ControlLibraryFile()), winplat::S_OK);
+    ASSERT_EQ(winplat::RegisterServerLibrary(testsupport::ControlLibraryFile()), winplat::S_OK);
     winplat::WNDCLASS wc;
     wc.lpfnWndProc = &HostProc;
     wc.lpszClassName = "ImportTestMain";

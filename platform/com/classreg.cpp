@@ -72,14 +72,6 @@ HRESULT UnregisterServerLibrary(const std::filesystem::path& library) noexcept {
   return CallServerEntry(library, "DllUnregisterServer");
 }
 
-std::filesystem::path ModuleFileOf(const void* address) {
-  Dl_info info{};
-  if (!dladdr(address, &info) || !info.dli_fname) return {};
-  std::error_code ec;
-  auto path = std::filesystem::canonical(info.dli_fname, ec);
-  return ec ? std::filesystem::path(info.dli_fname) : path;
-}
-
 HRESULT CreateObjectByProgID(std::string_view progId, IDispatch** object, ExcepInfo* excep) noexcept {
   if (!object) return E_POINTER;
   *object = nullptr;

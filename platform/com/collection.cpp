@@ -1,16 +1,11 @@
 // The keyed collection and its enumerator.
 #include "winplat/collection.h"
+#include "winplat/text.h"
 
 #include <cctype>
 
 namespace winplat {
 namespace {
-
-std::string Fold(std::string_view key) {
-  std::string s(key);
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 }  // namespace
 
@@ -45,7 +40,7 @@ Collection::Collection() : DispatchObject("Collection") {
 std::size_t Collection::Position(const Variant& indexOrKey) const {
   Variant k = indexOrKey.Value();
   if (k.IsString()) {
-    auto found = index_.find(Fold(k.ToString()));
+    auto found = index_.find(winplat::AsciiLower(k.ToString()));
     if (found == index_.end()) throw RuntimeError(5);
     return found->second;
   }
@@ -57,7 +52,7 @@ std::size_t Collection::Position(const Variant& indexOrKey) const {
 void Collection::Add(const Variant& item, const Variant& key, const Variant& before, const Variant& after) {
   Entry entry{item.Value(), std::nullopt};
   if (!key.IsMissing()) {
-    std::string folded = Fold(key.ToString());
+    std::string folded = winplat::AsciiLower(key.ToString());
     if (index_.count(folded)) throw RuntimeError(457);
     entry.key = folded;
   }

@@ -7,15 +7,10 @@
 #include <new>
 
 #include "winplat/numeric.h"
+#include "winplat/text.h"
 
 namespace winplat {
 namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 void Fill(ExcepInfo* excep, std::int32_t number, std::string source, std::string description) {
   if (!excep) return;
@@ -46,7 +41,7 @@ std::uint32_t DispatchObject::Release() noexcept {
 HRESULT DispatchObject::GetIDsOfNames(std::string_view name, DISPID* id) noexcept {
   if (!id) return E_POINTER;
   for (const auto& m : members_) {
-    if (SameName(m.name, name)) {
+    if (winplat::AsciiEqualNoCase(m.name, name)) {
       *id = m.id;
       return S_OK;
     }

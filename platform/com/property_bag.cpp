@@ -14,15 +14,10 @@
 #include <sstream>
 
 #include "winplat/control.h"
+#include "winplat/text.h"
 
 namespace winplat {
 namespace {
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 std::string Escape(std::string_view s) {
   std::string out;
@@ -133,18 +128,18 @@ std::string Encode(const Variant& v) {
 
 Variant PropertyBag::ReadProperty(std::string_view name, const Variant& defaultValue) const {
   for (const auto& e : entries_)
-    if (SameName(e.name, name)) return e.value;
+    if (winplat::AsciiEqualNoCase(e.name, name)) return e.value;
   return defaultValue.Value();
 }
 
 bool PropertyBag::Contains(std::string_view name) const {
-  return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return SameName(e.name, name); });
+  return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return winplat::AsciiEqualNoCase(e.name, name); });
 }
 
 void PropertyBag::WriteProperty(std::string_view name, const Variant& value, const Variant& defaultValue) {
   if (name.empty() || name.find_first_of("\t\r\n") != std::string_view::npos) throw RuntimeError(5);
   Variant v = value.Value();
-  auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return SameName(e.name, name); });
+  auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return winplat::AsciiEqualNoCase(e.name, name); });
   if (v.IsObject()) {
     // Objects are not kept; Nothing is every object property's default.
     if (v.ToObject()) throw RuntimeError(13);
@@ -182,7 +177,7 @@ void PropertyBag::Parse(std::string_view text) {
       throw AutomationError(5, {}, "Malformed property bag entry on line " + std::to_string(lineNo));
     }
     std::string name = line.substr(0, t1);
-    auto it = std::find_if(parsed.begin(), parsed.end(), [&](const Entry& e) { return SameName(e.name, name); });
+    auto it = std::find_if(parsed.begin(), parsed.end(), [&](const Entry& e) { return winplat::AsciiEqualNoCase(e.name, name); });
     if (it != parsed.end()) it->value = value;
     else parsed.push_back(Entry{name, value});
   }

@@ -1,4 +1,5 @@
 // Variant values, their conversions and the run-time error texts.
+#include "winplat/text.h"
 #include "winplat/variant.h"
 
 #include <cctype>
@@ -53,10 +54,7 @@ AutomationError Mismatch() { return RuntimeError(13); }
 // A text read as a number: surrounding blanks allowed, "&H" and "&O" prefixes,
 // anything else that is not wholly a number is a type mismatch.
 double ParseNumber(const std::string& text) {
-  std::size_t b = 0, e = text.size();
-  while (b < e && std::isspace(static_cast<unsigned char>(text[b]))) ++b;
-  while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1]))) --e;
-  std::string t = text.substr(b, e - b);
+  const std::string t = winplat::TrimSpace(text);
   if (t.empty()) throw Mismatch();
   if (t.size() > 2 && t[0] == '&' && (t[1] == 'H' || t[1] == 'h' || t[1] == 'O' || t[1] == 'o')) {
     int base = (t[1] == 'H' || t[1] == 'h') ? 16 : 8;
@@ -74,13 +72,6 @@ double ParseNumber(const std::string& text) {
   if (*end != '\0' || std::isnan(v) || std::isinf(v)) throw Mismatch();
   if (errno == ERANGE && std::fabs(v) > 1) throw RuntimeError(6);
   return v;
-}
-
-bool EqualsNoCase(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i)
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  return true;
 }
 
 // Converts through the numeric conventions, their overflow as error 6.
@@ -296,8 +287,8 @@ float Variant::ToSingle() const {
 bool Variant::ToBool() const {
   if (byRef_) return Value().ToBool();
   if (type_ == VarType::String) {
-    if (EqualsNoCase(str_, "True")) return true;
-    if (EqualsNoCase(str_, "False")) return false;
+    if (winplat::AsciiEqualNoCase(str_, "True")) return true;
+    if (winplat::AsciiEqualNoCase(str_, "False")) return false;
   }
   return ToDouble() != 0;
 }

@@ -1,16 +1,11 @@
 // The general routine library.
 #include "winplat/components/routines.h"
+#include "winplat/text.h"
 
 #include <cctype>
 #include <functional>
 
 namespace winplat {
-namespace {
-
-char Lower(char c) { return static_cast<char>(std::tolower(static_cast<unsigned char>(c))); }
-
-}  // namespace
-
 std::int32_t QInstrB2(std::int32_t start, std::string_view text, std::string_view find) {
   if (find.empty() || text.size() < find.size()) return 0;
   if (start == -1) {
@@ -27,11 +22,8 @@ std::string ReplaceString(std::string_view text, std::string_view find, std::str
   if (find.empty()) return std::string(text);
   bool ignoreCase = (flags & 1) != 0;
   auto matchesAt = [&](std::size_t i) {
-    for (std::size_t k = 0; k < find.size(); ++k) {
-      char a = text[i + k], b = find[k];
-      if (ignoreCase ? Lower(a) != Lower(b) : a != b) return false;
-    }
-    return true;
+    const std::string_view here = text.substr(i, find.size());
+    return ignoreCase ? AsciiEqualNoCase(here, find) : here == find;
   };
   std::string out;
   out.reserve(text.size());

@@ -68,12 +68,6 @@ void Record(Dc& dc, const std::string& line) {
   if (dc.log) dc.log->push_back(line);
 }
 
-}  // namespace gdi
-
-using namespace gdi;
-
-namespace {
-
 std::string Args(std::initializer_list<long long> values) {
   std::string s;
   for (long long v : values) {
@@ -82,6 +76,12 @@ std::string Args(std::initializer_list<long long> values) {
   }
   return s;
 }
+
+}  // namespace gdi
+
+using namespace gdi;
+
+namespace {
 
 // Runs a setter on a context under the lock; `fail` when the context is unknown.
 template <typename T, typename F>

@@ -16,15 +16,6 @@ using namespace gdi;
 
 namespace {
 
-std::string Args(std::initializer_list<long long> values) {
-  std::string s;
-  for (long long v : values) {
-    if (!s.empty()) s += ", ";
-    s += std::to_string(v);
-  }
-  return s;
-}
-
 std::string PointList(const POINT* points, int count) {
   std::string s;
   for (int i = 0; i < count; ++i) {

@@ -15,6 +15,8 @@
 #include "gdi_internal.h"
 #include "glyph_cache.h"
 
+#include "winplat/text.h"
+
 namespace winplat {
 namespace gdi {
 
@@ -45,16 +47,11 @@ namespace {
 
 unsigned CodePoint(unsigned char c) { return WindowsLatin1ToUnicode(c); }
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 bool FixedPitchName(const std::string& face) {
   static const char* const names[] = {"courier new", "courier", "lucida console", "consolas", "fixedsys",
                                       "terminal", "lucida sans typewriter", "andale mono", "monospace",
                                       "dejavu sans mono", "system fixed"};
-  const std::string f = Lower(face);
+  const std::string f = winplat::AsciiLower(face);
   for (const char* n : names)
     if (f == n) return true;
   return false;

@@ -188,6 +188,8 @@ std::shared_ptr<Surface> WindowSurface(HWND hwnd, bool persistent);
 
 // ---- Recording ----
 void Record(Dc& dc, const std::string& line);
+// Numbers of a recorded call, comma separated.
+std::string Args(std::initializer_list<long long> values);
 
 // ---- Text ----
 unsigned WindowsLatin1ToUnicode(unsigned char c);

@@ -13,24 +13,14 @@
 #include "board_files.h"
 #include "board_machine.h"
 
+#include "winplat/text.h"
+
 namespace winplat::hw {
 namespace {
 
-std::string Trim(std::string_view text) {
-  std::size_t b = 0, e = text.size();
-  while (b < e && std::isspace(static_cast<unsigned char>(text[b]))) ++b;
-  while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1]))) --e;
-  return std::string(text.substr(b, e - b));
-}
-
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
 // A decimal or 0x-hexadecimal integer, optionally negative; nothing else on the text.
 bool ParseNumber(const std::string& text, std::int64_t& out) {
-  std::string t = Trim(text);
+  std::string t = winplat::TrimSpace(text);
   bool negative = false;
   std::size_t i = 0;
   if (!t.empty() && (t[0] == '-' || t[0] == '+')) {
@@ -54,7 +44,7 @@ std::vector<std::string> Words(const std::string& text) {
   std::vector<std::string> words;
   std::istringstream in(text);
   std::string w;
-  while (in >> w) words.push_back(Lower(w));
+  while (in >> w) words.push_back(winplat::AsciiLower(w));
   return words;
 }
 
@@ -160,21 +150,21 @@ MachineBoards ParseBoardConfig(const std::string& text) {
   while (std::getline(in, line)) {
     ++lineNo;
     std::size_t comment = line.find_first_of(";#");
-    std::string t = Trim(comment == std::string::npos ? line : line.substr(0, comment));
+    std::string t = winplat::TrimSpace(comment == std::string::npos ? line : line.substr(0, comment));
     if (t.empty()) continue;
     if (t.front() == '[') {
       if (t.back() != ']') return fail("unclosed section");
-      section = Lower(Trim(t.substr(1, t.size() - 2)));
+      section = winplat::AsciiLower(winplat::TrimSpace(t.substr(1, t.size() - 2)));
       continue;
     }
     std::size_t eq = t.find('=');
     if (eq == std::string::npos) return fail("expected key=value");
-    std::string key = Lower(Trim(t.substr(0, eq)));
-    std::string value = Trim(t.substr(eq + 1));
+    std::string key = winplat::AsciiLower(winplat::TrimSpace(t.substr(0, eq)));
+    std::string value = winplat::TrimSpace(t.substr(eq + 1));
     std::int64_t number = 0;
     if (section == "boards") {
       if (key == "family") {
-        std::string f = Lower(value);
+        std::string f = winplat::AsciiLower(value);
         if (f == "isa") machine.family = BoardFamily::Isa;
         else if (f == "pci") machine.family = BoardFamily::Pci;
         else return fail("family must be ISA or PCI");

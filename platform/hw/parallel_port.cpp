@@ -6,6 +6,7 @@
 // the high nibble while it is 1. Writing control bit 2 latches the switch.
 // As on the real port, status bit 7 reads the inverse of its line.
 #include "winplat/hw/parport.h"
+#include "winplat/text.h"
 
 #include <algorithm>
 #include <cctype>
@@ -42,32 +43,20 @@ PortState port;
 
 using Ini = std::map<std::string, std::map<std::string, std::string>>;
 
-std::string Lower(std::string text) {
-  for (char& c : text) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return text;
-}
-
-std::string Trim(const std::string& text) {
-  std::size_t b = 0, e = text.size();
-  while (b < e && std::isspace(static_cast<unsigned char>(text[b]))) ++b;
-  while (e > b && std::isspace(static_cast<unsigned char>(text[e - 1]))) --e;
-  return text.substr(b, e - b);
-}
-
 Ini ReadConfig() {
   Ini ini;
   std::ifstream in(ParallelPortConfigPath());
   std::string line, section;
   while (std::getline(in, line)) {
-    line = Trim(line);
+    line = winplat::TrimSpace(line);
     if (line.empty() || line[0] == ';' || line[0] == '#') continue;
     if (line.front() == '[' && line.back() == ']') {
-      section = Lower(Trim(line.substr(1, line.size() - 2)));
+      section = winplat::AsciiLower(winplat::TrimSpace(line.substr(1, line.size() - 2)));
       continue;
     }
     std::size_t eq = line.find('=');
     if (eq == std::string::npos) continue;
-    ini[section][Lower(Trim(line.substr(0, eq)))] = Trim(line.substr(eq + 1));
+    ini[section][winplat::AsciiLower(winplat::TrimSpace(line.substr(0, eq)))] = winplat::TrimSpace(line.substr(eq + 1));
   }
   return ini;
 }

@@ -40,38 +40,6 @@ Int Checked(std::int64_t wide) {
   return static_cast<Int>(wide);
 }
 
-// Upper-case partner of a Windows-1252 byte, or the byte itself.
-unsigned char UpperByte(unsigned char c) {
-  if (c >= 'a' && c <= 'z') return static_cast<unsigned char>(c - 32);
-  if (c >= 0xE0 && c <= 0xFE && c != 0xF7) return static_cast<unsigned char>(c - 32);
-  switch (c) {
-    case 0x9A: return 0x8A;  // s caron
-    case 0x9C: return 0x8C;  // oe
-    case 0x9E: return 0x8E;  // z caron
-    case 0xFF: return 0x9F;  // y diaeresis
-    default: return c;
-  }
-}
-
-unsigned char LowerByte(unsigned char c) {
-  if (c >= 'A' && c <= 'Z') return static_cast<unsigned char>(c + 32);
-  if (c >= 0xC0 && c <= 0xDE && c != 0xD7) return static_cast<unsigned char>(c + 32);
-  switch (c) {
-    case 0x8A: return 0x9A;
-    case 0x8C: return 0x9C;
-    case 0x8E: return 0x9E;
-    case 0x9F: return 0xFF;
-    default: return c;
-  }
-}
-
-template <typename Map>
-std::string MapBytes(std::string_view text, Map map) {
-  std::string out(text);
-  for (char& ch : out) ch = static_cast<char>(map(static_cast<unsigned char>(ch)));
-  return out;
-}
-
 std::string HexDigits(std::uint32_t bits) {
   static const char kDigits[] = "0123456789ABCDEF";
   std::string out;
@@ -135,9 +103,5 @@ std::string Chr(int code) {
   if (code < 0 || code > 255) throw NumericError(5, "Invalid procedure call or argument");
   return std::string(1, static_cast<char>(static_cast<unsigned char>(code)));
 }
-
-std::string UCase(std::string_view text) { return MapBytes(text, UpperByte); }
-
-std::string LCase(std::string_view text) { return MapBytes(text, LowerByte); }
 
 }  // namespace winplat

@@ -8,6 +8,7 @@
 #include "winplat/clipboard.h"
 #include "winplat/hw/parport.h"
 #include "winplat/messages.h"
+#include "winplat/text.h"
 
 namespace winplat::controls::detail {
 namespace {
@@ -31,7 +32,7 @@ bool ParseFloat(const std::string& s, float* value) {
 
 int ButtonNamed(const std::string& name) {
   static const char* names[] = {"", "ok", "cancel", "abort", "retry", "ignore", "yes", "no"};
-  std::string n = Lower(name);
+  std::string n = winplat::AsciiLower(name);
   if (n == "default") return 0;
   for (int i = 1; i <= 7; ++i)
     if (n == names[i]) return i;
@@ -58,7 +59,7 @@ bool Click(CommandLine& l) {
   Control* c = l.ControlAt(1);
   if (!c) return false;
   if (!l.Reaches(*c)) return true;
-  const bool right = l.cmd == "rclick" || (l.Need(3) && Lower(l.t[2].text) == "right");
+  const bool right = l.cmd == "rclick" || (l.Need(3) && winplat::AsciiLower(l.t[2].text) == "right");
   if (l.cmd == "dblclick") op::DoubleClick(*c);
   else if (right) op::RightClick(*c);
   else op::Click(*c);
@@ -105,7 +106,7 @@ bool Arrow(CommandLine& l) {
 
 bool Mouse(CommandLine& l) {
   if (!l.Need(5)) return l.Fail("mouse: expected mouse down|move|up <picture> <x> <y>");
-  const std::string what = Lower(l.t[1].text);
+  const std::string what = winplat::AsciiLower(l.t[1].text);
   const int kind = what == "down" ? kMouseDown : what == "move" ? kMouseMove : what == "up" ? kMouseUp : -1;
   if (kind < 0) return l.Fail("mouse: down, move or up expected");
   auto* box = l.As<PictureBox>(l.ControlAt(2), "a picture box");
@@ -114,7 +115,7 @@ bool Mouse(CommandLine& l) {
   if (!ParseFloat(l.t[3].text, &x) || !ParseFloat(l.t[4].text, &y)) return l.Fail("mouse: coordinates expected");
   int button = kind == kMouseMove ? 0 : vbLeftButton, shift = 0;
   for (std::size_t i = 5; i < l.t.size(); ++i) {
-    const std::string w = Lower(l.t[i].text);
+    const std::string w = winplat::AsciiLower(l.t[i].text);
     if (w == "left") button = vbLeftButton;
     else if (w == "right") button = vbRightButton;
     else if (w == "middle") button = vbMiddleButton;
@@ -150,7 +151,7 @@ bool Pick(CommandLine& l) {
 
 bool Grid(CommandLine& l) {
   if (!l.Need(3)) return l.Fail("grid: expected grid edit|click|key <grid> ...");
-  const std::string what = Lower(l.t[1].text);
+  const std::string what = winplat::AsciiLower(l.t[1].text);
   auto* grid = l.As<HostSlot>(l.ControlAt(2), "a grid");
   if (!grid) return false;
   long long a = 0, b = 0;
@@ -186,7 +187,7 @@ bool Answer(CommandLine& l) {
 
 bool File(CommandLine& l) {
   if (!l.Need(2)) return l.Fail("file: a path or cancel is missing");
-  if (!l.t[1].quoted && Lower(l.t[1].text) == "cancel") QueueFileDialogAnswer({true, {}});
+  if (!l.t[1].quoted && winplat::AsciiLower(l.t[1].text) == "cancel") QueueFileDialogAnswer({true, {}});
   else QueueFileDialogAnswer({false, l.t[1].text});
   return true;
 }
@@ -194,7 +195,7 @@ bool File(CommandLine& l) {
 // Another application putting text on the machine clipboard, or taking it away.
 bool Clipboard(CommandLine& l) {
   if (!l.Need(2)) return l.Fail("clipboard: a text or clear is missing");
-  bool clear = !l.t[1].quoted && Lower(l.t[1].text) == "clear";
+  bool clear = !l.t[1].quoted && winplat::AsciiLower(l.t[1].text) == "clear";
   bool done = clear ? ClearClipboard() : SetClipboardText(l.t[1].text);
   return done ? true : l.Fail("clipboard: the clipboard is held open by another program");
 }
@@ -237,7 +238,7 @@ bool Expect(CommandLine& l) {
   if (!c) return false;
   if (!l.Need(3)) return l.Fail("expect: the text is missing");
   // "expect C caption "text"" checks the caption whatever the control's value.
-  if (l.Need(4) && !l.t[2].quoted && Lower(l.t[2].text) == "caption") {
+  if (l.Need(4) && !l.t[2].quoted && winplat::AsciiLower(l.t[2].text) == "caption") {
     if (c->Caption() == l.t[3].text) return true;
     return l.Fail(c->DisplayName() + " is captioned \"" + c->Caption() + "\", not \"" + l.t[3].text + "\"");
   }
@@ -254,7 +255,7 @@ bool Expect(CommandLine& l) {
 // The operator's hand on the remote control box behind the parallel port.
 bool RemoteBox(CommandLine& l) {
   if (!l.Need(3)) return l.Fail("remotebox: expected position N, reading R, busy on|off or connected on|off");
-  const std::string what = Lower(l.t[1].text);
+  const std::string what = winplat::AsciiLower(l.t[1].text);
   long long v = 0;
   if (what == "position" || what == "reading") {
     if (!l.Number(2, &v)) return false;
@@ -270,7 +271,7 @@ bool RemoteBox(CommandLine& l) {
     return true;
   }
   if (what != "busy" && what != "connected") return l.Fail("remotebox: unknown word " + l.t[1].text);
-  const std::string state = Lower(l.t[2].text);
+  const std::string state = winplat::AsciiLower(l.t[2].text);
   if (state != "on" && state != "off") return l.Fail("remotebox " + what + ": on or off expected");
   if (what == "busy") hw::SetRemoteBoxBusy(state == "on");
   else hw::SetRemoteBoxConnected(state == "on");
@@ -286,11 +287,6 @@ bool Help(CommandLine& l) {
 }
 
 }  // namespace
-
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
 
 Control* CommandLine::ControlAt(std::size_t at) const {
   if (at >= t.size()) {

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "winplat/controls/operator.h"
+#include "winplat/text.h"
 
 namespace winplat::controls::detail {
 
@@ -56,6 +57,5 @@ struct OperatorCommand {
 
 const std::vector<OperatorCommand>& OperatorCommands();
 
-std::string Lower(std::string s);
 
 }  // namespace winplat::controls::detail

@@ -6,6 +6,7 @@
 #include "controls_internal.h"
 #include "winplat/controls/form.h"
 #include "winplat/messages.h"
+#include "winplat/text.h"
 #include "winplat/window.h"
 
 namespace winplat::controls {
@@ -57,11 +58,7 @@ Form::~Form() {
 
 Form* Form::Named(std::string_view name) {
   for (Form* f : Forms())
-    if (f->Name().size() == name.size() &&
-        std::equal(name.begin(), name.end(), f->Name().begin(),
-                   [](char a, char b) { return std::tolower(static_cast<unsigned char>(a)) ==
-                                               std::tolower(static_cast<unsigned char>(b)); }))
-      return f;
+    if (AsciiEqualNoCase(f->Name(), name)) return f;
   return nullptr;
 }
 
@@ -106,11 +103,7 @@ void Form::Reorder(Control* control, bool toFront) {
 
 Control* Form::Find(std::string_view name, int index) const {
   for (Control* c : order_) {
-    if (c->Index() != index || c->Name().size() != name.size()) continue;
-    bool same = true;
-    for (std::size_t i = 0; i < name.size() && same; ++i)
-      same = std::tolower(static_cast<unsigned char>(name[i])) == std::tolower(static_cast<unsigned char>(c->Name()[i]));
-    if (same) return c;
+    if (c->Index() == index && AsciiEqualNoCase(c->Name(), name)) return c;
   }
   return nullptr;
 }

@@ -9,20 +9,16 @@
 #include "winplat/controls/lists.h"
 #include "winplat/code_page.h"
 #include "winplat/paths.h"
+#include "winplat/text.h"
 #include "winplat/timer.h"
 
 namespace winplat::controls {
 namespace {
 
-std::string Lower(std::string s) {
-  for (char& c : s) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return s;
-}
-
 // "*" and "?" wildcards, without regard to letter case. "*.*" matches names without a dot too.
 bool Matches(const std::string& name, const std::string& pattern) {
   if (pattern == "*.*" || pattern == "*") return true;
-  std::string n = Lower(name), p = Lower(pattern);
+  std::string n = winplat::AsciiLower(name), p = winplat::AsciiLower(pattern);
   std::size_t ni = 0, pi = 0, star = std::string::npos, mark = 0;
   while (ni < n.size()) {
     if (pi < p.size() && (p[pi] == '?' || p[pi] == n[ni])) {
@@ -117,7 +113,7 @@ void ListBox::OperatorPick(int index, bool doubleClick) {
 
 int ListBox::FindItem(const std::string& text) const {
   for (int i = 0; i < ListCount(); ++i)
-    if (Lower(items_[static_cast<std::size_t>(i)]) == Lower(text)) return i;
+    if (winplat::AsciiLower(items_[static_cast<std::size_t>(i)]) == winplat::AsciiLower(text)) return i;
   return -1;
 }
 
@@ -169,7 +165,7 @@ void FileListBox::SetPath(const std::string& path) {
   }
   if (path.empty() || !std::filesystem::is_directory(host, ec))
     throw ControlError(kErrPathNotFound, "Path not found");
-  bool changed = Lower(path) != Lower(path_);
+  bool changed = winplat::AsciiLower(path) != winplat::AsciiLower(path_);
   path_ = path;
   Fill();
   if (changed) PathChange.Fire(*this, "PathChange");
@@ -228,7 +224,7 @@ void FileListBox::Fill() {
         if (match) items_.push_back(name);
       }
     }
-    std::sort(items_.begin(), items_.end(), [](const std::string& a, const std::string& b) { return Lower(a) < Lower(b); });
+    std::sort(items_.begin(), items_.end(), [](const std::string& a, const std::string& b) { return winplat::AsciiLower(a) < winplat::AsciiLower(b); });
   }
   if (!chosen.empty()) listIndex_ = FindItem(chosen);
   Invalidate();
@@ -327,7 +323,7 @@ void TabStrip::OperatorPick(int tab) {
 
 int TabStrip::FindTab(const std::string& caption) const {
   for (int i = 0; i < Tabs(); ++i)
-    if (Lower(captions_[static_cast<std::size_t>(i)]) == Lower(caption)) return i;
+    if (winplat::AsciiLower(captions_[static_cast<std::size_t>(i)]) == winplat::AsciiLower(caption)) return i;
   return -1;
 }
 

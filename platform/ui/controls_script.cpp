@@ -8,6 +8,7 @@
 #include "winplat/code_page.h"
 #include "winplat/controls/operator.h"
 #include "winplat/messages.h"
+#include "winplat/text.h"
 
 namespace winplat::controls {
 namespace {
@@ -101,7 +102,7 @@ bool OperatorScript::RunLine(const std::string& line, std::string* error) {
   std::vector<Token> t;
   if (!Tokenize(line, &t, error)) return false;
   if (t.empty() || (!t[0].quoted && t[0].text[0] == '#')) return true;
-  detail::CommandLine command{t, detail::Lower(t[0].text), error, boxes_, &quit_, log_, lineNumber_};
+  detail::CommandLine command{t, winplat::AsciiLower(t[0].text), error, boxes_, &quit_, log_, lineNumber_};
   for (const detail::OperatorCommand& c : detail::OperatorCommands())
     if (command.cmd == c.name) return c.run(command);
   *error = "unknown command " + t[0].text;

@@ -9,6 +9,7 @@
 #include "winplat/code_page.h"
 #include "winplat/messages.h"
 #include "winplat/msgbox.h"
+#include "winplat/text.h"
 
 namespace winplat {
 namespace {
@@ -39,24 +40,15 @@ std::string IconName(unsigned flags) {
   }
 }
 
-std::string Trim(const std::string& text) {
-  std::size_t a = text.find_first_not_of(" \t\r\n");
-  if (a == std::string::npos) return {};
-  std::size_t b = text.find_last_not_of(" \t\r\n");
-  return text.substr(a, b - a + 1);
-}
-
 // The button an answer names (full name, initial or 1-based number), 0 when none.
 int Parse(const std::string& answer, const std::vector<int>& buttons) {
   if (answer.size() == 1 && answer[0] >= '1' && answer[0] <= '9') {
     std::size_t i = static_cast<std::size_t>(answer[0] - '1');
     return i < buttons.size() ? buttons[i] : 0;
   }
-  std::string lower;
-  for (char c : answer) lower += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+  const std::string lower = winplat::AsciiLower(answer);
   for (int b : buttons) {
-    std::string name;
-    for (char c : ButtonName(b)) name += static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    const std::string name = winplat::AsciiLower(ButtonName(b));
     if (lower == name || (lower.size() == 1 && lower[0] == name[0])) return b;
   }
   return 0;
@@ -107,7 +99,7 @@ MessageBoxHandler TerminalMessageBoxHandler(int inputFd, int outputFd) {
         WriteAll(outputFd, "\n" + ButtonName(def) + "\n");
         return def;
       }
-      line = Trim(line);
+      line = winplat::TrimSpace(line);
       if (line.empty()) return def;
       if (int b = Parse(line, buttons)) return b;
       WriteAll(outputFd, "Not a button of this box: " + line + "\n");

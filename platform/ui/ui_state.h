@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "winplat/messages.h"
+#include "winplat/text.h"
 #include "winplat/timer.h"
 #include "winplat/window.h"
 
@@ -89,7 +90,6 @@ State& S();
 using Lock = std::unique_lock<std::recursive_mutex>;
 inline Lock Locked() { return Lock(S().mutex); }
 
-std::string Lower(std::string_view text);
 Window* Find(HWND hwnd);  // with the lock held
 
 // Client size of a window rectangle with the given styles.

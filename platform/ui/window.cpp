@@ -5,6 +5,7 @@
 #include "ui_state.h"
 #include "winplat/screen.h"
 #include "winplat/surface.h"
+#include "winplat/text.h"
 
 namespace winplat::ui {
 
@@ -161,7 +162,7 @@ HWND CreateWindowEx(std::uint32_t exStyle, std::string_view className, std::stri
                     std::uintptr_t menuOrId, HINSTANCE hInstance, LPARAM createParam) {
   DropUnloadedClasses();
   HWND hwnd = 0;
-  std::string classKey = Lower(className);
+  std::string classKey = winplat::AsciiLower(className);
   std::string classNameStored;
   {
     auto lock = Locked();

@@ -9,6 +9,8 @@
 
 #include "ui_state.h"
 
+#include "winplat/text.h"
+
 namespace winplat::ui {
 namespace {
 
@@ -81,12 +83,6 @@ std::uint64_t UnloadCount() {
   return subs;
 }
 
-std::string Lower(std::string_view text) {
-  std::string out(text);
-  for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  return out;
-}
-
 void DropUnloadedClasses() {
   std::uint64_t unloads = UnloadCount();
   std::vector<HWND> orphans;
@@ -119,7 +115,7 @@ ATOM RegisterClass(const WNDCLASS& wc) {
   DropUnloadedClasses();
   ModuleId module = ModuleOf(reinterpret_cast<const void*>(wc.lpfnWndProc));
   std::uint64_t unloads = UnloadCount();
-  std::string key = Lower(wc.lpszClassName);
+  std::string key = winplat::AsciiLower(wc.lpszClassName);
   ATOM atom = 0;
   {
     auto lock = Locked();
@@ -174,7 +170,7 @@ bool UnregisterClass(std::string_view className, HINSTANCE) {
   DropUnloadedClasses();
   auto lock = Locked();
   State& s = S();
-  std::string key = Lower(className);
+  std::string key = winplat::AsciiLower(className);
   auto it = s.classes.find(key);
   if (it == s.classes.end()) return false;
   // A class with windows stays registered, as on Windows.
@@ -187,7 +183,7 @@ bool UnregisterClass(std::string_view className, HINSTANCE) {
 bool GetClassInfo(HINSTANCE, std::string_view className, WNDCLASS* out) {
   DropUnloadedClasses();
   auto lock = Locked();
-  auto it = S().classes.find(Lower(className));
+  auto it = S().classes.find(winplat::AsciiLower(className));
   if (it == S().classes.end()) return false;
   if (out) *out = it->second.wc;
   return true;

@@ -1,6 +1,8 @@
 // Window text, class name, search and window values.
 #include "ui_state.h"
 
+#include "winplat/text.h"
+
 namespace winplat {
 
 using namespace ui;
@@ -32,7 +34,7 @@ std::string GetClassName(HWND hwnd) {
 HWND FindWindow(std::string_view className, std::string_view windowName) {
   DropUnloadedClasses();
   auto lock = Locked();
-  std::string key = Lower(className);
+  std::string key = winplat::AsciiLower(className);
   for (HWND hwnd : S().topLevel) {
     Window* w = Find(hwnd);
     if (!w) continue;

@@ -14,8 +14,7 @@ std::filesystem::path MachineFolder(std::string_view sub);
 // Raised whenever the machine root is forgotten, so caches keyed to it refresh.
 std::uint64_t RootGeneration();
 
-// ASCII letters compared without regard to case, other bytes exactly.
-bool EqualNoCase(std::string_view a, std::string_view b);
+// An ASCII letter in upper case, other bytes as they are.
 char UpperAscii(char c);
 
 // The Windows error of a failed open: ERROR_FILE_NOT_FOUND or ERROR_PATH_NOT_FOUND

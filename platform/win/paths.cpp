@@ -1,4 +1,5 @@
 // The machine root and the mapping of Windows paths onto it.
+#include "winplat/module.h"
 #include "winplat/paths.h"
 
 #include <fcntl.h>
@@ -18,6 +19,7 @@
 #include "winplat/code_page.h"
 #include "winplat/classreg.h"
 #include "winplat/folders.h"
+#include "winplat/text.h"
 
 namespace fs = std::filesystem;
 
@@ -25,11 +27,6 @@ namespace winplat {
 namespace detail {
 
 char UpperAscii(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool EqualNoCase(std::string_view a, std::string_view b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) { return UpperAscii(x) == UpperAscii(y); });
-}
 
 std::string EncodeName(std::string_view name) {
   static const char hex[] = "0123456789ABCDEF";
@@ -133,7 +130,7 @@ std::string FillFromTemplate(const fs::path& root) {
       std::string name = part.string();
       for (auto it = fs::directory_iterator(host, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
         std::string entry = it->path().filename().string();
-        if (detail::EqualNoCase(entry, name)) {
+        if (AsciiEqualNoCase(entry, name)) {
           name = entry;
           break;
         }
@@ -175,7 +172,7 @@ std::string MatchComponent(const fs::path& dir, const std::string& name) {
   int found = 0;
   for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
     std::string entry = it->path().filename().string();
-    if (!detail::EqualNoCase(CodePageFromUtf8(entry), name)) continue;
+    if (!AsciiEqualNoCase(CodePageFromUtf8(entry), name)) continue;
     if (!found++ || entry < best) best = entry;
   }
   if (shown && found != 1) throw PathError("character not allowed in a file name: \"" + name + "\"");
@@ -186,8 +183,8 @@ bool IsReservedDeviceName(std::string_view part) {
   std::string_view base = part.substr(0, part.find('.'));
   while (!base.empty() && base.back() == ' ') base.remove_suffix(1);
   for (const char* dev : {"CON", "PRN", "AUX", "NUL", "CLOCK$", "CONIN$", "CONOUT$"})
-    if (detail::EqualNoCase(base, dev)) return true;
-  if (base.size() == 4 && (detail::EqualNoCase(base.substr(0, 3), "COM") || detail::EqualNoCase(base.substr(0, 3), "LPT")) &&
+    if (AsciiEqualNoCase(base, dev)) return true;
+  if (base.size() == 4 && (AsciiEqualNoCase(base.substr(0, 3), "COM") || AsciiEqualNoCase(base.substr(0, 3), "LPT")) &&
       base[3] >= '1' && base[3] <= '9')
     return true;
   return false;

@@ -16,19 +16,12 @@
 #include "machine.h"
 #include "winplat/files.h"
 #include "winplat/paths.h"
+#include "winplat/text.h"
 
 namespace fs = std::filesystem;
 
 namespace winplat {
 namespace {
-
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\v' || c == '\f'; }
-
-std::string_view Trim(std::string_view s) {
-  while (!s.empty() && IsBlank(s.front())) s.remove_prefix(1);
-  while (!s.empty() && IsBlank(s.back())) s.remove_suffix(1);
-  return s;
-}
 
 // One line of the file, classified once.
 struct Line {
@@ -40,15 +33,17 @@ struct Line {
 
 Line Classify(std::string text) {
   Line line;
-  std::string_view t = Trim(text);
+  const std::string trimmed = winplat::TrimSpace(text);
+  std::string_view t = trimmed;
   if (!t.empty() && t.front() == '[') {
     line.kind = Line::Section;
     t.remove_prefix(1);
-    line.name = std::string(Trim(t.substr(0, t.find(']'))));
+    line.name = winplat::TrimSpace(t.substr(0, t.find(']')));
   } else if (auto eq = t.find('='); eq != std::string_view::npos) {
     line.kind = Line::Entry;
-    line.name = std::string(Trim(t.substr(0, eq)));
-    std::string_view v = Trim(t.substr(eq + 1));
+    line.name = winplat::TrimSpace(t.substr(0, eq));
+    const std::string value = winplat::TrimSpace(t.substr(eq + 1));
+    std::string_view v = value;
     if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front()) v = v.substr(1, v.size() - 2);
     line.value = std::string(v);
   }
@@ -94,8 +89,9 @@ std::vector<Line> ReadLines(const fs::path& path, bool* exists = nullptr) {
 
 // Index of the first header of `section`, or lines.size().
 size_t FindSection(const std::vector<Line>& lines, std::string_view section) {
+  const std::string wanted = winplat::TrimSpace(section);
   for (size_t i = 0; i < lines.size(); ++i)
-    if (lines[i].kind == Line::Section && detail::EqualNoCase(lines[i].name, Trim(section))) return i;
+    if (lines[i].kind == Line::Section && AsciiEqualNoCase(lines[i].name, wanted)) return i;
   return lines.size();
 }
 
@@ -107,8 +103,9 @@ size_t SectionEnd(const std::vector<Line>& lines, size_t header) {
 }
 
 size_t FindKey(const std::vector<Line>& lines, size_t header, size_t end, std::string_view key) {
+  const std::string wanted = winplat::TrimSpace(key);
   for (size_t i = header + 1; i < end; ++i)
-    if (lines[i].kind == Line::Entry && detail::EqualNoCase(lines[i].name, Trim(key))) return i;
+    if (lines[i].kind == Line::Entry && AsciiEqualNoCase(lines[i].name, wanted)) return i;
   return end;
 }
 
@@ -193,7 +190,7 @@ bool WritableNames(const char* section, const char* key, const char* value) {
   if (hasBreak(section) || hasBreak(key) || hasBreak(value)) return false;
   if (std::strchr(section, ']')) return false;
   if (key) {
-    std::string_view name = Trim(key);
+    const std::string name = winplat::TrimSpace(key);
     if (name.find('=') != std::string_view::npos || (!name.empty() && (name[0] == '[' || name[0] == ';'))) return false;
   }
   return true;
@@ -288,7 +285,7 @@ std::int32_t WritePrivateProfileStringA(const char* section, const char* key, co
       } else if (value) {
         // After the section's last non-blank line, so blank lines before the next section stay there.
         size_t insert = end;
-        while (insert > header + 1 && Trim(lines[insert - 1].text).empty()) --insert;
+        while (insert > header + 1 && winplat::TrimSpace(lines[insert - 1].text).empty()) --insert;
         lines.insert(lines.begin() + static_cast<std::ptrdiff_t>(insert), Classify(std::string(key) + "=" + value));
       } else {
         return 1;

@@ -21,6 +21,7 @@
 #include <sstream>
 
 #include "winplat/paths.h"
+#include "winplat/text.h"
 
 namespace fs = std::filesystem;
 
@@ -44,12 +45,6 @@ using Hive = std::vector<Key>;
 std::mutex registryMutex;
 std::map<HKEY, std::string> openKeys;
 HKEY nextHandle = 1;
-
-bool SameName(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           return std::tolower(static_cast<unsigned char>(x)) == std::tolower(static_cast<unsigned char>(y));
-         });
-}
 
 const char* RootName(HKEY root) {
   switch (root) {
@@ -85,19 +80,19 @@ std::optional<std::string> BasePath(HKEY key) {
 
 bool IsUnder(const std::string& path, const std::string& parent) {
   return path.size() > parent.size() && path[parent.size()] == '\\' &&
-         SameName(std::string_view(path).substr(0, parent.size()), parent);
+         winplat::AsciiEqualNoCase(std::string_view(path).substr(0, parent.size()), parent);
 }
 
 Key* FindKey(Hive& hive, const std::string& path) {
   for (auto& k : hive)
-    if (SameName(k.path, path)) return &k;
+    if (winplat::AsciiEqualNoCase(k.path, path)) return &k;
   return nullptr;
 }
 
 bool KeyExists(Hive& hive, const std::string& path) {
   if (path.find('\\') == std::string::npos) return true;  // a root key always exists
   for (auto& k : hive)
-    if (SameName(k.path, path) || IsUnder(k.path, path)) return true;
+    if (winplat::AsciiEqualNoCase(k.path, path) || IsUnder(k.path, path)) return true;
   return false;
 }
 
@@ -114,7 +109,7 @@ Key& CreateKey(Hive& hive, const std::string& path) {
 
 Value* FindValue(Key& key, std::string_view name) {
   for (auto& v : key.values)
-    if (SameName(v.name, name)) return &v;
+    if (winplat::AsciiEqualNoCase(v.name, name)) return &v;
   return nullptr;
 }
 
@@ -313,7 +308,7 @@ LONG RemoveValue(const std::string& path, std::string_view name) {
   return WithHive([&](Hive& hive, bool& changed) {
     Key* k = FindKey(hive, path);
     if (!k) return ERROR_FILE_NOT_FOUND;
-    auto it = std::find_if(k->values.begin(), k->values.end(), [&](const Value& v) { return SameName(v.name, name); });
+    auto it = std::find_if(k->values.begin(), k->values.end(), [&](const Value& v) { return winplat::AsciiEqualNoCase(v.name, name); });
     if (it == k->values.end()) return ERROR_FILE_NOT_FOUND;
     k->values.erase(it);
     changed = true;
@@ -325,7 +320,7 @@ LONG RemoveTree(const std::string& path) {
   if (path.find('\\') == std::string::npos) return ERROR_INVALID_PARAMETER;  // never a root key
   return WithHive([&](Hive& hive, bool& changed) {
     if (!KeyExists(hive, path)) return ERROR_FILE_NOT_FOUND;
-    std::erase_if(hive, [&](const Key& k) { return SameName(k.path, path) || IsUnder(k.path, path); });
+    std::erase_if(hive, [&](const Key& k) { return winplat::AsciiEqualNoCase(k.path, path) || IsUnder(k.path, path); });
     changed = true;
     return ERROR_SUCCESS;
   });
@@ -413,7 +408,7 @@ std::vector<std::string> RegSubKeys(HKEY root, std::string_view key) {
       if (!IsUnder(k.path, *path)) continue;
       std::string rest = k.path.substr(path->size() + 1);
       std::string first = rest.substr(0, rest.find('\\'));
-      if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return SameName(n, first); }))
+      if (std::none_of(names.begin(), names.end(), [&](const std::string& n) { return winplat::AsciiEqualNoCase(n, first); }))
         names.push_back(first);
     }
     return ERROR_SUCCESS;

@@ -11,6 +11,7 @@
 #include "machine.h"
 #include "winplat/files.h"
 #include "winplat/paths.h"
+#include "winplat/text.h"
 
 namespace fs = std::filesystem;
 
@@ -50,7 +51,7 @@ bool SameFile(std::string_view a, std::string_view b) {
   if (ec) canonA = hostA.lexically_normal();
   fs::path canonB = fs::weakly_canonical(hostB, ec);
   if (ec) canonB = hostB.lexically_normal();
-  return detail::EqualNoCase(canonA.string(), canonB.string());
+  return AsciiEqualNoCase(canonA.string(), canonB.string());
 }
 
 // ---- ReplacingWriter -------------------------------------------------------

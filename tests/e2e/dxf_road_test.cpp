@@ -78,7 +78,7 @@ class DxfRoad : public ::testing::Test {
     fs::remove_all(c / "Fieldray", ec);
     fs::copy(Template() / "C" / "Fieldray", c / "Fieldray", fs::copy_options::recursive);
     winplat::SetExeName("C:\\Fieldray\\Fieldray.exe");
-    ASSERT_EQ(winplat::RegisterServerLibrary(enginetest::ControlLibraryFile()), winplat::S_OK);
+    ASSERT_EQ(winplat::RegisterServerLibrary(testsupport::ControlLibraryFile()), winplat::S_OK);
   }
   void TearDown() override { winplat::SetClock(nullptr); }
 

@@ -17,6 +17,11 @@ std::filesystem::path BinDir() {
   return bin ? std::filesystem::path(bin) : std::filesystem::current_path();
 }
 
+std::filesystem::path ControlLibraryFile() {
+  auto beside = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libkelvaneent.so";
+  return std::filesystem::exists(beside) ? beside : BinDir() / "libkelvaneent.so";
+}
+
 std::filesystem::path WriteFile(const std::filesystem::path& path, const std::string& bytes) {
   std::filesystem::create_directories(path.parent_path());
   std::ofstream out(path, std::ios::binary | std::ios::trunc);

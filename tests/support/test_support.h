@@ -11,6 +11,9 @@ std::filesystem::path Root();
 // Folder holding the built binaries (libraries, the program, helper tools).
 std::filesystem::path BinDir();
 
+// The built view-control library: beside the test program, else in BinDir().
+std::filesystem::path ControlLibraryFile();
+
 // The shared drawings from elsewhere: "shared/testdata/dxf" beside the source
 // tree or beside one of its parents (a worktree sits one level deeper); empty
 // when there is none.

@@ -3,6 +3,7 @@
 #include "../dxf_control.h"
 #include "winplat/classreg.h"
 #include "winplat/container.h"
+#include "winplat/module.h"
 #include "winplat/picture.h"
 #include "winplat/screen.h"
 #include "winplat/window.h"

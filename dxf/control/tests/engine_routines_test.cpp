@@ -4,7 +4,7 @@
 #include <cmath>
 #include <limits>
 
-#include "kelvaneent/dxfengine.h"
+#include "../../reader/dxfengine.h"
 #include "winplat/variant.h"
 
 using namespace kelvane;

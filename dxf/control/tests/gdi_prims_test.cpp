@@ -1,7 +1,8 @@
 // Drawing primitives on a memory surface.
 #include <gtest/gtest.h>
 
-#include "kelvaneent/gdiprims.h"
+#include "gdi_canvas.h"
+#include "../gdiprims.h"
 #include "winplat/gdi.h"
 #include "winplat/picture.h"
 
@@ -12,42 +13,7 @@ namespace {
 
 constexpr COLORREF kWhite = 0xFFFFFF;
 
-struct Canvas {
-  HDC dc = 0;
-  HBITMAP bitmap = 0;
-  HGDIOBJ oldBitmap = 0;
-  Canvas(int w, int h) {
-    dc = CreateCompatibleDC(0);
-    bitmap = CreateCompatibleBitmap(dc, w, h);
-    oldBitmap = SelectObject(dc, bitmap);
-    HBRUSH b = CreateSolidBrush(kWhite);
-    RECT r{0, 0, w, h};
-    FillRect(dc, &r, b);
-    DeleteObject(b);
-  }
-  ~Canvas() {
-    SelectObject(dc, oldBitmap);
-    DeleteObject(bitmap);
-    DeleteDC(dc);
-  }
-  COLORREF At(int x, int y) const { return GetPixel(dc, x, y); }
-  // Bounding box of the pixels of one colour; false when there are none.
-  bool BoxOf(COLORREF c, RECT& box) const {
-    Picture p = CaptureDC(dc);
-    bool any = false;
-    for (int y = 0; y < p.height; ++y)
-      for (int x = 0; x < p.width; ++x)
-        if (p.At(x, y) == c) {
-          if (!any) box = RECT{x, y, x, y};
-          any = true;
-          box.left = std::min(box.left, x);
-          box.right = std::max(box.right, x);
-          box.top = std::min(box.top, y);
-          box.bottom = std::max(box.bottom, y);
-        }
-    return any;
-  }
-};
+using testsupport::Canvas;
 
 // The objects selected before a primitive are selected after it.
 struct Selected {

@@ -12,6 +12,7 @@
 #include "winplat/classreg.h"
 #include "winplat/container.h"
 #include "winplat/messages.h"
+#include "winplat/module.h"
 #include "winplat/picture.h"
 #include "winplat/window.h"
 

@@ -3,7 +3,7 @@
 #include <cmath>
 
 #include "../cls_drawing.h"
-#include "kelvaneent/dxfengine.h"
+#include "../../reader/dxfengine.h"
 #include "render_fixture.h"
 
 using namespace kelvane;

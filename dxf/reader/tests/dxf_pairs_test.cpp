@@ -6,7 +6,7 @@
 #include <cstdlib>
 #include <random>
 
-#include "kelvaneent/dxfpairs.h"
+#include "../dxfpairs.h"
 
 using kelvane::DxfFormatError;
 using kelvane::DxfPairReader;

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "../../control/cls_drawing.h"
-#include "kelvaneent/dxfengine.h"
+#include "../dxfengine.h"
 #include "reader_fixture.h"
 #include "winplat/clock.h"
 #include "winplat/dispatch.h"

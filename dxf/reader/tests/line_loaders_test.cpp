@@ -2,7 +2,7 @@
 // scanner calls them: right after their keyword pair.
 #include <gtest/gtest.h>
 
-#include "kelvaneent/dxfengine.h"
+#include "../dxfengine.h"
 #include "reader_fixture.h"
 
 using namespace readertest;

@@ -45,9 +45,6 @@ HRESULT UnregisterServerClass(std::string_view progId, std::string_view clsid) n
 HRESULT RegisterServerLibrary(const std::filesystem::path& library) noexcept;
 HRESULT UnregisterServerLibrary(const std::filesystem::path& library) noexcept;
 
-// The library file that holds `address` (a function or object of that library).
-std::filesystem::path ModuleFileOf(const void* address);
-
 // Creates an object by ProgID; the error record tells why it could not.
 HRESULT CreateObjectByProgID(std::string_view progId, IDispatch** object, ExcepInfo* excep) noexcept;
 

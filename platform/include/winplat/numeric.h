@@ -1,5 +1,5 @@
 #pragma once
-// The numeric and text conventions of the system's language, one function each.
+// The numeric conventions of the system's language, one function each.
 // Every subsystem converts through these and nowhere else.
 #include <cstdint>
 #include <stdexcept>
@@ -62,8 +62,6 @@ std::string Hex(std::int16_t value);
 // Windows Latin-1 character codes.
 int Asc(std::string_view text);  // NumericError(5) on an empty text
 std::string Chr(int code);
-std::string UCase(std::string_view text);
-std::string LCase(std::string_view text);
 
 // Format with digit patterns such as "####", "#####.##", "######.000" and
 // "###,###,###,###" ('#' and '0' placeholders, ',' grouping, '.' point; any other

@@ -5,6 +5,7 @@
 #include <limits>
 
 #include "winplat/numeric.h"
+#include "winplat/text.h"
 
 namespace {
 
