@@ -2,6 +2,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/mman.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <atomic>
@@ -98,7 +99,11 @@ Board::Board(BoardFamily family, int index, BoardConfig config, std::string name
                              std::strerror(errno));
   };
   if (fd < 0) fail("open");
-  if (::ftruncate(fd, sizeof(SharedBoard)) != 0) {
+  // Sized only when it is not yet: a process that only looks at the boards
+  // leaves their state file untouched.
+  struct stat st {};
+  const bool sized = ::fstat(fd, &st) == 0 && st.st_size == static_cast<off_t>(sizeof(SharedBoard));
+  if (!sized && ::ftruncate(fd, sizeof(SharedBoard)) != 0) {
     const int why = errno;
     ::close(fd);
     errno = why;

@@ -278,23 +278,43 @@ fs::path MachineFolder(std::string_view sub) {
 
 }  // namespace detail
 
+// The root's folder as named by the environment, absolute and normal.
+fs::path NamedRoot(bool* shared) {
+  const char* env = std::getenv("FIELDRAY_ROOT");
+  fs::path root = (env && *env) ? fs::path(env) : DefaultRoot(shared);
+  std::error_code ec;
+  fs::path absolute = fs::absolute(root, ec);
+  if (!ec) root = absolute;
+  root = root.lexically_normal();
+  if (root.has_filename() == false && root.has_parent_path()) root = root.parent_path();
+  return root;
+}
+
 fs::path MachineRoot() {
   std::lock_guard lock(rootMutex);
   if (cachedRoot.empty()) {
-    const char* env = std::getenv("FIELDRAY_ROOT");
     bool shared = false;
-    fs::path root = (env && *env) ? fs::path(env) : DefaultRoot(&shared);
-    std::error_code ec;
-    fs::path absolute = fs::absolute(root, ec);
-    if (!ec) root = absolute;
-    root = root.lexically_normal();
-    if (root.has_filename() == false && root.has_parent_path()) root = root.parent_path();
+    fs::path root = NamedRoot(&shared);
     std::string why = shared ? ClaimPrivateRoot(root) : "";
     if (why.empty()) why = FillFromTemplate(root);
     if (!why.empty()) throw MachineRootError("Machine root " + root.string() + ": " + why);
     cachedRoot = root;
   }
   return cachedRoot;
+}
+
+bool OpenExistingMachineRoot(std::string* error) {
+  std::lock_guard lock(rootMutex);
+  if (!cachedRoot.empty()) return true;
+  bool shared = false;
+  const fs::path root = NamedRoot(&shared);
+  std::error_code ec;
+  if (!fs::is_directory(root, ec)) {
+    if (error) *error = "Machine root " + root.string() + ": no such folder";
+    return false;
+  }
+  cachedRoot = root;
+  return true;
 }
 
 bool OpenMachineRoot(std::string* error) {

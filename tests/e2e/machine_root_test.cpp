@@ -37,6 +37,8 @@ TEST(MachineRootFaults, EveryProgramNamesTheRootAndEndsWithStatusTwo) {
   };
   for (const fs::path& root : {uncreatable, unfillable}) {
     for (const Case& c : programs) {
+      // The projection tool never fills a root: only one it cannot find is its fault.
+      if (root == unfillable && std::string(c.program) == "fieldray-projection") continue;
       std::vector<std::string> argv = {(BinDir() / c.program).string()};
       argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
       const auto run = RunProgram(argv, {"FIELDRAY_ROOT=" + root.string()}, runs / "root-fault.log", 60);

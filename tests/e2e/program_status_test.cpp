@@ -4,6 +4,8 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <map>
+#include <tuple>
 #include <memory>
 #include <string>
 
@@ -66,8 +68,10 @@ TEST(ProgramStatus, TheDocumentedExampleRunsAsWritten) {
 }
 
 // Runs a program of the build with arguments; its status and what it printed.
-std::pair<int, std::string> RunTool(const std::string& tool, const std::string& arguments) {
-  const std::string command = (testsupport::BinDir() / tool).string() + " " + arguments + " 2>&1";
+std::pair<int, std::string> RunTool(const std::string& tool, const std::string& arguments,
+                                    const std::string& environment = "") {
+  const std::string command =
+      environment + " " + (testsupport::BinDir() / tool).string() + " " + arguments + " 2>&1";
   std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
   std::string out;
   char buffer[512];
@@ -88,6 +92,43 @@ TEST(ProgramStatus, EveryProgramSaysHowItIsUsed) {
     EXPECT_EQ(badStatus, 2) << tool << "\n" << bad;
     EXPECT_NE(bad.find("usage: "), std::string::npos) << bad;
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Every file under a folder with its size and time of change.
+std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> Snapshot(const fs::path& dir) {
+  std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> files;
+  for (const auto& entry : fs::recursive_directory_iterator(dir)) {
+    if (entry.is_regular_file()) files[entry.path().string()] = {entry.file_size(), entry.last_write_time()};
+  }
+  return files;
+}
+
+TEST(ProgramStatus, TheProjectionToolLooksAtARootAndChangesNothingInIt) {
+  const fs::path missing = testsupport::Root() / "runs" / "no-such-root";
+  auto [status, said] = RunTool("fieldray-projection", missing.string() + "/p.png", "FIELDRAY_ROOT=" + missing.string());
+  EXPECT_EQ(status, 2) << said;
+  EXPECT_NE(said.find("Machine root " + missing.string() + ": no such folder"), std::string::npos) << said;
+  EXPECT_FALSE(fs::exists(missing));
+
+  // A root the program worked on: only the picture is new.
+  const fs::path used = testsupport::NewMachineRoot("projection-used");
+  ASSERT_EQ(testsupport::RunFieldrayScript(used, "click Main.OnOff\nquit\n").status, 0);
+  auto before = Snapshot(used);
+  std::tie(status, said) = RunTool("fieldray-projection", (used / "p.png").string(), "FIELDRAY_ROOT=" + used.string());
+  EXPECT_EQ(status, 0) << said;
+  auto after = Snapshot(used);
+  EXPECT_EQ(after.erase((used / "p.png").string()), 1u);
+  EXPECT_EQ(after, before);
+
+  // An empty root: a dark picture and nothing else.
+  const fs::path empty = testsupport::NewMachineRoot("projection-empty");
+  std::tie(status, said) = RunTool("fieldray-projection", (empty / "p.png").string(), "FIELDRAY_ROOT=" + empty.string());
+  EXPECT_EQ(status, 0) << said;
+  EXPECT_EQ(Snapshot(empty).size(), 1u);
 }
 
 }  // namespace

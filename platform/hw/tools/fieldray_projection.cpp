@@ -2,10 +2,13 @@
 // the machine root (FIELDRAY_ROOT, else the user's default) projects now.
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
+#include <vector>
 
 #include "winplat/hw/projection.h"
 #include "winplat/paths.h"
+#include "winplat/picture.h"
 
 namespace {
 
@@ -44,9 +47,20 @@ int main(int argc, char** argv) {
     }
   }
   std::string error;
-  if (!winplat::OpenMachineRoot(&error)) {
+  if (!winplat::OpenExistingMachineRoot(&error)) {  // looked at, never made or filled
     std::fprintf(stderr, "%s\n", error.c_str());
     return 2;
+  }
+  // A root whose boards never ran has nothing to project: a dark picture,
+  // and nothing made under the root.
+  std::error_code ec;
+  if (!std::filesystem::is_directory(winplat::MachineRoot() / "hw", ec)) {
+    winplat::Picture dark{size, size, std::vector<winplat::COLORREF>(static_cast<std::size_t>(size) * size, 0)};
+    if (!winplat::SavePicturePng(dark, argv[1], &error)) {
+      std::fprintf(stderr, "fieldray-projection: %s\n", error.c_str());
+      return 1;
+    }
+    return 0;
   }
   if (!winplat::hw::SaveProjectionPng(argv[1], board, size, &error)) {
     std::fprintf(stderr, "fieldray-projection: %s\n", error.c_str());

@@ -34,6 +34,11 @@ std::filesystem::path MachineRoot();
 // when the root cannot be made or filled.
 bool OpenMachineRoot(std::string* error);
 
+// The machine root as it is, for a program that only looks at it: neither made
+// nor filled. False, with "Machine root PATH: no such folder" in `error`, when
+// it is not there.
+bool OpenExistingMachineRoot(std::string* error);
+
 // Forgets the cached root (tests that switch FIELDRAY_ROOT).
 void ResetMachineRoot();
 
