@@ -52,7 +52,8 @@ void BlockSpool::Clear() {
   for (const fs::path& file : files_) fs::remove(file, ec);
   files_.clear();
   if (!hostFolder_.empty()) {
-    if (!fs::remove(hostFolder_, ec) && fs::exists(fs::symlink_status(hostFolder_, ec))) fs::remove_all(hostFolder_, ec);
+    if (!winplat::RemoveEmptyHostFolder(hostFolder_) && fs::exists(fs::symlink_status(hostFolder_, ec)))
+      fs::remove_all(hostFolder_, ec);
   }
   hostFolder_.clear();
   folder_.clear();

@@ -57,18 +57,27 @@ std::int16_t LoaderLayer(DXF& dxf) {
   std::string_view name = dxf.reader.GroupValueTable.Value(8);
   DXFLayers& layers = dxf.db.Layers();
   ReaderState::LayerCache& cache = dxf.reader.LastLayer;
-  // Most entities follow one on the same layer: the last answer stands while the
-  // collection is unchanged and its layer still has the name it had.
-  if (cache.collection == &layers && cache.count == layers.Count() && cache.name == name &&
-      layers.Item(winplat::Variant(static_cast<std::int32_t>(cache.id)))->LayerName == cache.layerName) {
-    return cache.id;
+  // Entities come on a handful of layers: an answer stands while the collection
+  // is unchanged and its layer still has the name it had.
+  if (cache.collection != &layers || cache.count != layers.Count()) {
+    cache.entries.clear();
+    cache.next = 0;
+  }
+  for (const ReaderState::LayerCache::Entry& e : cache.entries) {
+    if (e.name == name && layers.Item(winplat::Variant(static_cast<std::int32_t>(e.id)))->LayerName == e.layerName)
+      return e.id;
   }
   std::int16_t id = SetLayerID(layers, name);
   cache.collection = &layers;
   cache.count = layers.Count();
-  cache.name.assign(name);
-  cache.layerName = layers.Item(winplat::Variant(static_cast<std::int32_t>(id)))->LayerName;
-  cache.id = id;
+  ReaderState::LayerCache::Entry entry{std::string(name),
+                                       layers.Item(winplat::Variant(static_cast<std::int32_t>(id)))->LayerName, id};
+  if (cache.entries.size() < ReaderState::LayerCache::kNames) {
+    cache.entries.push_back(std::move(entry));
+  } else {
+    cache.entries[cache.next] = std::move(entry);
+    cache.next = (cache.next + 1) % ReaderState::LayerCache::kNames;
+  }
   return id;
 }
 

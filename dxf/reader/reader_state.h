@@ -8,6 +8,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "../control/view_rect.h"
 #include "kelvaneent/dxfpairs.h"
@@ -52,14 +53,19 @@ struct ReaderState {
   // known of each block (none outside a read).
   std::shared_ptr<BlockSpool> BlockFiles;
 
-  // The last layer name looked up and its number (valid while the layer
+  // The layer names looked up lately and their numbers (valid while the layer
   // collection is the same object with the same count).
   struct LayerCache {
+    static constexpr std::size_t kNames = 16;
+    struct Entry {
+      std::string name;       // as asked for
+      std::string layerName;  // the found layer's name then
+      std::int16_t id = 0;
+    };
     const void* collection = nullptr;
     std::int32_t count = -1;
-    std::string name;       // as asked for
-    std::string layerName;  // the found layer's name then
-    std::int16_t id = 0;
+    std::vector<Entry> entries;  // at most kNames, the oldest replaced first
+    std::size_t next = 0;
   } LastLayer;
 };
 

@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <climits>
 #include <filesystem>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "machine.h"
@@ -115,6 +117,24 @@ std::int32_t FileSize(std::string_view path) {
 bool DeleteFile(std::string_view path) {
   fs::path host;
   return HostFor(path, &host) && IsRegular(host) && ::unlink(host.c_str()) == 0;
+}
+
+bool RemoveEmptyHostFolder(const fs::path& folder) {
+  // The folder stays open while its name goes: the last close, which frees
+  // its storage, is then left to a thread of its own.
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  const bool removed = ::rmdir(folder.c_str()) == 0;
+  if (fd < 0) return removed;
+  if (!removed) {
+    ::close(fd);
+    return false;
+  }
+  try {
+    std::thread([fd] { ::close(fd); }).detach();
+  } catch (const std::system_error&) {
+    ::close(fd);  // no thread to be had: the release happens here
+  }
+  return true;
 }
 
 // ---- File ------------------------------------------------------------------

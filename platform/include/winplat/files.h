@@ -30,6 +30,11 @@ std::int32_t FileSize(std::string_view path);
 // Removes a file; false when it is missing, a folder or cannot be removed.
 bool DeleteFile(std::string_view path);
 
+// Removes an empty folder, given by its host path, at once. The file system's
+// release of its storage, which can take milliseconds on a busy disk, ends on
+// a background thread. False when it is not an empty folder or cannot go.
+bool RemoveEmptyHostFolder(const std::filesystem::path& folder);
+
 // ---- Handle-style files ----------------------------------------------------
 
 // Windows error numbers a failed open reports.

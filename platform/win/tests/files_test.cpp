@@ -30,6 +30,29 @@ TEST(FileQueries, ExistSizeAndDelete) {
   EXPECT_EQ(winplat::Exist("C:\\Jobs\\Part.DXF"), 0);
 }
 
+TEST(FileQueries, RemoveEmptyHostFolderTakesOnlyAnEmptyFolder) {
+  const fs::path base = winplat::HostPath("C:\\Gone");
+  fs::create_directories(base / "empty");
+  Put("C:\\Gone\\full\\a.tmp", "x");
+  Put("C:\\Gone\\file.tmp", "x");
+  fs::create_directory_symlink(base / "empty2", base / "link");
+  fs::create_directories(base / "empty2");
+  struct Case {
+    const char* name;
+    bool removed;
+    bool left;  // still there afterwards
+  } cases[] = {{"empty", true, false}, {"full", false, true},  {"file.tmp", false, true},
+               {"link", false, true},  {"missing", false, false}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    EXPECT_EQ(winplat::RemoveEmptyHostFolder(base / c.name), c.removed);
+    std::error_code ec;
+    EXPECT_EQ(fs::exists(fs::symlink_status(base / c.name, ec)), c.left);
+  }
+  EXPECT_TRUE(fs::is_directory(base / "empty2"));  // a link's target is left alone
+  EXPECT_TRUE(fs::exists(base / "full" / "a.tmp"));
+}
+
 TEST(FileQueries, CountMatchesRegularFilesWithWildcards) {
   Put("C:\\Count\\a.dxf", "");
   Put("C:\\Count\\B.DXF", "");
