@@ -1,6 +1,8 @@
 #include "engine/caption_text.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 #include "engine/point_list.h"
 #include "engine/projection_output.h"
@@ -20,11 +22,11 @@ std::int32_t RoundBox(Engine& e, OutputText box) {
 
 }  // namespace
 
-void ShowCaption(Engine& e, std::string& text) {
+void ShowCaption(Engine& e, std::string& text, bool reportHeld) {
   e.Vx.SetWorkingFrame(CaptionFrameNumber);
   std::int32_t x = RoundBox(e, OutputText::CapX);
   std::int32_t y = RoundBox(e, OutputText::CapY);
-  if (!BuildCaptionFrame(e, text, x, y)) {
+  if (!BuildCaptionFrame(e, text, x, y, reportHeld)) {
     // Showing frame 101 now would project whatever it held before.
     e.Console.SetMsg("Caption font " + e.State.ProgramDir + "stick.vxf could not be loaded");
     return;
@@ -34,7 +36,7 @@ void ShowCaption(Engine& e, std::string& text) {
   e.Vx.DisplayUpdate();
 }
 
-bool BuildCaptionFrame(Engine& e, std::string& text, std::int32_t& x, std::int32_t& y) {
+bool BuildCaptionFrame(Engine& e, std::string& text, std::int32_t& x, std::int32_t& y, bool reportHeld) {
   std::string font = e.State.ProgramDir + "stick.vxf";
   std::int32_t status = 0;
   e.Vx.LoadFont(font.c_str(), &status);
@@ -75,6 +77,13 @@ bool BuildCaptionFrame(Engine& e, std::string& text, std::int32_t& x, std::int32
   }
 
   ReadWorkingFrame(e);
+  if (reportHeld && sx > 0 && sy > 0) {
+    // The boards hold strokes beyond the window at its edge, and read them back
+    // on it; counted as a drawing's held points, the frame write reports them.
+    const auto& points = e.State.FrameBuffer;
+    e.State.SaturatedPoints += static_cast<std::int32_t>(std::count_if(
+        points.begin() + 1, points.end(), [&](const PointStruct& p) { return std::abs(p.X) >= sx || std::abs(p.Y) >= sy; }));
+  }
   if (e.Builders.DensifyFramePoints) e.Builders.DensifyFramePoints(e);
   std::int32_t frame = GetWorkingFrameNumber(e);
   std::string name = "Text";

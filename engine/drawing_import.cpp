@@ -53,11 +53,12 @@ class BusyPointer {
 
 bool Checked(Engine& e, OutputCheck box) { return e.Console.CheckState(box) == 1; }
 
-// A message is projected as a caption only while the output is on.
+// A message is projected as a caption only while the output is on. Msg keeps
+// the message: the caption's held points do not replace it.
 void MessageCaption(Engine& e, const char* text) {
   if (!Checked(e, OutputCheck::CapMsg) || e.Console.CheckState(OutputCheck::OnOff) <= 0) return;
   std::string caption = text;
-  ShowCaption(e, caption);
+  ShowCaption(e, caption, false);
 }
 
 void NothingToShow(Engine& e, const std::string& msg) {

@@ -264,6 +264,26 @@ TEST_F(Startup, TheTemplatesCaptionLiesInsideFieldSAndLightsItsLetters) {
   p.Close();
 }
 
+TEST_F(Startup, ACaptionBeyondFieldSReportsItsHeldPointsUnlessItGoesWithAMessage) {
+  Program p;
+  p.Load();
+  p.forms.Main.CapX.SetText("-9000");
+  p.forms.Main.CapY.SetText("-9000");
+  std::string caption = "NDE";
+  p.forms.Main.Msg.SetCaption("Contains No Displayable Entities");
+  engine::ShowCaption(p.e, caption, false);
+  EXPECT_EQ(p.forms.Main.Msg.Caption(), "Contains No Displayable Entities");
+
+  engine::ShowCaption(p.e, caption);
+  const std::string msg = p.forms.Main.Msg.Caption();
+  const std::string held = " point(s) beyond the projection range held at its edge.";
+  ASSERT_GT(msg.size(), held.size()) << msg;
+  EXPECT_EQ(msg.substr(msg.size() - held.size()), held) << msg;
+  EXPECT_GT(std::stoi(msg), 0) << msg;
+  EXPECT_EQ(p.e.State.SaturatedPoints, 0);
+  p.Close();
+}
+
 TEST_F(Startup, MachineWithoutParallelPortStartsWithoutPortAndShutsDownWithoutPortCalls) {
   winplat::hw::SetParallelPortPresent(false);
   Program p;

@@ -29,7 +29,7 @@ class GcodeLoadTest : public ::testing::Test {
     fieldray::toolpath::ConnectEval(eval, rig.state);
     auto& c = rig.console;
     c.StandardOutput();
-    c.CaptionBox("-9000", "-9000", "11", "20");
+    c.CaptionBox("-7000", "-5000", "11", "20");
     c.optFld = {{1, true}};
     for (std::int16_t i = 1; i <= 6; ++i) c.prjPos[i] = i == 2;
     rig.state.FieldCalibration[1].XScale = 8000;

@@ -122,7 +122,7 @@ class ProgramOnBoards : public ::testing::Test {
     state.FieldCalibration[1].FieldXPos = 10;
     auto& c = console;
     c.StandardOutput();
-    c.CaptionBox("-1300", "-1300", "40", "40");
+    c.CaptionBox("-1300", "-1300", "20", "40");
     c.texts[OutputText::TdTxt] = "2";
     c.checks[OutputCheck::CapNam] = 1;
     c.checks[OutputCheck::CapLen] = 1;

@@ -16,6 +16,7 @@
 #include <map>
 
 #include "board_machine.h"
+#include "board_software_parse.h"
 #include "frame_file_format.h"
 
 namespace winplat::hw::detail {
@@ -28,51 +29,16 @@ constexpr std::int32_t kGridHeight = 12;
 constexpr std::int32_t kDefaultCharWidth = 80;
 constexpr std::int32_t kDefaultCharHeight = 120;
 
-struct Glyph {
-  std::int32_t advance = 0;
-  std::vector<std::vector<std::pair<std::int8_t, std::int8_t>>> strokes;
-};
-
-using Font = std::map<std::uint8_t, Glyph>;
+using Glyph = StrokeGlyph;
+using Font = StrokeFont;
 
 fs::path FontFile(const BoardContext& board) { return board.Folder() / "font.vxf"; }
-
-bool ParseFont(const std::vector<std::uint8_t>& bytes, Font& font) {
-  if (bytes.size() < 12 || std::memcmp(bytes.data(), "VXFN", 4) != 0) return false;
-  auto big = [&](std::size_t at) {
-    return (std::uint32_t{bytes[at]} << 24) | (std::uint32_t{bytes[at + 1]} << 16) |
-           (std::uint32_t{bytes[at + 2]} << 8) | bytes[at + 3];
-  };
-  if (big(4) != bytes.size()) return false;
-  std::uint32_t count = big(8);
-  std::size_t at = 12;
-  auto has = [&](std::size_t n) { return bytes.size() - at >= n; };
-  for (std::uint32_t g = 0; g < count; ++g) {
-    if (!has(3)) return false;
-    std::uint8_t code = bytes[at];
-    Glyph glyph;
-    glyph.advance = bytes[at + 1];
-    std::size_t strokes = bytes[at + 2];
-    at += 3;
-    for (std::size_t s = 0; s < strokes; ++s) {
-      if (!has(1)) return false;
-      std::size_t points = bytes[at++];
-      if (!has(2 * points)) return false;
-      auto& stroke = glyph.strokes.emplace_back();
-      for (std::size_t p = 0; p < points; ++p, at += 2) {
-        stroke.emplace_back(static_cast<std::int8_t>(bytes[at]), static_cast<std::int8_t>(bytes[at + 1]));
-      }
-    }
-    font[code] = std::move(glyph);
-  }
-  return at == bytes.size();
-}
 
 Font LoadedFont(const BoardContext& board) {
   std::ifstream in(FontFile(board), std::ios::binary);
   std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
   Font font;
-  if (!ParseFont(bytes, font)) font.clear();
+  if (!ParseStrokeFont(bytes, font)) font.clear();
   return font;
 }
 
@@ -177,9 +143,40 @@ void ExtentCommand(BoardContext& board, const BoardCommand& command, BoardReply&
 
 }  // namespace
 
+bool ParseStrokeFont(const std::vector<std::uint8_t>& bytes, StrokeFont& font) {
+  if (bytes.size() < 12 || std::memcmp(bytes.data(), "VXFN", 4) != 0) return false;
+  auto big = [&](std::size_t at) {
+    return (std::uint32_t{bytes[at]} << 24) | (std::uint32_t{bytes[at + 1]} << 16) |
+           (std::uint32_t{bytes[at + 2]} << 8) | bytes[at + 3];
+  };
+  if (big(4) != bytes.size()) return false;
+  std::uint32_t count = big(8);
+  std::size_t at = 12;
+  auto has = [&](std::size_t n) { return bytes.size() - at >= n; };
+  for (std::uint32_t g = 0; g < count; ++g) {
+    if (!has(3)) return false;
+    std::uint8_t code = bytes[at];
+    StrokeGlyph glyph;
+    glyph.advance = bytes[at + 1];
+    std::size_t strokes = bytes[at + 2];
+    at += 3;
+    for (std::size_t s = 0; s < strokes; ++s) {
+      if (!has(1)) return false;
+      std::size_t points = bytes[at++];
+      if (!has(2 * points)) return false;
+      auto& stroke = glyph.strokes.emplace_back();
+      for (std::size_t p = 0; p < points; ++p, at += 2) {
+        stroke.emplace_back(static_cast<std::int8_t>(bytes[at]), static_cast<std::int8_t>(bytes[at + 1]));
+      }
+    }
+    font[code] = std::move(glyph);
+  }
+  return at == bytes.size();
+}
+
 bool InstallFont(BoardContext& board, const std::vector<std::uint8_t>& bytes) {
   Font font;
-  if (!ParseFont(bytes, font)) return false;
+  if (!ParseStrokeFont(bytes, font)) return false;
   std::ofstream(FontFile(board), std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
   return true;

@@ -4,6 +4,7 @@
 #include <system_error>
 
 #include "board_machine.h"
+#include "board_software_parse.h"
 #include "frame_store.h"
 
 namespace winplat::hw::detail {
@@ -36,42 +37,28 @@ bool InSession(const BoardContext& board) {
 // a record that is not S3 or S7 hex text of its own length is DOWNLOAD BAD, a
 // wrong checksum CHECKSUM BAD.
 void DownloadRecord(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
-  const auto& text = command.operands;
-  if (text.size() < 4 || text[0] != 'S' || (text[1] != '3' && text[1] != '7') || (text.size() % 2) != 0) {
-    reply.error = kBoardDownloadBad;
-    return;
-  }
-  std::vector<std::uint8_t> bytes;
-  for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
-    int hi = HexDigit(text[i]), lo = HexDigit(text[i + 1]);
-    if (hi < 0 || lo < 0) {
+  SRecord record;
+  switch (ParseSRecord(command.operands, record)) {
+    case SRecordCheck::Bad:
       reply.error = kBoardDownloadBad;
       return;
-    }
-    bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
+    case SRecordCheck::ChecksumBad:
+      reply.error = kBoardChecksumBad;
+      return;
+    case SRecordCheck::Good:
+      break;
   }
-  if (bytes.size() < 6 || bytes[0] + 1u != bytes.size()) {
-    reply.error = kBoardDownloadBad;
-    return;
-  }
-  unsigned sum = 0;
-  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) sum += bytes[i];
-  if (static_cast<std::uint8_t>(~sum) != bytes.back()) {
-    reply.error = kBoardChecksumBad;
-    return;
-  }
-  if (text[1] == '7') {
-    board.SetValue("download.entry", BigLong(&bytes[1]));
+  if (record.type == '7') {
+    board.SetValue("download.entry", static_cast<std::int32_t>(record.address));
     board.SetValue("download.complete", 1);
     return;
   }
-  const std::uint8_t* data = &bytes[5];
-  std::size_t dataBytes = bytes.size() - 6;
-  board.SetValue("download.bytes", board.Value("download.bytes") + static_cast<std::int32_t>(dataBytes));
+  const auto& data = record.data;
+  board.SetValue("download.bytes", board.Value("download.bytes") + static_cast<std::int32_t>(data.size()));
   board.SetValue("download.complete", 0);
-  if (dataBytes >= 12 && std::equal(data, data + 4, kDatesMark)) {
-    board.SetValue("download.date1", BigLong(data + 4));
-    board.SetValue("download.date2", BigLong(data + 8));
+  if (data.size() >= 12 && std::equal(data.begin(), data.begin() + 4, kDatesMark)) {
+    board.SetValue("download.date1", BigLong(data.data() + 4));
+    board.SetValue("download.date2", BigLong(data.data() + 8));
   }
 }
 
@@ -204,6 +191,28 @@ void StealMemory(BoardContext& board, const BoardCommand& command, BoardReply& r
 }
 
 }  // namespace
+
+SRecordCheck ParseSRecord(const std::vector<std::uint8_t>& text, SRecord& record) {
+  if (text.size() < 4 || text[0] != 'S' || (text[1] != '3' && text[1] != '7') || (text.size() % 2) != 0) {
+    return SRecordCheck::Bad;
+  }
+  std::vector<std::uint8_t> bytes;
+  bytes.reserve(text.size() / 2);
+  for (std::size_t i = 2; i + 1 < text.size(); i += 2) {
+    int hi = HexDigit(text[i]), lo = HexDigit(text[i + 1]);
+    if (hi < 0 || lo < 0) return SRecordCheck::Bad;
+    bytes.push_back(static_cast<std::uint8_t>(hi * 16 + lo));
+  }
+  // Count, four address bytes, the data, the checksum.
+  if (bytes.size() < 6 || bytes[0] + 1u != bytes.size()) return SRecordCheck::Bad;
+  unsigned sum = 0;
+  for (std::size_t i = 0; i + 1 < bytes.size(); ++i) sum += bytes[i];
+  if (static_cast<std::uint8_t>(~sum) != bytes.back()) return SRecordCheck::ChecksumBad;
+  record.type = static_cast<char>(text[1]);
+  record.address = static_cast<std::uint32_t>(BigLong(&bytes[1]));
+  record.data.assign(bytes.begin() + 5, bytes.end() - 1);
+  return SRecordCheck::Good;
+}
 
 void RegisterSessionCommands() {
   AddBuiltinCommand(1, DownloadRecord, true);
