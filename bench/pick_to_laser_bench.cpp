@@ -140,7 +140,7 @@ Machine& TheMachine(bool pci) {
 
 void PickToLaser(benchmark::State& state, bool pci, const std::string& file) {
   Machine& m = TheMachine(pci);
-  if (m.program->E.Ended) {
+  if (m.program->Engine.Ended) {
     state.SkipWithError("the program ended at start-up");
     return;
   }

@@ -12,29 +12,29 @@ namespace fieldray::console {
 Program::Program(const std::filesystem::path& libraryFolder, engine::ExitRoutine exit)
     : Vx(libraryFolder),
       Context{State, Slots.GcodeAwk->Scanner(), Slots.Parser->Scanner(), Slots.Eval->Scanner(), Slots.ToolDat->Grid()},
-      Files(E, Forms.Main, [this](const std::string& path) { OpenJobFile(path); }),
-      Options(E, Forms.Main, &Slots.ToolDat->Grid()),
-      Intake(E, Forms.Main, Context, Files, [this](const std::string& path) { OpenJobFile(path); }),
+      Files(Engine, Forms.Main, [this](const std::string& path) { OpenJobFile(path); }),
+      Options(Engine, Forms.Main, &Slots.ToolDat->Grid()),
+      Intake(Engine, Forms.Main, Context, Files, [this](const std::string& path) { OpenJobFile(path); }),
       libraryFolder_(libraryFolder) {
   // Ending the program from a device fault releases the port first.
-  E.EndProgram = [this, end = std::move(exit)] {
+  Engine.EndProgram = [this, end = std::move(exit)] {
     CloseRemoteBoxPort(Values.PortDevice);
     if (end) end();
   };
-  E.Builders.AddWorkAreaOutline = engine::AddWorkAreaOutline;
-  E.Builders.AddTablePattern = engine::AddTablePattern;
-  E.Builders.AppendOffsetPath = engine::AppendOffsetPath;
-  E.Builders.BuildPointsFromPath = engine::BuildPointsFromPath;
-  E.Builders.DensifyFramePoints = engine::DensifyFramePoints;
+  Engine.Builders.AddWorkAreaOutline = engine::AddWorkAreaOutline;
+  Engine.Builders.AddTablePattern = engine::AddTablePattern;
+  Engine.Builders.AppendOffsetPath = engine::AppendOffsetPath;
+  Engine.Builders.BuildPointsFromPath = engine::BuildPointsFromPath;
+  Engine.Builders.DensifyFramePoints = engine::DensifyFramePoints;
   // Expressions in a part program read the job variables.
   toolpath::ConnectEval(Slots.Eval->Scanner(), State);
 
   Forms.Main.QueryUnload = [this](int&, int) {
     if (shutDown_) return;
     shutDown_ = true;
-    Form_QueryUnload(E, Forms.Main, Values);
+    Form_QueryUnload(Engine, Forms.Main, Values);
   };
-  Forms.Main.OnLoad = [this, seams = StandardSeams(E, Forms.Main, Slots)] {
+  Forms.Main.OnLoad = [this, seams = StandardSeams(Engine, Forms.Main, Slots)] {
     // The view control DXF1, registered from beside the program when the
     // machine does not know it yet.
     engine::DxfHost::EnsureRegistered(libraryFolder_);
@@ -44,7 +44,7 @@ Program::Program(const std::filesystem::path& libraryFolder, engine::ExitRoutine
       winplat::MessageBox(0, std::string("Drawing view control not created: ") + ex.what(), "Fieldray",
                           winplat::MB_OK);
     }
-    Form_Load(E, Forms.Main, Values, seams);
+    Form_Load(Engine, Forms.Main, Values, seams);
   };
 }
 
@@ -55,7 +55,7 @@ Program::~Program() {
 
 bool Program::Start() {
   Forms.Main.Show();
-  return !E.Ended;
+  return !Engine.Ended;
 }
 
 void Program::OpenJobFile(const std::string& path) {
@@ -64,7 +64,7 @@ void Program::OpenJobFile(const std::string& path) {
     return;
   }
   std::string file = path;
-  engine::OpenDrawingFile(E, Drawing->Host(), Interp, file);
+  engine::OpenDrawingFile(Engine, Drawing->Host(), Interp, file);
 }
 
 }  // namespace fieldray::console

@@ -47,7 +47,7 @@ class Program {
   ComponentSlots Slots{Forms};
   FormConsoleView View{Forms.Main, &Slots};
   StartupValues Values;
-  engine::Engine E{State, Vx, View};
+  engine::Engine Engine{State, Vx, View};
   toolpath::ToolpathContext Context;
   toolpath::GcodeInterpreter Interp{Context};
   std::unique_ptr<DrawingView> Drawing;
@@ -55,14 +55,14 @@ class Program {
   OptionHandlers Options;
   JobIntake Intake;
   // The field-offsets and geometric-correction tabs.
-  FieldOffsets FieldTab{E, Forms.Main};
-  GeometricTab GeoTab{E, Forms.Main};
+  FieldOffsets FieldTab{Engine, Forms.Main};
+  GeometricTab GeoTab{Engine, Forms.Main};
   // The marker editor and the set-up points.
-  MarkerEditor Markers{E, Forms.Main, Slots.MarkerData->Grid(), Values.MarkerResolution};
-  SetupPoints Setup{E, Forms.Main, Slots.SetupData->Grid()};
-  HeightPresets Presets{E, Forms, Slots};
-  SwitchOptions Switches{E, Forms, Slots};
-  RemoteBox Box{E, Forms.Main, Values};
+  MarkerEditor Markers{Engine, Forms.Main, Slots.MarkerData->Grid(), Values.MarkerResolution};
+  SetupPoints Setup{Engine, Forms.Main, Slots.SetupData->Grid()};
+  HeightPresets Presets{Engine, Forms, Slots};
+  SwitchOptions Switches{Engine, Forms, Slots};
+  RemoteBox Box{Engine, Forms.Main, Values};
 
  private:
   std::filesystem::path libraryFolder_;

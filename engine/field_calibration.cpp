@@ -21,7 +21,7 @@ std::int32_t ScaleBound(std::int64_t v) {
 
 bool FieldInverted(std::int16_t field) { return IsField(field) && field % 2 == 0; }
 
-void ApplyFieldScale(Engine& e, std::int16_t& field) {
+void ApplyFieldScale(Engine& e, const std::int16_t field) {
   std::int64_t sx = 0, sy = 0;
   if (IsField(field)) {
     sx = e.State.FieldCalibration[field].XScale;
@@ -36,20 +36,20 @@ void ApplyFieldScale(Engine& e, std::int16_t& field) {
   e.Console.SetLblYAdj(winplat::CStr(static_cast<std::int32_t>(sy)));
 }
 
-void ApplyFieldOffset(Engine& e, std::int16_t& field) {
+void ApplyFieldOffset(Engine& e, const std::int16_t field) {
   if (!IsField(field)) return;
   const FieldCalibrationEntry& f = e.State.FieldCalibration[field];
   e.Vx.DisplayPostTrans(f.FieldXPos, f.FieldYPos, 0);
 }
 
-void SelectField(Engine& e, std::int16_t& field) {
+void SelectField(Engine& e, const std::int16_t field) {
   ApplyFieldOffset(e, field);
   if (!IsField(field)) return;
   std::int16_t state = FieldInverted(field) ? BoolTrue : BoolFalse;
   SetFieldInversion(e, state, field);
 }
 
-void SetFieldInversion(Engine& e, std::int16_t& state, std::int16_t& field) {
+void SetFieldInversion(Engine& e, const std::int16_t state, const std::int16_t field) {
   if (state == e.State.InversionState) return;
   ResetWorkingScale(e);
   // One active flag per point of a full frame.
@@ -61,11 +61,11 @@ void SetFieldInversion(Engine& e, std::int16_t& state, std::int16_t& field) {
 
 void ResetWorkingScale(Engine& e) { e.Vx.SetWorkingScale(0, 0, 0, 0, 0, 0); }
 
-std::int32_t FieldTableValueA(Engine& e, std::int16_t& field) {
+std::int32_t FieldTableValueA(Engine& e, const std::int16_t field) {
   return IsField(field) ? e.State.FieldCalibration[field].XShear : 0;
 }
 
-std::int32_t FieldTableValueB(Engine& e, std::int16_t& field) {
+std::int32_t FieldTableValueB(Engine& e, const std::int16_t field) {
   return IsField(field) ? e.State.FieldCalibration[field].YShear : 0;
 }
 

@@ -58,7 +58,7 @@ std::int32_t DeviceWhite(Engine& e) {
   return out;
 }
 
-void SendFrame(Engine& e, std::int32_t& n) {
+void SendFrame(Engine& e, const std::int32_t n) {
   ProgramState& s = e.State;
   const std::size_t count = s.AssemblyPoints.size();
   if (count <= 1) return;

@@ -32,7 +32,7 @@ std::int32_t DeviceWhite(Engine& e);
 // frame of switch position n from the options in column n of SSOptSw,
 // densifies it and writes it as board frame n; a frame that keeps no point is
 // not written. Nothing happens while the assembly list is empty.
-void SendFrame(Engine& e, std::int32_t& n);
+void SendFrame(Engine& e, std::int32_t n);
 
 // Inserts points along every jump of FrameBuffer longer than the frame's step.
 void DensifyFramePoints(Engine& e);

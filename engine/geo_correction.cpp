@@ -56,7 +56,7 @@ float HeightTerm(Engine& e) {
   return Term(c / 10.0);
 }
 
-GeoTerms ReadGeoTerms(Engine& e, std::int16_t& field) {
+GeoTerms ReadGeoTerms(Engine& e, const std::int16_t field) {
   GeoTerms t;
   t.h = HeightTerm(e);
   t.r = Term(Box(e, GeoBox::GeoRotate) / 1000.0);
@@ -127,7 +127,7 @@ GeoGrid BuildGeoGrid(const ProgramState& state, const GeoTerms& t) {
   return grid;
 }
 
-void SetGeoCorrection(Engine& e, std::int16_t& field) {
+void SetGeoCorrection(Engine& e, const std::int16_t field) {
   if (e.State.GeoLoading != BoolFalse) return;
   GeoTerms terms = ReadGeoTerms(e, field);
   GeoGrid grid = BuildGeoGrid(e.State, terms);
@@ -136,7 +136,7 @@ void SetGeoCorrection(Engine& e, std::int16_t& field) {
   }
 }
 
-void ApplyGeoCorrection(Engine& e, std::int16_t& field) {
+void ApplyGeoCorrection(Engine& e, const std::int16_t field) {
   SetGeoCorrection(e, field);
   e.Vx.DisplayUpdate();
 }
@@ -153,7 +153,7 @@ void LoadGeometricSettings(Engine& e) {
   e.Vx.DisplayUpdate();
 }
 
-void BuildParabolaTable(Engine& e, float& depth) {
+void BuildParabolaTable(Engine& e, const float depth) {
   auto& table = e.State.ParabolaTable;
   const float d = depth;
   const float p = 100.0f * d;

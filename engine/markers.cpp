@@ -46,7 +46,8 @@ void AddReferenceMarker(Engine& e) {
   AddMarker(e, kReference);
 }
 
-void AddOffsetPoint(Engine& e, std::int32_t& x, std::int32_t& y, std::int32_t& colour, std::int32_t& holdCount) {
+void AddOffsetPoint(Engine& e, const std::int32_t x, const std::int32_t y, const std::int32_t colour,
+                    const std::int32_t holdCount) {
   PointStruct p{};
   p.X = winplat::AddLng(x, e.State.OriginX);
   p.Y = winplat::AddLng(y, e.State.OriginY);

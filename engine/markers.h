@@ -19,7 +19,7 @@ void AddReferenceMarker(Engine& e);
 
 // The point (x + OriginX, y + OriginY) in `colour` with class
 // OffsetPointClass, `holdCount` times. An overflow raises winplat::NumericError.
-void AddOffsetPoint(Engine& e, std::int32_t& x, std::int32_t& y, std::int32_t& colour, std::int32_t& holdCount);
+void AddOffsetPoint(Engine& e, std::int32_t x, std::int32_t y, std::int32_t colour, std::int32_t holdCount);
 
 // The sheet's rectangle from the origin, when the sheet has an area.
 void AddWorkAreaOutline(Engine& e);

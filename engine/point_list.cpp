@@ -37,7 +37,7 @@ std::string RefusedFramesText(const std::vector<std::pair<std::int32_t, std::int
 
 }  // namespace
 
-void AddPoint(Engine& e, PointStruct& point, std::int32_t& holdCount) {
+void AddPoint(Engine& e, const PointStruct& point, const std::int32_t holdCount) {
   ProgramState& s = e.State;
   if (s.PointCount >= MaxAssemblyPoints || holdCount < 1) return;
   bool held = false;
@@ -52,7 +52,7 @@ void AddPoint(Engine& e, PointStruct& point, std::int32_t& holdCount) {
   if (held) ++s.SaturatedPoints;
 }
 
-void WriteFrameToBoard(Engine& e, std::int32_t& frame, std::string& name) {
+void WriteFrameToBoard(Engine& e, const std::int32_t frame, const std::string& name) {
   ProgramState& s = e.State;
   e.Vx.SetWorkingFrame(frame);
   e.Vx.DeleteFrames(frame, frame);

@@ -43,7 +43,7 @@ std::vector<std::int16_t> Sorted(std::vector<std::int16_t> v) {
 
 }  // namespace
 
-void ShowProjection(Engine& e, std::int32_t& frame) {
+void ShowProjection(Engine& e, const std::int32_t frame) {
   BusyScope busy(e);
   ProgramState& s = e.State;
   // The caption takes the output while the caption switch is on.
@@ -145,12 +145,12 @@ void LoadPrjPosCaptions(Engine& e) {
   }
 }
 
-void EnablePrjPos(Engine& e, bool& enabled) {
+void EnablePrjPos(Engine& e, const bool enabled) {
   e.Console.SetPMFrameEnabled(enabled);
   for (std::int16_t i : Sorted(e.Console.PrjPosIndices())) e.Console.SetPrjPosEnabled(i, enabled);
 }
 
-void EnableOptFld(Engine& e, bool& enabled) {
+void EnableOptFld(Engine& e, const bool enabled) {
   e.Console.SetMFFrameEnabled(enabled);
   e.State.OptFldEnabled = enabled ? BoolTrue : BoolFalse;
   for (std::int16_t i : Sorted(e.Console.OptFldIndices())) e.Console.SetOptFldEnabled(i, enabled);
@@ -163,7 +163,7 @@ std::int32_t CheckedPrjPos(Engine& e) {
   return 0;
 }
 
-void Delay(float& seconds) {
+void Delay(const float seconds) {
   const float start = winplat::Timer();
   const float end = start + seconds;
   for (;;) {

@@ -16,20 +16,20 @@ constexpr std::int32_t CaptionFrameNumber = 101;
 double BoxValue(Engine& e, OutputText box);
 
 // Shows `frame` (-1: the frame shown last) through the display frame.
-void ShowProjection(Engine& e, std::int32_t& frame);
+void ShowProjection(Engine& e, std::int32_t frame);
 // Sets rate and blanking skew for the boards' working frame.
 void SetScanRateForFrame(Engine& e);
 // Loads the calibration patterns into frames 100..999 and lists their names.
 void ListCalibrationFrames(Engine& e);
 // The captions of PrjPos 1..6 from the headings of the switch-option grid.
 void LoadPrjPosCaptions(Engine& e);
-void EnablePrjPos(Engine& e, bool& enabled);
-void EnableOptFld(Engine& e, bool& enabled);
+void EnablePrjPos(Engine& e, bool enabled);
+void EnableOptFld(Engine& e, bool enabled);
 // The first checked PrjPos option, 0 when none is.
 std::int32_t CheckedPrjPos(Engine& e);
 // Waits `seconds` while window events run (also across midnight); 0 or less
 // lets pending events run once.
-void Delay(float& seconds);
+void Delay(float seconds);
 // The caption time: unless the caption button is down already, it is
 // held down while the caption projects for the time in TdTxt (at
 // most 30 seconds; 30 when the text is no number).

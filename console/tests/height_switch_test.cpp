@@ -168,9 +168,9 @@ TEST_F(HeightSwitch, DialogsKeepTheStoredClampsThenFitOnTheScreen) {
   };
   for (const auto& c : cases) {
     std::string top = c.top, left = c.left;
-    engine::WriteIniValue(p.E, c.section, "Top", top);
-    engine::WriteIniValue(p.E, c.section, "Left", left);
-    PlaceDialog(p.E, *c.dialog, c.section);
+    engine::WriteIniValue(p.Engine, c.section, "Top", top);
+    engine::WriteIniValue(p.Engine, c.section, "Left", left);
+    PlaceDialog(p.Engine, *c.dialog, c.section);
     EXPECT_EQ(c.dialog->Top(), c.wantTop) << c.section << " " << c.top << " " << c.left;
     EXPECT_EQ(c.dialog->Left(), c.wantLeft) << c.section << " " << c.top << " " << c.left;
     EXPECT_LE(c.dialog->Left() + c.dialog->Width(), width);

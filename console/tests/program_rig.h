@@ -50,7 +50,7 @@ class ProgramRig : public ::testing::Test {
     return *program;
   }
 
-  std::string Ini(const char* section, const char* key) { return engine::ReadIniValue(program->E, section, key); }
+  std::string Ini(const char* section, const char* key) { return engine::ReadIniValue(program->Engine, section, key); }
   static std::filesystem::path ProgramFile(const char* name) {
     return testsupport::Root() / "C" / "Fieldray" / name;
   }

@@ -80,7 +80,7 @@ TEST_F(RemoteBoxTest, MovesAndMatchesSwitchTheOutputAndTheModes) {
     TickAt(c.reading);
     EXPECT_EQ(m.OnOff.Value(), c.onOff);
     EXPECT_EQ(m.CapBtn.Value(), c.capBtn);
-    EXPECT_EQ(engine::CheckedPrjPos(p.E), c.mode);
+    EXPECT_EQ(engine::CheckedPrjPos(p.Engine), c.mode);
     EXPECT_EQ(p.Box.PrevBoxReading, c.reading) << "every reading becomes the previous one";
     EXPECT_EQ(p.State.ControlBoxBusy, BoolFalse);
   }
@@ -122,7 +122,7 @@ TEST_F(RemoteBoxTest, AModeCaptionWaitsAtMostFiveSecondsAndADisabledGroupKeepsIt
     EXPECT_TRUE(m.PrjPos(1).Value());
   }
   bool off = false;
-  engine::EnablePrjPos(p.E, off);
+  engine::EnablePrjPos(p.Engine, off);
   m.TDMode.SetText("0");
   m.OnOff.SetValue(0);
   p.Box.PrevBoxReading = 200;
@@ -170,7 +170,7 @@ TEST_F(RemoteBoxTest, CalibrationTakesEightReadingsTheOneNearZeroLast) {
   EXPECT_EQ(Positions(), (std::vector<std::int32_t>{8, 40, 72, 104, 136, 168, 200, 240}));
   EXPECT_EQ(Label(), "Calibration Complete.");
   for (int n = 0; n < 8; ++n)
-    EXPECT_EQ(engine::ReadCalibrationValue(p.E, engine::BoxPosKey(n)), std::to_string(Positions()[n]));
+    EXPECT_EQ(engine::ReadCalibrationValue(p.Engine, engine::BoxPosKey(n)), std::to_string(Positions()[n]));
   // The position the switch rests on is not acted on; a later move is.
   TickAt(8);
   EXPECT_EQ(m.OnOff.Value(), onOff);
@@ -213,7 +213,7 @@ TEST_F(RemoteBoxTest, ACancelledOrRefusedCalibrationKeepsTheEntries) {
     EXPECT_FALSE(p.Box.Calibrating());
     EXPECT_EQ(Positions(), before);
     EXPECT_EQ(Label(), c.label);
-    EXPECT_EQ(engine::ReadCalibrationValue(p.E, "BoxPos0"), "240");
+    EXPECT_EQ(engine::ReadCalibrationValue(p.Engine, "BoxPos0"), "240");
     hw::SetRemoteBoxBusy(false);
   }
 }

@@ -46,7 +46,7 @@ struct Program {
   ProgramState& state = program.State;
   engine::Vexlib& vx = program.Vx;
   console::ConsoleForms& forms = program.Forms;
-  engine::Engine& e = program.E;
+  engine::Engine& e = program.Engine;
   toolpath::GcodeInterpreter& interp = program.Interp;
   std::unique_ptr<console::DrawingView>& drawing = program.Drawing;
 
