@@ -127,17 +127,18 @@ void GeometricTab::CheckValue(GeoBox box) {
       // A value between the bounds that rounds past them leaves the bar where it is.
     }
   }
+  // While the settings fill the boxes the load applies the correction once at
+  // its end; each box need not send and redraw it again.
+  if (e_.State.GeoLoading != BoolFalse) return;
   // Field 0: no run field's shear is added to the projector's correction.
-  std::int16_t noField = 0;
-  engine::ApplyGeoCorrection(e_, noField);
+  engine::ApplyGeoCorrection(e_, 0);
   PreviewRedraw();
 }
 
 void GeometricTab::BoxChange(GeoBox box) {
   if (box == GeoBox::GeoPara) {
     // The parabola table follows every keystroke, also one the range check refuses.
-    float depth = engine::IniReal(boxes_.GeoText(box));
-    engine::BuildParabolaTable(e_, depth);
+    engine::BuildParabolaTable(e_, engine::IniReal(boxes_.GeoText(box)));
   }
   CheckValue(box);
 }

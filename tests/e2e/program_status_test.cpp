@@ -2,12 +2,11 @@
 // and the usage of each program.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <filesystem>
 #include <map>
-#include <tuple>
-#include <memory>
 #include <string>
+#include <tuple>
+#include <vector>
 
 #include "program_runner.h"
 #include "test_support.h"
@@ -67,17 +66,13 @@ TEST(ProgramStatus, TheDocumentedExampleRunsAsWritten) {
   EXPECT_NE(testsupport::ReadFile(root / "C" / "Fieldray" / "Fldry.INI").find("32000"), std::string::npos);
 }
 
-// Runs a program of the build with arguments; its status and what it printed.
-std::pair<int, std::string> RunTool(const std::string& tool, const std::string& arguments,
-                                    const std::string& environment = "") {
-  const std::string command =
-      environment + " " + (testsupport::BinDir() / tool).string() + " " + arguments + " 2>&1";
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-  std::string out;
-  char buffer[512];
-  while (pipe && fgets(buffer, sizeof buffer, pipe.get())) out += buffer;
-  const int status = pclose(pipe.release());
-  return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
+// Runs a program of the build with one argument; its status and what it printed.
+std::pair<int, std::string> RunTool(const std::string& tool, const std::string& argument,
+                                    const std::vector<std::string>& environment = {}) {
+  const fs::path log = testsupport::Root() / "runs" / (tool + ".log");
+  fs::create_directories(log.parent_path());
+  const auto run = testsupport::RunProgram({(testsupport::BinDir() / tool).string(), argument}, environment, log, 60);
+  return {run.status, run.log};
 }
 
 TEST(ProgramStatus, EveryProgramSaysHowItIsUsed) {
@@ -94,10 +89,6 @@ TEST(ProgramStatus, EveryProgramSaysHowItIsUsed) {
   }
 }
 
-}  // namespace
-
-namespace {
-
 // Every file under a folder with its size and time of change.
 std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> Snapshot(const fs::path& dir) {
   std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> files;
@@ -109,7 +100,7 @@ std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> Snapshot(co
 
 TEST(ProgramStatus, TheProjectionToolLooksAtARootAndChangesNothingInIt) {
   const fs::path missing = testsupport::Root() / "runs" / "no-such-root";
-  auto [status, said] = RunTool("fieldray-projection", missing.string() + "/p.png", "FIELDRAY_ROOT=" + missing.string());
+  auto [status, said] = RunTool("fieldray-projection", missing.string() + "/p.png", {"FIELDRAY_ROOT=" + missing.string()});
   EXPECT_EQ(status, 2) << said;
   EXPECT_NE(said.find("Machine root " + missing.string() + ": no such folder"), std::string::npos) << said;
   EXPECT_FALSE(fs::exists(missing));
@@ -118,7 +109,7 @@ TEST(ProgramStatus, TheProjectionToolLooksAtARootAndChangesNothingInIt) {
   const fs::path used = testsupport::NewMachineRoot("projection-used");
   ASSERT_EQ(testsupport::RunFieldrayScript(used, "click Main.OnOff\nquit\n").status, 0);
   auto before = Snapshot(used);
-  std::tie(status, said) = RunTool("fieldray-projection", (used / "p.png").string(), "FIELDRAY_ROOT=" + used.string());
+  std::tie(status, said) = RunTool("fieldray-projection", (used / "p.png").string(), {"FIELDRAY_ROOT=" + used.string()});
   EXPECT_EQ(status, 0) << said;
   auto after = Snapshot(used);
   EXPECT_EQ(after.erase((used / "p.png").string()), 1u);
@@ -126,7 +117,7 @@ TEST(ProgramStatus, TheProjectionToolLooksAtARootAndChangesNothingInIt) {
 
   // An empty root: a dark picture and nothing else.
   const fs::path empty = testsupport::NewMachineRoot("projection-empty");
-  std::tie(status, said) = RunTool("fieldray-projection", (empty / "p.png").string(), "FIELDRAY_ROOT=" + empty.string());
+  std::tie(status, said) = RunTool("fieldray-projection", (empty / "p.png").string(), {"FIELDRAY_ROOT=" + empty.string()});
   EXPECT_EQ(status, 0) << said;
   EXPECT_EQ(Snapshot(empty).size(), 1u);
 }
