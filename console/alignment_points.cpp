@@ -12,6 +12,11 @@
 #include "engine/settings_file.h"
 
 namespace fieldray::console {
+
+using engine::ApplyGeoCorrection;
+using engine::Engine;
+using engine::LenientVal;
+
 namespace {
 
 constexpr std::int32_t kNodes = 65;
@@ -28,11 +33,11 @@ std::string Cell(winplat::SpreadGrid& grid, std::int32_t row, std::int32_t col) 
   return grid.Text();
 }
 double CellNumber(winplat::SpreadGrid& grid, std::int32_t row, std::int32_t col) {
-  return engine::LenientVal(Cell(grid, row, col));
+  return LenientVal(Cell(grid, row, col));
 }
 
-PtAlgnNode& Node(ProgramState& s, std::int32_t i, std::int32_t j) {
-  return s.PtAlgnGrid[static_cast<std::size_t>(i + kNodes * j)];
+PtAlgnNode& Node(ProgramState& state, std::int32_t i, std::int32_t j) {
+  return state.PtAlgnGrid[static_cast<std::size_t>(i + kNodes * j)];
 }
 
 // Reach toward the lower side of a node, clipped at the centre node 32 for a
@@ -45,9 +50,9 @@ bool InSpread(std::int32_t n) { return n >= 1 && n <= AlignmentNodeMax; }
 // Spreads the offset `field` of node (i, j) along `along` (0: X, 1: Y) over
 // [-down, up], fading linearly, and from each node reached across the other
 // axis over the full reach. Spread values only raise a node.
-void Spread(ProgramState& s, std::int32_t i, std::int32_t j, std::int32_t down, std::int32_t up, std::int32_t reach,
+void Spread(ProgramState& state, std::int32_t i, std::int32_t j, std::int32_t down, std::int32_t up, std::int32_t reach,
             std::int16_t PtAlgnNode::*field, bool alongX) {
-  const std::int32_t own = Node(s, i, j).*field;
+  const std::int32_t own = Node(state, i, j).*field;
   for (std::int32_t a = -down; a <= up; ++a) {
     const std::int32_t x = alongX ? i + a : i;
     const std::int32_t y = alongX ? j : j + a;
@@ -55,14 +60,14 @@ void Spread(ProgramState& s, std::int32_t i, std::int32_t j, std::int32_t down, 
     const std::int32_t w = a >= 0 ? up : down;
     if (w <= 0) continue;
     const std::int32_t v = Round32(static_cast<double>(w - std::abs(a)) / w * own);
-    std::int16_t& reached = Node(s, x, y).*field;
+    std::int16_t& reached = Node(state, x, y).*field;
     if (v > reached) reached = static_cast<std::int16_t>(v);
     for (std::int32_t b = -reach; b <= reach; ++b) {
       const std::int32_t x2 = alongX ? x : x + b;
       const std::int32_t y2 = alongX ? y + b : y;
       if (!InSpread(alongX ? y2 : x2)) continue;
       const std::int32_t v2 = Round32(static_cast<double>(reach - std::abs(b)) / reach * reached);
-      std::int16_t& target = Node(s, x2, y2).*field;
+      std::int16_t& target = Node(state, x2, y2).*field;
       if (v2 > target) target = static_cast<std::int16_t>(v2);
     }
   }
@@ -70,8 +75,8 @@ void Spread(ProgramState& s, std::int32_t i, std::int32_t j, std::int32_t down, 
 
 }  // namespace
 
-std::int32_t BuildPtAlgnGrid(ProgramState& s, winplat::SpreadGrid& grid) {
-  s.PtAlgnGrid.fill(PtAlgnNode{});
+std::int32_t BuildPtAlgnGrid(ProgramState& state, winplat::SpreadGrid& grid) {
+  state.PtAlgnGrid.fill(PtAlgnNode{});
   std::int32_t applied = 0;
   const std::int32_t rows = grid.MaxRows();
   for (std::int32_t r = 1; r <= rows; ++r) {
@@ -82,21 +87,21 @@ std::int32_t BuildPtAlgnGrid(ProgramState& s, winplat::SpreadGrid& grid) {
     if (i < 0 || i > AlignmentNodeMax || j < 0 || j > AlignmentNodeMax) continue;
     const std::int32_t reach = std::min(Round32(CellNumber(grid, r, 3)), AlignmentReachMax);
     if (reach <= 0) continue;
-    PtAlgnNode& node = Node(s, i, j);
+    PtAlgnNode& node = Node(state, i, j);
     node.Set = BoolTrue;
     node.dX = Round16(static_cast<double>(node.dX) + CellNumber(grid, r, 1));
     node.dY = Round16(static_cast<double>(node.dY) + CellNumber(grid, r, 2));
-    Spread(s, i, j, ReachDown(i, reach), ReachUp(i, reach), reach, &PtAlgnNode::dX, true);
-    Spread(s, i, j, ReachDown(j, reach), ReachUp(j, reach), reach, &PtAlgnNode::dY, false);
+    Spread(state, i, j, ReachDown(i, reach), ReachUp(i, reach), reach, &PtAlgnNode::dX, true);
+    Spread(state, i, j, ReachDown(j, reach), ReachUp(j, reach), reach, &PtAlgnNode::dY, false);
     ++applied;
   }
   return applied;
 }
 
-void ApplyPA(engine::Engine& e, winplat::SpreadGrid& grid) {
-  BuildPtAlgnGrid(e.State, grid);
+void ApplyPA(Engine& engine, winplat::SpreadGrid& grid) {
+  BuildPtAlgnGrid(engine.State, grid);
   std::int16_t field = 0;
-  engine::ApplyGeoCorrection(e, field);
+  ApplyGeoCorrection(engine, field);
 }
 
 std::int32_t LoadSetupCross(MainForm& main, float x, float y, float arm) {
@@ -141,11 +146,11 @@ void PlacePoints(MainForm& main, winplat::SpreadGrid& grid) {
   }
 }
 
-void LoadPtAlgn(engine::Engine& e, MainForm& main, winplat::SpreadGrid& grid) {
-  std::string file = e.State.ProgramDir + "PtAlgn.Dat";
+void LoadPtAlgn(Engine& engine, MainForm& main, winplat::SpreadGrid& grid) {
+  std::string file = engine.State.ProgramDir + "PtAlgn.Dat";
   grid.LoadFromFile(file);
   PlacePoints(main, grid);
-  ApplyPA(e, grid);
+  ApplyPA(engine, grid);
 }
 
 }  // namespace fieldray::console

@@ -22,7 +22,7 @@ constexpr std::int32_t AlignmentReachMax = 64;
 std::int32_t BuildPtAlgnGrid(ProgramState& state, winplat::SpreadGrid& setupData);
 
 // BuildPtAlgnGrid, then the geometric correction of field 0 with it.
-void ApplyPA(engine::Engine& e, winplat::SpreadGrid& setupData);
+void ApplyPA(engine::Engine& engine, winplat::SpreadGrid& setupData);
 
 // Loads the next cross of SetupWin, visible, centred at (x, y) with arms of
 // `arm` twips either way. Returns its index, 0 when it could not be made whole.
@@ -35,6 +35,6 @@ void PlacePoints(MainForm& main, winplat::SpreadGrid& setupData);
 
 // Loads `setupData` from "PtAlgn.Dat" in the program folder (a missing or
 // unreadable file leaves the grid as it is), then PlacePoints and ApplyPA.
-void LoadPtAlgn(engine::Engine& e, MainForm& main, winplat::SpreadGrid& setupData);
+void LoadPtAlgn(engine::Engine& engine, MainForm& main, winplat::SpreadGrid& setupData);
 
 }  // namespace fieldray::console

@@ -48,7 +48,7 @@ constexpr std::int32_t DeviceMax = 32767;
 
 }  // namespace
 
-FieldOffsets::FieldOffsets(engine::Engine& e, MainForm& main) : e_(e), main_(main) {
+FieldOffsets::FieldOffsets(engine::Engine& engine, MainForm& main) : e_(engine), main_(main) {
   main_.FldOpt.OnClick([this](int index) { FldOpt_Click(static_cast<std::int16_t>(index)); });
   main_.XFldPos.Change = [this] { XFldPos_Change(); };
   main_.YFldPos.Change = [this] { YFldPos_Change(); };

@@ -13,7 +13,7 @@ namespace fieldray::console {
 
 class FieldOffsets {
  public:
-  FieldOffsets(engine::Engine& e, MainForm& main);
+  FieldOffsets(engine::Engine& engine, MainForm& main);
 
   void FldOpt_Click(std::int16_t index);
   void XFldPos_Change();

@@ -19,8 +19,8 @@ struct PointerGuard {
 
 }  // namespace
 
-FileSelection::FileSelection(engine::Engine& e, MainForm& main, OpenDrawingFileSlot open)
-    : e_(e), main_(main), open_(std::move(open)) {
+FileSelection::FileSelection(engine::Engine& engine, MainForm& main, OpenDrawingFileSlot open)
+    : e_(engine), main_(main), open_(std::move(open)) {
   main_.Browse.Click = [this] { Browse_Click(); };
   main_.File1.Click = [this] { File1_Click(); };
   main_.File1.DblClick = [this] { File1_DblClick(); };

@@ -13,7 +13,7 @@ using OpenDrawingFileSlot = std::function<void(const std::string& path)>;
 
 class FileSelection {
  public:
-  FileSelection(engine::Engine& e, MainForm& main, OpenDrawingFileSlot open);
+  FileSelection(engine::Engine& engine, MainForm& main, OpenDrawingFileSlot open);
   // The list's folder, trimmed, with a trailing backslash.
   std::string FixFilePath() const;
   void Browse_Click();

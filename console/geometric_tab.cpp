@@ -10,9 +10,20 @@
 #include "winplat/numeric.h"
 
 namespace fieldray::console {
-namespace {
 
+using engine::ApplyGeoCorrection;
+using engine::BuildParabolaTable;
+using engine::Engine;
 using engine::GeoBox;
+using engine::GeoBoxCount;
+using engine::GeometricKey;
+using engine::IniReal;
+using engine::LenientVal;
+using engine::LoadGeometricSettings;
+using engine::ScaleBound;
+using engine::WriteGeometricValue;
+
+namespace {
 
 // One correction: its boxes (the Y box only where `hasY`), the bar ranges and
 // the small steps. Both bars step by 10 in large steps.
@@ -64,9 +75,9 @@ constexpr std::int32_t PatternRate = 25000;
 
 }  // namespace
 
-GeometricTab::GeometricTab(engine::Engine& e, MainForm& main) : e_(e), main_(main), boxes_(main, nullptr) {
+GeometricTab::GeometricTab(Engine& engine, MainForm& main) : e_(engine), main_(main), boxes_(main, nullptr) {
   main_.CalOpt.OnClick([this](int index) { CalOpt_Click(static_cast<std::int16_t>(index)); });
-  for (int b = 0; b < engine::GeoBoxCount; ++b) {
+  for (int b = 0; b < GeoBoxCount; ++b) {
     const GeoBox box = static_cast<GeoBox>(b);
     wc::TextBox& control = boxes_.GeoBoxControl(box);
     control.Change = [this, box] { BoxChange(box); };
@@ -106,16 +117,16 @@ void GeometricTab::CalOpt_Click(std::int16_t index) {
 }
 
 void GeometricTab::SliderLimit(wc::TextBox& box, wc::ScrollBar& bar) {
-  if (engine::LenientVal(box.Text()) < bar.Min()) box.SetText(winplat::Str(static_cast<std::int32_t>(bar.Min())));
-  if (engine::LenientVal(box.Text()) > bar.Max()) box.SetText(winplat::Str(static_cast<std::int32_t>(bar.Max())));
-  bar.SetValue(winplat::CInt(engine::LenientVal(box.Text())));
+  if (LenientVal(box.Text()) < bar.Min()) box.SetText(winplat::Str(static_cast<std::int32_t>(bar.Min())));
+  if (LenientVal(box.Text()) > bar.Max()) box.SetText(winplat::Str(static_cast<std::int32_t>(bar.Max())));
+  bar.SetValue(winplat::CInt(LenientVal(box.Text())));
 }
 
 void GeometricTab::CheckValue(GeoBox box) {
   const BoxPlace place = PlaceOf(box);
   if (!IsCorrection(place.index)) return;
   const Correction& c = kCorrections[place.index];
-  const double v = engine::LenientVal(boxes_.GeoText(box));
+  const double v = LenientVal(boxes_.GeoText(box));
   const double lowest = place.isY ? c.yMin : c.xMin;
   const double highest = place.isY ? c.yMax : c.xMax;
   if (!(v >= lowest && v <= highest)) return;
@@ -131,14 +142,14 @@ void GeometricTab::CheckValue(GeoBox box) {
   // its end; each box need not send and redraw it again.
   if (e_.State.GeoLoading != BoolFalse) return;
   // Field 0: no run field's shear is added to the projector's correction.
-  engine::ApplyGeoCorrection(e_, 0);
+  ApplyGeoCorrection(e_, 0);
   PreviewRedraw();
 }
 
 void GeometricTab::BoxChange(GeoBox box) {
   if (box == GeoBox::GeoPara) {
     // The parabola table follows every keystroke, also one the range check refuses.
-    engine::BuildParabolaTable(e_, engine::IniReal(boxes_.GeoText(box)));
+    BuildParabolaTable(e_, IniReal(boxes_.GeoText(box)));
   }
   CheckValue(box);
 }
@@ -169,15 +180,15 @@ void GeometricTab::GeoPic_Paint() { PreviewRedraw(); }
 
 void GeometricTab::BtnSavGeo_Click() {
   // The boxes in the order of their keys, each text as typed (the writer trims it).
-  for (int b = 0; b < engine::GeoBoxCount; ++b) {
+  for (int b = 0; b < GeoBoxCount; ++b) {
     const GeoBox box = static_cast<GeoBox>(b);
     std::string text = boxes_.GeoText(box);
-    engine::WriteGeometricValue(e_, engine::GeometricKey(box), text);
+    WriteGeometricValue(e_, GeometricKey(box), text);
   }
 }
 
 void GeometricTab::BtnGeoRvt_Click() {
-  engine::LoadGeometricSettings(e_);
+  LoadGeometricSettings(e_);
   PreviewRedraw();
 }
 
@@ -199,10 +210,10 @@ void GeometricTab::ListCal_Click() {
   e_.Vx.DisplayFrame(s.CalibrationFrame);
   // The window of field S, negated in 64 bits.
   const FieldCalibrationEntry& fieldS = s.FieldCalibration[FieldS];
-  const std::int32_t left = engine::ScaleBound(-static_cast<std::int64_t>(fieldS.XScale));
-  const std::int32_t right = engine::ScaleBound(fieldS.XScale);
-  const std::int32_t bottom = engine::ScaleBound(-static_cast<std::int64_t>(fieldS.YScale));
-  const std::int32_t top = engine::ScaleBound(fieldS.YScale);
+  const std::int32_t left = ScaleBound(-static_cast<std::int64_t>(fieldS.XScale));
+  const std::int32_t right = ScaleBound(fieldS.XScale);
+  const std::int32_t bottom = ScaleBound(-static_cast<std::int64_t>(fieldS.YScale));
+  const std::int32_t top = ScaleBound(fieldS.YScale);
   e_.Vx.SetWorkingScale(left, right, bottom, top, 0, 0);
   e_.Vx.SetLaserWindow(left, right, bottom, top, 0);
   e_.Vx.DisplayPostTrans(0, 0, 0);

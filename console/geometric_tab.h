@@ -14,7 +14,7 @@ namespace fieldray::console {
 
 class GeometricTab {
  public:
-  GeometricTab(engine::Engine& e, MainForm& main);
+  GeometricTab(engine::Engine& engine, MainForm& main);
 
   void CalOpt_Click(std::int16_t index);
   // Forces the number in `box` into the bar's range and sets the bar to it.

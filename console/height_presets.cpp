@@ -14,6 +14,17 @@
 #include "winplat/screen.h"
 
 namespace fieldray::console {
+
+using engine::ApplyGeoCorrection;
+using engine::CheckedOptFld;
+using engine::Engine;
+using engine::LenientVal;
+using engine::ReadDialogPosition;
+using engine::ReadIniValue;
+using engine::ShowProjection;
+using engine::WindowPosition;
+using engine::WriteIniValue;
+
 namespace {
 
 constexpr int kPresets = 6;
@@ -21,29 +32,29 @@ constexpr int kPresets = 6;
 std::string Numbered(const char* word, int i) { return word + std::to_string(i); }
 
 // Shows a dialog modally at its stored place (not again while it is up).
-void ShowPlaced(engine::Engine& e, wc::Form& dialog, const std::string& section) {
+void ShowPlaced(Engine& engine, wc::Form& dialog, const std::string& section) {
   if (dialog.Visible()) return;
-  PlaceDialog(e, dialog, section);
+  PlaceDialog(engine, dialog, section);
   dialog.Show(true);
 }
 
 }  // namespace
 
-void LoadHeightPresets(engine::Engine& e, MainForm& main) {
-  winplat::SpreadGrid* grid = e.Console.PHSdata();
+void LoadHeightPresets(Engine& engine, MainForm& main) {
+  winplat::SpreadGrid* grid = engine.Console.PHSdata();
   for (int i = 0; i < kPresets; ++i) {
-    const std::string label = engine::ReadIniValue(e, "HeightPresets", Numbered("Label", i));
+    const std::string label = ReadIniValue(engine, "HeightPresets", Numbered("Label", i));
     if (main.PrjHght.Exists(i)) main.PrjHght(i).SetCaption(label);
     if (main.PrjHt.Exists(i)) main.PrjHt(i).SetCaption(label);
     if (grid) {
       SetGridCell(*grid, i + 1, 1, label);
-      SetGridCell(*grid, i + 1, 2, engine::ReadIniValue(e, "HeightPresets", Numbered("Value", i)));
+      SetGridCell(*grid, i + 1, 2, ReadIniValue(engine, "HeightPresets", Numbered("Value", i)));
     }
   }
 }
 
-void PlaceDialog(engine::Engine& e, wc::Form& dialog, const std::string& section) {
-  engine::WindowPosition p = engine::ReadDialogPosition(e, section);
+void PlaceDialog(Engine& engine, wc::Form& dialog, const std::string& section) {
+  WindowPosition p = ReadDialogPosition(engine, section);
   // The stored place may lie partly off the screen (a Left above 9000 is put
   // at 10000): the dialog is moved back so all of it shows.
   const winplat::ScreenMetrics screen = winplat::Screen();
@@ -55,12 +66,12 @@ void PlaceDialog(engine::Engine& e, wc::Form& dialog, const std::string& section
 }
 
 std::int16_t FollowModePreset(const std::string& heightCell) {
-  const double h = std::nearbyint(engine::LenientVal(heightCell) - 1);
+  const double h = std::nearbyint(LenientVal(heightCell) - 1);
   return static_cast<std::int16_t>(std::clamp(h, 0.0, static_cast<double>(kPresets - 1)));
 }
 
-HeightPresets::HeightPresets(engine::Engine& e, ConsoleForms& forms, ComponentSlots& slots)
-    : e_(e),
+HeightPresets::HeightPresets(Engine& engine, ConsoleForms& forms, ComponentSlots& slots)
+    : e_(engine),
       main_(forms.Main),
       phs_(forms.PHS),
       swOpt_(forms.SwOptForm),
@@ -81,13 +92,13 @@ HeightPresets::HeightPresets(engine::Engine& e, ConsoleForms& forms, ComponentSl
 }
 
 void HeightPresets::ApplyCorrection() {
-  std::int16_t field = static_cast<std::int16_t>(engine::CheckedOptFld(e_));
-  engine::ApplyGeoCorrection(e_, field);
+  std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(e_));
+  ApplyGeoCorrection(e_, field);
 }
 
 void HeightPresets::PrjHght_Click(int index) {
   std::string value = std::to_string(index);
-  engine::WriteIniValue(e_, "HeightPresets", "Index", value);
+  WriteIniValue(e_, "HeightPresets", "Index", value);
   // Both rows of buttons show the preset in use.
   if (main_.PrjHt.Exists(index)) main_.PrjHt(index).SetValue(true);
 }
@@ -106,7 +117,7 @@ void HeightPresets::PrjHght_MouseUp(int button) {
 
 void HeightPresets::MdHt_Click() {
   std::string value = std::to_string(main_.MdHt.Value());
-  engine::WriteIniValue(e_, "HeightPresets", "FollowMode", value);
+  WriteIniValue(e_, "HeightPresets", "FollowMode", value);
 }
 
 void HeightPresets::PrjPos_Click(int index) {
@@ -116,7 +127,7 @@ void HeightPresets::PrjPos_Click(int index) {
     ApplyCorrection();
   }
   std::int32_t frame = index;
-  engine::ShowProjection(e_, frame);
+  ShowProjection(e_, frame);
 }
 
 void HeightPresets::PrjPos_MouseUp(int button) {
@@ -127,9 +138,9 @@ void HeightPresets::ShowHeightPresets() { ShowPlaced(e_, phs_, "HeightPresets");
 
 void HeightPresets::SavePHSPosition() {
   std::string top = std::to_string(phs_.Top());
-  engine::WriteIniValue(e_, "HeightPresets", "Top", top);
+  WriteIniValue(e_, "HeightPresets", "Top", top);
   std::string left = std::to_string(phs_.Left());
-  engine::WriteIniValue(e_, "HeightPresets", "Left", left);
+  WriteIniValue(e_, "HeightPresets", "Left", left);
 }
 
 void HeightPresets::CaptionsFromGrid() {
@@ -147,9 +158,9 @@ void HeightPresets::OKButton_Click(int index) {
     winplat::DoEvents();
     for (int i = 0; i < kPresets; ++i) {
       std::string label = GetGridCell(phsData_, i + 1, 1);
-      engine::WriteIniValue(e_, "HeightPresets", Numbered("Label", i), label);
+      WriteIniValue(e_, "HeightPresets", Numbered("Label", i), label);
       std::string value = GetGridCell(phsData_, i + 1, 2);
-      engine::WriteIniValue(e_, "HeightPresets", Numbered("Value", i), value);
+      WriteIniValue(e_, "HeightPresets", Numbered("Value", i), value);
     }
   }
   ApplyCorrection();

@@ -14,11 +14,11 @@
 namespace fieldray::console {
 
 // Captions of PrjHght and PrjHt and the cells of PHSdata from [HeightPresets].
-void LoadHeightPresets(engine::Engine& e, MainForm& main);
+void LoadHeightPresets(engine::Engine& engine, MainForm& main);
 
 // Places a dialog from the Top and Left stored in `section`, then keeps it
 // whole on the screen.
-void PlaceDialog(engine::Engine& e, wc::Form& dialog, const std::string& section);
+void PlaceDialog(engine::Engine& engine, wc::Form& dialog, const std::string& section);
 
 // The preset follow mode picks for a mode: the SSHt number less 1, rounded,
 // held to 0..5 (an empty cell gives 0).
@@ -26,7 +26,7 @@ std::int16_t FollowModePreset(const std::string& heightCell);
 
 class HeightPresets {
  public:
-  HeightPresets(engine::Engine& e, ConsoleForms& forms, ComponentSlots& slots);
+  HeightPresets(engine::Engine& engine, ConsoleForms& forms, ComponentSlots& slots);
 
   // Main window.
   void PrjHght_Click(int index);

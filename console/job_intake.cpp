@@ -52,11 +52,11 @@ std::int16_t RunFieldOf(const std::string& field, std::string_view set1, std::st
 
 // Runs one step of a tick; a fault ends that step only and is shown.
 template <typename Step>
-void Guarded(engine::Engine& e, const char* what, Step&& step) {
+void Guarded(engine::Engine& engine, const char* what, Step&& step) {
   try {
     step();
   } catch (const std::exception& ex) {
-    e.Console.SetMsg(std::string("Job intake, ") + what + ": " + ex.what());
+    engine.Console.SetMsg(std::string("Job intake, ") + what + ": " + ex.what());
   }
 }
 
@@ -105,9 +105,9 @@ JobRecord ParseJobRecord(std::string_view text, std::string_view newListCol, std
   return job;
 }
 
-JobIntake::JobIntake(engine::Engine& e, MainForm& main, toolpath::ToolpathContext& ctx, const FileSelection& files,
+JobIntake::JobIntake(engine::Engine& engine, MainForm& main, toolpath::ToolpathContext& ctx, const FileSelection& files,
                      OpenDrawingFileSlot open)
-    : e_(e), main_(main), ctx_(ctx), files_(files), open_(std::move(open)) {
+    : e_(engine), main_(main), ctx_(ctx), files_(files), open_(std::move(open)) {
   main_.Timer1.Timer = [this] { Timer1_Timer(); };
 }
 

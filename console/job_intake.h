@@ -56,7 +56,7 @@ JobRecord ParseJobRecord(std::string_view text, std::string_view newListCol, std
 class JobIntake {
  public:
   // `files` gives the job folder; `open` opens a job file (full path).
-  JobIntake(engine::Engine& e, MainForm& main, toolpath::ToolpathContext& ctx, const FileSelection& files,
+  JobIntake(engine::Engine& engine, MainForm& main, toolpath::ToolpathContext& ctx, const FileSelection& files,
             OpenDrawingFileSlot open);
 
   // One tick: the list refresh, then, while CorvConn is ticked and the engine

@@ -63,9 +63,9 @@ std::vector<MarkerRecord> SplitMarkerSet(std::string_view text) {
   return records;
 }
 
-MarkerEditor::MarkerEditor(engine::Engine& e, MainForm& main, winplat::SpreadGrid& markerData,
+MarkerEditor::MarkerEditor(engine::Engine& engine, MainForm& main, winplat::SpreadGrid& markerData,
                            const std::int32_t& markerResolution)
-    : e_(e), main_(main), grid_(markerData), resolution_(markerResolution) {
+    : e_(engine), main_(main), grid_(markerData), resolution_(markerResolution) {
   main_.BtnLine.OnClick([this](int index) { BtnLine_Click(index); });
   main_.MWDel.Click = [this] { MWDel_Click(); };
   main_.MWClr.Click = [this] { MWClr_Click(); };

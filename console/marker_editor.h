@@ -32,7 +32,7 @@ std::vector<MarkerRecord> SplitMarkerSet(std::string_view text);
 class MarkerEditor {
  public:
   // `markerResolution` is the nudge step start-up reads from the settings.
-  MarkerEditor(engine::Engine& e, MainForm& main, winplat::SpreadGrid& markerData,
+  MarkerEditor(engine::Engine& engine, MainForm& main, winplat::SpreadGrid& markerData,
                const std::int32_t& markerResolution);
   MarkerEditor(const MarkerEditor&) = delete;
   MarkerEditor& operator=(const MarkerEditor&) = delete;

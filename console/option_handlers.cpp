@@ -31,8 +31,8 @@ bool BlankingSkew(std::int32_t rate, const std::string& blankText, std::int32_t&
   return true;
 }
 
-OptionHandlers::OptionHandlers(engine::Engine& e, MainForm& main, winplat::SpreadGrid* toolDat)
-    : e_(e), main_(main), toolDat_(toolDat) {
+OptionHandlers::OptionHandlers(engine::Engine& engine, MainForm& main, winplat::SpreadGrid* toolDat)
+    : e_(engine), main_(main), toolDat_(toolDat) {
   auto check = [this](wc::CheckBox& box, const char* section, const char* key) {
     box.Click = [this, &box, section, key] {
       std::string value = std::to_string(box.Value());

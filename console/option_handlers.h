@@ -20,7 +20,7 @@ bool BlankingSkew(std::int32_t rate, const std::string& blankText, std::int32_t&
 class OptionHandlers {
  public:
   // `toolDat` is the tool table's grid (none: its changes are not stored).
-  OptionHandlers(engine::Engine& e, MainForm& main, winplat::SpreadGrid* toolDat = nullptr);
+  OptionHandlers(engine::Engine& engine, MainForm& main, winplat::SpreadGrid* toolDat = nullptr);
 
   void ScnRt_Change();
   void BlnkTm_Change();

@@ -59,8 +59,8 @@ struct FlagScope {
 
 }  // namespace
 
-RemoteBox::RemoteBox(engine::Engine& e, MainForm& main, StartupValues& values)
-    : e_(e), main_(main), values_(values) {
+RemoteBox::RemoteBox(engine::Engine& engine, MainForm& main, StartupValues& values)
+    : e_(engine), main_(main), values_(values) {
   main_.TimerCB.Timer = [this] { TimerCB_Timer(); };
   main_.CalCB.Click = [this] { CalCB_Click(); };
 }

@@ -17,7 +17,7 @@ namespace fieldray::console {
 class RemoteBox {
  public:
   // The port device and the calibrated readings are start-up's, in `values`.
-  RemoteBox(engine::Engine& e, MainForm& main, StartupValues& values);
+  RemoteBox(engine::Engine& engine, MainForm& main, StartupValues& values);
 
   // One reading of the box, 0..255, or -1 when it never reports ready.
   std::int32_t ReadControlBox();

@@ -54,8 +54,8 @@ std::int32_t NodeSnap::Y(double py) const { return HeldToRange(std::int64_t{Roun
 
 std::int32_t NodeSnap::Node(std::int32_t v) { return ((v == kRangeHigh ? 32768 : v) + 32768) / kNodeSpacing; }
 
-SetupPoints::SetupPoints(engine::Engine& e, MainForm& main, winplat::SpreadGrid& setupData)
-    : e_(e), main_(main), grid_(setupData) {
+SetupPoints::SetupPoints(engine::Engine& engine, MainForm& main, winplat::SpreadGrid& setupData)
+    : e_(engine), main_(main), grid_(setupData) {
   main_.SetupWin.MouseDown = [this](int b, int s, float x, float y) { SetupWin_MouseDown(b, s, x, y); };
   main_.SetupWin.MouseMove = [this](int b, int s, float x, float y) { SetupWin_MouseMove(b, s, x, y); };
   main_.SetupWin.MouseUp = [this](int b, int s, float x, float y) { SetupWin_MouseUp(b, s, x, y); };

@@ -35,7 +35,7 @@ class NodeSnap {
 
 class SetupPoints {
  public:
-  SetupPoints(engine::Engine& e, MainForm& main, winplat::SpreadGrid& setupData);
+  SetupPoints(engine::Engine& engine, MainForm& main, winplat::SpreadGrid& setupData);
   SetupPoints(const SetupPoints&) = delete;
   SetupPoints& operator=(const SetupPoints&) = delete;
 

@@ -9,6 +9,13 @@
 #include "winplat/messages.h"
 
 namespace fieldray::console {
+
+using engine::DensifyFramePoints;
+using engine::DeviceWhite;
+using engine::Engine;
+using engine::SendFrame;
+using engine::WriteFrameToBoard;
+
 namespace {
 
 constexpr std::int64_t kHitSlack = 12;
@@ -68,33 +75,33 @@ void DragProjection::Move(const std::function<void()>& project) {
   } while (pending_);
 }
 
-void BeginSketchFrame(engine::Engine& e) {
-  ProgramState& s = e.State;
-  s.CurrentColor = engine::DeviceWhite(e);
+void BeginSketchFrame(Engine& engine) {
+  ProgramState& s = engine.State;
+  s.CurrentColor = DeviceWhite(engine);
   s.AssemblyPoints.assign(1, PointStruct{});
   s.PointCount = 0;
 }
 
-void ShowSketchFrame(engine::Engine& e, const std::string& name, int displays) {
+void ShowSketchFrame(Engine& engine, const std::string& name, int displays) {
   std::int32_t frame = SketchFrame;
-  if (e.State.PointCount > 0) {
+  if (engine.State.PointCount > 0) {
     std::int32_t unfiltered = 0;
-    engine::SendFrame(e, unfiltered);
-    engine::DensifyFramePoints(e);
+    SendFrame(engine, unfiltered);
+    DensifyFramePoints(engine);
     std::string frameName = name;
-    engine::WriteFrameToBoard(e, frame, frameName);
+    WriteFrameToBoard(engine, frame, frameName);
   } else {
-    e.Vx.MergeFrames(0, 0, frame);
+    engine.Vx.MergeFrames(0, 0, frame);
   }
   for (int n = 0; n < displays; ++n) {
-    e.Vx.DisplayFrame(frame);
-    e.Vx.DisplayUpdate();
+    engine.Vx.DisplayFrame(frame);
+    engine.Vx.DisplayUpdate();
   }
 }
 
-bool SaveGridFile(engine::Engine& e, winplat::SpreadGrid& grid, const std::string& fileName) {
-  if (grid.SaveToFile(e.State.ProgramDir + fileName, false)) return true;
-  e.Console.SetMsg("\"" + fileName + "\" not saved: " + grid.LastError());
+bool SaveGridFile(Engine& engine, winplat::SpreadGrid& grid, const std::string& fileName) {
+  if (grid.SaveToFile(engine.State.ProgramDir + fileName, false)) return true;
+  engine.Console.SetMsg("\"" + fileName + "\" not saved: " + grid.LastError());
   return false;
 }
 

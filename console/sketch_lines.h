@@ -58,13 +58,13 @@ constexpr std::int32_t SketchFrame = 99;
 
 // Starts a frame of the editors: white for the lit points, and the point list
 // emptied (points a job left there are no part of it).
-void BeginSketchFrame(engine::Engine& e);
+void BeginSketchFrame(engine::Engine& engine);
 
 // The point list as SketchFrame named `name` (densified), or SketchFrame
 // emptied when the list is; then SketchFrame displayed `displays` times.
-void ShowSketchFrame(engine::Engine& e, const std::string& name, int displays);
+void ShowSketchFrame(engine::Engine& engine, const std::string& name, int displays);
 
 // Saves `grid` as `fileName` in the program folder; a failure is shown in Msg.
-bool SaveGridFile(engine::Engine& e, winplat::SpreadGrid& grid, const std::string& fileName);
+bool SaveGridFile(engine::Engine& engine, winplat::SpreadGrid& grid, const std::string& fileName);
 
 }  // namespace fieldray::console

@@ -19,13 +19,33 @@
 #include "winplat/hw/parport.h"
 
 namespace fieldray::console {
-namespace {
 
+using engine::ApplyFieldScale;
+using engine::BoxPosKey;
+using engine::CheckStatus;
 using engine::Engine;
+using engine::FillSettingsFromTemplate;
+using engine::FolderOf;
+using engine::LenientVal;
+using engine::ListCalibrationFrames;
+using engine::LoadFieldCalibration;
+using engine::LoadGeometricSettings;
+using engine::LoadPrjPosCaptions;
+using engine::ReadCalibrationValue;
+using engine::ReadCorvantaSettings;
+using engine::ReadIniValue;
+using engine::ReadMainWindowPosition;
+using engine::SetProgramDir;
+using engine::StartSession;
+using engine::SwitchPositionsNote;
+using engine::WindowPosition;
+using engine::WriteIniValue;
+
+namespace {
 
 // A number read leniently, saturated to the 32-bit range.
 std::int32_t Saturated(const std::string& text) {
-  double v = std::nearbyint(engine::LenientVal(text));
+  double v = std::nearbyint(LenientVal(text));
   if (!(v == v)) return 0;
   v = std::clamp(v, static_cast<double>(std::numeric_limits<std::int32_t>::min()),
                  static_cast<double>(std::numeric_limits<std::int32_t>::max()));
@@ -38,8 +58,8 @@ int CheckState(const std::string& text) {
   return v >= 0 && v <= 2 ? v : 0;
 }
 
-std::string Ini(Engine& e, const char* section, const std::string& key) {
-  return engine::ReadIniValue(e, section, key);
+std::string Ini(Engine& engine, const char* section, const std::string& key) {
+  return ReadIniValue(engine, section, key);
 }
 
 // The shortest decimal text of a number (12.50 shows 12.5, empty shows 0).
@@ -52,8 +72,8 @@ std::string ShortestText(double v) {
   return s == "-0" ? "0" : s;
 }
 
-void SetJobFolder(Engine& e, MainForm& main) {
-  std::string path = Ini(e, "System", "Path");
+void SetJobFolder(Engine& engine, MainForm& main) {
+  std::string path = Ini(engine, "System", "Path");
   if (!path.empty()) {
     try {
       main.File1.SetPath(path);
@@ -62,27 +82,27 @@ void SetJobFolder(Engine& e, MainForm& main) {
     }
   }
   // A missing, empty or refused job folder falls back to the program folder.
-  main.File1.SetPath(e.State.ProgramDir);
-  e.Console.SetMsg("Job folder \"" + path + "\" not found; showing the program folder.");
+  main.File1.SetPath(engine.State.ProgramDir);
+  engine.Console.SetMsg("Job folder \"" + path + "\" not found; showing the program folder.");
 }
 
 }  // namespace
 
-StartupSeams StandardSeams(Engine& e, MainForm& main, ComponentSlots& slots) {
+StartupSeams StandardSeams(Engine& engine, MainForm& main, ComponentSlots& slots) {
   StartupSeams seams;
-  seams.LoadGrids = [&e, &slots] {
-    const std::string& dir = e.State.ProgramDir;
+  seams.LoadGrids = [&engine, &slots] {
+    const std::string& dir = engine.State.ProgramDir;
     // A missing or damaged grid file leaves its grid as designed.
     slots.SSOptSw->Grid().LoadFromFile(dir + "SWPOS.DAT");
-    const std::string note = engine::SwitchPositionsNote(slots.SSOptSw->Grid().MaxCols());
-    if (!note.empty()) e.Console.SetMsg(note);
+    const std::string note = SwitchPositionsNote(slots.SSOptSw->Grid().MaxCols());
+    if (!note.empty()) engine.Console.SetMsg(note);
     slots.SSHt->Grid().LoadFromFile(dir + "SWHT.DAT");
     slots.MarkerData->Grid().LoadFromFile(dir + "Marker.Dat");
     slots.ToolDat->Grid().LoadFromFile(dir + "Tool.Dat");
   };
-  seams.LoadPrjPosCaptions = [&e] { engine::LoadPrjPosCaptions(e); };
-  seams.ListCalibrationFrames = [&e] { engine::ListCalibrationFrames(e); };
-  seams.LoadPtAlgn = [&e, &main, &slots] { LoadPtAlgn(e, main, slots.SetupData->Grid()); };
+  seams.LoadPrjPosCaptions = [&engine] { LoadPrjPosCaptions(engine); };
+  seams.ListCalibrationFrames = [&engine] { ListCalibrationFrames(engine); };
+  seams.LoadPtAlgn = [&engine, &main, &slots] { LoadPtAlgn(engine, main, slots.SetupData->Grid()); };
   return seams;
 }
 
@@ -109,61 +129,61 @@ void CloseRemoteBoxPort(std::int32_t& portDevice) {
   portDevice = 0;
 }
 
-void Form_Load(Engine& e, MainForm& main, StartupValues& v, const StartupSeams& seams) {
-  ProgramState& s = e.State;
+void Form_Load(Engine& engine, MainForm& main, StartupValues& values, const StartupSeams& seams) {
+  ProgramState& s = engine.State;
   main.Timer1.SetEnabled(false);
   main.TimerCB.SetEnabled(false);
 
   s.AssemblyPoints.assign(1, PointStruct{});
   std::string exe = winplat::ExeName();
-  std::string dir = engine::FolderOf(exe);
+  std::string dir = FolderOf(exe);
   if (dir.find("VB") != std::string::npos) dir = "C:\\FieldrayDir\\";
-  engine::SetProgramDir(s, dir);
-  engine::FillSettingsFromTemplate(e);
+  SetProgramDir(s, dir);
+  FillSettingsFromTemplate(engine);
 
-  engine::WindowPosition pos = engine::ReadMainWindowPosition(e);
+  WindowPosition pos = ReadMainWindowPosition(engine);
   main.SetTop(pos.Top);
   main.SetLeft(pos.Left);
 
-  SetJobFolder(e, main);
-  engine::LoadFieldCalibration(e);
+  SetJobFolder(engine, main);
+  LoadFieldCalibration(engine);
 
-  v.MarkerResolution = Saturated(engine::ReadCalibrationValue(e, "MarkerResolution"));
-  if (v.MarkerResolution == 0) v.MarkerResolution = 5;
+  values.MarkerResolution = Saturated(ReadCalibrationValue(engine, "MarkerResolution"));
+  if (values.MarkerResolution == 0) values.MarkerResolution = 5;
 
-  LoadHeightPresets(e, main);
-  std::int32_t k = Saturated(Ini(e, "HeightPresets", "Index"));
+  LoadHeightPresets(engine, main);
+  std::int32_t k = Saturated(Ini(engine, "HeightPresets", "Index"));
   if (k > 5 || k < 0) k = 0;
   if (main.PrjHght.Exists(k)) main.PrjHght(k).SetValue(true);
-  main.MdHt.SetValue(CheckState(Ini(e, "HeightPresets", "FollowMode")));
+  main.MdHt.SetValue(CheckState(Ini(engine, "HeightPresets", "FollowMode")));
 
-  main.CapMsg.SetValue(CheckState(Ini(e, "CaptionProjection", "Message")));
-  main.CapThr.SetValue(CheckState(Ini(e, "CaptionProjection", "Through")));
-  main.CapNam.SetValue(CheckState(Ini(e, "CaptionProjection", "Name")));
-  main.CapLen.SetValue(CheckState(Ini(e, "CaptionProjection", "Length")));
-  main.CapHgt.SetValue(CheckState(Ini(e, "CaptionProjection", "Height")));
-  main.CapThk.SetValue(CheckState(Ini(e, "CaptionProjection", "Thickness")));
-  main.TdTxt.SetText(Ini(e, "CaptionProjection", "CaptionTimeDelay"));
-  main.TDMode.SetText(Ini(e, "CaptionProjection", "ModeTimeDelay"));
-  main.CapX.SetText(Ini(e, "CaptionProjection", "XPosition"));
-  main.CapY.SetText(Ini(e, "CaptionProjection", "YPosition"));
-  main.Cap2L.SetValue(CheckState(Ini(e, "CaptionProjection", "TwoLines")));
-  main.CharH.SetText(ShortestText(engine::LenientVal(Ini(e, "CaptionProjection", "CharHeight"))));
-  main.CharW.SetText(ShortestText(engine::LenientVal(Ini(e, "CaptionProjection", "CharWidth"))));
-  main.LLMO.SetValue(CheckState(Ini(e, "MachineData", "Origin")));
+  main.CapMsg.SetValue(CheckState(Ini(engine, "CaptionProjection", "Message")));
+  main.CapThr.SetValue(CheckState(Ini(engine, "CaptionProjection", "Through")));
+  main.CapNam.SetValue(CheckState(Ini(engine, "CaptionProjection", "Name")));
+  main.CapLen.SetValue(CheckState(Ini(engine, "CaptionProjection", "Length")));
+  main.CapHgt.SetValue(CheckState(Ini(engine, "CaptionProjection", "Height")));
+  main.CapThk.SetValue(CheckState(Ini(engine, "CaptionProjection", "Thickness")));
+  main.TdTxt.SetText(Ini(engine, "CaptionProjection", "CaptionTimeDelay"));
+  main.TDMode.SetText(Ini(engine, "CaptionProjection", "ModeTimeDelay"));
+  main.CapX.SetText(Ini(engine, "CaptionProjection", "XPosition"));
+  main.CapY.SetText(Ini(engine, "CaptionProjection", "YPosition"));
+  main.Cap2L.SetValue(CheckState(Ini(engine, "CaptionProjection", "TwoLines")));
+  main.CharH.SetText(ShortestText(LenientVal(Ini(engine, "CaptionProjection", "CharHeight"))));
+  main.CharW.SetText(ShortestText(LenientVal(Ini(engine, "CaptionProjection", "CharWidth"))));
+  main.LLMO.SetValue(CheckState(Ini(engine, "MachineData", "Origin")));
 
   s.LoadingSettings = BoolTrue;
-  main.PtsST.SetText(engine::ReadCalibrationValue(e, "PointsStart"));
-  main.PtsVtx.SetText(engine::ReadCalibrationValue(e, "PointsVertex"));
-  main.PtsEnd.SetText(engine::ReadCalibrationValue(e, "PointsEnd"));
+  main.PtsST.SetText(ReadCalibrationValue(engine, "PointsStart"));
+  main.PtsVtx.SetText(ReadCalibrationValue(engine, "PointsVertex"));
+  main.PtsEnd.SetText(ReadCalibrationValue(engine, "PointsEnd"));
   s.HoldStart = Saturated(main.PtsST.Text());
   s.HoldVertex = Saturated(main.PtsVtx.Text());
   s.HoldEnd = Saturated(main.PtsEnd.Text());
-  main.SRUL.SetText(engine::ReadCalibrationValue(e, "ScanRateUL"));
-  main.SRLL.SetText(engine::ReadCalibrationValue(e, "ScanRateLL"));
-  main.ScnRt.SetText(engine::ReadCalibrationValue(e, "ScanRate"));
+  main.SRUL.SetText(ReadCalibrationValue(engine, "ScanRateUL"));
+  main.SRLL.SetText(ReadCalibrationValue(engine, "ScanRateLL"));
+  main.ScnRt.SetText(ReadCalibrationValue(engine, "ScanRate"));
   s.ScanRateCache = Saturated(main.ScnRt.Text());
-  main.BlnkTm.SetText(engine::ReadCalibrationValue(e, "BlankTiming"));
+  main.BlnkTm.SetText(ReadCalibrationValue(engine, "BlankTiming"));
   if (seams.LoadGrids) seams.LoadGrids();
   s.LoadingSettings = BoolFalse;
 
@@ -171,45 +191,45 @@ void Form_Load(Engine& e, MainForm& main, StartupValues& v, const StartupSeams& 
 
   // The device session.
   s.SessionArgs = SessionValues{};
-  e.Vx.InitialTBCheck(&s.VXStatus);
+  engine.Vx.InitialTBCheck(&s.VXStatus);
   std::int32_t checked = s.VXStatus;
-  engine::CheckStatus(e);
-  if (e.Ended) return;
+  CheckStatus(engine);
+  if (engine.Ended) return;
   if (checked == 0) {
-    e.Vx.CheckSession(&s.VXStatus);
+    engine.Vx.CheckSession(&s.VXStatus);
     if (s.VXStatus == 0) {
       std::int32_t ignored = 0;
-      e.Vx.CheckSessionSettings(&s.SessionArgs.P1, &s.SessionArgs.P2, &s.SessionArgs.P3, &s.SessionArgs.P4,
-                                &ignored);
+      engine.Vx.CheckSessionSettings(&s.SessionArgs.P1, &s.SessionArgs.P2, &s.SessionArgs.P3, &s.SessionArgs.P4,
+                                     &ignored);
     } else {
       if (s.VXStatus != -101) {
-        engine::CheckStatus(e);
-        if (e.Ended) return;
+        CheckStatus(engine);
+        if (engine.Ended) return;
       }
-      engine::StartSession(e);
-      if (e.Ended) return;
+      StartSession(engine);
+      if (engine.Ended) return;
     }
   }
   // The display parameters in a known state, one scanner and one track.
-  e.Vx.ResetVX();
-  e.Vx.DisplaySize(200, 200, 200, 100, 0);
-  e.Vx.SetWorkingScanners(1);
-  e.Vx.SetWorkingTracks(1);
+  engine.Vx.ResetVX();
+  engine.Vx.DisplaySize(200, 200, 200, 100, 0);
+  engine.Vx.SetWorkingScanners(1);
+  engine.Vx.SetWorkingTracks(1);
 
   std::int16_t fieldS = 1;
-  engine::ApplyFieldScale(e, fieldS);
-  engine::LoadGeometricSettings(e);
+  ApplyFieldScale(engine, fieldS);
+  LoadGeometricSettings(engine);
   if (seams.ListCalibrationFrames) seams.ListCalibrationFrames();
   if (seams.LoadPtAlgn) seams.LoadPtAlgn();
 
-  engine::ReadCorvantaSettings(e);
+  ReadCorvantaSettings(engine);
 
   int upper = main.PrjPos.Count() + 1;
-  v.BoxPositions.assign(static_cast<std::size_t>(upper + 1), 0);
-  for (int n = 0; n <= upper; ++n) v.BoxPositions[n] = Saturated(engine::ReadCalibrationValue(e, engine::BoxPosKey(n)));
+  values.BoxPositions.assign(static_cast<std::size_t>(upper + 1), 0);
+  for (int n = 0; n <= upper; ++n) values.BoxPositions[n] = Saturated(ReadCalibrationValue(engine, BoxPosKey(n)));
 
   s.OptFldEnabled = BoolTrue;
-  v.PortDevice = OpenRemoteBoxPort();
+  values.PortDevice = OpenRemoteBoxPort();
 
   // The timers start only now, so no job is taken before the session, the
   // correction and the lists exist.
@@ -217,15 +237,15 @@ void Form_Load(Engine& e, MainForm& main, StartupValues& v, const StartupSeams& 
   main.TimerCB.SetEnabled(true);
 }
 
-void Form_QueryUnload(Engine& e, MainForm& main, StartupValues& v) {
+void Form_QueryUnload(Engine& engine, MainForm& main, StartupValues& values) {
   // A value being edited is saved as when the focus leaves its control.
   if (wc::Control* active = main.ActiveControl()) active->LostFocus.Fire(*active, "LostFocus");
   std::string top = std::to_string(main.Top());
-  engine::WriteIniValue(e, "Main", "Top", top);
+  WriteIniValue(engine, "Main", "Top", top);
   std::string left = std::to_string(main.Left());
-  engine::WriteIniValue(e, "Main", "Left", left);
-  e.Vx.EndSession();
-  CloseRemoteBoxPort(v.PortDevice);
+  WriteIniValue(engine, "Main", "Left", left);
+  engine.Vx.EndSession();
+  CloseRemoteBoxPort(values.PortDevice);
 }
 
 }  // namespace fieldray::console

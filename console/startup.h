@@ -32,7 +32,7 @@ struct StartupSeams {
 
 // The seams of the program: the grids of `slots` loaded from the program
 // folder, the mode captions, the calibration frames and the alignment points.
-StartupSeams StandardSeams(engine::Engine& e, MainForm& main, ComponentSlots& slots);
+StartupSeams StandardSeams(engine::Engine& engine, MainForm& main, ComponentSlots& slots);
 
 // The remote box's port: made, connected, acquired and powered; 0 when the
 // machine has no port.
@@ -40,9 +40,9 @@ std::int32_t OpenRemoteBoxPort();
 // Powers the box down and releases the port (nothing for 0).
 void CloseRemoteBoxPort(std::int32_t& portDevice);
 
-void Form_Load(engine::Engine& e, MainForm& main, StartupValues& v, const StartupSeams& seams);
+void Form_Load(engine::Engine& engine, MainForm& main, StartupValues& values, const StartupSeams& seams);
 // Saves the window position, ends the session and releases the port. The
 // caller ends the program afterwards.
-void Form_QueryUnload(engine::Engine& e, MainForm& main, StartupValues& v);
+void Form_QueryUnload(engine::Engine& engine, MainForm& main, StartupValues& values);
 
 }  // namespace fieldray::console

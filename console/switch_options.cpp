@@ -15,41 +15,51 @@
 
 namespace fieldray::console {
 
+using engine::ApplyFieldScale;
+using engine::CheckedOptFld;
+using engine::Engine;
+using engine::LoadPrjPosCaptions;
+using engine::PointsOnBoard;
+using engine::SendFrame;
+using engine::ShowProjection;
+using engine::SwitchPositionsBuilt;
+using engine::WriteIniValue;
+
 std::int32_t SwitchPositionCount(const winplat::SpreadGrid* grid) {
-  return grid ? engine::SwitchPositionsBuilt(grid->MaxCols()) : 0;
+  return grid ? SwitchPositionsBuilt(grid->MaxCols()) : 0;
 }
 
-void ApplySwitchOptions(engine::Engine& e) {
-  ProgramState& s = e.State;
+void ApplySwitchOptions(Engine& engine) {
+  ProgramState& s = engine.State;
   // As the job list does before it opens a file.
   s.InversionState = BoolFalse;
-  std::int16_t field = static_cast<std::int16_t>(engine::CheckedOptFld(e));
-  engine::ApplyFieldScale(e, field);
+  std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(engine));
+  ApplyFieldScale(engine, field);
   if (s.JobPoints.size() > 1) {
     // The frames come from the job's own points, whatever the point list
     // holds now (a marker, a field selection, a set-up cross); it is put back.
     std::vector<PointStruct> current = std::exchange(s.AssemblyPoints, s.JobPoints);
     const std::int16_t count = s.PointCount;
     std::int32_t empty = 0;
-    for (std::int32_t n = 1; n <= SwitchPositionCount(e.Console.SSOptSw()); ++n) {
-      e.Vx.DeleteFrames(n, n);
+    for (std::int32_t n = 1; n <= SwitchPositionCount(engine.Console.SSOptSw()); ++n) {
+      engine.Vx.DeleteFrames(n, n);
       std::int32_t position = n;
-      engine::SendFrame(e, position);
-      if (empty == 0 && engine::PointsOnBoard(e, n) == 0) empty = n;
+      SendFrame(engine, position);
+      if (empty == 0 && PointsOnBoard(engine, n) == 0) empty = n;
     }
     s.AssemblyPoints = std::move(current);
     s.PointCount = count;
     if (empty > 0) {
-      e.Console.SetMsg("Switch position " + std::to_string(empty) + " keeps no point of " + s.JobFileName +
-                       ": check the switch options");
+      engine.Console.SetMsg("Switch position " + std::to_string(empty) + " keeps no point of " + s.JobFileName +
+                            ": check the switch options");
     }
   }
   std::int32_t last = -1;
-  engine::ShowProjection(e, last);
+  ShowProjection(engine, last);
 }
 
-SwitchOptions::SwitchOptions(engine::Engine& e, ConsoleForms& forms, ComponentSlots& slots)
-    : e_(e),
+SwitchOptions::SwitchOptions(Engine& engine, ConsoleForms& forms, ComponentSlots& slots)
+    : e_(engine),
       form_(forms.SwOptForm),
       optSw_(slots.SSOptSw->Grid()),
       ht_(slots.SSHt->Grid()),
@@ -67,9 +77,9 @@ SwitchOptions::SwitchOptions(engine::Engine& e, ConsoleForms& forms, ComponentSl
 
 void SwitchOptions::SaveSwOptPosition() {
   std::string top = std::to_string(form_.Top());
-  engine::WriteIniValue(e_, "SwitchMode", "Top", top);
+  WriteIniValue(e_, "SwitchMode", "Top", top);
   std::string left = std::to_string(form_.Left());
-  engine::WriteIniValue(e_, "SwitchMode", "Left", left);
+  WriteIniValue(e_, "SwitchMode", "Left", left);
 }
 
 void SwitchOptions::SaveGrid(winplat::SpreadGrid& grid, const char* file) {
@@ -84,7 +94,7 @@ void SwitchOptions::OKButtonSO_Click() {
   SaveGrid(optSw_, "SWPOS.DAT");
   SaveGrid(ht_, "SWHT.DAT");
   ApplySwitchOptions(e_);
-  engine::LoadPrjPosCaptions(e_);
+  LoadPrjPosCaptions(e_);
 }
 
 void SwitchOptions::CancelButtonSO_Click() {

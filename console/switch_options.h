@@ -18,11 +18,11 @@ std::int32_t SwitchPositionCount(const winplat::SpreadGrid* grid);
 // options in SSOptSw (the field's scale set again first) and shows the last
 // frame again. A position that keeps no point of the job loses its frame and
 // Msg says so. Without a loaded job no frame is rebuilt.
-void ApplySwitchOptions(engine::Engine& e);
+void ApplySwitchOptions(engine::Engine& engine);
 
 class SwitchOptions {
  public:
-  SwitchOptions(engine::Engine& e, ConsoleForms& forms, ComponentSlots& slots);
+  SwitchOptions(engine::Engine& engine, ConsoleForms& forms, ComponentSlots& slots);
 
   void SaveSwOptPosition();
   void OKButtonSO_Click();

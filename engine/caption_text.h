@@ -12,10 +12,10 @@ namespace fieldray::engine {
 // when the font cannot be loaded (Msg says so). With `reportHeld` the points
 // the boards held at the edge of their range are reported in Msg as a drawing's
 // are; a caption that goes with a message already in Msg passes false.
-void ShowCaption(Engine& e, std::string& text, bool reportHeld = true);
+void ShowCaption(Engine& engine, std::string& text, bool reportHeld = true);
 
 // Builds `text` into the boards' working frame from (x, y); a carriage return
 // starts a new line. Answers false, building nothing, when the font cannot be loaded.
-bool BuildCaptionFrame(Engine& e, std::string& text, std::int32_t& x, std::int32_t& y, bool reportHeld = true);
+bool BuildCaptionFrame(Engine& engine, std::string& text, std::int32_t& x, std::int32_t& y, bool reportHeld = true);
 
 }  // namespace fieldray::engine

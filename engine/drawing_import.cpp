@@ -51,20 +51,20 @@ class BusyPointer {
   BusyPointer& operator=(const BusyPointer&) = delete;
 };
 
-bool Checked(Engine& e, OutputCheck box) { return e.Console.CheckState(box) == 1; }
+bool Checked(Engine& engine, OutputCheck box) { return engine.Console.CheckState(box) == 1; }
 
 // A message is projected as a caption only while the output is on. Msg keeps
 // the message: the caption's held points do not replace it.
-void MessageCaption(Engine& e, const char* text) {
-  if (!Checked(e, OutputCheck::CapMsg) || e.Console.CheckState(OutputCheck::OnOff) <= 0) return;
+void MessageCaption(Engine& engine, const char* text) {
+  if (!Checked(engine, OutputCheck::CapMsg) || engine.Console.CheckState(OutputCheck::OnOff) <= 0) return;
   std::string caption = text;
-  ShowCaption(e, caption, false);
+  ShowCaption(engine, caption, false);
 }
 
-void NothingToShow(Engine& e, const std::string& msg) {
-  e.Vx.DeleteFrames(1, 15);
-  e.State.JobPoints.clear();
-  e.Console.SetMsg(msg);
+void NothingToShow(Engine& engine, const std::string& msg) {
+  engine.Vx.DeleteFrames(1, 15);
+  engine.State.JobPoints.clear();
+  engine.Console.SetMsg(msg);
 }
 
 PathElement& Append(PathArray& path, std::int32_t code, double x, double y) {
@@ -226,26 +226,26 @@ std::string ReadIntoControl(DxfHost& dxf1, const std::string& path, float& l, fl
 
 // Within one quadrant the selected field places the drawing; straddling an
 // axis it is shown about the origin in field S's window.
-void PlaceDrawing(Engine& e, float l, float t, float r, float b) {
+void PlaceDrawing(Engine& engine, float l, float t, float r, float b) {
   if ((l >= 0 || r <= 0) && (b >= 0 || t <= 0)) {
     bool enabled = true;
-    EnableOptFld(e, enabled);
-    std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(e));
-    SetGeoCorrection(e, field);
-    field = static_cast<std::int16_t>(CheckedOptFld(e));
-    ApplyFieldScale(e, field);
+    EnableOptFld(engine, enabled);
+    std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(engine));
+    SetGeoCorrection(engine, field);
+    field = static_cast<std::int16_t>(CheckedOptFld(engine));
+    ApplyFieldScale(engine, field);
     return;
   }
   std::int16_t none = 0;
-  SetGeoCorrection(e, none);
+  SetGeoCorrection(engine, none);
   // A hand-edited scale may be the most negative Long, which has no negation.
-  const std::int64_t w = e.State.FieldCalibration[1].XScale;
-  const std::int64_t h = e.State.FieldCalibration[1].YScale;
-  e.Vx.SetWorkingScale(ScaleBound(-w), ScaleBound(w), ScaleBound(-h), ScaleBound(h), 0, 0);
-  e.Vx.SetLaserWindow(ScaleBound(-w), ScaleBound(w), ScaleBound(-h), ScaleBound(h), 0);
-  e.Vx.DisplayPostTrans(0, 0, 0);
+  const std::int64_t w = engine.State.FieldCalibration[1].XScale;
+  const std::int64_t h = engine.State.FieldCalibration[1].YScale;
+  engine.Vx.SetWorkingScale(ScaleBound(-w), ScaleBound(w), ScaleBound(-h), ScaleBound(h), 0, 0);
+  engine.Vx.SetLaserWindow(ScaleBound(-w), ScaleBound(w), ScaleBound(-h), ScaleBound(h), 0);
+  engine.Vx.DisplayPostTrans(0, 0, 0);
   bool enabled = false;
-  EnableOptFld(e, enabled);
+  EnableOptFld(engine, enabled);
 }
 
 }  // namespace
@@ -288,40 +288,40 @@ bool BulgeCentre(double x1, double y1, double x2, double y2, double bulge, doubl
   return std::isfinite(cx) && std::isfinite(cy);
 }
 
-void OpenDrawingFile(Engine& e, DxfHost& dxf1, toolpath::GcodeInterpreter& in, std::string& path) {
-  BusyScope busy(e);
+void OpenDrawingFile(Engine& engine, DxfHost& dxf1, toolpath::GcodeInterpreter& in, std::string& path) {
+  BusyScope busy(engine);
   BusyPointer pointer;
-  e.State.RefusedFrames.clear();
+  engine.State.RefusedFrames.clear();
   // The job before is gone: its points are dropped until new frames are built.
-  e.State.JobPoints.clear();
-  e.State.JobFileName = FileNameOf(path);
+  engine.State.JobPoints.clear();
+  engine.State.JobFileName = FileNameOf(path);
   if (winplat::FileSize(path) >= MaxDrawingFileSize) {
     ControlCall([&] { dxf1.Clear(); });
-    e.Console.SetMsg("File Too Large");
-    MessageCaption(e, "File Too Large");
+    engine.Console.SetMsg("File Too Large");
+    MessageCaption(engine, "File Too Large");
     return;
   }
-  e.Console.SetMsg(path);
+  engine.Console.SetMsg(path);
   const std::string upper = winplat::UCase(path.size() >= 4 ? path.substr(path.size() - 4) : path);
   if (upper == ".DXF") {
     bool enabled = false;
-    EnablePrjPos(e, enabled);
-    EnableOptFld(e, enabled);
-    LoadDxfDrawing(e, dxf1, path);
+    EnablePrjPos(engine, enabled);
+    EnableOptFld(engine, enabled);
+    LoadDxfDrawing(engine, dxf1, path);
     return;
   }
   ControlCall([&] { dxf1.SetVisible(false); });
-  if (e.Console.CheckState(OutputCheck::CapBtn) == 0) {
+  if (engine.Console.CheckState(OutputCheck::CapBtn) == 0) {
     bool enabled = true;
-    EnablePrjPos(e, enabled);
-    EnableOptFld(e, enabled);
+    EnablePrjPos(engine, enabled);
+    EnableOptFld(engine, enabled);
   }
-  LoadGcodeDrawing(e, in, path);
+  LoadGcodeDrawing(engine, in, path);
 }
 
-void LoadDxfDrawing(Engine& e, DxfHost& dxf1, std::string& path) {
-  BusyScope busy(e);
-  ProgramState& s = e.State;
+void LoadDxfDrawing(Engine& engine, DxfHost& dxf1, std::string& path) {
+  BusyScope busy(engine);
+  ProgramState& s = engine.State;
 
   float l = 0, t = 0, r = 0, b = 0;
   const std::string readError = ReadIntoControl(dxf1, path, l, t, r, b);
@@ -337,44 +337,44 @@ void LoadDxfDrawing(Engine& e, DxfHost& dxf1, std::string& path) {
 
   if (!readError.empty()) {
     const std::string sentence = ReaderSentence(readError);
-    NothingToShow(e, sentence.empty() ? std::string("Contains No Displayable Entities")
-                                      : "Contains No Displayable Entities: " + sentence);
-    MessageCaption(e, "NDE");
+    NothingToShow(engine, sentence.empty() ? std::string("Contains No Displayable Entities")
+                                           : "Contains No Displayable Entities: " + sentence);
+    MessageCaption(engine, "NDE");
     return;
   }
 
   std::string why;
   if (!AddPolylines(dxf1, s.PathElements, f, why)) {
-    NothingToShow(e, why.empty() ? std::string("GetPolyLines failed") : why);
+    NothingToShow(engine, why.empty() ? std::string("GetPolyLines failed") : why);
     return;
   }
   AddCircles(dxf1, s.PathElements, f);
   AddLines(dxf1, s.PathElements, f);
 
   if (PathUpperBound(s.PathElements) == 0) {
-    NothingToShow(e, "Contains No Displayable Entities");
-    MessageCaption(e, "NDE");
+    NothingToShow(engine, "Contains No Displayable Entities");
+    MessageCaption(engine, "NDE");
     return;
   }
 
   try {
-    if (e.Builders.BuildPointsFromPath) e.Builders.BuildPointsFromPath(e);
+    if (engine.Builders.BuildPointsFromPath) engine.Builders.BuildPointsFromPath(engine);
     std::int32_t buffer = 0;
-    SendFrame(e, buffer);
-    if (e.Builders.DensifyFramePoints) e.Builders.DensifyFramePoints(e);
-    PlaceDrawing(e, l, t, r, b);
+    SendFrame(engine, buffer);
+    if (engine.Builders.DensifyFramePoints) engine.Builders.DensifyFramePoints(engine);
+    PlaceDrawing(engine, l, t, r, b);
     std::int32_t frame = DxfFrameNumber;
     std::string name = "DXF";
-    WriteFrameToBoard(e, frame, name);
+    WriteFrameToBoard(engine, frame, name);
   } catch (const std::exception& ex) {
-    NothingToShow(e, std::string("Drawing frames not built: ") + ex.what());
+    NothingToShow(engine, std::string("Drawing frames not built: ") + ex.what());
     return;
   }
 
-  s.CaptionText = Checked(e, OutputCheck::CapNam) ? FileNameOf(path) : std::string();
-  CaptionWait(e);
+  s.CaptionText = Checked(engine, OutputCheck::CapNam) ? FileNameOf(path) : std::string();
+  CaptionWait(engine);
   std::int32_t frame = DxfFrameNumber;
-  ShowProjection(e, frame);
+  ShowProjection(engine, frame);
 }
 
 }  // namespace fieldray::engine

@@ -26,11 +26,11 @@ constexpr double MinArcSweep = 0.1;
 
 // Refuses a file that is too large, sends a ".DXF" name (any case) to the DXF
 // import and every other name to the G-code load driver.
-void OpenDrawingFile(Engine& e, DxfHost& dxf1, toolpath::GcodeInterpreter& in, std::string& path);
+void OpenDrawingFile(Engine& engine, DxfHost& dxf1, toolpath::GcodeInterpreter& in, std::string& path);
 
 // Lets DXF1 read and show the drawing, turns its polylines, circles, arcs and
 // lines into the path, builds the switch frames and frame 14 and projects it.
-void LoadDxfDrawing(Engine& e, DxfHost& dxf1, std::string& path);
+void LoadDxfDrawing(Engine& engine, DxfHost& dxf1, std::string& path);
 
 // 1.0, or 25.4 for a drawing less than 150 wide and 100 high (taken to be in inches).
 double DrawingUnitFactor(float left, float top, float right, float bottom);

@@ -8,9 +8,9 @@ ExitRoutine DefaultExitRoutine() {
   return [] { winplat::EndProgram(0); };
 }
 
-void EndProgramNow(Engine& e) {
-  e.Ended = true;
-  if (e.EndProgram) e.EndProgram();
+void EndProgramNow(Engine& engine) {
+  engine.Ended = true;
+  if (engine.EndProgram) engine.EndProgram();
 }
 
 }  // namespace fieldray::engine

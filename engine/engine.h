@@ -42,7 +42,7 @@ struct Engine {
 // Holds the engine busy count up while it lives.
 class BusyScope {
  public:
-  explicit BusyScope(Engine& e) : state_(e.State) { ++state_.EngineBusy; }
+  explicit BusyScope(Engine& engine) : state_(engine.State) { ++state_.EngineBusy; }
   ~BusyScope() { --state_.EngineBusy; }
   BusyScope(const BusyScope&) = delete;
   BusyScope& operator=(const BusyScope&) = delete;
@@ -52,6 +52,6 @@ class BusyScope {
 };
 
 // Ends the program through the engine's exit routine.
-void EndProgramNow(Engine& e);
+void EndProgramNow(Engine& engine);
 
 }  // namespace fieldray::engine

@@ -21,60 +21,60 @@ std::int32_t ScaleBound(std::int64_t v) {
 
 bool FieldInverted(std::int16_t field) { return IsField(field) && field % 2 == 0; }
 
-void ApplyFieldScale(Engine& e, const std::int16_t field) {
+void ApplyFieldScale(Engine& engine, const std::int16_t field) {
   std::int64_t sx = 0, sy = 0;
   if (IsField(field)) {
-    sx = e.State.FieldCalibration[field].XScale;
-    sy = e.State.FieldCalibration[field].YScale;
+    sx = engine.State.FieldCalibration[field].XScale;
+    sy = engine.State.FieldCalibration[field].YScale;
   }
-  if (e.State.InversionState == BoolTrue) {
-    e.Vx.SetWorkingScale(ScaleBound(-2 * sx), 200, ScaleBound(-sy), ScaleBound(sy), 0, 0);
+  if (engine.State.InversionState == BoolTrue) {
+    engine.Vx.SetWorkingScale(ScaleBound(-2 * sx), 200, ScaleBound(-sy), ScaleBound(sy), 0, 0);
   } else {
-    e.Vx.SetWorkingScale(-200, ScaleBound(2 * sx), ScaleBound(-sy), ScaleBound(sy), 0, 0);
+    engine.Vx.SetWorkingScale(-200, ScaleBound(2 * sx), ScaleBound(-sy), ScaleBound(sy), 0, 0);
   }
-  e.Console.SetLblXAdj(winplat::CStr(static_cast<std::int32_t>(sx)));
-  e.Console.SetLblYAdj(winplat::CStr(static_cast<std::int32_t>(sy)));
+  engine.Console.SetLblXAdj(winplat::CStr(static_cast<std::int32_t>(sx)));
+  engine.Console.SetLblYAdj(winplat::CStr(static_cast<std::int32_t>(sy)));
 }
 
-void ApplyFieldOffset(Engine& e, const std::int16_t field) {
+void ApplyFieldOffset(Engine& engine, const std::int16_t field) {
   if (!IsField(field)) return;
-  const FieldCalibrationEntry& f = e.State.FieldCalibration[field];
-  e.Vx.DisplayPostTrans(f.FieldXPos, f.FieldYPos, 0);
+  const FieldCalibrationEntry& f = engine.State.FieldCalibration[field];
+  engine.Vx.DisplayPostTrans(f.FieldXPos, f.FieldYPos, 0);
 }
 
-void SelectField(Engine& e, const std::int16_t field) {
-  ApplyFieldOffset(e, field);
+void SelectField(Engine& engine, const std::int16_t field) {
+  ApplyFieldOffset(engine, field);
   if (!IsField(field)) return;
   std::int16_t state = FieldInverted(field) ? BoolTrue : BoolFalse;
-  SetFieldInversion(e, state, field);
+  SetFieldInversion(engine, state, field);
 }
 
-void SetFieldInversion(Engine& e, const std::int16_t state, const std::int16_t field) {
-  if (state == e.State.InversionState) return;
-  ResetWorkingScale(e);
+void SetFieldInversion(Engine& engine, const std::int16_t state, const std::int16_t field) {
+  if (state == engine.State.InversionState) return;
+  ResetWorkingScale(engine);
   // One active flag per point of a full frame.
   std::vector<std::int32_t> active(6000, 1);
-  e.Vx.InvertPointsActive(1, 6000, 0, 0, 0, 1, active.data());
-  e.State.InversionState = state;
-  ApplyFieldScale(e, field);
+  engine.Vx.InvertPointsActive(1, 6000, 0, 0, 0, 1, active.data());
+  engine.State.InversionState = state;
+  ApplyFieldScale(engine, field);
 }
 
-void ResetWorkingScale(Engine& e) { e.Vx.SetWorkingScale(0, 0, 0, 0, 0, 0); }
+void ResetWorkingScale(Engine& engine) { engine.Vx.SetWorkingScale(0, 0, 0, 0, 0, 0); }
 
-std::int32_t FieldTableValueA(Engine& e, const std::int16_t field) {
-  return IsField(field) ? e.State.FieldCalibration[field].XShear : 0;
+std::int32_t FieldTableValueA(Engine& engine, const std::int16_t field) {
+  return IsField(field) ? engine.State.FieldCalibration[field].XShear : 0;
 }
 
-std::int32_t FieldTableValueB(Engine& e, const std::int16_t field) {
-  return IsField(field) ? e.State.FieldCalibration[field].YShear : 0;
+std::int32_t FieldTableValueB(Engine& engine, const std::int16_t field) {
+  return IsField(field) ? engine.State.FieldCalibration[field].YShear : 0;
 }
 
-std::int32_t CheckedOptFld(Engine& e) {
-  if (e.State.OptFldEnabled != BoolTrue) return 0;
-  std::vector<std::int16_t> indices = e.Console.OptFldIndices();
+std::int32_t CheckedOptFld(Engine& engine) {
+  if (engine.State.OptFldEnabled != BoolTrue) return 0;
+  std::vector<std::int16_t> indices = engine.Console.OptFldIndices();
   std::sort(indices.begin(), indices.end());
   for (std::int16_t index : indices) {
-    if (e.Console.OptFldChecked(index)) return index;
+    if (engine.Console.OptFldChecked(index)) return index;
   }
   return 0;
 }

@@ -13,19 +13,19 @@ bool FieldInverted(std::int16_t field);
 // A window bound worked out in 64 bits, held at what SetWorkingScale takes.
 std::int32_t ScaleBound(std::int64_t v);
 
-void ApplyFieldScale(Engine& e, std::int16_t field);
-void ApplyFieldOffset(Engine& e, std::int16_t field);
-void SelectField(Engine& e, std::int16_t field);
+void ApplyFieldScale(Engine& engine, std::int16_t field);
+void ApplyFieldOffset(Engine& engine, std::int16_t field);
+void SelectField(Engine& engine, std::int16_t field);
 // Brings the output inversion to `state` (0 or -1) and sets the field's scale again.
-void SetFieldInversion(Engine& e, std::int16_t state, std::int16_t field);
-void ResetWorkingScale(Engine& e);
+void SetFieldInversion(Engine& engine, std::int16_t state, std::int16_t field);
+void ResetWorkingScale(Engine& engine);
 
 // The field's XShear and YShear; 0 for no field.
-std::int32_t FieldTableValueA(Engine& e, std::int16_t field);
-std::int32_t FieldTableValueB(Engine& e, std::int16_t field);
+std::int32_t FieldTableValueA(Engine& engine, std::int16_t field);
+std::int32_t FieldTableValueB(Engine& engine, std::int16_t field);
 
 // The index of the first checked option of OptFld; 0 when the group is
 // disabled or none is checked.
-std::int32_t CheckedOptFld(Engine& e);
+std::int32_t CheckedOptFld(Engine& engine);
 
 }  // namespace fieldray::engine

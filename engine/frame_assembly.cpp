@@ -52,14 +52,14 @@ std::string SwitchPositionsNote(std::int32_t columns) {
          " are used";
 }
 
-std::int32_t DeviceWhite(Engine& e) {
+std::int32_t DeviceWhite(Engine& engine) {
   std::int32_t r = 255, g = 255, b = 255, a = 0, out = 0;
-  e.Vx.RGB4toRGB1(&r, &g, &b, &a, &out);
+  engine.Vx.RGB4toRGB1(&r, &g, &b, &a, &out);
   return out;
 }
 
-void SendFrame(Engine& e, const std::int32_t n) {
-  ProgramState& s = e.State;
+void SendFrame(Engine& engine, const std::int32_t n) {
+  ProgramState& s = engine.State;
   const std::size_t count = s.AssemblyPoints.size();
   if (count <= 1) return;
 
@@ -74,7 +74,7 @@ void SendFrame(Engine& e, const std::int32_t n) {
 
   // Rows the grid does not have read as off.
   bool on[OptionRows + 1] = {};
-  if (winplat::SpreadGrid* grid = e.Console.SSOptSw()) {
+  if (winplat::SpreadGrid* grid = engine.Console.SSOptSw()) {
     const std::int32_t rows = std::min(grid->MaxRows(), OptionRows);
     for (std::int32_t k = 1; k <= rows; ++k) on[k] = CellOn(*grid, k, n);
   }
@@ -98,13 +98,13 @@ void SendFrame(Engine& e, const std::int32_t n) {
 
   AppendCopies(frame, frame.back(), 0);
   s.FrameBuffer = std::move(frame);
-  DensifyFramePoints(e);
+  DensifyFramePoints(engine);
   std::string name;
-  WriteFrameToBoard(e, n, name);
+  WriteFrameToBoard(engine, n, name);
 }
 
-void DensifyFramePoints(Engine& e) {
-  std::vector<PointStruct>& fb = e.State.FrameBuffer;
+void DensifyFramePoints(Engine& engine) {
+  std::vector<PointStruct>& fb = engine.State.FrameBuffer;
   const auto upper = [&fb] { return static_cast<std::int32_t>(fb.size()) - 1; };
   const std::int32_t step = 30 * std::clamp(upper() / 50, 1, 5);
 
@@ -133,9 +133,9 @@ void DensifyFramePoints(Engine& e) {
   }
 }
 
-void AppendOffsetPath(Engine& e) {
+void AppendOffsetPath(Engine& engine) {
   toolpath::RadiusOffset ro;
-  toolpath::AppendOffsetPath(e.State, ro);
+  toolpath::AppendOffsetPath(engine.State, ro);
 }
 
 }  // namespace fieldray::engine

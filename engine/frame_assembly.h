@@ -26,19 +26,19 @@ constexpr std::int32_t SwitchPositionsBuilt(std::int32_t columns) {
 std::string SwitchPositionsNote(std::int32_t columns);
 
 // The device colour for white.
-std::int32_t DeviceWhite(Engine& e);
+std::int32_t DeviceWhite(Engine& engine);
 
 // n = 0: copies AssemblyPoints unchanged into FrameBuffer. n >= 1: builds the
 // frame of switch position n from the options in column n of SSOptSw,
 // densifies it and writes it as board frame n; a frame that keeps no point is
 // not written. Nothing happens while the assembly list is empty.
-void SendFrame(Engine& e, std::int32_t n);
+void SendFrame(Engine& engine, std::int32_t n);
 
 // Inserts points along every jump of FrameBuffer longer than the frame's step.
-void DensifyFramePoints(Engine& e);
+void DensifyFramePoints(Engine& engine);
 
 // Runs the radius compensation over PathElements and appends its whole output
 // (from its element 0) behind the path.
-void AppendOffsetPath(Engine& e);
+void AppendOffsetPath(Engine& engine);
 
 }  // namespace fieldray::engine

@@ -19,37 +19,37 @@ namespace {
 // The caption's number text: a blank before a non-negative number.
 std::string CaptionNumber(float value) { return winplat::Str(value); }
 
-bool Checked(Engine& e, OutputCheck box) { return e.Console.CheckState(box) == 1; }
+bool Checked(Engine& engine, OutputCheck box) { return engine.Console.CheckState(box) == 1; }
 
-std::string CaptionFor(Engine& e, std::string& path) {
-  const ProgramState& s = e.State;
+std::string CaptionFor(Engine& engine, std::string& path) {
+  const ProgramState& s = engine.State;
   std::string text;
-  if (Checked(e, OutputCheck::CapThr) && s.ThroughFlag != BoolFalse) text += "* ";
-  if (Checked(e, OutputCheck::CapNam)) text += FileNameOf(path) + "  ";
-  if (Checked(e, OutputCheck::Cap2L)) text += '\r';
-  if (Checked(e, OutputCheck::CapLen)) text += "L" + CaptionNumber(s.SheetLength) + "  ";
-  if (Checked(e, OutputCheck::CapHgt)) text += "H" + CaptionNumber(s.SheetHeight) + "  ";
-  if (Checked(e, OutputCheck::CapThk)) text += "T" + CaptionNumber(s.SheetThickness) + "  ";
+  if (Checked(engine, OutputCheck::CapThr) && s.ThroughFlag != BoolFalse) text += "* ";
+  if (Checked(engine, OutputCheck::CapNam)) text += FileNameOf(path) + "  ";
+  if (Checked(engine, OutputCheck::Cap2L)) text += '\r';
+  if (Checked(engine, OutputCheck::CapLen)) text += "L" + CaptionNumber(s.SheetLength) + "  ";
+  if (Checked(engine, OutputCheck::CapHgt)) text += "H" + CaptionNumber(s.SheetHeight) + "  ";
+  if (Checked(engine, OutputCheck::CapThk)) text += "T" + CaptionNumber(s.SheetThickness) + "  ";
   return text;
 }
 
 // Builds outline, pattern, compensated path and path points (which write the
 // switch frames). A fault deletes the job frames instead of leaving them half
 // written, and says so in Msg.
-bool BuildFrames(Engine& e) {
-  ProgramState& s = e.State;
+bool BuildFrames(Engine& engine) {
+  ProgramState& s = engine.State;
   s.AssemblyPoints.assign(1, PointStruct{});
   s.PointCount = 0;
-  const FrameBuilders& b = e.Builders;
+  const FrameBuilders& b = engine.Builders;
   try {
-    if (b.AddWorkAreaOutline) b.AddWorkAreaOutline(e);
-    if (b.AddTablePattern) b.AddTablePattern(e);
-    if (b.AppendOffsetPath) b.AppendOffsetPath(e);
-    if (b.BuildPointsFromPath) b.BuildPointsFromPath(e);
+    if (b.AddWorkAreaOutline) b.AddWorkAreaOutline(engine);
+    if (b.AddTablePattern) b.AddTablePattern(engine);
+    if (b.AppendOffsetPath) b.AppendOffsetPath(engine);
+    if (b.BuildPointsFromPath) b.BuildPointsFromPath(engine);
   } catch (const std::exception& ex) {
-    e.Vx.DeleteFrames(1, 15);
+    engine.Vx.DeleteFrames(1, 15);
     s.JobPoints.clear();
-    e.Console.SetMsg(std::string("Part program frames not built: ") + ex.what());
+    engine.Console.SetMsg(std::string("Part program frames not built: ") + ex.what());
     return false;
   }
   return true;
@@ -66,9 +66,9 @@ double RoundFourHash(double value) {
   }
 }
 
-void LoadGcodeDrawing(Engine& e, toolpath::GcodeInterpreter& in, std::string& path) {
-  BusyScope busy(e);
-  ProgramState& s = e.State;
+void LoadGcodeDrawing(Engine& engine, toolpath::GcodeInterpreter& in, std::string& path) {
+  BusyScope busy(engine);
+  ProgramState& s = engine.State;
   ResetPath(s.PathElements);
   s.PointCount = 0;
   s.OriginCorner = 0;
@@ -81,7 +81,7 @@ void LoadGcodeDrawing(Engine& e, toolpath::GcodeInterpreter& in, std::string& pa
   try {
     report = toolpath::ScanGcodeProgram(in, path);
   } catch (const winplat::ScannerError& ex) {
-    e.Console.SetMsg(std::string("Part program not read: ") + ex.what());
+    engine.Console.SetMsg(std::string("Part program not read: ") + ex.what());
     return;
   }
 
@@ -96,28 +96,28 @@ void LoadGcodeDrawing(Engine& e, toolpath::GcodeInterpreter& in, std::string& pa
   }
 
   if (!report.Diagnostics.empty()) {
-    e.Console.SetMsg(std::to_string(report.Diagnostics.size()) + " problem(s) in " + FileNameOf(path) +
-                     ": " + report.Diagnostics.front());
+    engine.Console.SetMsg(std::to_string(report.Diagnostics.size()) + " problem(s) in " + FileNameOf(path) + ": " +
+                          report.Diagnostics.front());
   }
   for (const std::string& m : report.Messages) winplat::MessageBox(0, m, "", winplat::MB_OK);
 
-  if (!BuildFrames(e)) return;
+  if (!BuildFrames(engine)) return;
 
-  std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(e));
-  SetGeoCorrection(e, field);
+  std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(engine));
+  SetGeoCorrection(engine, field);
 
-  s.CaptionText = CaptionFor(e, path);
+  s.CaptionText = CaptionFor(engine, path);
 
-  CaptionWait(e);
+  CaptionWait(engine);
 
-  std::int32_t position = CheckedPrjPos(e);
+  std::int32_t position = CheckedPrjPos(engine);
   // A program whose every point the chosen position's options drop would
   // project nothing without a word.
-  if (PathUpperBound(p) >= 1 && position > 0 && PointsOnBoard(e, position) == 0) {
-    e.Console.SetMsg("Switch position " + std::to_string(position) + " keeps no point of " + FileNameOf(path) +
-                     ": check the switch options");
+  if (PathUpperBound(p) >= 1 && position > 0 && PointsOnBoard(engine, position) == 0) {
+    engine.Console.SetMsg("Switch position " + std::to_string(position) + " keeps no point of " + FileNameOf(path) +
+                          ": check the switch options");
   }
-  ShowProjection(e, position);
+  ShowProjection(engine, position);
 }
 
 }  // namespace fieldray::engine

@@ -9,7 +9,7 @@
 namespace fieldray::engine {
 
 // Loads the part program at the Windows path `path` and projects it.
-void LoadGcodeDrawing(Engine& e, toolpath::GcodeInterpreter& in, std::string& path);
+void LoadGcodeDrawing(Engine& engine, toolpath::GcodeInterpreter& in, std::string& path);
 
 // A coordinate rounded to a whole number as the pattern "####" writes it.
 double RoundFourHash(double value);

@@ -14,7 +14,7 @@ namespace fieldray::engine {
 
 namespace {
 
-double Box(Engine& e, GeoBox box) { return LenientVal(e.Console.GeoText(box)); }
+double Box(Engine& engine, GeoBox box) { return LenientVal(engine.Console.GeoText(box)); }
 
 // A term as the 32-bit float it is kept in; beyond a float's range it is held at the limit.
 float Term(double v) {
@@ -39,45 +39,45 @@ float ArcLength(float x, float p) {
 
 }  // namespace
 
-float HeightTerm(Engine& e) {
+float HeightTerm(Engine& engine) {
   std::int16_t index = 0;
-  std::vector<std::int16_t> presets = e.Console.PrjHghtIndices();
+  std::vector<std::int16_t> presets = engine.Console.PrjHghtIndices();
   std::sort(presets.begin(), presets.end());
   for (std::int16_t i : presets) {
-    if (e.Console.PrjHghtChecked(i)) {
+    if (engine.Console.PrjHghtChecked(i)) {
       index = i;
       break;
     }
   }
   std::int32_t row = index + 1;
-  winplat::SpreadGrid* grid = e.Console.PHSdata();
+  winplat::SpreadGrid* grid = engine.Console.PHSdata();
   double c = grid ? LenientVal(GetGridCell(*grid, row, 2)) : 0.0;
-  if (row == 1) return Term(c * e.State.SheetThickness / 100.0);
+  if (row == 1) return Term(c * engine.State.SheetThickness / 100.0);
   return Term(c / 10.0);
 }
 
-GeoTerms ReadGeoTerms(Engine& e, const std::int16_t field) {
+GeoTerms ReadGeoTerms(Engine& engine, const std::int16_t field) {
   GeoTerms t;
-  t.h = HeightTerm(e);
-  t.r = Term(Box(e, GeoBox::GeoRotate) / 1000.0);
-  t.px0 = Term(Box(e, GeoBox::GeoPosX) * 10.0);
-  t.py0 = Term(Box(e, GeoBox::GeoPosY) * 10.0);
-  t.kpx = Term(Box(e, GeoBox::GeoPinX) / -4444.44444444444);
-  t.kpy = Term(Box(e, GeoBox::GeoPinY) / -4000.0);
-  t.kkx = Term(Box(e, GeoBox::GeoKeyX) / 1000.0);
-  t.kky = Term(Box(e, GeoBox::GeoKeyY) / 1000.0);
-  t.klx = Term(Box(e, GeoBox::GeoLinX) / 2000.0);
-  t.kly = Term(Box(e, GeoBox::GeoLinY) / 2000.0);
-  t.kbx = Term(Box(e, GeoBox::GeoBowX) / 10000.0);
-  t.kby = Term(Box(e, GeoBox::GeoBowY) / 10000.0);
-  t.ksx = Term((Box(e, GeoBox::GeoShearX) + FieldTableValueA(e, field)) / 1000.0);
-  t.ksy = Term((Box(e, GeoBox::GeoShearY) + FieldTableValueB(e, field)) / 1000.0);
-  t.sx = Term((Box(e, GeoBox::GeoSizeX) + t.h) / 1000.0 + 1.0);
-  t.sy = Term((Box(e, GeoBox::GeoSizeY) + t.h) / 1000.0 + 1.0);
-  t.parabola = Term(Box(e, GeoBox::GeoPara));
-  t.bx = Term(Box(e, GeoBox::GeoBalX) / 1000.0 + 1.0);
-  t.by = Term(Box(e, GeoBox::GeoBalY) / 1000.0 + 1.0);
-  t.oyk = Term(LenientVal(ReadGeometricValue(e, "PinCushOsY")));
+  t.h = HeightTerm(engine);
+  t.r = Term(Box(engine, GeoBox::GeoRotate) / 1000.0);
+  t.px0 = Term(Box(engine, GeoBox::GeoPosX) * 10.0);
+  t.py0 = Term(Box(engine, GeoBox::GeoPosY) * 10.0);
+  t.kpx = Term(Box(engine, GeoBox::GeoPinX) / -4444.44444444444);
+  t.kpy = Term(Box(engine, GeoBox::GeoPinY) / -4000.0);
+  t.kkx = Term(Box(engine, GeoBox::GeoKeyX) / 1000.0);
+  t.kky = Term(Box(engine, GeoBox::GeoKeyY) / 1000.0);
+  t.klx = Term(Box(engine, GeoBox::GeoLinX) / 2000.0);
+  t.kly = Term(Box(engine, GeoBox::GeoLinY) / 2000.0);
+  t.kbx = Term(Box(engine, GeoBox::GeoBowX) / 10000.0);
+  t.kby = Term(Box(engine, GeoBox::GeoBowY) / 10000.0);
+  t.ksx = Term((Box(engine, GeoBox::GeoShearX) + FieldTableValueA(engine, field)) / 1000.0);
+  t.ksy = Term((Box(engine, GeoBox::GeoShearY) + FieldTableValueB(engine, field)) / 1000.0);
+  t.sx = Term((Box(engine, GeoBox::GeoSizeX) + t.h) / 1000.0 + 1.0);
+  t.sy = Term((Box(engine, GeoBox::GeoSizeY) + t.h) / 1000.0 + 1.0);
+  t.parabola = Term(Box(engine, GeoBox::GeoPara));
+  t.bx = Term(Box(engine, GeoBox::GeoBalX) / 1000.0 + 1.0);
+  t.by = Term(Box(engine, GeoBox::GeoBalY) / 1000.0 + 1.0);
+  t.oyk = Term(LenientVal(ReadGeometricValue(engine, "PinCushOsY")));
   return t;
 }
 
@@ -127,34 +127,34 @@ GeoGrid BuildGeoGrid(const ProgramState& state, const GeoTerms& t) {
   return grid;
 }
 
-void SetGeoCorrection(Engine& e, const std::int16_t field) {
-  if (e.State.GeoLoading != BoolFalse) return;
-  GeoTerms terms = ReadGeoTerms(e, field);
-  GeoGrid grid = BuildGeoGrid(e.State, terms);
+void SetGeoCorrection(Engine& engine, const std::int16_t field) {
+  if (engine.State.GeoLoading != BoolFalse) return;
+  GeoTerms terms = ReadGeoTerms(engine, field);
+  GeoGrid grid = BuildGeoGrid(engine.State, terms);
   for (std::int32_t j = 0; j <= 64; ++j) {
-    e.Vx.DisplayGeometricCorrection(grid.Active, j, grid.Rows[static_cast<std::size_t>(j)].data());
+    engine.Vx.DisplayGeometricCorrection(grid.Active, j, grid.Rows[static_cast<std::size_t>(j)].data());
   }
 }
 
-void ApplyGeoCorrection(Engine& e, const std::int16_t field) {
-  SetGeoCorrection(e, field);
-  e.Vx.DisplayUpdate();
+void ApplyGeoCorrection(Engine& engine, const std::int16_t field) {
+  SetGeoCorrection(engine, field);
+  engine.Vx.DisplayUpdate();
 }
 
-void LoadGeometricSettings(Engine& e) {
-  e.State.GeoLoading = BoolTrue;
+void LoadGeometricSettings(Engine& engine) {
+  engine.State.GeoLoading = BoolTrue;
   for (int b = 0; b < GeoBoxCount; ++b) {
     GeoBox box = static_cast<GeoBox>(b);
-    e.Console.SetGeoText(box, ReadGeometricValue(e, GeometricKey(box)));
+    engine.Console.SetGeoText(box, ReadGeometricValue(engine, GeometricKey(box)));
   }
-  e.State.GeoLoading = BoolFalse;
-  std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(e));
-  SetGeoCorrection(e, field);
-  e.Vx.DisplayUpdate();
+  engine.State.GeoLoading = BoolFalse;
+  std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(engine));
+  SetGeoCorrection(engine, field);
+  engine.Vx.DisplayUpdate();
 }
 
-void BuildParabolaTable(Engine& e, const float depth) {
-  auto& table = e.State.ParabolaTable;
+void BuildParabolaTable(Engine& engine, const float depth) {
+  auto& table = engine.State.ParabolaTable;
   const float d = depth;
   const float p = 100.0f * d;
   if (!(d > 0)) {

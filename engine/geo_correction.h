@@ -24,24 +24,24 @@ struct GeoGrid {
 };
 
 // The height term of the checked height preset.
-float HeightTerm(Engine& e);
+float HeightTerm(Engine& engine);
 // Reads every term from the correction boxes, the field's shears and the settings file.
-GeoTerms ReadGeoTerms(Engine& e, std::int16_t field);
+GeoTerms ReadGeoTerms(Engine& engine, std::int16_t field);
 // Computes the table for the given terms.
 GeoGrid BuildGeoGrid(const ProgramState& state, const GeoTerms& terms);
 
 // Builds the table for the field and loads it into the boards row by row
 // (nothing while GeoLoading is set).
-void SetGeoCorrection(Engine& e, std::int16_t field);
+void SetGeoCorrection(Engine& engine, std::int16_t field);
 // SetGeoCorrection, then DisplayUpdate.
-void ApplyGeoCorrection(Engine& e, std::int16_t field);
+void ApplyGeoCorrection(Engine& engine, std::int16_t field);
 // Fills the eighteen correction boxes from the settings file, then builds and
 // loads the table once.
-void LoadGeometricSettings(Engine& e);
+void LoadGeometricSettings(Engine& engine);
 
 // The most steps the parabola search takes for one column.
 constexpr std::int32_t ParabolaSearchSteps = 20000;
 // Rebuilds ParabolaTable for a parabola depth.
-void BuildParabolaTable(Engine& e, float depth);
+void BuildParabolaTable(Engine& engine, float depth);
 
 }  // namespace fieldray::engine

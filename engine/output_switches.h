@@ -7,8 +7,8 @@
 
 namespace fieldray::engine {
 
-void OnOff_Click(Engine& e);
-void CapBtn_Click(Engine& e);
-void OptFld_Click(Engine& e, std::int16_t index);
+void OnOff_Click(Engine& engine);
+void CapBtn_Click(Engine& engine);
+void OptFld_Click(Engine& engine, std::int16_t index);
 
 }  // namespace fieldray::engine

@@ -26,7 +26,7 @@ enum class ArcMode { FullCircle, Partial };
 // which depth the next arc starts.
 class PathWalker {
  public:
-  explicit PathWalker(Engine& e) : e_(e), s_(e.State) {}
+  explicit PathWalker(Engine& engine) : e_(engine), s_(engine.State) {}
 
   void Walk() {
     s_.CurrentColor = DeviceWhite(e_);
@@ -201,17 +201,17 @@ std::int32_t PathPointClass(const PathElement& el) {
   return 3000 + 10 * side + std::abs(static_cast<std::int32_t>(el.UWord)) % 10;
 }
 
-void BuildPointsFromPath(Engine& e) {
-  PathWalker(e).Walk();
-  winplat::SpreadGrid* grid = e.Console.SSOptSw();
+void BuildPointsFromPath(Engine& engine) {
+  PathWalker(engine).Walk();
+  winplat::SpreadGrid* grid = engine.Console.SSOptSw();
   const std::int32_t positions = SwitchPositionsBuilt(grid ? grid->MaxCols() : 0);
   if (positions <= 0) {
-    e.Console.SetMsg("No switch positions in SSOptSw: no frames written.");
+    engine.Console.SetMsg("No switch positions in SSOptSw: no frames written.");
     return;
   }
-  for (std::int32_t n = 1; n <= positions; ++n) SendFrame(e, n);
+  for (std::int32_t n = 1; n <= positions; ++n) SendFrame(engine, n);
   // The switch options rebuild the job's frames from this copy later.
-  e.State.JobPoints = e.State.AssemblyPoints;
+  engine.State.JobPoints = engine.State.AssemblyPoints;
 }
 
 }  // namespace fieldray::engine

@@ -21,6 +21,6 @@ std::int32_t PathPointClass(const PathElement& el);
 // appends its points to AssemblyPoints and writes the switch-position frames
 // 1..number of columns of SSOptSw, at most SwitchPositionFrames. Coordinates beyond the 32-bit range stop it
 // with winplat::NumericError.
-void BuildPointsFromPath(Engine& e);
+void BuildPointsFromPath(Engine& engine);
 
 }  // namespace fieldray::engine

@@ -37,8 +37,8 @@ std::string RefusedFramesText(const std::vector<std::pair<std::int32_t, std::int
 
 }  // namespace
 
-void AddPoint(Engine& e, const PointStruct& point, const std::int32_t holdCount) {
-  ProgramState& s = e.State;
+void AddPoint(Engine& engine, const PointStruct& point, const std::int32_t holdCount) {
+  ProgramState& s = engine.State;
   if (s.PointCount >= MaxAssemblyPoints || holdCount < 1) return;
   bool held = false;
   PointStruct stored = point;
@@ -52,10 +52,10 @@ void AddPoint(Engine& e, const PointStruct& point, const std::int32_t holdCount)
   if (held) ++s.SaturatedPoints;
 }
 
-void WriteFrameToBoard(Engine& e, const std::int32_t frame, const std::string& name) {
-  ProgramState& s = e.State;
-  e.Vx.SetWorkingFrame(frame);
-  e.Vx.DeleteFrames(frame, frame);
+void WriteFrameToBoard(Engine& engine, const std::int32_t frame, const std::string& name) {
+  ProgramState& s = engine.State;
+  engine.Vx.SetWorkingFrame(frame);
+  engine.Vx.DeleteFrames(frame, frame);
 
   FrameStruct header{};
   std::memset(header.Name, ' ', sizeof header.Name);
@@ -70,7 +70,7 @@ void WriteFrameToBoard(Engine& e, const std::int32_t frame, const std::string& n
     refused.emplace_back(frame, header.NumPoints);
     report = RefusedFramesText(refused);
   } else if (header.NumPoints > 0) {
-    std::int32_t status = e.Vx.WriteFrame(&header, &s.FrameBuffer[1]);
+    std::int32_t status = engine.Vx.WriteFrame(&header, &s.FrameBuffer[1]);
     if (status != 0) {
       report = "Frame" + winplat::Str(frame) + " not written (" + winplat::CStr(header.NumPoints) +
                " points): VX status/error number " + winplat::CStr(status) + ".";
@@ -81,32 +81,32 @@ void WriteFrameToBoard(Engine& e, const std::int32_t frame, const std::string& n
     report += winplat::CStr(s.SaturatedPoints) + " point(s) beyond the projection range held at its edge.";
     s.SaturatedPoints = 0;
   }
-  if (!report.empty()) e.Console.SetMsg(report);
+  if (!report.empty()) engine.Console.SetMsg(report);
 
   s.FrameBuffer.assign(1, PointStruct{});
   s.PointCount = 0;
 }
 
-std::int32_t GetWorkingFrameNumber(Engine& e) {
+std::int32_t GetWorkingFrameNumber(Engine& engine) {
   std::int32_t frame = 0;
-  e.Vx.GetWorkingFrame(&frame);
+  engine.Vx.GetWorkingFrame(&frame);
   return frame;
 }
 
-std::int32_t PointsOnBoard(Engine& e, std::int32_t frame) {
+std::int32_t PointsOnBoard(Engine& engine, std::int32_t frame) {
   FrameStruct header{};
-  return e.Vx.ReadFrameStruct(frame, &header) == 0 ? header.NumPoints : 0;
+  return engine.Vx.ReadFrameStruct(frame, &header) == 0 ? header.NumPoints : 0;
 }
 
-void ReadWorkingFrame(Engine& e) {
-  ProgramState& s = e.State;
-  std::int32_t frame = GetWorkingFrameNumber(e);
+void ReadWorkingFrame(Engine& engine) {
+  ProgramState& s = engine.State;
+  std::int32_t frame = GetWorkingFrameNumber(engine);
   FrameStruct header{};
-  e.Vx.ReadFrameStruct(frame, &header);
+  engine.Vx.ReadFrameStruct(frame, &header);
   // Room for the library's whole frame (6000 points) after element 0.
   constexpr std::int32_t room = 6001;
   s.FrameBuffer.assign(room + 1, PointStruct{});
-  if (header.NumPoints > 0) e.Vx.ReadFrame(&header, &s.FrameBuffer[1]);
+  if (header.NumPoints > 0) engine.Vx.ReadFrame(&header, &s.FrameBuffer[1]);
   std::int32_t count = std::clamp(header.NumPoints, 0, room);
   s.FrameBuffer.resize(static_cast<std::size_t>(count) + 1);
 }

@@ -16,19 +16,19 @@ constexpr std::int32_t BoardCoordinateLimit = 32767;
 
 // Appends `holdCount` copies of the point, given in drawing units, to
 // AssemblyPoints as X = 5 x, Y = -5 y. The caller's record is left unchanged.
-void AddPoint(Engine& e, const PointStruct& point, std::int32_t holdCount);
+void AddPoint(Engine& engine, const PointStruct& point, std::int32_t holdCount);
 
 // Writes FrameBuffer as board frame `frame` named `name`, then empties both
 // buffers. A refused write and any points held at the board's edge are shown in Msg.
-void WriteFrameToBoard(Engine& e, std::int32_t frame, const std::string& name);
+void WriteFrameToBoard(Engine& engine, std::int32_t frame, const std::string& name);
 
 // Reads the boards' working frame into FrameBuffer.
-void ReadWorkingFrame(Engine& e);
+void ReadWorkingFrame(Engine& engine);
 
 // The boards' working frame number.
-std::int32_t GetWorkingFrameNumber(Engine& e);
+std::int32_t GetWorkingFrameNumber(Engine& engine);
 
 // The points the boards hold in `frame`; 0 when it has none or they cannot say.
-std::int32_t PointsOnBoard(Engine& e, std::int32_t frame);
+std::int32_t PointsOnBoard(Engine& engine, std::int32_t frame);
 
 }  // namespace fieldray::engine

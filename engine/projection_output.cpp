@@ -18,9 +18,9 @@
 namespace fieldray::engine {
 
 // A text box's value as the program reads it: its leading number, 0 without one.
-double BoxValue(Engine& e, OutputText box) {
+double BoxValue(Engine& engine, OutputText box) {
   try {
-    return winplat::Val(e.Console.OutputTextOf(box));
+    return winplat::Val(engine.Console.OutputTextOf(box));
   } catch (const winplat::NumericError&) {
     return 0;
   }
@@ -43,89 +43,89 @@ std::vector<std::int16_t> Sorted(std::vector<std::int16_t> v) {
 
 }  // namespace
 
-void ShowProjection(Engine& e, const std::int32_t frame) {
-  BusyScope busy(e);
-  ProgramState& s = e.State;
+void ShowProjection(Engine& engine, const std::int32_t frame) {
+  BusyScope busy(engine);
+  ProgramState& s = engine.State;
   // The caption takes the output while the caption switch is on.
-  if (!s.CaptionText.empty() && e.Console.CheckState(OutputCheck::CapBtn) == 1 &&
-      e.Console.CheckState(OutputCheck::OnOff) > 0) {
+  if (!s.CaptionText.empty() && engine.Console.CheckState(OutputCheck::CapBtn) == 1 &&
+      engine.Console.CheckState(OutputCheck::OnOff) > 0) {
     std::string text = s.CaptionText;
-    ShowCaption(e, text);
+    ShowCaption(engine, text);
     float none = 0;
     Delay(none);
-    if (e.Console.CheckState(OutputCheck::CapBtn) == 1) return;
+    if (engine.Console.CheckState(OutputCheck::CapBtn) == 1) return;
   }
   std::int32_t shown = frame == -1 ? s.LastShownFrame : frame;
-  const std::int16_t onOff = e.Console.CheckState(OutputCheck::OnOff);
+  const std::int16_t onOff = engine.Console.CheckState(OutputCheck::OnOff);
   if (shown > 0 || onOff == 0) {
-    std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(e));
+    std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(engine));
     // Only the offset here: the source frame is never inverted; the display
     // frame is inverted once below, after it has been merged.
-    ApplyFieldOffset(e, field);
-    e.Vx.DeleteFrames(DisplayFrameNumber, DisplayFrameNumber);
-    e.Vx.MergeFrames(onOff != 0 ? shown : 0, DisplayFrameNumber, DisplayFrameNumber);
-    e.Vx.SetWorkingFrame(DisplayFrameNumber);
-    e.Vx.DisplayFrame(DisplayFrameNumber);
-    SetScanRateForFrame(e);
+    ApplyFieldOffset(engine, field);
+    engine.Vx.DeleteFrames(DisplayFrameNumber, DisplayFrameNumber);
+    engine.Vx.MergeFrames(onOff != 0 ? shown : 0, DisplayFrameNumber, DisplayFrameNumber);
+    engine.Vx.SetWorkingFrame(DisplayFrameNumber);
+    engine.Vx.DisplayFrame(DisplayFrameNumber);
+    SetScanRateForFrame(engine);
     s.InversionState = BoolFalse;
-    field = static_cast<std::int16_t>(CheckedOptFld(e));
-    SelectField(e, field);
-    e.Vx.SetLaserWindow(-12000, 12000, -12000, 12000, 0);
-    e.Vx.RedrawFrame(e.Console.DispLaserHandle(), 1, 6000, 1, -1, 0, 0, 0);
-    if (s.ControlBoxBusy == BoolFalse) ApplyGeoCorrection(e, field);
+    field = static_cast<std::int16_t>(CheckedOptFld(engine));
+    SelectField(engine, field);
+    engine.Vx.SetLaserWindow(-12000, 12000, -12000, 12000, 0);
+    engine.Vx.RedrawFrame(engine.Console.DispLaserHandle(), 1, 6000, 1, -1, 0, 0, 0);
+    if (s.ControlBoxBusy == BoolFalse) ApplyGeoCorrection(engine, field);
   }
   s.LastShownFrame = shown;
 }
 
-void SetScanRateForFrame(Engine& e) {
-  ProgramState& s = e.State;
+void SetScanRateForFrame(Engine& engine) {
+  ProgramState& s = engine.State;
   FrameStruct header{};
-  e.Vx.ReadFrameStruct(GetWorkingFrameNumber(e), &header);
+  engine.Vx.ReadFrameStruct(GetWorkingFrameNumber(engine), &header);
   const std::int32_t count = header.NumPoints;
-  s.ScanRateCache = std::clamp(s.ScanRateCache, e.Console.UpDownMin(OutputUpDown::ScnRtUD),
-                               std::max(e.Console.UpDownMin(OutputUpDown::ScnRtUD),
-                                        e.Console.UpDownMax(OutputUpDown::ScnRtUD)));
+  s.ScanRateCache = std::clamp(
+      s.ScanRateCache, engine.Console.UpDownMin(OutputUpDown::ScnRtUD),
+      std::max(engine.Console.UpDownMin(OutputUpDown::ScnRtUD), engine.Console.UpDownMax(OutputUpDown::ScnRtUD)));
   std::int32_t rate = 0;
   try {
     rate = winplat::MulLng(count, s.ScanRateCache);
   } catch (const winplat::NumericError&) {
     rate = INT32_MAX;
   }
-  const double upper = BoxValue(e, OutputText::SRUL);
-  const double lower = BoxValue(e, OutputText::SRLL);
+  const double upper = BoxValue(engine, OutputText::SRUL);
+  const double lower = BoxValue(engine, OutputText::SRLL);
   if (rate > upper) rate = RoundToLong(upper);
   if (rate < lower) rate = RoundToLong(lower);
   std::int32_t o1 = 0, o2 = 0, o3 = 0;
-  e.Vx.DisplayFreq3(rate, rate, rate, &o1, &o2, &o3);
+  engine.Vx.DisplayFreq3(rate, rate, rate, &o1, &o2, &o3);
 
-  const std::int32_t bMin = e.Console.UpDownMin(OutputUpDown::BlnkTmUD);
-  const std::int32_t bMax = e.Console.UpDownMax(OutputUpDown::BlnkTmUD);
-  double blank = BoxValue(e, OutputText::BlnkTm);
+  const std::int32_t bMin = engine.Console.UpDownMin(OutputUpDown::BlnkTmUD);
+  const std::int32_t bMax = engine.Console.UpDownMax(OutputUpDown::BlnkTmUD);
+  double blank = BoxValue(engine, OutputText::BlnkTm);
   if (blank > bMax) {
-    e.Console.SetOutputText(OutputText::BlnkTm, winplat::Str(bMax));
+    engine.Console.SetOutputText(OutputText::BlnkTm, winplat::Str(bMax));
   } else if (blank < bMin) {
-    e.Console.SetOutputText(OutputText::BlnkTm, winplat::Str(bMin));
+    engine.Console.SetOutputText(OutputText::BlnkTm, winplat::Str(bMin));
   }
-  blank = BoxValue(e, OutputText::BlnkTm);
+  blank = BoxValue(engine, OutputText::BlnkTm);
   std::int32_t skew = 2;
   try {
     skew = winplat::IntDiv(rate, blank) + 2;
   } catch (const winplat::NumericError&) {
     // A blanking time of 0 (an up-down minimum of 0) leaves the base skew.
   }
-  e.Vx.DisplaySkew(4, skew, 0);
-  e.Console.SetLabStat(winplat::Str(count) + " " + winplat::Str(rate) + " " + winplat::Str(skew));
+  engine.Vx.DisplaySkew(4, skew, 0);
+  engine.Console.SetLabStat(winplat::Str(count) + " " + winplat::Str(rate) + " " + winplat::Str(skew));
 }
 
-void ListCalibrationFrames(Engine& e) {
-  std::string file = e.State.ProgramDir + "Calibration.VXS";
+void ListCalibrationFrames(Engine& engine) {
+  std::string file = engine.State.ProgramDir + "Calibration.VXS";
   std::int32_t from = 100, to = 999, status = 0;
-  e.Vx.LoadLFile(file.c_str(), &from, &to, nullptr, &status);
-  e.State.VXStatus = status;
-  CheckStatus(e);
+  engine.Vx.LoadLFile(file.c_str(), &from, &to, nullptr, &status);
+  engine.State.VXStatus = status;
+  CheckStatus(engine);
   for (std::int32_t n = 100; n <= 999; ++n) {
     FrameStruct header{};
-    const std::int32_t read = e.Vx.ReadFrameStruct(n, &header);
+    const std::int32_t read = engine.Vx.ReadFrameStruct(n, &header);
     std::string name;
     if (read == 0) {
       name.assign(header.Name, strnlen(header.Name, sizeof header.Name));
@@ -133,32 +133,32 @@ void ListCalibrationFrames(Engine& e) {
       const auto last = name.find_last_not_of(std::string(" \0", 2));
       name = last == std::string::npos ? std::string() : name.substr(0, last + 1);
     }
-    e.Console.AddListCal(name);
+    engine.Console.AddListCal(name);
     if (read != 0 || name.empty()) break;
   }
 }
 
-void LoadPrjPosCaptions(Engine& e) {
-  winplat::SpreadGrid* grid = e.Console.SSOptSw();
+void LoadPrjPosCaptions(Engine& engine) {
+  winplat::SpreadGrid* grid = engine.Console.SSOptSw();
   for (std::int16_t i = 1; i <= 6; ++i) {
-    e.Console.SetPrjPosCaption(i, grid ? GetGridCell(*grid, 0, i) : std::string());
+    engine.Console.SetPrjPosCaption(i, grid ? GetGridCell(*grid, 0, i) : std::string());
   }
 }
 
-void EnablePrjPos(Engine& e, const bool enabled) {
-  e.Console.SetPMFrameEnabled(enabled);
-  for (std::int16_t i : Sorted(e.Console.PrjPosIndices())) e.Console.SetPrjPosEnabled(i, enabled);
+void EnablePrjPos(Engine& engine, const bool enabled) {
+  engine.Console.SetPMFrameEnabled(enabled);
+  for (std::int16_t i : Sorted(engine.Console.PrjPosIndices())) engine.Console.SetPrjPosEnabled(i, enabled);
 }
 
-void EnableOptFld(Engine& e, const bool enabled) {
-  e.Console.SetMFFrameEnabled(enabled);
-  e.State.OptFldEnabled = enabled ? BoolTrue : BoolFalse;
-  for (std::int16_t i : Sorted(e.Console.OptFldIndices())) e.Console.SetOptFldEnabled(i, enabled);
+void EnableOptFld(Engine& engine, const bool enabled) {
+  engine.Console.SetMFFrameEnabled(enabled);
+  engine.State.OptFldEnabled = enabled ? BoolTrue : BoolFalse;
+  for (std::int16_t i : Sorted(engine.Console.OptFldIndices())) engine.Console.SetOptFldEnabled(i, enabled);
 }
 
-std::int32_t CheckedPrjPos(Engine& e) {
-  for (std::int16_t i : Sorted(e.Console.PrjPosIndices())) {
-    if (e.Console.PrjPosChecked(i)) return i;
+std::int32_t CheckedPrjPos(Engine& engine) {
+  for (std::int16_t i : Sorted(engine.Console.PrjPosIndices())) {
+    if (engine.Console.PrjPosChecked(i)) return i;
   }
   return 0;
 }
@@ -176,19 +176,19 @@ void Delay(const float seconds) {
   }
 }
 
-void CaptionWait(Engine& e) {
-  if (e.Console.CheckState(OutputCheck::CapBtn) != 0) return;
+void CaptionWait(Engine& engine) {
+  if (engine.Console.CheckState(OutputCheck::CapBtn) != 0) return;
   float t = 0;
   try {
-    t = static_cast<float>(std::fabs(winplat::Val(e.Console.OutputTextOf(OutputText::TdTxt))));
+    t = static_cast<float>(std::fabs(winplat::Val(engine.Console.OutputTextOf(OutputText::TdTxt))));
   } catch (const winplat::NumericError&) {
     t = 30;
   }
   if (t > 30) t = 30;
   if (t == 0) return;
-  e.Console.SetCheckState(OutputCheck::CapBtn, 1);
+  engine.Console.SetCheckState(OutputCheck::CapBtn, 1);
   Delay(t);
-  e.Console.SetCheckState(OutputCheck::CapBtn, 0);
+  engine.Console.SetCheckState(OutputCheck::CapBtn, 0);
 }
 
 }  // namespace fieldray::engine

@@ -13,26 +13,26 @@ constexpr std::int32_t DisplayFrameNumber = 15;
 constexpr std::int32_t CaptionFrameNumber = 101;
 
 // A text box's value as the program reads it: its leading number, 0 without one.
-double BoxValue(Engine& e, OutputText box);
+double BoxValue(Engine& engine, OutputText box);
 
 // Shows `frame` (-1: the frame shown last) through the display frame.
-void ShowProjection(Engine& e, std::int32_t frame);
+void ShowProjection(Engine& engine, std::int32_t frame);
 // Sets rate and blanking skew for the boards' working frame.
-void SetScanRateForFrame(Engine& e);
+void SetScanRateForFrame(Engine& engine);
 // Loads the calibration patterns into frames 100..999 and lists their names.
-void ListCalibrationFrames(Engine& e);
+void ListCalibrationFrames(Engine& engine);
 // The captions of PrjPos 1..6 from the headings of the switch-option grid.
-void LoadPrjPosCaptions(Engine& e);
-void EnablePrjPos(Engine& e, bool enabled);
-void EnableOptFld(Engine& e, bool enabled);
+void LoadPrjPosCaptions(Engine& engine);
+void EnablePrjPos(Engine& engine, bool enabled);
+void EnableOptFld(Engine& engine, bool enabled);
 // The first checked PrjPos option, 0 when none is.
-std::int32_t CheckedPrjPos(Engine& e);
+std::int32_t CheckedPrjPos(Engine& engine);
 // Waits `seconds` while window events run (also across midnight); 0 or less
 // lets pending events run once.
 void Delay(float seconds);
 // The caption time: unless the caption button is down already, it is
 // held down while the caption projects for the time in TdTxt (at
 // most 30 seconds; 30 when the text is no number).
-void CaptionWait(Engine& e);
+void CaptionWait(Engine& engine);
 
 }  // namespace fieldray::engine

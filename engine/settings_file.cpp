@@ -43,25 +43,29 @@ std::string FolderOf(std::string& path) {
   return path.substr(0, at + 1);
 }
 
-std::string ReadIniValue(Engine& e, const std::string& section, const std::string& key) {
+std::string ReadIniValue(Engine& engine, const std::string& section, const std::string& key) {
   char buffer[80];
   std::uint32_t n = winplat::GetPrivateProfileStringA(section.c_str(), key.c_str(), "END.-", buffer, sizeof buffer,
-                                                      e.State.IniFileName.c_str());
+                                                      engine.State.IniFileName.c_str());
   std::string value(buffer, n);
   if (value == "END.-") return {};
   return value;
 }
 
-std::string ReadCalibrationValue(Engine& e, const std::string& key) { return ReadIniValue(e, "Calibration", key); }
-std::string ReadGeometricValue(Engine& e, const std::string& key) { return ReadIniValue(e, "Geometric", key); }
+std::string ReadCalibrationValue(Engine& engine, const std::string& key) {
+  return ReadIniValue(engine, "Calibration", key);
+}
+std::string ReadGeometricValue(Engine& engine, const std::string& key) {
+  return ReadIniValue(engine, "Geometric", key);
+}
 
-void WriteIniValue(Engine& e, const std::string& section, const std::string& key, std::string& value) {
+void WriteIniValue(Engine& engine, const std::string& section, const std::string& key, std::string& value) {
   value = winplat::Trim(value);
   std::int32_t ok = winplat::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
-                                                        e.State.IniFileName.c_str());
-  if (ok == 0 && !e.State.SettingsWriteFailed) {
-    e.State.SettingsWriteFailed = true;
-    e.Console.SetMsg("Settings not saved: " + e.State.IniFileName + " cannot be written.");
+                                                        engine.State.IniFileName.c_str());
+  if (ok == 0 && !engine.State.SettingsWriteFailed) {
+    engine.State.SettingsWriteFailed = true;
+    engine.Console.SetMsg("Settings not saved: " + engine.State.IniFileName + " cannot be written.");
   }
 }
 
@@ -84,22 +88,22 @@ bool SettingsHoldAnyKey(const std::string& iniFile) {
   return false;
 }
 
-bool FillSettingsFromTemplate(Engine& e) {
-  if (SettingsHoldAnyKey(e.State.IniFileName)) return false;
+bool FillSettingsFromTemplate(Engine& engine) {
+  if (SettingsHoldAnyKey(engine.State.IniFileName)) return false;
   try {
-    if (!winplat::CopyFromTemplate(e.State.IniFileName)) return false;
+    if (!winplat::CopyFromTemplate(engine.State.IniFileName)) return false;
   } catch (const std::exception&) {
     return false;  // a program folder that maps to no file: nothing to fill
   }
-  e.Console.SetMsg(std::string(kIniFile) + " was empty: the template's settings were used");
+  engine.Console.SetMsg(std::string(kIniFile) + " was empty: the template's settings were used");
   return true;
 }
 
-void WriteCalibrationValue(Engine& e, const std::string& key, std::string& value) {
-  WriteIniValue(e, "Calibration", key, value);
+void WriteCalibrationValue(Engine& engine, const std::string& key, std::string& value) {
+  WriteIniValue(engine, "Calibration", key, value);
 }
-void WriteGeometricValue(Engine& e, const std::string& key, std::string& value) {
-  WriteIniValue(e, "Geometric", key, value);
+void WriteGeometricValue(Engine& engine, const std::string& key, std::string& value) {
+  WriteIniValue(engine, "Geometric", key, value);
 }
 
 std::string FieldLetter(std::int32_t field) {
@@ -123,17 +127,20 @@ float IniReal(const std::string& text) {
   return winplat::CSng(v);
 }
 
-void LoadFieldCalibration(Engine& e) {
-  auto& fields = e.State.FieldCalibration;
-  for (std::int32_t f = 1; f <= 8; ++f) fields[f].FieldXPos = IniReal(ReadCalibrationValue(e, "XPOS" + FieldLetter(f)));
-  for (std::int32_t f = 1; f <= 8; ++f) fields[f].XScale = IniInteger(ReadCalibrationValue(e, "XScale" + FieldLetter(f)));
-  for (std::int32_t f = 1; f <= 8; ++f) fields[f].FieldYPos = IniReal(ReadCalibrationValue(e, "YPOS" + FieldLetter(f)));
-  for (std::int32_t f = 1; f <= 8; ++f) fields[f].YScale = IniInteger(ReadCalibrationValue(e, "YScale" + FieldLetter(f)));
-  for (std::int32_t f = 1; f <= 8; ++f) fields[f].XShear = IniInteger(ReadCalibrationValue(e, "XShear" + FieldLetter(f)));
-  for (std::int32_t f = 1; f <= 8; ++f) fields[f].YShear = IniInteger(ReadCalibrationValue(e, "YShear" + FieldLetter(f)));
+void LoadFieldCalibration(Engine& engine) {
+  auto& fields = engine.State.FieldCalibration;
+  for (std::int32_t f = 1; f <= 8; ++f) {
+    const std::string letter = FieldLetter(f);
+    fields[f].FieldXPos = IniReal(ReadCalibrationValue(engine, "XPOS" + letter));
+    fields[f].XScale = IniInteger(ReadCalibrationValue(engine, "XScale" + letter));
+    fields[f].FieldYPos = IniReal(ReadCalibrationValue(engine, "YPOS" + letter));
+    fields[f].YScale = IniInteger(ReadCalibrationValue(engine, "YScale" + letter));
+    fields[f].XShear = IniInteger(ReadCalibrationValue(engine, "XShear" + letter));
+    fields[f].YShear = IniInteger(ReadCalibrationValue(engine, "YShear" + letter));
+  }
 }
 
-void ReadCorvantaSettings(Engine& e) {
+void ReadCorvantaSettings(Engine& engine) {
   auto read = [](const char* key) {
     char buffer[128];
     std::uint32_t n = winplat::GetPrivateProfileStringA("CORVANTA", key, "", buffer, sizeof buffer, kCorvantaIni);
@@ -145,13 +152,13 @@ void ReadCorvantaSettings(Engine& e) {
     if (set.size() < 24) set.resize(24, ' ');
     return set;
   };
-  e.State.NewListCol = read("NewListCol");
-  e.State.FieldSet1 = read("FieldSet1");
-  if (e.State.FieldSet1.size() < 23) e.State.FieldSet1 = "S  A  T  R  S/ A/ T/ R/ ";
-  e.State.FieldSet1 = slots(e.State.FieldSet1);
-  e.State.FieldSet2 = read("FieldSet2");
-  if (e.State.FieldSet2.size() < 23) e.State.FieldSet2 = "S/ A/ T/ R/ S/1A/1T/1R/1";
-  e.State.FieldSet2 = slots(e.State.FieldSet2);
+  engine.State.NewListCol = read("NewListCol");
+  engine.State.FieldSet1 = read("FieldSet1");
+  if (engine.State.FieldSet1.size() < 23) engine.State.FieldSet1 = "S  A  T  R  S/ A/ T/ R/ ";
+  engine.State.FieldSet1 = slots(engine.State.FieldSet1);
+  engine.State.FieldSet2 = read("FieldSet2");
+  if (engine.State.FieldSet2.size() < 23) engine.State.FieldSet2 = "S/ A/ T/ R/ S/1A/1T/1R/1";
+  engine.State.FieldSet2 = slots(engine.State.FieldSet2);
 }
 
 }  // namespace fieldray::engine

@@ -23,9 +23,9 @@ std::string FolderOf(std::string& path);
 
 // The stored value, cut to 79 characters; "" for a missing file, section or
 // key, an empty value and the value "END.-".
-std::string ReadIniValue(Engine& e, const std::string& section, const std::string& key);
-std::string ReadCalibrationValue(Engine& e, const std::string& key);
-std::string ReadGeometricValue(Engine& e, const std::string& key);
+std::string ReadIniValue(Engine& engine, const std::string& section, const std::string& key);
+std::string ReadCalibrationValue(Engine& engine, const std::string& key);
+std::string ReadGeometricValue(Engine& engine, const std::string& key);
 
 // Trims blanks from `value` (the caller sees the trimmed text) and stores it.
 // The first write of the run that fails is reported in Msg.
@@ -34,21 +34,21 @@ std::string ReadGeometricValue(Engine& e, const std::string& key);
 bool SettingsHoldAnyKey(const std::string& iniFile);
 // Start-up: a settings file holding no key is replaced by the template's,
 // and Msg says so. True when it was.
-bool FillSettingsFromTemplate(Engine& e);
+bool FillSettingsFromTemplate(Engine& engine);
 
-void WriteIniValue(Engine& e, const std::string& section, const std::string& key, std::string& value);
-void WriteCalibrationValue(Engine& e, const std::string& key, std::string& value);
-void WriteGeometricValue(Engine& e, const std::string& key, std::string& value);
+void WriteIniValue(Engine& engine, const std::string& section, const std::string& key, std::string& value);
+void WriteCalibrationValue(Engine& engine, const std::string& key, std::string& value);
+void WriteGeometricValue(Engine& engine, const std::string& key, std::string& value);
 
 // The letters of the machine fields 1..8 as used in setting keys ("" for no field).
 std::string FieldLetter(std::int32_t field);
 
 // Reads the per-field keys of [Calibration] into FieldCalibration, in the
 // order XPOS, XScale, YPOS, YScale, XShear, YShear, each for the eight fields.
-void LoadFieldCalibration(Engine& e);
+void LoadFieldCalibration(Engine& engine);
 
 // Reads NewListCol, FieldSet1 and FieldSet2 of the other application's file.
-void ReadCorvantaSettings(Engine& e);
+void ReadCorvantaSettings(Engine& engine);
 
 // The lenient numeric reads of stored text: the leading number, 0 when there
 // is none; a value beyond the type's range is held at its limit.

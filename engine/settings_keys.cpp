@@ -7,29 +7,29 @@
 
 namespace fieldray::engine {
 
-WindowPosition ReadMainWindowPosition(Engine& e) {
+WindowPosition ReadMainWindowPosition(Engine& engine) {
   WindowPosition p;
-  p.Top = std::clamp(IniInteger(ReadIniValue(e, "Main", "Top")), 0, 12000);
-  p.Left = std::clamp(IniInteger(ReadIniValue(e, "Main", "Left")), 0, 12000);
+  p.Top = std::clamp(IniInteger(ReadIniValue(engine, "Main", "Top")), 0, 12000);
+  p.Left = std::clamp(IniInteger(ReadIniValue(engine, "Main", "Left")), 0, 12000);
   return p;
 }
 
-WindowPosition ReadDialogPosition(Engine& e, const std::string& section) {
+WindowPosition ReadDialogPosition(Engine& engine, const std::string& section) {
   WindowPosition p;
-  p.Top = std::clamp(IniInteger(ReadIniValue(e, section, "Top")), 0, 8000);
-  p.Left = IniInteger(ReadIniValue(e, section, "Left"));
+  p.Top = std::clamp(IniInteger(ReadIniValue(engine, section, "Top")), 0, 8000);
+  p.Left = IniInteger(ReadIniValue(engine, section, "Left"));
   if (p.Left < 0) p.Left = 0;
   if (p.Left > 9000) p.Left = 10000;
   return p;
 }
 
-std::int32_t ReadMarkerResolution(Engine& e) {
-  std::int32_t v = IniInteger(ReadCalibrationValue(e, "MarkerResolution"));
+std::int32_t ReadMarkerResolution(Engine& engine) {
+  std::int32_t v = IniInteger(ReadCalibrationValue(engine, "MarkerResolution"));
   return v == 0 ? 5 : v;
 }
 
-std::int32_t ReadHeightPresetIndex(Engine& e) {
-  std::int32_t v = IniInteger(ReadIniValue(e, "HeightPresets", "Index"));
+std::int32_t ReadHeightPresetIndex(Engine& engine) {
+  std::int32_t v = IniInteger(ReadIniValue(engine, "HeightPresets", "Index"));
   return (v < 0 || v > 5) ? 0 : v;
 }
 
@@ -40,9 +40,9 @@ std::string FieldKey(FieldKeyFamily family, std::int32_t field) {
   return names[static_cast<int>(family)] + FieldLetter(field);
 }
 
-void WriteFieldFamily(Engine& e, FieldKeyFamily family) {
+void WriteFieldFamily(Engine& engine, FieldKeyFamily family) {
   for (std::int32_t f = 1; f <= 8; ++f) {
-    const FieldCalibrationEntry& c = e.State.FieldCalibration[static_cast<std::size_t>(f)];
+    const FieldCalibrationEntry& c = engine.State.FieldCalibration[static_cast<std::size_t>(f)];
     std::string text;
     switch (family) {
       case FieldKeyFamily::XPOS: text = winplat::Str(c.FieldXPos); break;
@@ -52,7 +52,7 @@ void WriteFieldFamily(Engine& e, FieldKeyFamily family) {
       case FieldKeyFamily::XShear: text = winplat::Str(c.XShear); break;
       case FieldKeyFamily::YShear: text = winplat::Str(c.YShear); break;
     }
-    WriteCalibrationValue(e, FieldKey(family, f), text);
+    WriteCalibrationValue(engine, FieldKey(family, f), text);
   }
 }
 

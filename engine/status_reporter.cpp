@@ -190,9 +190,9 @@ std::optional<StatusReport> StatusReportFor(std::int32_t code) {
   }
 }
 
-void CheckStatus(Engine& e) {
-  BusyScope busy(e);
-  const std::int32_t code = e.State.VXStatus;
+void CheckStatus(Engine& engine) {
+  BusyScope busy(engine);
+  const std::int32_t code = engine.State.VXStatus;
   std::optional<StatusReport> row = StatusReportFor(code);
   if (!row) return;
 
@@ -204,14 +204,14 @@ void CheckStatus(Engine& e) {
   }
   if (row->memoryReport) {
     std::int32_t first = 0, totalFree = 0, largest = 0, inUse = 0;
-    e.Vx.TB32AvailMemEx(&first, &totalFree, &largest, &inUse);
+    engine.Vx.TB32AvailMemEx(&first, &totalFree, &largest, &inUse);
     message += "Total free memory in TB is " + MemoryFigure(totalFree) + " bytes." + kLB +
                "Largest free memory block in TB is " + MemoryFigure(largest) + " bytes." + kLB + "There are " +
                MemoryFigure(inUse) + " memory blocks currently in use." + kLB +
                "Delete unneeded frames and defragment to gain more TB memory." + kLB + kLB +
                "If you routinely work with large numbers of frames, you can also " + row->tail;
   }
-  if (row->gated && e.State.ShowErrorMessages == 0) return;
+  if (row->gated && engine.State.ShowErrorMessages == 0) return;
 
   if (row->prompts == StatusPrompts::None) {
     winplat::MessageBox(0, message, row->title, row->style);
@@ -221,9 +221,9 @@ void CheckStatus(Engine& e) {
   message += kLB + kLB + "You can exit the program" + " if you wish. Select 'Yes' to exit, " + "'No' to continue. " +
              kLB + kLB + "Exit program?";
   int answer = winplat::MessageBox(0, message, row->title, 276);
-  e.Vx.OpenVXCommWindow();
+  engine.Vx.OpenVXCommWindow();
   if (answer == winplat::IDYES) {
-    EndProgramNow(e);
+    EndProgramNow(engine);
     return;
   }
   if (row->prompts == StatusPrompts::Exit) return;
@@ -232,28 +232,28 @@ void CheckStatus(Engine& e) {
                      "each time the TB is accessed. " + kLB + kLB +
                      "Do you want to hear the beeps and see the messages?";
   if (winplat::MessageBox(0, beep, row->title, 292) == winplat::IDNO) {
-    e.State.ShowErrorMessages = 0;
-    e.Vx.TB32BeepOnError(0);
+    engine.State.ShowErrorMessages = 0;
+    engine.Vx.TB32BeepOnError(0);
   }
-  if (row->prompts == StatusPrompts::ExitBeepNoBoards) e.Vx.SetWorkingScanners(0);
+  if (row->prompts == StatusPrompts::ExitBeepNoBoards) engine.Vx.SetWorkingScanners(0);
 }
 
-void StartSession(Engine& e) {
-  const SessionValues& args = e.State.SessionArgs;
-  e.Vx.BeginSession(args.P1, args.P2, args.P3, args.P4, &e.State.VXStatus);
-  if (e.State.VXStatus == 0) return;
+void StartSession(Engine& engine) {
+  const SessionValues& args = engine.State.SessionArgs;
+  engine.Vx.BeginSession(args.P1, args.P2, args.P3, args.P4, &engine.State.VXStatus);
+  if (engine.State.VXStatus == 0) return;
   std::string message;
-  if (e.State.VXStatus == -401) {
+  if (engine.State.VXStatus == -401) {
     message = "Tribank boot program 'VX.T32' not found. Ending Lumiroll.";
   } else {
-    CheckStatus(e);
-    if (e.Ended) return;
+    CheckStatus(engine);
+    if (engine.Ended) return;
     message = std::string("Unrecoverable error; Lumiroll cannot continue. Check that you have correct, updated ") +
               "VX.DLL and VX.T32 files in Windows\\System directory.";
   }
   winplat::MessageBeep(winplat::MB_OK);
   winplat::MessageBox(0, message, "BeginSession unable to complete", 16);
-  EndProgramNow(e);
+  EndProgramNow(engine);
 }
 
 }  // namespace fieldray::engine

@@ -30,10 +30,10 @@ struct StatusReport {
 std::optional<StatusReport> StatusReportFor(std::int32_t code);
 
 // Reports VXStatus.
-void CheckStatus(Engine& e);
+void CheckStatus(Engine& engine);
 
 // Begins the board session with SessionArgs; on failure a final message and
 // the end of the program.
-void StartSession(Engine& e);
+void StartSession(Engine& engine);
 
 }  // namespace fieldray::engine
