@@ -6,6 +6,9 @@
 
 #include <array>
 #include <csignal>
+#include <functional>
+#include <iterator>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +16,7 @@
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
 #include "console/job_intake.h"
+#include "engine/tests/engine_fakes.h"
 #include "test_support.h"
 #include "toolpath/expressions.h"
 #include "winplat/clipboard.h"
@@ -30,54 +34,48 @@ constexpr const char* kSet2 = "S/ A/ T/ R/ S/1A/1T/1R/1";
 struct RecordCase {
   const char* text;
   const char* newListCol;
-  const char* set1;
   std::string name;
   bool usable;
   int runField;
   std::vector<std::pair<char, std::string>> expressions;  // the variables given, by letter
+  const char* set1 = kSet1;
 };
-
-std::string ExpressionOf(const JobRecord& job, char letter) {
-  for (std::size_t i = 0; i < JobVariableFields.size(); ++i)
-    if (JobVariableFields[i].Letter == letter) return job.Expressions[i];
-  return "?";
-}
 
 TEST(JobRecordTest, ParsesNameRunFieldAndExpressions) {
   const std::vector<RecordCase> cases = {
-      {"P1.NC;;T", "", kSet1, "P1.NC", true, 3, {}},
-      {"P1.NC\t\tT", "", kSet1, "P1.NC", true, 3, {}},
-      {"P1.NC;a;T;b;400;300;6", "", kSet1, "P1.NC", true, 3, {{'L', "400"}, {'H', "300"}, {'S', "6"}}},
+      {"P1.NC;;T", "", "P1.NC", true, 3, {}},
+      {"P1.NC\t\tT", "", "P1.NC", true, 3, {}},
+      {"P1.NC;a;T;b;400;300;6", "", "P1.NC", true, 3, {{'L', "400"}, {'H', "300"}, {'S', "6"}}},
       // "B" skips raw column 2: the code is raw column 4, L raw column 6.
-      {"P1.NC;skip;x;T;y;400", "B", kSet1, "P1.NC", true, 3, {{'L', "400"}}},
-      {"P1.NC;;;;;;;;;;;1;2;3;4;5;6;7;9", "", kSet1, "P1.NC", true, 0,
+      {"P1.NC;skip;x;T;y;400", "B", "P1.NC", true, 3, {{'L', "400"}}},
+      {"P1.NC;;;;;;;;;;;1;2;3;4;5;6;7;9", "", "P1.NC", true, 0,
        {{'A', "1"}, {'B', "2"}, {'C', "3"}, {'D', "4"}, {'E', "5"}, {'F', "6"}, {'G', "7"}, {'I', "9"}}},
-      {"P1.NC;;A;;;;;;;;;L/2 ", "", kSet1, "P1.NC", true, 2, {{'A', "L/2"}}},
+      {"P1.NC;;A;;;;;;;;;L/2 ", "", "P1.NC", true, 2, {{'A', "L/2"}}},
       // Run-field codes with the default sets.
-      {"P1.NC;;N/", "", kSet1, "P1.NC", true, 5, {}},
-      {"P1.NC;;M", "", kSet1, "P1.NC", true, 4, {}},
-      {"P1.NC;;M/1", "", kSet1, "P1.NC", true, 8, {}},
-      {"P1.NC;;t/", "", kSet1, "P1.NC", true, 7, {}},
-      {"P1.NC;; T ", "", kSet1, "P1.NC", true, 3, {}},
-      {"P1.NC;;/ A", "", kSet1, "P1.NC", true, 0, {}},  // not at a slot's start
-      {"P1.NC;; T", "", kSet1, "P1.NC", true, 3, {}},
-      {"P1.NC;;", "", kSet1, "P1.NC", true, 0, {}},
-      {"P1.NC;;X", "", kSet1, "P1.NC", true, 0, {}},
-      {"P1.NC;;Q", "", "S  A  T  R  S/ A/ T/ R/ Q  ", "P1.NC", true, 0, {}},  // no ninth slot
+      {"P1.NC;;N/", "", "P1.NC", true, 5, {}},
+      {"P1.NC;;M", "", "P1.NC", true, 4, {}},
+      {"P1.NC;;M/1", "", "P1.NC", true, 8, {}},
+      {"P1.NC;;t/", "", "P1.NC", true, 7, {}},
+      {"P1.NC;; T ", "", "P1.NC", true, 3, {}},
+      {"P1.NC;;/ A", "", "P1.NC", true, 0, {}},  // not at a slot's start
+      {"P1.NC;; T", "", "P1.NC", true, 3, {}},
+      {"P1.NC;;", "", "P1.NC", true, 0, {}},
+      {"P1.NC;;X", "", "P1.NC", true, 0, {}},
+      {"P1.NC;;Q", "", "P1.NC", true, 0, {}, "S  A  T  R  S/ A/ T/ R/ Q  "},  // no ninth slot
       // Only the first line counts, without its line break.
-      {"P1.NC;;T\r\n", "", kSet1, "P1.NC", true, 3, {}},
-      {"P1.NC\r\n", "", kSet1, "P1.NC", true, 0, {}},
-      {"P1.NC;;T\r\nQ.NC;;A;;5", "", kSet1, "P1.NC", true, 3, {}},
+      {"P1.NC;;T\r\n", "", "P1.NC", true, 3, {}},
+      {"P1.NC\r\n", "", "P1.NC", true, 0, {}},
+      {"P1.NC;;T\r\nQ.NC;;A;;5", "", "P1.NC", true, 3, {}},
       // Names that cannot name a file of the job folder.
-      {"", "", kSet1, "", false, 0, {}},
-      {";;T", "", kSet1, "", false, 3, {}},
-      {".;;T", "", kSet1, ".", false, 3, {}},
-      {"..;;T", "", kSet1, "..", false, 3, {}},
-      {"..\\Fldry.INI;;T", "", kSet1, "..\\Fldry.INI", false, 3, {}},
-      {"sub/P1.NC;;T", "", kSet1, "sub/P1.NC", false, 3, {}},
-      {"C:P1.NC;;T", "", kSet1, "C:P1.NC", false, 3, {}},
-      {"*.NC;;T", "", kSet1, "*.NC", false, 3, {}},
-      {"P?.NC;;T", "", kSet1, "P?.NC", false, 3, {}},
+      {"", "", "", false, 0, {}},
+      {";;T", "", "", false, 3, {}},
+      {".;;T", "", ".", false, 3, {}},
+      {"..;;T", "", "..", false, 3, {}},
+      {"..\\Fldry.INI;;T", "", "..\\Fldry.INI", false, 3, {}},
+      {"sub/P1.NC;;T", "", "sub/P1.NC", false, 3, {}},
+      {"C:P1.NC;;T", "", "C:P1.NC", false, 3, {}},
+      {"*.NC;;T", "", "*.NC", false, 3, {}},
+      {"P?.NC;;T", "", "P?.NC", false, 3, {}},
   };
   for (const RecordCase& c : cases) {
     SCOPED_TRACE(std::string("record \"") + c.text + "\", NewListCol \"" + c.newListCol + "\"");
@@ -85,33 +83,13 @@ TEST(JobRecordTest, ParsesNameRunFieldAndExpressions) {
     EXPECT_EQ(job.Name, c.name);
     EXPECT_EQ(job.NameUsable, c.usable);
     EXPECT_EQ(job.RunField, c.runField);
-    for (const JobVariableField& v : JobVariableFields) {
-      std::string expected;
-      for (const auto& [letter, text] : c.expressions)
-        if (letter == v.Letter) expected = text;
-      EXPECT_EQ(ExpressionOf(job, v.Letter), expected) << v.Letter;
-    }
+    decltype(job.Expressions) expected{};
+    for (const auto& [letter, text] : c.expressions)
+      for (std::size_t i = 0; i < JobVariableFields.size(); ++i)
+        if (JobVariableFields[i].Letter == letter) expected[i] = text;
+    EXPECT_EQ(job.Expressions, expected);
   }
 }
-
-// A device that records the frame deletions and the working scale.
-struct Device {
-  static inline std::vector<std::string>* calls = nullptr;
-  static engine::VexlibTable Table() {
-    engine::VexlibTable t;
-    t.DeleteFrames = [](std::int32_t from, std::int32_t to) {
-      calls->push_back("DeleteFrames " + std::to_string(from) + " " + std::to_string(to));
-      return 0;
-    };
-    t.SetWorkingScale = [](std::int32_t x0, std::int32_t x1, std::int32_t y0, std::int32_t y1, std::int32_t,
-                           std::int32_t) {
-      calls->push_back("SetWorkingScale " + std::to_string(x0) + " " + std::to_string(x1) + " " +
-                       std::to_string(y0) + " " + std::to_string(y1));
-      return 0;
-    };
-    return t;
-  }
-};
 
 // Holds the clipboard open in another process while it lives.
 class OtherProgramHoldsClipboard {
@@ -149,7 +127,6 @@ class JobIntakeTest : public ::testing::Test {
  protected:
   void SetUp() override {
     winplat::SetClock(&clock);
-    Device::calls = &calls;
     std::filesystem::remove_all(Jobs());
     for (const char* name : {"P1.NC", "A1.DXF"}) testsupport::WriteFile(Jobs() / name, "G0 X0 Y0\n");
     state.FieldSet1 = kSet1;
@@ -162,16 +139,16 @@ class JobIntakeTest : public ::testing::Test {
   }
   void TearDown() override {
     winplat::ClearClipboard();
-    Device::calls = nullptr;
     winplat::SetClock(nullptr);
   }
   static std::filesystem::path Jobs() { return testsupport::Root() / "C" / "Jobs"; }
   void Tick() { intake.Timer1_Timer(); }
 
   winplat::ManualClock clock;
-  std::vector<std::string> calls;
   ProgramState state;
-  engine::Vexlib vx{Device::Table()};
+  enginetest::FakeBoard board;  // the open and the field choice are logged with its calls
+  std::vector<std::string>& calls = board.calls;
+  engine::Vexlib vx{board.Table()};
   ConsoleForms forms;
   ComponentSlots slots{forms};
   FormConsoleView view{forms.Main, &slots};
@@ -188,56 +165,48 @@ class JobIntakeTest : public ::testing::Test {
   winplat::MessageBoxScript boxes;
 };
 
-TEST_F(JobIntakeTest, UntickedConnectLeavesTheClipboardAloneButTheListIsStillRefreshed) {
-  forms.Main.CorvConn.SetValue(0);
-  winplat::SetClipboardText("P1.NC;;T");
-  testsupport::WriteFile(Jobs() / "NEW.NC", "");
-  Tick();
-  EXPECT_EQ(winplat::GetClipboardText(), "P1.NC;;T");
-  EXPECT_TRUE(calls.empty());
-  EXPECT_EQ(forms.Main.File1.ListCount(), 3);
-}
-
-TEST_F(JobIntakeTest, AMissingFileWaitsAndIsTakenAtTheTickAfterItAppears) {
+TEST_F(JobIntakeTest, ARecordThatCannotBeTakenStaysOnTheClipboardUntilItCan) {
   EXPECT_EQ(forms.Main.CorvConn.Value(), 1) << "ticked from the start";
-  winplat::SetClipboardText("LATER.NC;;T");
-  Tick();
-  Tick();
-  EXPECT_EQ(winplat::GetClipboardText(), "LATER.NC;;T");
-  EXPECT_TRUE(calls.empty());
-  testsupport::WriteFile(Jobs() / "LATER.NC", "G0 X0 Y0\n");
-  Tick();
-  EXPECT_EQ(winplat::GetClipboardText(), "");
-  EXPECT_EQ(calls.back(), "open C:\\Jobs\\LATER.NC");
-}
-
-TEST_F(JobIntakeTest, ARefusedNameStaysOnTheClipboardAndOpensNothing) {
   testsupport::WriteFile(testsupport::Root() / "C" / "Outside.NC", "G0 X0 Y0\n");
-  for (const char* record : {"..\\Outside.NC;;T", "C:\\Outside.NC;;T", "*.NC;;T", ".;;T"}) {
-    winplat::SetClipboardText(record);
+  std::optional<OtherProgramHoldsClipboard> other;
+  const struct {
+    const char* what;
+    const char* record;
+    std::function<void(bool)> block;  // none: the record is refused for good
+  } cases[] = {
+      {"CorvConn unticked", "P1.NC;;T", [this](bool on) { forms.Main.CorvConn.SetValue(on ? 0 : 1); }},
+      {"file not there yet", "LATER.NC;;T",
+       [](bool on) { if (!on) testsupport::WriteFile(Jobs() / "LATER.NC", "G0 X0 Y0\n"); }},
+      {"clipboard held by another program", "P1.NC;;T",
+       [&other](bool on) { on ? (void)other.emplace() : other.reset(); }},
+      {"engine busy", "P1.NC;;T", [this](bool on) { state.EngineBusy = on ? 1 : 0; }},
+      {"outside the folder", "..\\Outside.NC;;T", nullptr},
+      {"a drive path", "C:\\Outside.NC;;T", nullptr},
+      {"a wildcard", "*.NC;;T", nullptr},
+      {"the folder itself", ".;;T", nullptr},
+  };
+  int added = 0;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.what);
+    calls.clear();
+    winplat::SetClipboardText(c.record);
+    if (c.block) c.block(true);
+    ASSERT_TRUE(!other || other->Held());
+    // The list follows its folder whatever holds the record back.
+    testsupport::WriteFile(Jobs() / ("NEW" + std::to_string(++added) + ".NC"), "");
     Tick();
-    EXPECT_EQ(winplat::GetClipboardText(), record);
+    Tick();
+    EXPECT_EQ(forms.Main.File1.ListCount(), std::distance(std::filesystem::directory_iterator(Jobs()), {}));
+    EXPECT_TRUE(calls.empty());
+    if (c.block) c.block(false);
+    EXPECT_EQ(winplat::GetClipboardText(), c.record);
+    if (!c.block) continue;
+    Tick();
+    EXPECT_EQ(winplat::GetClipboardText(), "");
+    const std::string record = c.record;
+    EXPECT_EQ(calls.empty() ? "" : calls.back(), "open C:\\Jobs\\" + record.substr(0, record.find(';')));
   }
-  EXPECT_TRUE(calls.empty());
   EXPECT_TRUE(boxes.Shown().empty());
-}
-
-TEST_F(JobIntakeTest, AHeldClipboardOrABusyEngineLeavesTheRecord) {
-  winplat::SetClipboardText("P1.NC;;T");
-  {
-    OtherProgramHoldsClipboard other;
-    ASSERT_TRUE(other.Held());
-    Tick();
-  }
-  EXPECT_EQ(winplat::GetClipboardText(), "P1.NC;;T");
-  state.EngineBusy = 1;
-  Tick();
-  EXPECT_EQ(winplat::GetClipboardText(), "P1.NC;;T");
-  EXPECT_TRUE(calls.empty());
-  state.EngineBusy = 0;
-  Tick();
-  EXPECT_EQ(winplat::GetClipboardText(), "");
-  EXPECT_EQ(calls.back(), "open C:\\Jobs\\P1.NC");
 }
 
 TEST_F(JobIntakeTest, TheJobOpensInItsOwnRunFieldLikeAPickInTheList) {
@@ -252,8 +221,8 @@ TEST_F(JobIntakeTest, TheJobOpensInItsOwnRunFieldLikeAPickInTheList) {
   };
   winplat::SetClipboardText("P1.NC;;S/");
   Tick();
-  EXPECT_EQ(calls, (std::vector<std::string>{"DeleteFrames 1 15", "OptFld_Click 5", "SetWorkingScale -200 2000 -800 800",
-                                             "open C:\\Jobs\\P1.NC"}));
+  EXPECT_EQ(calls, (std::vector<std::string>{"DeleteFrames 1 15", "OptFld_Click 5",
+                                             "SetWorkingScale -200 2000 -800 800 0 0", "open C:\\Jobs\\P1.NC"}));
   EXPECT_EQ(state.HandOffFlag, BoolFalse) << "cleared once the job has been read";
 }
 
@@ -268,15 +237,12 @@ TEST_F(JobIntakeTest, JobVariablesUseEarlierOnesAndAFailedExpressionIsLeftUnsupp
   state.VarTable[4] = 77;  // a value from before the job
   winplat::SetClipboardText("P1.NC;;T;;400;L/2;(1+;;;;;H+1;;;;;;;2*A");
   Tick();
-  EXPECT_FLOAT_EQ(values[12], 400);
-  EXPECT_FLOAT_EQ(values[8], 200);
-  EXPECT_FLOAT_EQ(values[1], 201);
-  EXPECT_FLOAT_EQ(values[9], 402);
-  EXPECT_FLOAT_EQ(values[4], 0) << "every variable starts at 0";
-  EXPECT_EQ(supplied[12], BoolTrue);
-  EXPECT_EQ(supplied[19], BoolFalse) << "the failed S is left to the program";
-  EXPECT_FLOAT_EQ(values[19], 0);
-  EXPECT_EQ(supplied[4], BoolFalse);
+  // L (12), H (8), A (1) and I (9) are supplied; every other variable, the
+  // failed S (19) too, is 0 and left to the program.
+  std::array<std::int16_t, 21> wantSupplied{};
+  for (int var : {1, 8, 9, 12}) wantSupplied[var] = BoolTrue;
+  EXPECT_EQ(supplied, wantSupplied);
+  EXPECT_EQ(values, (std::array<float, 21>{0, 201, 0, 0, 0, 0, 0, 0, 200, 402, 0, 0, 400}));
   EXPECT_EQ(forms.Main.Msg.Caption(), "Job variable S: expression (1+ not evaluated");
   EXPECT_EQ(state.VarSet, (std::array<std::int16_t, 21>{})) << "cleared once the job has been read";
   EXPECT_FLOAT_EQ(state.VarTable[12], 400) << "the values stay";
