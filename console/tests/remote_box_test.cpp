@@ -2,6 +2,7 @@
 // what a move of the switch does, and its calibration.
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -52,32 +53,49 @@ TEST_F(RemoteBoxTest, EachPositionAndRawReadingIsReadBackAndABusyBoxGivesMinusOn
   EXPECT_EQ(p.Box.ReadControlBox(), -1);
 }
 
-TEST_F(RemoteBoxTest, MovesAndMatchesSwitchTheOutputAndTheModes) {
+TEST_F(RemoteBoxTest, MovesAndMatchesSwitchTheOutputAndTheModesAfterTheirCaption) {
   Program& p = Start();
   MainForm& m = p.Forms.Main;
+  m.Timer1.SetEnabled(false);
+  const std::vector<std::int32_t> factory = {240, 8, 40, 72, 104, 136, 168, 200};
+  const std::vector<std::int32_t> wide = {240, 8, 40, 100, 160, 200, 220, 250};
+  const std::vector<std::int32_t> close = {240, 8, 40, 50, 160, 200, 220, 250};
+  const std::vector<std::int32_t> none(8, 0);
   const struct {
     const char* what;
-    std::vector<std::int32_t> positions;
-    std::int32_t previous;
-    std::int32_t reading;
-    int onOff, capBtn, mode;
+    const std::vector<std::int32_t>& positions;
+    std::int32_t previous, reading;
+    int onOff, capBtn, mode;  // afterwards; before, the output is on in mode 6
+    const char* delay = "0";  // TDMode
+    double seconds = 0;       // waited with the mode's caption
+    bool groupEnabled = true;
+    int onOffBefore = 1;
   } cases[] = {
-      {"a move of 20 is ignored", {240, 8, 40, 72, 104, 136, 168, 200}, 28, 8, 1, 0, 6},
-      {"a move of 21 is acted on", {240, 8, 40, 72, 104, 136, 168, 200}, 29, 8, 1, 1, 6},
-      {"entry 0 turns the output off", {240, 8, 40, 72, 104, 136, 168, 200}, 0, 240, 0, 0, 6},
-      {"19 away matches", {240, 8, 40, 100, 160, 200, 220, 250}, 0, 119, 1, 0, 2},
-      {"20 away does not", {240, 8, 40, 100, 160, 200, 220, 250}, 0, 120, 1, 0, 6},
-      {"the lower index wins", {240, 8, 40, 50, 160, 200, 220, 250}, 0, 45, 1, 0, 1},
-      {"no calibration: near 0 is off", {0, 0, 0, 0, 0, 0, 0, 0}, 200, 19, 0, 0, 6},
+      {"a move of 20 is ignored", factory, 28, 8, 1, 0, 6},
+      {"a move of 21 is acted on", factory, 29, 8, 1, 1, 6},
+      {"entry 0 turns the output off", factory, 0, 240, 0, 0, 6},
+      {"19 away matches", wide, 0, 119, 1, 0, 2},
+      {"20 away does not", wide, 0, 120, 1, 0, 6},
+      {"the lower index wins", close, 0, 45, 1, 0, 1},
+      {"no calibration: near 0 is off", none, 200, 19, 0, 0, 6},
+      {"a caption waits at most 5 s", factory, 200, 40, 1, 0, 1, "12", 5},
+      {"a negative wait counts", factory, 200, 40, 1, 0, 1, "-3", 3},
+      {"no wait", factory, 200, 40, 1, 0, 1, "0", 0},
+      {"no number, no wait", factory, 200, 40, 1, 0, 1, "none", 0},
+      {"a disabled group keeps its mode", factory, 200, 72, 1, 0, 6, "0", 0, false, 0},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
     m.CapBtn.SetValue(0);
-    m.OnOff.SetValue(1);
+    m.OnOff.SetValue(c.onOffBefore);
     m.PrjPos(6).SetValue(true);
+    engine::EnablePrjPos(p.Engine, c.groupEnabled);
+    m.TDMode.SetText(c.delay);
     Positions() = c.positions;
     p.Box.PrevBoxReading = c.previous;
+    const double before = Seconds();
     TickAt(c.reading);
+    EXPECT_NEAR(Seconds() - before, c.seconds, 0.1);
     EXPECT_EQ(m.OnOff.Value(), c.onOff);
     EXPECT_EQ(m.CapBtn.Value(), c.capBtn);
     EXPECT_EQ(engine::CheckedPrjPos(p.Engine), c.mode);
@@ -101,34 +119,6 @@ TEST_F(RemoteBoxTest, TheBoxIsBusyOnlyWhileItTurnsTheOutputOnForEntryOne) {
   TickAt(40);  // entry 2: a mode, the output on again
   EXPECT_EQ(seen, (std::vector<std::int16_t>{BoolTrue, BoolFalse, BoolFalse}));
   EXPECT_EQ(p.State.ControlBoxBusy, BoolFalse);
-}
-
-TEST_F(RemoteBoxTest, AModeCaptionWaitsAtMostFiveSecondsAndADisabledGroupKeepsItsMode) {
-  Program& p = Start();
-  MainForm& m = p.Forms.Main;
-  m.Timer1.SetEnabled(false);
-  const struct {
-    const char* delay;
-    double seconds;
-  } cases[] = {{"12", 5}, {"-3", 3}, {"0", 0}, {"none", 0}};
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.delay);
-    m.TDMode.SetText(c.delay);
-    m.PrjPos(6).SetValue(true);
-    p.Box.PrevBoxReading = 200;
-    const double before = Seconds();
-    TickAt(40);
-    EXPECT_NEAR(Seconds() - before, c.seconds, 0.1);
-    EXPECT_TRUE(m.PrjPos(1).Value());
-  }
-  bool off = false;
-  engine::EnablePrjPos(p.Engine, off);
-  m.TDMode.SetText("0");
-  m.OnOff.SetValue(0);
-  p.Box.PrevBoxReading = 200;
-  TickAt(72);
-  EXPECT_EQ(m.OnOff.Value(), 1);
-  EXPECT_TRUE(m.PrjPos(1).Value()) << "no preset is selected while PMFrame is disabled";
 }
 
 TEST_F(RemoteBoxTest, ATickArrivingWhileATickWaitsIsSkipped) {
@@ -184,31 +174,27 @@ TEST_F(RemoteBoxTest, CalibrationTakesEightReadingsTheOneNearZeroLast) {
 TEST_F(RemoteBoxTest, ACancelledOrRefusedCalibrationKeepsTheEntries) {
   Program& p = Start();
   const std::vector<std::int32_t> before = Positions();
+  const char* noBox = "Control Box Interface Not Responding";
   const struct {
     const char* what;
-    bool started;
+    std::function<void()> refuse;  // before the click: the calibration does not start
+    std::function<void()> cancel;  // once it has taken a reading
     const char* label;
-  } cases[] = {{"second click", true, ""},
-               {"box stops answering", true, "Control Box Interface Not Responding"},
-               {"no reading", false, "Control Box Interface Not Responding"},
-               {"no port", false, "Port Driver Not Connecting"}};
+  } cases[] = {{"second click", nullptr, [&] { ClickCalibrate(); }, ""},
+               {"box stops answering", nullptr, [&] { hw::SetRemoteBoxBusy(true); p.Box.TimerCB_Timer(); }, noBox},
+               {"no reading", [] { hw::SetRemoteBoxBusy(true); }, nullptr, noBox},
+               {"no port", [&] { CloseRemoteBoxPort(p.Values.PortDevice); }, nullptr, "Port Driver Not Connecting"}};
   for (const auto& c : cases) {
     SCOPED_TRACE(c.what);
-    const std::string what = c.what;
-    if (what == "no reading") hw::SetRemoteBoxBusy(true);
-    if (what == "no port") CloseRemoteBoxPort(p.Values.PortDevice);
+    if (c.refuse) c.refuse();
     TickAt(72);
     ClickCalibrate();
-    EXPECT_EQ(p.Box.Calibrating(), c.started);
-    if (c.started) {
+    EXPECT_EQ(p.Box.Calibrating(), c.cancel != nullptr);
+    if (c.cancel) {
       TickAt(240);
       clock.Advance(600);
       TickAt(240);
-      if (what == "second click") ClickCalibrate();
-      if (what == "box stops answering") {
-        hw::SetRemoteBoxBusy(true);
-        p.Box.TimerCB_Timer();
-      }
+      c.cancel();
     }
     EXPECT_FALSE(p.Box.Calibrating());
     EXPECT_EQ(Positions(), before);
@@ -268,9 +254,7 @@ TEST_F(RemoteBoxTest, OperatorLinesTurnTheSwitchAndBadOnesAreReported) {
     std::string error;
     winplat::controls::OperatorScript script(none, log, &boxes);
     EXPECT_EQ(!script.RunLine(c.line, &error), c.fails) << c.line << ": " << error;
-    if (c.fails) {
-      EXPECT_NE(error.find("remotebox"), std::string::npos) << error;
-    }
+    EXPECT_TRUE(!c.fails || error.find("remotebox") != std::string::npos) << error;
     EXPECT_EQ(p.Box.ReadControlBox(), c.reading) << c.line;
   }
 }
