@@ -166,7 +166,6 @@ class JobIntakeTest : public ::testing::Test {
 };
 
 TEST_F(JobIntakeTest, ARecordThatCannotBeTakenStaysOnTheClipboardUntilItCan) {
-  EXPECT_EQ(forms.Main.CorvConn.Value(), 1) << "ticked from the start";
   testsupport::WriteFile(testsupport::Root() / "C" / "Outside.NC", "G0 X0 Y0\n");
   std::optional<OtherProgramHoldsClipboard> other;
   const struct {
