@@ -65,11 +65,11 @@ TEST_F(RemoteBoxTest, MovesAndMatchesSwitchTheOutputAndTheModesAfterTheirCaption
     const char* what;
     const std::vector<std::int32_t>& positions;
     std::int32_t previous, reading;
-    int onOff, capBtn, mode;  // afterwards; before, the output is on in mode 6
+    int onOff, capBtn, mode;  // afterwards; before, CapBtn is off and mode 6 picked
     const char* delay = "0";  // TDMode
     double seconds = 0;       // waited with the mode's caption
     bool groupEnabled = true;
-    int onOffBefore = 1;
+    int onOffBefore = 1;      // OnOff before the tick
   } cases[] = {
       {"a move of 20 is ignored", factory, 28, 8, 1, 0, 6},
       {"a move of 21 is acted on", factory, 29, 8, 1, 1, 6},
