@@ -25,6 +25,12 @@ class RemoteBoxTest : public ProgramRig {
     hw::SetRemoteBoxReading(reading);
     program->Box.TimerCB_Timer();
   }
+  // The switch turned to `reading` and left there until it has settled.
+  void TurnAndSettle(std::int32_t reading) {
+    TickAt(reading);
+    clock.Advance(600);
+    TickAt(reading);
+  }
   double Seconds() { return clock.SecondsSinceMidnight(); }
   std::vector<std::int32_t>& Positions() { return program->Values.BoxPositions; }
   std::string Label() { return program->Forms.Main.LabelCBIns.Caption(); }
@@ -152,9 +158,7 @@ TEST_F(RemoteBoxTest, CalibrationTakesEightReadingsTheOneNearZeroLast) {
   const std::int32_t readings[] = {72, 8, 240, 40, 104, 136, 168, 200, 8};
   for (std::int32_t r : readings) {
     EXPECT_TRUE(p.Box.Calibrating()) << "before " << r;
-    TickAt(r);
-    clock.Advance(600);
-    TickAt(r);
+    TurnAndSettle(r);
   }
   EXPECT_FALSE(p.Box.Calibrating());
   EXPECT_EQ(Positions(), (std::vector<std::int32_t>{8, 40, 72, 104, 136, 168, 200, 240}));
@@ -191,9 +195,7 @@ TEST_F(RemoteBoxTest, ACancelledOrRefusedCalibrationKeepsTheEntries) {
     ClickCalibrate();
     EXPECT_EQ(p.Box.Calibrating(), c.cancel != nullptr);
     if (c.cancel) {
-      TickAt(240);
-      clock.Advance(600);
-      TickAt(240);
+      TurnAndSettle(240);
       c.cancel();
     }
     EXPECT_FALSE(p.Box.Calibrating());
