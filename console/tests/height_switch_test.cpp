@@ -65,34 +65,29 @@ TEST(FollowModePreset, TheHeightCellLessOneHeldToThePresets) {
 TEST_F(HeightSwitch, FollowModeStoresThePresetAndCorrectsBeforeProjecting) {
   Program& p = Start();
   MainForm& m = p.Forms.Main;
-  op::Click(m.MdHt);
-  EXPECT_EQ(Ini("HeightPresets", "FollowMode"), "1");
   SetGridCell(Grid(p.Slots.SSHt), 1, 3, "");
   SetGridCell(Grid(p.Slots.SSHt), 1, 4, "9");
   op::Click(m.PrjHght(2));
   EXPECT_TRUE(m.PrjHt(2).Value()) << "both rows show the preset in use";
-
-  winplat::hw::ClearCommandLog();
-  op::Click(m.PrjPos(3));
-  EXPECT_TRUE(m.PrjHght(0).Value());
-  EXPECT_TRUE(m.PrjHt(0).Value());
-  EXPECT_EQ(Ini("HeightPresets", "Index"), "0");
-  std::vector<std::uint16_t> codes = Codes();
-  ASSERT_GE(First(codes, kDisplayFrame), 0);
-  EXPECT_LT(First(codes, kCorrectionRow), First(codes, kDisplayFrame)) << "corrected before the projection";
-  EXPECT_EQ(p.State.LastShownFrame, 3);
-
-  op::Click(m.PrjPos(4));
-  EXPECT_TRUE(m.PrjHght(5).Value());
-  EXPECT_EQ(Ini("HeightPresets", "Index"), "5");
-
   // Without follow mode the preset stays and the projection comes first.
-  op::Click(m.MdHt);
-  winplat::hw::ClearCommandLog();
-  op::Click(m.PrjPos(3));
-  EXPECT_TRUE(m.PrjHght(5).Value());
-  codes = Codes();
-  EXPECT_LT(First(codes, kDisplayFrame), First(codes, kCorrectionRow));
+  const struct {
+    int follow, mode, preset;
+  } cases[] = {{1, 3, 0}, {1, 4, 5}, {0, 3, 5}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << "MdHt " << c.follow << ", PrjPos " << c.mode);
+    if (m.MdHt.Value() != c.follow) op::Click(m.MdHt);
+    EXPECT_EQ(Ini("HeightPresets", "FollowMode"), std::to_string(c.follow));
+    winplat::hw::ClearCommandLog();
+    op::Click(m.PrjPos(c.mode));
+    EXPECT_TRUE(m.PrjHght(c.preset).Value());
+    EXPECT_TRUE(m.PrjHt(c.preset).Value());
+    EXPECT_EQ(Ini("HeightPresets", "Index"), std::to_string(c.preset));
+    EXPECT_EQ(p.State.LastShownFrame, c.mode);
+    const std::vector<std::uint16_t> codes = Codes();
+    ASSERT_GE(First(codes, kDisplayFrame), 0);
+    ASSERT_GE(First(codes, kCorrectionRow), 0);
+    EXPECT_EQ(First(codes, kCorrectionRow) < First(codes, kDisplayFrame), c.follow == 1) << "corrected first";
+  }
 }
 
 TEST_F(HeightSwitch, ApplyOkAndCancelOfThePresetDialog) {
