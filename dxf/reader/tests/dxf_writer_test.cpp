@@ -85,13 +85,11 @@ TEST_F(WriterTest, ExportReadsBackInTheControl) {
   EXPECT_EQ((std::array{b.LineCount, b.PolylineCount, b.CircleCount, b.SolidCount, b.TextCount, b.PointRowCount,
                         b.EllipseCount}),
             (std::array<std::int32_t, 7>{1, 2, 2, 1, 8, 1, 0}));
-  EXPECT_EQ(b.LineTable(1).X1, 1.5f);
-  EXPECT_EQ(b.LineTable(1).X2, -3.125f);
-  EXPECT_EQ(b.PolylineTable(1).Bulge, 1.0f);
+  // Line X1 and X2, the first bulge, the second segment's end Y, the arc's angles.
+  EXPECT_EQ(std::tuple(b.LineTable(1).X1, b.LineTable(1).X2, b.PolylineTable(1).Bulge, b.PolylineTable(2).Y2,
+                       b.CircleTable(1).StartAngle, b.CircleTable(1).EndAngle),
+            std::tuple(1.5f, -3.125f, 1.0f, 10.0f, 30.0f, 300.0f));
   EXPECT_TRUE(Close(b.PolylineTable(2).Bulge, -0.41421356));
-  EXPECT_EQ(b.PolylineTable(2).Y2, 10.0f);
-  EXPECT_EQ(b.CircleTable(1).StartAngle, 30.0f);
-  EXPECT_EQ(b.CircleTable(1).EndAngle, 300.0f);
   EXPECT_EQ(b.CircleTable(2).StartAngle, b.CircleTable(2).EndAngle);
   const kelvane::SolidRecord& s = b.SolidTable(1);
   EXPECT_EQ((std::array<float, 8>{s.X1, s.Y1, s.X2, s.Y2, s.X3, s.Y3, s.X4, s.Y4}),
@@ -154,7 +152,8 @@ TEST_F(WriterTest, ExportThatCannotBeCreatedRaisesAndLeavesNothing) {
     }
     return std::pair(0, std::string("no error"));
   };
-  EXPECT_EQ(exportError("C:\\NoFolder\\x.dxf"), std::pair(76, std::string("Error 76 performing this action.  Path not found")));
+  EXPECT_EQ(exportError("C:\\NoFolder\\x.dxf"),
+            std::pair(76, std::string("Error 76 performing this action.  Path not found")));
   EXPECT_FALSE(std::filesystem::exists(Host("C:\\NoFolder")));
 
   // A file someone holds open keeps its bytes, and no temporary file is left.
@@ -163,7 +162,8 @@ TEST_F(WriterTest, ExportThatCannotBeCreatedRaisesAndLeavesNothing) {
   const auto filesBefore = files();
   winplat::File reader = winplat::File::OpenForReading("C:\\out\\held.dxf");
   ASSERT_TRUE(reader.IsOpen());
-  EXPECT_EQ(exportError("C:\\out\\held.dxf"), std::pair(70, std::string("Error 70 performing this action.  Permission denied")));
+  EXPECT_EQ(exportError("C:\\out\\held.dxf"),
+            std::pair(70, std::string("Error 70 performing this action.  Permission denied")));
   EXPECT_EQ(testsupport::ReadFile(held), "old");
   EXPECT_EQ(files(), filesBefore);
 

@@ -18,7 +18,8 @@ std::string Dxf(std::string_view spec, const std::string& end = "\r\n") {
   return text;
 }
 
-const std::string kTablesR12 = "0|SECTION|2|TABLES|0|TABLE|2|LAYER|70|1|0|LAYER|2|0|70|0|62|7|6|CONTINUOUS|0|ENDTAB|0|ENDSEC";
+const std::string kTablesR12 =
+    "0|SECTION|2|TABLES|0|TABLE|2|LAYER|70|1|0|LAYER|2|0|70|0|62|7|6|CONTINUOUS|0|ENDTAB|0|ENDSEC";
 const std::string kRedline = "999|REDLINE LAYER CREATED BY Kelvane OCX FROM BRENNOX";
 
 // A header holding `header` (none when empty), the R12 layer table and an
@@ -149,64 +150,59 @@ TEST_F(SaveTest, KeywordTrapsAndLineEnds) {
   EXPECT_EQ(std::count(out.begin(), out.end(), '\n'), std::count(spec.begin(), spec.end(), '|') + 1 + 12 + 2 * 16);
 }
 
-TEST_F(SaveTest, FilesWithoutEntitiesGetTheSectionTheyNeed) {
-  // Before EOF when there is one, at the end when not; nothing when no redline entity is left.
+TEST_F(SaveTest, FilesWithoutASectionGetTheOneTheyNeed) {
+  // ENTITIES before EOF when there is one, at the end when not, none when no redline entity is left;
+  // a layer table of the new layers where the file has none.
   const std::string line = "0|LINE|8|RED|10|0|20|0|30|0|11|1|21|1|31|0|0|ENDSEC";
+  const std::string entities = "0|SECTION|2|ENTITIES|0|ENDSEC|0|EOF";
+  const std::string table = "0|SECTION|2|TABLES|0|TABLE|2|LAYER|70|1|0|LAYER|2|RED|" + kRedline +
+                            "|70|64|62|7|6|CONTINUOUS|0|ENDTAB|0|ENDSEC|0|SECTION|2|ENTITIES";
   const struct {
     std::string input;
     bool deleteIt;
-    std::string tail;
+    std::string head, tail;  // head: none when empty
   } cases[] = {
-      {kTablesR12 + "|0|EOF", false, "0|SECTION|2|ENTITIES|" + line + "|0|EOF"},
-      {kTablesR12, false, "ENDSEC|0|SECTION|2|ENTITIES|" + line},
-      {kTablesR12 + "|0|EOF", true, "ENDTAB|0|ENDSEC|0|EOF"},
+      {kTablesR12 + "|0|EOF", false, "", "0|SECTION|2|ENTITIES|" + line + "|0|EOF"},
+      {kTablesR12, false, "", "ENDSEC|0|SECTION|2|ENTITIES|" + line},
+      {kTablesR12 + "|0|EOF", true, "", "ENDTAB|0|ENDSEC|0|EOF"},
+      {entities, false, table, line + "|0|EOF"},
+      {"0|SECTION|2|TABLES|0|ENDSEC|" + entities, false, table, line + "|0|EOF"},
   };
   for (const auto& c : cases) {
-    SCOPED_TRACE(c.tail);
+    SCOPED_TRACE(c.input);
     SetUp();
     LoadText("none.dxf", c.input);
     const std::int32_t entry = dxf->DXFAddLine(0, 0, 1, 1, "RED");
     if (c.deleteIt) db().LineTable(db().EntityIndex(entry).Row).Deleted = -1;
-    const std::string out = SaveAs("none.dxf"), tail = Dxf(c.tail);
+    const std::string out = SaveAs("none.dxf"), head = c.head.empty() ? "" : Dxf(c.head), tail = Dxf(c.tail);
+    EXPECT_EQ(out.substr(0, head.size()), head) << out;
     ASSERT_GE(out.size(), tail.size());
     EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
-  }
-}
-
-TEST_F(SaveTest, FilesWithoutALayerTableGetOne) {
-  const std::string expectedStart =
-      Dxf("0|SECTION|2|TABLES|0|TABLE|2|LAYER|70|1|0|LAYER|2|RED|" + kRedline +
-          "|70|64|62|7|6|CONTINUOUS|0|ENDTAB|0|ENDSEC|0|SECTION|2|ENTITIES");
-  for (const std::string& input : {std::string(), std::string("0|SECTION|2|TABLES|0|ENDSEC|")}) {
-    SCOPED_TRACE(input);
-    SetUp();
-    LoadText("nolayers.dxf", input + "0|SECTION|2|ENTITIES|0|ENDSEC|0|EOF");
-    dxf->DXFAddLine(0, 0, 1, 1, "RED");
-    const std::string out = SaveAs("nolayers.dxf");
-    EXPECT_EQ(out.substr(0, expectedStart.size()), expectedStart) << out;
-    // Read again, the layer is a redline layer.
+    // Read again, the layer is a redline layer and the line is there unless deleted.
     auto back = winplat::MakeObject<kelvane::DXF>();
     back->db.InitDB(true);
-    ASSERT_TRUE(kelvane::LoadDXF(*back, "C:\\out\\nolayers.dxf", nullptr, nullptr));
-    EXPECT_TRUE(back->db.Layers().Item(winplat::Variant(1))->RedlineLayer());
-    EXPECT_EQ(back->db.LineCount, 1);
+    ASSERT_TRUE(kelvane::LoadDXF(*back, "C:\\out\\none.dxf", nullptr, nullptr));
+    EXPECT_TRUE(back->db.Layers().Item(winplat::Variant(kelvane::SetLayerID(back->db.Layers(), "RED")))->RedlineLayer());
+    EXPECT_EQ(back->db.LineCount, c.deleteIt ? 0 : 1);
   }
 }
 
 TEST_F(SaveTest, RefusalsLeaveTheTargetAsItWas) {
   const std::string good = Dxf(R12("", "")), out = "C:\\out\\target.dxf";
+  const char* kOver = "cannot be saved over the file it was read from";
   const struct Case {
     const char* name;
     std::string input;  // empty: the loaded file is missing
     std::string target;
     const char* message;
   } cases[] = {
-      {"the same file under another spelling", good, "c:\\DXF\\.\\SOURCE.DXF", "cannot be saved over the file it was read from"},
-      {"the same file by a relative name", good, "..\\dxf\\source.dxf", "cannot be saved over the file it was read from"},
+      {"the same file under another spelling", good, "c:\\DXF\\.\\SOURCE.DXF", kOver},
+      {"the same file by a relative name", good, "..\\dxf\\source.dxf", kOver},
       {"a missing input", "", out, "File not found: C:\\dxf\\source.dxf"},
       {"a table cut short", Dxf("0|SECTION|2|TABLES|0|TABLE|2|LAYER|70|1|0|LAYER|2|0"), out,
        "The layer table of C:\\dxf\\source.dxf ends before its ENDTAB."},
-      {"a seed that is no handle", Dxf(R12("$HANDSEED|5|12345678A", "")), out, "is not a hexadecimal number of 1 to 8 digits"},
+      {"a seed that is no handle", Dxf(R12("$HANDSEED|5|12345678A", "")), out,
+       "is not a hexadecimal number of 1 to 8 digits"},
       {"a seed at the top", Dxf(R12("$HANDSEED|5|FFFFFFF5", "")), out, "would pass FFFFFFFF"},
       {"a binary file", "AutoCAD Binary DXF\r\n\x1a", out, "is a binary DXF file"},
       {"an output folder that is not there", good, "C:\\nowhere\\target.dxf", "Path not found: C:\\nowhere\\target.dxf"},
