@@ -17,7 +17,6 @@ namespace {
 
 namespace hw = winplat::hw;
 
-constexpr unsigned kBoxFlags = winplat::MB_ICONEXCLAMATION | winplat::MB_TASKMODAL | winplat::MB_SETFOREGROUND;
 constexpr std::uint32_t kCheckValue = 0xABCD1234;
 constexpr std::uint32_t kIsaTestAddress = 0x0C00FEF0;
 constexpr std::uint32_t kPciTestAddress = 0xC000FEF0;

@@ -17,7 +17,6 @@ namespace {
 
 namespace hw = winplat::hw;
 
-constexpr unsigned kBoxFlags = winplat::MB_ICONEXCLAMATION | winplat::MB_TASKMODAL | winplat::MB_SETFOREGROUND;
 constexpr std::uint32_t kDoorbellBudget = 20'000'000;
 constexpr std::int32_t kTimedOut = -901;
 constexpr std::int32_t kMaxPciReplyData = static_cast<std::int32_t>(kBufferBytes) - 4;
@@ -53,7 +52,7 @@ std::int32_t TimedOut(int board) {
 }
 
 bool Cancelled(const char* text, int board) {
-  return winplat::MessageBox(0, text, DiagnosticsCaption(board), winplat::MB_OKCANCEL | kBoxFlags) ==
+  return winplat::MessageBox(0, text, DiagnosticsCaption(board), winplat::MB_OKCANCEL | DiagnosticBoxFlags) ==
          winplat::IDCANCEL;
 }
 
@@ -182,7 +181,7 @@ std::int32_t SendIsa() {
                           "The TB board requires 60 seconds from the time you start your computer to test its "
                           "internal memory.\nPlease wait 60 seconds, then press OK.\nIf you press OK now, the TB "
                           "board will start as soon as it is ready.",
-                          DiagnosticsCaption(i), winplat::MB_OK | kBoxFlags);
+                          DiagnosticsCaption(i), winplat::MB_OK | DiagnosticBoxFlags);
       continue;
     }
     if (lib.beepOnError) {
@@ -246,7 +245,7 @@ std::int32_t SendIsa() {
                                   "The TRIBANK32 to PC communications port is not working.\nThe TB32 may not work "
                                   "properly until this is fixed.\nThis may be due to a missing TB32 or address "
                                   "conflict.",
-                                  caption, winplat::MB_OKCANCEL | kBoxFlags) == winplat::IDOK) {
+                                  caption, winplat::MB_OKCANCEL | DiagnosticBoxFlags) == winplat::IDOK) {
             ShowHelpBox(caption);
           }
           r.lastBoardError = -2;
@@ -286,7 +285,7 @@ std::int32_t SendBoardCommand() {
     StandardBeep();
     winplat::MessageBox(0,
                         "An internal DLL problem has allowed the VEXLIB.DLL to be accessed by more than one thread.",
-                        lib.logLine, winplat::MB_OK | kBoxFlags);
+                        lib.logLine, winplat::MB_OK | DiagnosticBoxFlags);
     return -2;
   }
   transportBusy = true;

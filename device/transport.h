@@ -5,6 +5,8 @@
 #include <cstddef>
 #include <string>
 
+#include "winplat/msgbox.h"
+
 namespace vexlib {
 
 // Runs inside an export that holds the library mutex. Returns the board error
@@ -26,6 +28,10 @@ std::int32_t ReceiveWordBlockLocked(std::int32_t* words, std::size_t capacity);
 // Reports a nonzero board error code of board i: beep, window, log line, box.
 // `beforeSending`: the code came from a stale PCI reply.
 void ReportBoardError(int board, std::int32_t code, bool beforeSending);
+
+// How the transport's diagnostic boxes stand: in front, over the task.
+inline constexpr unsigned DiagnosticBoxFlags =
+    winplat::MB_ICONEXCLAMATION | winplat::MB_TASKMODAL | winplat::MB_SETFOREGROUND;
 
 // "TB32 Diagnostics: Master board" and its kin for board i of the family in use.
 std::string DiagnosticsCaption(int board);

@@ -9,7 +9,6 @@
 namespace vexlib {
 namespace {
 
-constexpr unsigned kBoxFlags = winplat::MB_ICONEXCLAMATION | winplat::MB_TASKMODAL | winplat::MB_SETFOREGROUND;
 
 const char* ErrorName(std::int32_t code) {
   switch (code) {
@@ -66,7 +65,7 @@ void ReportBoardError(int board, std::int32_t code, bool beforeSending) {
   std::string text = std::string("The TB board's internal check routines have detected a ") + failure +
                      ".\nThe TB board and associated software may not work properly until this is fixed.\n\n"
                      "Select OK for more information or Cancel to continue.";
-  if (winplat::MessageBox(0, text, caption, winplat::MB_OKCANCEL | kBoxFlags) == winplat::IDOK) {
+  if (winplat::MessageBox(0, text, caption, winplat::MB_OKCANCEL | DiagnosticBoxFlags) == winplat::IDOK) {
     ShowHelpBox(caption);
   }
 }
@@ -75,7 +74,7 @@ void ShowHelpBox(const std::string& caption) {
   winplat::MessageBox(0,
                       "To solve this problem try the following:\n1) Exit and re-run VX.\n2) Press RESET on the "
                       "computer or turn it off, then back on.\n3) Check TB board and gold fingers.",
-                      caption, winplat::MB_OK | kBoxFlags);
+                      caption, winplat::MB_OK | DiagnosticBoxFlags);
 }
 
 }  // namespace vexlib

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 
 #include "console/alignment_points.h"
 #include "editor_rig.h"
@@ -13,6 +14,9 @@
 
 namespace fieldray::console {
 namespace {
+
+// A node as its row holds it: column, row.
+using Cells = std::pair<std::string, std::string>;
 
 class SetupPointsTest : public EditorRig {
  protected:
@@ -22,10 +26,14 @@ class SetupPointsTest : public EditorRig {
     SetGridCell(Grid(), r, 4, std::to_string(i));
     SetGridCell(Grid(), r, 5, std::to_string(j));
   }
-  // The node written into row r.
-  std::pair<std::string, std::string> Node(std::int32_t r) {
-    return {GetGridCell(Grid(), r, 4), GetGridCell(Grid(), r, 5)};
+  // Rows 1.. at the nodes (i, j), each with reach 4, placed as crosses.
+  void Crosses(std::initializer_list<std::pair<std::int32_t, std::int32_t>> nodes) {
+    std::int32_t r = 0;
+    for (auto [i, j] : nodes) Row(++r, "4", i, j);
+    PlacePoints(main, Grid());
   }
+  // The node written into row r.
+  Cells Node(std::int32_t r) { return {GetGridCell(Grid(), r, 4), GetGridCell(Grid(), r, 5)}; }
   void Project(std::int32_t point) {
     state.SelectedSetupPoint = point;
     setup.ShowSetCross();
@@ -40,27 +48,22 @@ TEST_F(SetupPointsTest, ACrossPlacedOnANodeIsProjectedThereAndRowZeroBecomesRowO
     Row(1, "1", n, 32);
     PlacePoints(main, Grid());
     Project(1);
-    EXPECT_EQ(Node(1), std::make_pair(std::to_string(n), std::string("32"))) << "column " << n;
+    EXPECT_EQ(Node(1), Cells(std::to_string(n), "32")) << "column " << n;
     Row(1, "1", 32, n);
     PlacePoints(main, Grid());
     Project(1);
-    EXPECT_EQ(Node(1), std::make_pair(std::string("32"), std::to_string(n == 0 ? 1 : n))) << "row " << n;
+    EXPECT_EQ(Node(1), Cells("32", std::to_string(n == 0 ? 1 : n))) << "row " << n;
   }
 }
 
 TEST_F(SetupPointsTest, TheCrossIsSixteenPointsInCalPointsAtTheRateAndSkewOfItsBlanking) {
-  Row(1, "4", 40, 40);  // centre (2240, 1375): node (8192, 8192)
-  PlacePoints(main, Grid());
+  Crosses({{40, 40}});  // centre (2240, 1375): node (8192, 8192)
   Project(1);
   EXPECT_EQ(FrameName(99), "Cal Points");
-  int ends = 0;
   const std::pair<int, int> armEnds[] = {{8192, 9099}, {8192, 7286}, {7286, 8192}, {9099, 8192}};
   for (auto [x, y] : armEnds) {
-    EXPECT_EQ(PointsAt(99, x, y, 0), 2) << x << ", " << y;
-    EXPECT_EQ(PointsAt(99, x, y, kWhite), 2) << x << ", " << y;
-    ends += PointsAt(99, x, y, 0) + PointsAt(99, x, y, kWhite);
+    EXPECT_EQ(std::pair(PointsAt(99, x, y, 0), PointsAt(99, x, y, kWhite)), std::pair(2, 2)) << x << ", " << y;
   }
-  EXPECT_EQ(ends, 16);
   EXPECT_EQ(board.CallsNamed("DisplayFreq3").back(), "DisplayFreq3 12000 12000 12000");
   EXPECT_EQ(board.CallsNamed("DisplaySkew").back(), "DisplaySkew 4 3 0");
   EXPECT_EQ(board.CallsNamed("SetWorkingScale").back(), "SetWorkingScale -32768 32767 -32768 32767 0 0");
@@ -83,9 +86,7 @@ TEST_F(SetupPointsTest, TheCrossIsSixteenPointsInCalPointsAtTheRateAndSkewOfItsB
 }
 
 TEST_F(SetupPointsTest, PickDragAndNudgeMoveTheCrossFromNodeToNode) {
-  Row(1, "4", 40, 40);
-  Row(2, "4", 10, 10);
-  PlacePoints(main, Grid());
+  Crosses({{40, 40}, {10, 10}});
   setup.SetupWin_MouseDown(1, 0, 560, 3055);  // the centre of cross 2
   ASSERT_EQ(state.SelectedSetupPoint, 2);
   EXPECT_EQ(Grid().ActiveRow(), 2);
@@ -103,7 +104,7 @@ TEST_F(SetupPointsTest, PickDragAndNudgeMoveTheCrossFromNodeToNode) {
 
   state.SelectedSetupPoint = 1;
   main.SetXPos.SetValue(10);
-  EXPECT_EQ(Node(1), std::make_pair(std::string("41"), std::string("40"))) << "one 56-twip step for a change of 10";
+  EXPECT_EQ(Node(1), Cells("41", "40")) << "one 56-twip step for a change of 10";
   main.SetYPos.SetValue(-5);
   EXPECT_EQ(Node(1).second, "41") << "a smaller value moves the cross up";
 
@@ -119,12 +120,11 @@ TEST_F(SetupPointsTest, PickDragAndNudgeMoveTheCrossFromNodeToNode) {
 }
 
 TEST_F(SetupPointsTest, ANewCrossTakesItsRowAtOnceAndApplyWithoutReachChangesNothing) {
-  Row(1, "4", 40, 40);
-  PlacePoints(main, Grid());
+  Crosses({{40, 40}});
   setup.BtnCross_Click();
   ASSERT_EQ(main.SetLineX.UBound(), 2);
   EXPECT_EQ(main.SetLineY(2).Y1(), 100);
-  EXPECT_EQ(Node(2), std::make_pair(std::string("6"), std::string("61")));
+  EXPECT_EQ(Node(2), Cells("6", "61"));
   EXPECT_EQ(GetGridCell(Grid(), 2, 3), "");
   setup.StartSetupCmd_Click();
   EXPECT_EQ(state.PtAlgnGrid[6 + 65 * 61].Set, BoolFalse);
@@ -134,10 +134,7 @@ TEST_F(SetupPointsTest, ANewCrossTakesItsRowAtOnceAndApplyWithoutReachChangesNot
 }
 
 TEST_F(SetupPointsTest, ADeleteRemovesTheRowRebuildsTheCrossesAndClearsTheSelection) {
-  Row(1, "4", 40, 40);
-  Row(2, "4", 10, 10);
-  Row(3, "4", 20, 20);
-  PlacePoints(main, Grid());
+  Crosses({{40, 40}, {10, 10}, {20, 20}});
   setup.SetupWin_MouseDown(1, 0, 560, 3055);
   ASSERT_EQ(state.SelectedSetupPoint, 2);
   answers = {winplat::IDNO};
@@ -148,14 +145,14 @@ TEST_F(SetupPointsTest, ADeleteRemovesTheRowRebuildsTheCrossesAndClearsTheSelect
 
   answers = {winplat::IDYES};
   setup.DelPt_Click();
-  EXPECT_EQ(Node(2), std::make_pair(std::string("20"), std::string("20")));
+  EXPECT_EQ(Node(2), Cells("20", "20"));
   EXPECT_EQ(main.SetLineX.UBound(), 2);
   EXPECT_EQ(state.SelectedSetupPoint, 0);
   EXPECT_FALSE(main.DelPt.Enabled());
   EXPECT_FALSE(main.SetYPos.Enabled());
   EXPECT_EQ(board.CallsNamed("MergeFrames").back(), "MergeFrames 0 0 99");
   main.SetXPos.SetValue(3);
-  EXPECT_EQ(Node(2), std::make_pair(std::string("20"), std::string("20"))) << "no nudge reaches the next point";
+  EXPECT_EQ(Node(2), Cells("20", "20")) << "no nudge reaches the next point";
 }
 
 }  // namespace

@@ -12,8 +12,6 @@ namespace {
 namespace ff {
 #define VXF_EXPORT(name) inline auto* name() { return Resolve<decltype(::name)>(#name); }
 VXF_EXPORT(LoadLFile)
-VXF_EXPORT(LoadVXA)
-VXF_EXPORT(LoadVXB)
 VXF_EXPORT(ReadFileInfo)
 VXF_EXPORT(SaveLFile)
 VXF_EXPORT(LoadFont)

@@ -90,7 +90,7 @@ bool EntityDB::InitDB(bool clear) {
 
 bool EntityDB::ExpandSeqArray() {
   return WithErrorTrail("ExpandSeqArray", [&] {
-    EntityIndex.RedimPreserve(winplat::AddLng(EntityCount, 100));
+    EntityIndex.RedimPreserve(winplat::AddLng(EntityCount, kEntityIndexSteps.loader));
     return true;
   });
 }

@@ -25,9 +25,7 @@ constexpr std::size_t kNameBytes = 50;
 constexpr std::int32_t kHeaderBytes = 8;
 constexpr std::int32_t kMaxEvents = 32;
 constexpr std::int32_t kNotFound = -300;
-constexpr std::uint16_t kPiece = 181;
 constexpr std::uint16_t kHostFailed = 85;
-constexpr std::uint16_t kNextChunk = 182;
 
 enum Dialogue : std::int32_t { kNone = 0, kLoadHeader, kLoadSkip, kLoadBody, kSave };
 

@@ -4,10 +4,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <array>
 #include <cstdlib>
-#include <fstream>
 #include <set>
 
+#include "gdi_canvas.h"
 #include "render_fixture.h"
 #include "winplat/clipboard.h"
 #include "winplat/metafile.h"
@@ -47,63 +48,34 @@ class MetafileOutput : public RenderTest {
     RenderTest::SetUp();
     Line(1, 1, 12, 9, kRed);
     Line(2, 8, 11, 2, kBlue);
-    kelvane::CircleRecord c;
-    c.X = 7;
-    c.Y = 5;
-    c.Radius = 3;
-    c.Layer = Layer("0");
-    c.Color = kGreen;
-    db().AddCircle(c, kelvane::Growth::Loader);
-    c.Radius = 2;
-    c.StartAngle = 0;
-    c.EndAngle = 120;
-    db().AddCircle(c, kelvane::Growth::Loader);
-    kelvane::TextRecord t;
-    t.X = 1;
-    t.Y = 0.5f;
-    t.Text = "KELVANE";
-    t.Height = 1;
-    t.WidthFactor = 1;
-    t.Layer = Layer("0");
-    t.Color = kRed;
-    t.FontName = "Arial";
-    db().AddText(t, kelvane::Growth::Loader);
+    const auto loader = kelvane::Growth::Loader;
+    db().AddCircle({.X = 7, .Y = 5, .Radius = 3, .Layer = Layer("0"), .Color = kGreen}, loader);
+    db().AddCircle({.X = 7, .Y = 5, .Radius = 2, .StartAngle = 0, .EndAngle = 120, .Layer = Layer("0"), .Color = kGreen},
+                   loader);
+    db().AddText({.X = 1, .Y = 0.5f, .Text = std::string_view("KELVANE"), .Height = 1, .Layer = Layer("0"),
+                  .Color = kRed, .FontName = std::string_view("Arial"), .WidthFactor = 1},
+                 loader);
     Extents(0, 10, 14, 0);
     ASSERT_TRUE(Draw(0, 10, 14, 0));
     screen = Shot();
   }
-  // A metafile played one to one into a raster picture of the view's size and background.
-  winplat::Picture PlayedEnhanced(const std::vector<std::uint8_t>& bytes) {
-    winplat::HENHMETAFILE m = winplat::SetEnhMetaFileBits(static_cast<unsigned>(bytes.size()), bytes.data());
-    EXPECT_NE(m, 0u);
-    return Played([&](winplat::HDC dc) {
-      const winplat::RECT r{0, 0, screen.width, screen.height};
-      EXPECT_TRUE(winplat::PlayEnhMetaFile(dc, m, &r));
-      winplat::DeleteEnhMetaFile(m);
-    });
-  }
-  winplat::Picture PlayedPlaceable(const std::vector<std::uint8_t>& bytes) {
-    winplat::HMETAFILE m = winplat::SetMetaFileBitsEx(static_cast<unsigned>(bytes.size() - 22), bytes.data() + 22);
-    EXPECT_NE(m, 0u);
-    return Played([&](winplat::HDC dc) {
-      EXPECT_TRUE(winplat::PlayMetaFile(dc, m));
+  // A metafile's bytes (a placeable one's behind its 22-byte header) played one
+  // to one into a raster picture of the view's size and background.
+  winplat::Picture Played(const std::vector<std::uint8_t>& b, bool placeable = false) {
+    testsupport::Canvas canvas(screen.width, screen.height, dxf->picKelvane.PaintBackColor());
+    if (placeable) {
+      winplat::HMETAFILE m = winplat::SetMetaFileBitsEx(static_cast<unsigned>(b.size() - 22), b.data() + 22);
+      EXPECT_NE(m, 0u);
+      EXPECT_TRUE(winplat::PlayMetaFile(canvas.dc, m));
       winplat::DeleteMetaFile(m);
-    });
-  }
-  winplat::Picture Played(const std::function<void(winplat::HDC)>& play) {
-    winplat::HDC dc = winplat::CreateCompatibleDC(0);
-    winplat::HBITMAP bmp = winplat::CreateCompatibleBitmap(dc, screen.width, screen.height);
-    winplat::HGDIOBJ old = winplat::SelectObject(dc, bmp);
-    winplat::HBRUSH back = winplat::CreateSolidBrush(dxf->picKelvane.PaintBackColor());
-    const winplat::RECT all{0, 0, screen.width, screen.height};
-    winplat::FillRect(dc, &all, back);
-    winplat::DeleteObject(back);
-    play(dc);
-    winplat::Picture p = winplat::CaptureDC(dc);
-    winplat::SelectObject(dc, old);
-    winplat::DeleteObject(bmp);
-    winplat::DeleteDC(dc);
-    return p;
+    } else {
+      winplat::HENHMETAFILE m = winplat::SetEnhMetaFileBits(static_cast<unsigned>(b.size()), b.data());
+      EXPECT_NE(m, 0u);
+      const winplat::RECT r{0, 0, screen.width, screen.height};
+      EXPECT_TRUE(winplat::PlayEnhMetaFile(canvas.dc, m, &r));
+      winplat::DeleteEnhMetaFile(m);
+    }
+    return canvas.Snap();
   }
   static bool SamePixels(const winplat::Picture& a, const winplat::Picture& b) {
     if (a.width != b.width || a.height != b.height) return false;
@@ -112,6 +84,16 @@ class MetafileOutput : public RenderTest {
     return true;
   }
   std::filesystem::path Host(const std::string& name) { return testsupport::Root() / "C" / name; }
+  // The method must raise the control's error, its trail naming the method.
+  void ExpectRaised(std::int32_t id, const std::string& name, std::vector<Variant> args = {}) {
+    try {
+      winplat::Invoke(dxf.Get(), id, winplat::DISPATCH_METHOD, std::move(args));
+      ADD_FAILURE() << name << " did not fail";
+    } catch (const winplat::AutomationError& e) {
+      EXPECT_EQ(e.Number(), static_cast<std::int32_t>(0x80040001u)) << name;
+      EXPECT_NE(e.Description().find("\r\n ->  " + name + "."), std::string::npos) << e.Description();
+    }
+  }
 
   winplat::Picture screen;
 };
@@ -126,16 +108,13 @@ TEST_F(MetafileOutput, EnhancedFileHoldsFrameDescriptionAndReplaysThePicture) {
     EXPECT_EQ(after, before);  // nothing else was made
     const std::vector<std::uint8_t> b = Bytes(Host("view.emf"));
     ASSERT_GT(b.size(), 108u);
-    EXPECT_EQ(I32(b, 24), 0);
-    EXPECT_EQ(I32(b, 28), 0);
-    EXPECT_EQ(I32(b, 32), 10583);  // 400 pixels at 96 per inch, in 0.01 mm
-    EXPECT_EQ(I32(b, 36), 7938);
+    // The frame: 400 x 300 pixels at 96 per inch, in 0.01 mm.
+    EXPECT_EQ((std::array{I32(b, 24), I32(b, 28), I32(b, 32), I32(b, 36)}), (std::array{0, 0, 10583, 7938}));
     std::string description;
     for (std::int32_t i = 0; i < I32(b, 60); ++i) description.push_back(static_cast<char>(b[I32(b, 64) + 2 * i]));
     EXPECT_EQ(description, std::string("Kelvane OCX\0Metafile\0\0", 22));
-    EXPECT_TRUE(SamePixels(PlayedEnhanced(b), screen));
-    // The screen shows its own view again.
-    EXPECT_TRUE(SamePixels(Shot(), screen));
+    EXPECT_TRUE(SamePixels(Played(b), screen));
+    EXPECT_TRUE(SamePixels(Shot(), screen));  // the screen shows its own view again
     std::filesystem::remove(Host("view.emf"));
   }
 }
@@ -144,19 +123,14 @@ TEST_F(MetafileOutput, PlaceableMetafileHeaderAndPlayback) {
   ASSERT_TRUE(dxf->WritePlaceableMetafile("C:\\view.wmf"));
   const std::vector<std::uint8_t> b = Bytes(Host("view.wmf"));
   ASSERT_GT(b.size(), 40u);
-  EXPECT_EQ(U16(b, 0), 0xCDD7);
-  EXPECT_EQ(U16(b, 2), 0x9AC6);
-  const std::uint16_t box[] = {U16(b, 6), U16(b, 8), U16(b, 10), U16(b, 12)};
-  EXPECT_EQ(box[0], 0);
-  EXPECT_EQ(box[1], 0);
-  EXPECT_EQ(box[2], 400);
-  EXPECT_EQ(box[3], 300);
-  EXPECT_EQ(U16(b, 14), 96);
+  // The key, the box 0, 0, 400, 300 and 96 units per inch.
+  EXPECT_EQ((std::array{U16(b, 0), U16(b, 2), U16(b, 6), U16(b, 8), U16(b, 10), U16(b, 12), U16(b, 14)}),
+            (std::array<std::uint16_t, 7>{0xCDD7, 0x9AC6, 0, 0, 400, 300, 96}));
   std::uint16_t x = 0;
   for (std::size_t at = 0; at < 22; at += 2) x ^= U16(b, at);
   EXPECT_EQ(x, 0);
   EXPECT_EQ(U16(b, 24), 9);  // the metafile's own header follows directly
-  EXPECT_TRUE(SamePixels(PlayedPlaceable(b), screen));
+  EXPECT_TRUE(SamePixels(Played(b, true), screen));
   EXPECT_EQ(dxf->ClosedMetafile, 0u);
   // A file that cannot be written leaves nothing.
   EXPECT_FALSE(dxf->WritePlaceableMetafile("C:\\missing\\view.wmf"));
@@ -173,24 +147,16 @@ TEST_F(MetafileOutput, ClipboardTakesTheEnhancedMetafile) {
     const std::optional<std::string> data = winplat::GetClipboardData(winplat::CF_ENHMETAFILE);
     winplat::CloseClipboard();
     ASSERT_TRUE(data.has_value());
-    EXPECT_TRUE(SamePixels(PlayedEnhanced(std::vector<std::uint8_t>(data->begin(), data->end())), screen));
-    std::set<std::string> after = Files();
+    EXPECT_TRUE(SamePixels(Played(std::vector<std::uint8_t>(data->begin(), data->end())), screen));
     // Only the clipboard's own store changed: no metafile file was made.
-    for (const auto& f : after)
-      EXPECT_TRUE(before.count(f) || f.find("lip") != std::string::npos) << f;
+    for (const auto& f : Files()) EXPECT_TRUE(before.count(f) || f.find("lip") != std::string::npos) << f;
   }
 }
 
 TEST_F(MetafileOutput, FailuresSayWhereAndLeaveNoFile) {
   winplat::MessageBoxScript boxes;
   // A folder that does not exist: no metafile and no fallback.
-  try {
-    winplat::Invoke(dxf.Get(), SaveWMF, winplat::DISPATCH_METHOD, {Variant("C:\\missing\\view.emf")});
-    ADD_FAILURE() << "no error";
-  } catch (const winplat::AutomationError& e) {
-    EXPECT_EQ(e.Number(), static_cast<std::int32_t>(0x80040001u));
-    EXPECT_NE(e.Description().find("\r\n ->  SaveWMF."), std::string::npos) << e.Description();
-  }
+  ExpectRaised(SaveWMF, "SaveWMF", {Variant("C:\\missing\\view.emf")});
   EXPECT_EQ(winplat::Invoke(dxf.Get(), SaveWMFOld, winplat::DISPATCH_METHOD, {Variant("C:\\missing\\view.emf")})
                 .ToLong(),
             0);
@@ -213,15 +179,8 @@ TEST_F(MetafileOutput, FailuresSayWhereAndLeaveNoFile) {
   char c = 0;
   ASSERT_EQ(read(ready[0], &c, 1), 1);
   ASSERT_EQ(c, 'y');
-  for (auto [id, name] : {std::pair{SaveWMF, "SaveWMF"}, std::pair{SaveWMFOld, "SaveWMFOld"}}) {
-    try {
-      winplat::Invoke(dxf.Get(), id, winplat::DISPATCH_METHOD);
-      ADD_FAILURE() << name << " did not fail";
-    } catch (const winplat::AutomationError& e) {
-      EXPECT_EQ(e.Number(), static_cast<std::int32_t>(0x80040001u));
-      EXPECT_NE(e.Description().find(std::string("\r\n ->  ") + name + "."), std::string::npos);
-    }
-  }
+  ExpectRaised(SaveWMF, "SaveWMF");
+  ExpectRaised(SaveWMFOld, "SaveWMFOld");
   ASSERT_EQ(write(release[1], "x", 1), 1);
   int status = 0;
   waitpid(child, &status, 0);
@@ -240,29 +199,25 @@ TEST_F(MetafileOutput, AnEmptyViewGivesAnEmptyValidMetafile) {
   EXPECT_NE(winplat::SetMetaFileBitsEx(static_cast<unsigned>(w.size() - 22), w.data() + 22), 0u);
 }
 
-// Runs an outside converter; false when it is not installed.
-bool Convert(const std::string& command) { return std::system(command.c_str()) == 0; }
-
 TEST_F(MetafileOutput, OutsideConvertersReadBothFormats) {
-  const bool haveEmf = std::system("command -v emf2svg-conv >/dev/null 2>&1") == 0;
-  const bool haveWmf = std::system("command -v wmf2svg >/dev/null 2>&1") == 0;
-  if (!haveEmf && !haveWmf) GTEST_SKIP() << "neither emf2svg-conv nor wmf2svg is installed";
   winplat::Invoke(dxf.Get(), SaveWMF, winplat::DISPATCH_METHOD, {Variant("C:\\view.emf")});
   ASSERT_TRUE(dxf->WritePlaceableMetafile("C:\\view.wmf"));
-  if (haveEmf) {
-    ASSERT_TRUE(Convert("emf2svg-conv -i '" + Host("view.emf").string() + "' -o '" + Host("emf.svg").string() + "'"));
-    const std::string svg = testsupport::ReadFile(Host("emf.svg"));
-    EXPECT_NE(svg.find("KELVANE"), std::string::npos);
-    EXPECT_NE(svg.find("<ellipse"), std::string::npos);
-    EXPECT_NE(svg.find("<path"), std::string::npos);
+  const std::string emf = Host("view.emf").string(), wmf = Host("view.wmf").string();
+  // Each converter, its command, the picture it writes and the element its lines become.
+  const struct { const char* tool; std::string command; const char* svg; const char* lines; } converters[] = {
+      {"emf2svg-conv", "emf2svg-conv -i '" + emf + "' -o '" + Host("emf.svg").string() + "'", "emf.svg", "<path"},
+      {"wmf2svg", "wmf2svg -o '" + Host("wmf.svg").string() + "' '" + wmf + "'", "wmf.svg", "<line"},
+  };
+  int installed = 0;
+  for (const auto& c : converters) {
+    if (std::system(("command -v " + std::string(c.tool) + " >/dev/null 2>&1").c_str()) != 0) continue;
+    SCOPED_TRACE(c.tool);
+    ++installed;
+    ASSERT_EQ(std::system(c.command.c_str()), 0);
+    const std::string svg = testsupport::ReadFile(Host(c.svg));
+    for (const char* part : {"KELVANE", "<ellipse", c.lines}) EXPECT_NE(svg.find(part), std::string::npos) << part;
   }
-  if (haveWmf) {
-    ASSERT_TRUE(Convert("wmf2svg -o '" + Host("wmf.svg").string() + "' '" + Host("view.wmf").string() + "'"));
-    const std::string svg = testsupport::ReadFile(Host("wmf.svg"));
-    EXPECT_NE(svg.find("KELVANE"), std::string::npos);
-    EXPECT_NE(svg.find("<ellipse"), std::string::npos);
-    EXPECT_NE(svg.find("<line"), std::string::npos);
-  }
+  if (installed == 0) GTEST_SKIP() << "neither emf2svg-conv nor wmf2svg is installed";
 }
 
 }  // namespace

@@ -14,6 +14,19 @@ namespace {
 
 bool Close(double a, double b) { return std::fabs(a - b) <= 1e-4 * std::max(1.0, std::fabs(b)); }
 
+// Values named by their expression and what they should be: exactly, or Close.
+struct Value {
+  const char* what;
+  float got, want;
+};
+#define V(got, want) Value{#got, got, want}
+void Exactly(std::initializer_list<Value> values) {
+  for (const Value& v : values) EXPECT_EQ(v.got, v.want) << v.what;
+}
+void Nearly(std::initializer_list<Value> values) {
+  for (const Value& v : values) EXPECT_TRUE(Close(v.got, v.want)) << v.what << " is " << v.got << ", not " << v.want;
+}
+
 // A line (1,0)-(2,0), an arc about (2,1) from 0 to 90 radius 1, a text at
 // (1,0) height 2, a point (1,0), a solid, a polyline segment with bulge 1.
 const char* kDrawing =
@@ -44,69 +57,46 @@ class TransformTest : public RenderTest {
     return winplat::QueryInterface<clsDrawing>(
         winplat::CallMethod(dxf->colDrawings.Get(), "Item", {Variant(id)}).ToObject().Get());
   }
-  std::string Put(const std::string& name, const std::string& text) {
-    testsupport::WriteFile(testsupport::Root() / "C" / "dxf" / name, text);
-    return "C:\\dxf\\" + name;
-  }
 };
 
 TEST_F(TransformTest, MovesSumUpAndEveryKindMoves) {
   Read();
+  EntityDB& d = db();
   EXPECT_TRUE(dxf->DXFTransform(1, 0, 0, 10, 5));
   auto r = Record(1);
-  EXPECT_EQ(r->aggxMov, 10.0f);
-  EXPECT_EQ(r->aggyMov, 5.0f);
+  Exactly({V(r->aggxMov, 10), V(r->aggyMov, 5)});
   EXPECT_TRUE(dxf->DXFTransform(1, 0, 0, 10, 5));
-  EXPECT_EQ(r->aggxMov, 20.0f);
-  EXPECT_EQ(r->aggyMov, 10.0f);
-  EXPECT_EQ(db().LineTable(1).X1, 21.0f);
-  EXPECT_EQ(db().CircleTable(1).Y, 11.0f);
-  EXPECT_EQ(db().TextTable(1).X, 21.0f);
-  EXPECT_EQ(db().PointTable(1).Y, 10.0f);
-  EXPECT_EQ(db().SolidTable(1).X3, 21.0f);
-  EXPECT_EQ(db().PolylineTable(1).X2, 24.0f);
-  EXPECT_EQ(db().AttribTable(1).X, 21.0f);  // attributes and ellipses move with their drawing
-  EXPECT_EQ(db().EllipseTable(1).CenterY, 10.0f);
-  EXPECT_EQ(db().EllipseTable(1).MajorX, 2.0f);
-  // The box moved with it; DrawingExtents waits for SetMergeExtents.
-  EXPECT_EQ(r->Left, 20.0f);
-  EXPECT_EQ(r->Bottom, 10.0f);
-  EXPECT_EQ(db().DrawingExtents.Left, 0.0f);
+  // Attributes and ellipses move with their drawing; the box moves with it, DrawingExtents waits for SetMergeExtents.
+  Exactly({V(r->aggxMov, 20), V(r->aggyMov, 10), V(d.LineTable(1).X1, 21), V(d.CircleTable(1).Y, 11),
+           V(d.TextTable(1).X, 21), V(d.PointTable(1).Y, 10), V(d.SolidTable(1).X3, 21), V(d.PolylineTable(1).X2, 24),
+           V(d.AttribTable(1).X, 21), V(d.EllipseTable(1).CenterY, 10), V(d.EllipseTable(1).MajorX, 2),
+           V(r->Left, 20), V(r->Bottom, 10), V(d.DrawingExtents.Left, 0)});
   dxf->SetMergeExtents();
-  EXPECT_EQ(db().DrawingExtents.Left, 20.0f);
+  EXPECT_EQ(d.DrawingExtents.Left, 20.0f);
 }
 
 TEST_F(TransformTest, QuarterTurnAndScales) {
   Read();
+  EntityDB& d = db();
   // By dispatch, xRef and yRef left out (0), as a host calls it.
   std::int32_t id = 1;
   EXPECT_TRUE(winplat::Invoke(dxf.Get(), dispid::DXFTransform, winplat::DISPATCH_METHOD,
                               {Variant::ByRef(&id), Variant::Missing(), Variant::Missing(), Variant(0.0f),
                                Variant(0.0f), Variant(90.0f)})
                   .ToBool());
-  EXPECT_TRUE(Close(db().LineTable(1).X1, 0) && Close(db().LineTable(1).Y1, 1));
-  EXPECT_EQ(db().CircleTable(1).StartAngle, 90.0f);
-  EXPECT_EQ(db().CircleTable(1).EndAngle, 180.0f);
-  EXPECT_EQ(db().TextTable(1).Rotation, 100.0f);
-  EXPECT_EQ(db().AttribTable(1).Rotation, 95.0f);
-  EXPECT_TRUE(Close(db().AttribTable(1).X, 0) && Close(db().AttribTable(1).Y, 1));
-  EXPECT_TRUE(Close(db().EllipseTable(1).MajorX, 0) && Close(db().EllipseTable(1).MajorY, 2));
-  EXPECT_EQ(db().EllipseTable(1).Ratio, 0.5f);
   // The box after 90 degrees: its four corners turned, least and greatest taken.
   auto r = Record(1);
-  EXPECT_TRUE(Close(r->Left, -2) && Close(r->Right, 0) && Close(r->Bottom, 0) && Close(r->Top, 4))
-      << r->Left << " " << r->Top << " " << r->Right << " " << r->Bottom;
-  EXPECT_EQ(r->aggRotation, 90.0f);
+  Nearly({V(d.LineTable(1).X1, 0), V(d.LineTable(1).Y1, 1), V(d.AttribTable(1).X, 0), V(d.AttribTable(1).Y, 1),
+          V(d.EllipseTable(1).MajorX, 0), V(d.EllipseTable(1).MajorY, 2), V(r->Left, -2), V(r->Right, 0),
+          V(r->Bottom, 0), V(r->Top, 4)});
+  Exactly({V(d.CircleTable(1).StartAngle, 90), V(d.CircleTable(1).EndAngle, 180), V(d.TextTable(1).Rotation, 100),
+           V(d.AttribTable(1).Rotation, 95), V(d.EllipseTable(1).Ratio, 0.5f), V(r->aggRotation, 90)});
 
   // xScale 2, yScale 1: sizes by 2, coordinates stretched along X only.
   Read();
   EXPECT_TRUE(dxf->DXFTransform(1, 0, 0, 0, 0, 0, 2, 1));
-  EXPECT_EQ(db().CircleTable(1).Radius, 2.0f);
-  EXPECT_EQ(db().TextTable(1).Height, 4.0f);
-  EXPECT_EQ(db().AttribTable(1).Height, 2.0f);
-  EXPECT_EQ(db().LineTable(1).X2, 4.0f);
-  EXPECT_EQ(db().SolidTable(1).Y3, 1.0f);
-  EXPECT_EQ(Record(1)->aggxScale, 2.0f);
+  Exactly({V(d.CircleTable(1).Radius, 2), V(d.TextTable(1).Height, 4), V(d.AttribTable(1).Height, 2),
+           V(d.LineTable(1).X2, 4), V(d.SolidTable(1).Y3, 1), V(Record(1)->aggxScale, 2)});
 }
 
 TEST_F(TransformTest, MirroredArcsLandOnTheMirroredGeometry) {
@@ -169,19 +159,16 @@ TEST_F(TransformTest, RefusedCallsChangeNothing) {
 }
 
 TEST_F(TransformTest, MergeExtentsOfTheWholeDataBase) {
+  const ExtentsRect& e = db().DrawingExtents;
   dxf->SetMergeExtents();
-  EXPECT_EQ(db().DrawingExtents.Left, 1E30f);
-  EXPECT_EQ(db().DrawingExtents.Top, -1E30f);
-  EXPECT_EQ(db().DrawingExtents.Right, -1E30f);
-  EXPECT_EQ(db().DrawingExtents.Bottom, 1E30f);
+  Exactly({V(e.Left, 1E30f), V(e.Top, -1E30f), V(e.Right, -1E30f), V(e.Bottom, 1E30f)});
 
   // A single arc from 0 to 180 about (0, 0), radius 1: its end points only.
   CircleRecord arc;
   arc.Radius = 1, arc.StartAngle = 0, arc.EndAngle = 180, arc.Layer = 1;
   db().AddCircle(arc, Growth::Loader);
   winplat::Invoke(dxf.Get(), dispid::SetMergeExtents, winplat::DISPATCH_METHOD);
-  EXPECT_TRUE(Close(db().DrawingExtents.Left, -1) && Close(db().DrawingExtents.Right, 1));
-  EXPECT_TRUE(Close(db().DrawingExtents.Top, 0) && Close(db().DrawingExtents.Bottom, 0));
+  Nearly({V(e.Left, -1), V(e.Right, 1), V(e.Top, 0), V(e.Bottom, 0)});
 
   // Deleted rows and rows beyond their table do not count.
   LineRecord gone;
@@ -193,14 +180,14 @@ TEST_F(TransformTest, MergeExtentsOfTheWholeDataBase) {
   db().AddLine(kept, Growth::Loader);
   db().AddLine(gone, Growth::Loader);
   dxf->SetMergeExtents();
-  EXPECT_TRUE(Close(db().DrawingExtents.Left, -1));
-  EXPECT_EQ(db().DrawingExtents.Right, 7.0f);
-  EXPECT_EQ(db().DrawingExtents.Top, 3.0f);
+  Nearly({V(e.Left, -1)});
+  Exactly({V(e.Right, 7), V(e.Top, 3)});
 }
 
 TEST_F(TransformTest, AnExportAfterATransformHoldsTheMovedGeometry) {
   Read();
-  dxf->SetFilename(Put("second.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\nB\n10\n0\n20\n0\n11\n0\n21\n3\n0\nENDSEC\n0\nEOF\n"));
+  dxf->SetFilename(
+      Put("second.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\nB\n10\n0\n20\n0\n11\n0\n21\n3\n0\nENDSEC\n0\nEOF\n"));
   ASSERT_EQ(dxf->Regen(dxfMergeAdd, 0, 0), -1);
   ASSERT_TRUE(dxf->DXFTransform(2, 0, 0, 100, 0, 90));  // only the second drawing moves
   testsupport::WriteFile(testsupport::Root() / "C" / "out" / ".keep", "");
@@ -211,9 +198,8 @@ TEST_F(TransformTest, AnExportAfterATransformHoldsTheMovedGeometry) {
   ASSERT_EQ(back->db.LineCount, 2);
   EXPECT_EQ(back->db.LineTable(1).X1, 1.0f);  // drawing 1 stays
   const LineRecord& moved = back->db.LineTable(2);
-  EXPECT_TRUE(Close(moved.X1, 100) && Close(moved.Y1, 0) && Close(moved.X2, 97) && Close(moved.Y2, 0))
-      << moved.X1 << " " << moved.Y1 << " " << moved.X2 << " " << moved.Y2;
-  EXPECT_TRUE(Close(back->db.DrawingExtents.Right, 100));  // the header holds the merged extents
+  // The header holds the merged extents.
+  Nearly({V(moved.X1, 100), V(moved.Y1, 0), V(moved.X2, 97), V(moved.Y2, 0), V(back->db.DrawingExtents.Right, 100)});
 }
 
 }  // namespace

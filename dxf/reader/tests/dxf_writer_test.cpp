@@ -2,8 +2,10 @@
 // exports read back by the control, ezdxf and dxflib.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <limits>
+#include <tuple>
 
 #include "../dxf_output.h"
 #include "outside_readers.h"
@@ -79,36 +81,26 @@ TEST_F(WriterTest, ExportReadsBackInTheControl) {
 
   auto back = ExportAndReadBack("back.dxf");
   const kelvane::EntityDB& b = back->db;
-  EXPECT_EQ(b.LineCount, 1);
-  EXPECT_EQ(b.PolylineCount, 2);
-  EXPECT_EQ(b.CircleCount, 2);
-  EXPECT_EQ(b.SolidCount, 1);
-  EXPECT_EQ(b.TextCount, 8);  // the attribute comes back as a text
-  EXPECT_EQ(b.PointRowCount, 1);
-  EXPECT_EQ(b.EllipseCount, 0);
-  EXPECT_EQ(b.LineTable(1).X1, 1.5f);
-  EXPECT_EQ(b.LineTable(1).X2, -3.125f);
-  EXPECT_EQ(b.PolylineTable(1).Bulge, 1.0f);
+  // Lines, polylines, circles, solids, texts (the attribute comes back as one), points, ellipses.
+  EXPECT_EQ((std::array{b.LineCount, b.PolylineCount, b.CircleCount, b.SolidCount, b.TextCount, b.PointRowCount,
+                        b.EllipseCount}),
+            (std::array<std::int32_t, 7>{1, 2, 2, 1, 8, 1, 0}));
+  // Line X1 and X2, the first bulge, the second segment's end Y, the arc's angles.
+  EXPECT_EQ(std::tuple(b.LineTable(1).X1, b.LineTable(1).X2, b.PolylineTable(1).Bulge, b.PolylineTable(2).Y2,
+                       b.CircleTable(1).StartAngle, b.CircleTable(1).EndAngle),
+            std::tuple(1.5f, -3.125f, 1.0f, 10.0f, 30.0f, 300.0f));
   EXPECT_TRUE(Close(b.PolylineTable(2).Bulge, -0.41421356));
-  EXPECT_EQ(b.PolylineTable(2).Y2, 10.0f);
-  EXPECT_EQ(b.CircleTable(1).StartAngle, 30.0f);
-  EXPECT_EQ(b.CircleTable(1).EndAngle, 300.0f);
   EXPECT_EQ(b.CircleTable(2).StartAngle, b.CircleTable(2).EndAngle);
   const kelvane::SolidRecord& s = b.SolidTable(1);
   EXPECT_EQ((std::array<float, 8>{s.X1, s.Y1, s.X2, s.Y2, s.X3, s.Y3, s.X4, s.Y4}),
             (std::array<float, 8>{0, 0, 4, 0, 4, 3, 0, 2}));
   for (std::int32_t align = 0; align <= 5; ++align) {
     const kelvane::TextRecord& t = b.TextTable(align + 1);
-    EXPECT_EQ(t.HorzAlign, align);
-    EXPECT_EQ(t.X, 10.0f * align) << align;
-    EXPECT_EQ(t.Y, 7.5f) << align;
-    EXPECT_EQ(t.Rotation, 15.0f) << align;
-    EXPECT_EQ(t.Text.Trimmed(), "T" + std::to_string(align));
+    EXPECT_EQ(std::tuple(t.HorzAlign, t.X, t.Y, t.Rotation, t.Text.Trimmed()),
+              std::tuple(align, 10.0f * align, 7.5f, 15.0f, "T" + std::to_string(align)));
   }
-  EXPECT_EQ(b.TextTable(7).Text.Trimmed(), "%%u");
-  EXPECT_EQ(b.TextTable(7).Underline, -1);
-  EXPECT_EQ(b.TextTable(8).Text.Trimmed(), "ATT VALUE");
-  EXPECT_EQ(b.TextTable(8).X, 20.0f);
+  EXPECT_EQ(std::tuple(b.TextTable(7).Text.Trimmed(), b.TextTable(7).Underline), std::tuple("%%u", -1));
+  EXPECT_EQ(std::tuple(b.TextTable(8).Text.Trimmed(), b.TextTable(8).X), std::tuple("ATT VALUE", 20.0f));
   EXPECT_EQ(b.PointTable(1).Y, -0.25f);
   // The header carries the extents the export recomputed.
   EXPECT_EQ(back->db.DrawingExtents.Right, dxf->db.DrawingExtents.Right);
@@ -152,35 +144,35 @@ TEST_F(WriterTest, ExportReadsBackInEzdxfAndDxflib) {
 
 TEST_F(WriterTest, ExportThatCannotBeCreatedRaisesAndLeavesNothing) {
   AddLine(0, 0, 1, 1);
-  try {
-    dxf->ExportMergedDXF("C:\\NoFolder\\x.dxf");
-    FAIL();
-  } catch (const winplat::AutomationError& e) {
-    EXPECT_EQ(e.Number(), 76);
-    EXPECT_EQ(e.Description(), "Error 76 performing this action.  Path not found");
-  }
+  auto exportError = [&](const std::string& path) {
+    try {
+      dxf->ExportMergedDXF(path);
+    } catch (const winplat::AutomationError& e) {
+      return std::pair(e.Number(), e.Description());
+    }
+    return std::pair(0, std::string("no error"));
+  };
+  EXPECT_EQ(exportError("C:\\NoFolder\\x.dxf"),
+            std::pair(76, std::string("Error 76 performing this action.  Path not found")));
   EXPECT_FALSE(std::filesystem::exists(Host("C:\\NoFolder")));
 
   // A file someone holds open keeps its bytes, and no temporary file is left.
   const std::filesystem::path held = testsupport::WriteFile(Host("C:\\out\\held.dxf"), "old");
+  const auto files = [&] { return std::distance(std::filesystem::directory_iterator(held.parent_path()), {}); };
+  const auto filesBefore = files();
   winplat::File reader = winplat::File::OpenForReading("C:\\out\\held.dxf");
   ASSERT_TRUE(reader.IsOpen());
-  try {
-    dxf->ExportMergedDXF("C:\\out\\held.dxf");
-    FAIL();
-  } catch (const winplat::AutomationError& e) {
-    EXPECT_EQ(e.Number(), 70);
-    EXPECT_EQ(e.Description(), "Error 70 performing this action.  Permission denied");
-  }
+  EXPECT_EQ(exportError("C:\\out\\held.dxf"),
+            std::pair(70, std::string("Error 70 performing this action.  Permission denied")));
   EXPECT_EQ(testsupport::ReadFile(held), "old");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(held.parent_path()), {}), 1);
+  EXPECT_EQ(files(), filesBefore);
 
   // A value that is not finite fails the export; the earlier file stays.
   reader.Close();
   db().LineTable(1).X2 = std::numeric_limits<float>::infinity();
   EXPECT_THROW(dxf->ExportMergedDXF("C:\\out\\held.dxf"), winplat::AutomationError);
   EXPECT_EQ(testsupport::ReadFile(held), "old");
-  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(held.parent_path()), {}), 1);
+  EXPECT_EQ(files(), filesBefore);
 }
 
 TEST_F(WriterTest, WritersRefuseWhileAReadRuns) {

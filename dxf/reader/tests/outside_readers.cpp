@@ -5,6 +5,7 @@
 #include <sstream>
 
 #include "test_support.h"
+#include "winplat/text.h"
 
 #ifdef FIELDRAY_HAVE_DXFLIB
 #include <dl_creationadapter.h>
@@ -53,17 +54,6 @@ for name in sys.argv[1:]:
             print("\t".join(["E", e.dxftype(), e.dxf.get("handle", "") or "", e.dxf.get("layer", ""),
                              ",".join(repr(float(v)) for v in nums(e)), text.replace("\n", " ")]))
 )PY";
-
-std::vector<std::string> Split(const std::string& s, char sep) {
-  std::vector<std::string> parts;
-  std::size_t start = 0;
-  for (;;) {
-    std::size_t at = s.find(sep, start);
-    parts.push_back(s.substr(start, at == std::string::npos ? std::string::npos : at - start));
-    if (at == std::string::npos) return parts;
-    start = at + 1;
-  }
-}
 
 std::string Run(const std::string& command) {
   std::string output;
@@ -131,12 +121,12 @@ std::vector<Drawing> ReadWithEzdxf(const std::vector<std::filesystem::path>& fil
       continue;
     }
     if (drawings.empty()) continue;
-    std::vector<std::string> f = Split(line, '\t');
-    if (f[0] == "L" && f.size() >= 2) drawings.back().layers.push_back(f[1]);
+    const std::vector<std::string_view> f = winplat::Split(line, '\t');
+    if (f[0] == "L" && f.size() >= 2) drawings.back().layers.emplace_back(f[1]);
     if (f[0] != "E" || f.size() < 6) continue;
-    Entity e{f[1], f[2], f[3], {}, f[5]};
+    Entity e{std::string(f[1]), std::string(f[2]), std::string(f[3]), {}, std::string(f[5])};
     if (!f[4].empty())
-      for (const std::string& n : Split(f[4], ',')) e.numbers.push_back(std::stod(n));
+      for (std::string_view n : winplat::Split(f[4], ',')) e.numbers.push_back(std::stod(std::string(n)));
     drawings.back().entities.push_back(std::move(e));
   }
   drawings.resize(files.size());  // a run that died leaves the rest not read

@@ -17,7 +17,7 @@ class Sample : public DispatchObject {
     // Divide(strError byref, a, b, [scale = 1]) -> Boolean; quotient in a.
     AddMethod(
         0x60030000, "Divide",
-        [this](Args& a) {
+        [](Args& a) {
           if (a.Double(2) == 0) {
             a.Set(0, Variant("division by zero"));
             return Variant(false);

@@ -2,6 +2,7 @@
 // metafile and played back one to one gives the pixels of drawing it directly.
 #include <gtest/gtest.h>
 
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -42,6 +43,13 @@ void WithPen(HDC dc, int style, int width, COLORREF color, const std::function<v
   draw();
 }
 
+// A line from (x1, y1) to (x2, y2) in a pen of its own.
+void PenLine(HDC dc, int style, int width, COLORREF color, int x1, int y1, int x2, int y2) {
+  PenScope pen(dc, style, width, color);
+  MoveToEx(dc, x1, y1, nullptr);
+  LineTo(dc, x2, y2);
+}
+
 void WithBrush(HDC dc, HGDIOBJ brush, const std::function<void()>& draw) {
   HGDIOBJ old = SelectObject(dc, brush);
   draw();
@@ -67,14 +75,8 @@ const std::vector<Case>& Cases() {
   static const std::vector<Case> cases = {
       {"thin and styled lines",
        [](HDC dc) {
-         WithPen(dc, PS_SOLID, 0, RGB(255, 0, 0), [&] {
-           MoveToEx(dc, 3, 4, nullptr);
-           LineTo(dc, 110, 80);
-         });
-         WithPen(dc, PS_DASH, 1, RGB(0, 0, 255), [&] {
-           MoveToEx(dc, 5, 80, nullptr);
-           LineTo(dc, 100, 10);
-         });
+         PenLine(dc, PS_SOLID, 0, RGB(255, 0, 0), 3, 4, 110, 80);
+         PenLine(dc, PS_DASH, 1, RGB(0, 0, 255), 5, 80, 100, 10);
        }},
       {"wide lines and polylines",
        [](HDC dc) {
@@ -133,22 +135,13 @@ const std::vector<Case>& Cases() {
          DeleteObject(b);
          const int saved = SaveDC(dc);
          SetROP2(dc, R2_NOTXORPEN);
-         WithPen(dc, PS_SOLID, 5, RGB(255, 0, 0), [&] {
-           MoveToEx(dc, 0, 45, nullptr);
-           LineTo(dc, 120, 45);
-         });
+         PenLine(dc, PS_SOLID, 5, RGB(255, 0, 0), 0, 45, 120, 45);
          HRGN clip = CreateRectRgn(20, 0, 100, 60);
          SelectClipRgn(dc, clip);
          DeleteObject(clip);
-         WithPen(dc, PS_SOLID, 3, RGB(0, 200, 0), [&] {
-           MoveToEx(dc, 0, 10, nullptr);
-           LineTo(dc, 120, 80);
-         });
+         PenLine(dc, PS_SOLID, 3, RGB(0, 200, 0), 0, 10, 120, 80);
          RestoreDC(dc, saved);
-         WithPen(dc, PS_SOLID, 1, RGB(0, 0, 255), [&] {
-           MoveToEx(dc, 0, 80, nullptr);
-           LineTo(dc, 120, 5);
-         });
+         PenLine(dc, PS_SOLID, 1, RGB(0, 0, 255), 0, 80, 120, 5);
        }},
   };
   return cases;
@@ -208,10 +201,8 @@ TEST(Metafile, EnhancedHeaderHoldsFrameDeviceAndDescription) {
   EXPECT_EQ(U32(b, 0), 1u);
   EXPECT_EQ(U32(b, 40), 0x464D4520u);
   EXPECT_EQ(U32(b, 48), b.size());
-  EXPECT_EQ(I32(b, 24), 0);
-  EXPECT_EQ(I32(b, 32), 10583);
-  EXPECT_EQ(I32(b, 36), 7938);
-  EXPECT_EQ(I32(b, 72), 400);  // reference device in pixels
+  // The frame's left, right and bottom, and the reference device's width in pixels.
+  EXPECT_EQ((std::array{I32(b, 24), I32(b, 32), I32(b, 36), I32(b, 72)}), (std::array{0, 10583, 7938, 400}));
   const std::uint32_t chars = U32(b, 60), at = U32(b, 64);
   std::string description;
   for (std::uint32_t i = 0; i < chars; ++i) description.push_back(static_cast<char>(b[at + 2 * i]));
