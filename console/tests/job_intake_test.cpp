@@ -1,17 +1,14 @@
 // Jobs handed over on the clipboard, and the job list following its folder.
 #include <gtest/gtest.h>
 
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <array>
-#include <csignal>
 #include <functional>
 #include <iterator>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "clipboard_holder.h"
 #include "console/component_slots.h"
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
@@ -91,38 +88,6 @@ TEST(JobRecordTest, ParsesNameRunFieldAndExpressions) {
   }
 }
 
-// Holds the clipboard open in another process while it lives.
-class OtherProgramHoldsClipboard {
- public:
-  OtherProgramHoldsClipboard() {
-    if (pipe(ready_) != 0 || pipe(release_) != 0) return;
-    child_ = fork();
-    if (child_ == 0) {
-      alarm(20);
-      char c = winplat::OpenClipboard(0) ? 'y' : 'n';
-      if (write(ready_[1], &c, 1) != 1 || read(release_[0], &c, 1) != 1) _exit(3);
-      _exit(0);
-    }
-    char c = 0;
-    held_ = child_ > 0 && read(ready_[0], &c, 1) == 1 && c == 'y';
-  }
-  ~OtherProgramHoldsClipboard() {
-    if (child_ > 0) {
-      if (write(release_[1], "x", 1) != 1) kill(child_, SIGKILL);
-      waitpid(child_, nullptr, 0);
-    }
-    for (int fd : {ready_[0], ready_[1], release_[0], release_[1]})
-      if (fd >= 0) close(fd);
-  }
-  bool Held() const { return held_; }
-
- private:
-  int ready_[2] = {-1, -1};
-  int release_[2] = {-1, -1};
-  pid_t child_ = -1;
-  bool held_ = false;
-};
-
 class JobIntakeTest : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -167,7 +132,7 @@ class JobIntakeTest : public ::testing::Test {
 
 TEST_F(JobIntakeTest, ARecordThatCannotBeTakenStaysOnTheClipboardUntilItCan) {
   testsupport::WriteFile(testsupport::Root() / "C" / "Outside.NC", "G0 X0 Y0\n");
-  std::optional<OtherProgramHoldsClipboard> other;
+  std::optional<testsupport::OtherProgramHoldsClipboard> other;
   const struct {
     const char* what;
     const char* record;

@@ -1,13 +1,12 @@
 // The view saved as enhanced and placeable metafiles and to the clipboard:
 // what is written, what outside converters read, and playback that gives the
 // picture on the screen again.
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <array>
 #include <cstdlib>
 #include <set>
 
+#include "clipboard_holder.h"
 #include "gdi_canvas.h"
 #include "render_fixture.h"
 #include "winplat/clipboard.h"
@@ -165,26 +164,11 @@ TEST_F(MetafileOutput, FailuresSayWhereAndLeaveNoFile) {
   EXPECT_FALSE(std::filesystem::exists(Host("missing")));
 
   // A clipboard held open by another process fails both methods.
-  int ready[2], release[2];
-  ASSERT_EQ(pipe(ready), 0);
-  ASSERT_EQ(pipe(release), 0);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    alarm(20);
-    char c = winplat::OpenClipboard(0) ? 'y' : 'n';
-    if (write(ready[1], &c, 1) != 1 || read(release[0], &c, 1) != 1) _exit(3);
-    _exit(0);
-  }
-  char c = 0;
-  ASSERT_EQ(read(ready[0], &c, 1), 1);
-  ASSERT_EQ(c, 'y');
+  testsupport::OtherProgramHoldsClipboard other;
+  ASSERT_TRUE(other.Held());
   ExpectRaised(SaveWMF, "SaveWMF");
   ExpectRaised(SaveWMFOld, "SaveWMFOld");
-  ASSERT_EQ(write(release[1], "x", 1), 1);
-  int status = 0;
-  waitpid(child, &status, 0);
-  for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
+  EXPECT_TRUE(other.Release());
 }
 
 TEST_F(MetafileOutput, AnEmptyViewGivesAnEmptyValidMetafile) {

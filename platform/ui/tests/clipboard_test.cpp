@@ -1,22 +1,17 @@
 // The machine-wide clipboard: formats, another process on the same root, another root.
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
+#include "clipboard_holder.h"
+#include "program_runner.h"
 #include "test_support.h"
 #include "ui_test_support.h"
 #include "winplat/clipboard.h"
 #include "winplat/paths.h"
-
-extern char** environ;
 
 namespace {
 
@@ -24,40 +19,12 @@ using namespace winplat;
 
 // Runs fieldray-clip with the given arguments on a machine root; returns its exit status.
 int RunClip(const std::vector<std::string>& args, const std::filesystem::path& root, std::string* out = nullptr) {
-  std::string tool = (uitest::BinDir() / "fieldray-clip").string();
-  std::vector<std::string> envStrings;
-  for (char** e = environ; *e; ++e)
-    if (std::string(*e).rfind("FIELDRAY_ROOT=", 0) != 0) envStrings.emplace_back(*e);
-  envStrings.push_back("FIELDRAY_ROOT=" + root.string());
-  std::vector<char*> env;
-  for (auto& s : envStrings) env.push_back(s.data());
-  env.push_back(nullptr);
-  std::vector<std::string> argStrings{tool};
-  argStrings.insert(argStrings.end(), args.begin(), args.end());
-  std::vector<char*> argv;
-  for (auto& s : argStrings) argv.push_back(s.data());
-  argv.push_back(nullptr);
-
-  int pipeFds[2];
-  if (pipe(pipeFds) != 0) return -1;
-  posix_spawn_file_actions_t actions;
-  posix_spawn_file_actions_init(&actions);
-  posix_spawn_file_actions_adddup2(&actions, pipeFds[1], 1);
-  posix_spawn_file_actions_addclose(&actions, pipeFds[0]);
-  pid_t pid = 0;
-  int rc = posix_spawn(&pid, tool.c_str(), &actions, nullptr, argv.data(), env.data());
-  posix_spawn_file_actions_destroy(&actions);
-  close(pipeFds[1]);
-  std::string text;
-  char buf[256];
-  ssize_t n;
-  while ((n = read(pipeFds[0], buf, sizeof buf)) > 0) text.append(buf, static_cast<std::size_t>(n));
-  close(pipeFds[0]);
-  if (rc != 0) return -1;
-  int status = 0;
-  waitpid(pid, &status, 0);
-  if (out) *out = text;
-  return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  std::vector<std::string> argv{(uitest::BinDir() / "fieldray-clip").string()};
+  argv.insert(argv.end(), args.begin(), args.end());
+  const testsupport::ProgramRun run =
+      testsupport::RunProgram(argv, {"FIELDRAY_ROOT=" + root.string()}, testsupport::Root() / "clip.log", 60);
+  if (out) *out = run.log;
+  return run.status;
 }
 
 TEST(Clipboard, FormatsSetGetEmpty) {
@@ -110,34 +77,15 @@ TEST(Clipboard, SharedWithAnotherProcessOnTheSameRootOnly) {
 
 TEST(Clipboard, HeldOpenByAnotherProgramReadsEmpty) {
   ASSERT_TRUE(SetClipboardText("waiting job"));
-  int ready[2], release[2];
-  ASSERT_EQ(pipe(ready), 0);
-  ASSERT_EQ(pipe(release), 0);
-  pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    alarm(20);
-    bool opened = OpenClipboard(0);
-    char c = opened ? 'y' : 'n';
-    if (write(ready[1], &c, 1) != 1) _exit(3);
-    if (read(release[0], &c, 1) != 1) _exit(4);
-    CloseClipboard();
-    _exit(opened ? 0 : 1);
-  }
-  char c = 0;
-  ASSERT_EQ(read(ready[0], &c, 1), 1);
-  EXPECT_EQ(c, 'y');
+  testsupport::OtherProgramHoldsClipboard other;
+  ASSERT_TRUE(other.Held());
   EXPECT_EQ(GetClipboardText(), "");
   EXPECT_FALSE(IsClipboardFormatAvailable(CF_TEXT));
   EXPECT_FALSE(OpenClipboard(0));
   EXPECT_FALSE(SetClipboardText("refused"));
   EXPECT_EQ(RunClip({"--get"}, MachineRoot()), 1);
-  ASSERT_EQ(write(release[1], "x", 1), 1);
-  int status = 0;
-  waitpid(child, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+  EXPECT_TRUE(other.Release());
   EXPECT_EQ(GetClipboardText(), "waiting job");
-  for (int fd : {ready[0], ready[1], release[0], release[1]}) close(fd);
   ClearClipboard();
 }
 
