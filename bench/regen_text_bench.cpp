@@ -5,23 +5,16 @@
 
 #include <string>
 
-#include "dxf/control/dxf_control.h"
-#include "winplat/gdi.h"
+#include "view_scene.h"
 
 namespace {
 
 constexpr float kTextHeight = 10.0f;  // drawing units
 constexpr int kTexts = 22;
 
-struct TextScene {
-  winplat::ComPtr<kelvane::DXF> dxf = winplat::MakeObject<kelvane::DXF>();
-  winplat::HDC dc = winplat::CreateCompatibleDC(0);
-  winplat::HBITMAP bitmap = winplat::CreateCompatibleBitmap(dc, 1024, 768);
+// The texts, added to the data base as the reader adds them.
+struct TextScene : benchscene::ViewScene {
   TextScene() {
-    winplat::SelectObject(dc, bitmap);
-    dxf->db.InitDB(true);
-    dxf->DXFComplete = winplat::VARIANT_TRUE;
-    std::int32_t layer = kelvane::SetLayerID(dxf->db.Layers(), "0");
     for (int i = 0; i < kTexts; ++i) {
       kelvane::TextRecord t;
       t.X = -60.0f + static_cast<float>(i % 3) * 7.0f;
@@ -36,17 +29,13 @@ struct TextScene {
       dxf->db.AddText(t, kelvane::Growth::Loader);
     }
   }
-  ~TextScene() {
-    winplat::DeleteDC(dc);
-    winplat::DeleteObject(bitmap);
-  }
 };
 
 // 768 pixels show 25.6 drawing units: a text 10 units high is 300 pixels high.
 void BM_RegenText(benchmark::State& state) {
   TextScene scene;
   const kelvane::ViewRect view{-17.07f, 12.8f, 17.07f, -12.8f};
-  for (auto _ : state) benchmark::DoNotOptimize(scene.dxf->Zoom(view, scene.dxf->picKelvane, scene.dc, false));
+  for (auto _ : state) benchmark::DoNotOptimize(scene.Draw(view));
   state.SetItemsProcessed(state.iterations() * kTexts);
 }
 

@@ -4,20 +4,12 @@
 
 #include <random>
 
-#include "dxf/control/dxf_control.h"
-#include "winplat/gdi.h"
+#include "view_scene.h"
 
 namespace {
 
-struct Scene {
-  winplat::ComPtr<kelvane::DXF> dxf = winplat::MakeObject<kelvane::DXF>();
-  winplat::HDC dc = winplat::CreateCompatibleDC(0);
-  winplat::HBITMAP bitmap = winplat::CreateCompatibleBitmap(dc, 1024, 768);
+struct Scene : benchscene::ViewScene {
   Scene() {
-    winplat::SelectObject(dc, bitmap);
-    dxf->db.InitDB(true);
-    dxf->DXFComplete = winplat::VARIANT_TRUE;
-    std::int32_t layer = kelvane::SetLayerID(dxf->db.Layers(), "0");
     std::mt19937 random(12345);
     std::uniform_real_distribution<float> coordinate(-5000.0f, 5000.0f);
     for (int i = 0; i < 60000; ++i) {
@@ -39,16 +31,11 @@ struct Scene {
       }
     }
   }
-  ~Scene() {
-    winplat::DeleteDC(dc);
-    winplat::DeleteObject(bitmap);
-  }
 };
 
 void Pass(benchmark::State& state, kelvane::ViewRect view) {
   Scene scene;
-  for (auto _ : state)
-    benchmark::DoNotOptimize(scene.dxf->Zoom(view, scene.dxf->picKelvane, scene.dc, false));
+  for (auto _ : state) benchmark::DoNotOptimize(scene.Draw(view));
   state.SetItemsProcessed(state.iterations() * scene.dxf->db.EntityCount);
 }
 
