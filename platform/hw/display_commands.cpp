@@ -36,14 +36,23 @@ void Update(DisplayState& state) {
   ++state.updates;
 }
 
-void Parameter(BoardContext& board, const BoardCommand& command, BoardReply& reply, int bytes) {
-  if (!RequireOperands(command, static_cast<std::size_t>(bytes), reply)) return;
+// Loads the display state, lets `change` alter it and writes back only the
+// bytes that changed.
+template <class Change>
+void ChangeDisplayState(const BoardContext& board, Change change) {
   const DisplayState before = LoadDisplayState(board);
   DisplayState state = before;
-  DisplaySlot& slot = state.pending.slots[command.code];
-  slot.count = bytes / 4;
-  for (int i = 0; i < slot.count; ++i) slot.v[static_cast<std::size_t>(i)] = command.Long(4 * static_cast<std::size_t>(i));
+  change(state);
   SaveDisplayState(board, state, &before);
+}
+
+void Parameter(BoardContext& board, const BoardCommand& command, BoardReply& reply, int bytes) {
+  if (!RequireOperands(command, static_cast<std::size_t>(bytes), reply)) return;
+  ChangeDisplayState(board, [&](DisplayState& state) {
+    DisplaySlot& slot = state.pending.slots[command.code];
+    slot.count = bytes / 4;
+    for (int i = 0; i < slot.count; ++i) slot.v[static_cast<std::size_t>(i)] = command.Long(4 * static_cast<std::size_t>(i));
+  });
 }
 
 // Command 121: one row of the correction grid; a row outside 0..64 is refused.
@@ -54,31 +63,26 @@ void GridRow(BoardContext& board, const BoardCommand& command, BoardReply& reply
     reply.error = kBoardAccessError;
     return;
   }
-  const DisplayState before = LoadDisplayState(board);
-  DisplayState state = before;
-  state.pending.gridActive = command.Long(0);
-  auto& values = state.pending.grid[static_cast<std::size_t>(row)];
-  for (std::size_t i = 0; i < values.size(); ++i) values[i] = command.Short(8 + 2 * i);
-  SaveDisplayState(board, state, &before);
+  ChangeDisplayState(board, [&](DisplayState& state) {
+    state.pending.gridActive = command.Long(0);
+    auto& values = state.pending.grid[static_cast<std::size_t>(row)];
+    for (std::size_t i = 0; i < values.size(); ++i) values[i] = command.Short(8 + 2 * i);
+  });
 }
 
 // Command 34 (and 70): everything pending takes effect together.
 void DisplayUpdateCommand(BoardContext& board, const BoardCommand&, BoardReply&) {
-  const DisplayState before = LoadDisplayState(board);
-  DisplayState state = before;
-  Update(state);
-  SaveDisplayState(board, state, &before);
+  ChangeDisplayState(board, Update);
 }
 
 // Command 191: display a frame and update.
 void UpdateToFrame(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
   if (!RequireOperands(command, 4, reply)) return;
-  const DisplayState before = LoadDisplayState(board);
-  DisplayState state = before;
-  state.pending.slots[64].count = 1;
-  state.pending.slots[64].v[0] = command.Long(0);
-  Update(state);
-  SaveDisplayState(board, state, &before);
+  ChangeDisplayState(board, [&](DisplayState& state) {
+    state.pending.slots[64].count = 1;
+    state.pending.slots[64].v[0] = command.Long(0);
+    Update(state);
+  });
 }
 
 // Command 120: 1 while something is pending that an update would show, else 0.
@@ -124,10 +128,7 @@ void DmxInput(BoardContext& board, const BoardCommand& command, BoardReply& repl
 void DmxOutput(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
   std::size_t channel = 0;
   if (!RequireOperands(command, 8, reply) || !Channel(command, reply, channel)) return;
-  const DisplayState before = LoadDisplayState(board);
-  DisplayState state = before;
-  state.dmx[channel] = command.Long(4);
-  SaveDisplayState(board, state, &before);
+  ChangeDisplayState(board, [&](DisplayState& state) { state.dmx[channel] = command.Long(4); });
 }
 
 }  // namespace
