@@ -137,9 +137,8 @@ FrameStore::FrameStore(BoardContext& board) : board_(board) {}
 
 StoredFrame FrameStore::Read(std::int32_t number, bool headerOnly) const {
   if (headerOnly) {
-    std::vector<char> bytes(kFrameHeaderBytes);
-    bytes.resize(ReadFileAt(FramePath(board_, number), 0, bytes.data(), bytes.size()));
-    return DecodeFrame(bytes);
+    std::size_t count = 0;
+    return ReadHeader(number, count);
   }
   bool ok = false;
   std::vector<char> bytes = ReadAll(FramePath(board_, number), ok);
