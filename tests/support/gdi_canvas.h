@@ -1,8 +1,7 @@
 #pragma once
 // A memory canvas for drawing tests, filled white unless told, with pixel probes
 // in device pixels.
-#include <algorithm>
-
+#include "picture_pixels.h"
 #include "winplat/gdi.h"
 #include "winplat/picture.h"
 
@@ -33,26 +32,17 @@ struct Canvas {
   winplat::COLORREF At(int x, int y) const { return winplat::CaptureDC(dc).At(x, y); }
   winplat::Picture Snap() const { return winplat::CaptureDC(dc); }
   // Number of pixels of exactly this colour.
-  int Count(winplat::COLORREF c) const {
-    int n = 0;
-    for (winplat::COLORREF p : Snap().pixels) n += p == c;
-    return n;
-  }
+  int Count(winplat::COLORREF c) const { return Pixels(c).count; }
   // Bounding box of the pixels of one colour; false when there are none.
   bool BoxOf(winplat::COLORREF c, winplat::RECT& box) const {
-    const winplat::Picture p = Snap();
-    bool any = false;
-    for (int y = 0; y < p.height; ++y)
-      for (int x = 0; x < p.width; ++x)
-        if (p.At(x, y) == c) {
-          if (!any) box = winplat::RECT{x, y, x, y};
-          any = true;
-          box.left = std::min(box.left, x);
-          box.right = std::max(box.right, x);
-          box.top = std::min(box.top, y);
-          box.bottom = std::max(box.bottom, y);
-        }
-    return any;
+    const PixelBox b = Pixels(c);
+    if (b.count > 0) box = winplat::RECT{b.left, b.top, b.right, b.bottom};
+    return b.count > 0;
+  }
+
+ private:
+  PixelBox Pixels(winplat::COLORREF c) const {
+    return PixelsWhere(Snap(), [c](winplat::COLORREF p) { return p == c; });
   }
 };
 
