@@ -37,13 +37,6 @@ double CalibrationValue(const std::string& ini, const std::string& key) {
   return 0;
 }
 
-winplat::Picture Load(const fs::path& file) {
-  winplat::Picture picture;
-  std::string error;
-  EXPECT_TRUE(winplat::LoadPicturePng(file, &picture, &error)) << file << ": " << error;
-  return picture;
-}
-
 TEST(MainJob, TheReadmesJobProjectsTheDrawingAndThePartProgramWhereTheyLie) {
   const fs::path root = testsupport::NewMachineRoot("main-job");
   const testsupport::ProgramRun run =
@@ -67,9 +60,9 @@ TEST(MainJob, TheReadmesJobProjectsTheDrawingAndThePartProgramWhereTheyLie) {
 
   for (const char* name : {"projection-drawing.png", "projection-program.png"}) {
     SCOPED_TRACE(name);
-    const winplat::Picture picture = Load(out / name);
+    const winplat::Picture picture = testsupport::LoadPicture(out / name);
     ASSERT_EQ(picture.width, 512);
-    const Box lit = PixelsWhere(picture, 0, 0, picture.width, picture.height, winplat::hw::LitProjectionPixel);
+    const Box lit = PixelsWhere(picture, winplat::hw::LitProjectionPixel);
     EXPECT_GT(lit.count, 200);
     // Lit along the plate's outline (the part program adds its kerf outside
     // it), dark everywhere else.
@@ -85,7 +78,7 @@ TEST(MainJob, TheReadmesJobProjectsTheDrawingAndThePartProgramWhereTheyLie) {
 
   // The main window shows the drawing in the view control (placed at 120, 7740
   // twips, 6900 x 2550): lines of another colour on its paper.
-  const winplat::Picture window = Load(out / "main-drawing.png");
+  const winplat::Picture window = testsupport::LoadPicture(out / "main-drawing.png");
   ASSERT_GT(window.width, 600);
   const int left = 120 / 15, top = 7740 / 15, right = left + 6900 / 15, bottom = top + 2550 / 15;
   const winplat::COLORREF paper = window.At(left + 3, top + 3);
@@ -96,7 +89,7 @@ TEST(MainJob, TheReadmesJobProjectsTheDrawingAndThePartProgramWhereTheyLie) {
 
   // With the part program shown the view control is hidden: its place shows
   // the window's own background, nothing of the control.
-  const winplat::Picture programWindow = Load(out / "main-program.png");
+  const winplat::Picture programWindow = testsupport::LoadPicture(out / "main-program.png");
   const winplat::COLORREF back = programWindow.At(2, programWindow.height - 2);
   const Box other = PixelsWhere(programWindow, left, top, right, bottom,
                                 [&](winplat::COLORREF c) { return c != back; });

@@ -13,9 +13,9 @@
 
 #include <gtest/gtest.h>
 
+#include "picture_pixels.h"
 #include "test_support.h"
 #include "winplat/hw/projection.h"
-#include "winplat/picture.h"
 
 extern char** environ;
 
@@ -101,13 +101,15 @@ ProgramRun RunFieldrayScript(const fs::path& root, const std::string& commands, 
   return RunFieldray(root, WriteFile(root / "job.ops", commands), timeoutSeconds);
 }
 
-int LitProjectionPixels(const fs::path& png) {
+winplat::Picture LoadPicture(const fs::path& png) {
   winplat::Picture picture;
   std::string error;
   EXPECT_TRUE(winplat::LoadPicturePng(png, &picture, &error)) << png << ": " << error;
-  int lit = 0;
-  for (winplat::COLORREF c : picture.pixels) lit += winplat::hw::LitProjectionPixel(c) ? 1 : 0;
-  return lit;
+  return picture;
+}
+
+int LitProjectionPixels(const fs::path& png) {
+  return PixelsWhere(LoadPicture(png), winplat::hw::LitProjectionPixel).count;
 }
 
 }  // namespace testsupport

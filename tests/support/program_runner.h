@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "winplat/picture.h"
+
 namespace testsupport {
 
 struct ProgramRun {
@@ -31,6 +33,9 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::vect
 // Writes `commands` to "job.ops" in the root, then runs it as above.
 ProgramRun RunFieldrayScript(const std::filesystem::path& root, const std::string& commands,
                              int timeoutSeconds = 240);
+
+// A picture a run saved; one that cannot be read fails the test and is empty.
+winplat::Picture LoadPicture(const std::filesystem::path& png);
 
 // Lit pixels (neither black nor a blanked move) of a projection picture a run
 // saved; a picture that cannot be read fails the test and counts none.
