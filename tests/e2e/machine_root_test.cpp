@@ -1,5 +1,6 @@
-// The programs under a machine root they cannot make, fill or share: a clear
-// line and an exit status, never an abort.
+// The programs under a default machine root they may not use, and two
+// operator programs on one root: a clear line and an exit status, never an
+// abort. (A root that cannot be made or filled: program_status_test.)
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -8,6 +9,7 @@
 #include <filesystem>
 #include <string>
 #include <thread>
+#include <vector>
 
 #include "program_runner.h"
 #include "test_support.h"
@@ -17,37 +19,6 @@ namespace {
 namespace fs = std::filesystem;
 using testsupport::BinDir;
 using testsupport::RunProgram;
-
-TEST(MachineRootFaults, EveryProgramNamesTheRootAndEndsWithStatusTwo) {
-  const fs::path runs = testsupport::Root() / "runs";
-  // A root whose path is a file cannot be made; one whose drive C is a file cannot be filled.
-  const fs::path uncreatable = testsupport::WriteFile(runs / "root-is-a-file", "x");
-  const fs::path unfillable = runs / "root-drive-is-a-file";
-  fs::remove_all(unfillable);
-  testsupport::WriteFile(unfillable / "C", "x");
-
-  struct Case {
-    const char* program;
-    std::vector<std::string> arguments;
-  };
-  const Case programs[] = {
-      {"fieldray", {"-"}},
-      {"fieldray-projection", {"/dev/null"}},
-      {"fieldray-clip", {"--get"}},
-  };
-  for (const fs::path& root : {uncreatable, unfillable}) {
-    for (const Case& c : programs) {
-      // The projection tool never fills a root: only one it cannot find is its fault.
-      if (root == unfillable && std::string(c.program) == "fieldray-projection") continue;
-      std::vector<std::string> argv = {(BinDir() / c.program).string()};
-      argv.insert(argv.end(), c.arguments.begin(), c.arguments.end());
-      const auto run = RunProgram(argv, {"FIELDRAY_ROOT=" + root.string()}, runs / "root-fault.log", 60);
-      EXPECT_EQ(run.status, 2) << c.program << " " << root << "\n" << run.log;
-      EXPECT_NE(run.log.find("Machine root " + root.string() + ": "), std::string::npos) << c.program << run.log;
-      EXPECT_EQ(run.log.find("terminate"), std::string::npos) << run.log;
-    }
-  }
-}
 
 TEST(MachineRootFaults, DefaultRootInTheTemporaryFolderIsPrivateToItsUser) {
   const fs::path tmp = testsupport::Root() / "runs" / "tmpdir";

@@ -18,7 +18,7 @@ namespace fs = std::filesystem;
 TEST(ProgramStatus, AFailedLineMakesTheRunFailAfterItEnds) {
   struct Case {
     const char* name;
-    const char* lines;
+    const char* lines;  // nullptr: a command file that does not exist
     int status;
     const char* logged;  // part of the log: the failure's line, or the help
   };
@@ -28,23 +28,19 @@ TEST(ProgramStatus, AFailedLineMakesTheRunFailAfterItEnds) {
       {"unknown-control", "click Main.NoSuchControl\nquit\n", 1, "line 1:"},
       {"bad-number", "wait soon\nquit\n", 1, "line 1:"},
       {"failed-expect", "expect Main.OnOff \"7\"\nclick Main.OnOff\nquit\n", 1, "line 1:"},
+      {"unreadable", nullptr, 2, "missing.ops"},
   };
   for (const Case& c : cases) {
     const fs::path root = testsupport::NewMachineRoot(std::string("status-") + c.name);
-    const testsupport::ProgramRun run = testsupport::RunFieldrayScript(root, c.lines);
+    const testsupport::ProgramRun run = c.lines ? testsupport::RunFieldrayScript(root, c.lines)
+                                                : testsupport::RunFieldray(root, root / "missing.ops");
     EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.log;
-    if (*c.logged) {
-      EXPECT_NE(run.log.find(c.logged), std::string::npos) << c.name << "\n" << run.log;
+    EXPECT_NE(run.log.find(c.logged), std::string::npos) << c.name << "\n" << run.log;
+    // An unreadable command file stops the program before the machine starts.
+    if (!c.lines) {
+      EXPECT_FALSE(fs::exists(root / "C")) << "the machine root was filled";
     }
   }
-}
-
-TEST(ProgramStatus, AnUnreadableCommandFileStopsBeforeTheMachineStarts) {
-  const fs::path root = testsupport::NewMachineRoot("status-unreadable");
-  const testsupport::ProgramRun run = testsupport::RunFieldray(root, root / "missing.ops");
-  EXPECT_EQ(run.status, 2) << run.log;
-  EXPECT_NE(run.log.find("missing.ops"), std::string::npos) << run.log;
-  EXPECT_FALSE(fs::exists(root / "C")) << "the machine root was filled";
 }
 
 // The example of the operator-command description runs as written, every
@@ -75,8 +71,18 @@ std::pair<int, std::string> RunTool(const std::string& tool, const std::string& 
   return {run.status, run.log};
 }
 
-TEST(ProgramStatus, EveryProgramSaysHowItIsUsed) {
-  for (const char* tool : {"fieldray", "fieldray-projection", "fieldray-clip"}) {
+// Each program says how it is used, and ends with status 2 naming a machine
+// root it cannot make or fill.
+TEST(ProgramStatus, EveryProgramSaysHowItIsUsedAndNamesARootItCannotUse) {
+  const fs::path runs = testsupport::Root() / "runs";
+  // A root whose path is a file cannot be made; one whose drive C is a file cannot be filled.
+  const fs::path uncreatable = testsupport::WriteFile(runs / "root-is-a-file", "x");
+  const fs::path unfillable = runs / "root-drive-is-a-file";
+  fs::remove_all(unfillable);
+  testsupport::WriteFile(unfillable / "C", "x");
+  const std::pair<const char*, const char*> programs[] = {
+      {"fieldray", "-"}, {"fieldray-projection", "/dev/null"}, {"fieldray-clip", "--get"}};
+  for (const auto& [tool, use] : programs) {
     auto [helpStatus, help] = RunTool(tool, "--help");
     EXPECT_EQ(helpStatus, 0) << tool << "\n" << help;
     EXPECT_NE(help.find(std::string("usage: ") + tool), std::string::npos) << help;
@@ -86,6 +92,15 @@ TEST(ProgramStatus, EveryProgramSaysHowItIsUsed) {
     auto [badStatus, bad] = RunTool(tool, "--no-such-option");
     EXPECT_EQ(badStatus, 2) << tool << "\n" << bad;
     EXPECT_NE(bad.find("usage: "), std::string::npos) << bad;
+
+    for (const fs::path& root : {uncreatable, unfillable}) {
+      // The projection tool never fills a root: only one it cannot find is its fault.
+      if (root == unfillable && std::string(tool) == "fieldray-projection") continue;
+      auto [status, said] = RunTool(tool, use, {"FIELDRAY_ROOT=" + root.string()});
+      EXPECT_EQ(status, 2) << tool << " " << root << "\n" << said;
+      EXPECT_NE(said.find("Machine root " + root.string() + ": "), std::string::npos) << tool << said;
+      EXPECT_EQ(said.find("terminate"), std::string::npos) << said;
+    }
   }
 }
 
