@@ -15,14 +15,14 @@ namespace fs = std::filesystem;
 
 TEST(HostNames, Utf8JobNamesAreListedShownOpenedAndProjected) {
   const fs::path root = testsupport::NewMachineRoot("host-names");
-  const fs::path programFolder = root / "C" / "Fieldray";
-  fs::create_directories(root / "C");
-  fs::copy(fs::path(std::getenv("FIELDRAY_TEMPLATE")) / "C" / "Fieldray", programFolder, fs::copy_options::recursive);
-  const std::string plate = testsupport::ReadFile(programFolder / "Jobs" / "PLATE.DXF");
+  // The program fills the rest of the root from the template at its start.
+  const std::string plate =
+      testsupport::ReadFile(fs::path(std::getenv("FIELDRAY_TEMPLATE")) / "C" / "Fieldray" / "Jobs" / "PLATE.DXF");
   ASSERT_FALSE(plate.empty());
+  const fs::path jobs = root / "C" / "Fieldray" / "Jobs";
   fs::create_directories(root / "C" / "TEMP" / "names");  // the projection makes no folders
-  testsupport::WriteFile(programFolder / "Jobs" / "Pl\xC3\xA4tte \xC3\x98.DXF", plate);  // Plätte Ø
-  testsupport::WriteFile(programFolder / "Jobs" / "\xCE\xA9-part.DXF", plate);           // Ω: shown as "?"
+  testsupport::WriteFile(jobs / "Pl\xC3\xA4tte \xC3\x98.DXF", plate);  // Plätte Ø
+  testsupport::WriteFile(jobs / "\xCE\xA9-part.DXF", plate);           // Ω: shown as "?"
 
   // The command file is UTF-8, as a person types it.
   const testsupport::ProgramRun run = testsupport::RunFieldrayScript(
