@@ -28,6 +28,7 @@
 #include "winplat/hw/projection.h"
 #include "winplat/msgbox.h"
 #include "winplat/picture.h"
+#include "winplat/text.h"
 
 namespace fieldray {
 namespace {
@@ -63,6 +64,15 @@ struct Program {
       }
     }
     return false;
+  }
+
+  // The view control's own picture, and how many of its pixels differ from its paper.
+  winplat::Picture ControlPicture() const {
+    return winplat::CaptureWindow(static_cast<winplat::HWND>(drawing->Host().Get(kelvane::dispid::hWnd).ToLong()));
+  }
+  static int DrawnPixels(const winplat::Picture& control) {
+    const winplat::COLORREF paper = control.width > 0 ? control.At(1, 1) : 0;
+    return PixelsWhere(control, [&](winplat::COLORREF c) { return c != paper; }).count;
   }
 };
 
@@ -109,12 +119,10 @@ TEST_F(DxfRoad, APlateDrawingPickedInTheListIsProjectedAndPictured) {
   const fs::path dir = testsupport::PictureFolder();
   std::string error;
   // The control's own picture: the plate drawn on its background.
-  const auto control = winplat::CaptureWindow(static_cast<winplat::HWND>(
-      p.drawing->Host().Get(kelvane::dispid::hWnd).ToLong()));
+  const auto control = p.ControlPicture();
   ASSERT_GT(control.width, 0);
   EXPECT_TRUE(winplat::SavePicturePng(control, dir / "road-plate-control.png", &error)) << error;
-  const winplat::COLORREF paper = control.At(1, 1);
-  EXPECT_GT(PixelsWhere(control, [&](winplat::COLORREF c) { return c != paper; }).count, 100);
+  EXPECT_GT(Program::DrawnPixels(control), 100);
 
   // The preview of the working frame: the small plate left of the centre of
   // the field's window, as the scanners show it.
@@ -156,20 +164,14 @@ TEST_F(DxfRoad, ARefusedFileLeavesTheControlClearedAndTheBoardsAlone) {
   p.forms.Main.OnOff.SetValue(1);
   ASSERT_TRUE(p.Pick("FLANGE.DXF"));
   const std::int32_t shownBefore = p.state.LastShownFrame;
-  auto drawnPixels = [&p] {
-    const auto control = winplat::CaptureWindow(static_cast<winplat::HWND>(
-        p.drawing->Host().Get(kelvane::dispid::hWnd).ToLong()));
-    const winplat::COLORREF paper = control.width > 0 ? control.At(1, 1) : 0;
-    return PixelsWhere(control, [&](winplat::COLORREF c) { return c != paper; }).count;
-  };
-  EXPECT_GT(drawnPixels(), 100);
+  EXPECT_GT(Program::DrawnPixels(p.ControlPicture()), 100);
   std::string body = testsupport::ReadFile(testsupport::Root() / "C" / "Fieldray" / "Jobs" / "FLANGE.DXF");
   testsupport::WriteFile(testsupport::Root() / "C" / "Fieldray" / "Jobs" / "HUGE.DXF",
                          "999\n" + std::string(100000 - body.size() - 5, 'x') + "\n" + body);
   ASSERT_TRUE(p.Pick("HUGE.DXF"));
   EXPECT_EQ(p.forms.Main.Msg.Caption(), "File Too Large");
   EXPECT_EQ(p.state.LastShownFrame, shownBefore);
-  EXPECT_EQ(drawnPixels(), 0);
+  EXPECT_EQ(Program::DrawnPixels(p.ControlPicture()), 0);
 }
 
 // The texts an open that projects nothing ends with.
@@ -193,9 +195,7 @@ TEST_P(CorpusRoad, EveryDrawingOpensAndProjectsWithoutFault) {
   fs::create_directories(pictures);
   int opened = 0, projected = 0;
   for (const auto& entry : fs::recursive_directory_iterator(corpus / GetParam())) {
-    std::string ext = entry.path().extension().string();
-    for (char& ch : ext) ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
-    if (!entry.is_regular_file() || ext != ".DXF" || entry.file_size() >= engine::MaxDrawingFileSize) continue;
+    if (!entry.is_regular_file() || winplat::UCase(entry.path().extension().string()) != ".DXF" || entry.file_size() >= engine::MaxDrawingFileSize) continue;
     const std::string name = std::string(GetParam()) + "_" + entry.path().filename().string();
     SCOPED_TRACE(name);
     fs::copy_file(entry.path(), jobs / name, fs::copy_options::overwrite_existing);
