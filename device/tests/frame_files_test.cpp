@@ -237,11 +237,11 @@ TEST_P(FrameFiles, FilesWithoutFramesOrWithFramesTooLargeAreRefused) {
       EXPECT_EQ(h.NumPoints, 6000);
     } else {
       EXPECT_NE(result, -12);
-      EXPECT_NE(h.NumPoints, 32767) << "never a count other than the stored one";
       EXPECT_EQ(h.NumPoints, 5) << "the frame there stays";
     }
   }
-  EXPECT_EQ(Load("C:\\data\\end.ild", *std::make_unique<std::int32_t>(1), *std::make_unique<std::int32_t>(9)), -402);
+  std::int32_t from = 1, to = 9;
+  EXPECT_EQ(Load("C:\\data\\end.ild", from, to), -402);
 }
 
 TEST_P(FrameFiles, AFailedSaveLeavesNoFile) {
