@@ -331,11 +331,9 @@ TEST_F(DrawingImport, FramesLargerThanTheBoardHoldsAreNamedAndNotWritten) {
   for (int i = 0; i < 700; ++i) big.Line(i * 3.0, 0, i * 3.0 + 1, 400);  // about 8 points a line
   OpenDrawing(big);
   const std::string& msg = rig.console.msg;
-  EXPECT_EQ(msg.rfind("Frame", 0), 0u) << msg;
   EXPECT_NE(msg.find("14 ("), std::string::npos) << msg;
   EXPECT_NE(msg.find(" not written: the board holds 6000 points a frame"), std::string::npos) << msg;
-  EXPECT_EQ(rig.board.frames.count(14), 0u);
-  for (const auto& call : rig.board.CallsNamed("WriteFrame")) EXPECT_EQ(call.find("WriteFrame 14"), std::string::npos);
+  EXPECT_EQ(rig.board.frames.count(14), 0u) << "not written";
   EXPECT_TRUE(Called("DeleteFrames 14 14")) << "the old frame is gone";
 
   // A drawing that fits is written again and the list starts anew.
@@ -344,17 +342,15 @@ TEST_F(DrawingImport, FramesLargerThanTheBoardHoldsAreNamedAndNotWritten) {
   EXPECT_TRUE(rig.state.RefusedFrames.empty());
 }
 
+// Descriptions the import's own table does not reach (the skipped "At entity
+// type" line, the procedure trail and the cut are shown through it).
 TEST(ReaderSentences, OnlyTheReadersOwnLineIsShown) {
   const std::pair<const char*, const char*> cases[] = {
-      {"At entity type 'LINE'. \r\nInput past end of file. Error in LoadEntity.\r\n ->  DXFLine.\r\n ->  LoadDXF.",
-       "Input past end of file. Error in LoadEntity."},
-      {"C:\\A.DXF does not appear to be a DXF file.\r\n ->  LoadDXF.", "C:\\A.DXF does not appear to be a DXF file."},
       {"At entity type 'X\x01'. \r\nBad\tvalue\x7F here.\r\n -> LoadDXF.", "Bad?value? here."},
       {" ->  LoadDXF.", ""},
       {"", ""},
   };
   for (const auto& [description, sentence] : cases) EXPECT_EQ(eng::ReaderSentence(description), sentence) << description;
-  EXPECT_EQ(eng::ReaderSentence(std::string(300, 'a')).size(), eng::MaxReaderSentence);
 }
 
 TEST_F(DrawingImport, TheCaptionIsProjectedFirstForItsTimeWhileTheEngineIsBusy) {
