@@ -3,11 +3,10 @@
 
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <string>
 
 #include "../board_software_parse.h"
+#include "test_support.h"
 
 using namespace winplat::hw::detail;
 
@@ -48,13 +47,9 @@ TEST(SRecordParse, ChecksRecordsAndTakesTheirFields) {
   }
 }
 
-std::vector<std::uint8_t> TemplateFont() {
-  std::ifstream in(std::filesystem::path(std::getenv("FIELDRAY_TEMPLATE")) / "C/Fieldray/stick.vxf", std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 TEST(StrokeFontParse, ReadsWholeFontsAndRefusesDamagedOnes) {
-  const std::vector<std::uint8_t> font = TemplateFont();
+  const std::vector<std::uint8_t> font =
+      Bytes(testsupport::ReadFile(std::filesystem::path(std::getenv("FIELDRAY_TEMPLATE")) / "C/Fieldray/stick.vxf"));
   ASSERT_GT(font.size(), 12u);
   StrokeFont parsed;
   ASSERT_TRUE(ParseStrokeFont(font, parsed));
