@@ -1,15 +1,11 @@
 // The program's start-up across separate processes on one machine root: the
 // boards keep their software and session between program starts.
-#include <spawn.h>
-#include <sys/wait.h>
-
-#include <cstdlib>
-#include <fstream>
 #include <sstream>
+#include <string>
+#include <vector>
 
+#include "program_runner.h"
 #include "session_fixture.h"
-
-extern char** environ;
 
 using namespace vxtest;
 namespace hw = winplat::hw;
@@ -23,22 +19,14 @@ struct StartResult {
 
 // One program start in a process of its own, on this test's machine root.
 StartResult StartProgram(bool endAtClose) {
-  std::string helper =
-      (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vexlib_start_helper").string();
-  std::filesystem::path out = testsupport::Root() / "start-result.txt";
+  const std::filesystem::path out = testsupport::Root() / "start-result.txt";
   std::filesystem::remove(out);
-  std::string outArg = out.string();
-  std::string endArg = "end";
-  char* argv[] = {helper.data(), outArg.data(), endAtClose ? endArg.data() : nullptr, nullptr};
-  pid_t pid = 0;
+  std::vector<std::string> argv = {
+      (std::filesystem::read_symlink("/proc/self/exe").parent_path() / "vexlib_start_helper").string(), out.string()};
+  if (endAtClose) argv.push_back("end");
+  const testsupport::ProgramRun run = testsupport::RunProgram(argv, {}, testsupport::Root() / "start.log", 60);
+  EXPECT_EQ(run.status, 0) << run.log;
   StartResult r;
-  if (posix_spawn(&pid, helper.c_str(), nullptr, nullptr, argv, environ) != 0) {
-    ADD_FAILURE() << "cannot start the program";
-    return r;
-  }
-  int status = 0;
-  waitpid(pid, &status, 0);
-  EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
   std::istringstream in(testsupport::ReadFile(out));
   in >> r.init >> r.check >> r.settings >> r.begin >> r.args[0] >> r.args[1] >> r.args[2] >> r.args[3];
   return r;
