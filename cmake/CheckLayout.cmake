@@ -1,7 +1,8 @@
 # The program's folders depend one way: console -> engine -> toolpath -> job.
 # A file of a folder may include headers of the folders below it only; an include
-# against the arrows stops the configure (included) or the build (run with -P,
-# ROOT set to the source folder, STAMP to the file to touch when all is well).
+# against the arrows stops the build (this file run with -P, ROOT set to the
+# source folder, STAMP to the file to touch when all is well). Included, it
+# lists the files the check reads.
 
 # Each folder with the folders it must not include.
 set(FR_LAYOUT_FORBIDDEN
