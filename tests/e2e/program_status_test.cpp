@@ -1,10 +1,15 @@
-// What the programs tell the shell: the exit status of an operator-command run
-// and the usage of each program.
+// What the programs tell the shell: the exit status of an operator-command run,
+// the usage of each program, and a machine root a program cannot make, fill,
+// use or share: a clear line and an exit status, never an abort.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
+#include <chrono>
 #include <filesystem>
 #include <map>
 #include <string>
+#include <thread>
 #include <tuple>
 #include <vector>
 
@@ -135,6 +140,52 @@ TEST(ProgramStatus, TheProjectionToolLooksAtARootAndChangesNothingInIt) {
   std::tie(status, said) = RunTool("fieldray-projection", (empty / "p.png").string(), {"FIELDRAY_ROOT=" + empty.string()});
   EXPECT_EQ(status, 0) << said;
   EXPECT_EQ(Snapshot(empty).size(), 1u);
+}
+
+TEST(MachineRootFaults, DefaultRootInTheTemporaryFolderIsPrivateToItsUser) {
+  const fs::path tmp = testsupport::Root() / "runs" / "tmpdir";
+  fs::remove_all(tmp);
+  fs::create_directories(tmp);
+  const fs::path root = tmp / ("fieldray-root-" + std::to_string(::getuid()));
+  const std::vector<std::string> env = {"FIELDRAY_ROOT=", "HOME=", "XDG_DATA_HOME=", "TMPDIR=" + tmp.string()};
+
+  auto [status, said] = RunTool("fieldray-clip", "--get", env);
+  EXPECT_EQ(status, 0) << said;
+  struct stat st {};
+  ASSERT_EQ(::stat(root.c_str(), &st), 0);
+  EXPECT_EQ(st.st_mode & 0777, 0700u);
+  EXPECT_TRUE(fs::exists(root / "C" / "Fieldray"));
+
+  if (::getuid() != 0) GTEST_SKIP() << "handing the folder to another user needs root";
+  ASSERT_EQ(::chown(root.c_str(), 65534, 65534), 0);
+  std::tie(status, said) = RunTool("fieldray-clip", "--get", env);
+  EXPECT_EQ(status, 2) << said;
+  EXPECT_NE(said.find("Machine root " + root.string() + ": owned by another user"), std::string::npos) << said;
+}
+
+TEST(MachineRootFaults, SecondOperatorProgramOnOneRootEndsWithStatusThree) {
+  const fs::path root = testsupport::NewMachineRoot("two-programs");
+  testsupport::ProgramRun first;
+  std::thread holder([&] { first = testsupport::RunFieldrayScript(root, "wait 6000\nquit\n", 120); });
+  const fs::path lock = root / "machine" / "locks" / "Fieldray.lock";
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+  while (!fs::exists(lock) && std::chrono::steady_clock::now() < deadline)
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+
+  const fs::path second = testsupport::WriteFile(root.parent_path() / "two-programs-second.ops", "quit\n");
+  const auto [status, said] = RunTool("fieldray", second.string(), {"FIELDRAY_ROOT=" + root.string()});
+  // The clipboard tool shares the root while the operator program runs.
+  const auto [clipStatus, clipSaid] = RunTool("fieldray-clip", "job", {"FIELDRAY_ROOT=" + root.string()});
+  holder.join();
+  EXPECT_EQ(status, 3) << said;
+  EXPECT_NE(said.find("Fieldray is already running on this machine."), std::string::npos) << said;
+  EXPECT_EQ(clipStatus, 0) << clipSaid;
+  EXPECT_EQ(first.status, 0) << first.log;
+
+  // Once the first has ended the lock is free again.
+  const auto after = testsupport::RunFieldray(root, second, 120);
+  EXPECT_EQ(after.status, 0) << after.log;
 }
 
 }  // namespace
