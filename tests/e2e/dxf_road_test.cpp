@@ -96,7 +96,7 @@ class DxfRoad : public ::testing::Test {
   winplat::MessageBoxScript boxes;
 };
 
-TEST_F(DxfRoad, APlateDrawingPickedInTheListIsProjectedAndPictured) {
+TEST_F(DxfRoad, APickedPlateIsProjectedAndPicturedAndARefusedFileChangesNothing) {
   Program p;
   ASSERT_EQ(p.exits, 0);
   ASSERT_TRUE(p.drawing);
@@ -157,11 +157,8 @@ TEST_F(DxfRoad, APlateDrawingPickedInTheListIsProjectedAndPictured) {
   EXPECT_NEAR(lit.top, py(550), 3);
   EXPECT_NEAR(lit.bottom, py(50), 3);
   EXPECT_TRUE(winplat::controls::op::Screenshot(p.forms.Main, (dir / "road-plate-main.png").string(), &error)) << error;
-}
 
-TEST_F(DxfRoad, ARefusedFileLeavesTheControlClearedAndTheBoardsAlone) {
-  Program p;
-  p.forms.Main.OnOff.SetValue(1);
+  // A file refused next leaves the control cleared and the boards alone.
   ASSERT_TRUE(p.Pick("FLANGE.DXF"));
   const std::int32_t shownBefore = p.state.LastShownFrame;
   EXPECT_GT(Program::DrawnPixels(p.ControlPicture()), 100);
