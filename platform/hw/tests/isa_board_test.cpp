@@ -141,7 +141,7 @@ TEST_F(IsaBoards, InjectedFaults) {
   EXPECT_EQ(LongAt(IsaCommand(0x300, 51, Longs({1})), 0), kBoardLowMemory);
 }
 
-TEST_F(IsaBoards, CommandLogRecordsEveryCommand) {
+TEST_F(IsaBoards, CommandLogRecordsEveryCommandAndKeepsItsLastMegabyte) {
   IsaCommand(0x300, 7, Longs({0x10, 0x20}));
   IsaCommand(0x300, 210, Longs({1, 2}));
   auto log = ReadCommandLog();
@@ -151,10 +151,9 @@ TEST_F(IsaBoards, CommandLogRecordsEveryCommand) {
   EXPECT_EQ(log[0].result, 0x20);
   EXPECT_EQ(log[1].code, 210);
   EXPECT_EQ(log[1].error, kBoardUndefinedCommand);
-}
 
-TEST_F(IsaBoards, CommandLogKeepsItsLastMegabyteInTwoFiles) {
-  // Each command's line carries 1,000 operand bytes as hex: about 2 KB.
+  // It keeps its last megabyte in two files. Each command's line carries 1,000
+  // operand bytes as hex: about 2 KB.
   std::vector<std::uint8_t> operands(1000, 0xAB);
   for (int i = 0; i < 1200; ++i) {
     operands[0] = static_cast<std::uint8_t>(i);
@@ -167,7 +166,7 @@ TEST_F(IsaBoards, CommandLogKeepsItsLastMegabyteInTwoFiles) {
   EXPECT_LE(now, 1024u * 1024u);
   EXPECT_GT(old, 1024u * 1024u);
   EXPECT_LE(old, 1024u * 1024u + 4096u);
-  auto log = ReadCommandLog();
+  log = ReadCommandLog();
   ASSERT_GT(log.size(), 500u) << "the last megabyte at least";
   EXPECT_LT(log.size(), 1200u);
   EXPECT_EQ(log.back().operands[0] | (log.back().operands[1] << 8), 1199) << "the last command is there";
