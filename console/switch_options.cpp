@@ -5,6 +5,8 @@
 #include <string>
 #include <utility>
 
+#include "console/height_presets.h"
+#include "console/sketch_lines.h"
 #include "engine/field_calibration.h"
 #include "engine/frame_assembly.h"
 #include "engine/point_list.h"
@@ -23,7 +25,6 @@ using engine::PointsOnBoard;
 using engine::SendFrame;
 using engine::ShowProjection;
 using engine::SwitchPositionsBuilt;
-using engine::WriteIniValue;
 
 std::int32_t SwitchPositionCount(const winplat::SpreadGrid* grid) {
   return grid ? SwitchPositionsBuilt(grid->MaxCols()) : 0;
@@ -75,24 +76,14 @@ SwitchOptions::SwitchOptions(Engine& engine, ConsoleForms& forms, ComponentSlots
   };
 }
 
-void SwitchOptions::SaveSwOptPosition() {
-  std::string top = std::to_string(form_.Top());
-  WriteIniValue(e_, "SwitchMode", "Top", top);
-  std::string left = std::to_string(form_.Left());
-  WriteIniValue(e_, "SwitchMode", "Left", left);
-}
-
-void SwitchOptions::SaveGrid(winplat::SpreadGrid& grid, const char* file) {
-  // Whole, headings included: row 0 of SSOptSw holds the mode labels.
-  if (!grid.SaveToFile(e_.State.ProgramDir + file, false))
-    e_.Console.SetMsg(std::string(file) + " not saved: " + grid.LastError());
-}
+void SwitchOptions::SaveSwOptPosition() { StoreWindowPosition(e_, form_, "SwitchMode"); }
 
 void SwitchOptions::OKButtonSO_Click() {
   form_.Hide();
   winplat::DoEvents();
-  SaveGrid(optSw_, "SWPOS.DAT");
-  SaveGrid(ht_, "SWHT.DAT");
+  // Whole, headings included: row 0 of SSOptSw holds the mode labels.
+  SaveGridFile(e_, optSw_, "SWPOS.DAT");
+  SaveGridFile(e_, ht_, "SWHT.DAT");
   ApplySwitchOptions(e_);
   LoadPrjPosCaptions(e_);
 }
