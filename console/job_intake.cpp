@@ -6,6 +6,7 @@
 #include <optional>
 #include <vector>
 
+#include "console/flag_scope.h"
 #include "engine/field_calibration.h"
 #include "toolpath/expressions.h"
 #include "winplat/clipboard.h"
@@ -113,11 +114,7 @@ JobIntake::JobIntake(engine::Engine& engine, MainForm& main, toolpath::ToolpathC
 
 void JobIntake::Timer1_Timer() {
   if (ticking_) return;
-  ticking_ = true;
-  struct Done {
-    bool& ticking;
-    ~Done() { ticking = false; }
-  } done{ticking_};
+  FlagScope ticking(ticking_);
 
   Guarded(e_, "job list", [this] { RefreshList(); });
   ClearHandOff();
