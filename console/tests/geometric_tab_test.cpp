@@ -110,7 +110,7 @@ TEST_F(GeometricTabTest, EachCorrectionTakesUpItsBarsAndItsBoxesFollowThem) {
   }
 }
 
-TEST_F(GeometricTabTest, ABoxIsCheckedAgainstItsOwnCorrectionAndMovesOnlyTheChosenOnesBar) {
+TEST_F(GeometricTabTest, ABoxIsCheckedAgainstItsOwnCorrectionAndTheParabolaTableFollowsEveryValue) {
   main.CalOpt(7).SetValue(true);  // bow: -5000..5000
   main.XGeoAdj.SetValue(0);
   board.calls.clear();
@@ -123,9 +123,9 @@ TEST_F(GeometricTabTest, ABoxIsCheckedAgainstItsOwnCorrectionAndMovesOnlyTheChos
   main.XGeoAdj.GotFocus.Fire(main.XGeoAdj, "GotFocus");
   EXPECT_EQ(Box(GeoBox::GeoBowX).Text(), " 0");
   EXPECT_EQ(Box(GeoBox::GeoPinX).Text(), "1000");
-}
 
-TEST_F(GeometricTabTest, ParabolaBoxRebuildsTheTableEvenWhenItsValueIsRefused) {
+  // The parabola box rebuilds its table even when its value is refused.
+  main.XGeoAdj.LostFocus.Fire(main.XGeoAdj, "LostFocus");
   main.CalOpt(4).SetValue(true);
   board.calls.clear();
   Box(GeoBox::GeoPara).SetText("600");
