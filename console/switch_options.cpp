@@ -5,9 +5,9 @@
 #include <string>
 #include <utility>
 
+#include "console/file_selection.h"
 #include "console/height_presets.h"
 #include "console/sketch_lines.h"
-#include "engine/field_calibration.h"
 #include "engine/frame_assembly.h"
 #include "engine/point_list.h"
 #include "engine/projection_output.h"
@@ -17,8 +17,6 @@
 
 namespace fieldray::console {
 
-using engine::ApplyFieldScale;
-using engine::CheckedOptFld;
 using engine::Engine;
 using engine::LoadPrjPosCaptions;
 using engine::PointsOnBoard;
@@ -32,10 +30,7 @@ std::int32_t SwitchPositionCount(const winplat::SpreadGrid* grid) {
 
 void ApplySwitchOptions(Engine& engine) {
   ProgramState& s = engine.State;
-  // As the job list does before it opens a file.
-  s.InversionState = BoolFalse;
-  std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(engine));
-  ApplyFieldScale(engine, field);
+  UseCheckedRunField(engine);
   if (s.JobPoints.size() > 1) {
     // The frames come from the job's own points, whatever the point list
     // holds now (a marker, a field selection, a set-up cross); it is put back.
