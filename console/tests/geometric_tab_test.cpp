@@ -136,7 +136,7 @@ TEST_F(GeometricTabTest, ABoxIsCheckedAgainstItsOwnCorrectionAndTheParabolaTable
   EXPECT_EQ(Sent().first, 1u);
 }
 
-TEST_F(GeometricTabTest, SaveWritesEighteenKeysInOrderAndRevertRestoresAndRedraws) {
+TEST_F(GeometricTabTest, SaveRevertAndTheCalibrationListShowAndRedrawThePattern) {
   Box(GeoBox::GeoPosX).SetText(" 400");
   Box(GeoBox::GeoBowY).SetText("abc");
   main.BtnSavGeo.Click.Fire(main.BtnSavGeo, "Click");
@@ -159,9 +159,9 @@ TEST_F(GeometricTabTest, SaveWritesEighteenKeysInOrderAndRevertRestoresAndRedraw
   EXPECT_EQ(Box(GeoBox::GeoPosX).Text(), "400");
   ASSERT_FALSE(board.calls.empty());
   EXPECT_EQ(board.calls.back(), "RedrawFrameFast 0 130 0 -1 0");
-}
 
-TEST_F(GeometricTabTest, CalibrationListShowsThePatternInFieldSsWindowWithNeutralOutput) {
+  // The calibration list shows a pattern in field S's window with neutral output.
+  board.calls.clear();
   state.FieldCalibration[1].XScale = 10000;
   state.FieldCalibration[1].YScale = 8000;
   board.frames[120].first = FrameStruct{};

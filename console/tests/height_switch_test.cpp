@@ -80,7 +80,7 @@ TEST_F(HeightSwitch, FollowModeStoresThePresetAndCorrectsBeforeProjecting) {
   }
 }
 
-TEST_F(HeightSwitch, ApplyOkAndCancelOfThePresetDialog) {
+TEST_F(HeightSwitch, ApplyOkCancelAndTheRowsOfThePresetDialog) {
   Program& p = Start();
   MainForm& m = p.Forms.Main;
   winplat::SpreadGrid& presets = Grid(p.Slots.PHSdata);
@@ -110,17 +110,14 @@ TEST_F(HeightSwitch, ApplyOkAndCancelOfThePresetDialog) {
     EXPECT_EQ(Ini("HeightPresets", "Value1"), c.stored ? "150" : valueBefore);
     EXPECT_EQ(Ini("HeightPresets", "Left"), std::to_string(p.Forms.PHS.Left())) << "placement stored";
   }
-}
-
-TEST_F(HeightSwitch, APresetRowClickPicksItsPresetAndOtherRowsNone) {
-  Program& p = Start();
+  // A row click picks its preset; other rows pick none.
   const struct {
     int row;
     int checked;
-  } cases[] = {{2, 1}, {0, 1}, {6, 5}, {7, 5}, {1, 0}, {-1, 0}};
-  for (const auto& c : cases) {
-    Grid(p.Slots.PHSdata).ClickCell(c.row, 1);
-    EXPECT_TRUE(p.Forms.Main.PrjHght(c.checked).Value()) << "row " << c.row;
+  } rows[] = {{2, 1}, {0, 1}, {6, 5}, {7, 5}, {1, 0}, {-1, 0}};
+  for (const auto& r : rows) {
+    presets.ClickCell(r.row, 1);
+    EXPECT_TRUE(m.PrjHght(r.checked).Value()) << "row " << r.row;
   }
 }
 
