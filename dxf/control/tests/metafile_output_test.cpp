@@ -97,10 +97,10 @@ class MetafileOutput : public RenderTest {
   winplat::Picture screen;
 };
 
-TEST_F(MetafileOutput, EnhancedFileHoldsFrameDescriptionAndReplaysThePicture) {
+TEST_F(MetafileOutput, EachMethodWritesTheFileOrFillsTheClipboard) {
   for (auto id : {SaveWMF, SaveWMFOld}) {
     SCOPED_TRACE(id);
-    const std::set<std::string> before = Files();
+    std::set<std::string> before = Files();
     EXPECT_EQ(winplat::Invoke(dxf.Get(), id, winplat::DISPATCH_METHOD, {Variant("C:\\view.emf")}).ToLong(), 0);
     std::set<std::string> after = Files();
     EXPECT_EQ(after.erase("C/view.emf"), 1u);
@@ -115,6 +115,18 @@ TEST_F(MetafileOutput, EnhancedFileHoldsFrameDescriptionAndReplaysThePicture) {
     EXPECT_TRUE(SamePixels(Played(b), screen));
     EXPECT_TRUE(SamePixels(Shot(), screen));  // the screen shows its own view again
     std::filesystem::remove(Host("view.emf"));
+
+    // Without a file name the clipboard takes the enhanced metafile.
+    ASSERT_TRUE(winplat::ClearClipboard());
+    before = Files();
+    winplat::Invoke(dxf.Get(), id, winplat::DISPATCH_METHOD);
+    ASSERT_TRUE(winplat::OpenClipboard(0));
+    const std::optional<std::string> data = winplat::GetClipboardData(winplat::CF_ENHMETAFILE);
+    winplat::CloseClipboard();
+    ASSERT_TRUE(data.has_value());
+    EXPECT_TRUE(SamePixels(Played(std::vector<std::uint8_t>(data->begin(), data->end())), screen));
+    // Only the clipboard's own store changed: no metafile file was made.
+    for (const auto& f : Files()) EXPECT_TRUE(before.count(f) || f.find("lip") != std::string::npos) << f;
   }
 }
 
@@ -134,22 +146,6 @@ TEST_F(MetafileOutput, PlaceableMetafileHeaderAndPlayback) {
   // A file that cannot be written leaves nothing.
   EXPECT_FALSE(dxf->WritePlaceableMetafile("C:\\missing\\view.wmf"));
   EXPECT_FALSE(std::filesystem::exists(Host("missing")));
-}
-
-TEST_F(MetafileOutput, ClipboardTakesTheEnhancedMetafile) {
-  for (auto id : {SaveWMF, SaveWMFOld}) {
-    SCOPED_TRACE(id);
-    ASSERT_TRUE(winplat::ClearClipboard());
-    const std::set<std::string> before = Files();
-    winplat::Invoke(dxf.Get(), id, winplat::DISPATCH_METHOD);
-    ASSERT_TRUE(winplat::OpenClipboard(0));
-    const std::optional<std::string> data = winplat::GetClipboardData(winplat::CF_ENHMETAFILE);
-    winplat::CloseClipboard();
-    ASSERT_TRUE(data.has_value());
-    EXPECT_TRUE(SamePixels(Played(std::vector<std::uint8_t>(data->begin(), data->end())), screen));
-    // Only the clipboard's own store changed: no metafile file was made.
-    for (const auto& f : Files()) EXPECT_TRUE(before.count(f) || f.find("lip") != std::string::npos) << f;
-  }
 }
 
 TEST_F(MetafileOutput, FailuresSayWhereAndLeaveNoFile) {
