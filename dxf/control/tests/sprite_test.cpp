@@ -60,19 +60,6 @@ TEST(SpriteFields, GetFieldCountsCommasAndWrapsPastTheLast) {
   for (const auto& c : cases) EXPECT_EQ(GetField(c.text, c.n), c.field) << c.text << " " << c.n;
 }
 
-TEST_F(SpriteTest, CheckSpriteSaysWhyAFileIsRefused) {
-  const std::string good = Sprite("good.spr", {}), bad = Lines("bad.spr", {"NOT A SPRITE"});
-  Variant errv("old");
-  EXPECT_TRUE(Call("spritecheck", {Variant::ByRef(&errv), Variant(good)}));
-  EXPECT_EQ(errv.ToString(), "");
-  EXPECT_FALSE(Call("spritecheck", {Variant::ByRef(&errv), Variant(bad)}));
-  EXPECT_EQ(errv.ToString(), "The file " + bad +
-                                 " does not appear to be a valid sprite definition file for Kelvane OCX. The first line "
-                                 "should contain 'GlyphComposer'.");
-  EXPECT_FALSE(Call("spritecheck", {Variant::ByRef(&errv), Variant("C:\\dxf\\missing.spr")}));
-  EXPECT_EQ(errv.ToString().rfind("An error occurred in CheckSprite. The message is: ", 0), 0u) << errv.ToString();
-}
-
 TEST_F(SpriteTest, EveryRecordTypeIsLoaded) {
   const std::int32_t id = Add(Sprite("all.spr", {"1", "1,2,3,4,255,0,1,0", "2,segment", "0,0,1,1,65280,0,2,0.5", "4",
                                                  "5,5,2,0,90,0,16711680,0,1", "5", "0,0,1,0,1,1,0,1,0,3", "7", "9,9",
@@ -158,7 +145,17 @@ TEST_F(SpriteTest, ZoomPushesTheSpritesWindowAndTempLineUsesTheDrawMode) {
   EXPECT_TRUE(Near(Shot(), dxf->CvtX(6), dxf->CvtY(8), 0xFFFF00, 1));
 }
 
-TEST_F(SpriteTest, BadCallsAnswerFalseAndZeroScalarsRaise) {
+TEST_F(SpriteTest, RefusedFilesAndBadCallsSayWhyAnswerFalseOrRaise) {
+  const std::string good = Sprite("good.spr", {}), bad = Lines("bad.spr", {"NOT A SPRITE"});
+  Variant errv("old");
+  EXPECT_TRUE(Call("spritecheck", {Variant::ByRef(&errv), Variant(good)}));
+  EXPECT_EQ(errv.ToString(), "");
+  EXPECT_FALSE(Call("spritecheck", {Variant::ByRef(&errv), Variant(bad)}));
+  EXPECT_EQ(errv.ToString(), "The file " + bad +
+                                 " does not appear to be a valid sprite definition file for Kelvane OCX. The first line "
+                                 "should contain 'GlyphComposer'.");
+  EXPECT_FALSE(Call("spritecheck", {Variant::ByRef(&errv), Variant("C:\\dxf\\missing.spr")}));
+  EXPECT_EQ(errv.ToString().rfind("An error occurred in CheckSprite. The message is: ", 0), 0u) << errv.ToString();
   Variant idv(std::int32_t{7});
   EXPECT_FALSE(Call("spriteadd", {Variant("C:\\dxf\\none.spr"), Variant::ByRef(&idv), Variant(0.0f), Variant(1.0f),
                                   Variant(1.0f)}));
