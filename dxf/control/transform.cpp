@@ -82,6 +82,18 @@ bool RowInTable(const DBTable<Row>& table, std::int32_t count, std::int32_t row)
   return row >= 1 && row <= count && table.InBounds(row);
 }
 
+// The row when it is in its table and not marked deleted (kinds without the
+// mark always count); null otherwise.
+template <class Row>
+const Row* Counted(const DBTable<Row>& table, std::int32_t count, std::int32_t row) {
+  if (!RowInTable(table, count, row)) return nullptr;
+  const Row& r = table(row);
+  if constexpr (requires { r.Deleted; }) {
+    if (r.Deleted) return nullptr;
+  }
+  return &r;
+}
+
 // Stages the row as `change` leaves it; false when the row is not in its table.
 template <class Row, class Change>
 bool Stage(const DBTable<Row>& table, std::int32_t count, std::int32_t row, Staged<Row>& staged, Change change) {
@@ -242,47 +254,34 @@ void DXF::SetMergeExtents() {
       const std::int32_t row = ref.Row;
       switch (ref.EntityType) {
         case etLine:
-          if (RowInTable(db.LineTable, db.LineCount, row) && !db.LineTable(row).Deleted) {
-            const LineRecord& r = db.LineTable(row);
-            CheckExtents(*this, r.X1, r.Y1, r.X2, r.Y2);
-          }
+          if (const auto* r = Counted(db.LineTable, db.LineCount, row)) CheckExtents(*this, r->X1, r->Y1, r->X2, r->Y2);
           break;
         case etPolyline:
-          if (RowInTable(db.PolylineTable, db.PolylineCount, row)) {
-            const PolylineSegmentRecord& r = db.PolylineTable(row);
-            CheckExtents(*this, r.X1, r.Y1, r.X2, r.Y2);
-          }
+          if (const auto* r = Counted(db.PolylineTable, db.PolylineCount, row))
+            CheckExtents(*this, r->X1, r->Y1, r->X2, r->Y2);
           break;
         case etText:
-          if (RowInTable(db.TextTable, db.TextCount, row) && !db.TextTable(row).Deleted) {
-            const TextRecord& r = db.TextTable(row);
-            CheckExtents(*this, r.X, r.Y, r.X, r.Y);
-          }
+          if (const auto* r = Counted(db.TextTable, db.TextCount, row)) CheckExtents(*this, r->X, r->Y, r->X, r->Y);
           break;
         case etAttrib:
-          if (RowInTable(db.AttribTable, db.AttribCount, row)) {
-            const AttribRecord& r = db.AttribTable(row);
-            CheckExtents(*this, r.X, r.Y, r.X, r.Y);
-          }
+          if (const auto* r = Counted(db.AttribTable, db.AttribCount, row)) CheckExtents(*this, r->X, r->Y, r->X, r->Y);
           break;
         case etCircle:
-          if (RowInTable(db.CircleTable, db.CircleCount, row) && !db.CircleTable(row).Deleted) {
-            const CircleRecord& r = db.CircleTable(row);
-            const double x = r.X, y = r.Y, radius = r.Radius;
-            if (r.StartAngle == r.EndAngle) {
+          if (const auto* r = Counted(db.CircleTable, db.CircleCount, row)) {
+            const double x = r->X, y = r->Y, radius = r->Radius;
+            if (r->StartAngle == r->EndAngle) {
               CheckExtents(*this, CSng(x - radius), CSng(y - radius), CSng(x + radius), CSng(y + radius));
             } else {
-              const double a = r.StartAngle * kPi / 180.0, b = r.EndAngle * kPi / 180.0;
+              const double a = r->StartAngle * kPi / 180.0, b = r->EndAngle * kPi / 180.0;
               CheckExtents(*this, CSng(x + radius * std::cos(a)), CSng(y + radius * std::sin(a)),
                            CSng(x + radius * std::cos(b)), CSng(y + radius * std::sin(b)));
             }
           }
           break;
         case etSolid:
-          if (RowInTable(db.SolidTable, db.SolidCount, row) && !db.SolidTable(row).Deleted) {
-            const SolidRecord& r = db.SolidTable(row);
-            CheckExtents(*this, r.X1, r.Y1, r.X2, r.Y2);
-            CheckExtents(*this, r.X3, r.Y3, r.X4, r.Y4);
+          if (const auto* r = Counted(db.SolidTable, db.SolidCount, row)) {
+            CheckExtents(*this, r->X1, r->Y1, r->X2, r->Y2);
+            CheckExtents(*this, r->X3, r->Y3, r->X4, r->Y4);
           }
           break;
         default:
