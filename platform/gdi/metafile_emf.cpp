@@ -7,6 +7,7 @@
 
 #include "metafile_bytes.h"
 #include "metafile_records.h"
+#include "winplat/code_page.h"
 
 namespace winplat::gdi {
 
@@ -142,7 +143,7 @@ class EnhancedRecorder : public MetaRecorder {
     b.U32(0);  // no options
     b.Rect(RECT{0, 0, -1, -1});
     b.U32(static_cast<std::uint32_t>(dxAt));
-    for (char c : text) b.U16(static_cast<std::uint16_t>(WindowsLatin1ToUnicode(static_cast<unsigned char>(c))));
+    for (char c : text) b.U16(static_cast<std::uint16_t>(CodePointFromCodePage(static_cast<unsigned char>(c))));
     b.PadTo(4);
     for (std::size_t i = 0; i < text.size(); ++i) b.I32(i < advances.size() ? advances[i] : 0);
     End();

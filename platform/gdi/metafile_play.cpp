@@ -7,6 +7,7 @@
 
 #include "metafile_bytes.h"
 #include "metafile_records.h"
+#include "winplat/code_page.h"
 
 namespace winplat::gdi {
 
@@ -17,8 +18,7 @@ constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
 std::string FromUtf16(const Reader& r, std::size_t at, std::size_t count) {
   std::string s;
   for (std::size_t i = 0; i < count; ++i) {
-    const int c = UnicodeToWindowsLatin1(r.U16(at + 2 * i));
-    s.push_back(static_cast<char>(c < 0 ? '?' : c));
+    s.push_back(static_cast<char>(CodePageFromCodePoint(r.U16(at + 2 * i)).value_or('?')));
   }
   return s;
 }
@@ -124,7 +124,8 @@ LOGFONT FontFrom(const Reader& r, std::size_t at, bool wide) {
     int c = 0;
     if (wide) {
       if (p + 2 > r.Size()) break;
-      c = UnicodeToWindowsLatin1(r.U16(p));
+      const auto b = CodePageFromCodePoint(r.U16(p));
+      c = b ? *b : -1;
       p += 2;
     } else {
       if (p >= r.Size()) break;
