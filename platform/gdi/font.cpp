@@ -155,6 +155,15 @@ GlyphKey KeyOf(const Realized& r, const FT_Matrix& m, unsigned code) {
   return GlyphKey{r.face, r.ppem, m.xx, m.xy, m.yx, m.yy, code};
 }
 
+// Sizes and turns the face the first time a call needs a glyph from FreeType.
+void SizeFace(const Realized& r, const FT_Matrix& m, bool& sized) {
+  if (sized) return;
+  FT_Set_Pixel_Sizes(r.face, 0, static_cast<FT_UInt>(r.ppem));
+  FT_Matrix t = m;
+  FT_Set_Transform(r.face, &t, nullptr);
+  sized = true;
+}
+
 // Whole-pixel advances of each character along the unrotated baseline.
 std::vector<int> Advances(const Realized& r, const std::string& text) {
   std::vector<int> adv;
@@ -165,12 +174,7 @@ std::vector<int> Advances(const Realized& r, const std::string& text) {
     const GlyphKey key = KeyOf(r, m, CodePointFromCodePage(c));
     int a = 0;
     if (!Glyphs().FindAdvance(key, &a)) {
-      if (!sized) {
-        FT_Set_Pixel_Sizes(r.face, 0, static_cast<FT_UInt>(r.ppem));
-        FT_Matrix t = m;
-        FT_Set_Transform(r.face, &t, nullptr);
-        sized = true;
-      }
+      SizeFace(r, m, sized);
       if (FT_Load_Char(r.face, key.code, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) == 0)
         a = static_cast<int>((r.face->glyph->advance.x + 32) >> 6);
       Glyphs().KeepAdvance(key, a);
@@ -254,12 +258,7 @@ void DrawGlyphs(Dc& dc, const Realized& r, const std::string& text, const std::v
       // A glyph wholly outside is never rendered.
       if (px + reach < area.left || px - reach >= area.right || py + reach < area.top || py - reach >= area.bottom)
         continue;
-      if (!sized) {
-        FT_Set_Pixel_Sizes(r.face, 0, static_cast<FT_UInt>(r.ppem));
-        FT_Matrix t = m;
-        FT_Set_Transform(r.face, &t, nullptr);
-        sized = true;
-      }
+      SizeFace(r, m, sized);
       rendered = Render(r.face, key.code);
       g = Glyphs().Keep(key, std::move(rendered));
       if (!g) g = &rendered;  // too large to keep: drawn once from here
