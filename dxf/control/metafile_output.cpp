@@ -97,8 +97,7 @@ void PutWord(std::string& out, std::uint16_t w) {
 std::int16_t DXF::SaveWMFOld(const Variant& Filename) {
   winplat::SetMousePointer(winplat::vbHourglass);
   return WithErrorTrail("SaveWMFOld", [&]() -> std::int16_t {
-      const PictureSize size = Measure(picKelvane);
-      const winplat::RECT frame = Frame(size);
+      const winplat::RECT frame = Frame(Measure(picKelvane));
       const std::string file = FileArgument(Filename);
       winplat::HDC dc = winplat::CreateEnhMetaFile(picKelvane.hDC, file.empty() ? nullptr : file.c_str(), &frame,
                                                    kDescription);
@@ -117,8 +116,7 @@ std::int16_t DXF::SaveWMFOld(const Variant& Filename) {
 std::int16_t DXF::SaveWMF(const Variant& Filename) {
   winplat::SetMousePointer(winplat::vbHourglass);
   return WithErrorTrail("SaveWMF", [&]() -> std::int16_t {
-      const PictureSize size = Measure(picKelvane);
-      const winplat::RECT frame = Frame(size);
+      const winplat::RECT frame = Frame(Measure(picKelvane));
       const std::string file = FileArgument(Filename);
       winplat::HDC reference = picKelvane.hWnd ? winplat::GetDC(picKelvane.hWnd) : 0;
       winplat::HDC dc = winplat::CreateEnhMetaFile(reference, file.empty() ? nullptr : file.c_str(), &frame,
