@@ -155,6 +155,12 @@ bool DXF::DXFTransform(std::int32_t DrawingID, float xRef, float yRef, float xMo
     Staged<PointRecord> points;
     Staged<AttribRecord> attribs;
     Staged<EllipseRecord> ellipses;
+    // Texts and attributes: the insertion point moves, the angle turns, the height scales.
+    const auto placeText = [&](auto& r) {
+      t.Apply(r.X, r.Y);
+      r.Rotation = t.Turn(r.Rotation);
+      r.Height = t.Size(r.Height);
+    };
     for (std::int32_t i = first; i <= last; ++i) {
       const EntityRef ref = db.EntityIndex(i);
       const std::int32_t row = ref.Row;
@@ -175,11 +181,7 @@ bool DXF::DXFTransform(std::int32_t DrawingID, float xRef, float yRef, float xMo
           });
           break;
         case etText:
-          staged = Stage(db.TextTable, db.TextCount, row, texts, [&](TextRecord& r) {
-            t.Apply(r.X, r.Y);
-            r.Rotation = t.Turn(r.Rotation);
-            r.Height = t.Size(r.Height);
-          });
+          staged = Stage(db.TextTable, db.TextCount, row, texts, placeText);
           break;
         case etCircle:
           staged = Stage(db.CircleTable, db.CircleCount, row, circles, [&](CircleRecord& r) {
@@ -200,11 +202,7 @@ bool DXF::DXFTransform(std::int32_t DrawingID, float xRef, float yRef, float xMo
           staged = Stage(db.PointTable, db.PointRowCount, row, points, [&](PointRecord& r) { t.Apply(r.X, r.Y); });
           break;
         case etAttrib:
-          staged = Stage(db.AttribTable, db.AttribCount, row, attribs, [&](AttribRecord& r) {
-            t.Apply(r.X, r.Y);
-            r.Rotation = t.Turn(r.Rotation);
-            r.Height = t.Size(r.Height);
-          });
+          staged = Stage(db.AttribTable, db.AttribCount, row, attribs, placeText);
           break;
         case etEllipse:
           staged = Stage(db.EllipseTable, db.EllipseCount, row, ellipses, [&](EllipseRecord& r) {
