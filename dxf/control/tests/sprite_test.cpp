@@ -22,15 +22,11 @@ class SpriteTest : public RenderTest {
     ASSERT_TRUE(Draw(0, 30, 40, 0));  // 10 pixels per unit
     base = Shot();
   }
-  // Writes C:\dxf\<name>, each line ended by CR LF.
-  std::string Lines(const std::string& name, const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& l : lines) text += l + "\r\n";
+  // Writes a sprite file C:\dxf\<name>: the format's first line, then the records, each line ended by CR LF.
+  std::string Sprite(const std::string& name, const std::vector<std::string>& records) {
+    std::string text = "GlyphComposer\r\n";
+    for (const auto& l : records) text += l + "\r\n";
     return Put(name, text);
-  }
-  std::string Sprite(const std::string& name, std::vector<std::string> records) {
-    records.insert(records.begin(), "GlyphComposer");
-    return Lines(name, records);
   }
   std::int32_t Add(const std::string& file) {
     Variant idv(std::int32_t{-1});
@@ -146,7 +142,7 @@ TEST_F(SpriteTest, ZoomPushesTheSpritesWindowAndTempLineUsesTheDrawMode) {
 }
 
 TEST_F(SpriteTest, RefusedFilesAndBadCallsSayWhyAnswerFalseOrRaise) {
-  const std::string good = Sprite("good.spr", {}), bad = Lines("bad.spr", {"NOT A SPRITE"});
+  const std::string good = Sprite("good.spr", {}), bad = Put("bad.spr", "NOT A SPRITE\r\n");
   Variant errv("old");
   EXPECT_TRUE(Call("spritecheck", {Variant::ByRef(&errv), Variant(good)}));
   EXPECT_EQ(errv.ToString(), "");
