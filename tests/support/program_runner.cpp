@@ -108,8 +108,10 @@ winplat::Picture LoadPicture(const fs::path& png) {
   return picture;
 }
 
-int LitProjectionPixels(const fs::path& png) {
-  return PixelsWhere(LoadPicture(png), winplat::hw::LitProjectionPixel).count;
+int LitProjectionPixels(const fs::path& png) { return LitProjectionArea(png).count; }
+
+PixelBox LitProjectionArea(const fs::path& png) {
+  return PixelsWhere(LoadPicture(png), winplat::hw::LitProjectionPixel);
 }
 
 }  // namespace testsupport

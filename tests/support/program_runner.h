@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "picture_pixels.h"
 #include "winplat/picture.h"
 
 namespace testsupport {
@@ -40,5 +41,7 @@ winplat::Picture LoadPicture(const std::filesystem::path& png);
 // Lit pixels (neither black nor a blanked move) of a projection picture a run
 // saved; a picture that cannot be read fails the test and counts none.
 int LitProjectionPixels(const std::filesystem::path& png);
+// The same pixels with the box they lie in.
+PixelBox LitProjectionArea(const std::filesystem::path& png);
 
 }  // namespace testsupport
