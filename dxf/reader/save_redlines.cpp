@@ -314,7 +314,9 @@ void WriteCopy(DXF& dxf, const std::string& inName, const std::vector<std::strin
   RedlineWriter redlines(dxf, out, HasSubclassMarkers(facts.version));
   const bool haveEntities = redlines.AnyEntity();
   bool entitiesWritten = false, inEntities = false, afterSection = false, afterTable = false;
-  bool inTables = false, layersDone = redlines.NewLayers({}).empty();
+  // The new layers, for a file without a layer table of its own.
+  const std::vector<winplat::ComPtr<DXFLayer>> allNewLayers = redlines.NewLayers({});
+  bool inTables = false, layersDone = allNewLayers.empty();
 
   // The redline entities in a section of their own, for a file without ENTITIES.
   auto writeEntitySection = [&] {
@@ -328,7 +330,7 @@ void WriteCopy(DXF& dxf, const std::string& inName, const std::vector<std::strin
   auto writeTablesSection = [&] {
     out.Group(0, "SECTION");
     out.Group(2, "TABLES");
-    redlines.LayerTable(redlines.NewLayers({}));
+    redlines.LayerTable(allNewLayers);
     out.Group(0, "ENDSEC");
     layersDone = true;
   };
@@ -351,7 +353,7 @@ void WriteCopy(DXF& dxf, const std::string& inName, const std::vector<std::strin
       if (!entitiesWritten && !inEntities && haveEntities) writeEntitySection();
     }
     if (code == 0 && value == "ENDSEC" && inTables) {
-      if (!layersDone) redlines.LayerTable(redlines.NewLayers({}));
+      if (!layersDone) redlines.LayerTable(allNewLayers);
       inTables = false;
       layersDone = true;
     }
