@@ -6,6 +6,7 @@
 #include <set>
 
 #include "outside_readers.h"
+#include "winplat/text.h"
 #include "writer_fixture.h"
 
 using namespace writertest;
@@ -22,33 +23,26 @@ struct Pair {
   bool operator==(const Pair&) const = default;
 };
 
-// The file as pairs of code and value lines, lines ending anyhow; `crlfOnly`
-// tells whether every line end is CR LF.
-std::vector<Pair> PairsOf(const std::string& text, bool* crlfOnly = nullptr) {
-  std::vector<std::string> lines(1);
-  bool onlyCrLf = true;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') {
-      lines.back() += text[i];
-      continue;
-    }
-    const bool crlf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
-    onlyCrLf = onlyCrLf && crlf;
-    i += crlf ? 1 : 0;
-    lines.emplace_back();
-  }
-  if (lines.back().empty()) lines.pop_back();
-  if (crlfOnly) *crlfOnly = onlyCrLf;
+// The file as pairs of code and value lines, lines ending anyhow.
+std::vector<Pair> PairsOf(const std::string& text) {
+  const std::vector<std::string_view> lines = winplat::SplitLines(text);
   std::vector<Pair> pairs;
-  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) pairs.push_back({lines[i], lines[i + 1]});
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) pairs.push_back({std::string(lines[i]), std::string(lines[i + 1])});
   return pairs;
+}
+
+// Every line end is CR LF: each CR and each LF belongs to one.
+bool CrLfOnly(const std::string& text) {
+  std::size_t ends = 0;
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++ends;
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r')) == ends &&
+         static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) == ends;
 }
 
 std::string Handle(std::string h) {
   h.erase(0, h.find_first_not_of(" 0"));
   h.erase(h.find_last_not_of(' ') + 1);
-  std::transform(h.begin(), h.end(), h.begin(), ::toupper);
-  return h;
+  return winplat::UCase(h);
 }
 
 // The handles a file holds; empty when it has no handle seed (nothing gets handles then).
@@ -111,28 +105,13 @@ bool OnlyRedlineContent(const std::vector<Pair>& added, std::string* why) {
 std::vector<fs::path> Drawings() {
   std::vector<fs::path> files;
   auto take = [&](const fs::directory_entry& e) {
-    std::string ext = e.path().extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-    if (e.is_regular_file() && ext == ".dxf") files.push_back(e.path());
+    if (e.is_regular_file() && winplat::AsciiEqualNoCase(e.path().extension().string(), ".dxf")) files.push_back(e.path());
   };
   if (const fs::path shared = testsupport::SharedDxfCorpus(); !shared.empty())
     for (const auto& e : fs::recursive_directory_iterator(shared)) take(e);
   for (const auto& e : fs::directory_iterator(readertest::OwnData())) take(e);
   std::sort(files.begin(), files.end());
   return files;
-}
-
-// A fresh control with `path` (a Windows path) read as Regen reads it; null when the read fails.
-winplat::ComPtr<kelvane::DXF> Read(const std::string& path) {
-  auto control = winplat::MakeObject<kelvane::DXF>();
-  control->db.InitDB(true);
-  control->SetFilename(path);
-  try {
-    kelvane::LoadDXF(*control, path, nullptr, nullptr);
-  } catch (const winplat::AutomationError&) {
-    return nullptr;
-  }
-  return control;
 }
 
 struct Counts {
@@ -155,7 +134,7 @@ TEST_F(SaveCorpusTest, EveryDrawingSavesWithItsRedlines) {
   for (const fs::path& file : Drawings()) {
     const std::string name = file.parent_path().filename().string() + "_" + file.filename().string();
     const std::string path = Put(name, testsupport::ReadFile(file));
-    if (!Read(path) || (withDxflib && !outside::ReadWithDxflib(Host(path)).ok)) continue;
+    if (!ReadBack(path) || (withDxflib && !outside::ReadWithDxflib(Host(path)).ok)) continue;
     names.push_back(name);
     copies.push_back(Host(path));
   }
@@ -173,7 +152,7 @@ TEST_F(SaveCorpusTest, EveryDrawingSavesWithItsRedlines) {
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     const std::string source = "C:\\dxf\\" + name, target = "C:\\saved\\" + name;
-    auto control = Read(source);
+    auto control = ReadBack(source);
     ASSERT_TRUE(control);
     const Counts original = Counts::Of(control->db);
     control->DXFAddLine(1, 2, 3, 4, kLayer);
@@ -185,13 +164,11 @@ TEST_F(SaveCorpusTest, EveryDrawingSavesWithItsRedlines) {
     ASSERT_EQ(control->Save(target), -1);
 
     const std::string in = testsupport::ReadFile(Host(source)), out = testsupport::ReadFile(Host(target));
-    bool crlf = false;
-    const std::vector<Pair> outPairs = PairsOf(out, &crlf), inPairs = PairsOf(in);
-    EXPECT_TRUE(crlf) << "every output line ends in CR LF";
+    EXPECT_TRUE(CrLfOnly(out)) << "every output line ends in CR LF";
     std::string why;
-    EXPECT_TRUE(OnlyRedlineContent(Added(inPairs, outPairs), &why)) << why;
+    EXPECT_TRUE(OnlyRedlineContent(Added(PairsOf(in), PairsOf(out)), &why)) << why;
 
-    auto back = Read(target);
+    auto back = ReadBack(target);
     ASSERT_TRUE(back);
     Counts expected = original;
     expected.lines += 1, expected.circles += 1, expected.solids += 1, expected.texts += 1;
