@@ -1,9 +1,8 @@
 #include "outside_readers.h"
 
-#include <cstdio>
-#include <memory>
 #include <sstream>
 
+#include "program_runner.h"
 #include "test_support.h"
 #include "winplat/text.h"
 
@@ -55,20 +54,9 @@ for name in sys.argv[1:]:
                              ",".join(repr(float(v)) for v in nums(e)), text.replace("\n", " ")]))
 )PY";
 
-std::string Run(const std::string& command) {
-  std::string output;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-  if (!pipe) return output;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) output.append(buffer, n);
-  return output;
-}
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
+// What `arguments` (the program first) print, standard error included.
+std::string Run(const std::vector<std::string>& arguments) {
+  return testsupport::RunProgram(arguments, {}, testsupport::Root() / "outside-reader.log").log;
 }
 
 std::filesystem::path ScriptFile() {
@@ -100,7 +88,7 @@ std::map<std::string, int> Drawing::Counts() const {
 std::string EzdxfMissing() {
   static const std::string missing = [] {
     if (!std::filesystem::exists(kPython)) return std::string("no ") + kPython;
-    std::string out = Run(std::string(kPython) + " -c 'import ezdxf; print(\"yes\")' 2>&1");
+    std::string out = Run({kPython, "-c", "import ezdxf; print('yes')"});
     return out.rfind("yes", 0) == 0 ? std::string() : "ezdxf cannot be imported: " + out;
   }();
   return missing;
@@ -109,9 +97,9 @@ std::string EzdxfMissing() {
 std::vector<Drawing> ReadWithEzdxf(const std::vector<std::filesystem::path>& files) {
   std::vector<Drawing> drawings;
   if (files.empty()) return drawings;
-  std::string command = std::string(kPython) + " " + Quote(ScriptFile().string());
-  for (const auto& f : files) command += " " + Quote(f.string());
-  std::istringstream out(Run(command + " 2>/dev/null"));
+  std::vector<std::string> arguments = {kPython, ScriptFile().string()};
+  for (const auto& f : files) arguments.push_back(f.string());
+  std::istringstream out(Run(arguments));
   std::string line;
   while (std::getline(out, line)) {
     if (line.rfind("FILE ", 0) == 0) {
