@@ -278,6 +278,8 @@ fs::path MachineFolder(std::string_view sub) {
 
 }  // namespace detail
 
+namespace {
+
 // The root's folder as named by the environment, absolute and normal.
 fs::path NamedRoot(bool* shared) {
   const char* env = std::getenv("FIELDRAY_ROOT");
@@ -289,6 +291,8 @@ fs::path NamedRoot(bool* shared) {
   if (root.has_filename() == false && root.has_parent_path()) root = root.parent_path();
   return root;
 }
+
+}  // namespace
 
 fs::path MachineRoot() {
   std::lock_guard lock(rootMutex);
