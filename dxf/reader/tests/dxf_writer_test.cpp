@@ -3,7 +3,6 @@
 #include <gtest/gtest.h>
 
 #include <array>
-#include <functional>
 #include <cmath>
 #include <limits>
 #include <tuple>
@@ -145,20 +144,12 @@ TEST_F(WriterTest, ExportReadsBackInEzdxfAndDxflib) {
 
 TEST_F(WriterTest, RefusedWritesRaiseAndLeaveNothing) {
   AddLine(0, 0, 1, 1);
-  const auto errorOf = [](const std::function<void()>& write) {
-    try {
-      write();
-    } catch (const winplat::AutomationError& e) {
-      return std::pair(e.Number(), e.Description());
-    }
-    return std::pair(0, std::string("no error"));
-  };
-  const auto exportError = [&](const std::string& path) { return errorOf([&] { dxf->ExportMergedDXF(path); }); };
+  const auto exportError = [&](const std::string& path) { return ErrorOf([&] { dxf->ExportMergedDXF(path); }); };
   // Neither writer runs while a read does.
   dxf->reader.Reading = true;
   std::filesystem::create_directories(Host("C:\\out\\"));
   EXPECT_NE(exportError("C:\\out\\r.dxf").second.find(kelvane::ReadRunningMessage("ExportMergedDXF")), std::string::npos);
-  EXPECT_NE(errorOf([&] { dxf->Save("C:\\out\\s.dxf"); }).second.find(kelvane::ReadRunningMessage("Save")),
+  EXPECT_NE(ErrorOf([&] { dxf->Save("C:\\out\\s.dxf"); }).second.find(kelvane::ReadRunningMessage("Save")),
             std::string::npos);
   dxf->reader.Reading = false;
   EXPECT_FALSE(std::filesystem::exists(Host("C:\\out\\r.dxf")));

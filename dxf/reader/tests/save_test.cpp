@@ -218,14 +218,10 @@ TEST_F(SaveTest, RefusalsLeaveTheTargetAsItWas) {
     testsupport::WriteFile(target, "old");
     const auto filesBefore = FilesIn(target.parent_path());
     winplat::SetMousePointer(winplat::vbHourglass);
-    try {
-      dxf->Save(c.target);
-      ADD_FAILURE() << "Save did not fail";
-    } catch (const winplat::AutomationError& e) {
-      EXPECT_EQ(e.Number(), kelvane::kControlError);
-      EXPECT_NE(e.Description().find(c.message), std::string::npos) << e.Description();
-      EXPECT_EQ(e.Description().substr(e.Description().size() - 12), "\r\n ->  Save.") << e.Description();
-    }
+    const auto [number, description] = ErrorOf([&] { dxf->Save(c.target); });
+    EXPECT_EQ(number, kelvane::kControlError);
+    EXPECT_NE(description.find(c.message), std::string::npos) << description;
+    EXPECT_TRUE(description.ends_with("\r\n ->  Save.")) << description;
     EXPECT_EQ(winplat::MousePointer(), winplat::vbDefault);
     EXPECT_EQ(testsupport::ReadFile(target), "old");
     EXPECT_EQ(testsupport::ReadFile(source), c.input);

@@ -2,6 +2,7 @@
 // A data base filled row by row for the writer tests, and what reading a
 // written file back gives.
 #include <cmath>
+#include <functional>
 #include <string>
 
 #include "reader_fixture.h"
@@ -61,6 +62,15 @@ class WriterTest : public readertest::ReaderTest {
 
   // The host path of a Windows path under the machine root.
   static std::filesystem::path Host(const std::string& windowsPath) { return winplat::HostPath(windowsPath); }
+  // The number and description of the error `write` raises; 0 and "no error" when it raises none.
+  static std::pair<std::int32_t, std::string> ErrorOf(const std::function<void()>& write) {
+    try {
+      write();
+    } catch (const winplat::AutomationError& e) {
+      return {e.Number(), e.Description()};
+    }
+    return {0, "no error"};
+  }
   // How many entries a folder holds: a refused write leaves no temporary file.
   static std::ptrdiff_t FilesIn(const std::filesystem::path& folder) {
     return std::distance(std::filesystem::directory_iterator(folder), {});
