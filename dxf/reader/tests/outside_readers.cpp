@@ -16,7 +16,7 @@ namespace {
 
 constexpr const char* kPython = "/usr/bin/python3";
 
-// Prints, per file, "FILE ok|error", then "L<TAB>name" per layer and
+// Prints, per file, "FILE ok|error", then
 // "E<TAB>kind<TAB>handle<TAB>layer<TAB>numbers<TAB>text" per entity of every layout.
 constexpr const char* kScript = R"PY(
 import sys
@@ -45,8 +45,6 @@ for name in sys.argv[1:]:
         print("FILE error", str(e).replace("\n", " "))
         continue
     print("FILE ok")
-    for layer in doc.layers:
-        print("L\t" + layer.dxf.name)
     for layout in doc.layouts:
         for e in layout:
             text = e.dxf.text if e.dxftype() == "TEXT" else ""
@@ -110,7 +108,6 @@ std::vector<Drawing> ReadWithEzdxf(const std::vector<std::filesystem::path>& fil
     }
     if (drawings.empty()) continue;
     const std::vector<std::string_view> f = winplat::Split(line, '\t');
-    if (f[0] == "L" && f.size() >= 2) drawings.back().layers.emplace_back(f[1]);
     if (f[0] != "E" || f.size() < 6) continue;
     Entity e{std::string(f[1]), std::string(f[2]), std::string(f[3]), {}, std::string(f[5])};
     if (!f[4].empty())
@@ -128,7 +125,6 @@ class Collector : public DL_CreationAdapter {
  public:
   Drawing drawing;
 
-  void addLayer(const DL_LayerData& d) override { drawing.layers.push_back(d.name); }
   void addLine(const DL_LineData& d) override { Add("LINE", {d.x1, d.y1, d.x2, d.y2}); }
   void addCircle(const DL_CircleData& d) override { Add("CIRCLE", {d.cx, d.cy, d.radius}); }
   void addArc(const DL_ArcData& d) override { Add("ARC", {d.cx, d.cy, d.radius, d.angle1, d.angle2}); }
