@@ -19,6 +19,12 @@ struct PointerGuard {
 
 }  // namespace
 
+void UseCheckedRunField(engine::Engine& engine) {
+  engine.State.InversionState = BoolFalse;
+  std::int16_t field = static_cast<std::int16_t>(engine::CheckedOptFld(engine));
+  engine::ApplyFieldScale(engine, field);
+}
+
 FileSelection::FileSelection(engine::Engine& engine, MainForm& main, OpenDrawingFileSlot open)
     : e_(engine), main_(main), open_(std::move(open)) {
   main_.Browse.Click = [this] { Browse_Click(); };
@@ -38,9 +44,7 @@ bool FileSelection::OpenJob(const std::string& path) {
     e_.Console.SetMsg("File not found: " + path);
     return false;
   }
-  e_.State.InversionState = BoolFalse;
-  std::int16_t field = static_cast<std::int16_t>(engine::CheckedOptFld(e_));
-  engine::ApplyFieldScale(e_, field);
+  UseCheckedRunField(e_);
   e_.Vx.DeleteFrames(1, 15);
   e_.State.JobPoints.clear();
   if (open_) open_(path);

@@ -11,6 +11,10 @@ namespace fieldray::console {
 // Opens a drawing or part program (full Windows path); set by the program.
 using OpenDrawingFileSlot = std::function<void(const std::string& path)>;
 
+// The inversion reset and the window of the checked run field, as every
+// opening of a job, and every rebuild of its frames, begins.
+void UseCheckedRunField(engine::Engine& engine);
+
 class FileSelection {
  public:
   FileSelection(engine::Engine& engine, MainForm& main, OpenDrawingFileSlot open);

@@ -31,6 +31,12 @@ constexpr int kPresets = 6;
 
 std::string Numbered(const char* word, int i) { return word + std::to_string(i); }
 
+// Shows a preset's label on both rows of buttons.
+void ShowPresetLabel(MainForm& main, int i, const std::string& label) {
+  if (main.PrjHght.Exists(i)) main.PrjHght(i).SetCaption(label);
+  if (main.PrjHt.Exists(i)) main.PrjHt(i).SetCaption(label);
+}
+
 // Shows a dialog modally at its stored place (not again while it is up).
 void ShowPlaced(Engine& engine, wc::Form& dialog, const std::string& section) {
   if (dialog.Visible()) return;
@@ -44,8 +50,7 @@ void LoadHeightPresets(Engine& engine, MainForm& main) {
   winplat::SpreadGrid* grid = engine.Console.PHSdata();
   for (int i = 0; i < kPresets; ++i) {
     const std::string label = ReadIniValue(engine, "HeightPresets", Numbered("Label", i));
-    if (main.PrjHght.Exists(i)) main.PrjHght(i).SetCaption(label);
-    if (main.PrjHt.Exists(i)) main.PrjHt(i).SetCaption(label);
+    ShowPresetLabel(main, i, label);
     if (grid) {
       SetGridCell(*grid, i + 1, 1, label);
       SetGridCell(*grid, i + 1, 2, ReadIniValue(engine, "HeightPresets", Numbered("Value", i)));
@@ -63,6 +68,13 @@ void PlaceDialog(Engine& engine, wc::Form& dialog, const std::string& section) {
   const int left = std::max(0, std::min(p.Left, screenWidth - dialog.Width()));
   const int top = std::max(0, std::min(p.Top, screenHeight - dialog.Height()));
   dialog.Move(left, top, dialog.Width(), dialog.Height());
+}
+
+void StoreWindowPosition(Engine& engine, const wc::Form& window, const std::string& section) {
+  std::string top = std::to_string(window.Top());
+  WriteIniValue(engine, section, "Top", top);
+  std::string left = std::to_string(window.Left());
+  WriteIniValue(engine, section, "Left", left);
 }
 
 std::int16_t FollowModePreset(const std::string& heightCell) {
@@ -136,19 +148,10 @@ void HeightPresets::PrjPos_MouseUp(int button) {
 
 void HeightPresets::ShowHeightPresets() { ShowPlaced(e_, phs_, "HeightPresets"); }
 
-void HeightPresets::SavePHSPosition() {
-  std::string top = std::to_string(phs_.Top());
-  WriteIniValue(e_, "HeightPresets", "Top", top);
-  std::string left = std::to_string(phs_.Left());
-  WriteIniValue(e_, "HeightPresets", "Left", left);
-}
+void HeightPresets::SavePHSPosition() { StoreWindowPosition(e_, phs_, "HeightPresets"); }
 
 void HeightPresets::CaptionsFromGrid() {
-  for (int i = 0; i < kPresets; ++i) {
-    const std::string label = GetGridCell(phsData_, i + 1, 1);
-    if (main_.PrjHght.Exists(i)) main_.PrjHght(i).SetCaption(label);
-    if (main_.PrjHt.Exists(i)) main_.PrjHt(i).SetCaption(label);
-  }
+  for (int i = 0; i < kPresets; ++i) ShowPresetLabel(main_, i, GetGridCell(phsData_, i + 1, 1));
 }
 
 void HeightPresets::OKButton_Click(int index) {

@@ -20,6 +20,9 @@ void LoadHeightPresets(engine::Engine& engine, MainForm& main);
 // whole on the screen.
 void PlaceDialog(engine::Engine& engine, wc::Form& dialog, const std::string& section);
 
+// Stores a window's Top and Left in `section`.
+void StoreWindowPosition(engine::Engine& engine, const wc::Form& window, const std::string& section);
+
 // The preset follow mode picks for a mode: the SSHt number less 1, rounded,
 // held to 0..5 (an empty cell gives 0).
 std::int16_t FollowModePreset(const std::string& heightCell);

@@ -6,7 +6,7 @@
 #include <optional>
 #include <vector>
 
-#include "engine/field_calibration.h"
+#include "console/flag_scope.h"
 #include "toolpath/expressions.h"
 #include "winplat/clipboard.h"
 #include "winplat/files.h"
@@ -113,11 +113,7 @@ JobIntake::JobIntake(engine::Engine& engine, MainForm& main, toolpath::ToolpathC
 
 void JobIntake::Timer1_Timer() {
   if (ticking_) return;
-  ticking_ = true;
-  struct Done {
-    bool& ticking;
-    ~Done() { ticking = false; }
-  } done{ticking_};
+  FlagScope ticking(ticking_);
 
   Guarded(e_, "job list", [this] { RefreshList(); });
   ClearHandOff();
@@ -195,9 +191,7 @@ void JobIntake::OpenJob(const JobRecord& job) {
   // field is chosen first, then the inversion it may have set is reset.
   e_.Vx.DeleteFrames(1, 15);
   if (main_.OptFld.Exists(job.RunField)) main_.OptFld(job.RunField).SetValue(true);
-  e_.State.InversionState = BoolFalse;
-  std::int16_t field = static_cast<std::int16_t>(engine::CheckedOptFld(e_));
-  engine::ApplyFieldScale(e_, field);
+  UseCheckedRunField(e_);
   if (open_) open_(files_.FixFilePath() + job.Name);
 }
 

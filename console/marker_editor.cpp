@@ -16,8 +16,6 @@ namespace fieldray::console {
 namespace {
 
 constexpr std::int32_t kSetColumn = 5;
-constexpr winplat::COLORREF kSelectedColour = 0x80FFFF;
-constexpr winplat::COLORREF kLineColour = 0x404040;
 // Marker lines are projected at three quarters of their window coordinates.
 constexpr double kProjectionScale = 0.75;
 // Dark repeats at either end of a projected line.
@@ -180,7 +178,7 @@ void MarkerEditor::SetSelection(std::int32_t index) {
   for (const auto& [i, line] : main_.MLine.Elements()) {
     if (i < 1) continue;
     ControlType(*line);
-    line->SetBorderColor(i == index ? kSelectedColour : kLineColour);
+    line->SetBorderColor(i == index ? SelectedLineColour : LineColour);
   }
   for (wc::Control* c :
        std::initializer_list<wc::Control*>{&main_.XPos, &main_.YPos, &main_.X2Move, &main_.Y2Move, &main_.MWDel})

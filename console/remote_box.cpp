@@ -5,6 +5,7 @@
 #include <cmath>
 #include <string>
 
+#include "console/flag_scope.h"
 #include "engine/caption_text.h"
 #include "engine/projection_output.h"
 #include "engine/settings_file.h"
@@ -49,13 +50,6 @@ std::int64_t Distance(std::int32_t a, std::int32_t b) {
 }
 
 std::uint64_t Now() { return winplat::CurrentClock().TickCount64(); }
-
-// Clears a flag however the scope ends.
-struct FlagScope {
-  bool& flag;
-  explicit FlagScope(bool& f) : flag(f) { flag = true; }
-  ~FlagScope() { flag = false; }
-};
 
 }  // namespace
 

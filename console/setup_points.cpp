@@ -28,8 +28,6 @@ constexpr std::int32_t kCrossRate = 12000;
 constexpr std::int32_t kArm = 50;
 // Distances of the set-up window's hit test are held to 16 bits.
 constexpr std::int32_t kDistanceHold = 32767;
-constexpr winplat::COLORREF kSelectedColour = 0x80FFFF;
-constexpr winplat::COLORREF kCrossColour = 0x404040;
 
 // The part of a node spacing below the value, in -1023..0.
 std::int32_t BelowNode(std::int32_t v) {
@@ -127,7 +125,7 @@ void SetupPoints::ColourCrosses(std::int32_t selected) {
   for (const auto& [m, vertical] : main_.SetLineY.Elements()) {
     if (m < 1 || !main_.SetLineX.Exists(m)) continue;
     ControlType2(m);
-    const winplat::COLORREF colour = m == selected ? kSelectedColour : kCrossColour;
+    const winplat::COLORREF colour = m == selected ? SelectedLineColour : LineColour;
     CrossLineV->SetBorderColor(colour);
     CrossLineH->SetBorderColor(colour);
   }

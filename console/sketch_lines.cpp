@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "console/flag_scope.h"
 #include "engine/frame_assembly.h"
 #include "engine/point_list.h"
 #include "winplat/messages.h"
@@ -63,11 +64,7 @@ void DragProjection::Move(const std::function<void()>& project) {
     pending_ = true;
     return;
   }
-  struct Running {
-    bool& flag;
-    explicit Running(bool& f) : flag(f) { flag = true; }
-    ~Running() { flag = false; }
-  } running(running_);
+  FlagScope running(running_);
   do {
     winplat::DoEvents();
     pending_ = false;

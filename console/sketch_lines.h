@@ -53,6 +53,10 @@ class DragProjection {
   bool pending_ = false;
 };
 
+// The border colours of the editors' lines: the selected one and the others.
+constexpr winplat::COLORREF SelectedLineColour = 0x80FFFF;
+constexpr winplat::COLORREF LineColour = 0x404040;
+
 // The board frame both editors project into.
 constexpr std::int32_t SketchFrame = 99;
 

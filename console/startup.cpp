@@ -39,7 +39,6 @@ using engine::SetProgramDir;
 using engine::StartSession;
 using engine::SwitchPositionsNote;
 using engine::WindowPosition;
-using engine::WriteIniValue;
 
 namespace {
 
@@ -240,10 +239,7 @@ void Form_Load(Engine& engine, MainForm& main, StartupValues& values, const Star
 void Form_QueryUnload(Engine& engine, MainForm& main, StartupValues& values) {
   // A value being edited is saved as when the focus leaves its control.
   if (wc::Control* active = main.ActiveControl()) active->LostFocus.Fire(*active, "LostFocus");
-  std::string top = std::to_string(main.Top());
-  WriteIniValue(engine, "Main", "Top", top);
-  std::string left = std::to_string(main.Left());
-  WriteIniValue(engine, "Main", "Left", left);
+  StoreWindowPosition(engine, main, "Main");
   engine.Vx.EndSession();
   CloseRemoteBoxPort(values.PortDevice);
 }

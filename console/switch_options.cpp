@@ -5,7 +5,9 @@
 #include <string>
 #include <utility>
 
-#include "engine/field_calibration.h"
+#include "console/file_selection.h"
+#include "console/height_presets.h"
+#include "console/sketch_lines.h"
 #include "engine/frame_assembly.h"
 #include "engine/point_list.h"
 #include "engine/projection_output.h"
@@ -15,15 +17,12 @@
 
 namespace fieldray::console {
 
-using engine::ApplyFieldScale;
-using engine::CheckedOptFld;
 using engine::Engine;
 using engine::LoadPrjPosCaptions;
 using engine::PointsOnBoard;
 using engine::SendFrame;
 using engine::ShowProjection;
 using engine::SwitchPositionsBuilt;
-using engine::WriteIniValue;
 
 std::int32_t SwitchPositionCount(const winplat::SpreadGrid* grid) {
   return grid ? SwitchPositionsBuilt(grid->MaxCols()) : 0;
@@ -31,10 +30,7 @@ std::int32_t SwitchPositionCount(const winplat::SpreadGrid* grid) {
 
 void ApplySwitchOptions(Engine& engine) {
   ProgramState& s = engine.State;
-  // As the job list does before it opens a file.
-  s.InversionState = BoolFalse;
-  std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(engine));
-  ApplyFieldScale(engine, field);
+  UseCheckedRunField(engine);
   if (s.JobPoints.size() > 1) {
     // The frames come from the job's own points, whatever the point list
     // holds now (a marker, a field selection, a set-up cross); it is put back.
@@ -75,24 +71,14 @@ SwitchOptions::SwitchOptions(Engine& engine, ConsoleForms& forms, ComponentSlots
   };
 }
 
-void SwitchOptions::SaveSwOptPosition() {
-  std::string top = std::to_string(form_.Top());
-  WriteIniValue(e_, "SwitchMode", "Top", top);
-  std::string left = std::to_string(form_.Left());
-  WriteIniValue(e_, "SwitchMode", "Left", left);
-}
-
-void SwitchOptions::SaveGrid(winplat::SpreadGrid& grid, const char* file) {
-  // Whole, headings included: row 0 of SSOptSw holds the mode labels.
-  if (!grid.SaveToFile(e_.State.ProgramDir + file, false))
-    e_.Console.SetMsg(std::string(file) + " not saved: " + grid.LastError());
-}
+void SwitchOptions::SaveSwOptPosition() { StoreWindowPosition(e_, form_, "SwitchMode"); }
 
 void SwitchOptions::OKButtonSO_Click() {
   form_.Hide();
   winplat::DoEvents();
-  SaveGrid(optSw_, "SWPOS.DAT");
-  SaveGrid(ht_, "SWHT.DAT");
+  // Whole, headings included: row 0 of SSOptSw holds the mode labels.
+  SaveGridFile(e_, optSw_, "SWPOS.DAT");
+  SaveGridFile(e_, ht_, "SWHT.DAT");
   ApplySwitchOptions(e_);
   LoadPrjPosCaptions(e_);
 }

@@ -33,9 +33,6 @@ class SwitchOptions {
   void SPLClose_Click();
 
  private:
-  // Saves a grid whole (headings included) into the program folder; a failed
-  // save is shown in Msg.
-  void SaveGrid(winplat::SpreadGrid& grid, const char* file);
   void EnableOkCancel(bool enabled);
 
   engine::Engine& e_;

@@ -20,15 +20,7 @@ class EditorRig : public TabRig {
     state.FieldCalibration[1].XScale = 3000;
     state.FieldCalibration[1].YScale = 3000;
     main.BlnkTm.SetText("8000");
-    winplat::SetMessageBoxHandler([this](const winplat::MessageBoxRequest& box) {
-      boxes.push_back(box.caption + ": " + box.text);
-      if (answers.empty()) return winplat::DefaultButton(box.flags);
-      const int answer = answers.front();
-      answers.pop_front();
-      return answer;
-    });
   }
-  void TearDown() override { winplat::SetMessageBoxHandler(nullptr); }
 
   // The points of board frame `frame` at (x, y) in `colour`.
   int PointsAt(std::int32_t frame, std::int32_t x, std::int32_t y, std::int32_t colour) const {
@@ -44,8 +36,14 @@ class EditorRig : public TabRig {
     return name.substr(0, name.find_last_not_of(' ') + 1);
   }
 
-  std::deque<int> answers;
-  std::vector<std::string> boxes;
+  // "caption: text" of each box shown since the last ClearShown.
+  std::vector<std::string> Shown() const {
+    std::vector<std::string> out;
+    for (const winplat::ShownMessageBox& b : boxes.Shown()) out.push_back(b.caption + ": " + b.text);
+    return out;
+  }
+
+  winplat::MessageBoxScript boxes;
   // The white of the recording board.
   static constexpr std::int32_t kWhite = 0xFFFFFF;
 };

@@ -54,7 +54,7 @@ class FieldOffsetsTest : public TabRig {
   FieldOffsets tab{e, main};
 };
 
-TEST_F(FieldOffsetsTest, SelectingFieldAProjectsItsMarkerMirroredAndLoadsItsBars) {
+TEST_F(FieldOffsetsTest, SelectingFieldAProjectsItsMarkerMirroredAndLoadsItsBarsAndNoFieldClearsThem) {
   Select(2);
   ExpectInOrder({"SetWorkingScale -200 18000 -7000 7000", "SetWorkingFrame 99", "DeleteFrames 99 99", "WriteFrame",
                  "InvertPointsActive 1 6000", "SetWorkingScale -18000 200 -7000 7000",
@@ -84,10 +84,10 @@ TEST_F(FieldOffsetsTest, SelectingFieldAProjectsItsMarkerMirroredAndLoadsItsBars
   ASSERT_GE(board.geoRows.size(), 65u);
   EXPECT_EQ(board.geoRows.back(), lastRow(2));
   EXPECT_NE(lastRow(0), lastRow(2));
-}
 
-TEST_F(FieldOffsetsTest, NoFieldSendsAZeroOffsetAndTheFieldRate) {
+  // No field: a zero offset at the field rate, and the job list usable again.
   main.File1.SetEnabled(false);
+  board.calls.clear();
   Select(0);
   ExpectInOrder({"DisplayPostTrans 0.000000 0.000000 0.000000", "DisplayFreq3 15000 15000 15000", "DisplaySkew 4 3 0",
                  "DisplayFrame 99", "DisplayGeometricCorrection"});

@@ -110,7 +110,7 @@ TEST_F(GeometricTabTest, EachCorrectionTakesUpItsBarsAndItsBoxesFollowThem) {
   }
 }
 
-TEST_F(GeometricTabTest, ABoxIsCheckedAgainstItsOwnCorrectionAndMovesOnlyTheChosenOnesBar) {
+TEST_F(GeometricTabTest, ABoxIsCheckedAgainstItsOwnCorrectionAndTheParabolaTableFollowsEveryValue) {
   main.CalOpt(7).SetValue(true);  // bow: -5000..5000
   main.XGeoAdj.SetValue(0);
   board.calls.clear();
@@ -123,9 +123,9 @@ TEST_F(GeometricTabTest, ABoxIsCheckedAgainstItsOwnCorrectionAndMovesOnlyTheChos
   main.XGeoAdj.GotFocus.Fire(main.XGeoAdj, "GotFocus");
   EXPECT_EQ(Box(GeoBox::GeoBowX).Text(), " 0");
   EXPECT_EQ(Box(GeoBox::GeoPinX).Text(), "1000");
-}
 
-TEST_F(GeometricTabTest, ParabolaBoxRebuildsTheTableEvenWhenItsValueIsRefused) {
+  // The parabola box rebuilds its table even when its value is refused.
+  main.XGeoAdj.LostFocus.Fire(main.XGeoAdj, "LostFocus");
   main.CalOpt(4).SetValue(true);
   board.calls.clear();
   Box(GeoBox::GeoPara).SetText("600");
@@ -136,7 +136,7 @@ TEST_F(GeometricTabTest, ParabolaBoxRebuildsTheTableEvenWhenItsValueIsRefused) {
   EXPECT_EQ(Sent().first, 1u);
 }
 
-TEST_F(GeometricTabTest, SaveWritesEighteenKeysInOrderAndRevertRestoresAndRedraws) {
+TEST_F(GeometricTabTest, SaveRevertAndTheCalibrationListShowAndRedrawThePattern) {
   Box(GeoBox::GeoPosX).SetText(" 400");
   Box(GeoBox::GeoBowY).SetText("abc");
   main.BtnSavGeo.Click.Fire(main.BtnSavGeo, "Click");
@@ -159,9 +159,9 @@ TEST_F(GeometricTabTest, SaveWritesEighteenKeysInOrderAndRevertRestoresAndRedraw
   EXPECT_EQ(Box(GeoBox::GeoPosX).Text(), "400");
   ASSERT_FALSE(board.calls.empty());
   EXPECT_EQ(board.calls.back(), "RedrawFrameFast 0 130 0 -1 0");
-}
 
-TEST_F(GeometricTabTest, CalibrationListShowsThePatternInFieldSsWindowWithNeutralOutput) {
+  // The calibration list shows a pattern in field S's window with neutral output.
+  board.calls.clear();
   state.FieldCalibration[1].XScale = 10000;
   state.FieldCalibration[1].YScale = 8000;
   board.frames[120].first = FrameStruct{};

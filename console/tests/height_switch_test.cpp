@@ -8,6 +8,7 @@
 
 #include "console/height_presets.h"
 #include "console/switch_options.h"
+#include "engine/point_list.h"
 #include "engine/projection_output.h"
 #include "job/grid_cells.h"
 #include "program_rig.h"
@@ -19,14 +20,13 @@ namespace fieldray::console {
 namespace {
 
 namespace op = winplat::controls::op;
+using enginetest::FirstCommand;
+using enginetest::LoggedCommandCodes;
 
 class HeightSwitch : public ProgramRig {
  protected:
   winplat::SpreadGrid& Grid(const winplat::ComPtr<winplat::SpreadGridControl>& slot) { return slot->Grid(); }
-  std::int32_t Points(std::int32_t frame) {
-    FrameStruct header{};
-    return program->Vx.ReadFrameStruct(frame, &header) == 0 ? header.NumPoints : 0;
-  }
+  std::int32_t Points(std::int32_t frame) { return engine::PointsOnBoard(program->Engine, frame); }
   // The operator picks a job in the job list.
   void PickJob(const std::string& name) {
     auto& list = program->Forms.Main.File1;
@@ -38,16 +38,6 @@ class HeightSwitch : public ProgramRig {
       }
     }
     ADD_FAILURE() << name << " is not in the job list";
-  }
-  // Codes of the board commands run since the log was cleared.
-  static std::vector<std::uint16_t> Codes() {
-    std::vector<std::uint16_t> codes;
-    for (const auto& c : winplat::hw::ReadCommandLog()) codes.push_back(c.code);
-    return codes;
-  }
-  static long First(const std::vector<std::uint16_t>& codes, std::uint16_t code) {
-    auto it = std::find(codes.begin(), codes.end(), code);
-    return it == codes.end() ? -1 : static_cast<long>(it - codes.begin());
   }
   static constexpr std::uint16_t kCorrectionRow = 121;
   static constexpr std::uint16_t kDisplayFrame = 64;
@@ -83,14 +73,14 @@ TEST_F(HeightSwitch, FollowModeStoresThePresetAndCorrectsBeforeProjecting) {
     EXPECT_TRUE(m.PrjHt(c.preset).Value());
     EXPECT_EQ(Ini("HeightPresets", "Index"), std::to_string(c.preset));
     EXPECT_EQ(p.State.LastShownFrame, c.mode);
-    const std::vector<std::uint16_t> codes = Codes();
-    ASSERT_GE(First(codes, kDisplayFrame), 0);
-    ASSERT_GE(First(codes, kCorrectionRow), 0);
-    EXPECT_EQ(First(codes, kCorrectionRow) < First(codes, kDisplayFrame), c.follow == 1) << "corrected first";
+    const std::vector<std::uint16_t> codes = LoggedCommandCodes();
+    ASSERT_GE(FirstCommand(codes, kDisplayFrame), 0);
+    ASSERT_GE(FirstCommand(codes, kCorrectionRow), 0);
+    EXPECT_EQ(FirstCommand(codes, kCorrectionRow) < FirstCommand(codes, kDisplayFrame), c.follow == 1) << "corrected first";
   }
 }
 
-TEST_F(HeightSwitch, ApplyOkAndCancelOfThePresetDialog) {
+TEST_F(HeightSwitch, ApplyOkCancelAndTheRowsOfThePresetDialog) {
   Program& p = Start();
   MainForm& m = p.Forms.Main;
   winplat::SpreadGrid& presets = Grid(p.Slots.PHSdata);
@@ -120,17 +110,14 @@ TEST_F(HeightSwitch, ApplyOkAndCancelOfThePresetDialog) {
     EXPECT_EQ(Ini("HeightPresets", "Value1"), c.stored ? "150" : valueBefore);
     EXPECT_EQ(Ini("HeightPresets", "Left"), std::to_string(p.Forms.PHS.Left())) << "placement stored";
   }
-}
-
-TEST_F(HeightSwitch, APresetRowClickPicksItsPresetAndOtherRowsNone) {
-  Program& p = Start();
+  // A row click picks its preset; other rows pick none.
   const struct {
     int row;
     int checked;
-  } cases[] = {{2, 1}, {0, 1}, {6, 5}, {7, 5}, {1, 0}, {-1, 0}};
-  for (const auto& c : cases) {
-    Grid(p.Slots.PHSdata).ClickCell(c.row, 1);
-    EXPECT_TRUE(p.Forms.Main.PrjHght(c.checked).Value()) << "row " << c.row;
+  } rows[] = {{2, 1}, {0, 1}, {6, 5}, {7, 5}, {1, 0}, {-1, 0}};
+  for (const auto& r : rows) {
+    presets.ClickCell(r.row, 1);
+    EXPECT_TRUE(m.PrjHght(r.checked).Value()) << "row " << r.row;
   }
 }
 
@@ -236,7 +223,7 @@ TEST_F(HeightSwitch, AnEditAfterAFieldSelectionRebuildsTheJobsFrames) {
   // Cancel reloads the stored options and projects once.
   winplat::hw::ClearCommandLog();
   p.Switches.CancelButtonSO_Click();
-  const std::vector<std::uint16_t> codes = Codes();
+  const std::vector<std::uint16_t> codes = LoggedCommandCodes();
   EXPECT_EQ(std::count(codes.begin(), codes.end(), kDisplayFrame), 1);
   EXPECT_EQ(Points(6), 0);
   EXPECT_GT(Points(2), 0);

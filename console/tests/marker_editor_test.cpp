@@ -126,7 +126,7 @@ TEST_F(MarkerEditorTest, StoreSavesTheVisibleLinesIntoTheActiveRowAndTheFile) {
   editor.MarkerWin_MouseDown(1, 0, 350, 200);
   editor.MWDel_Click();
   editor.LoadLine(90);
-  answers = {winplat::IDCANCEL};
+  boxes.Answer(winplat::IDCANCEL);
   Grid().ClickCell(3, 2);
   editor.BtnStMkr_Click();
   EXPECT_EQ(GetGridCell(Grid(), 3, 5), "L, 200, 500, 200, 200;L, 200, 200, 200, 500;");
@@ -143,21 +143,21 @@ TEST_F(MarkerEditorTest, ACellClickAsksToMergeAndEachAnswerDoesItsOwnThing) {
   for (const Case& c : cases) {
     editor.MWClr_Click();
     editor.LoadLine(0);
-    answers = {c.answer};
-    boxes.clear();
+    boxes.Answer(c.answer);
+    boxes.ClearShown();
     Grid().ClickCell(2, 1);
-    EXPECT_EQ(boxes, std::vector<std::string>{"Alert: Do you wish to Merge Markers?"});
+    EXPECT_EQ(Shown(), std::vector<std::string>{"Alert: Do you wish to Merge Markers?"});
     EXPECT_EQ(Lines().size(), c.lines) << "answer " << c.answer;
     EXPECT_EQ(main.Merge.Value(), 0);
   }
   // Merge checked, or no lines: no question; the set is added, or loaded.
   main.Merge.SetValue(1);
-  boxes.clear();
+  boxes.ClearShown();
   Grid().ClickCell(2, 3);
   EXPECT_EQ(Lines().size(), 3u);
   editor.MWClr_Click();
   Grid().ClickCell(2, 3);
-  EXPECT_TRUE(boxes.empty());
+  EXPECT_TRUE(Shown().empty());
   EXPECT_EQ(Lines(), (std::vector<MarkerRecord>{{"L", 10, 20, 30, 40}, {"L", 50, 60, 70, 80}}));
 }
 

@@ -40,7 +40,7 @@ class RemoteBoxTest : public ProgramRig {
   }
 };
 
-TEST_F(RemoteBoxTest, EachPositionAndRawReadingIsReadBackAndABusyBoxGivesMinusOne) {
+TEST_F(RemoteBoxTest, EachReadingIsReadBackAndAFailedReadIsCaptionedUntilAGoodTick) {
   Program& p = Start();
   for (int position = 0; position < hw::kRemoteBoxPositions; ++position) {
     hw::SetRemoteBoxPosition(position);
@@ -57,6 +57,28 @@ TEST_F(RemoteBoxTest, EachPositionAndRawReadingIsReadBackAndABusyBoxGivesMinusOn
   hw::SetRemoteBoxBusy(false);
   hw::SetRemoteBoxConnected(false);
   EXPECT_EQ(p.Box.ReadControlBox(), -1);
+  hw::SetRemoteBoxConnected(true);
+
+  // Without a port or a reading the label says so until a good tick.
+  const std::int32_t device = p.Values.PortDevice;
+  p.Values.PortDevice = 0;
+  p.Box.TimerCB_Timer();
+  EXPECT_EQ(Label(), "Port Driver Not Connecting");
+  p.Values.PortDevice = device;
+  TickAt(8);
+  EXPECT_EQ(Label(), "");
+  hw::SetRemoteBoxConnected(false);
+  p.Box.TimerCB_Timer();
+  EXPECT_EQ(Label(), "Control Box Interface Not Responding");
+  EXPECT_EQ(p.Box.LastBoxReading, -1);
+  EXPECT_EQ(p.Box.PrevBoxReading, 8);
+  hw::SetRemoteBoxConnected(true);
+  TickAt(8);
+  EXPECT_EQ(Label(), "");
+  // Other texts stay.
+  p.Forms.Main.LabelCBIns.SetCaption("Calibration Complete.");
+  TickAt(8);
+  EXPECT_EQ(Label(), "Calibration Complete.");
 }
 
 TEST_F(RemoteBoxTest, MovesAndMatchesSwitchTheOutputAndTheModesAfterTheirCaption) {
@@ -204,29 +226,6 @@ TEST_F(RemoteBoxTest, ACancelledOrRefusedCalibrationKeepsTheEntries) {
     EXPECT_EQ(engine::ReadCalibrationValue(p.Engine, "BoxPos0"), "240");
     hw::SetRemoteBoxBusy(false);
   }
-}
-
-TEST_F(RemoteBoxTest, PortAndBoxCaptionsComeAndClearOnAGoodTick) {
-  Program& p = Start();
-  const std::int32_t device = p.Values.PortDevice;
-  p.Values.PortDevice = 0;
-  p.Box.TimerCB_Timer();
-  EXPECT_EQ(Label(), "Port Driver Not Connecting");
-  p.Values.PortDevice = device;
-  TickAt(8);
-  EXPECT_EQ(Label(), "");
-  hw::SetRemoteBoxConnected(false);
-  p.Box.TimerCB_Timer();
-  EXPECT_EQ(Label(), "Control Box Interface Not Responding");
-  EXPECT_EQ(p.Box.LastBoxReading, -1);
-  EXPECT_EQ(p.Box.PrevBoxReading, 8);
-  hw::SetRemoteBoxConnected(true);
-  TickAt(8);
-  EXPECT_EQ(Label(), "");
-  // Other texts stay.
-  p.Forms.Main.LabelCBIns.SetCaption("Calibration Complete.");
-  TickAt(8);
-  EXPECT_EQ(Label(), "Calibration Complete.");
 }
 
 TEST_F(RemoteBoxTest, OperatorLinesTurnTheSwitchAndBadOnesAreReported) {

@@ -137,13 +137,13 @@ TEST_F(SetupPointsTest, ADeleteRemovesTheRowRebuildsTheCrossesAndClearsTheSelect
   Crosses({{40, 40}, {10, 10}, {20, 20}});
   setup.SetupWin_MouseDown(1, 0, 560, 3055);
   ASSERT_EQ(state.SelectedSetupPoint, 2);
-  answers = {winplat::IDNO};
+  boxes.Answer(winplat::IDNO);
   setup.DelPt_Click();
-  EXPECT_EQ(boxes, std::vector<std::string>{"Warning: Are you sure you wish to DELETE this point?"});
+  EXPECT_EQ(Shown(), std::vector<std::string>{"Warning: Are you sure you wish to DELETE this point?"});
   EXPECT_EQ(main.SetLineX.UBound(), 3);
   EXPECT_EQ(state.SelectedSetupPoint, 2);
 
-  answers = {winplat::IDYES};
+  boxes.Answer(winplat::IDYES);
   setup.DelPt_Click();
   EXPECT_EQ(Node(2), Cells("20", "20"));
   EXPECT_EQ(main.SetLineX.UBound(), 2);

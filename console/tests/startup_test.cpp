@@ -13,6 +13,7 @@
 #include "engine/caption_text.h"
 #include "engine/projection_output.h"
 #include "engine/settings_file.h"
+#include "engine/tests/board_machine.h"
 #include "job/grid_cells.h"
 #include "test_support.h"
 #include "winplat/clock.h"
@@ -25,6 +26,8 @@ namespace fieldray::console {
 namespace {
 
 namespace fs = std::filesystem;
+using enginetest::FirstCommand;
+using enginetest::LoggedCommandCodes;
 
 fs::path Template() { return fs::path(std::getenv("FIELDRAY_TEMPLATE")); }
 
@@ -65,16 +68,6 @@ class Startup : public ::testing::Test {
     void Close() { Form_QueryUnload(e, forms.Main, values); }
   };
 
-  // Codes of the board commands run since the log was last cleared.
-  static std::vector<std::uint16_t> Commands() {
-    std::vector<std::uint16_t> codes;
-    for (const auto& c : winplat::hw::ReadCommandLog()) codes.push_back(c.code);
-    return codes;
-  }
-  static long Position(const std::vector<std::uint16_t>& codes, std::uint16_t code) {
-    auto it = std::find(codes.begin(), codes.end(), code);
-    return it == codes.end() ? -1 : static_cast<long>(it - codes.begin());
-  }
   static fs::path ProgramFile(const char* name) { return testsupport::Root() / "C" / "Fieldray" / name; }
 
 
@@ -91,12 +84,12 @@ TEST_F(Startup, FreshMachineBeginsASessionFillsTheControlsAndOpensThePort) {
     EXPECT_TRUE(boxes.Shown().empty());
     // The boot program is downloaded and started (8) before the session begins
     // (18); the display is reset (196) and sized (39) after it.
-    std::vector<std::uint16_t> codes = Commands();
-    ASSERT_GE(Position(codes, 8), 0);
-    EXPECT_LT(Position(codes, 8), Position(codes, 18));
-    EXPECT_LT(Position(codes, 18), Position(codes, 196));
-    EXPECT_LT(Position(codes, 196), Position(codes, 39));
-    EXPECT_GE(Position(codes, 38), 0) << "one track chosen";
+    std::vector<std::uint16_t> codes = LoggedCommandCodes();
+    ASSERT_GE(FirstCommand(codes, 8), 0);
+    EXPECT_LT(FirstCommand(codes, 8), FirstCommand(codes, 18));
+    EXPECT_LT(FirstCommand(codes, 18), FirstCommand(codes, 196));
+    EXPECT_LT(FirstCommand(codes, 196), FirstCommand(codes, 39));
+    EXPECT_GE(FirstCommand(codes, 38), 0) << "one track chosen";
     // The grids, the mode captions, the calibration list and the alignment points.
     EXPECT_EQ(GetGridCell(p.slots.PHSdata->Grid(), 2, 1), "Table");
     EXPECT_EQ(GetGridCell(p.slots.PHSdata->Grid(), 2, 2), "100");
@@ -170,7 +163,6 @@ TEST_F(Startup, DamagedSettingsAndAMissingJobFolderDoNotStopStartUp) {
 
 TEST_F(Startup, SettingsWithoutAnyKeyAreTakenFromTheTemplate) {
   const fs::path ini = ProgramFile("Fldry.INI");
-  const std::string templateIni = testsupport::ReadFile(Template() / "C" / "Fieldray" / "Fldry.INI");
   struct Case {
     const char* name;
     const char* text;  // nullptr: no file
@@ -203,7 +195,6 @@ TEST_F(Startup, SettingsWithoutAnyKeyAreTakenFromTheTemplate) {
       EXPECT_NE(testsupport::ReadFile(ini).find("XScaleS="), std::string::npos) << c.name;
     }
   }
-  EXPECT_FALSE(templateIni.empty());
 }
 
 TEST_F(Startup, TypedRatesOutsideTheirRangeAreNeitherUsedNorStored) {
@@ -241,7 +232,7 @@ TEST_F(Startup, TypedRatesOutsideTheirRangeAreNeitherUsedNorStored) {
   p.Close();
 }
 
-TEST_F(Startup, TheTemplatesCaptionLiesInsideFieldSAndLightsItsLetters) {
+TEST_F(Startup, TheTemplatesCaptionLiesInsideFieldSAndOneBeyondItReportsItsHeldPoints) {
   Program p;
   p.Load();
   std::string caption = "File Too Large";
@@ -261,15 +252,11 @@ TEST_F(Startup, TheTemplatesCaptionLiesInsideFieldSAndLightsItsLetters) {
     EXPECT_LT(std::abs(y), 32767) << y;
   }
   EXPECT_EQ(p.forms.Main.Msg.Caption().find("beyond the projection range"), std::string::npos) << p.forms.Main.Msg.Caption();
-  p.Close();
-}
 
-TEST_F(Startup, ACaptionBeyondFieldSReportsItsHeldPointsUnlessItGoesWithAMessage) {
-  Program p;
-  p.Load();
+  // Moved beyond field S, its held points are reported unless it goes with a message.
   p.forms.Main.CapX.SetText("-9000");
   p.forms.Main.CapY.SetText("-9000");
-  std::string caption = "NDE";
+  caption = "NDE";
   p.forms.Main.Msg.SetCaption("Contains No Displayable Entities");
   engine::ShowCaption(p.e, caption, false);
   EXPECT_EQ(p.forms.Main.Msg.Caption(), "Contains No Displayable Entities");
@@ -310,15 +297,15 @@ TEST_F(Startup, SecondStartFindsTheRunningSessionAndTakesItsValues) {
   winplat::hw::ClearCommandLog();
   Program second;
   second.Load();
-  std::vector<std::uint16_t> codes = Commands();
-  EXPECT_EQ(Position(codes, 18), -1) << "no new session";
-  EXPECT_EQ(Position(codes, 8), -1) << "no boot download";
-  EXPECT_GE(Position(codes, 92), 0);
+  std::vector<std::uint16_t> codes = LoggedCommandCodes();
+  EXPECT_EQ(FirstCommand(codes, 18), -1) << "no new session";
+  EXPECT_EQ(FirstCommand(codes, 8), -1) << "no boot download";
+  EXPECT_GE(FirstCommand(codes, 92), 0);
   EXPECT_EQ(second.state.SessionArgs.P1, 1000);
   EXPECT_EQ(second.state.SessionArgs.P2, 2000);
   EXPECT_EQ(second.state.SessionArgs.P3, 4096);
   EXPECT_EQ(second.state.SessionArgs.P4, 3);
-  EXPECT_GE(Position(codes, 196), 0) << "the display is reset in every case";
+  EXPECT_GE(FirstCommand(codes, 196), 0) << "the display is reset in every case";
   EXPECT_TRUE(boxes.Shown().empty());
   second.Close();
   first.Close();

@@ -12,6 +12,7 @@ using winplat::Variant;
 namespace {
 
 constexpr double kProgressStep = 0.05;
+constexpr char kFailurePrefix[] = "An error ocurred in FixUNIXFile. The message is: ";
 
 // The blue box on the status bar each time the part read passes the next 0.05.
 class Progress {
@@ -81,7 +82,7 @@ bool DXF::FixUNIXFile(std::string& strError, const std::string& InFileName, cons
     strError.clear();
     ok = true;
   } catch (...) {
-    strError = "An error ocurred in FixUNIXFile. The message is: " + CurrentErrorText();
+    strError = kFailurePrefix + CurrentErrorText();
   }
   winplat::SetMousePointer(winplat::vbDefault);
   SetStatusBarVisible(false);
@@ -96,7 +97,7 @@ void DXF::RegisterLineEnds() {
     try {
       ok = FixUNIXFile(strError, a.String(1), a.String(2));
     } catch (...) {
-      strError = "An error ocurred in FixUNIXFile. The message is: " + CurrentErrorText();
+      strError = kFailurePrefix + CurrentErrorText();
     }
     try {
       a.Set(0, Variant(strError));

@@ -65,6 +65,28 @@ void ToClipboard(winplat::HWND owner, winplat::HENHMETAFILE metafile) {
   if (!stored) throw winplat::RuntimeError(521);
 }
 
+// Runs the drawing into the recording context and closes it: the metafile, 0
+// when it could not be finished. A drawing that fails leaves no metafile.
+template <class Draw>
+winplat::HENHMETAFILE Recorded(winplat::HDC dc, Draw&& draw) {
+  try {
+    draw();
+  } catch (...) {
+    winplat::DeleteEnhMetaFile(winplat::CloseEnhMetaFile(dc));
+    throw;
+  }
+  return winplat::CloseEnhMetaFile(dc);
+}
+
+// Puts a finished metafile on the clipboard when no file was named, and deletes it.
+void Deliver(winplat::HWND owner, winplat::HENHMETAFILE metafile, const std::string& file) {
+  struct Release {
+    winplat::HENHMETAFILE m;
+    ~Release() { winplat::DeleteEnhMetaFile(m); }
+  } release{metafile};
+  if (file.empty()) ToClipboard(owner, metafile);
+}
+
 void PutWord(std::string& out, std::uint16_t w) {
   out.push_back(static_cast<char>(w & 0xFF));
   out.push_back(static_cast<char>(w >> 8));
@@ -75,27 +97,16 @@ void PutWord(std::string& out, std::uint16_t w) {
 std::int16_t DXF::SaveWMFOld(const Variant& Filename) {
   winplat::SetMousePointer(winplat::vbHourglass);
   return WithErrorTrail("SaveWMFOld", [&]() -> std::int16_t {
-      const PictureSize size = Measure(picKelvane);
-      const winplat::RECT frame = Frame(size);
+      const winplat::RECT frame = Frame(Measure(picKelvane));
       const std::string file = FileArgument(Filename);
       winplat::HDC dc = winplat::CreateEnhMetaFile(picKelvane.hDC, file.empty() ? nullptr : file.c_str(), &frame,
                                                    kDescription);
       if (!dc) {
         winplat::MessageBox(0, "WMF not created", kLibraryName, 0);
       } else {
-        try {
-          Zoom(CurrentView, picKelvane, dc, false);
-        } catch (...) {
-          winplat::DeleteEnhMetaFile(winplat::CloseEnhMetaFile(dc));
-          throw;
-        }
-        winplat::HENHMETAFILE metafile = winplat::CloseEnhMetaFile(dc);
+        winplat::HENHMETAFILE metafile = Recorded(dc, [&] { Zoom(CurrentView, picKelvane, dc, false); });
         if (!metafile) throw winplat::RuntimeError(75);
-        struct Release {
-          winplat::HENHMETAFILE m;
-          ~Release() { winplat::DeleteEnhMetaFile(m); }
-        } release{metafile};
-        if (file.empty()) ToClipboard(picKelvane.hWnd, metafile);
+        Deliver(picKelvane.hWnd, metafile, file);
       }
       winplat::SetMousePointer(winplat::vbDefault);
       return 0;
@@ -105,29 +116,16 @@ std::int16_t DXF::SaveWMFOld(const Variant& Filename) {
 std::int16_t DXF::SaveWMF(const Variant& Filename) {
   winplat::SetMousePointer(winplat::vbHourglass);
   return WithErrorTrail("SaveWMF", [&]() -> std::int16_t {
-      const PictureSize size = Measure(picKelvane);
-      const winplat::RECT frame = Frame(size);
+      const winplat::RECT frame = Frame(Measure(picKelvane));
       const std::string file = FileArgument(Filename);
       winplat::HDC reference = picKelvane.hWnd ? winplat::GetDC(picKelvane.hWnd) : 0;
       winplat::HDC dc = winplat::CreateEnhMetaFile(reference, file.empty() ? nullptr : file.c_str(), &frame,
                                                    kDescription);
       if (reference) winplat::ReleaseDC(picKelvane.hWnd, reference);
-      winplat::HENHMETAFILE metafile = 0;
-      if (dc) {
-        try {
-          Zoom(CurrentView, picKelvane, dc, false);
-        } catch (...) {
-          winplat::DeleteEnhMetaFile(winplat::CloseEnhMetaFile(dc));
-          throw;
-        }
-        metafile = winplat::CloseEnhMetaFile(dc);
-      }
+      const winplat::HENHMETAFILE metafile =
+          dc ? Recorded(dc, [&] { Zoom(CurrentView, picKelvane, dc, false); }) : 0;
       if (metafile) {
-        struct Release {
-          winplat::HENHMETAFILE m;
-          ~Release() { winplat::DeleteEnhMetaFile(m); }
-        } release{metafile};
-        if (file.empty()) ToClipboard(picKelvane.hWnd, metafile);
+        Deliver(picKelvane.hWnd, metafile, file);
       } else if (!file.empty()) {
         // The old-style fallback, behind a placeable header.
         if (!WritePlaceableMetafile(file)) throw winplat::RuntimeError(75);

@@ -82,6 +82,28 @@ bool RowInTable(const DBTable<Row>& table, std::int32_t count, std::int32_t row)
   return row >= 1 && row <= count && table.InBounds(row);
 }
 
+// The row when it is in its table and not marked deleted (kinds without the
+// mark always count); null otherwise.
+template <class Row>
+const Row* Counted(const DBTable<Row>& table, std::int32_t count, std::int32_t row) {
+  if (!RowInTable(table, count, row)) return nullptr;
+  const Row& r = table(row);
+  if constexpr (requires { r.Deleted; }) {
+    if (r.Deleted) return nullptr;
+  }
+  return &r;
+}
+
+// Stages the row as `change` leaves it; false when the row is not in its table.
+template <class Row, class Change>
+bool Stage(const DBTable<Row>& table, std::int32_t count, std::int32_t row, Staged<Row>& staged, Change change) {
+  if (!RowInTable(table, count, row)) return false;
+  Row r = table(row);
+  change(r);
+  staged.emplace_back(row, r);
+  return true;
+}
+
 template <class Row>
 void Commit(DBTable<Row>& table, const Staged<Row>& rows) {
   for (const auto& [row, value] : rows) table(row) = value;
@@ -133,92 +155,75 @@ bool DXF::DXFTransform(std::int32_t DrawingID, float xRef, float yRef, float xMo
     Staged<PointRecord> points;
     Staged<AttribRecord> attribs;
     Staged<EllipseRecord> ellipses;
+    // Texts and attributes: the insertion point moves, the angle turns, the height scales.
+    const auto placeText = [&](auto& r) {
+      t.Apply(r.X, r.Y);
+      r.Rotation = t.Turn(r.Rotation);
+      r.Height = t.Size(r.Height);
+    };
     for (std::int32_t i = first; i <= last; ++i) {
       const EntityRef ref = db.EntityIndex(i);
       const std::int32_t row = ref.Row;
+      bool staged = true;
       switch (ref.EntityType) {
-        case etLine: {
-          if (!RowInTable(db.LineTable, db.LineCount, row)) return false;
-          LineRecord r = db.LineTable(row);
-          t.Apply(r.X1, r.Y1);
-          t.Apply(r.X2, r.Y2);
-          lines.emplace_back(row, r);
+        case etLine:
+          staged = Stage(db.LineTable, db.LineCount, row, lines, [&](LineRecord& r) {
+            t.Apply(r.X1, r.Y1);
+            t.Apply(r.X2, r.Y2);
+          });
           break;
-        }
-        case etPolyline: {
-          if (!RowInTable(db.PolylineTable, db.PolylineCount, row)) return false;
-          PolylineSegmentRecord r = db.PolylineTable(row);
-          t.Apply(r.X1, r.Y1);
-          t.Apply(r.X2, r.Y2);
-          r.Width = t.Size(r.Width);
-          if (t.Reverses()) r.Bulge = -r.Bulge;
-          segments.emplace_back(row, r);
+        case etPolyline:
+          staged = Stage(db.PolylineTable, db.PolylineCount, row, segments, [&](PolylineSegmentRecord& r) {
+            t.Apply(r.X1, r.Y1);
+            t.Apply(r.X2, r.Y2);
+            r.Width = t.Size(r.Width);
+            if (t.Reverses()) r.Bulge = -r.Bulge;
+          });
           break;
-        }
-        case etText: {
-          if (!RowInTable(db.TextTable, db.TextCount, row)) return false;
-          TextRecord r = db.TextTable(row);
-          t.Apply(r.X, r.Y);
-          r.Rotation = t.Turn(r.Rotation);
-          r.Height = t.Size(r.Height);
-          texts.emplace_back(row, r);
+        case etText:
+          staged = Stage(db.TextTable, db.TextCount, row, texts, placeText);
           break;
-        }
-        case etCircle: {
-          if (!RowInTable(db.CircleTable, db.CircleCount, row)) return false;
-          CircleRecord r = db.CircleTable(row);
-          t.Apply(r.X, r.Y);
-          r.Radius = t.Size(r.Radius);
-          t.Arc(r.StartAngle, r.EndAngle);
-          circles.emplace_back(row, r);
+        case etCircle:
+          staged = Stage(db.CircleTable, db.CircleCount, row, circles, [&](CircleRecord& r) {
+            t.Apply(r.X, r.Y);
+            r.Radius = t.Size(r.Radius);
+            t.Arc(r.StartAngle, r.EndAngle);
+          });
           break;
-        }
-        case etSolid: {
-          if (!RowInTable(db.SolidTable, db.SolidCount, row)) return false;
-          SolidRecord r = db.SolidTable(row);
-          t.Apply(r.X1, r.Y1);
-          t.Apply(r.X2, r.Y2);
-          t.Apply(r.X3, r.Y3);
-          t.Apply(r.X4, r.Y4);
-          solids.emplace_back(row, r);
+        case etSolid:
+          staged = Stage(db.SolidTable, db.SolidCount, row, solids, [&](SolidRecord& r) {
+            t.Apply(r.X1, r.Y1);
+            t.Apply(r.X2, r.Y2);
+            t.Apply(r.X3, r.Y3);
+            t.Apply(r.X4, r.Y4);
+          });
           break;
-        }
-        case etPoint: {
-          if (!RowInTable(db.PointTable, db.PointRowCount, row)) return false;
-          PointRecord r = db.PointTable(row);
-          t.Apply(r.X, r.Y);
-          points.emplace_back(row, r);
+        case etPoint:
+          staged = Stage(db.PointTable, db.PointRowCount, row, points, [&](PointRecord& r) { t.Apply(r.X, r.Y); });
           break;
-        }
-        case etAttrib: {
-          if (!RowInTable(db.AttribTable, db.AttribCount, row)) return false;
-          AttribRecord r = db.AttribTable(row);
-          t.Apply(r.X, r.Y);
-          r.Rotation = t.Turn(r.Rotation);
-          r.Height = t.Size(r.Height);
-          attribs.emplace_back(row, r);
+        case etAttrib:
+          staged = Stage(db.AttribTable, db.AttribCount, row, attribs, placeText);
           break;
-        }
-        case etEllipse: {
-          if (!RowInTable(db.EllipseTable, db.EllipseCount, row)) return false;
-          EllipseRecord r = db.EllipseTable(row);
-          // The centre and the major axis' end move; the ratio stays.
-          float ex = CSng(static_cast<double>(r.CenterX) + r.MajorX), ey = CSng(static_cast<double>(r.CenterY) + r.MajorY);
-          t.Apply(r.CenterX, r.CenterY);
-          t.Apply(ex, ey);
-          r.MajorX = CSng(static_cast<double>(ex) - r.CenterX);
-          r.MajorY = CSng(static_cast<double>(ey) - r.CenterY);
-          if (t.Reverses()) {
-            const float start = r.StartParam;
-            r.StartParam = -r.EndParam;
-            r.EndParam = -start;
-          }
-          ellipses.emplace_back(row, r);
+        case etEllipse:
+          staged = Stage(db.EllipseTable, db.EllipseCount, row, ellipses, [&](EllipseRecord& r) {
+            // The centre and the major axis' end move; the ratio stays.
+            float ex = CSng(static_cast<double>(r.CenterX) + r.MajorX);
+            float ey = CSng(static_cast<double>(r.CenterY) + r.MajorY);
+            t.Apply(r.CenterX, r.CenterY);
+            t.Apply(ex, ey);
+            r.MajorX = CSng(static_cast<double>(ex) - r.CenterX);
+            r.MajorY = CSng(static_cast<double>(ey) - r.CenterY);
+            if (t.Reverses()) {
+              const float start = r.StartParam;
+              r.StartParam = -r.EndParam;
+              r.EndParam = -start;
+            }
+          });
           break;
-        }
         default:
           break;
       }
+      if (!staged) return false;
     }
 
     Commit(db.LineTable, lines);
@@ -247,47 +252,34 @@ void DXF::SetMergeExtents() {
       const std::int32_t row = ref.Row;
       switch (ref.EntityType) {
         case etLine:
-          if (RowInTable(db.LineTable, db.LineCount, row) && !db.LineTable(row).Deleted) {
-            const LineRecord& r = db.LineTable(row);
-            CheckExtents(*this, r.X1, r.Y1, r.X2, r.Y2);
-          }
+          if (const auto* r = Counted(db.LineTable, db.LineCount, row)) CheckExtents(*this, r->X1, r->Y1, r->X2, r->Y2);
           break;
         case etPolyline:
-          if (RowInTable(db.PolylineTable, db.PolylineCount, row)) {
-            const PolylineSegmentRecord& r = db.PolylineTable(row);
-            CheckExtents(*this, r.X1, r.Y1, r.X2, r.Y2);
-          }
+          if (const auto* r = Counted(db.PolylineTable, db.PolylineCount, row))
+            CheckExtents(*this, r->X1, r->Y1, r->X2, r->Y2);
           break;
         case etText:
-          if (RowInTable(db.TextTable, db.TextCount, row) && !db.TextTable(row).Deleted) {
-            const TextRecord& r = db.TextTable(row);
-            CheckExtents(*this, r.X, r.Y, r.X, r.Y);
-          }
+          if (const auto* r = Counted(db.TextTable, db.TextCount, row)) CheckExtents(*this, r->X, r->Y, r->X, r->Y);
           break;
         case etAttrib:
-          if (RowInTable(db.AttribTable, db.AttribCount, row)) {
-            const AttribRecord& r = db.AttribTable(row);
-            CheckExtents(*this, r.X, r.Y, r.X, r.Y);
-          }
+          if (const auto* r = Counted(db.AttribTable, db.AttribCount, row)) CheckExtents(*this, r->X, r->Y, r->X, r->Y);
           break;
         case etCircle:
-          if (RowInTable(db.CircleTable, db.CircleCount, row) && !db.CircleTable(row).Deleted) {
-            const CircleRecord& r = db.CircleTable(row);
-            const double x = r.X, y = r.Y, radius = r.Radius;
-            if (r.StartAngle == r.EndAngle) {
+          if (const auto* r = Counted(db.CircleTable, db.CircleCount, row)) {
+            const double x = r->X, y = r->Y, radius = r->Radius;
+            if (r->StartAngle == r->EndAngle) {
               CheckExtents(*this, CSng(x - radius), CSng(y - radius), CSng(x + radius), CSng(y + radius));
             } else {
-              const double a = r.StartAngle * kPi / 180.0, b = r.EndAngle * kPi / 180.0;
+              const double a = r->StartAngle * kPi / 180.0, b = r->EndAngle * kPi / 180.0;
               CheckExtents(*this, CSng(x + radius * std::cos(a)), CSng(y + radius * std::sin(a)),
                            CSng(x + radius * std::cos(b)), CSng(y + radius * std::sin(b)));
             }
           }
           break;
         case etSolid:
-          if (RowInTable(db.SolidTable, db.SolidCount, row) && !db.SolidTable(row).Deleted) {
-            const SolidRecord& r = db.SolidTable(row);
-            CheckExtents(*this, r.X1, r.Y1, r.X2, r.Y2);
-            CheckExtents(*this, r.X3, r.Y3, r.X4, r.Y4);
+          if (const auto* r = Counted(db.SolidTable, db.SolidCount, row)) {
+            CheckExtents(*this, r->X1, r->Y1, r->X2, r->Y2);
+            CheckExtents(*this, r->X3, r->Y3, r->X4, r->Y4);
           }
           break;
         default:

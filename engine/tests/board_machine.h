@@ -4,8 +4,11 @@
 #include <dlfcn.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <cstdlib>
 #include <filesystem>
+#include <vector>
 
 #include "engine/vexlib_binding.h"
 #include "test_support.h"
@@ -36,6 +39,19 @@ inline void ResetBoardMachine() {
   for (const char* name : {"VX.INI", "SYSTEM32/VX.T32", "SYSTEM32/VEXLIB.TBS"}) {
     fs::copy_file(templ / name, windows / name, fs::copy_options::overwrite_existing);
   }
+}
+
+// Codes of the board commands run since the command log was last cleared.
+inline std::vector<std::uint16_t> LoggedCommandCodes() {
+  std::vector<std::uint16_t> codes;
+  for (const auto& c : winplat::hw::ReadCommandLog()) codes.push_back(c.code);
+  return codes;
+}
+
+// Where `code` first comes in `codes`; -1 when it does not.
+inline long FirstCommand(const std::vector<std::uint16_t>& codes, std::uint16_t code) {
+  auto it = std::find(codes.begin(), codes.end(), code);
+  return it == codes.end() ? -1 : static_cast<long>(it - codes.begin());
 }
 
 }  // namespace enginetest

@@ -15,37 +15,14 @@
 #include "gdi_internal.h"
 #include "glyph_cache.h"
 
+#include "winplat/code_page.h"
 #include "winplat/text.h"
 
 namespace winplat {
-namespace gdi {
-
-namespace {
-
-// Unicode code points of the Windows Latin-1 characters 0x80..0x9F.
-constexpr std::uint16_t kCp1252High[32] = {
-    0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 0x2020, 0x2021, 0x02C6, 0x2030, 0x0160,
-    0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
-    0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
-
-}  // namespace
-
-unsigned WindowsLatin1ToUnicode(unsigned char c) { return (c >= 0x80 && c < 0xA0) ? kCp1252High[c - 0x80] : c; }
-
-int UnicodeToWindowsLatin1(unsigned codePoint) {
-  if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint < 0x100)) return static_cast<int>(codePoint);
-  for (int i = 0; i < 32; ++i)
-    if (kCp1252High[i] == codePoint) return 0x80 + i;
-  return -1;
-}
-
-}  // namespace gdi
 
 using namespace gdi;
 
 namespace {
-
-unsigned CodePoint(unsigned char c) { return WindowsLatin1ToUnicode(c); }
 
 bool FixedPitchName(const std::string& face) {
   static const char* const names[] = {"courier new", "courier", "lucida console", "consolas", "fixedsys",
@@ -178,6 +155,15 @@ GlyphKey KeyOf(const Realized& r, const FT_Matrix& m, unsigned code) {
   return GlyphKey{r.face, r.ppem, m.xx, m.xy, m.yx, m.yy, code};
 }
 
+// Sizes and turns the face the first time a call needs a glyph from FreeType.
+void SizeFace(const Realized& r, const FT_Matrix& m, bool& sized) {
+  if (sized) return;
+  FT_Set_Pixel_Sizes(r.face, 0, static_cast<FT_UInt>(r.ppem));
+  FT_Matrix t = m;
+  FT_Set_Transform(r.face, &t, nullptr);
+  sized = true;
+}
+
 // Whole-pixel advances of each character along the unrotated baseline.
 std::vector<int> Advances(const Realized& r, const std::string& text) {
   std::vector<int> adv;
@@ -185,15 +171,10 @@ std::vector<int> Advances(const Realized& r, const std::string& text) {
   const FT_Matrix m = Matrix(r.xScale, 0.0);
   bool sized = false;
   for (unsigned char c : text) {
-    const GlyphKey key = KeyOf(r, m, CodePoint(c));
+    const GlyphKey key = KeyOf(r, m, CodePointFromCodePage(c));
     int a = 0;
     if (!Glyphs().FindAdvance(key, &a)) {
-      if (!sized) {
-        FT_Set_Pixel_Sizes(r.face, 0, static_cast<FT_UInt>(r.ppem));
-        FT_Matrix t = m;
-        FT_Set_Transform(r.face, &t, nullptr);
-        sized = true;
-      }
+      SizeFace(r, m, sized);
       if (FT_Load_Char(r.face, key.code, FT_LOAD_DEFAULT | FT_LOAD_TARGET_MONO) == 0)
         a = static_cast<int>((r.face->glyph->advance.x + 32) >> 6);
       Glyphs().KeepAdvance(key, a);
@@ -270,19 +251,14 @@ void DrawGlyphs(Dc& dc, const Realized& r, const std::string& text, const std::v
     const int px = static_cast<int>(std::lround(ox + along * ux));
     const int py = static_cast<int>(std::lround(oy + along * uy));
     along += adv[i];
-    const GlyphKey key = KeyOf(r, m, CodePoint(static_cast<unsigned char>(text[i])));
+    const GlyphKey key = KeyOf(r, m, CodePointFromCodePage(static_cast<unsigned char>(text[i])));
     GlyphBitmap rendered;
     const GlyphBitmap* g = Glyphs().Find(key);
     if (!g) {
       // A glyph wholly outside is never rendered.
       if (px + reach < area.left || px - reach >= area.right || py + reach < area.top || py - reach >= area.bottom)
         continue;
-      if (!sized) {
-        FT_Set_Pixel_Sizes(r.face, 0, static_cast<FT_UInt>(r.ppem));
-        FT_Matrix t = m;
-        FT_Set_Transform(r.face, &t, nullptr);
-        sized = true;
-      }
+      SizeFace(r, m, sized);
       rendered = Render(r.face, key.code);
       g = Glyphs().Keep(key, std::move(rendered));
       if (!g) g = &rendered;  // too large to keep: drawn once from here

@@ -192,8 +192,6 @@ void Record(Dc& dc, const std::string& line);
 std::string Args(std::initializer_list<long long> values);
 
 // ---- Text ----
-unsigned WindowsLatin1ToUnicode(unsigned char c);
-int UnicodeToWindowsLatin1(unsigned codePoint);  // -1 when it has no such character
 // Advance of each character in logical units with the context's font.
 bool TextAdvances(const DcState& st, const std::string& text, std::vector<int>* logical);
 

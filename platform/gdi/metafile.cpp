@@ -9,6 +9,7 @@
 #include <fstream>
 #include <iterator>
 #include <map>
+#include <optional>
 
 #include "metafile_bytes.h"
 #include "metafile_play.h"
@@ -27,18 +28,14 @@ struct Metafile {
   std::vector<std::uint8_t> bytes;
 };
 
-struct MetaContext {
-  bool enhanced = true;
-  std::string fileName;
-};
-
 std::map<std::uint32_t, Metafile>& Metafiles() {
   static auto* table = new std::map<std::uint32_t, Metafile>;
   return *table;
 }
 
-std::map<HDC, MetaContext>& Contexts() {
-  static auto* table = new std::map<HDC, MetaContext>;
+// The file each open metafile context writes when it is closed ("" for none).
+std::map<HDC, std::string>& ContextFiles() {
+  static auto* table = new std::map<HDC, std::string>;
   return *table;
 }
 
@@ -46,6 +43,13 @@ std::uint32_t AddMetafile(bool enhanced, std::vector<std::uint8_t> bytes) {
   const std::uint32_t h = Reg().next++;
   Metafiles()[h] = Metafile{enhanced, std::move(bytes)};
   return h;
+}
+
+// A metafile holding a copy of the bytes; 0 when they are not one of its format.
+std::uint32_t AddCopy(bool enhanced, unsigned size, const std::uint8_t* data) {
+  if (!data || !(enhanced ? WellFormedEnhanced(data, size) : WellFormedOldStyle(data, size))) return 0;
+  Lock lock(Reg().mu);
+  return AddMetafile(enhanced, std::vector<std::uint8_t>(data, data + size));
 }
 
 const Metafile* FindMetafile(std::uint32_t h, bool enhanced) {
@@ -66,34 +70,54 @@ bool WriteWholeFile(const std::string& fileName, const std::vector<std::uint8_t>
   return out.IsOpen() && out.Write(bytes.data(), bytes.size()) && out.Commit();
 }
 
-HDC NewMetaContext(HDC reference, bool enhanced, const char* fileName, std::shared_ptr<MetaRecorder> recorder) {
-  int w = Screen().width, h = Screen().height, dpi = 0;
-  if (Dc* ref = FindDc(reference)) {
-    w = ref->st.surface->width;
-    h = ref->st.surface->height;
-    dpi = ref->dpi;
-  }
-  Dc* dc = NewDc(std::make_shared<Surface>(w, h, 0xFFFFFF), 0);
+int DeviceDpi(const Dc& dc) { return dc.dpi > 0 ? dc.dpi : Screen().dpi; }
+
+// A recording context over a surface of the device's size.
+HDC NewMetaContext(SIZE device, int dpi, bool enhanced, const char* fileName, std::shared_ptr<MetaRecorder> recorder) {
+  Dc* dc = NewDc(std::make_shared<Surface>(device.cx, device.cy, 0xFFFFFF), 0);
   dc->dpi = dpi;
   dc->meta = std::move(recorder);
   dc->metaType = enhanced ? OBJ_ENHMETADC : OBJ_METADC;
-  Contexts()[dc->handle] = MetaContext{enhanced, fileName ? fileName : ""};
+  ContextFiles()[dc->handle] = fileName ? fileName : "";
   return dc->handle;
 }
 
 std::uint32_t CloseContext(HDC hdc, bool enhanced) {
-  auto it = Contexts().find(hdc);
+  Lock lock(Reg().mu);
+  auto it = ContextFiles().find(hdc);
   Dc* dc = FindDc(hdc);
-  if (it == Contexts().end() || !dc || it->second.enhanced != enhanced) return 0;
+  if (it == ContextFiles().end() || !dc || dc->metaType != (enhanced ? OBJ_ENHMETADC : OBJ_METADC)) return 0;
   std::vector<std::uint8_t> bytes = dc->meta->Finish();
-  const std::string fileName = it->second.fileName;
-  Contexts().erase(it);
+  const std::string fileName = it->second;
+  ContextFiles().erase(it);
   DestroyDc(hdc);
   if (!fileName.empty() && !WriteWholeFile(fileName, bytes)) return 0;
   return AddMetafile(enhanced, std::move(bytes));
 }
 
-int DeviceDpi(const Dc& dc) { return dc.dpi > 0 ? dc.dpi : Screen().dpi; }
+bool DeleteMetafile(std::uint32_t h, bool enhanced) {
+  Lock lock(Reg().mu);
+  return FindMetafile(h, enhanced) && Metafiles().erase(h) == 1;
+}
+
+// The metafile's bytes: their count when `buffer` is null, else copied (0 when it is too small).
+unsigned CopyBits(std::uint32_t h, bool enhanced, unsigned size, std::uint8_t* buffer) {
+  Lock lock(Reg().mu);
+  const Metafile* m = FindMetafile(h, enhanced);
+  if (!m) return 0;
+  if (!buffer) return static_cast<unsigned>(m->bytes.size());
+  if (size < m->bytes.size()) return 0;
+  std::copy(m->bytes.begin(), m->bytes.end(), buffer);
+  return static_cast<unsigned>(m->bytes.size());
+}
+
+// A copy of the bytes to play on `hdc`, taken under the lock; none when either is unknown.
+std::optional<std::vector<std::uint8_t>> BytesToPlay(HDC hdc, std::uint32_t h, bool enhanced) {
+  Lock lock(Reg().mu);
+  const Metafile* m = FindMetafile(h, enhanced);
+  if (!m || !FindDc(hdc)) return std::nullopt;
+  return m->bytes;
+}
 
 }  // namespace
 
@@ -121,34 +145,18 @@ HDC CreateEnhMetaFile(HDC reference, const char* fileName, const RECT* frame, co
     }
     if (!desc.empty()) desc.push_back('\0');
   }
-  return NewMetaContext(reference, true, fileName, NewEnhancedRecorder(f, device, dpi, desc));
+  return NewMetaContext(device, dpi, true, fileName, NewEnhancedRecorder(f, device, dpi, desc));
 }
 
-HENHMETAFILE CloseEnhMetaFile(HDC hdc) {
-  Lock lock(Reg().mu);
-  return CloseContext(hdc, true);
-}
+HENHMETAFILE CloseEnhMetaFile(HDC hdc) { return CloseContext(hdc, true); }
 
-bool DeleteEnhMetaFile(HENHMETAFILE metafile) {
-  Lock lock(Reg().mu);
-  return FindMetafile(metafile, true) && Metafiles().erase(metafile) == 1;
-}
+bool DeleteEnhMetaFile(HENHMETAFILE metafile) { return DeleteMetafile(metafile, true); }
 
 unsigned GetEnhMetaFileBits(HENHMETAFILE metafile, unsigned size, std::uint8_t* buffer) {
-  Lock lock(Reg().mu);
-  const Metafile* m = FindMetafile(metafile, true);
-  if (!m) return 0;
-  if (!buffer) return static_cast<unsigned>(m->bytes.size());
-  if (size < m->bytes.size()) return 0;
-  std::copy(m->bytes.begin(), m->bytes.end(), buffer);
-  return static_cast<unsigned>(m->bytes.size());
+  return CopyBits(metafile, true, size, buffer);
 }
 
-HENHMETAFILE SetEnhMetaFileBits(unsigned size, const std::uint8_t* data) {
-  if (!data || !WellFormedEnhanced(data, size)) return 0;
-  Lock lock(Reg().mu);
-  return AddMetafile(true, std::vector<std::uint8_t>(data, data + size));
-}
+HENHMETAFILE SetEnhMetaFileBits(unsigned size, const std::uint8_t* data) { return AddCopy(true, size, data); }
 
 HENHMETAFILE GetEnhMetaFile(const char* fileName) {
   if (!fileName) return 0;
@@ -160,57 +168,30 @@ HENHMETAFILE GetEnhMetaFile(const char* fileName) {
 }
 
 bool PlayEnhMetaFile(HDC hdc, HENHMETAFILE metafile, const RECT* rect) {
-  std::vector<std::uint8_t> bytes;
-  {
-    Lock lock(Reg().mu);
-    const Metafile* m = FindMetafile(metafile, true);
-    if (!m || !FindDc(hdc) || !rect) return false;
-    bytes = m->bytes;
-  }
-  return PlayEnhanced(hdc, bytes, *rect);
+  if (!rect) return false;
+  const auto bytes = BytesToPlay(hdc, metafile, true);
+  return bytes && PlayEnhanced(hdc, *bytes, *rect);
 }
 
 HDC CreateMetaFile(const char* fileName) {
   Lock lock(Reg().mu);
   if (fileName && *fileName && !Writable(fileName)) return 0;
-  return NewMetaContext(0, false, fileName, NewOldStyleRecorder());
+  return NewMetaContext(SIZE{Screen().width, Screen().height}, 0, false, fileName, NewOldStyleRecorder());
 }
 
-HMETAFILE CloseMetaFile(HDC hdc) {
-  Lock lock(Reg().mu);
-  return CloseContext(hdc, false);
-}
+HMETAFILE CloseMetaFile(HDC hdc) { return CloseContext(hdc, false); }
 
-bool DeleteMetaFile(HMETAFILE metafile) {
-  Lock lock(Reg().mu);
-  return FindMetafile(metafile, false) && Metafiles().erase(metafile) == 1;
-}
+bool DeleteMetaFile(HMETAFILE metafile) { return DeleteMetafile(metafile, false); }
 
 unsigned GetMetaFileBitsEx(HMETAFILE metafile, unsigned size, void* data) {
-  Lock lock(Reg().mu);
-  const Metafile* m = FindMetafile(metafile, false);
-  if (!m) return 0;
-  if (!data) return static_cast<unsigned>(m->bytes.size());
-  if (size < m->bytes.size()) return 0;
-  std::copy(m->bytes.begin(), m->bytes.end(), static_cast<std::uint8_t*>(data));
-  return static_cast<unsigned>(m->bytes.size());
+  return CopyBits(metafile, false, size, static_cast<std::uint8_t*>(data));
 }
 
-HMETAFILE SetMetaFileBitsEx(unsigned size, const std::uint8_t* data) {
-  if (!data || !WellFormedOldStyle(data, size)) return 0;
-  Lock lock(Reg().mu);
-  return AddMetafile(false, std::vector<std::uint8_t>(data, data + size));
-}
+HMETAFILE SetMetaFileBitsEx(unsigned size, const std::uint8_t* data) { return AddCopy(false, size, data); }
 
 bool PlayMetaFile(HDC hdc, HMETAFILE metafile) {
-  std::vector<std::uint8_t> bytes;
-  {
-    Lock lock(Reg().mu);
-    const Metafile* m = FindMetafile(metafile, false);
-    if (!m || !FindDc(hdc)) return false;
-    bytes = m->bytes;
-  }
-  return PlayOldStyle(hdc, bytes);
+  const auto bytes = BytesToPlay(hdc, metafile, false);
+  return bytes && PlayOldStyle(hdc, *bytes);
 }
 
 int GetDeviceCaps(HDC hdc, int index) {

@@ -1,7 +1,12 @@
 #pragma once
 // Little-endian record building and reading for the metafile formats.
+#include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <iterator>
+#include <map>
+#include <set>
+#include <utility>
 #include <vector>
 
 #include "gdi_internal.h"
@@ -22,6 +27,10 @@ class Bytes {
     U16(static_cast<std::uint16_t>(v >> 16));
   }
   void I32(std::int32_t v) { U32(static_cast<std::uint32_t>(v)); }
+  void XY(std::int32_t x, std::int32_t y) {
+    I32(x);
+    I32(y);
+  }
   void F32(float v) {
     std::uint32_t u;
     std::memcpy(&u, &v, 4);
@@ -73,6 +82,56 @@ class Reader {
   const std::uint8_t* d_;
   std::size_t n_;
   mutable bool bad_ = false;
+};
+
+// The object table of a recording: a new object takes the first free slot,
+// and an object deleted while it is selected goes once another replaces it.
+class RecordedObjects {
+ public:
+  // Which of the pen, brush and font selections an object takes.
+  static int KindOf(const GdiObject& o) { return o.kind == Kind::Pen ? 0 : o.kind == Kind::Brush ? 1 : 2; }
+  // The slot of a known object, -1 for an unknown one.
+  int Find(HGDIOBJ handle) const {
+    auto it = table_.find(handle);
+    return it == table_.end() ? -1 : it->second;
+  }
+  // Gives a new object the first free slot.
+  int Add(HGDIOBJ handle) {
+    const auto slot = static_cast<int>(std::find(slots_.begin(), slots_.end(), false) - slots_.begin());
+    if (slot == static_cast<int>(slots_.size())) slots_.push_back(false);
+    slots_[static_cast<std::size_t>(slot)] = true;
+    table_[handle] = slot;
+    return slot;
+  }
+  // Frees an object's slot; the slot, -1 when the object is unknown.
+  int Remove(HGDIOBJ handle) {
+    auto it = table_.find(handle);
+    if (it == table_.end()) return -1;
+    const int slot = it->second;
+    slots_[static_cast<std::size_t>(slot)] = false;
+    table_.erase(it);
+    return slot;
+  }
+  // Notes a selection; the object it replaced when that one is now to be deleted, else 0.
+  HGDIOBJ Select(const GdiObject& object, HGDIOBJ handle) {
+    const HGDIOBJ previous = std::exchange(selected_[KindOf(object)], handle);
+    return previous != handle && pendingDelete_.erase(previous) ? previous : 0;
+  }
+  // True when a known object's deletion is to be recorded now; a selected one waits.
+  bool DeleteNow(HGDIOBJ handle) {
+    if (!table_.count(handle)) return false;
+    if (std::find(std::begin(selected_), std::end(selected_), handle) == std::end(selected_)) return true;
+    pendingDelete_.insert(handle);
+    return false;
+  }
+  HGDIOBJ& Selected(int kind) { return selected_[kind]; }
+  std::size_t Slots() const { return slots_.size(); }
+
+ private:
+  std::map<HGDIOBJ, int> table_;
+  std::vector<bool> slots_;
+  HGDIOBJ selected_[3] = {};
+  std::set<HGDIOBJ> pendingDelete_;
 };
 
 // A region as rectangles: runs of equal extent on consecutive rows are joined.

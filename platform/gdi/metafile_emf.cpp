@@ -4,49 +4,15 @@
 #include <algorithm>
 #include <cmath>
 #include <map>
-#include <set>
 
 #include "metafile_bytes.h"
+#include "metafile_records.h"
+#include "winplat/code_page.h"
 
 namespace winplat::gdi {
 
 namespace {
 
-enum : std::uint32_t {
-  EMR_HEADER = 1,
-  EMR_POLYGON = 3,
-  EMR_POLYLINE = 4,
-  EMR_SETWINDOWEXTEX = 9,
-  EMR_SETWINDOWORGEX = 10,
-  EMR_SETVIEWPORTEXTEX = 11,
-  EMR_SETVIEWPORTORGEX = 12,
-  EMR_EOF = 14,
-  EMR_SETPIXELV = 15,
-  EMR_SETMAPMODE = 17,
-  EMR_SETBKMODE = 18,
-  EMR_SETPOLYFILLMODE = 19,
-  EMR_SETROP2 = 20,
-  EMR_SETTEXTALIGN = 22,
-  EMR_SETTEXTCOLOR = 24,
-  EMR_SETBKCOLOR = 25,
-  EMR_MOVETOEX = 27,
-  EMR_SAVEDC = 33,
-  EMR_RESTOREDC = 34,
-  EMR_SELECTOBJECT = 37,
-  EMR_CREATEPEN = 38,
-  EMR_CREATEBRUSHINDIRECT = 39,
-  EMR_DELETEOBJECT = 40,
-  EMR_ELLIPSE = 42,
-  EMR_RECTANGLE = 43,
-  EMR_ARC = 45,
-  EMR_LINETO = 54,
-  EMR_FILLRGN = 71,
-  EMR_EXTSELECTCLIPRGN = 75,
-  EMR_EXTCREATEFONTINDIRECTW = 82,
-  EMR_EXTTEXTOUTW = 84,
-};
-constexpr std::uint32_t kStockBit = 0x80000000u;
-constexpr std::uint32_t kSignature = 0x464D4520u;  // " EMF"
 constexpr std::uint32_t RGN_COPY = 5;
 constexpr std::uint32_t kHeaderSize = 108;
 
@@ -61,17 +27,8 @@ RECT PointBounds(const POINT* points, int count) {
   return r;
 }
 
-void RegionData(Bytes& b, const std::vector<RECT>& rects) {
-  RECT bound{0, 0, 0, 0};
-  if (!rects.empty()) {
-    bound = rects[0];
-    for (const RECT& r : rects) {
-      bound.left = std::min(bound.left, r.left);
-      bound.top = std::min(bound.top, r.top);
-      bound.right = std::max(bound.right, r.right);
-      bound.bottom = std::max(bound.bottom, r.bottom);
-    }
-  }
+// Region data: a header with the region's bounds, then its rectangles.
+void RegionData(Bytes& b, const std::vector<RECT>& rects, const RECT& bound) {
   b.U32(32);  // header size
   b.U32(1);   // rectangles
   b.U32(static_cast<std::uint32_t>(rects.size()));
@@ -100,10 +57,7 @@ class EnhancedRecorder : public MetaRecorder {
                                                      {Pair::WindowOrg, EMR_SETWINDOWORGEX},
                                                      {Pair::ViewportExt, EMR_SETVIEWPORTEXTEX},
                                                      {Pair::ViewportOrg, EMR_SETVIEWPORTORGEX}};
-    Bytes& b = Begin(types.at(pair));
-    b.I32(x);
-    b.I32(y);
-    End();
+    XY(types.at(pair), x, y);
   }
 
   void Save() override {
@@ -117,46 +71,26 @@ class EnhancedRecorder : public MetaRecorder {
   }
 
   void Select(HGDIOBJ handle, const GdiObject& object) override {
-    const int kind = object.kind == Kind::Pen ? 0 : object.kind == Kind::Brush ? 1 : 2;
     const int stock = StockIndex(handle);
     const std::uint32_t index = stock >= 0 ? kStockBit | static_cast<std::uint32_t>(stock) : Ensure(handle, object);
     Begin(EMR_SELECTOBJECT).U32(index);
     End();
-    const HGDIOBJ previous = std::exchange(selected_[kind], handle);
-    if (previous != handle && pendingDelete_.erase(previous)) Delete(previous);
+    if (const HGDIOBJ gone = objects_.Select(object, handle)) Delete(gone);
   }
 
   void Deleted(HGDIOBJ handle) override {
-    if (!table_.count(handle)) return;
-    if (std::find(std::begin(selected_), std::end(selected_), handle) != std::end(selected_)) {
-      pendingDelete_.insert(handle);  // deleted once something else is selected
-      return;
-    }
-    Delete(handle);
+    if (objects_.DeleteNow(handle)) Delete(handle);
   }
 
-  void MoveTo(int x, int y) override {
-    Bytes& b = Begin(EMR_MOVETOEX);
-    b.I32(x);
-    b.I32(y);
-    End();
-  }
+  void MoveTo(int x, int y) override { XY(EMR_MOVETOEX, x, y); }
 
-  void LineTo(int x, int y) override {
-    Bytes& b = Begin(EMR_LINETO);
-    b.I32(x);
-    b.I32(y);
-    End();
-  }
+  void LineTo(int x, int y) override { XY(EMR_LINETO, x, y); }
 
   void Poly(const POINT* points, int count, bool closed) override {
     Bytes& b = Begin(closed ? EMR_POLYGON : EMR_POLYLINE);
     b.Rect(PointBounds(points, count));
     b.U32(static_cast<std::uint32_t>(count));
-    for (int i = 0; i < count; ++i) {
-      b.I32(points[i].x);
-      b.I32(points[i].y);
-    }
+    for (int i = 0; i < count; ++i) b.XY(points[i].x, points[i].y);
     End();
   }
 
@@ -168,17 +102,14 @@ class EnhancedRecorder : public MetaRecorder {
   void ArcTo(const RECT& box, POINT start, POINT end) override {
     Bytes& b = Begin(EMR_ARC);
     b.Rect(box);
-    b.I32(start.x);
-    b.I32(start.y);
-    b.I32(end.x);
-    b.I32(end.y);
+    b.XY(start.x, start.y);
+    b.XY(end.x, end.y);
     End();
   }
 
   void Pixel(int x, int y, COLORREF color) override {
     Bytes& b = Begin(EMR_SETPIXELV);
-    b.I32(x);
-    b.I32(y);
+    b.XY(x, y);
     b.U32(color);
     End();
   }
@@ -186,13 +117,13 @@ class EnhancedRecorder : public MetaRecorder {
   void FillRegion(const SpanSet& region, HGDIOBJ brushHandle, const GdiObject& brush) override {
     const std::uint32_t index = Ensure(brushHandle, brush);
     const std::vector<RECT> rects = RegionRects(region);
-    RECT bounds{0, 0, -1, -1};
+    RECT bounds;
     region.Bounds(&bounds);
     Bytes& b = Begin(EMR_FILLRGN);
     b.Rect(bounds);
     b.U32(static_cast<std::uint32_t>(32 + 16 * rects.size()));
     b.U32(index);
-    RegionData(b, rects);
+    RegionData(b, rects, bounds);
     End();
   }
 
@@ -204,8 +135,7 @@ class EnhancedRecorder : public MetaRecorder {
     b.U32(1);  // compatible graphics mode
     b.F32(0);
     b.F32(0);
-    b.I32(x);
-    b.I32(y);
+    b.XY(x, y);
     b.U32(static_cast<std::uint32_t>(text.size()));
     const std::size_t stringAt = 76;
     const std::size_t dxAt = stringAt + ((text.size() * 2 + 3) / 4) * 4;
@@ -213,7 +143,7 @@ class EnhancedRecorder : public MetaRecorder {
     b.U32(0);  // no options
     b.Rect(RECT{0, 0, -1, -1});
     b.U32(static_cast<std::uint32_t>(dxAt));
-    for (char c : text) b.U16(static_cast<std::uint16_t>(WindowsLatin1ToUnicode(static_cast<unsigned char>(c))));
+    for (char c : text) b.U16(static_cast<std::uint16_t>(CodePointFromCodePage(static_cast<unsigned char>(c))));
     b.PadTo(4);
     for (std::size_t i = 0; i < text.size(); ++i) b.I32(i < advances.size() ? advances[i] : 0);
     End();
@@ -226,9 +156,11 @@ class EnhancedRecorder : public MetaRecorder {
       b.U32(RGN_COPY);
     } else {
       const std::vector<RECT> rects = RegionRects(*region);
+      RECT bounds;
+      region->Bounds(&bounds);
       b.U32(static_cast<std::uint32_t>(32 + 16 * rects.size()));
       b.U32(RGN_COPY);
-      RegionData(b, rects);
+      RegionData(b, rects, bounds);
     }
     End();
   }
@@ -255,11 +187,11 @@ class EnhancedRecorder : public MetaRecorder {
     h.U32(headerSize);
     h.Rect(bounds);
     h.Rect(frame_);
-    h.U32(kSignature);
+    h.U32(kEnhancedSignature);
     h.U32(0x10000);
     h.U32(total);
     h.U32(records_ + 1);
-    h.U16(static_cast<std::uint16_t>(std::min<std::size_t>(slots_.size() + 1, 0xFFFF)));
+    h.U16(static_cast<std::uint16_t>(std::min<std::size_t>(objects_.Slots() + 1, 0xFFFF)));
     h.U16(0);
     h.U32(static_cast<std::uint32_t>(description_.size()));
     h.U32(description_.empty() ? 0 : kHeaderSize);
@@ -290,16 +222,16 @@ class EnhancedRecorder : public MetaRecorder {
     body_.PatchU32(start_ + 4, static_cast<std::uint32_t>(body_.Size() - start_));
     ++records_;
   }
+  void XY(std::uint32_t type, int x, int y) {
+    Begin(type).XY(x, y);
+    End();
+  }
 
   // The table index of an object, creating it with a record on first use.
   std::uint32_t Ensure(HGDIOBJ handle, const GdiObject& o) {
-    auto it = table_.find(handle);
-    if (it != table_.end()) return it->second;
-    std::uint32_t index = 1;
-    while (index <= slots_.size() && slots_[index - 1]) ++index;
-    if (index > slots_.size()) slots_.push_back(true);
-    slots_[index - 1] = true;
-    table_[handle] = index;
+    // Table indices start at 1.
+    if (const int slot = objects_.Find(handle); slot >= 0) return static_cast<std::uint32_t>(slot) + 1;
+    const std::uint32_t index = static_cast<std::uint32_t>(objects_.Add(handle)) + 1;
     if (o.kind == Kind::Pen) {
       Bytes& b = Begin(EMR_CREATEPEN);
       b.U32(index);
@@ -332,12 +264,10 @@ class EnhancedRecorder : public MetaRecorder {
   }
 
   void Delete(HGDIOBJ handle) {
-    auto it = table_.find(handle);
-    if (it == table_.end()) return;
-    Begin(EMR_DELETEOBJECT).U32(it->second);
+    const int slot = objects_.Remove(handle);
+    if (slot < 0) return;
+    Begin(EMR_DELETEOBJECT).U32(static_cast<std::uint32_t>(slot) + 1);
     End();
-    slots_[it->second - 1] = false;
-    table_.erase(it);
   }
 
   RECT frame_;
@@ -347,10 +277,7 @@ class EnhancedRecorder : public MetaRecorder {
   Bytes body_;
   std::size_t start_ = 0;
   std::uint32_t records_ = 0;
-  std::map<HGDIOBJ, std::uint32_t> table_;
-  std::vector<bool> slots_;
-  HGDIOBJ selected_[3] = {};
-  std::set<HGDIOBJ> pendingDelete_;
+  RecordedObjects objects_;
 };
 
 }  // namespace

@@ -6,19 +6,19 @@
 #include <map>
 
 #include "metafile_bytes.h"
+#include "metafile_records.h"
+#include "winplat/code_page.h"
 
 namespace winplat::gdi {
 
 namespace {
 
-constexpr std::uint32_t kSignature = 0x464D4520u;
 constexpr std::uint32_t kPlaceableKey = 0x9AC6CDD7u;
 
 std::string FromUtf16(const Reader& r, std::size_t at, std::size_t count) {
   std::string s;
   for (std::size_t i = 0; i < count; ++i) {
-    const int c = UnicodeToWindowsLatin1(r.U16(at + 2 * i));
-    s.push_back(static_cast<char>(c < 0 ? '?' : c));
+    s.push_back(static_cast<char>(CodePageFromCodePoint(r.U16(at + 2 * i)).value_or('?')));
   }
   return s;
 }
@@ -38,6 +38,14 @@ HRGN RegionOfRects(const Reader& r, std::size_t at, std::uint32_t count, int dx,
   return AddObject(std::move(o));
 }
 
+void DrawPoly(HDC hdc, const std::vector<POINT>& points, bool closed) {
+  const int count = static_cast<int>(points.size());
+  if (closed)
+    Polygon(hdc, points.data(), count);
+  else
+    Polyline(hdc, points.data(), count);
+}
+
 // Objects a playback created, deleted when it ends.
 class ObjectTable {
  public:
@@ -52,6 +60,10 @@ class ObjectTable {
   HGDIOBJ Get(std::uint32_t index) const {
     auto it = objects_.find(index);
     return it == objects_.end() ? 0 : it->second;
+  }
+  // An enhanced metafile's object index: a stock object when its high bit is set.
+  HGDIOBJ Enhanced(std::uint32_t index) const {
+    return (index & kStockBit) ? GetStockObject(static_cast<int>(index & ~kStockBit)) : Get(index);
   }
   void Delete(std::uint32_t index) {
     if (auto it = objects_.find(index); it != objects_.end()) {
@@ -112,7 +124,8 @@ LOGFONT FontFrom(const Reader& r, std::size_t at, bool wide) {
     int c = 0;
     if (wide) {
       if (p + 2 > r.Size()) break;
-      c = UnicodeToWindowsLatin1(r.U16(p));
+      const auto b = CodePageFromCodePoint(r.U16(p));
+      c = b ? *b : -1;
       p += 2;
     } else {
       if (p >= r.Size()) break;
@@ -128,13 +141,13 @@ LOGFONT FontFrom(const Reader& r, std::size_t at, bool wide) {
 
 bool WellFormedEnhanced(const std::uint8_t* data, std::size_t size) {
   Reader h(data, size);
-  if (size < 88 || h.U32(0) != 1 || h.U32(40) != kSignature) return false;
+  if (size < 88 || h.U32(0) != EMR_HEADER || h.U32(40) != kEnhancedSignature) return false;
   std::size_t at = h.U32(4);
   if (at < 88 || at > size) return false;
   while (at + 8 <= size) {
     const std::uint32_t type = h.U32(at), n = h.U32(at + 4);
     if (n < 8 || n % 4 != 0 || n > size - at) return false;
-    if (type == 14) return true;
+    if (type == EMR_EOF) return true;
     at += n;
   }
   return false;
@@ -146,7 +159,7 @@ bool WellFormedOldStyle(const std::uint8_t* data, std::size_t size) {
   for (std::size_t at = 18; at + 6 <= size;) {
     const std::uint64_t words = h.U32(at);
     if (words < 3 || words * 2 > size - at) return false;
-    if (h.U16(at + 4) == 0) return true;
+    if (h.U16(at + 4) == META_EOF) return true;
     at += static_cast<std::size_t>(words * 2);
   }
   return false;
@@ -182,64 +195,56 @@ bool PlayEnhanced(HDC hdc, const std::vector<std::uint8_t>& bytes, const RECT& r
     at += n;
     auto pt = [&](std::size_t o) { return POINT{r.I32(o), r.I32(o + 4)}; };
     switch (type) {
-      case 14: return true;  // end of file
-      case 9: SetWindowExtEx(hdc, r.I32(8), r.I32(12), nullptr); break;
-      case 10: SetWindowOrgEx(hdc, r.I32(8), r.I32(12), nullptr); break;
-      case 11: SetViewportExtEx(hdc, r.I32(8), r.I32(12), nullptr); break;
-      case 12: SetViewportOrgEx(hdc, r.I32(8) + dx, r.I32(12) + dy, nullptr); break;
-      case 15: SetPixel(hdc, r.I32(8), r.I32(12), r.U32(16)); break;
-      case 17: SetMapMode(hdc, r.I32(8)); break;
-      case 18: SetBkMode(hdc, r.I32(8)); break;
-      case 19: SetPolyFillMode(hdc, r.I32(8)); break;
-      case 20: SetROP2(hdc, r.I32(8)); break;
-      case 22: SetTextAlign(hdc, r.U32(8)); break;
-      case 24: SetTextColor(hdc, r.U32(8)); break;
-      case 25: SetBkColor(hdc, r.U32(8)); break;
-      case 27: MoveToEx(hdc, r.I32(8), r.I32(12), nullptr); break;
-      case 54: LineTo(hdc, r.I32(8), r.I32(12)); break;
-      case 33: state.Save(); break;
-      case 34: state.Restore(r.I32(8)); break;
-      case 3:
-      case 4: {
+      case EMR_EOF: return true;  // end of file
+      case EMR_SETWINDOWEXTEX: SetWindowExtEx(hdc, r.I32(8), r.I32(12), nullptr); break;
+      case EMR_SETWINDOWORGEX: SetWindowOrgEx(hdc, r.I32(8), r.I32(12), nullptr); break;
+      case EMR_SETVIEWPORTEXTEX: SetViewportExtEx(hdc, r.I32(8), r.I32(12), nullptr); break;
+      case EMR_SETVIEWPORTORGEX: SetViewportOrgEx(hdc, r.I32(8) + dx, r.I32(12) + dy, nullptr); break;
+      case EMR_SETPIXELV: SetPixel(hdc, r.I32(8), r.I32(12), r.U32(16)); break;
+      case EMR_SETMAPMODE: SetMapMode(hdc, r.I32(8)); break;
+      case EMR_SETBKMODE: SetBkMode(hdc, r.I32(8)); break;
+      case EMR_SETPOLYFILLMODE: SetPolyFillMode(hdc, r.I32(8)); break;
+      case EMR_SETROP2: SetROP2(hdc, r.I32(8)); break;
+      case EMR_SETTEXTALIGN: SetTextAlign(hdc, r.U32(8)); break;
+      case EMR_SETTEXTCOLOR: SetTextColor(hdc, r.U32(8)); break;
+      case EMR_SETBKCOLOR: SetBkColor(hdc, r.U32(8)); break;
+      case EMR_MOVETOEX: MoveToEx(hdc, r.I32(8), r.I32(12), nullptr); break;
+      case EMR_LINETO: LineTo(hdc, r.I32(8), r.I32(12)); break;
+      case EMR_SAVEDC: state.Save(); break;
+      case EMR_RESTOREDC: state.Restore(r.I32(8)); break;
+      case EMR_POLYGON:
+      case EMR_POLYLINE: {
         const std::uint32_t count = r.U32(24);
         if (count > (n - 28) / 8) return false;
         std::vector<POINT> points;
         for (std::uint32_t i = 0; i < count; ++i) points.push_back(pt(28 + 8 * static_cast<std::size_t>(i)));
-        if (type == 3)
-          Polygon(hdc, points.data(), static_cast<int>(count));
-        else
-          Polyline(hdc, points.data(), static_cast<int>(count));
+        DrawPoly(hdc, points, type == EMR_POLYGON);
         break;
       }
-      case 42: Ellipse(hdc, r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
-      case 43: Rectangle(hdc, r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
-      case 45: {
+      case EMR_ELLIPSE: Ellipse(hdc, r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
+      case EMR_RECTANGLE: Rectangle(hdc, r.I32(8), r.I32(12), r.I32(16), r.I32(20)); break;
+      case EMR_ARC: {
         const POINT s = pt(24), e = pt(32);
         Arc(hdc, r.I32(8), r.I32(12), r.I32(16), r.I32(20), s.x, s.y, e.x, e.y);
         break;
       }
-      case 37: {
-        const std::uint32_t index = r.U32(8);
-        SelectObject(hdc, (index & 0x80000000u) ? GetStockObject(static_cast<int>(index & 0x7FFFFFFFu)) : objects.Get(index));
-        break;
-      }
-      case 38: objects.Put(r.U32(8), CreatePen(r.I32(12), r.I32(16), r.U32(24))); break;
-      case 39: {
+      case EMR_SELECTOBJECT: SelectObject(hdc, objects.Enhanced(r.U32(8))); break;
+      case EMR_CREATEPEN: objects.Put(r.U32(8), CreatePen(r.I32(12), r.I32(16), r.U32(24))); break;
+      case EMR_CREATEBRUSHINDIRECT: {
         LOGBRUSH b;
         b.lbStyle = r.U32(12);
         b.lbColor = r.U32(16);
         objects.Put(r.U32(8), CreateBrushIndirect(&b));
         break;
       }
-      case 82: {
+      case EMR_EXTCREATEFONTINDIRECTW: {
         const LOGFONT f = FontFrom(r, 12, true);
         objects.Put(r.U32(8), CreateFontIndirect(&f));
         break;
       }
-      case 40: objects.Delete(r.U32(8)); break;
-      case 71: {
-        const std::uint32_t index = r.U32(28);
-        const HBRUSH brush = (index & 0x80000000u) ? GetStockObject(static_cast<int>(index & 0x7FFFFFFFu)) : objects.Get(index);
+      case EMR_DELETEOBJECT: objects.Delete(r.U32(8)); break;
+      case EMR_FILLRGN: {
+        const HBRUSH brush = objects.Enhanced(r.U32(28));
         const std::uint32_t count = r.U32(40);
         if (count > (n - 64) / 16) return false;
         HRGN region = RegionOfRects(r, 64, count, 0, 0);
@@ -247,7 +252,7 @@ bool PlayEnhanced(HDC hdc, const std::vector<std::uint8_t>& bytes, const RECT& r
         if (region) DeleteObject(region);
         break;
       }
-      case 75: {
+      case EMR_EXTSELECTCLIPRGN: {
         if (r.U32(8) == 0) {
           SelectClipRgn(hdc, 0);
           break;
@@ -262,7 +267,7 @@ bool PlayEnhanced(HDC hdc, const std::vector<std::uint8_t>& bytes, const RECT& r
         }
         break;
       }
-      case 84: {
+      case EMR_EXTTEXTOUTW: {
         const std::uint32_t chars = r.U32(44), offString = r.U32(48);
         if (offString > n || chars > (n - offString) / 2) return false;
         const std::string text = FromUtf16(r, offString, chars);
@@ -293,41 +298,38 @@ bool PlayOldStyle(HDC hdc, const std::vector<std::uint8_t>& bytes) {
     at += n;
     auto yx = [&](std::size_t o) { return POINT{r.I16(o + 2), r.I16(o)}; };
     switch (function) {
-      case 0x0000: return true;
-      case 0x0102: SetBkMode(hdc, r.I16(6)); break;
-      case 0x0103: SetMapMode(hdc, r.I16(6)); break;
-      case 0x0104: SetROP2(hdc, r.I16(6)); break;
-      case 0x0106: SetPolyFillMode(hdc, r.I16(6)); break;
-      case 0x012E: SetTextAlign(hdc, r.U16(6)); break;
-      case 0x0209: SetTextColor(hdc, r.U32(6)); break;
-      case 0x0201: SetBkColor(hdc, r.U32(6)); break;
-      case 0x020B: SetWindowOrgEx(hdc, yx(6).x, yx(6).y, nullptr); break;
-      case 0x020C: SetWindowExtEx(hdc, yx(6).x, yx(6).y, nullptr); break;
-      case 0x020D: SetViewportOrgEx(hdc, yx(6).x, yx(6).y, nullptr); break;
-      case 0x020E: SetViewportExtEx(hdc, yx(6).x, yx(6).y, nullptr); break;
-      case 0x001E: state.Save(); break;
-      case 0x0127: state.Restore(r.I16(6)); break;
-      case 0x0214: MoveToEx(hdc, yx(6).x, yx(6).y, nullptr); break;
-      case 0x0213: LineTo(hdc, yx(6).x, yx(6).y); break;
-      case 0x0324:
-      case 0x0325: {
+      case META_EOF: return true;
+      case META_SETBKMODE: SetBkMode(hdc, r.I16(6)); break;
+      case META_SETMAPMODE: SetMapMode(hdc, r.I16(6)); break;
+      case META_SETROP2: SetROP2(hdc, r.I16(6)); break;
+      case META_SETPOLYFILLMODE: SetPolyFillMode(hdc, r.I16(6)); break;
+      case META_SETTEXTALIGN: SetTextAlign(hdc, r.U16(6)); break;
+      case META_SETTEXTCOLOR: SetTextColor(hdc, r.U32(6)); break;
+      case META_SETBKCOLOR: SetBkColor(hdc, r.U32(6)); break;
+      case META_SETWINDOWORG: SetWindowOrgEx(hdc, yx(6).x, yx(6).y, nullptr); break;
+      case META_SETWINDOWEXT: SetWindowExtEx(hdc, yx(6).x, yx(6).y, nullptr); break;
+      case META_SETVIEWPORTORG: SetViewportOrgEx(hdc, yx(6).x, yx(6).y, nullptr); break;
+      case META_SETVIEWPORTEXT: SetViewportExtEx(hdc, yx(6).x, yx(6).y, nullptr); break;
+      case META_SAVEDC: state.Save(); break;
+      case META_RESTOREDC: state.Restore(r.I16(6)); break;
+      case META_MOVETO: MoveToEx(hdc, yx(6).x, yx(6).y, nullptr); break;
+      case META_LINETO: LineTo(hdc, yx(6).x, yx(6).y); break;
+      case META_POLYGON:
+      case META_POLYLINE: {
         const std::size_t count = r.U16(6);
         if (count > (n - 8) / 4) return false;
         std::vector<POINT> points;
         for (std::size_t i = 0; i < count; ++i) points.push_back(POINT{r.I16(8 + 4 * i), r.I16(10 + 4 * i)});
-        if (function == 0x0324)
-          Polygon(hdc, points.data(), static_cast<int>(count));
-        else
-          Polyline(hdc, points.data(), static_cast<int>(count));
+        DrawPoly(hdc, points, function == META_POLYGON);
         break;
       }
-      case 0x0418: Ellipse(hdc, r.I16(12), r.I16(10), r.I16(8), r.I16(6)); break;
-      case 0x041B: Rectangle(hdc, r.I16(12), r.I16(10), r.I16(8), r.I16(6)); break;
-      case 0x0817:
+      case META_ELLIPSE: Ellipse(hdc, r.I16(12), r.I16(10), r.I16(8), r.I16(6)); break;
+      case META_RECTANGLE: Rectangle(hdc, r.I16(12), r.I16(10), r.I16(8), r.I16(6)); break;
+      case META_ARC:
         Arc(hdc, r.I16(20), r.I16(18), r.I16(16), r.I16(14), r.I16(12), r.I16(10), r.I16(8), r.I16(6));
         break;
-      case 0x041F: SetPixel(hdc, r.I16(12), r.I16(10), r.U32(6)); break;
-      case 0x0521: {
+      case META_SETPIXEL: SetPixel(hdc, r.I16(12), r.I16(10), r.U32(6)); break;
+      case META_TEXTOUT: {
         const std::size_t length = r.U16(6);
         if (length + 12 > n) return false;
         std::string text;
@@ -336,29 +338,29 @@ bool PlayOldStyle(HDC hdc, const std::vector<std::uint8_t>& bytes) {
         TextOut(hdc, r.I16(after + 2), r.I16(after), text.data(), static_cast<int>(length));
         break;
       }
-      case 0x061D: {
+      case META_PATBLT: {
         // The current brush copied into the rectangle.
         const RECT box{r.I16(16), r.I16(14), r.I16(16) + r.I16(12), r.I16(14) + r.I16(10)};
         FillRect(hdc, &box, GetCurrentObject(hdc, OBJ_BRUSH));
         break;
       }
-      case 0x0416: {
+      case META_INTERSECTCLIPRECT: {
         HRGN clip = CreateRectRgn(r.I16(12), r.I16(10), r.I16(8), r.I16(6));
         SelectClipRgn(hdc, clip);
         DeleteObject(clip);
         break;
       }
-      case 0x012D: SelectObject(hdc, objects.Get(r.U16(6))); break;
-      case 0x01F0: objects.Delete(r.U16(6)); break;
-      case 0x02FA: objects.Put(objects.FirstFree(), CreatePen(r.U16(6), r.I16(8), r.U32(12))); break;
-      case 0x02FC: {
+      case META_SELECTOBJECT: SelectObject(hdc, objects.Get(r.U16(6))); break;
+      case META_DELETEOBJECT: objects.Delete(r.U16(6)); break;
+      case META_CREATEPENINDIRECT: objects.Put(objects.FirstFree(), CreatePen(r.U16(6), r.I16(8), r.U32(12))); break;
+      case META_CREATEBRUSHINDIRECT: {
         LOGBRUSH b;
         b.lbStyle = r.U16(6);
         b.lbColor = r.U32(8);
         objects.Put(objects.FirstFree(), CreateBrushIndirect(&b));
         break;
       }
-      case 0x02FB: {
+      case META_CREATEFONTINDIRECT: {
         const LOGFONT f = FontFrom(r, 6, false);
         objects.Put(objects.FirstFree(), CreateFontIndirect(&f));
         break;

@@ -7,46 +7,13 @@
 #include <cmath>
 #include <map>
 #include <numbers>
-#include <set>
 
 #include "metafile_bytes.h"
+#include "metafile_records.h"
 
 namespace winplat::gdi {
 
 namespace {
-
-enum : std::uint16_t {
-  META_EOF = 0x0000,
-  META_SAVEDC = 0x001E,
-  META_SETBKMODE = 0x0102,
-  META_SETMAPMODE = 0x0103,
-  META_SETROP2 = 0x0104,
-  META_SETPOLYFILLMODE = 0x0106,
-  META_RESTOREDC = 0x0127,
-  META_SELECTOBJECT = 0x012D,
-  META_SETTEXTALIGN = 0x012E,
-  META_DELETEOBJECT = 0x01F0,
-  META_SETBKCOLOR = 0x0201,
-  META_SETTEXTCOLOR = 0x0209,
-  META_SETWINDOWORG = 0x020B,
-  META_SETWINDOWEXT = 0x020C,
-  META_SETVIEWPORTORG = 0x020D,
-  META_SETVIEWPORTEXT = 0x020E,
-  META_LINETO = 0x0213,
-  META_MOVETO = 0x0214,
-  META_CREATEPENINDIRECT = 0x02FA,
-  META_CREATEFONTINDIRECT = 0x02FB,
-  META_CREATEBRUSHINDIRECT = 0x02FC,
-  META_POLYGON = 0x0324,
-  META_POLYLINE = 0x0325,
-  META_INTERSECTCLIPRECT = 0x0416,
-  META_ELLIPSE = 0x0418,
-  META_RECTANGLE = 0x041B,
-  META_SETPIXEL = 0x041F,
-  META_TEXTOUT = 0x0521,
-  META_PATBLT = 0x061D,
-  META_ARC = 0x0817,
-};
 
 constexpr double kLow = -32768.0, kHigh = 32767.0;
 constexpr int kMaxPolyPoints = 8000;
@@ -131,21 +98,13 @@ class OldStyleRecorder : public MetaRecorder {
   void Restore(int relative) override { Word(META_RESTOREDC, static_cast<std::uint32_t>(S16(relative))); }
 
   void Select(HGDIOBJ handle, const GdiObject& object) override {
-    const int kind = Slot(object);
-    const std::uint16_t index = Ensure(handle, object);
-    Word(META_SELECTOBJECT, index);
-    const HGDIOBJ previous = std::exchange(selected_[kind], handle);
-    selectedObject_[kind] = object;
-    if (previous != handle && pendingDelete_.erase(previous)) Delete(previous);
+    Word(META_SELECTOBJECT, Ensure(handle, object));
+    selectedObject_[RecordedObjects::KindOf(object)] = object;
+    if (const HGDIOBJ gone = objects_.Select(object, handle)) Delete(gone);
   }
 
   void Deleted(HGDIOBJ handle) override {
-    if (!table_.count(handle) || StockIndex(handle) >= 0) return;
-    if (std::find(std::begin(selected_), std::end(selected_), handle) != std::end(selected_)) {
-      pendingDelete_.insert(handle);
-      return;
-    }
-    Delete(handle);
+    if (StockIndex(handle) < 0 && objects_.DeleteNow(handle)) Delete(handle);
   }
 
   void MoveTo(int x, int y) override {
@@ -287,7 +246,7 @@ class OldStyleRecorder : public MetaRecorder {
     h.U16(9);  // header words
     h.U16(0x0300);
     h.U32(static_cast<std::uint32_t>(9 + body_.Size() / 2));
-    h.U16(static_cast<std::uint16_t>(slots_.size()));
+    h.U16(static_cast<std::uint16_t>(objects_.Slots()));
     h.U32(maxRecord_);
     h.U16(0);
     h.Append(body_.Data());
@@ -352,25 +311,19 @@ class OldStyleRecorder : public MetaRecorder {
     flush();
   }
 
-  static int Slot(const GdiObject& o) { return o.kind == Kind::Pen ? 0 : o.kind == Kind::Brush ? 1 : 2; }
-
   HGDIOBJ CurrentBrush() {
-    if (!selected_[1]) {
+    HGDIOBJ& brush = objects_.Selected(1);
+    if (!brush) {
       // The default brush of a fresh context is the white stock brush.
-      selected_[1] = GetStockObject(WHITE_BRUSH);
-      if (ObjectPtr o = FindObject(selected_[1])) selectedObject_[1] = *o;
+      brush = GetStockObject(WHITE_BRUSH);
+      if (ObjectPtr o = FindObject(brush)) selectedObject_[1] = *o;
     }
-    return selected_[1];
+    return brush;
   }
 
   std::uint16_t Ensure(HGDIOBJ handle, const GdiObject& o) {
-    auto it = table_.find(handle);
-    if (it != table_.end()) return it->second;
-    std::uint16_t index = 0;
-    while (index < slots_.size() && slots_[index]) ++index;
-    if (index == slots_.size()) slots_.push_back(true);
-    slots_[index] = true;
-    table_[handle] = index;
+    if (const int slot = objects_.Find(handle); slot >= 0) return static_cast<std::uint16_t>(slot);
+    const auto index = static_cast<std::uint16_t>(objects_.Add(handle));
     if (o.kind == Kind::Pen) {
       Bytes& b = Begin(META_CREATEPENINDIRECT);
       b.U16(static_cast<std::uint16_t>(o.penStyle));
@@ -398,21 +351,15 @@ class OldStyleRecorder : public MetaRecorder {
   }
 
   void Delete(HGDIOBJ handle) {
-    auto it = table_.find(handle);
-    if (it == table_.end()) return;
-    Word(META_DELETEOBJECT, it->second);
-    slots_[it->second] = false;
-    table_.erase(it);
+    const int slot = objects_.Remove(handle);
+    if (slot >= 0) Word(META_DELETEOBJECT, static_cast<std::uint32_t>(slot));
   }
 
   Bytes body_;
   std::size_t start_ = 0;
   std::uint32_t maxRecord_ = 3;
-  std::map<HGDIOBJ, std::uint16_t> table_;
-  std::vector<bool> slots_;
-  HGDIOBJ selected_[3] = {};
+  RecordedObjects objects_;
   GdiObject selectedObject_[3];
-  std::set<HGDIOBJ> pendingDelete_;
   POINT position_{0, 0};
   POINT recordedAt_{0, 0};
   bool recordedValid_ = true;

@@ -15,15 +15,6 @@ constexpr char32_t kHigh[32] = {0x20AC, 0x0081, 0x201A, 0x0192, 0x201E, 0x2026, 
                                 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,
                                 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-char32_t CodePoint(unsigned char byte) { return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte; }
-
-std::optional<unsigned char> Byte(char32_t cp) {
-  if (cp < 0x80 || (cp >= 0xA0 && cp <= 0xFF)) return static_cast<unsigned char>(cp);
-  for (unsigned i = 0; i < 32; ++i)
-    if (kHigh[i] == cp) return static_cast<unsigned char>(0x80 + i);
-  return std::nullopt;
-}
-
 void PutUtf8(std::string& out, char32_t cp) {
   if (cp < 0x80) {
     out += static_cast<char>(cp);
@@ -77,10 +68,19 @@ std::optional<std::vector<char32_t>> DecodeUtf8(std::string_view text) {
 
 }  // namespace
 
+char32_t CodePointFromCodePage(unsigned char byte) { return byte >= 0x80 && byte < 0xA0 ? kHigh[byte - 0x80] : byte; }
+
+std::optional<unsigned char> CodePageFromCodePoint(char32_t codePoint) {
+  if (codePoint < 0x80 || (codePoint >= 0xA0 && codePoint <= 0xFF)) return static_cast<unsigned char>(codePoint);
+  for (unsigned i = 0; i < 32; ++i)
+    if (kHigh[i] == codePoint) return static_cast<unsigned char>(0x80 + i);
+  return std::nullopt;
+}
+
 std::string Utf8FromCodePage(std::string_view text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) PutUtf8(out, CodePoint(static_cast<unsigned char>(c)));
+  for (char c : text) PutUtf8(out, CodePointFromCodePage(static_cast<unsigned char>(c)));
   return out;
 }
 
@@ -90,7 +90,7 @@ std::string CodePageFromUtf8(std::string_view text) {
   std::string out;
   out.reserve(points->size());
   for (char32_t cp : *points) {
-    const auto byte = Byte(cp);
+    const auto byte = CodePageFromCodePoint(cp);
     out += byte ? static_cast<char>(*byte) : '?';
   }
   return out;

@@ -4,53 +4,30 @@
 // a second start on the same root finds both values again.
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <filesystem>
 #include <regex>
 #include <string>
 
 #include "program_runner.h"
 #include "test_support.h"
-#include "winplat/hw/projection.h"
 #include "winplat/picture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
 
-struct LitBox {
-  int left = 1 << 30, right = -1, count = 0;
-  double CentreX() const { return (left + right) / 2.0; }
-};
+double CentreX(const testsupport::PixelBox& b) { return (b.left + b.right) / 2.0; }
 
-// The lit pixels of a projection picture, and their horizontal extent.
-LitBox Lit(const winplat::Picture& p) {
-  LitBox b;
-  for (int y = 0; y < p.height; ++y) {
-    for (int x = 0; x < p.width; ++x) {
-      if (!winplat::hw::LitProjectionPixel(p.At(x, y))) continue;
-      ++b.count;
-      b.left = std::min(b.left, x);
-      b.right = std::max(b.right, x);
-    }
-  }
-  return b;
+// Runs the program on `root`; every operator line must have run, none ignored.
+void RunScript(const fs::path& root, const std::string& commands) {
+  const testsupport::ProgramRun run = testsupport::RunFieldrayScript(root, commands);
+  ASSERT_EQ(run.status, 0) << run.log;
+  EXPECT_FALSE(std::regex_search(run.log, std::regex("line [0-9]+:"))) << run.log;
 }
-
-winplat::Picture Load(const fs::path& file) {
-  winplat::Picture picture;
-  std::string error;
-  EXPECT_TRUE(winplat::LoadPicturePng(file, &picture, &error)) << file << ": " << error;
-  return picture;
-}
-
-// Operator lines that failed ("line N: ...") in a run's log.
-bool HasFailedLines(const std::string& log) { return std::regex_search(log, std::regex("line [0-9]+:")); }
 
 TEST(CalibrationTabs, FieldOffsetAndPositionCorrectionAreProjectedSavedAndFoundAgain) {
   const fs::path root = testsupport::NewMachineRoot("calibration-tabs");
-  const testsupport::ProgramRun run = testsupport::RunFieldrayScript(
-      root,
+  RunScript(root,
       "click Main.OnOff\n"
       "tab Main.SSTab1 \"Field Offsets\"\n"
       "click Main.FldOpt(2)\n"
@@ -66,8 +43,7 @@ TEST(CalibrationTabs, FieldOffsetAndPositionCorrectionAreProjectedSavedAndFoundA
       "click Main.BtnSavGeo\n"
       "screenshot Main \"C:\\TEMP\\geometric.png\"\n"
       "quit\n");
-  ASSERT_EQ(run.status, 0) << run.log;
-  EXPECT_FALSE(HasFailedLines(run.log)) << run.log;
+  if (HasFatalFailure()) return;
 
   std::string ini = testsupport::ReadFile(root / "C" / "Fieldray" / "Fldry.INI");
   std::erase(ini, '\r');
@@ -75,39 +51,29 @@ TEST(CalibrationTabs, FieldOffsetAndPositionCorrectionAreProjectedSavedAndFoundA
   EXPECT_NE(ini.find("\nPositionX=400\n"), std::string::npos) << ini;
 
   const fs::path temp = root / "C" / "TEMP";
-  EXPECT_GT(Lit(Load(temp / "field.png")).count, 50) << "field A's axes marker";
-  const LitBox pattern = Lit(Load(temp / "pattern.png"));
-  const LitBox moved = Lit(Load(temp / "pattern-moved.png"));
+  EXPECT_GT(testsupport::LitProjectionPixels(temp / "field.png"), 50) << "field A's axes marker";
+  const testsupport::PixelBox pattern = testsupport::LitProjectionArea(temp / "pattern.png");
+  const testsupport::PixelBox moved = testsupport::LitProjectionArea(temp / "pattern-moved.png");
   EXPECT_GT(pattern.count, 50) << "the calibration pattern";
   EXPECT_GT(moved.count, 50);
-  EXPECT_GT(moved.CentreX() - pattern.CentreX(), 10.0) << "the position correction moves the pattern";
+  EXPECT_GT(CentreX(moved) - CentreX(pattern), 10.0) << "the position correction moves the pattern";
 
   // The preview box of the tab shows the pattern: not all black.
-  const winplat::Picture window = Load(temp / "geometric.png");
-  ASSERT_GT(window.width, 0);
+  winplat::Picture window;
+  ASSERT_TRUE(winplat::LoadPicturePng(temp / "geometric.png", &window));
   // The screenshot is the window's client area at 15 twips a pixel. GeoPic is
   // 3240 twips square at (4440, 480) on the tab strip at (7200, 120): its
   // corner is the black of the box, its middle half holds the pattern.
   const int boxLeft = (7200 + 4440) / 15, boxTop = (120 + 480) / 15;
   ASSERT_LT(boxLeft + 216, window.width);
   EXPECT_EQ(window.At(boxLeft + 4, boxTop + 4), 0u) << "GeoPic's black background";
-  int lit = 0;
   const int left = boxLeft + 54, top = boxTop + 54, size = 108;
-  for (int y = top; y < top + size && y < window.height; ++y) {
-    for (int x = left; x < left + size && x < window.width; ++x) {
-      if (window.At(x, y) != 0) ++lit;
-    }
-  }
-  EXPECT_GT(lit, 10) << "GeoPic shows the pattern";
+  const auto notBlack = [](winplat::COLORREF c) { return c != 0; };
+  EXPECT_GT(testsupport::PixelsWhere(window, left, top, left + size, top + size, notBlack).count, 10)
+      << "GeoPic shows the pattern";
 
   // A second start on the same root finds both values again.
-  const testsupport::ProgramRun again = testsupport::RunFieldrayScript(root,
-                                                                       "click Main.FldOpt(2)\n"
-                                                                       "expect Main.XFldPos \"-600\"\n"
-                                                                       "expect Main.GeoPosX \"400\"\n"
-                                                                       "quit\n");
-  ASSERT_EQ(again.status, 0) << again.log;
-  EXPECT_FALSE(HasFailedLines(again.log)) << again.log;
+  RunScript(root, "click Main.FldOpt(2)\nexpect Main.XFldPos \"-600\"\nexpect Main.GeoPosX \"400\"\nquit\n");
 }
 
 }  // namespace

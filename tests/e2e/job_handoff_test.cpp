@@ -4,52 +4,16 @@
 // leaves a record whose file is missing where it was.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <regex>
 #include <string>
 
 #include "program_runner.h"
 #include "test_support.h"
-#include "winplat/clipboard.h"
-#include "winplat/paths.h"
-#include "winplat/picture.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Left and right edge of the pixels that are neither black nor the dark grey
-// of blanked moves; right < left when none is lit.
-std::pair<int, int> LitColumns(const fs::path& png) {
-  winplat::Picture picture;
-  std::string error;
-  EXPECT_TRUE(winplat::LoadPicturePng(png, &picture, &error)) << png << ": " << error;
-  int left = picture.width, right = -1;
-  for (int y = 0; y < picture.height; ++y) {
-    for (int x = 0; x < picture.width; ++x) {
-      const winplat::COLORREF c = picture.At(x, y);
-      if ((c & 0xFF) + ((c >> 8) & 0xFF) + ((c >> 16) & 0xFF) <= 3 * 0x50) continue;
-      left = std::min(left, x);
-      right = std::max(right, x);
-    }
-  }
-  return {left, right};
-}
-
-// The clipboard text of another machine root.
-std::string ClipboardOf(const fs::path& root) {
-  const char* own = std::getenv("FIELDRAY_ROOT");
-  const std::string restore = own ? own : "";
-  setenv("FIELDRAY_ROOT", root.c_str(), 1);
-  winplat::ResetMachineRoot();
-  std::string text = winplat::GetClipboardText();
-  if (own) setenv("FIELDRAY_ROOT", restore.c_str(), 1);
-  else unsetenv("FIELDRAY_ROOT");
-  winplat::ResetMachineRoot();
-  return text;
-}
 
 TEST(JobHandoff, AJobFromTheClipboardOpensInItsFieldWithItsSheetSize) {
   const fs::path root = testsupport::NewMachineRoot("job-handoff");
@@ -84,12 +48,16 @@ TEST(JobHandoff, AJobFromTheClipboardOpensInItsFieldWithItsSheetSize) {
   ASSERT_EQ(run.status, 0) << run.log;
   EXPECT_FALSE(std::regex_search(run.log, std::regex("line [0-9]+: "))) << run.log;
 
-  const auto [pickedLeft, pickedRight] = LitColumns(out / "handoff-picked.png");
-  const auto [jobLeft, jobRight] = LitColumns(out / "handoff-job.png");
-  ASSERT_GT(pickedRight, pickedLeft) << "the picked program is projected\n" << run.log;
-  EXPECT_GT(jobRight - jobLeft, pickedRight - pickedLeft) << "the job's 400 x 300 work area is outlined\n" << run.log;
+  const testsupport::PixelBox picked = testsupport::LitProjectionArea(out / "handoff-picked.png");
+  const testsupport::PixelBox job = testsupport::LitProjectionArea(out / "handoff-job.png");
+  ASSERT_GT(picked.right, picked.left) << "the picked program is projected\n" << run.log;
+  EXPECT_GT(job.right - job.left, picked.right - picked.left) << "the job's 400 x 300 work area is outlined\n" << run.log;
 
-  EXPECT_EQ(ClipboardOf(root), "NOSUCH.NC;;S") << run.log;
+  // The record whose file is missing is still on the machine's clipboard.
+  const testsupport::ProgramRun clip = testsupport::RunProgram(
+      {(testsupport::BinDir() / "fieldray-clip").string(), "--get"}, {"FIELDRAY_ROOT=" + root.string()}, out / "clip.log");
+  EXPECT_EQ(clip.status, 0) << clip.log;
+  EXPECT_EQ(clip.log, "NOSUCH.NC;;S\n") << run.log;
 }
 
 }  // namespace

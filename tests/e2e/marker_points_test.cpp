@@ -12,7 +12,6 @@
 #include "picture_pixels.h"
 #include "program_runner.h"
 #include "test_support.h"
-#include "winplat/hw/projection.h"
 #include "winplat/picture.h"
 
 namespace {
@@ -22,12 +21,7 @@ namespace fs = std::filesystem;
 using Box = testsupport::PixelBox;
 using testsupport::PixelsWhere;
 
-Box Lit(const fs::path& file) {
-  winplat::Picture picture;
-  std::string error;
-  EXPECT_TRUE(winplat::LoadPicturePng(file, &picture, &error)) << file << ": " << error;
-  return PixelsWhere(picture, winplat::hw::LitProjectionPixel);
-}
+Box Lit(const fs::path& file) { return testsupport::LitProjectionArea(file); }
 
 // Pictures go where the tests leave them for a person to look at.
 fs::path Picture(const std::string& name) { return testsupport::PictureFolder() / ("marker-points-" + name + ".png"); }

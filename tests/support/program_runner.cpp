@@ -101,13 +101,13 @@ ProgramRun RunFieldrayScript(const fs::path& root, const std::string& commands, 
   return RunFieldray(root, WriteFile(root / "job.ops", commands), timeoutSeconds);
 }
 
-int LitProjectionPixels(const fs::path& png) {
+int LitProjectionPixels(const fs::path& png) { return LitProjectionArea(png).count; }
+
+PixelBox LitProjectionArea(const fs::path& png) {
   winplat::Picture picture;
   std::string error;
   EXPECT_TRUE(winplat::LoadPicturePng(png, &picture, &error)) << png << ": " << error;
-  int lit = 0;
-  for (winplat::COLORREF c : picture.pixels) lit += winplat::hw::LitProjectionPixel(c) ? 1 : 0;
-  return lit;
+  return PixelsWhere(picture, winplat::hw::LitProjectionPixel);
 }
 
 }  // namespace testsupport

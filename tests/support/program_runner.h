@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "picture_pixels.h"
+
 namespace testsupport {
 
 struct ProgramRun {
@@ -35,5 +37,7 @@ ProgramRun RunFieldrayScript(const std::filesystem::path& root, const std::strin
 // Lit pixels (neither black nor a blanked move) of a projection picture a run
 // saved; a picture that cannot be read fails the test and counts none.
 int LitProjectionPixels(const std::filesystem::path& png);
+// The same pixels with the box they lie in.
+PixelBox LitProjectionArea(const std::filesystem::path& png);
 
 }  // namespace testsupport

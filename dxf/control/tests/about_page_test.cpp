@@ -58,7 +58,7 @@ class AboutAndPage : public RenderTest {
   }
 };
 
-TEST_F(AboutAndPage, AboutShowsTheBoxUntilOkAndTheWebButtonAsksTheShell) {
+TEST_F(AboutAndPage, AboutBoxButtonsAskTheShellAndStartSystemInformation) {
   std::ostringstream log;
   EXPECT_EQ(AboutWithCommands(dxf.Get(), "click frmAbout.cmdWeb\nclick frmAbout.cmdOK\n", log), 0) << log.str();
   EXPECT_EQ(wc::Form::Named("frmAbout"), nullptr);  // unloaded when About returned
@@ -71,16 +71,14 @@ TEST_F(AboutAndPage, AboutShowsTheBoxUntilOkAndTheWebButtonAsksTheShell) {
   // Without commands the box goes away at the end of input: About never hangs.
   std::ostringstream quiet;
   EXPECT_EQ(AboutWithCommands(dxf.Get(), "", quiet), 0);
-}
 
-TEST_F(AboutAndPage, SystemInformationStartsFromEitherKeyOrSaysItIsUnavailable) {
+  // System information starts from either key, or the box says it is unavailable.
   auto put = [](const char* key, const char* name, const char* value) {
     ASSERT_EQ(winplat::RegWriteString(winplat::HKEY_LOCAL_MACHINE, key, name, value), winplat::ERROR_SUCCESS);
   };
   // The tool's own path, started by the box's button.
   PutProgram("Tools", "msinfo32.exe");
   put(kInfoKey, "PATH", "C:\\Tools\\msinfo32.exe");
-  std::ostringstream log;
   EXPECT_EQ(AboutWithCommands(dxf.Get(), "click frmAbout.cmdSysInfo\nclick frmAbout.cmdOK\n", log), 0) << log.str();
   ASSERT_TRUE(RanIn("Tools"));
   EXPECT_EQ(winplat::ShellStarts().back().program, "C:\\Tools\\msinfo32.exe");

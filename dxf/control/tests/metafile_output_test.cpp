@@ -97,10 +97,10 @@ class MetafileOutput : public RenderTest {
   winplat::Picture screen;
 };
 
-TEST_F(MetafileOutput, EnhancedFileHoldsFrameDescriptionAndReplaysThePicture) {
+TEST_F(MetafileOutput, EachMethodWritesTheFileOrFillsTheClipboard) {
   for (auto id : {SaveWMF, SaveWMFOld}) {
     SCOPED_TRACE(id);
-    const std::set<std::string> before = Files();
+    std::set<std::string> before = Files();
     EXPECT_EQ(winplat::Invoke(dxf.Get(), id, winplat::DISPATCH_METHOD, {Variant("C:\\view.emf")}).ToLong(), 0);
     std::set<std::string> after = Files();
     EXPECT_EQ(after.erase("C/view.emf"), 1u);
@@ -115,10 +115,22 @@ TEST_F(MetafileOutput, EnhancedFileHoldsFrameDescriptionAndReplaysThePicture) {
     EXPECT_TRUE(SamePixels(Played(b), screen));
     EXPECT_TRUE(SamePixels(Shot(), screen));  // the screen shows its own view again
     std::filesystem::remove(Host("view.emf"));
+
+    // Without a file name the clipboard takes the enhanced metafile.
+    ASSERT_TRUE(winplat::ClearClipboard());
+    before = Files();
+    winplat::Invoke(dxf.Get(), id, winplat::DISPATCH_METHOD);
+    ASSERT_TRUE(winplat::OpenClipboard(0));
+    const std::optional<std::string> data = winplat::GetClipboardData(winplat::CF_ENHMETAFILE);
+    winplat::CloseClipboard();
+    ASSERT_TRUE(data.has_value());
+    EXPECT_TRUE(SamePixels(Played(std::vector<std::uint8_t>(data->begin(), data->end())), screen));
+    // Only the clipboard's own store changed: no metafile file was made.
+    for (const auto& f : Files()) EXPECT_TRUE(before.count(f) || f.find("lip") != std::string::npos) << f;
   }
 }
 
-TEST_F(MetafileOutput, PlaceableMetafileHeaderAndPlayback) {
+TEST_F(MetafileOutput, PlaceableMetafileHeaderPlaybackAndEmptyView) {
   ASSERT_TRUE(dxf->WritePlaceableMetafile("C:\\view.wmf"));
   const std::vector<std::uint8_t> b = Bytes(Host("view.wmf"));
   ASSERT_GT(b.size(), 40u);
@@ -134,22 +146,16 @@ TEST_F(MetafileOutput, PlaceableMetafileHeaderAndPlayback) {
   // A file that cannot be written leaves nothing.
   EXPECT_FALSE(dxf->WritePlaceableMetafile("C:\\missing\\view.wmf"));
   EXPECT_FALSE(std::filesystem::exists(Host("missing")));
-}
-
-TEST_F(MetafileOutput, ClipboardTakesTheEnhancedMetafile) {
-  for (auto id : {SaveWMF, SaveWMFOld}) {
-    SCOPED_TRACE(id);
-    ASSERT_TRUE(winplat::ClearClipboard());
-    const std::set<std::string> before = Files();
-    winplat::Invoke(dxf.Get(), id, winplat::DISPATCH_METHOD);
-    ASSERT_TRUE(winplat::OpenClipboard(0));
-    const std::optional<std::string> data = winplat::GetClipboardData(winplat::CF_ENHMETAFILE);
-    winplat::CloseClipboard();
-    ASSERT_TRUE(data.has_value());
-    EXPECT_TRUE(SamePixels(Played(std::vector<std::uint8_t>(data->begin(), data->end())), screen));
-    // Only the clipboard's own store changed: no metafile file was made.
-    for (const auto& f : Files()) EXPECT_TRUE(before.count(f) || f.find("lip") != std::string::npos) << f;
-  }
+  // An empty view gives empty, valid metafiles in both formats.
+  db().InitDB(true);
+  dxf->Clear();
+  winplat::Invoke(dxf.Get(), SaveWMF, winplat::DISPATCH_METHOD, {Variant("C:\\empty.emf")});
+  const std::vector<std::uint8_t> e = Bytes(Host("empty.emf"));
+  ASSERT_FALSE(e.empty());
+  EXPECT_NE(winplat::SetEnhMetaFileBits(static_cast<unsigned>(e.size()), e.data()), 0u);
+  ASSERT_TRUE(dxf->WritePlaceableMetafile("C:\\empty.wmf"));
+  const std::vector<std::uint8_t> w = Bytes(Host("empty.wmf"));
+  EXPECT_NE(winplat::SetMetaFileBitsEx(static_cast<unsigned>(w.size() - 22), w.data() + 22), 0u);
 }
 
 TEST_F(MetafileOutput, FailuresSayWhereAndLeaveNoFile) {
@@ -169,18 +175,6 @@ TEST_F(MetafileOutput, FailuresSayWhereAndLeaveNoFile) {
   ExpectRaised(SaveWMF, "SaveWMF");
   ExpectRaised(SaveWMFOld, "SaveWMFOld");
   EXPECT_TRUE(other.Release());
-}
-
-TEST_F(MetafileOutput, AnEmptyViewGivesAnEmptyValidMetafile) {
-  db().InitDB(true);
-  dxf->Clear();
-  winplat::Invoke(dxf.Get(), SaveWMF, winplat::DISPATCH_METHOD, {Variant("C:\\empty.emf")});
-  const std::vector<std::uint8_t> b = Bytes(Host("empty.emf"));
-  ASSERT_FALSE(b.empty());
-  EXPECT_NE(winplat::SetEnhMetaFileBits(static_cast<unsigned>(b.size()), b.data()), 0u);
-  ASSERT_TRUE(dxf->WritePlaceableMetafile("C:\\empty.wmf"));
-  const std::vector<std::uint8_t> w = Bytes(Host("empty.wmf"));
-  EXPECT_NE(winplat::SetMetaFileBitsEx(static_cast<unsigned>(w.size() - 22), w.data() + 22), 0u);
 }
 
 TEST_F(MetafileOutput, OutsideConvertersReadBothFormats) {

@@ -22,15 +22,11 @@ class SpriteTest : public RenderTest {
     ASSERT_TRUE(Draw(0, 30, 40, 0));  // 10 pixels per unit
     base = Shot();
   }
-  // Writes C:\dxf\<name>, each line ended by CR LF.
-  std::string Lines(const std::string& name, const std::vector<std::string>& lines) {
-    std::string text;
-    for (const auto& l : lines) text += l + "\r\n";
+  // Writes a sprite file C:\dxf\<name>: the format's first line, then the records, each line ended by CR LF.
+  std::string Sprite(const std::string& name, const std::vector<std::string>& records) {
+    std::string text = "GlyphComposer\r\n";
+    for (const auto& l : records) text += l + "\r\n";
     return Put(name, text);
-  }
-  std::string Sprite(const std::string& name, std::vector<std::string> records) {
-    records.insert(records.begin(), "GlyphComposer");
-    return Lines(name, records);
   }
   std::int32_t Add(const std::string& file) {
     Variant idv(std::int32_t{-1});
@@ -60,25 +56,11 @@ TEST(SpriteFields, GetFieldCountsCommasAndWrapsPastTheLast) {
   for (const auto& c : cases) EXPECT_EQ(GetField(c.text, c.n), c.field) << c.text << " " << c.n;
 }
 
-TEST_F(SpriteTest, CheckSpriteSaysWhyAFileIsRefused) {
-  const std::string good = Sprite("good.spr", {}), bad = Lines("bad.spr", {"NOT A SPRITE"});
-  Variant errv("old");
-  EXPECT_TRUE(Call("spritecheck", {Variant::ByRef(&errv), Variant(good)}));
-  EXPECT_EQ(errv.ToString(), "");
-  EXPECT_FALSE(Call("spritecheck", {Variant::ByRef(&errv), Variant(bad)}));
-  EXPECT_EQ(errv.ToString(), "The file " + bad +
-                                 " does not appear to be a valid sprite definition file for Kelvane OCX. The first line "
-                                 "should contain 'GlyphComposer'.");
-  EXPECT_FALSE(Call("spritecheck", {Variant::ByRef(&errv), Variant("C:\\dxf\\missing.spr")}));
-  EXPECT_EQ(errv.ToString().rfind("An error occurred in CheckSprite. The message is: ", 0), 0u) << errv.ToString();
-}
-
 TEST_F(SpriteTest, EveryRecordTypeIsLoaded) {
   const std::int32_t id = Add(Sprite("all.spr", {"1", "1,2,3,4,255,0,1,0", "2,segment", "0,0,1,1,65280,0,2,0.5", "4",
                                                  "5,5,2,0,90,0,16711680,0,1", "5", "0,0,1,0,1,1,0,1,0,3", "7", "9,9",
                                                  "1", "3,4"}));
   ASSERT_EQ(id, 1);
-  EXPECT_EQ(dxf->SpriteAt(id)->Handle, 1);
   ASSERT_EQ(winplat::QueryInterface<winplat::Collection>(dxf->SpriteAt(id)->colEntities.Get())->Count(), 6);
   // The last line is short: its missing fields are empty, not wrapped round.
   const struct { std::int32_t entity; const char* key; const char* value; } fields[] = {
@@ -159,7 +141,17 @@ TEST_F(SpriteTest, ZoomPushesTheSpritesWindowAndTempLineUsesTheDrawMode) {
   EXPECT_TRUE(Near(Shot(), dxf->CvtX(6), dxf->CvtY(8), 0xFFFF00, 1));
 }
 
-TEST_F(SpriteTest, BadCallsAnswerFalseAndZeroScalarsRaise) {
+TEST_F(SpriteTest, RefusedFilesAndBadCallsSayWhyAnswerFalseOrRaise) {
+  const std::string good = Sprite("good.spr", {}), bad = Put("bad.spr", "NOT A SPRITE\r\n");
+  Variant errv("old");
+  EXPECT_TRUE(Call("spritecheck", {Variant::ByRef(&errv), Variant(good)}));
+  EXPECT_EQ(errv.ToString(), "");
+  EXPECT_FALSE(Call("spritecheck", {Variant::ByRef(&errv), Variant(bad)}));
+  EXPECT_EQ(errv.ToString(), "The file " + bad +
+                                 " does not appear to be a valid sprite definition file for Kelvane OCX. The first line "
+                                 "should contain 'GlyphComposer'.");
+  EXPECT_FALSE(Call("spritecheck", {Variant::ByRef(&errv), Variant("C:\\dxf\\missing.spr")}));
+  EXPECT_EQ(errv.ToString().rfind("An error occurred in CheckSprite. The message is: ", 0), 0u) << errv.ToString();
   Variant idv(std::int32_t{7});
   EXPECT_FALSE(Call("spriteadd", {Variant("C:\\dxf\\none.spr"), Variant::ByRef(&idv), Variant(0.0f), Variant(1.0f),
                                   Variant(1.0f)}));

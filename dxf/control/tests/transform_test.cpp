@@ -59,7 +59,7 @@ class TransformTest : public RenderTest {
   }
 };
 
-TEST_F(TransformTest, MovesSumUpAndEveryKindMoves) {
+TEST_F(TransformTest, MovesSumUpAndEveryKindMovesTurnsAndScales) {
   Read();
   EntityDB& d = db();
   EXPECT_TRUE(dxf->DXFTransform(1, 0, 0, 10, 5));
@@ -73,19 +73,16 @@ TEST_F(TransformTest, MovesSumUpAndEveryKindMoves) {
            V(r->Left, 20), V(r->Bottom, 10), V(d.DrawingExtents.Left, 0)});
   dxf->SetMergeExtents();
   EXPECT_EQ(d.DrawingExtents.Left, 20.0f);
-}
 
-TEST_F(TransformTest, QuarterTurnAndScales) {
+  // A quarter turn by dispatch, xRef and yRef left out (0), as a host calls it.
   Read();
-  EntityDB& d = db();
-  // By dispatch, xRef and yRef left out (0), as a host calls it.
   std::int32_t id = 1;
   EXPECT_TRUE(winplat::Invoke(dxf.Get(), dispid::DXFTransform, winplat::DISPATCH_METHOD,
                               {Variant::ByRef(&id), Variant::Missing(), Variant::Missing(), Variant(0.0f),
                                Variant(0.0f), Variant(90.0f)})
                   .ToBool());
   // The box after 90 degrees: its four corners turned, least and greatest taken.
-  auto r = Record(1);
+  r = Record(1);
   Nearly({V(d.LineTable(1).X1, 0), V(d.LineTable(1).Y1, 1), V(d.AttribTable(1).X, 0), V(d.AttribTable(1).Y, 1),
           V(d.EllipseTable(1).MajorX, 0), V(d.EllipseTable(1).MajorY, 2), V(r->Left, -2), V(r->Right, 0),
           V(r->Bottom, 0), V(r->Top, 4)});
