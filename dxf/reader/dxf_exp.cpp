@@ -98,16 +98,10 @@ void DXFEXP::EntityHead(std::string_view kind, std::string_view LayerName, std::
   if (ColorIndex != 0) out_.Group(62, std::to_string(ColorIndex));
 }
 
-void DXFEXP::Point(std::int32_t xCode, float X, float Y, std::string_view kind) {
-  out_.Group(xCode, X, What("X", kind));
-  out_.Group(xCode + 10, Y, What("Y", kind));
-  out_.Group(xCode + 20, "0");
-}
-
 void DXFEXP::ExpLine(float X1, float Y1, float X2, float Y2, std::string_view LayerName, std::int32_t ColorIndex) {
   EntityHead("LINE", LayerName, ColorIndex);
-  Point(10, X1, Y1, "LINE");
-  Point(11, X2, Y2, "LINE");
+  out_.Point(10, X1, Y1, "LINE");
+  out_.Point(11, X2, Y2, "LINE");
 }
 
 void DXFEXP::ExpPolyline(float Width, std::string_view LayerName, std::int32_t ColorIndex) {
@@ -120,7 +114,7 @@ void DXFEXP::ExpPolyline(float Width, std::string_view LayerName, std::int32_t C
 void DXFEXP::ExpVertex(float X, float Y, float Bulge, std::string_view LayerName) {
   out_.Group(0, "VERTEX");
   out_.Group(8, LayerName);
-  Point(10, X, Y, "VERTEX");
+  out_.Point(10, X, Y, "VERTEX");
   out_.Group(42, Bulge, What("bulge", "VERTEX"));
 }
 
@@ -128,14 +122,14 @@ void DXFEXP::ExpSeqEnd() { out_.Group(0, "SEQEND"); }
 
 void DXFEXP::ExpCircle(float X, float Y, float Radius, std::string_view LayerName, std::int32_t ColorIndex) {
   EntityHead("CIRCLE", LayerName, ColorIndex);
-  Point(10, X, Y, "CIRCLE");
+  out_.Point(10, X, Y, "CIRCLE");
   out_.Group(40, Radius, What("radius", "CIRCLE"));
 }
 
 void DXFEXP::ExpArc(float X, float Y, float Radius, float StartAngle, float EndAngle, std::string_view LayerName,
                     std::int32_t ColorIndex) {
   EntityHead("ARC", LayerName, ColorIndex);
-  Point(10, X, Y, "ARC");
+  out_.Point(10, X, Y, "ARC");
   out_.Group(40, Radius, What("radius", "ARC"));
   out_.Group(50, StartAngle, What("start angle", "ARC"));
   out_.Group(51, EndAngle, What("end angle", "ARC"));
@@ -144,10 +138,10 @@ void DXFEXP::ExpArc(float X, float Y, float Radius, float StartAngle, float EndA
 void DXFEXP::ExpSolid(float X1, float Y1, float X2, float Y2, float X3, float Y3, float X4, float Y4,
                       std::string_view LayerName, std::int32_t ColorIndex) {
   EntityHead("SOLID", LayerName, ColorIndex);
-  Point(10, X1, Y1, "SOLID");
-  Point(11, X2, Y2, "SOLID");
-  Point(12, X4, Y4, "SOLID");
-  Point(13, X3, Y3, "SOLID");
+  out_.Point(10, X1, Y1, "SOLID");
+  out_.Point(11, X2, Y2, "SOLID");
+  out_.Point(12, X4, Y4, "SOLID");
+  out_.Point(13, X3, Y3, "SOLID");
 }
 
 void DXFEXP::ExpText(float X, float Y, float Height, float Rotation, std::string_view Text, std::int32_t HorzAlign,
@@ -156,8 +150,8 @@ void DXFEXP::ExpText(float X, float Y, float Height, float Rotation, std::string
   EntityHead("TEXT", LayerName, ColorIndex);
   // The reader takes the point of alignments 1, 2 and 4 from 11/21 (2 from
   // 11/20): both are written, so every alignment reads back at its place.
-  Point(10, X, Y, "TEXT");
-  if (HorzAlign != 0) Point(11, X, Y, "TEXT");
+  out_.Point(10, X, Y, "TEXT");
+  if (HorzAlign != 0) out_.Point(11, X, Y, "TEXT");
   out_.Group(40, Height, What("height", "TEXT"));
   out_.Group(1, DxfTextValue(Text, Underline));
   out_.Group(50, Rotation, What("rotation", "TEXT"));
@@ -166,7 +160,7 @@ void DXFEXP::ExpText(float X, float Y, float Height, float Rotation, std::string
 
 void DXFEXP::ExpPoint(float X, float Y, std::string_view LayerName, std::int32_t ColorIndex) {
   EntityHead("POINT", LayerName, ColorIndex);
-  Point(10, X, Y, "POINT");
+  out_.Point(10, X, Y, "POINT");
 }
 
 void DXFEXP::ExpClose() {

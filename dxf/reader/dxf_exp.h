@@ -48,7 +48,6 @@ class DXFEXP {
 
  private:
   void EntityHead(std::string_view kind, std::string_view LayerName, std::int32_t ColorIndex);
-  void Point(std::int32_t xCode, float X, float Y, std::string_view kind);
 
   DxfOutput out_;
   std::int32_t openError_ = 0;

@@ -91,6 +91,12 @@ void DxfOutput::Group(std::int32_t code, float value, std::string_view what) {
   Line(DxfNumber(value, what));
 }
 
+void DxfOutput::Point(std::int32_t xCode, float x, float y, std::string_view kind) {
+  Group(xCode, x, "the X of a " + std::string(kind));
+  Group(xCode + 10, y, "the Y of a " + std::string(kind));
+  Group(xCode + 20, "0");
+}
+
 void DxfOutput::Commit() {
   if (!file_.Commit())
     throw winplat::AutomationError(57, kLibraryName, winplat::ErrorText(57) + " writing " + fileName_);

@@ -48,6 +48,9 @@ class DxfOutput {
   void Line(std::string_view text);
   void Group(std::int32_t code, std::string_view value);
   void Group(std::int32_t code, float value, std::string_view what);
+  // A point in the plane: X at `xCode`, Y ten codes on, Z (0) ten more; a
+  // value that is not finite is named as the X or Y of a `kind`.
+  void Point(std::int32_t xCode, float x, float y, std::string_view kind);
   // Puts the file in place; a failure raises error 57 and leaves nothing.
   void Commit();
   void Abandon() { file_.Abandon(); }

@@ -138,15 +138,12 @@ void EndFiles(DXF& dxf) {
 // bar through its Visible, any other box by its flag.
 void ShowStatus(DXF& dxf, PictureBox* status, bool visible) {
   if (!status) return;
-  if (status == &dxf.picStatusBar)
+  if (status == &dxf.picStatusBar) {
     dxf.SetStatusBarVisible(visible);
-  else
+    if (!visible) dxf.ClearStatusBar();
+  } else {
     status->Visible = visible;
-  if (!visible) {
-    if (status == &dxf.picStatusBar)
-      dxf.ClearStatusBar();
-    else
-      ++status->ClearCount;
+    if (!visible) ++status->ClearCount;
   }
 }
 
@@ -342,7 +339,7 @@ bool MakeSureFileIsDXF(DXF& dxf, const std::string& FileName) {
   });
 }
 
-bool TextIsDXF(DXF& dxf, const std::string& text) {
+bool TextIsDXF(DXF& dxf, std::string_view text) {
   SectionLineScanner scanner(dxf.reader.CurrentLine);
   return scanner.Feed(text.data(), text.size()) || scanner.TrimsToSection();
 }
@@ -420,7 +417,7 @@ bool LoadDrawing(DXF& dxf, const std::string& FileName, const std::string* text,
     r.DXFFileLength = static_cast<std::int64_t>(r.DXFFileNum.Length());
     if (DxfPairReader::LooksBinary(r.DXFFileNum.Text()))
       throw ProcedureError("LoadDXF", FileName + " is a binary DXF file; only ASCII DXF files can be read.");
-    if (!(text ? TextIsDXF(dxf, *text) : MakeSureFileIsDXF(dxf, FileName))) {
+    if (!TextIsDXF(dxf, r.DXFFileNum.Text())) {
       throw ProcedureError("LoadDXF", FileName + " does not appear to be a DXF file.");
     }
 

@@ -24,7 +24,7 @@ bool LoadDXFText(DXF& dxf, const std::string& FileName, const std::string& text,
 // True when the file has a line that trims to "SECTION".
 bool MakeSureFileIsDXF(DXF& dxf, const std::string& FileName);
 // The same for bytes in memory.
-bool TextIsDXF(DXF& dxf, const std::string& text);
+bool TextIsDXF(DXF& dxf, std::string_view text);
 
 // Reads the group codes of one object into GroupValueTable, up to the next
 // group 0 or 9, which is left for the scanner.

@@ -6,9 +6,6 @@
 #include "winplat/text.h"
 
 namespace kelvane {
-namespace {
-
-}  // namespace
 
 DXFLayer::DXFLayer() : DispatchObject("DXFLayer") {
   SetErrorSource(kLibraryName);

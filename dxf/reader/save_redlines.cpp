@@ -207,37 +207,37 @@ class RedlineWriter {
         case etLine: {
           const LineRecord& r = db.LineTable(ref.Row);
           Head("LINE", "AcDbLine", r.Layer);
-          Point(10, r.X2, r.Y2, "LINE");
-          Point(11, r.X1, r.Y1, "LINE");
+          out_.Point(10, r.X2, r.Y2, "LINE");
+          out_.Point(11, r.X1, r.Y1, "LINE");
           break;
         }
         case etText: {
           const TextRecord& r = db.TextTable(ref.Row);
           const std::int32_t align = r.HorzAlign >= 0 && r.HorzAlign <= 5 ? r.HorzAlign : 0;
           Head("TEXT", "AcDbText", r.Layer);
-          Point(10, r.X, r.Y, "TEXT");
+          out_.Point(10, r.X, r.Y, "TEXT");
           out_.Group(40, r.Height, "the height of a TEXT");
           out_.Group(1, DxfTextValue(r.Text.Padded(), r.Underline != 0));
           out_.Group(50, r.Rotation, "the rotation of a TEXT");
           out_.Group(72, std::to_string(align));
-          if (align != 0) Point(11, r.X, r.Y, "TEXT");
+          if (align != 0) out_.Point(11, r.X, r.Y, "TEXT");
           if (markers_) out_.Group(100, "AcDbText");
           break;
         }
         case etCircle: {
           const CircleRecord& r = db.CircleTable(ref.Row);
           Head("CIRCLE", "AcDbCircle", r.Layer);
-          Point(10, r.X, r.Y, "CIRCLE");
+          out_.Point(10, r.X, r.Y, "CIRCLE");
           out_.Group(40, r.Radius, "the radius of a CIRCLE");
           break;
         }
         case etSolid: {
           const SolidRecord& r = db.SolidTable(ref.Row);
           Head("SOLID", "AcDbTrace", r.Layer);
-          Point(10, r.X1, r.Y1, "SOLID");
-          Point(11, r.X2, r.Y2, "SOLID");
-          Point(12, r.X4, r.Y4, "SOLID");
-          Point(13, r.X3, r.Y3, "SOLID");
+          out_.Point(10, r.X1, r.Y1, "SOLID");
+          out_.Point(11, r.X2, r.Y2, "SOLID");
+          out_.Point(12, r.X4, r.Y4, "SOLID");
+          out_.Point(13, r.X3, r.Y3, "SOLID");
           break;
         }
         default:
@@ -282,12 +282,6 @@ class RedlineWriter {
     return winplat::TrimSpace(DxfLineValue(name)).empty() ? std::string("0") : name;
   }
 
-  void Point(std::int32_t xCode, float x, float y, std::string_view kind) {
-    out_.Group(xCode, x, "the X of a " + std::string(kind));
-    out_.Group(xCode + 10, y, "the Y of a " + std::string(kind));
-    out_.Group(xCode + 20, "0");
-  }
-
   DXF& dxf_;
   DxfOutput& out_;
   bool markers_;
@@ -314,7 +308,9 @@ void WriteCopy(DXF& dxf, const std::string& inName, const std::vector<std::strin
   RedlineWriter redlines(dxf, out, HasSubclassMarkers(facts.version));
   const bool haveEntities = redlines.AnyEntity();
   bool entitiesWritten = false, inEntities = false, afterSection = false, afterTable = false;
-  bool inTables = false, layersDone = redlines.NewLayers({}).empty();
+  // The new layers, for a file without a layer table of its own.
+  const std::vector<winplat::ComPtr<DXFLayer>> allNewLayers = redlines.NewLayers({});
+  bool inTables = false, layersDone = allNewLayers.empty();
 
   // The redline entities in a section of their own, for a file without ENTITIES.
   auto writeEntitySection = [&] {
@@ -328,7 +324,7 @@ void WriteCopy(DXF& dxf, const std::string& inName, const std::vector<std::strin
   auto writeTablesSection = [&] {
     out.Group(0, "SECTION");
     out.Group(2, "TABLES");
-    redlines.LayerTable(redlines.NewLayers({}));
+    redlines.LayerTable(allNewLayers);
     out.Group(0, "ENDSEC");
     layersDone = true;
   };
@@ -351,7 +347,7 @@ void WriteCopy(DXF& dxf, const std::string& inName, const std::vector<std::strin
       if (!entitiesWritten && !inEntities && haveEntities) writeEntitySection();
     }
     if (code == 0 && value == "ENDSEC" && inTables) {
-      if (!layersDone) redlines.LayerTable(redlines.NewLayers({}));
+      if (!layersDone) redlines.LayerTable(allNewLayers);
       inTables = false;
       layersDone = true;
     }

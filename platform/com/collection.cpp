@@ -1,13 +1,9 @@
 // The keyed collection and its enumerator.
 #include "winplat/collection.h"
+
 #include "winplat/text.h"
 
-#include <cctype>
-
 namespace winplat {
-namespace {
-
-}  // namespace
 
 Collection::Collection() : DispatchObject("Collection") {
   AddMethod(DISPID_VALUE, "Item", [this](Args& a) { return Item(a[0]); }, 1);

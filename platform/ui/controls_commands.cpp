@@ -30,12 +30,11 @@ bool ParseFloat(const std::string& s, float* value) {
   }
 }
 
+// A message box button by its name, 0 for "default", -1 for none.
 int ButtonNamed(const std::string& name) {
-  static const char* names[] = {"", "ok", "cancel", "abort", "retry", "ignore", "yes", "no"};
-  std::string n = winplat::AsciiLower(name);
-  if (n == "default") return 0;
-  for (int i = 1; i <= 7; ++i)
-    if (n == names[i]) return i;
+  if (winplat::AsciiEqualNoCase(name, "default")) return 0;
+  for (int button = IDOK; button <= IDNO; ++button)
+    if (winplat::AsciiEqualNoCase(name, ButtonName(button))) return button;
   return -1;
 }
 

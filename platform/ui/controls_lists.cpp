@@ -113,7 +113,7 @@ void ListBox::OperatorPick(int index, bool doubleClick) {
 
 int ListBox::FindItem(const std::string& text) const {
   for (int i = 0; i < ListCount(); ++i)
-    if (winplat::AsciiLower(items_[static_cast<std::size_t>(i)]) == winplat::AsciiLower(text)) return i;
+    if (winplat::AsciiEqualNoCase(items_[static_cast<std::size_t>(i)], text)) return i;
   return -1;
 }
 
@@ -165,7 +165,7 @@ void FileListBox::SetPath(const std::string& path) {
   }
   if (path.empty() || !std::filesystem::is_directory(host, ec))
     throw ControlError(kErrPathNotFound, "Path not found");
-  bool changed = winplat::AsciiLower(path) != winplat::AsciiLower(path_);
+  bool changed = !winplat::AsciiEqualNoCase(path, path_);
   path_ = path;
   Fill();
   if (changed) PathChange.Fire(*this, "PathChange");
@@ -323,7 +323,7 @@ void TabStrip::OperatorPick(int tab) {
 
 int TabStrip::FindTab(const std::string& caption) const {
   for (int i = 0; i < Tabs(); ++i)
-    if (winplat::AsciiLower(captions_[static_cast<std::size_t>(i)]) == winplat::AsciiLower(caption)) return i;
+    if (winplat::AsciiEqualNoCase(captions_[static_cast<std::size_t>(i)], caption)) return i;
   return -1;
 }
 

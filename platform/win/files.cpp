@@ -21,14 +21,7 @@ namespace fs = std::filesystem;
 namespace winplat {
 namespace {
 
-bool HostFor(std::string_view path, fs::path* out) {
-  try {
-    *out = HostPath(path);
-    return true;
-  } catch (const PathError&) {
-    return false;
-  }
-}
+using detail::HostFor;
 
 bool IsRegular(const fs::path& host) {
   struct stat st{};
@@ -78,6 +71,35 @@ std::uint32_t detail::OpenError(int err, const fs::path& host) {
     default:
       return ERROR_ACCESS_DENIED;
   }
+}
+
+bool detail::HostFor(std::string_view path, fs::path* out) {
+  try {
+    *out = HostPath(path);
+    return true;
+  } catch (const PathError&) {
+    return false;
+  }
+}
+
+int detail::OpenLocked(const fs::path& host, int flags, int lockOp, std::uint32_t* error) {
+  int fd = ::open(host.c_str(), flags | O_CLOEXEC);
+  if (fd < 0) {
+    *error = OpenError(errno, host);
+    return -1;
+  }
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    *error = ERROR_ACCESS_DENIED;
+    return -1;
+  }
+  if (::flock(fd, lockOp | LOCK_NB) != 0) {
+    ::close(fd);
+    *error = ERROR_SHARING_VIOLATION;
+    return -1;
+  }
+  return fd;
 }
 
 std::int32_t Exist(std::string_view path) {
@@ -160,24 +182,8 @@ File File::OpenForReading(std::string_view path) {
     f.error_ = ERROR_INVALID_NAME;
     return f;
   }
-  int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) {
-    f.error_ = detail::OpenError(errno, host);
-    return f;
-  }
-  struct stat st{};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    f.error_ = ERROR_ACCESS_DENIED;
-    return f;
-  }
   // Readers share; a writer that created the file without sharing keeps them out.
-  if (::flock(fd, LOCK_SH | LOCK_NB) != 0) {
-    ::close(fd);
-    f.error_ = ERROR_SHARING_VIOLATION;
-    return f;
-  }
-  f.fd_ = fd;
+  f.fd_ = detail::OpenLocked(host, O_RDONLY, LOCK_SH, &f.error_);
   return f;
 }
 

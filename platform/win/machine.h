@@ -21,6 +21,14 @@ char UpperAscii(char c);
 // (by whether the folder exists) for a missing file, else ERROR_ACCESS_DENIED.
 std::uint32_t OpenError(int err, const std::filesystem::path& host);
 
+// The host path of a Windows path; false when it cannot be mapped.
+bool HostFor(std::string_view path, std::filesystem::path* out);
+
+// Opens an existing regular file (`flags` as for open(2)) and takes `lockOp`
+// (LOCK_SH or LOCK_EX) on it without waiting: the descriptor, or -1 with the
+// Windows error in `error` (ERROR_SHARING_VIOLATION when someone holds it).
+int OpenLocked(const std::filesystem::path& host, int flags, int lockOp, std::uint32_t* error);
+
 // An object name as a host file name: letters, digits, '-' and '_' kept,
 // every other byte as %XX.
 std::string EncodeName(std::string_view name);

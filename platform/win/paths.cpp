@@ -12,11 +12,14 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
+#include <iterator>
 #include <mutex>
 #include <vector>
 
 #include "machine.h"
 #include "winplat/code_page.h"
+#include "winplat/files.h"
 #include "winplat/classreg.h"
 #include "winplat/folders.h"
 #include "winplat/text.h"
@@ -275,6 +278,8 @@ fs::path MachineFolder(std::string_view sub) {
 
 }  // namespace detail
 
+namespace {
+
 // The root's folder as named by the environment, absolute and normal.
 fs::path NamedRoot(bool* shared) {
   const char* env = std::getenv("FIELDRAY_ROOT");
@@ -286,6 +291,8 @@ fs::path NamedRoot(bool* shared) {
   if (root.has_filename() == false && root.has_parent_path()) root = root.parent_path();
   return root;
 }
+
+}  // namespace
 
 fs::path MachineRoot() {
   std::lock_guard lock(rootMutex);
@@ -381,16 +388,14 @@ bool SetCurrentFolder(std::string_view windowsPath) {
 
 bool CopyFromTemplate(std::string_view windowsPath) {
   std::error_code ec;
-  fs::path target = HostPath(windowsPath);
-  fs::path rel = target.lexically_relative(MachineRoot());
-  fs::path from = TemplateDir() / rel;
-  if (rel.empty() || !fs::is_regular_file(from, ec)) return false;
-  fs::path tmp = target;
-  tmp += ".fill-" + std::to_string(getpid());
-  if (!fs::copy_file(from, tmp, fs::copy_options::overwrite_existing, ec)) return false;
-  fs::rename(tmp, target, ec);
-  if (ec) fs::remove(tmp, ec);
-  return !ec;
+  const fs::path target = HostPath(windowsPath);
+  const fs::path rel = target.lexically_relative(MachineRoot());
+  const fs::path from = TemplateDir() / rel;
+  std::ifstream in(from, std::ios::binary);
+  if (rel.empty() || !fs::is_regular_file(from, ec) || !in) return false;
+  const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  ReplacingWriter out = ReplacingWriter::OpenHost(target);
+  return out.Write(bytes) && out.Commit();
 }
 
 std::string ProfileFilePath(std::string_view fileName) {

@@ -10,7 +10,6 @@
 
 #include "machine.h"
 #include "winplat/files.h"
-#include "winplat/paths.h"
 #include "winplat/text.h"
 
 namespace fs = std::filesystem;
@@ -33,12 +32,7 @@ bool WriteAll(int fd, const char* data, std::size_t count) {
 
 bool SameFile(std::string_view a, std::string_view b) {
   fs::path hostA, hostB;
-  try {
-    hostA = HostPath(a);
-    hostB = HostPath(b);
-  } catch (const PathError&) {
-    return false;
-  }
+  if (!detail::HostFor(a, &hostA) || !detail::HostFor(b, &hostB)) return false;
   struct stat stA{}, stB{};
   bool existsA = ::stat(hostA.c_str(), &stA) == 0;
   bool existsB = ::stat(hostB.c_str(), &stB) == 0;
@@ -85,9 +79,7 @@ ReplacingWriter& ReplacingWriter::operator=(ReplacingWriter&& other) noexcept {
 
 ReplacingWriter ReplacingWriter::Open(std::string_view path) {
   fs::path host;
-  try {
-    host = HostPath(path);
-  } catch (const PathError&) {
+  if (!detail::HostFor(path, &host)) {
     ReplacingWriter w;
     w.error_ = ERROR_INVALID_NAME;
     return w;
@@ -108,27 +100,15 @@ ReplacingWriter ReplacingWriter::OpenHost(const fs::path& link) {
   w.target_ = target;
   // The target, when it exists, is taken exclusively: a file someone holds
   // open is refused before anything is written.
-  mode_t mode = 0644;
-  bool keepMode = false;
-  int lockFd = ::open(target.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-  if (lockFd >= 0) {
-    struct stat st{};
-    if (::fstat(lockFd, &st) != 0 || !S_ISREG(st.st_mode)) {
-      ::close(lockFd);
-      w.error_ = ERROR_ACCESS_DENIED;
-      return w;
-    }
-    if (::flock(lockFd, LOCK_EX | LOCK_NB) != 0) {
-      ::close(lockFd);
-      w.error_ = ERROR_SHARING_VIOLATION;
-      return w;
-    }
-    mode = st.st_mode & 07777;
-    keepMode = true;
-  } else if (errno != ENOENT) {
-    w.error_ = detail::OpenError(errno, target);
+  std::uint32_t error = 0;
+  const int lockFd = detail::OpenLocked(target, O_RDONLY | O_NONBLOCK, LOCK_EX, &error);
+  if (lockFd < 0 && error != ERROR_FILE_NOT_FOUND) {
+    w.error_ = error;
     return w;
   }
+  const bool keepMode = lockFd >= 0;
+  struct stat st{};
+  const mode_t mode = keepMode && ::fstat(lockFd, &st) == 0 ? st.st_mode & 07777 : 0644;
   for (int attempt = 0; attempt < 100; ++attempt) {
     fs::path temp = target;
     temp += ".~" + std::to_string(::getpid()) + "-" + std::to_string(counter.fetch_add(1));

@@ -1,4 +1,5 @@
-// Programs started by their Windows path on the machine root.
+// The shell's verbs through a replaceable handler (the default only records),
+// and programs started by their Windows path on the machine root.
 #include <spawn.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -19,6 +20,8 @@ namespace {
 
 struct State {
   std::mutex mu;
+  ShellExecuteHandler handler;
+  std::vector<ShellRequest> requests;
   std::vector<ShellStart> starts;
   std::vector<pid_t> running;
 };
@@ -27,6 +30,8 @@ State& S() {
   static auto* s = new State;
   return *s;
 }
+
+constexpr std::intptr_t kSuccess = 42;  // any value above 32
 
 // A file under the machine root, or nothing.
 std::optional<std::filesystem::path> ProgramFile(std::string_view windowsPath) {
@@ -45,6 +50,37 @@ void Reap(State& s) {
 }
 
 }  // namespace
+
+void SetShellExecuteHandler(ShellExecuteHandler handler) {
+  std::lock_guard<std::mutex> lock(S().mu);
+  S().handler = std::move(handler);
+}
+
+std::intptr_t ShellExecute(HWND owner, const char* operation, const char* file, const char* parameters,
+                           const char* directory, int show) {
+  ShellRequest r{owner, operation ? operation : "", file ? file : "", parameters ? parameters : "",
+                 directory ? directory : "", show};
+  ShellExecuteHandler handler;
+  {
+    std::lock_guard<std::mutex> lock(S().mu);
+    handler = S().handler;
+    if (!handler) {
+      S().requests.push_back(std::move(r));
+      return kSuccess;
+    }
+  }
+  return handler(r);
+}
+
+std::vector<ShellRequest> ShellRequests() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  return S().requests;
+}
+
+void ClearShellRequests() {
+  std::lock_guard<std::mutex> lock(S().mu);
+  S().requests.clear();
+}
 
 double Shell(std::string_view pathName, int windowStyle) {
   std::string program(pathName), arguments;

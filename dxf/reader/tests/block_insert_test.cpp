@@ -296,7 +296,7 @@ TEST_F(BlockTest, RepeatedInsertsShowTheBlockAsItsFileHoldsItNow) {
     // Every line of an insert at X lies at X or X + 5.
     for (int r = before + 1; r <= db().LineCount; ++r) {
       const float x = db().LineTable(r).X1;
-      EXPECT_EQ(std::fmod(x, 100.0f) == 0.0f || std::fmod(x, 100.0f) == 5.0f, true) << x;
+      EXPECT_TRUE(std::fmod(x, 100.0f) == 0.0f || std::fmod(x, 100.0f) == 5.0f) << x;
     }
   }
 }

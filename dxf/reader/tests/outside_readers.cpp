@@ -1,9 +1,8 @@
 #include "outside_readers.h"
 
-#include <cstdio>
-#include <memory>
 #include <sstream>
 
+#include "program_runner.h"
 #include "test_support.h"
 #include "winplat/text.h"
 
@@ -17,7 +16,7 @@ namespace {
 
 constexpr const char* kPython = "/usr/bin/python3";
 
-// Prints, per file, "FILE ok|error", then "L<TAB>name" per layer and
+// Prints, per file, "FILE ok|error", then
 // "E<TAB>kind<TAB>handle<TAB>layer<TAB>numbers<TAB>text" per entity of every layout.
 constexpr const char* kScript = R"PY(
 import sys
@@ -46,8 +45,6 @@ for name in sys.argv[1:]:
         print("FILE error", str(e).replace("\n", " "))
         continue
     print("FILE ok")
-    for layer in doc.layers:
-        print("L\t" + layer.dxf.name)
     for layout in doc.layouts:
         for e in layout:
             text = e.dxf.text if e.dxftype() == "TEXT" else ""
@@ -55,20 +52,9 @@ for name in sys.argv[1:]:
                              ",".join(repr(float(v)) for v in nums(e)), text.replace("\n", " ")]))
 )PY";
 
-std::string Run(const std::string& command) {
-  std::string output;
-  std::unique_ptr<FILE, int (*)(FILE*)> pipe(::popen(command.c_str(), "r"), ::pclose);
-  if (!pipe) return output;
-  char buffer[4096];
-  std::size_t n = 0;
-  while ((n = std::fread(buffer, 1, sizeof buffer, pipe.get())) > 0) output.append(buffer, n);
-  return output;
-}
-
-std::string Quote(const std::string& s) {
-  std::string q = "'";
-  for (char c : s) q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return q + "'";
+// What `arguments` (the program first) print, standard error included.
+std::string Run(const std::vector<std::string>& arguments) {
+  return testsupport::RunProgram(arguments, {}, testsupport::Root() / "outside-reader.log").log;
 }
 
 std::filesystem::path ScriptFile() {
@@ -100,7 +86,7 @@ std::map<std::string, int> Drawing::Counts() const {
 std::string EzdxfMissing() {
   static const std::string missing = [] {
     if (!std::filesystem::exists(kPython)) return std::string("no ") + kPython;
-    std::string out = Run(std::string(kPython) + " -c 'import ezdxf; print(\"yes\")' 2>&1");
+    std::string out = Run({kPython, "-c", "import ezdxf; print('yes')"});
     return out.rfind("yes", 0) == 0 ? std::string() : "ezdxf cannot be imported: " + out;
   }();
   return missing;
@@ -109,9 +95,9 @@ std::string EzdxfMissing() {
 std::vector<Drawing> ReadWithEzdxf(const std::vector<std::filesystem::path>& files) {
   std::vector<Drawing> drawings;
   if (files.empty()) return drawings;
-  std::string command = std::string(kPython) + " " + Quote(ScriptFile().string());
-  for (const auto& f : files) command += " " + Quote(f.string());
-  std::istringstream out(Run(command + " 2>/dev/null"));
+  std::vector<std::string> arguments = {kPython, ScriptFile().string()};
+  for (const auto& f : files) arguments.push_back(f.string());
+  std::istringstream out(Run(arguments));
   std::string line;
   while (std::getline(out, line)) {
     if (line.rfind("FILE ", 0) == 0) {
@@ -122,7 +108,6 @@ std::vector<Drawing> ReadWithEzdxf(const std::vector<std::filesystem::path>& fil
     }
     if (drawings.empty()) continue;
     const std::vector<std::string_view> f = winplat::Split(line, '\t');
-    if (f[0] == "L" && f.size() >= 2) drawings.back().layers.emplace_back(f[1]);
     if (f[0] != "E" || f.size() < 6) continue;
     Entity e{std::string(f[1]), std::string(f[2]), std::string(f[3]), {}, std::string(f[5])};
     if (!f[4].empty())
@@ -140,7 +125,6 @@ class Collector : public DL_CreationAdapter {
  public:
   Drawing drawing;
 
-  void addLayer(const DL_LayerData& d) override { drawing.layers.push_back(d.name); }
   void addLine(const DL_LineData& d) override { Add("LINE", {d.x1, d.y1, d.x2, d.y2}); }
   void addCircle(const DL_CircleData& d) override { Add("CIRCLE", {d.cx, d.cy, d.radius}); }
   void addArc(const DL_ArcData& d) override { Add("ARC", {d.cx, d.cy, d.radius, d.angle1, d.angle2}); }

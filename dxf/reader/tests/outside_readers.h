@@ -24,7 +24,6 @@ struct Drawing {
   bool ok = false;
   std::string error;
   std::vector<Entity> entities;
-  std::vector<std::string> layers;
   // The entities of one kind.
   std::vector<Entity> OfKind(const std::string& kind) const;
   std::vector<Entity> OnLayer(const std::string& layer) const;

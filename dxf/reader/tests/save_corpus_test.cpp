@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <set>
 
 #include "outside_readers.h"
+#include "winplat/text.h"
 #include "writer_fixture.h"
 
 using namespace writertest;
@@ -22,33 +24,26 @@ struct Pair {
   bool operator==(const Pair&) const = default;
 };
 
-// The file as pairs of code and value lines, lines ending anyhow; `crlfOnly`
-// tells whether every line end is CR LF.
-std::vector<Pair> PairsOf(const std::string& text, bool* crlfOnly = nullptr) {
-  std::vector<std::string> lines(1);
-  bool onlyCrLf = true;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] != '\r' && text[i] != '\n') {
-      lines.back() += text[i];
-      continue;
-    }
-    const bool crlf = text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n';
-    onlyCrLf = onlyCrLf && crlf;
-    i += crlf ? 1 : 0;
-    lines.emplace_back();
-  }
-  if (lines.back().empty()) lines.pop_back();
-  if (crlfOnly) *crlfOnly = onlyCrLf;
+// The file as pairs of code and value lines, lines ending anyhow.
+std::vector<Pair> PairsOf(const std::string& text) {
+  const std::vector<std::string_view> lines = winplat::SplitLines(text);
   std::vector<Pair> pairs;
-  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) pairs.push_back({lines[i], lines[i + 1]});
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) pairs.push_back({std::string(lines[i]), std::string(lines[i + 1])});
   return pairs;
+}
+
+// Every line end is CR LF: each CR and each LF belongs to one.
+bool CrLfOnly(const std::string& text) {
+  std::size_t ends = 0;
+  for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at + 2)) ++ends;
+  return static_cast<std::size_t>(std::count(text.begin(), text.end(), '\r')) == ends &&
+         static_cast<std::size_t>(std::count(text.begin(), text.end(), '\n')) == ends;
 }
 
 std::string Handle(std::string h) {
   h.erase(0, h.find_first_not_of(" 0"));
   h.erase(h.find_last_not_of(' ') + 1);
-  std::transform(h.begin(), h.end(), h.begin(), ::toupper);
-  return h;
+  return winplat::UCase(h);
 }
 
 // The handles a file holds; empty when it has no handle seed (nothing gets handles then).
@@ -111,9 +106,7 @@ bool OnlyRedlineContent(const std::vector<Pair>& added, std::string* why) {
 std::vector<fs::path> Drawings() {
   std::vector<fs::path> files;
   auto take = [&](const fs::directory_entry& e) {
-    std::string ext = e.path().extension().string();
-    std::transform(ext.begin(), ext.end(), ext.begin(), ::tolower);
-    if (e.is_regular_file() && ext == ".dxf") files.push_back(e.path());
+    if (e.is_regular_file() && winplat::AsciiEqualNoCase(e.path().extension().string(), ".dxf")) files.push_back(e.path());
   };
   if (const fs::path shared = testsupport::SharedDxfCorpus(); !shared.empty())
     for (const auto& e : fs::recursive_directory_iterator(shared)) take(e);
@@ -122,27 +115,11 @@ std::vector<fs::path> Drawings() {
   return files;
 }
 
-// A fresh control with `path` (a Windows path) read as Regen reads it; null when the read fails.
-winplat::ComPtr<kelvane::DXF> Read(const std::string& path) {
-  auto control = winplat::MakeObject<kelvane::DXF>();
-  control->db.InitDB(true);
-  control->SetFilename(path);
-  try {
-    kelvane::LoadDXF(*control, path, nullptr, nullptr);
-  } catch (const winplat::AutomationError&) {
-    return nullptr;
-  }
-  return control;
+// Lines, segments, texts, circles, solids, points, attributes and ellipses.
+std::array<std::int32_t, 8> CountsOf(const kelvane::EntityDB& db) {
+  return {db.LineCount, db.PolylineCount, db.TextCount, db.CircleCount,
+          db.SolidCount, db.PointRowCount, db.AttribCount, db.EllipseCount};
 }
-
-struct Counts {
-  std::int32_t lines, segments, texts, circles, solids, points, attribs, ellipses;
-  static Counts Of(const kelvane::EntityDB& db) {
-    return {db.LineCount, db.PolylineCount, db.TextCount, db.CircleCount,
-            db.SolidCount, db.PointRowCount, db.AttribCount, db.EllipseCount};
-  }
-  bool operator==(const Counts&) const = default;
-};
 
 using SaveCorpusTest = WriterTest;
 
@@ -155,7 +132,7 @@ TEST_F(SaveCorpusTest, EveryDrawingSavesWithItsRedlines) {
   for (const fs::path& file : Drawings()) {
     const std::string name = file.parent_path().filename().string() + "_" + file.filename().string();
     const std::string path = Put(name, testsupport::ReadFile(file));
-    if (!Read(path) || (withDxflib && !outside::ReadWithDxflib(Host(path)).ok)) continue;
+    if (!ReadBack(path) || (withDxflib && !outside::ReadWithDxflib(Host(path)).ok)) continue;
     names.push_back(name);
     copies.push_back(Host(path));
   }
@@ -173,9 +150,9 @@ TEST_F(SaveCorpusTest, EveryDrawingSavesWithItsRedlines) {
   for (const std::string& name : names) {
     SCOPED_TRACE(name);
     const std::string source = "C:\\dxf\\" + name, target = "C:\\saved\\" + name;
-    auto control = Read(source);
+    auto control = ReadBack(source);
     ASSERT_TRUE(control);
-    const Counts original = Counts::Of(control->db);
+    std::array<std::int32_t, 8> expected = CountsOf(control->db);
     control->DXFAddLine(1, 2, 3, 4, kLayer);
     control->DXFAddCircle(5, 5, 7, 5, kLayer);
     control->DXFAddSolid(0, 0, 1, 0, 1, 1, 0, 1, kLayer);
@@ -185,17 +162,14 @@ TEST_F(SaveCorpusTest, EveryDrawingSavesWithItsRedlines) {
     ASSERT_EQ(control->Save(target), -1);
 
     const std::string in = testsupport::ReadFile(Host(source)), out = testsupport::ReadFile(Host(target));
-    bool crlf = false;
-    const std::vector<Pair> outPairs = PairsOf(out, &crlf), inPairs = PairsOf(in);
-    EXPECT_TRUE(crlf) << "every output line ends in CR LF";
+    EXPECT_TRUE(CrLfOnly(out)) << "every output line ends in CR LF";
     std::string why;
-    EXPECT_TRUE(OnlyRedlineContent(Added(inPairs, outPairs), &why)) << why;
+    EXPECT_TRUE(OnlyRedlineContent(Added(PairsOf(in), PairsOf(out)), &why)) << why;
 
-    auto back = Read(target);
+    auto back = ReadBack(target);
     ASSERT_TRUE(back);
-    Counts expected = original;
-    expected.lines += 1, expected.circles += 1, expected.solids += 1, expected.texts += 1;
-    EXPECT_EQ(Counts::Of(back->db), expected);
+    for (std::size_t added : {0, 2, 3, 4}) ++expected[added];  // the line, text, circle and solid
+    EXPECT_EQ(CountsOf(back->db), expected);
     const std::int16_t layer = kelvane::SetLayerID(back->db.Layers(), kLayer);
     EXPECT_TRUE(back->db.Layers().Item(winplat::Variant(layer))->RedlineLayer());
     EXPECT_EQ(back->db.LineTable(back->db.LineCount).Layer, layer);

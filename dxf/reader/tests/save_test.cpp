@@ -179,9 +179,8 @@ TEST_F(SaveTest, FilesWithoutASectionGetTheOneTheyNeed) {
     ASSERT_GE(out.size(), tail.size());
     EXPECT_EQ(out.substr(out.size() - tail.size()), tail) << out;
     // Read again, the layer is a redline layer and the line is there unless deleted.
-    auto back = winplat::MakeObject<kelvane::DXF>();
-    back->db.InitDB(true);
-    ASSERT_TRUE(kelvane::LoadDXF(*back, "C:\\out\\none.dxf", nullptr, nullptr));
+    auto back = ReadBack("C:\\out\\none.dxf");
+    ASSERT_TRUE(back);
     EXPECT_TRUE(back->db.Layers().Item(winplat::Variant(kelvane::SetLayerID(back->db.Layers(), "RED")))->RedlineLayer());
     EXPECT_EQ(back->db.LineCount, c.deleteIt ? 0 : 1);
   }
@@ -217,21 +216,16 @@ TEST_F(SaveTest, RefusalsLeaveTheTargetAsItWas) {
     dxf->SetFilename("C:\\dxf\\source.dxf");
     dxf->DXFAddLine(0, 0, 1, 1, "RED");
     testsupport::WriteFile(target, "old");
-    const auto files = [&] { return std::distance(std::filesystem::directory_iterator(target.parent_path()), {}); };
-    const auto filesBefore = files();
+    const auto filesBefore = FilesIn(target.parent_path());
     winplat::SetMousePointer(winplat::vbHourglass);
-    try {
-      dxf->Save(c.target);
-      ADD_FAILURE() << "Save did not fail";
-    } catch (const winplat::AutomationError& e) {
-      EXPECT_EQ(e.Number(), kelvane::kControlError);
-      EXPECT_NE(e.Description().find(c.message), std::string::npos) << e.Description();
-      EXPECT_EQ(e.Description().substr(e.Description().size() - 12), "\r\n ->  Save.") << e.Description();
-    }
+    const auto [number, description] = ErrorOf([&] { dxf->Save(c.target); });
+    EXPECT_EQ(number, kelvane::kControlError);
+    EXPECT_NE(description.find(c.message), std::string::npos) << description;
+    EXPECT_TRUE(description.ends_with("\r\n ->  Save.")) << description;
     EXPECT_EQ(winplat::MousePointer(), winplat::vbDefault);
     EXPECT_EQ(testsupport::ReadFile(target), "old");
     EXPECT_EQ(testsupport::ReadFile(source), c.input);
-    EXPECT_EQ(files(), filesBefore);  // no temporary file left
+    EXPECT_EQ(FilesIn(target.parent_path()), filesBefore);  // no temporary file left
   }
 }
 

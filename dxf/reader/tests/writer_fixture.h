@@ -2,9 +2,11 @@
 // A data base filled row by row for the writer tests, and what reading a
 // written file back gives.
 #include <cmath>
+#include <functional>
 #include <string>
 
 #include "reader_fixture.h"
+#include "winplat/paths.h"
 
 namespace writertest {
 
@@ -59,26 +61,38 @@ class WriterTest : public readertest::ReaderTest {
   }
 
   // The host path of a Windows path under the machine root.
-  static std::filesystem::path Host(const std::string& windowsPath);
+  static std::filesystem::path Host(const std::string& windowsPath) { return winplat::HostPath(windowsPath); }
+  // The number and description of the error `write` raises; 0 and "no error" when it raises none.
+  static std::pair<std::int32_t, std::string> ErrorOf(const std::function<void()>& write) {
+    try {
+      write();
+    } catch (const winplat::AutomationError& e) {
+      return {e.Number(), e.Description()};
+    }
+    return {0, "no error"};
+  }
+  // How many entries a folder holds: a refused write leaves no temporary file.
+  static std::ptrdiff_t FilesIn(const std::filesystem::path& folder) {
+    return std::distance(std::filesystem::directory_iterator(folder), {});
+  }
+  // A second control with the file at `windowsPath` read into it as Regen
+  // reads it; null when the read fails.
+  static winplat::ComPtr<kelvane::DXF> ReadBack(const std::string& windowsPath) {
+    auto back = winplat::MakeObject<kelvane::DXF>();
+    back->db.InitDB(true);
+    back->SetFilename(windowsPath);
+    try {
+      if (kelvane::LoadDXF(*back, windowsPath, nullptr, nullptr)) return back;
+    } catch (const winplat::AutomationError&) {
+    }
+    return nullptr;
+  }
   // Exports to C:\out\<name> and reads the file back into a second control.
-  winplat::ComPtr<kelvane::DXF> ExportAndReadBack(const std::string& name);
+  winplat::ComPtr<kelvane::DXF> ExportAndReadBack(const std::string& name) {
+    std::filesystem::create_directories(Host("C:\\out\\"));
+    dxf->ExportMergedDXF("C:\\out\\" + name);
+    return ReadBack("C:\\out\\" + name);
+  }
 };
-
-inline std::filesystem::path WriterTest::Host(const std::string& windowsPath) {
-  std::string rel = windowsPath.substr(3);
-  for (char& c : rel)
-    if (c == '\\') c = '/';
-  return testsupport::Root() / "C" / rel;
-}
-
-inline winplat::ComPtr<kelvane::DXF> WriterTest::ExportAndReadBack(const std::string& name) {
-  std::filesystem::create_directories(testsupport::Root() / "C" / "out");
-  const std::string path = "C:\\out\\" + name;
-  dxf->ExportMergedDXF(path);
-  auto back = winplat::MakeObject<kelvane::DXF>();
-  back->db.InitDB(true);
-  kelvane::LoadDXF(*back, path, nullptr, nullptr);
-  return back;
-}
 
 }  // namespace writertest

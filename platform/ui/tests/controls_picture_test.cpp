@@ -6,6 +6,7 @@
 #include <filesystem>
 
 #include "controls_test_support.h"
+#include "picture_pixels.h"
 #include "test_support.h"
 #include "winplat/controls/operator.h"
 #include "winplat/gdi.h"
@@ -21,6 +22,19 @@ class Pictures : public ControlTest {
     ControlTest::SetUp();
     pic = &form.Add<PictureBox>("SetupWin", nullptr);
     pic->Move(600, 600, 3615, 3615);  // 241 x 241 pixels
+  }
+  // A screenshot of the form saved as shots/<name> and read back.
+  static std::filesystem::path ShotPath(const std::string& name) { return testsupport::Root() / "shots" / name; }
+  bool Shot(const std::string& name, winplat::Picture* shot) {
+    std::filesystem::create_directories(ShotPath(name).parent_path());
+    std::string error;
+    const bool ok = op::Screenshot(form, ShotPath(name).string(), &error) && winplat::LoadPicturePng(ShotPath(name), shot, &error);
+    EXPECT_TRUE(ok) << error;
+    return ok;
+  }
+  // How many pixels of the w x h area at (left, top) are `color`.
+  static int Count(const winplat::Picture& shot, int left, int top, int w, int h, winplat::COLORREF color) {
+    return testsupport::PixelsWhere(shot, left, top, left + w, top + h, [&](winplat::COLORREF c) { return c == color; }).count;
   }
   Form form{"Main", "Main"};
   PictureBox* pic = nullptr;
@@ -146,21 +160,15 @@ TEST_F(Pictures, WhatTheDeviceLibraryDrawsIntoTheHandleIsPartOfTheScreenshot) {
   winplat::DeleteObject(pen);
   pic->ReleasehDC();
 
-  auto path = testsupport::Root() / "shots" / "main.png";
-  std::filesystem::create_directories(path.parent_path());
-  std::string error;
-  ASSERT_TRUE(op::Screenshot(form, path.string(), &error)) << error;
   winplat::Picture shot;
-  ASSERT_TRUE(winplat::LoadPicturePng(path, &shot, &error)) << error;
+  ASSERT_TRUE(Shot("main.png", &shot));
   // The picture box sits at (40, 40) pixels of the form.
   EXPECT_EQ(shot.At(40 + 100, 40 + 20), 0x00FF00u);
   EXPECT_EQ(shot.At(40 + 100, 40 + 120), 0xFF0000u);  // Line4 in twips, 1800 -> pixel 120
-  int dark = 0;  // the button's caption
-  for (int x = 300; x < 400; ++x)
-    for (int y = 40; y < 70; ++y) dark += shot.At(x, y) == 0x000000u;
-  EXPECT_GT(dark, 10);
+  EXPECT_GT(Count(shot, 300, 40, 100, 30, 0x000000u), 10);  // the button's caption
   Form unloaded("Unloaded", "x");
-  EXPECT_FALSE(op::Screenshot(unloaded, path.string(), &error));
+  std::string error;
+  EXPECT_FALSE(op::Screenshot(unloaded, ShotPath("main.png").string(), &error));
 }
 
 TEST_F(Pictures, ASlotShowsNoNameAnEmptyOneIsASunkenBoxAnOccupiedOneLeavesTheForm) {
@@ -172,24 +180,14 @@ TEST_F(Pictures, ASlotShowsNoNameAnEmptyOneIsASunkenBoxAnOccupiedOneLeavesTheFor
   occupied.SetObject(&placed);  // its own window is hidden: nothing of it shows
   form.Move(0, 0, 7500, 5000);
   form.Show();
-  const auto path = testsupport::Root() / "shots" / "slots.png";
-  std::filesystem::create_directories(path.parent_path());
-  std::string error;
-  ASSERT_TRUE(op::Screenshot(form, path.string(), &error)) << error;
   winplat::Picture shot;
-  ASSERT_TRUE(winplat::LoadPicturePng(path, &shot, &error)) << error;
+  ASSERT_TRUE(Shot("slots.png", &shot));
   const winplat::COLORREF back = shot.At(2, 2);
-  auto count = [&](int left, int top, int w, int h, winplat::COLORREF c) {
-    int n = 0;
-    for (int y = top; y < top + h; ++y)
-      for (int x = left; x < left + w; ++x) n += shot.At(x, y) == c;
-    return n;
-  };
   // The empty slot (300, 40, 100 x 60 pixels): white inside its sunken edge, no text.
-  EXPECT_EQ(count(303, 43, 94, 54, 0xFFFFFFu), 94 * 54);
+  EXPECT_EQ(Count(shot, 303, 43, 94, 54, 0xFFFFFFu), 94 * 54);
   EXPECT_NE(shot.At(300, 40), back);
   // The occupied slot (300, 120): the form's own background throughout.
-  EXPECT_EQ(count(300, 120, 100, 60, back), 100 * 60);
+  EXPECT_EQ(Count(shot, 300, 120, 100, 60, back), 100 * 60);
 }
 
 TEST_F(Pictures, TransparentBoxHandsOutAHollowBrushAlignedBoxesFollowTheirContainer) {
