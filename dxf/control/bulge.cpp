@@ -6,11 +6,11 @@
 #include "dxf_control.h"
 #include "bulge.h"
 #include "render_geometry.h"
+#include "../reader/dxfengine.h"
 
 namespace kelvane {
 
 namespace {
-constexpr double kPi = 3.14159;  // the drawing code's own value of pi
 
 int Sign(double v) { return v > 0 ? 1 : (v < 0 ? -1 : 0); }
 }  // namespace
@@ -31,7 +31,7 @@ float BulgeCenterY(float dx, float dy, float Y1, float oy, float Bulge) {
 
 float BulgeStartAngle(float dx, float dy, float g, float Bulge, float t) {
   return WithErrorTrail("BulgeStartAngle", [&]() -> float {
-    const double pi = kPi;
+    const double pi = DrawingPi;
     if (Bulge > 0) {
       if (dx > 0) return -g;
       if (dx < 0) return static_cast<float>(pi - g);
@@ -57,9 +57,9 @@ BulgeArc BulgeGeometry(float X1, float Y1, float X2, float Y2, float Bulge) {
   const float t = static_cast<float>(4.0 * std::atan(static_cast<double>(Bulge)));
   const double half = std::sin(t / 2.0);
   arc.Radius = half == 0 ? 0.0f : static_cast<float>(std::fabs(chord / (2.0 * half)));
-  const double h = (kPi - t) / 2.0;
-  const double b = dx == 0 ? kPi / 2.0 : std::atan(static_cast<double>(dy) / dx);
-  const float g = static_cast<float>(kPi - h - b);
+  const double h = (DrawingPi - t) / 2.0;
+  const double b = dx == 0 ? DrawingPi / 2.0 : std::atan(static_cast<double>(dy) / dx);
+  const float g = static_cast<float>(DrawingPi - h - b);
   const float ox = static_cast<float>(arc.Radius * std::cos(g)), oy = static_cast<float>(arc.Radius * std::sin(g));
   arc.CenterX = BulgeCenterX(dx, dy, X1, ox, Bulge);
   arc.CenterY = BulgeCenterY(dx, dy, Y1, oy, Bulge);

@@ -9,10 +9,9 @@ namespace kelvane {
 namespace {
 
 // The angle constant these routines have always used (not the full value of pi).
-constexpr double kPi = 3.14159;
 
 void Rotate(float& x, float& y, float degrees) {
-  double a = (2.0 * degrees * kPi) / 360.0;
+  double a = (2.0 * degrees * DrawingPi) / 360.0;
   double c = std::cos(a);
   double s = std::sin(a);
   double oldX = x;
@@ -45,7 +44,7 @@ std::int32_t ScaleToLong(float& p, float& q, float& r) {
 
 void TransformPoint(float xRef, float yRef, float x, float y, float xMov, float yMov, float rotation,
                     float xScale, float yScale, float& xOut, float& yOut) {
-  double a = rotation * kPi / 180.0;
+  double a = rotation * DrawingPi / 180.0;
   double c = std::cos(a);
   double s = std::sin(a);
   double dx = static_cast<double>(x) - xRef;

@@ -21,7 +21,6 @@ using winplat::HDC;
 
 namespace {
 
-constexpr double kPi = 3.14159;  // the drawing code's own value of pi
 constexpr double kFarPixel = 1e9;  // anchors beyond this are never on any surface
 
 std::int32_t Round(double v) { return static_cast<std::int32_t>(std::nearbyint(v)); }
@@ -225,8 +224,8 @@ void DrawEntry(DXF& d, const PassContext& p, const EntityRef& entry) {
       }
       double sweep = std::fmod(static_cast<double>(r.EndAngle) - r.StartAngle, 360.0);
       if (sweep <= 0) sweep += 360.0;
-      const double start = 2.0 * r.StartAngle * kPi / 360.0;
-      DrawArc(p.surface, cx, cy, radius, radius, start, 2.0 * sweep * kPi / 360.0, color, r.LineStyle,
+      const double start = 2.0 * r.StartAngle * DrawingPi / 360.0;
+      DrawArc(p.surface, cx, cy, radius, radius, start, 2.0 * sweep * DrawingPi / 360.0, color, r.LineStyle,
               p.Pen(r.Width));
       return;
     }

@@ -181,7 +181,7 @@ bool clsSprite::DrawSprite(winplat::HDC hDC, const SpriteView& view) {
         if (start == end) {
           GdiEllipse(hDC, left, top, right, bottom, color, style, width);
         } else {
-          const double a1 = start * 3.14159 / 180, a2 = end * 3.14159 / 180;
+          const double a1 = start * DrawingPi / 180, a2 = end * DrawingPi / 180;
           std::int32_t sx, sy, ex, ey;
           toPixels(cx + r * std::cos(a1), cy + r * std::sin(a1), sx, sy);
           toPixels(cx + r * std::cos(a2), cy + r * std::sin(a2), ex, ey);

@@ -19,7 +19,6 @@ using winplat::Variant;
 
 namespace {
 
-constexpr double kPi = 3.14159;  // the angle constant of the transform and the extents
 
 struct Transform {
   float xRef, yRef, xMov, yMov, rotation, xScale, yScale;
@@ -270,7 +269,7 @@ void DXF::SetMergeExtents() {
             if (r->StartAngle == r->EndAngle) {
               CheckExtents(*this, CSng(x - radius), CSng(y - radius), CSng(x + radius), CSng(y + radius));
             } else {
-              const double a = r->StartAngle * kPi / 180.0, b = r->EndAngle * kPi / 180.0;
+              const double a = r->StartAngle * DrawingPi / 180.0, b = r->EndAngle * DrawingPi / 180.0;
               CheckExtents(*this, CSng(x + radius * std::cos(a)), CSng(y + radius * std::sin(a)),
                            CSng(x + radius * std::cos(b)), CSng(y + radius * std::sin(b)));
             }

@@ -18,7 +18,6 @@ using namespace loader;
 
 namespace {
 
-constexpr double kPi = 3.14159;  // the angle constant of the extents rules
 // Levels of blocks inside blocks; a deeper insert is skipped.
 constexpr std::int32_t kMaxNesting = 16;
 // Records that nested inserts may copy into block files during one read: a
@@ -254,7 +253,7 @@ class Replay {
       Widen(winplat::CSng(static_cast<double>(c.X) - radius), winplat::CSng(static_cast<double>(c.Y) - radius),
             winplat::CSng(static_cast<double>(c.X) + radius), winplat::CSng(static_cast<double>(c.Y) + radius));
     } else {
-      const double a = start * kPi / 180.0, b = end * kPi / 180.0;
+      const double a = start * DrawingPi / 180.0, b = end * DrawingPi / 180.0;
       Widen(winplat::CSng(c.X + radius * std::cos(a)), winplat::CSng(c.Y + radius * std::sin(a)),
             winplat::CSng(c.X + radius * std::cos(b)), winplat::CSng(c.Y + radius * std::sin(b)));
     }

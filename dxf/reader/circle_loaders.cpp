@@ -11,7 +11,6 @@ using namespace loader;
 
 namespace {
 
-constexpr double kPi = 3.14159;  // the angle constant of the extents rule
 
 // Near enough to 0 and to 1 to be the unit vector (0, 0, -1) as CAD writes it.
 bool NearZero(double v) { return std::fabs(v) <= 1e-6; }
@@ -55,8 +54,8 @@ bool ReadCircle(DXF& dxf) {
         CheckExtents(dxf, winplat::CSng(c.X - r), winplat::CSng(c.Y - r), winplat::CSng(c.X + r),
                      winplat::CSng(c.Y + r));
       } else {
-        const double a = start * kPi / 180.0;
-        const double b = end * kPi / 180.0;
+        const double a = start * DrawingPi / 180.0;
+        const double b = end * DrawingPi / 180.0;
         CheckExtents(dxf, winplat::CSng(c.X + r * std::cos(a)), winplat::CSng(c.Y + r * std::sin(a)),
                      winplat::CSng(c.X + r * std::cos(b)), winplat::CSng(c.Y + r * std::sin(b)));
       }

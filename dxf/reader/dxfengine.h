@@ -9,6 +9,10 @@
 
 namespace kelvane {
 
+// The drawing code's own value of pi, kept short as its extents, angle and
+// transform rules use it; the results stored files and pictures hold depend on it.
+inline constexpr double DrawingPi = 3.14159;
+
 // RGB value (red in the low byte) of a DXF colour number; 0 outside 0..259.
 std::int32_t AciToRgb(std::int16_t colorIndex);
 // DXF colour number of an RGB value: an exact match among the colour numbers

@@ -15,7 +15,6 @@ using namespace loader;
 
 namespace {
 
-constexpr double kPi = 3.14159;  // the angle constant of the fitted-text rule
 
 // A whole-number group of a text; a value beyond the type's range reads 0, so
 // that no text ends a read.
@@ -34,7 +33,7 @@ float FittedRotation(const DxfGroupTable& t, std::int32_t horzAlign, float rotat
   const float x1 = t.Single(10), y1 = t.Single(20), x2 = t.Single(11), y2 = t.Single(21);
   if (x2 != 0.0f && y2 != 0.0f && horzAlign == 5) {
     const double dx = static_cast<double>(x2) - x1;
-    if (dx != 0.0) return winplat::CSng(std::atan((static_cast<double>(y2) - y1) / dx) * 180.0 / kPi);
+    if (dx != 0.0) return winplat::CSng(std::atan((static_cast<double>(y2) - y1) / dx) * 180.0 / DrawingPi);
   }
   return rotation;
 }
