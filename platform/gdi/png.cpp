@@ -167,7 +167,7 @@ bool DecodePicturePng(std::string_view bytes, Picture* picture, std::string* err
   result.width = static_cast<int>(png_get_image_width(png, info));
   result.height = static_cast<int>(png_get_image_height(png, info));
   if (png_get_rowbytes(png, info) != static_cast<std::size_t>(result.width) * 3 || result.width <= 0 ||
-      static_cast<long long>(result.width) * result.height > (1LL << 28)) {
+      static_cast<long long>(result.width) * result.height > Surface::kMaxArea) {
     png_destroy_read_struct(&png, &info, nullptr);
     SetError(error, "has an unsupported layout");
     return false;
