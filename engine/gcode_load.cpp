@@ -70,6 +70,10 @@ void LoadGcodeDrawing(Engine& engine, toolpath::GcodeInterpreter& in, std::strin
   BusyScope busy(engine);
   ProgramState& s = engine.State;
   ResetPath(s.PathElements);
+  // A condition block or corner word left open by the previous program ends
+  // with it.
+  s.BlockCondition = BoolTrue;
+  s.AltOriginCorner = -1;
   s.PointCount = 0;
   s.OriginCorner = 0;
   s.OriginX = 0;

@@ -15,6 +15,11 @@ using winplat::Variant;
 namespace {
 constexpr std::int32_t kWhite = 0xFFFFFF;
 constexpr std::int32_t kSystemWindowColour = static_cast<std::int32_t>(0x80000005u);
+
+// The bag keeps pictures only: any other object set as a picture is saved as none.
+Variant PictureOrNothing(const ComPtr<IDispatch>& object) {
+  return winplat::QueryInterface<winplat::PictureObject>(object.Get()) ? Variant(object) : Variant::Nothing();
+}
 }  // namespace
 
 // ---- assignments ----
@@ -207,13 +212,12 @@ void DXF::OnReadProperties(const PropertyBag& bag) {
     RedlineCurrentLayer = bag.ReadProperty("RedlineCurrentLayer", Variant("")).ToString();
     CalcExtents = bag.ReadProperty("CalcExtents", Variant(false)).ToBoolean();
     picKelvane.ScaleMode = bag.ReadProperty("ScaleMode", Variant(std::int16_t{1})).ToInteger();
-    // Pictures are not kept in the bag: "Picture" and "MouseIcon" read as none.
-    Picture = nullptr;
+    Picture = bag.ReadProperty("Picture", Variant::Nothing()).ToObject();
     picKelvane.AutoRedraw = bag.ReadProperty("AutoRedraw", Variant(true)).ToBool();
     picKelvane.DrawMode = bag.ReadProperty("DrawMode", Variant(std::int16_t{13})).ToInteger();
     DXFDisplayed = bag.ReadProperty("DXFDisplayed", Variant(false)).ToBoolean();
     DisplayAllBlack = bag.ReadProperty("DisplayAllBlack", Variant(false)).ToBoolean();
-    SetMouseIcon(nullptr);
+    SetMouseIcon(bag.ReadProperty("MouseIcon", Variant::Nothing()).ToObject());
     picKelvane.MousePointer = bag.ReadProperty("MousePointer", Variant(std::int16_t{0})).ToInteger();
     UseDXFFonts = bag.ReadProperty("UseDXFFonts", Variant(true)).ToBoolean();
     MonoFontName = bag.ReadProperty("MonoFontName", Variant("Courier New")).ToString();
@@ -247,12 +251,12 @@ void DXF::OnWriteProperties(PropertyBag& bag) {
     bag.WriteProperty("RedlineCurrentLayer", Variant(RedlineCurrentLayer), Variant(""));
     bag.WriteProperty("CalcExtents", Variant(CalcExtents != 0), Variant(false));
     bag.WriteProperty("ScaleMode", Variant(picKelvane.ScaleMode), Variant(std::int16_t{1}));
-    if (!Picture) bag.WriteProperty("Picture", Variant::Nothing(), Variant::Nothing());
+    bag.WriteProperty("Picture", PictureOrNothing(Picture), Variant::Nothing());
     bag.WriteProperty("AutoRedraw", Variant(picKelvane.AutoRedraw), Variant(true));
     bag.WriteProperty("DrawMode", Variant(picKelvane.DrawMode), Variant(std::int16_t{13}));
     bag.WriteProperty("DXFDisplayed", Variant(DXFDisplayed != 0), Variant(false));
     bag.WriteProperty("DisplayAllBlack", Variant(DisplayAllBlack != 0), Variant(false));
-    if (!MouseIcon) bag.WriteProperty("MouseIcon", Variant::Nothing(), Variant::Nothing());
+    bag.WriteProperty("MouseIcon", PictureOrNothing(MouseIcon), Variant::Nothing());
     bag.WriteProperty("MousePointer", Variant(picKelvane.MousePointer), Variant(std::int16_t{0}));
     bag.WriteProperty("UseDXFFonts", Variant(UseDXFFonts != 0), Variant(true));
     bag.WriteProperty("MonoFontName", Variant(MonoFontName), Variant("Courier New"));

@@ -272,6 +272,9 @@ void RefuseWhileReading(const DXF& dxf, std::string_view member) {
 bool LoadEntity(DXF& dxf) {
   ReaderState& r = dxf.reader;
   r.GroupValueTable.Clear();
+  // From a group 101 on, the groups belong to an object embedded in this one
+  // (an MTEXT's columns, for one) and reuse its codes: they are read past.
+  bool embedded = false;
   for (;;) {
     std::int32_t code = 0;
     std::string_view value;
@@ -281,7 +284,8 @@ bool LoadEntity(DXF& dxf) {
       r.DXFFileNum.UnreadPair(code, value);  // the next object's name, for the scanner
       return true;
     }
-    r.GroupValueTable.Add(code, value);  // codes outside 0..1000 are dropped
+    if (code == 101) embedded = true;
+    if (!embedded) r.GroupValueTable.Add(code, value);  // codes outside 0..1000 are dropped
   }
 }
 

@@ -27,7 +27,8 @@ bool MakeSureFileIsDXF(DXF& dxf, const std::string& FileName);
 bool TextIsDXF(DXF& dxf, std::string_view text);
 
 // Reads the group codes of one object into GroupValueTable, up to the next
-// group 0 or 9, which is left for the scanner.
+// group 0 or 9, which is left for the scanner. The groups of an embedded
+// object (from a group 101 on) are read but not kept.
 bool LoadEntity(DXF& dxf);
 
 // The header variables $EXTMIN and $EXTMAX.

@@ -379,5 +379,40 @@ TEST_F(ProgramOnBoards, OutputOffShowsAnEmptyDisplayFrame) {
   EXPECT_GT(LitPixels(winplat::hw::ProjectionPicture(0, kPictureSize)), 100);
 }
 
+// A program that ends inside a false condition block leaves nothing behind:
+// the next program projects exactly as it does on a fresh start.
+TEST_F(ProgramOnBoards, AnOpenFalseConditionBlockEndsWithItsProgram) {
+  console.texts[OutputText::TdTxt] = "0";
+  const fs::path jobs = testsupport::Root() / "C" / "Fieldray" / "Jobs";
+  fs::copy_file(fs::path(std::getenv("FIELDRAY_TEMPLATE")) / "C" / "Fieldray" / "Jobs" / "PLATE.NC",
+                jobs / "PLATE.NC", fs::copy_options::overwrite_existing);
+  testsupport::WriteFile(jobs / "DARK.NC", "G90 G71\nG56/\nG0 X0. Y0.\nG1 X50. Y0.\nG151 X5 Y3 R50=0\nG1 X50. Y50.\n");
+  auto frames = [this] {
+    std::vector<std::vector<PointStruct>> all;
+    for (std::int32_t n : {1, 2, 3, 4, 5, 6, 7, 8, DisplayFrameNumber}) all.push_back(DeviceFrame(n));
+    return all;
+  };
+  Open("C:\\Fieldray\\Jobs\\PLATE.NC");
+  const auto fresh = frames();
+  ASSERT_GT(fresh.front().size(), 50u);
+  ASSERT_EQ(fresh.back().size(), fresh.front().size());
+
+  Open("C:\\Fieldray\\Jobs\\DARK.NC");
+  ASSERT_EQ(state.BlockCondition, BoolFalse);
+  ASSERT_EQ(state.AltOriginCorner, 2);
+  Open("C:\\Fieldray\\Jobs\\PLATE.NC");
+  EXPECT_EQ(state.AltOriginCorner, -1);
+  const auto again = frames();
+  ASSERT_EQ(again.size(), fresh.size());
+  for (std::size_t f = 0; f < fresh.size(); ++f) {
+    ASSERT_EQ(again[f].size(), fresh[f].size()) << "frame index " << f;
+    for (std::size_t i = 0; i < fresh[f].size(); ++i) {
+      EXPECT_EQ(again[f][i].X, fresh[f][i].X) << f << ":" << i;
+      EXPECT_EQ(again[f][i].Y, fresh[f][i].Y) << f << ":" << i;
+      EXPECT_EQ(again[f][i].Colour, fresh[f][i].Colour) << f << ":" << i;
+    }
+  }
+}
+
 }  // namespace
 }  // namespace fieldray::engine

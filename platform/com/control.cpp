@@ -3,7 +3,9 @@
 #include <new>
 
 #include "winplat/control.h"
+#include "winplat/gdi.h"
 #include "winplat/numeric.h"
+#include "winplat/picture.h"
 
 namespace winplat {
 
@@ -115,6 +117,20 @@ PictureObject::PictureObject(std::uint32_t bitmap, std::int32_t width, std::int3
   AddProperty(DISPID_WIDTH, "Width", [this](Args&) { return Variant(width_); });
   AddProperty(DISPID_HEIGHT, "Height", [this](Args&) { return Variant(height_); });
 }
+
+ComPtr<PictureObject> PictureObject::FromPixels(const Picture& pixels) {
+  HBITMAP bitmap = CreateBitmapFromPicture(pixels);
+  if (!bitmap) return {};
+  auto picture = MakeObject<PictureObject>(bitmap, pixels.width, pixels.height);
+  picture->owned_ = true;
+  return picture;
+}
+
+PictureObject::~PictureObject() {
+  if (owned_) DeleteObject(handle_);
+}
+
+Picture PictureObject::Pixels() const { return CaptureBitmap(handle_); }
 
 COLORREF TranslateColor(std::uint32_t oleColor) {
   if ((oleColor & 0x80000000u) == 0) return oleColor & 0xFFFFFFu;

@@ -1,7 +1,8 @@
 // Property bags and the text form a container keeps them in: one entry a line,
 //   Name<TAB>Type<TAB>value
-// with backslash escapes for tabs, line breaks and backslashes in texts, and
-// floats written with enough digits to read back exactly.
+// with backslash escapes for tabs, line breaks and backslashes in texts,
+// floats written with enough digits to read back exactly, and pictures as the
+// bytes of a PNG file in base64.
 #include <unistd.h>
 
 #include <algorithm>
@@ -10,10 +11,12 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <sstream>
 
 #include "winplat/control.h"
+#include "winplat/picture.h"
 #include "winplat/text.h"
 
 namespace winplat {
@@ -73,6 +76,54 @@ bool ParseDouble(const std::string& s, double& out) {
   return *end == '\0' && std::isfinite(out);
 }
 
+constexpr char kBase64[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+std::string ToBase64(std::string_view bytes) {
+  std::string out;
+  out.reserve((bytes.size() + 2) / 3 * 4);
+  for (std::size_t i = 0; i < bytes.size(); i += 3) {
+    std::uint32_t n = static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i])) << 16;
+    if (i + 1 < bytes.size()) n |= static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[i + 1])) << 8;
+    if (i + 2 < bytes.size()) n |= static_cast<unsigned char>(bytes[i + 2]);
+    out += kBase64[(n >> 18) & 63];
+    out += kBase64[(n >> 12) & 63];
+    out += i + 1 < bytes.size() ? kBase64[(n >> 6) & 63] : '=';
+    out += i + 2 < bytes.size() ? kBase64[n & 63] : '=';
+  }
+  return out;
+}
+
+// Strict: whole groups of four, padding only at the end.
+bool FromBase64(std::string_view text, std::string& out) {
+  out.clear();
+  if (text.size() % 4 != 0) return false;
+  for (std::size_t i = 0; i < text.size(); i += 4) {
+    std::uint32_t n = 0;
+    int pad = 0;
+    for (std::size_t k = 0; k < 4; ++k) {
+      const char c = text[i + k];
+      std::uint32_t v = 0;
+      if (c == '=' && i + 4 == text.size() && k >= 2) {
+        ++pad;
+      } else {
+        const char* at = c ? std::strchr(kBase64, c) : nullptr;
+        if (!at || pad) return false;
+        v = static_cast<std::uint32_t>(at - kBase64);
+      }
+      n = (n << 6) | v;
+    }
+    out += static_cast<char>((n >> 16) & 0xFF);
+    if (pad < 2) out += static_cast<char>((n >> 8) & 0xFF);
+    if (pad < 1) out += static_cast<char>(n & 0xFF);
+  }
+  return true;
+}
+
+// A picture as an object variable, or Nothing for a picture without pixels.
+Variant PictureValue(const Picture& pixels) {
+  return Variant(ComPtr<IDispatch>(PictureObject::FromPixels(pixels)));
+}
+
 // One entry from its type name and value text; false when they do not fit.
 bool Decode(const std::string& type, const std::string& text, Variant& out) {
   long long n = 0;
@@ -103,6 +154,12 @@ bool Decode(const std::string& type, const std::string& text, Variant& out) {
     out = Variant::Null();
   } else if (type == "Empty") {
     out = Variant();
+  } else if (type == "Picture") {
+    std::string png;
+    Picture pixels;
+    if (!FromBase64(text, png) || !DecodePicturePng(png, &pixels)) return false;
+    out = PictureValue(pixels);
+    if (!out.ToObject()) return false;
   } else {
     return false;
   }
@@ -120,6 +177,12 @@ std::string Encode(const Variant& v) {
     case VarType::Double: return "Double\t" + Exact(v.ToDouble(), 17);
     case VarType::Date: return "Date\t" + Exact(v.ToDouble(), 17);
     case VarType::String: return "String\t" + Escape(v.ToString());
+    case VarType::Object: {
+      auto picture = QueryInterface<PictureObject>(v.ToObject().Get());
+      std::string png;
+      if (!picture || !EncodePicturePng(picture->Pixels(), &png)) throw RuntimeError(13);
+      return "Picture\t" + ToBase64(png);
+    }
     default: throw RuntimeError(13);
   }
 }
@@ -141,11 +204,18 @@ void PropertyBag::WriteProperty(std::string_view name, const Variant& value, con
   Variant v = value.Value();
   auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return winplat::AsciiEqualNoCase(e.name, name); });
   if (v.IsObject()) {
-    // Objects are not kept; Nothing is every object property's default.
-    if (v.ToObject()) throw RuntimeError(13);
+    if (!v.ToObject()) return;  // Nothing: every object property's default
+    auto picture = QueryInterface<PictureObject>(v.ToObject().Get());
+    if (!picture) throw RuntimeError(13);
+    // A copy of the pixels as they are now: later drawing into the picture
+    // does not change what was saved.
+    const Picture pixels = picture->Pixels();
+    if (pixels.pixels.empty()) return;
+    v = PictureValue(pixels);
+    if (!v.ToObject()) throw RuntimeError(7);
+  } else if (SameValue(v, defaultValue)) {
     return;
   }
-  if (SameValue(v, defaultValue)) return;
   Encode(v);  // refuses what cannot be kept before anything changes
   if (it != entries_.end()) it->value = v;
   else entries_.push_back(Entry{std::string(name), v});

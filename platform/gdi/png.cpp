@@ -1,8 +1,12 @@
 // Pictures: capture of surfaces and PNG files through libpng.
 #include <png.h>
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
+#include <fstream>
 #include <memory>
+#include <sstream>
 
 #include "gdi_internal.h"
 #include "winplat/picture.h"
@@ -54,14 +58,11 @@ Picture CaptureWindowPersistent(HWND hwnd) {
   return FromSurface(WindowSurface(hwnd, true).get());
 }
 
-bool SavePicturePng(const Picture& picture, const std::filesystem::path& path, std::string* error) {
-  if (picture.width <= 0 || picture.height <= 0) {
+bool EncodePicturePng(const Picture& picture, std::string* bytes, std::string* error) {
+  if (!bytes) return false;
+  if (picture.width <= 0 || picture.height <= 0 ||
+      picture.pixels.size() != static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height)) {
     SetError(error, "empty picture");
-    return false;
-  }
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
-  if (!file) {
-    SetError(error, "cannot create " + path.string());
     return false;
   }
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -71,13 +72,19 @@ bool SavePicturePng(const Picture& picture, const std::filesystem::path& path, s
     SetError(error, "out of memory");
     return false;
   }
+  std::string out;  // declared before setjmp so an error unwinds them
   std::vector<png_byte> row(static_cast<std::size_t>(picture.width) * 3);
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    SetError(error, "cannot write " + path.string());
+    SetError(error, "cannot encode the picture");
     return false;
   }
-  png_init_io(png, file.get());
+  png_set_write_fn(
+      png, &out,
+      [](png_structp p, png_bytep data, png_size_t length) {
+        static_cast<std::string*>(png_get_io_ptr(p))->append(reinterpret_cast<const char*>(data), length);
+      },
+      nullptr);
   png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
                PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT, PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -92,7 +99,19 @@ bool SavePicturePng(const Picture& picture, const std::filesystem::path& path, s
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  if (std::fflush(file.get()) != 0) {
+  *bytes = std::move(out);
+  return true;
+}
+
+bool SavePicturePng(const Picture& picture, const std::filesystem::path& path, std::string* error) {
+  std::string bytes;
+  if (!EncodePicturePng(picture, &bytes, error)) return false;
+  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "wb"));
+  if (!file) {
+    SetError(error, "cannot create " + path.string());
+    return false;
+  }
+  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() || std::fflush(file.get()) != 0) {
     SetError(error, "cannot write " + path.string());
     return false;
   }
@@ -109,16 +128,10 @@ bool SaveWindowPng(HWND hwnd, const std::filesystem::path& path, std::string* er
   return SavePicturePng(CaptureWindow(hwnd), path, error);
 }
 
-bool LoadPicturePng(const std::filesystem::path& path, Picture* picture, std::string* error) {
+bool DecodePicturePng(std::string_view bytes, Picture* picture, std::string* error) {
   if (!picture) return false;
-  std::unique_ptr<std::FILE, FileCloser> file(std::fopen(path.c_str(), "rb"));
-  if (!file) {
-    SetError(error, "cannot open " + path.string());
-    return false;
-  }
-  png_byte sig[8] = {};
-  if (std::fread(sig, 1, 8, file.get()) != 8 || png_sig_cmp(sig, 0, 8) != 0) {
-    SetError(error, path.string() + " is not a PNG file");
+  if (bytes.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, 8) != 0) {
+    SetError(error, "is not a PNG file");
     return false;
   }
   png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -129,14 +142,20 @@ bool LoadPicturePng(const std::filesystem::path& path, Picture* picture, std::st
     return false;
   }
   Picture result;
+  std::string_view rest = bytes.substr(8);
   std::vector<png_byte> data;  // declared before setjmp so an error unwinds them
   std::vector<png_bytep> rows;
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
-    SetError(error, path.string() + " is damaged");
+    SetError(error, "is damaged");
     return false;
   }
-  png_init_io(png, file.get());
+  png_set_read_fn(png, &rest, [](png_structp p, png_bytep out, png_size_t length) {
+    auto* source = static_cast<std::string_view*>(png_get_io_ptr(p));
+    if (length > source->size()) png_error(p, "truncated");
+    std::memcpy(out, source->data(), length);
+    source->remove_prefix(length);
+  });
   png_set_sig_bytes(png, 8);
   png_read_info(png, info);
   png_set_expand(png);
@@ -148,9 +167,9 @@ bool LoadPicturePng(const std::filesystem::path& path, Picture* picture, std::st
   result.width = static_cast<int>(png_get_image_width(png, info));
   result.height = static_cast<int>(png_get_image_height(png, info));
   if (png_get_rowbytes(png, info) != static_cast<std::size_t>(result.width) * 3 || result.width <= 0 ||
-      static_cast<long long>(result.width) * result.height > (1LL << 28)) {
+      static_cast<long long>(result.width) * result.height > Surface::kMaxArea) {
     png_destroy_read_struct(&png, &info, nullptr);
-    SetError(error, path.string() + " has an unsupported layout");
+    SetError(error, "has an unsupported layout");
     return false;
   }
   data.resize(static_cast<std::size_t>(result.width) * 3 * result.height);
@@ -163,6 +182,39 @@ bool LoadPicturePng(const std::filesystem::path& path, Picture* picture, std::st
   png_destroy_read_struct(&png, &info, nullptr);
   *picture = std::move(result);
   return true;
+}
+
+bool LoadPicturePng(const std::filesystem::path& path, Picture* picture, std::string* error) {
+  if (!picture) return false;
+  std::ifstream in(path, std::ios::binary);
+  if (!in) {
+    SetError(error, "cannot open " + path.string());
+    return false;
+  }
+  std::ostringstream bytes;
+  bytes << in.rdbuf();
+  std::string reason;
+  if (!DecodePicturePng(bytes.str(), picture, &reason)) {
+    SetError(error, path.string() + " " + reason);
+    return false;
+  }
+  return true;
+}
+
+HBITMAP CreateBitmapFromPicture(const Picture& picture) {
+  if (picture.pixels.size() != static_cast<std::size_t>(std::max(picture.width, 0)) *
+                                   static_cast<std::size_t>(std::max(picture.height, 0)))
+    return 0;
+  HBITMAP bitmap = CreateCompatibleBitmap(0, picture.width, picture.height);
+  if (!bitmap) return 0;
+  Lock lock(Reg().mu);
+  ObjectPtr o = FindObject(bitmap);
+  if (!o || o->kind != Kind::Bitmap || o->bitmap->px.size() != picture.pixels.size()) {
+    DeleteObject(bitmap);
+    return 0;
+  }
+  o->bitmap->px = picture.pixels;
+  return bitmap;
 }
 
 }  // namespace winplat

@@ -128,6 +128,23 @@ TEST_F(CircleTextTest, MTextFormattingChunksAndRotation) {
   EXPECT_EQ(OneText({"1", "x", "10", "3", "20", "4"}, "MTEXT").X, 3.0f);
 }
 
+// The groups of an embedded object (from group 101 on) reuse the entity's
+// codes and are not its values; before the 101 a repeated code keeps its last.
+TEST_F(CircleTextTest, AnEmbeddedObjectLeavesTheEntitysOwnValues) {
+  const kelvane::TextRecord& m =
+      OneText({"10", "1", "10", "10", "20", "40", "40", "3", "41", "60", "1", "abc def", "101", "Embedded Object", "70",
+               "1", "10", "1", "20", "0", "11", "0", "21", "4", "40", "53", "41", "0", "1", "column", "46", "2"},
+              "MTEXT");
+  EXPECT_EQ((std::vector<float>{m.X, m.Y, m.Height, m.Rotation}), (std::vector<float>{10, 40, 3, 0}));
+  EXPECT_EQ(m.Text.Trimmed(), "abc def");
+  // Any entity: a LINE's end is its own too; the next entity reads as usual.
+  ASSERT_TRUE(Read(Pairs({"0", "LINE", "8", "0", "10", "1", "20", "2", "11", "3", "21", "4", "101", "Embedded Object",
+                          "11", "99", "21", "99", "0", "LINE", "8", "0", "10", "5", "20", "6", "11", "7", "21", "8"})));
+  ASSERT_EQ(db().LineCount, 2);
+  EXPECT_EQ((std::vector<float>{db().LineTable(1).X2, db().LineTable(1).Y2, db().LineTable(2).X1}),
+            (std::vector<float>{3, 4, 5}));
+}
+
 TEST_F(CircleTextTest, AnchorsAndRotations) {
   const kelvane::TextRecord& a = OneText({"1", "x", "10", "0", "20", "0", "11", "10", "21", "5", "72", "2"});
   EXPECT_EQ(a.X, 10.0f);

@@ -34,6 +34,7 @@ def nums(e):
     if t in ("SOLID", "TRACE"):
         return [c for v in (d.vtx0, d.vtx1, d.vtx2, d.vtx3) for c in (v[0], v[1])]
     if t == "TEXT": return [d.insert.x, d.insert.y, d.height, d.rotation]
+    if t == "MTEXT": return [d.insert.x, d.insert.y, d.char_height, e.get_rotation()]
     if t == "POINT": return [d.location.x, d.location.y]
     if t == "POLYLINE":
         return [c for v in e.vertices for c in (v.dxf.location.x, v.dxf.location.y, v.dxf.bulge)]

@@ -10,8 +10,9 @@
 namespace outside {
 
 // One entity as a reader saw it. Numbers by kind: LINE x1 y1 x2 y2; CIRCLE
-// x y r; ARC x y r start end; SOLID the four points in file order; TEXT x y
-// height rotation (the insertion point); POINT x y; POLYLINE x y bulge per vertex.
+// x y r; ARC x y r start end; SOLID the four points in file order; TEXT and
+// MTEXT x y height rotation (the insertion point); POINT x y; POLYLINE x y
+// bulge per vertex.
 struct Entity {
   std::string kind;
   std::string handle;  // empty when the reader gives none

@@ -2,6 +2,9 @@
 
 #include "test_support.h"
 #include "winplat/classreg.h"
+#include "winplat/collection.h"
+#include "winplat/gdi.h"
+#include "winplat/picture.h"
 #include "winplat/container.h"
 #include "winplat/control.h"
 #include "winplat/registry.h"
@@ -58,6 +61,49 @@ TEST(PropertyBag, MalformedOrMissingFilesAreRefusedAndLoseNothing) {
   EXPECT_THROW(bag.Parse("NoTabs\n"), AutomationError);
   EXPECT_THROW(bag.Parse("X\tPicture\tdata\n"), AutomationError);
   EXPECT_EQ(bag.Size(), 1u);
+}
+
+TEST(PropertyBag, PicturesAreKeptAsACopyAndRefusedWhenDamaged) {
+  Picture pixels{3, 2, {0x000000, 0xFFFFFF, 0x0000FF, 0x00FF00, 0xFF0000, 0x123456}};
+  auto picture = PictureObject::FromPixels(pixels);
+  ASSERT_TRUE(picture);
+  PropertyBag bag;
+  bag.WriteProperty("Icon", Variant(picture), Variant::Nothing());
+  bag.WriteProperty("None", Variant::Nothing(), Variant::Nothing());
+  // Drawing into the picture afterwards leaves the written copy alone.
+  HDC dc = CreateCompatibleDC(0);
+  const HGDIOBJ old = SelectObject(dc, picture->Handle());
+  SetPixel(dc, 0, 0, 0xABCDEF);
+  SelectObject(dc, old);
+  DeleteDC(dc);
+  ASSERT_EQ(picture->Pixels().pixels[0], 0xABCDEFu);
+  EXPECT_EQ(bag.Size(), 1u);
+  const std::string text = bag.Serialize();
+  ASSERT_EQ(text.rfind("Icon\tPicture\t", 0), 0u);
+  EXPECT_EQ(text.find_first_of("\n"), text.size() - 1);  // one line
+
+  PropertyBag back;
+  back.Parse("Older\tInteger\t3\n" + text);
+  EXPECT_EQ(back.ReadProperty("Older", Variant(0)).ToLong(), 3);
+  auto read = QueryInterface<PictureObject>(back.ReadProperty("Icon", Variant::Nothing()).ToObject().Get());
+  ASSERT_TRUE(read);
+  EXPECT_EQ(read->Pixels().pixels, pixels.pixels);
+  EXPECT_FALSE(back.ReadProperty("None", Variant::Nothing()).ToObject());
+
+  // Damaged text: the base64 or the PNG inside it.
+  const std::string body = text.substr(text.rfind('\t') + 1, text.size() - text.rfind('\t') - 2);
+  for (const std::string& bad : {body.substr(0, 48), body.substr(0, 40) + "!" + body.substr(41),
+                                 body.substr(0, 60) + std::string(body.size() - 60, 'A'), std::string("=AAA")}) {
+    EXPECT_THROW(back.Parse("Icon\tPicture\t" + bad + "\n"), AutomationError) << bad;
+  }
+  EXPECT_EQ(back.Size(), 2u);
+  // Any other object is refused.
+  try {
+    bag.WriteProperty("Other", Variant(MakeObject<Collection>()), Variant::Nothing());
+    FAIL();
+  } catch (const AutomationError& e) {
+    EXPECT_EQ(e.Number(), 13);
+  }
 }
 
 // A control that records what its container asked of it and raises one event.

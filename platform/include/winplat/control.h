@@ -13,10 +13,15 @@
 
 namespace winplat {
 
+struct Picture;
+
 // Named values a control saves and restores. A value equal to its default is
 // not written (so a name written twice with different defaults keeps the one
 // value that differs from its default); a read of a name not stored gives the
-// default. A container saves a control into a fresh bag.
+// default. A container saves a control into a fresh bag. Of the objects only
+// pictures are kept: the bag keeps a copy of the picture's pixels as it was
+// written (Nothing, and a picture without pixels, are every object's default
+// and not stored); any other object is refused with error 13.
 class PropertyBag {
  public:
   Variant ReadProperty(std::string_view name, const Variant& defaultValue) const;
@@ -130,12 +135,21 @@ class PictureObject : public DispatchObject {
   static constexpr DISPID DISPID_WIDTH = 4;
   static constexpr DISPID DISPID_HEIGHT = 3;
   PictureObject(std::uint32_t bitmap, std::int32_t width, std::int32_t height);
+  // A picture of its own: a new bitmap holding `pixels`, deleted with the
+  // object; empty when no bitmap can be made of them.
+  static ComPtr<PictureObject> FromPixels(const Picture& pixels);
   std::uint32_t Handle() const { return handle_; }
+  // The pixels of its bitmap (an empty picture when the bitmap is gone).
+  Picture Pixels() const;
+
+ protected:
+  ~PictureObject() override;
 
  private:
   std::uint32_t handle_;
   std::int32_t width_;
   std::int32_t height_;
+  bool owned_ = false;
 };
 
 // An OLE colour (an RGB value, or a system colour 0x800000nn) as the RGB

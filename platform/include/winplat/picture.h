@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "winplat/gdi.h"
@@ -30,5 +31,11 @@ bool SaveDCPng(HDC hdc, const std::filesystem::path& path, std::string* error = 
 bool SaveWindowPng(HWND hwnd, const std::filesystem::path& path, std::string* error = nullptr);
 // Reads a PNG of any colour type into a picture (alpha dropped).
 bool LoadPicturePng(const std::filesystem::path& path, Picture* picture, std::string* error = nullptr);
+// The same two in memory: a picture as the bytes of a PNG file, and back.
+bool EncodePicturePng(const Picture& picture, std::string* bytes, std::string* error = nullptr);
+bool DecodePicturePng(std::string_view bytes, Picture* picture, std::string* error = nullptr);
+// A new bitmap holding the picture's pixels (0 for an empty or oversized one);
+// the caller deletes it with DeleteObject.
+HBITMAP CreateBitmapFromPicture(const Picture& picture);
 
 }  // namespace winplat
