@@ -16,11 +16,24 @@
 
 namespace enginetest {
 
-// A test hook of the device library, by name.
-inline void* Hook(const char* name) {
-  static void* lib =
-      dlopen((testsupport::BinDir() / fieldray::engine::Vexlib::kLibraryFile).c_str(), RTLD_NOW | RTLD_LOCAL);
-  return lib ? dlsym(lib, name) : nullptr;
+// The tests' copy of the device library (the shipped one with test hooks), loaded
+// once; the engine's binding reaches it through BoardLibrary().
+inline void* TestingLibrary() {
+  static void* lib = dlopen((testsupport::BinDir() / "libvexlib_testing.so").c_str(), RTLD_NOW | RTLD_LOCAL);
+  return lib;
+}
+
+// An export or test hook of that library, by name.
+inline void* Hook(const char* name) { return TestingLibrary() ? dlsym(TestingLibrary(), name) : nullptr; }
+
+// The engine's table of exports, every entry resolved from that library.
+inline fieldray::engine::VexlibTable BoardLibrary() {
+  fieldray::engine::VexlibTable table;
+#define ENGINETEST_RESOLVE(name) table.name = reinterpret_cast<decltype(table.name)>(Hook(#name));
+  FIELDRAY_VEXLIB_EXPORTS(ENGINETEST_RESOLVE)
+  FIELDRAY_VEXLIB_OWN_EXPORTS(ENGINETEST_RESOLVE)
+#undef ENGINETEST_RESOLVE
+  return table;
 }
 
 inline void ResetBoardMachine() {
