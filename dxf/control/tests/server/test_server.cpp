@@ -12,36 +12,41 @@ using winplat::HRESULT;
 
 namespace {
 
+// The program's own entry: the program and what it links, never this library,
+// which the class registry loads on its own.
 template <typename F>
-F* ProgramEntry(const char* name, F* own) {
+F* ProgramEntry(const char* name) {
   static void* program = dlopen(nullptr, RTLD_NOW);
-  auto* entry = reinterpret_cast<F*>(program ? dlsym(program, name) : nullptr);
-  return entry == own ? nullptr : entry;  // never this library's own entry
+  return reinterpret_cast<F*>(program ? dlsym(program, name) : nullptr);
 }
+
+// Something of this library alone: the program's exported entries take the
+// place of this library's own wherever their names are looked up.
+const char kThisLibrary = 0;
 
 }  // namespace
 
 extern "C" {
 
 HRESULT DllGetClassObject(const char* clsid, winplat::IClassFactory** factory) noexcept {
-  auto* entry = ProgramEntry("DllGetClassObject", &DllGetClassObject);
+  auto* entry = ProgramEntry<decltype(DllGetClassObject)>("DllGetClassObject");
   return entry ? entry(clsid, factory) : winplat::CLASS_E_CLASSNOTAVAILABLE;
 }
 
 HRESULT DllCanUnloadNow() noexcept {
-  auto* entry = ProgramEntry("DllCanUnloadNow", &DllCanUnloadNow);
+  auto* entry = ProgramEntry<decltype(DllCanUnloadNow)>("DllCanUnloadNow");
   return entry ? entry() : winplat::S_FALSE;
 }
 
 HRESULT DllRegisterServer() noexcept {
-  auto self = winplat::ModuleFileOf(reinterpret_cast<const void*>(&DllRegisterServer));
+  auto self = winplat::ModuleFileOf(&kThisLibrary);
   HRESULT hr = winplat::RegisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF, kelvane::kClassDescription, self);
   if (hr != winplat::S_OK) return hr;
   return winplat::RegisterServerClass(kelvane::kPageProgID, kelvane::kCLSID_ppAppearance, kelvane::kPageProgID, self);
 }
 
 HRESULT DllUnregisterServer() noexcept {
-  auto* entry = ProgramEntry("DllUnregisterServer", &DllUnregisterServer);
+  auto* entry = ProgramEntry<decltype(DllUnregisterServer)>("DllUnregisterServer");
   return entry ? entry() : winplat::E_FAIL;
 }
 
