@@ -4,11 +4,12 @@
 # builds hosts against the install alone with pkg-config: a C and a C++ program
 # over the device library, and a C++ program that creates the view control by
 # ProgID and reads a drawing with it.
-#   install_test.sh BUILD_DIR CXX CC
+#   install_test.sh BUILD_DIR CXX CC [HOST_FLAGS]
 set -euo pipefail
 build=$1
 cxx=$2
 cc=$3
+host_flags=${4:-}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
@@ -60,14 +61,14 @@ printf '%s\n' '#include <stdio.h>' '#include <vexlib/vexlib.h>' \
   '}' > "$work/host.c"
 flags=$(pkg-config --cflags --libs vexlib) || fail "pkg-config vexlib"
 # shellcheck disable=SC2086
-"$cc" -std=c99 -Wall -Wextra -Werror -pedantic "$work/host.c" -o "$work/host-c" $flags ||
+"$cc" -std=c99 -Wall -Wextra -Werror -pedantic $host_flags "$work/host.c" -o "$work/host-c" $flags ||
   fail "compiling C against vexlib.pc ($flags)"
 env -i HOME="$work/home" "$work/host-c" > "$work/host-c.log" 2>&1 || { cat "$work/host-c.log" >&2; fail "the C host failed"; }
 grep -qx "usage 0 76" "$work/host-c.log" || { cat "$work/host-c.log" >&2; fail "the C host printed otherwise"; }
 printf '#include <vexlib/vexlib.h>\nint main() { std::int32_t count = 0; return GetVXDLLModuleUsage(&count) < -1000; }\n' \
   > "$work/host.cpp"
 # shellcheck disable=SC2086
-"$cxx" -std=c++20 "$work/host.cpp" -o "$work/host" $flags || fail "compiling C++ against vexlib.pc ($flags)"
+"$cxx" -std=c++20 $host_flags "$work/host.cpp" -o "$work/host" $flags || fail "compiling C++ against vexlib.pc ($flags)"
 
 # The view control, created by ProgID from the installed library, reads the
 # template's plate drawing and gives its extents.
@@ -75,7 +76,7 @@ flags=$(pkg-config --cflags --libs kelvaneent) || fail "pkg-config kelvaneent"
 control=$(pkg-config --variable=controllibrary kelvaneent)
 [ -f "$control" ] || fail "pkg-config kelvaneent names no control library ($control)"
 # shellcheck disable=SC2086
-"$cxx" -std=c++20 -Wall -Wextra -Werror "$here/control_host.cpp" -o "$work/control_host" $flags ||
+"$cxx" -std=c++20 -Wall -Wextra -Werror $host_flags "$here/control_host.cpp" -o "$work/control_host" $flags ||
   fail "compiling the control host against kelvaneent.pc ($flags)"
 env -i HOME="$work/home" "$work/control_host" "$control" 'C:\Fieldray\Jobs\PLATE.DXF' > "$work/control.log" 2>&1 ||
   { cat "$work/control.log" >&2; fail "the control host failed"; }
