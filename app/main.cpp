@@ -16,11 +16,12 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: fieldray [COMMANDS | -]\n"
+    "usage: fieldray [COMMANDS | - | --version | --help]\n"
     "The laser template projection program. It starts on the machine root named by\n"
     "FIELDRAY_ROOT (else ~/.local/share/fieldray/root, filled from the template on first\n"
     "use) and takes operator commands, one a line, from the file COMMANDS, or from the\n"
-    "terminal when it is - or missing ('help' lists them there).\n"
+    "terminal when it is - or missing ('help' lists them there). --version prints the\n"
+    "program's name and version.\n"
     "Exit status: 0 every line ran; 1 a line failed; 2 usage, an unreadable command\n"
     "file or a machine-root fault; 3 already running on this machine root.\n";
 
@@ -35,6 +36,10 @@ int main(int argc, char** argv) {
   std::string script = argc > 1 ? argv[1] : "-";
   if (script == "--help" || script == "-h") {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (script == "--version") {
+    std::puts("fieldray " FIELDRAY_VERSION);
     return 0;
   }
   if (script.size() > 1 && script[0] == '-') {

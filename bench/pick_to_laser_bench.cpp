@@ -33,6 +33,20 @@ constexpr std::size_t kPaddedBytes = 99999;
 
 fs::path BinaryFolder() { return fs::read_symlink("/proc/self/exe").parent_path(); }
 
+// The folder the program loads the device library from: the library's copy with
+// test hooks under the shipped file name, so that each machine detects afresh.
+fs::path DeviceLibraryFolder() {
+  static const fs::path folder = [] {
+    fs::path dir = fs::temp_directory_path() / ("fieldray-bench-lib-" + std::to_string(::getpid()));
+    std::error_code ec;
+    fs::create_directories(dir, ec);
+    fs::remove(dir / fieldray::engine::Vexlib::kLibraryFile, ec);
+    fs::create_symlink(BinaryFolder() / "libvexlib_testing.so", dir / fieldray::engine::Vexlib::kLibraryFile, ec);
+    return dir;
+  }();
+  return folder;
+}
+
 std::string ReadText(const fs::path& file) {
   std::ifstream in(file, std::ios::binary);
   std::ostringstream s;
@@ -84,7 +98,7 @@ struct Machine {
     if (pci) std::ofstream(winplat::MachineRoot() / "C" / "WINDOWS" / "VEXLIB.INI") << "[TB2000]\nNumber of boards=1\n";
     winplat::hw::ResetBoardState();
     // The device library may be loaded from an earlier machine: it detects afresh.
-    const fs::path library = BinaryFolder() / fieldray::engine::Vexlib::kLibraryFile;
+    const fs::path library = DeviceLibraryFolder() / fieldray::engine::Vexlib::kLibraryFile;
     if (void* lib = dlopen(library.c_str(), RTLD_NOW | RTLD_NOLOAD)) {
       if (auto forget = reinterpret_cast<void (*)()>(dlsym(lib, "vxTestForgetDetection"))) forget();
       dlclose(lib);
@@ -94,7 +108,7 @@ struct Machine {
     std::ofstream(jobs / "BIG.NC", std::ios::binary) << Padded(ReadText(jobs / "PLATE.NC"), kPaddedBytes, NcComment);
     winplat::SetExeName("C:\\Fieldray\\Fieldray.exe");
     winplat::RegisterServerLibrary(BinaryFolder() / "libkelvaneent.so");
-    program = std::make_unique<Program>(BinaryFolder(), [] {});
+    program = std::make_unique<Program>(DeviceLibraryFolder(), [] {});
     program->Start();
     auto& main = program->Forms.Main;
     main.TdTxt.SetText("0");

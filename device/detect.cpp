@@ -329,19 +329,4 @@ std::int32_t RebootTB32() {
   return frame.Finish(result);
 }
 
-// Test support: the next detection runs again, as in a new process.
-void vxTestForgetDetection() {
-  ExportFrame frame;
-  if (frame.Refused()) return;
-  ForgetDetection();
-  Lib().boards = BoardTable{};
-}
-
-}  // extern "C"
-
-extern "C" {
-
-// Test support: the frame point limit as the last session reported it.
-std::int32_t vxTestMaxFramePoints() { return Lib().maxFramePoints; }
-
 }  // extern "C"

@@ -78,20 +78,3 @@ std::int32_t ReceiveWordBlockLocked(std::int32_t* words, std::size_t capacity) {
 }
 
 }  // namespace vexlib
-
-extern "C" {
-
-std::int32_t SendWordBlock(const std::int32_t* words, std::int32_t byteCount) {
-  vexlib::ExportFrame frame;
-  if (frame.Refused()) return -2;
-  return vexlib::SendWordBlockLocked(words, byteCount);
-}
-
-std::int32_t ReceiveWordBlock(std::int32_t* words) {
-  vexlib::ExportFrame frame;
-  if (frame.Refused()) return -2;
-  // The caller's array holds one entry per frame point.
-  return vexlib::ReceiveWordBlockLocked(words, static_cast<std::size_t>(std::max(vexlib::Lib().maxFramePoints, 0)));
-}
-
-}  // extern "C"

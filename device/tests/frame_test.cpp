@@ -170,7 +170,7 @@ TEST_F(LibraryFrame, ASecondCopyWhoseWindowClassIsTakenFailsItsLoadCleanly) {
   // A copy of the library under another name is a second library in this
   // process: its window class name is taken by the first.
   std::filesystem::path copy = testsupport::Root() / "libvexlib-copy.so";
-  std::filesystem::copy_file(std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libvexlib.so", copy,
+  std::filesystem::copy_file(std::filesystem::read_symlink("/proc/self/exe").parent_path() / vxtest::kLibraryFile, copy,
                              std::filesystem::copy_options::overwrite_existing);
   void* second = dlopen(copy.c_str(), RTLD_NOW | RTLD_LOCAL);
   ASSERT_NE(second, nullptr) << dlerror();

@@ -14,9 +14,9 @@ void* Library() {
   static void* handle = [] {
     // Dead boards end the transport's polls quickly in tests.
     setenv("VEXLIB_POLL_TIMEOUT_MS", "200", 0);
-    std::filesystem::path path = testsupport::BinDir() / "libvexlib.so";
+    std::filesystem::path path = testsupport::BinDir() / kLibraryFile;
     // The library is built beside the test program.
-    if (!std::filesystem::exists(path)) path = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libvexlib.so";
+    if (!std::filesystem::exists(path)) path = std::filesystem::read_symlink("/proc/self/exe").parent_path() / kLibraryFile;
     void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
     if (!h) ADD_FAILURE() << "cannot load " << path.string() << ": " << dlerror();
     return h;

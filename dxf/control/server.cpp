@@ -7,10 +7,12 @@
 
 using winplat::HRESULT;
 
+// The library's interface: these four entries; everything else in it is hidden.
+#define KELVANE_SERVER_ENTRY __attribute__((visibility("default")))
+
 extern "C" {
 
-__attribute__((visibility("default"))) HRESULT DllGetClassObject(const char* clsid,
-                                                                 winplat::IClassFactory** factory) noexcept {
+KELVANE_SERVER_ENTRY HRESULT DllGetClassObject(const char* clsid, winplat::IClassFactory** factory) noexcept {
   if (!factory) return winplat::E_POINTER;
   *factory = nullptr;
   if (!clsid) return winplat::CLASS_E_CLASSNOTAVAILABLE;
@@ -27,18 +29,18 @@ __attribute__((visibility("default"))) HRESULT DllGetClassObject(const char* cls
   }
 }
 
-__attribute__((visibility("default"))) HRESULT DllCanUnloadNow() noexcept {
+KELVANE_SERVER_ENTRY HRESULT DllCanUnloadNow() noexcept {
   return kelvane::LiveControls() == 0 ? winplat::S_OK : winplat::S_FALSE;
 }
 
-__attribute__((visibility("default"))) HRESULT DllRegisterServer() noexcept {
+KELVANE_SERVER_ENTRY HRESULT DllRegisterServer() noexcept {
   auto self = winplat::ModuleFileOf(reinterpret_cast<const void*>(&DllRegisterServer));
   HRESULT hr = winplat::RegisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF, kelvane::kClassDescription, self);
   if (hr != winplat::S_OK) return hr;
   return winplat::RegisterServerClass(kelvane::kPageProgID, kelvane::kCLSID_ppAppearance, kelvane::kPageProgID, self);
 }
 
-__attribute__((visibility("default"))) HRESULT DllUnregisterServer() noexcept {
+KELVANE_SERVER_ENTRY HRESULT DllUnregisterServer() noexcept {
   HRESULT page = winplat::UnregisterServerClass(kelvane::kPageProgID, kelvane::kCLSID_ppAppearance);
   HRESULT control = winplat::UnregisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF);
   return control != winplat::S_OK ? control : page;

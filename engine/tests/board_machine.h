@@ -16,11 +16,25 @@
 
 namespace enginetest {
 
-// A test hook of the device library, by name.
-inline void* Hook(const char* name) {
-  static void* lib =
-      dlopen((testsupport::BinDir() / fieldray::engine::Vexlib::kLibraryFile).c_str(), RTLD_NOW | RTLD_LOCAL);
-  return lib ? dlsym(lib, name) : nullptr;
+// The tests' copy of the device library (the shipped one with test hooks), loaded
+// once; the engine's binding reaches it through BoardLibrary().
+inline constexpr const char* kTestingLibrary = "libvexlib_testing.so";
+inline void* TestingLibrary() {
+  static void* lib = dlopen((testsupport::BinDir() / kTestingLibrary).c_str(), RTLD_NOW | RTLD_LOCAL);
+  return lib;
+}
+
+// An export or test hook of that library, by name.
+inline void* Hook(const char* name) { return TestingLibrary() ? dlsym(TestingLibrary(), name) : nullptr; }
+
+// The engine's table of exports, every entry resolved from that library.
+inline fieldray::engine::VexlibTable BoardLibrary() {
+  fieldray::engine::VexlibTable table;
+#define ENGINETEST_RESOLVE(name) table.name = reinterpret_cast<decltype(table.name)>(Hook(#name));
+  FIELDRAY_VEXLIB_EXPORTS(ENGINETEST_RESOLVE)
+  FIELDRAY_VEXLIB_OWN_EXPORTS(ENGINETEST_RESOLVE)
+#undef ENGINETEST_RESOLVE
+  return table;
 }
 
 inline void ResetBoardMachine() {
@@ -28,9 +42,16 @@ inline void ResetBoardMachine() {
   winplat::hw::WriteBoardConfig("");
   winplat::hw::ResetBoardState();
   winplat::hw::ClearCommandLog();
-  auto forget = reinterpret_cast<void (*)()>(Hook("vxTestForgetDetection"));
-  ASSERT_NE(forget, nullptr);
-  forget();
+  // The copy with test hooks, once loaded, detects afresh. The shipped library,
+  // which the tests of the whole program load, must be the only one in their
+  // process (a second copy cannot register its window class), so it is never
+  // loaded here: each test process starts it anew.
+  if (void* loaded = dlopen((testsupport::BinDir() / kTestingLibrary).c_str(), RTLD_NOW | RTLD_NOLOAD)) {
+    auto forget = reinterpret_cast<void (*)()>(dlsym(loaded, "vxTestForgetDetection"));
+    dlclose(loaded);
+    ASSERT_NE(forget, nullptr);
+    forget();
+  }
   fs::path windows = testsupport::Root() / "C" / "WINDOWS";
   fs::path templ = fs::path(std::getenv("FIELDRAY_TEMPLATE")) / "C" / "WINDOWS";
   fs::create_directories(windows / "SYSTEM32");

@@ -27,7 +27,7 @@ class BoardRoundTrip : public ::testing::Test {
   }
 
   ProgramState state;
-  Vexlib vx{testsupport::BinDir()};
+  Vexlib vx{enginetest::BoardLibrary()};
   enginetest::FakeConsole console;
   int exits = 0;
   Engine e{state, vx, console, [this] { ++exits; }};

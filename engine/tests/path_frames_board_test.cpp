@@ -74,7 +74,7 @@ class PathFramesOnBoard : public ::testing::Test {
   }
 
   ProgramState state;
-  Vexlib vx{testsupport::BinDir()};
+  Vexlib vx{enginetest::BoardLibrary()};
   enginetest::FakeConsole console;
   int exits = 0;
   Engine e{state, vx, console, [this] { ++exits; }};

@@ -186,7 +186,7 @@ class ProgramOnBoards : public ::testing::Test {
 
   winplat::ManualClock clock;
   ProgramState state;
-  Vexlib vx{testsupport::BinDir()};
+  Vexlib vx{enginetest::BoardLibrary()};
   enginetest::FakeConsole console;
   int exits = 0;
   Engine e{state, vx, console, [this] { ++exits; }};

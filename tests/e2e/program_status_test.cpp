@@ -76,8 +76,8 @@ std::pair<int, std::string> RunTool(const std::string& tool, const std::string& 
   return {run.status, run.log};
 }
 
-// Each program says how it is used, and ends with status 2 naming a machine
-// root it cannot make or fill.
+// Each program says how it is used and which version it is, and ends with
+// status 2 naming a machine root it cannot make or fill.
 TEST(ProgramStatus, EveryProgramSaysHowItIsUsedAndNamesARootItCannotUse) {
   const fs::path runs = testsupport::Root() / "runs";
   // A root whose path is a file cannot be made; one whose drive C is a file cannot be filled.
@@ -93,6 +93,11 @@ TEST(ProgramStatus, EveryProgramSaysHowItIsUsedAndNamesARootItCannotUse) {
     EXPECT_NE(help.find(std::string("usage: ") + tool), std::string::npos) << help;
     EXPECT_NE(help.find("FIELDRAY_ROOT"), std::string::npos) << help;
     EXPECT_NE(help.find("Exit status"), std::string::npos) << help;
+    EXPECT_NE(help.find("--version"), std::string::npos) << help;
+
+    auto [versionStatus, version] = RunTool(tool, "--version");
+    EXPECT_EQ(versionStatus, 0) << tool << "\n" << version;
+    EXPECT_EQ(version, std::string(tool) + " " FIELDRAY_VERSION "\n");
 
     auto [badStatus, bad] = RunTool(tool, "--no-such-option");
     EXPECT_EQ(badStatus, 2) << tool << "\n" << bad;

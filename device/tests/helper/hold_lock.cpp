@@ -18,7 +18,7 @@ int main(int argc, char** argv) {
     return 2;
   }
   std::string marker = argv[1];
-  std::filesystem::path lib = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libvexlib.so";
+  std::filesystem::path lib = std::filesystem::read_symlink("/proc/self/exe").parent_path() / "libvexlib_testing.so";
   void* handle = dlopen(lib.c_str(), RTLD_NOW);
   if (!handle) {
     std::fprintf(stderr, "%s\n", dlerror());

@@ -122,6 +122,8 @@ TEST_F(AboutAndPage, GetKeyValueReadsStringsAndNumbers) {
 TEST_F(AboutAndPage, ThePageReadsAndAppliesTheFiveProperties) {
   ASSERT_EQ(dxf->PropertyPages(), std::vector<std::string>{kelvane::kPageProgID});
   ASSERT_EQ(DllRegisterServer(), winplat::S_OK);  // the control and its page
+  // The same records naming the stand-in server, which the registry can load.
+  ASSERT_EQ(winplat::RegisterServerLibrary(kelvanetest::ServerLibrary()), winplat::S_OK);
   winplat::ComPtr<winplat::IDispatch> object = winplat::CreateObject(kelvane::kPageProgID);
   auto page = winplat::QueryInterface<kelvane::ppAppearanceObject>(object.Get());
   ASSERT_TRUE(page);

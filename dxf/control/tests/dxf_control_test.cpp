@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "../dxf_control.h"
+#include "test_server.h"
 #include "winplat/classreg.h"
 #include "winplat/container.h"
 #include "winplat/module.h"
@@ -20,11 +21,11 @@ using winplat::PropertyBag;
 using winplat::Variant;
 
 // One DXF control placed by a container (in run or design mode), created by
-// ProgID from this library's registration.
+// ProgID from the test server's registration.
 struct Placed {
   explicit Placed(bool userMode = true) {
-    auto self = winplat::ModuleFileOf(reinterpret_cast<const void*>(&DllGetClassObject));
-    EXPECT_EQ(winplat::RegisterServerClass(kProgID, kCLSID_DXF, kClassDescription, self), winplat::S_OK);
+    EXPECT_EQ(winplat::RegisterServerClass(kProgID, kCLSID_DXF, kClassDescription, kelvanetest::ServerLibrary()),
+              winplat::S_OK);
     site = winplat::PlaceControl(kProgID, "DXF1", 0, userMode);
     dxf = winplat::QueryInterface<DXF>(site->Object());
     EXPECT_TRUE(dxf);
@@ -431,8 +432,8 @@ TEST(DXFControl, PictureBoxesAreChildWindowsOfTheHostAndForwardTheMouse) {
   winplat::HWND form = winplat::CreateWindow("TestHostForm", "Host", winplat::WS_OVERLAPPEDWINDOW, 0, 0, 800, 600, 0, 0,
                                              0, 0);
   ASSERT_NE(form, 0u);
-  auto self = winplat::ModuleFileOf(reinterpret_cast<const void*>(&DllGetClassObject));
-  ASSERT_EQ(winplat::RegisterServerClass(kProgID, kCLSID_DXF, kClassDescription, self), winplat::S_OK);
+  ASSERT_EQ(winplat::RegisterServerClass(kProgID, kCLSID_DXF, kClassDescription, kelvanetest::ServerLibrary()),
+            winplat::S_OK);
   auto placed = winplat::PlaceControl(kProgID, "DXF1", form, true);
   auto dxf = winplat::QueryInterface<DXF>(placed->Object());
   ASSERT_TRUE(dxf);

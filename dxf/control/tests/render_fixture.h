@@ -8,6 +8,7 @@
 
 #include "../../reader/dxf_reader.h"
 #include "../dxf_control.h"
+#include "test_server.h"
 #include "test_support.h"
 #include "winplat/classreg.h"
 #include "winplat/container.h"
@@ -15,8 +16,6 @@
 #include "winplat/module.h"
 #include "winplat/picture.h"
 #include "winplat/window.h"
-
-extern "C" winplat::HRESULT DllGetClassObject(const char* clsid, winplat::IClassFactory** factory) noexcept;
 
 namespace rendertest {
 
@@ -65,8 +64,8 @@ class RenderTest : public ::testing::Test {
     wc.lpszClassName = "RenderTestHost";
     winplat::RegisterClass(wc);
     form = winplat::CreateWindow("RenderTestHost", "Host", winplat::WS_OVERLAPPEDWINDOW, 0, 0, 1200, 1000, 0, 0, 0, 0);
-    auto self = winplat::ModuleFileOf(reinterpret_cast<const void*>(&DllGetClassObject));
-    ASSERT_EQ(winplat::RegisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF, kelvane::kClassDescription, self),
+    ASSERT_EQ(winplat::RegisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF, kelvane::kClassDescription,
+                                           kelvanetest::ServerLibrary()),
               winplat::S_OK);
     site = winplat::PlaceControl(kelvane::kProgID, "DXF1", form, true);
     dxf = winplat::QueryInterface<kelvane::DXF>(site->Object());

@@ -13,9 +13,10 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: fieldray-projection OUT.png [SIZE] [BOARD]\n"
+    "usage: fieldray-projection OUT.png [SIZE] [BOARD] | --version | --help\n"
     "Saves a SIZE x SIZE picture (default 512) of what board BOARD (default 0) of the\n"
     "machine root named by FIELDRAY_ROOT (else ~/.local/share/fieldray/root) projects now.\n"
+    "--version prints the program's name and version.\n"
     "Exit status: 0 saved; 1 the picture could not be made; 2 usage or a machine-root fault.\n";
 
 }  // namespace
@@ -23,6 +24,10 @@ constexpr const char* kUsage =
 int main(int argc, char** argv) {
   if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (argc == 2 && std::string(argv[1]) == "--version") {
+    std::puts("fieldray-projection " FIELDRAY_VERSION);
     return 0;
   }
   if (argc < 2 || argc > 4 || (argv[1][0] == '-' && argv[1][1] != '\0')) {

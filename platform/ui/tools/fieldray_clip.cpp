@@ -4,6 +4,7 @@
 //   fieldray-clip -         put what standard input holds (one trailing line break dropped)
 //   fieldray-clip --get     print the clipboard text
 //   fieldray-clip --clear   empty the clipboard
+//   fieldray-clip --version print the program's name and version
 // Exit status: 0 done, 1 the clipboard is held open by another program, 2 usage
 // or a machine root that cannot be made.
 #include <cstdio>
@@ -18,10 +19,11 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: fieldray-clip TEXT... | - | --get | --clear\n"
+    "usage: fieldray-clip TEXT... | - | --get | --clear | --version | --help\n"
     "Puts TEXT (the arguments joined by blanks, or standard input for -) on the clipboard\n"
     "of the machine root named by FIELDRAY_ROOT (else ~/.local/share/fieldray/root), as\n"
-    "another application hands a job over; --get prints it, --clear empties it.\n"
+    "another application hands a job over; --get prints it, --clear empties it; --version\n"
+    "prints the program's name and version.\n"
     "Exit status: 0 done; 1 the clipboard is held open by another program; 2 usage or a\n"
     "machine-root fault.\n";
 
@@ -35,6 +37,10 @@ int main(int argc, char** argv) {
   std::string first = argv[1];
   if (first == "--help" || first == "-h") {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (first == "--version") {
+    std::puts("fieldray-clip " FIELDRAY_VERSION);
     return 0;
   }
   if (first.size() > 1 && first[0] == '-' && first != "--get" && first != "--clear") {
