@@ -185,6 +185,7 @@ void Form_Load(Engine& engine, MainForm& main, StartupValues& values, const Star
   main.BlnkTm.SetText(ReadCalibrationValue(engine, "BlankTiming"));
   if (seams.LoadGrids) seams.LoadGrids();
   s.LoadingSettings = BoolFalse;
+  values.SettingsLoaded = true;
 
   if (seams.LoadPrjPosCaptions) seams.LoadPrjPosCaptions();
 
@@ -238,8 +239,10 @@ void Form_Load(Engine& engine, MainForm& main, StartupValues& values, const Star
 
 void Form_QueryUnload(Engine& engine, MainForm& main, StartupValues& values) {
   // A value being edited is saved as when the focus leaves its control.
-  if (wc::Control* active = main.ActiveControl()) active->LostFocus.Fire(*active, "LostFocus");
-  StoreWindowPosition(engine, main, "Main");
+  if (values.SettingsLoaded) {
+    if (wc::Control* active = main.ActiveControl()) active->LostFocus.Fire(*active, "LostFocus");
+    StoreWindowPosition(engine, main, "Main");
+  }
   engine.Vx.EndSession();
   CloseRemoteBoxPort(values.PortDevice);
 }

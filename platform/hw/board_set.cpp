@@ -8,6 +8,7 @@
 #include "../win/machine.h"
 #include "board_machine.h"
 #include "isa_board.h"
+#include "winplat/paths.h"
 #include "winplat/hw/ports.h"
 
 namespace winplat::hw::detail {
@@ -24,6 +25,7 @@ struct Machine {
   std::vector<Board*> isa;
   std::vector<Board*> pci;
   std::vector<int> claims;
+  std::map<int, BoardStateError> failures;  // by place in the configuration, of the last build
 };
 
 Machine& TheMachine() {
@@ -68,6 +70,14 @@ std::shared_ptr<Board> ObtainOrNone(Machine& m, BoardFamily family, int index, c
                                     const std::string& name) {
   try {
     return Obtain(m, family, index, config, name);
+  } catch (const BoardStateError& e) {
+    m.failures.insert_or_assign(index, e);
+    static std::string lastError;
+    if (lastError != e.what()) {
+      lastError = e.what();
+      std::fprintf(stderr, "Board %s not available: %s\n", name.c_str(), e.what());
+    }
+    return nullptr;
   } catch (const std::exception& e) {
     static std::string lastError;
     if (lastError != e.what()) {
@@ -98,6 +108,7 @@ void RefreshMachine() {
   m.claims.clear();
   m.isa.clear();
   m.pci.clear();
+  m.failures.clear();
   m.config = config;
   m.built = true;
   for (std::size_t i = 0; i < config.boards.size(); ++i) {
@@ -145,9 +156,24 @@ Board* PciBoard(int device) {
   return m.pci[static_cast<std::size_t>(device)];
 }
 
+std::string BoardOpenFailure(int index) {
+  MachineLock lock;
+  auto it = TheMachine().failures.find(index);
+  return it == TheMachine().failures.end() ? std::string() : it->second.what();
+}
+
 }  // namespace winplat::hw::detail
 
 namespace winplat::hw {
+
+bool OpenBoards(std::string* error) {
+  detail::MachineLock lock;
+  detail::RefreshMachine();
+  const auto& failures = detail::TheMachine().failures;
+  if (failures.empty()) return true;
+  if (error) *error = "Machine root " + MachineRoot().string() + ": " + failures.begin()->second.Reason;
+  return false;
+}
 
 void ResetBoardState() {
   detail::MachineLock lock;
