@@ -416,15 +416,21 @@ bool SetCurrentFolder(std::string_view windowsPath) {
   return true;
 }
 
-bool CopyFromTemplate(std::string_view windowsPath) {
+fs::path TemplateCopyOf(std::string_view windowsPath) {
   std::error_code ec;
-  const fs::path target = HostPath(windowsPath);
-  const fs::path rel = target.lexically_relative(MachineRoot());
+  const fs::path rel = HostPath(windowsPath).lexically_relative(MachineRoot());
   const fs::path from = TemplateDir() / rel;
+  if (rel.empty() || !fs::is_regular_file(from, ec)) return {};
+  return from;
+}
+
+bool CopyFromTemplate(std::string_view windowsPath) {
+  const fs::path from = TemplateCopyOf(windowsPath);
+  if (from.empty()) return false;
   std::ifstream in(from, std::ios::binary);
-  if (rel.empty() || !fs::is_regular_file(from, ec) || !in) return false;
+  if (!in) return false;
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  ReplacingWriter out = ReplacingWriter::OpenHost(target);
+  ReplacingWriter out = ReplacingWriter::OpenHost(HostPath(windowsPath));
   return out.Write(bytes) && out.Commit();
 }
 

@@ -77,6 +77,10 @@ bool SetCurrentFolder(std::string_view windowsPath);
 // file or it cannot be written (the file is then unchanged).
 bool CopyFromTemplate(std::string_view windowsPath);
 
+// The host path of the template's copy of the file at `windowsPath`; empty
+// when the template holds no such file.
+std::filesystem::path TemplateCopyOf(std::string_view windowsPath);
+
 // Copies back the template files a filled root lacks, except those at or
 // under the Windows paths of `keepOut` (files or folders: what the operator
 // may delete for good, such as the job folder's examples). Answers the
