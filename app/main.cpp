@@ -18,6 +18,7 @@
 #include "console/program.h"
 #include "winplat/controls/operator.h"
 #include "winplat/endprogram.h"
+#include "winplat/files.h"
 #include "winplat/folders.h"
 #include "winplat/hw/boards.h"
 #include "winplat/hw/projection.h"
@@ -128,6 +129,8 @@ int main(int argc, char** argv) {
     return 3;
   }
   RestoreTemplateFiles();
+  // Temporaries that writes interrupted by a crash or a kill left behind.
+  winplat::RemoveWriteLeftovers(winplat::MachineRoot(), true);
 
   // A start that a device fault ends runs none of the command lines: that is
   // a failed run, never a clean one.

@@ -140,3 +140,23 @@ TEST(RootFaults, AStartEndedByTheSessionEndsWithStatusOne) {
   EXPECT_EQ(run.status, 1) << run.log;
   EXPECT_NE(run.log.find("2 command lines not run"), std::string::npos) << run.log;
 }
+
+// A later start brings back only the template files the root lacks outside
+// the job folder, and names each; a deleted example job stays deleted; what
+// killed writes left behind is gone.
+TEST(RootFaults, ALaterStartRestoresWhatIsMissingKeepsDeletedJobsAndClearsLeftovers) {
+  const fs::path root = FilledRoot("later-start");
+  const fs::path program = root / "C" / "Fieldray";
+  ASSERT_TRUE(fs::remove(program / "Jobs" / "PLATE.NC"));
+  ASSERT_TRUE(fs::remove(program / "Tool.Dat"));
+  const fs::path leftovers[] = {program / "Fldry.INI.~4194399-0", program / "Jobs" / "PLATE.DXF.~4194399-0"};
+  for (const fs::path& left : leftovers) testsupport::WriteFile(left, "part of a write");
+  const auto run = RunTool("fieldray", {testsupport::WriteFile(root.parent_path() / "later.ops", "quit\n").string()},
+                           root, -1);
+  EXPECT_EQ(run.status, 0) << run.log;
+  EXPECT_NE(run.log.find("Restored from the template: C:\\Fieldray\\Tool.Dat"), std::string::npos) << run.log;
+  EXPECT_EQ(run.log.find("Restored from the template: C:\\Fieldray\\Jobs"), std::string::npos) << run.log;
+  EXPECT_TRUE(fs::exists(program / "Tool.Dat"));
+  EXPECT_FALSE(fs::exists(program / "Jobs" / "PLATE.NC"));
+  for (const fs::path& left : leftovers) EXPECT_FALSE(fs::exists(left)) << left;
+}
