@@ -70,15 +70,8 @@ std::shared_ptr<Board> ObtainOrNone(Machine& m, BoardFamily family, int index, c
                                     const std::string& name) {
   try {
     return Obtain(m, family, index, config, name);
-  } catch (const BoardStateError& e) {
-    m.failures.insert_or_assign(index, e);
-    static std::string lastError;
-    if (lastError != e.what()) {
-      lastError = e.what();
-      std::fprintf(stderr, "Board %s not available: %s\n", name.c_str(), e.what());
-    }
-    return nullptr;
   } catch (const std::exception& e) {
+    if (const auto* state = dynamic_cast<const BoardStateError*>(&e)) m.failures.insert_or_assign(index, *state);
     static std::string lastError;
     if (lastError != e.what()) {
       lastError = e.what();

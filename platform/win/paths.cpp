@@ -473,7 +473,8 @@ std::vector<std::string> RestoreFromTemplate(const std::vector<std::string>& kee
     } catch (const PathError&) {
       continue;
     }
-    if (fs::exists(fs::symlink_status(target, ec))) continue;
+    std::error_code there;
+    if (fs::exists(fs::symlink_status(target, there))) continue;
     if (CopyIfMissing(it->path(), target).empty()) restored.push_back(windowsPath);
   }
   return restored;
