@@ -154,9 +154,11 @@ bool JobIntake::TakeJob(JobRecord& job) {
   ClipboardOpen clipboard(main_.hWnd());
   if (!clipboard.open) return false;
   std::optional<std::string> text = winplat::GetClipboardData(winplat::CF_TEXT);
-  if (!text) return false;
-  text->resize(std::min(text->size(), text->find('\0')));
-  if (text->empty()) return false;
+  if (text) text->resize(std::min(text->size(), text->find('\0')));
+  if (!text || text->empty()) {
+    announced_.clear();  // the same record put again later is said again
+    return false;
+  }
   job = ParseJobRecord(*text, e_.State.NewListCol, e_.State.FieldSet1, e_.State.FieldSet2);
   // A record that is not taken stays on the clipboard; why is said once per text.
   const std::string folder = files_.FixFilePath();
