@@ -1,16 +1,29 @@
 // Fieldray: the operator program. Makes the windows, brings the system up,
 // takes operator commands from a file given on the command line (or the
 // terminal), runs the loop until the main window closes, and shuts down.
+#include <fcntl.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "console/program.h"
 #include "winplat/controls/operator.h"
+#include "winplat/endprogram.h"
+#include "winplat/files.h"
+#include "winplat/folders.h"
+#include "winplat/hw/boards.h"
 #include "winplat/hw/projection.h"
 #include "winplat/paths.h"
+#include "winplat/profile.h"
 #include "winplat/sync.h"
 
 namespace {
@@ -22,8 +35,63 @@ constexpr const char* kUsage =
     "use) and takes operator commands, one a line, from the file COMMANDS, or from the\n"
     "terminal when it is - or missing ('help' lists them there). --version prints the\n"
     "program's name and version.\n"
-    "Exit status: 0 every line ran; 1 a line failed; 2 usage, an unreadable command\n"
-    "file or a machine-root fault; 3 already running on this machine root.\n";
+    "Exit status: 0 every line ran; 1 a line failed or the start ended early; 2 usage,\n"
+    "an unreadable command file or a machine-root fault; 3 already running on this\n"
+    "machine root.\n";
+
+// The command lines of a command file (blank and comment lines not counted).
+int CommandLines(const std::string& script) {
+  std::ifstream in(script);
+  int count = 0;
+  for (std::string line; std::getline(in, line);) {
+    const std::size_t at = line.find_first_not_of(" \t\r");
+    if (at != std::string::npos && line[at] != '#') ++count;
+  }
+  return count;
+}
+
+// Why the settings file, when there, cannot be read ("" when it can, or is not there).
+std::string SettingsUnreadable(const std::string& windowsPath) {
+  std::filesystem::path host;
+  try {
+    host = winplat::HostPath(windowsPath);
+  } catch (const std::exception& e) {
+    return e.what();
+  }
+  std::error_code ec;
+  if (!std::filesystem::exists(std::filesystem::symlink_status(host, ec))) return "";
+  const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return std::strerror(errno);
+  char byte;
+  const ssize_t n = ::read(fd, &byte, 1);
+  const int err = errno;
+  ::close(fd);
+  return n < 0 ? std::strerror(err) : "";
+}
+
+// Checks the root before anything of the program starts: its settings file
+// can be read and every board's state can be kept. "" when all is well.
+std::string RootFault() {
+  const std::string settings = winplat::ProgramFolder() + "Fldry.INI";
+  if (std::string why = SettingsUnreadable(settings); !why.empty())
+    return "Machine root " + winplat::MachineRoot().string() + ": Fldry.INI cannot be read: " + why;
+  std::string error;
+  if (!winplat::hw::OpenBoards(&error)) return error;
+  return "";
+}
+
+// Template files the root lacks come back, except the job folder's examples
+// and the settings file (a missing one is the settings' own business).
+void RestoreTemplateFiles() {
+  const std::string folder = winplat::ProgramFolder();
+  char jobs[260];
+  const std::uint32_t n = winplat::GetPrivateProfileStringA("System", "Path", "", jobs, sizeof jobs,
+                                                            (folder + "Fldry.INI").c_str());
+  std::vector<std::string> keep = {folder + "Jobs", folder + "Fldry.INI"};
+  if (n > 0) keep.emplace_back(jobs, n);
+  for (const std::string& path : winplat::RestoreFromTemplate(keep))
+    std::printf("Restored from the template: %s\n", path.c_str());
+}
 
 }  // namespace
 
@@ -55,20 +123,40 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", rootError.c_str());
     return 2;
   }
+  if (std::string fault = RootFault(); !fault.empty()) {
+    std::fprintf(stderr, "%s\n", fault.c_str());
+    return 2;
+  }
   std::printf("Fieldray machine root: %s\n", winplat::MachineRoot().c_str());
   // One operator program per machine; a root where no lock can be made does not stop it.
   if (winplat::HoldMachineLock("Fieldray") == winplat::MachineLockResult::HeldElsewhere) {
     std::fprintf(stderr, "Fieldray is already running on this machine.\n");
     return 3;
   }
+  RestoreTemplateFiles();
+  // Temporaries that writes interrupted by a crash or a kill left behind.
+  winplat::RemoveWriteLeftovers(winplat::MachineRoot(), true);
+
+  // A start that a device fault ends runs none of the command lines: that is
+  // a failed run, never a clean one.
+  bool started = false;
+  auto exitRoutine = [&started, &script] {
+    if (started) winplat::EndProgram(0);
+    if (script != "-") std::fprintf(stderr, "%d command lines not run\n", CommandLines(script));
+    winplat::EndProgram(1);
+  };
 
   // A platform fault that no handler caught still ends the program with its text.
   try {
-    console::Program program(engine::Vexlib::BinaryFolder(), engine::DefaultExitRoutine());
+    console::Program program(engine::Vexlib::BinaryFolder(), exitRoutine);
     winplat::controls::SetProjectionSaver([](const std::string& hostPath, std::string* error) {
       return winplat::hw::SaveProjectionPng(hostPath, 0, 512, error);
     });
-    if (!program.Start()) return 1;
+    if (!program.Start()) {
+      if (script != "-") std::fprintf(stderr, "%d command lines not run\n", CommandLines(script));
+      return 1;
+    }
+    started = true;
 
     int failures = winplat::controls::RunOperatorInput(script, std::cout);
     if (program.Forms.Main.Loaded()) program.Forms.Main.Unload();

@@ -154,12 +154,31 @@ bool JobIntake::TakeJob(JobRecord& job) {
   ClipboardOpen clipboard(main_.hWnd());
   if (!clipboard.open) return false;
   std::optional<std::string> text = winplat::GetClipboardData(winplat::CF_TEXT);
-  if (!text) return false;
-  text->resize(std::min(text->size(), text->find('\0')));
-  if (text->empty()) return false;
+  if (text) text->resize(std::min(text->size(), text->find('\0')));
+  if (!text || text->empty()) {
+    announced_.clear();  // the same record put again later is said again
+    return false;
+  }
   job = ParseJobRecord(*text, e_.State.NewListCol, e_.State.FieldSet1, e_.State.FieldSet2);
-  if (!job.NameUsable || winplat::Exist(files_.FixFilePath() + job.Name) == 0) return false;
+  // A record that is not taken stays on the clipboard; why is said once per text.
+  const std::string folder = files_.FixFilePath();
+  if (!job.NameUsable || winplat::IsReplacingTemporary(job.Name) ||
+      !winplat::LiesInFolder(folder + job.Name, folder)) {
+    Announce(*text, "Job refused: " + job.Name + " is not a file of " + folder);
+    return false;
+  }
+  if (winplat::Exist(folder + job.Name) == 0) {
+    Announce(*text, "Waiting for job file " + job.Name + " in " + folder);
+    return false;
+  }
+  announced_.clear();
   return winplat::EmptyClipboard();
+}
+
+void JobIntake::Announce(const std::string& record, const std::string& message) {
+  if (record == announced_) return;
+  announced_ = record;
+  e_.Console.SetMsg(message);
 }
 
 std::string JobIntake::SetJobVariables(const JobRecord& job) {

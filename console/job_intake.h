@@ -70,7 +70,12 @@ class JobIntake {
   void ClearHandOff();
   // Reads the clipboard and clears it when its record names an existing job
   // file; nothing when it is held by another program, empty or still waits.
+  // A record naming a file that is not there yet, or a name that is no file
+  // of the job folder (a path, "..", a drive, a write's temporary, a link
+  // leading out), is left where it is and said in Msg.
   bool TakeJob(JobRecord& job);
+  // Says `message` unless it was already said for this clipboard text.
+  void Announce(const std::string& record, const std::string& message);
   // Evaluates the job's expressions; the message of the last one that could
   // not be evaluated ("" when all were).
   std::string SetJobVariables(const JobRecord& job);
@@ -83,6 +88,7 @@ class JobIntake {
   const FileSelection& files_;
   OpenDrawingFileSlot open_;
   bool ticking_ = false;
+  std::string announced_;  // the clipboard text last said to wait or be refused
 };
 
 }  // namespace fieldray::console

@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 
+#include "console/flag_scope.h"
 #include "engine/output_switches.h"
 #include "engine/point_list.h"
 #include "engine/projection_output.h"
@@ -49,10 +50,7 @@ OptionHandlers::OptionHandlers(engine::Engine& engine, MainForm& main, winplat::
   check(main_.LLMO, "MachineData", "Origin");
 
   auto text = [this](wc::TextBox& box, const char* key) {
-    box.Change = [this, &box, key] {
-      std::string value = box.Text();
-      engine::WriteIniValue(e_, "CaptionProjection", key, value);
-    };
+    box.Change = [this, &box, key] { Store(box, "CaptionProjection", key); };
   };
   text(main_.CapX, "XPosition");
   text(main_.CapY, "YPosition");
@@ -65,21 +63,21 @@ OptionHandlers::OptionHandlers(engine::Engine& engine, MainForm& main, winplat::
   lowerLimit_ = {&main_.SRLL, &main_.SRLLUD, "Scan rate lower limit", main_.SRLL.Text()};
   multiplier_ = {&main_.ScnRt, &main_.ScnRtUD, "Scan rate multiplier", main_.ScnRt.Text()};
   blanking_ = {&main_.BlnkTm, &main_.BlnkTmUD, "Blanking time", main_.BlnkTm.Text()};
+  holdStart_ = {&main_.PtsST, &main_.PtsStUD, "Segment start points", main_.PtsST.Text()};
+  holdVertex_ = {&main_.PtsVtx, &main_.PtsVtxUD, "Vertex points", main_.PtsVtx.Text()};
+  holdEnd_ = {&main_.PtsEnd, &main_.PtsEndUD, "Segment end points", main_.PtsEnd.Text()};
   main_.SRLL.Change = [this] {
     if (!TakeTyped(lowerLimit_) || e_.State.LoadingSettings) return;
-    std::string value = main_.SRLL.Text();
-    engine::WriteCalibrationValue(e_, "ScanRateLL", value);
+    Store(main_.SRLL, "Calibration", "ScanRateLL");
   };
   main_.SRUL.Change = [this] {
     if (!TakeTyped(upperLimit_)) return;
-    std::string value = main_.SRUL.Text();
-    engine::WriteCalibrationValue(e_, "ScanRateUL", value);
+    Store(main_.SRUL, "Calibration", "ScanRateUL");
   };
   auto blankStore = [this] {
     RestoreTyped(blanking_);
     if (!blanking_.InRange(main_.BlnkTm.Text())) return;
-    std::string value = main_.BlnkTm.Text();
-    engine::WriteCalibrationValue(e_, "BlankTiming", value);
+    Store(main_.BlnkTm, "Calibration", "BlankTiming");
   };
   main_.BlnkTm.LostFocus = blankStore;
   main_.BlnkTmUD.Change = blankStore;
@@ -93,18 +91,18 @@ OptionHandlers::OptionHandlers(engine::Engine& engine, MainForm& main, winplat::
   main_.ScnRt.Change = [this] { ScnRt_Change(); };
   main_.BlnkTm.Change = [this] { BlnkTm_Change(); };
 
-  auto hold = [this](wc::TextBox& box, const char* key, std::int32_t ProgramState::*target) {
-    box.Change = [this, &box, key, target] {
-      if (!e_.State.LoadingSettings) {
-        std::string value = box.Text();
-        engine::WriteCalibrationValue(e_, key, value);
-      }
-      e_.State.*target = Rounded(box.Text());
+  // A hold count takes a typed value only within its up-down's range.
+  auto hold = [this](RangedValue& ranged, const char* key, std::int32_t ProgramState::*target) {
+    ranged.Box->Change = [this, &ranged, key, target] {
+      if (!TakeTyped(ranged)) return;
+      if (!e_.State.LoadingSettings) Store(*ranged.Box, "Calibration", key);
+      e_.State.*target = Rounded(ranged.Stored);
     };
+    ranged.Box->LostFocus = [this, &ranged] { RestoreTyped(ranged); };
   };
-  hold(main_.PtsST, "PointsStart", &ProgramState::HoldStart);
-  hold(main_.PtsVtx, "PointsVertex", &ProgramState::HoldVertex);
-  hold(main_.PtsEnd, "PointsEnd", &ProgramState::HoldEnd);
+  hold(holdStart_, "PointsStart", &ProgramState::HoldStart);
+  hold(holdVertex_, "PointsVertex", &ProgramState::HoldVertex);
+  hold(holdEnd_, "PointsEnd", &ProgramState::HoldEnd);
 
   // The output switches show the last frame again under their new state.
   main_.OnOff.Click = [this] { engine::OnOff_Click(e_); };
@@ -116,6 +114,15 @@ OptionHandlers::OptionHandlers(engine::Engine& engine, MainForm& main, winplat::
   // The tool table stores itself whenever the operator edits it.
   if (toolDat_) toolDat_->OnChange = [this] { ToolDat_Change(); };
   main_.DispLaser.PaintEvent = [this] { DispLaser_Paint(); };
+}
+
+void OptionHandlers::Store(wc::TextBox& box, const char* section, const char* key) {
+  if (restoring_) return;  // the stored value shown again is not written again
+  std::string value = box.Text();
+  if (engine::WriteIniValue(e_, section, key, value) != engine::IniWrite::Refused) return;
+  // A value the settings file cannot hold gives way to the one it holds.
+  FlagScope restoring(restoring_);
+  box.SetText(engine::ReadIniValue(e_, section, key));
 }
 
 bool OptionHandlers::RangedValue::InRange(const std::string& text) const {

@@ -47,12 +47,18 @@ class OptionHandlers {
   // LostFocus: a text out of range gives way to the stored one, and Msg names the range.
   void RestoreTyped(RangedValue& value);
 
+  // Writes the box's text to the settings; a text the file refuses is named
+  // in Msg and the box shows the stored value again.
+  void Store(wc::TextBox& box, const char* section, const char* key);
+
   // Sends rate and skew for the working frame; false when nothing was sent.
   bool SendRate(std::int32_t& skew);
   engine::Engine& e_;
   MainForm& main_;
   winplat::SpreadGrid* toolDat_;
   RangedValue upperLimit_, lowerLimit_, multiplier_, blanking_;
+  RangedValue holdStart_, holdVertex_, holdEnd_;
+  bool restoring_ = false;
 };
 
 }  // namespace fieldray::console

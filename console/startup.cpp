@@ -5,6 +5,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <vector>
 
 #include "console/alignment_points.h"
 #include "console/height_presets.h"
@@ -17,6 +18,7 @@
 #include "engine/status_reporter.h"
 #include "winplat/folders.h"
 #include "winplat/hw/parport.h"
+#include "winplat/text.h"
 
 namespace fieldray::console {
 
@@ -71,18 +73,31 @@ std::string ShortestText(double v) {
   return s == "-0" ? "0" : s;
 }
 
-void SetJobFolder(Engine& engine, MainForm& main) {
+// Shows the job folder; a note when it had to fall back ("" when not).
+std::string SetJobFolder(Engine& engine, MainForm& main) {
   std::string path = Ini(engine, "System", "Path");
   if (!path.empty()) {
     try {
       main.File1.SetPath(path);
-      return;
+      return "";
     } catch (const std::exception&) {
     }
   }
   // A missing, empty or refused job folder falls back to the program folder.
   main.File1.SetPath(engine.State.ProgramDir);
-  engine.Console.SetMsg("Job folder \"" + path + "\" not found; showing the program folder.");
+  return "Job folder \"" + path + "\" not found; showing the program folder.";
+}
+
+// A stored value of a box with an up-down: one outside the up-down's range is
+// not used, the nearest bound is, and the key with its range is noted. A blank
+// value stays as the settings rules give it.
+std::string WithinRange(Engine& engine, const wc::UpDown& range, const char* key, std::vector<std::string>& notes) {
+  const std::string stored = ReadCalibrationValue(engine, key);
+  if (winplat::Trim(stored).empty()) return stored;
+  const double v = std::nearbyint(LenientVal(stored));
+  if (v >= range.Min() && v <= range.Max()) return stored;
+  notes.push_back(std::string(key) + " (" + std::to_string(range.Min()) + " to " + std::to_string(range.Max()) + ")");
+  return std::to_string(v < range.Min() ? range.Min() : range.Max());
 }
 
 }  // namespace
@@ -139,12 +154,15 @@ void Form_Load(Engine& engine, MainForm& main, StartupValues& values, const Star
   if (dir.find("VB") != std::string::npos) dir = "C:\\FieldrayDir\\";
   SetProgramDir(s, dir);
   FillSettingsFromTemplate(engine);
+  // What start-up has to say about the settings, said at once when they are read.
+  std::vector<std::string> notes;
+  if (std::string missing = engine::MissingSettingsNote(engine); !missing.empty()) notes.push_back(missing);
 
   WindowPosition pos = ReadMainWindowPosition(engine);
   main.SetTop(pos.Top);
   main.SetLeft(pos.Left);
 
-  SetJobFolder(engine, main);
+  if (std::string folder = SetJobFolder(engine, main); !folder.empty()) notes.push_back(folder);
   LoadFieldCalibration(engine);
 
   values.MarkerResolution = Saturated(ReadCalibrationValue(engine, "MarkerResolution"));
@@ -171,20 +189,32 @@ void Form_Load(Engine& engine, MainForm& main, StartupValues& values, const Star
   main.CharW.SetText(ShortestText(LenientVal(Ini(engine, "CaptionProjection", "CharWidth"))));
   main.LLMO.SetValue(CheckState(Ini(engine, "MachineData", "Origin")));
 
+  std::vector<std::string> outOfRange;
   s.LoadingSettings = BoolTrue;
-  main.PtsST.SetText(ReadCalibrationValue(engine, "PointsStart"));
-  main.PtsVtx.SetText(ReadCalibrationValue(engine, "PointsVertex"));
-  main.PtsEnd.SetText(ReadCalibrationValue(engine, "PointsEnd"));
+  main.PtsST.SetText(WithinRange(engine, main.PtsStUD, "PointsStart", outOfRange));
+  main.PtsVtx.SetText(WithinRange(engine, main.PtsVtxUD, "PointsVertex", outOfRange));
+  main.PtsEnd.SetText(WithinRange(engine, main.PtsEndUD, "PointsEnd", outOfRange));
   s.HoldStart = Saturated(main.PtsST.Text());
   s.HoldVertex = Saturated(main.PtsVtx.Text());
   s.HoldEnd = Saturated(main.PtsEnd.Text());
-  main.SRUL.SetText(ReadCalibrationValue(engine, "ScanRateUL"));
-  main.SRLL.SetText(ReadCalibrationValue(engine, "ScanRateLL"));
-  main.ScnRt.SetText(ReadCalibrationValue(engine, "ScanRate"));
+  main.SRUL.SetText(WithinRange(engine, main.SRULUD, "ScanRateUL", outOfRange));
+  main.SRLL.SetText(WithinRange(engine, main.SRLLUD, "ScanRateLL", outOfRange));
+  main.ScnRt.SetText(WithinRange(engine, main.ScnRtUD, "ScanRate", outOfRange));
   s.ScanRateCache = Saturated(main.ScnRt.Text());
-  main.BlnkTm.SetText(ReadCalibrationValue(engine, "BlankTiming"));
+  main.BlnkTm.SetText(WithinRange(engine, main.BlnkTmUD, "BlankTiming", outOfRange));
   if (seams.LoadGrids) seams.LoadGrids();
   s.LoadingSettings = BoolFalse;
+  values.SettingsLoaded = true;
+  if (!outOfRange.empty()) {
+    std::string note = "Settings outside their range, the nearest bound used: ";
+    for (std::size_t i = 0; i < outOfRange.size(); ++i) note += (i ? ", " : "") + outOfRange[i];
+    notes.push_back(note);
+  }
+  if (!notes.empty()) {
+    std::string all;
+    for (const std::string& note : notes) all += (all.empty() ? "" : "; ") + note;
+    engine.Console.SetMsg(all);
+  }
 
   if (seams.LoadPrjPosCaptions) seams.LoadPrjPosCaptions();
 
@@ -238,8 +268,10 @@ void Form_Load(Engine& engine, MainForm& main, StartupValues& values, const Star
 
 void Form_QueryUnload(Engine& engine, MainForm& main, StartupValues& values) {
   // A value being edited is saved as when the focus leaves its control.
-  if (wc::Control* active = main.ActiveControl()) active->LostFocus.Fire(*active, "LostFocus");
-  StoreWindowPosition(engine, main, "Main");
+  if (values.SettingsLoaded) {
+    if (wc::Control* active = main.ActiveControl()) active->LostFocus.Fire(*active, "LostFocus");
+    StoreWindowPosition(engine, main, "Main");
+  }
   engine.Vx.EndSession();
   CloseRemoteBoxPort(values.PortDevice);
 }

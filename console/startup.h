@@ -19,6 +19,10 @@ struct StartupValues {
   std::int32_t PortDevice = 0;
   std::vector<std::int32_t> BoxPositions;
   std::int32_t MarkerResolution = 5;
+  // Set once start-up has read the settings: only then does shutdown store
+  // the window's place (a start ended before would write a settings file of
+  // its own making).
+  bool SettingsLoaded = false;
 };
 
 // Steps that work on the grids and lists of the console; each may be left

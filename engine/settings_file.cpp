@@ -59,14 +59,23 @@ std::string ReadGeometricValue(Engine& engine, const std::string& key) {
   return ReadIniValue(engine, "Geometric", key);
 }
 
-void WriteIniValue(Engine& engine, const std::string& section, const std::string& key, std::string& value) {
+IniWrite WriteIniValue(Engine& engine, const std::string& section, const std::string& key, std::string& value) {
   value = winplat::Trim(value);
-  std::int32_t ok = winplat::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(),
-                                                        engine.State.IniFileName.c_str());
-  if (ok == 0 && !engine.State.SettingsWriteFailed) {
-    engine.State.SettingsWriteFailed = true;
-    engine.Console.SetMsg("Settings not saved: " + engine.State.IniFileName + " cannot be written.");
+  ProgramState& s = engine.State;
+  if (std::string why = winplat::ProfileWriteRefusal(section.c_str(), key.c_str(), value.c_str()); !why.empty()) {
+    s.SettingsWriteFailed = true;
+    engine.Console.SetMsg(key + " not saved: " + why);
+    return IniWrite::Refused;
   }
+  if (winplat::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), s.IniFileName.c_str()) == 0) {
+    s.SettingsWriteFailed = true;
+    engine.Console.SetMsg("Settings not saved: " + s.IniFileName + " cannot be written.");
+    return IniWrite::Failed;
+  }
+  // A good write after a failure: the failure's text no longer holds.
+  if (s.SettingsWriteFailed) engine.Console.SetMsg("");
+  s.SettingsWriteFailed = false;
+  return IniWrite::Stored;
 }
 
 bool SettingsHoldAnyKey(const std::string& iniFile) {
@@ -99,11 +108,29 @@ bool FillSettingsFromTemplate(Engine& engine) {
   return true;
 }
 
-void WriteCalibrationValue(Engine& engine, const std::string& key, std::string& value) {
-  WriteIniValue(engine, "Calibration", key, value);
+std::string MissingSettingsNote(Engine& engine) {
+  std::filesystem::path tmpl;
+  try {
+    tmpl = winplat::TemplateCopyOf(engine.State.IniFileName);
+  } catch (const std::exception&) {
+    return {};  // a program folder that maps to no file: nothing to compare
+  }
+  if (tmpl.empty()) return {};
+  std::vector<std::string> missing;
+  for (const auto& [section, key] : winplat::ProfileKeysWithValues(tmpl))
+    if (ReadIniValue(engine, section, key).empty()) missing.push_back(key);
+  if (missing.empty()) return {};
+  std::string note = std::string(kIniFile) + " lacks " + std::to_string(missing.size()) +
+                     " settings, read as empty (0 for numbers): ";
+  for (std::size_t i = 0; i < missing.size(); ++i) note += (i ? ", " : "") + missing[i];
+  return note;
 }
-void WriteGeometricValue(Engine& engine, const std::string& key, std::string& value) {
-  WriteIniValue(engine, "Geometric", key, value);
+
+IniWrite WriteCalibrationValue(Engine& engine, const std::string& key, std::string& value) {
+  return WriteIniValue(engine, "Calibration", key, value);
+}
+IniWrite WriteGeometricValue(Engine& engine, const std::string& key, std::string& value) {
+  return WriteIniValue(engine, "Geometric", key, value);
 }
 
 std::string FieldLetter(std::int32_t field) {

@@ -27,8 +27,6 @@ std::string ReadIniValue(Engine& engine, const std::string& section, const std::
 std::string ReadCalibrationValue(Engine& engine, const std::string& key);
 std::string ReadGeometricValue(Engine& engine, const std::string& key);
 
-// Trims blanks from `value` (the caller sees the trimmed text) and stores it.
-// The first write of the run that fails is reported in Msg.
 // Whether the settings file holds at least one key in some section (a
 // missing or empty file holds none).
 bool SettingsHoldAnyKey(const std::string& iniFile);
@@ -36,9 +34,23 @@ bool SettingsHoldAnyKey(const std::string& iniFile);
 // and Msg says so. True when it was.
 bool FillSettingsFromTemplate(Engine& engine);
 
-void WriteIniValue(Engine& engine, const std::string& section, const std::string& key, std::string& value);
-void WriteCalibrationValue(Engine& engine, const std::string& key, std::string& value);
-void WriteGeometricValue(Engine& engine, const std::string& key, std::string& value);
+// Start-up: the keys the template's settings file gives a value that read
+// as empty here, named in one note ("Fldry.INI lacks 2 settings, read as
+// empty (0 for numbers): XScaleS, XScaleA"); "" when none is missing.
+std::string MissingSettingsNote(Engine& engine);
+
+// What became of a settings write.
+enum class IniWrite {
+  Stored,
+  Refused,  // the value (or key) cannot be held by the file: "KEY not saved: REASON" in Msg
+  Failed,   // the file cannot be written: "Settings not saved: FILE cannot be written." in Msg
+};
+// Trims blanks from `value` (the caller sees the trimmed text) and stores it.
+// Every write that is refused or fails is said in Msg and sets
+// SettingsWriteFailed; the next good write clears both.
+IniWrite WriteIniValue(Engine& engine, const std::string& section, const std::string& key, std::string& value);
+IniWrite WriteCalibrationValue(Engine& engine, const std::string& key, std::string& value);
+IniWrite WriteGeometricValue(Engine& engine, const std::string& key, std::string& value);
 
 // The letters of the machine fields 1..8 as used in setting keys ("" for no field).
 std::string FieldLetter(std::int32_t field);

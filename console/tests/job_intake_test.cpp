@@ -18,6 +18,7 @@
 #include "toolpath/expressions.h"
 #include "winplat/clipboard.h"
 #include "winplat/clock.h"
+#include "winplat/files.h"
 #include "winplat/controls/operator.h"
 #include "winplat/msgbox.h"
 #include "winplat/window.h"
@@ -171,6 +172,48 @@ TEST_F(JobIntakeTest, ARecordThatCannotBeTakenStaysOnTheClipboardUntilItCan) {
     EXPECT_EQ(calls.empty() ? "" : calls.back(), "open C:\\Jobs\\" + record.substr(0, record.find(';')));
   }
   EXPECT_TRUE(boxes.Shown().empty());
+}
+
+TEST_F(JobIntakeTest, WhatTheIntakeWaitsForOrRefusesIsSaidOncePerRecord) {
+  testsupport::WriteFile(testsupport::Root() / "C" / "Outside.NC", "G0 X0 Y0\n");
+  std::filesystem::create_symlink("../Outside.NC", Jobs() / "LINK.NC");
+  std::filesystem::create_symlink("P1.NC", Jobs() / "INNER.NC");
+  testsupport::WriteFile(Jobs() / "P1.NC.~4194399-0", "G0 X0 Y0\n");
+  // A write's temporary is no job file: neither listed nor counted.
+  forms.Main.File1.Refresh();
+  EXPECT_EQ(forms.Main.File1.ListCount(), 4);
+  EXPECT_EQ(winplat::FCount("C:\\Jobs\\*.*"), 4);
+  const struct {
+    const char* record;
+    const char* said;
+  } cases[] = {
+      {"LATER.NC;;T", "Waiting for job file LATER.NC in C:\\Jobs\\"},
+      {"..\\Outside.NC;;T", "Job refused: ..\\Outside.NC is not a file of C:\\Jobs\\"},
+      {"C:\\Outside.NC;;T", "Job refused: C:\\Outside.NC is not a file of C:\\Jobs\\"},
+      {"LINK.NC;;T", "Job refused: LINK.NC is not a file of C:\\Jobs\\"},
+      {"P1.NC.~4194399-0;;T", "Job refused: P1.NC.~4194399-0 is not a file of C:\\Jobs\\"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.record);
+    winplat::SetClipboardText(c.record);
+    Tick();
+    EXPECT_EQ(forms.Main.Msg.Caption(), c.said);
+    e.Console.SetMsg("meanwhile");
+    Tick();
+    Tick();
+    EXPECT_EQ(forms.Main.Msg.Caption(), "meanwhile") << "said once for one record";
+    EXPECT_EQ(winplat::GetClipboardText(), c.record);
+  }
+  EXPECT_TRUE(calls.empty());
+  // The same record again after another: said again.
+  winplat::SetClipboardText("LATER.NC;;T");
+  Tick();
+  EXPECT_EQ(forms.Main.Msg.Caption(), "Waiting for job file LATER.NC in C:\\Jobs\\");
+  // A link that stays in the job folder is a job file like any other.
+  winplat::SetClipboardText("INNER.NC;;T");
+  Tick();
+  EXPECT_EQ(winplat::GetClipboardText(), "");
+  EXPECT_EQ(calls.empty() ? "" : calls.back(), "open C:\\Jobs\\INNER.NC");
 }
 
 TEST_F(JobIntakeTest, TheJobOpensInItsOwnRunFieldLikeAPickInTheList) {

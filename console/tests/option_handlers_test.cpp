@@ -178,6 +178,7 @@ TEST_F(OptionHandlersTest, MultiplierIsStoredOnEveryChangeAndOnLostFocus) {
 TEST_F(OptionHandlersTest, ClosingTheWindowSavesTheBlankingBeingEdited) {
   OptionHandlers h(e, forms.Main);
   StartupValues values;
+  values.SettingsLoaded = true;  // as start-up leaves it
   forms.Main.Show();
   forms.Main.BlnkTm.SetFocus();
   forms.Main.BlnkTm.SetText("7200");

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cstdlib>
 #include <set>
 #include <vector>
@@ -197,7 +198,7 @@ TEST_F(Startup, SettingsWithoutAnyKeyAreTakenFromTheTemplate) {
   }
 }
 
-TEST_F(Startup, TypedRatesOutsideTheirRangeAreNeitherUsedNorStored) {
+TEST_F(Startup, TypedRatesAndHoldCountsOutsideTheirRangeAreNeitherUsedNorStored) {
   Program p;
   p.Load();
   auto& m = p.forms.Main;
@@ -213,13 +214,19 @@ TEST_F(Startup, TypedRatesOutsideTheirRangeAreNeitherUsedNorStored) {
       {&m.ScnRt, "ScanRate", "500", "Scan rate multiplier: 10 to 50"},
       {&m.BlnkTm, "BlankTiming", "abc", "Blanking time: 2000 to 15000"},
       {&m.BlnkTm, "BlankTiming", "1e30", "Blanking time: 2000 to 15000"},
+      {&m.PtsST, "PointsStart", "0", "Segment start points: 1 to 10"},
+      {&m.PtsST, "PointsStart", "", "Segment start points: 1 to 10"},
+      {&m.PtsVtx, "PointsVertex", "11", "Vertex points: 1 to 10"},
+      {&m.PtsEnd, "PointsEnd", "-3", "Segment end points: 1 to 10"},
   };
   for (const Case& c : cases) {
     const std::string before = c.box->Text();
     const std::int32_t rate = p.state.ScanRateCache;
+    const std::array<std::int32_t, 3> holds{p.state.HoldStart, p.state.HoldVertex, p.state.HoldEnd};
     c.box->SetText(c.typed);
     EXPECT_EQ(engine::ReadCalibrationValue(p.e, c.key), before) << c.typed;
     EXPECT_EQ(p.state.ScanRateCache, rate) << c.typed;
+    EXPECT_EQ((std::array<std::int32_t, 3>{p.state.HoldStart, p.state.HoldVertex, p.state.HoldEnd}), holds) << c.typed;
     c.box->LostFocus.Fire(*c.box, "LostFocus");
     EXPECT_EQ(c.box->Text(), before) << c.typed;
     EXPECT_EQ(m.Msg.Caption(), c.message);
@@ -229,6 +236,61 @@ TEST_F(Startup, TypedRatesOutsideTheirRangeAreNeitherUsedNorStored) {
   m.SRUL.SetText("32000");
   m.SRUL.LostFocus.Fire(m.SRUL, "LostFocus");
   EXPECT_EQ(engine::ReadCalibrationValue(p.e, "ScanRateUL"), "32000");
+  m.PtsST.SetText("10");
+  EXPECT_EQ(engine::ReadCalibrationValue(p.e, "PointsStart"), "10");
+  EXPECT_EQ(p.state.HoldStart, 10);
+  p.Close();
+}
+
+TEST_F(Startup, StoredSettingsOutOfRangeOrMissingAreNamedAtStart) {
+  const fs::path ini = ProgramFile("Fldry.INI");
+  std::string text = testsupport::ReadFile(ini);
+  auto set = [&](const std::string& key, const std::string& value) {
+    const std::size_t at = text.find("\n" + key + "=");
+    ASSERT_NE(at, std::string::npos) << key;
+    text.replace(at + 1, text.find('\n', at + 1) - at - 1, key + "=" + value);
+  };
+  auto drop = [&](const std::string& key) {
+    const std::size_t at = text.find("\n" + key + "=");
+    ASSERT_NE(at, std::string::npos) << key;
+    text.erase(at + 1, text.find('\n', at + 1) - at);
+  };
+  set("PointsStart", "0");
+  set("ScanRate", "500");
+  set("ScanRateLL", "-5");
+  for (const char* f : {"S", "A", "T", "R", "Sf", "Af", "Tf", "Rf"}) drop(std::string("XScale") + f);
+  set("YScaleS", "");
+  testsupport::WriteFile(ini, text);
+
+  Program p;
+  p.Load();
+  auto& m = p.forms.Main;
+  EXPECT_EQ(m.PtsST.Text(), "1");
+  EXPECT_EQ(p.state.HoldStart, 1);
+  EXPECT_EQ(m.ScnRt.Text(), "50");
+  EXPECT_EQ(p.state.ScanRateCache, 50);
+  EXPECT_EQ(m.SRLL.Text(), "5000");
+  EXPECT_EQ(p.state.FieldCalibration[1].XScale, 0) << "a missing key keeps the value the rules give it";
+  EXPECT_EQ(m.Msg.Caption(),
+            "Fldry.INI lacks 9 settings, read as empty (0 for numbers): XScaleS, XScaleA, XScaleT, XScaleR, "
+            "XScaleSf, XScaleAf, XScaleTf, XScaleRf, YScaleS; Settings outside their range, the nearest bound "
+            "used: PointsStart (1 to 10), ScanRateLL (5000 to 15000), ScanRate (10 to 50)");
+  p.Close();
+}
+
+TEST_F(Startup, ACaptionTextTheSettingsCannotHoldIsNamedAndTheStoredOneShownAgain) {
+  Program p;
+  p.Load();
+  auto& m = p.forms.Main;
+  const std::string stored = m.CapX.Text();
+  m.CapX.SetText("-8000\r\n12");
+  EXPECT_EQ(m.Msg.Caption(), "XPosition not saved: line breaks cannot be stored");
+  EXPECT_EQ(m.CapX.Text(), stored);
+  EXPECT_EQ(engine::ReadIniValue(p.e, "CaptionProjection", "XPosition"), stored);
+  EXPECT_TRUE(p.state.SettingsWriteFailed);
+  m.CapY.SetText("5000");
+  EXPECT_FALSE(p.state.SettingsWriteFailed);
+  EXPECT_EQ(m.Msg.Caption(), "");
   p.Close();
 }
 

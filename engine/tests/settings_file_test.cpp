@@ -70,17 +70,32 @@ TEST(SettingsFile, WritesTrimTheCallersValueAndStoreItAsAWindowsToolWould) {
   EXPECT_TRUE(rig.console.msgHistory.empty());
 }
 
-TEST(SettingsFile, AFailedWriteIsReportedOnceAndLosesNothingElse) {
+TEST(SettingsFile, EveryRefusedOrFailedWriteIsSaidAndAGoodWriteClearsIt) {
   EngineRig rig;
+  const std::string good = rig.state.IniFileName;
+  testsupport::WriteFile(IniHost(rig.state), "[CaptionProjection]\r\nXPosition=-9000\r\n");
   SetProgramDir(rig.state, "C:\\NoSuchFolder\\");
   std::string v = "1";
-  WriteIniValue(rig.e, "Main", "Top", v);
-  ASSERT_EQ(rig.console.msgHistory.size(), 1u);
-  EXPECT_NE(rig.console.msg.find("C:\\NoSuchFolder\\Fldry.INI"), std::string::npos);
+  EXPECT_EQ(WriteIniValue(rig.e, "Main", "Top", v), IniWrite::Failed);
+  EXPECT_EQ(rig.console.msg, "Settings not saved: C:\\NoSuchFolder\\Fldry.INI cannot be written.");
   EXPECT_TRUE(rig.state.SettingsWriteFailed);
-  WriteIniValue(rig.e, "Main", "Left", v);
-  EXPECT_EQ(rig.console.msgHistory.size(), 1u);
+  rig.console.msg.clear();
+  EXPECT_EQ(WriteIniValue(rig.e, "Main", "Left", v), IniWrite::Failed);
+  EXPECT_NE(rig.console.msg.find("cannot be written"), std::string::npos) << "each failure is said";
   EXPECT_EQ(ReadIniValue(rig.e, "Main", "Top"), "");
+
+  SetProgramDir(rig.state, "C:\\Fieldray\\");
+  ASSERT_EQ(rig.state.IniFileName, good);
+  std::string broken = "-12\r\n5";
+  EXPECT_EQ(WriteIniValue(rig.e, "CaptionProjection", "XPosition", broken), IniWrite::Refused);
+  EXPECT_EQ(rig.console.msg, "XPosition not saved: line breaks cannot be stored");
+  EXPECT_EQ(ReadIniValue(rig.e, "CaptionProjection", "XPosition"), "-9000");
+  EXPECT_TRUE(rig.state.SettingsWriteFailed);
+
+  EXPECT_EQ(WriteIniValue(rig.e, "Main", "Top", v), IniWrite::Stored);
+  EXPECT_FALSE(rig.state.SettingsWriteFailed);
+  EXPECT_EQ(rig.console.msg, "") << "the failure's text goes with the next good write";
+  EXPECT_EQ(ReadIniValue(rig.e, "Main", "Top"), "1");
 }
 
 TEST(SettingsFile, FieldCalibrationIsReadFromItsFortyEightKeys) {

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <stdexcept>
 #include <string>
 
 #include "winplat/hw/boards.h"
@@ -76,6 +77,18 @@ class ProcessLock {
   ProcessLock& operator=(const ProcessLock&) = delete;
 };
 
+// A board state file that cannot be opened, reserved or mapped; what() is
+// "cannot open board state PATH: REASON".
+class BoardStateError : public std::runtime_error {
+ public:
+  BoardStateError(const std::filesystem::path& path, const std::string& reason)
+      : std::runtime_error("cannot open board state " + path.string() + ": " + reason), Reason(reason) {}
+  std::string Reason;
+};
+
+// Whether this process only looks at the boards (LookAtBoardsOnly).
+bool BoardsLookedAtOnly();
+
 // One board of this process's view of the machine.
 class Board : public BoardContext {
  public:
@@ -124,6 +137,9 @@ class Board : public BoardContext {
 // Returns nullptr when no such board is installed.
 Board* IsaBoardOnPort(std::uint16_t port);
 Board* PciBoard(int device);
+// Why the board of the configuration's place `index` could not be opened
+// ("" when it was, or never tried).
+std::string BoardOpenFailure(int index);
 // Re-reads the configuration when it changed and claims the ISA boards' ports.
 // Once per board command: it checks the configuration file.
 void RefreshMachine();

@@ -8,6 +8,7 @@
 #include "../win/machine.h"
 #include "board_machine.h"
 #include "isa_board.h"
+#include "winplat/paths.h"
 #include "winplat/hw/ports.h"
 
 namespace winplat::hw::detail {
@@ -24,6 +25,7 @@ struct Machine {
   std::vector<Board*> isa;
   std::vector<Board*> pci;
   std::vector<int> claims;
+  std::map<int, BoardStateError> failures;  // by place in the configuration, of the last build
 };
 
 Machine& TheMachine() {
@@ -69,6 +71,7 @@ std::shared_ptr<Board> ObtainOrNone(Machine& m, BoardFamily family, int index, c
   try {
     return Obtain(m, family, index, config, name);
   } catch (const std::exception& e) {
+    if (const auto* state = dynamic_cast<const BoardStateError*>(&e)) m.failures.insert_or_assign(index, *state);
     static std::string lastError;
     if (lastError != e.what()) {
       lastError = e.what();
@@ -98,6 +101,7 @@ void RefreshMachine() {
   m.claims.clear();
   m.isa.clear();
   m.pci.clear();
+  m.failures.clear();
   m.config = config;
   m.built = true;
   for (std::size_t i = 0; i < config.boards.size(); ++i) {
@@ -145,9 +149,24 @@ Board* PciBoard(int device) {
   return m.pci[static_cast<std::size_t>(device)];
 }
 
+std::string BoardOpenFailure(int index) {
+  MachineLock lock;
+  auto it = TheMachine().failures.find(index);
+  return it == TheMachine().failures.end() ? std::string() : it->second.what();
+}
+
 }  // namespace winplat::hw::detail
 
 namespace winplat::hw {
+
+bool OpenBoards(std::string* error) {
+  detail::MachineLock lock;
+  detail::RefreshMachine();
+  const auto& failures = detail::TheMachine().failures;
+  if (failures.empty()) return true;
+  if (error) *error = "Machine root " + MachineRoot().string() + ": " + failures.begin()->second.Reason;
+  return false;
+}
 
 void ResetBoardState() {
   detail::MachineLock lock;

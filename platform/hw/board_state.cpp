@@ -41,7 +41,11 @@ Folder& TheFolder() {
   return folder;
 }
 
+std::atomic<bool> lookOnly{false};
+
 }  // namespace
+
+bool BoardsLookedAtOnly() { return lookOnly.load(); }
 
 std::filesystem::path HardwareFolder() {
   Folder& f = TheFolder();
@@ -51,7 +55,7 @@ std::filesystem::path HardwareFolder() {
     f.path = MachineRoot() / "hw";
     std::error_code ec;
     CountFileCall();
-    std::filesystem::create_directories(f.path, ec);
+    if (!BoardsLookedAtOnly()) std::filesystem::create_directories(f.path, ec);
     f.root = root;
   }
   return f.path;
@@ -67,7 +71,9 @@ MachineLock::MachineLock() {
     }
     if (lockFd < 0) {
       CountFileCall();
-      lockFd = ::open((HardwareFolder() / "boards.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+      const std::filesystem::path file = HardwareFolder() / "boards.lock";
+      lockFd = BoardsLookedAtOnly() ? ::open(file.c_str(), O_RDONLY | O_CLOEXEC)
+                                    : ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
       lockRoot = root;
     }
     if (lockFd >= 0) {
@@ -91,29 +97,28 @@ ProcessLock::~ProcessLock() { ProcessMutex().unlock(); }
 
 Board::Board(BoardFamily family, int index, BoardConfig config, std::string name)
     : family_(family), index_(index), config_(std::move(config)), name_(std::move(name)) {
-  std::filesystem::path path = HardwareFolder() / (name_ + ".state");
+  const std::filesystem::path path = HardwareFolder() / (name_ + ".state");
+  const bool writable = !BoardsLookedAtOnly();
   CountFileCall();
-  int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  auto fail = [&](const char* what) {
-    throw std::runtime_error(std::string("cannot ") + what + " board state " + path.string() + ": " +
-                             std::strerror(errno));
-  };
-  if (fd < 0) fail("open");
-  // Sized only when it is not yet: a process that only looks at the boards
-  // leaves their state file untouched.
-  struct stat st {};
-  const bool sized = ::fstat(fd, &st) == 0 && st.st_size == static_cast<off_t>(sizeof(SharedBoard));
-  if (!sized && ::ftruncate(fd, sizeof(SharedBoard)) != 0) {
-    const int why = errno;
-    ::close(fd);
-    errno = why;
-    fail("size");
+  bool made = false;
+  int fd = -1;
+  if (writable) {
+    fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    made = fd >= 0;
+    if (fd < 0 && errno == EEXIST) fd = ::open(path.c_str(), O_RDWR | O_CLOEXEC);
+  } else {
+    fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   }
-  void* map = ::mmap(nullptr, sizeof(SharedBoard), PROT_READ | PROT_WRITE, MAP_SHARED, fd, 0);
-  const int why = errno;
+  if (fd < 0) throw BoardStateError(path, std::strerror(errno));
+  // Its blocks are reserved before it is mapped: a full disk is said here,
+  // never met by a store into the mapping.
+  std::string why;
+  void* map = winplat::detail::MapMachineFile(fd, sizeof(SharedBoard), writable, &why);
   ::close(fd);
-  errno = why;
-  if (map == MAP_FAILED) fail("map");
+  if (!map) {
+    if (made) ::unlink(path.c_str());
+    throw BoardStateError(path, why);
+  }
   state_ = static_cast<SharedBoard*>(map);
 }
 
@@ -196,7 +201,7 @@ std::vector<std::uint8_t>& Board::WordBlock() { return wordBlock_; }
 
 std::filesystem::path Board::Folder() const {
   std::filesystem::path folder = HardwareFolder() / name_;
-  if (!folderMade_) {
+  if (!folderMade_ && !BoardsLookedAtOnly()) {
     std::error_code ec;
     CountFileCall();
     std::filesystem::create_directories(folder, ec);
@@ -218,3 +223,9 @@ void Board::SetWindowWord(std::uint32_t offset, std::uint32_t value) {
 }
 
 }  // namespace winplat::hw::detail
+
+namespace winplat::hw {
+
+void LookAtBoardsOnly() { detail::lookOnly = true; }
+
+}  // namespace winplat::hw

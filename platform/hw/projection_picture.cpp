@@ -217,7 +217,9 @@ Picture ProjectionPicture(int board, int size) {
 bool SaveProjectionPng(const std::filesystem::path& path, int board, int size, std::string* error) {
   Picture picture = ProjectionPicture(board, size);
   if (picture.width == 0) {
-    if (error) *error = "no such board, or a picture size outside 8..4096";
+    // A board whose state could not be opened says why.
+    const std::string why = size >= 8 && size <= 4096 ? detail::BoardOpenFailure(board) : std::string();
+    if (error) *error = why.empty() ? "no such board, or a picture size outside 8..4096" : why;
     return false;
   }
   return SavePicturePng(picture, path, error);

@@ -7,7 +7,9 @@
 #include <sys/file.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -26,6 +28,7 @@ constexpr const char* kHeader = "FIELDRAY CLIPBOARD 1\n";
 
 std::mutex clipMutex;
 int heldFd = -1;  // lock file held exclusively while this process has the clipboard open
+std::string writeError;  // why the last change failed, when no other program was the cause
 
 fs::path DataPath() { return MachineRoot() / "clipboard.dat"; }
 fs::path LockPath() { return MachineRoot() / "clipboard.lock"; }
@@ -33,7 +36,9 @@ fs::path LockPath() { return MachineRoot() / "clipboard.lock"; }
 int OpenLockFile() {
   std::error_code ec;
   fs::create_directories(MachineRoot(), ec);
-  return ::open(LockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  const int fd = ::open(LockPath().c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+  if (fd < 0) writeError = "cannot open " + LockPath().string() + ": " + std::strerror(errno);
+  return fd;
 }
 
 // Reads every format; a damaged file reads as empty and is reported.
@@ -68,25 +73,31 @@ Formats ReadFormats() {
 }
 
 bool WriteFormats(const Formats& formats) {
-  fs::path target = DataPath();
+  const fs::path target = DataPath();
   fs::path temp = target;
-  temp += ".tmp." + std::to_string(::getpid());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    if (!out) return false;
-    out << kHeader;
-    for (const auto& [format, bytes] : formats) out << format << ' ' << bytes.size() << '\n' << bytes;
-    out.flush();
-    if (!out) {
-      std::error_code ec;
-      fs::remove(temp, ec);
-      return false;
+  temp += ".~" + std::to_string(::getpid()) + "-0";
+  std::string bytes = kHeader;
+  for (const auto& [format, data] : formats) bytes += std::to_string(format) + ' ' + std::to_string(data.size()) + '\n' + data;
+  auto fail = [&](int err) {
+    writeError = "cannot write " + target.string() + ": " + std::strerror(err);
+    ::unlink(temp.c_str());
+    return false;
+  };
+  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return fail(errno);
+  for (std::size_t done = 0; done < bytes.size();) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int err = n < 0 ? errno : ENOSPC;
+      ::close(fd);
+      return fail(err);
     }
+    done += static_cast<std::size_t>(n);
   }
-  std::error_code ec;
-  fs::rename(temp, target, ec);
-  if (ec) fs::remove(temp, ec);
-  return !ec;
+  if (::close(fd) != 0) return fail(errno);
+  if (::rename(temp.c_str(), target.c_str()) != 0) return fail(errno);
+  return true;
 }
 
 // Runs `read` under a shared lock unless this process holds the clipboard;
@@ -174,11 +185,17 @@ std::string GetClipboardText() {
   return text;
 }
 
+std::string ClipboardWriteError() {
+  std::lock_guard lock(clipMutex);
+  return writeError;
+}
+
 bool SetClipboardText(std::string_view text) {
   bool wasOpen = false;
   {
     std::lock_guard lock(clipMutex);
     wasOpen = heldFd >= 0;
+    writeError.clear();
   }
   if (!wasOpen && !OpenClipboard(0)) return false;
   bool ok = false;
@@ -197,6 +214,7 @@ bool ClearClipboard() {
   {
     std::lock_guard lock(clipMutex);
     wasOpen = heldFd >= 0;
+    writeError.clear();
   }
   if (!wasOpen && !OpenClipboard(0)) return false;
   bool ok = EmptyClipboard();

@@ -8,6 +8,7 @@
 #include "winplat/controls/form.h"
 #include "winplat/controls/lists.h"
 #include "winplat/code_page.h"
+#include "winplat/files.h"
 #include "winplat/paths.h"
 #include "winplat/text.h"
 #include "winplat/timer.h"
@@ -219,6 +220,7 @@ void FileListBox::Fill() {
       for (std::filesystem::directory_iterator it(host, ec), end; !ec && it != end; it.increment(ec)) {
         if (!it->is_regular_file(ec)) continue;
         std::string name = CodePageFromUtf8(it->path().filename().string());
+        if (IsReplacingTemporary(name)) continue;  // a write in progress or its leftover
         bool match = false;
         for (const auto& p : patterns) match = match || Matches(name, p);
         if (match) items_.push_back(name);

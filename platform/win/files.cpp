@@ -124,9 +124,22 @@ std::int32_t FCount(std::string_view pattern) {
   std::error_code ec;
   for (auto it = fs::directory_iterator(host, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
     if (!it->is_regular_file(ec)) continue;
-    if (MatchFileName(name, CodePageFromUtf8(it->path().filename().string()))) ++count;
+    const std::string entry = CodePageFromUtf8(it->path().filename().string());
+    if (MatchFileName(name, entry) && !IsReplacingTemporary(entry)) ++count;
   }
   return count;
+}
+
+bool LiesInFolder(std::string_view path, std::string_view folder) {
+  fs::path host, hostFolder;
+  if (!HostFor(path, &host) || !HostFor(folder, &hostFolder)) return false;
+  std::error_code ec;
+  const fs::path real = fs::weakly_canonical(host, ec);
+  if (ec) return false;
+  const fs::path realFolder = fs::weakly_canonical(hostFolder, ec);
+  if (ec) return false;
+  const fs::path rel = real.lexically_relative(realFolder);
+  return !rel.empty() && *rel.begin() != ".." && *rel.begin() != ".";
 }
 
 std::int32_t FileSize(std::string_view path) {

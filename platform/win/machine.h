@@ -29,6 +29,14 @@ bool HostFor(std::string_view path, std::filesystem::path* out);
 // Windows error in `error` (ERROR_SHARING_VIOLATION when someone holds it).
 int OpenLocked(const std::filesystem::path& host, int flags, int lockOp, std::uint32_t* error);
 
+// Maps the first `bytes` of the open file `fd`. Writable: shared with every
+// process, the file's blocks reserved on the disk first (grown to `bytes`
+// when shorter), so that no later store into the mapping can find the disk
+// full; the only way the platform maps a file. Not writable: a private copy
+// (stores stay in this process, the file is never changed); the file must
+// already hold `bytes`. Null with the reason in *error when it cannot be done.
+void* MapMachineFile(int fd, std::size_t bytes, bool writable, std::string* error);
+
 // An object name as a host file name: letters, digits, '-' and '_' kept,
 // every other byte as %XX.
 std::string EncodeName(std::string_view name);

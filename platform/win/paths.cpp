@@ -118,10 +118,19 @@ std::string CopyIfMissing(const fs::path& from, const fs::path& to) {
   return "";
 }
 
-// Copies every template file that the root lacks and makes the known folders.
+// Written last by a root's first complete fill: a root without it is new.
+fs::path FilledMarker(const fs::path& root) { return root / "machine" / "filled"; }
+
+// Makes the known folders; a new root is first filled with every template
+// file it lacks, and marked filled once that is done. A filled root is never
+// filled again (RestoreFromTemplate brings back what is missing).
 // Answers why the root could not be made or filled, "" when it was.
 std::string FillFromTemplate(const fs::path& root) {
   std::error_code ec;
+  const bool filled = fs::exists(FilledMarker(root), ec);
+  const fs::path tmpl = TemplateDir();
+  // Checked before anything is made: a new root without its template stays unmade.
+  if (!filled && !fs::is_directory(tmpl, ec)) return "template not found: " + tmpl.string();
   fs::create_directories(root, ec);
   if (ec) return ec.message();
   if (!fs::is_directory(root, ec)) return "not a folder";
@@ -143,8 +152,7 @@ std::string FillFromTemplate(const fs::path& root) {
       if (ec) return ec.message();
     }
   }
-  fs::path tmpl = TemplateDir();
-  if (!fs::is_directory(tmpl, ec)) return "";
+  if (filled) return "";
   for (auto it = fs::recursive_directory_iterator(tmpl, ec); !ec && it != fs::recursive_directory_iterator();
        it.increment(ec)) {
     fs::path target = root / fs::relative(it->path(), tmpl);
@@ -156,7 +164,25 @@ std::string FillFromTemplate(const fs::path& root) {
       if (std::string why = CopyIfMissing(it->path(), target); !why.empty()) return why;
     }
   }
+  if (ec) return "cannot read the template " + tmpl.string() + ": " + ec.message();
+  fs::create_directories(FilledMarker(root).parent_path(), ec);
+  if (ec) return ec.message();
+  const int fd = ::open(FilledMarker(root).c_str(), O_WRONLY | O_CREAT | O_CLOEXEC, 0644);
+  if (fd < 0) return "cannot write " + FilledMarker(root).string() + ": " + std::strerror(errno);
+  ::close(fd);
   return "";
+}
+
+// Whether a file can be made and written in `folder`: "" when it can, else why not.
+std::string WriteProbe(const fs::path& folder) {
+  fs::path probe = folder / ("write-probe-" + std::to_string(::getpid()));
+  int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0600);
+  if (fd < 0) return std::strerror(errno);
+  const ssize_t n = ::write(fd, "x", 1);
+  const int err = n == 1 ? 0 : (n < 0 ? errno : ENOSPC);
+  ::close(fd);
+  ::unlink(probe.c_str());
+  return err ? std::strerror(err) : "";
 }
 
 // The host entry of `dir` for the Windows name `name` (code page text): its
@@ -323,7 +349,11 @@ bool OpenExistingMachineRoot(std::string* error) {
 
 bool OpenMachineRoot(std::string* error) {
   try {
-    MachineRoot();
+    const fs::path root = MachineRoot();
+    if (std::string why = WriteProbe(root); !why.empty()) {
+      if (error) *error = "Machine root " + root.string() + ": not writable: " + why;
+      return false;
+    }
     return true;
   } catch (const MachineRootError& e) {
     if (error) *error = e.what();
@@ -386,16 +416,68 @@ bool SetCurrentFolder(std::string_view windowsPath) {
   return true;
 }
 
-bool CopyFromTemplate(std::string_view windowsPath) {
+fs::path TemplateCopyOf(std::string_view windowsPath) {
   std::error_code ec;
-  const fs::path target = HostPath(windowsPath);
-  const fs::path rel = target.lexically_relative(MachineRoot());
+  const fs::path rel = HostPath(windowsPath).lexically_relative(MachineRoot());
   const fs::path from = TemplateDir() / rel;
+  if (rel.empty() || !fs::is_regular_file(from, ec)) return {};
+  return from;
+}
+
+bool CopyFromTemplate(std::string_view windowsPath) {
+  const fs::path from = TemplateCopyOf(windowsPath);
+  if (from.empty()) return false;
   std::ifstream in(from, std::ios::binary);
-  if (rel.empty() || !fs::is_regular_file(from, ec) || !in) return false;
+  if (!in) return false;
   const std::string bytes{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-  ReplacingWriter out = ReplacingWriter::OpenHost(target);
+  ReplacingWriter out = ReplacingWriter::OpenHost(HostPath(windowsPath));
   return out.Write(bytes) && out.Commit();
+}
+
+std::vector<std::string> RestoreFromTemplate(const std::vector<std::string>& keepOut) {
+  std::vector<std::string> restored;
+  std::error_code ec;
+  const fs::path root = MachineRoot();
+  const fs::path tmpl = TemplateDir();
+  std::vector<std::string> kept;
+  for (const std::string& path : keepOut) {
+    try {
+      std::string full = FullPath(path);
+      if (full.back() == '\\') full.pop_back();
+      kept.push_back(full);
+    } catch (const PathError&) {
+    }
+  }
+  auto isKept = [&](const std::string& windowsPath) {
+    for (const std::string& k : kept)
+      if (AsciiEqualNoCase(windowsPath, k) ||
+          (windowsPath.size() > k.size() && windowsPath[k.size()] == '\\' &&
+           AsciiEqualNoCase(std::string_view(windowsPath).substr(0, k.size()), k)))
+        return true;
+    return false;
+  };
+  for (auto it = fs::recursive_directory_iterator(tmpl, ec); !ec && it != fs::recursive_directory_iterator();
+       it.increment(ec)) {
+    if (!it->is_regular_file()) continue;
+    const fs::path rel = fs::relative(it->path(), tmpl);
+    std::string windowsPath;
+    try {
+      windowsPath = WindowsPathOf(root / rel);
+    } catch (const PathError&) {
+      continue;  // not on a drive
+    }
+    if (isKept(windowsPath)) continue;
+    fs::path target;
+    try {
+      target = HostPath(windowsPath);
+    } catch (const PathError&) {
+      continue;
+    }
+    std::error_code there;
+    if (fs::exists(fs::symlink_status(target, there))) continue;
+    if (CopyIfMissing(it->path(), target).empty()) restored.push_back(windowsPath);
+  }
+  return restored;
 }
 
 std::string ProfileFilePath(std::string_view fileName) {

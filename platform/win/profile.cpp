@@ -182,20 +182,6 @@ class ProfileWriteLock {
   int fd_ = -1;
 };
 
-// A write that would plant a line of another kind is refused: a line break
-// in any part, a key that reads back as a section, a comment or a split at
-// its own "=", a section name closed early by "]".
-bool WritableNames(const char* section, const char* key, const char* value) {
-  auto hasBreak = [](const char* t) { return t && std::strpbrk(t, "\r\n") != nullptr; };
-  if (hasBreak(section) || hasBreak(key) || hasBreak(value)) return false;
-  if (std::strchr(section, ']')) return false;
-  if (key) {
-    const std::string name = winplat::TrimSpace(key);
-    if (name.find('=') != std::string_view::npos || (!name.empty() && (name[0] == '[' || name[0] == ';'))) return false;
-  }
-  return true;
-}
-
 }  // namespace
 
 std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, const char* defaultValue,
@@ -256,10 +242,35 @@ std::uint32_t GetPrivateProfileIntA(const char* section, const char* key, std::i
   return negative ? 0u - result : result;
 }
 
+// A write that would plant a line of another kind is refused: a line break
+// in any part, a key that reads back as a section, a comment or a split at
+// its own "=", a section name closed early by "]".
+std::string ProfileWriteRefusal(const char* section, const char* key, const char* value) {
+  auto hasBreak = [](const char* t) { return t && std::strpbrk(t, "\r\n") != nullptr; };
+  if (hasBreak(section) || hasBreak(key) || hasBreak(value)) return "line breaks cannot be stored";
+  if (section && std::strchr(section, ']')) return "a section name cannot hold ]";
+  if (key) {
+    const std::string name = winplat::TrimSpace(key);
+    if (name.find('=') != std::string_view::npos) return "a key cannot hold =";
+    if (!name.empty() && (name[0] == '[' || name[0] == ';')) return "a key cannot begin with [ or ;";
+  }
+  return "";
+}
+
+std::vector<std::pair<std::string, std::string>> ProfileKeysWithValues(const std::filesystem::path& hostFile) {
+  std::vector<std::pair<std::string, std::string>> keys;
+  std::string section;
+  for (const Line& line : ReadLines(hostFile)) {
+    if (line.kind == Line::Section) section = line.name;
+    if (line.kind == Line::Entry && !line.value.empty()) keys.emplace_back(section, line.name);
+  }
+  return keys;
+}
+
 std::int32_t WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                         const char* fileName) {
   if (!section) return 1;  // Windows: flush the cache; nothing is cached here
-  if (!WritableNames(section, key, value)) return 0;
+  if (!ProfileWriteRefusal(section, key, value).empty()) return 0;
   auto path = ProfileHostPath(fileName);
   if (!path) return 0;
   std::error_code ec;

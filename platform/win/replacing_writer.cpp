@@ -6,6 +6,7 @@
 
 #include <atomic>
 #include <cerrno>
+#include <csignal>
 #include <utility>
 
 #include "machine.h"
@@ -28,7 +29,55 @@ bool WriteAll(int fd, const char* data, std::size_t count) {
   return true;
 }
 
+// The writing process of a temporary's name "TARGET.~PID-N"; 0 when the name
+// is none. `targetLength` receives the length of TARGET.
+pid_t TemporaryWriter(std::string_view name, std::size_t* targetLength = nullptr) {
+  const std::size_t mark = name.rfind(".~");
+  if (mark == std::string_view::npos || mark == 0) return 0;
+  const std::string_view rest = name.substr(mark + 2);
+  const std::size_t dash = rest.find('-');
+  auto digits = [](std::string_view t) {
+    return !t.empty() && t.size() <= 10 && t.find_first_not_of("0123456789") == std::string_view::npos;
+  };
+  if (dash == std::string_view::npos || !digits(rest.substr(0, dash)) || !digits(rest.substr(dash + 1))) return 0;
+  const long pid = std::stol(std::string(rest.substr(0, dash)));
+  if (pid <= 0 || pid > 0x7FFFFFFF) return 0;
+  if (targetLength) *targetLength = mark;
+  return static_cast<pid_t>(pid);
+}
+
+bool Running(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
+
+// Removes the leftovers in `folder` of writes whose process has ended; only
+// those of `target` when it is given.
+int RemoveLeftoversIn(const fs::path& folder, const std::string* target) {
+  int removed = 0;
+  std::error_code ec;
+  for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    std::size_t length = 0;
+    const pid_t pid = TemporaryWriter(name, &length);
+    if (pid == 0 || (target && (length != target->size() || name.compare(0, length, *target) != 0))) continue;
+    if (Running(pid) || !it->is_regular_file(ec)) continue;
+    if (::unlink(it->path().c_str()) == 0) ++removed;
+  }
+  return removed;
+}
+
 }  // namespace
+
+bool IsReplacingTemporary(std::string_view name) { return TemporaryWriter(name) != 0; }
+
+int RemoveWriteLeftovers(const fs::path& folder, bool recursive) {
+  int removed = RemoveLeftoversIn(folder, nullptr);
+  if (!recursive) return removed;
+  std::error_code ec;
+  for (auto it = fs::recursive_directory_iterator(folder, fs::directory_options::skip_permission_denied, ec);
+       !ec && it != fs::recursive_directory_iterator(); it.increment(ec)) {
+    if (it->is_directory(ec) && !it->is_symlink(ec)) removed += RemoveLeftoversIn(it->path(), nullptr);
+  }
+  return removed;
+}
 
 bool SameFile(std::string_view a, std::string_view b) {
   fs::path hostA, hostB;
@@ -98,6 +147,9 @@ ReplacingWriter ReplacingWriter::OpenHost(const fs::path& link) {
     if (!ec) target = resolved;
   }
   w.target_ = target;
+  // What interrupted writes of this target left behind goes now.
+  const std::string targetName = target.filename().string();
+  RemoveLeftoversIn(target.parent_path(), &targetName);
   // The target, when it exists, is taken exclusively: a file someone holds
   // open is refused before anything is written.
   std::uint32_t error = 0;

@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cerrno>
 #include <condition_variable>
+#include <cstring>
 #include <map>
 #include <mutex>
 #include <new>
@@ -168,6 +169,39 @@ bool NamedMutex::Unlock() {
   return true;
 }
 
+// ---- Mapped files ----------------------------------------------------------
+
+namespace detail {
+
+void* MapMachineFile(int fd, std::size_t bytes, bool writable, std::string* error) {
+  auto fail = [&](int err) -> void* {
+    if (error) *error = std::strerror(err);
+    return nullptr;
+  };
+  struct stat st{};
+  if (::fstat(fd, &st) != 0) return fail(errno);
+  if (!S_ISREG(st.st_mode)) return fail(S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
+  const auto need = static_cast<off_t>(bytes);
+  if (writable) {
+    // A file already holding all its blocks is left as it is (its time of change too).
+    const bool reserved = st.st_size >= need && static_cast<off_t>(st.st_blocks) * 512 >= need;
+    if (!reserved) {
+      int err = 0;
+      while ((err = ::posix_fallocate(fd, 0, need)) == EINTR) {
+      }
+      if (err != 0) return fail(err);
+    }
+  } else if (st.st_size < need) {
+    if (error) *error = "holds " + std::to_string(st.st_size) + " bytes, not " + std::to_string(bytes);
+    return nullptr;
+  }
+  void* map = ::mmap(nullptr, bytes, PROT_READ | PROT_WRITE, writable ? MAP_SHARED : MAP_PRIVATE, fd, 0);
+  if (map == MAP_FAILED) return fail(errno);
+  return map;
+}
+
+}  // namespace detail
+
 // ---- SharedBlock -----------------------------------------------------------
 
 struct SharedBlock::State {
@@ -195,14 +229,10 @@ SharedBlock::SharedBlock(const std::string& name, std::size_t fieldCount) : stat
     dataFd = ::open((dir / (base + ".blk")).c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (dataFd < 0) ThrowErrno("cannot open shared block " + name);
     if (first && ::ftruncate(dataFd, 0) != 0) ThrowErrno("cannot reset shared block " + name);
-    struct stat st{};
-    if (::fstat(dataFd, &st) != 0) ThrowErrno("cannot read shared block " + name);
-    if (static_cast<std::size_t>(st.st_size) < state_->bytes &&
-        ::ftruncate(dataFd, static_cast<off_t>(state_->bytes)) != 0)
-      ThrowErrno("cannot size shared block " + name);
+    std::string why;
+    void* map = detail::MapMachineFile(dataFd, state_->bytes, true, &why);
+    if (!map) throw std::runtime_error("cannot map shared block " + name + ": " + why);
     FlockRetrying(state_->usersFd, LOCK_SH);  // converts the exclusive lock of the first user
-    void* map = ::mmap(nullptr, state_->bytes, PROT_READ | PROT_WRITE, MAP_SHARED, dataFd, 0);
-    if (map == MAP_FAILED) ThrowErrno("cannot map shared block " + name);
     state_->fields = static_cast<std::int32_t*>(map);
   } catch (...) {
     if (dataFd >= 0) ::close(dataFd);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "winplat/hw/boards.h"
 #include "winplat/hw/projection.h"
 #include "winplat/paths.h"
 #include "winplat/picture.h"
@@ -51,6 +52,8 @@ int main(int argc, char** argv) {
       return 2;
     }
   }
+  // The boards are looked at: their state is opened for reading only.
+  winplat::hw::LookAtBoardsOnly();
   std::string error;
   if (!winplat::OpenExistingMachineRoot(&error)) {  // looked at, never made or filled
     std::fprintf(stderr, "%s\n", error.c_str());

@@ -30,5 +30,9 @@ bool IsClipboardFormatAvailable(unsigned format);
 std::string GetClipboardText();
 bool SetClipboardText(std::string_view text);
 bool ClearClipboard();
+// After SetClipboardText or ClearClipboard failed: why, when the cause was
+// not another process holding the clipboard ("cannot write PATH: REASON");
+// "" when it was.
+std::string ClipboardWriteError();
 
 }  // namespace winplat

@@ -24,6 +24,10 @@ std::int32_t Exist(std::string_view path);
 // folder is missing.
 std::int32_t FCount(std::string_view pattern);
 
+// Whether `path`, every link on it followed, lies inside `folder` (both
+// Windows paths): false for a link that leads out of the folder.
+bool LiesInFolder(std::string_view path, std::string_view folder);
+
 // Size of a file in bytes; -1 when it is missing or not a file.
 std::int32_t FileSize(std::string_view path);
 
@@ -34,6 +38,15 @@ bool DeleteFile(std::string_view path);
 // release of its storage, which can take milliseconds on a busy disk, ends on
 // a background thread. False when it is not an empty folder or cannot go.
 bool RemoveEmptyHostFolder(const std::filesystem::path& folder);
+
+// Whether a file name is the temporary of a replacing write, "TARGET.~PID-N":
+// never a file of its own, so never listed, counted or taken as one.
+bool IsReplacingTemporary(std::string_view name);
+
+// Removes the temporaries of replacing writes in a host folder (and in every
+// folder below it with `recursive`) whose writing process no longer runs.
+// Answers how many went.
+int RemoveWriteLeftovers(const std::filesystem::path& folder, bool recursive);
 
 // ---- Handle-style files ----------------------------------------------------
 

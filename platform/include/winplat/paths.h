@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace winplat {
 
@@ -25,13 +26,17 @@ class MachineRootError : public std::runtime_error {
 // Host folder of this process's machine root: FIELDRAY_ROOT, else a per-user
 // default (without HOME and XDG_DATA_HOME a folder "fieldray-root-UID" in the
 // system's temporary folder, private to the user). On first use in a process
-// it is created when missing and every template file it lacks is copied in;
-// files already there are never replaced. Throws MachineRootError when that
-// fails; a later call tries again.
+// it is created when missing; a new root (one whose fill never completed) is
+// filled with every template file it lacks and then marked filled, so a
+// filled root is never filled again. Files already there are never replaced.
+// Throws MachineRootError when that fails ("template not found: TEMPLATE"
+// for a new root without its template, before anything is made); a later
+// call tries again.
 std::filesystem::path MachineRoot();
 
-// MachineRoot for a program's start: false, with the error's text in `error`,
-// when the root cannot be made or filled.
+// MachineRoot for the start of a program that writes to it: false, with the
+// error's text in `error`, when the root cannot be made or filled, or when a
+// file cannot be written in it ("Machine root PATH: not writable: REASON").
 bool OpenMachineRoot(std::string* error);
 
 // The machine root as it is, for a program that only looks at it: neither made
@@ -71,6 +76,16 @@ bool SetCurrentFolder(std::string_view windowsPath);
 // root's first fill would have made it; false when the template holds no such
 // file or it cannot be written (the file is then unchanged).
 bool CopyFromTemplate(std::string_view windowsPath);
+
+// The host path of the template's copy of the file at `windowsPath`; empty
+// when the template holds no such file.
+std::filesystem::path TemplateCopyOf(std::string_view windowsPath);
+
+// Copies back the template files a filled root lacks, except those at or
+// under the Windows paths of `keepOut` (files or folders: what the operator
+// may delete for good, such as the job folder's examples). Answers the
+// Windows paths restored.
+std::vector<std::string> RestoreFromTemplate(const std::vector<std::string>& keepOut);
 
 // Where a private-profile file lives: a name without any folder is taken in
 // the Windows directory ("VX.INI" -> "C:\WINDOWS\VX.INI"); anything else as FullPath.

@@ -7,6 +7,10 @@
 // read, CR LF is written; bytes are kept as they are. A write replaces the
 // whole file atomically, so a crash in the middle loses nothing.
 #include <cstdint>
+#include <filesystem>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace winplat {
 
@@ -26,12 +30,22 @@ std::uint32_t GetPrivateProfileStringA(const char* section, const char* key, con
 std::uint32_t GetPrivateProfileIntA(const char* section, const char* key, std::int32_t defaultValue,
                                     const char* fileName);
 
+// Section and key of every entry with a value in the profile file at a host
+// path (such as a template's copy, outside the machine's drives), in file
+// order; empty when the file is missing or unreadable.
+std::vector<std::pair<std::string, std::string>> ProfileKeysWithValues(const std::filesystem::path& hostFile);
+
+// Why WritePrivateProfileStringA refuses these names and value whatever the
+// file ("line breaks cannot be stored", ...): "" when it would store them.
+std::string ProfileWriteRefusal(const char* section, const char* key, const char* value);
+
 // Writes `key`=`value` in `section`: an existing key is replaced where it
 // stands, a new key goes after the last entry of its section, a new section
 // at the end of the file; the file is created on the first write. A null
 // `value` deletes the key, a null `key` the whole section. Every other line
 // (comments, blank and unknown lines) is kept. Returns nonzero on success,
-// 0 when the file cannot be written (its folder missing, a bad path).
+// 0 when the file cannot be written (its folder missing, a bad path) or the
+// write is refused (ProfileWriteRefusal).
 std::int32_t WritePrivateProfileStringA(const char* section, const char* key, const char* value,
                                         const char* fileName);
 

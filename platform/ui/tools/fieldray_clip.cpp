@@ -6,7 +6,7 @@
 //   fieldray-clip --clear   empty the clipboard
 //   fieldray-clip --version print the program's name and version
 // Exit status: 0 done, 1 the clipboard is held open by another program, 2 usage
-// or a machine root that cannot be made.
+// or a machine root that cannot be made or written.
 #include <cstdio>
 #include <iostream>
 #include <iterator>
@@ -80,6 +80,11 @@ int main(int argc, char** argv) {
     ok = winplat::SetClipboardText(winplat::CodePageFromUtf8(text));
   }
   if (!ok) {
+    // A clipboard that cannot be written is the machine root's fault, not another program's.
+    if (std::string why = winplat::ClipboardWriteError(); !why.empty()) {
+      std::fprintf(stderr, "Machine root %s: %s\n", winplat::MachineRoot().c_str(), why.c_str());
+      return 2;
+    }
     std::fprintf(stderr, "fieldray-clip: the clipboard is held open by another program\n");
     return 1;
   }

@@ -200,6 +200,33 @@ TEST_F(MachineRootTest, FilledRootKeepsItsFilesAndGetsWhatItLacks) {
     EXPECT_EQ(e.path().filename().string().find(".fill-"), std::string::npos) << e.path();
 }
 
+TEST_F(MachineRootTest, ARootIsFilledOnceAndLaterGetsBackOnlyWhatItLacksOutsideTheKeptFolders) {
+  testsupport::WriteFile(tmpl / "C" / "Fieldray" / "Jobs" / "EX.NC", "G0\n");
+  const fs::path r = base / "once";
+  fs::remove_all(r);
+  UseRoot(r);
+  ASSERT_TRUE(fs::exists(r / "C" / "Fieldray" / "Jobs" / "EX.NC"));
+  fs::remove(r / "C" / "Fieldray" / "Jobs" / "EX.NC");
+  fs::remove(r / "C" / "WINDOWS" / "SYSTEM32" / "VX.T32");
+  UseRoot(r);
+  EXPECT_FALSE(fs::exists(r / "C" / "Fieldray" / "Jobs" / "EX.NC")) << "a filled root is not filled again";
+  EXPECT_FALSE(fs::exists(r / "C" / "WINDOWS" / "SYSTEM32" / "VX.T32"));
+  EXPECT_EQ(winplat::RestoreFromTemplate({"C:\\fieldray\\jobs\\"}),
+            std::vector<std::string>{"C:\\WINDOWS\\SYSTEM32\\VX.T32"});
+  EXPECT_FALSE(fs::exists(r / "C" / "Fieldray" / "Jobs" / "EX.NC"));
+  EXPECT_EQ(testsupport::ReadFile(r / "C" / "WINDOWS" / "SYSTEM32" / "VX.T32"), "S0\r\n");
+
+  // Without its template a filled root still opens; a new one is not made.
+  setenv("FIELDRAY_TEMPLATE", (base / "no-template").c_str(), 1);
+  EXPECT_EQ(UseRoot(r), r);
+  const fs::path fresh = base / "new-without-template";
+  fs::remove_all(fresh);
+  setenv("FIELDRAY_ROOT", fresh.c_str(), 1);
+  winplat::ResetMachineRoot();
+  EXPECT_THROW(winplat::MachineRoot(), winplat::MachineRootError);
+  EXPECT_FALSE(fs::exists(fresh));
+}
+
 TEST_F(MachineRootTest, TwoRootsAreTwoMachines) {
   fs::path a = UseRoot(base / "a");
   testsupport::WriteFile(HostPath("C:\\TEMP\\only-a.txt"), "a");

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <string>
@@ -97,6 +99,30 @@ TEST(ReplacingWriter, RefusalsSayWhyAndWriteNothing) {
   EXPECT_EQ(winplat::File::OpenForReading("C:\\Out\\open.dxf").Error(), winplat::ERROR_SHARING_VIOLATION);
   EXPECT_TRUE(out.Write("free") && out.Commit());
   EXPECT_EQ(testsupport::ReadFile(host), "free");
+}
+
+// Temporaries of writes a kill interrupted go when their target is next
+// written (only a dead writer's, only that target's) or when a whole folder
+// is swept; a live writer's temporary stays.
+TEST(ReplacingWriter, LeftoversOfDeadWritersGoAndAreNeverCounted) {
+  const fs::path folder = winplat::HostPath("C:\\Left");
+  fs::remove_all(folder);
+  const std::string live = ".~" + std::to_string(::getpid()) + "-77";
+  Put("C:\\Left\\Fldry.INI", "old");
+  for (const std::string& name :
+       std::vector<std::string>{"Fldry.INI.~4194399-0", "Fldry.INI" + live, "Tool.Dat.~4194399-1", "Fldry.INI.~x-1"})
+    Put("C:\\Left\\" + name, "part");
+  EXPECT_EQ(winplat::FCount("C:\\Left\\*.*"), 2) << "only the target and a name that is no temporary";
+
+  ReplacingWriter w = ReplacingWriter::Open("C:\\Left\\Fldry.INI");
+  ASSERT_TRUE(w.Write("new", 3) && w.Commit());
+  EXPECT_EQ(Listing(folder), (std::vector<std::string>{"Fldry.INI", "Fldry.INI" + live, "Fldry.INI.~x-1",
+                                                       "Tool.Dat.~4194399-1"}));
+  EXPECT_EQ(winplat::RemoveWriteLeftovers(winplat::HostPath("C:\\"), true), 1);
+  EXPECT_EQ(Listing(folder), (std::vector<std::string>{"Fldry.INI", "Fldry.INI" + live, "Fldry.INI.~x-1"}));
+  EXPECT_TRUE(winplat::IsReplacingTemporary("PLATE.DXF.~12-0"));
+  for (const char* name : {"PLATE.DXF", ".~12-0", "PLATE.~12-", "PLATE.~-3", "PLATE.~12-0x"})
+    EXPECT_FALSE(winplat::IsReplacingTemporary(name)) << name;
 }
 
 TEST(SameFile, AfterMappingCaseAndLinks) {

@@ -109,6 +109,16 @@ void WriteBoardConfig(const std::string& text);
 // Forgets every board's state (memory, software, session): the boards power up again.
 void ResetBoardState();
 
+// Opens the state of every configured board for this process, each file's
+// blocks reserved on the disk; false with "Machine root PATH: REASON" in
+// *error when one cannot be kept (the board then does not answer).
+bool OpenBoards(std::string* error);
+
+// This process only looks at the boards (a picture of what they show): their
+// state files are opened for reading only and never made, sized or changed;
+// whatever the emulation does to them stays in this process.
+void LookAtBoardsOnly();
+
 // --- Command handlers -------------------------------------------------------
 
 // Board software that runs a command.
