@@ -1,4 +1,5 @@
 // Operator actions as calls: what a person's hands do to the program's windows.
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <system_error>
@@ -79,6 +80,9 @@ void Mouse(PictureBox& box, int what, float x, float y, int button, int shift) {
 }
 
 void Pick(ListBox& list, int index, bool doubleClick) { list.OperatorPick(index, doubleClick); }
+void ScrollList(ListBox& list, int top) {
+  if (list.ListCount() > 0) list.SetTopIndex(std::clamp(top, 0, list.ListCount() - 1));
+}
 void PickTab(TabStrip& strip, int tab) { strip.OperatorPick(tab); }
 
 bool Grid(HostSlot& grid, GridAction action, int row, int col, const std::string& text, int keyCode) {
