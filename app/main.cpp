@@ -3,6 +3,7 @@
 // terminal), runs the loop until the main window closes, and shuts down.
 #include <cstdio>
 #include <exception>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <string>
@@ -39,6 +40,11 @@ int main(int argc, char** argv) {
   }
   if (script.size() > 1 && script[0] == '-') {
     std::fprintf(stderr, "fieldray: unknown option %s\n%s", script.c_str(), kUsage);
+    return 2;
+  }
+  std::error_code folderError;
+  if (script != "-" && std::filesystem::is_directory(script, folderError)) {
+    std::fprintf(stderr, "fieldray: cannot read the operator commands in %s: it is a folder\n", script.c_str());
     return 2;
   }
   if (script != "-" && !std::ifstream(script)) {
