@@ -6,6 +6,7 @@
 
 #include "controls_canvas.h"
 #include "controls_internal.h"
+#include "winplat/controls/form.h"
 #include "winplat/controls/lists.h"
 
 namespace winplat::controls {
@@ -27,6 +28,15 @@ constexpr int kDefaultColumnWidth = 64;
 constexpr int kMinThumb = 8;
 
 }  // namespace
+
+Box PlaceOnForm(const Control& c) {
+  Box b{detail::Px(c.Left()), detail::Px(c.Top()), detail::Px(c.Width()), detail::Px(c.Height())};
+  for (const Control* k = c.Container(); k && k != k->ParentForm(); k = k->Container()) {
+    b.x += detail::Px(k->Left());
+    b.y += detail::Px(k->Top());
+  }
+  return b;
+}
 
 ScrollBarGeometry ScrollBarLayout(Box area, bool vertical, int min, int max, int value, int page) {
   ScrollBarGeometry g;

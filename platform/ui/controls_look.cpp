@@ -32,12 +32,8 @@ struct Place {
 };
 
 Place PlaceOf(const Control& c) {
-  Place p{detail::Px(c.Left()), detail::Px(c.Top()), detail::Px(c.Width()), detail::Px(c.Height())};
-  for (const Control* k = c.Container(); k && k != k->ParentForm(); k = k->Container()) {
-    p.x += detail::Px(k->Left());
-    p.y += detail::Px(k->Top());
-  }
-  return p;
+  const Box b = PlaceOnForm(c);
+  return Place{b.x, b.y, b.w, b.h};
 }
 
 void Raised(HDC hdc, const Place& p, COLORREF face) {

@@ -10,6 +10,7 @@
 
 namespace winplat::controls {
 
+class Control;
 class ListBox;
 
 // A rectangle in pixels: x, y its top-left corner, w and h its size.
@@ -19,6 +20,10 @@ struct Box {
   int Bottom() const { return y + h; }
   bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
 };
+
+// Where a control lies in its form's picture, in pixels. A component in a slot
+// paints the place less a one-pixel border.
+Box PlaceOnForm(const Control& control);
 
 // Thickness of the scroll bars that lists and grids show.
 constexpr int kScrollBarThickness = 16;
