@@ -295,6 +295,7 @@ void OpenDrawingFile(Engine& engine, DxfHost& dxf1, toolpath::GcodeInterpreter& 
   // The job before is gone: its points are dropped until new frames are built.
   engine.State.JobPoints.clear();
   engine.State.JobFileName = FileNameOf(path);
+  engine.State.JobPath = path;
   if (winplat::FileSize(path) >= MaxDrawingFileSize) {
     ControlCall([&] { dxf1.Clear(); });
     engine.Console.SetMsg("File Too Large");

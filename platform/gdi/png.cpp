@@ -64,18 +64,24 @@ bool SavePicturePng(const Picture& picture, const std::filesystem::path& path, s
     SetError(error, "cannot create " + path.string());
     return false;
   }
+  // A picture not written whole leaves no file behind.
+  auto fail = [&](const std::string& why) {
+    file.reset();
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(path, ec)) std::filesystem::remove(path, ec);
+    SetError(error, why);
+    return false;
+  };
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info) {
     png_destroy_write_struct(&png, nullptr);
-    SetError(error, "out of memory");
-    return false;
+    return fail("out of memory");
   }
   std::vector<png_byte> row(static_cast<std::size_t>(picture.width) * 3);
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    SetError(error, "cannot write " + path.string());
-    return false;
+    return fail("cannot write " + path.string());
   }
   png_init_io(png, file.get());
   png_set_IHDR(png, info, static_cast<png_uint_32>(picture.width), static_cast<png_uint_32>(picture.height), 8,
@@ -92,10 +98,7 @@ bool SavePicturePng(const Picture& picture, const std::filesystem::path& path, s
   }
   png_write_end(png, nullptr);
   png_destroy_write_struct(&png, &info);
-  if (std::fflush(file.get()) != 0) {
-    SetError(error, "cannot write " + path.string());
-    return false;
-  }
+  if (std::fflush(file.get()) != 0 || std::fclose(file.release()) != 0) return fail("cannot write " + path.string());
   return true;
 }
 

@@ -100,6 +100,22 @@ std::string OperatorPath(const std::string& path) {
   return windows ? HostPath(path).string() : Utf8FromCodePage(path);  // a host path, back to UTF-8
 }
 
+namespace {
+// The host path of a picture the operator names, its folder made as needed.
+bool PictureHostPath(const std::string& path, std::string* host, std::string* error) {
+  try {
+    *host = OperatorPath(path);
+    std::error_code ec;
+    auto folder = std::filesystem::path(*host).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    return true;
+  } catch (const std::exception& e) {
+    if (error) *error = e.what();
+    return false;
+  }
+}
+}  // namespace
+
 bool Screenshot(Form& form, const std::string& path, std::string* error) {
   if (!form.Loaded() || !form.hWnd()) {
     if (error) *error = "form " + form.Name() + " is not loaded";
@@ -108,15 +124,7 @@ bool Screenshot(Form& form, const std::string& path, std::string* error) {
   DispatchPending();  // pending paints first (picture boxes redraw)
   form.Paint();
   std::string host;
-  try {
-    host = OperatorPath(path);
-    std::error_code ec;
-    auto folder = std::filesystem::path(host).parent_path();
-    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
-  } catch (const std::exception& e) {
-    if (error) *error = e.what();
-    return false;
-  }
+  if (!PictureHostPath(path, &host, error)) return false;
   return canvas::SavePng(form.hWnd(), host, error);
 }
 
@@ -126,12 +134,7 @@ bool SaveProjection(const std::string& path, std::string* error) {
     return false;
   }
   std::string host;
-  try {
-    host = OperatorPath(path);
-  } catch (const std::exception& e) {
-    if (error) *error = e.what();
-    return false;
-  }
+  if (!PictureHostPath(path, &host, error)) return false;
   return Saver()(host, error);
 }
 

@@ -29,7 +29,9 @@ TEST(ProgramStatus, AFailedLineMakesTheRunFailAfterItEnds) {
     bool folder = false;
   };
   const Case cases[] = {
-      {"clean", "click Main.OnOff\nexpect Main.OnOff \"1\"\nhelp\nquit\n", 0, {"screenshot F \"file.png\""}},
+      // A picture into folders not there yet makes them.
+      {"clean", "click Main.OnOff\nexpect Main.OnOff \"1\"\nprojection \"C:\\new\\s\\p.png\"\nhelp\nquit\n", 0,
+       {"screenshot F \"file.png\""}},
       {"unknown-command", "frobnicate Main.OnOff\nquit\n", 1, {"line 1:"}},
       {"unknown-control", "click Main.NoSuchControl\nquit\n", 1, {"line 1:"}},
       {"bad-number", "wait soon\nquit\n", 1, {"line 1:"}},
