@@ -268,7 +268,8 @@ std::string ReaderSentence(const std::string& description) {
   for (char& c : sentence)
     if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
   while (!sentence.empty() && sentence.back() == ' ') sentence.pop_back();
-  if (sentence.size() > MaxReaderSentence) sentence.resize(MaxReaderSentence);
+  // A cut sentence says so: it ends with "...", the whole within the limit.
+  if (sentence.size() > MaxReaderSentence) sentence = sentence.substr(0, MaxReaderSentence - 3) + "...";
   return sentence;
 }
 

@@ -345,10 +345,13 @@ TEST_F(DrawingImport, FramesLargerThanTheBoardHoldsAreNamedAndNotWritten) {
 // Descriptions the import's own table does not reach (the skipped "At entity
 // type" line, the procedure trail and the cut are shown through it).
 TEST(ReaderSentences, OnlyTheReadersOwnLineIsShown) {
-  const std::pair<const char*, const char*> cases[] = {
+  const std::string longest(eng::MaxReaderSentence, 'w');
+  const std::pair<std::string, std::string> cases[] = {
       {"At entity type 'X\x01'. \r\nBad\tvalue\x7F here.\r\n -> LoadDXF.", "Bad?value? here."},
       {" ->  LoadDXF.", ""},
       {"", ""},
+      {longest, longest},  // at the limit: whole
+      {longest + "x", longest.substr(0, eng::MaxReaderSentence - 3) + "..."},
   };
   for (const auto& [description, sentence] : cases) EXPECT_EQ(eng::ReaderSentence(description), sentence) << description;
 }
