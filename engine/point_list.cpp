@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/status_reporter.h"
 #include "winplat/numeric.h"
 
 namespace fieldray::engine {
@@ -75,8 +76,10 @@ void WriteFrameToBoard(Engine& engine, const std::int32_t frame, const std::stri
   } else if (header.NumPoints > 0) {
     std::int32_t status = engine.Vx.WriteFrame(&header, &s.FrameBuffer[1]);
     if (status != 0) {
-      report = "Frame" + winplat::Str(frame) + " not written (" + winplat::CStr(header.NumPoints) +
-               " points): VX status/error number " + winplat::CStr(status) + ".";
+      report = "Frame" + winplat::Str(frame) + " not written (" + winplat::CStr(header.NumPoints) + " points): ";
+      // A store the board could not write says why in the file texts the status reporter has.
+      const auto known = status <= -401 && status >= -407 ? StatusReportFor(status) : std::nullopt;
+      report += known ? known->text : "VX status/error number " + winplat::CStr(status) + ".";
     }
   }
   if (s.SaturatedPoints > 0) {

@@ -309,7 +309,7 @@ TEST_F(DrawingImport, AMissingOrDamagedFileShowsNothingAndTheReadersSentence) {
       {Write("X.DXF", "just some notes\n"), "Contains No Displayable Entities: C:\\JOBS\\X.DXF does not appear to be a DXF file."},
       {Write("N\xC3\xA9.DXF", "notes\n"), "Contains No Displayable Entities: C:\\JOBS\\N??.DXF does not appear to be a DXF file."},
       {Write(longName, "notes\n"),
-       "Contains No Displayable Entities: " + ("C:\\JOBS\\" + longName + " does not appear").substr(0, 120)},
+       "Contains No Displayable Entities: " + ("C:\\JOBS\\" + longName).substr(0, 117) + "..."},
   };
   rig.console.checks[OutputCheck::CapMsg] = 1;
   rig.console.checks[OutputCheck::OnOff] = 1;

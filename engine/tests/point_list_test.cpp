@@ -141,14 +141,21 @@ TEST(WriteFrameToBoard, AShortNameIsBlankPaddedAndAnEmptyBufferOnlyDeletes) {
 }
 
 TEST(WriteFrameToBoard, ARefusedWriteIsShownNotTakenForSuccess) {
-  EngineRig rig;
-  rig.board.writeStatus = -1;
-  rig.state.FrameBuffer.resize(101);
-  std::int32_t frame = 1;
-  std::string name = "Big";
-  WriteFrameToBoard(rig.e, frame, name);
-  EXPECT_EQ(rig.console.msg, "Frame 1 not written (100 points): VX status/error number -1.");
-  EXPECT_EQ(rig.state.FrameBuffer.size(), 1u);
+  const std::pair<std::int32_t, const char*> cases[] = {
+      {-1, "Frame 1 not written (100 points): VX status/error number -1."},
+      {-403, "Frame 1 not written (100 points): Disk is full. File will not be saved."},
+      {-405, "Frame 1 not written (100 points): File is write protected."},
+  };
+  for (const auto& [status, text] : cases) {
+    EngineRig rig;
+    rig.board.writeStatus = status;
+    rig.state.FrameBuffer.resize(101);
+    std::int32_t frame = 1;
+    std::string name = "Big";
+    WriteFrameToBoard(rig.e, frame, name);
+    EXPECT_EQ(rig.console.msg, text);
+    EXPECT_EQ(rig.state.FrameBuffer.size(), 1u);
+  }
 }
 
 TEST(WriteFrameToBoard, OneMessageNamesEveryFrameTooLargeForTheBoard) {

@@ -1,6 +1,11 @@
 // The board software's frames, working-scale maps, active arrays and palettes.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdlib>
 #include <fstream>
 
@@ -182,6 +187,31 @@ TEST_F(FrameBoard, ASessionStartsWithTheIdentityScaleAndARebootForgetsFramesAndP
   EXPECT_EQ(ShortAt(IsaCommand(0x300, 49, Longs({3})), 10), 0);
   EXPECT_EQ(name(), std::string(4, '\0'));
   EXPECT_EQ(LongAt(IsaCommand(0x300, 111, {}), 4), 8);  // the default palette again
+}
+
+// A frame the board cannot store (its disk full: here past the largest file
+// the process may write) answers the file status of a full disk, not success.
+TEST_F(FrameBoard, AFrameTheStoreCannotKeepAnswersDiskFull) {
+  IsaCommand(0x300, 30, Longs({5}));
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{2048, 2048};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const std::int32_t header = LongAt(IsaCommand(0x300, 27, Header(400, "big")), 4);
+    std::vector<std::uint8_t> points;
+    for (int i = 0; i < 400; ++i) {
+      auto p = Point(static_cast<std::int16_t>(i), 0);
+      points.insert(points.end(), p.begin(), p.end());
+    }
+    const std::int32_t batch = LongAt(IsaCommand(0x300, 74, points), 4);
+    _exit(header == 0 && batch == -403 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
 TEST(PaletteFile, TheTemplatesExampleParsesAndFormatsBack) {
