@@ -114,6 +114,11 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "fieldray: unknown option %s\n%s", script.c_str(), kUsage);
     return 2;
   }
+  std::error_code folderError;
+  if (script != "-" && std::filesystem::is_directory(script, folderError)) {
+    std::fprintf(stderr, "fieldray: cannot read the operator commands in %s: it is a folder\n", script.c_str());
+    return 2;
+  }
   if (script != "-" && !std::ifstream(script)) {
     std::fprintf(stderr, "fieldray: cannot read the operator commands in %s\n", script.c_str());
     return 2;

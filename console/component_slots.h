@@ -32,7 +32,4 @@ class ComponentSlots {
   std::vector<wc::HostSlot*> slots_;
 };
 
-// Draws a grid's cells (headers shaded) into an area of a picture.
-void PaintGrid(const winplat::SpreadGrid& grid, winplat::HDC hdc, const winplat::RECT& area);
-
 }  // namespace fieldray::console

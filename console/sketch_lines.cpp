@@ -96,10 +96,15 @@ void ShowSketchFrame(Engine& engine, const std::string& name, int displays) {
   }
 }
 
+std::string GridFileSaveFailure(Engine& engine, winplat::SpreadGrid& grid, const std::string& fileName) {
+  if (grid.SaveToFile(engine.State.ProgramDir + fileName, false)) return {};
+  return "\"" + fileName + "\" not saved: " + grid.LastError();
+}
+
 bool SaveGridFile(Engine& engine, winplat::SpreadGrid& grid, const std::string& fileName) {
-  if (grid.SaveToFile(engine.State.ProgramDir + fileName, false)) return true;
-  engine.Console.SetMsg("\"" + fileName + "\" not saved: " + grid.LastError());
-  return false;
+  const std::string failure = GridFileSaveFailure(engine, grid, fileName);
+  if (!failure.empty()) engine.Console.SetMsg(failure);
+  return failure.empty();
 }
 
 }  // namespace fieldray::console

@@ -70,5 +70,7 @@ void ShowSketchFrame(engine::Engine& engine, const std::string& name, int displa
 
 // Saves `grid` as `fileName` in the program folder; a failure is shown in Msg.
 bool SaveGridFile(engine::Engine& engine, winplat::SpreadGrid& grid, const std::string& fileName);
+// The same without showing it: "" when saved, else what failed.
+std::string GridFileSaveFailure(engine::Engine& engine, winplat::SpreadGrid& grid, const std::string& fileName);
 
 }  // namespace fieldray::console

@@ -76,9 +76,12 @@ void SwitchOptions::SaveSwOptPosition() { StoreWindowPosition(e_, form_, "Switch
 void SwitchOptions::OKButtonSO_Click() {
   form_.Hide();
   winplat::DoEvents();
-  // Whole, headings included: row 0 of SSOptSw holds the mode labels.
-  SaveGridFile(e_, optSw_, "SWPOS.DAT");
-  SaveGridFile(e_, ht_, "SWHT.DAT");
+  // Whole, headings included: row 0 of SSOptSw holds the mode labels. Msg
+  // shows every file not saved.
+  std::string failed = GridFileSaveFailure(e_, optSw_, "SWPOS.DAT");
+  const std::string second = GridFileSaveFailure(e_, ht_, "SWHT.DAT");
+  if (!second.empty()) failed += (failed.empty() ? "" : " ") + second;
+  if (!failed.empty()) e_.Console.SetMsg(failed);
   ApplySwitchOptions(e_);
   LoadPrjPosCaptions(e_);
 }

@@ -268,7 +268,8 @@ std::string ReaderSentence(const std::string& description) {
   for (char& c : sentence)
     if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
   while (!sentence.empty() && sentence.back() == ' ') sentence.pop_back();
-  if (sentence.size() > MaxReaderSentence) sentence.resize(MaxReaderSentence);
+  // A cut sentence says so: it ends with "...", the whole within the limit.
+  if (sentence.size() > MaxReaderSentence) sentence = sentence.substr(0, MaxReaderSentence - 3) + "...";
   return sentence;
 }
 
@@ -295,6 +296,7 @@ void OpenDrawingFile(Engine& engine, DxfHost& dxf1, toolpath::GcodeInterpreter& 
   // The job before is gone: its points are dropped until new frames are built.
   engine.State.JobPoints.clear();
   engine.State.JobFileName = FileNameOf(path);
+  engine.State.JobPath = path;
   if (winplat::FileSize(path) >= MaxDrawingFileSize) {
     ControlCall([&] { dxf1.Clear(); });
     engine.Console.SetMsg("File Too Large");

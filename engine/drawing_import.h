@@ -17,7 +17,8 @@ constexpr std::size_t MaxReaderSentence = 120;
 
 // The reader's own sentence in the description of a failed read: the first
 // line that is neither the "At entity type ..." line nor the " -> " trail,
-// with characters outside 32..126 shown as "?", cut at MaxReaderSentence.
+// with characters outside 32..126 shown as "?"; a longer one is cut to
+// MaxReaderSentence characters ending in "...".
 std::string ReaderSentence(const std::string& description);
 // The board frame the imported drawing is written to, and its name.
 constexpr std::int32_t DxfFrameNumber = 14;

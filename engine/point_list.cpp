@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/status_reporter.h"
 #include "winplat/numeric.h"
 
 namespace fieldray::engine {
@@ -25,12 +26,15 @@ std::int32_t BoardUnits(std::int32_t drawing, bool& held) {
   return static_cast<std::int32_t>(v);
 }
 
-// "Frames 1 (9902 points), 2 (9902) not written: the board holds 6000 points a frame".
+// "Frames 1 (9902 points), 2 (more than 32767) not written: the board holds 6000 points a frame".
 std::string RefusedFramesText(const std::vector<std::pair<std::int32_t, std::int32_t>>& refused) {
   std::string text = refused.size() == 1 ? "Frame " : "Frames ";
   for (std::size_t i = 0; i < refused.size(); ++i) {
     if (i > 0) text += ", ";
-    text += std::to_string(refused[i].first) + " (" + std::to_string(refused[i].second) + (i == 0 ? " points)" : ")");
+    // A frame cut at the assembly's cap had more points than it counts.
+    const std::string count = refused[i].second >= MaxAssemblyPoints ? "more than " + std::to_string(MaxAssemblyPoints)
+                                                                     : std::to_string(refused[i].second);
+    text += std::to_string(refused[i].first) + " (" + count + (i == 0 ? " points)" : ")");
   }
   return text + " not written: the board holds " + std::to_string(VX_DEFAULT_MAX_FRAME_POINTS) + " points a frame";
 }
@@ -72,12 +76,16 @@ void WriteFrameToBoard(Engine& engine, const std::int32_t frame, const std::stri
   } else if (header.NumPoints > 0) {
     std::int32_t status = engine.Vx.WriteFrame(&header, &s.FrameBuffer[1]);
     if (status != 0) {
-      report = "Frame" + winplat::Str(frame) + " not written (" + winplat::CStr(header.NumPoints) +
-               " points): VX status/error number " + winplat::CStr(status) + ".";
+      report = "Frame" + winplat::Str(frame) + " not written (" + winplat::CStr(header.NumPoints) + " points): ";
+      // A store the board could not write says why in the file texts the status reporter has.
+      const auto known = status <= -401 && status >= -407 ? StatusReportFor(status) : std::nullopt;
+      report += known ? known->text : "VX status/error number " + winplat::CStr(status) + ".";
     }
   }
   if (s.SaturatedPoints > 0) {
+    // The note follows the job's path, as Msg shows it, or the failure before it.
     if (!report.empty()) report += " ";
+    else if (!s.JobPath.empty()) report = s.JobPath + ": ";
     report += winplat::CStr(s.SaturatedPoints) + " point(s) beyond the projection range held at its edge.";
     s.SaturatedPoints = 0;
   }

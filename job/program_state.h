@@ -137,6 +137,8 @@ struct ProgramState {
   // while no job is loaded; an open drops the list.
   std::vector<PointStruct> JobPoints;
   std::string JobFileName;
+  // The opened job's full path, as Msg shows it (notes on its frames follow it).
+  std::string JobPath;
 
   // ---- Machine fields ----
   // Index 1..8; element 0 is no field and stays zero.

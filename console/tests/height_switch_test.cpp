@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -151,6 +152,18 @@ TEST_F(HeightSwitch, DialogsKeepTheStoredClampsThenFitOnTheScreen) {
     EXPECT_EQ(c.dialog->Left(), c.wantLeft) << c.section << " " << c.top << " " << c.left;
     EXPECT_LE(c.dialog->Left() + c.dialog->Width(), width);
   }
+}
+
+// Neither grid file of the switch options can be written: one OK shows both
+// failures, each with the program's own path for the file.
+TEST_F(HeightSwitch, BothGridFilesNotSavedByOneOkAreShown) {
+  Program& p = Start();
+  for (const char* name : {"SWPOS.DAT.saving", "SWHT.DAT.saving"})
+    std::filesystem::create_directories(ProgramFile(name));  // in the way of the save
+  p.Switches.OKButtonSO_Click();
+  EXPECT_EQ(p.Forms.Main.Msg.Caption(),
+            "\"SWPOS.DAT\" not saved: cannot create C:\\Fieldray\\SWPOS.DAT "
+            "\"SWHT.DAT\" not saved: cannot create C:\\Fieldray\\SWHT.DAT");
 }
 
 TEST_F(HeightSwitch, TheLabelEditorTakesOrDropsTheLabels) {

@@ -104,7 +104,7 @@ TEST_P(FrameFiles, TheCalibrationFileFillsNamedFramesFrom100) {
   FrameStruct h{};
   SetFrame(101);
   vxf::ReadFrameStruct()(101, &h);
-  EXPECT_EQ(h.NumPoints, 75);  // 25 grid points, each a blanked move and two lit dwells
+  EXPECT_EQ(h.NumPoints, 220);  // ten lines of 21 lit points, each after a blanked move
 
   char title[128] = "x";
   std::int32_t frames = 0, kind = 0, status = 1;

@@ -309,7 +309,7 @@ TEST_F(DrawingImport, AMissingOrDamagedFileShowsNothingAndTheReadersSentence) {
       {Write("X.DXF", "just some notes\n"), "Contains No Displayable Entities: C:\\JOBS\\X.DXF does not appear to be a DXF file."},
       {Write("N\xC3\xA9.DXF", "notes\n"), "Contains No Displayable Entities: C:\\JOBS\\N??.DXF does not appear to be a DXF file."},
       {Write(longName, "notes\n"),
-       "Contains No Displayable Entities: " + ("C:\\JOBS\\" + longName + " does not appear").substr(0, 120)},
+       "Contains No Displayable Entities: " + ("C:\\JOBS\\" + longName).substr(0, 117) + "..."},
   };
   rig.console.checks[OutputCheck::CapMsg] = 1;
   rig.console.checks[OutputCheck::OnOff] = 1;
@@ -345,10 +345,13 @@ TEST_F(DrawingImport, FramesLargerThanTheBoardHoldsAreNamedAndNotWritten) {
 // Descriptions the import's own table does not reach (the skipped "At entity
 // type" line, the procedure trail and the cut are shown through it).
 TEST(ReaderSentences, OnlyTheReadersOwnLineIsShown) {
-  const std::pair<const char*, const char*> cases[] = {
+  const std::string longest(eng::MaxReaderSentence, 'w');
+  const std::pair<std::string, std::string> cases[] = {
       {"At entity type 'X\x01'. \r\nBad\tvalue\x7F here.\r\n -> LoadDXF.", "Bad?value? here."},
       {" ->  LoadDXF.", ""},
       {"", ""},
+      {longest, longest},  // at the limit: whole
+      {longest + "x", longest.substr(0, eng::MaxReaderSentence - 3) + "..."},
   };
   for (const auto& [description, sentence] : cases) EXPECT_EQ(eng::ReaderSentence(description), sentence) << description;
 }

@@ -86,6 +86,13 @@ TEST(AddPoint, CoordinatesBeyondTheBoardAreHeldAtItsEdgeAndCounted) {
   WriteFrameToBoard(rig.e, frame, name);
   EXPECT_EQ(rig.console.msg, "2 point(s) beyond the projection range held at its edge.");
   EXPECT_EQ(rig.state.SaturatedPoints, 0);
+
+  // With a job open, the note follows its path as Msg shows it.
+  rig.state.JobPath = "C:\\Jobs\\LONG CAPTION.DXF";
+  rig.state.SaturatedPoints = 12;
+  rig.state.FrameBuffer.assign(a.begin(), a.begin() + 2);
+  WriteFrameToBoard(rig.e, frame, name);
+  EXPECT_EQ(rig.console.msg, "C:\\Jobs\\LONG CAPTION.DXF: 12 point(s) beyond the projection range held at its edge.");
 }
 
 TEST(WriteFrameToBoard, WritesTheBufferUnderItsNameAndEmptiesBothBuffers) {
@@ -134,25 +141,35 @@ TEST(WriteFrameToBoard, AShortNameIsBlankPaddedAndAnEmptyBufferOnlyDeletes) {
 }
 
 TEST(WriteFrameToBoard, ARefusedWriteIsShownNotTakenForSuccess) {
-  EngineRig rig;
-  rig.board.writeStatus = -1;
-  rig.state.FrameBuffer.resize(101);
-  std::int32_t frame = 1;
-  std::string name = "Big";
-  WriteFrameToBoard(rig.e, frame, name);
-  EXPECT_EQ(rig.console.msg, "Frame 1 not written (100 points): VX status/error number -1.");
-  EXPECT_EQ(rig.state.FrameBuffer.size(), 1u);
+  const std::pair<std::int32_t, const char*> cases[] = {
+      {-1, "Frame 1 not written (100 points): VX status/error number -1."},
+      {-403, "Frame 1 not written (100 points): Disk is full. File will not be saved."},
+      {-405, "Frame 1 not written (100 points): File is write protected."},
+  };
+  for (const auto& [status, text] : cases) {
+    EngineRig rig;
+    rig.board.writeStatus = status;
+    rig.state.FrameBuffer.resize(101);
+    std::int32_t frame = 1;
+    std::string name = "Big";
+    WriteFrameToBoard(rig.e, frame, name);
+    EXPECT_EQ(rig.console.msg, text);
+    EXPECT_EQ(rig.state.FrameBuffer.size(), 1u);
+  }
 }
 
 TEST(WriteFrameToBoard, OneMessageNamesEveryFrameTooLargeForTheBoard) {
   EngineRig rig;
-  const std::pair<std::int32_t, std::size_t> writes[] = {{1, 9902}, {2, 9902}, {4, 50}, {3, 9120}, {2, 9902}};
+  const std::pair<std::int32_t, std::size_t> writes[] = {
+      {1, 9902}, {2, 9902}, {4, 50}, {3, 9120}, {2, 9902}, {14, 32767}};  // 14: cut at the assembly's cap
   for (auto [frame, points] : writes) {
     rig.state.FrameBuffer.resize(points + 1);
     std::string name;
     WriteFrameToBoard(rig.e, frame, name);
   }
-  EXPECT_EQ(rig.console.msg, "Frames 1 (9902 points), 3 (9120), 2 (9902) not written: the board holds 6000 points a frame");
+  EXPECT_EQ(rig.console.msg,
+            "Frames 1 (9902 points), 3 (9120), 2 (9902), 14 (more than 32767) not written: the board holds 6000 "
+            "points a frame");
   EXPECT_EQ(rig.board.CallsNamed("WriteFrame").size(), 1u) << "only the frame that fits";
   EXPECT_TRUE(rig.board.frames.count(4));
 }

@@ -4,6 +4,8 @@
 // caption in frame 101, and the projection picture of what the scanners draw.
 #include <gtest/gtest.h>
 
+#include <cstdlib>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -199,16 +201,13 @@ class ProgramOnBoards : public ::testing::Test {
 // A caption projects as letters: each stroke lit, each move dark, after the
 // engine has densified the frame. "L  L" shows two separate L shapes (taller
 // than wide) and nothing in the gap the move between them crosses.
-TEST_F(ProgramOnBoards, ACaptionProjectsItsLettersLitAndTheMovesBetweenThemDark) {
-  console.CaptionBox("-1000", "-300", "120", "120");
-  std::string text = "L  L";
-  ShowCaption(e, text);
-  ASSERT_EQ(console.msg, "");
-  const winplat::Picture picture = winplat::hw::ProjectionPicture(0, kPictureSize);
-  struct Band {
-    int left, right, top, bottom;
-  };
-  std::vector<Band> bands;  // runs of columns holding lit pixels
+// Runs of picture columns holding lit pixels, runs closer than three columns
+// joined: one per letter of a caption that reads.
+struct Band {
+  int left, right, top, bottom;
+};
+std::vector<Band> LitColumnBands(const winplat::Picture& picture) {
+  std::vector<Band> bands;
   for (int x = 0; x < picture.width; ++x) {
     int top = picture.height, bottom = -1;
     for (int y = 0; y < picture.height; ++y) {
@@ -226,6 +225,15 @@ TEST_F(ProgramOnBoards, ACaptionProjectsItsLettersLitAndTheMovesBetweenThemDark)
       bands.push_back({x, x, top, bottom});
     }
   }
+  return bands;
+}
+
+TEST_F(ProgramOnBoards, ACaptionProjectsItsLettersLitAndTheMovesBetweenThemDark) {
+  console.CaptionBox("-1000", "-300", "120", "120");
+  std::string text = "L  L";
+  ShowCaption(e, text);
+  ASSERT_EQ(console.msg, "");
+  const std::vector<Band> bands = LitColumnBands(winplat::hw::ProjectionPicture(0, kPictureSize));
   ASSERT_EQ(bands.size(), 2u) << "two letters, nothing lit between them";
   for (const Band& b : bands) {
     const int width = b.right - b.left + 1, height = b.bottom - b.top + 1;
@@ -234,6 +242,31 @@ TEST_F(ProgramOnBoards, ACaptionProjectsItsLettersLitAndTheMovesBetweenThemDark)
   }
   EXPECT_GT(bands[1].left - bands[0].right, 8) << "the blanks between the letters";
   EXPECT_NEAR(bands[0].bottom, bands[1].bottom, 1);
+}
+
+// The value of a key of the template's settings file ("" when it has none).
+std::string TemplateSetting(const std::string& key) {
+  const std::string ini =
+      testsupport::ReadFile(std::filesystem::path(std::getenv("FIELDRAY_TEMPLATE")) / "C" / "Fieldray" / "Fldry.INI");
+  const std::size_t at = ini.find("\n" + key + "=");
+  if (at == std::string::npos) return {};
+  const std::size_t from = at + key.size() + 2;
+  return ini.substr(from, ini.find_first_of("\r\n", from) - from);
+}
+
+// A twelve-letter name at the template's caption place and character size, in
+// field S as the template sets it, projects as twelve separate letters.
+TEST_F(ProgramOnBoards, ANameCaptionAtTheTemplatesSizeReadsLetterByLetter) {
+  state.FieldCalibration[1].XScale = std::stoi(TemplateSetting("XScaleS"));
+  state.FieldCalibration[1].YScale = std::stoi(TemplateSetting("YScaleS"));
+  state.FieldCalibration[1].FieldXPos = 0;
+  const std::string width = TemplateSetting("CharWidth"), height = TemplateSetting("CharHeight");
+  console.CaptionBox(TemplateSetting("XPosition"), TemplateSetting("YPosition"), width, height);
+  std::string text = "PLATEBRACKET";
+  ShowCaption(e, text);
+  const std::vector<Band> bands = LitColumnBands(winplat::hw::ProjectionPicture(0, kPictureSize));
+  EXPECT_EQ(console.msg, "") << "nothing held at the field's edge";
+  EXPECT_EQ(bands.size(), text.size()) << "size " << width << " x " << height;
 }
 
 // The switch frames in device units: position 1 keeps the path, position 2 the

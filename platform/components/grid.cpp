@@ -43,6 +43,27 @@ void SpreadGrid::SetText(std::string_view text) {
     cells_[{row_, col_}] = std::string(text);
 }
 
+std::int32_t SpreadGrid::ColWidth(std::int32_t col) const {
+  auto it = colWidths_.find(col);
+  return it == colWidths_.end() ? 0 : it->second;
+}
+
+void SpreadGrid::SetColWidth(std::int32_t col, std::int32_t pixels) {
+  if (col < 0 || col > GridColLimit) return;
+  if (pixels <= 0) colWidths_.erase(col);
+  else colWidths_[col] = pixels;
+}
+
+GridAlign SpreadGrid::ColAlign(std::int32_t col) const {
+  auto it = colAligns_.find(col);
+  return it == colAligns_.end() ? GridAlign::Left : it->second;
+}
+
+void SpreadGrid::SetColAlign(std::int32_t col, GridAlign align) {
+  if (col < 0 || col > GridColLimit) return;
+  colAligns_[col] = align;
+}
+
 void SpreadGrid::DropOutside() {
   for (auto it = cells_.begin(); it != cells_.end();) {
     if (Inside(it->first.first, it->first.second))
@@ -54,11 +75,13 @@ void SpreadGrid::DropOutside() {
 
 void SpreadGrid::SetMaxRows(std::int32_t rows) {
   maxRows_ = std::clamp(rows, 0, GridRowLimit);
+  SetTopRow(topRow_);
   DropOutside();
 }
 
 void SpreadGrid::SetMaxCols(std::int32_t cols) {
   maxCols_ = std::clamp(cols, 0, GridColLimit);
+  SetLeftCol(leftCol_);
   DropOutside();
 }
 

@@ -1,5 +1,7 @@
-// The grid's dispatch members and events.
+// The grid's dispatch members and events, and its painting.
 #include "winplat/components/grid_control.h"
+
+#include "winplat/controls/geometry.h"
 
 namespace winplat {
 
@@ -41,6 +43,13 @@ SpreadGridControl::SpreadGridControl() : ControlObject("vaSpread") {
   g.OnEditChange = [this](std::int32_t col, std::int32_t row, bool changed) {
     RaiseEvent(GridEventId::EditChange, {col, row, changed});
   };
+}
+
+void SpreadGridControl::Paint(HDC hdc, const RECT& area) {
+  const controls::Box box{area.left, area.top, area.right - area.left, area.bottom - area.top};
+  if (box.w <= 0 || box.h <= 0) return;
+  controls::ScrollGridToCurrentCell(grid_, box);
+  controls::DrawGrid(hdc, grid_, box);
 }
 
 }  // namespace winplat

@@ -80,9 +80,20 @@ bool TakeBlank(std::string_view& text) {
 
 }  // namespace
 
+namespace {
+// An error about a host file, told with the Windows path the caller gave.
+void ShowWindowsPath(std::string& error, const std::string& hostPath, std::string_view windowsPath) {
+  for (std::size_t at = error.find(hostPath); at != std::string::npos; at = error.find(hostPath, at + windowsPath.size()))
+    error.replace(at, hostPath.size(), windowsPath);
+}
+}  // namespace
+
 bool SpreadGrid::SaveToFile(std::string_view windowsPath, bool dataOnly) {
   try {
-    return SaveToHostFile(HostPath(windowsPath).string(), dataOnly);
+    const std::string host = HostPath(windowsPath).string();
+    if (SaveToHostFile(host, dataOnly)) return true;
+    ShowWindowsPath(lastError_, host, windowsPath);
+    return false;
   } catch (const PathError& e) {
     lastError_ = e.what();
     return false;
@@ -91,7 +102,10 @@ bool SpreadGrid::SaveToFile(std::string_view windowsPath, bool dataOnly) {
 
 bool SpreadGrid::LoadFromFile(std::string_view windowsPath) {
   try {
-    return LoadFromHostFile(HostPath(windowsPath).string());
+    const std::string host = HostPath(windowsPath).string();
+    if (LoadFromHostFile(host)) return true;
+    ShowWindowsPath(lastError_, host, windowsPath);
+    return false;
   } catch (const PathError& e) {
     lastError_ = e.what();
     return false;

@@ -111,7 +111,12 @@ bool SavePicturePng(const Picture& picture, const std::filesystem::path& path, s
     SetError(error, "cannot create " + path.string());
     return false;
   }
-  if (std::fwrite(bytes.data(), 1, bytes.size(), file.get()) != bytes.size() || std::fflush(file.get()) != 0) {
+  // A picture not written whole leaves no file behind.
+  const bool written = std::fwrite(bytes.data(), 1, bytes.size(), file.get()) == bytes.size() &&
+                       std::fflush(file.get()) == 0;
+  if (std::fclose(file.release()) != 0 || !written) {
+    std::error_code ec;
+    std::filesystem::remove(path, ec);
     SetError(error, "cannot write " + path.string());
     return false;
   }

@@ -42,6 +42,7 @@ bool WriteFully(int fd, const char* data, std::size_t size, std::uint64_t offset
   while (size > 0) {
     ssize_t n = positioned ? ::pwrite(fd, data, size, static_cast<off_t>(offset)) : ::write(fd, data, size);
     if (n < 0 && errno == EINTR) continue;
+    if (n == 0) errno = ENOSPC;  // nothing more goes in
     if (n <= 0) return false;
     data += n;
     size -= static_cast<std::size_t>(n);
@@ -116,7 +117,9 @@ bool ReplaceFile(const std::filesystem::path& path, const std::vector<char>& byt
   bool ok = WriteFully(fd, bytes.data(), bytes.size(), 0, true) && ::ftruncate(fd, static_cast<off_t>(bytes.size())) == 0;
   ok = ::close(fd) == 0 && ok;
   if (!ok) {
+    const int why = errno;  // the caller tells a full disk from a refusal
     ::unlink(temp.c_str());
+    errno = why;
     return false;
   }
   if (::renameat2(AT_FDCWD, temp.c_str(), AT_FDCWD, path.c_str(), RENAME_EXCHANGE) == 0) return true;

@@ -13,6 +13,7 @@
 //   number bearing the name wins; a miss answers 0 without an error.
 // - Frame flags word: bit 2 flag A, bit 3 flag B, bit 1 with flag A (the
 //   points' value 8 is their width for the fast read).
+#include <cerrno>
 #include <algorithm>
 #include <cmath>
 #include <cstring>
@@ -164,7 +165,10 @@ void WriteFrameStart(BoardContext& board, const BoardCommand& command, BoardRepl
   if (command.Short(2) != 0) frame.flags |= kFrameFlagB;
   frame.value = command.Short(6);
   std::memcpy(frame.name.data(), command.operands.data() + 8, 24);
-  store.Write(number, frame);
+  if (!store.Write(number, frame)) {
+    reply.result = StoreFaultStatus(errno);
+    return;
+  }
   FrameBoardState state = store.LoadState();
   state.writeFrame = number;
   state.writeCursor = count > 0 ? 0 : -1;
@@ -204,14 +208,16 @@ void WriteFrameBatch(BoardContext& board, const BoardCommand& command, BoardRepl
     points.push_back(p);
   }
   std::size_t total = stored + points.size();
+  bool kept = true;
   if (!frame.exists) {
     // The frame went meanwhile (deleted): the batch makes it again, as a bare frame.
     frame.exists = true;
     frame.points = std::move(points);
-    store.Write(state.writeFrame, frame);
+    kept = store.Write(state.writeFrame, frame);
   } else if (!points.empty()) {
-    store.Append(state.writeFrame, stored, points);
+    kept = store.Append(state.writeFrame, stored, points);
   }
+  if (!kept) reply.result = StoreFaultStatus(errno);
   // The transfer stays open (the frame's count is its cursor) until the frame is full.
   if (total >= wanted) state.writeCursor = -1;
   store.SaveState(state);
@@ -238,7 +244,7 @@ void MergeFramesCommand(BoardContext& board, const BoardCommand& command, BoardR
   merged.exists = true;
   merged.points.insert(merged.points.end(), second.points.begin(), second.points.end());
   if (!CheckSize(store, target, merged.points.size(), reply)) return;
-  store.Write(target, merged);
+  if (!store.Write(target, merged)) reply.result = StoreFaultStatus(errno);
 }
 
 std::string TrimName(const char* name, std::size_t size) {

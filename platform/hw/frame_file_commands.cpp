@@ -1,6 +1,8 @@
 // The board side of the frame file and font dialogues: the host streams a
 // file's bytes on the board's requests; the board parses it once all came.
 // Saving hands a produced file back a chunk at a time.
+#include <cerrno>
+#include <cstdio>
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
@@ -32,6 +34,21 @@ std::vector<std::uint8_t> ReadBytes(const fs::path& path) {
 
 void SetStage(BoardContext& board, Stage stage) { board.SetValue("ffile.stage", stage); }
 
+// Bytes of a file coming to the board, kept in its store (a fresh file, or
+// added to it); the first failure is kept as the status the load answers.
+void StoreIncoming(BoardContext& board, const std::vector<std::uint8_t>& bytes, bool append) {
+  if (!append) board.SetValue("ffile.fault", 0);
+  std::FILE* file = std::fopen(Incoming(board).c_str(), append ? "ab" : "wb");
+  int why = 0;
+  if (!file) {
+    why = errno;
+  } else {
+    if (!bytes.empty() && std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size()) why = errno ? errno : ENOSPC;
+    if (std::fclose(file) != 0 && why == 0) why = errno;
+  }
+  if (why != 0 && board.Value("ffile.fault") == 0) board.SetValue("ffile.fault", StoreFaultStatus(why));
+}
+
 void AskForMore(BoardContext& board, BoardReply& reply) {
   std::int32_t request = std::min(std::max(board.Value("ffile.remaining"), 0), PieceSize(board));
   reply.PutLong(request);
@@ -46,6 +63,11 @@ void FinishFrames(BoardContext& board, BoardReply& reply) {
   std::error_code ec;
   fs::remove(Incoming(board), ec);
   reply.PutLong(0);
+  // A file the store could not keep says why, not that it was of a wrong type.
+  if (const std::int32_t fault = board.Value("ffile.fault"); fault != 0) {
+    reply.result = fault;
+    return;
+  }
   // A file of the format that holds no frame is no frame file either.
   if (!ParseFrameFile(format, bytes, frames) || frames.empty()) {
     reply.result = kWrongFileType;
@@ -63,7 +85,10 @@ void FinishFrames(BoardContext& board, BoardReply& reply) {
       reply.error = kBoardLowMemory;
       break;
     }
-    store.Write(last + 1, frame);
+    if (!store.Write(last + 1, frame)) {
+      reply.result = StoreFaultStatus(errno);
+      break;
+    }
     ++last;
   }
   board.SetValue("ffile.first", from);
@@ -79,7 +104,7 @@ void LoadFrameFile(BoardContext& board, const BoardCommand& command, BoardReply&
   board.SetValue("ffile.remaining", std::max(command.Long(12), 0));
   board.SetValue("ffile.first", command.Long(0));
   board.SetValue("ffile.last", command.Long(0) - 1);
-  std::ofstream(Incoming(board), std::ios::binary | std::ios::trunc);
+  StoreIncoming(board, {}, false);
   SetStage(board, kFramesIn);
   if (command.Long(12) <= 0) {
     FinishFrames(board, reply);
@@ -129,7 +154,7 @@ void SaveFrameFile(BoardContext& board, const BoardCommand& command, BoardReply&
 // Command 71: a font comes; its first eight bytes say how long it is.
 void LoadFontCommand(BoardContext& board, const BoardCommand& command, BoardReply& reply) {
   if (!RequireOperands(command, 4, reply)) return;
-  std::ofstream(Incoming(board), std::ios::binary | std::ios::trunc);
+  StoreIncoming(board, {}, false);
   board.SetValue("ffile.remaining", kFontHeaderBytes);
   SetStage(board, kFontHeader);
   AskForMore(board, reply);
@@ -141,7 +166,8 @@ void FinishFont(BoardContext& board, BoardReply& reply) {
   std::error_code ec;
   fs::remove(Incoming(board), ec);
   reply.PutLong(0);
-  if (!InstallFont(board, bytes)) reply.error = kBoardDownloadBad;
+  if (const std::int32_t fault = board.Value("ffile.fault"); fault != 0) reply.result = fault;
+  else if (!InstallFont(board, bytes)) reply.error = kBoardDownloadBad;
 }
 
 }  // namespace
@@ -170,9 +196,7 @@ void FrameFileDialogueStep(BoardContext& board, const BoardCommand& command, Boa
     reply.error = kBoardNullCommand;
     return;
   }
-  std::ofstream(Incoming(board), std::ios::binary | std::ios::app)
-      .write(reinterpret_cast<const char*>(command.operands.data()),
-             static_cast<std::streamsize>(command.operands.size()));
+  StoreIncoming(board, command.operands, true);
   std::int32_t remaining = board.Value("ffile.remaining") - static_cast<std::int32_t>(command.operands.size());
   if (command.code == 85) remaining = 0;
   board.SetValue("ffile.remaining", std::max(remaining, 0));

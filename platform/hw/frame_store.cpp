@@ -2,6 +2,7 @@
 #include "frame_store.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cmath>
 #include <cstring>
 #include "board_files.h"
@@ -145,8 +146,14 @@ StoredFrame FrameStore::Read(std::int32_t number, bool headerOnly) const {
   return ok ? DecodeFrame(bytes) : StoredFrame{};
 }
 
-void FrameStore::Write(std::int32_t number, const StoredFrame& frame) {
-  WriteAll(FramePath(board_, number), EncodeFrame(frame));
+bool FrameStore::Write(std::int32_t number, const StoredFrame& frame) {
+  return ReplaceFile(FramePath(board_, number), EncodeFrame(frame));
+}
+
+std::int32_t StoreFaultStatus(int error) {
+  if (error == ENOSPC || error == EDQUOT || error == EFBIG) return kStoreDiskFull;
+  if (error == EACCES || error == EPERM || error == EROFS) return kStoreWriteProtected;
+  return kStoreFailed;
 }
 
 StoredFrame FrameStore::ReadHeader(std::int32_t number, std::size_t& count) const {

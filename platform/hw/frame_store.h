@@ -89,13 +89,21 @@ struct FrameBoardState {
   PendingActive pending;
 };
 
+// The status the board software answers when its store cannot be written:
+// a full disk, a file it may not write, anything else.
+constexpr std::int32_t kStoreDiskFull = -403;
+constexpr std::int32_t kStoreWriteProtected = -405;
+constexpr std::int32_t kStoreFailed = -406;
+std::int32_t StoreFaultStatus(int error);
+
 class FrameStore {
  public:
   explicit FrameStore(BoardContext& board);
 
   // An empty frame when never written; with `headerOnly` the points are left out.
   StoredFrame Read(std::int32_t number, bool headerOnly = false) const;
-  void Write(std::int32_t number, const StoredFrame& frame);
+  // False (errno telling why) when the frame could not be stored.
+  bool Write(std::int32_t number, const StoredFrame& frame);
   // A frame's header without its points; `count` is the point count it holds.
   StoredFrame ReadHeader(std::int32_t number, std::size_t& count) const;
   // Appends points to a frame holding `stored` points: the points are written

@@ -105,6 +105,17 @@ void Text(HDC hdc, int x, int y, const std::string& text, COLORREF color, float 
   DeleteObject(font);
 }
 
+void ClippedText(HDC hdc, int left, int top, int right, int bottom, int x, int y, const std::string& text,
+                 COLORREF color, float points) {
+  if (!hdc || text.empty() || right <= left || bottom <= top) return;
+  const int saved = SaveDC(hdc);
+  HRGN clip = CreateRectRgn(left, top, right, bottom);
+  SelectClipRgn(hdc, clip);
+  Text(hdc, x, y, text, color, points);
+  RestoreDC(hdc, saved);
+  DeleteObject(clip);
+}
+
 void TextSize(const std::string& text, float points, int* width, int* height) {
   HDC hdc = CreateCompatibleDC(0);
   HFONT font = MakeFont(points);

@@ -29,6 +29,9 @@ void Pixel(HDC hdc, int x, int y, COLORREF color);
 COLORREF GetPixel(HDC hdc, int x, int y);
 // Text with its top-left corner at (x, y), in the sans-serif face at `points`.
 void Text(HDC hdc, int x, int y, const std::string& text, COLORREF color, float points);
+// The same, only the part inside left..right, top..bottom (right and bottom excluded).
+void ClippedText(HDC hdc, int left, int top, int right, int bottom, int x, int y, const std::string& text,
+                 COLORREF color, float points);
 // Size in pixels of a text at `points`.
 void TextSize(const std::string& text, float points, int* width, int* height);
 // Copies a window's screen surface into another context at (x, y).

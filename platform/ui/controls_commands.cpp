@@ -3,6 +3,7 @@
 #include "controls_commands.h"
 
 #include <cctype>
+#include <algorithm>
 #include <charconv>
 
 #include "winplat/clipboard.h"
@@ -86,7 +87,15 @@ bool PressKey(CommandLine& l) {
 }
 
 bool Scroll(CommandLine& l) {
-  auto* bar = l.As<ScrollBar>(l.ControlAt(1), "a scroll bar");
+  Control* c = l.ControlAt(1);
+  if (auto* list = dynamic_cast<ListBox*>(c); list && l.cmd == "scroll") {
+    long long top = 0;
+    if (!l.Number(2, &top)) return false;
+    if (!l.Reaches(*list)) return true;
+    op::ScrollList(*list, static_cast<int>(std::clamp<long long>(top, 0, list->ListCount())));
+    return true;
+  }
+  auto* bar = l.As<ScrollBar>(c, "a scroll bar");
   long long v = 0;
   if (!bar || !l.Number(2, &v)) return false;
   if (!l.Reaches(*bar)) return true;
@@ -321,7 +330,7 @@ const std::vector<OperatorCommand>& OperatorCommands() {
       {"replace", "C \"text\"", "replace the whole text of a box (one Change)", TypeText},
       {"backspace", "C [n]", "press Backspace in a text box", PressKey},
       {"enter", "C [n]", "press Enter in a text box", PressKey},
-      {"scroll", "C value", "drag a scroll bar's thumb to a value", Scroll},
+      {"scroll", "C value", "drag a scroll bar's thumb to a value; a list: its top entry", Scroll},
       {"step", "C n", "click a scroll bar's arrow n times (positive: toward Max)", Scroll},
       {"page", "C n", "click a scroll bar's trough n times", Scroll},
       {"up", "C", "click an up-down control's up arrow", Arrow},

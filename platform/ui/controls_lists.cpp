@@ -5,7 +5,10 @@
 #include <filesystem>
 #include <system_error>
 
+#include "controls_canvas.h"
+#include "controls_internal.h"
 #include "winplat/controls/form.h"
+#include "winplat/controls/geometry.h"
 #include "winplat/controls/lists.h"
 #include "winplat/code_page.h"
 #include "winplat/files.h"
@@ -65,6 +68,7 @@ void ListBox::RemoveItem(int index) {
   items_.erase(items_.begin() + index);
   if (listIndex_ == index) listIndex_ = -1;
   else if (listIndex_ > index) --listIndex_;
+  KeepTopInRange();
   Invalidate();
 }
 
@@ -89,17 +93,34 @@ void ListBox::SetList(int index, const std::string& item) {
   Invalidate();
 }
 
+int ListBox::RowsShown() const {
+  int w = 0, line = 0;
+  canvas::TextSize("X", FontSize(), &w, &line);
+  return ListRowsShown(detail::Px(height_), line);
+}
+
+void ListBox::KeepTopInRange() { topIndex_ = std::clamp(topIndex_, 0, std::max(0, ListCount() - RowsShown())); }
+
 void ListBox::SetListIndex(int index) {
   if (index < -1 || index >= ListCount()) RaiseInvalidValue();
   if (index == listIndex_) return;
   listIndex_ = index;
+  // The chosen entry scrolls into view.
+  if (index >= 0) {
+    const int rows = RowsShown();
+    if (index < topIndex_) topIndex_ = index;
+    else if (index >= topIndex_ + rows) topIndex_ = index - rows + 1;
+    KeepTopInRange();
+  }
   Invalidate();
   Click.Fire(*this, "Click");
 }
 
 void ListBox::SetTopIndex(int index) {
   if (index < 0 || (index >= ListCount() && ListCount() > 0)) RaiseInvalidValue();
+  // As far as the list scrolls: the last page stays full.
   topIndex_ = index;
+  KeepTopInRange();
   Invalidate();
 }
 
@@ -229,6 +250,7 @@ void FileListBox::Fill() {
     std::sort(items_.begin(), items_.end(), [](const std::string& a, const std::string& b) { return winplat::AsciiLower(a) < winplat::AsciiLower(b); });
   }
   if (!chosen.empty()) listIndex_ = FindItem(chosen);
+  KeepTopInRange();
   Invalidate();
 }
 

@@ -7,6 +7,7 @@
 #include "controls_canvas.h"
 #include "controls_internal.h"
 #include "winplat/controls/form.h"
+#include "winplat/controls/geometry.h"
 #include "winplat/controls/lists.h"
 #include "winplat/controls/picture.h"
 #include "winplat/controls/scroll.h"
@@ -22,18 +23,17 @@ constexpr COLORREF kShadow = 0x808080;
 constexpr COLORREF kDark = 0x404040;
 constexpr COLORREF kBlack = 0x000000;
 constexpr COLORREF kSelection = 0x800000;  // navy
+constexpr COLORREF kFace = 0xC0C0C0;
+constexpr COLORREF kGridLine = 0xC0C0C0;
+constexpr COLORREF kActiveRow = 0xFFEBDC;  // light blue
 
 struct Place {
   int x = 0, y = 0, w = 0, h = 0;
 };
 
 Place PlaceOf(const Control& c) {
-  Place p{detail::Px(c.Left()), detail::Px(c.Top()), detail::Px(c.Width()), detail::Px(c.Height())};
-  for (const Control* k = c.Container(); k && k != k->ParentForm(); k = k->Container()) {
-    p.x += detail::Px(k->Left());
-    p.y += detail::Px(k->Top());
-  }
-  return p;
+  const Box b = PlaceOnForm(c);
+  return Place{b.x, b.y, b.w, b.h};
 }
 
 void Raised(HDC hdc, const Place& p, COLORREF face) {
@@ -65,50 +65,75 @@ void Caption(HDC hdc, const Control& c, int x, int y, const std::string& text) {
   canvas::Text(hdc, x, y, text, c.EnabledAlongContainers() ? c.ForeColor() : kShadow, c.FontSize());
 }
 
+// A small filled triangle pointing up, down, left or right, centred in a box.
+enum class Toward { Up, Down, Left, Right };
+void ArrowMark(HDC hdc, const Box& b, Toward toward, COLORREF color) {
+  const int size = std::max(2, std::min(b.w, b.h) / 4);  // half the triangle's base
+  const int cx = b.x + b.w / 2, cy = b.y + b.h / 2;
+  for (int i = 0; i < size; ++i) {
+    // Row i from the tip: 2i+1 pixels wide.
+    const int along = i - size / 2;
+    switch (toward) {
+      case Toward::Up: canvas::Fill(hdc, cx - i, cy + along, cx + i + 1, cy + along + 1, color); break;
+      case Toward::Down: canvas::Fill(hdc, cx - i, cy - along, cx + i + 1, cy - along + 1, color); break;
+      case Toward::Left: canvas::Fill(hdc, cx + along, cy - i, cx + along + 1, cy + i + 1, color); break;
+      case Toward::Right: canvas::Fill(hdc, cx - along, cy - i, cx - along + 1, cy + i + 1, color); break;
+    }
+  }
+}
+
+Place PlaceOf(const Box& b) { return Place{b.x, b.y, b.w, b.h}; }
+Box BoxOf(const Place& p) { return Box{p.x, p.y, p.w, p.h}; }
+
+void DrawBar(HDC hdc, const ScrollBarGeometry& g, bool enabled) {
+  canvas::Fill(hdc, g.whole.x, g.whole.y, g.whole.Right(), g.whole.Bottom(), kLight);
+  const COLORREF mark = enabled ? kBlack : kShadow;
+  Raised(hdc, PlaceOf(g.less), kFace);
+  Raised(hdc, PlaceOf(g.more), kFace);
+  ArrowMark(hdc, g.less, g.vertical ? Toward::Up : Toward::Left, mark);
+  ArrowMark(hdc, g.more, g.vertical ? Toward::Down : Toward::Right, mark);
+  if (g.thumb.w > 0 && g.thumb.h > 0) Raised(hdc, PlaceOf(g.thumb), kFace);
+}
+
 void DrawScrollBar(HDC hdc, const ScrollBar& bar, const Place& p) {
-  bool vertical = bar.Kind() == ControlKind::VScrollBar;
-  canvas::Fill(hdc, p.x, p.y, p.x + p.w, p.y + p.h, kLight);
-  int arrow = vertical ? std::min(p.w, p.h / 3) : std::min(p.h, p.w / 3);
-  Place first = vertical ? Place{p.x, p.y, p.w, arrow} : Place{p.x, p.y, arrow, p.h};
-  Place last = vertical ? Place{p.x, p.y + p.h - arrow, p.w, arrow} : Place{p.x + p.w - arrow, p.y, arrow, p.h};
-  Raised(hdc, first, 0xC0C0C0);
-  Raised(hdc, last, 0xC0C0C0);
-  int span = (vertical ? p.h : p.w) - 3 * arrow;
-  int range = bar.Max() - bar.Min();
-  double at = range == 0 ? 0.0 : static_cast<double>(bar.Value() - bar.Min()) / range;
-  int offset = arrow + static_cast<int>(at * (span > 0 ? span : 0));
-  Place thumb = vertical ? Place{p.x, p.y + offset, p.w, arrow} : Place{p.x + offset, p.y, arrow, p.h};
-  Raised(hdc, thumb, 0xC0C0C0);
+  DrawBar(hdc, ScrollBarLayout(BoxOf(p), bar.Kind() == ControlKind::VScrollBar, bar.Min(), bar.Max(), bar.Value()),
+          bar.EnabledAlongContainers());
 }
 
 void DrawList(HDC hdc, const ListBox& list, const Place& p) {
   Sunken(hdc, p, kWhite);
-  int line = TextHeightPx(list.FontSize());
-  if (line <= 0) return;
-  int rows = p.h / line;
-  for (int i = 0; i < rows && list.TopIndex() + i < list.ListCount(); ++i) {
-    int item = list.TopIndex() + i;
-    int y = p.y + 2 + i * line;
+  const ListGeometry g = ListLayout(list, BoxOf(p));
+  if (g.lineHeight <= 0) return;
+  for (int item = g.first; item < g.count && item - g.first < g.rows; ++item) {
+    const Box row = g.EntryBox(item);
     COLORREF color = list.ForeColor();
     if (item == list.ListIndex()) {
-      canvas::Fill(hdc, p.x + 2, y, p.x + p.w - 2, y + line, kSelection);
+      canvas::Fill(hdc, row.x, row.y, row.Right(), row.Bottom(), kSelection);
       color = kWhite;
     }
-    canvas::Text(hdc, p.x + 4, y, list.List(item), list.EnabledAlongContainers() ? color : kShadow, list.FontSize());
+    canvas::Text(hdc, row.x + 2, row.y, list.List(item), list.EnabledAlongContainers() ? color : kShadow,
+                 list.FontSize());
   }
+  if (g.scrollBar) DrawBar(hdc, g.bar, list.EnabledAlongContainers());
+}
+
+void DrawUpDown(HDC hdc, const Control& c, const Place& p) {
+  const UpDownGeometry g = UpDownLayout(BoxOf(p));
+  const COLORREF mark = c.EnabledAlongContainers() ? kBlack : kShadow;
+  Raised(hdc, PlaceOf(g.up), kFace);
+  Raised(hdc, PlaceOf(g.down), kFace);
+  ArrowMark(hdc, g.up, Toward::Up, mark);
+  ArrowMark(hdc, g.down, Toward::Down, mark);
 }
 
 void DrawTabs(HDC hdc, const TabStrip& strip, const Place& p) {
-  int tabHeight = TextHeightPx(strip.FontSize()) + 6;
-  canvas::Box(hdc, p.x, p.y + tabHeight, p.x + p.w - 1, p.y + p.h - 1, kDark, false, 0, 13);
-  int x = p.x;
-  int width = strip.Tabs() > 0 ? p.w / strip.Tabs() : p.w;
+  const TabGeometry g = TabLayout(BoxOf(p), strip.Tabs(), strip.Tab(), strip.FontSize());
+  canvas::Box(hdc, g.page.x, g.page.y, g.page.Right() - 1, g.page.Bottom() - 1, kDark, false, 0, 13);
   for (int i = 0; i < strip.Tabs(); ++i) {
-    Place tab{x, p.y + (i == strip.Tab() ? 0 : 2), width, tabHeight - (i == strip.Tab() ? 0 : 2)};
-    Raised(hdc, tab, i == strip.Tab() ? 0xD8D8D8 : 0xC0C0C0);
-    canvas::Text(hdc, x + 4, tab.y + 3, strip.TabCaption(i), strip.TabEnabled(i) ? kBlack : kShadow,
+    const Box& tab = g.tabs[static_cast<std::size_t>(i)];
+    Raised(hdc, PlaceOf(tab), i == strip.Tab() ? 0xD8D8D8 : kFace);
+    canvas::Text(hdc, tab.x + 4, tab.y + 3, strip.TabCaption(i), strip.TabEnabled(i) ? kBlack : kShadow,
                  strip.FontSize());
-    x += width;
   }
 }
 
@@ -178,8 +203,7 @@ void DrawControl(HDC hdc, Control& c) {
       DrawTabs(hdc, static_cast<TabStrip&>(c), p);
       break;
     case ControlKind::UpDown:
-      Raised(hdc, {p.x, p.y, p.w, p.h / 2}, 0xC0C0C0);
-      Raised(hdc, {p.x, p.y + p.h / 2, p.w, p.h - p.h / 2}, 0xC0C0C0);
+      DrawUpDown(hdc, c, p);
       break;
     case ControlKind::PictureBox:
       canvas::CopyWindow(c.hWnd(), hdc, p.x, p.y);
@@ -189,7 +213,7 @@ void DrawControl(HDC hdc, Control& c) {
       // A slot holding a placed control shows only that control's own window
       // (copied in over the form while it is visible); hidden, the form shows.
       auto& slot = static_cast<HostSlot&>(c);
-      if (slot.Object()) {
+      if (slot.Object() && !slot.GetPainter()) {
         canvas::Fill(hdc, p.x, p.y, p.x + p.w, p.y + p.h, c.ParentForm()->BackColor());
         break;
       }
@@ -232,6 +256,50 @@ void CopyForeignWindows(HWND parent, HWND form, HDC hdc) {
 }
 
 }  // namespace
+
+void DrawGrid(HDC hdc, const SpreadGrid& grid, Box area) {
+  const GridGeometry g = GridLayout(grid, area);
+  canvas::Fill(hdc, area.x, area.y, area.Right(), area.Bottom(), kLight);
+  std::vector<std::int32_t> rows{0}, cols{0};
+  rows.insert(rows.end(), g.rows.begin(), g.rows.end());
+  cols.insert(cols.end(), g.cols.begin(), g.cols.end());
+  for (std::int32_t r : rows) {
+    for (std::int32_t c : cols) {
+      const Box cell = g.Cell(r, c);
+      if (cell.w <= 0 || cell.h <= 0) continue;
+      const bool heading = r == 0 || c == 0;
+      const bool activeRow = r == grid.ActiveRow() && r >= 1;
+      COLORREF face = heading ? (activeRow && c == 0 ? 0xA8A8A8 : kFace) : (activeRow ? kActiveRow : kWhite);
+      canvas::Fill(hdc, cell.x, cell.y, cell.Right(), cell.Bottom(), face);
+      if (heading) {
+        canvas::Line(hdc, cell.x, cell.y, cell.Right() - 1, cell.y, kWhite, 1, 13);
+        canvas::Line(hdc, cell.x, cell.y, cell.x, cell.Bottom() - 1, kWhite, 1, 13);
+        canvas::Line(hdc, cell.x, cell.Bottom() - 1, cell.Right() - 1, cell.Bottom() - 1, kShadow, 1, 13);
+        canvas::Line(hdc, cell.Right() - 1, cell.y, cell.Right() - 1, cell.Bottom() - 1, kShadow, 1, 13);
+      } else {
+        canvas::Line(hdc, cell.x, cell.Bottom() - 1, cell.Right() - 1, cell.Bottom() - 1, kGridLine, 1, 13);
+        canvas::Line(hdc, cell.Right() - 1, cell.y, cell.Right() - 1, cell.Bottom() - 1, kGridLine, 1, 13);
+      }
+      const std::string text = grid.CellText(r, c);
+      if (text.empty()) continue;
+      const int tw = TextWidthPx(text, kGridFontSize);
+      const GridAlign align = grid.ColAlign(c);
+      int x = cell.x + 3;
+      if (align == GridAlign::Right) x = cell.Right() - 4 - tw;
+      else if (align == GridAlign::Center) x = cell.x + (cell.w - tw) / 2;
+      const Box inside{cell.x + 1, cell.y + 1, cell.w - 2, cell.h - 2};
+      canvas::ClippedText(hdc, inside.x, inside.y, inside.Right(), inside.Bottom(), x, cell.y + 2, text, kBlack,
+                          kGridFontSize);
+    }
+  }
+  const Box current = g.Cell(grid.Row(), grid.Col());
+  if (grid.Row() >= 1 && grid.Col() >= 1 && current.w > 2 && current.h > 2)
+    canvas::Box(hdc, current.x, current.y, current.Right() - 1, current.Bottom() - 1, kBlack, false, 0, 13);
+  if (g.vScroll) DrawBar(hdc, g.vBar, true);
+  if (g.hScroll) DrawBar(hdc, g.hBar, true);
+  if (g.vScroll && g.hScroll)
+    canvas::Fill(hdc, g.vBar.whole.x, g.hBar.whole.y, g.vBar.whole.Right(), g.hBar.whole.Bottom(), kFace);
+}
 
 void Control::Paint() {}
 

@@ -1,4 +1,5 @@
 // Operator actions as calls: what a person's hands do to the program's windows.
+#include <algorithm>
 #include <cctype>
 #include <filesystem>
 #include <system_error>
@@ -79,6 +80,9 @@ void Mouse(PictureBox& box, int what, float x, float y, int button, int shift) {
 }
 
 void Pick(ListBox& list, int index, bool doubleClick) { list.OperatorPick(index, doubleClick); }
+void ScrollList(ListBox& list, int top) {
+  if (list.ListCount() > 0) list.SetTopIndex(std::clamp(top, 0, list.ListCount() - 1));
+}
 void PickTab(TabStrip& strip, int tab) { strip.OperatorPick(tab); }
 
 bool Grid(HostSlot& grid, GridAction action, int row, int col, const std::string& text, int keyCode) {
@@ -96,6 +100,22 @@ std::string OperatorPath(const std::string& path) {
   return windows ? HostPath(path).string() : Utf8FromCodePage(path);  // a host path, back to UTF-8
 }
 
+namespace {
+// The host path of a picture the operator names, its folder made as needed.
+bool PictureHostPath(const std::string& path, std::string* host, std::string* error) {
+  try {
+    *host = OperatorPath(path);
+    std::error_code ec;
+    auto folder = std::filesystem::path(*host).parent_path();
+    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
+    return true;
+  } catch (const std::exception& e) {
+    if (error) *error = e.what();
+    return false;
+  }
+}
+}  // namespace
+
 bool Screenshot(Form& form, const std::string& path, std::string* error) {
   if (!form.Loaded() || !form.hWnd()) {
     if (error) *error = "form " + form.Name() + " is not loaded";
@@ -104,15 +124,7 @@ bool Screenshot(Form& form, const std::string& path, std::string* error) {
   DispatchPending();  // pending paints first (picture boxes redraw)
   form.Paint();
   std::string host;
-  try {
-    host = OperatorPath(path);
-    std::error_code ec;
-    auto folder = std::filesystem::path(host).parent_path();
-    if (!folder.empty()) std::filesystem::create_directories(folder, ec);
-  } catch (const std::exception& e) {
-    if (error) *error = e.what();
-    return false;
-  }
+  if (!PictureHostPath(path, &host, error)) return false;
   return canvas::SavePng(form.hWnd(), host, error);
 }
 
@@ -122,12 +134,7 @@ bool SaveProjection(const std::string& path, std::string* error) {
     return false;
   }
   std::string host;
-  try {
-    host = OperatorPath(path);
-  } catch (const std::exception& e) {
-    if (error) *error = e.what();
-    return false;
-  }
+  if (!PictureHostPath(path, &host, error)) return false;
   return Saver()(host, error);
 }
 

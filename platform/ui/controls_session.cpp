@@ -2,7 +2,9 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <map>
 #include <memory>
 #include <string>
@@ -87,12 +89,20 @@ int RunOperatorInput(const std::string& path, std::ostream& log) {
     SetMessageBoxHandler(nullptr);
     return failures;
   }
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    log << "cannot read the operator commands in " << path << ": it is a folder\n";
+    return -1;
+  }
   std::ifstream in(path);
   if (!in) {
     log << "cannot read the operator commands in " << path << "\n";
     return -1;
   }
-  OperatorScript script(in, log);
+  // What the program told the operator goes to the run's log as each box is answered.
+  MessageBoxScript boxes;
+  boxes.LogTo(&std::cerr);
+  OperatorScript script(in, log, &boxes);
   auto anyLoaded = [] {
     for (Form* form : Form::All())
       if (form->Loaded()) return true;

@@ -138,6 +138,7 @@ int MessageBoxScript::Handle(const MessageBoxRequest& request) {
   box.answer = box.defaultButton;
   std::size_t index = shown_.size();
   shown_.push_back(box);  // recorded before anything runs while it is up
+  bool scripted = false;
   if (next_ < answers_.size()) {
     Scripted step = answers_[next_++];
     if (step.whileUp) step.whileUp();
@@ -146,6 +147,7 @@ int MessageBoxScript::Handle(const MessageBoxRequest& request) {
       auto offered = MessageBoxButtons(request.flags);
       if (std::find(offered.begin(), offered.end(), step.button) != offered.end()) {
         box.answer = step.button;
+        scripted = true;
       } else {
         std::cerr << "[message box] scripted answer " << step.button << " is not a button of \""
                   << request.caption << "\"; answering " << ButtonName(box.defaultButton) << '\n';
@@ -153,6 +155,16 @@ int MessageBoxScript::Handle(const MessageBoxRequest& request) {
     }
   }
   shown_[index].answer = box.answer;
+  if (log_) {
+    std::string text;
+    for (char ch : request.text) {
+      if (ch != '\r' && ch != '\n') text += ch;
+      else if (text.empty() || text.back() != ' ') text += ' ';
+    }
+    *log_ << "[message box] " << request.caption << ": " << text << " -> "
+          << (scripted ? ButtonName(box.answer) : "default (" + ButtonName(box.answer) + ")") << '\n';
+    log_->flush();
+  }
   return box.answer;
 }
 

@@ -23,24 +23,37 @@ namespace fs = std::filesystem;
 TEST(ProgramStatus, AFailedLineMakesTheRunFailAfterItEnds) {
   struct Case {
     const char* name;
-    const char* lines;  // nullptr: a command file that does not exist
+    const char* lines;  // nullptr: a command file that does not exist, or a folder
     int status;
-    const char* logged;  // part of the log: the failure's line, or the help
+    std::vector<std::string> logged;  // parts of the log: the failure's line, the help, the boxes
+    bool folder = false;
   };
   const Case cases[] = {
-      {"clean", "click Main.OnOff\nexpect Main.OnOff \"1\"\nhelp\nquit\n", 0, "screenshot F \"file.png\""},
-      {"unknown-command", "frobnicate Main.OnOff\nquit\n", 1, "line 1:"},
-      {"unknown-control", "click Main.NoSuchControl\nquit\n", 1, "line 1:"},
-      {"bad-number", "wait soon\nquit\n", 1, "line 1:"},
-      {"failed-expect", "expect Main.OnOff \"7\"\nclick Main.OnOff\nquit\n", 1, "line 1:"},
-      {"unreadable", nullptr, 2, "missing.ops"},
+      // A picture into folders not there yet makes them.
+      {"clean", "click Main.OnOff\nexpect Main.OnOff \"1\"\nprojection \"C:\\new\\s\\p.png\"\nhelp\nquit\n", 0,
+       {"screenshot F \"file.png\""}},
+      {"unknown-command", "frobnicate Main.OnOff\nquit\n", 1, {"line 1:"}},
+      {"unknown-control", "click Main.NoSuchControl\nquit\n", 1, {"line 1:"}},
+      {"bad-number", "wait soon\nquit\n", 1, {"line 1:"}},
+      {"failed-expect", "expect Main.OnOff \"7\"\nclick Main.OnOff\nquit\n", 1, {"line 1:"}},
+      {"unreadable", nullptr, 2, {"missing.ops"}},
+      {"folder", nullptr, 2, {"cannot read the operator commands in ", ": it is a folder"}, true},
+      // A box the program raises is logged as it is answered, and does not fail the run.
+      {"message-boxes",
+       "clipboard \"PLATE.NC;;X\"\nwait 2500\nanswer OK\nclipboard \"PLATE.NC;;X\"\nwait 2500\nquit\n",
+       0,
+       {"[message box] Error: Proper Run Field Area Not Selected -> default (OK)\n",
+        "[message box] Error: Proper Run Field Area Not Selected -> OK\n"}},
   };
   for (const Case& c : cases) {
     const fs::path root = testsupport::NewMachineRoot(std::string("status-") + c.name);
-    const testsupport::ProgramRun run = c.lines ? testsupport::RunFieldrayScript(root, c.lines)
-                                                : testsupport::RunFieldray(root, root / "missing.ops");
+    const fs::path folder = testsupport::Root() / "runs" / (std::string("commands-") + c.name);
+    if (c.folder) fs::create_directories(folder);
+    const testsupport::ProgramRun run = c.lines    ? testsupport::RunFieldrayScript(root, c.lines)
+                                        : c.folder ? testsupport::RunFieldray(root, folder)
+                                                   : testsupport::RunFieldray(root, root / "missing.ops");
     EXPECT_EQ(run.status, c.status) << c.name << "\n" << run.log;
-    EXPECT_NE(run.log.find(c.logged), std::string::npos) << c.name << "\n" << run.log;
+    for (const std::string& part : c.logged) EXPECT_NE(run.log.find(part), std::string::npos) << c.name << "\n" << run.log;
     // An unreadable command file stops the program before the machine starts.
     if (!c.lines) {
       EXPECT_FALSE(fs::exists(root / "C")) << "the machine root was filled";

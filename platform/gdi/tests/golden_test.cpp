@@ -1,7 +1,13 @@
 // Whole scenes compared with reviewed pictures, and PNG files written and read back.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
 #include <cstdlib>
+#include <filesystem>
 
 #include "gdi_test_util.h"
 #include "test_support.h"
@@ -186,6 +192,31 @@ TEST(GdiPng, BadFilesGiveAClearError) {
   EXPECT_FALSE(SavePicturePng(Picture{}, testsupport::Root() / "empty.png", &err));
   EXPECT_FALSE(SaveDCPng(c.dc, testsupport::Root() / "no" / "such" / "dir.png", &err));
   EXPECT_NE(err.find("cannot create"), std::string::npos);
+}
+
+// A picture that cannot be written whole (here: past the largest file the
+// process may write) leaves no file behind.
+TEST(GdiPng, AWriteThatFailsLeavesNoFile) {
+  const auto file = testsupport::Root() / "too-large.png";
+  Picture noise;
+  noise.width = noise.height = 300;
+  std::uint32_t seed = 7;
+  for (int i = 0; i < 300 * 300; ++i) noise.pixels.push_back((seed = seed * 1103515245u + 12345u) >> 8);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{4096, 4096};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    std::string error;
+    const bool saved = SavePicturePng(noise, file, &error);
+    _exit(saved ? 1 : error.find("cannot write") == std::string::npos ? 2 : 0);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+  EXPECT_FALSE(std::filesystem::exists(file));
 }
 
 }  // namespace

@@ -1,8 +1,15 @@
 // The board software's frames, working-scale maps, active arrays and palettes.
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+#include <cstdlib>
 #include <fstream>
 
+#include "../frame_file_format.h"
 #include "../frame_store.h"
 #include "board_test_util.h"
 #include "test_support.h"
@@ -13,6 +20,11 @@ using namespace winplat::hw;
 using namespace boardtest;
 
 namespace {
+
+// A file of the machine-root template the build stages.
+std::filesystem::path TemplateFile(const char* name) {
+  return std::filesystem::path(std::getenv("FIELDRAY_TEMPLATE")) / "C" / "Fieldray" / name;
+}
 
 detail::AxisScale Scale(std::array<std::int32_t, 6> v) {
   detail::AxisScale s;
@@ -177,9 +189,33 @@ TEST_F(FrameBoard, ASessionStartsWithTheIdentityScaleAndARebootForgetsFramesAndP
   EXPECT_EQ(LongAt(IsaCommand(0x300, 111, {}), 4), 8);  // the default palette again
 }
 
+// A frame the board cannot store (its disk full: here past the largest file
+// the process may write) answers the file status of a full disk, not success.
+TEST_F(FrameBoard, AFrameTheStoreCannotKeepAnswersDiskFull) {
+  IsaCommand(0x300, 30, Longs({5}));
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit{2048, 2048};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    const std::int32_t header = LongAt(IsaCommand(0x300, 27, Header(400, "big")), 4);
+    std::vector<std::uint8_t> points;
+    for (int i = 0; i < 400; ++i) {
+      auto p = Point(static_cast<std::int16_t>(i), 0);
+      points.insert(points.end(), p.begin(), p.end());
+    }
+    const std::int32_t batch = LongAt(IsaCommand(0x300, 74, points), 4);
+    _exit(header == 0 && batch == -403 ? 0 : 1);
+  }
+  int status = 0;
+  ASSERT_EQ(waitpid(child, &status, 0), child);
+  ASSERT_TRUE(WIFEXITED(status));
+  EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
 TEST(PaletteFile, TheTemplatesExampleParsesAndFormatsBack) {
-  std::filesystem::path example =
-      std::filesystem::path(__FILE__).parent_path() / "../../../root-template/C/Fieldray/Default.vxp";
+  const std::filesystem::path example = TemplateFile("Default.vxp");
   std::string text = testsupport::ReadFile(example);
   ASSERT_FALSE(text.empty());
   Palette palette;
@@ -210,3 +246,31 @@ TEST(PaletteFile, MalformedFilesAreRefusedAndLeaveThePaletteAlone) {
 }
 
 }  // namespace
+
+// Every calibration pattern the template ships draws lit lines: in each frame a
+// lit point lies away from the point before it.
+TEST(TemplateFiles, EveryCalibrationPatternLightsLines) {
+  const std::string text = testsupport::ReadFile(TemplateFile("Calibration.VXS"));
+  std::vector<detail::StoredFrame> frames;
+  ASSERT_TRUE(detail::ParseFrameFile(detail::kFormatObject, std::vector<std::uint8_t>(text.begin(), text.end()), frames));
+  ASSERT_FALSE(frames.empty());
+  for (const detail::StoredFrame& frame : frames) {
+    int litSegments = 0;
+    for (std::size_t i = 1; i < frame.points.size(); ++i) {
+      const auto& a = frame.points[i - 1];
+      const auto& b = frame.points[i];
+      if (b.colour != 0 && (a.x != b.x || a.y != b.y)) ++litSegments;
+    }
+    EXPECT_GT(litSegments, 0) << std::string(frame.name.data(), 24);
+  }
+}
+
+// The settings file ends every line with CR LF, as the program writes it.
+TEST(TemplateFiles, TheSettingsFileEndsEveryLineWithCrLf) {
+  const std::string ini = testsupport::ReadFile(TemplateFile("Fldry.INI"));
+  ASSERT_FALSE(ini.empty());
+  int lines = 0;
+  for (std::size_t at = ini.find('\n'); at != std::string::npos; at = ini.find('\n', at + 1), ++lines)
+    EXPECT_TRUE(at > 0 && ini[at - 1] == '\r') << "line " << lines + 1;
+  EXPECT_EQ(ini.back(), '\n');
+}

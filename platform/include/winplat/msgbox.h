@@ -2,6 +2,7 @@
 // Message boxes and beeps, answered by one replaceable handler.
 #include <cstdint>
 #include <functional>
+#include <ostream>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -114,6 +115,11 @@ class MessageBoxScript {
   // button is taken instead.
   MessageBoxScript& Answer(int button, std::function<void()> whileUp = {}, std::uint32_t upMs = 0);
 
+  // Every box, once answered, also goes to `log` (none when null) as one line:
+  // "[message box] CAPTION: TEXT -> ANSWER", ANSWER being the scripted button
+  // or "default (BUTTON)"; line breaks of the text become blanks.
+  void LogTo(std::ostream* log) { log_ = log; }
+
   const std::vector<ShownMessageBox>& Shown() const { return shown_; }
   std::size_t PendingAnswers() const { return answers_.size() - next_; }
   void ClearShown() { shown_.clear(); }
@@ -129,6 +135,7 @@ class MessageBoxScript {
   std::vector<Scripted> answers_;
   std::size_t next_ = 0;
   std::vector<ShownMessageBox> shown_;
+  std::ostream* log_ = nullptr;
 };
 
 // A handler that shows each box on a terminal and asks for the button (by

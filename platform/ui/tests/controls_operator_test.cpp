@@ -95,6 +95,39 @@ wait 250
   EXPECT_EQ(events, (std::vector<std::string>{"mode 2", "list Cross", "down 1 1 1800 900", "yes", "dialog closed"}));
 }
 
+// A list longer than its rows: the chosen entry scrolls into view, whoever
+// chose it, and "scroll" moves the top row within the list.
+TEST_F(Operator, AListScrollsItsChosenEntryIntoViewAndScrollsByCommand) {
+  for (int i = 2; i < 30; ++i) list->AddItem("Entry" + std::to_string(i));
+  const int rows = list->RowsShown();
+  ASSERT_LT(rows, 30);
+  const struct {
+    const char* line;
+    int top;           // the top row after it ...
+    bool lessRows;     // ... less the rows shown
+  } steps[] = {
+      {"pick Main.ListCal 25", 26, true},    // below the view: it becomes the bottom row
+      {"pick Main.ListCal 2", 2, false},     // above it: the top row
+      {"scroll Main.ListCal 5", 5, false},
+      {"scroll Main.ListCal 1000", 30, true},  // held to the last full page
+      {"scroll Main.ListCal -3", 0, false},
+      {"pick Main.ListCal 29", 30, true},
+  };
+  for (const auto& step : steps) {
+    int failures = 0;
+    const std::string log = Run(std::string(step.line) + "\n", &failures);
+    EXPECT_EQ(failures, 0) << step.line << log;
+    EXPECT_EQ(list->TopIndex(), step.top - (step.lessRows ? rows : 0)) << step.line;
+    if (std::string(step.line).starts_with("pick")) {
+      EXPECT_GE(list->ListIndex(), list->TopIndex()) << step.line;
+      EXPECT_LT(list->ListIndex(), list->TopIndex() + rows) << step.line;
+    }
+  }
+  list->SetListIndex(7);  // the program's choice scrolls too
+  EXPECT_EQ(list->TopIndex(), 7);
+  EXPECT_THROW(list->SetTopIndex(30), ControlError);
+}
+
 TEST_F(Operator, BadLinesAreReportedAndTheRestRuns) {
   frame->SetEnabled(false);
   int failures = 0;

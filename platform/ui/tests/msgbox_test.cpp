@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sstream>
 #include <string>
 
 #include "ui_test_support.h"
@@ -31,6 +32,20 @@ TEST_F(MessageBoxTest, ScriptAnswersAndRecordsEveryBox) {
   EXPECT_EQ(first.answer, IDNO);
   EXPECT_EQ(script.Shown()[1].answer, IDCANCEL);
   EXPECT_EQ(script.PendingAnswers(), 0u);
+}
+
+TEST_F(MessageBoxTest, ALoggingScriptWritesEachBoxAsItIsAnswered) {
+  std::ostringstream log;
+  MessageBoxScript script;
+  script.LogTo(&log);
+  script.Answer(IDNO).Answer(0).Answer(IDYES);
+  MessageBox(0, "Exit program?", "CheckStatus: TB Not Present", MB_YESNO);
+  MessageBox(0, "Retry?\r\nNow", "Box", MB_RETRYCANCEL | MB_DEFBUTTON2);
+  MessageBox(0, "text", "cap", MB_OKCANCEL);  // Yes is not one of its buttons
+  EXPECT_EQ(log.str(),
+            "[message box] CheckStatus: TB Not Present: Exit program? -> No\n"
+            "[message box] Box: Retry? Now -> default (Cancel)\n"
+            "[message box] cap: text -> default (OK)\n");
 }
 
 TEST_F(MessageBoxTest, BoxWithoutCaptionGetsTheProgramTitle) {

@@ -2,6 +2,7 @@
 // The spreadsheet grid: a table of text cells with a header row (row 0) and a
 // header column (column 0), a current cell addressed by Row and Col, an active
 // cell, whole-grid load and save, and the events the program handles.
+#include <algorithm>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -32,6 +33,9 @@ constexpr std::int32_t GridActionDeleteRow = 5;
 // Largest sizes a grid takes (also the limits a loaded file must keep).
 constexpr std::int32_t GridRowLimit = 1000000;
 constexpr std::int32_t GridColLimit = 16384;
+
+// How a column's texts stand in their cells.
+enum class GridAlign { Left, Center, Right };
 
 class SpreadGrid {
  public:
@@ -98,11 +102,25 @@ class SpreadGrid {
 
   // Default heading of a header cell.
   static std::string DefaultHeading(std::int32_t row, std::int32_t col);
+  // The text of any cell, without moving the current cell.
+  std::string CellText(std::int32_t row, std::int32_t col) const;
+
+  // How the grid is shown. A column's width in pixels (0: as wide as the
+  // default or its heading needs) and its alignment (left unless set); the
+  // first data row and column in view (the grid scrolls them to keep the
+  // current cell shown). None of these is saved with the grid.
+  std::int32_t ColWidth(std::int32_t col) const;
+  void SetColWidth(std::int32_t col, std::int32_t pixels);
+  GridAlign ColAlign(std::int32_t col) const;
+  void SetColAlign(std::int32_t col, GridAlign align);
+  std::int32_t TopRow() const { return topRow_; }
+  void SetTopRow(std::int32_t row) { topRow_ = std::clamp<std::int32_t>(row, 1, std::max<std::int32_t>(1, maxRows_)); }
+  std::int32_t LeftCol() const { return leftCol_; }
+  void SetLeftCol(std::int32_t col) { leftCol_ = std::clamp<std::int32_t>(col, 1, std::max<std::int32_t>(1, maxCols_)); }
 
  private:
   using Key = std::pair<std::int32_t, std::int32_t>;  // (row, col)
   bool Inside(std::int32_t row, std::int32_t col) const;
-  std::string CellText(std::int32_t row, std::int32_t col) const;
   void MoveActive(std::int32_t row, std::int32_t col);
   void DropOutside();
 
@@ -115,6 +133,10 @@ class SpreadGrid {
   // Data cells hold only non-empty texts; header cells are present once written.
   std::map<Key, std::string> cells_;
   std::string lastError_;
+  std::map<std::int32_t, std::int32_t> colWidths_;
+  std::map<std::int32_t, GridAlign> colAligns_;
+  std::int32_t topRow_ = 1;
+  std::int32_t leftCol_ = 1;
 };
 
 }  // namespace winplat

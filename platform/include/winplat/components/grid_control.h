@@ -22,6 +22,9 @@ class SpreadGridControl : public ControlObject {
   SpreadGridControl();
   // The grid itself, for the operator's hands and for code that holds the control.
   SpreadGrid& Grid() { return grid_; }
+  // Paints the grid into an area of a picture (pixels), first scrolling it so
+  // that the current cell is in view.
+  void Paint(HDC hdc, const RECT& area);
 
  private:
   SpreadGrid grid_;

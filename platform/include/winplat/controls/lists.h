@@ -24,8 +24,13 @@ class ListBox : public Control {
   void SetListIndex(int index);
   std::string Text() const { return listIndex_ >= 0 ? items_[static_cast<std::size_t>(listIndex_)] : std::string(); }
   std::string ShownText() const override { return Text(); }
+  // The entry in the top row. Setting it scrolls as far as the list goes (the
+  // last page stays full); error 380 for an index outside the list. Choosing
+  // an entry (ListIndex) scrolls it into view.
   int TopIndex() const { return topIndex_; }
   void SetTopIndex(int index);
+  // Whole rows the list shows at its height and font.
+  int RowsShown() const;
 
   // Operator: clicks entry `index` (or double-clicks: Click when the choice changes, then DblClick).
   void OperatorPick(int index, bool doubleClick = false);
@@ -35,6 +40,7 @@ class ListBox : public Control {
  protected:
   bool TakesFocus() const override { return true; }
   void ClickReaction() override {}
+  void KeepTopInRange();
   std::vector<std::string> items_;
   int listIndex_ = -1;
   int topIndex_ = 0;

@@ -44,6 +44,8 @@ void Arrow(UpDown& updown, bool up);
 // Coordinates in the picture box's scale units.
 void Mouse(PictureBox& box, int what, float x, float y, int button = vbLeftButton, int shift = 0);
 void Pick(ListBox& list, int index, bool doubleClick = false);
+// Scrolls a list so that entry `top` is in its top row (as far as it scrolls).
+void ScrollList(ListBox& list, int top);
 void PickTab(TabStrip& strip, int tab);
 bool Grid(HostSlot& grid, GridAction action, int row, int col, const std::string& text = {}, int keyCode = 0);
 // Lets time pass with the loop running.
