@@ -7,6 +7,7 @@
 #include "winplat/controls/operator.h"
 #include "winplat/code_page.h"
 #include "winplat/messages.h"
+#include "winplat/painting.h"
 #include "winplat/paths.h"
 
 namespace winplat::controls {
@@ -102,6 +103,7 @@ bool Screenshot(Form& form, const std::string& path, std::string* error) {
     return false;
   }
   DispatchPending();  // pending paints first (picture boxes redraw)
+  PaintPendingWindows();
   form.Paint();
   std::string host;
   try {
@@ -117,6 +119,7 @@ bool Screenshot(Form& form, const std::string& path, std::string* error) {
 }
 
 bool SaveProjection(const std::string& path, std::string* error) {
+  PaintPendingWindows();  // whatever a look shows is painted first
   if (!Saver()) {
     if (error) *error = "no projection picture is available";
     return false;

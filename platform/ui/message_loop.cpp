@@ -4,6 +4,8 @@
 
 #include "ui_state.h"
 #include "winplat/clock.h"
+#include "winplat/painting.h"
+#include "winplat/surface.h"
 
 namespace winplat {
 
@@ -19,13 +21,16 @@ bool Matches(const MSG& m, HWND hwnd, UINT filterMin, UINT filterMax) {
 
 std::uint32_t Ticks() { return static_cast<std::uint32_t>(Now()); }
 
-// Windows needing paint, in handle order.
-std::vector<HWND> WindowsToPaint() {
+// Windows the loop paints, in handle order: those needing paint, except the
+// ones painted only when their pixels are read (unless `putOff` is wanted:
+// then just those).
+std::vector<HWND> WindowsToPaint(bool putOff = false) {
   std::vector<HWND> out;
   {
     auto lock = Locked();
+    const bool all = S().immediatePainting;
     for (const auto& [hwnd, w] : S().windows)
-      if (w.hasUpdate) out.push_back(hwnd);
+      if (w.hasUpdate && (putOff ? w.paintWhenLooked : all || !w.paintWhenLooked)) out.push_back(hwnd);
   }
   std::erase_if(out, [](HWND h) { return !VisibleWithAncestors(h); });
   std::sort(out.begin(), out.end());
@@ -200,6 +205,34 @@ int DispatchPass(int* work) {
 }  // namespace
 
 int DispatchPending() { return DispatchPass(nullptr); }
+
+void SetPaintWhenLooked(HWND hwnd, bool on) {
+  auto lock = Locked();
+  if (Window* w = Find(hwnd)) w->paintWhenLooked = on;
+}
+
+void PaintPendingWindow(HWND hwnd) {
+  {
+    auto lock = Locked();
+    Window* w = Find(hwnd);
+    if (!w || !w->hasUpdate || !w->paintWhenLooked) return;
+  }
+  if (VisibleWithAncestors(hwnd)) SendMessage(hwnd, WM_PAINT, 0, 0);
+}
+
+void PaintPendingWindows() {
+  for (HWND h : WindowsToPaint(true)) PaintPendingWindow(h);
+}
+
+void SetImmediatePainting(bool on) {
+  auto lock = Locked();
+  S().immediatePainting = on;
+}
+
+namespace {
+// Contexts on a window and captures of it see its painting done.
+const bool pixelsHookSet = (SetWindowPixelsHook(&PaintPendingWindow), true);
+}  // namespace
 
 int DoEvents() {
   int work = 0;

@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "ui_state.h"
+#include "winplat/painting.h"
 #include "winplat/surface.h"
 
 namespace winplat {
@@ -123,6 +124,7 @@ bool ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scrollRect, const RECT*
     if (!scrollRect) children = w->children;
   }
   if (dx == 0 && dy == 0) return true;
+  PaintPendingWindow(hwnd);  // the pixels moved are the painted ones
   ScrollWindowSurface(hwnd, dx, dy);
   RECT area = scrollRect ? *scrollRect : RECT{0, 0, cw, ch};
   if (clipRect) area = Intersect(area, *clipRect);

@@ -52,6 +52,7 @@ struct Window {
   bool topmost = false;
   bool hasUpdate = false;
   bool erase = false;
+  bool paintWhenLooked = false;  // its paint only draws: put off until its pixels are read
   RECT update;  // client coordinates
   LRESULT userData = 0;
   std::uintptr_t id = 0;
@@ -80,6 +81,7 @@ struct State {
   std::deque<MSG> queue;
   bool quitPosted = false;
   int quitCode = 0;
+  bool immediatePainting = false;  // every window painted by the loop, none put off
 
   std::vector<TimerEntry> timers;
   std::uint64_t nextTimerSeq = 1;
