@@ -29,11 +29,12 @@ std::vector<HWND> WindowsToPaint(bool putOff = false) {
   {
     auto lock = Locked();
     const bool all = S().immediatePainting;
-    for (const auto& [hwnd, w] : S().windows)
-      if (w.hasUpdate && (putOff ? w.paintWhenLooked : all || !w.paintWhenLooked)) out.push_back(hwnd);
+    for (HWND hwnd : S().withUpdate) {
+      const Window* w = Find(hwnd);
+      if (w && w->hasUpdate && (putOff ? w->paintWhenLooked : all || !w->paintWhenLooked)) out.push_back(hwnd);
+    }
   }
   std::erase_if(out, [](HWND h) { return !VisibleWithAncestors(h); });
-  std::sort(out.begin(), out.end());
   return out;
 }
 

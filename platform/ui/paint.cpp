@@ -37,6 +37,7 @@ bool InvalidateRect(HWND hwnd, const RECT* rect, bool erase) {
   if (Empty(r)) return true;
   w->update = w->hasUpdate ? Union(w->update, r) : r;
   w->hasUpdate = true;
+  S().withUpdate.insert(hwnd);
   w->erase = w->erase || erase;
   return true;
 }
@@ -48,6 +49,7 @@ bool ValidateRect(HWND hwnd, const RECT* rect) {
   if (!w->hasUpdate) return true;
   if (!rect || Contains(*rect, w->update)) {
     w->hasUpdate = false;
+    S().withUpdate.erase(hwnd);
     w->erase = false;
     return true;
   }
@@ -62,7 +64,10 @@ bool ValidateRect(HWND hwnd, const RECT* rect) {
     else if (v.right >= u.right && v.left < u.right) u.right = v.left;
   }
   w->update = u;
-  if (Empty(u)) w->hasUpdate = w->erase = false;
+  if (Empty(u)) {
+    w->hasUpdate = w->erase = false;
+    S().withUpdate.erase(hwnd);
+  }
   return true;
 }
 
@@ -94,6 +99,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
     erase = w->erase;
     area = w->hasUpdate ? w->update : RECT{};
     w->hasUpdate = false;
+    S().withUpdate.erase(hwnd);
     w->erase = false;
   }
   HDC hdc = GetDC(hwnd);

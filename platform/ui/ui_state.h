@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -73,6 +74,7 @@ struct State {
   std::recursive_mutex mutex;
   std::map<std::string, WindowClass> classes;  // by lower-case name
   std::unordered_map<HWND, Window> windows;
+  std::set<HWND> withUpdate;  // the windows whose hasUpdate is set, in handle order
   std::vector<HWND> topLevel;  // front to back, topmost windows first
   HWND nextHandle = 0x100;
   ATOM nextAtom = 0xC000;
