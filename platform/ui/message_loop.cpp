@@ -1,6 +1,7 @@
 // The message queue and the message loop: send, post, peek, get, dispatch and DoEvents.
 #include <algorithm>
 #include <ctime>
+#include <iterator>
 
 #include "ui_state.h"
 #include "winplat/clock.h"
@@ -28,10 +29,13 @@ std::vector<HWND> WindowsToPaint(bool putOff = false) {
   std::vector<HWND> out;
   {
     auto lock = Locked();
-    const bool all = S().immediatePainting;
-    for (HWND hwnd : S().withUpdate) {
-      const Window* w = Find(hwnd);
-      if (w && w->hasUpdate && (putOff ? w->paintWhenLooked : all || !w->paintWhenLooked)) out.push_back(hwnd);
+    const State& s = S();
+    if (putOff) {
+      out.assign(s.putOff.begin(), s.putOff.end());
+    } else if (s.immediatePainting) {
+      std::merge(s.withUpdate.begin(), s.withUpdate.end(), s.putOff.begin(), s.putOff.end(), std::back_inserter(out));
+    } else {
+      out.assign(s.withUpdate.begin(), s.withUpdate.end());
     }
   }
   std::erase_if(out, [](HWND h) { return !VisibleWithAncestors(h); });
@@ -209,7 +213,10 @@ int DispatchPending() { return DispatchPass(nullptr); }
 
 void SetPaintWhenLooked(HWND hwnd, bool on) {
   auto lock = Locked();
-  if (Window* w = Find(hwnd)) w->paintWhenLooked = on;
+  if (Window* w = Find(hwnd)) {
+    w->paintWhenLooked = on;
+    NoteUpdate(S(), *w);
+  }
 }
 
 void PaintPendingWindow(HWND hwnd) {

@@ -35,9 +35,10 @@ bool InvalidateRect(HWND hwnd, const RECT* rect, bool erase) {
   RECT client{0, 0, ClientWidth(*w), ClientHeight(*w)};
   RECT r = rect ? Intersect(*rect, client) : client;
   if (Empty(r)) return true;
-  w->update = w->hasUpdate ? Union(w->update, r) : r;
+  const bool had = w->hasUpdate;
+  w->update = had ? Union(w->update, r) : r;
   w->hasUpdate = true;
-  S().withUpdate.insert(hwnd);
+  if (!had) NoteUpdate(S(), *w);
   w->erase = w->erase || erase;
   return true;
 }
@@ -49,7 +50,7 @@ bool ValidateRect(HWND hwnd, const RECT* rect) {
   if (!w->hasUpdate) return true;
   if (!rect || Contains(*rect, w->update)) {
     w->hasUpdate = false;
-    S().withUpdate.erase(hwnd);
+    NoteUpdate(S(), *w);
     w->erase = false;
     return true;
   }
@@ -66,7 +67,7 @@ bool ValidateRect(HWND hwnd, const RECT* rect) {
   w->update = u;
   if (Empty(u)) {
     w->hasUpdate = w->erase = false;
-    S().withUpdate.erase(hwnd);
+    NoteUpdate(S(), *w);
   }
   return true;
 }
@@ -99,7 +100,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
     erase = w->erase;
     area = w->hasUpdate ? w->update : RECT{};
     w->hasUpdate = false;
-    S().withUpdate.erase(hwnd);
+    NoteUpdate(S(), *w);
     w->erase = false;
   }
   HDC hdc = GetDC(hwnd);

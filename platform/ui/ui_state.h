@@ -74,7 +74,9 @@ struct State {
   std::recursive_mutex mutex;
   std::map<std::string, WindowClass> classes;  // by lower-case name
   std::unordered_map<HWND, Window> windows;
-  std::set<HWND> withUpdate;  // the windows whose hasUpdate is set, in handle order
+  // The windows whose hasUpdate is set, in handle order: those the loop
+  // paints, and those painted when their pixels are read.
+  std::set<HWND> withUpdate, putOff;
   std::vector<HWND> topLevel;  // front to back, topmost windows first
   HWND nextHandle = 0x100;
   ATOM nextAtom = 0xC000;
@@ -89,6 +91,13 @@ struct State {
   std::uint64_t nextTimerSeq = 1;
   UINT_PTR nextThreadTimerId = 1;
 };
+
+// Files the window under withUpdate or putOff after hasUpdate or paintWhenLooked changed.
+inline void NoteUpdate(State& s, const Window& w) {
+  s.withUpdate.erase(w.hwnd);
+  s.putOff.erase(w.hwnd);
+  if (w.hasUpdate) (w.paintWhenLooked ? s.putOff : s.withUpdate).insert(w.hwnd);
+}
 
 State& S();
 using Lock = std::unique_lock<std::recursive_mutex>;

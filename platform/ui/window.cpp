@@ -147,6 +147,7 @@ void RemoveWindowSilently(HWND hwnd) {
     if (!w) return;
     Unlink(S(), *w);
     S().withUpdate.erase(hwnd);
+    S().putOff.erase(hwnd);
     S().windows.erase(hwnd);
   }
   WindowSurfaceDestroyed(hwnd);
@@ -275,6 +276,7 @@ bool DestroyWindow(HWND hwnd) {
     if (!w) return true;
     Unlink(S(), *w);
     S().withUpdate.erase(hwnd);
+    S().putOff.erase(hwnd);
     S().windows.erase(hwnd);
   }
   WindowSurfaceDestroyed(hwnd);
