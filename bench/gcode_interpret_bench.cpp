@@ -10,7 +10,6 @@
 #include <fstream>
 #include <string>
 
-#include "job/program_state.h"
 #include "toolpath/context.h"
 #include "toolpath/expressions.h"
 #include "toolpath/interpreter.h"
