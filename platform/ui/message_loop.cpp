@@ -239,7 +239,7 @@ void SetImmediatePainting(bool on) {
 
 namespace {
 // Contexts on a window and captures of it see its painting done.
-const bool pixelsHookSet = (SetWindowPixelsHook(&PaintPendingWindow), true);
+[[maybe_unused]] const bool pixelsHookSet = (SetWindowPixelsHook(&PaintPendingWindow), true);
 }  // namespace
 
 int DoEvents() {
