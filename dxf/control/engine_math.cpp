@@ -1,5 +1,7 @@
 // Rotations, transforms, flag bits, scaling and the reader's text helpers.
+#include <bit>
 #include <cmath>
+#include <cstdint>
 
 #include "error_trail.h"
 #include "../reader/dxfengine.h"
@@ -11,9 +13,16 @@ namespace {
 // The angle constant these routines have always used (not the full value of pi).
 
 void Rotate(float& x, float& y, float degrees) {
-  double a = (2.0 * degrees * DrawingPi) / 360.0;
-  double c = std::cos(a);
-  double s = std::sin(a);
+  // A block's records are all turned by its insert's angle: the cosine and
+  // sine of the last angle are kept.
+  thread_local std::uint32_t lastDegrees = std::bit_cast<std::uint32_t>(0.0f);  // bit for bit (-0, NaN)
+  thread_local double c = 1, s = 0;
+  if (std::bit_cast<std::uint32_t>(degrees) != lastDegrees) {
+    const double a = (2.0 * degrees * DrawingPi) / 360.0;
+    c = std::cos(a);
+    s = std::sin(a);
+    lastDegrees = std::bit_cast<std::uint32_t>(degrees);
+  }
   double oldX = x;
   double oldY = y;
   x = winplat::CSng(oldX * c - oldY * s);

@@ -348,7 +348,7 @@ void OpenForAppend(DXF& dxf, std::int32_t row) {
   SpooledBlock& block = spool.blocks.at(static_cast<std::size_t>(row - 1));
   block.records.reset();
   spool.writing = row;
-  dxf.reader.BlockFileNum = std::make_unique<std::ofstream>(block.hostFile, std::ios::binary | std::ios::app);
+  dxf.reader.BlockFileNum = spool.OpenForAppend(row);
 }
 
 }  // namespace

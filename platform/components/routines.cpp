@@ -2,6 +2,7 @@
 #include "winplat/components/routines.h"
 #include "winplat/text.h"
 
+#include <algorithm>
 #include <cctype>
 #include <functional>
 
@@ -17,25 +18,44 @@ std::int32_t QInstrB2(std::int32_t start, std::string_view text, std::string_vie
   return at == std::string_view::npos ? 0 : static_cast<std::int32_t>(at + 1);
 }
 
+namespace {
+
+// Where `find` next starts at or after `from`, npos when nowhere. Only the
+// places where the first character matches are compared further.
+std::size_t NextMatch(std::string_view text, std::string_view find, std::size_t from, bool ignoreCase) {
+  if (!ignoreCase) return text.find(find, from);
+  const unsigned char first = static_cast<unsigned char>(find.front());
+  const bool letter = std::isalpha(first) && first < 0x80;
+  const char lower = letter ? static_cast<char>(first | 0x20) : static_cast<char>(first);
+  const char upper = letter ? static_cast<char>(first & ~0x20) : static_cast<char>(first);
+  const char both[2] = {lower, upper};
+  const std::string_view starts(both, letter ? 2 : 1);
+  const std::string_view rest = find.substr(1);
+  for (std::size_t at = text.find_first_of(starts, from); at != std::string_view::npos && at + find.size() <= text.size();
+       at = text.find_first_of(starts, at + 1)) {
+    if (AsciiEqualNoCase(text.substr(at + 1, rest.size()), rest)) return at;
+  }
+  return std::string_view::npos;
+}
+
+}  // namespace
+
 std::string ReplaceString(std::string_view text, std::string_view find, std::string_view replacement,
                           std::int32_t flags) {
-  if (find.empty()) return std::string(text);
-  bool ignoreCase = (flags & 1) != 0;
-  auto matchesAt = [&](std::size_t i) {
-    const std::string_view here = text.substr(i, find.size());
-    return ignoreCase ? AsciiEqualNoCase(here, find) : here == find;
-  };
+  if (find.empty() || find.size() > text.size()) return std::string(text);
+  const bool ignoreCase = (flags & 1) != 0;
+  std::size_t at = NextMatch(text, find, 0, ignoreCase);
+  if (at == std::string_view::npos) return std::string(text);
   std::string out;
-  out.reserve(text.size());
-  std::size_t i = 0;
-  while (i < text.size()) {
-    if (i + find.size() <= text.size() && matchesAt(i)) {
-      out.append(replacement);
-      i += find.size();
-    } else {
-      out.push_back(text[i++]);
-    }
+  out.reserve(text.size() + (replacement.size() > find.size() ? replacement.size() - find.size() : 0) * 4);
+  std::size_t done = 0;
+  while (at != std::string_view::npos) {
+    out.append(text.substr(done, at - done));
+    out.append(replacement);
+    done = at + find.size();
+    at = NextMatch(text, find, done, ignoreCase);
   }
+  out.append(text.substr(done));
   return out;
 }
 

@@ -25,10 +25,14 @@ void TextScanner::Split() {
   fields_.clear();
   if (text_.empty()) return;
   std::size_t begin = 0;
-  for (std::size_t i = 0; i < text_.size(); ++i) {
-    if (fs_.find(text_[i]) != std::string::npos) {
-      fields_.emplace_back(begin, i - begin);
-      begin = i + 1;
+  if (!fs_.empty()) {
+    // Straight to the next separator; one separator (the usual case) by a plain search.
+    auto next = [this](std::size_t from) {
+      return fs_.size() == 1 ? text_.find(fs_.front(), from) : text_.find_first_of(fs_, from);
+    };
+    for (std::size_t at = next(0); at != std::string::npos; at = next(begin)) {
+      fields_.emplace_back(begin, at - begin);
+      begin = at + 1;
     }
   }
   fields_.emplace_back(begin, text_.size() - begin);

@@ -185,6 +185,8 @@ RECT SurfaceRect(const Dc& dc);
 
 // The screen surface of a window, or its persistent bitmap (null when missing).
 std::shared_ptr<Surface> WindowSurface(HWND hwnd, bool persistent);
+// Lets the window layer paint what it put off before a window's pixels are used.
+void BeforeWindowPixels(HWND hwnd);
 
 // ---- Recording ----
 void Record(Dc& dc, const std::string& line);

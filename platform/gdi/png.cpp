@@ -49,6 +49,7 @@ Picture CaptureDC(HDC hdc) {
 }
 
 Picture CaptureWindow(HWND hwnd) {
+  BeforeWindowPixels(hwnd);
   Lock lock(Reg().mu);
   return FromSurface(WindowSurface(hwnd, false).get());
 }

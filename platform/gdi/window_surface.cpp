@@ -1,6 +1,7 @@
 // Window surfaces: each window's screen bitmap, its optional persistent bitmap,
 // and the contexts handed out on them.
 #include <algorithm>
+#include <atomic>
 #include <vector>
 
 #include "gdi_internal.h"
@@ -93,7 +94,20 @@ void ScrollWindowSurface(HWND hwnd, int dx, int dy) {
   }
 }
 
+namespace {
+std::atomic<void (*)(HWND)> pixelsHook{nullptr};
+}  // namespace
+
+void SetWindowPixelsHook(void (*beforePixels)(HWND)) { pixelsHook = beforePixels; }
+
+namespace gdi {
+void BeforeWindowPixels(HWND hwnd) {
+  if (auto hook = pixelsHook.load()) hook(hwnd);
+}
+}  // namespace gdi
+
 HDC GetDC(HWND hwnd) {
+  BeforeWindowPixels(hwnd);
   Lock lock(Reg().mu);
   WindowEntry* e = Find(hwnd);
   if (!e) return 0;

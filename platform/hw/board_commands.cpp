@@ -1,5 +1,6 @@
 // Command dispatch of the board software: faults, the handler registry, the
 // boot program's short list, and the command log.
+#include <charconv>
 #include <cstdio>
 #include <fstream>
 #include <map>
@@ -45,17 +46,48 @@ detail::AppendFile& TheLog() {
   return log;
 }
 
+// Two lower-case hexadecimal digits of every byte value.
+struct HexDigits {
+  char pairs[256][2];
+  constexpr HexDigits() : pairs() {
+    constexpr char digits[] = "0123456789abcdef";
+    for (int b = 0; b < 256; ++b) {
+      pairs[b][0] = digits[b >> 4];
+      pairs[b][1] = digits[b & 15];
+    }
+  }
+};
+constexpr HexDigits kHex;
+
+// Decimal text of a number, appended.
+void AppendNumber(std::string& line, long long value) {
+  char text[24];
+  const auto end = std::to_chars(text, text + sizeof text, value).ptr;
+  line.append(text, end);
+}
+
 void AppendLog(const detail::Board& board, std::uint16_t code, const std::uint8_t* operands, std::size_t count,
                const BoardReply& reply) {
-  std::string line = std::to_string(board.Index()) + (board.Family() == BoardFamily::Isa ? " ISA " : " PCI ") +
-                     std::to_string(code) + " " + std::to_string(reply.error) + " " + std::to_string(reply.result) +
-                     " ";
-  char hex[3];
-  for (std::size_t i = 0; i < count; ++i) {
-    std::snprintf(hex, sizeof hex, "%02x", operands[i]);
-    line += hex;
+  // One buffer for the whole line, one append: "board family code error result operands".
+  thread_local std::string line;
+  line.clear();
+  line.reserve(48 + 2 * count);
+  AppendNumber(line, board.Index());
+  line += board.Family() == BoardFamily::Isa ? " ISA " : " PCI ";
+  AppendNumber(line, code);
+  line += ' ';
+  AppendNumber(line, reply.error);
+  line += ' ';
+  AppendNumber(line, reply.result);
+  line += ' ';
+  const std::size_t at = line.size();
+  line.resize(at + 2 * count);
+  char* hex = line.data() + at;
+  for (std::size_t i = 0; i < count; ++i, hex += 2) {
+    hex[0] = kHex.pairs[operands[i]][0];
+    hex[1] = kHex.pairs[operands[i]][1];
   }
-  if (count == 0) line += "-";
+  if (count == 0) line += '-';
   line += '\n';
   TheLog().Append(LogPath(), line);
   if (TheLog().Size() > kLogLimit) {

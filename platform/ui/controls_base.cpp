@@ -7,6 +7,7 @@
 #include "winplat/controls/form.h"
 #include "winplat/controls/lists.h"
 #include "winplat/controls/picture.h"
+#include "winplat/painting.h"
 #include "winplat/screen.h"
 #include "winplat/window.h"
 
@@ -218,6 +219,8 @@ void Control::CreateWindowNow() {
   hwnd_ = CreateWindowEx(0, detail::ControlClassName(), caption_, style, detail::Px(left_), detail::Px(top_),
                          detail::Px(width_), detail::Px(height_), parent, 0, 0, 0);
   if (hwnd_) SetWindowLongPtr(hwnd_, GWLP_USERDATA, reinterpret_cast<LRESULT>(this));
+  // Only a picture box's paint does more than draw (its Paint event).
+  if (hwnd_) SetPaintWhenLooked(hwnd_, Kind() != ControlKind::PictureBox);
 }
 
 void Control::DestroyWindowNow() {

@@ -9,6 +9,7 @@
 #include "winplat/clipboard.h"
 #include "winplat/hw/parport.h"
 #include "winplat/messages.h"
+#include "winplat/painting.h"
 #include "winplat/text.h"
 
 namespace winplat::controls::detail {
@@ -250,6 +251,7 @@ bool Expect(CommandLine& l) {
     if (c->Caption() == l.t[3].text) return true;
     return l.Fail(c->DisplayName() + " is captioned \"" + c->Caption() + "\", not \"" + l.t[3].text + "\"");
   }
+  if (dynamic_cast<PictureBox*>(c)) PaintPendingWindows();  // a picture is looked at
   std::string shown = c->ShownText();
   if (auto* check = dynamic_cast<CheckBox*>(c)) shown = std::to_string(check->Value());
   if (auto* option = dynamic_cast<OptionButton*>(c)) shown = option->Value() ? "True" : "False";

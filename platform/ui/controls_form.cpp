@@ -6,6 +6,7 @@
 #include "controls_internal.h"
 #include "winplat/controls/form.h"
 #include "winplat/messages.h"
+#include "winplat/painting.h"
 #include "winplat/text.h"
 #include "winplat/window.h"
 
@@ -113,6 +114,8 @@ void Form::CreateWindowNow() {
   hwnd_ = CreateWindowEx(0, detail::ControlClassName(), caption_, WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU,
                          detail::Px(left_), detail::Px(top_), detail::Px(width_), detail::Px(height_), 0, 0, 0, 0);
   if (hwnd_) SetWindowLongPtr(hwnd_, GWLP_USERDATA, reinterpret_cast<LRESULT>(this));
+  // The form's paint composes its controls' pictures: done when someone looks.
+  if (hwnd_) SetPaintWhenLooked(hwnd_, true);
 }
 
 void Form::Load() {

@@ -8,6 +8,7 @@
 #include "winplat/controls/operator.h"
 #include "winplat/code_page.h"
 #include "winplat/messages.h"
+#include "winplat/painting.h"
 #include "winplat/paths.h"
 
 namespace winplat::controls {
@@ -122,6 +123,7 @@ bool Screenshot(Form& form, const std::string& path, std::string* error) {
     return false;
   }
   DispatchPending();  // pending paints first (picture boxes redraw)
+  PaintPendingWindows();
   form.Paint();
   std::string host;
   if (!PictureHostPath(path, &host, error)) return false;
@@ -129,6 +131,7 @@ bool Screenshot(Form& form, const std::string& path, std::string* error) {
 }
 
 bool SaveProjection(const std::string& path, std::string* error) {
+  PaintPendingWindows();  // whatever a look shows is painted first
   if (!Saver()) {
     if (error) *error = "no projection picture is available";
     return false;

@@ -1,9 +1,12 @@
 // The message queue and the message loop: send, post, peek, get, dispatch and DoEvents.
 #include <algorithm>
 #include <ctime>
+#include <iterator>
 
 #include "ui_state.h"
 #include "winplat/clock.h"
+#include "winplat/painting.h"
+#include "winplat/surface.h"
 
 namespace winplat {
 
@@ -19,16 +22,23 @@ bool Matches(const MSG& m, HWND hwnd, UINT filterMin, UINT filterMax) {
 
 std::uint32_t Ticks() { return static_cast<std::uint32_t>(Now()); }
 
-// Windows needing paint, in handle order.
-std::vector<HWND> WindowsToPaint() {
+// Windows the loop paints, in handle order: those needing paint, except the
+// ones painted only when their pixels are read (unless `putOff` is wanted:
+// then just those).
+std::vector<HWND> WindowsToPaint(bool putOff = false) {
   std::vector<HWND> out;
   {
     auto lock = Locked();
-    for (const auto& [hwnd, w] : S().windows)
-      if (w.hasUpdate) out.push_back(hwnd);
+    const State& s = S();
+    if (putOff) {
+      out.assign(s.putOff.begin(), s.putOff.end());
+    } else if (s.immediatePainting) {
+      std::merge(s.withUpdate.begin(), s.withUpdate.end(), s.putOff.begin(), s.putOff.end(), std::back_inserter(out));
+    } else {
+      out.assign(s.withUpdate.begin(), s.withUpdate.end());
+    }
   }
   std::erase_if(out, [](HWND h) { return !VisibleWithAncestors(h); });
-  std::sort(out.begin(), out.end());
   return out;
 }
 
@@ -200,6 +210,37 @@ int DispatchPass(int* work) {
 }  // namespace
 
 int DispatchPending() { return DispatchPass(nullptr); }
+
+void SetPaintWhenLooked(HWND hwnd, bool on) {
+  auto lock = Locked();
+  if (Window* w = Find(hwnd)) {
+    w->paintWhenLooked = on;
+    NoteUpdate(S(), *w);
+  }
+}
+
+void PaintPendingWindow(HWND hwnd) {
+  {
+    auto lock = Locked();
+    Window* w = Find(hwnd);
+    if (!w || !w->hasUpdate || !w->paintWhenLooked) return;
+  }
+  if (VisibleWithAncestors(hwnd)) SendMessage(hwnd, WM_PAINT, 0, 0);
+}
+
+void PaintPendingWindows() {
+  for (HWND h : WindowsToPaint(true)) PaintPendingWindow(h);
+}
+
+void SetImmediatePainting(bool on) {
+  auto lock = Locked();
+  S().immediatePainting = on;
+}
+
+namespace {
+// Contexts on a window and captures of it see its painting done.
+[[maybe_unused]] const bool pixelsHookSet = (SetWindowPixelsHook(&PaintPendingWindow), true);
+}  // namespace
 
 int DoEvents() {
   int work = 0;

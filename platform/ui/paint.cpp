@@ -2,6 +2,7 @@
 #include <algorithm>
 
 #include "ui_state.h"
+#include "winplat/painting.h"
 #include "winplat/surface.h"
 
 namespace winplat {
@@ -34,8 +35,10 @@ bool InvalidateRect(HWND hwnd, const RECT* rect, bool erase) {
   RECT client{0, 0, ClientWidth(*w), ClientHeight(*w)};
   RECT r = rect ? Intersect(*rect, client) : client;
   if (Empty(r)) return true;
-  w->update = w->hasUpdate ? Union(w->update, r) : r;
+  const bool had = w->hasUpdate;
+  w->update = had ? Union(w->update, r) : r;
   w->hasUpdate = true;
+  if (!had) NoteUpdate(S(), *w);
   w->erase = w->erase || erase;
   return true;
 }
@@ -47,6 +50,7 @@ bool ValidateRect(HWND hwnd, const RECT* rect) {
   if (!w->hasUpdate) return true;
   if (!rect || Contains(*rect, w->update)) {
     w->hasUpdate = false;
+    NoteUpdate(S(), *w);
     w->erase = false;
     return true;
   }
@@ -61,7 +65,10 @@ bool ValidateRect(HWND hwnd, const RECT* rect) {
     else if (v.right >= u.right && v.left < u.right) u.right = v.left;
   }
   w->update = u;
-  if (Empty(u)) w->hasUpdate = w->erase = false;
+  if (Empty(u)) {
+    w->hasUpdate = w->erase = false;
+    NoteUpdate(S(), *w);
+  }
   return true;
 }
 
@@ -93,6 +100,7 @@ HDC BeginPaint(HWND hwnd, PAINTSTRUCT* paint) {
     erase = w->erase;
     area = w->hasUpdate ? w->update : RECT{};
     w->hasUpdate = false;
+    NoteUpdate(S(), *w);
     w->erase = false;
   }
   HDC hdc = GetDC(hwnd);
@@ -123,6 +131,7 @@ bool ScrollWindow(HWND hwnd, int dx, int dy, const RECT* scrollRect, const RECT*
     if (!scrollRect) children = w->children;
   }
   if (dx == 0 && dy == 0) return true;
+  PaintPendingWindow(hwnd);  // the pixels moved are the painted ones
   ScrollWindowSurface(hwnd, dx, dy);
   RECT area = scrollRect ? *scrollRect : RECT{0, 0, cw, ch};
   if (clipRect) area = Intersect(area, *clipRect);

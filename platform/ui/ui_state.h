@@ -6,6 +6,7 @@
 #include <deque>
 #include <map>
 #include <mutex>
+#include <set>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -52,6 +53,7 @@ struct Window {
   bool topmost = false;
   bool hasUpdate = false;
   bool erase = false;
+  bool paintWhenLooked = false;  // its paint only draws: put off until its pixels are read
   RECT update;  // client coordinates
   LRESULT userData = 0;
   std::uintptr_t id = 0;
@@ -72,6 +74,9 @@ struct State {
   std::recursive_mutex mutex;
   std::map<std::string, WindowClass> classes;  // by lower-case name
   std::unordered_map<HWND, Window> windows;
+  // The windows whose hasUpdate is set, in handle order: those the loop
+  // paints, and those painted when their pixels are read.
+  std::set<HWND> withUpdate, putOff;
   std::vector<HWND> topLevel;  // front to back, topmost windows first
   HWND nextHandle = 0x100;
   ATOM nextAtom = 0xC000;
@@ -80,11 +85,19 @@ struct State {
   std::deque<MSG> queue;
   bool quitPosted = false;
   int quitCode = 0;
+  bool immediatePainting = false;  // every window painted by the loop, none put off
 
   std::vector<TimerEntry> timers;
   std::uint64_t nextTimerSeq = 1;
   UINT_PTR nextThreadTimerId = 1;
 };
+
+// Files the window under withUpdate or putOff after hasUpdate or paintWhenLooked changed.
+inline void NoteUpdate(State& s, const Window& w) {
+  s.withUpdate.erase(w.hwnd);
+  s.putOff.erase(w.hwnd);
+  if (w.hasUpdate) (w.paintWhenLooked ? s.putOff : s.withUpdate).insert(w.hwnd);
+}
 
 State& S();
 using Lock = std::unique_lock<std::recursive_mutex>;

@@ -146,6 +146,8 @@ void RemoveWindowSilently(HWND hwnd) {
     Window* w = Find(hwnd);
     if (!w) return;
     Unlink(S(), *w);
+    S().withUpdate.erase(hwnd);
+    S().putOff.erase(hwnd);
     S().windows.erase(hwnd);
   }
   WindowSurfaceDestroyed(hwnd);
@@ -273,6 +275,8 @@ bool DestroyWindow(HWND hwnd) {
     Window* w = Find(hwnd);
     if (!w) return true;
     Unlink(S(), *w);
+    S().withUpdate.erase(hwnd);
+    S().putOff.erase(hwnd);
     S().windows.erase(hwnd);
   }
   WindowSurfaceDestroyed(hwnd);

@@ -10,6 +10,7 @@
 #include <atomic>
 #include <cctype>
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -491,6 +492,31 @@ std::string ProfileFilePath(std::string_view fileName) {
 std::string WindowsDirectory() { return "C:\\WINDOWS"; }
 std::string SystemDirectory() { return "C:\\WINDOWS\\SYSTEM32"; }
 std::string TempFolder() { return "C:\\TEMP"; }
+
+fs::path MemoryTempFolder() {
+  std::vector<fs::path> bases;
+  if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/') bases.emplace_back(runtime);
+  bases.emplace_back("/dev/shm");
+  // One folder per machine root: its name is the user and a digest of the root's path.
+  const std::string rootPath = MachineRoot().string();
+  std::uint64_t digest = 14695981039346656037ull;  // FNV-1a
+  for (unsigned char c : rootPath) digest = (digest ^ c) * 1099511628211ull;
+  char name[64];
+  std::snprintf(name, sizeof name, "fieldray-%u-%016llx", static_cast<unsigned>(::getuid()),
+                static_cast<unsigned long long>(digest));
+  for (const fs::path& base : bases) {
+    struct stat st {};
+    if (::stat(base.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || ::access(base.c_str(), W_OK | X_OK) != 0) continue;
+    const fs::path folder = base / name;
+    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) continue;
+    // Only a real folder of this user that nobody else may enter.
+    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
+        (st.st_mode & 077) != 0)
+      continue;
+    return folder;
+  }
+  return {};
+}
 
 std::string ExeName() {
   std::lock_guard lock(folderMutex);

@@ -3,6 +3,8 @@
 // control, built by the engine and projected by the real device library. The
 // control's picture, the preview DispLaser and the scanners' picture are saved
 // for a person to look at (FIELDRAY_PICTURES, else "pictures" in the machine root).
+// What a pick leaves is also checked against the record: the boards' command log
+// byte for byte, and the windows' pictures whether painted at once or when looked at.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,6 +13,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "console/drawing_view.h"
 #include "console/program.h"
@@ -27,8 +31,11 @@
 #include "winplat/hw/parport.h"
 #include "winplat/hw/projection.h"
 #include "winplat/msgbox.h"
+#include "winplat/painting.h"
+#include "winplat/paths.h"
 #include "winplat/picture.h"
 #include "winplat/text.h"
+#include "winplat/window.h"
 
 namespace fieldray {
 namespace {
@@ -229,6 +236,80 @@ INSTANTIATE_TEST_SUITE_P(SharedDrawings, CorpusRoad,
                            for (const char* c = param.param; *c; ++c) n += std::isalnum(static_cast<unsigned char>(*c)) ? *c : '_';
                            return n;
                          });
+
+// The log a start and a pick of the plate write, byte for byte the one
+// recorded (FIELDRAY_UPDATE_GOLDEN set writes it instead).
+TEST_F(DxfRoad, TheCommandLogOfAPickIsTheRecordedOne) {
+  const fs::path log = winplat::MachineRoot() / "hw" / "commands.log";
+  Program p;
+  p.forms.Main.OnOff.SetValue(1);
+  ASSERT_TRUE(p.Pick("PLATE.DXF"));
+  ASSERT_GT(p.state.LastShownFrame, 0);
+  const std::string written = testsupport::ReadFile(log);
+  ASSERT_GT(written.size(), 1000u);
+  const fs::path golden = fs::path(FIELDRAY_SOURCE_DIR) / "testdata" / "device" / "pick_commands.log";
+  if (std::getenv("FIELDRAY_UPDATE_GOLDEN")) {
+    testsupport::WriteFile(golden, written);
+    return;
+  }
+  const std::string recorded = testsupport::ReadFile(golden);
+  ASSERT_FALSE(recorded.empty()) << golden;
+  EXPECT_EQ(written.size(), recorded.size());
+  EXPECT_TRUE(written == recorded);
+}
+
+// The pictures a pick leaves, the main window with a job list of 30 files and
+// the height presets dialog, by a plain capture of each window (which paints
+// what was put off by itself) and by screenshot: the same whether the loop
+// painted every window at once or left the forms until they were looked at.
+TEST_F(DxfRoad, PicturesAfterAPickAreTheSameWhetherPaintedAtOnceOrWhenLookedAt) {
+  const fs::path jobs = testsupport::Root() / "C" / "Fieldray" / "Jobs";
+  const std::string plate = testsupport::ReadFile(jobs / "PLATE.DXF");
+  for (int i = 1; i <= 26; ++i) testsupport::WriteFile(jobs / ("JOB" + std::to_string(100 + i) + ".DXF"), plate);
+  const fs::path dir = testsupport::PictureFolder();
+  auto take = [&](bool immediate) {
+    winplat::SetImmediatePainting(immediate);
+    std::vector<winplat::Picture> shots;
+    {
+      Program p;
+      p.forms.Main.OnOff.SetValue(1);
+      EXPECT_TRUE(p.Pick("PLATE.DXF"));
+      EXPECT_EQ(p.forms.Main.File1.ListCount(), 30);
+      EXPECT_GT(p.state.LastShownFrame, 0);
+      auto& main = p.forms.Main;
+      auto& phs = p.forms.PHS;
+      if (!immediate) {
+        EXPECT_TRUE(winplat::GetUpdateRect(main.hWnd(), nullptr));  // not painted yet
+      }
+      shots.push_back(winplat::CaptureWindow(main.hWnd()));
+      phs.Show();
+      shots.push_back(winplat::CaptureWindow(phs.hWnd()));
+      std::string error;
+      for (winplat::controls::Form* form : {static_cast<winplat::controls::Form*>(&main),
+                                            static_cast<winplat::controls::Form*>(&phs)}) {
+        const fs::path shot = dir / ("pick-" + form->Name() + (immediate ? "-at-once" : "-when-looked") + ".png");
+        EXPECT_TRUE(winplat::controls::op::Screenshot(*form, shot.string(), &error)) << error;
+        winplat::Picture picture;
+        EXPECT_TRUE(winplat::LoadPicturePng(shot, &picture, &error)) << error;
+        shots.push_back(picture);
+      }
+      phs.Hide();
+    }
+    winplat::SetImmediatePainting(false);
+    return shots;
+  };
+  const std::vector<winplat::Picture> atOnce = take(true);
+  enginetest::ResetBoardMachine();
+  const std::vector<winplat::Picture> whenLooked = take(false);
+  ASSERT_EQ(atOnce.size(), 4u);
+  ASSERT_EQ(whenLooked.size(), 4u);
+  for (std::size_t i = 0; i < atOnce.size(); ++i) {
+    EXPECT_GT(atOnce[i].width, 0) << i;
+    EXPECT_TRUE(atOnce[i].width == whenLooked[i].width && atOnce[i].height == whenLooked[i].height &&
+                atOnce[i].pixels == whenLooked[i].pixels)
+        << "picture " << i;
+  }
+}
 
 }  // namespace
 }  // namespace fieldray

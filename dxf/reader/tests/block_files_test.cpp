@@ -7,8 +7,10 @@
 
 #include <filesystem>
 
+#include "../block_spool.h"
 #include "drawing_text.h"
 #include "reader_fixture.h"
+#include "winplat/folders.h"
 #include "winplat/paths.h"
 
 using namespace readertest;
@@ -193,6 +195,74 @@ TEST_F(BlockFilesTest, TwoProcessesReadingAtOnceOnOneMachineRoot) {
   EXPECT_EQ(WEXITSTATUS(status1), 0);
   EXPECT_EQ(WEXITSTATUS(status2), 0);
   EXPECT_TRUE(Leftovers("C:\\TEMP").empty());
+}
+
+// Blocks of `lines` lines each, every one inserted twice.
+std::string LineBlocks(int blocks, int lines) {
+  std::string defs, entities;
+  for (int b = 0; b < blocks; ++b) {
+    std::string body;
+    for (int i = 0; i < lines; ++i) body += LineEntity("0", std::to_string(i), "0", std::to_string(i + 1), "0");
+    defs += Block("B" + std::to_string(b), "0", "0", body);
+    for (int k = 0; k < 2; ++k)
+      entities += Pairs({"0", "INSERT", "8", "0", "2", "B" + std::to_string(b), "10", std::to_string(k), "20", "0"});
+  }
+  return Drawing(defs, entities);
+}
+
+TEST_F(BlockFilesTest, OnAMemoryFileSystemTheWindowsFolderLinksToTheFiles) {
+  if (winplat::MemoryTempFolder().empty()) GTEST_SKIP() << "no memory-backed file system here";
+  bool looked = false;
+  dxf->reader.Yield = [&] {
+    if (looked || db().BlockCount < 2 || db().InBlock) return;
+    looked = true;
+    const std::vector<fs::path> folders = Leftovers("C:\\TEMP");
+    ASSERT_EQ(folders.size(), 1u);
+    EXPECT_EQ(fs::symlink_status(folders[0]).type(), fs::file_type::symlink);
+    // The Windows name of each block file reaches it, and nobody else may look.
+    const fs::path first = winplat::HostPath(db().BlockTable(1).TempFile.Trimmed());
+    EXPECT_EQ(fs::canonical(first).parent_path().parent_path(), winplat::MemoryTempFolder());
+    EXPECT_EQ(fs::status(first).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+    EXPECT_EQ(fs::status(winplat::MemoryTempFolder()).permissions(), fs::perms::owner_all);
+  };
+  ASSERT_TRUE(Load(Put("two.dxf", TwoBlockDrawing())));
+  dxf->reader.Yield = nullptr;
+  EXPECT_TRUE(looked);
+  EXPECT_EQ(db().LineCount, 4);
+  EXPECT_TRUE(Leftovers("C:\\TEMP").empty());
+  fs::remove(winplat::MemoryTempFolder());  // the machine's memory folder, empty again
+}
+
+TEST_F(BlockFilesTest, AFullMemoryFileSystemSendsTheRestOfTheReadToDisk) {
+  if (winplat::MemoryTempFolder().empty()) GTEST_SKIP() << "no memory-backed file system here";
+  const std::string text = LineBlocks(6, 300);
+  ASSERT_TRUE(Load(Put("blocks.dxf", text)));
+  const std::int32_t lines = db().LineCount;
+  ASSERT_EQ(lines, 6 * 300 * 2);
+  // About two blocks' worth of records fit; the third block's file fills the memory.
+  kelvane::BlockSpool::SetMemoryAllowance(30000);
+  std::vector<std::string> names;
+  bool onDisk = false;
+  dxf->reader.Yield = [&] {
+    if (db().BlockCount < 6 || db().InBlock || onDisk) return;
+    const std::vector<fs::path> folders = Leftovers("C:\\TEMP");
+    onDisk = folders.size() == 1 && fs::symlink_status(folders[0]).type() == fs::file_type::directory;
+    for (int i = 1; i <= db().BlockCount; ++i) {
+      names.push_back(db().BlockTable(i).TempFile.Trimmed());
+      EXPECT_TRUE(fs::is_regular_file(winplat::HostPath(names.back()))) << names.back();
+    }
+  };
+  db().InitDB(true);
+  const bool loaded = Load(Put("blocks.dxf", text));
+  kelvane::BlockSpool::SetMemoryAllowance(0);
+  dxf->reader.Yield = nullptr;
+  ASSERT_TRUE(loaded);
+  EXPECT_EQ(db().LineCount, lines);  // nothing lost on the way
+  EXPECT_TRUE(onDisk);
+  ASSERT_EQ(names.size(), 6u);
+  for (std::size_t i = 1; i < names.size(); ++i) EXPECT_NE(names[i], names[i - 1]);
+  EXPECT_TRUE(Leftovers("C:\\TEMP").empty());
+  fs::remove(winplat::MemoryTempFolder());
 }
 
 }  // namespace

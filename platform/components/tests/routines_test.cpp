@@ -21,6 +21,22 @@ TEST(Routines, TextSearchAndReplace) {
   EXPECT_EQ(ReplaceString("aBc", "b", "X", 0), "aBc");
   EXPECT_EQ(ReplaceString("aBc", "b", "X", 1), "aXc");
   EXPECT_EQ(ReplaceString("a\"b\"", "\"", "", 0), "ab");
+  // Matches at the ends, none when the text is shorter, case folded for ASCII letters only.
+  const struct {
+    const char* text;
+    const char* find;
+    const char* replacement;
+    std::int32_t flags;
+    const char* result;
+  } cases[] = {
+      {"EabE", "E", "#", 0, "#ab#"},          {"ab", "abc", "x", 0, "ab"},
+      {"ab", "ab", "", 0, ""},                {"r50=R50=", "R50=", "!", 1, "!!"},
+      {"AAAA", "aa", "b", 1, "bb"},           {"xAaA", "aa", "b", 1, "xbA"},
+      {"1=2", "=", "==", 1, "1==2"},          {"Éé", "é", "e", 1, "É" "e"},
+      {"ab ab", "B ", "-", 1, "a-ab"},        {"zzz", "q", "x", 1, "zzz"},
+  };
+  for (const auto& c : cases)
+    EXPECT_EQ(ReplaceString(c.text, c.find, c.replacement, c.flags), c.result) << c.text << " " << c.find;
 
   std::string t = "1,2,3";
   ReplaceChar(t, ",", "T");

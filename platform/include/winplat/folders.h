@@ -1,6 +1,7 @@
 #pragma once
 // The machine's known folders and the running program's own name.
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -10,6 +11,12 @@ namespace winplat {
 std::string WindowsDirectory();
 std::string SystemDirectory();
 std::string TempFolder();
+
+// A host folder of this machine root on a memory-backed file system
+// ($XDG_RUNTIME_DIR, else /dev/shm), made for the user alone (0700), for
+// short-lived private files that need no disk; empty when the host has none.
+// Several calls answer the same folder while it exists.
+std::filesystem::path MemoryTempFolder();
 
 // The program folder with its trailing backslash ("C:\Fieldray\" by default):
 // the folder of ExeName.

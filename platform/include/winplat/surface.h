@@ -12,6 +12,10 @@ void WindowSurfaceDestroyed(HWND hwnd);
 // Scrolls the window's client pixels by (dx, dy); uncovered pixels keep their old values.
 void ScrollWindowSurface(HWND hwnd, int dx, int dy);
 
+// The window layer's reader hook: called with a window before a context is
+// made on it or its pixels are captured, so that painting put off is done.
+void SetWindowPixelsHook(void (*beforePixels)(HWND hwnd));
+
 // Device context on a window's client area (0 for an unknown window).
 HDC GetDC(HWND hwnd);
 int ReleaseDC(HWND hwnd, HDC hdc);

@@ -1,0 +1,25 @@
+#pragma once
+// Painting only when someone looks. A window whose painting does nothing but
+// draw its own pixels (a form composing its controls) is not painted by the
+// message loop: its invalid region is kept, and the window is painted, whole,
+// before anything reads its pixels. Every reader of window pixels calls
+// PaintPendingWindows (or PaintPendingWindow for one window) first: captures
+// and contexts on a window do so by themselves; screenshots, picture checks
+// and a screen showing the windows do so before they look.
+#include "winplat/types.h"
+
+namespace winplat {
+
+// Marks a window whose painting only draws its own pixels (off by default).
+void SetPaintWhenLooked(HWND hwnd, bool on);
+
+// Paints the window now if its painting was put off and it is shown.
+void PaintPendingWindow(HWND hwnd);
+// Paints every shown window whose painting was put off, in handle order.
+void PaintPendingWindows();
+
+// With `on`, the message loop paints every window as it comes, none put off
+// (the pictures are the same either way; for comparing them).
+void SetImmediatePainting(bool on);
+
+}  // namespace winplat
