@@ -16,6 +16,12 @@
 #include "winplat/picture.h"
 #include "winplat/window.h"
 
+// Why the last registry call failed (winplat/registry.h, whose error numbers
+// clash with those of winplat/files.h included here).
+namespace winplat {
+std::string RegFailureText();
+}
+
 extern "C" winplat::HRESULT DllGetClassObject(const char* clsid, winplat::IClassFactory** factory) noexcept;
 
 namespace rendertest {
@@ -67,8 +73,10 @@ class RenderTest : public ::testing::Test {
     form = winplat::CreateWindow("RenderTestHost", "Host", winplat::WS_OVERLAPPEDWINDOW, 0, 0, 1200, 1000, 0, 0, 0, 0);
     auto self = winplat::ModuleFileOf(reinterpret_cast<const void*>(&DllGetClassObject));
     ASSERT_EQ(winplat::RegisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF, kelvane::kClassDescription, self),
-              winplat::S_OK);
+              winplat::S_OK)
+        << winplat::RegFailureText();
     site = winplat::PlaceControl(kelvane::kProgID, "DXF1", form, true);
+    ASSERT_TRUE(site);
     dxf = winplat::QueryInterface<kelvane::DXF>(site->Object());
     ASSERT_TRUE(dxf);
     winplat::ExcepInfo excep;
@@ -79,7 +87,7 @@ class RenderTest : public ::testing::Test {
     dxf->db.InitDB(true);
     dxf->DXFComplete = winplat::VARIANT_TRUE;
   }
-  void SetUp() override { Place(400, 300); }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(Place(400, 300)); }
   void TearDown() override {
     dxf = nullptr;
     site = nullptr;
