@@ -12,6 +12,8 @@ std::filesystem::path Root() {
   return root ? std::filesystem::path(root) : std::filesystem::path();
 }
 
+std::filesystem::path SourceDir() { return FIELDRAY_TEST_SOURCE_DIR; }
+
 std::filesystem::path BinDir() {
   const char* bin = std::getenv("FIELDRAY_BIN");
   return bin ? std::filesystem::path(bin) : std::filesystem::current_path();
@@ -42,7 +44,7 @@ namespace {
 std::vector<std::filesystem::path> TestDataCandidates() {
   if (const char* env = std::getenv("FIELDRAY_TESTDATA"); env && *env) return {env};
   std::vector<std::filesystem::path> candidates;
-  std::filesystem::path dir = std::filesystem::path(FIELDRAY_TEST_SOURCE_DIR);
+  std::filesystem::path dir = SourceDir();
   for (int up = 0; up < 3 && dir.has_relative_path(); ++up) {
     candidates.push_back(dir.parent_path() / "shared" / "testdata");
     dir = dir.parent_path();

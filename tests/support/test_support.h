@@ -8,6 +8,10 @@ namespace testsupport {
 // The machine root of this test process (a fresh temporary folder).
 std::filesystem::path Root();
 
+// The source tree this build was made from (absolute, whatever the compiler
+// was told the file names were).
+std::filesystem::path SourceDir();
+
 // Folder holding the built binaries (libraries, the program, helper tools).
 std::filesystem::path BinDir();
 

@@ -179,7 +179,7 @@ TEST_F(FrameBoard, ASessionStartsWithTheIdentityScaleAndARebootForgetsFramesAndP
 
 TEST(PaletteFile, TheTemplatesExampleParsesAndFormatsBack) {
   std::filesystem::path example =
-      std::filesystem::path(__FILE__).parent_path() / "../../../root-template/C/Fieldray/Default.vxp";
+      testsupport::SourceDir() / "root-template/C/Fieldray/Default.vxp";
   std::string text = testsupport::ReadFile(example);
   ASSERT_FALSE(text.empty());
   Palette palette;
