@@ -64,7 +64,9 @@ std::filesystem::path SharedTestData(const std::string& kind) {
 std::string NoSharedTestData(const std::string& kind) {
   std::string looked;
   for (const auto& candidate : TestDataCandidates()) looked += (looked.empty() ? "" : ", ") + (candidate / kind).string();
-  return "no shared test data (looked for " + looked + "; FIELDRAY_TESTDATA names another)";
+  const char* env = std::getenv("FIELDRAY_TESTDATA");
+  return "no shared test data: no folder " + looked +
+         (env && *env ? " (from FIELDRAY_TESTDATA)" : " (FIELDRAY_TESTDATA may name another)");
 }
 
 std::filesystem::path SharedDxfCorpus() { return SharedTestData("dxf"); }
