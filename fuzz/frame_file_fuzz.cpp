@@ -7,11 +7,18 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz_root.h"
+
 #include "hw/frame_file_format.h"
 
 using winplat::hw::detail::FormatFrameFile;
 using winplat::hw::detail::ParseFrameFile;
 using winplat::hw::detail::StoredFrame;
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzzsupport::UseOwnMachineRoot("frame-file");
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   if (size < 1) return 0;

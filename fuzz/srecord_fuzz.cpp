@@ -7,6 +7,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz_root.h"
+
 #include "hw/board_software_parse.h"
 
 using winplat::hw::detail::ParseSRecord;
@@ -45,6 +47,11 @@ void CheckRecord(const std::vector<std::uint8_t>& text) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzzsupport::UseOwnMachineRoot("srecord");
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   std::vector<std::uint8_t> line;

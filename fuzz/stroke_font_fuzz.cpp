@@ -6,6 +6,8 @@
 #include <cstdlib>
 #include <vector>
 
+#include "fuzz_root.h"
+
 #include "hw/board_software_parse.h"
 
 using winplat::hw::detail::ParseStrokeFont;
@@ -37,6 +39,11 @@ std::vector<std::uint8_t> Written(const StrokeFont& font) {
 }
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  fuzzsupport::UseOwnMachineRoot("stroke-font");
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::vector<std::uint8_t> bytes(data, data + size);

@@ -14,7 +14,7 @@ namespace fieldray::console {
 class EditorRig : public TabRig {
  protected:
   void SetUp() override {
-    TabRig::SetUp();
+    ASSERT_NO_FATAL_FAILURE(TabRig::SetUp());
     state.HoldStart = 3;
     state.HoldEnd = 4;
     state.FieldCalibration[1].XScale = 3000;

@@ -30,7 +30,7 @@ long Find(const std::vector<std::string>& calls, const std::string& prefix, long
 class FieldOffsetsTest : public TabRig {
  protected:
   void SetUp() override {
-    TabRig::SetUp();
+    ASSERT_NO_FATAL_FAILURE(TabRig::SetUp());
     FieldCalibrationEntry& a = state.FieldCalibration[2];
     a.FieldXPos = -12.5f;
     a.FieldYPos = 3;
@@ -56,10 +56,10 @@ class FieldOffsetsTest : public TabRig {
 
 TEST_F(FieldOffsetsTest, SelectingFieldAProjectsItsMarkerMirroredAndLoadsItsBarsAndNoFieldClearsThem) {
   Select(2);
-  ExpectInOrder({"SetWorkingScale -200 18000 -7000 7000", "SetWorkingFrame 99", "DeleteFrames 99 99", "WriteFrame",
+  ASSERT_NO_FATAL_FAILURE(ExpectInOrder({"SetWorkingScale -200 18000 -7000 7000", "SetWorkingFrame 99", "DeleteFrames 99 99", "WriteFrame",
                  "InvertPointsActive 1 6000", "SetWorkingScale -18000 200 -7000 7000",
                  "DisplayPostTrans -12.500000 3.000000 0.000000", "DisplayFreq3 15000 15000 15000",
-                 "DisplaySkew 4 3 0", "DisplayFrame 99", "DisplayGeometricCorrection", "DisplayUpdate"});
+                 "DisplaySkew 4 3 0", "DisplayFrame 99", "DisplayGeometricCorrection", "DisplayUpdate"}));
   ASSERT_TRUE(board.frames.count(99));
   EXPECT_EQ(std::string(board.frames[99].first.Name, 7), "A Field");
   EXPECT_GT(board.frames[99].first.NumPoints, 40) << "the axes marker, densified";
@@ -89,8 +89,8 @@ TEST_F(FieldOffsetsTest, SelectingFieldAProjectsItsMarkerMirroredAndLoadsItsBars
   main.File1.SetEnabled(false);
   board.calls.clear();
   Select(0);
-  ExpectInOrder({"DisplayPostTrans 0.000000 0.000000 0.000000", "DisplayFreq3 15000 15000 15000", "DisplaySkew 4 3 0",
-                 "DisplayFrame 99", "DisplayGeometricCorrection"});
+  ASSERT_NO_FATAL_FAILURE(ExpectInOrder({"DisplayPostTrans 0.000000 0.000000 0.000000", "DisplayFreq3 15000 15000 15000", "DisplaySkew 4 3 0",
+                 "DisplayFrame 99", "DisplayGeometricCorrection"}));
   EXPECT_TRUE(main.File1.Enabled());
   EXPECT_EQ(ShearLabels(), (std::vector<std::string>{" 0", " 0"}));
   EXPECT_EQ(state.CurrentRunField, 0);
@@ -114,7 +114,7 @@ TEST_F(FieldOffsetsTest, PositionBarsMoveTheActiveFieldAndLeavingStoresTheWholeF
   board.calls.clear();
   main.XFldPos.SetValue(-600);
   EXPECT_FLOAT_EQ(state.FieldCalibration[2].FieldXPos, -60.0f);
-  ExpectInOrder({"DisplayPostTrans -60.000000 3.000000 0.000000", "DisplayUpdate"});
+  ASSERT_NO_FATAL_FAILURE(ExpectInOrder({"DisplayPostTrans -60.000000 3.000000 0.000000", "DisplayUpdate"}));
   main.XFldPos.LostFocus.Fire(main.XFldPos, "LostFocus");
   std::string ini = testsupport::ReadFile(Ini());
   std::erase(ini, '\r');
@@ -141,8 +141,8 @@ TEST_F(FieldOffsetsTest, ScaleBarsRewriteOnlyAFieldsWorkingFrameAndReadItUnderTh
   board.calls.clear();
   main.XFldScale.SetValue(10000);
   EXPECT_EQ(state.FieldCalibration[2].XScale, 10000);
-  ExpectInOrder({"SetWorkingScale -18000 200 -7000 7000", "ReadFrame", "SetWorkingScale -20000 200 -7000 7000",
-                 "SetWorkingFrame 99", "WriteFrame", "DisplayUpdate"});
+  ASSERT_NO_FATAL_FAILURE(ExpectInOrder({"SetWorkingScale -18000 200 -7000 7000", "ReadFrame", "SetWorkingScale -20000 200 -7000 7000",
+                 "SetWorkingFrame 99", "WriteFrame", "DisplayUpdate"}));
   EXPECT_EQ(std::string(board.frames[99].first.Name, 7), "Scale X");
   main.YFldScale.SetValue(8000);
   EXPECT_EQ(std::string(board.frames[99].first.Name, 7), "Scale y");

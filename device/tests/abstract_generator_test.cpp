@@ -37,7 +37,7 @@ class Generator : public PeripheryTest {
 };
 
 TEST_P(Generator, OscillatorsDrawTheirSinesWithPhaseFrequencyAndSize) {
-  Circle();
+  ASSERT_NO_FATAL_FAILURE(Circle());
   ASSERT_EQ(vp::SetAbstractOsc2()(0, 0, 3, 0, 0, 10, 0), 0);  // Z: three cycles of size 10
   ASSERT_EQ(vp::SetAbstractColor()(0x0000FF, 0x0000FF), 0);
   ASSERT_EQ(vp::GenerateAbstract()(30, kCount, 0), 0);
@@ -58,7 +58,7 @@ TEST_P(Generator, OscillatorsDrawTheirSinesWithPhaseFrequencyAndSize) {
 }
 
 TEST_P(Generator, AmplitudeModulationSwingsTheSizeWithinItself) {
-  Circle();
+  ASSERT_NO_FATAL_FAILURE(Circle());
   ASSERT_EQ(vp::InitAbstractMod1()(90), 0);              // starts at its peak
   ASSERT_EQ(vp::SetAbstractMod1()(1, 100, 1), 0);        // one cycle, full depth, amplitude
   ASSERT_EQ(vp::GenerateAbstract()(31, kCount, 0), 0);
@@ -100,7 +100,7 @@ TEST_P(Generator, FrequencyAndPhaseModulationMoveTheWave) {
 }
 
 TEST_P(Generator, ColourSourcesBlendAndTurnTheHueOverOneGeometry) {
-  Circle();
+  ASSERT_NO_FATAL_FAILURE(Circle());
   ASSERT_EQ(vp::InitAbstractColor()(1), 0);
   ASSERT_EQ(vp::SetAbstractColor()(0x0000FF, 0x00FF00), 0);  // red to green
   ASSERT_EQ(vp::InitAbstractColorNew()(120), 0);              // starts a third of a turn on: green
@@ -159,7 +159,7 @@ TEST_P(Generator, FrameAndGeneratorCopiesRoundTrip) {
   EXPECT_EQ(source[1].Value8, 9);
 
   // A generated frame is also the generator's points.
-  Circle();
+  ASSERT_NO_FATAL_FAILURE(Circle());
   ASSERT_EQ(vp::SetAbstractColor()(0xFF, 0xFF), 0);
   ASSERT_EQ(vp::GenerateAbstract()(42, kCount, 0), 0);
   vs::SetWorkingFrame()(43);
@@ -170,7 +170,7 @@ TEST_P(Generator, FrameAndGeneratorCopiesRoundTrip) {
 }
 
 TEST_P(Generator, AGeneratedFrameShowsInTheProjectionWhereItsWaveIs) {
-  Circle();
+  ASSERT_NO_FATAL_FAILURE(Circle());
   ASSERT_EQ(vp::SetAbstractColor()(0x0000FF, 0x0000FF), 0);
   ASSERT_EQ(vp::GenerateAbstract()(15, 720, 0), 0);
   ASSERT_EQ(vxd::DisplayFrame()(15), 0);
@@ -196,7 +196,7 @@ TEST_P(Generator, AGeneratedFrameShowsInTheProjectionWhereItsWaveIs) {
 }
 
 TEST_P(Generator, ARebootForgetsGeneratorPortsAndTimelines) {
-  Circle();
+  ASSERT_NO_FATAL_FAILURE(Circle());
   ASSERT_EQ(vp::GenerateAbstract()(30, kCount, 0), 0);
   ASSERT_EQ(vp::ParOn()(3, 0x81), 0);
   TimelineGroup g{};

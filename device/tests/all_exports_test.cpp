@@ -56,7 +56,7 @@ class AllExports : public SessionTest, public ::testing::WithParamInterface<bool
 
  protected:
   void SetUp() override {
-    SessionTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(SessionTest::SetUp());
     if (Pci()) {
       ConfigureBoards("[Boards]\nFamily=PCI\nCount=1\n");
       UsePci(1);

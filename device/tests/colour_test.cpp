@@ -85,7 +85,7 @@ TEST_P(Colour, ConversionsRoundTripAndAnswerWhateverTheStatus) {
   EXPECT_EQ(hsv, 0x4080FF00);  // the top byte passes through
   ASSERT_EQ(vxf::HSVtoRGB()(&hsv, &rgb), 0);
   EXPECT_EQ(rgb, darkRed);
-  Machine("[Board0]\nFault=error 7 on 155\n");
+  ASSERT_NO_FATAL_FAILURE(Machine("[Board0]\nFault=error 7 on 155\n"));
   hsv = 123;
   EXPECT_EQ(vxf::RGBtoHSV()(&red, &hsv), 7);
   EXPECT_EQ(hsv, Pci() ? 7 : 0);  // reply bytes 4-7, written anyway: on PCI the error code lies there

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "frames_fixture.h"
+#include "test_support.h"
 #include "winplat/hw/projection.h"
 #include "winplat/picture.h"
 
@@ -52,7 +53,7 @@ inline std::vector<std::int32_t> LastLongs(const std::vector<winplat::hw::Logged
 }
 
 inline std::filesystem::path DeviceTestData() {
-  return std::filesystem::path(__FILE__).parent_path() / ".." / ".." / "testdata" / "device";
+  return testsupport::SourceDir() / "testdata" / "device";
 }
 
 // Compares a picture with its golden file under testdata/device; with

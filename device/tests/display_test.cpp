@@ -65,11 +65,11 @@ TEST_P(DisplayTest, OperandOrderAndOddMembers) {
 }
 
 TEST_P(DisplayTest, FreqStatusIsTheLastCommands) {
-  Machine("[Board0]\nFault=error 6 on 107\n");
+  ASSERT_NO_FATAL_FAILURE(Machine("[Board0]\nFault=error 6 on 107\n"));
   std::int32_t o2 = 0;
   EXPECT_EQ(vxd::DisplayFreq3()(1, 2, 3, nullptr, &o2, nullptr), 0);  // the failure of 107 is overwritten
   EXPECT_EQ(o2, 2);
-  Machine("[Board0]\nFault=error 6 on 106\n");
+  ASSERT_NO_FATAL_FAILURE(Machine("[Board0]\nFault=error 6 on 106\n"));
   EXPECT_EQ(vxd::DisplayFreq3()(1, 2, 3, nullptr, nullptr, nullptr), 6);
 }
 

@@ -77,8 +77,8 @@ class FramesTest : public VexlibTest, public ::testing::WithParamInterface<bool>
     winplat::hw::ClearCommandLog();
   }
   void SetUp() override {
-    VexlibTest::SetUp();
-    Machine();
+    ASSERT_NO_FATAL_FAILURE(VexlibTest::SetUp());
+    ASSERT_NO_FATAL_FAILURE(Machine());
   }
   static std::int32_t SetFrame(std::int32_t frame) { return vxf::SetWorkingFrame()(frame); }
   static FrameStruct Header(std::int32_t count, const std::string& name, std::int32_t flagA = 0) {

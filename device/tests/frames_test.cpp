@@ -196,7 +196,7 @@ TEST_P(Frames, FastReadRecordsAndFlags) {
 }
 
 TEST_P(Frames, FullBoardMemoryAnswers702WithTheLowMemoryBox) {
-  Machine("[Board0]\nMemory=6000\n");
+  ASSERT_NO_FATAL_FAILURE(Machine("[Board0]\nMemory=6000\n"));
   ASSERT_EQ(Write(1, Points(200), "small"), 0);  // 36 + 200 x 20 bytes
   std::int32_t total = 0, free = 0, largest = 0, stolen = 0;
   ASSERT_EQ(vxf::TB32AvailMemEx()(&total, &free, &largest, &stolen), 0);
@@ -237,7 +237,7 @@ TEST_P(Frames, AFrameLargerThanTheFrameSizeIsRefused) {
 }
 
 TEST_P(Frames, ABatchErrorStopsTheReadAndKeepsWhatCame) {
-  Machine("[Board0]\nFault=error 7 on 73\n");
+  ASSERT_NO_FATAL_FAILURE(Machine("[Board0]\nFault=error 7 on 73\n"));
   ASSERT_EQ(Write(6, Points(450), "stop"), 0);
   FrameStruct h{};
   std::int32_t status = 0;

@@ -22,7 +22,7 @@ class PciTransport : public VexlibTest {
 };
 
 TEST_F(PciTransport, MappingIsLoggedAndCommandsRoundTrip) {
-  Pci("");
+  ASSERT_NO_FATAL_FAILURE(Pci(""));
   EXPECT_TRUE(Logged("WinRT Driver Version 2.2"));
   EXPECT_TRUE(Logged("PCI physical memory Start=E8000000, Length=8000"));
   EXPECT_TRUE(Logged("TB2OOO Mapped Base Address=40000000"));
@@ -38,33 +38,33 @@ TEST_F(PciTransport, MappingIsLoggedAndCommandsRoundTrip) {
 }
 
 TEST_F(PciTransport, ErrorRepliesUseTheBoardFamilysTexts) {
-  Pci("[Board0]\nFault=error 6 on 50\n");
+  ASSERT_NO_FATAL_FAILURE(Pci("[Board0]\nFault=error 6 on 50\n"));
   EXPECT_EQ(Dates(), 6);
   EXPECT_TRUE(Logged("Board 1 TB2OOO: DRAM TEST FAILED ****"));
   ASSERT_FALSE(boxes.shown.empty());
   EXPECT_EQ(boxes.shown[0].caption, "TB2OOO Diagnostics: Master board");
-  Pci("", 1, false);
+  ASSERT_NO_FATAL_FAILURE(Pci("", 1, false));
   EXPECT_EQ(vx::DisplayTrans2()(1, 2), 2);
   EXPECT_TRUE(Logged("Board 1 TB2OOO: UNDEFINED COMMAND ****"));
 }
 
 TEST_F(PciTransport, MissingEmptyOddAndOverlongReplies) {
-  Pci("[Board0]\nFault=no answer\n");
+  ASSERT_NO_FATAL_FAILURE(Pci("[Board0]\nFault=no answer\n"));
   EXPECT_EQ(Dates(), -1);
   EXPECT_TRUE(Logged("Board 1 VXLIB: FIFO ERROR ****"));
   for (int bytes : {0, 3}) {
-    Pci("[Board0]\nFault=reply bytes " + std::to_string(bytes) + "\n");
+    ASSERT_NO_FATAL_FAILURE(Pci("[Board0]\nFault=reply bytes " + std::to_string(bytes) + "\n"));
     EXPECT_EQ(Dates(), -1) << bytes;
   }
   // A count past the reply buffer is bounded, and the reply still reads.
-  Pci("[Board0]\nFault=reply bytes 20000\n");
+  ASSERT_NO_FATAL_FAILURE(Pci("[Board0]\nFault=reply bytes 20000\n"));
   std::int32_t lib = 0, d1 = 0, d2 = 0;
   EXPECT_EQ(vx::GetDates()(&lib, &d1, &d2), 0);
   EXPECT_EQ(d1, 20000110);
 }
 
 TEST_F(PciTransport, MemoryNotReadyAsksAndCancelSkips) {
-  Pci("[Board0]\nFault=memory not ready\n");
+  ASSERT_NO_FATAL_FAILURE(Pci("[Board0]\nFault=memory not ready\n"));
   boxes.answers.push_back({winplat::IDCANCEL, {}});
   EXPECT_EQ(Dates(), -2);
   ASSERT_EQ(boxes.shown.size(), 1u);
@@ -78,43 +78,43 @@ TEST_F(PciTransport, MemoryNotReadyAsksAndCancelSkips) {
 }
 
 TEST_F(PciTransport, DoorbellNeverTakenEndsInFifoError) {
-  Pci("[Board0]\nFault=doorbell stuck\n");
+  ASSERT_NO_FATAL_FAILURE(Pci("[Board0]\nFault=doorbell stuck\n"));
   EXPECT_EQ(Dates(), -1);
   EXPECT_TRUE(Logged("Board 1 VXLIB: FIFO ERROR ****"));
   EXPECT_TRUE(Commands(50).empty());
 }
 
 TEST_F(PciTransport, BoardThatNeverFinishesTimesOut) {
-  Pci("[Board0]\nFault=never finishes\n");
+  ASSERT_NO_FATAL_FAILURE(Pci("[Board0]\nFault=never finishes\n"));
   EXPECT_EQ(Dates(), -901);
   EXPECT_TRUE(Logged("Board 1 VXLIB: FIFO ERROR ****"));
 }
 
 TEST_F(PciTransport, StaleRepliesAreReportedAndTheCommandStillGoesOut) {
   // Type 1: a normal leftover, nothing reported.
-  Pci("[Board0]\nFault=stale reply 1 8\n");
+  ASSERT_NO_FATAL_FAILURE(Pci("[Board0]\nFault=stale reply 1 8\n"));
   EXPECT_EQ(Dates(), 0);
   EXPECT_TRUE(boxes.shown.empty());
   EXPECT_EQ(Commands(50).size(), 1u);
   // Type 2 carrying code 6: the SDRAM line and the memory-failure box, then the command.
-  Pci("[Board0]\nFault=stale reply 2 4\n");
+  ASSERT_NO_FATAL_FAILURE(Pci("[Board0]\nFault=stale reply 2 4\n"));
   EXPECT_EQ(Dates(), 0);
   EXPECT_TRUE(Logged("Board 1 TB2OOO: SDRAM TEST FAILED ****"));
   EXPECT_EQ(boxes.Count("The TB board's internal check routines have detected a MEMORY FAILURE."), 1);
   EXPECT_EQ(Commands(50).size(), 1u);
   // Any other type is an error reply too.
-  Pci("[Board0]\nFault=stale reply 5 4\n");
+  ASSERT_NO_FATAL_FAILURE(Pci("[Board0]\nFault=stale reply 5 4\n"));
   EXPECT_EQ(Dates(), 0);
   EXPECT_TRUE(Logged("Board 1 TB2OOO: SDRAM TEST FAILED ****"));
   // An odd count is a memory read error.
-  Pci("[Board0]\nFault=stale reply 2 3\n");
+  ASSERT_NO_FATAL_FAILURE(Pci("[Board0]\nFault=stale reply 2 3\n"));
   EXPECT_EQ(Dates(), 0);
   EXPECT_TRUE(Logged("Board 1 VXLIB: MEMORY READ ERROR ****"));
   EXPECT_EQ(Commands(50).size(), 1u);
 }
 
 TEST_F(PciTransport, EveryFrameExportRunsInPciMode) {
-  Pci("", 2);
+  ASSERT_NO_FATAL_FAILURE(Pci("", 2));
   std::int32_t count = 0, status = 0, lib = 0, d1 = 0, d2 = 0;
   EXPECT_EQ(vx::GetVXDLLModuleUsage()(&count), 0);
   EXPECT_EQ(count, 1);
@@ -136,7 +136,7 @@ TEST_F(PciTransport, EveryFrameExportRunsInPciMode) {
 }
 
 TEST_F(PciTransport, TwoBoardsReturnTheLastBoardsResult) {
-  Pci("[Board0]\nFault=error 3 on 210\n", 2);
+  ASSERT_NO_FATAL_FAILURE(Pci("[Board0]\nFault=error 3 on 210\n", 2));
   EXPECT_EQ(vx::DisplayTrans2()(1, 2), 0);
   EXPECT_TRUE(Logged("Board 1 TB2OOO: DOWNLOAD BAD ****"));
   EXPECT_EQ(Commands(210).size(), 2u);

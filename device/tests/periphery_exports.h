@@ -52,7 +52,7 @@ namespace vxtest {
 class PeripheryTest : public SessionTest, public ::testing::WithParamInterface<bool> {
  protected:
   void SetUp() override {
-    SessionTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(SessionTest::SetUp());
     if (GetParam()) {
       ConfigureBoards("[Boards]\nFamily=PCI\nCount=1\n");
       UsePci(1);

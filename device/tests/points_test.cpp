@@ -227,7 +227,7 @@ TEST_P(WorkingScale, ThePreviewsPixelScalesMakeAFastReadComeBackInPixels) {
 }
 
 TEST_P(WorkingScale, AFailedReadGivesTheDefaults) {
-  Machine("[Board0]\nFault=error 7 on 79\nFault=error 7 on 84\nFault=error 7 on 33\n");
+  ASSERT_NO_FATAL_FAILURE(Machine("[Board0]\nFault=error 7 on 79\nFault=error 7 on 84\nFault=error 7 on 33\n"));
   std::int32_t v[6] = {1, 1, 1, 1, 1, 1};
   EXPECT_EQ(vxf::GetWorkingScaleY()(&v[0], &v[1], &v[2], &v[3], &v[4], &v[5]), 7);
   EXPECT_EQ(std::vector<std::int32_t>(v, v + 6), (std::vector<std::int32_t>{-8000, 8000, 0, -32767, 32767, 0}));

@@ -21,7 +21,7 @@ LRESULT BoxProc(HWND hwnd, UINT message, WPARAM wParam, LPARAM lParam) {
 class PreviewTest : public DisplayTest {
  protected:
   void SetUp() override {
-    DisplayTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(DisplayTest::SetUp());
     static bool registered = [] {
       WNDCLASS wc;
       wc.lpfnWndProc = BoxProc;
@@ -102,40 +102,40 @@ TEST_P(PreviewTest, GridAxesAndGuards) {
 
 TEST_P(PreviewTest, StrokeColourFollowsFrameFlagBit2) {
   // Without bit 2 a segment takes the colour of the point it starts from.
-  Frame(30, {{-16384, 0, 0x0000FF}, {16384, 0, 0x00FF00}});
+  ASSERT_NO_FATAL_FAILURE(Frame(30, {{-16384, 0, 0x0000FF}, {16384, 0, 0x00FF00}}));
   EXPECT_EQ(Redraw(), 0);
   EXPECT_EQ(Pixel(100, 100), 0x0000FFu);
   EXPECT_TRUE(Logged("RedrawFrameActive FromPt=1 ToPt=6000 ViewMode=1 ClearScreen=-1"));
   // With bit 2 it takes the colour of the point it ends at.
-  Frame(31, {{-16384, 0, 0x0000FF}, {16384, 0, 0x00FF00}}, true);
+  ASSERT_NO_FATAL_FAILURE(Frame(31, {{-16384, 0, 0x0000FF}, {16384, 0, 0x00FF00}}, true));
   EXPECT_EQ(Redraw(), 0);
   EXPECT_EQ(Pixel(100, 100), 0x00FF00u);
 }
 
 TEST_P(PreviewTest, BlankedRecordsAndInactivePoints) {
-  Frame(32, {{-16384, 0, 0x0000FF}, {16384, 0, 0}});
+  ASSERT_NO_FATAL_FAILURE(Frame(32, {{-16384, 0, 0x0000FF}, {16384, 0, 0}}));
   Redraw();
   EXPECT_EQ(Pixel(100, 100), 0x0000FFu);  // a line runs into colour 0
-  Frame(33, {{-16384, 0, 0x0000FF}, {16384, 0, 0x40000000}});
+  ASSERT_NO_FATAL_FAILURE(Frame(33, {{-16384, 0, 0x0000FF}, {16384, 0, 0x40000000}}));
   Redraw();
   EXPECT_EQ(Pixel(100, 100), 0u);  // but not into 0x40000000
   EXPECT_EQ(CaptureWindow(box).pixels, std::vector<COLORREF>(kSide * kSide, CaptureWindow(box).pixels[0]));
 
   // An inactive point draws in grey.
-  Frame(34, {{-16384, 0, 0x0000FF}, {16384, 0, 0x0000FF}});
+  ASSERT_NO_FATAL_FAILURE(Frame(34, {{-16384, 0, 0x0000FF}, {16384, 0, 0x0000FF}}));
   std::int32_t active[2] = {0, 1};
   EXPECT_EQ(vxd::RedrawFrameActive()(Box(), 1, 6000, 1, -1, 0, 0, 0, active), 0);
   EXPECT_EQ(Pixel(100, 100), 0x808080u);
 }
 
 TEST_P(PreviewTest, InverseMarkerColourAndPens) {
-  Frame(35, {{0, 0, 0x0000FF}});
+  ASSERT_NO_FATAL_FAILURE(Frame(35, {{0, 0, 0x0000FF}}));
   SetWindowRecording(box, true);
   EXPECT_EQ(Redraw(-1, 0), 0);
   EXPECT_EQ(Pixel(100, 100), 0xFFFF00u);
   EXPECT_TRUE(Has(Calls(), "FillRect(98, 98, 103, 103, brush 0 0xFFFF00)"));
   // Pens are made only when the colour changes.
-  Frame(36, {{-16384, 0, 0x0000FF}, {0, 0, 0x0000FF}, {16384, 0, 0x0000FF}, {16384, 8192, 0x00FF00}});
+  ASSERT_NO_FATAL_FAILURE(Frame(36, {{-16384, 0, 0x0000FF}, {0, 0, 0x0000FF}, {16384, 0, 0x0000FF}, {16384, 8192, 0x00FF00}}));
   ClearWindowRecordedCalls(box);
   Redraw();
   auto calls = Calls();
@@ -143,7 +143,7 @@ TEST_P(PreviewTest, InverseMarkerColourAndPens) {
 }
 
 TEST_P(PreviewTest, ExactRedrawRestoresOnlyTheScalesItChanged) {
-  Frame(37, {{-16384, 0, 0x0000FF}, {16384, 0, 0x0000FF}});
+  ASSERT_NO_FATAL_FAILURE(Frame(37, {{-16384, 0, 0x0000FF}, {16384, 0, 0x0000FF}}));
   std::int32_t before[6] = {};
   vxf::GetWorkingScaleX()(&before[0], &before[1], &before[2], &before[3], &before[4], &before[5]);
   winplat::hw::ClearCommandLog();
@@ -155,8 +155,8 @@ TEST_P(PreviewTest, ExactRedrawRestoresOnlyTheScalesItChanged) {
   EXPECT_EQ(Commands(76).size(), 2u);
 
   // A failed Y read: nothing is sent for either axis, the status is the board's.
-  Machine("[Board0]\nFault=error 6 on 79\n");
-  Frame(37, {{-16384, 0, 0x0000FF}, {16384, 0, 0x0000FF}});
+  ASSERT_NO_FATAL_FAILURE(Machine("[Board0]\nFault=error 6 on 79\n"));
+  ASSERT_NO_FATAL_FAILURE(Frame(37, {{-16384, 0, 0x0000FF}, {16384, 0, 0x0000FF}}));
   winplat::hw::ClearCommandLog();
   EXPECT_EQ(Redraw(), 6);
   EXPECT_TRUE(Commands(75).empty());
@@ -167,7 +167,7 @@ TEST_P(PreviewTest, ExactRedrawRestoresOnlyTheScalesItChanged) {
 }
 
 TEST_P(PreviewTest, ZeroWorkingSpanDrawsNothing) {
-  Frame(38, {{-16384, 0, 0x0000FF}, {16384, 0, 0x0000FF}});
+  ASSERT_NO_FATAL_FAILURE(Frame(38, {{-16384, 0, 0x0000FF}, {16384, 0, 0x0000FF}}));
   vxf::SetWorkingScale()(7, 7, 7, 7, 0, 0);
   winplat::hw::ClearCommandLog();
   EXPECT_EQ(Redraw(), 0);
@@ -176,8 +176,8 @@ TEST_P(PreviewTest, ZeroWorkingSpanDrawsNothing) {
 }
 
 TEST_P(PreviewTest, FastRedrawReusesItsBitmapAndCopiesTheDirtyBox) {
-  Frame(40, {{-8192, -8192, 0x0000FF}, {8192, -8192, 0x0000FF}, {8192, 8192, 0x0000FF}});
-  Frame(41, {{-30000, 30000, 0x00FF00}, {-20000, 30000, 0x00FF00}});
+  ASSERT_NO_FATAL_FAILURE(Frame(40, {{-8192, -8192, 0x0000FF}, {8192, -8192, 0x0000FF}, {8192, 8192, 0x0000FF}}));
+  ASSERT_NO_FATAL_FAILURE(Frame(41, {{-30000, 30000, 0x00FF00}, {-20000, 30000, 0x00FF00}}));
   // Frame 41 into the bitmap only: the window stays as it was.
   ClearWindowSurface(box, 0x123456);
   EXPECT_EQ(vxd::RedrawFrameFast()(Box(), 41, 0x840, -1, 0), 0);
@@ -205,7 +205,7 @@ TEST_P(PreviewTest, FastRedrawReusesItsBitmapAndCopiesTheDirtyBox) {
 }
 
 TEST_P(PreviewTest, FastRedrawRayModeAndStartPixel) {
-  Frame(42, {{8192, 8192, 0x0000FF}, {16384, 8192, 0x0000FF}});
+  ASSERT_NO_FATAL_FAILURE(Frame(42, {{8192, 8192, 0x0000FF}, {16384, 8192, 0x0000FF}}));
   SetWindowRecording(box, true);
   EXPECT_EQ(vxd::RedrawFrameFast()(Box(), 42, 0x4000 | 0x2000, -1, 0), 0);
   auto calls = Calls();
@@ -230,13 +230,13 @@ TEST_P(PreviewTest, FastRedrawRayModeAndStartPixel) {
 
 TEST_P(PreviewTest, GoldenPictures) {
   vxd::SetLaserWindow()(-12000, 12000, -12000, 12000, 0);
-  Frame(43, {{-9000, -9000, 0},
+  ASSERT_NO_FATAL_FAILURE(Frame(43, {{-9000, -9000, 0},
              {9000, -9000, 0x0000FF},
              {9000, 9000, 0x00FF00},
              {-9000, 9000, 0xFF0000},
              {-9000, -9000, 0x00FFFF},
              {0, 0, 0x40000000},
-             {0, 6000, 0xFFFFFF}});
+             {0, 6000, 0xFFFFFF}}));
   vxd::DrawGrid()(Box(), 4000, 4000, -1, 1, 1);
   EXPECT_EQ(vxd::RedrawFrame()(Box(), 1, 6000, 1, 0, 0, 1, 0), 0);
   EXPECT_TRUE(MatchesGolden(CaptureWindow(box), "preview_exact.png"));

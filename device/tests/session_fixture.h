@@ -48,7 +48,7 @@ inline std::filesystem::path TemplateFile(const std::filesystem::path& relative)
 class SessionTest : public VexlibTest {
  protected:
   void SetUp() override {
-    VexlibTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(VexlibTest::SetUp());
     Resolve<void()>("vxTestForgetDetection")();
     std::error_code ec;
     std::filesystem::remove(WindowsFile("VEXLIB.INI"), ec);

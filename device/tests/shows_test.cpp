@@ -13,7 +13,7 @@ namespace {
 class ShowTest : public SessionTest {
  protected:
   void SetUp() override {
-    SessionTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(SessionTest::SetUp());
     hw::ForceBoardProgram(hw::BoardProgram::Operating);
   }
   static std::string Record(const std::string& name, std::int32_t value, std::int16_t second, std::int16_t first,

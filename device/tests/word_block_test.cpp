@@ -9,7 +9,7 @@ namespace {
 class WordBlocks : public VexlibTest {
  protected:
   void SetUp() override {
-    VexlibTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(VexlibTest::SetUp());
     hw::ForceBoardProgram(hw::BoardProgram::Operating);
   }
 };

@@ -71,7 +71,7 @@ class DxfImportTest : public ::testing::Test {
 
 TEST_F(DxfImportTest, ImportSequenceReadsCorpusDrawings) {
   const auto corpus = testsupport::SharedDxfCorpus();
-  if (corpus.empty()) GTEST_SKIP() << "no shared corpus beside the source tree";
+  if (corpus.empty()) GTEST_SKIP() << testsupport::NoSharedTestData("dxf");
   const char* files[] = {"skymakerolof-dxf/layers.dxf", "gdsestimating-dxf-parser/polylines.dxf",
                          "mozman-ezdxf/text_alignments.dxf", "mozman-ezdxf/cc_dxflib.dxf"};
   std::size_t segments = 0;

@@ -31,7 +31,7 @@ void Build(EngineRig& rig, std::int16_t field = 0) {
 
 TEST(GeoCorrection, NeutralSettingsSendTheNominalGridRowByRowWithTheFlagSet) {
   EngineRig rig;
-  Build(rig);
+  ASSERT_NO_FATAL_FAILURE(Build(rig));
   auto sent = rig.board.CallsNamed("DisplayGeometricCorrection");
   for (int j = 0; j <= 64; ++j) {
     EXPECT_EQ(sent[j], "DisplayGeometricCorrection -1 " + std::to_string(j));
@@ -46,7 +46,7 @@ TEST(GeoCorrection, BalanceOfMinus1000ClearsTheFlagAndFoldsTheNearHalf) {
   EngineRig rig;
   rig.console.geo[GeoBox::GeoBalX] = "-1000";
   rig.console.geo[GeoBox::GeoBalY] = "-1000";
-  Build(rig);
+  ASSERT_NO_FATAL_FAILURE(Build(rig));
   EXPECT_EQ(rig.board.geoActive, std::vector<std::int32_t>(65, 0));
   EXPECT_EQ(Node(rig, 10, 50), std::make_pair(0, 18432));
   EXPECT_EQ(Node(rig, 50, 10), std::make_pair(18432, 0));
@@ -55,7 +55,7 @@ TEST(GeoCorrection, BalanceOfMinus1000ClearsTheFlagAndFoldsTheNearHalf) {
 TEST(GeoCorrection, RotationTurnsTheGridByPiOver100For1000) {
   EngineRig rig;
   rig.console.geo[GeoBox::GeoRotate] = "1000";
-  Build(rig);
+  ASSERT_NO_FATAL_FAILURE(Build(rig));
   EXPECT_EQ(Node(rig, 64, 32), std::make_pair(32752, 1029));
   EXPECT_EQ(Node(rig, 32, 64), std::make_pair(-1029, 32752));
   EXPECT_EQ(Node(rig, 48, 48), std::make_pair(15861, 16891));
@@ -90,7 +90,7 @@ TEST(GeoCorrection, EachTermKindMovesTheNodesItShould) {
     SCOPED_TRACE(std::string(c.value) + " at " + std::to_string(c.i) + "," + std::to_string(c.j));
     EngineRig rig;
     rig.console.geo[c.box] = c.value;
-    Build(rig);
+    ASSERT_NO_FATAL_FAILURE(Build(rig));
     EXPECT_EQ(Node(rig, c.i, c.j), c.expected);
   }
 }
@@ -99,9 +99,9 @@ TEST(GeoCorrection, TheFieldsShearIsAddedToTheBoxes) {
   EngineRig rig;
   rig.state.FieldCalibration[3].XShear = 60;
   rig.console.geo[GeoBox::GeoShearX] = "40";
-  Build(rig, 3);
+  ASSERT_NO_FATAL_FAILURE(Build(rig, 3));
   EXPECT_EQ(Node(rig, 48, 48), std::make_pair(14746, 16384));
-  Build(rig, 0);
+  ASSERT_NO_FATAL_FAILURE(Build(rig, 0));
   EXPECT_EQ(Node(rig, 48, 48), std::make_pair(15729, 16384));
 }
 
@@ -124,7 +124,7 @@ TEST(GeoCorrection, HeightPresetOneIsAShareOfTheSheetThicknessTheOthersTenths) {
   EXPECT_EQ(t.h, 5.0f);
   EXPECT_EQ(t.sx, 1.005f);
   EXPECT_EQ(t.sy, 1.005f);
-  Build(rig);
+  ASSERT_NO_FATAL_FAILURE(Build(rig));
   EXPECT_EQ(Node(rig, 48, 48), std::make_pair(16466, 16466));
   rig.console.prjHght[0] = false;
   rig.console.prjHght[1] = true;
@@ -140,11 +140,11 @@ TEST(GeoCorrection, HeightPresetOneIsAShareOfTheSheetThicknessTheOthersTenths) {
 TEST(GeoCorrection, PincushionOffsetSparesTheMiddleRowAndTheOuterColumns) {
   EngineRig rig;
   rig.console.geo[GeoBox::GeoPinX] = "100";
-  Build(rig);
+  ASSERT_NO_FATAL_FAILURE(Build(rig));
   auto plain = rig.board.geoRows;
   std::string v = "1000";
   WriteGeometricValue(rig.e, "PinCushOsY", v);
-  Build(rig);
+  ASSERT_NO_FATAL_FAILURE(Build(rig));
   for (int i = 0; i <= 64; ++i) EXPECT_EQ(Node(rig, i, 32).first, plain[32][2 * i]) << i;
   EXPECT_EQ(Node(rig, 0, 48).first, plain[48][0]);
   EXPECT_EQ(Node(rig, 64, 16).first, plain[16][128]);
@@ -229,7 +229,7 @@ TEST(ParabolaTable, TinyDepthsEndTheSearchAndTheGridSubtractsTheTable) {
   rig.state.ParabolaTable[40] = 100.4f;
   rig.state.ParabolaTable[24] = -100.4f;
   rig.console.geo[GeoBox::GeoPara] = "1";
-  Build(rig);
+  ASSERT_NO_FATAL_FAILURE(Build(rig));
   EXPECT_EQ(Node(rig, 40, 24), std::make_pair(8092, -8092));
   EXPECT_EQ(Node(rig, 40, 40), std::make_pair(8092, 8092));
 }

@@ -111,22 +111,22 @@ TEST_F(PathFramesOnBoard, LineArcAndHoleBecomeTheSwitchPositionFrames) {
   // Arc: 7 steps per turn, a half turn in 4 steps of 45 degrees: (20, 0),
   // (13, 3), (10, 10), (13, 17), then its end (20, 20). Board units are 5 x
   // and -5 y; jumps longer than 30 units get a point every 30.
-  ExpectFrame(1, {{0, 0, W, 1},       {0, 0, 0, 5},        {0, 0, W, 5},       {0, 0, W, 1},
+  ASSERT_NO_FATAL_FAILURE(ExpectFrame(1, {{0, 0, W, 1},       {0, 0, 0, 5},        {0, 0, W, 5},       {0, 0, W, 1},
                   {30, 0, W, 1},      {60, 0, W, 1},       {90, 0, W, 1},      {100, 0, W, 1},
                   {100, 0, W, 1},     {72, -12, W, 1},     {65, -15, W, 1},    {53, -43, W, 1},
                   {50, -50, W, 1},    {62, -78, W, 1},     {65, -85, W, 1},    {93, -97, W, 1},
-                  {100, -100, W, 1},  {100, -100, 0, 10}});
+                  {100, -100, W, 1},  {100, -100, 0, 10}}));
 
   // Hole: 7 steps of 51.43 degrees from 51.43, overlapping the first, at
   // (56, 18), (48, 20), (41, 14), (41, 6), (48, 0), (56, 2), (60, 10), (56, 18).
   // The dark jump from the origin is filled in first.
-  ExpectFrame(2, {{29, -9, 0, 1},     {57, -18, 0, 1},     {86, -28, 0, 1},    {114, -37, 0, 1},
+  ASSERT_NO_FATAL_FAILURE(ExpectFrame(2, {{29, -9, 0, 1},     {57, -18, 0, 1},     {86, -28, 0, 1},    {114, -37, 0, 1},
                   {143, -46, 0, 1},   {171, -55, 0, 1},    {200, -64, 0, 1},   {228, -73, 0, 1},
                   {257, -83, 0, 1},   {280, -90, W, 1},    {280, -90, 0, 5},   {280, -90, W, 5},
                   {251, -97, W, 1},   {240, -100, W, 1},   {217, -80, W, 1},   {205, -70, W, 1},
                   {205, -40, W, 1},   {205, -30, W, 1},    {228, -10, W, 1},   {240, 0, W, 1},
                   {269, -7, W, 1},    {280, -10, W, 1},    {293, -37, W, 1},   {300, -50, W, 1},
-                  {287, -77, W, 1},   {280, -90, W, 1},    {280, -90, 0, 10}});
+                  {287, -77, W, 1},   {280, -90, W, 1},    {280, -90, 0, 10}}));
 
   FrameStruct header{};
   vx.ReadFrameStruct(3, &header);

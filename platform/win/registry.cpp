@@ -12,12 +12,14 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
+#include <unordered_map>
 #include <sstream>
 
 #include "winplat/paths.h"
@@ -181,32 +183,81 @@ bool ParseValue(const std::string& line, Value& v) {
 
 fs::path RegistryFile() { return MachineRoot() / "registry.reg"; }
 
-// False when the file exists but cannot be read as a registry.
+// Why the last call of this thread failed: the step and the system's reason.
+thread_local std::string lastFailure;
+
+// Records a failed step with the system's reason (`error`, an errno value).
+bool Failed(const std::string& step, const fs::path& file, int error) {
+  lastFailure = "registry: " + step + " " + file.string() + ": " + std::strerror(error);
+  return false;
+}
+
+// False when the file exists but cannot be read as a registry, or cannot be
+// read at all (a registry that may hold values is never taken as empty).
 bool Load(Hive& hive) {
   hive.clear();
-  std::error_code ec;
-  if (!fs::exists(RegistryFile(), ec)) return true;
-  std::ifstream in(RegistryFile(), std::ios::binary);
-  if (!in) return false;
+  const fs::path file = RegistryFile();
+  std::ifstream in;
+  in.open(file, std::ios::binary);
+  if (!in) {
+    const int error = errno;
+    if (error == ENOENT) return true;
+    return Failed("cannot open", file, error);
+  }
   std::string line;
   Key* current = nullptr;
+  int number = 0;
+  // Where each value already read sits, by key and name in upper case: a
+  // lookup per line keeps a key of thousands of values quick to load.
+  std::unordered_map<std::string, std::size_t> seen;
+  auto malformed = [&] {
+    lastFailure = "registry: cannot load " + file.string() + ": line " + std::to_string(number) + " is malformed";
+    return false;
+  };
   while (std::getline(in, line)) {
+    ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == ';') continue;
     if (line.front() == '[') {
-      if (line.back() != ']' || line.size() < 3) return false;
+      if (line.back() != ']' || line.size() < 3) return malformed();
       std::string path = line.substr(1, line.size() - 2);
       std::string root = path.substr(0, path.find('\\'));
       if (root != "HKEY_CLASSES_ROOT" && root != "HKEY_CURRENT_USER" && root != "HKEY_LOCAL_MACHINE" &&
           root != "HKEY_USERS")
-        return false;
+        return malformed();
       current = &CreateKey(hive, JoinPath(root, path.substr(root.size())));
       continue;
     }
     Value v;
-    if (!current || !ParseValue(line, v)) return false;
-    if (Value* old = FindValue(*current, v.name)) *old = v;
-    else current->values.push_back(v);
+    if (!current || !ParseValue(line, v)) return malformed();
+    const auto [at, added] = seen.try_emplace(UCase(current->path) + '\n' + UCase(v.name), current->values.size());
+    if (added) current->values.push_back(v);
+    else current->values[at->second] = v;
+  }
+  if (in.bad()) return Failed("cannot read", file, errno);
+  return true;
+}
+
+// Writes all of `bytes` to a new file `path`.
+bool WriteNewFile(const fs::path& path, const std::string& bytes) {
+  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+  if (fd < 0) return Failed("cannot create the temporary", path, errno);
+  std::size_t done = 0;
+  while (done < bytes.size()) {
+    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) {
+      const int error = n < 0 ? errno : EIO;
+      ::close(fd);
+      ::unlink(path.c_str());
+      return Failed("cannot write the temporary", path, error);
+    }
+    done += static_cast<std::size_t>(n);
+  }
+  if (::close(fd) != 0) {
+    const int error = errno;
+    ::unlink(path.c_str());
+    return Failed("cannot finish the temporary", path, error);
   }
   return true;
 }
@@ -227,39 +278,42 @@ bool Save(const Hive& hive) {
       }
     }
   }
-  fs::path file = RegistryFile();
+  const fs::path file = RegistryFile();
   fs::path temp = file;
   temp += ".new." + std::to_string(::getpid());
-  {
-    std::ofstream f(temp, std::ios::binary | std::ios::trunc);
-    if (!f) return false;
-    f << out.str();
-    f.flush();
-    if (!f) {
-      std::error_code ec;
-      fs::remove(temp, ec);
-      return false;
-    }
+  if (!WriteNewFile(temp, out.str())) return false;
+  if (::rename(temp.c_str(), file.c_str()) != 0) {
+    const int error = errno;
+    ::unlink(temp.c_str());
+    return Failed("cannot rename " + temp.string() + " to", file, error);
   }
-  std::error_code ec;
-  fs::rename(temp, file, ec);
-  if (ec) fs::remove(temp, ec);
-  return !ec;
+  return true;
 }
 
-// Serialises access between processes that share the machine root.
+// Serialises access between processes that share the machine root. A lock
+// that cannot be had is a failure: the registry is never changed unlocked.
 class FileLock {
  public:
   FileLock() {
-    fd_ = ::open((MachineRoot() / "registry.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd_ >= 0) ::flock(fd_, LOCK_EX);
-  }
-  ~FileLock() {
-    if (fd_ >= 0) {
-      ::flock(fd_, LOCK_UN);
+    const fs::path file = MachineRoot() / "registry.lock";
+    fd_ = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
+      Failed("cannot open the lock", file, errno);
+      return;
+    }
+    int rc;
+    do rc = ::flock(fd_, LOCK_EX);
+    while (rc != 0 && errno == EINTR);
+    if (rc != 0) {
+      Failed("cannot take the lock", file, errno);
       ::close(fd_);
+      fd_ = -1;
     }
   }
+  ~FileLock() {
+    if (fd_ >= 0) ::close(fd_);  // closing lets the lock go
+  }
+  bool Held() const { return fd_ >= 0; }
   FileLock(const FileLock&) = delete;
   FileLock& operator=(const FileLock&) = delete;
 
@@ -270,7 +324,9 @@ class FileLock {
 // Runs `f` on the loaded registry; saves it when `f` reports a change.
 template <class F>
 LONG WithHive(F f) {
+  lastFailure.clear();
   FileLock lock;
+  if (!lock.Held()) return ERROR_CANTWRITE;
   Hive hive;
   if (!Load(hive)) return ERROR_BADDB;
   bool changed = false;
@@ -333,6 +389,8 @@ std::optional<std::string> RootPath(HKEY root, std::string_view key) {
 }
 
 }  // namespace
+
+std::string RegFailureText() { return lastFailure; }
 
 LONG RegReadString(HKEY root, std::string_view key, std::string_view name, std::string& value) {
   std::lock_guard guard(registryMutex);

@@ -27,7 +27,7 @@ void RunScript(const fs::path& root, const std::string& commands) {
 
 TEST(CalibrationTabs, FieldOffsetAndPositionCorrectionAreProjectedSavedAndFoundAgain) {
   const fs::path root = testsupport::NewMachineRoot("calibration-tabs");
-  RunScript(root,
+  ASSERT_NO_FATAL_FAILURE(RunScript(root,
       "click Main.OnOff\n"
       "tab Main.SSTab1 \"Field Offsets\"\n"
       "click Main.FldOpt(2)\n"
@@ -42,7 +42,7 @@ TEST(CalibrationTabs, FieldOffsetAndPositionCorrectionAreProjectedSavedAndFoundA
       "projection \"C:\\TEMP\\pattern-moved.png\"\n"
       "click Main.BtnSavGeo\n"
       "screenshot Main \"C:\\TEMP\\geometric.png\"\n"
-      "quit\n");
+      "quit\n"));
   if (HasFatalFailure()) return;
 
   std::string ini = testsupport::ReadFile(root / "C" / "Fieldray" / "Fldry.INI");
@@ -73,7 +73,7 @@ TEST(CalibrationTabs, FieldOffsetAndPositionCorrectionAreProjectedSavedAndFoundA
       << "GeoPic shows the pattern";
 
   // A second start on the same root finds both values again.
-  RunScript(root, "click Main.FldOpt(2)\nexpect Main.XFldPos \"-600\"\nexpect Main.GeoPosX \"400\"\nquit\n");
+  ASSERT_NO_FATAL_FAILURE(RunScript(root, "click Main.FldOpt(2)\nexpect Main.XFldPos \"-600\"\nexpect Main.GeoPosX \"400\"\nquit\n"));
 }
 
 }  // namespace

@@ -2,7 +2,7 @@
 // emulated boards, a drawing picked in the file list, read by the real view
 // control, built by the engine and projected by the real device library. The
 // control's picture, the preview DispLaser and the scanners' picture are saved
-// for a person to look at (FIELDRAY_PICTURES, else "pictures" in the machine root).
+// for a person to look at ("pictures" in the machine root).
 // What a pick leaves is also checked against the record: the boards' command log
 // byte for byte, and the windows' pictures whether painted at once or when looked at.
 #include <gtest/gtest.h>
@@ -187,7 +187,7 @@ class CorpusRoad : public DxfRoad, public ::testing::WithParamInterface<const ch
 
 TEST_P(CorpusRoad, EveryDrawingOpensAndProjectsWithoutFault) {
   const fs::path corpus = testsupport::SharedDxfCorpus();
-  if (corpus.empty()) GTEST_SKIP() << "no shared drawings";
+  if (corpus.empty()) GTEST_SKIP() << testsupport::NoSharedTestData("dxf");
   if (!fs::is_directory(corpus / GetParam())) {
     std::fprintf(stderr, "shared drawings: no folder %s\n", (corpus / GetParam()).c_str());
     GTEST_SKIP() << "no folder " << (corpus / GetParam()).string();

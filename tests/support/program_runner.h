@@ -26,8 +26,9 @@ ProgramRun RunFieldray(const std::filesystem::path& root, const std::filesystem:
                        int timeoutSeconds = 240);
 
 // Runs `arguments` (the program's path first) with the caller's environment
-// changed by `environment`: "NAME=VALUE" sets NAME, "NAME=" removes it. Its
-// output goes to `log`; timing out as above.
+// changed by `environment`: "NAME=VALUE" sets NAME, "NAME=" removes it. Unless
+// changed, FIELDRAY_ROOT is this test process's own root (the test main put it
+// there). Its output goes to `log`; timing out as above.
 ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
                       const std::filesystem::path& log, int timeoutSeconds = 240);
 

@@ -1,9 +1,9 @@
 #include "test_support.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
+#include <vector>
 
 namespace testsupport {
 
@@ -11,6 +11,8 @@ std::filesystem::path Root() {
   const char* root = std::getenv("FIELDRAY_ROOT");
   return root ? std::filesystem::path(root) : std::filesystem::path();
 }
+
+std::filesystem::path SourceDir() { return FIELDRAY_TEST_SOURCE_DIR; }
 
 std::filesystem::path BinDir() {
   const char* bin = std::getenv("FIELDRAY_BIN");
@@ -36,27 +38,41 @@ std::string ReadFile(const std::filesystem::path& path) {
   return s.str();
 }
 
-std::filesystem::path SharedDxfCorpus() {
-  std::filesystem::path dir = std::filesystem::path(FIELDRAY_TEST_SOURCE_DIR);
-  std::string lookedFor;
-  for (int up = 0; up < 3 && !dir.empty(); ++up) {
-    std::filesystem::path candidate = dir.parent_path() / "shared" / "testdata" / "dxf";
-    if (std::filesystem::is_directory(candidate)) return candidate;
-    lookedFor += (lookedFor.empty() ? "" : ", ") + candidate.string();
+namespace {
+
+// The "shared/testdata" folders the shared test data is looked for in, in order.
+std::vector<std::filesystem::path> TestDataCandidates() {
+  if (const char* env = std::getenv("FIELDRAY_TESTDATA"); env && *env) return {env};
+  std::vector<std::filesystem::path> candidates;
+  std::filesystem::path dir = SourceDir();
+  for (int up = 0; up < 3 && dir.has_relative_path(); ++up) {
+    candidates.push_back(dir.parent_path() / "shared" / "testdata");
     dir = dir.parent_path();
   }
-  // Said once per process, so a skipped corpus test is never silent.
-  static const bool said = [&] {
-    std::fprintf(stderr, "shared drawings not found (looked for %s): their tests are skipped\n", lookedFor.c_str());
-    return true;
-  }();
-  (void)said;
+  return candidates;
+}
+
+}  // namespace
+
+std::filesystem::path SharedTestData(const std::string& kind) {
+  std::error_code ec;
+  for (const auto& candidate : TestDataCandidates())
+    if (std::filesystem::is_directory(candidate / kind, ec)) return candidate / kind;
   return {};
 }
 
+std::string NoSharedTestData(const std::string& kind) {
+  std::string looked;
+  for (const auto& candidate : TestDataCandidates()) looked += (looked.empty() ? "" : ", ") + (candidate / kind).string();
+  const char* env = std::getenv("FIELDRAY_TESTDATA");
+  return "no shared test data: no folder " + looked +
+         (env && *env ? " (from FIELDRAY_TESTDATA)" : " (FIELDRAY_TESTDATA may name another)");
+}
+
+std::filesystem::path SharedDxfCorpus() { return SharedTestData("dxf"); }
+
 std::filesystem::path PictureFolder() {
-  const char* env = std::getenv("FIELDRAY_PICTURES");
-  std::filesystem::path dir = env && *env ? std::filesystem::path(env) : Root() / "pictures";
+  std::filesystem::path dir = Root() / "pictures";
   std::filesystem::create_directories(dir);
   return dir;
 }

@@ -8,19 +8,31 @@ namespace testsupport {
 // The machine root of this test process (a fresh temporary folder).
 std::filesystem::path Root();
 
+// The source tree this build was made from (absolute, whatever the compiler
+// was told the file names were).
+std::filesystem::path SourceDir();
+
 // Folder holding the built binaries (libraries, the program, helper tools).
 std::filesystem::path BinDir();
 
 // The built view-control library: beside the test program, else in BinDir().
 std::filesystem::path ControlLibraryFile();
 
-// The shared drawings from elsewhere: "shared/testdata/dxf" beside the source
-// tree or beside one of its parents (a worktree sits one level deeper); empty
-// when there is none.
+// The optional shared test data from elsewhere, folder `kind` ("dxf",
+// "gcode") of it: under FIELDRAY_TESTDATA when set, else under
+// "shared/testdata" beside the source tree or beside one of its two parents (a
+// worktree sits deeper). Empty when absent.
+std::filesystem::path SharedTestData(const std::string& kind);
+
+// The one line a test skips with when SharedTestData(kind) is absent, naming
+// where it was looked for.
+std::string NoSharedTestData(const std::string& kind);
+
+// The shared drawings: SharedTestData("dxf").
 std::filesystem::path SharedDxfCorpus();
 
-// Where tests leave pictures for a person to look at: FIELDRAY_PICTURES, else
-// "pictures" in the machine root (created).
+// Where tests leave pictures for a person to look at: "pictures" in the
+// machine root (created); kept with the root when FIELDRAY_TEST_ROOT is set.
 std::filesystem::path PictureFolder();
 
 // Writes a file (creating folders) and returns its path.

@@ -136,22 +136,22 @@ const std::vector<Pt> kStep{{0, 0}, {20, 0}, {20, 8}, {32, 8}, {32, 20}, {-6, 20
 }  // namespace
 
 TEST(OffsetAgainstClipper, RectangleOutwardAndInward) {
-  CompareWithClipper(kRectangle, 1, 1.25, {1.25, 2.5});
-  CompareWithClipper(kRectangle, 2, 1.25, {-1.25, -2.5});
+  ASSERT_NO_FATAL_FAILURE(CompareWithClipper(kRectangle, 1, 1.25, {1.25, 2.5}));
+  ASSERT_NO_FATAL_FAILURE(CompareWithClipper(kRectangle, 2, 1.25, {-1.25, -2.5}));
 }
 
 TEST(OffsetAgainstClipper, LShapeOutwardAndInward) {
-  CompareWithClipper(kLShape, 1, 1, {1, 2});
-  CompareWithClipper(kLShape, 2, 1.5, {-1.5, -3});
+  ASSERT_NO_FATAL_FAILURE(CompareWithClipper(kLShape, 1, 1, {1, 2}));
+  ASSERT_NO_FATAL_FAILURE(CompareWithClipper(kLShape, 2, 1.5, {-1.5, -3}));
 }
 
 TEST(OffsetAgainstClipper, UShapeOutwardAndInward) {
-  CompareWithClipper(kUShape, 1, 2, {2, 4});
-  CompareWithClipper(kUShape, 2, 1, {-1, -2});
+  ASSERT_NO_FATAL_FAILURE(CompareWithClipper(kUShape, 1, 2, {2, 4}));
+  ASSERT_NO_FATAL_FAILURE(CompareWithClipper(kUShape, 2, 1, {-1, -2}));
 }
 
 TEST(OffsetAgainstClipper, StepsOnBothSides) {
-  CompareWithClipper(kStep, 0, 1.5, {-1.5, 1.5});
+  ASSERT_NO_FATAL_FAILURE(CompareWithClipper(kStep, 0, 1.5, {-1.5, 1.5}));
 }
 
 #else

@@ -93,7 +93,7 @@ TEST_F(ProgramTest, SheetContourWithAFilletAndAnArc) {
              "G1 X110 Y60\r\n"
              "G3 X60 Y110 I-50 J0\r\n"
              "G1 G40 X10 Y10\r\n"));
-  ExpectPath(state.PathElements,
+  ASSERT_NO_FATAL_FAILURE(ExpectPath(state.PathElements,
              {
                  {88, 10, 10, 0, 0, 1, 7, 5},
                  {1, 100, 10, 110, 60, 1, 7, 0},
@@ -102,7 +102,7 @@ TEST_F(ProgramTest, SheetContourWithAFilletAndAnArc) {
                  {3, 60, 110, 60, 60, 1, 7, 0},
                  {1, 10, 10, 10, 10, 1, 7, 0},
              },
-             2e-3);
+             2e-3));
   EXPECT_EQ(state.PathElements[1].ZDepth, -2);
   EXPECT_EQ(state.PathElements[1].CompRadius, 4);
   EXPECT_EQ(state.PathElements[6].ZDepth, -2);
@@ -119,7 +119,7 @@ TEST_F(ProgramTest, NoSheetProgramWithOriginIncrementsAndAPolarLine) {
   EXPECT_TRUE(report.Diagnostics.empty());
   EXPECT_EQ(state.OriginX, 12);
   EXPECT_EQ(state.OriginY, 8);
-  ExpectPath(state.PathElements,
+  ASSERT_NO_FATAL_FAILURE(ExpectPath(state.PathElements,
              {
                  {88, 0, 0, 0, 0, 0, 0, 5},
                  {1, 20, -10, 20, -10, 0, 0, 5},
@@ -127,7 +127,7 @@ TEST_F(ProgramTest, NoSheetProgramWithOriginIncrementsAndAPolarLine) {
                  {1, 25, -25, 25, -15, 0, 0, 5},
                  {1, 0, 0, 0, 0, 0, 0, 5},
              },
-             1e-6);
+             1e-6));
   EXPECT_EQ(state.PathElements[1].CompRadius, 10);
 }
 
@@ -145,7 +145,7 @@ TEST_F(ProgramTest, LoadingTheSameProgramTwiceGivesTheSamePath) {
   fieldray::PathArray first = state.PathElements;
   EXPECT_EQ(first.back().EndX, 120);  // the held-back line is written
   Load(program);
-  ExpectSamePath(first, state.PathElements);
+  ASSERT_NO_FATAL_FAILURE(ExpectSamePath(first, state.PathElements));
 }
 
 TEST_F(ProgramTest, AProgramDoesNotInheritTheStateOfTheOneBefore) {
@@ -163,7 +163,7 @@ TEST_F(ProgramTest, AProgramDoesNotInheritTheStateOfTheOneBefore) {
   ToolpathContext freshCtx{freshState, awk, parser, eval, toolDat};
   GcodeInterpreter fresh(freshCtx);
   ScanGcodeProgram(fresh, second);
-  ExpectSamePath(afterA, freshState.PathElements);
+  ASSERT_NO_FATAL_FAILURE(ExpectSamePath(afterA, freshState.PathElements));
   // The second program's first elements: a contour start and no modal arc.
   ASSERT_EQ(afterA.size(), 3u);
   EXPECT_EQ(afterA[2].MoveCode, 1);
@@ -175,17 +175,8 @@ TEST_F(ProgramTest, AMissingFileIsAClearError) {
 }
 
 TEST_F(ProgramTest, ProgramsFromElsewhereNeverBreakTheInterpreter) {
-  // The shared test data lies beside the repository (or beside the folder of
-  // its work trees).
-  std::filesystem::path folder;
-  std::error_code ec;
-  for (std::filesystem::path dir = FIELDRAY_SOURCE_DIR; dir.has_relative_path(); dir = dir.parent_path()) {
-    if (std::filesystem::is_directory(dir.parent_path() / "shared" / "testdata" / "gcode", ec)) {
-      folder = dir.parent_path() / "shared" / "testdata" / "gcode";
-      break;
-    }
-  }
-  if (folder.empty()) GTEST_SKIP() << "no shared/testdata/gcode beside " << FIELDRAY_SOURCE_DIR;
+  const std::filesystem::path folder = testsupport::SharedTestData("gcode");
+  if (folder.empty()) GTEST_SKIP() << testsupport::NoSharedTestData("gcode");
   int programs = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
     const std::string ext = entry.path().extension().string();
@@ -198,7 +189,7 @@ TEST_F(ProgramTest, ProgramsFromElsewhereNeverBreakTheInterpreter) {
       ConnectGcodeAwk(interp);
       ASSERT_NO_THROW(awk.ScanHostFile(entry.path().string()));
       FlushGcodeScan(interp);
-      ExpectSanePath(state.PathElements);
+      ASSERT_NO_FATAL_FAILURE(ExpectSanePath(state.PathElements));
       EXPECT_GT(awk.LineNumber(), 0);
     }
     ++programs;
@@ -236,10 +227,10 @@ TEST_F(InterpreterTest, HostileLinesAreRefusedWithDiagnostics) {
     SCOPED_TRACE(l.substr(0, 60));
     awk.SetText(l);
     EXPECT_NO_THROW(GcodeAwk_ScanLine(interp));
-    ExpectSanePath(state.PathElements);
+    ASSERT_NO_FATAL_FAILURE(ExpectSanePath(state.PathElements));
   }
   FlushGcodeScan(interp);
-  ExpectSanePath(state.PathElements);
+  ASSERT_NO_FATAL_FAILURE(ExpectSanePath(state.PathElements));
   EXPECT_GE(state.LoadDiagnostics.size(), 10u);
   EXPECT_LE(std::fabs(state.SheetLength), MaxCoordinate);
 }
@@ -263,7 +254,7 @@ TEST_F(InterpreterTest, RandomBytesAndWordsNeverBreakTheInterpreter) {
     ASSERT_NO_THROW(GcodeAwk_ScanLine(interp)) << line;
   }
   FlushGcodeScan(interp);
-  ExpectSanePath(state.PathElements);
+  ASSERT_NO_FATAL_FAILURE(ExpectSanePath(state.PathElements));
 }
 
 TEST_F(ProgramTest, DiagnosticsNameTheirLineAndTheLoadGoesOn) {
@@ -291,5 +282,5 @@ TEST_F(InterpreterTest, LongLinesOfOneWordStayCheap) {
     awk.SetText(line);
     EXPECT_NO_THROW(GcodeAwk_ScanLine(interp));
   }
-  ExpectSanePath(state.PathElements);
+  ASSERT_NO_FATAL_FAILURE(ExpectSanePath(state.PathElements));
 }

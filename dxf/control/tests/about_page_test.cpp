@@ -51,7 +51,7 @@ bool RanIn(const std::string& folder) {
 class AboutAndPage : public RenderTest {
  protected:
   void SetUp() override {
-    RenderTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(RenderTest::SetUp());
     winplat::ClearShellRequests();
     winplat::ClearShellStarts();
     winplat::RegRemoveTree(winplat::HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft");
@@ -78,7 +78,7 @@ TEST_F(AboutAndPage, AboutBoxButtonsAskTheShellAndStartSystemInformation) {
   };
   // The tool's own path, started by the box's button.
   PutProgram("Tools", "msinfo32.exe");
-  put(kInfoKey, "PATH", "C:\\Tools\\msinfo32.exe");
+  ASSERT_NO_FATAL_FAILURE(put(kInfoKey, "PATH", "C:\\Tools\\msinfo32.exe"));
   EXPECT_EQ(AboutWithCommands(dxf.Get(), "click frmAbout.cmdSysInfo\nclick frmAbout.cmdOK\n", log), 0) << log.str();
   ASSERT_TRUE(RanIn("Tools"));
   EXPECT_EQ(winplat::ShellStarts().back().program, "C:\\Tools\\msinfo32.exe");
@@ -86,15 +86,15 @@ TEST_F(AboutAndPage, AboutBoxButtonsAskTheShellAndStartSystemInformation) {
   // The shared-tools folder, when the tool is there.
   winplat::RegRemoveTree(winplat::HKEY_LOCAL_MACHINE, kInfoKey);
   PutProgram("Shared", "MSINFO32.EXE");
-  put(kLocationKey, "MSINFO", "C:\\Shared");
+  ASSERT_NO_FATAL_FAILURE(put(kLocationKey, "MSINFO", "C:\\Shared"));
   winplat::MessageBoxScript boxes;
   kelvane::StartSysInfo();
   ASSERT_TRUE(RanIn("Shared"));
   EXPECT_TRUE(boxes.Shown().empty());
   // A folder without the tool, a path to nothing, no keys: the message.
-  put(kLocationKey, "MSINFO", "C:\\Empty");
+  ASSERT_NO_FATAL_FAILURE(put(kLocationKey, "MSINFO", "C:\\Empty"));
   kelvane::StartSysInfo();
-  put(kInfoKey, "PATH", "C:\\Tools\\gone.exe");
+  ASSERT_NO_FATAL_FAILURE(put(kInfoKey, "PATH", "C:\\Tools\\gone.exe"));
   kelvane::StartSysInfo();
   winplat::RegRemoveTree(winplat::HKEY_LOCAL_MACHINE, "SOFTWARE\\Microsoft");
   kelvane::StartSysInfo();

@@ -71,7 +71,7 @@ void Close(double got, double want) { EXPECT_NEAR(got, want, 1e-4 * std::max(1.0
 
 class ImportSequenceTest : public rendertest::RenderTest {
  protected:
-  void SetUp() override { Place(640, 480); }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(Place(640, 480)); }
 
   Variant Call(const char* name, std::vector<Variant> args = {}) {
     return winplat::CallMethod(dxf.Get(), name, std::move(args));
@@ -167,7 +167,7 @@ class ImportSequenceTest : public rendertest::RenderTest {
 TEST_F(ImportSequenceTest, JobDrawingsOfTheMachineRoot) {
   const auto jobs = std::filesystem::path(FIELDRAY_SOURCE_DIR) / "root-template" / "C" / "Fieldray" / "Jobs";
   if (!std::filesystem::exists(jobs / "PLATE.DXF")) GTEST_SKIP() << "no job drawings in the source tree";
-  Import(jobs / "PLATE.DXF");
+  ASSERT_NO_FATAL_FAILURE(Import(jobs / "PLATE.DXF"));
   EXPECT_EQ(db().LineCount, 4);
   EXPECT_EQ(db().CircleCount, 3);
   float l = 0, t = 0, r = 0, b = 0;
@@ -176,14 +176,14 @@ TEST_F(ImportSequenceTest, JobDrawingsOfTheMachineRoot) {
   EXPECT_NEAR(b, 10, 1e-3);
   EXPECT_NEAR(r, 210, 1e-3);
   EXPECT_NEAR(t, 110, 1e-3);
-  Import(jobs / "FLANGE.DXF");
+  ASSERT_NO_FATAL_FAILURE(Import(jobs / "FLANGE.DXF"));
   EXPECT_EQ(db().LineCount, 0);
   EXPECT_EQ(db().CircleCount, 6);
 }
 
 TEST_F(ImportSequenceTest, SharedCorpusDrawings) {
   const auto corpus = testsupport::SharedDxfCorpus();
-  if (corpus.empty()) GTEST_SKIP() << "no shared corpus beside the source tree";
+  if (corpus.empty()) GTEST_SKIP() << testsupport::NoSharedTestData("dxf");
   const char* files[] = {"skymakerolof-dxf/layers.dxf",          "skymakerolof-dxf/lines.dxf",
                          "gdsestimating-dxf-parser/polylines.dxf", "skymakerolof-dxf/arc16.dxf",
                          "mozman-ezdxf/text_alignments.dxf",     "mozman-ezdxf/AC1003_LINE_Example.dxf",
@@ -192,7 +192,7 @@ TEST_F(ImportSequenceTest, SharedCorpusDrawings) {
   int read = 0;
   for (const char* name : files) {
     if (!std::filesystem::exists(corpus / name)) continue;
-    Import(corpus / name);
+    ASSERT_NO_FATAL_FAILURE(Import(corpus / name));
     ++read;
   }
   EXPECT_GT(read, 0);

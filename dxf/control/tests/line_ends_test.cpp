@@ -15,7 +15,7 @@ std::filesystem::path Host(const std::string& name) { return testsupport::Root()
 class LineEndsTest : public RenderTest {
  protected:
   void SetUp() override {
-    RenderTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(RenderTest::SetUp());
     winplat::ShowWindow(form, winplat::SW_SHOW);
   }
   bool BarShown() const {

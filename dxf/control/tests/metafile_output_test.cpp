@@ -44,7 +44,7 @@ std::set<std::string> Files() {
 class MetafileOutput : public RenderTest {
  protected:
   void SetUp() override {
-    RenderTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(RenderTest::SetUp());
     Line(1, 1, 12, 9, kRed);
     Line(2, 8, 11, 2, kBlue);
     const auto loader = kelvane::Growth::Loader;

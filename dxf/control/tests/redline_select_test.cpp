@@ -11,7 +11,7 @@ namespace {
 class RedlineSelectTest : public rendertest::RenderTest {
  protected:
   void SetUp() override {
-    Place(400, 300);
+    ASSERT_NO_FATAL_FAILURE(Place(400, 300));
     Line(0, 0, 100, 100);  // an ordinary red line of the drawing
     Extents(0, 100, 100, 0);
     ASSERT_TRUE(dxf->ZoomExtents());
@@ -58,7 +58,7 @@ class RedlineSelectTest : public rendertest::RenderTest {
 TEST_F(RedlineSelectTest, SelectNeedsTheEntitysColourUnderTheClick) {
   const auto n = dxf->DXFAddLine(20, 40, 80, 40, "RL");
   EXPECT_EQ(n, db().EntityCount);
-  Redraw();
+  ASSERT_NO_FATAL_FAILURE(Redraw());
   dxf->SetZoomFunction(kelvane::dxfRedLineSelect);
   ClickOn(50, 40, kBlack);
   EXPECT_EQ(dxf->RedlineEntityType, kelvane::dxfRedLineNewLine);
@@ -93,7 +93,7 @@ TEST_F(RedlineSelectTest, SelectComparesWithTheColourActuallyDrawn) {
   dxf->DXFAddLine(20, 40, 80, 40, "RL");
   dxf->Layers().Item(Variant(Layer("RL")))->LayerColor = 0x00FF00;
   dxf->DisplayAllBlack = winplat::VARIANT_TRUE;
-  Redraw();
+  ASSERT_NO_FATAL_FAILURE(Redraw());
   dxf->SetZoomFunction(kelvane::dxfRedLineSelect);
   ClickOn(50, 40, kBlack);  // green layer, drawn black
   EXPECT_EQ(dxf->RedlineEntityType, kelvane::dxfRedLineNewLine);
@@ -101,7 +101,7 @@ TEST_F(RedlineSelectTest, SelectComparesWithTheColourActuallyDrawn) {
   // A white layer on the white background is drawn black.
   dxf->DisplayAllBlack = 0;
   dxf->Layers().Item(Variant(Layer("RL")))->LayerColor = 0xFFFFFF;
-  Redraw();
+  ASSERT_NO_FATAL_FAILURE(Redraw());
   Click(0, 0);
   EXPECT_EQ(dxf->RedlineEntityType, kelvane::dxfRedLineNone);
   ClickOn(50, 40, kBlack);
@@ -112,7 +112,7 @@ TEST_F(RedlineSelectTest, NearestEntityWinsAmongOverlappingBoxes) {
   dxf->DXFAddLine(20, 40, 80, 40, "RL");
   const auto first = db().LineCount;
   dxf->DXFAddLine(20, 46, 80, 46, "RL");
-  Redraw();
+  ASSERT_NO_FATAL_FAILURE(Redraw());
   dxf->SetZoomFunction(kelvane::dxfRedLineSelect);
   ClickOn(50, 46, kBlack);
   EXPECT_EQ(dxf->RedlineEntitySelected.ToLong(), first + 1);
@@ -150,7 +150,7 @@ TEST_F(RedlineSelectTest, CirclesSolidsAndTextsAreSelectable) {
   winplat::CallMethod(dxf.Get(), "DXFAddText",
                       {Variant(55.0f), Variant(70.0f), Variant("MARK"), Variant("RL"),
                        Variant(std::int32_t{kelvane::dxfRealWorld}), Variant(8.0f)});
-  Redraw();
+  ASSERT_NO_FATAL_FAILURE(Redraw());
   dxf->SetZoomFunction(kelvane::dxfRedLineSelect);
   ClickOn(25, 83, kBlack);
   EXPECT_EQ(dxf->RedlineEntityType, kelvane::dxfRedLineNewCircle);

@@ -9,7 +9,7 @@ namespace {
 class RedlineTest : public rendertest::RenderTest {
  protected:
   void SetUp() override {
-    Place(400, 300);
+    ASSERT_NO_FATAL_FAILURE(Place(400, 300));
     Line(0, 0, 100, 100);
     Extents(0, 100, 100, 0);
     ASSERT_TRUE(dxf->ZoomExtents());

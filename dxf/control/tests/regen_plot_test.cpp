@@ -145,7 +145,7 @@ TEST_F(RenderTest, PlotWritesThePageAndRedrawsTheScreen) {
 
 TEST_F(RenderTest, CorpusDrawingsLookAsKept) {
   const auto shared = testsupport::SharedDxfCorpus();
-  if (shared.empty()) GTEST_SKIP() << "no shared/testdata/dxf beside the source tree";
+  if (shared.empty()) GTEST_SKIP() << testsupport::NoSharedTestData("dxf");
   const std::filesystem::path kept = std::filesystem::path(FIELDRAY_SOURCE_DIR) / "testdata" / "dxf" / "render";
   struct Case {
     const char* source;

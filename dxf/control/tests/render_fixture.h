@@ -17,6 +17,12 @@
 #include "winplat/picture.h"
 #include "winplat/window.h"
 
+// Why the last registry call failed (winplat/registry.h, whose error numbers
+// clash with those of winplat/files.h included here).
+namespace winplat {
+std::string RegFailureText();
+}
+
 namespace rendertest {
 
 inline winplat::LRESULT HostProc(winplat::HWND h, winplat::UINT m, winplat::WPARAM w, winplat::LPARAM l) {
@@ -66,8 +72,10 @@ class RenderTest : public ::testing::Test {
     form = winplat::CreateWindow("RenderTestHost", "Host", winplat::WS_OVERLAPPEDWINDOW, 0, 0, 1200, 1000, 0, 0, 0, 0);
     ASSERT_EQ(winplat::RegisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF, kelvane::kClassDescription,
                                            kelvanetest::ServerLibrary()),
-              winplat::S_OK);
+              winplat::S_OK)
+        << winplat::RegFailureText();
     site = winplat::PlaceControl(kelvane::kProgID, "DXF1", form, true);
+    ASSERT_TRUE(site);
     dxf = winplat::QueryInterface<kelvane::DXF>(site->Object());
     ASSERT_TRUE(dxf);
     winplat::ExcepInfo excep;
@@ -78,7 +86,7 @@ class RenderTest : public ::testing::Test {
     dxf->db.InitDB(true);
     dxf->DXFComplete = winplat::VARIANT_TRUE;
   }
-  void SetUp() override { Place(400, 300); }
+  void SetUp() override { ASSERT_NO_FATAL_FAILURE(Place(400, 300)); }
   void TearDown() override {
     dxf = nullptr;
     site = nullptr;

@@ -27,7 +27,7 @@ TEST_F(RenderTest, FitWidensTheViewToTheSurface) {
   EXPECT_EQ(dxf->ViewHeight, 300);
   EXPECT_EQ(sink->zooms, 1);
 
-  Place(300, 400);
+  ASSERT_NO_FATAL_FAILURE(Place(300, 400));
   Line(0, 0, 10, 10);
   ASSERT_TRUE(Draw(0, 10, 10, 0));
   EXPECT_NEAR(dxf->CurrentView.Top, 13.3333f, 1e-3);  // grows upwards
@@ -47,7 +47,7 @@ TEST_F(RenderTest, DegenerateViewsAndScalesOutOfRange) {
   EXPECT_EQ(sink->zooms, 0);
   EXPECT_GT(CountNot(Shot(), kWhite), 0);  // the message was written
   // Nothing to draw, or a surface of no size: False quietly.
-  Place(0, 0);
+  ASSERT_NO_FATAL_FAILURE(Place(0, 0));
   Line(0, 0, 1, 1);
   EXPECT_FALSE(Draw(0, 1, 1, 0));
   db().InitDB(true);

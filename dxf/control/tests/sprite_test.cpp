@@ -15,7 +15,7 @@ constexpr winplat::COLORREF kWhite = 0xFFFFFF, kBlue = 0xFF0000;
 class SpriteTest : public RenderTest {
  protected:
   void SetUp() override {
-    RenderTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(RenderTest::SetUp());
     Line(0, 0, 40, 30, kBlue);
     Line(0, 30, 40, 0, kBlue);
     Extents(0, 30, 40, 0);

@@ -60,7 +60,7 @@ class TransformTest : public RenderTest {
 };
 
 TEST_F(TransformTest, MovesSumUpAndEveryKindMovesTurnsAndScales) {
-  Read();
+  ASSERT_NO_FATAL_FAILURE(Read());
   EntityDB& d = db();
   EXPECT_TRUE(dxf->DXFTransform(1, 0, 0, 10, 5));
   auto r = Record(1);
@@ -75,7 +75,7 @@ TEST_F(TransformTest, MovesSumUpAndEveryKindMovesTurnsAndScales) {
   EXPECT_EQ(d.DrawingExtents.Left, 20.0f);
 
   // A quarter turn by dispatch, xRef and yRef left out (0), as a host calls it.
-  Read();
+  ASSERT_NO_FATAL_FAILURE(Read());
   std::int32_t id = 1;
   EXPECT_TRUE(winplat::Invoke(dxf.Get(), dispid::DXFTransform, winplat::DISPATCH_METHOD,
                               {Variant::ByRef(&id), Variant::Missing(), Variant::Missing(), Variant(0.0f),
@@ -90,7 +90,7 @@ TEST_F(TransformTest, MovesSumUpAndEveryKindMovesTurnsAndScales) {
            V(d.AttribTable(1).Rotation, 95), V(d.EllipseTable(1).Ratio, 0.5f), V(r->aggRotation, 90)});
 
   // xScale 2, yScale 1: sizes by 2, coordinates stretched along X only.
-  Read();
+  ASSERT_NO_FATAL_FAILURE(Read());
   EXPECT_TRUE(dxf->DXFTransform(1, 0, 0, 0, 0, 0, 2, 1));
   Exactly({V(d.CircleTable(1).Radius, 2), V(d.TextTable(1).Height, 4), V(d.AttribTable(1).Height, 2),
            V(d.LineTable(1).X2, 4), V(d.SolidTable(1).Y3, 1), V(Record(1)->aggxScale, 2)});
@@ -102,7 +102,7 @@ TEST_F(TransformTest, MirroredArcsLandOnTheMirroredGeometry) {
   } cases[] = {{-1, 1, 0}, {1, -1, 0}, {-1, -1, 0}, {-1, 1, 30}, {1, -2, 45}, {-2, -2, 10}};
   for (const auto& c : cases) {
     SCOPED_TRACE(std::to_string(c.xScale) + " " + std::to_string(c.yScale) + " " + std::to_string(c.rotation));
-    Read();
+    ASSERT_NO_FATAL_FAILURE(Read());
     const CircleRecord before = db().CircleTable(1);
     const float bulge = db().PolylineTable(1).Bulge;
     ASSERT_TRUE(dxf->DXFTransform(1, 0.5f, -0.5f, 3, 4, c.rotation, c.xScale, c.yScale));
@@ -131,7 +131,7 @@ TEST_F(TransformTest, MirroredArcsLandOnTheMirroredGeometry) {
 }
 
 TEST_F(TransformTest, RefusedCallsChangeNothing) {
-  Read();
+  ASSERT_NO_FATAL_FAILURE(Read());
   // An overflowing last row: nothing moves, the record stays.
   PointRecord far;
   far.X = 3E38f;
@@ -182,7 +182,7 @@ TEST_F(TransformTest, MergeExtentsOfTheWholeDataBase) {
 }
 
 TEST_F(TransformTest, AnExportAfterATransformHoldsTheMovedGeometry) {
-  Read();
+  ASSERT_NO_FATAL_FAILURE(Read());
   dxf->SetFilename(
       Put("second.dxf", "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\nB\n10\n0\n20\n0\n11\n0\n21\n3\n0\nENDSEC\n0\nEOF\n"));
   ASSERT_EQ(dxf->Regen(dxfMergeAdd, 0, 0), -1);

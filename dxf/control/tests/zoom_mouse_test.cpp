@@ -13,7 +13,7 @@ namespace {
 class ZoomMouseTest : public rendertest::RenderTest {
  protected:
   void SetUp() override {
-    Place(400, 300);
+    ASSERT_NO_FATAL_FAILURE(Place(400, 300));
     for (int i = 0; i <= 10; ++i) Line(static_cast<float>(i * 10), 0, static_cast<float>(i * 10), 100);
     Extents(0, 100, 100, 0);
     ASSERT_TRUE(dxf->ZoomExtents());

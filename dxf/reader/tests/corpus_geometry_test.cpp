@@ -132,7 +132,7 @@ class CorpusGeometryTest : public ReaderTest {};
 
 TEST_F(CorpusGeometryTest, EveryDrawingLeavesNoTemporaryFileAndSimpleOnesMatchTheirFiles) {
   fs::path shared = testsupport::SharedDxfCorpus();
-  if (shared.empty()) GTEST_SKIP() << "no shared/testdata/dxf beside the source tree";
+  if (shared.empty()) GTEST_SKIP() << testsupport::NoSharedTestData("dxf");
   int files = 0, withBlocks = 0, checked = 0;
   for (const auto& entry : fs::recursive_directory_iterator(shared)) {
     std::string ext = entry.path().extension().string();
@@ -187,7 +187,7 @@ std::vector<std::pair<double, double>> ArcEnds(const kelvane::CircleRecord& c) {
 class MirroredCorpusTest : public ReaderTest {
  protected:
   void SetUp() override {
-    ReaderTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(ReaderTest::SetUp());
     shared = testsupport::SharedDxfCorpus();
   }
   // Every arc end meets the end of some other line, arc or segment: a contour
@@ -217,7 +217,7 @@ class MirroredCorpusTest : public ReaderTest {
 };
 
 TEST_F(MirroredCorpusTest, SingleMirroredArc) {
-  if (shared.empty()) GTEST_SKIP();
+  if (shared.empty()) GTEST_SKIP() << testsupport::NoSharedTestData("dxf");
   // ARC at (650.0541823996996, 347.5909732684974), radius 0.7604262403327394,
   // 338.8998819521181 to 355.0752244008874 degrees, extrusion (0, 0, -1): in the
   // world its centre is at X -650.054..., and it runs from 180 - 355.075... to
@@ -235,7 +235,7 @@ TEST_F(MirroredCorpusTest, SingleMirroredArc) {
 }
 
 TEST_F(MirroredCorpusTest, PartOutlineWithMirroredCornerArcs) {
-  if (shared.empty()) GTEST_SKIP();
+  if (shared.empty()) GTEST_SKIP() << testsupport::NoSharedTestData("dxf");
   ASSERT_TRUE(Load(PutFile(shared / "skymakerolof-dxf" / "issue42.dxf")));
   // The corner ARC at (166.854..., -15.908...), radius 12, 0 to 90 degrees,
   // drawn with the extrusion (0, 0, -1): the top left corner of the outline,
@@ -261,7 +261,7 @@ TEST_F(MirroredCorpusTest, PartOutlineWithMirroredCornerArcs) {
 }
 
 TEST_F(MirroredCorpusTest, PlasmaPartWithMirroredArcsIsClosed) {
-  if (shared.empty()) GTEST_SKIP();
+  if (shared.empty()) GTEST_SKIP() << testsupport::NoSharedTestData("dxf");
   ASSERT_TRUE(Load(PutFile(shared / "joco-nz-dxf2gcode-plasma" / "Stir_1.dxf")));
   // 28 lines, 40 arcs (20 of them mirrored) and 5 circles in its entities.
   EXPECT_EQ(db().LineCount, 28);
@@ -274,7 +274,7 @@ TEST_F(MirroredCorpusTest, PlasmaPartWithMirroredArcsIsClosed) {
 namespace {
 
 TEST_F(MirroredCorpusTest, MangledBlockDrawingsFailCleanlyOrRead) {
-  if (shared.empty()) GTEST_SKIP();
+  if (shared.empty()) GTEST_SKIP() << testsupport::NoSharedTestData("dxf");
   // Blocks, inserts, dimensions and a polyline, with lines dropped, repeated or
   // replaced: every read either succeeds or fails with the trail, restores the
   // data base, and leaves no temporary file.

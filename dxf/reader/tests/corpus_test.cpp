@@ -79,7 +79,7 @@ FileEntities EntitiesOf(const std::string& text) {
 
 TEST_F(ReaderTest, SharedCorpusReadsWithoutCrash) {
   std::filesystem::path shared = testsupport::SharedDxfCorpus();
-  if (shared.empty()) GTEST_SKIP() << "no shared/testdata/dxf beside the source tree";
+  if (shared.empty()) GTEST_SKIP() << testsupport::NoSharedTestData("dxf");
   int files = 0, read = 0, checked = 0;
   for (const auto& entry : std::filesystem::recursive_directory_iterator(shared)) {
     std::string ext = entry.path().extension().string();
@@ -126,7 +126,7 @@ TEST_F(ReaderTest, SharedCorpusReadsWithoutCrash) {
 
 TEST_F(ReaderTest, RealR12DrawingFromTheCorpus) {
   std::filesystem::path shared = testsupport::SharedDxfCorpus();
-  if (shared.empty()) GTEST_SKIP() << "no shared/testdata/dxf beside the source tree";
+  if (shared.empty()) GTEST_SKIP() << testsupport::NoSharedTestData("dxf");
   // Written by a commercial converter at R12: one line (0,0)-(10,10) on layer 0,
   // header extents left empty (1E20 / -1E20).
   std::string path = PutFile(shared / "ixmilia-dxf" / "t.r12.dxf");

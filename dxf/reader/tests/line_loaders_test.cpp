@@ -12,7 +12,7 @@ namespace {
 class LoaderTest : public ReaderTest {
  protected:
   void SetUp() override {
-    ReaderTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(ReaderTest::SetUp());
     db().DrawingExtents = kelvane::ExtentsRect{1E30f, -1E30f, -1E30f, 1E30f};
   }
   // The group pairs of one object, then the next object's name.

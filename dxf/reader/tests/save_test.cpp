@@ -48,7 +48,7 @@ class SaveTest : public WriterTest {
 
 TEST_F(SaveTest, HandleSeedAndHandlesOfTheAddedRecords) {
   const std::string line = "0|LINE|5|20|8|0|10|0|20|0|11|1|21|1";
-  LoadText("seed.dxf", R12("$ACADVER|1|AC1009|9|$HANDSEED|5|2F", line));
+  ASSERT_NO_FATAL_FAILURE(LoadText("seed.dxf", R12("$ACADVER|1|AC1009|9|$HANDSEED|5|2F", line)));
   const std::pair<const char*, int> layers[] = {{"R1", -1}, {"R2", 0}, {"R3", -1}};  // name, on
   for (const auto& [name, on] : layers) db().Layers().Add(on, 0x0000FF, name, -1, true);
   dxf->DXFAddLine(1.5f, -2, 3, 0.25f, "R1");
@@ -78,8 +78,8 @@ TEST_F(SaveTest, SeedCasesAndWhatCountsTowardsIt) {
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
     SetUp();
-    LoadText("cases.dxf", R12(std::string("$HANDSEED|5|") + c.seed,
-                              std::string("0|LINE|5|") + c.otherHandle + "|8|0|10|0|20|0|11|1|21|1"));
+    ASSERT_NO_FATAL_FAILURE(LoadText("cases.dxf", R12(std::string("$HANDSEED|5|") + c.seed,
+                              std::string("0|LINE|5|") + c.otherHandle + "|8|0|10|0|20|0|11|1|21|1")));
     dxf->DXFAddLine(0, 0, 1, 1, "RED");  // a new layer and a line
     for (int i = 0; i < c.deleted; ++i) {
       dxf->DXFAddLine(0, 0, 2, 2, "RED");
@@ -96,7 +96,7 @@ TEST_F(SaveTest, SeedCasesAndWhatCountsTowardsIt) {
 
 TEST_F(SaveTest, NoHandlesWithoutASeedAndSubclassMarkersFromR13) {
   // Without $HANDSEED: no group 5 and no group 100.
-  LoadText("plain.dxf", R12("", ""));
+  ASSERT_NO_FATAL_FAILURE(LoadText("plain.dxf", R12("", "")));
   dxf->DXFAddCircle(1, 1, 3, 1, "RED");
   std::string out = SaveAs("plain.dxf");
   EXPECT_TRUE(Holds(out, "0|CIRCLE|8|RED|10|1|20|1|30|0|40|2|0|ENDSEC")) << out;
@@ -105,10 +105,10 @@ TEST_F(SaveTest, NoHandlesWithoutASeedAndSubclassMarkersFromR13) {
 
   // AC1015 with handles: markers in order, the layer record owned by its table.
   SetUp();
-  LoadText("r2000.dxf",
+  ASSERT_NO_FATAL_FAILURE(LoadText("r2000.dxf",
            "0|SECTION|2|HEADER|9|$ACADVER|1|AC1015|9|$HANDSEED|5|1F|0|ENDSEC|0|SECTION|2|TABLES|0|TABLE|2|LAYER|5|2|330|0|"
            "100|AcDbSymbolTable|70|1|0|LAYER|5|10|330|2|100|AcDbSymbolTableRecord|100|AcDbLayerTableRecord|2|0|70|0|62|7|"
-           "6|CONTINUOUS|0|ENDTAB|0|ENDSEC|0|SECTION|2|ENTITIES|0|ENDSEC|0|EOF");
+           "6|CONTINUOUS|0|ENDTAB|0|ENDSEC|0|SECTION|2|ENTITIES|0|ENDSEC|0|EOF"));
   dxf->DXFAddSolid(0, 0, 1, 0, 1, 1, 0, 1, "RED");
   dxf->DXFAddText(2, 3, "Note", "RED", kelvane::dxfRealWorld, winplat::Variant(1.5f), winplat::Variant(2));
   out = SaveAs("r2000.dxf");
@@ -131,7 +131,7 @@ TEST_F(SaveTest, KeywordTrapsAndLineEnds) {
   const char* ends[3] = {"\n", "\r", "\r\n"};
   for (int i = 0; i < 3; ++i) {
     SetUp();
-    LoadText("traps.dxf", spec, ends[i]);
+    ASSERT_NO_FATAL_FAILURE(LoadText("traps.dxf", spec, ends[i]));
     dxf->DXFAddLine(0, 0, 1, 1, "LAYER");  // the table's own layer: nothing new
     dxf->DXFAddLine(0, 0, 2, 2, "RED");
     outputs[i] = SaveAs("traps.dxf");
@@ -171,7 +171,7 @@ TEST_F(SaveTest, FilesWithoutASectionGetTheOneTheyNeed) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.input);
     SetUp();
-    LoadText("none.dxf", c.input);
+    ASSERT_NO_FATAL_FAILURE(LoadText("none.dxf", c.input));
     const std::int32_t entry = dxf->DXFAddLine(0, 0, 1, 1, "RED");
     if (c.deleteIt) db().LineTable(db().EntityIndex(entry).Row).Deleted = -1;
     const std::string out = SaveAs("none.dxf"), head = c.head.empty() ? "" : Dxf(c.head), tail = Dxf(c.tail);

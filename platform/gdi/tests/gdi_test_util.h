@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "gdi_canvas.h"
+#include "test_support.h"
 #include "winplat/gdi.h"
 #include "winplat/picture.h"
 
@@ -27,7 +28,7 @@ struct PenScope {
 };
 
 inline std::filesystem::path TestData() {
-  return std::filesystem::path(__FILE__).parent_path() / ".." / ".." / ".." / "testdata" / "gdi";
+  return testsupport::SourceDir() / "testdata" / "gdi";
 }
 
 }  // namespace gditest

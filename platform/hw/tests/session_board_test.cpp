@@ -56,7 +56,7 @@ TEST_F(SessionBoards, RecordsAreCheckedOneByOne) {
 
 TEST_F(SessionBoards, TemplateImagesAreWholeAndCarryTheirDates) {
   EXPECT_EQ(Error(IsaCommand(0x300, 35, {})), kBoardUndefinedCommand);
-  BootIsa();
+  ASSERT_NO_FATAL_FAILURE(BootIsa());
   auto dates = IsaCommand(0x300, 50, {});
   EXPECT_EQ(LongAt(dates, 8), 20000118);
   EXPECT_EQ(LongAt(dates, 12), 20000124);
@@ -69,7 +69,7 @@ TEST_F(SessionBoards, TemplateImagesAreWholeAndCarryTheirDates) {
 }
 
 TEST_F(SessionBoards, SessionLifeFromBootToRebootKeepsFramesUntilReboot) {
-  BootIsa();
+  ASSERT_NO_FATAL_FAILURE(BootIsa());
   // Running, no session.
   EXPECT_EQ(Result(IsaCommand(0x300, 35, {})), -101);
   EXPECT_EQ(Result(IsaCommand(0x300, 92, {})), -101);

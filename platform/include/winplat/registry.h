@@ -51,6 +51,12 @@ bool RegKeyExists(HKEY root, std::string_view key);
 // Names of the direct sub-keys, in the order they were created.
 std::vector<std::string> RegSubKeys(HKEY root, std::string_view key);
 
+// Why the last registry call of this thread failed: the step (opening or
+// taking the lock, loading, writing the temporary file, renaming it) with the
+// file and the system's reason; empty after a call that succeeded or that
+// failed only for a missing key, value or bad argument.
+std::string RegFailureText();
+
 // The same through open key handles, in the shapes of the Windows calls.
 LONG RegOpenKeyEx(HKEY key, const char* subKey, std::uint32_t options, std::uint32_t samDesired, HKEY* result);
 LONG RegCreateKeyEx(HKEY key, const char* subKey, HKEY* result);

@@ -11,7 +11,7 @@ namespace {
 class Operator : public ControlTest {
  protected:
   void SetUp() override {
-    ControlTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(ControlTest::SetUp());
     frame = &form.Add<Frame>("PMFrame", nullptr, "Projection Mode");
     for (int i = 1; i <= 3; ++i) options.Design(i, frame, "Mode" + std::to_string(i));
     box = &form.Add<TextBox>("SRUL", nullptr, "30000");

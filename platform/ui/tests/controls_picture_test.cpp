@@ -19,7 +19,7 @@ namespace {
 class Pictures : public ControlTest {
  protected:
   void SetUp() override {
-    ControlTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(ControlTest::SetUp());
     pic = &form.Add<PictureBox>("SetupWin", nullptr);
     pic->Move(600, 600, 3615, 3615);  // 241 x 241 pixels
   }

@@ -14,7 +14,7 @@ namespace {
 class Session : public ControlTest {
  protected:
   void SetUp() override {
-    ControlTest::SetUp();
+    ASSERT_NO_FATAL_FAILURE(ControlTest::SetUp());
     ASSERT_EQ(pipe(fds), 0);
   }
   void TearDown() override {
@@ -30,14 +30,14 @@ TEST_F(Session, TerminalLinesComeWholeWithoutBlocking) {
   auto lines = TerminalLines(fds[0]);
   std::string line;
   EXPECT_EQ(lines(line), 0);
-  Write("click Main.OnOff\r\npart");
+  ASSERT_NO_FATAL_FAILURE(Write("click Main.OnOff\r\npart"));
   ASSERT_EQ(lines(line), 1);
   EXPECT_EQ(line, "click Main.OnOff\r");
   EXPECT_EQ(lines(line), 0);  // half a line waits for the rest
-  Write("ial\n");
+  ASSERT_NO_FATAL_FAILURE(Write("ial\n"));
   ASSERT_EQ(lines(line), 1);
   EXPECT_EQ(line, "partial");
-  Write("last");
+  ASSERT_NO_FATAL_FAILURE(Write("last"));
   close(fds[1]);
   fds[1] = -1;
   ASSERT_EQ(lines(line), 1);
@@ -49,7 +49,7 @@ TEST_F(Session, TerminalDialogAsksAndAnEmptyLineCancels) {
   int out[2];
   ASSERT_EQ(pipe(out), 0);
   auto handler = TerminalFileDialogHandler(fds[0], out[1]);
-  Write("C:\\Jobs\\a.dxf\n\n");
+  ASSERT_NO_FATAL_FAILURE(Write("C:\\Jobs\\a.dxf\n\n"));
   FileDialogAnswer a = handler({"Open", "*.*", "All files (*.*)|*.*", 1, ""});
   EXPECT_FALSE(a.cancelled);
   EXPECT_EQ(a.fileName, "C:\\Jobs\\a.dxf");

@@ -98,6 +98,9 @@ TEST(Registry, MalformedFileIsReportedAndNeverOverwritten) {
 }  // namespace
 
 #include <sys/wait.h>
+
+#include <cstdio>
+#include <vector>
 #include <unistd.h>
 
 namespace {
@@ -125,6 +128,69 @@ TEST(Registry, ConcurrentWritersLoseNothing) {
       EXPECT_EQ(v, i);
     }
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Eight processes write 200 values each into one root at once: every write
+// succeeds and every value reads back. A child says why a write failed.
+TEST(Registry, EightBusyWritersLoseNothing) {
+  using namespace winplat;
+  constexpr int kWriters = 8, kValues = 200;
+  int gate[2];
+  ASSERT_EQ(pipe(gate), 0);
+  std::vector<pid_t> children;
+  for (int w = 0; w < kWriters; ++w) {
+    const pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+      ::close(gate[1]);
+      char go;
+      (void)!::read(gate[0], &go, 1);  // all start together when the gate closes
+      for (int i = 0; i < kValues; ++i) {
+        const std::string name = "W" + std::to_string(w) + "V" + std::to_string(i);
+        if (RegWriteDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Busy", name, static_cast<std::uint32_t>(w * 1000 + i)) !=
+            ERROR_SUCCESS) {
+          std::fprintf(stderr, "%s: %s\n", name.c_str(), RegFailureText().c_str());
+          _exit(1);
+        }
+      }
+      _exit(0);
+    }
+    children.push_back(child);
+  }
+  ::close(gate[0]);
+  ::close(gate[1]);
+  for (pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << "a writer failed (its reason is above)";
+  }
+  int missing = 0;
+  for (int w = 0; w < kWriters; ++w)
+    for (int i = 0; i < kValues; ++i) {
+      std::uint32_t v = 0;
+      const LONG rc = RegReadDword(HKEY_LOCAL_MACHINE, "SOFTWARE\\Busy", "W" + std::to_string(w) + "V" + std::to_string(i), v);
+      missing += rc != ERROR_SUCCESS || v != static_cast<std::uint32_t>(w * 1000 + i);
+    }
+  EXPECT_EQ(missing, 0) << RegFailureText();
+}
+
+// A lock file that cannot be opened is an error naming it, and nothing is written.
+TEST(Registry, ALockThatCannotBeOpenedIsAnErrorNotAnUnlockedWrite) {
+  using namespace winplat;
+  const std::filesystem::path lock = MachineRoot() / "registry.lock";
+  std::filesystem::remove(lock);
+  std::filesystem::create_directory(lock);  // a folder cannot be opened for writing
+  const std::string before = testsupport::ReadFile(MachineRoot() / "registry.reg");
+  EXPECT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Unlocked", "A", "x"), ERROR_CANTWRITE);
+  EXPECT_NE(RegFailureText().find("lock " + lock.string()), std::string::npos) << RegFailureText();
+  EXPECT_EQ(testsupport::ReadFile(MachineRoot() / "registry.reg"), before);
+  std::filesystem::remove(lock);
+  EXPECT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, "SOFTWARE\\Unlocked", "A", "x"), ERROR_SUCCESS);
+  EXPECT_EQ(RegFailureText(), "");
 }
 
 }  // namespace
