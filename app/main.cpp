@@ -9,6 +9,7 @@
 
 #include "console/program.h"
 #include "winplat/controls/operator.h"
+#include "winplat/display.h"
 #include "winplat/hw/projection.h"
 #include "winplat/paths.h"
 #include "winplat/sync.h"
@@ -16,11 +17,14 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: fieldray [COMMANDS | -]\n"
+    "usage: fieldray [--window] [COMMANDS | -]\n"
     "The laser template projection program. It starts on the machine root named by\n"
     "FIELDRAY_ROOT (else ~/.local/share/fieldray/root, filled from the template on first\n"
     "use) and takes operator commands, one a line, from the file COMMANDS, or from the\n"
     "terminal when it is - or missing ('help' lists them there).\n"
+    "--window shows the program's windows on the display (DISPLAY or WAYLAND_DISPLAY)\n"
+    "to be worked with the mouse and keys; the program then ends when its main window\n"
+    "closes or on 'quit', and message boxes are answered on the screen.\n"
     "Exit status: 0 every line ran; 1 a line failed; 2 usage, an unreadable command\n"
     "file or a machine-root fault; 3 already running on this machine root.\n";
 
@@ -28,6 +32,11 @@ constexpr const char* kUsage =
 
 int main(int argc, char** argv) {
   using namespace fieldray;
+  bool window = argc > 1 && std::string(argv[1]) == "--window";
+  if (window) {
+    --argc;
+    ++argv;
+  }
   if (argc > 2) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -43,6 +52,11 @@ int main(int argc, char** argv) {
   }
   if (script != "-" && !std::ifstream(script)) {
     std::fprintf(stderr, "fieldray: cannot read the operator commands in %s\n", script.c_str());
+    return 2;
+  }
+  std::string displayError;
+  if (window && !winplat::OpenDisplay(&displayError)) {
+    std::fprintf(stderr, "fieldray: --window needs a display: %s\n", displayError.c_str());
     return 2;
   }
   std::string rootError;
@@ -65,8 +79,11 @@ int main(int argc, char** argv) {
     });
     if (!program.Start()) return 1;
 
-    int failures = winplat::controls::RunOperatorInput(script, std::cout);
+    int failures = window ? winplat::controls::RunWindowedInput(script, std::cout,
+                                                               [&] { return program.Forms.Main.Loaded(); })
+                          : winplat::controls::RunOperatorInput(script, std::cout);
     if (program.Forms.Main.Loaded()) program.Forms.Main.Unload();
+    winplat::CloseDisplay();
     if (failures < 0) return 2;
     return failures > 0 ? 1 : 0;
   } catch (const std::exception& e) {

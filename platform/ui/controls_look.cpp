@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "controls_canvas.h"
+#include "controls_geometry.h"
 #include "controls_internal.h"
 #include "winplat/controls/form.h"
 #include "winplat/controls/lists.h"
@@ -23,18 +24,10 @@ constexpr COLORREF kDark = 0x404040;
 constexpr COLORREF kBlack = 0x000000;
 constexpr COLORREF kSelection = 0x800000;  // navy
 
-struct Place {
-  int x = 0, y = 0, w = 0, h = 0;
-};
-
-Place PlaceOf(const Control& c) {
-  Place p{detail::Px(c.Left()), detail::Px(c.Top()), detail::Px(c.Width()), detail::Px(c.Height())};
-  for (const Control* k = c.Container(); k && k != k->ParentForm(); k = k->Container()) {
-    p.x += detail::Px(k->Left());
-    p.y += detail::Px(k->Top());
-  }
-  return p;
-}
+using geometry::Place;
+using geometry::PlaceOf;
+using geometry::TextHeightPx;
+using geometry::TextWidthPx;
 
 void Raised(HDC hdc, const Place& p, COLORREF face) {
   canvas::Fill(hdc, p.x, p.y, p.x + p.w, p.y + p.h, face);
@@ -49,46 +42,26 @@ void Sunken(HDC hdc, const Place& p, COLORREF face) {
   canvas::Box(hdc, p.x, p.y, p.x + p.w - 1, p.y + p.h - 1, kShadow, false, 0, 13);
 }
 
-int TextHeightPx(float points) {
-  int w = 0, h = 0;
-  canvas::TextSize("X", points, &w, &h);
-  return h;
-}
-
-int TextWidthPx(const std::string& text, float points) {
-  int w = 0, h = 0;
-  canvas::TextSize(text, points, &w, &h);
-  return w;
-}
-
 void Caption(HDC hdc, const Control& c, int x, int y, const std::string& text) {
   canvas::Text(hdc, x, y, text, c.EnabledAlongContainers() ? c.ForeColor() : kShadow, c.FontSize());
 }
 
 void DrawScrollBar(HDC hdc, const ScrollBar& bar, const Place& p) {
-  bool vertical = bar.Kind() == ControlKind::VScrollBar;
   canvas::Fill(hdc, p.x, p.y, p.x + p.w, p.y + p.h, kLight);
-  int arrow = vertical ? std::min(p.w, p.h / 3) : std::min(p.h, p.w / 3);
-  Place first = vertical ? Place{p.x, p.y, p.w, arrow} : Place{p.x, p.y, arrow, p.h};
-  Place last = vertical ? Place{p.x, p.y + p.h - arrow, p.w, arrow} : Place{p.x + p.w - arrow, p.y, arrow, p.h};
-  Raised(hdc, first, 0xC0C0C0);
-  Raised(hdc, last, 0xC0C0C0);
-  int span = (vertical ? p.h : p.w) - 3 * arrow;
-  int range = bar.Max() - bar.Min();
-  double at = range == 0 ? 0.0 : static_cast<double>(bar.Value() - bar.Min()) / range;
-  int offset = arrow + static_cast<int>(at * (span > 0 ? span : 0));
-  Place thumb = vertical ? Place{p.x, p.y + offset, p.w, arrow} : Place{p.x + offset, p.y, arrow, p.h};
-  Raised(hdc, thumb, 0xC0C0C0);
+  geometry::BarParts parts = geometry::ScrollBarParts(bar, p);
+  Raised(hdc, parts.first, 0xC0C0C0);
+  Raised(hdc, parts.last, 0xC0C0C0);
+  Raised(hdc, parts.thumb, 0xC0C0C0);
 }
 
 void DrawList(HDC hdc, const ListBox& list, const Place& p) {
   Sunken(hdc, p, kWhite);
-  int line = TextHeightPx(list.FontSize());
+  int line = geometry::ListRowHeight(list);
   if (line <= 0) return;
-  int rows = p.h / line;
+  int rows = geometry::ListRowsShown(list, p);
   for (int i = 0; i < rows && list.TopIndex() + i < list.ListCount(); ++i) {
     int item = list.TopIndex() + i;
-    int y = p.y + 2 + i * line;
+    int y = p.y + geometry::kListInset + i * line;
     COLORREF color = list.ForeColor();
     if (item == list.ListIndex()) {
       canvas::Fill(hdc, p.x + 2, y, p.x + p.w - 2, y + line, kSelection);
@@ -99,16 +72,13 @@ void DrawList(HDC hdc, const ListBox& list, const Place& p) {
 }
 
 void DrawTabs(HDC hdc, const TabStrip& strip, const Place& p) {
-  int tabHeight = TextHeightPx(strip.FontSize()) + 6;
+  int tabHeight = geometry::TabRowHeight(strip);
   canvas::Box(hdc, p.x, p.y + tabHeight, p.x + p.w - 1, p.y + p.h - 1, kDark, false, 0, 13);
-  int x = p.x;
-  int width = strip.Tabs() > 0 ? p.w / strip.Tabs() : p.w;
   for (int i = 0; i < strip.Tabs(); ++i) {
-    Place tab{x, p.y + (i == strip.Tab() ? 0 : 2), width, tabHeight - (i == strip.Tab() ? 0 : 2)};
+    Place tab = geometry::TabPlace(strip, p, i);
     Raised(hdc, tab, i == strip.Tab() ? 0xD8D8D8 : 0xC0C0C0);
-    canvas::Text(hdc, x + 4, tab.y + 3, strip.TabCaption(i), strip.TabEnabled(i) ? kBlack : kShadow,
+    canvas::Text(hdc, tab.x + 4, tab.y + 3, strip.TabCaption(i), strip.TabEnabled(i) ? kBlack : kShadow,
                  strip.FontSize());
-    x += width;
   }
 }
 
@@ -121,9 +91,9 @@ void DrawControl(HDC hdc, Control& c) {
       break;
     case ControlKind::TextBox: {
       Sunken(hdc, p, c.BackColor());
-      Caption(hdc, c, p.x + 3, p.y + std::max(1, (p.h - th) / 2), c.ShownText());
+      Caption(hdc, c, p.x + geometry::kTextInset, p.y + std::max(1, (p.h - th) / 2), c.ShownText());
       if (c.HasFocus()) {
-        int caret = p.x + 3 + TextWidthPx(c.ShownText(), c.FontSize());
+        int caret = geometry::CaretX(static_cast<TextBox&>(c), p);
         canvas::Line(hdc, caret, p.y + 3, caret, p.y + p.h - 4, kBlack, 1, 13);
       }
       break;
@@ -178,8 +148,8 @@ void DrawControl(HDC hdc, Control& c) {
       DrawTabs(hdc, static_cast<TabStrip&>(c), p);
       break;
     case ControlKind::UpDown:
-      Raised(hdc, {p.x, p.y, p.w, p.h / 2}, 0xC0C0C0);
-      Raised(hdc, {p.x, p.y + p.h / 2, p.w, p.h - p.h / 2}, 0xC0C0C0);
+      Raised(hdc, geometry::UpDownHalf(p, true), 0xC0C0C0);
+      Raised(hdc, geometry::UpDownHalf(p, false), 0xC0C0C0);
       break;
     case ControlKind::PictureBox:
       canvas::CopyWindow(c.hWnd(), hdc, p.x, p.y);
