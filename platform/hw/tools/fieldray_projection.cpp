@@ -3,9 +3,11 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
+#include "winplat/display.h"
 #include "winplat/hw/projection.h"
 #include "winplat/paths.h"
 #include "winplat/picture.h"
@@ -14,18 +16,66 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: fieldray-projection OUT.png [SIZE] [BOARD]\n"
+    "       fieldray-projection --window [SIZE] [BOARD]\n"
     "Saves a SIZE x SIZE picture (default 512) of what board BOARD (default 0) of the\n"
     "machine root named by FIELDRAY_ROOT (else ~/.local/share/fieldray/root) projects now.\n"
+    "With --window it shows that picture live in a window on the display instead,\n"
+    "until the window is closed.\n"
     "Exit status: 0 saved; 1 the picture could not be made; 2 usage or a machine-root fault.\n";
 
 }  // namespace
+
+// The live view: the same picture in a window, drawn again when it changes.
+int ShowLive(int size, int board) {
+  std::string error;
+  if (!winplat::OpenDisplay(&error)) {
+    std::fprintf(stderr, "fieldray-projection: --window needs a display: %s\n", error.c_str());
+    return 2;
+  }
+  auto picture = [size, board] {
+    std::error_code ec;
+    winplat::Picture p = std::filesystem::is_directory(winplat::MachineRoot() / "hw", ec)
+                             ? winplat::hw::ProjectionPicture(board, size)
+                             : winplat::Picture{};
+    if (p.width == 0) p = {size, size, std::vector<winplat::COLORREF>(static_cast<std::size_t>(size) * size, 0)};
+    return p;
+  };
+  // The boards are read at each check (the machine lock is held only while
+  // reading); the window is drawn again only when the picture changed.
+  auto shown = std::make_shared<winplat::Picture>();
+  auto next = std::make_shared<winplat::Picture>();
+  bool open = true;
+  winplat::PictureWindow window;
+  window.title = "Fieldray projection - board " + std::to_string(board);
+  window.width = size;
+  window.height = size;
+  window.changed = [=] {
+    *next = picture();
+    return next->pixels != shown->pixels;
+  };
+  window.draw = [=] {
+    if (next->width == 0) *next = picture();
+    *shown = *next;
+    return *shown;
+  };
+  window.closed = [&open] { open = false; };
+  if (!winplat::ShowPictureWindow(std::move(window))) {
+    std::fprintf(stderr, "fieldray-projection: --window needs a display: no window could be made\n");
+    winplat::CloseDisplay();
+    return 2;
+  }
+  winplat::RunPictureWindows([&open] { return open; });
+  winplat::CloseDisplay();
+  return 0;
+}
 
 int main(int argc, char** argv) {
   if (argc == 2 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
     std::fputs(kUsage, stdout);
     return 0;
   }
-  if (argc < 2 || argc > 4 || (argv[1][0] == '-' && argv[1][1] != '\0')) {
+  bool live = argc > 1 && std::string(argv[1]) == "--window";
+  if (argc < 2 || argc > 4 || (!live && argv[1][0] == '-' && argv[1][1] != '\0')) {
     std::fputs(kUsage, stderr);
     return 2;
   }
@@ -51,6 +101,7 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 2;
   }
+  if (live) return ShowLive(size, board);
   // A root whose boards never ran has nothing to project: a dark picture,
   // and nothing made under the root.
   std::error_code ec;
