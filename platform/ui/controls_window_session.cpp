@@ -13,7 +13,7 @@ int RunWindowedInput(const std::string& path, std::ostream& log, const std::func
   std::unique_ptr<OperatorScript> script;
   if (terminal) {
     SetMessageBoxHandler(ScreenMessageBoxHandler());
-    SetFileDialogHandler(TerminalFileDialogHandler(0, 2));
+    SetFileDialogHandler(ScreenFileDialogHandler());
     script = std::make_unique<OperatorScript>(TerminalLines(0), log, nullptr);
   } else {
     file.open(path);

@@ -8,12 +8,16 @@
 
 #include "controls_canvas.h"
 #include "controls_geometry.h"
+#include "dialogs_screen.h"
 #include "winplat/controls/operator.h"
 #include "winplat/gdi.h"
 #include "winplat/screen.h"
 #include "winplat/window.h"
 
 namespace winplat::controls {
+
+int Twips(int pixels) { return static_cast<int>(PixelsToTwips(pixels)); }
+
 namespace {
 
 constexpr int kMargin = 12;
@@ -21,8 +25,6 @@ constexpr int kButtonWidth = 75;
 constexpr int kButtonHeight = 23;
 constexpr int kButtonGap = 6;
 constexpr int kIconSize = 32;
-
-int Twips(int pixels) { return static_cast<int>(PixelsToTwips(pixels)); }
 
 std::vector<std::string> Lines(const std::string& text) {
   std::vector<std::string> lines;
@@ -59,6 +61,35 @@ void DrawIcon(HDC hdc, const RECT& area, unsigned icon, COLORREF back) {
   canvas::Text(hdc, (area.left + area.right - w) / 2, (area.top + area.bottom - h) / 2, sign,
                icon == MB_ICONEXCLAMATION ? 0x000000 : 0xFFFFFF, 14.0f);
 }
+
+}  // namespace
+
+void RunOnScreen(Form& dialog, int clientWidth, int clientHeight, HWND owner, Control* focus) {
+  // The form's size is the client area wanted plus the window's frame and title.
+  RECT outer, client;
+  GetWindowRect(dialog.hWnd(), &outer);
+  GetClientRect(dialog.hWnd(), &client);
+  int width = clientWidth + (outer.right - outer.left) - client.right;
+  int height = clientHeight + (outer.bottom - outer.top) - client.bottom;
+  // Centred over its owner, else over the screen.
+  RECT over{0, 0, Screen().width, Screen().height};
+  if (owner && IsWindow(owner)) GetWindowRect(owner, &over);
+  int left = std::max(0, (over.left + over.right - width) / 2);
+  int top = std::max(0, (over.top + over.bottom - height) / 2);
+  dialog.Move(Twips(left), Twips(top), Twips(width), Twips(height));
+  // The focus goes where asked once the form shows (a hidden form takes none).
+  if (focus)
+    dialog.Activate = [&dialog, focus] {
+      focus->SetFocus();
+      dialog.Activate = nullptr;
+    };
+  InputSource lines = CurrentInputSource();
+  SetInputSource(nullptr);  // operator lines wait until the dialog is answered
+  dialog.Show(true);
+  SetInputSource(lines);
+}
+
+namespace {
 
 int AskOnScreen(const MessageBoxRequest& request) {
   const std::vector<int> ids = MessageBoxButtons(request.flags);
@@ -120,24 +151,7 @@ int AskOnScreen(const MessageBoxRequest& request) {
     box.Hide();
   };
   box.Load();
-  // The form's size is the client area wanted plus the window's frame and title.
-  RECT outer, client;
-  GetWindowRect(box.hWnd(), &outer);
-  GetClientRect(box.hWnd(), &client);
-  int width = clientWidth + (outer.right - outer.left) - client.right;
-  int height = clientHeight + (outer.bottom - outer.top) - client.bottom;
-  // Centred over its owner, else over the screen.
-  RECT over{0, 0, Screen().width, Screen().height};
-  if (request.owner && IsWindow(request.owner)) GetWindowRect(request.owner, &over);
-  int left = std::max(0, (over.left + over.right - width) / 2);
-  int topEdge = std::max(0, (over.top + over.bottom - height) / 2);
-  box.Move(Twips(left), Twips(topEdge), Twips(width), Twips(height));
-  if (focus) focus->SetFocus();
-
-  InputSource lines_ = CurrentInputSource();
-  SetInputSource(nullptr);  // operator lines wait until the box is answered
-  box.Show(true);
-  SetInputSource(lines_);
+  RunOnScreen(box, clientWidth, clientHeight, request.owner, focus);
   box.QueryUnload = nullptr;
   box.Unload();
   return answer != 0 ? answer : defaultId;
