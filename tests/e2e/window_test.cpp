@@ -29,8 +29,6 @@
 // Types only: the X library is loaded at run time, as the program loads its display library.
 #include <X11/Xlib.h>
 
-extern char** environ;
-
 namespace {
 
 namespace fs = std::filesystem;
@@ -55,16 +53,7 @@ struct Child {
              const fs::path& log, int extraFd = -1, int extraAs = -1) {
     int in[2];
     if (pipe(in) != 0) return false;
-    std::vector<std::string> env;
-    for (char** e = environ; *e; ++e) {
-      std::string entry = *e;
-      bool replaced = false;
-      for (const std::string& change : environment)
-        replaced = replaced || change.substr(0, change.find('=') + 1) == entry.substr(0, entry.find('=') + 1);
-      if (!replaced) env.push_back(entry);
-    }
-    for (const std::string& change : environment)
-      if (change.back() != '=') env.push_back(change);
+    std::vector<std::string> env = testsupport::ChangedEnvironment(environment);
     std::vector<char*> envp, argv;
     for (std::string& e : env) envp.push_back(e.data());
     envp.push_back(nullptr);
