@@ -78,7 +78,7 @@ struct Display {
   std::map<int, Shown> pictures;   // picture windows by number
   int nextPicture = 1;
   Clock::time_point lastFrame{};
-  int polling = 0;
+  bool framing = false;  // following the windows and taking frames (a paint handler may pump)
   int pointer = -1;
   SDL_Cursor* cursor = nullptr;
   HWND activeForm = 0;
@@ -413,19 +413,19 @@ void PictureFrames() {
 // the next ones); then, at most 60 times a second, the windows and frames.
 void PumpNow() {
   Display& screen = D();
-  if (!screen.open) return;
+  if (!screen.open || screen.framing) return;
   auto now = Clock::now();
   if (now - screen.lastFrame < kFramePeriod) return;
   screen.lastFrame = now;
-  ++screen.polling;
   SDL_Event e;
   while (screen.open && screen.sdl.SDL_PollEvent(&e)) Dispatch(e);
-  --screen.polling;
-  if (!screen.open) return;
+  if (!screen.open || screen.framing) return;
+  screen.framing = true;
   Follow();
   Frames();
   PictureFrames();
   FollowPointer();
+  screen.framing = false;
 }
 
 }  // namespace
