@@ -221,10 +221,11 @@ class Windows : public ::testing::Test {
   }
 
   // Waits until the program has run the lines sent so far (they run in order:
-  // a picture the last one saves is there).
+  // the picture of a line after them is there), leaving a whole screenshot `name`.png.
   void Settle(const Child& program, const fs::path& root, const std::string& name) const {
-    program.Send("screenshot Main \"C:\\TEMP\\w\\" + name + ".png\"\n");
-    EXPECT_TRUE(Eventually([&] { return fs::exists(root / "C/TEMP/w" / (name + ".png")); }));
+    program.Send("screenshot Main \"C:\\TEMP\\w\\" + name + ".png\"\nscreenshot Main \"C:\\TEMP\\w\\" +
+                 name + "-done.png\"\n");
+    EXPECT_TRUE(Eventually([&] { return fs::exists(root / "C/TEMP/w" / (name + "-done.png")); }));
   }
 
   // Lit pixels of the projection now (-1: no picture).
@@ -259,16 +260,15 @@ TEST_F(Windows, TheOperatorWorksTheProgramWithMouseAndKeysAndClosesItsWindow) {
     FAIL() << "fieldray --window ended: " << log;
   }
 
-  // The screen shows the form's own picture, pixel for pixel.
+  // The screen shows the form's own picture, pixel for pixel (once it took
+  // its next frame; a picture that changed meanwhile is taken again).
   {
     int differing = -1;
-    for (int attempt = 0; attempt < 20 && differing != 0; ++attempt) {
-      std::string shot = "C:\\TEMP\\w\\main" + std::to_string(attempt) + ".png";
-      program.Send("screenshot Main \"" + shot + "\"\nscreenshot Main \"C:\\TEMP\\w\\done" +
-                   std::to_string(attempt) + ".png\"\n");
-      ASSERT_TRUE(Eventually([&] { return fs::exists(root / "C/TEMP/w" / ("done" + std::to_string(attempt) + ".png")); }));
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));  // the screen takes its next frame
-      differing = Differing(Xwd(mainWindow, "main"), testsupport::LoadPicture(root / "C/TEMP/w" / ("main" + std::to_string(attempt) + ".png")));
+    for (int attempt = 0; attempt < 5 && differing != 0; ++attempt) {
+      std::string shot = "shot" + std::to_string(attempt);
+      Settle(program, root, shot);
+      const winplat::Picture picture = testsupport::LoadPicture(root / "C/TEMP/w" / (shot + ".png"));
+      Eventually([&] { return (differing = Differing(Xwd(mainWindow, "main"), picture)) == 0; }, 20);
     }
     EXPECT_EQ(differing, 0) << "pixels differing between the window on the screen and its screenshot";
   }
@@ -326,13 +326,12 @@ TEST_F(Windows, TheOperatorWorksTheProgramWithMouseAndKeysAndClosesItsWindow) {
     unsigned long view = 0;
     ASSERT_TRUE(Eventually([&] { return (view = WindowNamed("^Fieldray projection")) != 0; }));
     int differing = -1;
-    for (int attempt = 0; attempt < 20 && differing != 0; ++attempt) {
-      std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    Eventually([&] {
       fs::path png = out_ / "still.png";
       testsupport::RunProgram({(testsupport::BinDir() / "fieldray-projection").string(), png.string()},
                               {"FIELDRAY_ROOT=" + root.string()}, out_ / "projection.log");
-      differing = Differing(Xwd(view, "view"), testsupport::LoadPicture(png));
-    }
+      return (differing = Differing(Xwd(view, "view"), testsupport::LoadPicture(png))) == 0;
+    }, 60);
     EXPECT_EQ(differing, 0) << "the live view differs from the projection's picture";
     ASSERT_TRUE(RequestClose(display_, view));
     EXPECT_EQ(viewer.Wait(), 0) << testsupport::ReadFile(out_ / "viewer.log");
