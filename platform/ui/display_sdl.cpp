@@ -49,7 +49,7 @@ struct Sdl {
   X(SDL_GetWindowSurface) X(SDL_UpdateWindowSurface) X(SDL_CreateRGBSurfaceWithFormatFrom) X(SDL_FreeSurface)   \
   X(SDL_SetSurfaceBlendMode) X(SDL_UpperBlit) X(SDL_PollEvent) X(SDL_GetModState) X(SDL_GetDesktopDisplayMode) \
   X(SDL_CreateSystemCursor) X(SDL_SetCursor) X(SDL_FreeCursor) X(SDL_RaiseWindow) X(SDL_GetMouseFocus)         \
-  X(SDL_GetMouseState) X(SDL_StartTextInput)
+  X(SDL_GetMouseState) X(SDL_StartTextInput) X(SDL_GetCurrentVideoDriver)
 #define FR_SDL_MEMBER(name) decltype(&::name) name = nullptr;
   FR_SDL_FUNCTIONS(FR_SDL_MEMBER)
 #undef FR_SDL_MEMBER
@@ -450,8 +450,19 @@ bool OpenDisplay(std::string* reason) {
   sdl.SDL_SetHint(SDL_HINT_VIDEO_ALLOW_SCREENSAVER, "1");
   sdl.SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   sdl.SDL_SetHint(SDL_HINT_VIDEO_X11_NET_WM_BYPASS_COMPOSITOR, "0");
+  // A real display only: never the library's off-screen or dummy stand-ins.
+  bool hasX11 = x11 && *x11, hasWayland = wayland && *wayland;
+  sdl.SDL_SetHint(SDL_HINT_VIDEODRIVER, hasWayland && hasX11 ? "wayland,x11" : hasWayland ? "wayland" : "x11");
   if (sdl.SDL_Init(SDL_INIT_VIDEO) != 0) {
-    if (reason) *reason = sdl.SDL_GetError();
+    std::string which = hasX11 ? std::string("\"") + x11 + "\"" : std::string("\"") + wayland + "\"";
+    if (reason) *reason = "cannot open the display " + which + " (" + sdl.SDL_GetError() + ")";
+    return false;
+  }
+  const char* driver = sdl.SDL_GetCurrentVideoDriver();
+  std::string name = driver ? driver : "";
+  if (name != "x11" && name != "wayland") {
+    if (reason) *reason = "no X11 or Wayland display answered (the display library chose \"" + name + "\")";
+    sdl.SDL_Quit();
     return false;
   }
   sdl.SDL_StartTextInput();

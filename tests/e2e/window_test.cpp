@@ -342,4 +342,15 @@ TEST_F(Windows, TheOperatorWorksTheProgramWithMouseAndKeysAndClosesItsWindow) {
   EXPECT_EQ(program.Wait(), 0) << testsupport::ReadFile(out_ / "fieldray.log");
 }
 
+TEST(WindowsWithoutDisplay, EveryProgramSaysWhatItNeedsAndEndsWithStatus2) {
+  const fs::path root = testsupport::NewMachineRoot("no-display");
+  for (const std::string& program : {std::string(FIELDRAY_BIN), (testsupport::BinDir() / "fieldray-projection").string()}) {
+    const testsupport::ProgramRun run =
+        testsupport::RunProgram({program, "--window"}, {"FIELDRAY_ROOT=" + root.string(), "DISPLAY=", "WAYLAND_DISPLAY="},
+                                root / "run.log", 60);
+    EXPECT_EQ(run.status, 2) << program;
+    EXPECT_NE(run.log.find("--window needs a display: "), std::string::npos) << run.log;
+  }
+}
+
 }  // namespace
