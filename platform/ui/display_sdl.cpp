@@ -82,6 +82,12 @@ struct Display {
   int pointer = -1;
   SDL_Cursor* cursor = nullptr;
   HWND activeForm = 0;
+  // The X server's bell (Wayland has none): its own connection, opened at the first beep.
+  void* x11 = nullptr;
+  void* bellDisplay = nullptr;
+  int (*XBell)(void*, int) = nullptr;
+  int (*XFlush)(void*) = nullptr;
+  int (*XCloseDisplay)(void*) = nullptr;
 };
 
 Display& D() {
@@ -481,9 +487,29 @@ bool OpenDisplay(std::string* reason) {
 
 bool DisplayOpen() { return D().open; }
 
+void RingDisplayBell() {
+  Display& screen = D();
+  if (!screen.open || std::string(screen.sdl.SDL_GetCurrentVideoDriver()) != "x11") return;
+  if (!screen.bellDisplay) {
+    if (!screen.x11) screen.x11 = dlopen("libX11.so.6", RTLD_NOW | RTLD_LOCAL);
+    if (!screen.x11) return;
+    auto open = reinterpret_cast<void* (*)(const char*)>(dlsym(screen.x11, "XOpenDisplay"));
+    screen.XBell = reinterpret_cast<int (*)(void*, int)>(dlsym(screen.x11, "XBell"));
+    screen.XFlush = reinterpret_cast<int (*)(void*)>(dlsym(screen.x11, "XFlush"));
+    screen.XCloseDisplay = reinterpret_cast<int (*)(void*)>(dlsym(screen.x11, "XCloseDisplay"));
+    if (!open || !screen.XBell || !screen.XFlush || !screen.XCloseDisplay) return;
+    screen.bellDisplay = open(nullptr);
+    if (!screen.bellDisplay) return;
+  }
+  screen.XBell(screen.bellDisplay, 0);
+  screen.XFlush(screen.bellDisplay);
+}
+
 void CloseDisplay() {
   Display& screen = D();
   if (!screen.open) return;
+  if (screen.bellDisplay) screen.XCloseDisplay(screen.bellDisplay);
+  screen.bellDisplay = nullptr;
   SetDisplayPump(nullptr);
   for (auto& [hwnd, s] : screen.windows) screen.sdl.SDL_DestroyWindow(s.window);
   for (auto& [n, s] : screen.pictures) screen.sdl.SDL_DestroyWindow(s.window);
@@ -534,6 +560,7 @@ bool OpenDisplay(std::string* reason) {
 }
 bool DisplayOpen() { return false; }
 void CloseDisplay() {}
+void RingDisplayBell() {}
 int ShowPictureWindow(PictureWindow) { return 0; }
 void RunPictureWindows(const std::function<bool()>&) {}
 

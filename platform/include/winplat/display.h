@@ -21,6 +21,8 @@ bool OpenDisplay(std::string* reason);
 bool DisplayOpen();
 // Takes the windows off the screen and closes the display.
 void CloseDisplay();
+// Rings the display's bell (the program's beeps), when a display is open.
+void RingDisplayBell();
 
 // A window of its own on the screen, drawn by `draw` (a picture of the given
 // size, asked for again when `changed` says so): the projection viewer. Returns
