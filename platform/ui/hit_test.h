@@ -5,13 +5,6 @@
 #include "winplat/controls/form.h"
 #include "winplat/types.h"
 
-namespace winplat::controls {
-class ScrollBar;
-class ListBox;
-class TabStrip;
-class TextBox;
-}  // namespace winplat::controls
-
 namespace winplat::controls::hit {
 
 enum class Part { None, Body, ArrowToMin, ArrowToMax, TroughToMin, TroughToMax, Thumb, Row, Tab, Up, Down };
