@@ -20,7 +20,7 @@ struct Press {
   bool down = false;
   HWND window = 0;
   Control* control = nullptr;
-  hit::Part part = hit::Part::None;
+  hit::Area part = hit::Area::None;
   int index = -1;
   HWND foreign = 0;
   int button = 0;
@@ -87,10 +87,10 @@ void PressOn(Form& form, const hit::Hit& h, int x, int y, int button, int shift)
       auto& bar = static_cast<ScrollBar&>(c);
       if (button != vbLeftButton) return;
       switch (h.part) {
-        case hit::Part::ArrowToMin: bar.OperatorStep(-1, false); break;
-        case hit::Part::ArrowToMax: bar.OperatorStep(1, false); break;
-        case hit::Part::TroughToMin: bar.OperatorStep(-1, true); break;
-        case hit::Part::TroughToMax: bar.OperatorStep(1, true); break;
+        case hit::Area::ArrowToMin: bar.OperatorStep(-1, false); break;
+        case hit::Area::ArrowToMax: bar.OperatorStep(1, false); break;
+        case hit::Area::TroughToMin: bar.OperatorStep(-1, true); break;
+        case hit::Area::TroughToMax: bar.OperatorStep(1, true); break;
         default: bar.SetFocus(); break;
       }
       return;
@@ -125,7 +125,7 @@ void ClickOn(const hit::Hit& h, int button, int shift, int clicks) {
       if (h.index >= 0) static_cast<TabStrip&>(c).OperatorPick(h.index);
       return;
     case ControlKind::UpDown:
-      static_cast<UpDown&>(c).OperatorArrow(h.part == hit::Part::Up);
+      static_cast<UpDown&>(c).OperatorArrow(h.part == hit::Area::Up);
       return;
     case ControlKind::HScrollBar:
     case ControlKind::VScrollBar:
@@ -252,7 +252,7 @@ void Mouse(HWND window, MouseAction action, int x, int y, int button, int shift,
         if (press.control->Kind() == ControlKind::PictureBox)
           static_cast<PictureBox*>(press.control)
               ->OperatorMouse(kMouseMove, button, shift, static_cast<float>(x - p.x), static_cast<float>(y - p.y));
-        else if (press.part == hit::Part::Thumb)
+        else if (press.part == hit::Area::Thumb)
           static_cast<ScrollBar*>(press.control)->OperatorScrollTo(hit::ScrollBarValueAt(
               *static_cast<ScrollBar*>(press.control), p, x, y));
         return;
@@ -287,7 +287,7 @@ void Mouse(HWND window, MouseAction action, int x, int y, int button, int shift,
       hit::Hit h = hit::At(*form, x, y);
       // A click needs the release on what the press went down on.
       if (h.control != was.control || h.index != was.index) return;
-      if ((h.part == hit::Part::Up || h.part == hit::Part::Down) && h.part != was.part) return;
+      if ((h.part == hit::Area::Up || h.part == hit::Area::Down) && h.part != was.part) return;
       if (h.control->AcceptsInput()) ClickOn(h, button, shift, was.clicks);
       return;
     }

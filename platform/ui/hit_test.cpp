@@ -54,15 +54,15 @@ HWND ForeignWindowAt(HWND parent, HWND form, POINT formPoint, POINT* local) {
 
 }  // namespace
 
-Part ScrollBarPart(const ScrollBar& bar, const Place& p, int x, int y) {
-  if (!p.Holds(x, y)) return Part::None;
+Area ScrollBarAreaAt(const ScrollBar& bar, const Place& p, int x, int y) {
+  if (!p.Holds(x, y)) return Area::None;
   geometry::BarParts parts = geometry::ScrollBarParts(bar, p);
-  if (parts.first.Holds(x, y)) return Part::ArrowToMin;
-  if (parts.last.Holds(x, y)) return Part::ArrowToMax;
-  if (parts.thumb.Holds(x, y)) return Part::Thumb;
+  if (parts.first.Holds(x, y)) return Area::ArrowToMin;
+  if (parts.last.Holds(x, y)) return Area::ArrowToMax;
+  if (parts.thumb.Holds(x, y)) return Area::Thumb;
   int along = parts.vertical ? y : x;
   int thumbStart = parts.vertical ? parts.thumb.y : parts.thumb.x;
-  return along < thumbStart ? Part::TroughToMin : Part::TroughToMax;
+  return along < thumbStart ? Area::TroughToMin : Area::TroughToMax;
 }
 
 int ScrollBarValueAt(const ScrollBar& bar, const Place& p, int x, int y) {
@@ -91,8 +91,8 @@ int TabAt(const TabStrip& strip, const Place& p, int x, int y) {
   return -1;
 }
 
-Part UpDownPart(const Place& p, int y) {
-  return geometry::UpDownHalf(p, true).Holds(p.x, y) ? Part::Up : Part::Down;
+Area UpDownAreaAt(const Place& p, int y) {
+  return geometry::UpDownHalf(p, true).Holds(p.x, y) ? Area::Up : Area::Down;
 }
 
 int CaretAt(const TextBox& box, const Place& p, int x) {
@@ -124,25 +124,25 @@ Hit At(Form& form, int x, int y) {
     Place p = geometry::PlaceOf(c);
     if (!p.Holds(x, y)) continue;
     hit.control = &c;
-    hit.part = Part::Body;
+    hit.part = Area::Body;
     switch (c.Kind()) {
       case ControlKind::HScrollBar:
       case ControlKind::VScrollBar:
-        hit.part = ScrollBarPart(static_cast<ScrollBar&>(c), p, x, y);
+        hit.part = ScrollBarAreaAt(static_cast<ScrollBar&>(c), p, x, y);
         break;
       case ControlKind::ListBox:
       case ControlKind::FileListBox:
         hit.index = ListEntryAt(static_cast<ListBox&>(c), p, y);
-        hit.part = Part::Row;
+        hit.part = Area::Row;
         break;
       case ControlKind::TabStrip:
         hit.index = TabAt(static_cast<TabStrip&>(c), p, x, y);
         // Below the tabs the strip's page shows the form: controls behind it take the click.
         if (hit.index < 0 && y >= p.y + geometry::TabRowHeight(static_cast<TabStrip&>(c))) continue;
-        hit.part = Part::Tab;
+        hit.part = Area::Tab;
         break;
       case ControlKind::UpDown:
-        hit.part = UpDownPart(p, y);
+        hit.part = UpDownAreaAt(p, y);
         break;
       case ControlKind::Frame:
         break;
