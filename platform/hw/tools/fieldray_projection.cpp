@@ -32,32 +32,31 @@ int ShowLive(int size, int board) {
     std::fprintf(stderr, "fieldray-projection: --window needs a display: %s\n", error.c_str());
     return 2;
   }
-  auto picture = [size, board] {
+  auto hasBoards = [] {
     std::error_code ec;
-    winplat::Picture p = std::filesystem::is_directory(winplat::MachineRoot() / "hw", ec)
-                             ? winplat::hw::ProjectionPicture(board, size)
-                             : winplat::Picture{};
+    return std::filesystem::is_directory(winplat::MachineRoot() / "hw", ec);
+  };
+  auto picture = [=] {
+    winplat::Picture p = hasBoards() ? winplat::hw::ProjectionPicture(board, size) : winplat::Picture{};
+    // A root whose boards never ran, or no such board: a dark picture.
     if (p.width == 0) p = {size, size, std::vector<winplat::COLORREF>(static_cast<std::size_t>(size) * size, 0)};
     return p;
   };
-  // The boards are read at each check (the machine lock is held only while
-  // reading); the window is drawn again only when the picture changed.
-  auto shown = std::make_shared<winplat::Picture>();
-  auto next = std::make_shared<winplat::Picture>();
+  // Each check reads the board (the machine lock held for the read only); the
+  // picture is drawn again only when what it is drawn from changed.
+  auto seen = std::make_shared<std::uint64_t>(0);
   bool open = true;
   winplat::PictureWindow window;
   window.title = "Fieldray projection - board " + std::to_string(board);
   window.width = size;
   window.height = size;
   window.changed = [=] {
-    *next = picture();
-    return next->pixels != shown->pixels;
+    std::uint64_t now = hasBoards() ? winplat::hw::ProjectionSignature(board) : 0;
+    if (now == *seen) return false;
+    *seen = now;
+    return true;
   };
-  window.draw = [=] {
-    if (next->width == 0) *next = picture();
-    *shown = *next;
-    return *shown;
-  };
+  window.draw = [=] { return picture(); };
   window.closed = [&open] { open = false; };
   if (!winplat::ShowPictureWindow(std::move(window))) {
     std::fprintf(stderr, "fieldray-projection: --window needs a display: no window could be made\n");
