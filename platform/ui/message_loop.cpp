@@ -4,6 +4,7 @@
 
 #include "ui_state.h"
 #include "winplat/clock.h"
+#include "winplat/display.h"
 
 namespace winplat {
 
@@ -194,6 +195,7 @@ int DispatchPass(int* work) {
     ++count;
   }
   if (work) *work = count - paints;
+  PumpDisplay();  // the screen, when one is open, reads its frames and takes its input
   return count;
 }
 

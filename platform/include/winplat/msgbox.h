@@ -144,7 +144,7 @@ class MessageBoxScript {
 // program is started for it.
 MessageBoxHandler TerminalMessageBoxHandler(int inputFd = 0, int outputFd = 2);
 
-// Beeps: silent here, every one recorded.
+// Beeps: every one recorded; with a display open they ring its bell.
 constexpr unsigned MB_SIMPLEBEEP = 0xFFFFFFFFu;
 bool MessageBeep(unsigned type);
 bool Beep(unsigned frequency, unsigned durationMs);

@@ -1,0 +1,45 @@
+// The program's loop while its windows are on the screen.
+#include <fstream>
+#include <memory>
+
+#include "winplat/controls/operator.h"
+#include "winplat/messages.h"
+
+namespace winplat::controls {
+
+int RunWindowedInput(const std::string& path, std::ostream& log, const std::function<bool()>& running) {
+  bool terminal = path.empty() || path == "-";
+  std::ifstream file;
+  std::unique_ptr<OperatorScript> script;
+  if (terminal) {
+    SetMessageBoxHandler(ScreenMessageBoxHandler());
+    SetFileDialogHandler(ScreenFileDialogHandler());
+    script = std::make_unique<OperatorScript>(TerminalLines(0), log, nullptr);
+  } else {
+    file.open(path);
+    if (!file) {
+      log << "cannot read the operator commands in " << path << "\n";
+      return -1;
+    }
+    script = std::make_unique<OperatorScript>(file, log);
+  }
+  bool ended = false;
+  while (running() && !script->Quit()) {
+    InputState state = ended ? InputState::Idle : script->Step();
+    if (state == InputState::Ended) {
+      // The windows stay with the operator: a modal form waits for the screen too.
+      ended = true;
+      SetInputSource([] { return InputState::Idle; });
+    }
+    if (state != InputState::Ran) PumpFor(10);
+  }
+  int failures = script->Failures();
+  script.reset();
+  if (terminal) {
+    SetFileDialogHandler(nullptr);
+    SetMessageBoxHandler(nullptr);
+  }
+  return failures;
+}
+
+}  // namespace winplat::controls
