@@ -109,6 +109,11 @@ void SetMessageBoxHandler(MessageBoxHandler handler) {
   Handler() = std::move(handler);
 }
 
+MessageBoxHandler CurrentMessageBoxHandler() {
+  std::lock_guard lock(handlerMutex);
+  return Handler();
+}
+
 void SetProgramTitle(std::string title) { Title() = std::move(title); }
 const std::string& ProgramTitle() { return Title(); }
 

@@ -10,6 +10,7 @@
 #include "dialogs_screen.h"
 #include "winplat/controls/geometry.h"
 #include "winplat/controls/operator.h"
+#include "winplat/display.h"
 #include "winplat/gdi.h"
 #include "winplat/screen.h"
 #include "winplat/window.h"
@@ -62,21 +63,26 @@ void DrawIcon(HDC hdc, const RECT& area, unsigned icon, COLORREF back) {
                icon == MB_ICONEXCLAMATION ? 0x000000 : 0xFFFFFF, 14.0f);
 }
 
-}  // namespace
-
-void RunOnScreen(Form& dialog, int clientWidth, int clientHeight, HWND owner, Control* focus) {
+// Sizes a loaded dialog form to the client area wanted and centres it over
+// its owner, else over the screen.
+void PlaceOnScreen(Form& dialog, int clientWidth, int clientHeight, HWND owner) {
   // The form's size is the client area wanted plus the window's frame and title.
   RECT outer, client;
   GetWindowRect(dialog.hWnd(), &outer);
   GetClientRect(dialog.hWnd(), &client);
   int width = clientWidth + (outer.right - outer.left) - client.right;
   int height = clientHeight + (outer.bottom - outer.top) - client.bottom;
-  // Centred over its owner, else over the screen.
   RECT over{0, 0, Screen().width, Screen().height};
   if (owner && IsWindow(owner)) GetWindowRect(owner, &over);
   int left = std::max(0, (over.left + over.right - width) / 2);
   int top = std::max(0, (over.top + over.bottom - height) / 2);
   dialog.Move(Twips(left), Twips(top), Twips(width), Twips(height));
+}
+
+}  // namespace
+
+void RunOnScreen(Form& dialog, int clientWidth, int clientHeight, HWND owner, Control* focus) {
+  PlaceOnScreen(dialog, clientWidth, clientHeight, owner);
   // The focus goes where asked once the form shows (a hidden form takes none).
   if (focus)
     dialog.Activate = [&dialog, focus] {
@@ -91,9 +97,21 @@ void RunOnScreen(Form& dialog, int clientWidth, int clientHeight, HWND owner, Co
 
 namespace {
 
-int AskOnScreen(const MessageBoxRequest& request) {
+// A box as a form: icon, text lines, the buttons of its style. With `byHand`
+// the buttons, Escape and the close box answer it into `answer` and hide it;
+// without, they do nothing (the box only shows what is being answered).
+struct BoxForm {
+  Form box;
+  int answer = 0;
+  int defaultId = 0;
+  int clientWidth = 0, clientHeight = 0;
+  CommandButton* focus = nullptr;
+  BoxForm(const MessageBoxRequest& request, bool byHand);
+};
+
+BoxForm::BoxForm(const MessageBoxRequest& request, bool byHand) : box("MessageBox", request.caption) {
   const std::vector<int> ids = MessageBoxButtons(request.flags);
-  const int defaultId = DefaultButton(request.flags);
+  defaultId = DefaultButton(request.flags);
   const unsigned icon = request.flags & MB_ICONMASK;
   // Escape answers Cancel, or OK on a box with OK alone.
   int cancelId = 0;
@@ -101,7 +119,6 @@ int AskOnScreen(const MessageBoxRequest& request) {
     if (id == IDCANCEL) cancelId = id;
   if (ids.size() == 1 && ids[0] == IDOK) cancelId = IDOK;
 
-  Form box("MessageBox", request.caption);
   const float points = box.FontSize();
   const std::vector<std::string> lines = Lines(request.text);
   const int lineHeight = TextHeightPx(points);
@@ -110,9 +127,9 @@ int AskOnScreen(const MessageBoxRequest& request) {
   const int iconWidth = icon ? kIconSize + kMargin : 0;
   const int textHeight = static_cast<int>(lines.size()) * lineHeight;
   const int buttonsWidth = static_cast<int>(ids.size()) * (kButtonWidth + kButtonGap) - kButtonGap;
-  const int clientWidth = std::max({iconWidth + textWidth, buttonsWidth, 120}) + 2 * kMargin;
+  clientWidth = std::max({iconWidth + textWidth, buttonsWidth, 120}) + 2 * kMargin;
   const int top = std::max(textHeight, icon ? kIconSize : 0);
-  const int clientHeight = kMargin + top + kMargin + kButtonHeight + kMargin;
+  clientHeight = kMargin + top + kMargin + kButtonHeight + kMargin;
 
   if (icon) {
     auto& slot = box.Add<HostSlot>("Icon", nullptr, "");
@@ -126,8 +143,6 @@ int AskOnScreen(const MessageBoxRequest& request) {
     label.Move(Twips(kMargin + iconWidth), Twips(textTop + static_cast<int>(i) * lineHeight), Twips(textWidth + 4),
                Twips(lineHeight));
   }
-  int answer = 0;
-  CommandButton* focus = nullptr;
   int x = (clientWidth - buttonsWidth) / 2;
   for (std::size_t i = 0; i < ids.size(); ++i) {
     int id = ids[i];
@@ -135,32 +150,55 @@ int AskOnScreen(const MessageBoxRequest& request) {
     button.Move(Twips(x), Twips(clientHeight - kMargin - kButtonHeight), Twips(kButtonWidth), Twips(kButtonHeight));
     button.SetDefault(id == defaultId);
     button.SetCancel(id == cancelId);
-    button.Click = [&answer, &box, id] {
-      answer = id;
-      box.Hide();
-    };
+    if (byHand)
+      button.Click = [this, id] {
+        answer = id;
+        box.Hide();
+      };
     if (id == defaultId) focus = &button;
     x += kButtonWidth + kButtonGap;
   }
   // The close box answers as Escape does; a box without Cancel stays up.
-  box.QueryUnload = [&answer, &box, cancelId](int& cancel, int mode) {
+  box.QueryUnload = [this, cancelId, byHand](int& cancel, int mode) {
     if (mode != vbFormControlMenu) return;
     cancel = 1;
-    if (cancelId == 0) return;
+    if (cancelId == 0 || !byHand) return;
     answer = cancelId;
     box.Hide();
   };
   box.Load();
-  RunOnScreen(box, clientWidth, clientHeight, request.owner, focus);
-  box.QueryUnload = nullptr;
-  box.Unload();
-  return answer != 0 ? answer : defaultId;
+}
+
+int AskOnScreen(const MessageBoxRequest& request) {
+  BoxForm b(request, true);
+  RunOnScreen(b.box, b.clientWidth, b.clientHeight, request.owner, b.focus);
+  b.box.QueryUnload = nullptr;
+  b.box.Unload();
+  return b.answer != 0 ? b.answer : b.defaultId;
+}
+
+int ShowWhileAnswered(const MessageBoxRequest& request, const MessageBoxHandler& answer) {
+  BoxForm b(request, false);
+  PlaceOnScreen(b.box, b.clientWidth, b.clientHeight, request.owner);
+  b.box.Show();
+  if (b.focus) b.focus->SetFocus();
+  // The screen takes a frame of the box (it takes one at most each 1/60 s)
+  // before the box is answered.
+  PumpFor(DisplayOpen() ? 20 : 0);
+  const int id = answer ? answer(request) : b.defaultId;
+  b.box.QueryUnload = nullptr;
+  b.box.Unload();
+  return id;
 }
 
 }  // namespace
 
 MessageBoxHandler ScreenMessageBoxHandler() {
   return [](const MessageBoxRequest& request) { return AskOnScreen(request); };
+}
+
+MessageBoxHandler ShownMessageBoxHandler(MessageBoxHandler answer) {
+  return [answer = std::move(answer)](const MessageBoxRequest& request) { return ShowWhileAnswered(request, answer); };
 }
 
 }  // namespace winplat::controls

@@ -71,6 +71,7 @@ int DefaultButton(unsigned flags);
 // default (answer with the default button, log the box to standard error).
 using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
+MessageBoxHandler CurrentMessageBoxHandler();
 
 // The program's title, given to a box shown without a caption.
 void SetProgramTitle(std::string title);

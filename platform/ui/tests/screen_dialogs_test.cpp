@@ -80,6 +80,27 @@ TEST_F(ScreenDialogs, ABoxIsAnsweredByKeysOrAClickOnItsButtons) {
   winplat::SetMessageBoxHandler(nullptr);
 }
 
+TEST_F(ScreenDialogs, ABoxAnsweredByACommandFileShowsWhileItIsAnsweredAndIgnoresTheHand) {
+  bool shownWhileAnswered = false, stillUp = false;
+  winplat::SetMessageBoxHandler(ShownMessageBoxHandler([&](const winplat::MessageBoxRequest&) {
+    Form* box = Form::Named("MessageBox");
+    shownWhileAnswered = box && box->Visible() && winplat::WindowFrame(box->hWnd()).width > 0;
+    if (box) {
+      // Clicks, Enter and the close box answer nothing: the file answers.
+      ClickOn(*box->Find("Button", 0));
+      hand::Key(box->hWnd(), static_cast<int>(winplat::VK_RETURN), 0);
+      hand::CloseBox(box->hWnd());
+      stillUp = Form::Named("MessageBox") == box && box->Visible();
+    }
+    return static_cast<int>(winplat::IDNO);
+  }));
+  EXPECT_EQ(winplat::MessageBox(0, "Save?", "Asking", winplat::MB_YESNOCANCEL), winplat::IDNO);
+  winplat::SetMessageBoxHandler(nullptr);
+  EXPECT_TRUE(shownWhileAnswered);
+  EXPECT_TRUE(stillUp);
+  EXPECT_EQ(Form::Named("MessageBox"), nullptr);
+}
+
 TEST_F(ScreenDialogs, TheOpenDialogShowsTheFolderAndTheFilesOfItsFilter) {
   namespace fs = std::filesystem;
   fs::path jobs = winplat::HostPath("C:\\Dialog\\Jobs");

@@ -105,6 +105,9 @@ FileDialogHandler TerminalFileDialogHandler(int inputFd = 0, int outputFd = 2);
 // A handler that shows each box on the screen as a modal window of its own and
 // waits for the operator's answer there (operator lines wait meanwhile).
 MessageBoxHandler ScreenMessageBoxHandler();
+// A handler that shows each box on the screen while `answer` answers it (a
+// command file's answers); the operator's clicks and keys on it do nothing.
+MessageBoxHandler ShownMessageBoxHandler(MessageBoxHandler answer);
 // The same for open-file dialogs: the folder, its sub-folders, the files
 // matching the filter, a file-name box, OK and Cancel.
 FileDialogHandler ScreenFileDialogHandler();
