@@ -17,6 +17,7 @@
 
 #include "console/program.h"
 #include "winplat/controls/operator.h"
+#include "winplat/display.h"
 #include "winplat/endprogram.h"
 #include "winplat/files.h"
 #include "winplat/folders.h"
@@ -29,12 +30,16 @@
 namespace {
 
 constexpr const char* kUsage =
-    "usage: fieldray [COMMANDS | - | --version | --help]\n"
+    "usage: fieldray [--window] [COMMANDS | -]\n"
+    "       fieldray --version | --help\n"
     "The laser template projection program. It starts on the machine root named by\n"
     "FIELDRAY_ROOT (else ~/.local/share/fieldray/root, filled from the template on first\n"
     "use) and takes operator commands, one a line, from the file COMMANDS, or from the\n"
     "terminal when it is - or missing ('help' lists them there). --version prints the\n"
     "program's name and version.\n"
+    "--window shows the program's windows on the display (DISPLAY or WAYLAND_DISPLAY)\n"
+    "to be worked with the mouse and keys; the program then ends when its main window\n"
+    "closes or on 'quit', and message boxes are answered on the screen.\n"
     "Exit status: 0 every line ran; 1 a line failed or the start ended early; 2 usage,\n"
     "an unreadable command file or a machine-root fault; 3 already running on this\n"
     "machine root.\n";
@@ -97,6 +102,11 @@ void RestoreTemplateFiles() {
 
 int main(int argc, char** argv) {
   using namespace fieldray;
+  bool window = argc > 1 && std::string(argv[1]) == "--window";
+  if (window) {
+    --argc;
+    ++argv;
+  }
   if (argc > 2) {
     std::fputs(kUsage, stderr);
     return 2;
@@ -121,6 +131,11 @@ int main(int argc, char** argv) {
   }
   if (script != "-" && !std::ifstream(script)) {
     std::fprintf(stderr, "fieldray: cannot read the operator commands in %s\n", script.c_str());
+    return 2;
+  }
+  std::string displayError;
+  if (window && !winplat::OpenDisplay(&displayError)) {
+    std::fprintf(stderr, "fieldray: --window needs a display: %s\n", displayError.c_str());
     return 2;
   }
   std::string rootError;
@@ -163,8 +178,11 @@ int main(int argc, char** argv) {
     }
     started = true;
 
-    int failures = winplat::controls::RunOperatorInput(script, std::cout);
+    int failures = window ? winplat::controls::RunWindowedInput(script, std::cout,
+                                                               [&] { return program.Forms.Main.Loaded(); })
+                          : winplat::controls::RunOperatorInput(script, std::cout);
     if (program.Forms.Main.Loaded()) program.Forms.Main.Unload();
+    winplat::CloseDisplay();
     if (failures < 0) return 2;
     return failures > 0 ? 1 : 0;
   } catch (const std::exception& e) {

@@ -53,6 +53,7 @@ ComponentSlots::~ComponentSlots() {
   wc::SetGridInputHandler(nullptr);
   for (auto& placed : grids_) {
     placed.slot->SetPainter(nullptr);
+    placed.slot->SetShownGrid(nullptr);
     placed.slot->SetObject(nullptr);
   }
   for (wc::HostSlot* slot : slots_) slot->SetObject(nullptr);
@@ -65,6 +66,7 @@ void ComponentSlots::Put(wc::HostSlot& slot, winplat::ComPtr<winplat::SpreadGrid
   slot.SetObject(grid.Get());
   winplat::SpreadGridControl* raw = grid.Get();
   slot.SetPainter([raw](winplat::HDC hdc, const winplat::RECT& area) { raw->Paint(hdc, area); });
+  slot.SetShownGrid(&raw->Grid());
   grids_.push_back({&slot, raw});
 }
 

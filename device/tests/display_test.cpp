@@ -108,15 +108,21 @@ TEST_P(DisplayTest, ParametersWaitForTheUpdateWhileFrameContentsAreLive) {
   EXPECT_EQ(vxd::DisplayUpdateTest()(), 1);  // something waits for the update
   winplat::Picture before = ProjectionPicture(0, 256);
   EXPECT_EQ(Span(before, 128, 0x0000FF).first, -1);  // nothing displayed yet
+  // The signature a live view checks changes exactly when the picture's sources do.
+  const std::uint64_t pending = winplat::hw::ProjectionSignature(0);
   vxd::DisplayUpdate()();
   EXPECT_EQ(vxd::DisplayUpdateTest()(), 0);
   winplat::Picture shown = ProjectionPicture(0, 256);
   EXPECT_NE(Span(shown, 128, 0x0000FF).first, -1);
+  const std::uint64_t updated = winplat::hw::ProjectionSignature(0);
+  EXPECT_NE(updated, pending);
+  EXPECT_EQ(winplat::hw::ProjectionSignature(0), updated);
 
   // A bigger square rewritten into the displayed frame shows at once.
   ASSERT_EQ(WriteSquare(20, 16000), 0);
   winplat::Picture rewritten = ProjectionPicture(0, 256);
   EXPECT_LT(Span(rewritten, 128, 0x0000FF).first, Span(shown, 128, 0x0000FF).first - 20);
+  EXPECT_NE(winplat::hw::ProjectionSignature(0), updated);
 }
 
 TEST_P(DisplayTest, ProjectionMovesWithPostTranslationAtTheUpdate) {

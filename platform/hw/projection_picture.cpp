@@ -179,18 +179,53 @@ class Tracer {
 
 }  // namespace
 
+namespace {
+
+// What the board shows: its display state and the displayed frame, read under
+// the machine lock (held for the read only).
+bool ReadShown(int board, detail::DisplayState* state, detail::StoredFrame* frame) {
+  detail::MachineLock lock;
+  detail::Board* b = BoardByIndex(board);
+  if (!b) return false;
+  *state = detail::LoadDisplayState(*b);
+  const auto& slot = state->shown.slots[64];
+  if (slot.count > 0) *frame = detail::FrameStore(*b).Read(slot.v[0]);
+  return true;
+}
+
+void Mix(std::uint64_t& hash, std::int64_t value) {
+  hash ^= static_cast<std::uint64_t>(value);
+  hash *= 1099511628211ull;
+}
+
+}  // namespace
+
+std::uint64_t ProjectionSignature(int board) {
+  detail::DisplayState state;
+  detail::StoredFrame frame;
+  if (!ReadShown(board, &state, &frame)) return 0;
+  std::uint64_t hash = 14695981039346656037ull;
+  for (const detail::DisplaySlot& slot : state.shown.slots) {
+    Mix(hash, slot.count);
+    for (std::int32_t v : slot.v) Mix(hash, v);
+  }
+  for (const auto& row : state.shown.grid)
+    for (std::int16_t v : row) Mix(hash, v);
+  Mix(hash, state.shown.gridActive);
+  Mix(hash, static_cast<std::int64_t>(frame.points.size()));
+  for (const detail::StoredPoint& p : frame.points) {
+    Mix(hash, p.x);
+    Mix(hash, p.y);
+    Mix(hash, p.colour);
+  }
+  return hash;
+}
+
 Picture ProjectionPicture(int board, int size) {
   if (size < 8 || size > 4096) return {};
   detail::DisplayState state;
   detail::StoredFrame frame;
-  {
-    detail::MachineLock lock;
-    detail::Board* b = BoardByIndex(board);
-    if (!b) return {};
-    state = detail::LoadDisplayState(*b);
-    const auto& slot = state.shown.slots[64];
-    if (slot.count > 0) frame = detail::FrameStore(*b).Read(slot.v[0]);
-  }
+  if (!ReadShown(board, &state, &frame)) return {};
   HDC dc = CreateCompatibleDC(0);
   HBITMAP bitmap = CreateCompatibleBitmap(dc, size, size);
   HGDIOBJ oldBitmap = SelectObject(dc, bitmap);

@@ -29,6 +29,7 @@ InputSource& Source() {
 }  // namespace
 
 void SetInputSource(InputSource source) { Source() = std::move(source); }
+InputSource CurrentInputSource() { return Source(); }
 
 InputState PollInput() {
   if (!Source()) return InputState::Idle;

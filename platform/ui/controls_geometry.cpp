@@ -1,28 +1,20 @@
-// Where the parts of the drawn controls lie; the look draws from these.
+// Where the parts of the drawn controls lie; the look draws from these and
+// the pointer's hit tests find their parts with them.
 #include "winplat/controls/geometry.h"
 
 #include <algorithm>
+#include <cmath>
 #include <string>
 
 #include "controls_canvas.h"
 #include "controls_internal.h"
 #include "winplat/controls/form.h"
 #include "winplat/controls/lists.h"
+#include "winplat/controls/scroll.h"
+#include "winplat/controls/standard.h"
 
 namespace winplat::controls {
 namespace {
-
-int TextWidth(const std::string& text, float points) {
-  int w = 0, h = 0;
-  canvas::TextSize(text, points, &w, &h);
-  return w;
-}
-
-int LineHeight(float points) {
-  int w = 0, h = 0;
-  canvas::TextSize("X", points, &w, &h);
-  return h;
-}
 
 constexpr int kDefaultColumnWidth = 64;
 constexpr int kMinThumb = 8;
@@ -38,9 +30,25 @@ Box PlaceOnForm(const Control& c) {
   return b;
 }
 
+Box SlotInside(Box place) { return Box{place.x + 1, place.y + 1, std::max(0, place.w - 2), std::max(0, place.h - 2)}; }
+
+int TextHeightPx(float points) {
+  int w = 0, h = 0;
+  canvas::TextSize("X", points, &w, &h);
+  return h;
+}
+
+int TextWidthPx(const std::string& text, float points) {
+  int w = 0, h = 0;
+  canvas::TextSize(text, points, &w, &h);
+  return w;
+}
+
 ScrollBarGeometry ScrollBarLayout(Box area, bool vertical, int min, int max, int value, int page) {
   ScrollBarGeometry g;
   g.vertical = vertical;
+  g.min = min;
+  g.max = max;
   g.whole = area;
   const int length = vertical ? area.h : area.w;
   const int across = vertical ? area.w : area.h;
@@ -61,6 +69,26 @@ ScrollBarGeometry ScrollBarLayout(Box area, bool vertical, int min, int max, int
   if (min > max) at = 1.0 - at;
   g.thumb = along(arrow + static_cast<int>(at * (trackLength - thumb) + 0.5), thumb);
   return g;
+}
+
+ScrollBarGeometry ScrollBarLayout(const ScrollBar& bar, Box area) {
+  return ScrollBarLayout(area, bar.Kind() == ControlKind::VScrollBar, bar.Min(), bar.Max(), bar.Value());
+}
+
+BarPart ScrollBarGeometry::PartAt(int px, int py) const {
+  if (!whole.Contains(px, py)) return BarPart::None;
+  if (less.Contains(px, py)) return BarPart::Less;
+  if (more.Contains(px, py)) return BarPart::More;
+  if (thumb.Contains(px, py)) return BarPart::Thumb;
+  return (vertical ? py < thumb.y : px < thumb.x) ? BarPart::TroughLess : BarPart::TroughMore;
+}
+
+int ScrollBarGeometry::ValueAt(int px, int py) const {
+  const int thumbLength = vertical ? thumb.h : thumb.w;
+  const int span = (vertical ? track.h : track.w) - thumbLength;
+  const int from = (vertical ? py - track.y : px - track.x) - thumbLength / 2;
+  const double at = span > 0 ? std::clamp(static_cast<double>(from) / span, 0.0, 1.0) : 0.0;
+  return min + static_cast<int>(std::lround(at * (max - min)));
 }
 
 int ListRowsShown(int heightPx, int lineHeight) {
@@ -88,7 +116,7 @@ ListGeometry ListLayout(Box area, int lineHeight, int count, int topIndex) {
 }
 
 ListGeometry ListLayout(const ListBox& list, Box area) {
-  return ListLayout(area, LineHeight(list.FontSize()), list.ListCount(), list.TopIndex());
+  return ListLayout(area, TextHeightPx(list.FontSize()), list.ListCount(), list.TopIndex());
 }
 
 Box ListGeometry::EntryBox(int item) const {
@@ -108,9 +136,25 @@ UpDownGeometry UpDownLayout(Box area) {
                         Box{area.x, area.y + area.h / 2, area.w, area.h - area.h / 2}};
 }
 
+int CaretX(const TextBox& box, Box area) {
+  const std::string shown = box.ShownText();
+  const int at = std::clamp(box.SelStart(), 0, static_cast<int>(shown.size()));
+  return area.x + kTextInset + TextWidthPx(shown.substr(0, static_cast<std::size_t>(at)), box.FontSize());
+}
+
+int CaretAt(const TextBox& box, Box area, int px) {
+  const std::string shown = box.ShownText();
+  int best = 0, bestDistance = -1;
+  for (int i = 0; i <= static_cast<int>(shown.size()); ++i) {
+    const int x = area.x + kTextInset + TextWidthPx(shown.substr(0, static_cast<std::size_t>(i)), box.FontSize());
+    if (bestDistance < 0 || std::abs(x - px) < bestDistance) best = i, bestDistance = std::abs(x - px);
+  }
+  return best;
+}
+
 TabGeometry TabLayout(Box area, int tabs, int selected, float fontSize) {
   TabGeometry g;
-  g.tabHeight = LineHeight(fontSize) + 6;
+  g.tabHeight = TextHeightPx(fontSize) + 6;
   g.page = Box{area.x, area.y + g.tabHeight, area.w, std::max(0, area.h - g.tabHeight)};
   const int width = tabs > 0 ? area.w / tabs : area.w;
   for (int i = 0; i < tabs; ++i) {
@@ -118,6 +162,10 @@ TabGeometry TabLayout(Box area, int tabs, int selected, float fontSize) {
     g.tabs.push_back(Box{area.x + i * width, area.y + lift, width, g.tabHeight - lift});
   }
   return g;
+}
+
+TabGeometry TabLayout(const TabStrip& strip, Box area) {
+  return TabLayout(area, strip.Tabs(), strip.Tab(), strip.FontSize());
 }
 
 int TabGeometry::TabAt(int px, int py) const {
@@ -130,19 +178,19 @@ int GridColumnWidth(const SpreadGrid& grid, std::int32_t col) {
   if (std::int32_t set = grid.ColWidth(col); set > 0) return set;
   if (col == 0) {
     // Wide enough for the longest row heading in use.
-    int widest = TextWidth(SpreadGrid::DefaultHeading(std::max(1, grid.MaxRows()), 0), kGridFontSize);
+    int widest = TextWidthPx(SpreadGrid::DefaultHeading(std::max(1, grid.MaxRows()), 0), kGridFontSize);
     for (std::int32_t r = 1; r <= std::min(grid.MaxRows(), 1000); ++r)
       if (std::string text = grid.CellText(r, 0); text != SpreadGrid::DefaultHeading(r, 0))
-        widest = std::max(widest, TextWidth(text, kGridFontSize));
+        widest = std::max(widest, TextWidthPx(text, kGridFontSize));
     return std::max(24, widest + 8);
   }
-  return std::max(kDefaultColumnWidth, TextWidth(grid.CellText(0, col), kGridFontSize) + 8);
+  return std::max(kDefaultColumnWidth, TextWidthPx(grid.CellText(0, col), kGridFontSize) + 8);
 }
 
 GridGeometry GridLayout(const SpreadGrid& grid, Box area) {
   GridGeometry g;
   g.area = area;
-  g.rowHeight = LineHeight(kGridFontSize) + 4;
+  g.rowHeight = TextHeightPx(kGridFontSize) + 4;
   g.headerHeight = g.rowHeight;
   g.headerWidth = GridColumnWidth(grid, 0);
   const std::int32_t maxRows = grid.MaxRows(), maxCols = grid.MaxCols();
@@ -163,6 +211,7 @@ GridGeometry GridLayout(const SpreadGrid& grid, Box area) {
 
   g.fullRows = std::max(0, (g.cells.h - g.headerHeight) / std::max(1, g.rowHeight));
   const std::int32_t lastTop = std::max<std::int32_t>(1, maxRows - std::max(1, g.fullRows) + 1);
+  g.lastTop = lastTop;
   const std::int32_t top = std::clamp(grid.TopRow(), 1, lastTop);
   for (std::int32_t r = top, y = g.cells.y + g.headerHeight; r <= maxRows && y < g.cells.Bottom(); ++r, y += g.rowHeight)
     g.rows.push_back(r);
@@ -175,6 +224,7 @@ GridGeometry GridLayout(const SpreadGrid& grid, Box area) {
     while (lastLeft > 1 && used + widths[static_cast<std::size_t>(lastLeft - 1)] <= room)
       used += widths[static_cast<std::size_t>(--lastLeft)];
   }
+  g.lastLeft = lastLeft;
   const std::int32_t left = std::clamp(grid.LeftCol(), 1, lastLeft);
   int x = g.cells.x + g.headerWidth;
   for (std::int32_t c = left; c <= maxCols && x < g.cells.Right(); ++c) {

@@ -1,5 +1,9 @@
 #pragma once
 // Shared by the control sources: the window class the controls live in.
+#include <fstream>
+#include <ostream>
+#include <string>
+
 #include "winplat/controls/control.h"
 #include "winplat/window.h"
 
@@ -11,5 +15,8 @@ const char* ControlClassName();
 Control* ControlOf(HWND hwnd);
 // Twips to whole pixels.
 int Px(int twips);
+// Opens a file of operator commands; false, with the reason written to `log`,
+// when it is a folder or cannot be read.
+bool OpenCommandFile(const std::string& path, std::ifstream& in, std::ostream& log);
 
 }  // namespace winplat::controls::detail

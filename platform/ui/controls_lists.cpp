@@ -5,7 +5,6 @@
 #include <filesystem>
 #include <system_error>
 
-#include "controls_canvas.h"
 #include "controls_internal.h"
 #include "winplat/controls/form.h"
 #include "winplat/controls/geometry.h"
@@ -93,11 +92,7 @@ void ListBox::SetList(int index, const std::string& item) {
   Invalidate();
 }
 
-int ListBox::RowsShown() const {
-  int w = 0, line = 0;
-  canvas::TextSize("X", FontSize(), &w, &line);
-  return ListRowsShown(detail::Px(height_), line);
-}
+int ListBox::RowsShown() const { return ListRowsShown(detail::Px(height_), TextHeightPx(FontSize())); }
 
 void ListBox::KeepTopInRange() { topIndex_ = std::clamp(topIndex_, 0, std::max(0, ListCount() - RowsShown())); }
 

@@ -27,14 +27,7 @@ constexpr COLORREF kFace = 0xC0C0C0;
 constexpr COLORREF kGridLine = 0xC0C0C0;
 constexpr COLORREF kActiveRow = 0xFFEBDC;  // light blue
 
-struct Place {
-  int x = 0, y = 0, w = 0, h = 0;
-};
-
-Place PlaceOf(const Control& c) {
-  const Box b = PlaceOnForm(c);
-  return Place{b.x, b.y, b.w, b.h};
-}
+using Place = Box;
 
 void Raised(HDC hdc, const Place& p, COLORREF face) {
   canvas::Fill(hdc, p.x, p.y, p.x + p.w, p.y + p.h, face);
@@ -47,18 +40,6 @@ void Raised(HDC hdc, const Place& p, COLORREF face) {
 void Sunken(HDC hdc, const Place& p, COLORREF face) {
   canvas::Fill(hdc, p.x, p.y, p.x + p.w, p.y + p.h, face);
   canvas::Box(hdc, p.x, p.y, p.x + p.w - 1, p.y + p.h - 1, kShadow, false, 0, 13);
-}
-
-int TextHeightPx(float points) {
-  int w = 0, h = 0;
-  canvas::TextSize("X", points, &w, &h);
-  return h;
-}
-
-int TextWidthPx(const std::string& text, float points) {
-  int w = 0, h = 0;
-  canvas::TextSize(text, points, &w, &h);
-  return w;
 }
 
 void Caption(HDC hdc, const Control& c, int x, int y, const std::string& text) {
@@ -82,27 +63,23 @@ void ArrowMark(HDC hdc, const Box& b, Toward toward, COLORREF color) {
   }
 }
 
-Place PlaceOf(const Box& b) { return Place{b.x, b.y, b.w, b.h}; }
-Box BoxOf(const Place& p) { return Box{p.x, p.y, p.w, p.h}; }
-
 void DrawBar(HDC hdc, const ScrollBarGeometry& g, bool enabled) {
   canvas::Fill(hdc, g.whole.x, g.whole.y, g.whole.Right(), g.whole.Bottom(), kLight);
   const COLORREF mark = enabled ? kBlack : kShadow;
-  Raised(hdc, PlaceOf(g.less), kFace);
-  Raised(hdc, PlaceOf(g.more), kFace);
+  Raised(hdc, g.less, kFace);
+  Raised(hdc, g.more, kFace);
   ArrowMark(hdc, g.less, g.vertical ? Toward::Up : Toward::Left, mark);
   ArrowMark(hdc, g.more, g.vertical ? Toward::Down : Toward::Right, mark);
-  if (g.thumb.w > 0 && g.thumb.h > 0) Raised(hdc, PlaceOf(g.thumb), kFace);
+  if (g.thumb.w > 0 && g.thumb.h > 0) Raised(hdc, g.thumb, kFace);
 }
 
 void DrawScrollBar(HDC hdc, const ScrollBar& bar, const Place& p) {
-  DrawBar(hdc, ScrollBarLayout(BoxOf(p), bar.Kind() == ControlKind::VScrollBar, bar.Min(), bar.Max(), bar.Value()),
-          bar.EnabledAlongContainers());
+  DrawBar(hdc, ScrollBarLayout(bar, p), bar.EnabledAlongContainers());
 }
 
 void DrawList(HDC hdc, const ListBox& list, const Place& p) {
   Sunken(hdc, p, kWhite);
-  const ListGeometry g = ListLayout(list, BoxOf(p));
+  const ListGeometry g = ListLayout(list, p);
   if (g.lineHeight <= 0) return;
   for (int item = g.first; item < g.count && item - g.first < g.rows; ++item) {
     const Box row = g.EntryBox(item);
@@ -118,27 +95,27 @@ void DrawList(HDC hdc, const ListBox& list, const Place& p) {
 }
 
 void DrawUpDown(HDC hdc, const Control& c, const Place& p) {
-  const UpDownGeometry g = UpDownLayout(BoxOf(p));
+  const UpDownGeometry g = UpDownLayout(p);
   const COLORREF mark = c.EnabledAlongContainers() ? kBlack : kShadow;
-  Raised(hdc, PlaceOf(g.up), kFace);
-  Raised(hdc, PlaceOf(g.down), kFace);
+  Raised(hdc, g.up, kFace);
+  Raised(hdc, g.down, kFace);
   ArrowMark(hdc, g.up, Toward::Up, mark);
   ArrowMark(hdc, g.down, Toward::Down, mark);
 }
 
 void DrawTabs(HDC hdc, const TabStrip& strip, const Place& p) {
-  const TabGeometry g = TabLayout(BoxOf(p), strip.Tabs(), strip.Tab(), strip.FontSize());
+  const TabGeometry g = TabLayout(strip, p);
   canvas::Box(hdc, g.page.x, g.page.y, g.page.Right() - 1, g.page.Bottom() - 1, kDark, false, 0, 13);
   for (int i = 0; i < strip.Tabs(); ++i) {
     const Box& tab = g.tabs[static_cast<std::size_t>(i)];
-    Raised(hdc, PlaceOf(tab), i == strip.Tab() ? 0xD8D8D8 : kFace);
+    Raised(hdc, tab, i == strip.Tab() ? 0xD8D8D8 : kFace);
     canvas::Text(hdc, tab.x + 4, tab.y + 3, strip.TabCaption(i), strip.TabEnabled(i) ? kBlack : kShadow,
                  strip.FontSize());
   }
 }
 
 void DrawControl(HDC hdc, Control& c) {
-  Place p = PlaceOf(c);
+  Place p = PlaceOnForm(c);
   int th = TextHeightPx(c.FontSize());
   switch (c.Kind()) {
     case ControlKind::Label:
@@ -146,9 +123,9 @@ void DrawControl(HDC hdc, Control& c) {
       break;
     case ControlKind::TextBox: {
       Sunken(hdc, p, c.BackColor());
-      Caption(hdc, c, p.x + 3, p.y + std::max(1, (p.h - th) / 2), c.ShownText());
+      Caption(hdc, c, p.x + kTextInset, p.y + std::max(1, (p.h - th) / 2), c.ShownText());
       if (c.HasFocus()) {
-        int caret = p.x + 3 + TextWidthPx(c.ShownText(), c.FontSize());
+        int caret = CaretX(static_cast<TextBox&>(c), p);
         canvas::Line(hdc, caret, p.y + 3, caret, p.y + p.h - 4, kBlack, 1, 13);
       }
       break;
@@ -219,7 +196,8 @@ void DrawControl(HDC hdc, Control& c) {
       }
       Sunken(hdc, p, kWhite);
       if (slot.GetPainter()) {
-        RECT area{p.x + 1, p.y + 1, p.x + p.w - 1, p.y + p.h - 1};
+        const Box inside = SlotInside(p);
+        RECT area{inside.x, inside.y, inside.Right(), inside.Bottom()};
         auto painter = slot.GetPainter();
         RunHandler(slot.DisplayName() + "_Paint", [&] { painter(hdc, area); });
       }

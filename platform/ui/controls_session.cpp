@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "controls_internal.h"
 #include "winplat/code_page.h"
 #include "winplat/controls/operator.h"
 #include "winplat/messages.h"
@@ -55,6 +56,24 @@ OperatorScript::LineSource TerminalLines(int fd) {
   };
 }
 
+namespace detail {
+
+bool OpenCommandFile(const std::string& path, std::ifstream& in, std::ostream& log) {
+  std::error_code ec;
+  if (std::filesystem::is_directory(path, ec)) {
+    log << "cannot read the operator commands in " << path << ": it is a folder\n";
+    return false;
+  }
+  in.open(path);
+  if (!in) {
+    log << "cannot read the operator commands in " << path << "\n";
+    return false;
+  }
+  return true;
+}
+
+}  // namespace detail
+
 FileDialogHandler TerminalFileDialogHandler(int inputFd, int outputFd) {
   return [inputFd, outputFd](const FileDialogRequest& request) {
     std::string prompt = Utf8FromCodePage(request.title + " [" + request.fileName + "] (" + request.filter +
@@ -89,16 +108,8 @@ int RunOperatorInput(const std::string& path, std::ostream& log) {
     SetMessageBoxHandler(nullptr);
     return failures;
   }
-  std::error_code ec;
-  if (std::filesystem::is_directory(path, ec)) {
-    log << "cannot read the operator commands in " << path << ": it is a folder\n";
-    return -1;
-  }
-  std::ifstream in(path);
-  if (!in) {
-    log << "cannot read the operator commands in " << path << "\n";
-    return -1;
-  }
+  std::ifstream in;
+  if (!detail::OpenCommandFile(path, in, log)) return -1;
   // What the program told the operator goes to the run's log as each box is answered.
   MessageBoxScript boxes;
   boxes.LogTo(&std::cerr);

@@ -7,6 +7,7 @@
 #include "winplat/clock.h"
 #include "winplat/painting.h"
 #include "winplat/surface.h"
+#include "winplat/display.h"
 
 namespace winplat {
 
@@ -204,6 +205,7 @@ int DispatchPass(int* work) {
     ++count;
   }
   if (work) *work = count - paints;
+  PumpDisplay();  // the screen, when one is open, reads its frames and takes its input
   return count;
 }
 

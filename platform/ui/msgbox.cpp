@@ -7,6 +7,7 @@
 #include <mutex>
 
 #include "winplat/clock.h"
+#include "winplat/display.h"
 #include "winplat/messages.h"
 
 namespace winplat {
@@ -108,6 +109,11 @@ void SetMessageBoxHandler(MessageBoxHandler handler) {
   Handler() = std::move(handler);
 }
 
+MessageBoxHandler CurrentMessageBoxHandler() {
+  std::lock_guard lock(handlerMutex);
+  return Handler();
+}
+
 void SetProgramTitle(std::string title) { Title() = std::move(title); }
 const std::string& ProgramTitle() { return Title(); }
 
@@ -169,14 +175,20 @@ int MessageBoxScript::Handle(const MessageBoxRequest& request) {
 }
 
 bool MessageBeep(unsigned type) {
-  std::lock_guard lock(beepMutex);
-  Beeps().push_back(BeepRecord{false, type, 0, 0});
+  {
+    std::lock_guard lock(beepMutex);
+    Beeps().push_back(BeepRecord{false, type, 0, 0});
+  }
+  RingDisplayBell();
   return true;
 }
 
 bool Beep(unsigned frequency, unsigned durationMs) {
-  std::lock_guard lock(beepMutex);
-  Beeps().push_back(BeepRecord{true, 0, frequency, durationMs});
+  {
+    std::lock_guard lock(beepMutex);
+    Beeps().push_back(BeepRecord{true, 0, frequency, durationMs});
+  }
+  RingDisplayBell();
   return true;
 }
 

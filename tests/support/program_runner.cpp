@@ -31,12 +31,7 @@ fs::path NewMachineRoot(const std::string& name) {
   return root;
 }
 
-ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
-                      const fs::path& log, int timeoutSeconds) {
-  ProgramRun run;
-
-  // The caller's environment with each NAME=VALUE of `environment` put in
-  // place of NAME's entry, and each bare NAME= dropped.
+std::vector<std::string> ChangedEnvironment(const std::vector<std::string>& environment) {
   auto nameOf = [](const std::string& entry) { return entry.substr(0, entry.find('=') + 1); };
   std::vector<std::string> env;
   for (char** e = environ; *e; ++e) {
@@ -47,6 +42,13 @@ ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::vect
   }
   for (const std::string& change : environment)
     if (change != nameOf(change)) env.push_back(change);
+  return env;
+}
+
+ProgramRun RunProgram(const std::vector<std::string>& arguments, const std::vector<std::string>& environment,
+                      const fs::path& log, int timeoutSeconds) {
+  ProgramRun run;
+  std::vector<std::string> env = ChangedEnvironment(environment);
   std::vector<char*> envp;
   for (std::string& e : env) envp.push_back(e.data());
   envp.push_back(nullptr);

@@ -25,6 +25,10 @@ std::filesystem::path NewMachineRoot(const std::string& name);
 ProgramRun RunFieldray(const std::filesystem::path& root, const std::filesystem::path& commands,
                        int timeoutSeconds = 240);
 
+// The caller's environment changed by `environment`: "NAME=VALUE" sets NAME,
+// "NAME=" removes it.
+std::vector<std::string> ChangedEnvironment(const std::vector<std::string>& environment);
+
 // Runs `arguments` (the program's path first) with the caller's environment
 // changed by `environment`: "NAME=VALUE" sets NAME, "NAME=" removes it. Unless
 // changed, FIELDRAY_ROOT is this test process's own root (the test main put it

@@ -71,6 +71,7 @@ int DefaultButton(unsigned flags);
 // default (answer with the default button, log the box to standard error).
 using MessageBoxHandler = std::function<int(const MessageBoxRequest&)>;
 void SetMessageBoxHandler(MessageBoxHandler handler);
+MessageBoxHandler CurrentMessageBoxHandler();
 
 // The program's title, given to a box shown without a caption.
 void SetProgramTitle(std::string title);
@@ -144,7 +145,7 @@ class MessageBoxScript {
 // program is started for it.
 MessageBoxHandler TerminalMessageBoxHandler(int inputFd = 0, int outputFd = 2);
 
-// Beeps: silent here, every one recorded.
+// Beeps: every one recorded; with a display open they ring its bell.
 constexpr unsigned MB_SIMPLEBEEP = 0xFFFFFFFFu;
 bool MessageBeep(unsigned type);
 bool Beep(unsigned frequency, unsigned durationMs);

@@ -112,6 +112,7 @@ class Form : public Control {
 enum class InputState { Ran, Idle, Ended };
 using InputSource = std::function<InputState()>;
 void SetInputSource(InputSource source);
+InputSource CurrentInputSource();
 // Polls the installed source (Idle when none).
 InputState PollInput();
 

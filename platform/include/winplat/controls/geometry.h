@@ -3,6 +3,7 @@
 // cells), one function per control kind. The drawing uses them, and so can
 // anything that must find what a point of the picture hits.
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "winplat/components/grid.h"
@@ -12,6 +13,9 @@ namespace winplat::controls {
 
 class Control;
 class ListBox;
+class ScrollBar;
+class TabStrip;
+class TextBox;
 
 // A rectangle in pixels: x, y its top-left corner, w and h its size.
 struct Box {
@@ -21,22 +25,34 @@ struct Box {
   bool Contains(int px, int py) const { return px >= x && py >= y && px < x + w && py < y + h; }
 };
 
-// Where a control lies in its form's picture, in pixels. A component in a slot
-// paints the place less a one-pixel border.
+// Where a control lies in its form's picture, in pixels.
 Box PlaceOnForm(const Control& control);
+// Where a component in a slot paints: the slot's place less a one-pixel border.
+Box SlotInside(Box place);
+
+// Height of a line and width of a text in the controls' face at `points`.
+int TextHeightPx(float points);
+int TextWidthPx(const std::string& text, float points);
 
 // Thickness of the scroll bars that lists and grids show.
 constexpr int kScrollBarThickness = 16;
 
 // A scroll bar: the arrow buttons at its two ends (toward Min, toward Max),
 // the track between them and the thumb in the track.
+enum class BarPart { None, Less, More, TroughLess, TroughMore, Thumb };
 struct ScrollBarGeometry {
   bool vertical = true;
+  int min = 0, max = 0;
   Box whole, less, more, track, thumb;
+  // The part under a point (the trough on either side of the thumb).
+  BarPart PartAt(int px, int py) const;
+  // The value whose thumb is centred on the point (within Min..Max).
+  int ValueAt(int px, int py) const;
 };
 // `page` > 0 gives a thumb as long as the page's share of the whole (lists,
 // grids); 0 a square thumb (a scroll bar control). Min may exceed Max.
 ScrollBarGeometry ScrollBarLayout(Box area, bool vertical, int min, int max, int value, int page = 0);
+ScrollBarGeometry ScrollBarLayout(const ScrollBar& bar, Box area);
 
 // A list box: entry rows from TopIndex down, and a vertical scroll bar at the
 // right when the entries are more than the rows shown.
@@ -65,6 +81,13 @@ struct UpDownGeometry {
 };
 UpDownGeometry UpDownLayout(Box area);
 
+// A text box: its text starts kTextInset pixels in; the caret stands before
+// character SelStart.
+constexpr int kTextInset = 3;
+int CaretX(const TextBox& box, Box area);
+// The caret position nearest a point at x.
+int CaretAt(const TextBox& box, Box area, int px);
+
 // A tab strip: one tab per caption along the top, the page below.
 struct TabGeometry {
   int tabHeight = 0;
@@ -73,6 +96,7 @@ struct TabGeometry {
   int TabAt(int px, int py) const;  // -1 for none
 };
 TabGeometry TabLayout(Box area, int tabs, int selected, float fontSize);
+TabGeometry TabLayout(const TabStrip& strip, Box area);
 
 // A spreadsheet grid: the header row and column, the data cells from TopRow
 // and LeftCol on, and scroll bars when the rows or columns do not fit.
@@ -87,6 +111,8 @@ struct GridGeometry {
   std::vector<Box> colBoxes;       // x and width of each shown column (y, h unused)
   int fullRows = 0;                // data rows shown whole
   int fullCols = 0;                // data columns shown whole
+  std::int32_t lastTop = 1;        // the last TopRow that still fills the view
+  std::int32_t lastLeft = 1;       // the last LeftCol that still fills the view
   bool vScroll = false, hScroll = false;
   ScrollBarGeometry vBar, hBar;
   // The rectangle of a cell (row or column 0 for the headers), clipped to the

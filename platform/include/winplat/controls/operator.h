@@ -102,6 +102,22 @@ OperatorScript::LineSource TerminalLines(int fd = 0);
 // line or end of input cancels).
 FileDialogHandler TerminalFileDialogHandler(int inputFd = 0, int outputFd = 2);
 
+// A handler that shows each box on the screen as a modal window of its own and
+// waits for the operator's answer there (operator lines wait meanwhile).
+MessageBoxHandler ScreenMessageBoxHandler();
+// A handler that shows each box on the screen while `answer` answers it (a
+// command file's answers); the operator's clicks and keys on it do nothing.
+MessageBoxHandler ShownMessageBoxHandler(MessageBoxHandler answer);
+// The same for open-file dialogs: the folder, its sub-folders, the files
+// matching the filter, a file-name box, OK and Cancel.
+FileDialogHandler ScreenFileDialogHandler();
+
+// The program's loop with its windows on the screen: commands from the file at
+// `path`, or from the terminal when it is empty or "-" (message boxes and file
+// dialogs are then answered on the screen), until `running` says the program has ended or a quit
+// command ran; the end of the input does not end it. Returns as RunOperatorInput.
+int RunWindowedInput(const std::string& path, std::ostream& log, const std::function<bool()>& running);
+
 // The program's loop with operator input: runs commands and window events
 // until no form is loaded, a quit command ran, or the input ended. Commands
 // come from the file at `path`, or from the terminal when `path` is empty or

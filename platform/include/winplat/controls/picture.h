@@ -8,6 +8,10 @@
 
 #include "winplat/controls/control.h"
 
+namespace winplat {
+class SpreadGrid;
+}
+
 namespace winplat::controls {
 
 // Scale modes
@@ -204,6 +208,10 @@ class HostSlot : public Control {
   using Painter = std::function<void(HDC hdc, const RECT& area)>;
   void SetPainter(Painter painter) { painter_ = std::move(painter); }
   const Painter& GetPainter() const { return painter_; }
+  // The grid the painter draws, when the component is one: the pointer finds
+  // its cells and scroll bars with the grid's geometry.
+  SpreadGrid* ShownGrid() const { return shownGrid_; }
+  void SetShownGrid(SpreadGrid* grid) { shownGrid_ = grid; }
 
  protected:
   bool TakesFocus() const override { return focusable_; }
@@ -215,6 +223,7 @@ class HostSlot : public Control {
   bool focusable_ = false;
   std::function<void(const HostSlot&)> placementHook_;
   Painter painter_;
+  SpreadGrid* shownGrid_ = nullptr;
 };
 
 }  // namespace winplat::controls

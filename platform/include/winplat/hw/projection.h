@@ -1,6 +1,7 @@
 #pragma once
 // A picture of what an emulated board projects: the displayed frame traced as
 // the scanners draw it, after the display transform and the correction grid.
+#include <cstdint>
 #include <filesystem>
 #include <string>
 
@@ -13,6 +14,10 @@ namespace winplat::hw {
 // the point they end at, on black. Empty when the board is not installed or the
 // size is out of range (8..4096).
 Picture ProjectionPicture(int board = 0, int size = 512);
+// A number that changes whenever what the picture is drawn from changes (the
+// shown display state, the displayed frame's points): a cheap check for a new
+// picture. The machine lock is held only while the board is read. 0 without the board.
+std::uint64_t ProjectionSignature(int board = 0);
 // The colour of blanked moves in the picture.
 constexpr COLORREF kBlankedMoveColour = 0x404040;
 // A pixel a lit move drew.

@@ -1,0 +1,14 @@
+#pragma once
+// Shared by the dialogs drawn on the screen (message boxes, the open-file dialog).
+#include "winplat/controls/form.h"
+#include "winplat/types.h"
+
+namespace winplat::controls {
+
+int Twips(int pixels);
+// Sizes a loaded dialog form to the client area wanted, centres it over its
+// owner (else the screen), focuses `focus` and shows it modally; operator lines
+// wait while it is up.
+void RunOnScreen(Form& dialog, int clientWidth, int clientHeight, HWND owner, Control* focus);
+
+}  // namespace winplat::controls

@@ -1,0 +1,299 @@
+// The operator's pointer and keys at window pixels: hit tests on the drawn
+// geometry, clicks at the release, keys to the focused control.
+#include <functional>
+
+#include "controls_test_support.h"
+#include "winplat/components/grid_control.h"
+#include "winplat/controls/geometry.h"
+#include "winplat/controls/hand.h"
+#include "winplat/controls/operator.h"
+#include "winplat/window.h"
+
+namespace ctltest {
+namespace {
+
+namespace hand = winplat::controls::hand;
+using hand::MouseAction;
+
+constexpr int kTwips = 15;
+constexpr int Vk(winplat::WPARAM key) { return static_cast<int>(key); }
+constexpr int VK_TAB = Vk(winplat::VK_TAB), VK_RETURN = Vk(winplat::VK_RETURN), VK_ESCAPE = Vk(winplat::VK_ESCAPE),
+              VK_SPACE = Vk(winplat::VK_SPACE), VK_HOME = Vk(winplat::VK_HOME), VK_END = Vk(winplat::VK_END),
+              VK_LEFT = Vk(winplat::VK_LEFT), VK_RIGHT = Vk(winplat::VK_RIGHT), VK_DOWN = Vk(winplat::VK_DOWN),
+              VK_DELETE = Vk(winplat::VK_DELETE), VK_BACK = Vk(winplat::VK_BACK);  // per pixel at 96 dpi
+
+class Hand : public ControlTest {
+ protected:
+  void SetUp() override {
+    ControlTest::SetUp();
+    box = &Placed(form.Add<TextBox>("Box", nullptr, "abc"), 20, 20, 100, 20);
+    check = &Placed(form.Add<CheckBox>("Check", nullptr, "Check"), 20, 60, 100, 20);
+    ok = &Placed(form.Add<CommandButton>("OK", nullptr, "OK"), 20, 100, 75, 23);
+    cancel = &Placed(form.Add<CommandButton>("Cancel", nullptr, "Cancel"), 100, 100, 75, 23);
+    ok->SetDefault(true);
+    cancel->SetCancel(true);
+    list = &Placed(form.Add<ListBox>("List", nullptr), 200, 20, 100, 100);
+    for (int i = 0; i < 30; ++i) list->AddItem("entry " + std::to_string(i));
+    bar = &Placed(form.Add<ScrollBar>("Bar", nullptr, ControlKind::VScrollBar), 320, 20, 20, 120);
+    bar->SetMax(100);
+    bar->SetLargeChange(10);
+    ud = &Placed(form.Add<UpDown>("Spin", nullptr), 360, 20, 16, 24);
+    ud->SetMax(10);
+    tabs = &Placed(form.Add<TabStrip>("Tabs", nullptr, std::vector<std::string>{"One", "Two"}), 20, 200, 200, 100);
+    ok->Click = Log("ok");
+    cancel->Click = Log("cancel");
+    form.Show();
+  }
+  template <class T>
+  T& Placed(T& control, int x, int y, int w, int h) {
+    control.Move(x * kTwips, y * kTwips, w * kTwips, h * kTwips);
+    return control;
+  }
+  void ClickAt(int x, int y, int button = vbLeftButton) {
+    hand::Mouse(form.hWnd(), MouseAction::Down, x, y, button, 0);
+    hand::Mouse(form.hWnd(), MouseAction::Up, x, y, button, 0);
+  }
+  void Press(int key, int shift = 0) { hand::Key(form.hWnd(), key, shift); }
+
+  Form form{"Hands", "Hands"};
+  TextBox* box = nullptr;
+  CheckBox* check = nullptr;
+  CommandButton* ok = nullptr;
+  CommandButton* cancel = nullptr;
+  ListBox* list = nullptr;
+  ScrollBar* bar = nullptr;
+  UpDown* ud = nullptr;
+  TabStrip* tabs = nullptr;
+};
+
+TEST_F(Hand, APressAndReleaseOnOneControlIsAClickAtTheRelease) {
+  hand::Mouse(form.hWnd(), MouseAction::Down, 50, 110, vbLeftButton, 0);
+  EXPECT_TRUE(events.empty());
+  hand::Mouse(form.hWnd(), MouseAction::Up, 52, 112, vbLeftButton, 0);
+  EXPECT_EQ(events, std::vector<std::string>{"ok"});
+  // Released over another control: no click anywhere.
+  hand::Mouse(form.hWnd(), MouseAction::Down, 50, 110, vbLeftButton, 0);
+  hand::Mouse(form.hWnd(), MouseAction::Up, 130, 110, vbLeftButton, 0);
+  EXPECT_EQ(events.size(), 1u);
+  // The right button is a right click: no Click, MouseUp with button 2.
+  int upButton = 0;
+  ok->MouseUp = [&](int b, int, float, float) { upButton = b; };
+  ClickAt(50, 110, vbRightButton);
+  EXPECT_EQ(events.size(), 1u);
+  EXPECT_EQ(upButton, vbRightButton);
+}
+
+TEST_F(Hand, EachKindIsHitWhereItsPartsAreDrawn) {
+  // A list row picks TopIndex + row.
+  list->SetTopIndex(5);
+  const Box row = ListLayout(*list, PlaceOnForm(*list)).EntryBox(6);
+  ClickAt(row.x + 20, row.y + row.h / 2);
+  EXPECT_EQ(list->ListIndex(), 6);
+  // The scroll bar: the lower arrow steps, the trough below the thumb pages,
+  // the thumb dragged to the bottom scrolls to Max.
+  ClickAt(330, 135);
+  EXPECT_EQ(bar->Value(), 1);
+  ClickAt(330, 100);
+  EXPECT_EQ(bar->Value(), 11);
+  const ScrollBarGeometry parts = ScrollBarLayout(*bar, PlaceOnForm(*bar));
+  hand::Mouse(form.hWnd(), MouseAction::Down, 330, parts.thumb.y + 2, vbLeftButton, 0);
+  hand::Mouse(form.hWnd(), MouseAction::Move, 330, 200, vbLeftButton, 0);
+  hand::Mouse(form.hWnd(), MouseAction::Up, 330, 200, vbLeftButton, 0);
+  EXPECT_EQ(bar->Value(), 100);
+  // The up-down's upper half steps up, its lower half down.
+  ClickAt(368, 24);
+  ClickAt(368, 24);
+  ClickAt(368, 40);
+  EXPECT_EQ(ud->Value(), 1);
+  // The second tab.
+  ClickAt(150, 205);
+  EXPECT_EQ(tabs->Tab(), 1);
+  // Where nothing is drawn the form is hit: no control changes.
+  ClickAt(600, 400);
+  EXPECT_EQ(tabs->Tab(), 1);
+  EXPECT_EQ(list->ListIndex(), 6);
+}
+
+TEST_F(Hand, KeysGoToTheFocusedControlKeyDownFirst) {
+  box->KeyDown = [this](int& key, int) { events.push_back("down " + std::to_string(key)); };
+  box->KeyPress = [this](int& key) { events.push_back("press " + std::to_string(key)); };
+  ClickAt(118, 30);  // the caret goes to the end, where the click fell
+  EXPECT_TRUE(box->HasFocus());
+  EXPECT_EQ(box->SelStart(), 3);
+  Press('X');
+  hand::Character(form.hWnd(), 'X');
+  EXPECT_EQ(events, (std::vector<std::string>{"down 88", "press 88"}));
+  EXPECT_EQ(box->Text(), "abcX");
+  // The caret moves and Delete removes the character after it.
+  struct Step {
+    int key;
+    const char* text;
+    int caret;
+  };
+  for (const Step& step : {Step{VK_HOME, "abcX", 0}, Step{VK_RIGHT, "abcX", 1}, Step{VK_DELETE, "acX", 1},
+                           Step{VK_END, "acX", 3}, Step{VK_LEFT, "acX", 2}, Step{VK_BACK, "aX", 1}}) {
+    Press(step.key);
+    EXPECT_EQ(box->Text(), step.text) << "key " << step.key;
+    EXPECT_EQ(box->SelStart(), step.caret) << "key " << step.key;
+  }
+  // A KeyDown handler that clears the key takes it away from the box.
+  box->KeyDown = [](int& key, int) { key = 0; };
+  Press(VK_HOME);
+  EXPECT_EQ(box->SelStart(), 1);
+}
+
+TEST_F(Hand, TabEnterEscapeAndSpaceDoWhatAFormsKeysDo) {
+  box->SetFocus();
+  Press(VK_TAB);
+  EXPECT_TRUE(check->HasFocus());
+  Press(VK_SPACE);
+  EXPECT_EQ(check->Value(), vbChecked);
+  Press(VK_TAB, vbShiftMask);
+  EXPECT_TRUE(box->HasFocus());
+  // Enter presses the Default button, Escape the Cancel one; on a focused
+  // button Enter presses that button.
+  Press(VK_RETURN);
+  Press(VK_ESCAPE);
+  cancel->SetFocus();
+  Press(VK_RETURN);
+  EXPECT_EQ(events, (std::vector<std::string>{"ok", "cancel", "cancel"}));
+  // Arrows move in a list and keep the entry in view.
+  list->SetFocus();
+  list->SetListIndex(0);
+  for (int i = 0; i < 12; ++i) Press(VK_DOWN);
+  EXPECT_EQ(list->ListIndex(), 12);
+  EXPECT_GT(list->TopIndex(), 0);
+  EXPECT_LE(list->TopIndex(), 12);
+}
+
+// The bars a list and a grid draw, the wheel over them, and a grid's cells.
+class HandOnViews : public Hand {
+ protected:
+  void SetUp() override {
+    Hand::SetUp();
+    grid = winplat::MakeObject<winplat::SpreadGridControl>();
+    grid->Grid().SetMaxRows(60);
+    grid->Grid().SetMaxCols(12);
+    slot = &Placed(form.Add<HostSlot>("Grid", nullptr, "Grid.Spread"), 400, 20, 300, 200);
+    slot->SetObject(grid.Get());
+    slot->SetPainter([this](winplat::HDC hdc, const winplat::RECT& area) { grid->Paint(hdc, area); });
+    slot->SetShownGrid(&grid->Grid());
+    SetGridInputHandler([this](HostSlot&, GridAction action, int row, int col, const std::string&, int) {
+      if (action == GridAction::Click) grid->Grid().ClickCell(row, col);
+      return action == GridAction::Click;
+    });
+    form.Paint();
+  }
+  void TearDown() override {
+    SetGridInputHandler(nullptr);
+    slot->SetShownGrid(nullptr);
+    slot->SetPainter(nullptr);
+    slot->SetObject(nullptr);
+    Hand::TearDown();
+  }
+  ListGeometry ListNow() { return ListLayout(*list, PlaceOnForm(*list)); }
+  GridGeometry GridNow() { return GridLayout(grid->Grid(), SlotInside(PlaceOnForm(*slot))); }
+  void Drag(Box from, int x, int y) {
+    hand::Mouse(form.hWnd(), MouseAction::Down, from.x + from.w / 2, from.y + from.h / 2, vbLeftButton, 0);
+    hand::Mouse(form.hWnd(), MouseAction::Move, x, y, vbLeftButton, 0);
+    hand::Mouse(form.hWnd(), MouseAction::Up, x, y, vbLeftButton, 0);
+  }
+  void Click(Box b) { ClickAt(b.x + b.w / 2, b.y + b.h / 2); }
+  void Wheel(Box b, int steps) { hand::Wheel(form.hWnd(), b.x + b.w / 2, b.y + b.h / 2, steps); }
+
+  winplat::ComPtr<winplat::SpreadGridControl> grid;
+  HostSlot* slot = nullptr;
+};
+
+TEST_F(HandOnViews, ArrowsStepTroughsPageThumbsDragAndTheWheelScrolls) {
+  const int rows = ListNow().rows;
+  const int fullRows = GridNow().fullRows;
+  ASSERT_TRUE(ListNow().scrollBar);
+  ASSERT_TRUE(GridNow().vScroll && GridNow().hScroll);
+  auto top = [this] { return list->TopIndex(); };
+  auto topRow = [this] { return grid->Grid().TopRow(); };
+  auto leftCol = [this] { return grid->Grid().LeftCol(); };
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    std::function<int()> seen;
+    int expected;
+  };
+  const Step steps[] = {
+      {"list: lower arrow", [&] { Click(ListNow().bar.more); }, top, 1},
+      {"list: trough below the thumb", [&] { Click({ListNow().bar.track.x, ListNow().bar.track.Bottom() - 3, 16, 1}); },
+       top, 1 + rows},
+      {"list: thumb to the bottom", [&] { Drag(ListNow().bar.thumb, ListNow().bar.thumb.x + 4, 400); }, top, 30 - rows},
+      {"list: upper arrow", [&] { Click(ListNow().bar.less); }, top, 29 - rows},
+      {"list: wheel up a notch", [&] { Wheel(ListNow().text, 1); }, top, 26 - rows},
+      {"list: thumb to the top", [&] { Drag(ListNow().bar.thumb, ListNow().bar.thumb.x + 4, 0); }, top, 0},
+      {"grid: lower arrow", [&] { Click(GridNow().vBar.more); }, topRow, 2},
+      {"grid: trough below the thumb", [&] { Click({GridNow().vBar.track.x, GridNow().vBar.track.Bottom() - 3, 16, 1}); },
+       topRow, 2 + fullRows},
+      {"grid: wheel down two notches", [&] { Wheel(GridNow().Cell(GridNow().rows.front(), 1), -2); }, topRow,
+       8 + fullRows},
+      {"grid: thumb to the bottom", [&] { Drag(GridNow().vBar.thumb, GridNow().vBar.thumb.x + 4, 600); }, topRow,
+       GridNow().lastTop},
+      {"grid: right arrow", [&] { Click(GridNow().hBar.more); }, leftCol, 2},
+      {"grid: thumb to the left end", [&] { Drag(GridNow().hBar.thumb, 0, GridNow().hBar.thumb.y + 4); }, leftCol, 1},
+  };
+  for (const Step& step : steps) {
+    step.act();
+    form.Paint();  // what the pointer met next is what was drawn
+    EXPECT_EQ(step.seen(), step.expected) << step.what;
+  }
+  // The list's bar picks nothing; the current grid cell stayed where it was.
+  EXPECT_EQ(list->ListIndex(), -1);
+  EXPECT_EQ(grid->Grid().Row(), 1);
+}
+
+TEST_F(HandOnViews, AClickOnAGridCellClicksTheCellPaintedThere) {
+  Drag(GridNow().vBar.thumb, GridNow().vBar.thumb.x + 4, GridNow().vBar.track.y + GridNow().vBar.track.h / 2);
+  form.Paint();
+  const GridGeometry g = GridNow();
+  const std::int32_t row = g.rows[2], col = g.cols[1];
+  ASSERT_GT(row, 3);
+  std::vector<std::string> clicked;
+  grid->Grid().OnClick = [&](std::int32_t c, std::int32_t r) { clicked.push_back(std::to_string(r) + "," + std::to_string(c)); };
+  Click(g.Cell(row, col));
+  // A press on one cell and a release on another clicks none.
+  hand::Mouse(form.hWnd(), MouseAction::Down, g.Cell(row, col).x + 2, g.Cell(row, col).y + 2, vbLeftButton, 0);
+  hand::Mouse(form.hWnd(), MouseAction::Up, g.Cell(row + 1, col).x + 2, g.Cell(row + 1, col).y + 2, vbLeftButton, 0);
+  EXPECT_EQ(clicked, std::vector<std::string>{std::to_string(row) + "," + std::to_string(col)});
+  EXPECT_EQ(grid->Grid().ActiveRow(), row);
+  form.Paint();
+  EXPECT_EQ(GridNow().rows[2], row) << "the clicked cell stays where it was";
+}
+
+// A window of an outside component on the form gets the pointer as its own messages.
+std::vector<std::string>* g_messages = nullptr;
+winplat::LRESULT RecordingProc(winplat::HWND hwnd, winplat::UINT message, winplat::WPARAM wParam,
+                               winplat::LPARAM lParam) {
+  if (g_messages && (message == winplat::WM_LBUTTONDOWN || message == winplat::WM_LBUTTONUP ||
+                     message == winplat::WM_MOUSEMOVE))
+    g_messages->push_back(std::to_string(message) + " " + std::to_string(winplat::LOWORD(lParam)) + "," +
+                          std::to_string(winplat::HIWORD(lParam)));
+  return winplat::DefWindowProc(hwnd, message, wParam, lParam);
+}
+
+TEST_F(Hand, AnOutsideWindowOnTheFormGetsItsMouseMessages) {
+  winplat::WNDCLASS wc;
+  wc.lpfnWndProc = RecordingProc;
+  wc.lpszClassName = "HandTestView";
+  winplat::RegisterClass(wc);
+  winplat::HWND view = winplat::CreateWindowEx(0, "HandTestView", "", winplat::WS_CHILD | winplat::WS_VISIBLE, 400,
+                                               300, 100, 80, form.hWnd(), 0, 0, 0);
+  ASSERT_NE(view, 0u);
+  std::vector<std::string> messages;
+  g_messages = &messages;
+  hand::Mouse(form.hWnd(), MouseAction::Down, 410, 305, vbLeftButton, 0);
+  hand::Mouse(form.hWnd(), MouseAction::Move, 420, 310, vbLeftButton, 0);
+  hand::Mouse(form.hWnd(), MouseAction::Up, 430, 315, vbLeftButton, 0);
+  g_messages = nullptr;
+  winplat::DestroyWindow(view);
+  winplat::UnregisterClass("HandTestView", 0);
+  EXPECT_EQ(messages, (std::vector<std::string>{"513 10,5", "512 20,10", "514 30,15"}));
+}
+
+}  // namespace
+}  // namespace ctltest
