@@ -1,5 +1,11 @@
 #include "test_support.h"
 
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <csignal>
+
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -75,6 +81,20 @@ std::filesystem::path PictureFolder() {
   std::filesystem::path dir = Root() / "pictures";
   std::filesystem::create_directories(dir);
   return dir;
+}
+
+bool InChildWithFileSizeLimit(long bytes, const std::function<bool()>& body) {
+  const pid_t child = fork();
+  if (child < 0) return false;
+  if (child == 0) {
+    std::signal(SIGXFSZ, SIG_IGN);
+    const rlimit limit{static_cast<rlim_t>(bytes), static_cast<rlim_t>(bytes)};
+    setrlimit(RLIMIT_FSIZE, &limit);
+    _exit(body() ? 0 : 1);
+  }
+  int status = 0;
+  if (waitpid(child, &status, 0) != child) return false;
+  return WIFEXITED(status) && WEXITSTATUS(status) == 0;
 }
 
 }  // namespace testsupport

@@ -1,6 +1,7 @@
 #pragma once
 // Helpers shared by the tests of every area.
 #include <filesystem>
+#include <functional>
 #include <string>
 
 namespace testsupport {
@@ -40,5 +41,10 @@ std::filesystem::path WriteFile(const std::filesystem::path& path, const std::st
 
 // Reads a whole file; empty when missing.
 std::string ReadFile(const std::filesystem::path& path);
+
+// Runs `body` in a child process that may write no file past `bytes` (as a
+// full disk would stop it; SIGXFSZ ignored, so a write fails with EFBIG).
+// True when the body returned true there.
+bool InChildWithFileSizeLimit(long bytes, const std::function<bool()>& body);
 
 }  // namespace testsupport

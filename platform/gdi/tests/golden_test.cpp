@@ -1,11 +1,7 @@
 // Whole scenes compared with reviewed pictures, and PNG files written and read back.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 
@@ -202,20 +198,10 @@ TEST(GdiPng, AWriteThatFailsLeavesNoFile) {
   noise.width = noise.height = 300;
   std::uint32_t seed = 7;
   for (int i = 0; i < 300 * 300; ++i) noise.pixels.push_back((seed = seed * 1103515245u + 12345u) >> 8);
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{4096, 4096};
-    setrlimit(RLIMIT_FSIZE, &limit);
+  EXPECT_TRUE(testsupport::InChildWithFileSizeLimit(4096, [&] {
     std::string error;
-    const bool saved = SavePicturePng(noise, file, &error);
-    _exit(saved ? 1 : error.find("cannot write") == std::string::npos ? 2 : 0);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+    return !SavePicturePng(noise, file, &error) && error.find("cannot write") != std::string::npos;
+  }));
   EXPECT_FALSE(std::filesystem::exists(file));
 }
 

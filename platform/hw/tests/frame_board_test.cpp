@@ -1,11 +1,7 @@
 // The board software's frames, working-scale maps, active arrays and palettes.
 #include <gtest/gtest.h>
 
-#include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
-#include <csignal>
 #include <cstdlib>
 #include <fstream>
 
@@ -193,12 +189,7 @@ TEST_F(FrameBoard, ASessionStartsWithTheIdentityScaleAndARebootForgetsFramesAndP
 // the process may write) answers the file status of a full disk, not success.
 TEST_F(FrameBoard, AFrameTheStoreCannotKeepAnswersDiskFull) {
   IsaCommand(0x300, 30, Longs({5}));
-  const pid_t child = fork();
-  ASSERT_GE(child, 0);
-  if (child == 0) {
-    std::signal(SIGXFSZ, SIG_IGN);
-    rlimit limit{2048, 2048};
-    setrlimit(RLIMIT_FSIZE, &limit);
+  EXPECT_TRUE(testsupport::InChildWithFileSizeLimit(2048, [&] {
     const std::int32_t header = LongAt(IsaCommand(0x300, 27, Header(400, "big")), 4);
     std::vector<std::uint8_t> points;
     for (int i = 0; i < 400; ++i) {
@@ -206,12 +197,8 @@ TEST_F(FrameBoard, AFrameTheStoreCannotKeepAnswersDiskFull) {
       points.insert(points.end(), p.begin(), p.end());
     }
     const std::int32_t batch = LongAt(IsaCommand(0x300, 74, points), 4);
-    _exit(header == 0 && batch == -403 ? 0 : 1);
-  }
-  int status = 0;
-  ASSERT_EQ(waitpid(child, &status, 0), child);
-  ASSERT_TRUE(WIFEXITED(status));
-  EXPECT_EQ(WEXITSTATUS(status), 0);
+    return header == 0 && batch == -403;
+  }));
 }
 
 TEST(PaletteFile, TheTemplatesExampleParsesAndFormatsBack) {
