@@ -6,6 +6,7 @@
 
 #include "gdi_internal.h"
 #include "winplat/gdi_record.h"
+#include "winplat/painting.h"
 #include "winplat/surface.h"
 
 namespace winplat {
@@ -20,7 +21,14 @@ struct WindowEntry {
   COLORREF color = 0xFFFFFF;
   Log log;
   std::vector<HDC> dcs;
+  std::uint64_t changedAt = 0;  // the pixel count at its last change
 };
+
+// One count for every window's pixel changes (under the registry lock).
+std::uint64_t pixelCount = 0;
+
+// The window's pixels may have changed (a context on it made or released, a clear, a scroll, a resize).
+void Changed(WindowEntry& e) { e.changedAt = ++pixelCount; }
 
 std::unordered_map<HWND, WindowEntry>& Windows() {
   static auto* windows = new std::unordered_map<HWND, WindowEntry>;
@@ -34,7 +42,10 @@ WindowEntry* Find(HWND hwnd) {
 
 WindowEntry& Ensure(HWND hwnd) {
   WindowEntry& e = Windows()[hwnd];
-  if (!e.screen) e.screen = std::make_shared<Surface>(0, 0, e.color);
+  if (!e.screen) {
+    e.screen = std::make_shared<Surface>(0, 0, e.color);
+    Changed(e);
+  }
   return e;
 }
 
@@ -68,6 +79,7 @@ void WindowSurfaceResized(HWND hwnd, int width, int height) {
   // Contexts share the surface object, so they see the new size at once.
   e.screen->Resize(width, height, e.color);
   if (e.persistent) e.persistent->Resize(width, height, e.color);
+  Changed(e);
 }
 
 void WindowSurfaceDestroyed(HWND hwnd) {
@@ -82,6 +94,7 @@ void ScrollWindowSurface(HWND hwnd, int dx, int dy) {
   Lock lock(Reg().mu);
   WindowEntry* e = Find(hwnd);
   if (!e || (dx == 0 && dy == 0)) return;
+  Changed(*e);
   Surface& s = *e->screen;
   const std::vector<std::uint32_t> old = s.px;
   for (int y = 0; y < s.height; ++y) {
@@ -111,6 +124,7 @@ HDC GetDC(HWND hwnd) {
   Lock lock(Reg().mu);
   WindowEntry* e = Find(hwnd);
   if (!e) return 0;
+  Changed(*e);
   return NewWindowDc(hwnd, *e, e->screen);
 }
 
@@ -122,6 +136,7 @@ int ReleaseDC(HWND hwnd, HDC hdc) {
   if (it == e->dcs.end()) return 0;
   e->dcs.erase(it);
   DestroyDc(hdc);
+  Changed(*e);  // what was drawn through it is in the pixels now
   return 1;
 }
 
@@ -137,6 +152,7 @@ void ClearWindowSurface(HWND hwnd, COLORREF color) {
   if (!e) return;
   std::fill(e->screen->px.begin(), e->screen->px.end(), color & 0xFFFFFF);
   if (e->persistent) std::fill(e->persistent->px.begin(), e->persistent->px.end(), color & 0xFFFFFF);
+  Changed(*e);
 }
 
 bool GetWindowSurfaceSize(HWND hwnd, int* width, int* height) {
@@ -179,6 +195,18 @@ void ShowWindowPersistentBitmap(HWND hwnd) {
   WindowEntry* e = Find(hwnd);
   if (!e || !e->persistent) return;
   CopyPixels(*e->persistent, *e->screen);
+  Changed(*e);
+}
+
+std::uint64_t PixelCount() {
+  Lock lock(Reg().mu);
+  return pixelCount;
+}
+
+std::uint64_t PixelsChangedAt(HWND hwnd) {
+  Lock lock(Reg().mu);
+  WindowEntry* e = Find(hwnd);
+  return e ? e->changedAt : 0;
 }
 
 void SetWindowRecording(HWND hwnd, bool on) {

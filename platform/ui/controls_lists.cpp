@@ -356,6 +356,10 @@ std::deque<FileDialogAnswer>& DialogAnswers() {
   static std::deque<FileDialogAnswer> answers;
   return answers;
 }
+FileDialogShower& DialogShower() {
+  static FileDialogShower shower;
+  return shower;
+}
 std::vector<FileDialogRequest>& DialogsShown() {
   static std::vector<FileDialogRequest> shown;
   return shown;
@@ -364,6 +368,7 @@ std::vector<FileDialogRequest>& DialogsShown() {
 
 void SetFileDialogHandler(FileDialogHandler handler) { DialogHandler() = std::move(handler); }
 void QueueFileDialogAnswer(FileDialogAnswer answer) { DialogAnswers().push_back(std::move(answer)); }
+void SetFileDialogShower(FileDialogShower shower) { DialogShower() = std::move(shower); }
 std::vector<FileDialogRequest> ShownFileDialogs() { return DialogsShown(); }
 void ClearShownFileDialogs() { DialogsShown().clear(); }
 
@@ -375,14 +380,14 @@ CommonDialog::CommonDialog(Form* form, std::string name, int index, Control* con
 void CommonDialog::ShowOpen() {
   FileDialogRequest request{title_.empty() ? "Open" : title_, fileName_, filter_, filterIndex_, initDir_};
   DialogsShown().push_back(request);
-  FileDialogAnswer answer;
+  FileDialogHandler answerer = DialogHandler();
   if (!DialogAnswers().empty()) {
-    answer = DialogAnswers().front();
+    answerer = [queued = DialogAnswers().front()](const FileDialogRequest&) { return queued; };
     DialogAnswers().pop_front();
-  } else if (DialogHandler()) {
-    FileDialogHandler handler = DialogHandler();
-    answer = handler(request);
   }
+  FileDialogAnswer answer;
+  if (FileDialogShower shower = DialogShower()) answer = shower(request, answerer);
+  else if (answerer) answer = answerer(request);
   if (answer.cancelled) {
     if (cancelError_) throw ControlError(kErrCancelSelected, "Cancel was selected.");
     return;

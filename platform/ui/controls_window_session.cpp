@@ -25,6 +25,7 @@ int RunWindowedInput(const std::string& path, std::ostream& log, const std::func
     boxes = std::make_unique<MessageBoxScript>();
     boxes->LogTo(&std::cerr);
     SetMessageBoxHandler(ShownMessageBoxHandler(CurrentMessageBoxHandler()));
+    SetFileDialogShower(ScreenFileDialogShower());
     script = std::make_unique<OperatorScript>(file, log, boxes.get());
   }
   bool ended = false;
@@ -40,6 +41,7 @@ int RunWindowedInput(const std::string& path, std::ostream& log, const std::func
   int failures = script->Failures();
   script.reset();
   if (terminal) SetFileDialogHandler(nullptr);
+  else SetFileDialogShower(nullptr);
   SetMessageBoxHandler(nullptr);
   boxes.reset();
   return failures;

@@ -10,5 +10,8 @@ int Twips(int pixels);
 // owner (else the screen), focuses `focus` and shows it modally; operator lines
 // wait while it is up.
 void RunOnScreen(Form& dialog, int clientWidth, int clientHeight, HWND owner, Control* focus);
+// The same shown without waiting (a dialog a command file answers), long
+// enough for the screen to take a frame of it.
+void ShowOnScreen(Form& dialog, int clientWidth, int clientHeight, HWND owner, Control* focus);
 
 }  // namespace winplat::controls

@@ -66,6 +66,7 @@ struct Shown {
   bool topmost = false;
   bool stale = true;              // to be drawn again even when the picture is the same
   std::vector<COLORREF> last;     // the picture shown
+  std::uint64_t taken = 0;        // the pixel count its frame was read at
   // A picture window of its own (the projection viewer).
   PictureWindow picture;
   Clock::time_point checked{};
@@ -399,8 +400,10 @@ void FollowPointer() {
   screen.pointer = shape;
 }
 
+// A frame only of the windows with something new (or to be drawn again).
 void Frames() {
-  for (auto& [hwnd, s] : D().windows) Present(s, WindowFrame(hwnd));
+  for (auto& [hwnd, s] : D().windows)
+    if (s.stale || FrameChangedSince(hwnd, s.taken)) Present(s, WindowFrame(hwnd, &s.taken));
 }
 
 void PictureFrames() {

@@ -8,6 +8,7 @@
 
 #include "dialogs_screen.h"
 #include "winplat/code_page.h"
+#include "winplat/controls/hand.h"
 #include "winplat/controls/operator.h"
 #include "winplat/paths.h"
 #include "winplat/text.h"
@@ -72,8 +73,27 @@ std::vector<std::string> SubFolders(const std::string& folder) {
   return names;
 }
 
-FileDialogAnswer AskOnScreen(const FileDialogRequest& request) {
+// The dialog as a form: its folder shown, its lists filled. With `byHand` the
+// operator answers it; without, it only shows.
+struct OpenDialog {
+  OpenDialog(const FileDialogRequest& request, bool byHand);
+  void Show(const std::string& to);
+
   std::string folder = "C:\\";
+  Form dialog;
+  Label& where;
+  ListBox& folders;
+  FileListBox& files;
+  TextBox& box;
+  FileDialogAnswer answer;
+};
+
+OpenDialog::OpenDialog(const FileDialogRequest& request, bool byHand)
+    : dialog("OpenFile", request.title),
+      where(dialog.Add<Label>("Folder", nullptr, "")),
+      folders(dialog.Add<ListBox>("Folders", nullptr)),
+      files(dialog.Add<FileListBox>("Files", nullptr)),
+      box(dialog.Add<TextBox>("FileName", nullptr, "")) {
   std::string name = request.fileName;
   if (auto cut = name.find_last_of('\\'); cut != std::string::npos) {
     if (IsFolder(name.substr(0, cut + 1))) folder = name.substr(0, cut + 1);
@@ -81,17 +101,13 @@ FileDialogAnswer AskOnScreen(const FileDialogRequest& request) {
   }
   if (IsFolder(request.initDir)) folder = request.initDir;
 
-  Form dialog("OpenFile", request.title);
-  auto& where = dialog.Add<Label>("Folder", nullptr, folder);
   where.Move(Twips(12), Twips(12), Twips(kWidth - 24), Twips(16));
-  auto& folders = dialog.Add<ListBox>("Folders", nullptr);
   folders.Move(Twips(12), Twips(34), Twips(150), Twips(220));
-  auto& files = dialog.Add<FileListBox>("Files", nullptr);
   files.Move(Twips(170), Twips(34), Twips(kWidth - 182), Twips(220));
   files.SetPattern(PatternOf(request.filter, request.filterIndex));
   auto& label = dialog.Add<Label>("NameLabel", nullptr, "File name:");
   label.Move(Twips(12), Twips(266), Twips(70), Twips(16));
-  auto& box = dialog.Add<TextBox>("FileName", nullptr, name);
+  box.SetText(name);
   box.Move(Twips(84), Twips(262), Twips(kWidth - 96), Twips(22));
   auto& ok = dialog.Add<CommandButton>("OK", nullptr, "OK");
   ok.Move(Twips(kWidth - 170), Twips(kHeight - 35), Twips(75), Twips(23));
@@ -99,59 +115,81 @@ FileDialogAnswer AskOnScreen(const FileDialogRequest& request) {
   auto& cancel = dialog.Add<CommandButton>("Cancel", nullptr, "Cancel");
   cancel.Move(Twips(kWidth - 87), Twips(kHeight - 35), Twips(75), Twips(23));
   cancel.SetCancel(true);
+  Show(folder);
 
-  auto show = [&](const std::string& to) {
-    folder = to;
-    where.SetCaption(folder);
-    folders.Clear();
-    if (Above(folder) != folder) folders.AddItem(kParent);
-    for (const std::string& sub : SubFolders(folder)) folders.AddItem(sub);
-    try {
-      files.SetPath(folder);
-    } catch (const ControlError&) {
-      files.Clear();
-    }
-  };
-  show(folder);
-
-  FileDialogAnswer answer;
-  folders.DblClick = [&] {
-    std::string picked = folders.Text();
-    if (picked.empty()) return;
-    show(picked == kParent ? Above(folder) : Joined(folder, picked));
-  };
-  files.Click = [&] { box.SetText(files.FileName()); };
-  ok.Click = [&] {
-    std::string typed = box.Text();
-    if (typed.empty()) return;
-    bool absolute = typed.size() >= 2 && typed[1] == ':';
-    std::string path = absolute ? typed : Joined(folder, typed);
-    if (IsFolder(path)) {
-      show(path);
-      box.SetText("");
-      return;
-    }
-    answer = FileDialogAnswer{false, path};
-    dialog.Hide();
-  };
-  files.DblClick = [&] { ok.Click.Get()(); };
-  cancel.Click = [&] { dialog.Hide(); };
-  dialog.QueryUnload = [&](int& stop, int mode) {
+  dialog.QueryUnload = [this, byHand](int& stop, int mode) {
     if (mode != vbFormControlMenu) return;
     stop = 1;
-    dialog.Hide();
+    if (byHand) dialog.Hide();
   };
+  if (byHand) {
+    folders.DblClick = [this] {
+      std::string picked = folders.Text();
+      if (picked.empty()) return;
+      Show(picked == kParent ? Above(folder) : Joined(folder, picked));
+    };
+    files.Click = [this] { box.SetText(files.FileName()); };
+    ok.Click = [this] {
+      std::string typed = box.Text();
+      if (typed.empty()) return;
+      bool absolute = typed.size() >= 2 && typed[1] == ':';
+      std::string path = absolute ? typed : Joined(folder, typed);
+      if (IsFolder(path)) {
+        Show(path);
+        box.SetText("");
+        return;
+      }
+      answer = FileDialogAnswer{false, path};
+      dialog.Hide();
+    };
+    files.DblClick = [button = &ok] { button->Click.Get()(); };
+    cancel.Click = [this] { dialog.Hide(); };
+  }
   dialog.Load();
-  RunOnScreen(dialog, kWidth, kHeight, 0, &box);
-  dialog.QueryUnload = nullptr;
-  dialog.Unload();
-  return answer;
+}
+
+void OpenDialog::Show(const std::string& to) {
+  folder = to;
+  where.SetCaption(folder);
+  folders.Clear();
+  if (Above(folder) != folder) folders.AddItem(kParent);
+  for (const std::string& sub : SubFolders(folder)) folders.AddItem(sub);
+  try {
+    files.SetPath(folder);
+  } catch (const ControlError&) {
+    files.Clear();
+  }
+}
+
+FileDialogAnswer AskOnScreen(const FileDialogRequest& request) {
+  OpenDialog d(request, true);
+  RunOnScreen(d.dialog, kWidth, kHeight, 0, &d.box);
+  d.dialog.QueryUnload = nullptr;
+  d.dialog.Unload();
+  return d.answer;
+}
+
+FileDialogAnswer ShowWhileAnswered(const FileDialogRequest& request, const FileDialogHandler& answer) {
+  OpenDialog d(request, false);
+  hand::PassBy(d.dialog.hWnd(), true);
+  ShowOnScreen(d.dialog, kWidth, kHeight, 0, &d.box);
+  FileDialogAnswer given = answer ? answer(request) : FileDialogAnswer{};
+  hand::PassBy(d.dialog.hWnd(), false);
+  d.dialog.QueryUnload = nullptr;
+  d.dialog.Unload();
+  return given;
 }
 
 }  // namespace
 
 FileDialogHandler ScreenFileDialogHandler() {
   return [](const FileDialogRequest& request) { return AskOnScreen(request); };
+}
+
+FileDialogShower ScreenFileDialogShower() {
+  return [](const FileDialogRequest& request, const FileDialogHandler& answer) {
+    return ShowWhileAnswered(request, answer);
+  };
 }
 
 }  // namespace winplat::controls

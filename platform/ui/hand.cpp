@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <set>
 #include <string>
 
 #include "controls_internal.h"
@@ -37,6 +38,12 @@ Press& Pressed() {
 }
 
 Form* FormOf(HWND window) { return dynamic_cast<Form*>(detail::ControlOf(window)); }
+
+std::set<HWND>& PassedBy() {
+  static std::set<HWND> windows;
+  return windows;
+}
+bool IsPassedBy(HWND window) { return PassedBy().count(window) != 0; }
 
 // A control known at a press may be gone at the release (an array element unloaded).
 bool Alive(Form* form, Control* control) {
@@ -299,6 +306,7 @@ bool ScrollKey(ScrollBar& bar, int key) {
 void Release() { Pressed() = Press{}; }
 
 void Mouse(HWND window, MouseAction action, int x, int y, int button, int shift, int clicks) {
+  if (IsPassedBy(window)) return;
   Form* form = FormOf(window);
   Press& press = Pressed();
   if (!form) {
@@ -374,6 +382,7 @@ void Mouse(HWND window, MouseAction action, int x, int y, int button, int shift,
 }
 
 void Wheel(HWND window, int x, int y, int steps) {
+  if (IsPassedBy(window)) return;
   Form* form = FormOf(window);
   if (!form || form->CoveredByModal() || steps == 0) return;
   hit::Hit h = hit::At(*form, x, y);
@@ -389,6 +398,7 @@ void Wheel(HWND window, int x, int y, int steps) {
 }
 
 void Key(HWND window, int keyCode, int shift) {
+  if (IsPassedBy(window)) return;
   Form* form = FormOf(window);
   if (!form) {
     SendMessage(window, WM_KEYDOWN, static_cast<WPARAM>(keyCode), 0);
@@ -449,6 +459,7 @@ void Key(HWND window, int keyCode, int shift) {
 }
 
 void Character(HWND window, int code) {
+  if (IsPassedBy(window)) return;
   Form* form = FormOf(window);
   if (!form) {
     SendMessage(window, WM_CHAR, static_cast<WPARAM>(code), 0);
@@ -469,8 +480,14 @@ void Character(HWND window, int code) {
 }
 
 void CloseBox(HWND window) {
+  if (IsPassedBy(window)) return;
   Release();
   SendMessage(window, WM_CLOSE, 0, 0);
+}
+
+void PassBy(HWND window, bool on) {
+  if (on) PassedBy().insert(window);
+  else PassedBy().erase(window);
 }
 
 int PointerAt(HWND window, int x, int y) {

@@ -95,6 +95,14 @@ void RunOnScreen(Form& dialog, int clientWidth, int clientHeight, HWND owner, Co
   SetInputSource(lines);
 }
 
+void ShowOnScreen(Form& dialog, int clientWidth, int clientHeight, HWND owner, Control* focus) {
+  PlaceOnScreen(dialog, clientWidth, clientHeight, owner);
+  dialog.Show();
+  if (focus) focus->SetFocus();
+  // The screen takes a frame (at most each 1/60 s) before the dialog is answered.
+  PumpFor(DisplayOpen() ? 20 : 0);
+}
+
 namespace {
 
 // A box as a form: icon, text lines, the buttons of its style. With `byHand`
@@ -179,12 +187,7 @@ int AskOnScreen(const MessageBoxRequest& request) {
 
 int ShowWhileAnswered(const MessageBoxRequest& request, const MessageBoxHandler& answer) {
   BoxForm b(request, false);
-  PlaceOnScreen(b.box, b.clientWidth, b.clientHeight, request.owner);
-  b.box.Show();
-  if (b.focus) b.focus->SetFocus();
-  // The screen takes a frame of the box (it takes one at most each 1/60 s)
-  // before the box is answered.
-  PumpFor(DisplayOpen() ? 20 : 0);
+  ShowOnScreen(b.box, b.clientWidth, b.clientHeight, request.owner, b.focus);
   const int id = answer ? answer(request) : b.defaultId;
   b.box.QueryUnload = nullptr;
   b.box.Unload();

@@ -3,6 +3,7 @@
 // loaded at run time), their pictures taken from the windows' own bitmaps and
 // the pointer and keys turned into the operator's hand (winplat/controls/hand.h).
 // Without OpenDisplay nothing here does anything and no display library is loaded.
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -12,8 +13,13 @@
 namespace winplat {
 
 // One frame of a window for the screen: what is pending for the window is
-// painted first, then its pixels are taken. The screen reads windows only through this.
-Picture WindowFrame(HWND hwnd);
+// painted first, then its pixels are taken. The screen reads windows only
+// through this. `taken`, when given, gets the pixel count the frame was read at.
+Picture WindowFrame(HWND hwnd, std::uint64_t* taken = nullptr);
+// Whether the window's frame may differ from the one read at `taken`: the
+// window or a shown window on it changed its pixels since, or has something
+// to paint. False means WindowFrame would give the same pixels.
+bool FrameChangedSince(HWND hwnd, std::uint64_t taken);
 
 // Loads the display library and opens the display; false with the reason (no
 // DISPLAY nor WAYLAND_DISPLAY, the library missing, the display refusing).

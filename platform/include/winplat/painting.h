@@ -6,6 +6,8 @@
 // PaintPendingWindows (or PaintPendingWindow for one window) first: captures
 // and contexts on a window do so by themselves; screenshots, picture checks
 // and a screen showing the windows do so before they look.
+#include <cstdint>
+
 #include "winplat/types.h"
 
 namespace winplat {
@@ -21,5 +23,11 @@ void PaintPendingWindows();
 // With `on`, the message loop paints every window as it comes, none put off
 // (the pictures are the same either way; for comparing them).
 void SetImmediatePainting(bool on);
+
+// What changed since a reader last looked: every change that may reach a
+// window's pixels (a context on it made or released, a clear, a scroll, a
+// resize) takes the next number of one count shared by all windows.
+std::uint64_t PixelCount();                // the count now
+std::uint64_t PixelsChangedAt(HWND hwnd);  // the number of the window's last change (0: none)
 
 }  // namespace winplat

@@ -4,14 +4,18 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
+#include <functional>
 
 #include "controls_test_support.h"
 #include "picture_pixels.h"
 #include "test_support.h"
 #include "winplat/controls/operator.h"
+#include "winplat/display.h"
 #include "winplat/gdi.h"
 #include "winplat/picture.h"
 #include "winplat/screen.h"
+#include "winplat/surface.h"
+#include "winplat/window.h"
 
 namespace ctltest {
 namespace {
@@ -169,6 +173,86 @@ TEST_F(Pictures, WhatTheDeviceLibraryDrawsIntoTheHandleIsPartOfTheScreenshot) {
   Form unloaded("Unloaded", "x");
   std::string error;
   EXPECT_FALSE(op::Screenshot(unloaded, ShotPath("main.png").string(), &error));
+}
+
+// An outside component's window: painted by the loop in the colour of the moment.
+winplat::COLORREF viewColour = 0x0000FF;
+winplat::LRESULT ViewProc(winplat::HWND hwnd, winplat::UINT message, winplat::WPARAM wParam, winplat::LPARAM lParam) {
+  if (message != winplat::WM_PAINT) return winplat::DefWindowProc(hwnd, message, wParam, lParam);
+  winplat::PAINTSTRUCT ps;
+  winplat::HDC hdc = winplat::BeginPaint(hwnd, &ps);
+  winplat::RECT all{0, 0, 50, 50};
+  winplat::HBRUSH brush = winplat::CreateSolidBrush(viewColour);
+  winplat::FillRect(hdc, &all, brush);
+  winplat::DeleteObject(brush);
+  winplat::EndPaint(hwnd, &ps);
+  return 0;
+}
+
+TEST_F(Pictures, TheScreensFrameIsNewOnlyWhenTheFormOrAWindowOnItChanged) {
+  auto& button = form.Add<CommandButton>("OnOffBtn", nullptr, "Laser ON");
+  button.Move(4500, 1500, 1500, 450);
+  form.Move(0, 0, 7500, 5000);
+  form.Show();
+  winplat::WNDCLASS wc;
+  wc.lpfnWndProc = ViewProc;
+  wc.lpszClassName = "FrFrameView";
+  winplat::RegisterClass(wc);
+  viewColour = 0x0000FF;
+  winplat::HWND view = winplat::CreateWindowEx(0, "FrFrameView", "", winplat::WS_CHILD | winplat::WS_VISIBLE, 300, 40,
+                                               50, 50, form.hWnd(), 0, 0, 0);
+  ASSERT_NE(view, 0u);
+  winplat::DispatchPending();
+  std::uint64_t taken = 0;
+  winplat::Picture frame = winplat::WindowFrame(form.hWnd(), &taken);
+  EXPECT_EQ(frame.At(320, 60), 0x0000FFu);
+
+  struct Step {
+    const char* what;
+    std::function<void()> change;
+    bool changed;
+    int x, y;  // a pixel the new frame shows (x < 0: none checked)
+    winplat::COLORREF colour;
+  };
+  const Step steps[] = {
+      {"nothing", [] {}, false, -1, 0, 0},
+      {"the outside window painted by the loop",
+       [&] {
+         viewColour = 0x00FF00;
+         winplat::InvalidateRect(view, nullptr, true);
+       },
+       true, 320, 60, 0x00FF00u},
+      {"the outside window drawn on at once",
+       [&] {
+         winplat::HDC hdc = winplat::GetDC(view);
+         winplat::SetPixel(hdc, 5, 5, 0xFF00FF);
+         winplat::ReleaseDC(view, hdc);
+       },
+       true, 305, 45, 0xFF00FFu},
+      {"the picture box drawn on through its handle",
+       [&] {
+         winplat::SetPixel(pic->hDC(), 10, 10, 0x123456);
+         pic->ReleasehDC();
+       },
+       true, 50, 50, 0x123456u},
+      {"a button's caption", [&] { button.SetCaption("Laser OFF"); }, true, -1, 0, 0},
+      {"the form's size", [&] { form.Move(0, 0, 8000, 5000); }, true, -1, 0, 0},
+      {"nothing again", [] {}, false, -1, 0, 0},
+  };
+  for (const Step& step : steps) {
+    SCOPED_TRACE(step.what);
+    step.change();
+    winplat::DispatchPending();
+    EXPECT_EQ(winplat::FrameChangedSince(form.hWnd(), taken), step.changed);
+    frame = winplat::WindowFrame(form.hWnd(), &taken);
+    if (step.x >= 0) {
+      EXPECT_EQ(frame.At(step.x, step.y), step.colour);
+    }
+    // Read, the frame is the newest until something changes again.
+    EXPECT_FALSE(winplat::FrameChangedSince(form.hWnd(), taken));
+  }
+  winplat::DestroyWindow(view);
+  winplat::UnregisterClass("FrFrameView", 0);
 }
 
 TEST_F(Pictures, ASlotShowsNoNameAnEmptyOneIsASunkenBoxAnOccupiedOneLeavesTheForm) {

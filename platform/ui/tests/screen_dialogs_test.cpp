@@ -101,6 +101,47 @@ TEST_F(ScreenDialogs, ABoxAnsweredByACommandFileShowsWhileItIsAnsweredAndIgnores
   EXPECT_EQ(Form::Named("MessageBox"), nullptr);
 }
 
+TEST_F(ScreenDialogs, AnOpenDialogAnsweredByACommandFileShowsWhileItIsAnsweredAndIgnoresTheHand) {
+  namespace fs = std::filesystem;
+  fs::path jobs = winplat::HostPath("C:\\Shown\\Jobs");
+  fs::create_directories(jobs);
+  std::ofstream(jobs / "A.DXF") << "0\nEOF\n";
+  Form owner("Main", "Main");
+  auto& dialog = owner.Add<CommonDialog>("Dlg", nullptr);
+  dialog.SetInitDir("C:\\Shown\\Jobs");
+  dialog.SetFilter("Drawings (*.dxf)|*.dxf");
+  bool shown = false, stillUp = false, typedNothing = false;
+  WhenUp("OpenFile", [&](Form& up) {
+    shown = winplat::WindowFrame(up.hWnd()).width > 0 && up.FindAs<FileListBox>("Files")->ListCount() == 1;
+    // A click on the file, keys, Enter and the close box answer nothing: the file answers.
+    const winplat::controls::Box row = winplat::controls::ListLayout(
+        *up.FindAs<FileListBox>("Files"), winplat::controls::PlaceOnForm(*up.FindAs<FileListBox>("Files"))).EntryBox(0);
+    hand::Mouse(up.hWnd(), hand::MouseAction::Down, row.x + 8, row.y + row.h / 2, vbLeftButton, 0);
+    hand::Mouse(up.hWnd(), hand::MouseAction::Up, row.x + 8, row.y + row.h / 2, vbLeftButton, 0);
+    const std::string before = up.FindAs<TextBox>("FileName")->Text();
+    hand::Character(up.hWnd(), 'X');
+    hand::Key(up.hWnd(), static_cast<int>(winplat::VK_RETURN), 0);
+    hand::CloseBox(up.hWnd());
+    stillUp = Form::Named("OpenFile") == &up && up.Visible();
+    typedNothing = up.FindAs<TextBox>("FileName")->Text() == before;
+  });
+  SetFileDialogShower(ScreenFileDialogShower());
+  QueueFileDialogAnswer({false, "C:\\Shown\\Jobs\\B.DXF"});
+  dialog.ShowOpen();
+  EXPECT_TRUE(acted);
+  EXPECT_TRUE(shown);
+  EXPECT_TRUE(stillUp);
+  EXPECT_TRUE(typedNothing);
+  EXPECT_EQ(dialog.FileName(), "C:\\Shown\\Jobs\\B.DXF");
+  // With nothing queued and no handler, the dialog shows and is cancelled.
+  acted = false;
+  dialog.ShowOpen();
+  SetFileDialogShower(nullptr);
+  EXPECT_TRUE(acted);
+  EXPECT_EQ(dialog.FileName(), "C:\\Shown\\Jobs\\B.DXF");
+  EXPECT_EQ(Form::Named("OpenFile"), nullptr);
+}
+
 TEST_F(ScreenDialogs, TheOpenDialogShowsTheFolderAndTheFilesOfItsFilter) {
   namespace fs = std::filesystem;
   fs::path jobs = winplat::HostPath("C:\\Dialog\\Jobs");

@@ -25,6 +25,9 @@ void CloseBox(HWND window);
 // The pointer's shape over a point: vbHourglass, vbIBeam or vbArrow.
 constexpr int vbIBeam = 3;
 int PointerAt(HWND window, int x, int y);
+// With `on`, the hand passes the window by: its clicks, keys and close box do
+// nothing (a dialog shown while a command file answers it).
+void PassBy(HWND window, bool on);
 // Forgets a press in progress (the window lost the pointer).
 void Release();
 

@@ -157,6 +157,10 @@ using FileDialogHandler = std::function<FileDialogAnswer(const FileDialogRequest
 void SetFileDialogHandler(FileDialogHandler handler);
 // Answers queued for the next dialogs (operator commands), before the handler is asked.
 void QueueFileDialogAnswer(FileDialogAnswer answer);
+// With a shower set, each dialog is given to it with what answers it (a queued
+// answer, else the handler; none: cancelled) and shown while that answers.
+using FileDialogShower = std::function<FileDialogAnswer(const FileDialogRequest&, const FileDialogHandler& answer)>;
+void SetFileDialogShower(FileDialogShower shower);
 std::vector<FileDialogRequest> ShownFileDialogs();
 void ClearShownFileDialogs();
 

@@ -111,6 +111,9 @@ MessageBoxHandler ShownMessageBoxHandler(MessageBoxHandler answer);
 // The same for open-file dialogs: the folder, its sub-folders, the files
 // matching the filter, a file-name box, OK and Cancel.
 FileDialogHandler ScreenFileDialogHandler();
+// Shows each open dialog on the screen while what is given answers it (a
+// command file's `file` lines); the operator's clicks and keys on it do nothing.
+FileDialogShower ScreenFileDialogShower();
 
 // The program's loop with its windows on the screen: commands from the file at
 // `path`, or from the terminal when it is empty or "-" (message boxes and file
