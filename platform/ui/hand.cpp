@@ -397,14 +397,32 @@ void Wheel(HWND window, int x, int y, int steps) {
   if (ViewBarOf(*h.control, h.part == hit::Area::Bar && h.horizontal, &view)) view.scrollTo(view.value - 3 * steps);
 }
 
-void Key(HWND window, int keyCode, int shift) {
-  if (IsPassedBy(window)) return;
+namespace {
+
+// The form a key or character typed on `window` goes to: none when the window
+// is passed by, hidden or covered by a modal one; a window that is no form
+// gets it as MESSAGE instead.
+Form* FormTyping(HWND window, UINT message, int code) {
+  if (IsPassedBy(window)) return nullptr;
   Form* form = FormOf(window);
   if (!form) {
-    SendMessage(window, WM_KEYDOWN, static_cast<WPARAM>(keyCode), 0);
-    return;
+    SendMessage(window, message, static_cast<WPARAM>(code), 0);
+    return nullptr;
   }
-  if (!form->Visible() || form->CoveredByModal()) return;
+  return form->Visible() && !form->CoveredByModal() ? form : nullptr;
+}
+
+// A space clicks these kinds; it types nowhere.
+bool ClickedBySpace(const Control& c) {
+  return c.Kind() == ControlKind::CommandButton || c.Kind() == ControlKind::CheckBox ||
+         c.Kind() == ControlKind::OptionButton;
+}
+
+}  // namespace
+
+void Key(HWND window, int keyCode, int shift) {
+  Form* form = FormTyping(window, WM_KEYDOWN, keyCode);
+  if (!form) return;
   Control* active = form->ActiveControl();
   if (active && !active->AcceptsInput()) active = nullptr;
   int key = keyCode;
@@ -435,16 +453,9 @@ void Key(HWND window, int keyCode, int shift) {
     return;
   }
   if (!active) return;
-  if (key == static_cast<int>(VK_SPACE)) {
-    switch (active->Kind()) {
-      case ControlKind::CommandButton:
-      case ControlKind::CheckBox:
-      case ControlKind::OptionButton:
-        active->OperatorClick();
-        return;
-      default:
-        break;
-    }
+  if (key == static_cast<int>(VK_SPACE) && ClickedBySpace(*active)) {
+    active->OperatorClick();
+    return;
   }
   if (auto* box = dynamic_cast<TextBox*>(active)) {
     TextBoxKey(*box, key);
@@ -459,19 +470,11 @@ void Key(HWND window, int keyCode, int shift) {
 }
 
 void Character(HWND window, int code) {
-  if (IsPassedBy(window)) return;
-  Form* form = FormOf(window);
-  if (!form) {
-    SendMessage(window, WM_CHAR, static_cast<WPARAM>(code), 0);
-    return;
-  }
-  if (!form->Visible() || form->CoveredByModal()) return;
+  Form* form = FormTyping(window, WM_CHAR, code);
+  if (!form) return;
   Control* active = form->ActiveControl();
   if (!active || !active->AcceptsInput() || code < 32) return;
-  // A space on a button or box was its click (Key); it types nowhere.
-  if (code == ' ' && (active->Kind() == ControlKind::CommandButton || active->Kind() == ControlKind::CheckBox ||
-                      active->Kind() == ControlKind::OptionButton))
-    return;
+  if (code == ' ' && ClickedBySpace(*active)) return;  // the space was its click (Key)
   if (auto* box = dynamic_cast<TextBox*>(active)) {
     box->OperatorType(std::string(1, static_cast<char>(code)));
   } else {

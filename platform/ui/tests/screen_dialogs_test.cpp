@@ -38,6 +38,13 @@ class ScreenDialogs : public ControlTest {
     hand::Mouse(window, hand::MouseAction::Down, p.x + p.w / 2, p.y + p.h / 2, vbLeftButton, 0);
     hand::Mouse(window, hand::MouseAction::Up, p.x + p.w / 2, p.y + p.h / 2, vbLeftButton, 0);
   }
+  // A click on entry `index` of a list where the list draws it.
+  static void ClickEntry(Form& form, ListBox& list, int index) {
+    const winplat::controls::Box row =
+        winplat::controls::ListLayout(list, winplat::controls::PlaceOnForm(list)).EntryBox(index);
+    hand::Mouse(form.hWnd(), hand::MouseAction::Down, row.x + 8, row.y + row.h / 2, vbLeftButton, 0);
+    hand::Mouse(form.hWnd(), hand::MouseAction::Up, row.x + 8, row.y + row.h / 2, vbLeftButton, 0);
+  }
   bool acted = false;
 };
 
@@ -114,10 +121,7 @@ TEST_F(ScreenDialogs, AnOpenDialogAnsweredByACommandFileShowsWhileItIsAnsweredAn
   WhenUp("OpenFile", [&](Form& up) {
     shown = winplat::WindowFrame(up.hWnd()).width > 0 && up.FindAs<FileListBox>("Files")->ListCount() == 1;
     // A click on the file, keys, Enter and the close box answer nothing: the file answers.
-    const winplat::controls::Box row = winplat::controls::ListLayout(
-        *up.FindAs<FileListBox>("Files"), winplat::controls::PlaceOnForm(*up.FindAs<FileListBox>("Files"))).EntryBox(0);
-    hand::Mouse(up.hWnd(), hand::MouseAction::Down, row.x + 8, row.y + row.h / 2, vbLeftButton, 0);
-    hand::Mouse(up.hWnd(), hand::MouseAction::Up, row.x + 8, row.y + row.h / 2, vbLeftButton, 0);
+    ClickEntry(up, *up.FindAs<FileListBox>("Files"), 0);
     const std::string before = up.FindAs<TextBox>("FileName")->Text();
     hand::Character(up.hWnd(), 'X');
     hand::Key(up.hWnd(), static_cast<int>(winplat::VK_RETURN), 0);
@@ -155,9 +159,7 @@ TEST_F(ScreenDialogs, TheOpenDialogShowsTheFolderAndTheFilesOfItsFilter) {
     for (int i = 0; i < sub->ListCount(); ++i) folders.push_back(sub->List(i));
     for (int i = 0; i < shown->ListCount(); ++i) files.push_back(shown->List(i));
     // Pick the drawing in the list and press Enter (OK is the default button).
-    const winplat::controls::Box row = winplat::controls::ListLayout(*shown, winplat::controls::PlaceOnForm(*shown)).EntryBox(0);
-    hand::Mouse(dialog.hWnd(), hand::MouseAction::Down, row.x + 8, row.y + row.h / 2, vbLeftButton, 0);
-    hand::Mouse(dialog.hWnd(), hand::MouseAction::Up, row.x + 8, row.y + row.h / 2, vbLeftButton, 0);
+    ClickEntry(dialog, *shown, 0);
     hand::Key(dialog.hWnd(), static_cast<int>(winplat::VK_RETURN), 0);
   });
   FileDialogAnswer answer = ScreenFileDialogHandler()(
