@@ -14,6 +14,7 @@
 #include <string>
 #include <unistd.h>
 
+#include "bench_drawings.h"
 #include "console/program.h"
 #include "engine/projection_output.h"
 #include "engine/vexlib_binding.h"
@@ -106,6 +107,10 @@ struct Machine {
     std::ofstream(jobs / "BIG.DXF", std::ios::binary)
         << Padded(ReadText(jobs / "PLATE.DXF"), kPaddedBytes, DxfComment);
     std::ofstream(jobs / "BIG.NC", std::ios::binary) << Padded(ReadText(jobs / "PLATE.NC"), kPaddedBytes, NcComment);
+    // Drawings of 100 to 2,000 entities: a pick's cost should grow with them, no faster.
+    for (int entities : {100, 300, 1000, 2000})
+      std::ofstream(jobs / ("LINES" + std::to_string(entities) + ".DXF"), std::ios::binary)
+          << benchdrawings::GenerateDrawing(entities);
     winplat::SetExeName("C:\\Fieldray\\Fieldray.exe");
     winplat::RegisterServerLibrary(BinaryFolder() / "libkelvaneent.so");
     program = std::make_unique<Program>(DeviceLibraryFolder(), [] {});
@@ -189,5 +194,9 @@ BENCHMARK_CAPTURE(PickToLaser, IsaPartProgram99999, false, "BIG.NC")->Apply(Conf
 BENCHMARK_CAPTURE(PickToLaser, PciDrawing99999, true, "BIG.DXF")->Apply(Configure);
 BENCHMARK_CAPTURE(PickToLaser, PciPlate, true, "PLATE.DXF")->Apply(Configure);
 BENCHMARK_CAPTURE(PickToLaser, PciPartProgram99999, true, "BIG.NC")->Apply(Configure);
+BENCHMARK_CAPTURE(PickToLaser, PciLines100, true, "LINES100.DXF")->Apply(Configure);
+BENCHMARK_CAPTURE(PickToLaser, PciLines300, true, "LINES300.DXF")->Apply(Configure);
+BENCHMARK_CAPTURE(PickToLaser, PciLines1000, true, "LINES1000.DXF")->Apply(Configure);
+BENCHMARK_CAPTURE(PickToLaser, PciLines2000, true, "LINES2000.DXF")->Apply(Configure);
 
 }  // namespace
