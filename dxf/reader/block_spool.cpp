@@ -98,7 +98,11 @@ void BlockSpool::ThrowIfNotStored() const {
 
 bool BlockSpool::MoveToDisk() {
   const std::string folder = folder_.substr(0, folder_.size() - 1);
-  if (!held_.Create(folder)) return false;
+  // Another process's sweep may take the new folder before this read holds
+  // it; the name is then free again a moment later.
+  bool held = false;
+  for (int attempt = 0; attempt < 20 && !held; ++attempt) held = held_.Create(folder);
+  if (!held) return false;
   std::string bytes;
   for (const std::string& file : files_) {
     bytes.clear();
