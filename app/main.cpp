@@ -156,6 +156,9 @@ int main(int argc, char** argv) {
   RestoreTemplateFiles();
   // Temporaries that writes interrupted by a crash or a kill left behind.
   winplat::RemoveWriteLeftovers(winplat::MachineRoot(), true);
+  // Block-file folders of drawing reads that ended the same way (no read holds
+  // them), and what earlier builds kept for them in memory.
+  for (const char* folder : {"C:\\TEMP", "C:\\"}) winplat::RemoveUnheldFolders(folder, "KLV????????????????");
 
   // A start that a device fault ends runs none of the command lines: that is
   // a failed run, never a clean one.

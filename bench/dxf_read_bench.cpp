@@ -6,6 +6,7 @@
 #include <string>
 
 #include "bench_drawings.h"
+#include "dxf/reader/block_spool.h"
 #include "dxf/reader/dxf_reader.h"
 #include "winplat/paths.h"
 
@@ -36,6 +37,13 @@ void BM_ReadDrawing120Inserts(benchmark::State& state) {
   ReadDrawing(state, "inserts.dxf", benchdrawings::GenerateInsertDrawing(12, 120, 99999));
 }
 
+// The same INSERT drawing with no memory allowance: every block file on disk.
+void BM_ReadDrawing120InsertsOnDisk(benchmark::State& state) {
+  kelvane::BlockSpool::SetMemoryAllowance(0);
+  ReadDrawing(state, "inserts.dxf", benchdrawings::GenerateInsertDrawing(12, 120, 99999));
+  kelvane::BlockSpool::SetMemoryAllowance(-1);
+}
+
 // The same large read with the yields going to the real message loop.
 void BM_ReadDrawing8MBWithMessageLoop(benchmark::State& state) {
   const std::string text = benchdrawings::GenerateDrawing(60000);
@@ -58,3 +66,4 @@ BENCHMARK(BM_ReadDrawing8MB)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadDrawing8MBWithMessageLoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadDrawing50KB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadDrawing120Inserts)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadDrawing120InsertsOnDisk)->Unit(benchmark::kMicrosecond);

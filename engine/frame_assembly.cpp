@@ -105,32 +105,43 @@ void SendFrame(Engine& engine, const std::int32_t n) {
 
 void DensifyFramePoints(Engine& engine) {
   std::vector<PointStruct>& fb = engine.State.FrameBuffer;
-  const auto upper = [&fb] { return static_cast<std::int32_t>(fb.size()) - 1; };
-  const std::int32_t step = 30 * std::clamp(upper() / 50, 1, 5);
+  if (fb.size() <= 1) return;
+  const std::vector<PointStruct> old = std::move(fb);
+  const std::size_t last = old.size() - 1;
+  const std::int32_t step = 30 * std::clamp(static_cast<std::int32_t>(last) / 50, 1, 5);
 
+  // One pass into a new buffer: each pair of old points is copied with the
+  // points between them. `i` is the position of the pair's first point in the
+  // new frame; nothing is put in once it reaches DensifyLimit.
+  std::vector<PointStruct> out;
+  out.reserve(old.size() + static_cast<std::size_t>(DensifyLimit));
+  out.push_back(old[0]);
   std::int32_t i = 0;
-  while (i < upper() && i < DensifyLimit) {
-    const PointStruct p = fb[static_cast<std::size_t>(i)];
-    const PointStruct& q = fb[static_cast<std::size_t>(i) + 1];
+  std::size_t j = 0;  // the old index of the pair's first point
+  while (j < last && i < DensifyLimit) {
+    const PointStruct& p = old[j];
+    const PointStruct& q = old[j + 1];
     const double dx = static_cast<double>(q.X) - p.X;
     const double dy = static_cast<double>(q.Y) - p.Y;
     const std::int32_t d = winplat::CLng(std::sqrt(dx * dx + dy * dy));
-    if (d <= step) {
-      ++i;
-      continue;
-    }
-    const double a = toolpath::LineAngle(p.X, p.Y, q.X, q.Y);
-    const double ca = toolpath::CosDeg(a);
-    const double sa = toolpath::SinDeg(a);
-    for (std::int32_t k = step; k <= d && i < DensifyLimit; k += step) {
-      ++i;
-      PointStruct mid = p;
-      mid.X = winplat::CLng(p.X + k * ca);
-      mid.Y = winplat::CLng(p.Y + k * sa);
-      fb.insert(fb.begin() + i, mid);
+    if (d > step) {
+      const double a = toolpath::LineAngle(p.X, p.Y, q.X, q.Y);
+      const double ca = toolpath::CosDeg(a);
+      const double sa = toolpath::SinDeg(a);
+      for (std::int32_t k = step; k <= d && i < DensifyLimit; k += step) {
+        ++i;
+        PointStruct mid = p;
+        mid.X = winplat::CLng(p.X + k * ca);
+        mid.Y = winplat::CLng(p.Y + k * sa);
+        out.push_back(mid);
+      }
     }
     ++i;  // on to the pair that starts at Q
+    out.push_back(q);
+    ++j;
   }
+  out.insert(out.end(), old.begin() + static_cast<std::ptrdiff_t>(j) + 1, old.end());
+  fb = std::move(out);
 }
 
 void AppendOffsetPath(Engine& engine) {

@@ -84,24 +84,16 @@ Point2 Place(const Placement& p, float x, float y) {
   return Point2{winplat::CSng(static_cast<double>(x) + p.X), winplat::CSng(static_cast<double>(y) + p.Y)};
 }
 
-std::string ReadWhole(const std::filesystem::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  if (!in) throw winplat::FileError(53, "File not found");
-  std::ostringstream text;
-  text << in.rdbuf();
-  return text.str();
-}
-
 // The records of block row `row`: read from its file once per read, and
 // replayed from memory while the file is not written again. A file open for
-// writing is read from disk each time (what was written so far).
+// writing is read again each time (what was written so far).
 std::shared_ptr<const std::vector<SpooledRecord>> BlockRecords(DXF& dxf, std::int32_t row) {
   BlockSpool& spool = Spool(dxf);
   SpooledBlock& block = spool.blocks.at(static_cast<std::size_t>(row - 1));
   const bool writing = dxf.reader.BlockFileNum && spool.writing == row;
   if (!writing && block.records) return block.records;
   if (std::ofstream* out = dxf.reader.BlockFileNum.get()) out->flush();
-  SpooledRecordReader reader(ReadWhole(block.hostFile));
+  SpooledRecordReader reader(spool.Read(row));
   auto records = std::make_shared<std::vector<SpooledRecord>>();
   SpooledRecord rec;
   while (reader.Next(rec)) records->push_back(rec);
@@ -381,15 +373,14 @@ bool DXFBlock(DXF& dxf) {
     Point2 base = ReadPoint(dxf, 10);
     r.BlockFileNum.reset();  // a block still open ends here
     r.TmpFileCounter = winplat::AddLng(r.TmpFileCounter, 1);
-    std::filesystem::path host;
     std::string file;
     try {
-      file = spool.CreateFile(TempFolderOf(dxf), r.TmpFileCounter, host);
+      file = spool.CreateFile(TempFolderOf(dxf), r.TmpFileCounter);
     } catch (const winplat::FileError& e) {
       if (e.Number() != 76) throw;
       // No temporary folder: the root folder of drive C takes the files.
       dxf.SetTmpFileNamePath("C:\\");
-      file = spool.CreateFile(TempFolderOf(dxf), r.TmpFileCounter, host);
+      file = spool.CreateFile(TempFolderOf(dxf), r.TmpFileCounter);
     }
     BlockRecord row;
     row.X = base.X, row.Y = base.Y;
@@ -399,7 +390,6 @@ bool DXFBlock(DXF& dxf) {
     SpooledBlock block;
     block.name = name;
     block.file = file;
-    block.hostFile = host;
     spool.blocks.push_back(std::move(block));
     OpenForAppend(dxf, static_cast<std::int32_t>(spool.blocks.size()));
     dxf.db.InBlock = true;

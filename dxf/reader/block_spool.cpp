@@ -1,26 +1,22 @@
 // The private folder and the temporary block files of one read.
 #include "block_spool.h"
 
-#include <fcntl.h>
-#include <unistd.h>
-
 #include <atomic>
-#include <cerrno>
 #include <cstdio>
-#include <cstring>
+#include <cstdlib>
 #include <random>
 
-#include "winplat/files.h"
+#include "dxf_output.h"
 #include "winplat/folders.h"
-#include "winplat/paths.h"
 
 namespace kelvane {
 
-namespace fs = std::filesystem;
-
 namespace {
 
-std::atomic<std::uint64_t> memoryAllowance{0};
+// Names of block-file folders: "KLV" and sixteen hexadecimal digits.
+constexpr const char* kFolderPattern = "KLV????????????????";
+
+std::atomic<std::int64_t> allowanceSet{-1};
 
 // A name for a private folder nobody can guess.
 std::string RandomFolderName(std::random_device& random) {
@@ -30,128 +26,162 @@ std::string RandomFolderName(std::random_device& random) {
   return name;
 }
 
-// A new folder only the owner may use; false when the name is taken or the
-// folder is not what it should be.
-bool MakePrivateFolder(const fs::path& folder) {
-  std::error_code ec;
-  if (!fs::create_directory(folder, ec) || ec) return false;
-  fs::permissions(folder, fs::perms::owner_all, fs::perm_options::replace, ec);
-  if (ec || fs::symlink_status(folder, ec).type() != fs::file_type::directory) {
-    fs::remove(folder, ec);
-    return false;
+// The allowance a text gives: a count of bytes, digits only.
+bool ParseBytes(const char* text, std::uint64_t& bytes) {
+  if (!text || !*text) return false;
+  std::uint64_t value = 0;
+  for (const char* c = text; *c; ++c) {
+    if (*c < '0' || *c > '9' || value > (UINT64_MAX - 9) / 10) return false;
+    value = value * 10 + static_cast<std::uint64_t>(*c - '0');
   }
+  bytes = value;
   return true;
 }
 
-bool NoRoom(int error) { return error == ENOSPC || error == EDQUOT || error == EFBIG; }
-
 }  // namespace
 
-void BlockSpool::SetMemoryAllowance(std::uint64_t bytes) { memoryAllowance = bytes; }
-
-bool BlockSpool::MayWriteInMemory(std::size_t bytes) const {
-  const std::uint64_t allowance = memoryAllowance.load();
-  return InMemory() && (allowance == 0 || memoryBytes_ + bytes <= allowance);
+std::uint64_t BlockSpool::MemoryAllowance() {
+  const std::int64_t set = allowanceSet.load();
+  if (set >= 0) return static_cast<std::uint64_t>(set);
+  std::uint64_t bytes = 0;
+  if (ParseBytes(std::getenv("FIELDRAY_BLOCK_MEMORY"), bytes)) return bytes;
+  const std::uint64_t machine = winplat::MachineMemoryBytes();
+  return machine > 0 ? machine / 4 : std::uint64_t{256} << 20;
 }
 
-bool BlockSpool::MakeFolder(const fs::path& base, const std::string& tempFolder) {
-  std::random_device random;
-  fs::path memory = winplat::MemoryTempFolder();
-  for (int attempt = 0; attempt < 20; ++attempt) {
-    const std::string name = RandomFolderName(random);
-    const fs::path here = base / name;
-    // After ten failures in memory (another read may have just removed the
-    // machine's memory folder) the disk folder is taken.
-    if (attempt == 10) memory.clear();
-    if (!memory.empty()) {
-      // The files in memory; the Windows folder names them through a link.
-      const fs::path inMemory = memory / name;
-      if (!MakePrivateFolder(inMemory)) {
-        memory = winplat::MemoryTempFolder();
+void BlockSpool::SetMemoryAllowance(std::int64_t bytes) { allowanceSet = bytes < 0 ? -1 : bytes; }
+
+std::string BlockSpool::CreateFile(const std::string& tempFolder, std::int32_t counter) {
+  ThrowIfNotStored();
+  if (folder_.empty()) {
+    if (!winplat::FolderExists(tempFolder)) throw winplat::FileError(76, "Path not found");
+    allowance_ = MemoryAllowance();
+    // A folder of this read's own, so that two controls or two processes never
+    // meet in it. In memory its name is only kept free on disk, where the
+    // files go should the allowance be passed; with no allowance the folder
+    // is made and held at once.
+    std::random_device random;
+    for (int attempt = 0; attempt < 20 && folder_.empty(); ++attempt) {
+      const std::string folder = tempFolder + RandomFolderName(random);
+      if (allowance_ == 0) {
+        if (!held_.Create(folder)) continue;
+        onDisk_ = true;
+      } else if (winplat::FolderExists(folder) || winplat::Exist(folder)) {
         continue;
       }
-      std::error_code ec;
-      fs::create_directory_symlink(inMemory, here, ec);
-      if (ec) {
-        fs::remove(inMemory, ec);
-        continue;
-      }
-      memoryFolder_ = hostFolder_ = inMemory;
-      link_ = here;
-    } else {
-      if (!MakePrivateFolder(here)) continue;
-      hostFolder_ = here;
+      folder_ = folder + "\\";
     }
-    folder_ = tempFolder + name + "\\";
-    return true;
+    if (folder_.empty()) throw winplat::FileError(75, "Path/File access error");
+  }
+  const std::string file = folder_ + std::to_string(counter) + ".TMP";
+  if (onDisk_) {
+    // Created exclusively: an existing file or link of that name is an error.
+    if (!winplat::File::CreatePrivate(file).IsOpen()) throw winplat::FileError(75, "Path/File access error");
+  } else if (!winplat::MemoryFiles::Create(file)) {
+    throw winplat::FileError(75, "Path/File access error");
+  }
+  files_.push_back(file);
+  return file;
+}
+
+bool BlockSpool::Fail(const std::string& file, std::uint32_t error) {
+  if (failedFile_.empty()) {
+    failedFile_ = file;
+    failedError_ = error;
   }
   return false;
 }
 
-std::string BlockSpool::CreateFile(const std::string& tempFolder, std::int32_t counter, fs::path& host) {
-  if (folder_.empty()) {
-    const fs::path base = winplat::HostPath(tempFolder);
-    std::error_code ec;
-    if (!fs::is_directory(base, ec)) throw winplat::FileError(76, "Path not found");
-    // A folder of this read's own, so that two controls or two processes never meet in it.
-    if (!MakeFolder(base, tempFolder)) throw winplat::FileError(75, "Path/File access error");
-  }
-  const std::string leaf = std::to_string(counter) + ".TMP";
-  // Created exclusively: an existing file or link of that name is an error.
-  std::FILE* file = std::fopen((hostFolder_ / leaf).c_str(), "wx");
-  if (!file && InMemory() && NoRoom(errno) && MoveToDisk()) file = std::fopen((hostFolder_ / leaf).c_str(), "wx");
-  if (!file) throw winplat::FileError(75, "Path/File access error");
-  std::fclose(file);
-  host = hostFolder_ / leaf;
-  files_.push_back(host);
-  std::error_code ec;
-  fs::permissions(host, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace, ec);
-  return folder_ + leaf;
+void BlockSpool::ThrowIfNotStored() const {
+  if (!failedFile_.empty()) throw OutputFileError(failedError_, failedFile_);
 }
 
 bool BlockSpool::MoveToDisk() {
-  if (!InMemory()) return false;
-  std::error_code ec;
-  // The link gives way to a real folder of the same name: the Windows names stay right.
-  if (!fs::remove(link_, ec) || !MakePrivateFolder(link_)) return false;
-  for (fs::path& file : files_) {
-    const fs::path moved = link_ / file.filename();
-    if (!fs::copy_file(file, moved, ec)) return false;
-    fs::permissions(moved, fs::perms::owner_read | fs::perms::owner_write, fs::perm_options::replace, ec);
-    fs::remove(file, ec);
-    for (SpooledBlock& block : blocks)
-      if (block.hostFile == file) block.hostFile = moved;
-    file = moved;
+  const std::string folder = folder_.substr(0, folder_.size() - 1);
+  // Another process's sweep may take the new folder before this read holds
+  // it; the name is then free again a moment later.
+  bool held = false;
+  for (int attempt = 0; attempt < 20 && !held; ++attempt) held = held_.Create(folder);
+  if (!held) return false;
+  std::string bytes;
+  for (const std::string& file : files_) {
+    bytes.clear();
+    winplat::MemoryFiles::Read(file, bytes);
+    winplat::File out = winplat::File::CreatePrivate(file);
+    if (!out.IsOpen()) return false;
+    if (!bytes.empty() && out.Write(bytes.data(), bytes.size()) != static_cast<std::int64_t>(bytes.size())) return false;
+    winplat::MemoryFiles::Delete(file);
   }
-  fs::remove_all(memoryFolder_, ec);
-  hostFolder_ = link_;
-  memoryFolder_.clear();
-  link_.clear();
+  onDisk_ = true;
+  memoryBytes_ = 0;
   return true;
 }
 
+bool BlockSpool::AppendOnDisk(std::int32_t row, const char* bytes, std::size_t count) {
+  const std::string& file = blocks.at(static_cast<std::size_t>(row - 1)).file;
+  if (appendRow_ != row || !appendFile_.IsOpen()) {
+    appendFile_ = winplat::File::OpenForAppending(file);
+    appendRow_ = row;
+    if (!appendFile_.IsOpen()) return Fail(file, appendFile_.Error());
+  }
+  if (appendFile_.Write(bytes, count) != static_cast<std::int64_t>(count)) {
+    const std::uint32_t error = appendFile_.Error();
+    appendFile_.Close();
+    return Fail(file, error);
+  }
+  return true;
+}
+
+bool BlockSpool::Append(std::int32_t row, const char* bytes, std::size_t count) {
+  if (!failedFile_.empty()) return false;
+  const std::string& file = blocks.at(static_cast<std::size_t>(row - 1)).file;
+  if (!onDisk_) {
+    if (memoryBytes_ + count <= allowance_) {
+      if (!winplat::MemoryFiles::Append(file, bytes, count)) return Fail(file, winplat::ERROR_FILE_NOT_FOUND);
+      memoryBytes_ += count;
+      return true;
+    }
+    // The allowance is passed: this read's files, and the rest of it, go on disk.
+    if (!MoveToDisk()) return Fail(file, winplat::ERROR_ACCESS_DENIED);
+  }
+  return AppendOnDisk(row, bytes, count);
+}
+
+std::string BlockSpool::Read(std::int32_t row) {
+  ThrowIfNotStored();
+  const std::string& file = blocks.at(static_cast<std::size_t>(row - 1)).file;
+  std::string text;
+  if (!onDisk_) {
+    if (!winplat::MemoryFiles::Read(file, text)) throw winplat::FileError(53, "File not found");
+    return text;
+  }
+  winplat::File in = winplat::File::OpenForReading(file);
+  if (!in.IsOpen()) throw winplat::FileError(53, "File not found");
+  const std::int64_t size = in.Size();
+  text.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+  const std::int64_t n = text.empty() ? 0 : in.Read(text.data(), text.size());
+  if (n < 0) throw OutputFileError(in.Error(), file);
+  text.resize(static_cast<std::size_t>(n));
+  return text;
+}
+
 std::unique_ptr<std::ofstream> BlockSpool::OpenForAppend(std::int32_t row) {
+  ThrowIfNotStored();
   return std::make_unique<BlockFileStream>(shared_from_this(), row);
 }
 
 void BlockSpool::Clear() {
-  std::error_code ec;
-  for (const fs::path& file : files_) fs::remove(file, ec);
+  appendFile_.Close();
+  appendRow_ = 0;
+  for (const std::string& file : files_) winplat::MemoryFiles::Delete(file);
   files_.clear();
-  if (!memoryFolder_.empty()) {
-    fs::remove_all(memoryFolder_, ec);
-    fs::remove_all(link_, ec);  // the link, or the folder that took its place
-    // The machine's memory folder goes too once no read uses it.
-    ::rmdir(memoryFolder_.parent_path().c_str());
-  } else if (!hostFolder_.empty()) {
-    if (!winplat::RemoveEmptyHostFolder(hostFolder_) && fs::exists(fs::symlink_status(hostFolder_, ec)))
-      fs::remove_all(hostFolder_, ec);
-  }
-  memoryFolder_.clear();
-  link_.clear();
+  held_.Remove();
+  onDisk_ = false;
+  allowance_ = 0;
   memoryBytes_ = 0;
-  hostFolder_.clear();
   folder_.clear();
+  failedFile_.clear();
+  failedError_ = 0;
   blocks.clear();
   deferred.clear();
   deferredDone = 0;
@@ -166,45 +196,17 @@ BlockFileStream::Buffer::Buffer(std::shared_ptr<BlockSpool> spool, std::int32_t 
 
 BlockFileStream::Buffer::~Buffer() { Close(); }
 
-bool BlockFileStream::Buffer::Open() {
-  const fs::path& file = spool_->blocks.at(static_cast<std::size_t>(row_ - 1)).hostFile;
-  fd_ = ::open(file.c_str(), O_WRONLY | O_APPEND | O_CLOEXEC | O_NOFOLLOW);
-  return fd_ >= 0;
-}
-
 void BlockFileStream::Buffer::Close() {
-  if (fd_ < 0) return;
-  WriteOut();
-  ::close(fd_);
-  fd_ = -1;
+  if (spool_) WriteOut();
+  spool_.reset();
 }
 
 bool BlockFileStream::Buffer::WriteOut() {
-  const char* at = pbase();
-  const char* end = pptr();
-  while (at < end) {
-    if (fd_ < 0) return false;
-    const auto size = static_cast<std::size_t>(end - at);
-    ssize_t n = -1;
-    if (!spool_->InMemory() || spool_->MayWriteInMemory(size)) {
-      n = ::write(fd_, at, size);
-      if (n < 0 && errno == EINTR) continue;
-      if (n > 0 && spool_->InMemory()) spool_->WroteInMemory(static_cast<std::size_t>(n));
-    } else {
-      errno = ENOSPC;  // the allowance is used up
-    }
-    if (n >= 0) {
-      at += n;
-      continue;
-    }
-    // The memory file system is full: the rest of the read goes on disk.
-    if (!spool_->InMemory() || !NoRoom(errno)) return false;
-    ::close(fd_);
-    fd_ = -1;
-    if (!spool_->MoveToDisk() || !Open()) return false;
-  }
+  if (!spool_) return false;
+  const auto size = static_cast<std::size_t>(pptr() - pbase());
+  const bool stored = size == 0 || spool_->Append(row_, pbase(), size);
   setp(data_, data_ + sizeof data_);
-  return true;
+  return stored;
 }
 
 BlockFileStream::Buffer::int_type BlockFileStream::Buffer::overflow(int_type c) {
@@ -220,7 +222,6 @@ int BlockFileStream::Buffer::sync() { return WriteOut() ? 0 : -1; }
 
 BlockFileStream::BlockFileStream(std::shared_ptr<BlockSpool> spool, std::int32_t row) : buffer_(std::move(spool), row) {
   std::ios::rdbuf(&buffer_);
-  if (!buffer_.Open()) setstate(std::ios::failbit);
 }
 
 BlockFileStream::~BlockFileStream() { buffer_.Close(); }
@@ -232,5 +233,17 @@ BlockSpool& Spool(DXF& dxf) {
 }
 
 bool LastInsertPlaced(DXF& dxf) { return dxf.reader.BlockFiles && dxf.reader.BlockFiles->lastInsertPlaced; }
+
+void RemoveBlockLeftovers(const std::string& tempFolder) {
+  std::vector<std::string> folders = {winplat::TempFolder(), "C:\\"};
+  if (!tempFolder.empty()) {
+    std::string own = tempFolder;
+    if (own.back() == '\\' && own.size() > 3) own.pop_back();
+    bool known = false;
+    for (const std::string& f : folders) known = known || winplat::SameFile(f, own) || f == own;
+    if (!known) folders.push_back(own);
+  }
+  for (const std::string& folder : folders) winplat::RemoveUnheldFolders(folder, kFolderPattern);
+}
 
 }  // namespace kelvane

@@ -1,11 +1,10 @@
 #pragma once
-// The temporary block files of one read: a private folder under the control's
-// temporary folder, one file per block definition, and what is known of each
-// block's nesting. Everything is closed and deleted when the read ends. Where
-// the host has a memory-backed file system the folder lives there, and the
-// Windows folder holds a link to it of the folder's name.
+// The temporary block files of one read: one file per block definition, named
+// in a private folder under the control's temporary folder, and what is known
+// of each block's nesting. The files live in the reading process's memory up
+// to an allowance per read; past it the folder is made on disk, held while the
+// read runs, and the files go there. Everything is deleted when the read ends.
 #include <cstdint>
-#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <set>
@@ -14,13 +13,13 @@
 
 #include "../control/dxf_control.h"
 #include "block_records.h"
+#include "winplat/files.h"
 
 namespace kelvane {
 
 struct SpooledBlock {
   std::string name;                // full length
   std::string file;                // Windows path
-  std::filesystem::path hostFile;  // where it lives
   std::int32_t depth = 0;          // levels of inserts copied into it
   std::set<std::int32_t> contains; // blocks copied into it, at any depth
   // Its records as last read, while the file has not been written since.
@@ -34,9 +33,8 @@ struct SpooledDeferred {
 
 class BlockSpool;
 
-// The stream a block file is written through. Its bytes go out in large
-// writes; when the memory file system holding the spool is full, the spool
-// moves to the disk folder and the writing goes on there.
+// The stream a block file is written through: its bytes go to the spool in
+// large pieces. A piece the spool cannot store sets the stream bad.
 class BlockFileStream : public std::ofstream {
  public:
   BlockFileStream(std::shared_ptr<BlockSpool> spool, std::int32_t row);
@@ -49,7 +47,6 @@ class BlockFileStream : public std::ofstream {
    public:
     Buffer(std::shared_ptr<BlockSpool> spool, std::int32_t row);
     ~Buffer() override;
-    bool Open();
     void Close();
 
    protected:
@@ -60,7 +57,6 @@ class BlockFileStream : public std::ofstream {
     bool WriteOut();
     std::shared_ptr<BlockSpool> spool_;  // kept while the file is open
     std::int32_t row_;
-    int fd_ = -1;
     char data_[1 << 16];
   };
   Buffer buffer_;
@@ -73,29 +69,32 @@ class BlockSpool : public std::enable_shared_from_this<BlockSpool> {
   BlockSpool& operator=(const BlockSpool&) = delete;
   ~BlockSpool() { Clear(); }
 
-  // The block file for a new block definition: created exclusively (never
-  // through a link) and readable by the owner only, in this read's private
-  // folder, which is created on first use under `tempFolder`. PathError or
-  // winplat::FileError(76) when the folder is missing; FileError(75) when the
-  // file cannot be created.
-  std::string CreateFile(const std::string& tempFolder, std::int32_t counter, std::filesystem::path& host);
+  // The block file for a new block definition, created empty in this read's
+  // private folder under `tempFolder` (named on first use). FileError(76)
+  // when the temporary folder is missing; FileError(75) when the file cannot
+  // be made.
+  std::string CreateFile(const std::string& tempFolder, std::int32_t counter);
   // Closes nothing (the reader owns the open stream); deletes every file
   // created and the private folder.
   void Clear();
 
   // Block row `row`'s file opened for appending (the spool must be held by a shared_ptr).
   std::unique_ptr<std::ofstream> OpenForAppend(std::int32_t row);
-  // May `bytes` more go to the memory file system? Not when the spool is on
-  // disk or the allowance would be passed.
-  bool MayWriteInMemory(std::size_t bytes) const;
-  void WroteInMemory(std::size_t bytes) { memoryBytes_ += bytes; }
-  bool InMemory() const { return !memoryFolder_.empty(); }
-  // Moves the private folder and every file in it to the disk folder (the
-  // memory file system is full); false when the disk folder cannot be made.
-  bool MoveToDisk();
-  // Limits the bytes one spool puts on the memory file system (0: no limit
-  // but the file system's own), to try a full one.
-  static void SetMemoryAllowance(std::uint64_t bytes);
+  // Adds bytes to block row `row`'s file; false when they could not be
+  // stored (the allowance passed and the disk failing): the read has failed.
+  bool Append(std::int32_t row, const char* bytes, std::size_t count);
+  // The whole of block row `row`'s file as written so far.
+  std::string Read(std::int32_t row);
+  // The reader's file error, naming the block file, when a block record
+  // could not be stored; nothing otherwise.
+  void ThrowIfNotStored() const;
+
+  bool InMemory() const { return !onDisk_; }
+  // Bytes a read may keep in memory: FIELDRAY_BLOCK_MEMORY when set (0 sends
+  // everything to disk), else a quarter of the machine's memory; or what
+  // SetMemoryAllowance set (a negative value goes back to those).
+  static std::uint64_t MemoryAllowance();
+  static void SetMemoryAllowance(std::int64_t bytes);
 
   std::vector<SpooledBlock> blocks;      // by block row - 1
   std::vector<SpooledDeferred> deferred; // by deferred row - 1
@@ -105,19 +104,30 @@ class BlockSpool : public std::enable_shared_from_this<BlockSpool> {
   std::int32_t writing = 0;         // the block row whose file was last opened for appending
 
  private:
-  bool MakeFolder(const std::filesystem::path& base, const std::string& tempFolder);
+  bool MoveToDisk();
+  bool AppendOnDisk(std::int32_t row, const char* bytes, std::size_t count);
+  bool Fail(const std::string& file, std::uint32_t error);
+
   std::string folder_;  // Windows path of the private folder, with its separator
-  std::filesystem::path hostFolder_;  // where its files are
-  // On the memory file system: the folder there, and the link in the Windows
-  // folder that stands for it (empty when the spool is on disk).
-  std::filesystem::path memoryFolder_, link_;
+  bool onDisk_ = false;
+  winplat::HeldFolder held_;  // the folder on disk, once made
+  std::uint64_t allowance_ = 0;
   std::uint64_t memoryBytes_ = 0;
-  std::vector<std::filesystem::path> files_;
+  std::vector<std::string> files_;  // every block file created
+  // The disk file last appended to, kept open for the next piece.
+  std::int32_t appendRow_ = 0;
+  winplat::File appendFile_;
+  std::string failedFile_;  // the block file a record could not be stored in
+  std::uint32_t failedError_ = 0;
 };
 
 // The spool of the running read (created on first use).
 BlockSpool& Spool(DXF& dxf);
 // True when the last INSERT read placed something.
 bool LastInsertPlaced(DXF& dxf);
+// Removes the block-file folders that reads which died left in the machine's
+// temporary folder, in the root of C and in `tempFolder`, and what earlier
+// builds left there.
+void RemoveBlockLeftovers(const std::string& tempFolder);
 
 }  // namespace kelvane

@@ -52,6 +52,7 @@ winplat::AutomationError OutputFileError(std::uint32_t windowsError, std::string
     case winplat::ERROR_PATH_NOT_FOUND: number = 76; break;
     case winplat::ERROR_FILE_NOT_FOUND: number = 53; break;
     case winplat::ERROR_SHARING_VIOLATION: number = 70; break;
+    case winplat::ERROR_DISK_FULL: number = 61; break;
     case winplat::ERROR_INVALID_NAME: number = 52; break;
     default: break;
   }

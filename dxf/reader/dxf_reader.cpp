@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "../control/cls_drawing.h"
+#include "block_spool.h"
 #include "entity_loaders.h"
 #include "winplat/gdi.h"
 #include "winplat/messages.h"
@@ -395,6 +396,8 @@ bool LoadDrawing(DXF& dxf, const std::string& FileName, const std::string* text,
   r.ProgressSteps = 0;
   r.ProgressDraws = 0;
   EndBlockFiles(dxf);
+  // Block files that reads which died left behind go before this read makes its own.
+  RemoveBlockLeftovers(dxf.TmpFileNamePath);
   r.LastLayer = {};
   dxf.db.InBlock = false;
   dxf.db.BlockCount = 0;
@@ -429,6 +432,9 @@ bool LoadDrawing(DXF& dxf, const std::string& FileName, const std::string* text,
     ShowStatus(dxf, status, true);
 
     bool cont = Scan(dxf, status);
+    // The block file still open is closed first: a record it could not take fails the read.
+    r.BlockFileNum.reset();
+    if (r.BlockFiles) WithErrorTrail("EndBlock", [&] { r.BlockFiles->ThrowIfNotStored(); });
 
     EndFiles(dxf);
     const ExtentsRect& ext = dxf.db.DrawingExtents;

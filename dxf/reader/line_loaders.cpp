@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cstdio>
 
+#include "block_spool.h"
 #include "dxf_reader.h"
 #include "dxfengine.h"
 #include "winplat/numeric.h"
@@ -91,7 +92,9 @@ std::int32_t LoaderColor(DXF& dxf) {
 
 void WriteBlockRecord(DXF& dxf, std::int32_t type, std::initializer_list<BlockField> fields) {
   std::ofstream* out = dxf.reader.BlockFileNum.get();
-  if (!out || !*out) return;
+  if (!out) return;
+  // A record the block file cannot take fails the read: never a partial block.
+  if (!*out) Spool(dxf).ThrowIfNotStored();
   std::string line = std::to_string(type) + "\r\n";
   bool first = true;
   char buffer[32];
@@ -118,6 +121,7 @@ void WriteBlockRecord(DXF& dxf, std::int32_t type, std::initializer_list<BlockFi
   }
   line += "\r\n";
   out->write(line.data(), static_cast<std::streamsize>(line.size()));
+  if (!*out) Spool(dxf).ThrowIfNotStored();
 }
 
 bool DXFLine(DXF& dxf) {

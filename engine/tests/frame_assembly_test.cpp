@@ -1,10 +1,15 @@
 // Switch-position frames from the assembly list, and densification.
 #include <gtest/gtest.h>
 
+#include <cmath>
+#include <random>
+
 #include "engine/frame_assembly.h"
 #include "engine/point_list.h"
 #include "engine_fakes.h"
 #include "job/grid_cells.h"
+#include "toolpath/geometry.h"
+#include "winplat/numeric.h"
 
 namespace fieldray::engine {
 namespace {
@@ -197,6 +202,64 @@ TEST_F(Densify, StopsAtPositionSixThousand) {
   DensifyFramePoints(rig.e);
   EXPECT_EQ(s.FrameBuffer.size(), 7001u);
   ExpectAt(7000, 10000, 0);
+}
+
+// Densification as insertion into the middle of the frame, a pair at a time:
+// the points the one-pass build must give.
+std::vector<PointStruct> DensifiedByInsertion(std::vector<PointStruct> fb) {
+  const auto upper = [&fb] { return static_cast<std::int32_t>(fb.size()) - 1; };
+  const std::int32_t step = 30 * std::clamp(upper() / 50, 1, 5);
+  std::int32_t i = 0;
+  while (i < upper() && i < DensifyLimit) {
+    const PointStruct p = fb[static_cast<std::size_t>(i)];
+    const PointStruct q = fb[static_cast<std::size_t>(i) + 1];
+    const double dx = static_cast<double>(q.X) - p.X, dy = static_cast<double>(q.Y) - p.Y;
+    const std::int32_t d = winplat::CLng(std::sqrt(dx * dx + dy * dy));
+    if (d <= step) {
+      ++i;
+      continue;
+    }
+    const double a = toolpath::LineAngle(p.X, p.Y, q.X, q.Y);
+    for (std::int32_t k = step; k <= d && i < DensifyLimit; k += step) {
+      PointStruct mid = p;
+      mid.X = winplat::CLng(p.X + k * toolpath::CosDeg(a));
+      mid.Y = winplat::CLng(p.Y + k * toolpath::SinDeg(a));
+      fb.insert(fb.begin() + ++i, mid);
+    }
+    ++i;
+  }
+  return fb;
+}
+
+TEST_F(Densify, OnePassGivesThePointsOfInsertion) {
+  std::mt19937 random(54);
+  // Frames of every step size, short and long jumps, and ones that reach the
+  // limit in the middle of a pair or only with their own points.
+  for (std::size_t points : {1u, 2u, 3u, 49u, 51u, 120u, 260u, 700u, 2500u, 5990u, 6003u, 9000u}) {
+    for (std::int32_t spread : {40, 400, 20000}) {
+      std::vector<PointStruct> frame(points + 1);
+      std::uniform_int_distribution<std::int32_t> coord(-spread, spread);
+      for (std::size_t i = 0; i < frame.size(); ++i) {
+        frame[i].X = coord(random);
+        frame[i].Y = coord(random);
+        frame[i].Colour = static_cast<std::int32_t>(i % 3);
+        frame[i].Value7 = static_cast<std::int32_t>(i);
+      }
+      const std::vector<PointStruct> expected = DensifiedByInsertion(frame);
+      s.FrameBuffer = frame;
+      DensifyFramePoints(rig.e);
+      ASSERT_EQ(s.FrameBuffer.size(), expected.size()) << points << " points, spread " << spread;
+      for (std::size_t i = 0; i < expected.size(); ++i) {
+        ASSERT_EQ(s.FrameBuffer[i].X, expected[i].X) << i;
+        ASSERT_EQ(s.FrameBuffer[i].Y, expected[i].Y) << i;
+        ASSERT_EQ(s.FrameBuffer[i].Colour, expected[i].Colour) << i;
+        ASSERT_EQ(s.FrameBuffer[i].Value7, expected[i].Value7) << i;
+      }
+    }
+  }
+  s.FrameBuffer.clear();
+  DensifyFramePoints(rig.e);
+  EXPECT_TRUE(s.FrameBuffer.empty());
 }
 
 }  // namespace

@@ -7,13 +7,16 @@
 #include <cerrno>
 #include <climits>
 #include <filesystem>
+#include <mutex>
 #include <system_error>
 #include <thread>
+#include <unordered_map>
 #include <utility>
 
 #include "machine.h"
 #include "winplat/files.h"
 #include "winplat/code_page.h"
+#include "winplat/folders.h"
 #include "winplat/paths.h"
 
 namespace fs = std::filesystem;
@@ -172,6 +175,186 @@ bool RemoveEmptyHostFolder(const fs::path& folder) {
   return true;
 }
 
+// ---- MemoryFiles -----------------------------------------------------------
+
+namespace {
+
+struct MemoryStore {
+  std::mutex mutex;
+  std::unordered_map<std::string, std::string> files;  // by key
+  std::uint64_t bytes = 0;
+};
+
+MemoryStore& Store() {
+  static MemoryStore* store = new MemoryStore;  // lives to the process's very end
+  return *store;
+}
+
+// One key for every spelling of a path: letters in upper case, '/' as '\'.
+std::string MemoryKey(std::string_view path) {
+  std::string key(path);
+  for (char& c : key) c = c == '/' ? '\\' : detail::UpperAscii(c);
+  return key;
+}
+
+}  // namespace
+
+bool MemoryFiles::Create(std::string_view path) {
+  MemoryStore& store = Store();
+  std::lock_guard lock(store.mutex);
+  return store.files.try_emplace(MemoryKey(path)).second;
+}
+
+bool MemoryFiles::Append(std::string_view path, const void* bytes, std::size_t count) {
+  MemoryStore& store = Store();
+  std::lock_guard lock(store.mutex);
+  auto it = store.files.find(MemoryKey(path));
+  if (it == store.files.end()) return false;
+  it->second.append(static_cast<const char*>(bytes), count);
+  store.bytes += count;
+  return true;
+}
+
+bool MemoryFiles::Read(std::string_view path, std::string& out) {
+  MemoryStore& store = Store();
+  std::lock_guard lock(store.mutex);
+  auto it = store.files.find(MemoryKey(path));
+  if (it == store.files.end()) return false;
+  out = it->second;
+  return true;
+}
+
+bool MemoryFiles::Delete(std::string_view path) {
+  MemoryStore& store = Store();
+  std::lock_guard lock(store.mutex);
+  auto it = store.files.find(MemoryKey(path));
+  if (it == store.files.end()) return false;
+  store.bytes -= it->second.size();
+  store.files.erase(it);
+  return true;
+}
+
+std::size_t MemoryFiles::Count() {
+  MemoryStore& store = Store();
+  std::lock_guard lock(store.mutex);
+  return store.files.size();
+}
+
+std::uint64_t MemoryFiles::Bytes() {
+  MemoryStore& store = Store();
+  std::lock_guard lock(store.mutex);
+  return store.bytes;
+}
+
+std::uint64_t MachineMemoryBytes() {
+  const long pages = ::sysconf(_SC_PHYS_PAGES);
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  if (pages <= 0 || pageSize <= 0) return 0;
+  return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+}
+
+// ---- Held folders ----------------------------------------------------------
+
+namespace {
+
+// The folder `fd` is still the one at `host` (not removed and made anew).
+bool SameFolder(int fd, const fs::path& host) {
+  struct stat open{}, named{};
+  return ::fstat(fd, &open) == 0 && ::lstat(host.c_str(), &named) == 0 && S_ISDIR(named.st_mode) &&
+         open.st_dev == named.st_dev && open.st_ino == named.st_ino;
+}
+
+// A real folder (not a link) of this user.
+bool OwnFolder(const fs::path& host) {
+  struct stat st{};
+  return ::lstat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode) && st.st_uid == ::getuid();
+}
+
+// Where a link of an earlier build led: a folder in this user's memory
+// folder of some machine root, on one of the memory file systems.
+bool InRetiredMemoryFolder(const fs::path& target, std::string_view pattern) {
+  if (!target.is_absolute() || !Match(pattern, target.filename().string())) return false;
+  const fs::path memory = target.parent_path();
+  const std::string owner = "fieldray-" + std::to_string(::getuid()) + "-";
+  if (memory.filename().string().rfind(owner, 0) != 0) return false;
+  for (const fs::path& retired : RetiredMemoryFolders())
+    if (memory.parent_path() == retired.parent_path()) return true;
+  return false;
+}
+
+}  // namespace
+
+bool HeldFolder::Create(std::string_view windowsPath) {
+  Remove();
+  fs::path host;
+  if (!detail::HostFor(windowsPath, &host) || ::mkdir(host.c_str(), 0700) != 0) return false;
+  const int fd = ::open(host.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    ::rmdir(host.c_str());
+    return false;
+  }
+  // A sweep of another process may have taken the new folder before the hold
+  // did: it is then gone (or going), and the caller picks another name.
+  if (::flock(fd, LOCK_EX | LOCK_NB) != 0 || !SameFolder(fd, host)) {
+    ::close(fd);
+    return false;
+  }
+  ::fchmod(fd, 0700);
+  host_ = host;
+  fd_ = fd;
+  return true;
+}
+
+void HeldFolder::Remove() {
+  if (fd_ < 0) return;
+  std::error_code ec;
+  if (SameFolder(fd_, host_)) fs::remove_all(host_, ec);
+  ::close(fd_);
+  fd_ = -1;
+  host_.clear();
+}
+
+int RemoveUnheldFolders(std::string_view windowsFolder, std::string_view pattern) {
+  fs::path dir;
+  if (!detail::HostFor(windowsFolder, &dir)) return 0;
+  int removed = 0;
+  std::error_code ec;
+  std::vector<fs::path> names;
+  for (auto it = fs::directory_iterator(dir, ec); !ec && it != fs::directory_iterator(); it.increment(ec))
+    if (Match(pattern, it->path().filename().string())) names.push_back(it->path());
+  for (const fs::path& entry : names) {
+    std::error_code e;
+    const fs::file_status st = fs::symlink_status(entry, e);
+    if (e) continue;
+    if (st.type() == fs::file_type::symlink) {
+      // An earlier build's link to its files in memory.
+      const fs::path target = fs::read_symlink(entry, e);
+      if (!e && InRetiredMemoryFolder(target, pattern) && OwnFolder(target)) {
+        fs::remove_all(target, e);
+        ::rmdir(target.parent_path().c_str());  // the memory folder, once empty
+      }
+      if (::unlink(entry.c_str()) == 0) ++removed;
+      continue;
+    }
+    if (st.type() != fs::file_type::directory || !OwnFolder(entry)) continue;
+    const int fd = ::open(entry.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) continue;
+    // Free: the read that made it has ended (or died) without removing it.
+    if (::flock(fd, LOCK_EX | LOCK_NB) == 0 && SameFolder(fd, entry)) {
+      fs::remove_all(entry, e);
+      if (!e) ++removed;
+    }
+    ::close(fd);
+  }
+  for (const fs::path& retired : RetiredMemoryFolders()) {
+    if (!OwnFolder(retired)) continue;
+    std::error_code e;
+    fs::remove_all(retired, e);
+    if (!e) ++removed;
+  }
+  return removed;
+}
+
 // ---- File ------------------------------------------------------------------
 
 File::~File() { Close(); }
@@ -227,6 +410,40 @@ File File::CreateNew(std::string_view path) {
   return f;
 }
 
+File File::CreatePrivate(std::string_view path) {
+  File f;
+  fs::path host;
+  if (!HostFor(path, &host)) {
+    f.error_ = ERROR_INVALID_NAME;
+    return f;
+  }
+  f.fd_ = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+  if (f.fd_ < 0) f.error_ = errno == EEXIST ? ERROR_FILE_EXISTS : detail::OpenError(errno, host);
+  return f;
+}
+
+File File::OpenForAppending(std::string_view path) {
+  File f;
+  fs::path host;
+  if (!HostFor(path, &host)) {
+    f.error_ = ERROR_INVALID_NAME;
+    return f;
+  }
+  const int fd = ::open(host.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+  if (fd < 0) {
+    f.error_ = detail::OpenError(errno, host);
+    return f;
+  }
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    f.error_ = ERROR_ACCESS_DENIED;
+    return f;
+  }
+  f.fd_ = fd;
+  return f;
+}
+
 std::int64_t File::Read(void* buffer, std::size_t count) {
   if (fd_ < 0) return -1;
   auto* out = static_cast<char*>(buffer);
@@ -252,7 +469,7 @@ std::int64_t File::Write(const void* buffer, std::size_t count) {
     ssize_t n = ::write(fd_, in + done, count - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) {
-      error_ = ERROR_ACCESS_DENIED;
+      error_ = n < 0 && (errno == ENOSPC || errno == EDQUOT || errno == EFBIG) ? ERROR_DISK_FULL : ERROR_ACCESS_DENIED;
       return done ? static_cast<std::int64_t>(done) : -1;
     }
     done += static_cast<std::size_t>(n);

@@ -493,29 +493,26 @@ std::string WindowsDirectory() { return "C:\\WINDOWS"; }
 std::string SystemDirectory() { return "C:\\WINDOWS\\SYSTEM32"; }
 std::string TempFolder() { return "C:\\TEMP"; }
 
-fs::path MemoryTempFolder() {
+std::vector<fs::path> RetiredMemoryFolders() {
   std::vector<fs::path> bases;
   if (const char* runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime == '/') bases.emplace_back(runtime);
   bases.emplace_back("/dev/shm");
-  // One folder per machine root: its name is the user and a digest of the root's path.
+  // Their name was the user and a digest of the root's path.
   const std::string rootPath = MachineRoot().string();
   std::uint64_t digest = 14695981039346656037ull;  // FNV-1a
   for (unsigned char c : rootPath) digest = (digest ^ c) * 1099511628211ull;
   char name[64];
   std::snprintf(name, sizeof name, "fieldray-%u-%016llx", static_cast<unsigned>(::getuid()),
                 static_cast<unsigned long long>(digest));
-  for (const fs::path& base : bases) {
-    struct stat st {};
-    if (::stat(base.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || ::access(base.c_str(), W_OK | X_OK) != 0) continue;
-    const fs::path folder = base / name;
-    if (::mkdir(folder.c_str(), 0700) != 0 && errno != EEXIST) continue;
-    // Only a real folder of this user that nobody else may enter.
-    if (::lstat(folder.c_str(), &st) != 0 || !S_ISDIR(st.st_mode) || st.st_uid != ::getuid() ||
-        (st.st_mode & 077) != 0)
-      continue;
-    return folder;
-  }
-  return {};
+  std::vector<fs::path> folders;
+  for (const fs::path& base : bases) folders.push_back(base / name);
+  return folders;
+}
+
+bool FolderExists(std::string_view windowsPath) {
+  fs::path host;
+  struct stat st {};
+  return detail::HostFor(windowsPath, &host) && ::stat(host.c_str(), &st) == 0 && S_ISDIR(st.st_mode);
 }
 
 std::string ExeName() {

@@ -48,6 +48,62 @@ bool IsReplacingTemporary(std::string_view name);
 // Answers how many went.
 int RemoveWriteLeftovers(const std::filesystem::path& folder, bool recursive);
 
+// ---- Files in the process's memory -----------------------------------------
+
+// Private scratch files of the running process, kept in its memory under
+// Windows paths (matched without regard to letter case). Nothing of them
+// reaches a disk, no other process sees them, and they end with the process
+// however it ends. Safe to use from several threads.
+class MemoryFiles {
+ public:
+  // A new empty file; false when one of that name exists.
+  static bool Create(std::string_view path);
+  // Adds bytes at the end of a file; false when it does not exist.
+  static bool Append(std::string_view path, const void* bytes, std::size_t count);
+  // The whole file into `out`; false (out untouched) when it does not exist.
+  static bool Read(std::string_view path, std::string& out);
+  // Takes the file out; false when it did not exist.
+  static bool Delete(std::string_view path);
+  // How many files the process holds, and their bytes.
+  static std::size_t Count();
+  static std::uint64_t Bytes();
+};
+
+// Bytes of memory the machine has (0 when it cannot be told).
+std::uint64_t MachineMemoryBytes();
+
+// ---- Held folders ----------------------------------------------------------
+
+// A new private folder (the owner's alone) that this process holds while the
+// object lives: RemoveUnheldFolders, in this process or any other, leaves it
+// alone, and once the process ends, however it ends, it is free for removal.
+class HeldFolder {
+ public:
+  HeldFolder() = default;
+  ~HeldFolder() { Remove(); }
+  HeldFolder(const HeldFolder&) = delete;
+  HeldFolder& operator=(const HeldFolder&) = delete;
+
+  // Makes the folder (a Windows path) and holds it; false when the name is
+  // taken, its parent is missing or it cannot be made.
+  bool Create(std::string_view windowsPath);
+  bool IsHeld() const { return fd_ >= 0; }
+  // Deletes the folder with everything in it and lets go of it.
+  void Remove();
+
+ private:
+  std::filesystem::path host_;
+  int fd_ = -1;
+};
+
+// Removes, in a Windows folder, the folders whose names match `pattern`
+// (wildcards '*' and '?', without regard to letter case) that no process holds, with everything in
+// them. Links of such names that earlier builds made to folders on a memory
+// file system go too, dangling or not, with the folders they lead to when
+// those are this user's; so does this machine root's retired memory folder.
+// Answers how many entries went.
+int RemoveUnheldFolders(std::string_view windowsFolder, std::string_view pattern);
+
 // ---- Handle-style files ----------------------------------------------------
 
 // Windows error numbers a failed open reports.
@@ -55,6 +111,8 @@ constexpr std::uint32_t ERROR_FILE_NOT_FOUND = 2;
 constexpr std::uint32_t ERROR_PATH_NOT_FOUND = 3;
 constexpr std::uint32_t ERROR_ACCESS_DENIED = 5;
 constexpr std::uint32_t ERROR_SHARING_VIOLATION = 32;
+constexpr std::uint32_t ERROR_DISK_FULL = 112;
+constexpr std::uint32_t ERROR_FILE_EXISTS = 80;
 constexpr std::uint32_t ERROR_INVALID_NAME = 123;
 
 // An open file. Sharing is kept between processes of one machine as Windows
@@ -73,6 +131,11 @@ class File {
   static File OpenForReading(std::string_view path);
   // A file for writing, created anew (emptied when it exists), not shared.
   static File CreateNew(std::string_view path);
+  // A new file that only its owner may read or write; never an existing file
+  // or a link (ERROR_FILE_EXISTS).
+  static File CreatePrivate(std::string_view path);
+  // An existing file (never through a link) for writing at its end.
+  static File OpenForAppending(std::string_view path);
 
   bool IsOpen() const { return fd_ >= 0; }
   // Why the last open or operation failed (ERROR_* above), 0 when it did not.
@@ -80,7 +143,7 @@ class File {
 
   // Bytes read (0 at the end), or -1 on a failure.
   std::int64_t Read(void* buffer, std::size_t count);
-  // Bytes written, or -1 on a failure.
+  // Bytes written, or -1 on a failure (ERROR_DISK_FULL when there was no room).
   std::int64_t Write(const void* buffer, std::size_t count);
   // Moves the position forward by `count` bytes (beyond the end of a file
   // being read it stops at the end); returns the new position or -1.

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace winplat {
 
@@ -12,11 +13,13 @@ std::string WindowsDirectory();
 std::string SystemDirectory();
 std::string TempFolder();
 
-// A host folder of this machine root on a memory-backed file system
-// ($XDG_RUNTIME_DIR, else /dev/shm), made for the user alone (0700), for
-// short-lived private files that need no disk; empty when the host has none.
-// Several calls answer the same folder while it exists.
-std::filesystem::path MemoryTempFolder();
+// The folders that earlier builds kept for this machine root on memory-backed
+// file systems ($XDG_RUNTIME_DIR/fieldray-<uid>-<digest>, and the same under
+// /dev/shm); they may or may not exist. Nothing makes them any more.
+std::vector<std::filesystem::path> RetiredMemoryFolders();
+
+// Whether a Windows path names an existing folder.
+bool FolderExists(std::string_view windowsPath);
 
 // The program folder with its trailing backslash ("C:\Fieldray\" by default):
 // the folder of ExeName.
