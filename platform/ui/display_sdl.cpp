@@ -42,7 +42,7 @@ struct Sdl {
   X(SDL_SetSurfaceBlendMode) X(SDL_UpperBlit) X(SDL_PollEvent) X(SDL_WaitEventTimeout) X(SDL_GetModState)       \
   X(SDL_GetDesktopDisplayMode) X(SDL_CreateSystemCursor) X(SDL_SetCursor) X(SDL_FreeCursor) X(SDL_RaiseWindow)  \
   X(SDL_GetMouseState) X(SDL_StartTextInput) X(SDL_GetCurrentVideoDriver) X(SDL_GetWindowWMInfo)               \
-  X(SDL_GetWindowBordersSize)
+  X(SDL_GetWindowBordersSize) X(SDL_EventState)
 #define FR_SDL_MEMBER(name) decltype(&::name) name = nullptr;
   FR_SDL_FUNCTIONS(FR_SDL_MEMBER)
 #undef FR_SDL_MEMBER
@@ -54,9 +54,13 @@ struct SdlDisplay {
   bool x11 = false;
   SDL_Cursor* cursor = nullptr;
   int connection = -1;  // the X server connection's descriptor
+  WindowId nextId = 1;  // above every window number made
   // The X library SDL uses: the connection's descriptor, its end, and the bell.
   void* xlib = nullptr;
   int (*XConnectionNumber)(void*) = nullptr;
+  // A window's place as the X server has it: its X window under the root.
+  decltype(&::XTranslateCoordinates) XTranslateCoordinates = nullptr;
+  decltype(&::XDefaultRootWindow) XDefaultRootWindow = nullptr;
   void* bellDisplay = nullptr;
   int (*XBell)(void*, int) = nullptr;
   int (*XFlush)(void*) = nullptr;
@@ -110,7 +114,9 @@ WindowId Create(const std::string& title, int x, int y, int width, int height, b
                                             std::max(1, height), flags);
   if (!window) return 0;
   LearnDescriptor(window);
-  return sdl.SDL_GetWindowID(window);
+  WindowId id = sdl.SDL_GetWindowID(window);
+  D().nextId = std::max(D().nextId, id + 1);
+  return id;
 }
 
 bool Present(WindowId id, const Picture& picture) {
@@ -174,6 +180,38 @@ int VirtualKey(SDL_Keycode key) {
   }
 }
 
+// A window's place after the X server configured it (false: not one of ours, or not a move).
+bool PlaceFromServer(const SDL_Event& e, Event* ev) {
+  SdlDisplay& display = D();
+  if (!e.syswm.msg || e.syswm.msg->subsystem != SDL_SYSWM_X11 || !display.XTranslateCoordinates ||
+      !display.XDefaultRootWindow)
+    return false;
+  const XEvent& x = e.syswm.msg->msg.x11.event;
+  if (x.type != ConfigureNotify) return false;
+  for (WindowId id = 1; id < display.nextId; ++id) {
+    SDL_Window* window = WindowOf(id);
+    if (!window) continue;
+    SDL_SysWMinfo info;
+    SDL_VERSION(&info.version);
+    if (display.sdl.SDL_GetWindowWMInfo(window, &info) != SDL_TRUE || info.subsystem != SDL_SYSWM_X11 ||
+        info.info.x11.window != x.xconfigure.window)
+      continue;
+    ::Window child = 0;
+    int rootX = 0, rootY = 0;
+    if (!display.XTranslateCoordinates(x.xconfigure.display, x.xconfigure.window,
+                                       display.XDefaultRootWindow(x.xconfigure.display), 0, 0, &rootX, &rootY, &child))
+      return false;
+    int top = 0, left = 0;
+    Borders(window, &top, &left);
+    ev->kind = Event::Kind::Moved;
+    ev->window = id;
+    ev->x = rootX - left;
+    ev->y = rootY - top;
+    return true;
+  }
+  return false;
+}
+
 // One of the library's events as the screen's (false: none the screen takes).
 bool Translate(const SDL_Event& e, Event* out) {
   Event ev;
@@ -201,6 +239,11 @@ bool Translate(const SDL_Event& e, Event* out) {
         case SDL_WINDOWEVENT_LEAVE: ev.kind = Event::Kind::Leave; break;
         default: return false;
       }
+      break;
+    case SDL_SYSWMEVENT:
+      // The library drops a window's first move when it goes to the screen's
+      // corner (0, 0): the X server's own word on a window's place is taken too.
+      if (!PlaceFromServer(e, &ev)) return false;
       break;
     case SDL_MOUSEBUTTONDOWN:
     case SDL_MOUSEBUTTONUP:
@@ -360,6 +403,11 @@ bool OpenDisplay(std::string* reason) {
     // A server gone mid-run ends the program through the screen, not the X library's exit.
     if (void* xlib = Xlib()) {
       display.XConnectionNumber = reinterpret_cast<int (*)(void*)>(dlsym(xlib, "XConnectionNumber"));
+      display.XTranslateCoordinates =
+          reinterpret_cast<decltype(display.XTranslateCoordinates)>(dlsym(xlib, "XTranslateCoordinates"));
+      display.XDefaultRootWindow =
+          reinterpret_cast<decltype(display.XDefaultRootWindow)>(dlsym(xlib, "XDefaultRootWindow"));
+      sdl.SDL_EventState(SDL_SYSWMEVENT, SDL_ENABLE);
       using IOHandler = int (*)(void*);
       if (auto set = reinterpret_cast<IOHandler (*)(IOHandler)>(dlsym(xlib, "XSetIOErrorHandler")))
         set(&ConnectionLost);

@@ -20,6 +20,7 @@
 #include "winplat/controls/form.h"
 #include "winplat/controls/geometry.h"
 #include "winplat/controls/hand.h"
+#include "winplat/controls/lists.h"
 #include "winplat/display.h"
 #include "winplat/endprogram.h"
 #include "winplat/msgbox.h"
@@ -96,7 +97,7 @@ POINT ScreenPlace(HWND hwnd) {
 }
 
 // The controls the operator works, in the form's client pixels: containers
-// (frames, tab pages) are not, what they hold is.
+// (frames, tab pages) are not, what they hold is, and a tab strip's tabs.
 std::vector<Rect> ControlPlaces(controls::Form& form) {
   std::vector<Rect> out;
   for (controls::Control* c : form.Controls()) {
@@ -106,12 +107,17 @@ std::vector<Rect> ControlPlaces(controls::Form& form) {
       case controls::ControlKind::Line:
       case controls::ControlKind::Shape:
       case controls::ControlKind::Frame:
-      case controls::ControlKind::TabStrip:
         continue;
       default:
         break;
     }
     if (!c->ShownOnScreen()) continue;
+    if (c->Kind() == controls::ControlKind::TabStrip) {  // its tabs; the page holds controls of its own
+      const controls::TabGeometry g =
+          controls::TabLayout(static_cast<const controls::TabStrip&>(*c), controls::PlaceOnForm(*c));
+      for (const controls::Box& t : g.tabs) out.push_back(Rect{t.x, t.y, t.Right(), t.Bottom()});
+      continue;
+    }
     const controls::Box b = controls::PlaceOnForm(*c);
     if (b.w > 0 && b.h > 0) out.push_back(Rect{b.x, b.y, b.Right(), b.Bottom()});
   }
@@ -388,7 +394,9 @@ int MillisecondsToScreenWork() {
   };
   int wait = -1;
   auto sooner = [&](int ms) { wait = wait < 0 ? ms : std::min(wait, ms); };
-  if (SomethingPainted()) sooner(until(screen.lastFrame + kFramePeriod));
+  // Frames are for the window layer's windows (a picture viewer has none).
+  if ((!screen.windows.empty() || !WindowZOrder(0).empty()) && SomethingPainted())
+    sooner(until(screen.lastFrame + kFramePeriod));
   for (auto& [number, s] : screen.pictures) sooner(s.stale ? 0 : until(s.checked + kPicturePeriod));
   return wait;
 }
@@ -544,25 +552,29 @@ POINT PlaceBeside(int screenWidth, int screenHeight, const std::vector<Layout>& 
                           {alongX, main.top - kGap - height}};
   for (POINT p : beside)
     if (fits(p.x, p.y)) return p;
-  // Over the windows, where it covers none of their controls and as little of them as may be.
+  // Over the windows, where it covers none of their controls (else as little
+  // of them as may be) and as little of the windows as may be.
   if (width > screenWidth || height > screenHeight) return centred;
   constexpr int kStep = 8;
+  auto common = [](const Rect& a, const Rect& b) {
+    if (!a.Overlaps(b)) return 0LL;
+    return static_cast<long long>(std::min(a.right, b.right) - std::max(a.left, b.left)) *
+           (std::min(a.bottom, b.bottom) - std::max(a.top, b.top));
+  };
   bool found = false;
   POINT best{0, 0};
-  long long bestCover = 0;
+  long long bestControls = 0, bestCover = 0;
   auto consider = [&](int x, int y) {
     const Rect r{x, y, x + width, y + height};
-    long long cover = 0;
+    long long controls = 0, cover = 0;
     for (const Layout& l : windows) {
-      for (const Rect& c : l.controls)
-        if (r.Overlaps(c)) return;
-      if (r.Overlaps(l.window))
-        cover += static_cast<long long>(std::min(r.right, l.window.right) - std::max(r.left, l.window.left)) *
-                 (std::min(r.bottom, l.window.bottom) - std::max(r.top, l.window.top));
+      for (const Rect& c : l.controls) controls += common(r, c);
+      cover += common(r, l.window);
     }
-    if (!found || cover < bestCover) {
+    if (!found || controls < bestControls || (controls == bestControls && cover < bestCover)) {
       found = true;
       best = POINT{x, y};
+      bestControls = controls;
       bestCover = cover;
     }
   };
@@ -573,7 +585,7 @@ POINT PlaceBeside(int screenWidth, int screenHeight, const std::vector<Layout>& 
   }
   for (int x = screenWidth - width; x >= 0; x -= kStep) consider(x, 0);
   consider(0, 0);
-  return found ? best : centred;
+  return best;
 }
 
 }  // namespace screen

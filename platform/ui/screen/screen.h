@@ -41,8 +41,9 @@ std::vector<Layout> ReadLayout();
 std::string LayoutText(const std::vector<Layout>& windows);
 std::vector<Layout> ParseLayout(const std::string& text);
 // Where a window of width x height goes: beside the first window where the
-// screen has room, else where it covers none of the windows' controls (the
-// least of the windows then), else centred.
+// screen has room, else where it covers none of the windows' controls (or
+// the least of them) and the least of the windows; centred when nothing is
+// known of them or it is larger than the screen.
 POINT PlaceBeside(int screenWidth, int screenHeight, const std::vector<Layout>& windows, int width, int height);
 
 }  // namespace winplat::screen

@@ -2,9 +2,11 @@
 // A display of the tests' own: the screen's logic runs over it in process, no
 // X server needed. It keeps what the screen asked of it and hands over the
 // events a test queues.
+#include <chrono>
 #include <deque>
 #include <map>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "../driver.h"
@@ -29,6 +31,7 @@ struct FakeDisplay {
   std::vector<int> waits;  // the timeouts poll was asked to wait, in order
   std::vector<std::string> calls;
   std::vector<winplat::screen::Pointer> pointers;
+  bool sleeps = false;  // poll really waits its timeout when no event is queued
 
   winplat::screen::Driver Driver() {
     winplat::screen::Driver d;
@@ -62,7 +65,10 @@ struct FakeDisplay {
     };
     d.poll = [this](Event* e, int timeoutMs) {
       if (timeoutMs > 0) waits.push_back(timeoutMs);
-      if (events.empty()) return false;
+      if (events.empty()) {
+        if (sleeps && timeoutMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+        return false;
+      }
       *e = events.front();
       events.pop_front();
       return true;

@@ -246,6 +246,45 @@ TEST_F(ScreenLogic, TheProgramsWindowsAreWrittenDownAndAWindowOpensBesideThem) {
   EXPECT_EQ(view.y, 100);
 }
 
+TEST(ScreenPictures, AViewerSleepsBetweenItsLooksAndDrawsOnlyWhatChanged) {
+  const winplat::ScreenMetrics metrics = winplat::Screen();
+  FakeDisplay fake;
+  fake.sleeps = true;
+  ASSERT_TRUE(screen::Open(fake.Driver()));
+  int looks = 0;
+  winplat::PictureWindow view;
+  view.title = "View";
+  view.width = view.height = 64;
+  view.changed = [&] { return ++looks == 2; };  // the source changes once
+  view.draw = [] { return winplat::Picture{64, 64, std::vector<winplat::COLORREF>(64 * 64, 0x00FFFFFF)}; };
+  bool closed = false;
+  view.closed = [&] { closed = true; };
+  ASSERT_NE(winplat::ShowPictureWindow(view), 0);
+  const auto start = std::chrono::steady_clock::now();
+  int passes = 0;
+  winplat::RunPictureWindows([&] { return ++passes <= 12; });
+  const auto took = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start);
+  // Each pass sleeps until the next look is due (at most 30 a second), never spins.
+  EXPECT_GE(fake.waits.size(), 6u);
+  for (int wait : fake.waits) {
+    EXPECT_GT(wait, 0);
+    EXPECT_LE(wait, 34);
+  }
+  EXPECT_LE(looks, 2 + took.count() / 33);
+  // Drawn when first shown and when its source changed, not at the other looks.
+  EXPECT_GE(looks, 2);
+  EXPECT_EQ(fake.Presents(), 2);
+  // Uncovered, it is drawn again; its close box calls its owner.
+  fake.events.push_back(At(Event::Kind::Exposed, fake.Named("View")));
+  fake.events.push_back(At(Event::Kind::Close, fake.Named("View")));
+  passes = 0;
+  winplat::RunPictureWindows([&] { return ++passes <= 2; });
+  EXPECT_EQ(fake.Presents(), 3);
+  EXPECT_TRUE(closed);
+  winplat::CloseDisplay();
+  winplat::SetScreen(metrics);
+}
+
 TEST(ScreenPlaces, AWindowGoesBesideTheMainWindowElseOffItsControls) {
   const screen::Layout small{{0, 0, 600, 400}, {{10, 10, 100, 40}}};
   const screen::Layout wide{{0, 0, 1000, 700}, {{0, 0, 1000, 100}, {0, 100, 300, 700}, {600, 100, 1000, 300}}};
@@ -262,7 +301,9 @@ TEST(ScreenPlaces, AWindowGoesBesideTheMainWindowElseOffItsControls) {
       {"room only on the left", {{700, 100, 1280, 600}, {}}, 512, 512, {180, 100}},
       {"room only above", {{0, 520, 1280, 1024}, {}}, 512, 500, {0, 12}},
       {"no room beside: off the controls, over as little as may be", wide, 512, 512, {768, 512}},
-      {"controls everywhere: centred", everywhere, 512, 512, {384, 256}},
+      {"controls everywhere: the bottom-right corner", everywhere, 512, 512, {768, 512}},
+      {"one spot free of controls", {{0, 0, 1280, 1024}, {{0, 0, 1280, 500}, {0, 500, 600, 1024}, {1200, 500, 1280, 1024}}},
+       300, 300, {900, 724}},
       {"a window in the middle: its right side", middle, 300, 300, {908, 200}},
   };
   for (const Case& c : cases) {
