@@ -39,7 +39,8 @@ constexpr const char* kUsage =
     "program's name and version.\n"
     "--window shows the program's windows on the display (DISPLAY or WAYLAND_DISPLAY)\n"
     "to be worked with the mouse and keys; the program then ends when its main window\n"
-    "closes or on 'quit', and message boxes are answered on the screen.\n"
+    "closes or on 'quit', and message boxes are answered on the screen; a display\n"
+    "lost mid-run ends it as a close does, with status 2.\n"
     "Exit status: 0 every line ran; 1 a line failed or the start ended early; 2 usage,\n"
     "an unreadable command file or a machine-root fault; 3 already running on this\n"
     "machine root.\n";
@@ -138,6 +139,14 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "fieldray: --window needs a display: %s\n", displayError.c_str());
     return 2;
   }
+  // The program running, for a display lost mid-run: its unload runs as on a close.
+  console::Program* running = nullptr;
+  if (window)
+    winplat::SetDisplayLostHandler([&running](const std::string& name) {
+      std::fprintf(stderr, "fieldray: display %s lost\n", name.c_str());
+      if (running && running->Forms.Main.Loaded()) running->Forms.Main.Unload(winplat::controls::vbFormControlMenu);
+      winplat::EndProgram(2);
+    });
   std::string rootError;
   if (!winplat::OpenMachineRoot(&rootError)) {
     std::fprintf(stderr, "%s\n", rootError.c_str());
@@ -180,11 +189,13 @@ int main(int argc, char** argv) {
       return 1;
     }
     started = true;
+    running = &program;
 
     int failures = window ? winplat::controls::RunWindowedInput(script, std::cout,
                                                                [&] { return program.Forms.Main.Loaded(); })
                           : winplat::controls::RunOperatorInput(script, std::cout);
     if (program.Forms.Main.Loaded()) program.Forms.Main.Unload();
+    running = nullptr;
     winplat::CloseDisplay();
     if (failures < 0) return 2;
     return failures > 0 ? 1 : 0;

@@ -158,7 +158,7 @@ void Form::RunModalLoop() {
       break;
     }
     if (state == InputState::Idle) {
-      PumpFor(10);
+      WaitForInput();
     } else {
       DispatchPending();
     }

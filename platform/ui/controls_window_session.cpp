@@ -36,7 +36,8 @@ int RunWindowedInput(const std::string& path, std::ostream& log, const std::func
       ended = true;
       SetInputSource([] { return InputState::Idle; });
     }
-    if (state != InputState::Ran) PumpFor(10);
+    // Idle, the loop sleeps until the screen, a timer or the terminal has something.
+    if (state != InputState::Ran) WaitForInput(terminal && !ended ? 0 : -1);
   }
   int failures = script->Failures();
   script.reset();

@@ -7,8 +7,14 @@
 #include "winplat/endprogram.h"
 
 namespace winplat {
+namespace {
+int forcedStatus = -1;
+}  // namespace
+
+void SetEndProgramStatus(int code) { forcedStatus = code; }
 
 void EndProgram(int code) {
+  if (forcedStatus >= 0) code = forcedStatus;
   std::cout.flush();
   std::cerr.flush();
   std::fflush(nullptr);

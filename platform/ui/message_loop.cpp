@@ -8,6 +8,7 @@
 #include "winplat/painting.h"
 #include "winplat/surface.h"
 #include "winplat/display.h"
+#include "screen/screen.h"
 
 namespace winplat {
 
@@ -234,6 +235,11 @@ void PaintPendingWindows() {
   for (HWND h : WindowsToPaint(true)) PaintPendingWindow(h);
 }
 
+std::uint64_t UpdateCount() {
+  auto lock = Locked();
+  return S().updates;
+}
+
 void SetImmediatePainting(bool on) {
   auto lock = Locked();
   S().immediatePainting = on;
@@ -282,6 +288,21 @@ void WaitForWork(std::uint32_t ms) {
   if (step == 0) return;
   timespec ts{0, static_cast<long>(step) * 1'000'000L};
   nanosleep(&ts, nullptr);
+}
+
+void WaitForInput(int fd) {
+  if (!DisplayOpen() || dynamic_cast<ManualClock*>(&CurrentClock())) {
+    PumpFor(10);
+    return;
+  }
+  DispatchPending();
+  if (PendingMessageCount() > 0) return;
+  std::int64_t next = MillisecondsToNextTimer();
+  // A window still to paint (one whose painting never validates it) is looked at again soon.
+  if (!WindowsToPaint().empty()) next = next < 0 ? 10 : std::min<std::int64_t>(next, 10);
+  if (next == 0) return;
+  screen::WaitForEvents(next < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(next, 1 << 30)), fd);
+  DispatchPending();
 }
 
 int PendingMessageCount() {

@@ -77,6 +77,7 @@ struct State {
   // The windows whose hasUpdate is set, in handle order: those the loop
   // paints, and those painted when their pixels are read.
   std::set<HWND> withUpdate, putOff;
+  std::uint64_t updates = 0;  // windows marked for paint so far
   std::vector<HWND> topLevel;  // front to back, topmost windows first
   HWND nextHandle = 0x100;
   ATOM nextAtom = 0xC000;
@@ -96,7 +97,10 @@ struct State {
 inline void NoteUpdate(State& s, const Window& w) {
   s.withUpdate.erase(w.hwnd);
   s.putOff.erase(w.hwnd);
-  if (w.hasUpdate) (w.paintWhenLooked ? s.putOff : s.withUpdate).insert(w.hwnd);
+  if (w.hasUpdate) {
+    (w.paintWhenLooked ? s.putOff : s.withUpdate).insert(w.hwnd);
+    ++s.updates;
+  }
 }
 
 State& S();

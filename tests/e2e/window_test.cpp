@@ -1,8 +1,9 @@
 // The program's windows on a real display, end to end: a virtual X server of
 // the test's own (never the developer's display) shows `fieldray --window` on a
 // fresh machine root; the test works it through the X server as an operator's
-// mouse and keys would, reads the windows back with xwd and closes the main
-// window as a close box does. Skipped where no X server can be started.
+// mouse and keys would (at the places the forms' own layout gives their
+// controls), reads the windows back with xwd and closes the main window as a
+// close box does. Skipped where no X server can be started.
 #include <dlfcn.h>
 #include <fcntl.h>
 #include <poll.h>
@@ -22,8 +23,11 @@
 
 #include <gtest/gtest.h>
 
+#include "console/main_form.h"
 #include "program_runner.h"
 #include "test_support.h"
+#include "winplat/controls/geometry.h"
+#include "winplat/controls/lists.h"
 #include "winplat/picture.h"
 
 // Types only: the X library is loaded at run time, as the program loads its display library.
@@ -175,6 +179,25 @@ bool RequestClose(const std::string& display, unsigned long window) {
   return sent;
 }
 
+// The main window as the program lays it out, made in this process: where
+// its controls lie in the window's client pixels.
+fieldray::console::MainForm& MainLayout() {
+  static fieldray::console::MainForm form;
+  return form;
+}
+
+winplat::controls::Box PlaceOf(const winplat::controls::Control& control) {
+  return winplat::controls::PlaceOnForm(control);
+}
+
+// A window's place and size on the screen.
+struct Geometry {
+  int x = 0, y = 0, width = 0, height = 0;
+  bool Overlaps(const winplat::controls::Box& b, int atX, int atY) const {
+    return x < atX + b.Right() && atX + b.x < x + width && y < atY + b.Bottom() && atY + b.y < y + height;
+  }
+};
+
 class Windows : public ::testing::Test {
  protected:
   void SetUp() override {
@@ -212,6 +235,59 @@ class Windows : public ::testing::Test {
   void Click(unsigned long window, int x, int y) const {
     X("xdotool mousemove --window " + std::to_string(window) + " " + std::to_string(x) + " " + std::to_string(y) +
       " click 1");
+  }
+
+  // A click in the middle of a control (of an area of it, when given).
+  void ClickOn(unsigned long window, const winplat::controls::Control& control) const {
+    ClickIn(window, PlaceOf(control));
+  }
+  void ClickIn(unsigned long window, const winplat::controls::Box& b) const {
+    Click(window, b.x + b.w / 2, b.y + b.h / 2);
+  }
+
+  Geometry GeometryOf(unsigned long window) const {
+    std::string shell = X("xdotool getwindowgeometry --shell " + std::to_string(window));
+    auto value = [&](const std::string& key) {
+      std::size_t at = shell.find("\n" + key + "=");
+      if (at == std::string::npos && shell.rfind(key + "=", 0) == 0) at = 0;
+      else if (at != std::string::npos) ++at;
+      return at == std::string::npos ? -1 : std::stoi(shell.substr(at + key.size() + 1));
+    };
+    return Geometry{value("X"), value("Y"), value("WIDTH"), value("HEIGHT")};
+  }
+
+  // Starts fieldray --window on `root` and waits for its main window (0 when
+  // the test was skipped: a build without windows).
+  unsigned long StartProgram(Child& program, const fs::path& root, const std::string& log) const {
+    EXPECT_TRUE(program.Start({FIELDRAY_BIN, "--window"}, Environment(root), out_ / log));
+    unsigned long mainWindow = 0;
+    int ended = -1;
+    EXPECT_TRUE(Eventually([&] {
+      if (waitpid(program.pid, &ended, WNOHANG) == program.pid) return true;  // it could not show its windows
+      return (mainWindow = WindowNamed("^Fieldray$")) != 0;
+    })) << testsupport::ReadFile(out_ / log);
+    if (mainWindow == 0) {
+      program.pid = -1;
+      std::string text = testsupport::ReadFile(out_ / log);
+      EXPECT_NE(text.find("this build has no display support"), std::string::npos) << "fieldray --window ended: " << text;
+    }
+    return mainWindow;
+  }
+
+  // The [Main] place the settings file holds ("" when none).
+  static std::string MainPlace(const fs::path& root) {
+    std::string ini = testsupport::ReadFile(root / "C/Fieldray/Fldry.INI");
+    std::size_t main = ini.find("[Main]");
+    if (main == std::string::npos) return "";
+    std::size_t end = ini.find("\n[", main + 1);
+    std::string section = ini.substr(main, end == std::string::npos ? std::string::npos : end - main);
+    auto key = [&](const std::string& name) {
+      std::size_t at = section.find("\n" + name + "=");
+      if (at == std::string::npos) return std::string("?");
+      std::size_t from = at + name.size() + 2;
+      return section.substr(from, section.find_first_of("\r\n", from) - from);
+    };
+    return key("Top") + "," + key("Left");
   }
 
   std::vector<std::string> Environment(const fs::path& root) const {
@@ -273,14 +349,19 @@ TEST_F(Windows, TheOperatorWorksTheProgramWithMouseAndKeysAndClosesItsWindow) {
     EXPECT_EQ(differing, 0) << "pixels differing between the window on the screen and its screenshot";
   }
 
-  // Run field S (the second option of the Run Field frame, its circle at 503, 87),
-  // then PLATE.DXF, the third entry of the job list (at 120, 4110 twips: rows
-  // of 13 pixels from 276). Nothing is projected before.
+  // Run field S (the second option of the Run Field frame), then PLATE.DXF,
+  // the third entry of the job list. Nothing is projected before.
+  fieldray::console::MainForm& layout = MainLayout();
   EXPECT_EQ(LitNow(root, "dark"), 0);
-  Click(mainWindow, 503, 87);
-  Click(mainWindow, 40, 276 + 2 * 13 + 6);
-  // Laser On/Off (at 120, 3390 twips: its box at 8..21, 226..246 pixels): the plate lights.
-  Click(mainWindow, 14, 236);
+  ClickOn(mainWindow, layout.FldOpt(1));
+  {
+    const winplat::controls::Box list = PlaceOf(layout.File1);
+    const winplat::controls::ListGeometry rows =
+        winplat::controls::ListLayout(list, winplat::controls::TextHeightPx(layout.File1.FontSize()), 3, 0);
+    ClickIn(mainWindow, rows.EntryBox(2));
+  }
+  // Laser On/Off: the plate lights.
+  ClickOn(mainWindow, layout.OnOff);
   EXPECT_TRUE(Eventually([&] {
     fs::path png = out_ / "plate.png";
     fs::remove(png);
@@ -293,10 +374,14 @@ TEST_F(Windows, TheOperatorWorksTheProgramWithMouseAndKeysAndClosesItsWindow) {
   program.Send("expect Main.OnOff \"1\"\nexpect Main.File1 \"PLATE.DXF\"\n");
   Settle(program, root, "opened");
 
-  // The Options tab (fourth of six on the strip at 480, 8 pixels), then the
-  // scan-rate upper limit typed over and left with Tab: it is stored.
-  Click(mainWindow, 480 + 3 * 87 + 40, 18);
-  Click(mainWindow, 640, 67);
+  // The Options tab (fourth of six), then the scan-rate upper limit typed
+  // over and left with Tab: it is stored.
+  {
+    const winplat::controls::TabGeometry tabs = winplat::controls::TabLayout(layout.SSTab1, PlaceOf(layout.SSTab1));
+    ASSERT_GT(tabs.tabs.size(), 3u);
+    ClickIn(mainWindow, tabs.tabs[3]);
+  }
+  ClickOn(mainWindow, layout.SRUL);
   X("xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace");
   X("xdotool type 32000");
   X("xdotool key Tab");
@@ -318,13 +403,31 @@ TEST_F(Windows, TheOperatorWorksTheProgramWithMouseAndKeysAndClosesItsWindow) {
   Click(box, width / 2, height - 12 - 11);
   EXPECT_TRUE(Eventually([&] { return WindowNamed("^Error$") == 0; })) << "the box is still up";
 
-  // The live projection shows the plate, as its picture does.
+  // The live projection shows the plate, as its picture does. It opens with
+  // the Field tab up (as at the program's start): no room beside the main
+  // window on this screen, so it covers none of the controls shown.
+  {
+    const winplat::controls::TabGeometry tabs = winplat::controls::TabLayout(layout.SSTab1, PlaceOf(layout.SSTab1));
+    ClickIn(mainWindow, tabs.tabs[0]);
+    program.Send("expect Main.SSTab1 \"0\"\n");
+    Settle(program, root, "field-tab");
+  }
   {
     Child viewer;
     ASSERT_TRUE(viewer.Start({(testsupport::BinDir() / "fieldray-projection").string(), "--window"},
                              Environment(root), out_ / "viewer.log"));
     unsigned long view = 0;
     ASSERT_TRUE(Eventually([&] { return (view = WindowNamed("^Fieldray projection")) != 0; }));
+    {
+      const Geometry main = GeometryOf(mainWindow), viewed = GeometryOf(view);
+      ASSERT_GT(viewed.width, 0);
+      for (const winplat::controls::Control* c :
+           std::vector<const winplat::controls::Control*>{&layout.FldOpt(1), &layout.File1, &layout.OnOff,
+                                                          &layout.Msg, &layout.DXF1, &layout.OptFld(1), &layout.Browse})
+        EXPECT_FALSE(viewed.Overlaps(PlaceOf(*c), main.x, main.y)) << c->Name();
+      const winplat::controls::TabGeometry tabs = winplat::controls::TabLayout(layout.SSTab1, PlaceOf(layout.SSTab1));
+      for (const winplat::controls::Box& tab : tabs.tabs) EXPECT_FALSE(viewed.Overlaps(tab, main.x, main.y));
+    }
     int differing = -1;
     Eventually([&] {
       fs::path png = out_ / "still.png";
@@ -340,6 +443,57 @@ TEST_F(Windows, TheOperatorWorksTheProgramWithMouseAndKeysAndClosesItsWindow) {
   // The main window's close box ends the program, every line having passed.
   ASSERT_TRUE(RequestClose(display_, mainWindow));
   EXPECT_EQ(program.Wait(), 0) << testsupport::ReadFile(out_ / "fieldray.log");
+}
+
+TEST_F(Windows, TheMainWindowComesBackWhereTheOperatorLeftIt) {
+  const fs::path root = testsupport::NewMachineRoot("windows-place");
+  struct Case {
+    int x, y;
+    const char* stored;  // [Main] Top,Left in twips
+  } cases[] = {{0, 0, "0,0"}, {200, 150, "2250,3000"}};
+  for (const Case& c : cases) {
+    Child program;
+    unsigned long mainWindow = StartProgram(program, root, "place.log");
+    if (mainWindow == 0) GTEST_SKIP() << "built without windows (FIELDRAY_WINDOW=OFF)";
+    X("xdotool windowmove " + std::to_string(mainWindow) + " " + std::to_string(c.x) + " " + std::to_string(c.y));
+    EXPECT_TRUE(Eventually([&] {
+      Geometry g = GeometryOf(mainWindow);
+      return g.x == c.x && g.y == c.y;
+    }, 30));
+    Settle(program, root, "moved-" + std::to_string(c.x));  // the move has reached the program
+    ASSERT_TRUE(RequestClose(display_, mainWindow));
+    EXPECT_EQ(program.Wait(), 0) << testsupport::ReadFile(out_ / "place.log");
+    EXPECT_EQ(MainPlace(root), c.stored);
+
+    Child again;
+    mainWindow = StartProgram(again, root, "place.log");
+    ASSERT_NE(mainWindow, 0u);
+    Geometry back;
+    EXPECT_TRUE(Eventually([&] {
+      back = GeometryOf(mainWindow);
+      return back.x == c.x && back.y == c.y;
+    }, 30)) << "back at " << back.x << "," << back.y << " instead of " << c.x << "," << c.y;
+    ASSERT_TRUE(RequestClose(display_, mainWindow));
+    EXPECT_EQ(again.Wait(), 0) << testsupport::ReadFile(out_ / "place.log");
+  }
+}
+
+TEST_F(Windows, ADisplayLostMidRunEndsTheProgramAsACloseDoesWithStatus2) {
+  const fs::path root = testsupport::NewMachineRoot("windows-lost");
+  Child program;
+  unsigned long mainWindow = StartProgram(program, root, "lost.log");
+  if (mainWindow == 0) GTEST_SKIP() << "built without windows (FIELDRAY_WINDOW=OFF)";
+  // Moved first, so the place the unload saves shows it ran.
+  X("xdotool windowmove " + std::to_string(mainWindow) + " 120 90");
+  EXPECT_TRUE(Eventually([&] { return GeometryOf(mainWindow).x == 120; }, 30));
+  Settle(program, root, "before-lost");
+  ASSERT_EQ(kill(xvfb_.pid, SIGKILL), 0);
+  waitpid(xvfb_.pid, nullptr, 0);
+  xvfb_.pid = -1;
+  EXPECT_EQ(program.Wait(), 2);
+  const std::string log = testsupport::ReadFile(out_ / "lost.log");
+  EXPECT_NE(log.find("fieldray: display " + display_ + " lost\n"), std::string::npos) << log;
+  EXPECT_EQ(MainPlace(root), "1350,1800") << "the unload did not run";
 }
 
 TEST(WindowsWithoutDisplay, EveryProgramSaysWhatItNeedsAndEndsWithStatus2) {

@@ -23,8 +23,10 @@ constexpr const char* kUsage =
     "Saves a SIZE x SIZE picture (default 512) of what board BOARD (default 0) of the\n"
     "machine root named by FIELDRAY_ROOT (else ~/.local/share/fieldray/root) projects now.\n"
     "With --window it shows that picture live in a window on the display instead,\n"
-    "until the window is closed. --version prints the program's name and version.\n"
-    "Exit status: 0 saved; 1 the picture could not be made; 2 usage or a machine-root fault.\n";
+    "until the window is closed (beside the operator program's main window where the\n"
+    "screen has room). --version prints the program's name and version.\n"
+    "Exit status: 0 saved; 1 the picture could not be made; 2 usage, a machine-root fault\n"
+    "or the display lost.\n";
 
 // The live view: the same picture in a window, drawn again when it changes.
 int ShowLive(int size, int board) {
@@ -33,6 +35,9 @@ int ShowLive(int size, int board) {
     std::fprintf(stderr, "fieldray-projection: --window needs a display: %s\n", error.c_str());
     return 2;
   }
+  winplat::SetDisplayLostHandler([](const std::string& name) {
+    std::fprintf(stderr, "fieldray-projection: display %s lost\n", name.c_str());
+  });
   auto hasBoards = [] {
     std::error_code ec;
     return std::filesystem::is_directory(winplat::MachineRoot() / "hw", ec);

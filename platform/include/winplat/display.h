@@ -27,12 +27,18 @@ bool OpenDisplay(std::string* reason);
 bool DisplayOpen();
 // Takes the windows off the screen and closes the display.
 void CloseDisplay();
+// Called when the display goes away under the program (the X server ended),
+// with the display's name; the program then ends with status 2 (the handler
+// may run its unload first). No display call is made from then on.
+void SetDisplayLostHandler(std::function<void(const std::string& display)> handler);
 // Rings the display's bell (the program's beeps), when a display is open.
 void RingDisplayBell();
 
 // A window of its own on the screen, drawn by `draw` (a picture of the given
 // size, asked for again when `changed` says so): the projection viewer. Returns
-// 0 when the display is not open. The window's close box calls `closed`.
+// 0 when the display is not open. The window's close box calls `closed`. It
+// opens beside the program's main window where the screen has room, else
+// where it covers none of that window's controls.
 struct PictureWindow {
   std::string title;
   int width = 0;
@@ -42,11 +48,12 @@ struct PictureWindow {
   std::function<void()> closed;
 };
 int ShowPictureWindow(PictureWindow window);
-// Runs the screen's events and frames until `running` says stop.
+// Runs the screen's events and frames until `running` says stop, asleep
+// between the display's events and the pictures' looks.
 void RunPictureWindows(const std::function<bool()>& running);
 
-// Called by the message loop at each pass: the screen takes its events and,
-// at most 60 times a second, a frame of each window that changed.
+// Called by the message loop at each pass: the screen, at most 60 times a
+// second, takes its events and a frame of each window that changed.
 void PumpDisplay();
 // The display's side of PumpDisplay, installed by OpenDisplay.
 void SetDisplayPump(std::function<void()> pump);

@@ -29,5 +29,8 @@ void SetImmediatePainting(bool on);
 // resize) takes the next number of one count shared by all windows.
 std::uint64_t PixelCount();                // the count now
 std::uint64_t PixelsChangedAt(HWND hwnd);  // the number of the window's last change (0: none)
+// How many times a window was marked for paint so far (a reader that saw the
+// same count and the same PixelCount has nothing new to look at).
+std::uint64_t UpdateCount();
 
 }  // namespace winplat

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "ui_state.h"
+#include "../ui_state.h"
 #include "winplat/display.h"
 #include "winplat/painting.h"
 #include "winplat/window.h"
