@@ -605,6 +605,9 @@ void Character(HWND window, int code) {
 void CloseBox(HWND window) {
   if (IsPassedBy(window)) return;
   Release();
+  // A window closed with a grid cell being edited drops the edit, as Escape would.
+  if (Form* form = FormOf(window))
+    if (HostSlot* editing = EditingSlot(*form)) CloseCellEdit(*editing);
   SendMessage(window, WM_CLOSE, 0, 0);
 }
 
