@@ -376,12 +376,21 @@ TEST_F(Windows, GridCellsAreEditedByHandAndNoControlCodeReachesTheSettings) {
   Settle(program, root, "editing-start");
 
   // Escape in the scan-rate upper limit (Options tab; the main window has no
-  // Cancel button) types nothing: the value typed before it is stored clean.
+  // Cancel button) types nothing: typed between "3100" and "0" it leaves
+  // 31000, stored clean (a character in between would leave a refused value).
   Click(mainWindow, 480 + 3 * 87 + 40, 18);
   Click(mainWindow, 640, 67);
   X("xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace");
-  X("xdotool type 31000");
-  X("xdotool key Escape Tab");
+  X("xdotool type 3100");
+  X("xdotool key Escape");
+  X("xdotool type 0");
+  X("xdotool key Tab");
+  EXPECT_TRUE(Eventually([&] {
+    const std::string settings = testsupport::ReadFile(ini);
+    const std::size_t at = settings.find("ScanRateUL=31000");
+    return at != std::string::npos && at + 16 < settings.size() &&
+           (settings[at + 16] == '\r' || settings[at + 16] == '\n');
+  })) << "Escape entered the box";
   program.Send("expect Main.SRUL \"31000\"\n");
   Settle(program, root, "escaped");
   {
