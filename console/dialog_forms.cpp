@@ -28,6 +28,12 @@ SwitchOptionsForm::SwitchOptionsForm() : wc::Form("SwOptForm", design::kSwOptCap
   OKButtonLab.Move(120, 1320, 1200, 375);
   SPLClose.Move(1440, 1320, 1200, 375);
   SPLabForm.SetVisible(false);  // the label editor is hidden at first
+  // Enter and Escape: OK and Cancel, or, while the label editor is open (the
+  // dialog's own two are disabled then), the editor's.
+  OKButtonSO.SetDefault(true);
+  CancelButtonSO.SetCancel(true);
+  OKButtonLab.SetDefault(true);
+  SPLClose.SetCancel(true);
 }
 
 }  // namespace fieldray::console

@@ -59,13 +59,18 @@ OptionHandlers::OptionHandlers(engine::Engine& engine, MainForm& main, winplat::
   text(main_.TdTxt, "CaptionTimeDelay");
   text(main_.TDMode, "ModeTimeDelay");
 
-  upperLimit_ = {&main_.SRUL, &main_.SRULUD, "Scan rate upper limit", main_.SRUL.Text()};
-  lowerLimit_ = {&main_.SRLL, &main_.SRLLUD, "Scan rate lower limit", main_.SRLL.Text()};
-  multiplier_ = {&main_.ScnRt, &main_.ScnRtUD, "Scan rate multiplier", main_.ScnRt.Text()};
-  blanking_ = {&main_.BlnkTm, &main_.BlnkTmUD, "Blanking time", main_.BlnkTm.Text()};
-  holdStart_ = {&main_.PtsST, &main_.PtsStUD, "Segment start points", main_.PtsST.Text()};
-  holdVertex_ = {&main_.PtsVtx, &main_.PtsVtxUD, "Vertex points", main_.PtsVtx.Text()};
-  holdEnd_ = {&main_.PtsEnd, &main_.PtsEndUD, "Segment end points", main_.PtsEnd.Text()};
+  auto rangedBox = [](wc::TextBox& box, wc::UpDown& range, const char* name) {
+    return RangedValue{&box, &range, name, box.Text(), box.Text()};
+  };
+  upperLimit_ = rangedBox(main_.SRUL, main_.SRULUD, "Scan rate upper limit");
+  lowerLimit_ = rangedBox(main_.SRLL, main_.SRLLUD, "Scan rate lower limit");
+  multiplier_ = rangedBox(main_.ScnRt, main_.ScnRtUD, "Scan rate multiplier");
+  blanking_ = rangedBox(main_.BlnkTm, main_.BlnkTmUD, "Blanking time");
+  holdStart_ = rangedBox(main_.PtsST, main_.PtsStUD, "Segment start points");
+  holdVertex_ = rangedBox(main_.PtsVtx, main_.PtsVtxUD, "Vertex points");
+  holdEnd_ = rangedBox(main_.PtsEnd, main_.PtsEndUD, "Segment end points");
+  for (RangedValue* value : {&upperLimit_, &lowerLimit_, &multiplier_, &blanking_, &holdStart_, &holdVertex_, &holdEnd_})
+    value->Box->GotFocus = [value] { value->AtFocus = value->Box->Text(); };
   main_.SRLL.Change = [this] {
     if (!TakeTyped(lowerLimit_) || e_.State.LoadingSettings) return;
     Store(main_.SRLL, "Calibration", "ScanRateLL");
@@ -134,12 +139,17 @@ bool OptionHandlers::TakeTyped(RangedValue& value) {
   const std::string text = value.Box->Text();
   if (!e_.State.LoadingSettings && !value.InRange(text)) return false;
   value.Stored = text;
+  // Set from elsewhere (start-up, its up-down): the box holds it from now on.
+  if (!value.Box->HasFocus()) value.AtFocus = text;
   return true;
 }
 
 void OptionHandlers::RestoreTyped(RangedValue& value) {
   if (e_.State.LoadingSettings || value.InRange(value.Box->Text())) return;
-  value.Box->SetText(value.Stored);
+  // Each keystroke of the refused text may have taken an in-range part of it
+  // ("9999" on the way to "99999999"): the value from before the typing comes
+  // back, and with it the setting and what follows from it.
+  value.Box->SetText(value.InRange(value.AtFocus) ? value.AtFocus : value.Stored);
   e_.Console.SetMsg(std::string(value.Name) + ": " + std::to_string(value.Range->Min()) + " to " +
                     std::to_string(value.Range->Max()));
 }

@@ -34,17 +34,21 @@ class OptionHandlers {
  private:
   // A number the operator types into a box with an up-down: it takes effect
   // and is stored only within the up-down's range. `Stored` is the text last
-  // taken (at start-up whatever the settings held).
+  // taken (at start-up whatever the settings held); `AtFocus` the text the box
+  // held when it took the focus (or last took, while it had not the focus).
   struct RangedValue {
     wc::TextBox* Box = nullptr;
     wc::UpDown* Range = nullptr;
     const char* Name = "";
     std::string Stored;
+    std::string AtFocus;
     bool InRange(const std::string& text) const;
   };
   // Change: whether the box's text may take effect now (it is then the stored text).
   bool TakeTyped(RangedValue& value);
-  // LostFocus: a text out of range gives way to the stored one, and Msg names the range.
+  // LostFocus: a text out of range gives way to the one the box held when it
+  // took the focus (its Change handler takes that again: the setting, cache,
+  // hold count and boards' rate follow), and Msg names the range.
   void RestoreTyped(RangedValue& value);
 
   // Writes the box's text to the settings; a text the file refuses is named

@@ -13,6 +13,7 @@
 #include "engine/projection_output.h"
 #include "job/grid_cells.h"
 #include "program_rig.h"
+#include "winplat/controls/hand.h"
 #include "winplat/controls/operator.h"
 #include "winplat/profile.h"
 #include "winplat/screen.h"
@@ -198,6 +199,40 @@ TEST_F(HeightSwitch, TheLabelEditorTakesOrDropsTheLabels) {
   ASSERT_TRUE(reloaded.LoadFromFile("C:\\Fieldray\\SWPOS.DAT")) << reloaded.LastError();
   EXPECT_EQ(GetGridCell(reloaded, 0, 6), "Marks");
   EXPECT_EQ(GetGridCell(reloaded, 2, 4), "1");
+}
+
+TEST_F(HeightSwitch, SwitchOptionsTakeEnterAndEscapeAndTheLabelEditorsWhileItIsOpen) {
+  Program& p = Start();
+  SwitchOptionsForm& f = p.Forms.SwOptForm;
+  winplat::SpreadGrid& options = Grid(p.Slots.SSOptSw);
+  winplat::SpreadGrid& labels = Grid(p.Slots.SPLabels);
+  namespace hand = winplat::controls::hand;
+  auto press = [&](winplat::WPARAM key) { hand::Key(f.hWnd(), static_cast<int>(key), 0); };
+  f.Show();
+  press(winplat::VK_ESCAPE);
+  EXPECT_FALSE(f.Visible()) << "Escape is the dialog's Cancel";
+  f.Show();
+  op::Click(f.SPChLab);
+  ASSERT_TRUE(f.SPLabels.HasFocus());
+  // A label typed by hand: the first Enter keeps the cell's edit, the second
+  // is the editor's OK (the dialog's own is disabled meanwhile).
+  for (char ch : std::string("Mk")) hand::Character(f.hWnd(), ch);
+  press(winplat::VK_RETURN);
+  EXPECT_TRUE(f.SPLabForm.Visible());
+  EXPECT_EQ(GetGridCell(labels, 1, 1), "Mk");
+  press(winplat::VK_RETURN);
+  EXPECT_FALSE(f.SPLabForm.Visible());
+  ASSERT_TRUE(f.Visible());
+  EXPECT_EQ(GetGridCell(options, 0, 1), "Mk");
+  // Escape with the editor open is its Cancel, not the dialog's.
+  op::Click(f.SPChLab);
+  press(winplat::VK_ESCAPE);
+  EXPECT_FALSE(f.SPLabForm.Visible());
+  ASSERT_TRUE(f.Visible());
+  // Enter with the editor closed is the dialog's OK: the label is stored.
+  press(winplat::VK_RETURN);
+  EXPECT_FALSE(f.Visible());
+  EXPECT_NE(testsupport::ReadFile(ProgramFile("SWPOS.DAT")).find("Mk"), std::string::npos);
 }
 
 TEST_F(HeightSwitch, AnEditAfterAFieldSelectionRebuildsTheJobsFrames) {

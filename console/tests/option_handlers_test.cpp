@@ -175,6 +175,58 @@ TEST_F(OptionHandlersTest, MultiplierIsStoredOnEveryChangeAndOnLostFocus) {
   EXPECT_EQ(Cal("ScanRate"), "12");
 }
 
+TEST_F(OptionHandlersTest, ARefusedTypedValueGivesBackWhatTheBoxHeldWhenItTookTheFocus) {
+  OptionHandlers h(e, forms.Main);
+  Load("30000", "10000", "20", "8000");
+  forms.Main.Show();
+  forms.Main.SSTab1.SetTab(design::kTabOptions);
+  Device::points = 1000;  // 20 x 1000 = 20000 inside the limits; skew 20000 \ 8000 + 2 = 4
+  state.HoldStart = 3;     // as start-up takes it from the box's "3"
+  auto last = [](const std::string& call) {
+    for (auto it = Device::calls.rbegin(); it != Device::calls.rend(); ++it)
+      if (it->rfind(call, 0) == 0) return *it;
+    return std::string();
+  };
+  struct Case {
+    wc::TextBox* box;
+    const char* key;
+    const char* typed;  // a keystroke on the way is inside the range
+    const char* message;
+    bool sends;
+  };
+  const Case cases[] = {
+      {&forms.Main.SRLL, "ScanRateLL", "99999999", "Scan rate lower limit: 5000 to 15000", false},
+      {&forms.Main.SRUL, "ScanRateUL", "350000", "Scan rate upper limit: 15000 to 35000", false},
+      {&forms.Main.ScnRt, "ScanRate", "155", "Scan rate multiplier: 10 to 50", true},
+      {&forms.Main.BlnkTm, "BlankTiming", "20000", "Blanking time: 2000 to 15000", true},
+      {&forms.Main.PtsST, "PointsStart", "12", "Segment start points: 1 to 10", false},
+  };
+  for (const Case& c : cases) {
+    Device::calls.clear();
+    c.box->SetFocus();
+    ASSERT_TRUE(c.box->HasFocus()) << c.key;
+    const std::string before = c.box->Text();
+    c.box->SetSelStart(0);
+    c.box->SetSelLength(static_cast<int>(before.size()));
+    wc::op::Type(*c.box, c.typed);
+    if (c.sends) {
+      EXPECT_NE(last("DisplayFreq3") + " " + last("DisplaySkew"), "DisplayFreq3 20000 20000 20000 DisplaySkew 4 4 0")
+          << c.key << ": the in-range keystroke on the way was sent";
+    }
+    forms.Main.PtsVtx.SetFocus();  // the box loses the focus
+    ASSERT_TRUE(forms.Main.PtsVtx.HasFocus()) << c.key;
+    EXPECT_EQ(c.box->Text(), before) << c.key;
+    EXPECT_EQ(Cal(c.key), before) << c.key;
+    EXPECT_EQ(forms.Main.Msg.Caption(), c.message);
+    EXPECT_EQ(state.ScanRateCache, 20) << c.key;
+    EXPECT_EQ(state.HoldStart, 3) << c.key;
+    if (c.sends) {
+      EXPECT_EQ(last("DisplayFreq3"), "DisplayFreq3 20000 20000 20000") << c.key;
+      EXPECT_EQ(last("DisplaySkew"), "DisplaySkew 4 4 0") << c.key;
+    }
+  }
+}
+
 TEST_F(OptionHandlersTest, ClosingTheWindowSavesTheBlankingBeingEdited) {
   OptionHandlers h(e, forms.Main);
   StartupValues values;

@@ -130,8 +130,16 @@ void SpreadGrid::TypeIntoCell(std::int32_t row, std::int32_t col, std::string_vi
 }
 
 void SpreadGrid::PressKey(std::int16_t keyCode) {
-  constexpr std::int16_t KeyUp = 38, KeyDown = 40;
-  if (keyCode == KeyUp && activeRow_ > 1) {
+  constexpr std::int16_t KeyLeft = 37, KeyUp = 38, KeyRight = 39, KeyDown = 40;
+  if (keyCode == KeyLeft && activeCol_ > 1) {
+    row_ = activeRow_;
+    col_ = activeCol_ - 1;
+    MoveActive(row_, col_);
+  } else if (keyCode == KeyRight && activeCol_ < maxCols_) {
+    row_ = activeRow_;
+    col_ = activeCol_ + 1;
+    MoveActive(row_, col_);
+  } else if (keyCode == KeyUp && activeRow_ > 1) {
     row_ = activeRow_ - 1;
     col_ = activeCol_;
     MoveActive(row_, col_);

@@ -273,6 +273,22 @@ void DrawGrid(HDC hdc, const SpreadGrid& grid, Box area) {
   const Box current = g.Cell(grid.Row(), grid.Col());
   if (grid.Row() >= 1 && grid.Col() >= 1 && current.w > 2 && current.h > 2)
     canvas::Box(hdc, current.x, current.y, current.Right() - 1, current.Bottom() - 1, kBlack, false, 0, 13);
+  // A cell being edited by hand shows the text typed so far and the caret; the
+  // text slides left when the caret would pass the cell's right edge.
+  const GridCellEdit& edit = grid.CellEdit();
+  const Box edited = edit.open ? g.Cell(edit.row, edit.col) : Box{};
+  if (edited.w > 4 && edited.h > 4) {
+    const Box inside{edited.x + 1, edited.y + 1, edited.w - 2, edited.h - 2};
+    canvas::Fill(hdc, inside.x, inside.y, inside.Right(), inside.Bottom(), kWhite);
+    canvas::Box(hdc, edited.x, edited.y, edited.Right() - 1, edited.Bottom() - 1, kBlack, false, 0, 13);
+    const int before = TextWidthPx(edit.text.substr(0, std::min(edit.caret, edit.text.size())), kGridFontSize);
+    const int room = std::max(0, edited.w - 6);
+    const int x = edited.x + 3 - std::max(0, before - room);
+    if (!edit.text.empty())
+      canvas::ClippedText(hdc, inside.x, inside.y, inside.Right(), inside.Bottom(), x, edited.y + 2, edit.text,
+                          kBlack, kGridFontSize);
+    canvas::Line(hdc, x + before, edited.y + 2, x + before, edited.Bottom() - 3, kBlack, 1, 13);
+  }
   if (g.vScroll) DrawBar(hdc, g.vBar, true);
   if (g.hScroll) DrawBar(hdc, g.hBar, true);
   if (g.vScroll && g.hScroll)

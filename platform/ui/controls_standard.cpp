@@ -67,7 +67,6 @@ void TextBox::OperatorType(const std::string& characters) {
     int code = static_cast<unsigned char>(ch);
     KeyPress.Fire(*this, "KeyPress", code);
     if (code == 0 || locked_) continue;
-    if (code == '\r' || code == '\n') continue;  // a single-line box keeps no line break
     if (code == '\b') {
       if (selLength_ == 0 && selStart_ > 0) {
         --selStart_;
@@ -76,6 +75,8 @@ void TextBox::OperatorType(const std::string& characters) {
       SetSelText("");
       continue;
     }
+    // Every other control code (Enter, Escape, Tab, ...) is a key, never text.
+    if (code < 32 || code == 127) continue;
     if (maxLength_ > 0 && static_cast<int>(text_.size()) - selLength_ >= maxLength_) continue;
     SetSelText(std::string(1, static_cast<char>(code)));
   }

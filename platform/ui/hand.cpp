@@ -126,6 +126,89 @@ void ShowEntry(ListBox& list, int entry) {
   else if (entry >= list.TopIndex() + rows) list.SetTopIndex(entry - rows + 1);
 }
 
+// ---- A grid cell edited by hand ----------------------------------------------
+
+// Opens an edit on the grid's active cell: with the cell's text and the caret
+// at its end, or empty (`replace`) to take the characters typed next.
+bool OpenCellEdit(HostSlot& slot, bool replace) {
+  SpreadGrid* grid = slot.ShownGrid();
+  if (!grid) return false;
+  const std::int32_t row = grid->ActiveRow(), col = grid->ActiveCol();
+  if (row < 1 || col < 1 || row > grid->MaxRows() || col > grid->MaxCols()) return false;
+  GridCellEdit& edit = grid->CellEdit();
+  edit.open = true;
+  edit.row = row;
+  edit.col = col;
+  edit.text = replace ? std::string() : grid->CellText(row, col);
+  edit.caret = edit.text.size();
+  // The edited cell becomes the current one, so the grid scrolls it into view.
+  grid->SetRow(row);
+  grid->SetCol(col);
+  slot.Invalidate();
+  return true;
+}
+
+void CloseCellEdit(HostSlot& slot) {
+  if (SpreadGrid* grid = slot.ShownGrid()) grid->CellEdit() = GridCellEdit{};
+  slot.Invalidate();
+}
+
+// The typed text goes to the cell as the operator command `grid edit` sends it,
+// so the grid's click, edit and change events fire as they do for that command.
+void CommitCellEdit(HostSlot& slot) {
+  SpreadGrid* grid = slot.ShownGrid();
+  if (!grid) return;
+  const GridCellEdit edit = grid->CellEdit();
+  CloseCellEdit(slot);
+  if (edit.open) op::Grid(slot, GridAction::Edit, edit.row, edit.col, edit.text);
+}
+
+// The slot on the form whose grid has an edit open (nullptr: none).
+HostSlot* EditingSlot(Form& form) {
+  for (Control* c : form.Controls()) {
+    auto* slot = dynamic_cast<HostSlot*>(c);
+    if (slot && slot->ShownGrid() && slot->ShownGrid()->CellEdit().open) return slot;
+  }
+  return nullptr;
+}
+
+bool EditsCell(const HostSlot& slot, std::int32_t row, std::int32_t col) {
+  const SpreadGrid* grid = slot.ShownGrid();
+  return grid && grid->CellEdit().open && grid->CellEdit().row == row && grid->CellEdit().col == col;
+}
+
+// A key on a focused grid: F2 opens an edit; while one is open the keys work
+// on its text, Enter, Tab, Up and Down commit it (the last three then move the
+// active cell as the grid's own keys do) and Escape drops it. False: the key
+// is not the edit's, the form's keys take it.
+bool CellEditKey(HostSlot& slot, int key, int shift) {
+  SpreadGrid& grid = *slot.ShownGrid();
+  GridCellEdit& edit = grid.CellEdit();
+  if (!edit.open) return key == static_cast<int>(VK_F2) && OpenCellEdit(slot, false);
+  switch (key) {
+    case VK_LEFT: if (edit.caret > 0) --edit.caret; break;
+    case VK_RIGHT: if (edit.caret < edit.text.size()) ++edit.caret; break;
+    case VK_HOME: edit.caret = 0; break;
+    case VK_END: edit.caret = edit.text.size(); break;
+    case VK_BACK: if (edit.caret > 0) edit.text.erase(--edit.caret, 1); break;
+    case VK_DELETE: if (edit.caret < edit.text.size()) edit.text.erase(edit.caret, 1); break;
+    case VK_ESCAPE: CloseCellEdit(slot); return true;
+    case VK_RETURN: CommitCellEdit(slot); return true;
+    case VK_TAB:
+      CommitCellEdit(slot);
+      op::Grid(slot, GridAction::Key, 0, 0, {}, static_cast<int>((shift & vbShiftMask) ? VK_LEFT : VK_RIGHT));
+      return true;
+    case VK_UP:
+    case VK_DOWN:
+      CommitCellEdit(slot);
+      op::Grid(slot, GridAction::Key, 0, 0, {}, key);
+      return true;
+    default: return true;  // nothing else while the edit is open
+  }
+  slot.Invalidate();
+  return true;
+}
+
 void PressOn(const hit::Hit& h, Press& press, int x, int y, int button, int shift) {
   Control& c = *h.control;
   const Box p = PlaceOnForm(c);
@@ -209,9 +292,17 @@ void ClickOn(const hit::Hit& h, int button, int shift, int clicks) {
     case ControlKind::Slot:
       if (h.part == hit::Area::Bar) return;
       if (h.part == hit::Area::Cell) {
-        // The cell painted there, through the grid's own input.
-        if (static_cast<HostSlot&>(c).Focusable()) c.SetFocus();
-        op::Grid(static_cast<HostSlot&>(c), GridAction::Click, h.row, h.col);
+        // The cell painted there, through the grid's own input; a click in
+        // the cell being edited leaves the edit as it is, a double click opens
+        // one with the caret at the end.
+        auto& slot = static_cast<HostSlot&>(c);
+        if (EditsCell(slot, h.row, h.col)) return;
+        if (slot.Focusable()) c.SetFocus();
+        op::Grid(slot, GridAction::Click, h.row, h.col);
+        SpreadGrid* grid = slot.ShownGrid();
+        if (clicks > 1 && grid && slot.HasFocus() && slot.AcceptsInput() && grid->ActiveRow() == h.row &&
+            grid->ActiveCol() == h.col)
+          OpenCellEdit(slot, false);
         return;
       }
       if (clicks > 1) c.OperatorDblClick();
@@ -319,6 +410,14 @@ void Mouse(HWND window, MouseAction action, int x, int y, int button, int shift,
   switch (action) {
     case MouseAction::Down: {
       if (!form->Visible() || form->CoveredByModal()) return;
+      // A press anywhere but in the cell being edited commits the edit first.
+      if (HostSlot* editing = EditingSlot(*form)) {
+        const hit::Hit on = hit::At(*form, x, y);
+        if (on.control != editing || on.part != hit::Area::Cell || !EditsCell(*editing, on.row, on.col)) {
+          CommitCellEdit(*editing);
+          if (!form->Visible() || form->CoveredByModal()) return;
+        }
+      }
       hit::Hit h = hit::At(*form, x, y);
       press = Press{true, window, h.control, h.part, h.bar, h.horizontal, h.index, h.row, h.col, h.foreign, button,
                     clicks, 0};
@@ -425,11 +524,18 @@ void Key(HWND window, int keyCode, int shift) {
   if (!form) return;
   Control* active = form->ActiveControl();
   if (active && !active->AcceptsInput()) active = nullptr;
+  // An edit left open on a grid that has lost the focus is committed first.
+  if (HostSlot* editing = EditingSlot(*form); editing && editing != active) {
+    CommitCellEdit(*editing);
+    if (!form->Visible() || form->CoveredByModal() || (active && !active->AcceptsInput())) return;
+  }
   int key = keyCode;
   if (active) {
     active->KeyDown.Fire(*active, "KeyDown", key, shift);
     if (key == 0 || form->ActiveControl() != active || !active->AcceptsInput()) return;
   }
+  if (auto* slot = dynamic_cast<HostSlot*>(active); slot && slot->ShownGrid() && CellEditKey(*slot, key, shift))
+    return;
   if (key == static_cast<int>(VK_TAB)) {
     Control* to = (shift & vbShiftMask) ? PreviousInTabOrder(*form, active) : form->NextInTabOrder(active);
     if (to) to->SetFocus();
@@ -473,8 +579,22 @@ void Character(HWND window, int code) {
   Form* form = FormTyping(window, WM_CHAR, code);
   if (!form) return;
   Control* active = form->ActiveControl();
-  if (!active || !active->AcceptsInput() || code < 32) return;
+  if (HostSlot* editing = EditingSlot(*form); editing && editing != active) CommitCellEdit(*editing);
+  // Control codes are keys (Key), never characters typed into anything.
+  if (!active || !active->AcceptsInput() || code < 32 || code == 127) return;
   if (code == ' ' && ClickedBySpace(*active)) return;  // the space was its click (Key)
+  if (auto* slot = dynamic_cast<HostSlot*>(active); slot && slot->ShownGrid()) {
+    // A character on a grid types into the edit open on it, or opens one on
+    // the active cell that replaces the cell's text.
+    int key = code;
+    active->KeyPress.Fire(*active, "KeyPress", key);
+    if (key < 32 || key == 127 || !active->AcceptsInput() || !slot->ShownGrid()) return;
+    GridCellEdit& edit = slot->ShownGrid()->CellEdit();
+    if (!edit.open && !OpenCellEdit(*slot, true)) return;
+    edit.text.insert(edit.caret++, 1, static_cast<char>(key));
+    slot->Invalidate();
+    return;
+  }
   if (auto* box = dynamic_cast<TextBox*>(active)) {
     box->OperatorType(std::string(1, static_cast<char>(code)));
   } else {
@@ -485,6 +605,9 @@ void Character(HWND window, int code) {
 void CloseBox(HWND window) {
   if (IsPassedBy(window)) return;
   Release();
+  // A window closed with a grid cell being edited drops the edit, as Escape would.
+  if (Form* form = FormOf(window))
+    if (HostSlot* editing = EditingSlot(*form)) CloseCellEdit(*editing);
   SendMessage(window, WM_CLOSE, 0, 0);
 }
 

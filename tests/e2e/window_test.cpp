@@ -23,9 +23,11 @@
 
 #include <gtest/gtest.h>
 
+#include "console/dialog_forms.h"
 #include "console/main_form.h"
 #include "program_runner.h"
 #include "test_support.h"
+#include "winplat/components/grid.h"
 #include "winplat/controls/geometry.h"
 #include "winplat/controls/lists.h"
 #include "winplat/picture.h"
@@ -505,6 +507,77 @@ TEST(WindowsWithoutDisplay, EveryProgramSaysWhatItNeedsAndEndsWithStatus2) {
     EXPECT_EQ(run.status, 2) << program;
     EXPECT_NE(run.log.find("--window needs a display: "), std::string::npos) << run.log;
   }
+}
+
+TEST_F(Windows, GridCellsAreEditedByHandAndNoControlCodeReachesTheSettings) {
+  const fs::path root = testsupport::NewMachineRoot("windows-editing");
+  const fs::path ini = root / "C/Fieldray/Fldry.INI";
+  Child program;
+  ASSERT_TRUE(program.Start({FIELDRAY_BIN, "--window"}, Environment(root), out_ / "editing.log"));
+  unsigned long mainWindow = 0;
+  int ended = -1;
+  ASSERT_TRUE(Eventually([&] {
+    if (waitpid(program.pid, &ended, WNOHANG) == program.pid) return true;
+    return (mainWindow = WindowNamed("^Fieldray$")) != 0;
+  })) << testsupport::ReadFile(out_ / "editing.log");
+  if (mainWindow == 0) {
+    program.pid = -1;
+    if (testsupport::ReadFile(out_ / "editing.log").find("this build has no display support") != std::string::npos)
+      GTEST_SKIP() << "built without windows (FIELDRAY_WINDOW=OFF)";
+    FAIL() << "fieldray --window ended: " << testsupport::ReadFile(out_ / "editing.log");
+  }
+  Settle(program, root, "editing-start");
+
+  // Escape in the scan-rate upper limit (Options tab; the main window has no
+  // Cancel button) types nothing: typed between "3100" and "0" it leaves
+  // 31000, stored clean (a character in between would leave a refused value).
+  Click(mainWindow, 480 + 3 * 87 + 40, 18);
+  Click(mainWindow, 640, 67);
+  X("xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace");
+  X("xdotool type 3100");
+  X("xdotool key Escape");
+  X("xdotool type 0");
+  X("xdotool key Tab");
+  EXPECT_TRUE(Eventually([&] {
+    const std::string settings = testsupport::ReadFile(ini);
+    const std::size_t at = settings.find("ScanRateUL=31000");
+    return at != std::string::npos && at + 16 < settings.size() &&
+           (settings[at + 16] == '\r' || settings[at + 16] == '\n');
+  })) << "Escape entered the box";
+  program.Send("expect Main.SRUL \"31000\"\n");
+  Settle(program, root, "escaped");
+  {
+    const std::string settings = testsupport::ReadFile(ini);
+    EXPECT_EQ(settings.find('\x1b'), std::string::npos) << "Escape reached the settings";
+    const std::size_t at = settings.find("ScanRateUL=31000");
+    ASSERT_LT(at + 16, settings.size()) << settings;
+    EXPECT_TRUE(settings[at + 16] == '\r' || settings[at + 16] == '\n') << "ScanRateUL holds more than was typed";
+  }
+
+  // The height presets, their grid worked as the operator works it: a click on
+  // preset 2's height, a typed value and Enter (which does not press OK), then OK.
+  program.Send("rclick Main.PrjHght(0)\n");
+  unsigned long presets = 0;
+  ASSERT_TRUE(Eventually([&] { return (presets = WindowNamed("^Height Presets$")) != 0; })) << "no presets dialog";
+  fieldray::console::PHSForm layout;  // where the dialog's controls lie
+  namespace wc = winplat::controls;
+  const winplat::SpreadGrid shape(6, 2);
+  const wc::Box cell = wc::GridLayout(shape, wc::SlotInside(wc::PlaceOnForm(layout.PHSdata))).Cell(2, 2);
+  const wc::Box ok = wc::PlaceOnForm(layout.OKButton(0));
+  ASSERT_GT(cell.w, 0);
+  Click(presets, cell.x + cell.w / 2, cell.y + cell.h / 2);
+  X("xdotool type 1234");
+  X("xdotool key Return");
+  Settle(program, root, "preset-typed");
+  EXPECT_NE(WindowNamed("^Height Presets$"), 0u) << "Enter in the grid pressed OK";
+  EXPECT_EQ(testsupport::ReadFile(ini).find("Value1=1234"), std::string::npos) << "stored before OK";
+  Click(presets, ok.x + ok.w / 2, ok.y + ok.h / 2);
+  EXPECT_TRUE(Eventually([&] { return testsupport::ReadFile(ini).find("Value1=1234") != std::string::npos; }))
+      << "the preset edited by hand is not in Fldry.INI";
+  EXPECT_TRUE(Eventually([&] { return WindowNamed("^Height Presets$") == 0; })) << "the dialog is still up";
+
+  ASSERT_TRUE(RequestClose(display_, mainWindow));
+  EXPECT_EQ(program.Wait(), 0) << testsupport::ReadFile(out_ / "editing.log");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The operator's pointer and keys at window pixels: hit tests on the drawn
 // geometry, clicks at the release, keys to the focused control.
 #include <functional>
+#include <sstream>
 
 #include "controls_test_support.h"
 #include "winplat/components/grid_control.h"
@@ -20,7 +21,8 @@ constexpr int Vk(winplat::WPARAM key) { return static_cast<int>(key); }
 constexpr int VK_TAB = Vk(winplat::VK_TAB), VK_RETURN = Vk(winplat::VK_RETURN), VK_ESCAPE = Vk(winplat::VK_ESCAPE),
               VK_SPACE = Vk(winplat::VK_SPACE), VK_HOME = Vk(winplat::VK_HOME), VK_END = Vk(winplat::VK_END),
               VK_LEFT = Vk(winplat::VK_LEFT), VK_RIGHT = Vk(winplat::VK_RIGHT), VK_DOWN = Vk(winplat::VK_DOWN),
-              VK_DELETE = Vk(winplat::VK_DELETE), VK_BACK = Vk(winplat::VK_BACK);  // per pixel at 96 dpi
+              VK_DELETE = Vk(winplat::VK_DELETE), VK_BACK = Vk(winplat::VK_BACK), VK_UP = Vk(winplat::VK_UP),
+              VK_F2 = Vk(winplat::VK_F2);  // per pixel at 96 dpi
 
 class Hand : public ControlTest {
  protected:
@@ -263,6 +265,138 @@ TEST_F(HandOnViews, AClickOnAGridCellClicksTheCellPaintedThere) {
   EXPECT_EQ(grid->Grid().ActiveRow(), row);
   form.Paint();
   EXPECT_EQ(GridNow().rows[2], row) << "the clicked cell stays where it was";
+}
+
+// A grid worked by hand as a spreadsheet is: every commit reaches the grid as
+// the operator command `grid edit` does, with the same events.
+class HandEditing : public HandOnViews {
+ protected:
+  void SetUp() override {
+    HandOnViews::SetUp();
+    slot->SetFocusable(true);
+    SetGridInputHandler([this](HostSlot&, GridAction action, int row, int col, const std::string& text, int key) {
+      switch (action) {
+        case GridAction::Edit: grid->Grid().TypeIntoCell(row, col, text); break;
+        case GridAction::Click: grid->Grid().ClickCell(row, col); break;
+        case GridAction::Key: grid->Grid().PressKey(static_cast<std::int16_t>(key)); break;
+      }
+      return true;
+    });
+    winplat::SpreadGrid& g = grid->Grid();
+    auto at = [](std::int32_t row, std::int32_t col) { return std::to_string(row) + "," + std::to_string(col); };
+    g.OnClick = [this, at](std::int32_t c, std::int32_t r) { fired.push_back("click " + at(r, c)); };
+    g.OnEditChange = [this, at](std::int32_t c, std::int32_t r, bool changed) {
+      fired.push_back("edit " + at(r, c) + (changed ? " changed" : ""));
+    };
+    g.OnChange = [this] { fired.push_back("change"); };
+    g.OnKeyDown = [this](std::int16_t key) { fired.push_back("key " + std::to_string(key)); };
+    g.OnRowSelected = [this](std::int32_t row) { fired.push_back("row " + std::to_string(row)); };
+    g.SetRow(2);
+    g.SetCol(2);
+    g.SetText("old");
+  }
+  void Type(const std::string& characters) {
+    for (char ch : characters) hand::Character(form.hWnd(), static_cast<unsigned char>(ch));
+  }
+  std::string Cell(std::int32_t row, std::int32_t col) { return grid->Grid().CellText(row, col); }
+  const winplat::GridCellEdit& Edit() { return grid->Grid().CellEdit(); }
+  std::vector<std::string> fired;
+};
+
+TEST_F(HandEditing, TypingReplacesF2EditsAndEnterTabUpDownCommitAsAGridEdit) {
+  Click(GridNow().Cell(2, 2));
+  ASSERT_TRUE(slot->HasFocus());
+  EXPECT_EQ(fired, (std::vector<std::string>{"row 2", "click 2,2"}));
+  using Events = std::vector<std::string>;
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    std::string edit;  // the open edit's text with | at the caret; "" when none is open
+    std::string cell22, cell23, cell33;
+    Events fired;
+  };
+  const Step steps[] = {
+      {"a character replaces the text", [&] { Type("ne"); }, "ne|", "old", "", "", {}},
+      {"the caret and its keys", [&] { Press(VK_HOME); Press(VK_DELETE); Press(VK_END); Press(VK_LEFT); Type("w"); },
+       "w|e", "old", "", "", {}},
+      {"Enter commits, pressing no button", [&] { Press(VK_RETURN); }, "", "we", "", "",
+       {"click 2,2", "edit 2,2 changed", "change"}},
+      {"F2 edits with the caret at the end", [&] { Press(VK_F2); Press(VK_BACK); Type("x"); }, "wx|", "we", "", "", {}},
+      {"Tab commits and moves right", [&] { Press(VK_TAB); }, "", "wx", "", "",
+       {"click 2,2", "edit 2,2 changed", "change", "key 39"}},
+      {"typed on the cell Tab reached", [&] { Type("5"); }, "5|", "wx", "", "", {}},
+      {"Escape drops the edit only", [&] { Press(VK_ESCAPE); }, "", "wx", "", "", {}},
+      {"a second Escape is the form's Cancel", [&] { Press(VK_ESCAPE); slot->SetFocus(); }, "", "wx", "", "", {}},
+      {"Down commits and moves a row", [&] { Type("7"); Press(VK_DOWN); }, "", "wx", "7", "",
+       {"click 2,3", "edit 2,3 changed", "change", "row 3", "key 40"}},
+      {"Up from an unchanged edit", [&] { Press(VK_F2); Press(VK_UP); }, "", "wx", "7", "",
+       {"click 3,3", "edit 3,3", "row 2", "key 38"}},
+      {"a double click edits the cell at its end", [&] { Click(GridNow().Cell(3, 3)); hand::Mouse(form.hWnd(), MouseAction::Down, GridNow().Cell(3, 3).x + 3, GridNow().Cell(3, 3).y + 3, vbLeftButton, 0, 2); hand::Mouse(form.hWnd(), MouseAction::Up, GridNow().Cell(3, 3).x + 3, GridNow().Cell(3, 3).y + 3, vbLeftButton, 0, 2); Type("9"); },
+       "9|", "wx", "7", "", {"row 3", "click 3,3", "click 3,3"}},
+      {"a press elsewhere commits first", [&] { ClickAt(50, 110); }, "", "wx", "7", "9",
+       {"click 3,3", "edit 3,3 changed", "change"}},
+  };
+  for (const Step& step : steps) {
+    fired.clear();
+    events.clear();
+    step.act();
+    form.Paint();  // the edit is drawn over its cell
+    const std::string open = Edit().open ? Edit().text.substr(0, Edit().caret) + "|" + Edit().text.substr(Edit().caret) : "";
+    EXPECT_EQ(open, step.edit) << step.what;
+    EXPECT_EQ(Cell(2, 2), step.cell22) << step.what;
+    EXPECT_EQ(Cell(2, 3), step.cell23) << step.what;
+    EXPECT_EQ(Cell(3, 3), step.cell33) << step.what;
+    EXPECT_EQ(fired, step.fired) << step.what;
+    const bool cancelled = std::string(step.what).find("Cancel") != std::string::npos;
+    const bool okPressed = std::string(step.what).find("elsewhere") != std::string::npos;
+    EXPECT_EQ(events, cancelled ? Events{"cancel"} : okPressed ? Events{"ok"} : Events{}) << step.what;
+  }
+}
+
+TEST_F(HandEditing, ACommitFiresWhatTheGridEditCommandFires) {
+  // By hand: click, type, Enter.
+  Click(GridNow().Cell(4, 2));
+  fired.clear();
+  Type("abc");
+  Press(VK_RETURN);
+  const std::vector<std::string> byHand = fired;
+  // The same edit by the operator command, on the same cell made active the same way.
+  grid->Grid().SetRow(4);
+  grid->Grid().SetCol(2);
+  grid->Grid().SetText("");
+  Click(GridNow().Cell(4, 2));
+  fired.clear();
+  std::istringstream in("grid edit Hands.Grid 4 2 \"abc\"\n");
+  std::ostringstream log;
+  OperatorScript script(in, log, &boxes);
+  EXPECT_EQ(script.Run(), 0) << log.str();
+  EXPECT_EQ(fired, byHand);
+  EXPECT_EQ(byHand, (std::vector<std::string>{"click 4,2", "edit 4,2 changed", "change"}));
+  EXPECT_EQ(Cell(4, 2), "abc");
+}
+
+TEST_F(Hand, ControlCodesNeverEnterABoxAndEscapeIsTheCancelButton) {
+  box->SetFocus();
+  box->SetSelStart(3);
+  // Escape, Tab, Enter, line feed and the other control codes typed or given
+  // to the box as characters leave its text alone; Backspace deletes.
+  for (int code : {27, 9, 13, 10, 1, 31, 127}) {
+    hand::Character(form.hWnd(), code);
+    op::Type(*box, std::string(1, static_cast<char>(code)));
+    EXPECT_EQ(box->Text(), "abc") << "code " << code;
+  }
+  op::Type(*box, "\bd");
+  EXPECT_EQ(box->Text(), "abd");
+  // With a Cancel button Escape presses it; without one it types nothing.
+  Press(VK_ESCAPE);
+  EXPECT_EQ(events, std::vector<std::string>{"cancel"});
+  cancel->SetCancel(false);
+  ok->SetDefault(false);
+  box->SetFocus();  // the pressed button took the focus
+  Press(VK_ESCAPE);
+  Press(VK_RETURN);
+  EXPECT_EQ(box->Text(), "abd");
+  EXPECT_EQ(events, std::vector<std::string>{"cancel"});
 }
 
 // A window of an outside component on the form gets the pointer as its own messages.

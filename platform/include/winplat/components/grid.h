@@ -3,6 +3,7 @@
 // header column (column 0), a current cell addressed by Row and Col, an active
 // cell, whole-grid load and save, and the events the program handles.
 #include <algorithm>
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <map>
@@ -36,6 +37,16 @@ constexpr std::int32_t GridColLimit = 16384;
 
 // How a column's texts stand in their cells.
 enum class GridAlign { Left, Center, Right };
+
+// A cell the operator is editing by hand: its text as typed so far and the
+// caret (a byte offset). The cell itself changes only when the edit is
+// committed, through the same path as an edit typed in one go.
+struct GridCellEdit {
+  bool open = false;
+  std::int32_t row = 0, col = 0;
+  std::string text;
+  std::size_t caret = 0;
+};
 
 class SpreadGrid {
  public:
@@ -95,10 +106,16 @@ class SpreadGrid {
 
   // The operator's hands: click a cell (it becomes current and active), type a
   // text into a cell (click, write, then the edit and change events), press a
-  // key (up 38 and down 40 move the active cell by one row).
+  // key (up 38 and down 40 move the active cell by one row, left 37 and right
+  // 39 by one column).
   void ClickCell(std::int32_t row, std::int32_t col);
   void TypeIntoCell(std::int32_t row, std::int32_t col, std::string_view text);
   void PressKey(std::int16_t keyCode);
+
+  // The edit the operator has open on a cell (shown over the cell); it is no
+  // part of the grid's contents and is never saved.
+  const GridCellEdit& CellEdit() const { return edit_; }
+  GridCellEdit& CellEdit() { return edit_; }
 
   // Default heading of a header cell.
   static std::string DefaultHeading(std::int32_t row, std::int32_t col);
@@ -137,6 +154,7 @@ class SpreadGrid {
   std::map<std::int32_t, GridAlign> colAligns_;
   std::int32_t topRow_ = 1;
   std::int32_t leftCol_ = 1;
+  GridCellEdit edit_;
 };
 
 }  // namespace winplat
