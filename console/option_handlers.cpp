@@ -130,18 +130,23 @@ bool OptionHandlers::RangedValue::InRange(const std::string& text) const {
   return v >= Range->Min() && v <= Range->Max();
 }
 
+std::string OptionHandlers::RangedValue::RangeText() const {
+  return std::string(Name) + ": " + std::to_string(Range->Min()) + " to " + std::to_string(Range->Max());
+}
+
 bool OptionHandlers::TakeTyped(RangedValue& value) {
   const std::string text = value.Box->Text();
   if (!e_.State.LoadingSettings && !value.InRange(text)) return false;
   value.Stored = text;
+  // A value within the range answers the range's message, while Msg still shows it.
+  if (!e_.State.LoadingSettings && e_.Console.Msg() == value.RangeText()) e_.Console.SetMsg("");
   return true;
 }
 
 void OptionHandlers::RestoreTyped(RangedValue& value) {
   if (e_.State.LoadingSettings || value.InRange(value.Box->Text())) return;
   value.Box->SetText(value.Stored);
-  e_.Console.SetMsg(std::string(value.Name) + ": " + std::to_string(value.Range->Min()) + " to " +
-                    std::to_string(value.Range->Max()));
+  e_.Console.SetMsg(value.RangeText());
 }
 
 bool OptionHandlers::RateAndSkew(std::int32_t points, std::int32_t& rate, std::int32_t& skew) const {
