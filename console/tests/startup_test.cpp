@@ -272,8 +272,8 @@ TEST_F(Startup, StoredSettingsOutOfRangeOrMissingAreNamedAtStart) {
   EXPECT_EQ(m.SRLL.Text(), "5000");
   EXPECT_EQ(p.state.FieldCalibration[1].XScale, 0) << "a missing key keeps the value the rules give it";
   EXPECT_EQ(m.Msg.Caption(),
-            "Fldry.INI lacks 9 settings, read as empty (0 for numbers): XScaleS, XScaleA, XScaleT, XScaleR, "
-            "XScaleSf, XScaleAf, XScaleTf, XScaleRf, YScaleS; Settings outside their range, the nearest bound "
+            "Fldry.INI lacks 8 settings, read as empty (0 for numbers): XScaleS, XScaleA, XScaleT, XScaleR, "
+            "XScaleSf, XScaleAf, XScaleTf, XScaleRf; stores 1 empty: YScaleS; Settings outside their range, the nearest bound "
             "used: PointsStart (1 to 10), ScanRateLL (5000 to 15000), ScanRate (10 to 50)");
   p.Close();
 }
