@@ -232,13 +232,19 @@ TEST_F(Startup, TypedRatesAndHoldCountsOutsideTheirRangeAreNeitherUsedNorStored)
     EXPECT_EQ(m.Msg.Caption(), c.message);
     EXPECT_EQ(engine::ReadCalibrationValue(p.e, c.key), before) << c.typed;
   }
-  // A value inside the range is taken and stored.
+  // A value inside the range is taken and stored; the range's message goes
+  // with a value of its own box, not of another.
+  ASSERT_EQ(m.Msg.Caption(), "Segment end points: 1 to 10");
   m.SRUL.SetText("32000");
   m.SRUL.LostFocus.Fire(m.SRUL, "LostFocus");
   EXPECT_EQ(engine::ReadCalibrationValue(p.e, "ScanRateUL"), "32000");
   m.PtsST.SetText("10");
   EXPECT_EQ(engine::ReadCalibrationValue(p.e, "PointsStart"), "10");
   EXPECT_EQ(p.state.HoldStart, 10);
+  EXPECT_EQ(m.Msg.Caption(), "Segment end points: 1 to 10");
+  m.PtsEnd.SetText("4");
+  EXPECT_EQ(p.state.HoldEnd, 4);
+  EXPECT_EQ(m.Msg.Caption(), "");
   p.Close();
 }
 
