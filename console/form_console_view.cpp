@@ -19,6 +19,7 @@ bool CheckedIn(const wc::ControlArray<T>& array, std::int16_t index) {
 }  // namespace
 
 void FormConsoleView::SetMsg(const std::string& text) { main_.Msg.SetCaption(text); }
+std::string FormConsoleView::Msg() const { return main_.Msg.Caption(); }
 void FormConsoleView::SetLblXAdj(const std::string& caption) { main_.LblXAdj.SetCaption(caption); }
 void FormConsoleView::SetLblYAdj(const std::string& caption) { main_.LblYAdj.SetCaption(caption); }
 

@@ -13,6 +13,7 @@ class FormConsoleView : public engine::ConsoleView {
   FormConsoleView(MainForm& main, ComponentSlots* slots) : main_(main), slots_(slots) {}
 
   void SetMsg(const std::string& text) override;
+  std::string Msg() const override;
   void SetLblXAdj(const std::string& caption) override;
   void SetLblYAdj(const std::string& caption) override;
   std::vector<std::int16_t> OptFldIndices() const override;

@@ -159,12 +159,24 @@ void HeightPresets::OKButton_Click(int index) {
   if (index == 0) {
     phs_.Hide();
     winplat::DoEvents();
+    std::string refused;
     for (int i = 0; i < kPresets; ++i) {
-      std::string label = GetGridCell(phsData_, i + 1, 1);
-      WriteIniValue(e_, "HeightPresets", Numbered("Label", i), label);
-      std::string value = GetGridCell(phsData_, i + 1, 2);
-      WriteIniValue(e_, "HeightPresets", Numbered("Value", i), value);
+      // A cell the settings file cannot hold is named, and shows the stored text again.
+      auto store = [&](const char* word, const char* what, std::int32_t col) {
+        const std::string key = Numbered(word, i);
+        std::string text = GetGridCell(phsData_, i + 1, col);
+        std::string why;
+        if (WriteIniValue(e_, "HeightPresets", key, text, why) != engine::IniWrite::Refused) return;
+        refused += (refused.empty() ? "" : "; ") + ("Height preset " + std::to_string(i) + " " + what +
+                                                    " not saved: " + why);
+        const std::string stored = ReadIniValue(e_, "HeightPresets", key);
+        SetGridCell(phsData_, i + 1, col, stored);
+        if (col == 1) ShowPresetLabel(main_, i, stored);
+      };
+      store("Label", "label", 1);
+      store("Value", "value", 2);
     }
+    if (!refused.empty()) e_.Console.SetMsg(refused);
   }
   ApplyCorrection();
   SavePHSPosition();

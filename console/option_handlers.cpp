@@ -135,12 +135,18 @@ bool OptionHandlers::RangedValue::InRange(const std::string& text) const {
   return v >= Range->Min() && v <= Range->Max();
 }
 
+std::string OptionHandlers::RangedValue::RangeText() const {
+  return std::string(Name) + ": " + std::to_string(Range->Min()) + " to " + std::to_string(Range->Max());
+}
+
 bool OptionHandlers::TakeTyped(RangedValue& value) {
   const std::string text = value.Box->Text();
   if (!e_.State.LoadingSettings && !value.InRange(text)) return false;
   value.Stored = text;
   // Set from elsewhere (start-up, its up-down): the box holds it from now on.
   if (!value.Box->HasFocus()) value.AtFocus = text;
+  // A value within the range answers the range's message, while Msg still shows it.
+  if (!e_.State.LoadingSettings && e_.Console.Msg() == value.RangeText()) e_.Console.SetMsg("");
   return true;
 }
 
@@ -150,8 +156,7 @@ void OptionHandlers::RestoreTyped(RangedValue& value) {
   // ("9999" on the way to "99999999"): the value from before the typing comes
   // back, and with it the setting and what follows from it.
   value.Box->SetText(value.InRange(value.AtFocus) ? value.AtFocus : value.Stored);
-  e_.Console.SetMsg(std::string(value.Name) + ": " + std::to_string(value.Range->Min()) + " to " +
-                    std::to_string(value.Range->Max()));
+  e_.Console.SetMsg(value.RangeText());
 }
 
 bool OptionHandlers::RateAndSkew(std::int32_t points, std::int32_t& rate, std::int32_t& skew) const {

@@ -43,6 +43,8 @@ class OptionHandlers {
     std::string Stored;
     std::string AtFocus;
     bool InRange(const std::string& text) const;
+    // "Segment start points: 1 to 10".
+    std::string RangeText() const;
   };
   // Change: whether the box's text may take effect now (it is then the stored text).
   bool TakeTyped(RangedValue& value);

@@ -28,7 +28,7 @@ void ShowCaption(Engine& engine, std::string& text, bool reportHeld) {
   std::int32_t y = RoundBox(engine, OutputText::CapY);
   if (!BuildCaptionFrame(engine, text, x, y, reportHeld)) {
     // Showing frame 101 now would project whatever it held before.
-    engine.Console.SetMsg("Caption font " + engine.State.ProgramDir + "stick.vxf could not be loaded");
+    SetMsgKeepingFrameFailure(engine, "Caption font " + engine.State.ProgramDir + "stick.vxf could not be loaded");
     return;
   }
   engine.Vx.DisplayFrame(GetWorkingFrameNumber(engine));

@@ -47,8 +47,9 @@ class ConsoleView {
  public:
   virtual ~ConsoleView() = default;
 
-  // The status line Msg: its text replaced.
+  // The status line Msg: its text replaced, and its text now.
   virtual void SetMsg(const std::string& text) = 0;
+  virtual std::string Msg() const = 0;
 
   // Captions of the field-scale labels LblXAdj and LblYAdj.
   virtual void SetLblXAdj(const std::string& caption) = 0;

@@ -224,10 +224,12 @@ std::string ReadIntoControl(DxfHost& dxf1, const std::string& path, float& l, fl
   return readError;
 }
 
+bool WithinOneQuadrant(float l, float t, float r, float b) { return (l >= 0 || r <= 0) && (b >= 0 || t <= 0); }
+
 // Within one quadrant the selected field places the drawing; straddling an
 // axis it is shown about the origin in field S's window.
 void PlaceDrawing(Engine& engine, float l, float t, float r, float b) {
-  if ((l >= 0 || r <= 0) && (b >= 0 || t <= 0)) {
+  if (WithinOneQuadrant(l, t, r, b)) {
     bool enabled = true;
     EnableOptFld(engine, enabled);
     std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(engine));
@@ -293,6 +295,7 @@ void OpenDrawingFile(Engine& engine, DxfHost& dxf1, toolpath::GcodeInterpreter& 
   BusyScope busy(engine);
   BusyPointer pointer;
   engine.State.RefusedFrames.clear();
+  engine.State.FrameFailureMsg.clear();
   // The job before is gone: its points are dropped until new frames are built.
   engine.State.JobPoints.clear();
   engine.State.JobFileName = FileNameOf(path);
@@ -356,6 +359,15 @@ void LoadDxfDrawing(Engine& engine, DxfHost& dxf1, std::string& path) {
   if (PathUpperBound(s.PathElements) == 0) {
     NothingToShow(engine, "Contains No Displayable Entities");
     MessageCaption(engine, "NDE");
+    return;
+  }
+
+  // The field the drawing is placed in, as PlaceDrawing chooses it.
+  const bool oneQuadrant = WithinOneQuadrant(l, t, r, b);
+  const auto field = static_cast<std::int16_t>(oneQuadrant ? FirstCheckedOptFld(engine) : 1);
+  if (RefuseUnprojectableField(engine, field)) {
+    // Another field may be chosen for the next pick.
+    if (oneQuadrant) EnableOptFld(engine, true);
     return;
   }
 

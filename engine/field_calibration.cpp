@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include "engine/settings_file.h"
 #include "winplat/numeric.h"
 
 namespace fieldray::engine {
@@ -71,12 +72,28 @@ std::int32_t FieldTableValueB(Engine& engine, const std::int16_t field) {
 
 std::int32_t CheckedOptFld(Engine& engine) {
   if (engine.State.OptFldEnabled != BoolTrue) return 0;
+  return FirstCheckedOptFld(engine);
+}
+
+std::int32_t FirstCheckedOptFld(Engine& engine) {
   std::vector<std::int16_t> indices = engine.Console.OptFldIndices();
   std::sort(indices.begin(), indices.end());
   for (std::int16_t index : indices) {
     if (engine.Console.OptFldChecked(index)) return index;
   }
   return 0;
+}
+
+std::string FieldScaleFault(Engine& engine, const std::int16_t field) {
+  if (!IsField(field)) return {};
+  const FieldCalibrationEntry& cal = engine.State.FieldCalibration[field];
+  const std::string letter = FieldLetter(field);
+  std::vector<std::string> zero;
+  if (cal.XScale == 0) zero.push_back("XScale" + letter);
+  if (cal.YScale == 0) zero.push_back("YScale" + letter);
+  if (zero.empty()) return {};
+  const std::string keys = zero.size() == 1 ? zero[0] + " is 0" : zero[0] + " and " + zero[1] + " are 0";
+  return "Field " + letter + " cannot project: " + keys + " in " + kIniFile;
 }
 
 }  // namespace fieldray::engine

@@ -2,6 +2,7 @@
 // The eight machine fields: putting one field's scale, offset and output
 // inversion into effect on the boards, and which field the operator selected.
 #include <cstdint>
+#include <string>
 
 #include "engine/engine.h"
 
@@ -27,5 +28,11 @@ std::int32_t FieldTableValueB(Engine& engine, std::int16_t field);
 // The index of the first checked option of OptFld; 0 when the group is
 // disabled or none is checked.
 std::int32_t CheckedOptFld(Engine& engine);
+// The same, whether the group is enabled or not.
+std::int32_t FirstCheckedOptFld(Engine& engine);
+
+// Why `field` cannot project: its window has no width or no height ("Field S
+// cannot project: XScaleS is 0 in Fldry.INI"); "" when it can, or for no field.
+std::string FieldScaleFault(Engine& engine, std::int16_t field);
 
 }  // namespace fieldray::engine

@@ -81,6 +81,8 @@ void LoadGcodeDrawing(Engine& engine, toolpath::GcodeInterpreter& in, std::strin
   s.OriginZ = 0;
   s.ThroughFlag = BoolFalse;
 
+  if (RefuseUnprojectableField(engine, static_cast<std::int16_t>(CheckedOptFld(engine)))) return;
+
   toolpath::GcodeScanReport report;
   try {
     report = toolpath::ScanGcodeProgram(in, path);

@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "engine/projection_output.h"
 #include "engine/status_reporter.h"
 #include "winplat/numeric.h"
 
@@ -67,12 +68,14 @@ void WriteFrameToBoard(Engine& engine, const std::int32_t frame, const std::stri
   header.NumPoints = static_cast<std::int32_t>(s.FrameBuffer.size()) - 1;
 
   std::string report;
+  bool notWritten = false;
   auto& refused = s.RefusedFrames;
   std::erase_if(refused, [&](const auto& r) { return r.first == frame; });
   if (header.NumPoints > VX_DEFAULT_MAX_FRAME_POINTS) {
     // More than the board holds: nothing is sent, so the board raises no fault.
     refused.emplace_back(frame, header.NumPoints);
     report = RefusedFramesText(refused);
+    notWritten = true;
   } else if (header.NumPoints > 0) {
     std::int32_t status = engine.Vx.WriteFrame(&header, &s.FrameBuffer[1]);
     if (status != 0) {
@@ -80,6 +83,7 @@ void WriteFrameToBoard(Engine& engine, const std::int32_t frame, const std::stri
       // A store the board could not write says why in the file texts the status reporter has.
       const auto known = status <= -401 && status >= -407 ? StatusReportFor(status) : std::nullopt;
       report += known ? known->text : "VX status/error number " + winplat::CStr(status) + ".";
+      notWritten = true;
     }
   }
   if (s.SaturatedPoints > 0) {
@@ -89,10 +93,24 @@ void WriteFrameToBoard(Engine& engine, const std::int32_t frame, const std::stri
     report += winplat::CStr(s.SaturatedPoints) + " point(s) beyond the projection range held at its edge.";
     s.SaturatedPoints = 0;
   }
-  if (!report.empty()) engine.Console.SetMsg(report);
+  if (!report.empty()) {
+    // The caption's frame follows the job's frames: a failure of theirs stays in Msg.
+    if (frame == CaptionFrameNumber) SetMsgKeepingFrameFailure(engine, report);
+    else engine.Console.SetMsg(report);
+    if (notWritten) s.FrameFailureMsg = report;
+  }
 
   s.FrameBuffer.assign(1, PointStruct{});
   s.PointCount = 0;
+}
+
+void SetMsgKeepingFrameFailure(Engine& engine, const std::string& text) {
+  const std::string& failure = engine.State.FrameFailureMsg;
+  const std::string shown = engine.Console.Msg();
+  if (!failure.empty() && shown.find(failure) != std::string::npos && shown != text)
+    engine.Console.SetMsg(shown + "; " + text);
+  else
+    engine.Console.SetMsg(text);
 }
 
 std::int32_t GetWorkingFrameNumber(Engine& engine) {

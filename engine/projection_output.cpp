@@ -77,6 +77,27 @@ void ShowProjection(Engine& engine, const std::int32_t frame) {
   s.LastShownFrame = shown;
 }
 
+void BlankDisplay(Engine& engine) {
+  ProgramState& s = engine.State;
+  engine.Vx.DeleteFrames(1, DisplayFrameNumber);
+  s.JobPoints.clear();
+  s.CaptionText.clear();
+  s.LastShownFrame = 0;
+  // Whatever the boards showed (a caption among them) gives way to the empty display frame.
+  engine.Vx.SetWorkingFrame(DisplayFrameNumber);
+  engine.Vx.DisplayFrame(DisplayFrameNumber);
+  engine.Vx.DisplayUpdate();
+  engine.Vx.RedrawFrame(engine.Console.DispLaserHandle(), 1, 6000, 1, -1, 0, 0, 0);
+}
+
+bool RefuseUnprojectableField(Engine& engine, const std::int16_t field) {
+  const std::string why = FieldScaleFault(engine, field);
+  if (why.empty()) return false;
+  BlankDisplay(engine);
+  engine.Console.SetMsg(why);
+  return true;
+}
+
 void SetScanRateForFrame(Engine& engine) {
   ProgramState& s = engine.State;
   FrameStruct header{};

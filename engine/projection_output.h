@@ -17,6 +17,12 @@ double BoxValue(Engine& engine, OutputText box);
 
 // Shows `frame` (-1: the frame shown last) through the display frame.
 void ShowProjection(Engine& engine, std::int32_t frame);
+// The boards show nothing: the job frames and the display frame are emptied
+// and shown, the preview drawn again; no frame is shown again until the next.
+void BlankDisplay(Engine& engine);
+// A job whose field cannot project: nothing of it goes to the boards, the
+// display is blanked and Msg says why. False when the field can project.
+bool RefuseUnprojectableField(Engine& engine, std::int16_t field);
 // Sets rate and blanking skew for the boards' working frame.
 void SetScanRateForFrame(Engine& engine);
 // Loads the calibration patterns into frames 100..999 and lists their names.

@@ -60,21 +60,33 @@ std::string ReadGeometricValue(Engine& engine, const std::string& key) {
 }
 
 IniWrite WriteIniValue(Engine& engine, const std::string& section, const std::string& key, std::string& value) {
+  std::string why;
+  return WriteIniValue(engine, section, key, value, why);
+}
+
+IniWrite WriteIniValue(Engine& engine, const std::string& section, const std::string& key, std::string& value,
+                       std::string& why) {
   value = winplat::Trim(value);
   ProgramState& s = engine.State;
-  if (std::string why = winplat::ProfileWriteRefusal(section.c_str(), key.c_str(), value.c_str()); !why.empty()) {
+  auto fail = [&](std::string text) {
     s.SettingsWriteFailed = true;
-    engine.Console.SetMsg(key + " not saved: " + why);
+    s.SettingsFailureMsg = text;
+    engine.Console.SetMsg(text);
+  };
+  why = winplat::ProfileWriteRefusal(section.c_str(), key.c_str(), value.c_str());
+  if (!why.empty()) {
+    fail(key + " not saved: " + why);
     return IniWrite::Refused;
   }
   if (winplat::WritePrivateProfileStringA(section.c_str(), key.c_str(), value.c_str(), s.IniFileName.c_str()) == 0) {
-    s.SettingsWriteFailed = true;
-    engine.Console.SetMsg("Settings not saved: " + s.IniFileName + " cannot be written.");
+    fail("Settings not saved: " + s.IniFileName + " cannot be written.");
     return IniWrite::Failed;
   }
-  // A good write after a failure: the failure's text no longer holds.
-  if (s.SettingsWriteFailed) engine.Console.SetMsg("");
+  // A good write after a failure: the failure's text no longer holds, but a
+  // text that has taken its place in Msg since stays.
+  if (s.SettingsWriteFailed && engine.Console.Msg() == s.SettingsFailureMsg) engine.Console.SetMsg("");
   s.SettingsWriteFailed = false;
+  s.SettingsFailureMsg.clear();
   return IniWrite::Stored;
 }
 
@@ -116,13 +128,28 @@ std::string MissingSettingsNote(Engine& engine) {
     return {};  // a program folder that maps to no file: nothing to compare
   }
   if (tmpl.empty()) return {};
-  std::vector<std::string> missing;
-  for (const auto& [section, key] : winplat::ProfileKeysWithValues(tmpl))
-    if (ReadIniValue(engine, section, key).empty()) missing.push_back(key);
-  if (missing.empty()) return {};
-  std::string note = std::string(kIniFile) + " lacks " + std::to_string(missing.size()) +
-                     " settings, read as empty (0 for numbers): ";
-  for (std::size_t i = 0; i < missing.size(); ++i) note += (i ? ", " : "") + missing[i];
+  std::vector<std::string> missing, empty;
+  for (const auto& [section, key] : winplat::ProfileKeysWithValues(tmpl)) {
+    if (!ReadIniValue(engine, section, key).empty()) continue;
+    // A key present with nothing after its "=" is stored empty; any other is missing.
+    char buffer[8];
+    const std::uint32_t n = winplat::GetPrivateProfileStringA(section.c_str(), key.c_str(), "END.-", buffer,
+                                                              sizeof buffer, engine.State.IniFileName.c_str());
+    (n == 0 ? empty : missing).push_back(key);
+  }
+  if (missing.empty() && empty.empty()) return {};
+  auto names = [](const std::vector<std::string>& keys) {
+    std::string text;
+    for (std::size_t i = 0; i < keys.size(); ++i) text += (i ? ", " : "") + keys[i];
+    return text;
+  };
+  const std::string count = std::to_string(missing.size());
+  if (missing.empty())
+    return std::string(kIniFile) + " stores " + std::to_string(empty.size()) +
+           " settings empty, read as empty (0 for numbers): " + names(empty);
+  std::string note = std::string(kIniFile) + " lacks " + count + " settings, read as empty (0 for numbers): " +
+                     names(missing);
+  if (!empty.empty()) note += "; stores " + std::to_string(empty.size()) + " empty: " + names(empty);
   return note;
 }
 

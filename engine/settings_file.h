@@ -36,7 +36,8 @@ bool FillSettingsFromTemplate(Engine& engine);
 
 // Start-up: the keys the template's settings file gives a value that read
 // as empty here, named in one note ("Fldry.INI lacks 2 settings, read as
-// empty (0 for numbers): XScaleS, XScaleA"); "" when none is missing.
+// empty (0 for numbers): XScaleS, XScaleA"), those stored empty named apart
+// ("...; stores 1 empty: YScaleS"); "" when none is missing or empty.
 std::string MissingSettingsNote(Engine& engine);
 
 // What became of a settings write.
@@ -47,8 +48,11 @@ enum class IniWrite {
 };
 // Trims blanks from `value` (the caller sees the trimmed text) and stores it.
 // Every write that is refused or fails is said in Msg and sets
-// SettingsWriteFailed; the next good write clears both.
+// SettingsWriteFailed; the next good write clears the flag, and Msg while it
+// still shows that failure. `why` receives the reason of a refusal.
 IniWrite WriteIniValue(Engine& engine, const std::string& section, const std::string& key, std::string& value);
+IniWrite WriteIniValue(Engine& engine, const std::string& section, const std::string& key, std::string& value,
+                       std::string& why);
 IniWrite WriteCalibrationValue(Engine& engine, const std::string& key, std::string& value);
 IniWrite WriteGeometricValue(Engine& engine, const std::string& key, std::string& value);
 

@@ -104,6 +104,12 @@ struct ProgramState {
   std::int16_t LoadingSettings = BoolFalse;
   // Set by the first failed settings write of the run, which is reported once.
   bool SettingsWriteFailed = false;
+  // The text Msg was given for the last failed or refused settings write: a
+  // good write clears Msg only while Msg still shows it.
+  std::string SettingsFailureMsg;
+  // The text Msg was given for the last frame that was not written: while Msg
+  // still shows it, a caption's text is added after it instead of replacing it.
+  std::string FrameFailureMsg;
   // The three values read from the other application's settings file.
   std::string NewListCol;
   std::string FieldSet1;

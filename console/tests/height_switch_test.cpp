@@ -123,6 +123,46 @@ TEST_F(HeightSwitch, ApplyOkCancelAndTheRowsOfThePresetDialog) {
   }
 }
 
+// A label or value the settings file cannot hold (a line break would start a
+// section of its own) is named as a caption box's is; the buttons and the
+// grid show what is stored, and the cells that can be stored are.
+TEST_F(HeightSwitch, ARefusedPresetLabelOrValueIsNamedAndTheStoredOneShown) {
+  Program& p = Start();
+  MainForm& m = p.Forms.Main;
+  winplat::SpreadGrid& presets = Grid(p.Slots.PHSdata);
+  const struct {
+    int row, col;
+    const char* text;
+    const char* msg;
+  } cases[] = {
+      {2, 1, "Deck\r[Calibration]", "Height preset 1 label not saved: line breaks cannot be stored"},
+      {4, 2, "350\n", "Height preset 3 value not saved: line breaks cannot be stored"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.msg);
+    const int preset = c.row - 1;
+    const std::string key = (c.col == 1 ? "Label" : "Value") + std::to_string(preset);
+    const std::string stored = Ini("HeightPresets", key.c_str());
+    SetGridCell(presets, c.row, c.col, c.text);
+    SetGridCell(presets, 6, 1, std::string("Roof") + std::to_string(c.row));
+    p.Presets.OKButton_Click(0);
+    EXPECT_EQ(m.Msg.Caption(), c.msg);
+    EXPECT_EQ(Ini("HeightPresets", key.c_str()), stored);
+    EXPECT_EQ(GetGridCell(presets, c.row, c.col), stored);
+    const std::string label = Ini("HeightPresets", ("Label" + std::to_string(preset)).c_str());
+    EXPECT_EQ(m.PrjHght(preset).Caption(), label);
+    EXPECT_EQ(m.PrjHt(preset).Caption(), label);
+    EXPECT_EQ(Ini("HeightPresets", "Label5"), std::string("Roof") + std::to_string(c.row)) << "the others are stored";
+    EXPECT_EQ(m.PrjHght(5).Caption(), std::string("Roof") + std::to_string(c.row));
+    // A later good write of another setting leaves the refusal in Msg.
+    op::Click(m.MdHt);
+    EXPECT_EQ(m.Msg.Caption(), c.msg);
+  }
+  EXPECT_EQ(Ini("Calibration", "XScaleS"), "3000");
+  const std::string settings = testsupport::ReadFile(ProgramFile("Fldry.INI"));
+  EXPECT_EQ(settings.find("[Calibration]"), settings.rfind("[Calibration]")) << "no section was begun by a label";
+}
+
 TEST_F(HeightSwitch, DialogsKeepTheStoredClampsThenFitOnTheScreen) {
   Program& p = Start();
   const winplat::ScreenMetrics screen = winplat::Screen();

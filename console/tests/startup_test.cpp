@@ -232,13 +232,19 @@ TEST_F(Startup, TypedRatesAndHoldCountsOutsideTheirRangeAreNeitherUsedNorStored)
     EXPECT_EQ(m.Msg.Caption(), c.message);
     EXPECT_EQ(engine::ReadCalibrationValue(p.e, c.key), before) << c.typed;
   }
-  // A value inside the range is taken and stored.
+  // A value inside the range is taken and stored; the range's message goes
+  // with a value of its own box, not of another.
+  ASSERT_EQ(m.Msg.Caption(), "Segment end points: 1 to 10");
   m.SRUL.SetText("32000");
   m.SRUL.LostFocus.Fire(m.SRUL, "LostFocus");
   EXPECT_EQ(engine::ReadCalibrationValue(p.e, "ScanRateUL"), "32000");
   m.PtsST.SetText("10");
   EXPECT_EQ(engine::ReadCalibrationValue(p.e, "PointsStart"), "10");
   EXPECT_EQ(p.state.HoldStart, 10);
+  EXPECT_EQ(m.Msg.Caption(), "Segment end points: 1 to 10");
+  m.PtsEnd.SetText("4");
+  EXPECT_EQ(p.state.HoldEnd, 4);
+  EXPECT_EQ(m.Msg.Caption(), "");
   p.Close();
 }
 
@@ -272,8 +278,8 @@ TEST_F(Startup, StoredSettingsOutOfRangeOrMissingAreNamedAtStart) {
   EXPECT_EQ(m.SRLL.Text(), "5000");
   EXPECT_EQ(p.state.FieldCalibration[1].XScale, 0) << "a missing key keeps the value the rules give it";
   EXPECT_EQ(m.Msg.Caption(),
-            "Fldry.INI lacks 9 settings, read as empty (0 for numbers): XScaleS, XScaleA, XScaleT, XScaleR, "
-            "XScaleSf, XScaleAf, XScaleTf, XScaleRf, YScaleS; Settings outside their range, the nearest bound "
+            "Fldry.INI lacks 8 settings, read as empty (0 for numbers): XScaleS, XScaleA, XScaleT, XScaleR, "
+            "XScaleSf, XScaleAf, XScaleTf, XScaleRf; stores 1 empty: YScaleS; Settings outside their range, the nearest bound "
             "used: PointsStart (1 to 10), ScanRateLL (5000 to 15000), ScanRate (10 to 50)");
   p.Close();
 }

@@ -86,6 +86,7 @@ class FakeConsole : public fieldray::engine::ConsoleView {
     msg = text;
     msgHistory.push_back(text);
   }
+  std::string Msg() const override { return msg; }
   void SetLblXAdj(const std::string& caption) override { lblXAdj = caption; }
   void SetLblYAdj(const std::string& caption) override { lblYAdj = caption; }
   std::vector<std::int16_t> OptFldIndices() const override { return Keys(optFld); }

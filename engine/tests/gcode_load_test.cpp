@@ -123,6 +123,24 @@ TEST_F(GcodeLoadTest, AProgramIsBuiltCaptionedAndProjected) {
   EXPECT_EQ(rig.state.EngineBusy, 0);
 }
 
+// A program for a field whose window has no width or height is not built:
+// nothing reaches the boards, the display frame is shown empty, Msg says why.
+TEST_F(GcodeLoadTest, AFieldWithAScaleOf0GetsNothingOfTheProgram) {
+  rig.console.checks[OutputCheck::CapNam] = 1;
+  rig.state.FieldCalibration[1].YScale = 0;
+  rig.state.LastShownFrame = 2;
+  rig.board.frames[2] = {FrameStruct{}, std::vector<PointStruct>(5)};
+  rig.board.frames[2].first.NumPoints = 5;
+  Load(Write("PANEL8.NC", "G71 X1200 Y500 Z3\nG0 X10 Y12\nG1 X110 Y13\n"));
+  EXPECT_EQ(rig.console.msg, "Field S cannot project: YScaleS is 0 in Fldry.INI");
+  EXPECT_TRUE(order.empty()) << "no frame built";
+  EXPECT_TRUE(rig.board.CallsNamed("WriteFrame").empty());
+  EXPECT_FALSE(rig.board.frames.count(2)) << "the frame of the job before is gone";
+  EXPECT_EQ(rig.board.displayed, eng::DisplayFrameNumber);
+  EXPECT_EQ(rig.state.LastShownFrame, 0);
+  EXPECT_TRUE(rig.state.CaptionText.empty());
+}
+
 TEST_F(GcodeLoadTest, NoCaptionBoxesGiveNoCaptionAndNoWait) {
   rig.console.texts[OutputText::TdTxt] = "0";
   const double start = clock.SecondsSinceMidnight();

@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "engine/caption_text.h"
 #include "engine/point_list.h"
+#include "engine/projection_output.h"
 #include "engine_fakes.h"
 
 namespace fieldray::engine {
@@ -155,6 +157,47 @@ TEST(WriteFrameToBoard, ARefusedWriteIsShownNotTakenForSuccess) {
     WriteFrameToBoard(rig.e, frame, name);
     EXPECT_EQ(rig.console.msg, text);
     EXPECT_EQ(rig.state.FrameBuffer.size(), 1u);
+  }
+}
+
+// A frame that was not written stays in Msg: what the caption says after it
+// (its font, its own frame) is added, whatever Msg held before is replaced.
+TEST(WriteFrameToBoard, AFailureStaysInMsgWhenTheCaptionSaysSomethingAfterIt) {
+  const std::string failure = "Frame 14 not written (317 points): Disk is full. File will not be saved.";
+  const std::string font = "Caption font C:\\Fieldray\\stick.vxf could not be loaded";
+  const struct {
+    const char* name;
+    std::int32_t jobStatus;  // the job frame's write
+    std::int32_t fontStatus, captionStatus;
+    std::string msg;
+  } cases[] = {
+      {"font not loaded after a full disk", -403, -401, 0, failure + "; " + font},
+      {"caption frame not written after it", -403, 0, -403,
+       failure + "; Frame 101 not written (2 points): Disk is full. File will not be saved."},
+      {"font not loaded after a good write", 0, -401, 0, font},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    EngineRig rig;
+    rig.state.ProgramDir = "C:\\Fieldray\\";
+    rig.console.SetMsg("C:\\Fieldray\\Jobs\\PLATE.DXF");
+    rig.board.writeStatus = c.jobStatus;
+    rig.state.FrameBuffer.resize(318);
+    std::int32_t frame = 14;
+    std::string name = "DXF";
+    WriteFrameToBoard(rig.e, frame, name);
+    rig.board.writeStatus = c.captionStatus;
+    rig.state.FrameBuffer.resize(3);
+    frame = CaptionFrameNumber;
+    name = "Text";
+    if (c.fontStatus != 0) {
+      rig.board.fontStatus = c.fontStatus;
+      std::string caption = "PLATE.DXF";
+      ShowCaption(rig.e, caption);
+    } else {
+      WriteFrameToBoard(rig.e, frame, name);
+    }
+    EXPECT_EQ(rig.console.msg, c.msg);
   }
 }
 

@@ -96,6 +96,15 @@ TEST(SettingsFile, EveryRefusedOrFailedWriteIsSaidAndAGoodWriteClearsIt) {
   EXPECT_FALSE(rig.state.SettingsWriteFailed);
   EXPECT_EQ(rig.console.msg, "") << "the failure's text goes with the next good write";
   EXPECT_EQ(ReadIniValue(rig.e, "Main", "Top"), "1");
+
+  // Another text Msg took after the failure stays with the next good write.
+  std::string why;
+  EXPECT_EQ(WriteIniValue(rig.e, "CaptionProjection", "XPosition", broken, why), IniWrite::Refused);
+  EXPECT_EQ(why, "line breaks cannot be stored");
+  rig.console.SetMsg("Frame 14 not written (317 points): Disk is full. File will not be saved.");
+  EXPECT_EQ(WriteIniValue(rig.e, "Main", "Top", v), IniWrite::Stored);
+  EXPECT_FALSE(rig.state.SettingsWriteFailed);
+  EXPECT_EQ(rig.console.msg, "Frame 14 not written (317 points): Disk is full. File will not be saved.");
 }
 
 TEST(SettingsFile, FieldCalibrationIsReadFromItsFortyEightKeys) {

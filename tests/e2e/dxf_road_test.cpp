@@ -13,6 +13,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -176,6 +177,91 @@ TEST_F(DxfRoad, APickedPlateIsProjectedAndPicturedAndARefusedFileChangesNothing)
   EXPECT_EQ(p.forms.Main.Msg.Caption(), "File Too Large");
   EXPECT_EQ(p.state.LastShownFrame, shownBefore);
   EXPECT_EQ(Program::DrawnPixels(p.ControlPicture()), 0);
+}
+
+// A pick into a field whose window has no width or no height (its scale key
+// missing, stored empty or 0) sends the boards nothing of the job and leaves
+// no frame of the job picked before shown; Msg names the key until the next
+// pick, and the start's note named what was missing or empty.
+TEST_F(DxfRoad, APickIntoAFieldWithAScaleOf0ProjectsNothingAndNamesTheKey) {
+  const fs::path ini = testsupport::Root() / "C" / "Fieldray" / "Fldry.INI";
+  const std::string good = testsupport::ReadFile(ini);
+  const struct {
+    const char* name;
+    const char* pattern;  // the lines of the template's settings replaced
+    const char* by;
+    const char* startNote;
+    const char* msg;
+  } cases[] = {
+      {"every XScale removed", "XScale[A-Za-z]+=3000\r\n", "",
+       "Fldry.INI lacks 8 settings, read as empty (0 for numbers): XScaleS, XScaleA",
+       "Field S cannot project: XScaleS is 0 in Fldry.INI"},
+      {"YScaleS stored empty", "YScaleS=3000", "YScaleS=",
+       "Fldry.INI stores 1 settings empty, read as empty (0 for numbers): YScaleS",
+       "Field S cannot project: YScaleS is 0 in Fldry.INI"},
+      {"both typed 0", "([XY])ScaleS=3000", "$1ScaleS=0", nullptr,
+       "Field S cannot project: XScaleS and YScaleS are 0 in Fldry.INI"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    testsupport::WriteFile(ini, good);
+    {
+      // The plate projected with the template's calibration stays on the boards.
+      Program before;
+      before.forms.Main.OnOff.SetValue(1);
+      ASSERT_TRUE(before.Pick("PLATE.DXF"));
+      ASSERT_EQ(before.state.LastShownFrame, 14);
+    }
+    ASSERT_GT(PixelsWhere(winplat::hw::ProjectionPicture(0, 512), winplat::hw::LitProjectionPixel).count, 40);
+    const std::string edited = std::regex_replace(good, std::regex(c.pattern), c.by);
+    ASSERT_NE(edited, good);
+    testsupport::WriteFile(ini, edited);
+
+    Program p;
+    const std::string note = p.forms.Main.Msg.Caption();
+    if (c.startNote) {
+      EXPECT_NE(note.find(c.startNote), std::string::npos) << note;
+    }
+    p.forms.Main.OnOff.SetValue(1);
+    ASSERT_TRUE(p.Pick("PLATE.DXF"));
+    EXPECT_EQ(p.forms.Main.Msg.Caption(), c.msg);
+    EXPECT_EQ(p.state.LastShownFrame, 0);
+    EXPECT_EQ(p.state.EngineBusy, 0);
+    for (std::int32_t frame = 1; frame <= engine::DisplayFrameNumber; ++frame) {
+      FrameStruct header{};
+      p.vx.ReadFrameStruct(frame, &header);
+      EXPECT_LE(header.NumPoints, 0) << "frame " << frame;
+    }
+    EXPECT_EQ(PixelsWhere(winplat::hw::ProjectionPicture(0, 512), winplat::hw::LitProjectionPixel).count, 0);
+    const auto preview = winplat::CaptureWindow(p.forms.Main.DispLaser.hWnd());
+    ASSERT_GT(preview.width, 0);
+    EXPECT_EQ(PixelsWhere(preview, [](winplat::COLORREF px) { return px != 0; }).count, 0);
+    // The output switched off and on again shows nothing either, and Msg keeps the reason.
+    p.forms.Main.OnOff.SetValue(0);
+    p.forms.Main.OnOff.SetValue(1);
+    EXPECT_EQ(PixelsWhere(winplat::hw::ProjectionPicture(0, 512), winplat::hw::LitProjectionPixel).count, 0);
+    EXPECT_EQ(p.forms.Main.Msg.Caption(), c.msg);
+  }
+}
+
+// A pick on a full disk (here: past the largest file the process may write):
+// the plate's frame cannot be stored, and the caption the template shows
+// after it for 2 s cannot be built; Msg keeps the frame's failure and adds
+// the caption's text after it.
+TEST_F(DxfRoad, AFullDiskPickKeepsTheFramesFailureInMsg) {
+  Program p;
+  p.forms.Main.OnOff.SetValue(1);
+  ASSERT_EQ(p.forms.Main.TdTxt.Text(), "2");
+  const fs::path shown = testsupport::Root() / "full-disk-msg.txt";
+  fs::remove(shown);
+  EXPECT_TRUE(testsupport::InChildWithFileSizeLimit(2048, [&] {
+    const bool picked = p.Pick("PLATE.DXF");
+    testsupport::WriteFile(shown, p.forms.Main.Msg.Caption());
+    return picked;
+  }));
+  EXPECT_EQ(testsupport::ReadFile(shown),
+            "Frame 14 not written (317 points): Disk is full. File will not be saved.; "
+            "Caption font C:\\Fieldray\\stick.vxf could not be loaded");
 }
 
 // The texts an open that projects nothing ends with.
