@@ -2,6 +2,7 @@
 // INSERT (scaled, rotated, moved) and DIMENSION (moved), nested and deferred.
 #include <cmath>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "block_records.h"
@@ -509,10 +510,12 @@ bool DXFInsert(DXF& dxf, std::int32_t Index) {
         OpenForAppend(dxf, sd.host);
         db.InBlock = true;
         CopyIntoHost(dxf, sd.host, block, p);
+        db.InBlock = false;
+        dxf.reader.BlockFileNum.reset();
+        FollowCopies(dxf, sd.host);
       }
       db.InBlock = false;
       dxf.reader.BlockFileNum.reset();
-      if (block != 0) FollowCopies(dxf, sd.host);
       return true;
     }
 

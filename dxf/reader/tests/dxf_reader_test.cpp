@@ -3,6 +3,7 @@
 
 #include "../../control/cls_drawing.h"
 #include "../dxfengine.h"
+#include "drawing_text.h"
 #include "reader_fixture.h"
 #include "winplat/clock.h"
 #include "winplat/dispatch.h"
