@@ -226,6 +226,24 @@ std::string ReadIntoControl(DxfHost& dxf1, const std::string& path, float& l, fl
 
 bool WithinOneQuadrant(float l, float t, float r, float b) { return (l >= 0 || r <= 0) && (b >= 0 || t <= 0); }
 
+// What the control noted of the file it read last, without failing (a value
+// of a numeric group that is not a number): "" when nothing. Characters the
+// status line cannot show read "?".
+std::string ReadNoteOf(DxfHost& dxf1) {
+  std::string note;
+  ControlCall([&] {
+    const ComPtr<IDispatch> drawings = dxf1.Get(dispid::colDrawings).ToObject();
+    if (!drawings) return;
+    const std::int32_t count = winplat::GetProperty(drawings.Get(), "Count").ToLong();
+    if (count < 1) return;
+    const ComPtr<IDispatch> last = winplat::CallMethod(drawings.Get(), "Item", {Variant(count)}).ToObject();
+    if (last) note = DxfHost::Field(last.Get(), "ReadNote").ToString();
+  });
+  for (char& c : note)
+    if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+  return note;
+}
+
 // Within one quadrant the selected field places the drawing; straddling an
 // axis it is shown about the origin in field S's window.
 void PlaceDrawing(Engine& engine, float l, float t, float r, float b) {
@@ -347,6 +365,9 @@ void LoadDxfDrawing(Engine& engine, DxfHost& dxf1, std::string& path) {
     MessageCaption(engine, "NDE");
     return;
   }
+  // A value read as a number that was none: the drawing shows as read, and
+  // the status line names the first such value and its line.
+  if (const std::string note = ReadNoteOf(dxf1); !note.empty()) engine.Console.SetMsg(FileNameOf(path) + " " + note);
 
   std::string why;
   if (!AddPolylines(dxf1, s.PathElements, f, why)) {

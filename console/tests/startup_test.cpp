@@ -111,7 +111,7 @@ TEST_F(Startup, FreshMachineBeginsASessionFillsTheControlsAndOpensThePort) {
     EXPECT_EQ(p.state.ScanRateCache, 20);
     EXPECT_EQ(p.forms.Main.BlnkTm.Text(), "8000");
     EXPECT_EQ(p.state.HoldVertex, 3);
-    EXPECT_EQ(p.forms.Main.CharW.Text(), "16");
+    EXPECT_EQ(p.forms.Main.CharW.Text(), "100");
     EXPECT_EQ(p.forms.Main.CapX.Text(), "-2500");
     EXPECT_EQ(p.forms.Main.PrjHght(1).Caption(), "Table");
     EXPECT_TRUE(p.forms.Main.PrjHght(0).Value());

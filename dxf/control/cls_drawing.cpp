@@ -26,6 +26,7 @@ clsDrawing::clsDrawing() : DispatchObject("clsDrawing") {
   AddField(id++, "Rotation", &Rotation);
   AddField(id++, "aggRotation", &aggRotation);
   AddBooleanField(id++, "Visible", &Visible);
+  AddField(id++, "ReadNote", &ReadNote);
 }
 
 }  // namespace kelvane

@@ -21,6 +21,9 @@ class clsDrawing : public winplat::DispatchObject {
   float xScale = 0, aggxScale = 0, yScale = 0, aggyScale = 0;
   float Rotation = 0, aggRotation = 0;
   std::int16_t Visible = 0;  // Boolean: -1 True
+  // What the read noted of the file without failing: the first value of a
+  // numeric group that was not a number ("" when none).
+  std::string ReadNote;
 };
 
 }  // namespace kelvane

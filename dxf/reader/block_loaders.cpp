@@ -1,7 +1,8 @@
 // BLOCK definitions spooled to temporary block files, and their replay for
-// INSERT (scaled, rotated, moved; nested and deferred) and DIMENSION (moved).
+// INSERT (scaled, rotated, moved) and DIMENSION (moved), nested and deferred.
 #include <cmath>
 #include <fstream>
+#include <set>
 #include <sstream>
 
 #include "block_records.h"
@@ -63,17 +64,7 @@ void NoteNested(BlockSpool& spool, std::int32_t host, std::int32_t block) {
   h.contains.insert(b.contains.begin(), b.contains.end());
 }
 
-// How a replay places a block's records.
-struct Placement {
-  float X = 0, Y = 0;           // insertion point
-  float Rotation = 0;           // degrees
-  float XScale = 1, YScale = 1;
-  bool scaled = true;           // INSERT: scale and rotate; DIMENSION: move only
-  std::int16_t layer = 0;       // INSERT: for records on layer 1; DIMENSION: for all
-  bool dimension = false;
-  std::int32_t color = 0;       // INSERT colour for lines and segments (0: the record's)
-  std::int32_t insertRow = 0;   // the insert box to widen (0: none); the rows' InsertID
-};
+using Placement = BlockPlacement;
 
 Point2 Place(const Placement& p, float x, float y) {
   if (p.scaled) {
@@ -105,11 +96,14 @@ class Replay {
  public:
   Replay(DXF& dxf, const Placement& p) : dxf_(dxf), db_(dxf.db), p_(p) {}
 
-  void Run(std::int32_t blockRow) {
+  // Replays the block's records from record `from` on; answers the block's
+  // record count.
+  std::size_t Run(std::int32_t blockRow, std::size_t from = 0) {
     const std::shared_ptr<const std::vector<SpooledRecord>> records = BlockRecords(dxf_, blockRow);
+    if (from >= records->size()) return records->size();
     // Each record makes at most one row or one copied record: the budgets are
     // checked for the whole block before any of it is made.
-    const auto count = static_cast<std::uint64_t>(records->size());
+    const auto count = static_cast<std::uint64_t>(records->size() - from);
     if (db_.InBlock) {
       BlockSpool& spool = Spool(dxf_);
       if (spool.recordsCopied + count > kMaxCopiedRecords)
@@ -120,7 +114,8 @@ class Replay {
       if (placed + static_cast<std::int64_t>(count) > kMaxPlacedEntities)
         TooComplex("more than " + std::to_string(kMaxPlacedEntities) + " entities after its blocks are placed");
     }
-    for (const SpooledRecord& rec : *records) {
+    for (std::size_t i = from; i < records->size(); ++i) {
+      const SpooledRecord& rec = (*records)[i];
       switch (rec.type) {
         case etLine: Line(rec); break;
         case etPolyline: Segment(rec); break;
@@ -132,6 +127,7 @@ class Replay {
         default: break;
       }
     }
+    return records->size();
   }
 
  private:
@@ -343,6 +339,89 @@ void OpenForAppend(DXF& dxf, std::int32_t row) {
   dxf.reader.BlockFileNum = spool.OpenForAppend(row);
 }
 
+// Copies `block` into the file of `host`, open for writing, and remembers the
+// copy: records `block` gains later follow it (FollowCopies).
+void CopyIntoHost(DXF& dxf, std::int32_t host, std::int32_t block, const Placement& p) {
+  const std::size_t copied = Replay(dxf, p).Run(block);
+  NoteNested(Spool(dxf), host, block);
+  BlockCopies& c = dxf.reader.Copies;
+  c.copiesOf[block].push_back(c.copies.size());
+  c.copies.push_back(BlockCopy{host, block, copied, p});
+}
+
+// Block `changed` gained records or nesting after blocks had copied it (a
+// deferred row was resolved into it): what it gained is copied after the
+// rest into every block that had copied it, and from those on into the
+// blocks that had copied them, level by level.
+void FollowCopies(DXF& dxf, std::int32_t changed) {
+  BlockSpool& spool = Spool(dxf);
+  BlockCopies& all = dxf.reader.Copies;
+  std::set<std::int32_t> level{changed};
+  // A copy always goes to a block that holds the copied one, never back, so
+  // the levels end within the nesting cap.
+  for (std::int32_t pass = 0; !level.empty() && pass <= kMaxNesting; ++pass) {
+    std::set<std::int32_t> next;
+    for (std::int32_t block : level) {
+      const auto of = all.copiesOf.find(block);
+      if (of == all.copiesOf.end()) continue;
+      for (std::size_t index : of->second) {
+        BlockCopy& c = all.copies[index];
+        const SpooledBlock& copied = spool.blocks.at(static_cast<std::size_t>(c.block - 1));
+        if (copied.depth + 1 > kMaxNesting) continue;  // grown past the cap: it stays as copied
+        const SpooledBlock& host = spool.blocks.at(static_cast<std::size_t>(c.host - 1));
+        const std::int32_t depth = host.depth;
+        const std::size_t held = host.contains.size();
+        NoteNested(spool, c.host, c.block);
+        bool grew = host.depth != depth || host.contains.size() != held;
+        if (BlockRecords(dxf, c.block)->size() > c.copied) {
+          OpenForAppend(dxf, c.host);
+          dxf.db.InBlock = true;
+          c.copied = Replay(dxf, c.placement).Run(c.block, c.copied);
+          dxf.reader.BlockFileNum.reset();
+          dxf.db.InBlock = false;
+          grew = true;
+        }
+        if (grew) next.insert(c.host);
+      }
+    }
+    level.swap(next);
+  }
+}
+
+[[noreturn]] void DimensionBlockMissing(const std::string& name) {
+  throw ProcedureError("DXFDimension", name +
+                                           " has been referenced in the DXF file but a definition of this block was "
+                                           "not found in the header.");
+}
+
+// Replays deferred row `index`, a DIMENSION inside a block definition whose
+// block was not defined then: moved only, on the dimension's layer, without
+// an insert box, into its host block's file.
+bool ReplayDeferredDimension(DXF& dxf, std::int32_t index) {
+  return WithErrorTrail("DXFDimension", [&] {
+    EntityDB& db = dxf.db;
+    BlockSpool& spool = Spool(dxf);
+    const DeferredInsert& d = db.DeferredInsertTable(index);
+    const SpooledDeferred& sd = spool.deferred.at(static_cast<std::size_t>(index - 1));
+    const std::int32_t block = FindBlock(spool, sd.blockName);
+    if (block == 0) DimensionBlockMissing(sd.blockName);
+    Placement p;
+    p.scaled = false;
+    p.dimension = true;
+    p.layer = static_cast<std::int16_t>(d.Layer);
+    p.X = d.X, p.Y = d.Y;
+    if (MayNest(spool, sd.host, block)) {
+      OpenForAppend(dxf, sd.host);
+      db.InBlock = true;
+      CopyIntoHost(dxf, sd.host, block, p);
+      db.InBlock = false;
+      dxf.reader.BlockFileNum.reset();
+      FollowCopies(dxf, sd.host);
+    }
+    return true;
+  }, dxf.DrawingCleanup());
+}
+
 }  // namespace
 
 void CheckInsertExtents(DXF& dxf, std::int32_t InsertRow, float X1, float Y1, float X2, float Y2) {
@@ -420,8 +499,10 @@ bool DXFInsert(DXF& dxf, std::int32_t Index) {
       if (block != 0 && MayNest(spool, sd.host, block)) {
         OpenForAppend(dxf, sd.host);
         db.InBlock = true;
-        Replay(dxf, p).Run(block);
-        NoteNested(spool, sd.host, block);
+        CopyIntoHost(dxf, sd.host, block, p);
+        db.InBlock = false;
+        dxf.reader.BlockFileNum.reset();
+        FollowCopies(dxf, sd.host);
       }
       db.InBlock = false;
       dxf.reader.BlockFileNum.reset();
@@ -459,8 +540,10 @@ bool DXFInsert(DXF& dxf, std::int32_t Index) {
       db.AddInsert(row);
       p.X = at.X, p.Y = at.Y;
       p.insertRow = db.InsertCount;
-      Replay(dxf, p).Run(block);
-      if (db.InBlock) NoteNested(spool, host, block);
+      if (db.InBlock)
+        CopyIntoHost(dxf, host, block, p);
+      else
+        Replay(dxf, p).Run(block);
       spool.lastInsertPlaced = !db.InBlock;
       return true;
     }
@@ -484,10 +567,23 @@ bool ReplayDeferredInserts(DXF& dxf) {
   dxf.db.InBlock = false;
   dxf.reader.BlockFileNum.reset();
   while (spool.deferredDone < dxf.db.DeferredInsertCount) {
-    ++spool.deferredDone;
-    if (!DXFInsert(dxf, spool.deferredDone)) return false;
+    const std::int32_t row = ++spool.deferredDone;
+    const bool cont = dxf.reader.Copies.deferredDimensions.count(row) ? ReplayDeferredDimension(dxf, row)
+                                                                       : DXFInsert(dxf, row);
+    if (!cont) return false;
   }
   return true;
+}
+
+void CheckDeferredDimensions(DXF& dxf) {
+  WithErrorTrail("DXFDimension", [&] {
+    BlockSpool& spool = Spool(dxf);
+    for (std::int32_t row : dxf.reader.Copies.deferredDimensions) {
+      if (row <= spool.deferredDone) continue;
+      const std::string& name = spool.deferred.at(static_cast<std::size_t>(row - 1)).blockName;
+      if (FindBlock(spool, name) == 0) DimensionBlockMissing(name);
+    }
+  }, dxf.DrawingCleanup());
 }
 
 bool DXFDimension(DXF& dxf) {
@@ -502,17 +598,34 @@ bool DXFDimension(DXF& dxf) {
     p.dimension = true;
     p.layer = LoaderLayer(dxf);
     Point2 at = ReadPoint(dxf, 12);
+    // A dimension that names no block has nothing to place.
+    if (winplat::RTrim(name).empty()) return true;
     const std::int32_t block = FindBlock(spool, name);
-    if (block == 0) return true;  // no definition: nothing to place
     if (db.InBlock) {
       const std::int32_t host = static_cast<std::int32_t>(spool.blocks.size());
-      if (!MayNest(spool, host, block)) return true;
       at = Relative(at, BlockBase(dxf));
       p.X = at.X, p.Y = at.Y;
-      Replay(dxf, p).Run(block);
-      NoteNested(spool, host, block);
+      if (block == 0 && host >= 1) {
+        // Defined later, as CAD programs write them: replayed with the
+        // deferred inserts, or the read fails then if it never is.
+        DeferredInsert row;
+        row.HostFile = spool.blocks[static_cast<std::size_t>(host - 1)].file;
+        row.BlockName = name;
+        row.Layer = p.layer;
+        row.X = at.X, row.Y = at.Y;
+        row.ScaleX = 1, row.ScaleY = 1;
+        const std::int32_t index = db.AddDeferredInsert(row);
+        if (index < 1) return false;
+        spool.deferred.push_back(SpooledDeferred{host, name});
+        dxf.reader.Copies.deferredDimensions.insert(index);
+        return true;
+      }
+      if (block == 0) return true;  // no block open to hold it
+      if (!MayNest(spool, host, block)) return true;
+      CopyIntoHost(dxf, host, block, p);
       return true;
     }
+    if (block == 0) DimensionBlockMissing(name);
     p.X = at.X, p.Y = at.Y;
     Replay(dxf, p).Run(block);
     return true;
@@ -522,6 +635,7 @@ bool DXFDimension(DXF& dxf) {
 void EndBlockFiles(DXF& dxf) {
   ReaderState& r = dxf.reader;
   r.BlockFileNum.reset();
+  r.Copies = {};
   if (r.BlockFiles) {
     r.BlockFiles->Clear();
     r.BlockFiles.reset();

@@ -3,6 +3,7 @@
 #include <charconv>
 #include <cmath>
 #include <cstring>
+#include <functional>
 #include <fstream>
 #include <limits>
 
@@ -128,6 +129,28 @@ float LeadingSingle(std::string_view text) {
   return single;
 }
 
+bool WholeNumber(std::string_view text) {
+  std::size_t i = 0, n = text.size();
+  while (i < n && IsBlank(text[i])) ++i;
+  while (n > i && IsBlank(text[n - 1])) --n;
+  if (i == n) return true;
+  if (text[i] == '+' || text[i] == '-') ++i;
+  std::size_t digits = 0;
+  while (i < n && IsDigit(text[i])) ++i, ++digits;
+  if (i < n && text[i] == '.') {
+    ++i;
+    while (i < n && IsDigit(text[i])) ++i, ++digits;
+  }
+  if (digits == 0) return false;
+  if (i < n && (text[i] == 'E' || text[i] == 'e')) {
+    ++i;
+    if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
+    if (i == n || !IsDigit(text[i])) return false;
+    while (i < n && IsDigit(text[i])) ++i;
+  }
+  return i == n;
+}
+
 bool ParseGroupCode(std::string_view line, std::int32_t& code) {
   std::size_t i = 0;
   const std::size_t n = line.size();
@@ -187,6 +210,17 @@ void DxfPairReader::Close() {
   open_ = false;
   havePending_ = false;
   pendingValue_ = {};
+}
+
+std::uint64_t DxfPairReader::LineOf(const char* at) const {
+  const char* base = text_.data();
+  const std::less<const char*> before;
+  if (before(at, base) || before(base + text_.size(), at)) return 0;
+  // A line ends at a CR, at a CR LF, or at an LF.
+  std::uint64_t line = 1;
+  for (const char* p = base; p < at; ++p)
+    if (*p == '\r' || (*p == '\n' && (p == base || p[-1] != '\r'))) ++line;
+  return line;
 }
 
 bool DxfPairReader::ReadLine(std::string_view& line) {
@@ -276,11 +310,23 @@ std::vector<std::string_view> DxfGroupTable::Values(std::int32_t code) const {
   return out;
 }
 
+void DxfGroupTable::Check(std::int32_t code, std::string_view text, double readAs, bool single) const {
+  // The earliest in the file is kept: within one object the loaders read
+  // the groups in their own order.
+  if ((fault_ && !std::less<const char*>()(text.data(), fault_->at)) || WholeNumber(text)) return;
+  char digits[32];
+  const auto end = single ? std::to_chars(digits, digits + sizeof digits, static_cast<float>(readAs)).ptr
+                          : std::to_chars(digits, digits + sizeof digits, readAs).ptr;
+  fault_ = NumberFault{code, std::string(text), text.data(), std::string(digits, end)};
+}
+
 float DxfGroupTable::Single(std::int32_t code) const {
   std::string_view text = Value(code);
   if (text.empty()) return 0.0f;
   try {
-    return LeadingSingle(text);
+    const float value = LeadingSingle(text);
+    Check(code, text, value, true);
+    return value;
   } catch (const DxfFormatError&) {
     throw DxfFormatError("The value '" + std::string(text) + "' of group " + std::to_string(code) +
                          " is beyond the range of a single-precision number.");
@@ -291,7 +337,9 @@ double DxfGroupTable::Double(std::int32_t code) const {
   std::string_view text = Value(code);
   if (text.empty()) return 0.0;
   try {
-    return LeadingDouble(text);
+    const double value = LeadingDouble(text);
+    Check(code, text, value, false);
+    return value;
   } catch (const DxfFormatError&) {
     throw DxfFormatError("The value '" + std::string(text) + "' of group " + std::to_string(code) +
                          " is too large.");

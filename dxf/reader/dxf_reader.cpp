@@ -129,6 +129,22 @@ void DrawProgress(ReaderState& r, PictureBox* status) {
   PaintProgress(*status, fraction);
 }
 
+// The first value of a numeric group that was not wholly a number, with its
+// line: "line 12: group 10 value 'abc' is not a number, read as 0"; "" when
+// every value read was one. Called while the file's text is held.
+std::string NumberNote(const ReaderState& r) {
+  const std::optional<NumberFault>& fault = r.GroupValueTable.FirstNumberFault();
+  if (!fault) return {};
+  std::string value = fault->value;
+  const std::size_t first = value.find_first_not_of(" \t");
+  value = first == std::string::npos ? std::string() : value.substr(first, value.find_last_not_of(" \t") - first + 1);
+  constexpr std::size_t kShown = 40;
+  if (value.size() > kShown) value = value.substr(0, kShown - 3) + "...";
+  const std::uint64_t line = r.DXFFileNum.LineOf(fault->at);
+  return (line > 0 ? "line " + std::to_string(line) + ": " : std::string()) + "group " + std::to_string(fault->code) +
+         " value '" + value + "' is not a number, read as " + fault->readAs;
+}
+
 // Closes the files of a read and deletes its temporary block files.
 void EndFiles(DXF& dxf) {
   dxf.reader.DXFFileNum.Close();
@@ -387,6 +403,7 @@ bool LoadDrawing(DXF& dxf, const std::string& FileName, const std::string* text,
   r.Reading = true;
   r.CurrentLine.clear();
   r.GroupValueTable.Clear();
+  r.GroupValueTable.ForgetNumberFault();
   r.ExtMinRead = r.ExtMaxRead = r.HeaderExtents = false;
   r.LinesAtLastYield = 0;
   r.EntityCountAtStart = dxf.db.EntityCount;
@@ -435,6 +452,8 @@ bool LoadDrawing(DXF& dxf, const std::string& FileName, const std::string* text,
     // The block file still open is closed first: a record it could not take fails the read.
     r.BlockFileNum.reset();
     if (r.BlockFiles) WithErrorTrail("EndBlock", [&] { r.BlockFiles->ThrowIfNotStored(); });
+    if (cont) CheckDeferredDimensions(dxf);
+    drawing->ReadNote = NumberNote(r);
 
     EndFiles(dxf);
     const ExtentsRect& ext = dxf.db.DrawingExtents;

@@ -7,6 +7,7 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <string_view>
@@ -31,6 +32,9 @@ double LeadingNumber(std::string_view text, bool& ok);
 // As above; DxfFormatError when the value lies beyond the 32-bit float range.
 float LeadingSingle(std::string_view text);
 double LeadingDouble(std::string_view text);
+// True when the text, blanks and tabs trimmed, is one number as above and
+// nothing else, or nothing at all.
+bool WholeNumber(std::string_view text);
 
 // A whole line read as a group code: optional blanks, an optional sign, digits,
 // optional blanks, and nothing else. False for any other text.
@@ -58,6 +62,9 @@ class DxfPairReader {
   std::string_view Text() const { return text_; }
   // Lines read so far (a pending pair's lines count when they were first read).
   std::uint64_t LinesRead() const { return lines_; }
+  // The line (1 for the first) on which the text at `at` lies; 0 when `at`
+  // is not in the text.
+  std::uint64_t LineOf(const char* at) const;
 
   // The next pair. A code line that is not a number is skipped together with
   // its value line, and reading goes on. False when the text ends before a
@@ -78,6 +85,15 @@ class DxfPairReader {
   bool havePending_ = false;
   std::int32_t pendingCode_ = 0;
   std::string_view pendingValue_;
+};
+
+// A value of a numeric group that is not wholly a number: its group, its
+// text, where it lies in the reader's text, and the number it was read as.
+struct NumberFault {
+  std::int32_t code = 0;
+  std::string value;
+  const char* at = nullptr;
+  std::string readAs;
 };
 
 // The group codes and values of one object: the last value of each code 0..1000
@@ -102,6 +118,10 @@ class DxfGroupTable {
   // Leading-number readings of the last value (absent codes read 0).
   float Single(std::int32_t code) const;
   double Double(std::int32_t code) const;
+  // The value earliest in the file that the readings above took and that is
+  // not wholly a number; kept over Clear until forgotten.
+  const std::optional<NumberFault>& FirstNumberFault() const { return fault_; }
+  void ForgetNumberFault() { fault_.reset(); }
 
   struct Pair {
     std::int32_t code;
@@ -114,6 +134,8 @@ class DxfGroupTable {
   std::vector<Pair> pairs_;
   // Index + 1 into pairs_ of the last value of each code; 0 when absent.
   std::array<std::uint32_t, kMaxCode + 1> last_;
+  mutable std::optional<NumberFault> fault_;
+  void Check(std::int32_t code, std::string_view text, double readAs, bool single) const;
 };
 
 }  // namespace kelvane

@@ -30,6 +30,9 @@ bool DXFInsert(DXF& dxf, std::int32_t Index);
 bool DXFDimension(DXF& dxf);
 // Replays the deferred inserts not yet replayed (the ENTITIES section begins).
 bool ReplayDeferredInserts(DXF& dxf);
+// At the end of a read: a deferred DIMENSION never replayed whose block is
+// still not defined ends the read with its error.
+void CheckDeferredDimensions(DXF& dxf);
 void CheckInsertExtents(DXF& dxf, std::int32_t InsertRow, float X1, float Y1, float X2, float Y2);
 
 // Closes and deletes every temporary block file of the read and its private

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "../control/view_rect.h"
+#include "block_copies.h"
 #include "dxfpairs.h"
 
 namespace kelvane {
@@ -52,6 +53,9 @@ struct ReaderState {
   // The block files of the running read, their private folder and what is
   // known of each block (none outside a read).
   std::shared_ptr<BlockSpool> BlockFiles;
+  // The copies of blocks into blocks made during the running read, and its
+  // deferred DIMENSIONs.
+  BlockCopies Copies;
 
   // The layer names looked up lately and their numbers (valid while the layer
   // collection is the same object with the same count).

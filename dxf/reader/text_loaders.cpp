@@ -64,8 +64,8 @@ std::string ControlCodes(std::string text, std::int32_t& underline) {
 }
 
 // MTEXT formatting: codes "\X...;" are dropped, stacked fractions keep their
-// digits, \P (a paragraph) becomes a blank, grouping braces go, \\ \{ \} are
-// the characters themselves; \L switches underlining on.
+// digits, \P (a paragraph) and \N (a column break) become a blank, grouping
+// braces go, \\ \{ \} are the characters themselves; \L switches underlining on.
 std::string MTextFormatting(const std::string& text, std::int32_t& underline) {
   static constexpr std::string_view kWithArgument = "ACcFfHhQqTtWwp";
   std::string out;
@@ -93,7 +93,7 @@ std::string MTextFormatting(const std::string& text, std::int32_t& underline) {
       }
       for (std::size_t k = i + 2; k < end; ++k) out += (text[k] == '^' || text[k] == '#') ? '/' : text[k];
       i = end;
-    } else if (code == 'P' || code == '~') {
+    } else if (code == 'P' || code == 'N' || code == '~') {
       out += ' ';
       ++i;
     } else if (code == 'L') {

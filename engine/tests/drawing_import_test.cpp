@@ -326,6 +326,58 @@ TEST_F(DrawingImport, AMissingOrDamagedFileShowsNothingAndTheReadersSentence) {
   }
 }
 
+// A value of a numeric group that is no number reads as its leading number
+// (0 when none), the drawing projects as read, and the status line names the
+// first such value with the line it stands on; whole numbers, blanks around
+// them and empty values say nothing but the path, as every drawing does.
+TEST_F(DrawingImport, AValueThatIsNoNumberIsNamedWithItsLineAndTheDrawingStillShows) {
+  auto drawing = [](const std::string& x2, const std::string& y2, const std::string& eol = "\n") {
+    std::string text;
+    for (const char* line : {"0", "SECTION", "2", "ENTITIES", "0", "LINE", "8", "0", "10", "150", "20", "0",
+                                    "11", x2.c_str(), "21", y2.c_str(), "0", "LINE", "8", "0", "10", "0", "20", "0",
+                                    "11", "200", "21", "1,5", "0", "ENDSEC", "0", "EOF"})
+      text += std::string(line) + eol;
+    return text;
+  };
+  struct Case {
+    std::string text;
+    std::string msg;
+  };
+  const Case cases[] = {
+      {drawing("abc", "50"), "PART.DXF line 14: group 11 value 'abc' is not a number, read as 0"},
+      {drawing("12abc", "50"), "PART.DXF line 14: group 11 value '12abc' is not a number, read as 12"},
+      {drawing("300", " 7x ", "\r\n"), "PART.DXF line 16: group 21 value '7x' is not a number, read as 7"},
+      // The first value that is none is named: the second line's "1,5".
+      {drawing(" 300 ", "\t2.5E1"), "PART.DXF line 28: group 21 value '1,5' is not a number, read as 1"},
+  };
+  // The status line after the path; a later note of the frames would follow it.
+  auto notes = [&] {
+    std::vector<std::string> seen = rig.console.msgHistory;
+    rig.console.msgHistory.clear();
+    EXPECT_FALSE(seen.empty());
+    if (!seen.empty()) {
+      EXPECT_EQ(seen.front(), "C:\\JOBS\\PART.DXF");
+    }
+    return seen.size() > 1 ? seen[1] : std::string();
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.text);
+    rig.board.frames.clear();
+    rig.console.msgHistory.clear();
+    Open(Write("PART.DXF", c.text));
+    EXPECT_EQ(notes(), c.msg);
+    EXPECT_TRUE(rig.board.frames.count(14)) << "the drawing projects as read";
+  }
+  // Every value a number, or empty: no note, as before.
+  for (const std::string& y2 : {std::string("50"), std::string(" -5.5e1 "), std::string()}) {
+    std::string text = drawing("300", y2);
+    text.replace(text.find("1,5"), 3, "15");
+    rig.console.msgHistory.clear();
+    Open(Write("PART.DXF", text));
+    EXPECT_EQ(notes().find("is not a number"), std::string::npos) << y2;
+  }
+}
+
 TEST_F(DrawingImport, FramesLargerThanTheBoardHoldsAreNamedAndNotWritten) {
   DxfText big;
   for (int i = 0; i < 700; ++i) big.Line(i * 3.0, 0, i * 3.0 + 1, 400);  // about 8 points a line

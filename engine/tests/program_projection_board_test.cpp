@@ -255,7 +255,8 @@ std::string TemplateSetting(const std::string& key) {
 }
 
 // A twelve-letter name at the template's caption place and character size, in
-// field S as the template sets it, projects as twelve separate letters.
+// field S as the template sets it, projects as twelve separate letters, each
+// tall enough to read in the projection picture.
 TEST_F(ProgramOnBoards, ANameCaptionAtTheTemplatesSizeReadsLetterByLetter) {
   state.FieldCalibration[1].XScale = std::stoi(TemplateSetting("XScaleS"));
   state.FieldCalibration[1].YScale = std::stoi(TemplateSetting("YScaleS"));
@@ -267,6 +268,10 @@ TEST_F(ProgramOnBoards, ANameCaptionAtTheTemplatesSizeReadsLetterByLetter) {
   const std::vector<Band> bands = LitColumnBands(winplat::hw::ProjectionPicture(0, kPictureSize));
   EXPECT_EQ(console.msg, "") << "nothing held at the field's edge";
   EXPECT_EQ(bands.size(), text.size()) << "size " << width << " x " << height;
+  // In the 512-pixel picture, each at least 8 pixels tall.
+  const std::vector<Band> letters = LitColumnBands(winplat::hw::ProjectionPicture(0, 512));
+  ASSERT_EQ(letters.size(), text.size());
+  for (const Band& b : letters) EXPECT_GE(b.bottom - b.top + 1, 8) << "letter at " << b.left << ", size " << height;
 }
 
 // The switch frames in device units: position 1 keeps the path, position 2 the

@@ -187,8 +187,7 @@ TEST_F(ImportSequenceTest, SharedCorpusDrawings) {
   const char* files[] = {"skymakerolof-dxf/layers.dxf",          "skymakerolof-dxf/lines.dxf",
                          "gdsestimating-dxf-parser/polylines.dxf", "skymakerolof-dxf/arc16.dxf",
                          "mozman-ezdxf/text_alignments.dxf",     "mozman-ezdxf/AC1003_LINE_Example.dxf",
-                         "mozman-ezdxf/duplicate_handles.dxf",   "mozman-ezdxf/forms.dxf",
-                         "OSGeo-gdal/circle.dxf"};
+                         "mozman-ezdxf/forms.dxf",               "OSGeo-gdal/circle.dxf"};
   int read = 0;
   for (const char* name : files) {
     if (!std::filesystem::exists(corpus / name)) continue;

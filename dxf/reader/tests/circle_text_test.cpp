@@ -120,6 +120,10 @@ TEST_F(CircleTextTest, MTextFormattingChunksAndRotation) {
   EXPECT_EQ(Text({"1", "\\A1;word"}, "MTEXT"), "word");
   EXPECT_EQ(Text({"1", "{\\fArial|b0;Bold} and \\H2.5x;big\\Pnext"}, "MTEXT"), "Bold and big next");
   EXPECT_EQ(Text({"1", "1\\S1^2;\\\\path"}, "MTEXT"), "11/2\\path");
+  // A paragraph and a column break both read as a blank; in TEXT they stay.
+  EXPECT_EQ(Text({"1", "Line 1\\PLine 2\\NLine 3"}, "MTEXT"), "Line 1 Line 2 Line 3");
+  EXPECT_EQ(Text({"1", "a\\N\\\\N"}, "MTEXT"), "a \\N");
+  EXPECT_EQ(Text({"1", "Line 1\\NLine 2"}), "Line 1\\NLine 2");
   EXPECT_EQ(Text({"3", "first ", "3", "second ", "1", "last"}, "MTEXT"), "first second last");
   EXPECT_EQ(Text({"1", "keeps \\A1; in TEXT"}), "keeps \\A1; in TEXT");
   // Group 71 is the attachment; the direction vector or group 50 (radians) turns it.

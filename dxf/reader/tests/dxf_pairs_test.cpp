@@ -199,3 +199,41 @@ TEST(DxfNumbers, ShortDecimalsRoundExactlyAsTheGeneralConversion) {
     ASSERT_EQ(kelvane::LeadingDouble(text), expected) << text;
   }
 }
+
+TEST(DxfNumbers, WholeNumbersAndValuesThatAreMore) {
+  for (const char* whole : {"", "  ", "0", "-12", "+1.5", " 7 ", "\t2.5E1", ".5", "5.", "1e-3", "-0.0e+0"})
+    EXPECT_TRUE(kelvane::WholeNumber(whole)) << "'" << whole << "'";
+  for (const char* more : {"abc", "12abc", "1,5", "1e", "1e+", "--1", ".", "+", "1.2.3", "0x1F", "inf", "1 2", "7x "})
+    EXPECT_FALSE(kelvane::WholeNumber(more)) << "'" << more << "'";
+}
+
+// The group table keeps the value earliest in the file that was read as a
+// number and was none, whatever order the groups are read in; the reader
+// names its line, counting every line end the pairs are read with.
+TEST(DxfGroupTable, TheEarliestValueThatIsNoNumberIsKeptWithItsLine) {
+  DxfPairReader r;
+  r.OpenText("10\r\n1.5\r\n20\n2,5\r11\nabc\n21\n \n40\n 3 \n");
+  DxfGroupTable t;
+  std::int32_t code = 0;
+  std::string_view value;
+  while (r.ReadPair(code, value)) t.Add(code, value);
+  EXPECT_EQ(t.Single(40), 3.0f);
+  EXPECT_EQ(t.Single(21), 0.0f);  // blank: no fault
+  EXPECT_FALSE(t.FirstNumberFault());
+  EXPECT_EQ(t.Single(11), 0.0f);
+  ASSERT_TRUE(t.FirstNumberFault());
+  EXPECT_EQ(t.FirstNumberFault()->value, "abc");
+  EXPECT_EQ(t.Double(20), 2.0);  // earlier in the file: it takes the place
+  EXPECT_EQ(t.Double(10), 1.5);
+  const auto& fault = *t.FirstNumberFault();
+  EXPECT_EQ(fault.code, 20);
+  EXPECT_EQ(fault.value, "2,5");
+  EXPECT_EQ(fault.readAs, "2");
+  EXPECT_EQ(r.LineOf(fault.at), 4u);
+  t.Clear();  // the next object: the fault stays until forgotten
+  EXPECT_TRUE(t.FirstNumberFault());
+  t.ForgetNumberFault();
+  EXPECT_FALSE(t.FirstNumberFault());
+  EXPECT_EQ(r.LineOf(r.Text().data()), 1u);
+  EXPECT_EQ(r.LineOf("elsewhere"), 0u);
+}
