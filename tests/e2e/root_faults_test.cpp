@@ -26,7 +26,8 @@ std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> Files(const
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::recursive_directory_iterator();
        it.increment(ec)) {
-    if (it->is_regular_file() && it->path().extension() != ".lock")
+    std::error_code kind;  // a loop of links is no regular file, and no error here
+    if (it->is_regular_file(kind) && it->path().extension() != ".lock")
       files[it->path().string()] = {it->file_size(), it->last_write_time()};
   }
   return files;
@@ -149,9 +150,12 @@ TEST(RootFaults, ADamagedRegistryStopsEveryProgramWithItsReason) {
     EXPECT_NE(run.log.find("Machine root " + root.string() + ": registry.reg " + c.said), std::string::npos) << run.log;
     EXPECT_EQ(run.log.find("Fieldray machine root"), std::string::npos) << "the program started\n" << run.log;
     EXPECT_EQ(Files(root), before) << run.log;
-    if (!c.arrange) EXPECT_EQ(testsupport::ReadFile(file), c.text);
     std::error_code ec;
-    if (c.arrange) EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(file, ec))) << "replaced";
+    if (!c.arrange) {
+      EXPECT_EQ(testsupport::ReadFile(file), c.text);
+    } else {
+      EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(file, ec))) << "replaced";
+    }
   }
 }
 

@@ -199,17 +199,17 @@ TEST(GdiPng, WhatIsWrongWithAFileIsTheCallersToSay) {
   const std::size_t idat = bytes.find("IDAT");
   ASSERT_NE(idat, std::string::npos);
   std::string badCrc = bytes;
-  badCrc[idat + 6] = static_cast<char>(badCrc[idat + 6] ^ 0x5A);  // data no longer matches its check sum
-  std::string badSize = bytes;
-  badSize[16] = '\x7f';  // a width beyond any PNG's
+  badCrc[29] = static_cast<char>(badCrc[29] ^ 0x5A);  // the header's check sum
+  std::string badData = bytes;
+  badData[idat + 6] = static_cast<char>(badData[idat + 6] ^ 0x5A);  // the compressed pixels
   struct Case {
     const char* name;
     std::string bytes;
     std::string said;
   };
   const Case cases[] = {
-      {"check sum", badCrc, "is damaged: IDAT: CRC error"},
-      {"width", badSize, "is damaged: IHDR: "},
+      {"check sum", badCrc, "is damaged: IHDR: CRC error"},
+      {"pixel data", badData, "is damaged: IDAT: "},
       {"cut short", bytes.substr(0, idat + 10), "is damaged: the file ends early"},
   };
   for (const Case& k : cases) {
