@@ -199,12 +199,14 @@ TEST_F(HeightSwitch, DialogsKeepTheStoredClampsThenFitOnTheScreen) {
 // failures, each with the program's own path for the file.
 TEST_F(HeightSwitch, BothGridFilesNotSavedByOneOkAreShown) {
   Program& p = Start();
-  for (const char* name : {"SWPOS.DAT.saving", "SWHT.DAT.saving"})
-    std::filesystem::create_directories(ProgramFile(name));  // in the way of the save
+  for (const char* name : {"SWPOS.DAT", "SWHT.DAT"}) {
+    std::filesystem::remove(ProgramFile(name));
+    std::filesystem::create_directories(ProgramFile(name));  // a folder where the file goes
+  }
   p.Switches.OKButtonSO_Click();
   EXPECT_EQ(p.Forms.Main.Msg.Caption(),
-            "\"SWPOS.DAT\" not saved: cannot create C:\\Fieldray\\SWPOS.DAT "
-            "\"SWHT.DAT\" not saved: cannot create C:\\Fieldray\\SWHT.DAT");
+            "\"SWPOS.DAT\" not saved: cannot create C:\\Fieldray\\SWPOS.DAT: Is a directory "
+            "\"SWHT.DAT\" not saved: cannot create C:\\Fieldray\\SWHT.DAT: Is a directory");
 }
 
 TEST_F(HeightSwitch, TheLabelEditorTakesOrDropsTheLabels) {

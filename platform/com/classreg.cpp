@@ -3,8 +3,11 @@
 
 #include <dlfcn.h>
 
+#include <exception>
+#include <initializer_list>
 #include <map>
 #include <mutex>
+#include <string>
 
 #include "winplat/registry.h"
 
@@ -18,32 +21,66 @@ void Fail(ExcepInfo* excep, std::string description) {
   if (excep) *excep = ExcepInfo{429, "", std::move(description)};
 }
 
+// Why the last registration of this thread failed.
+thread_local std::string registrationFailure;
+
+// Keeps the parts, joined, as the reason; never raises (a text that cannot
+// be made is left out, the failure still reported).
+HRESULT RegistrationFailed(std::initializer_list<std::string_view> parts) noexcept {
+  try {
+    registrationFailure.clear();
+    for (std::string_view part : parts) registrationFailure.append(part);
+  } catch (...) {
+    registrationFailure.clear();
+  }
+  return SELFREG_E_CLASS;
+}
+
+// The registry's reason for a failed call, or `fallback` when it gave none.
+std::string RegistryReason(const char* fallback) {
+  std::string why = RegFailureText();
+  return why.empty() ? fallback : why;
+}
+
 }  // namespace
+
+std::string RegistrationFailureText() { return registrationFailure; }
 
 HRESULT RegisterServerClass(std::string_view progId, std::string_view clsid, std::string_view description,
                             const std::filesystem::path& library) noexcept {
   try {
-    std::string clsidKey = "CLSID\\" + std::string(clsid);
-    if (RegWriteString(HKEY_CLASSES_ROOT, progId, "", description) != ERROR_SUCCESS ||
-        RegWriteString(HKEY_CLASSES_ROOT, std::string(progId) + "\\CLSID", "", clsid) != ERROR_SUCCESS ||
-        RegWriteString(HKEY_CLASSES_ROOT, clsidKey, "", description) != ERROR_SUCCESS ||
-        RegWriteString(HKEY_CLASSES_ROOT, clsidKey + "\\InprocServer32", "", library.string()) != ERROR_SUCCESS ||
-        RegWriteString(HKEY_CLASSES_ROOT, clsidKey + "\\ProgID", "", progId) != ERROR_SUCCESS)
-      return SELFREG_E_CLASS;
+    registrationFailure.clear();
+    const std::string clsidKey = "CLSID\\" + std::string(clsid);
+    const std::string progIdKey(progId);
+    // One change: the class is registered whole, or nothing of it is written.
+    const LONG rc = RegWriteStrings({{HKEY_CLASSES_ROOT, progIdKey, "", std::string(description)},
+                                     {HKEY_CLASSES_ROOT, progIdKey + "\\CLSID", "", std::string(clsid)},
+                                     {HKEY_CLASSES_ROOT, clsidKey, "", std::string(description)},
+                                     {HKEY_CLASSES_ROOT, clsidKey + "\\InprocServer32", "", library.string()},
+                                     {HKEY_CLASSES_ROOT, clsidKey + "\\ProgID", "", progIdKey}});
+    if (rc != ERROR_SUCCESS)
+      return RegistrationFailed({"class ", progIdKey, " not registered: ", RegistryReason("a bad key name")});
     return S_OK;
+  } catch (const std::exception& e) {
+    return RegistrationFailed({"class ", progId, " not registered: ", e.what()});
   } catch (...) {
-    return SELFREG_E_CLASS;
+    return RegistrationFailed({"class ", progId, " not registered"});
   }
 }
 
 HRESULT UnregisterServerClass(std::string_view progId, std::string_view clsid) noexcept {
   try {
+    registrationFailure.clear();
     LONG a = RegRemoveTree(HKEY_CLASSES_ROOT, progId);
+    std::string whyA = a == ERROR_SUCCESS || a == ERROR_FILE_NOT_FOUND ? "" : RegistryReason("a bad key name");
     LONG b = RegRemoveTree(HKEY_CLASSES_ROOT, "CLSID\\" + std::string(clsid));
-    bool ok = (a == ERROR_SUCCESS || a == ERROR_FILE_NOT_FOUND) && (b == ERROR_SUCCESS || b == ERROR_FILE_NOT_FOUND);
-    return ok ? S_OK : SELFREG_E_CLASS;
+    std::string whyB = b == ERROR_SUCCESS || b == ERROR_FILE_NOT_FOUND ? "" : RegistryReason("a bad key name");
+    if (whyA.empty() && whyB.empty()) return S_OK;
+    return RegistrationFailed({"class ", progId, " not unregistered: ", whyA.empty() ? whyB : whyA});
+  } catch (const std::exception& e) {
+    return RegistrationFailed({"class ", progId, " not unregistered: ", e.what()});
   } catch (...) {
-    return SELFREG_E_CLASS;
+    return RegistrationFailed({"class ", progId, " not unregistered"});
   }
 }
 
@@ -51,12 +88,21 @@ namespace {
 
 HRESULT CallServerEntry(const std::filesystem::path& library, const char* entry) noexcept {
   try {
+    registrationFailure.clear();
     void* handle = dlopen(library.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!handle) return CO_E_DLLNOTFOUND;
+    if (!handle) {
+      const char* why = dlerror();
+      RegistrationFailed({"cannot load ", library.native(), why ? ": " : "", why ? why : ""});
+      return CO_E_DLLNOTFOUND;
+    }
     auto fn = reinterpret_cast<DllRegisterServerProc>(dlsym(handle, entry));
+    if (!fn) RegistrationFailed({library.native(), " has no ", entry});
     HRESULT hr = fn ? fn() : CO_E_DLLNOTFOUND;
     dlclose(handle);
     return hr;
+  } catch (const std::exception& e) {
+    RegistrationFailed({e.what()});
+    return E_FAIL;
   } catch (...) {
     return E_FAIL;
   }
@@ -77,13 +123,22 @@ HRESULT CreateObjectByProgID(std::string_view progId, IDispatch** object, ExcepI
   *object = nullptr;
   try {
     std::string clsid, library;
-    if (RegReadString(HKEY_CLASSES_ROOT, std::string(progId) + "\\CLSID", "", clsid) != ERROR_SUCCESS) {
-      Fail(excep, ErrorText(429) + ": class " + std::string(progId) + " is not registered");
+    // A registry that cannot be read says why, not that the class is missing.
+    LONG rc = RegReadString(HKEY_CLASSES_ROOT, std::string(progId) + "\\CLSID", "", clsid);
+    if (rc != ERROR_SUCCESS) {
+      const std::string why = RegFailureText();
+      Fail(excep, ErrorText(429) + ": " +
+                      (rc == ERROR_FILE_NOT_FOUND || why.empty() ? "class " + std::string(progId) + " is not registered"
+                                                                 : why));
       return REGDB_E_CLASSNOTREG;
     }
-    if (RegReadString(HKEY_CLASSES_ROOT, "CLSID\\" + clsid + "\\InprocServer32", "", library) != ERROR_SUCCESS ||
-        library.empty()) {
-      Fail(excep, ErrorText(429) + ": no server library registered for " + std::string(progId));
+    rc = RegReadString(HKEY_CLASSES_ROOT, "CLSID\\" + clsid + "\\InprocServer32", "", library);
+    if (rc != ERROR_SUCCESS || library.empty()) {
+      const std::string why = RegFailureText();
+      Fail(excep, ErrorText(429) + ": " +
+                      (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND || why.empty()
+                           ? "no server library registered for " + std::string(progId)
+                           : why));
       return REGDB_E_CLASSNOTREG;
     }
     void* handle = nullptr;

@@ -126,6 +126,15 @@ ComPtr<PictureObject> PictureObject::FromPixels(const Picture& pixels) {
   return picture;
 }
 
+ComPtr<PictureObject> PictureObject::FromPixels(Picture&& pixels) {
+  const std::int32_t width = pixels.width, height = pixels.height;
+  HBITMAP bitmap = CreateBitmapFromPicture(std::move(pixels));
+  if (!bitmap) return {};
+  auto picture = MakeObject<PictureObject>(bitmap, width, height);
+  picture->owned_ = true;
+  return picture;
+}
+
 PictureObject::~PictureObject() {
   if (owned_) DeleteObject(handle_);
 }

@@ -3,8 +3,6 @@
 // with backslash escapes for tabs, line breaks and backslashes in texts,
 // floats written with enough digits to read back exactly, and pictures as the
 // bytes of a PNG file in base64.
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
@@ -16,6 +14,7 @@
 #include <sstream>
 
 #include "winplat/control.h"
+#include "winplat/files.h"
 #include "winplat/picture.h"
 #include "winplat/text.h"
 
@@ -119,13 +118,31 @@ bool FromBase64(std::string_view text, std::string& out) {
   return true;
 }
 
-// A picture as an object variable, or Nothing for a picture without pixels.
-Variant PictureValue(const Picture& pixels) {
-  return Variant(ComPtr<IDispatch>(PictureObject::FromPixels(pixels)));
+// A picture as an object variable, or Nothing for a picture without pixels;
+// the object takes the pixels.
+Variant PictureValue(Picture&& pixels) {
+  return Variant(ComPtr<IDispatch>(PictureObject::FromPixels(std::move(pixels))));
 }
 
-// One entry from its type name and value text; false when they do not fit.
-bool Decode(const std::string& type, const std::string& text, Variant& out) {
+// A picture entry from its PNG bytes; the reason it cannot be one, or "".
+std::string DecodePicture(const std::string& png, Variant& out) {
+  int width = 0, height = 0;
+  std::string why;
+  if (!PicturePngSize(png, &width, &height, &why)) return "the picture " + why;
+  constexpr int kMax = PropertyBag::kMaxPictureSide;
+  if (width > kMax || height > kMax)
+    return "the picture is " + std::to_string(width) + " x " + std::to_string(height) + " pixels, more than " +
+           std::to_string(kMax) + " x " + std::to_string(kMax);
+  Picture pixels;
+  if (!DecodePicturePng(png, &pixels, &why)) return "the picture " + why;
+  out = PictureValue(std::move(pixels));
+  if (!out.ToObject()) return "the picture cannot be held";
+  return "";
+}
+
+// One entry from its type name and value text; false, with a reason when
+// there is more to say than that they do not fit, when they do not.
+bool Decode(const std::string& type, const std::string& text, Variant& out, std::string& png, std::string& why) {
   long long n = 0;
   double d = 0;
   if (type == "Integer") {
@@ -155,18 +172,20 @@ bool Decode(const std::string& type, const std::string& text, Variant& out) {
   } else if (type == "Empty") {
     out = Variant();
   } else if (type == "Picture") {
-    std::string png;
-    Picture pixels;
-    if (!FromBase64(text, png) || !DecodePicturePng(png, &pixels)) return false;
-    out = PictureValue(pixels);
-    if (!out.ToObject()) return false;
+    if (!FromBase64(text, png)) {
+      why = "the picture is not base64";
+      return false;
+    }
+    why = DecodePicture(png, out);
+    return why.empty();
   } else {
     return false;
   }
   return true;
 }
 
-std::string Encode(const Variant& v) {
+// The value part of an entry's line; a picture's from its PNG bytes.
+std::string Encode(const Variant& v, const std::string& png) {
   switch (v.Type()) {
     case VarType::Empty: return "Empty\t";
     case VarType::Null: return "Null\t";
@@ -177,81 +196,99 @@ std::string Encode(const Variant& v) {
     case VarType::Double: return "Double\t" + Exact(v.ToDouble(), 17);
     case VarType::Date: return "Date\t" + Exact(v.ToDouble(), 17);
     case VarType::String: return "String\t" + Escape(v.ToString());
-    case VarType::Object: {
-      auto picture = QueryInterface<PictureObject>(v.ToObject().Get());
-      std::string png;
-      if (!picture || !EncodePicturePng(picture->Pixels(), &png)) throw RuntimeError(13);
+    case VarType::Object:
+      if (png.empty()) throw RuntimeError(13);
       return "Picture\t" + ToBase64(png);
-    }
     default: throw RuntimeError(13);
   }
 }
 
 }  // namespace
 
+PropertyBag::Entry* PropertyBag::Find(std::string_view name) {
+  auto it = index_.find(UCase(std::string(name)));
+  return it == index_.end() ? nullptr : &entries_[it->second];
+}
+
+const PropertyBag::Entry* PropertyBag::Find(std::string_view name) const {
+  auto it = index_.find(UCase(std::string(name)));
+  return it == index_.end() ? nullptr : &entries_[it->second];
+}
+
 Variant PropertyBag::ReadProperty(std::string_view name, const Variant& defaultValue) const {
-  for (const auto& e : entries_)
-    if (winplat::AsciiEqualNoCase(e.name, name)) return e.value;
+  if (const Entry* e = Find(name)) return e->value;
   return defaultValue.Value();
 }
 
-bool PropertyBag::Contains(std::string_view name) const {
-  return std::any_of(entries_.begin(), entries_.end(), [&](const Entry& e) { return winplat::AsciiEqualNoCase(e.name, name); });
-}
+bool PropertyBag::Contains(std::string_view name) const { return Find(name) != nullptr; }
 
 void PropertyBag::WriteProperty(std::string_view name, const Variant& value, const Variant& defaultValue) {
   if (name.empty() || name.find_first_of("\t\r\n") != std::string_view::npos) throw RuntimeError(5);
   Variant v = value.Value();
-  auto it = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return winplat::AsciiEqualNoCase(e.name, name); });
+  std::string png;
   if (v.IsObject()) {
     if (!v.ToObject()) return;  // Nothing: every object property's default
     auto picture = QueryInterface<PictureObject>(v.ToObject().Get());
     if (!picture) throw RuntimeError(13);
     // A copy of the pixels as they are now: later drawing into the picture
-    // does not change what was saved.
-    const Picture pixels = picture->Pixels();
+    // does not change what was saved. It is encoded once, here.
+    Picture pixels = picture->Pixels();
     if (pixels.pixels.empty()) return;
-    v = PictureValue(pixels);
+    if (!EncodePicturePng(pixels, &png)) throw RuntimeError(13);
+    v = PictureValue(std::move(pixels));
     if (!v.ToObject()) throw RuntimeError(7);
   } else if (SameValue(v, defaultValue)) {
     return;
   }
-  Encode(v);  // refuses what cannot be kept before anything changes
-  if (it != entries_.end()) it->value = v;
-  else entries_.push_back(Entry{std::string(name), v});
+  Encode(v, png);  // refuses what cannot be kept before anything changes
+  if (Entry* e = Find(name)) {
+    e->value = std::move(v);
+    e->png = std::move(png);
+  } else {
+    index_.emplace(UCase(std::string(name)), entries_.size());
+    entries_.push_back(Entry{std::string(name), std::move(v), std::move(png)});
+  }
 }
 
 std::string PropertyBag::Serialize() const {
   std::string out;
-  for (const auto& e : entries_) out += e.name + "\t" + Encode(e.value) + "\n";
+  for (const auto& e : entries_) out += e.name + "\t" + Encode(e.value, e.png) + "\n";
   return out;
 }
 
 void PropertyBag::Parse(std::string_view text) {
   std::vector<Entry> parsed;
+  std::unordered_map<std::string, std::size_t> index;
   std::size_t lineNo = 0;
   std::size_t pos = 0;
   while (pos < text.size()) {
     std::size_t end = text.find('\n', pos);
     if (end == std::string_view::npos) end = text.size();
-    std::string line(text.substr(pos, end - pos));
+    std::string_view line = text.substr(pos, end - pos);
     pos = end + 1;
     ++lineNo;
-    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
     if (line.empty()) continue;
-    std::size_t t1 = line.find('\t');
-    std::size_t t2 = t1 == std::string::npos ? t1 : line.find('\t', t1 + 1);
+    const std::size_t t1 = line.find('\t');
+    const std::size_t t2 = t1 == std::string_view::npos ? t1 : line.find('\t', t1 + 1);
     Variant value;
-    if (t1 == 0 || t2 == std::string::npos ||
-        !Decode(line.substr(t1 + 1, t2 - t1 - 1), line.substr(t2 + 1), value)) {
-      throw AutomationError(5, {}, "Malformed property bag entry on line " + std::to_string(lineNo));
+    std::string png, why;
+    if (t1 == 0 || t2 == std::string_view::npos ||
+        !Decode(std::string(line.substr(t1 + 1, t2 - t1 - 1)), std::string(line.substr(t2 + 1)), value, png, why)) {
+      throw AutomationError(5, {}, "Malformed property bag entry on line " + std::to_string(lineNo) +
+                                       (why.empty() ? "" : ": " + why));
     }
-    std::string name = line.substr(0, t1);
-    auto it = std::find_if(parsed.begin(), parsed.end(), [&](const Entry& e) { return winplat::AsciiEqualNoCase(e.name, name); });
-    if (it != parsed.end()) it->value = value;
-    else parsed.push_back(Entry{name, value});
+    std::string name(line.substr(0, t1));
+    const auto [at, added] = index.try_emplace(UCase(name), parsed.size());
+    if (added) {
+      parsed.push_back(Entry{std::move(name), std::move(value), std::move(png)});
+    } else {
+      parsed[at->second].value = std::move(value);
+      parsed[at->second].png = std::move(png);
+    }
   }
   entries_ = std::move(parsed);
+  index_ = std::move(index);
 }
 
 void PropertyBag::LoadFile(const std::filesystem::path& file) {
@@ -263,25 +300,10 @@ void PropertyBag::LoadFile(const std::filesystem::path& file) {
 }
 
 void PropertyBag::SaveFile(const std::filesystem::path& file) const {
-  std::string text = Serialize();
-  std::filesystem::path temp = file;
-  temp += ".new." + std::to_string(::getpid());
-  {
-    std::ofstream out(temp, std::ios::binary | std::ios::trunc);
-    out << text;
-    out.flush();
-    if (!out) {
-      std::error_code ec;
-      std::filesystem::remove(temp, ec);
-      throw AutomationError(75, {}, "Path/File access error: " + file.string());
-    }
-  }
-  std::error_code ec;
-  std::filesystem::rename(temp, file, ec);
-  if (ec) {
-    std::filesystem::remove(temp, ec);
-    throw AutomationError(75, {}, "Path/File access error: " + file.string());
-  }
+  const std::string text = Serialize();
+  ReplacingWriter out = ReplacingWriter::OpenHost(file);
+  if (!out.IsOpen() || !out.Write(text) || !out.Commit())
+    throw AutomationError(75, {}, "Path/File access error: " + file.string() + ": " + std::strerror(out.SystemError()));
 }
 
 }  // namespace winplat

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "winplat/components/grid.h"
+#include "winplat/files.h"
 #include "winplat/paths.h"
 
 namespace fs = std::filesystem;
@@ -127,29 +128,13 @@ bool SpreadGrid::SaveToHostFile(const std::string& hostPath, bool dataOnly) {
 
   // Written beside the target and renamed over it, so a failed save leaves the
   // previous file whole.
-  fs::path target(hostPath);
-  fs::path temp = target;
-  temp += ".saving";
-  {
-    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
-    if (!file) {
-      lastError_ = "cannot create " + hostPath;
-      return false;
-    }
-    file.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    file.close();
-    if (!file) {
-      std::error_code ec;
-      fs::remove(temp, ec);
-      lastError_ = "cannot write " + hostPath;
-      return false;
-    }
+  ReplacingWriter file = ReplacingWriter::OpenHost(fs::path(hostPath));
+  if (!file.IsOpen()) {
+    lastError_ = "cannot create " + hostPath + ": " + std::strerror(file.SystemError());
+    return false;
   }
-  std::error_code ec;
-  fs::rename(temp, target, ec);
-  if (ec) {
-    fs::remove(temp, ec);
-    lastError_ = "cannot replace " + hostPath;
+  if (!file.Write(bytes) || !file.Commit()) {
+    lastError_ = "cannot write " + hostPath + ": " + std::strerror(file.SystemError());
     return false;
   }
   lastError_.clear();

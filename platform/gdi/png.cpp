@@ -2,6 +2,7 @@
 #include <png.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <fstream>
@@ -33,6 +34,38 @@ void SetError(std::string* error, const std::string& text) {
 struct FileCloser {
   void operator()(std::FILE* f) const { std::fclose(f); }
 };
+
+// What libpng reports goes to the caller's message, never to standard error:
+// an error is kept and ends the call through its jump; warnings are dropped
+// (they stop nothing).
+struct PngMessages {
+  std::string error;
+};
+
+[[noreturn]] void KeepPngError(png_structp png, png_const_charp message) {
+  auto* messages = static_cast<PngMessages*>(png_get_error_ptr(png));
+  try {
+    if (messages) messages->error = message ? message : "";
+  } catch (...) {
+    // no room for the text: the failure is still reported
+  }
+  png_longjmp(png, 1);
+}
+
+void DropPngWarning(png_structp, png_const_charp) {}
+
+// "REASON: what libpng said", or REASON alone when it said nothing.
+std::string WithPngReason(const std::string& reason, const PngMessages& messages) {
+  return messages.error.empty() ? reason : reason + ": " + messages.error;
+}
+
+// Bytes of a PNG file in memory as libpng's input; past the end is an error.
+void ReadFromMemory(png_structp p, png_bytep out, png_size_t length) {
+  auto* source = static_cast<std::string_view*>(png_get_io_ptr(p));
+  if (length > source->size()) png_error(p, "the file ends early");
+  std::memcpy(out, source->data(), length);
+  source->remove_prefix(length);
+}
 
 }  // namespace
 
@@ -66,7 +99,8 @@ bool EncodePicturePng(const Picture& picture, std::string* bytes, std::string* e
     SetError(error, "empty picture");
     return false;
   }
-  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  PngMessages messages;
+  png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &messages, KeepPngError, DropPngWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info) {
     png_destroy_write_struct(&png, nullptr);
@@ -77,7 +111,7 @@ bool EncodePicturePng(const Picture& picture, std::string* bytes, std::string* e
   std::vector<png_byte> row(static_cast<std::size_t>(picture.width) * 3);
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_write_struct(&png, &info);
-    SetError(error, "cannot encode the picture");
+    SetError(error, WithPngReason("cannot encode the picture", messages));
     return false;
   }
   png_set_write_fn(
@@ -134,58 +168,86 @@ bool SaveWindowPng(HWND hwnd, const std::filesystem::path& path, std::string* er
   return SavePicturePng(CaptureWindow(hwnd), path, error);
 }
 
+bool PicturePngSize(std::string_view bytes, int* width, int* height, std::string* error) {
+  if (bytes.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, 8) != 0) {
+    SetError(error, "is not a PNG file");
+    return false;
+  }
+  // The first chunk is the header: its length (13), "IHDR", then the width
+  // and the height, each four bytes, most significant first. Nothing after
+  // it is read.
+  auto be32 = [&](std::size_t at) {
+    std::uint32_t v = 0;
+    for (std::size_t i = 0; i < 4; ++i) v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+    return v;
+  };
+  if (bytes.size() < 24 || be32(8) != 13 || bytes.substr(12, 4) != "IHDR") {
+    SetError(error, "is damaged: it does not begin with its header");
+    return false;
+  }
+  const std::uint32_t w = be32(16), h = be32(20);
+  if (w == 0 || h == 0 || w > 0x7FFFFFFFu || h > 0x7FFFFFFFu) {
+    SetError(error, "is damaged: IHDR: invalid image size");
+    return false;
+  }
+  if (width) *width = static_cast<int>(w);
+  if (height) *height = static_cast<int>(h);
+  return true;
+}
+
 bool DecodePicturePng(std::string_view bytes, Picture* picture, std::string* error) {
   if (!picture) return false;
   if (bytes.size() < 8 || png_sig_cmp(reinterpret_cast<png_const_bytep>(bytes.data()), 0, 8) != 0) {
     SetError(error, "is not a PNG file");
     return false;
   }
-  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
+  PngMessages messages;
+  png_structp png = png_create_read_struct(PNG_LIBPNG_VER_STRING, &messages, KeepPngError, DropPngWarning);
   png_infop info = png ? png_create_info_struct(png) : nullptr;
   if (!info) {
     png_destroy_read_struct(&png, nullptr, nullptr);
     SetError(error, "out of memory");
     return false;
   }
-  Picture result;
   std::string_view rest = bytes.substr(8);
-  std::vector<png_byte> data;  // declared before setjmp so an error unwinds them
+  Picture result;  // declared before setjmp so an error unwinds them
   std::vector<png_bytep> rows;
   if (setjmp(png_jmpbuf(png))) {
     png_destroy_read_struct(&png, &info, nullptr);
-    SetError(error, "is damaged");
+    SetError(error, WithPngReason("is damaged", messages));
     return false;
   }
-  png_set_read_fn(png, &rest, [](png_structp p, png_bytep out, png_size_t length) {
-    auto* source = static_cast<std::string_view*>(png_get_io_ptr(p));
-    if (length > source->size()) png_error(p, "truncated");
-    std::memcpy(out, source->data(), length);
-    source->remove_prefix(length);
-  });
+  png_set_read_fn(png, &rest, ReadFromMemory);
   png_set_sig_bytes(png, 8);
   png_read_info(png, info);
   png_set_expand(png);
   png_set_strip_16(png);
-  png_set_strip_alpha(png);
   png_set_gray_to_rgb(png);
+  // Four bytes a pixel (an alpha kept, or a filler added, and then ignored):
+  // each row lands in the picture's own pixels.
+  png_set_filler(png, 0xFF, PNG_FILLER_AFTER);
   png_set_interlace_handling(png);
   png_read_update_info(png, info);
   result.width = static_cast<int>(png_get_image_width(png, info));
   result.height = static_cast<int>(png_get_image_height(png, info));
-  if (png_get_rowbytes(png, info) != static_cast<std::size_t>(result.width) * 3 || result.width <= 0 ||
+  if (png_get_rowbytes(png, info) != static_cast<std::size_t>(result.width) * 4 || result.width <= 0 ||
       static_cast<long long>(result.width) * result.height > Surface::kMaxArea) {
     png_destroy_read_struct(&png, &info, nullptr);
     SetError(error, "has an unsupported layout");
     return false;
   }
-  data.resize(static_cast<std::size_t>(result.width) * 3 * result.height);
-  rows.resize(static_cast<std::size_t>(result.height));
-  for (int y = 0; y < result.height; ++y) rows[static_cast<std::size_t>(y)] = &data[static_cast<std::size_t>(y) * result.width * 3];
-  png_read_image(png, rows.data());
+  // The pixels are decoded once, into the picture's own storage: red, green,
+  // blue and a fourth byte each, made COLORREF values in place.
   result.pixels.resize(static_cast<std::size_t>(result.width) * result.height);
-  for (std::size_t i = 0; i < result.pixels.size(); ++i)
-    result.pixels[i] = RGB(data[i * 3], data[i * 3 + 1], data[i * 3 + 2]);
+  auto* base = reinterpret_cast<png_bytep>(result.pixels.data());
+  rows.resize(static_cast<std::size_t>(result.height));
+  for (int y = 0; y < result.height; ++y) rows[static_cast<std::size_t>(y)] = base + static_cast<std::size_t>(y) * result.width * 4;
+  png_read_image(png, rows.data());
   png_destroy_read_struct(&png, &info, nullptr);
+  for (std::size_t i = 0; i < result.pixels.size(); ++i) {
+    const png_bytep px = base + i * 4;
+    result.pixels[i] = RGB(px[0], px[1], px[2]);
+  }
   *picture = std::move(result);
   return true;
 }
@@ -205,6 +267,29 @@ bool LoadPicturePng(const std::filesystem::path& path, Picture* picture, std::st
     return false;
   }
   return true;
+}
+
+HBITMAP CreateBitmapFromPicture(Picture&& picture) {
+  if (picture.width <= 0 || picture.height <= 0 || picture.width > Surface::kMaxSide ||
+      picture.height > Surface::kMaxSide ||
+      static_cast<long long>(picture.width) * picture.height > Surface::kMaxArea ||
+      picture.pixels.size() != static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height))
+    return CreateBitmapFromPicture(static_cast<const Picture&>(picture));
+  // A bitmap of one pixel that then takes the picture's own pixels: they are
+  // never held twice.
+  HBITMAP bitmap = CreateCompatibleBitmap(0, 1, 1);
+  if (!bitmap) return 0;
+  Lock lock(Reg().mu);
+  ObjectPtr o = FindObject(bitmap);
+  if (!o || o->kind != Kind::Bitmap || !o->bitmap) {
+    DeleteObject(bitmap);
+    return 0;
+  }
+  o->bitmap->width = picture.width;
+  o->bitmap->height = picture.height;
+  o->bitmap->px = std::move(picture.pixels);
+  picture.pixels.clear();
+  return bitmap;
 }
 
 HBITMAP CreateBitmapFromPicture(const Picture& picture) {

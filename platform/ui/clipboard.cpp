@@ -16,6 +16,7 @@
 #include <mutex>
 #include <sstream>
 
+#include "winplat/files.h"
 #include "winplat/paths.h"
 
 namespace winplat {
@@ -74,29 +75,13 @@ Formats ReadFormats() {
 
 bool WriteFormats(const Formats& formats) {
   const fs::path target = DataPath();
-  fs::path temp = target;
-  temp += ".~" + std::to_string(::getpid()) + "-0";
   std::string bytes = kHeader;
   for (const auto& [format, data] : formats) bytes += std::to_string(format) + ' ' + std::to_string(data.size()) + '\n' + data;
-  auto fail = [&](int err) {
-    writeError = "cannot write " + target.string() + ": " + std::strerror(err);
-    ::unlink(temp.c_str());
+  ReplacingWriter out = ReplacingWriter::OpenHost(target);
+  if (!out.IsOpen() || !out.Write(bytes) || !out.Commit()) {
+    writeError = "cannot write " + target.string() + ": " + std::strerror(out.SystemError());
     return false;
-  };
-  const int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return fail(errno);
-  for (std::size_t done = 0; done < bytes.size();) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int err = n < 0 ? errno : ENOSPC;
-      ::close(fd);
-      return fail(err);
-    }
-    done += static_cast<std::size_t>(n);
   }
-  if (::close(fd) != 0) return fail(errno);
-  if (::rename(temp.c_str(), target.c_str()) != 0) return fail(errno);
   return true;
 }
 

@@ -2,12 +2,14 @@
 #include "winplat/clock.h"
 
 #include <atomic>
+#include <cstring>
 #include <ctime>
 #include <fstream>
 #include <mutex>
 #include <string>
 
 #include "machine.h"
+#include "winplat/files.h"
 #include "winplat/paths.h"
 
 namespace winplat {
@@ -44,19 +46,19 @@ class BootOffset {
     }
     return offset_;
   }
-  void Set(std::int64_t offset) {
+  // Keeps the setting for every process of the root; false, with the reason
+  // in `error`, when it cannot be written (the clock then stays as it was).
+  bool Set(std::int64_t offset, std::string* error) {
     std::lock_guard lock(mutex_);
-    std::filesystem::path file = File();
-    std::filesystem::path tmp = file;
-    tmp += ".new";
-    {
-      std::ofstream out(tmp, std::ios::trunc);
-      out << offset << " " << HostBootId() << "\n";
+    const std::filesystem::path file = File();
+    ReplacingWriter out = ReplacingWriter::OpenHost(file);
+    if (!out.IsOpen() || !out.Write(std::to_string(offset) + " " + HostBootId() + "\n") || !out.Commit()) {
+      if (error) *error = "cannot write " + file.string() + ": " + std::strerror(out.SystemError());
+      return false;
     }
-    std::error_code ec;
-    std::filesystem::rename(tmp, file, ec);
     generation_ = detail::RootGeneration();
     offset_ = offset;
+    return true;
   }
 
  private:
@@ -101,8 +103,8 @@ Clock& CurrentClock() {
 
 void SetClock(Clock* clock) { current.store(clock); }
 
-void SetMachineUptime(std::uint64_t ms) {
-  bootOffset.Set(static_cast<std::int64_t>(HostUptimeMs()) - static_cast<std::int64_t>(ms));
+bool SetMachineUptime(std::uint64_t ms, std::string* error) {
+  return bootOffset.Set(static_cast<std::int64_t>(HostUptimeMs()) - static_cast<std::int64_t>(ms), error);
 }
 
 std::uint32_t GetTickCount() { return static_cast<std::uint32_t>(CurrentClock().TickCount64()); }

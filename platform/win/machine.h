@@ -37,6 +37,15 @@ int OpenLocked(const std::filesystem::path& host, int flags, int lockOp, std::ui
 // already hold `bytes`. Null with the reason in *error when it cannot be done.
 void* MapMachineFile(int fd, std::size_t bytes, bool writable, std::string* error);
 
+// Replaces the host file `target` with `bytes` through a ReplacingWriter (for
+// files whose code cannot include files.h, whose error codes clash with the
+// registry's): 0, or the system's reason (an errno value) for the failure.
+int ReplaceHostFile(const std::filesystem::path& target, std::string_view bytes);
+
+// The registry file can be read (registry.h's CheckRegistry, for code that
+// cannot include that header beside files.h).
+bool RegistryReadable(std::string* error);
+
 // An object name as a host file name: letters, digits, '-' and '_' kept,
 // every other byte as %XX.
 std::string EncodeName(std::string_view name);

@@ -335,17 +335,21 @@ fs::path MachineRoot() {
 }
 
 bool OpenExistingMachineRoot(std::string* error) {
-  std::lock_guard lock(rootMutex);
-  if (!cachedRoot.empty()) return true;
-  bool shared = false;
-  const fs::path root = NamedRoot(&shared);
-  std::error_code ec;
-  if (!fs::is_directory(root, ec)) {
-    if (error) *error = "Machine root " + root.string() + ": no such folder";
-    return false;
+  {
+    std::lock_guard lock(rootMutex);
+    if (cachedRoot.empty()) {
+      bool shared = false;
+      const fs::path root = NamedRoot(&shared);
+      std::error_code ec;
+      if (!fs::is_directory(root, ec)) {
+        if (error) *error = "Machine root " + root.string() + ": no such folder";
+        return false;
+      }
+      cachedRoot = root;
+    }
   }
-  cachedRoot = root;
-  return true;
+  // A registry that cannot be read is the root's fault, whatever the program reads.
+  return detail::RegistryReadable(error);
 }
 
 bool OpenMachineRoot(std::string* error) {
@@ -355,7 +359,7 @@ bool OpenMachineRoot(std::string* error) {
       if (error) *error = "Machine root " + root.string() + ": not writable: " + why;
       return false;
     }
-    return true;
+    return detail::RegistryReadable(error);
   } catch (const MachineRootError& e) {
     if (error) *error = e.what();
     return false;

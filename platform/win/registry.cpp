@@ -2,8 +2,9 @@
 //   [HKEY_CLASSES_ROOT\KelvaneEnt.DXF\CLSID]
 //   @=sz:"{...}"
 //   "Count"=dword:0000000a
-// Every call loads it under a file lock, and a change writes a new file that is
-// renamed over the old one, so processes sharing a root see whole writes only.
+// A change loads it under a file lock and writes a new file that is renamed
+// over the old one, so processes sharing a root see whole writes only; a read
+// therefore needs no lock (and works on a root nobody may write to).
 #include "winplat/registry.h"
 
 #include <fcntl.h>
@@ -22,6 +23,7 @@
 #include <unordered_map>
 #include <sstream>
 
+#include "machine.h"
 #include "winplat/paths.h"
 #include "winplat/text.h"
 
@@ -155,30 +157,34 @@ bool Unquote(const std::string& line, std::size_t& pos, std::string& out) {
   return false;
 }
 
-bool ParseValue(const std::string& line, Value& v) {
+// Reads a value line; the reason it cannot be read, or nullptr.
+const char* ParseValue(const std::string& line, Value& v) {
+  constexpr const char* kNeither = "neither [key] nor name=value";
   std::size_t pos = 0;
   if (line.compare(0, 2, "@=") == 0) {
     v.name.clear();
     pos = 1;
   } else {
-    if (!Unquote(line, pos, v.name)) return false;
+    if (line[0] != '"') return kNeither;
+    if (!Unquote(line, pos, v.name)) return "value name not closed by \"";
   }
-  if (pos >= line.size() || line[pos] != '=') return false;
+  if (pos >= line.size() || line[pos] != '=') return kNeither;
   ++pos;
   if (line.compare(pos, 3, "sz:") == 0) {
     pos += 3;
     v.type = REG_SZ;
-    return Unquote(line, pos, v.text) && pos == line.size();
+    if (!Unquote(line, pos, v.text)) return "text value not closed by \"";
+    return pos == line.size() ? nullptr : "text after the value";
   }
   if (line.compare(pos, 6, "dword:") == 0) {
     std::string hex = line.substr(pos + 6);
     if (hex.size() != 8 || !std::all_of(hex.begin(), hex.end(), [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); }))
-      return false;
+      return "dword value is not 8 hex digits";
     v.type = REG_DWORD;
     v.dword = static_cast<std::uint32_t>(std::stoul(hex, nullptr, 16));
-    return true;
+    return nullptr;
   }
-  return false;
+  return "value neither sz: nor dword:";
 }
 
 fs::path RegistryFile() { return MachineRoot() / "registry.reg"; }
@@ -192,72 +198,68 @@ bool Failed(const std::string& step, const fs::path& file, int error) {
   return false;
 }
 
+// Reads all of `file` into `bytes`: 0, or the errno of the failure.
+int ReadWhole(const fs::path& file, std::string& bytes) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return errno;
+  char buffer[65536];
+  int error = 0;
+  for (;;) {
+    const ssize_t n = ::read(fd, buffer, sizeof buffer);
+    if (n < 0 && errno == EINTR) continue;
+    if (n < 0) error = errno;
+    if (n <= 0) break;
+    bytes.append(buffer, static_cast<std::size_t>(n));
+  }
+  ::close(fd);
+  return error;
+}
+
+// The registry as a machine-root fault: "Machine root PATH: registry.reg REASON".
+bool Fault(const std::string& reason) {
+  lastFailure = "Machine root " + MachineRoot().string() + ": registry.reg " + reason;
+  return false;
+}
+
 // False when the file exists but cannot be read as a registry, or cannot be
 // read at all (a registry that may hold values is never taken as empty).
 bool Load(Hive& hive) {
   hive.clear();
   const fs::path file = RegistryFile();
-  std::ifstream in;
-  in.open(file, std::ios::binary);
-  if (!in) {
-    const int error = errno;
-    if (error == ENOENT) return true;
-    return Failed("cannot open", file, error);
+  std::string bytes;
+  if (const int error = ReadWhole(file, bytes); error == ENOENT) {
+    return true;  // no registry yet
+  } else if (error != 0) {
+    return Fault(std::string("cannot be read: ") + std::strerror(error));
   }
+  std::istringstream in(bytes);
   std::string line;
   Key* current = nullptr;
   int number = 0;
   // Where each value already read sits, by key and name in upper case: a
   // lookup per line keeps a key of thousands of values quick to load.
   std::unordered_map<std::string, std::size_t> seen;
-  auto malformed = [&] {
-    lastFailure = "registry: cannot load " + file.string() + ": line " + std::to_string(number) + " is malformed";
-    return false;
-  };
+  auto malformed = [&](const char* reason) { return Fault("line " + std::to_string(number) + ": " + reason); };
   while (std::getline(in, line)) {
     ++number;
     if (!line.empty() && line.back() == '\r') line.pop_back();
     if (line.empty() || line[0] == ';') continue;
     if (line.front() == '[') {
-      if (line.back() != ']' || line.size() < 3) return malformed();
+      if (line.back() != ']' || line.size() < 3) return malformed("key not closed by ]");
       std::string path = line.substr(1, line.size() - 2);
       std::string root = path.substr(0, path.find('\\'));
       if (root != "HKEY_CLASSES_ROOT" && root != "HKEY_CURRENT_USER" && root != "HKEY_LOCAL_MACHINE" &&
           root != "HKEY_USERS")
-        return malformed();
+        return malformed("key not under a root key");
       current = &CreateKey(hive, JoinPath(root, path.substr(root.size())));
       continue;
     }
     Value v;
-    if (!current || !ParseValue(line, v)) return malformed();
+    if (const char* why = ParseValue(line, v)) return malformed(why);
+    if (!current) return malformed("value before any [key]");
     const auto [at, added] = seen.try_emplace(UCase(current->path) + '\n' + UCase(v.name), current->values.size());
     if (added) current->values.push_back(v);
     else current->values[at->second] = v;
-  }
-  if (in.bad()) return Failed("cannot read", file, errno);
-  return true;
-}
-
-// Writes all of `bytes` to a new file `path`.
-bool WriteNewFile(const fs::path& path, const std::string& bytes) {
-  const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-  if (fd < 0) return Failed("cannot create the temporary", path, errno);
-  std::size_t done = 0;
-  while (done < bytes.size()) {
-    const ssize_t n = ::write(fd, bytes.data() + done, bytes.size() - done);
-    if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) {
-      const int error = n < 0 ? errno : EIO;
-      ::close(fd);
-      ::unlink(path.c_str());
-      return Failed("cannot write the temporary", path, error);
-    }
-    done += static_cast<std::size_t>(n);
-  }
-  if (::close(fd) != 0) {
-    const int error = errno;
-    ::unlink(path.c_str());
-    return Failed("cannot finish the temporary", path, error);
   }
   return true;
 }
@@ -279,18 +281,11 @@ bool Save(const Hive& hive) {
     }
   }
   const fs::path file = RegistryFile();
-  fs::path temp = file;
-  temp += ".new." + std::to_string(::getpid());
-  if (!WriteNewFile(temp, out.str())) return false;
-  if (::rename(temp.c_str(), file.c_str()) != 0) {
-    const int error = errno;
-    ::unlink(temp.c_str());
-    return Failed("cannot rename " + temp.string() + " to", file, error);
-  }
+  if (const int error = detail::ReplaceHostFile(file, out.str()); error != 0) return Failed("cannot write", file, error);
   return true;
 }
 
-// Serialises access between processes that share the machine root. A lock
+// Serialises changes between processes that share the machine root. A lock
 // that cannot be had is a failure: the registry is never changed unlocked.
 class FileLock {
  public:
@@ -321,12 +316,17 @@ class FileLock {
   int fd_ = -1;
 };
 
-// Runs `f` on the loaded registry; saves it when `f` reports a change.
+// Runs `f` on the loaded registry; saves it when `f` reports a change. Only
+// a call that may change it takes the lock: a reader sees the file as one
+// whole write or the next, and needs none.
 template <class F>
-LONG WithHive(F f) {
+LONG WithHive(bool change, F f) {
   lastFailure.clear();
-  FileLock lock;
-  if (!lock.Held()) return ERROR_CANTWRITE;
+  std::optional<FileLock> lock;
+  if (change) {
+    lock.emplace();
+    if (!lock->Held()) return ERROR_CANTWRITE;
+  }
   Hive hive;
   if (!Load(hive)) return ERROR_BADDB;
   bool changed = false;
@@ -336,7 +336,7 @@ LONG WithHive(F f) {
 }
 
 LONG Read(const std::string& path, std::string_view name, Value& out) {
-  return WithHive([&](Hive& hive, bool&) {
+  return WithHive(false, [&](Hive& hive, bool&) {
     Key* k = FindKey(hive, path);
     Value* v = k ? FindValue(*k, name) : nullptr;
     if (!v) return ERROR_FILE_NOT_FOUND;
@@ -346,7 +346,7 @@ LONG Read(const std::string& path, std::string_view name, Value& out) {
 }
 
 LONG Write(const std::string& path, const Value& value) {
-  return WithHive([&](Hive& hive, bool& changed) {
+  return WithHive(true, [&](Hive& hive, bool& changed) {
     Key& k = CreateKey(hive, path);
     if (Value* v = FindValue(k, value.name)) {
       std::string keepName = v->name;
@@ -361,7 +361,7 @@ LONG Write(const std::string& path, const Value& value) {
 }
 
 LONG RemoveValue(const std::string& path, std::string_view name) {
-  return WithHive([&](Hive& hive, bool& changed) {
+  return WithHive(true, [&](Hive& hive, bool& changed) {
     Key* k = FindKey(hive, path);
     if (!k) return ERROR_FILE_NOT_FOUND;
     auto it = std::find_if(k->values.begin(), k->values.end(), [&](const Value& v) { return winplat::AsciiEqualNoCase(v.name, name); });
@@ -374,7 +374,7 @@ LONG RemoveValue(const std::string& path, std::string_view name) {
 
 LONG RemoveTree(const std::string& path) {
   if (path.find('\\') == std::string::npos) return ERROR_INVALID_PARAMETER;  // never a root key
-  return WithHive([&](Hive& hive, bool& changed) {
+  return WithHive(true, [&](Hive& hive, bool& changed) {
     if (!KeyExists(hive, path)) return ERROR_FILE_NOT_FOUND;
     std::erase_if(hive, [&](const Key& k) { return winplat::AsciiEqualNoCase(k.path, path) || IsUnder(k.path, path); });
     changed = true;
@@ -391,6 +391,41 @@ std::optional<std::string> RootPath(HKEY root, std::string_view key) {
 }  // namespace
 
 std::string RegFailureText() { return lastFailure; }
+
+bool CheckRegistry(std::string* error) {
+  std::lock_guard guard(registryMutex);
+  lastFailure.clear();
+  Hive hive;
+  if (Load(hive)) return true;
+  if (error) *error = lastFailure;
+  return false;
+}
+
+bool detail::RegistryReadable(std::string* error) { return CheckRegistry(error); }
+
+LONG RegWriteStrings(const std::vector<RegString>& values) {
+  std::lock_guard guard(registryMutex);
+  std::vector<std::string> paths;
+  for (const RegString& v : values) {
+    auto path = RootPath(v.root, v.key);
+    if (!path) return ERROR_INVALID_HANDLE;
+    paths.push_back(*path);
+  }
+  return WithHive(true, [&](Hive& hive, bool& changed) {
+    for (std::size_t i = 0; i < values.size(); ++i) {
+      Key& k = CreateKey(hive, paths[i]);
+      Value value{values[i].name, REG_SZ, values[i].value, 0};
+      if (Value* v = FindValue(k, value.name)) {
+        value.name = v->name;  // an overwrite keeps the first spelling
+        *v = value;
+      } else {
+        k.values.push_back(value);
+      }
+    }
+    changed = !values.empty();
+    return ERROR_SUCCESS;
+  });
+}
 
 LONG RegReadString(HKEY root, std::string_view key, std::string_view name, std::string& value) {
   std::lock_guard guard(registryMutex);
@@ -449,7 +484,7 @@ bool RegKeyExists(HKEY root, std::string_view key) {
   auto path = RootPath(root, key);
   if (!path) return false;
   bool exists = false;
-  WithHive([&](Hive& hive, bool&) {
+  WithHive(false, [&](Hive& hive, bool&) {
     exists = KeyExists(hive, *path);
     return ERROR_SUCCESS;
   });
@@ -461,7 +496,7 @@ std::vector<std::string> RegSubKeys(HKEY root, std::string_view key) {
   std::vector<std::string> names;
   auto path = RootPath(root, key);
   if (!path) return names;
-  WithHive([&](Hive& hive, bool&) {
+  WithHive(false, [&](Hive& hive, bool&) {
     for (const auto& k : hive) {
       if (!IsUnder(k.path, *path)) continue;
       std::string rest = k.path.substr(path->size() + 1);
@@ -481,7 +516,7 @@ LONG RegOpenKeyEx(HKEY key, const char* subKey, std::uint32_t, std::uint32_t, HK
   if (!base) return ERROR_INVALID_HANDLE;
   std::string path = JoinPath(*base, subKey ? subKey : "");
   bool exists = false;
-  LONG rc = WithHive([&](Hive& hive, bool&) {
+  LONG rc = WithHive(false, [&](Hive& hive, bool&) {
     exists = KeyExists(hive, path);
     return ERROR_SUCCESS;
   });
@@ -498,7 +533,7 @@ LONG RegCreateKeyEx(HKEY key, const char* subKey, HKEY* result) {
   auto base = BasePath(key);
   if (!base) return ERROR_INVALID_HANDLE;
   std::string path = JoinPath(*base, subKey ? subKey : "");
-  LONG rc = WithHive([&](Hive& hive, bool& changed) {
+  LONG rc = WithHive(true, [&](Hive& hive, bool& changed) {
     if (path.find('\\') != std::string::npos && !FindKey(hive, path)) {
       CreateKey(hive, path);
       changed = true;

@@ -18,20 +18,34 @@ namespace fs = std::filesystem;
 namespace winplat {
 namespace {
 
-bool WriteAll(int fd, const char* data, std::size_t count) {
+// Writes all of `data`: 0, or the errno of the failure.
+int WriteAll(int fd, const char* data, std::size_t count) {
   std::size_t done = 0;
   while (done < count) {
     ssize_t n = ::write(fd, data + done, count - done);
     if (n < 0 && errno == EINTR) continue;
-    if (n <= 0) return false;
+    if (n < 0) return errno;
+    if (n == 0) return ENOSPC;
     done += static_cast<std::size_t>(n);
   }
-  return true;
+  return 0;
 }
+
+// The old registry's temporaries: "registry.reg.new.PID".
+constexpr std::string_view kOldRegistryTemporary = "registry.reg.new.";
 
 // The writing process of a temporary's name "TARGET.~PID-N"; 0 when the name
 // is none. `targetLength` receives the length of TARGET.
 pid_t TemporaryWriter(std::string_view name, std::size_t* targetLength = nullptr) {
+  if (name.starts_with(kOldRegistryTemporary)) {
+    const std::string_view digits = name.substr(kOldRegistryTemporary.size());
+    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string_view::npos)
+      return 0;
+    const long pid = std::stol(std::string(digits));
+    if (pid <= 0 || pid > 0x7FFFFFFF) return 0;
+    if (targetLength) *targetLength = kOldRegistryTemporary.size() - 5;  // "registry.reg"
+    return static_cast<pid_t>(pid);
+  }
   const std::size_t mark = name.rfind(".~");
   if (mark == std::string_view::npos || mark == 0) return 0;
   const std::string_view rest = name.substr(mark + 2);
@@ -111,7 +125,8 @@ ReplacingWriter::ReplacingWriter(ReplacingWriter&& other) noexcept
       pending_(std::move(other.pending_)),
       fd_(std::exchange(other.fd_, -1)),
       lockFd_(std::exchange(other.lockFd_, -1)),
-      error_(std::exchange(other.error_, 0u)) {}
+      error_(std::exchange(other.error_, 0u)),
+      systemError_(std::exchange(other.systemError_, 0)) {}
 
 ReplacingWriter& ReplacingWriter::operator=(ReplacingWriter&& other) noexcept {
   if (this != &other) {
@@ -122,6 +137,7 @@ ReplacingWriter& ReplacingWriter::operator=(ReplacingWriter&& other) noexcept {
     fd_ = std::exchange(other.fd_, -1);
     lockFd_ = std::exchange(other.lockFd_, -1);
     error_ = std::exchange(other.error_, 0u);
+    systemError_ = std::exchange(other.systemError_, 0);
   }
   return *this;
 }
@@ -131,6 +147,7 @@ ReplacingWriter ReplacingWriter::Open(std::string_view path) {
   if (!detail::HostFor(path, &host)) {
     ReplacingWriter w;
     w.error_ = ERROR_INVALID_NAME;
+    w.systemError_ = EINVAL;
     return w;
   }
   return OpenHost(host);
@@ -155,7 +172,9 @@ ReplacingWriter ReplacingWriter::OpenHost(const fs::path& link) {
   std::uint32_t error = 0;
   const int lockFd = detail::OpenLocked(target, O_RDONLY | O_NONBLOCK, LOCK_EX, &error);
   if (lockFd < 0 && error != ERROR_FILE_NOT_FOUND) {
+    const int why = errno;
     w.error_ = error;
+    w.systemError_ = error == ERROR_SHARING_VIOLATION ? EWOULDBLOCK : fs::is_directory(target, ec) ? EISDIR : why;
     return w;
   }
   const bool keepMode = lockFd >= 0;
@@ -167,10 +186,12 @@ ReplacingWriter ReplacingWriter::OpenHost(const fs::path& link) {
     int fd = ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
     if (fd < 0 && errno == EEXIST) continue;
     if (fd < 0) {
-      w.error_ = detail::OpenError(errno, target);
+      w.systemError_ = errno;
+      w.error_ = detail::OpenError(w.systemError_, target);
       break;
     }
     if (keepMode && ::fchmod(fd, mode) != 0) {
+      w.systemError_ = errno;
       ::close(fd);
       ::unlink(temp.c_str());
       w.error_ = ERROR_ACCESS_DENIED;
@@ -181,7 +202,10 @@ ReplacingWriter ReplacingWriter::OpenHost(const fs::path& link) {
     w.lockFd_ = lockFd;
     return w;
   }
-  if (w.error_ == 0) w.error_ = ERROR_ACCESS_DENIED;
+  if (w.error_ == 0) {
+    w.error_ = ERROR_ACCESS_DENIED;
+    w.systemError_ = EEXIST;
+  }
   if (lockFd >= 0) ::close(lockFd);
   return w;
 }
@@ -191,8 +215,9 @@ bool ReplacingWriter::Write(const void* buffer, std::size_t count) {
   const auto* in = static_cast<const char*>(buffer);
   pending_.append(in, count);
   if (pending_.size() >= kWriteChunk) {
-    if (!WriteAll(fd_, pending_.data(), pending_.size())) {
+    if (const int why = WriteAll(fd_, pending_.data(), pending_.size()); why != 0) {
       error_ = ERROR_ACCESS_DENIED;
+      systemError_ = why;
       return false;
     }
     pending_.clear();
@@ -203,22 +228,34 @@ bool ReplacingWriter::Write(const void* buffer, std::size_t count) {
 bool ReplacingWriter::Commit() {
   if (fd_ < 0 || error_ != 0) {
     Abandon();
+    if (error_ == 0) error_ = ERROR_ACCESS_DENIED;
+    if (systemError_ == 0) systemError_ = EBADF;
     return false;
   }
-  bool ok = WriteAll(fd_, pending_.data(), pending_.size());
+  // Each step's result counts: the data reaches the disk before the new
+  // file takes the target's name.
+  int why = WriteAll(fd_, pending_.data(), pending_.size());
   pending_.clear();
-  if (ok && ::fsync(fd_) != 0) ok = false;
-  if (::close(fd_) != 0) ok = false;
+  if (why == 0 && ::fsync(fd_) != 0) why = errno;
+  if (::close(fd_) != 0 && why == 0) why = errno;
   fd_ = -1;
-  if (ok && ::rename(temp_.c_str(), target_.c_str()) != 0) ok = false;
+  if (why == 0 && ::rename(temp_.c_str(), target_.c_str()) != 0) why = errno;
+  const bool ok = why == 0;
   if (!ok) {
     ::unlink(temp_.c_str());
     error_ = ERROR_ACCESS_DENIED;
+    systemError_ = why;
   }
   temp_.clear();
   if (lockFd_ >= 0) ::close(lockFd_);
   lockFd_ = -1;
   return ok;
+}
+
+int detail::ReplaceHostFile(const fs::path& target, std::string_view bytes) {
+  ReplacingWriter out = ReplacingWriter::OpenHost(target);
+  if (!out.IsOpen() || !out.Write(bytes) || !out.Commit()) return out.SystemError() ? out.SystemError() : EIO;
+  return 0;
 }
 
 void ReplacingWriter::Abandon() {

@@ -26,7 +26,8 @@ std::map<std::string, std::pair<std::uintmax_t, fs::file_time_type>> Files(const
   std::error_code ec;
   for (auto it = fs::recursive_directory_iterator(dir, ec); !ec && it != fs::recursive_directory_iterator();
        it.increment(ec)) {
-    if (it->is_regular_file() && it->path().extension() != ".lock")
+    std::error_code kind;  // a loop of links is no regular file, and no error here
+    if (it->is_regular_file(kind) && it->path().extension() != ".lock")
       files[it->path().string()] = {it->file_size(), it->last_write_time()};
   }
   return files;
@@ -106,6 +107,54 @@ TEST(RootFaults, EveryStartUpFaultIsNamedWithStatusTwoAndNothingIsMade) {
       EXPECT_EQ(Files(root), before) << run.log;
     } else {
       EXPECT_FALSE(fs::exists(root)) << run.log;
+    }
+  }
+}
+
+// A registry that cannot be read stops every program at its start with the
+// line and what is wrong there (no control could be created on it, no class
+// registered), and the file stays as it is for repair.
+TEST(RootFaults, ADamagedRegistryStopsEveryProgramWithItsReason) {
+  struct Case {
+    const char* name;
+    const char* tool;
+    std::string text;  // the registry's bytes; empty: `arrange` makes what is there
+    void (*arrange)(const fs::path& file);
+    std::string said;  // after "Machine root ROOT: registry.reg "
+  };
+  const fs::path ops = testsupport::WriteFile(testsupport::Root() / "registry-faults.ops", "quit\n");
+  const std::string good =
+      "; Fieldray machine registry\n\n[HKEY_CLASSES_ROOT\\KelvaneEnt.DXF\\CLSID]\n@=sz:\"{4F1C-DXF}\"\n";
+  const Case cases[] = {
+      {"bad-line", "fieldray", good + "[HKEY_CLASSES_ROOT\\X]\nOnce=1\n", nullptr,
+       "line 6: neither [key] nor name=value"},
+      {"truncated", "fieldray-clip", good.substr(0, good.size() - 5), nullptr, "line 4: text value not closed by \""},
+      {"random", "fieldray-projection", std::string("\x7f\x45\x4c\x46\x02\x01\x00\x00\x9c\n\x03", 11), nullptr,
+       "line 1: neither [key] nor name=value"},
+      {"folder", "fieldray", "", [](const fs::path& f) { fs::create_directory(f); }, "cannot be read: Is a directory"},
+      {"unreadable", "fieldray-clip", "", [](const fs::path& f) { fs::create_symlink(f.filename(), f); },
+       "cannot be read: Too many levels of symbolic links"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const fs::path root = FilledRoot(std::string("registry-") + c.name);
+    const fs::path file = root / "registry.reg";
+    if (c.arrange) c.arrange(file);
+    else testsupport::WriteFile(file, c.text);
+    const auto before = Files(root);
+    const std::vector<std::string> args = std::string(c.tool) == "fieldray"        ? std::vector<std::string>{ops.string()}
+                                          : std::string(c.tool) == "fieldray-clip" ? std::vector<std::string>{"job"}
+                                                                                   : std::vector<std::string>{(root / "p.png").string()};
+    const auto run = RunTool(c.tool, args, root, -1);
+    EXPECT_EQ(run.status, 2) << run.log;
+    EXPECT_NE(run.log.find("Machine root " + root.string() + ": registry.reg " + c.said), std::string::npos) << run.log;
+    EXPECT_EQ(run.log.find("Fieldray machine root"), std::string::npos) << "the program started\n" << run.log;
+    EXPECT_EQ(Files(root), before) << run.log;
+    std::error_code ec;
+    if (!c.arrange) {
+      EXPECT_EQ(testsupport::ReadFile(file), c.text);
+    } else {
+      EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(file, ec))) << "replaced";
     }
   }
 }

@@ -190,6 +190,43 @@ TEST(GdiPng, BadFilesGiveAClearError) {
   EXPECT_NE(err.find("cannot create"), std::string::npos);
 }
 
+// What libpng finds wrong in a file reaches the caller's message; nothing of
+// it goes to standard error.
+TEST(GdiPng, WhatIsWrongWithAFileIsTheCallersToSay) {
+  Canvas c(16, 16, RGB(9, 8, 7));
+  std::string bytes;
+  ASSERT_TRUE(EncodePicturePng(c.Snap(), &bytes));
+  const std::size_t idat = bytes.find("IDAT");
+  ASSERT_NE(idat, std::string::npos);
+  std::string badCrc = bytes;
+  badCrc[29] = static_cast<char>(badCrc[29] ^ 0x5A);  // the header's check sum
+  std::string badData = bytes;
+  badData[idat + 6] = static_cast<char>(badData[idat + 6] ^ 0x5A);  // the compressed pixels
+  struct Case {
+    const char* name;
+    std::string bytes;
+    std::string said;
+  };
+  const Case cases[] = {
+      {"check sum", badCrc, "is damaged: IHDR: CRC error"},
+      {"pixel data", badData, "is damaged: IDAT: "},
+      {"cut short", bytes.substr(0, idat + 10), "is damaged: the file ends early"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.name);
+    Picture p;
+    std::string err;
+    const auto file = testsupport::WriteFile(testsupport::Root() / "damaged.png", k.bytes);
+    testing::internal::CaptureStderr();
+    const bool read = LoadPicturePng(file, &p, &err);
+    const std::string printed = testing::internal::GetCapturedStderr();
+    EXPECT_FALSE(read);
+    EXPECT_EQ(err.rfind(file.string() + " " + k.said, 0), 0u) << err;
+    EXPECT_EQ(printed, "");
+    EXPECT_EQ(p.width, 0);
+  }
+}
+
 // A picture that cannot be written whole (here: past the largest file the
 // process may write) leaves no file behind.
 TEST(GdiPng, AWriteThatFailsLeavesNoFile) {

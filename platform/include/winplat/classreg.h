@@ -34,10 +34,16 @@ using DllCanUnloadNowProc = HRESULT (*)();
 using DllRegisterServerProc = HRESULT (*)();
 using DllUnregisterServerProc = HRESULT (*)();
 
-// Writes, or removes, the registration records of one class.
+// Writes, or removes, the registration records of one class. The records are
+// written in one change: a registration that fails leaves none of them.
 HRESULT RegisterServerClass(std::string_view progId, std::string_view clsid, std::string_view description,
                             const std::filesystem::path& library) noexcept;
 HRESULT UnregisterServerClass(std::string_view progId, std::string_view clsid) noexcept;
+
+// Why the last registration call of this thread (the four above and below)
+// failed, with the registry's or the system's reason ("class P not
+// registered: REASON"); empty after one that succeeded.
+std::string RegistrationFailureText();
 
 // Loads a server library and calls its DllRegisterServer (or
 // DllUnregisterServer), as a registration tool does. CO_E_DLLNOTFOUND when the

@@ -1,6 +1,7 @@
 #pragma once
 // One replaceable clock for the whole process.
 #include <cstdint>
+#include <string>
 
 namespace winplat {
 
@@ -38,8 +39,10 @@ void SetClock(Clock* clock);
 // The host clock counts milliseconds since the machine started: the host's
 // uptime, less a setting kept under the machine root. This sets it so that the
 // machine has been up `ms` milliseconds now (0: it started just now), for every
-// process on this machine root that reads the clock from now on.
-void SetMachineUptime(std::uint64_t ms);
+// process on this machine root that reads the clock from now on. False, with
+// the reason in `error`, when the setting cannot be written; the clock then
+// stays as it was.
+bool SetMachineUptime(std::uint64_t ms, std::string* error = nullptr);
 
 // Windows' 32-bit tick count (wraps after 49.7 days).
 std::uint32_t GetTickCount();

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 #include <vector>
 
 #include "winplat/dispatch.h"
@@ -30,7 +31,11 @@ class PropertyBag {
   std::size_t Size() const { return entries_.size(); }
 
   // The bag as text, one entry a line, and back. Parse raises error 5 with the
-  // line number for a malformed text and leaves the bag unchanged.
+  // line number for a malformed text and leaves the bag unchanged; a picture
+  // larger than kMaxPictureSide on a side is refused from its header, before
+  // any of its pixels is decoded. A picture's PNG bytes are kept with its
+  // entry, so a picture is decoded once and never encoded again to be saved.
+  static constexpr int kMaxPictureSide = 4096;
   std::string Serialize() const;
   void Parse(std::string_view text);
   // Kept in a file by the container; the save replaces the file atomically.
@@ -42,8 +47,12 @@ class PropertyBag {
   struct Entry {
     std::string name;
     Variant value;
+    std::string png;  // a picture's bytes as a PNG file
   };
+  Entry* Find(std::string_view name);
+  const Entry* Find(std::string_view name) const;
   std::vector<Entry> entries_;
+  std::unordered_map<std::string, std::size_t> index_;  // entry by name in upper case
 };
 
 // The container's side of a placed control.
@@ -136,8 +145,10 @@ class PictureObject : public DispatchObject {
   static constexpr DISPID DISPID_HEIGHT = 3;
   PictureObject(std::uint32_t bitmap, std::int32_t width, std::int32_t height);
   // A picture of its own: a new bitmap holding `pixels`, deleted with the
-  // object; empty when no bitmap can be made of them.
+  // object; empty when no bitmap can be made of them. Given the pixels to
+  // keep, the bitmap takes them without a copy.
   static ComPtr<PictureObject> FromPixels(const Picture& pixels);
+  static ComPtr<PictureObject> FromPixels(Picture&& pixels);
   std::uint32_t Handle() const { return handle_; }
   // The pixels of its bitmap (an empty picture when the bitmap is gone).
   Picture Pixels() const;

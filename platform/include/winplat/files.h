@@ -185,6 +185,8 @@ class ReplacingWriter {
   bool IsOpen() const { return fd_ >= 0; }
   // Why the open, a write or the commit failed (ERROR_* above), 0 when nothing did.
   std::uint32_t Error() const { return error_; }
+  // The system's reason for that failure (an errno value), 0 when nothing failed.
+  int SystemError() const { return systemError_; }
 
   // False once any write has failed; later writes and the commit then fail too.
   bool Write(const void* buffer, std::size_t count);
@@ -201,6 +203,7 @@ class ReplacingWriter {
   int fd_ = -1;      // the new file
   int lockFd_ = -1;  // the target, held exclusively while writing
   std::uint32_t error_ = 0;
+  int systemError_ = 0;
 };
 
 // ---- Sequential text files -------------------------------------------------

@@ -35,13 +35,14 @@ class MachineRootError : public std::runtime_error {
 std::filesystem::path MachineRoot();
 
 // MachineRoot for the start of a program that writes to it: false, with the
-// error's text in `error`, when the root cannot be made or filled, or when a
-// file cannot be written in it ("Machine root PATH: not writable: REASON").
+// error's text in `error`, when the root cannot be made or filled, when a
+// file cannot be written in it ("Machine root PATH: not writable: REASON"),
+// or when its registry cannot be read (CheckRegistry).
 bool OpenMachineRoot(std::string* error);
 
 // The machine root as it is, for a program that only looks at it: neither made
 // nor filled. False, with "Machine root PATH: no such folder" in `error`, when
-// it is not there.
+// it is not there, or with CheckRegistry's text when its registry cannot be read.
 bool OpenExistingMachineRoot(std::string* error);
 
 // Forgets the cached root (tests that switch FIELDRAY_ROOT).

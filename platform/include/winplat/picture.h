@@ -33,9 +33,15 @@ bool SaveWindowPng(HWND hwnd, const std::filesystem::path& path, std::string* er
 bool LoadPicturePng(const std::filesystem::path& path, Picture* picture, std::string* error = nullptr);
 // The same two in memory: a picture as the bytes of a PNG file, and back.
 bool EncodePicturePng(const Picture& picture, std::string* bytes, std::string* error = nullptr);
+// What libpng says of a damaged file is in *error ("is damaged: REASON"),
+// never on standard error.
 bool DecodePicturePng(std::string_view bytes, Picture* picture, std::string* error = nullptr);
+// The width and height a PNG file's header gives, read before any pixel.
+bool PicturePngSize(std::string_view bytes, int* width, int* height, std::string* error = nullptr);
 // A new bitmap holding the picture's pixels (0 for an empty or oversized one);
-// the caller deletes it with DeleteObject.
+// the caller deletes it with DeleteObject. Given the picture to keep, the
+// bitmap takes its pixels without a copy (the picture is left empty).
 HBITMAP CreateBitmapFromPicture(const Picture& picture);
+HBITMAP CreateBitmapFromPicture(Picture&& picture);
 
 }  // namespace winplat

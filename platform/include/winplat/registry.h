@@ -38,7 +38,8 @@ constexpr std::uint32_t KEY_ALL_ACCESS = 0xF003F;
 // Typed access by root key and key path ("SOFTWARE\Fieldray"). A missing key
 // or value gives ERROR_FILE_NOT_FOUND; a value of the other type gives
 // ERROR_INVALID_PARAMETER; an unreadable registry file gives ERROR_BADDB and
-// is never overwritten.
+// is never overwritten. Reads take no lock: they work on a root that cannot
+// be written.
 LONG RegReadString(HKEY root, std::string_view key, std::string_view name, std::string& value);
 LONG RegReadDword(HKEY root, std::string_view key, std::string_view name, std::uint32_t& value);
 // Writes create the key (and its parents) when missing.
@@ -51,10 +52,27 @@ bool RegKeyExists(HKEY root, std::string_view key);
 // Names of the direct sub-keys, in the order they were created.
 std::vector<std::string> RegSubKeys(HKEY root, std::string_view key);
 
+// Several string values in one change: every one is written, or (on any
+// failure) none is.
+struct RegString {
+  HKEY root;
+  std::string key;
+  std::string name;
+  std::string value;
+};
+LONG RegWriteStrings(const std::vector<RegString>& values);
+
+// The registry file as a program's start finds it: true when it is missing or
+// can be read whole; false, with "Machine root PATH: registry.reg line N:
+// REASON" or "Machine root PATH: registry.reg cannot be read: REASON" in
+// `error`, when not. The file is left as it is, for repair.
+bool CheckRegistry(std::string* error);
+
 // Why the last registry call of this thread failed: the step (opening or
-// taking the lock, loading, writing the temporary file, renaming it) with the
-// file and the system's reason; empty after a call that succeeded or that
-// failed only for a missing key, value or bad argument.
+// taking the lock, writing the new file) with the file and the system's
+// reason, or for a file that cannot be read the machine-root fault of
+// CheckRegistry; empty after a call that succeeded or that failed only for a
+// missing key, value or bad argument.
 std::string RegFailureText();
 
 // The same through open key handles, in the shapes of the Windows calls.

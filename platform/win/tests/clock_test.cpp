@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <ctime>
+#include <filesystem>
 #include <string>
 
 #include "test_support.h"
@@ -68,6 +69,24 @@ TEST_F(ClockTest, MachineUptimeSettingIsPerRoot) {
   winplat::ResetMachineRoot();
   EXPECT_GE(other, hostMs);  // no setting there: the host's own uptime
   EXPECT_LT(other, hostMs + 60'000u);
+}
+
+// A setting that cannot be written is reported and changes nothing: the
+// process does not run on a clock the other processes of the root lack.
+TEST_F(ClockTest, AnUptimeSettingThatCannotBeWrittenIsReportedAndChangesNothing) {
+  ASSERT_TRUE(winplat::SetMachineUptime(5'000));
+  const std::uint64_t before = winplat::CurrentClock().TickCount64();
+  const std::filesystem::path boot = winplat::MachineRoot() / "machine" / "clock" / "boot";
+  ASSERT_TRUE(std::filesystem::remove(boot));
+  std::filesystem::create_directory(boot);  // a folder where the setting goes, whoever runs the test
+  std::string error;
+  EXPECT_FALSE(winplat::SetMachineUptime(0xFFFFFFFFull - 10'000u, &error));
+  EXPECT_NE(error.find("cannot write " + boot.string() + ": "), std::string::npos) << error;
+  const std::uint64_t after = winplat::CurrentClock().TickCount64();
+  EXPECT_GE(after, before);
+  EXPECT_LT(after, before + 60'000u);
+  std::filesystem::remove(boot);
+  EXPECT_TRUE(winplat::SetMachineUptime(5'000, &error)) << error;
 }
 
 TEST_F(ClockTest, HostTimerIsTimeOfDay) {

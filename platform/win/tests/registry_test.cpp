@@ -194,3 +194,124 @@ TEST(Registry, ALockThatCannotBeOpenedIsAnErrorNotAnUnlockedWrite) {
 }
 
 }  // namespace
+
+#include <sys/stat.h>
+
+#include <filesystem>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+// A registry that cannot be read is named as the machine root's fault, with
+// the line and what is wrong with it, and stays as it is for repair: no read
+// takes it as empty and no write replaces it.
+TEST(Registry, ADamagedRegistryIsNamedAndKeptAsItIs) {
+  using namespace winplat;
+  const fs::path file = MachineRoot() / "registry.reg";
+  const std::string root = "Machine root " + MachineRoot().string() + ": registry.reg ";
+  const std::string good = "; Fieldray machine registry\n\n[HKEY_CLASSES_ROOT\\A.B\\CLSID]\n@=sz:\"{1}\"\n";
+  struct Case {
+    const char* name;
+    std::string text;  // the file's bytes; empty: `arrange` makes what is there
+    void (*arrange)(const fs::path& file);
+    std::string said;
+  };
+  const Case cases[] = {
+      {"bad line", good + "Count=7\n", nullptr, "line 5: neither [key] nor name=value"},
+      {"truncated", good.substr(0, good.size() - 4), nullptr, "line 4: text value not closed by \""},
+      {"random", std::string("\x89\x01[\xfe\x00zz\n", 8), nullptr, "line 1: neither [key] nor name=value"},
+      {"key cut short", "[HKEY_USERS\\X\n", nullptr, "line 1: key not closed by ]"},
+      {"value before a key", "\"A\"=dword:00000001\n", nullptr, "line 1: value before any [key]"},
+      {"bad dword", "[HKEY_USERS\\X]\n\"A\"=dword:12\n", nullptr, "line 2: dword value is not 8 hex digits"},
+      {"unknown root", "[HKEY_NOWHERE\\X]\n", nullptr, "line 1: key not under a root key"},
+      {"folder", "", [](const fs::path& f) { fs::create_directory(f); }, "cannot be read: Is a directory"},
+      {"unreadable", "", [](const fs::path& f) { fs::create_symlink(f.filename(), f); },
+       "cannot be read: Too many levels of symbolic links"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    fs::remove_all(file);
+    if (c.arrange) c.arrange(file);
+    else testsupport::WriteFile(file, c.text);
+    std::string error;
+    EXPECT_FALSE(CheckRegistry(&error));
+    EXPECT_EQ(error, root + c.said);
+    std::string text;
+    EXPECT_EQ(RegReadString(HKEY_CLASSES_ROOT, "A.B\\CLSID", "", text), ERROR_BADDB);
+    EXPECT_EQ(RegFailureText(), root + c.said);
+    EXPECT_FALSE(RegKeyExists(HKEY_CLASSES_ROOT, "A.B"));
+    EXPECT_EQ(RegWriteString(HKEY_CLASSES_ROOT, "A.B\\CLSID", "", "{2}"), ERROR_BADDB);
+    EXPECT_EQ(RegFailureText(), root + c.said);
+    if (!c.arrange) {
+      EXPECT_EQ(testsupport::ReadFile(file), c.text);
+    } else {
+      std::error_code ec;
+      EXPECT_FALSE(fs::is_regular_file(fs::symlink_status(file, ec))) << "replaced";
+    }
+  }
+  fs::remove_all(file);
+  std::string error;
+  EXPECT_TRUE(CheckRegistry(&error)) << error;  // no registry yet is no fault
+  testsupport::WriteFile(file, good);
+  EXPECT_TRUE(CheckRegistry(&error)) << error;
+  fs::remove(file);
+}
+
+// Reading needs no lock: a root where the lock file cannot be made (a folder
+// in its place, or a root nobody may write to) reads as well as any; only a
+// change is refused.
+TEST(Registry, ReadsNeedNoLockFile) {
+  using namespace winplat;
+  ASSERT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, "SOFTWARE\\ReadOnly", "Name", "kept"), ERROR_SUCCESS);
+  const fs::path lock = MachineRoot() / "registry.lock";
+  fs::remove(lock);
+  fs::create_directory(lock);
+  auto readsWork = [] {
+    std::string text;
+    EXPECT_EQ(RegReadString(HKEY_LOCAL_MACHINE, "SOFTWARE\\ReadOnly", "Name", text), ERROR_SUCCESS)
+        << RegFailureText();
+    EXPECT_EQ(text, "kept");
+    EXPECT_TRUE(RegKeyExists(HKEY_LOCAL_MACHINE, "SOFTWARE\\ReadOnly"));
+    EXPECT_EQ(RegSubKeys(HKEY_LOCAL_MACHINE, "SOFTWARE\\ReadOnly").size(), 0u);
+    HKEY key = 0;
+    EXPECT_EQ(RegOpenKeyEx(HKEY_LOCAL_MACHINE, "SOFTWARE\\ReadOnly", 0, KEY_READ, &key), ERROR_SUCCESS);
+    RegCloseKey(key);
+  };
+  readsWork();
+  EXPECT_EQ(RegWriteString(HKEY_LOCAL_MACHINE, "SOFTWARE\\ReadOnly", "Name", "changed"), ERROR_CANTWRITE);
+  fs::remove(lock);
+  if (::geteuid() != 0) {  // permissions bind everyone but the superuser
+    fs::permissions(MachineRoot(), fs::perms::owner_write, fs::perm_options::remove);
+    readsWork();
+    EXPECT_FALSE(fs::exists(lock));
+    fs::permissions(MachineRoot(), fs::perms::owner_write, fs::perm_options::add);
+  }
+  EXPECT_EQ(RegRemoveTree(HKEY_LOCAL_MACHINE, "SOFTWARE\\ReadOnly"), ERROR_SUCCESS);
+}
+
+// What a writer killed in the middle of a write left beside the registry,
+// in this form or the older "registry.reg.new.PID", goes with the next write;
+// a running writer's file stays.
+TEST(Registry, LeftoversOfDeadWritersGoWithTheNextWrite) {
+  using namespace winplat;
+  const pid_t dead = fork();
+  ASSERT_GE(dead, 0);
+  if (dead == 0) _exit(0);
+  ASSERT_EQ(waitpid(dead, nullptr, 0), dead);
+  const fs::path root = MachineRoot();
+  const fs::path leftovers[] = {root / ("registry.reg.new." + std::to_string(dead)),
+                                root / ("registry.reg.~" + std::to_string(dead) + "-3")};
+  const fs::path running = root / ("registry.reg.new." + std::to_string(::getpid()));
+  for (const fs::path& f : leftovers) testsupport::WriteFile(f, "[HKEY_USERS\\Half");
+  testsupport::WriteFile(running, "[HKEY_USERS\\Busy");
+  ASSERT_EQ(RegWriteDword(HKEY_CURRENT_USER, "Leftovers", "N", 1), ERROR_SUCCESS) << RegFailureText();
+  for (const fs::path& f : leftovers) EXPECT_FALSE(fs::exists(f)) << f;
+  EXPECT_TRUE(fs::exists(running));
+  fs::remove(running);
+  // Nothing of this write stays beside the registry either.
+  for (const auto& entry : fs::directory_iterator(root))
+    EXPECT_EQ(entry.path().filename().string().rfind("registry.reg.", 0), std::string::npos) << entry.path();
+}
+
+}  // namespace
