@@ -36,12 +36,15 @@ void ApplySwitchOptions(Engine& engine) {
     // holds now (a marker, a field selection, a set-up cross); it is put back.
     std::vector<PointStruct> current = std::exchange(s.AssemblyPoints, s.JobPoints);
     const std::int16_t count = s.PointCount;
+    // Only a position this apply emptied is worth a word: one that kept
+    // nothing before kept nothing the operator could lose.
     std::int32_t empty = 0;
     for (std::int32_t n = 1; n <= SwitchPositionCount(engine.Console.SSOptSw()); ++n) {
+      const bool had = PointsOnBoard(engine, n) > 0;
       engine.Vx.DeleteFrames(n, n);
       std::int32_t position = n;
       SendFrame(engine, position);
-      if (empty == 0 && PointsOnBoard(engine, n) == 0) empty = n;
+      if (empty == 0 && had && PointsOnBoard(engine, n) == 0) empty = n;
     }
     s.AssemblyPoints = std::move(current);
     s.PointCount = count;

@@ -78,19 +78,20 @@ bool BuildCaptionFrame(Engine& engine, std::string& text, std::int32_t& x, std::
   }
 
   ReadWorkingFrame(engine);
+  std::int32_t held = 0;
   if (reportHeld && sx > 0 && sy > 0) {
     // The boards hold strokes beyond the window at its edge, and read them back
-    // on it; counted as a drawing's held points, the frame write reports them.
+    // on it. They are the caption's, not the drawing's: named apart.
     const auto& points = engine.State.FrameBuffer;
-    engine.State.SaturatedPoints +=
-        static_cast<std::int32_t>(std::count_if(points.begin() + 1, points.end(), [&](const PointStruct& p) {
-          return std::abs(p.X) >= sx || std::abs(p.Y) >= sy;
-        }));
+    held = static_cast<std::int32_t>(std::count_if(points.begin() + 1, points.end(), [&](const PointStruct& p) {
+      return std::abs(p.X) >= sx || std::abs(p.Y) >= sy;
+    }));
   }
   if (engine.Builders.DensifyFramePoints) engine.Builders.DensifyFramePoints(engine);
   std::int32_t frame = GetWorkingFrameNumber(engine);
   std::string name = "Text";
   WriteFrameToBoard(engine, frame, name);
+  if (held > 0) engine.Console.SetMsg("caption: " + winplat::CStr(held) + " point(s) held at the field's edge");
   return true;
 }
 

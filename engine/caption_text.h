@@ -10,8 +10,8 @@ namespace fieldray::engine {
 
 // Builds `text` into frame 101 at CapX, CapY and shows it. Nothing is shown
 // when the font cannot be loaded (Msg says so). With `reportHeld` the points
-// the boards held at the edge of their range are reported in Msg as a drawing's
-// are; a caption that goes with a message already in Msg passes false.
+// the boards held at the edge of their range are reported in Msg as the
+// caption's; a caption that goes with a message already in Msg passes false.
 void ShowCaption(Engine& engine, std::string& text, bool reportHeld = true);
 
 // Builds `text` into the boards' working frame from (x, y); a carriage return

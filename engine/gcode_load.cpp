@@ -101,13 +101,25 @@ void LoadGcodeDrawing(Engine& engine, toolpath::GcodeInterpreter& in, std::strin
     el.EndY = RoundFourHash(el.EndY);
   }
 
-  if (!report.Diagnostics.empty()) {
-    engine.Console.SetMsg(std::to_string(report.Diagnostics.size()) + " problem(s) in " + FileNameOf(path) + ": " +
-                          report.Diagnostics.front());
+  // The first problem met, and a program that gave no motion at all: one
+  // note, which a note on points held at the field's edge joins.
+  const std::string name = FileNameOf(path);
+  std::string note;
+  if (!report.Diagnostics.empty())
+    note = std::to_string(report.Diagnostics.size()) + " problem(s) in " + name + ": " + report.Diagnostics.front();
+  const bool motions = PathUpperBound(p) >= 1;
+  if (!motions) {
+    if (!note.empty()) note += "; ";
+    note += name + ": no motion read";
+    if (report.LowerCaseWords) note += "; G-code words are read in upper case";
   }
+  if (!note.empty()) engine.Console.SetMsg(note);
   for (const std::string& m : report.Messages) winplat::MessageBox(0, m, "", winplat::MB_OK);
 
-  if (!BuildFrames(engine)) return;
+  s.LoadNote = note;
+  const bool built = BuildFrames(engine);
+  s.LoadNote.clear();
+  if (!built) return;
 
   std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(engine));
   SetGeoCorrection(engine, field);
@@ -119,7 +131,7 @@ void LoadGcodeDrawing(Engine& engine, toolpath::GcodeInterpreter& in, std::strin
   std::int32_t position = CheckedPrjPos(engine);
   // A program whose every point the chosen position's options drop would
   // project nothing without a word.
-  if (PathUpperBound(p) >= 1 && position > 0 && PointsOnBoard(engine, position) == 0) {
+  if (motions && position > 0 && PointsOnBoard(engine, position) == 0) {
     engine.Console.SetMsg("Switch position " + std::to_string(position) + " keeps no point of " + FileNameOf(path) +
                           ": check the switch options");
   }

@@ -89,6 +89,7 @@ void WriteFrameToBoard(Engine& engine, const std::int32_t frame, const std::stri
   if (s.SaturatedPoints > 0) {
     // The note follows the job's path, as Msg shows it, or the failure before it.
     if (!report.empty()) report += " ";
+    else if (!s.LoadNote.empty()) report = s.LoadNote + "; ";
     else if (!s.JobPath.empty()) report = s.JobPath + ": ";
     report += winplat::CStr(s.SaturatedPoints) + " point(s) beyond the projection range held at its edge.";
     s.SaturatedPoints = 0;

@@ -145,6 +145,9 @@ struct ProgramState {
   std::string JobFileName;
   // The opened job's full path, as Msg shows it (notes on its frames follow it).
   std::string JobPath;
+  // The note a load has put in Msg while it builds its frames: a held-points
+  // note of those frames joins it instead of replacing it.
+  std::string LoadNote;
 
   // ---- Machine fields ----
   // Index 1..8; element 0 is no field and stays zero.

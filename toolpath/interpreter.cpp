@@ -298,9 +298,54 @@ void CommonEnd(LineScan& line) {
     path[static_cast<std::size_t>(line.LastAppended)].CycleCode = 5;
 }
 
+// The first word letter of a prepared line that no number follows (text in
+// parentheses is not looked into); 0 when every word has its number.
+char NumberlessWord(const std::string& text) {
+  int depth = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '(') ++depth;
+    if (c == ')' && depth > 0) --depth;
+    if (depth > 0 || !IsCapital(c)) continue;
+    std::size_t j = i + 1;
+    while (j < text.size() && text[j] == ' ') ++j;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    if (j < text.size() && text[j] == '.') ++j;
+    if (j < text.size() && IsDigit(text[j])) continue;
+    return c;
+  }
+  return 0;
+}
+
+// Whether a line as written holds a lower-case letter with a number after it
+// (outside parentheses and before a comment): a word the reader passes over.
+bool HasLowerCaseWord(const std::string& text) {
+  int depth = 0;
+  for (std::size_t i = 0; i + 1 < text.size() && text[i] != ';'; ++i) {
+    const char c = text[i];
+    if (c == '(') ++depth;
+    if (c == ')' && depth > 0) --depth;
+    if (depth > 0 || c < 'a' || c > 'z') continue;
+    const char n = text[i + 1];
+    if (IsDigit(n) || n == '.' || n == '-' || n == '+') return true;
+  }
+  return false;
+}
+
+// A word without a number reads as 0: the load says so, naming the line. A
+// parameter line's letters name variables and are not words.
+void NoteNumberlessWord(LineScan& line) {
+  const std::string& text = LineText(line);
+  if (text.rfind("G150", 0) == 0) return;
+  if (const char letter = NumberlessWord(text))
+    AddDiagnostic(line.Ctx, std::string(1, letter) + " has no number, read as 0");
+}
+
 void ScanLine(LineScan& line) {
+  if (!line.In.LowerCaseWords && HasLowerCaseWord(LineText(line))) line.In.LowerCaseWords = true;
   if (!PrepareLine(line)) return;
   if (line.Ctx.State.BlockCondition == BoolTrue) {
+    NoteNumberlessWord(line);
     ApplyModalWords(line);
     line.MotionCode = ChooseMotionCode(line);
     if (line.MotionCode == 0) return;
@@ -325,6 +370,7 @@ void ResetGcodeScan(GcodeInterpreter& in) {
   in.Scan = ScanLineState{};
   in.ArcReports.clear();
   in.ElementCapReported = false;
+  in.LowerCaseWords = false;
   ProgramState& state = in.Ctx.State;
   state.GcodeReaders = GcodeReaderMemory{};
   state.LoadDiagnostics.clear();
@@ -343,6 +389,7 @@ void ConnectGcodeAwk(GcodeInterpreter& in) {
 GcodeScanReport CollectScanReport(GcodeInterpreter& in) {
   GcodeScanReport report;
   report.Diagnostics = in.Ctx.State.LoadDiagnostics;
+  report.LowerCaseWords = in.LowerCaseWords;
   for (const std::string& m : in.ArcReports)
     if (std::find(report.Messages.begin(), report.Messages.end(), m) == report.Messages.end())
       report.Messages.push_back(m);

@@ -56,6 +56,8 @@ struct GcodeInterpreter {
   std::function<void(LineScan&)> CycleWords = CannedCycleWords;
   // Set once the element cap has been reported for this load.
   bool ElementCapReported = false;
+  // Set when a line of the load holds lower-case words, which are not read.
+  bool LowerCaseWords = false;
 };
 
 // Values of the line being interpreted; they start fresh on every line.
@@ -93,6 +95,7 @@ void ConnectGcodeAwk(GcodeInterpreter& in);
 struct GcodeScanReport {
   std::vector<std::string> Diagnostics;  // every problem met, with its line
   std::vector<std::string> Messages;     // distinct messages to show once
+  bool LowerCaseWords = false;           // some line was written in lower case
 };
 
 // Runs a whole program: reset, the scan of the file at `windowsPath` through

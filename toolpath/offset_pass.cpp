@@ -32,6 +32,31 @@ Point2D Tangent(double t) { return {Round2(std::cos(kPi / 2 + t)), Round2(std::s
 
 std::int32_t DirOf(std::int32_t code) { return code == 2 ? 1 : -1; }
 
+// An angle brought into [0, 2 pi).
+double Turn(double a) {
+  a = std::fmod(a, 2 * kPi);
+  return a < 0 ? a + 2 * kPi : a;
+}
+
+// Whether `x` lies past one end of an element from `from` to `to`: with
+// `pastEnd` beyond `to` in the direction of travel, else back beyond `from`.
+// A line (dir 0) compares along its direction; an arc about `centre` (dir +1
+// clockwise, -1 counter-clockwise) compares angles, a point outside its sweep
+// counting for the end it lies nearer.
+bool PastEnd(const Point2D& x, const Point2D& from, const Point2D& to, std::int32_t dir, const Point2D& centre,
+             bool pastEnd) {
+  if (dir == 0) {
+    const double ux = to.X - from.X, uy = to.Y - from.Y;
+    return pastEnd ? (x.X - to.X) * ux + (x.Y - to.Y) * uy > 0 : (x.X - from.X) * ux + (x.Y - from.Y) * uy < 0;
+  }
+  auto angle = [&](const Point2D& p) { return std::atan2(p.Y - centre.Y, p.X - centre.X); };
+  const double travel = -dir;
+  double sweep = Turn(travel * (angle(to) - angle(from)));
+  if (sweep == 0) sweep = 2 * kPi;
+  const double at = pastEnd ? Turn(travel * (angle(x) - angle(from))) : Turn(travel * (angle(to) - angle(x)));
+  return at > sweep && at - sweep < 2 * kPi - at;
+}
+
 struct SidePass {
   RadiusOffset& Ro;
 
@@ -49,6 +74,7 @@ struct SidePass {
   double Tend = 0, T0 = 0, T1 = 0;
   std::int32_t PrevDir = 0;
   double PrevR = 0;
+  Point2D PrevStart;  // programmed start of the previous element
   bool Closed = false;
   std::int32_t Index = 0;
   bool Skip = false;
@@ -89,6 +115,22 @@ struct SidePass {
       StartAt(x);
   }
 
+  // A crossing that lies back beyond the previous element's start or on
+  // beyond the current element's end would turn an element round, and a
+  // joint where the path reverses has no useful crossing: either is made
+  // with a corner arc about the programmed corner instead.
+  bool Degenerate(const Point2D& x, std::int32_t dir) const {
+    if (std::cos(Tend - T0) < -0.99) return true;
+    return PastEnd(x, PrevStart, A, PrevDir, PrevO, false) || PastEnd(x, A, B, dir, O, true);
+  }
+
+  void JoinAt(const Point2D& x, std::int32_t dir) {
+    if (Degenerate(x, dir))
+      OuterCorner();
+    else
+      EmitOrStart(x);
+  }
+
   void OuterCorner() {
     if (Index > 1) {
       E0 = Q;
@@ -111,7 +153,9 @@ struct SidePass {
     if (det != 0) {
       const double c1 = Ex.X * Q.Y - Ex.Y * Q.X;
       const double c2 = Tx.Y * P.X - Tx.X * P.Y;
-      EmitOrStart({(c1 * Tx.X + c2 * Ex.X) / det, (c1 * Tx.Y + c2 * Ex.Y) / det});
+      JoinAt({(c1 * Tx.X + c2 * Ex.X) / det, (c1 * Tx.Y + c2 * Ex.Y) / det}, 0);
+    } else if (std::cos(Tend - T0) < -0.99) {
+      OuterCorner();
     } else if (Index <= 1) {
       StartAt(P);
       if (Queued == 1) ClosingPoint = Q;
@@ -133,7 +177,7 @@ struct SidePass {
       const double t = T0 + sigma * kappa * alpha;
       x = {PrevO.X - sigma * rho1 * std::cos(t), PrevO.Y - sigma * rho1 * std::sin(t)};
     }
-    EmitOrStart(x);
+    JoinAt(x, 0);
   }
 
   void DropArc() {
@@ -153,7 +197,7 @@ struct SidePass {
     const double sigma = Sgn(vx * std::cos(Tend) + vy * std::sin(Tend));
     const double kappa = dir * SgnNonNeg(D);
     const double t = Tend - sigma * kappa * alpha;
-    EmitOrStart({O.X - sigma * rho * std::cos(t), O.Y - sigma * rho * std::sin(t)});
+    JoinAt({O.X - sigma * rho * std::cos(t), O.Y - sigma * rho * std::sin(t)}, dir);
   }
 
   void ArcAfterArc(std::int32_t dir, double r) {
@@ -190,6 +234,10 @@ struct SidePass {
       const double s = std::fabs(q) < 1e-05 ? SgnNonNeg(D) : Sgn(q);
       const Point2D x{PrevO.X + rho1 * std::sin(s * beta1 + phi), PrevO.Y + rho1 * std::cos(s * beta1 + phi)};
       E0 = std::fabs(D) < std::hypot(x.X - B.X, x.Y - B.Y) ? P : x;
+      if (E0.X == x.X && E0.Y == x.Y && Degenerate(x, dir)) {
+        OuterCorner();
+        return;
+      }
     }
     if (Index > 1)
       EmitPrevious(E0);
@@ -231,6 +279,8 @@ struct SidePass {
       PrevDir = dir;
       PrevR = r;
     }
+    if (LastCode == 1) PrevDir = 0;
+    PrevStart = p0;
     Ex = Tangent(Tend);
 
     std::int16_t code = 88;
@@ -289,6 +339,7 @@ struct SidePass {
         PrevO = O;
         PrevDir = code == 1 ? 0 : dir;
         PrevR = r;
+        PrevStart = A;
         Tend = T1;
         Ex = Tangent(T1);
       }

@@ -290,6 +290,12 @@ TEST_F(HeightSwitch, AnEditAfterAFieldSelectionRebuildsTheJobsFrames) {
   const std::int32_t all = Points(1);
   ASSERT_GT(all, 0);
   EXPECT_EQ(Points(6), 0) << "position 6 keeps only the pattern and the outline";
+  // Cancelled with nothing changed: position 6 kept nothing before either, so
+  // nothing is worth a word.
+  p.Switches.CancelButtonSO_Click();
+  EXPECT_EQ(p.Forms.Main.Msg.Caption().find("check the switch options"), std::string::npos)
+      << p.Forms.Main.Msg.Caption();
+  EXPECT_EQ(Points(1), all);
   // A field selection (a mirrored field) fills the point list with its
   // marker, which no switch frame keeps, and inverts the output.
   op::PickTab(p.Forms.Main.SSTab1, design::kTabFields);
@@ -317,6 +323,8 @@ TEST_F(HeightSwitch, AnEditAfterAFieldSelectionRebuildsTheJobsFrames) {
   EXPECT_EQ(std::count(codes.begin(), codes.end(), kDisplayFrame), 1);
   EXPECT_EQ(Points(6), 0);
   EXPECT_GT(Points(2), 0);
+  EXPECT_EQ(p.Forms.Main.Msg.Caption(), "Switch position 6 keeps no point of PLATE.NC: check the switch options")
+      << "the cancel emptied position 6";
   EXPECT_EQ(p.State.LoadingSettings, BoolFalse);
   EXPECT_EQ(Ini("SwitchMode", "Left"), std::to_string(p.Forms.SwOptForm.Left()));
 

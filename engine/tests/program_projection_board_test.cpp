@@ -11,6 +11,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
+#include <map>
+#include <random>
 
 #include "board_machine.h"
 #include "engine/field_calibration.h"
@@ -450,6 +452,77 @@ TEST_F(ProgramOnBoards, AnOpenFalseConditionBlockEndsWithItsProgram) {
       EXPECT_EQ(again[f][i].Colour, fresh[f][i].Colour) << f << ":" << i;
     }
   }
+}
+
+// Small programs as an operator opens them: what each projects (the width of
+// position 1's lit points) or what Msg says of it.
+TEST_F(ProgramOnBoards, SmallProgramsProjectAsWrittenOrSayWhy) {
+  console.texts[OutputText::TdTxt] = "0";
+  const fs::path jobs = testsupport::Root() / "C" / "Fieldray" / "Jobs";
+  std::mt19937 bytes(51);
+  std::string noise;
+  for (int i = 0; i < 2048; ++i) noise += static_cast<char>(bytes() & 0xFF);
+  struct Case {
+    const char* name;
+    std::string text;
+    const char* msg;  // exactly, or null for none
+  };
+  const std::vector<Case> cases = {
+      {"L.NC", "G0 X0 Y0 R10\nG1 X100 Y0\nG1 X100 Y100\n", ""},
+      {"BACK.NC", "G0 X0 Y0 R10\nG1 X100 Y0\nG1 X0 Y2\n", ""},
+      {"PLATE.NC", "G0 X0 Y0\nG1 X40 Y0\nG1 X40 Y30\nG1 X0 Y30\nG1 X10 Y\n",
+       "1 problem(s) in PLATE.NC: line 5: Y has no number, read as 0"},
+      {"WRENCH.NC", "(X and Y in brackets)\nG0 X0 Y0\nG1 X[12.92+#<x_offset>] Y5\nG1 X20 Y5\n",
+       "1 problem(s) in WRENCH.NC: line 3: X has no number, read as 0"},
+      {"GGGG.NC", "G0 X0 Y0\nG1 X5 Y5\nGGGG\nQ99 Z\n", "2 problem(s) in GGGG.NC: line 3: G has no number, read as 0"},
+      {"COMP.NC", "g20 g64 g17\ng0x-.2y-.2z0\ng1x0y0\ng1y1\n",
+       "COMP.NC: no motion read; G-code words are read in upper case"},
+      {"SHEET.NC", "G71 X100 Y100 Z5\n", "SHEET.NC: no motion read"},
+      {"NOISE.NC", noise, nullptr},
+  };
+  std::map<std::string, std::int32_t> width;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testsupport::WriteFile(jobs / c.name, c.text);
+    console.msg.clear();
+    Open(std::string("C:\\Fieldray\\Jobs\\") + c.name);
+    if (c.msg) {
+      EXPECT_EQ(console.msg, c.msg);
+    }
+    EXPECT_EQ(console.msg.find("check the switch options"), std::string::npos) << console.msg;
+    std::int32_t left = INT32_MAX, right = INT32_MIN;
+    for (const PointStruct& p : DeviceFrame(1)) {
+      if (p.Colour == 0) continue;
+      left = std::min(left, p.X);
+      right = std::max(right, p.X);
+    }
+    width[c.name] = right >= left ? right - left : 0;
+  }
+  // Random bytes read as nothing, and say so.
+  EXPECT_NE(console.msg.find("NOISE.NC: no motion read"), std::string::npos) << console.msg;
+  // The near-reversal turns round its far end as the L turns its corner: its
+  // copies reach no further than the L's.
+  EXPECT_GT(width["L.NC"], 0);
+  EXPECT_GT(width["BACK.NC"], 0);
+  EXPECT_LE(width["BACK.NC"], width["L.NC"] + 10);
+  EXPECT_EQ(width["SHEET.NC"], 0);
+}
+
+// A job name too long for the field puts the caption's strokes at the field's
+// edge: the note names the caption, never the program that lies inside.
+TEST_F(ProgramOnBoards, ACaptionBeyondTheFieldIsNamedAsTheCaptions) {
+  const std::string name = "A_JOB_NAME_OF_FIFTY_CHARACTERS_OR_MORE_FOR_THE_CAPTION.NC";
+  ASSERT_GE(name.size(), 50u);
+  const fs::path jobs = testsupport::Root() / "C" / "Fieldray" / "Jobs";
+  testsupport::WriteFile(jobs / name, testsupport::ReadFile(jobs / "BRACKET.NC"));
+  Open("C:\\Fieldray\\Jobs\\" + name);
+  const std::string tail = " point(s) held at the field's edge";
+  ASSERT_EQ(console.msg.rfind("caption: ", 0), 0u) << console.msg;
+  ASSERT_GT(console.msg.size(), tail.size());
+  EXPECT_EQ(console.msg.substr(console.msg.size() - tail.size()), tail);
+  EXPECT_GT(std::stoi(console.msg.substr(9)), 0) << console.msg;
+  EXPECT_EQ(console.msg.find("beyond the projection range"), std::string::npos) << console.msg;
+  EXPECT_EQ(state.SaturatedPoints, 0);
 }
 
 }  // namespace

@@ -283,3 +283,91 @@ TEST(IsOuterCorner, TurnsAndReversals) {
   a1 = 0, a2 = pi;  // with a counter-clockwise arc the sign turns over
   EXPECT_TRUE(IsOuterCorner(-1, a1, a2, 3, 1));
 }
+
+namespace {
+
+// The extent of every copy: the end points and, for arcs, the whole circle.
+struct Box {
+  double left = 1e300, right = -1e300, bottom = 1e300, top = -1e300;
+  void Take(double x, double y, double reach = 0) {
+    left = std::fmin(left, x - reach);
+    right = std::fmax(right, x + reach);
+    bottom = std::fmin(bottom, y - reach);
+    top = std::fmax(top, y + reach);
+  }
+};
+
+Box CopiesBox(const RadiusOffset& ro) {
+  Box box;
+  for (int i = 0; i <= ro.OutputCount; ++i) {
+    const PathElement& e = Out(ro, i);
+    box.Take(e.EndX, e.EndY);
+    if (e.MoveCode == 2 || e.MoveCode == 3) box.Take(e.CentreX, e.CentreY, std::fabs(e.ArcDiameter) / 2);
+  }
+  return box;
+}
+
+}  // namespace
+
+// A line that turns back almost onto itself: the trim of the two offset lines
+// would lie ten lengths away; on either side the copy turns round the corner
+// instead, and keeps within its offsets of the part.
+TEST(OffsetPass, NearReversalTurnsRoundInsteadOfRunningToTheCrossing) {
+  for (std::int16_t side : {1, 2}) {
+    SCOPED_TRACE("side " + std::to_string(side));
+    PathBuilder b;
+    b.side = side;
+    b.radius = 10;
+    b.Start(0, 0).Line(100, 0).Line(0, 2);
+    RadiusOffset ro;
+    RadiusOffsetPass(ro, b.path);
+    ASSERT_GE(ro.OutputCount, 5);
+    const Box box = CopiesBox(ro);
+    EXPECT_GE(box.left, -20 - 1e-6);
+    EXPECT_LE(box.right, 120 + 1e-6);
+    EXPECT_GE(box.bottom, -20 - 1e-6);
+    EXPECT_LE(box.top, 22 + 1e-6);
+    // Each copy ends at its own offset end beside (0, 2).
+    for (int i = 0; i <= ro.OutputCount; ++i) {
+      if (i == ro.OutputCount || Out(ro, i + 1).MoveCode == 88) {
+        EXPECT_NEAR(Out(ro, i).EndX, 0, 1);
+      }
+    }
+  }
+}
+
+// Inner corners of a triangle with a 30-degree corner stay trimmed at the
+// crossing of their offset lines, the copy one line per side.
+TEST(OffsetPass, TriangleKeepsItsInnerTrims) {
+  const double h = 100 * std::tan(3.141592653589793 / 6);
+  PathBuilder b;
+  b.side = 2;  // counter-clockwise: copies at -5 and -10, inside
+  b.radius = 5;
+  b.Start(0, 0).Line(100, 0).Line(0, h).Line(0, 0);
+  RadiusOffset ro;
+  RadiusOffsetPass(ro, b.path);
+  ASSERT_EQ(ro.OutputCount, 7);
+  const double corners[3][2] = {{0, 0}, {100, 0}, {0, h}};
+  for (int k = 0; k < 2; ++k) {
+    const double inset = 5.0 * (k + 1);
+    // The offset corner: A + inset (n1 + n2) / (1 + n1.n2), n the inward normals.
+    auto inner = [&](int c) {
+      const double* a = corners[c];
+      const double* p = corners[(c + 2) % 3];
+      const double* q = corners[(c + 1) % 3];
+      const double l1 = std::hypot(a[0] - p[0], a[1] - p[1]), l2 = std::hypot(q[0] - a[0], q[1] - a[1]);
+      const double n1x = -(a[1] - p[1]) / l1, n1y = (a[0] - p[0]) / l1;
+      const double n2x = -(q[1] - a[1]) / l2, n2y = (q[0] - a[0]) / l2;
+      const double f = inset / (1 + n1x * n2x + n1y * n2y);
+      return std::pair<double, double>{a[0] + f * (n1x + n2x), a[1] + f * (n1y + n2y)};
+    };
+    const int o = 4 * k;
+    // Tangents are kept to two decimals: the trims lie within a few hundredths.
+    for (int i = 0; i < 4; ++i) {
+      const auto [x, y] = inner(i % 3);
+      EXPECT_EQ(Out(ro, o + i).MoveCode, i == 0 ? 88 : 1) << "element " << o + i;
+      EXPECT_NEAR(Out(ro, o + i).EndX, x, 0.3) << "element " << o + i;
+      EXPECT_NEAR(Out(ro, o + i).EndY, y, 0.3) << "element " << o + i;
+    }
+  }
+}

@@ -10,6 +10,7 @@
 
 #include "test_support.h"
 #include "toolpath/interpreter.h"
+#include "toolpath/offset_pass.h"
 #include "toolpath/tests/interpreter_fixture.h"
 #include "toolpath/word_readers.h"
 
@@ -283,4 +284,51 @@ TEST_F(InterpreterTest, LongLinesOfOneWordStayCheap) {
     EXPECT_NO_THROW(GcodeAwk_ScanLine(interp));
   }
   ASSERT_NO_FATAL_FAILURE(ExpectSanePath(state.PathElements));
+}
+
+// Lettering cut from a drawing, offset both ways by the default tool radius:
+// every end of every copy stays within its offset (and the tangents' rounding)
+// of the programmed path, with no spike out to a far crossing.
+TEST_F(ProgramTest, LetteringOffsetsWithoutSpikes) {
+  const std::filesystem::path folder = testsupport::SharedTestData("gcode");
+  if (folder.empty()) GTEST_SKIP() << testsupport::NoSharedTestData("gcode");
+  const std::filesystem::path file = folder / "dxf2gcode-plasma" / "erin7.ngc";
+  if (!std::filesystem::exists(file)) GTEST_SKIP() << file << " is not in the corpus";
+  const std::string text = testsupport::ReadFile(file);
+  Load(Write("ERIN7.NGC", text));
+  const fieldray::PathArray programmed = state.PathElements;
+  ASSERT_GT(programmed.size(), 100u);
+  fieldray::toolpath::RadiusOffset ro;
+  fieldray::toolpath::RadiusOffsetPass(ro, programmed);
+  ASSERT_GT(ro.OutputCount, 100);
+
+  // Distance from a point to the programmed path, its arcs taken as chords
+  // and circles both (the nearer counts).
+  auto distance = [&](double x, double y) {
+    double best = 1e300;
+    for (std::size_t i = 2; i < programmed.size(); ++i) {
+      const PathElement& a = programmed[i - 1];
+      const PathElement& e = programmed[i];
+      if (e.MoveCode == 88) continue;
+      const double vx = e.EndX - a.EndX, vy = e.EndY - a.EndY, len2 = vx * vx + vy * vy;
+      double t = len2 == 0 ? 0 : ((x - a.EndX) * vx + (y - a.EndY) * vy) / len2;
+      t = std::fmax(0, std::fmin(1, t));
+      best = std::fmin(best, std::hypot(x - a.EndX - t * vx, y - a.EndY - t * vy));
+      if (e.MoveCode == 2 || e.MoveCode == 3) {
+        const double r = std::hypot(e.EndX - e.CentreX, e.EndY - e.CentreY);
+        best = std::fmin(best, std::fabs(std::hypot(x - e.CentreX, y - e.CentreY) - r));
+      }
+    }
+    return best;
+  };
+  int far = 0;
+  double worst = 0;
+  for (int i = 0; i <= ro.OutputCount; ++i) {
+    const PathElement& e = ro.OffsetOutput[static_cast<std::size_t>(i)];
+    const double reach = std::fabs(e.CompRadius) * 2;
+    const double d = distance(e.EndX, e.EndY);
+    worst = std::fmax(worst, d - reach);
+    if (d > reach + 1) ++far;
+  }
+  EXPECT_EQ(far, 0) << "worst end " << worst << " beyond its offset";
 }
