@@ -388,6 +388,17 @@ void FollowCopies(DXF& dxf, std::int32_t changed) {
   }
 }
 
+// A deferred row resolved: `block` is copied on into `host`'s file, and from
+// there into every block that had copied `host` already.
+void ReplayDeferred(DXF& dxf, std::int32_t host, std::int32_t block, const Placement& p) {
+  OpenForAppend(dxf, host);
+  dxf.db.InBlock = true;
+  CopyIntoHost(dxf, host, block, p);
+  dxf.db.InBlock = false;
+  dxf.reader.BlockFileNum.reset();
+  FollowCopies(dxf, host);
+}
+
 [[noreturn]] void DimensionBlockMissing(const std::string& name) {
   throw ProcedureError("DXFDimension", name +
                                            " has been referenced in the DXF file but a definition of this block was "
@@ -410,14 +421,7 @@ bool ReplayDeferredDimension(DXF& dxf, std::int32_t index) {
     p.dimension = true;
     p.layer = static_cast<std::int16_t>(d.Layer);
     p.X = d.X, p.Y = d.Y;
-    if (MayNest(spool, sd.host, block)) {
-      OpenForAppend(dxf, sd.host);
-      db.InBlock = true;
-      CopyIntoHost(dxf, sd.host, block, p);
-      db.InBlock = false;
-      dxf.reader.BlockFileNum.reset();
-      FollowCopies(dxf, sd.host);
-    }
+    if (MayNest(spool, sd.host, block)) ReplayDeferred(dxf, sd.host, block, p);
     return true;
   }, dxf.DrawingCleanup());
 }
@@ -496,14 +500,7 @@ bool DXFInsert(DXF& dxf, std::int32_t Index) {
       // The deferred path has no insert row of its own: the last one, if any, takes the box.
       p.insertRow = db.InsertCount;
       const std::int32_t block = FindBlock(spool, sd.blockName);
-      if (block != 0 && MayNest(spool, sd.host, block)) {
-        OpenForAppend(dxf, sd.host);
-        db.InBlock = true;
-        CopyIntoHost(dxf, sd.host, block, p);
-        db.InBlock = false;
-        dxf.reader.BlockFileNum.reset();
-        FollowCopies(dxf, sd.host);
-      }
+      if (block != 0 && MayNest(spool, sd.host, block)) ReplayDeferred(dxf, sd.host, block, p);
       db.InBlock = false;
       dxf.reader.BlockFileNum.reset();
       return true;

@@ -371,77 +371,64 @@ File& File::operator=(File&& other) noexcept {
   return *this;
 }
 
-File File::OpenForReading(std::string_view path) {
+File File::OpenAt(std::string_view path, int (*open)(const fs::path& host, std::uint32_t& error)) {
   File f;
   fs::path host;
-  if (!HostFor(path, &host)) {
+  if (!HostFor(path, &host))
     f.error_ = ERROR_INVALID_NAME;
-    return f;
-  }
-  // Readers share; a writer that created the file without sharing keeps them out.
-  f.fd_ = detail::OpenLocked(host, O_RDONLY, LOCK_SH, &f.error_);
+  else
+    f.fd_ = open(host, f.error_);
   return f;
+}
+
+File File::OpenForReading(std::string_view path) {
+  return OpenAt(path, [](const fs::path& host, std::uint32_t& error) {
+    // Readers share; a writer that created the file without sharing keeps them out.
+    return detail::OpenLocked(host, O_RDONLY, LOCK_SH, &error);
+  });
 }
 
 File File::CreateNew(std::string_view path) {
-  File f;
-  fs::path host;
-  if (!HostFor(path, &host)) {
-    f.error_ = ERROR_INVALID_NAME;
-    return f;
-  }
-  // Opened without truncation first: a file someone has open keeps its bytes.
-  int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-  if (fd < 0) {
-    f.error_ = detail::OpenError(errno, host);
-    return f;
-  }
-  if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-    ::close(fd);
-    f.error_ = ERROR_SHARING_VIOLATION;
-    return f;
-  }
-  if (::ftruncate(fd, 0) != 0) {
-    ::close(fd);
-    f.error_ = ERROR_ACCESS_DENIED;
-    return f;
-  }
-  f.fd_ = fd;
-  return f;
+  return OpenAt(path, [](const fs::path& host, std::uint32_t& error) {
+    // Opened without truncation first: a file someone has open keeps its bytes.
+    const int fd = ::open(host.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
+    if (fd < 0) {
+      error = detail::OpenError(errno, host);
+      return -1;
+    }
+    const bool locked = ::flock(fd, LOCK_EX | LOCK_NB) == 0;
+    if (!locked || ::ftruncate(fd, 0) != 0) {
+      error = locked ? ERROR_ACCESS_DENIED : ERROR_SHARING_VIOLATION;
+      ::close(fd);
+      return -1;
+    }
+    return fd;
+  });
 }
 
 File File::CreatePrivate(std::string_view path) {
-  File f;
-  fs::path host;
-  if (!HostFor(path, &host)) {
-    f.error_ = ERROR_INVALID_NAME;
-    return f;
-  }
-  f.fd_ = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-  if (f.fd_ < 0) f.error_ = errno == EEXIST ? ERROR_FILE_EXISTS : detail::OpenError(errno, host);
-  return f;
+  return OpenAt(path, [](const fs::path& host, std::uint32_t& error) {
+    const int fd = ::open(host.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+    if (fd < 0) error = errno == EEXIST ? ERROR_FILE_EXISTS : detail::OpenError(errno, host);
+    return fd;
+  });
 }
 
 File File::OpenForAppending(std::string_view path) {
-  File f;
-  fs::path host;
-  if (!HostFor(path, &host)) {
-    f.error_ = ERROR_INVALID_NAME;
-    return f;
-  }
-  const int fd = ::open(host.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
-  if (fd < 0) {
-    f.error_ = detail::OpenError(errno, host);
-    return f;
-  }
-  struct stat st{};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-    ::close(fd);
-    f.error_ = ERROR_ACCESS_DENIED;
-    return f;
-  }
-  f.fd_ = fd;
-  return f;
+  return OpenAt(path, [](const fs::path& host, std::uint32_t& error) {
+    const int fd = ::open(host.c_str(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+      error = detail::OpenError(errno, host);
+      return -1;
+    }
+    struct stat st{};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+      ::close(fd);
+      error = ERROR_ACCESS_DENIED;
+      return -1;
+    }
+    return fd;
+  });
 }
 
 std::int64_t File::Read(void* buffer, std::size_t count) {

@@ -153,6 +153,10 @@ class File {
   void Close();
 
  private:
+  // The file `open` opens at `path`'s host name: its descriptor, or -1 with
+  // the reason in `error`.
+  static File OpenAt(std::string_view path, int (*open)(const std::filesystem::path& host, std::uint32_t& error));
+
   int fd_ = -1;
   std::uint32_t error_ = 0;
 };
