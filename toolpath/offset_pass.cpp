@@ -119,19 +119,25 @@ struct SidePass {
   // beyond the current element's end would turn an element round, and a
   // joint where the path reverses has no useful crossing: either is made
   // with a corner arc about the programmed corner instead.
+  bool Reversal() const { return std::cos(Tend - T0) < -0.99; }
+
   bool Degenerate(const Point2D& x, std::int32_t dir) const {
-    if (std::cos(Tend - T0) < -0.99) return true;
+    if (Reversal()) return true;
     return PastEnd(x, PrevStart, A, PrevDir, PrevO, false) || PastEnd(x, A, B, dir, O, true);
   }
 
   void JoinAt(const Point2D& x, std::int32_t dir) {
     if (Degenerate(x, dir))
-      OuterCorner();
+      OuterCorner(!Reversal());
     else
       EmitOrStart(x);
   }
 
-  void OuterCorner() {
+  // The corner arc about the programmed corner from the previous copy's end
+  // to the next copy's start, turning in the outer corner's sense; with
+  // `shortWay` (an inner joint that has no usable crossing) it takes the
+  // shorter way round, so that it never loops about the corner.
+  void OuterCorner(bool shortWay = false) {
     if (Index > 1) {
       E0 = Q;
       EmitPrevious(Q);
@@ -139,7 +145,10 @@ struct SidePass {
       if (std::fabs(angles.StartAngle / DegreeFactor - angles.EndAngle / DegreeFactor) > 2.5) {
         E0 = Displace(A, std::fabs(D), angles.EndAngle);
         Ro.HoldAttributes = true;
-        Add(D > 0 ? 3 : 2, D, E0, A, std::fabs(D));
+        std::int32_t code = D > 0 ? 3 : 2;
+        const double counterClockwise = Turn(static_cast<double>(angles.EndAngle) - angles.StartAngle);
+        if (shortWay && (code == 3 ? counterClockwise : 2 * kPi - counterClockwise) > kPi) code = 5 - code;
+        Add(code, D, E0, A, std::fabs(D));
       }
     } else {
       ClosingPoint = Q;
@@ -154,7 +163,7 @@ struct SidePass {
       const double c1 = Ex.X * Q.Y - Ex.Y * Q.X;
       const double c2 = Tx.Y * P.X - Tx.X * P.Y;
       JoinAt({(c1 * Tx.X + c2 * Ex.X) / det, (c1 * Tx.Y + c2 * Ex.Y) / det}, 0);
-    } else if (std::cos(Tend - T0) < -0.99) {
+    } else if (Reversal()) {
       OuterCorner();
     } else if (Index <= 1) {
       StartAt(P);
@@ -235,7 +244,7 @@ struct SidePass {
       const Point2D x{PrevO.X + rho1 * std::sin(s * beta1 + phi), PrevO.Y + rho1 * std::cos(s * beta1 + phi)};
       E0 = std::fabs(D) < std::hypot(x.X - B.X, x.Y - B.Y) ? P : x;
       if (E0.X == x.X && E0.Y == x.Y && Degenerate(x, dir)) {
-        OuterCorner();
+        OuterCorner(!Reversal());
         return;
       }
     }

@@ -336,6 +336,40 @@ TEST(OffsetPass, NearReversalTurnsRoundInsteadOfRunningToTheCrossing) {
   }
 }
 
+// A step shorter than the offset: on its inner side the copies of the long
+// lines cross beyond the step, so each joint turns round its corner, and the
+// short way: every corner, inner or outer, a quarter turn, never a loop.
+TEST(OffsetPass, AStepShorterThanTheOffsetTurnsTheShortWayRound) {
+  const double pi = 3.141592653589793;
+  for (std::int16_t side : {1, 2}) {
+    SCOPED_TRACE("side " + std::to_string(side));
+    PathBuilder b;
+    b.side = side;
+    b.radius = 10;
+    b.Start(0, 0).Line(100, 0).Line(100, 2).Line(0, 2);
+    RadiusOffset ro;
+    RadiusOffsetPass(ro, b.path);
+    ASSERT_GE(ro.OutputCount, 5);
+    int arcs = 0;
+    for (int i = 1; i <= ro.OutputCount; ++i) {
+      const PathElement& e = Out(ro, i);
+      if (e.MoveCode != 2 && e.MoveCode != 3) continue;
+      ++arcs;
+      const PathElement& from = Out(ro, i - 1);
+      const double a0 = std::atan2(from.EndY - e.CentreY, from.EndX - e.CentreX);
+      const double a1 = std::atan2(e.EndY - e.CentreY, e.EndX - e.CentreX);
+      // The pass's arcs of code 2 turn counter-clockwise here: the outer
+      // corners' quarter turns (side 1) hold that to account.
+      const double sweep = std::fmod((e.MoveCode == 2 ? a1 - a0 : a0 - a1) + 4 * pi, 2 * pi);
+      EXPECT_LE(sweep, pi / 2 + 0.05) << "element " << i;
+    }
+    EXPECT_GT(arcs, 0);
+    const Box box = CopiesBox(ro);
+    EXPECT_GE(box.left, -20 - 1e-6);
+    EXPECT_LE(box.right, 120 + 1e-6);
+  }
+}
+
 // Inner corners of a triangle with a 30-degree corner stay trimmed at the
 // crossing of their offset lines, the copy one line per side.
 TEST(OffsetPass, TriangleKeepsItsInnerTrims) {
