@@ -207,9 +207,12 @@ class Windows : public ::testing::Test {
       GTEST_SKIP() << "no display server can be started here (Xvfb, xdotool or xwd missing)";
     out_ = testsupport::NewMachineRoot("windows-out");
     // The server picks a free display and writes its number on descriptor 3.
+    // It keeps running as it is between clients (no reset when the last one
+    // leaves), so a program started right after another one closed finds it.
     int number[2];
     ASSERT_EQ(pipe(number), 0);
-    bool started = xvfb_.Start({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp"},
+    bool started = xvfb_.Start({"Xvfb", "-displayfd", "3", "-screen", "0", "1280x1024x24", "-nolisten", "tcp",
+                                "-noreset"},
                                {}, out_ / "xvfb.log", number[1], 3);
     close(number[1]);
     std::string digits;
@@ -271,9 +274,19 @@ class Windows : public ::testing::Test {
     if (mainWindow == 0) {
       program.pid = -1;
       std::string text = testsupport::ReadFile(out_ / log);
-      EXPECT_NE(text.find("this build has no display support"), std::string::npos) << "fieldray --window ended: " << text;
+      EXPECT_NE(text.find("this build has no display support"), std::string::npos)
+          << "fieldray --window ended: " << text << ServerState();
     }
     return mainWindow;
+  }
+
+  // Whether the display server still runs, and what it logged.
+  std::string ServerState() const {
+    siginfo_t ended{};  // looked at, not reaped
+    bool running = xvfb_.pid > 0 && waitid(P_PID, static_cast<id_t>(xvfb_.pid), &ended, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+                   ended.si_pid == 0;
+    return std::string("\nXvfb on ") + display_ + (running ? " still runs" : " has ended") + "; its log:\n" +
+           testsupport::ReadFile(out_ / "xvfb.log");
   }
 
   // The [Main] place the settings file holds ("" when none).
@@ -335,7 +348,7 @@ TEST_F(Windows, TheOperatorWorksTheProgramWithMouseAndKeysAndClosesItsWindow) {
     std::string log = testsupport::ReadFile(out_ / "fieldray.log");
     if (log.find("this build has no display support") != std::string::npos)
       GTEST_SKIP() << "built without windows (FIELDRAY_WINDOW=OFF)";
-    FAIL() << "fieldray --window ended: " << log;
+    FAIL() << "fieldray --window ended: " << log << ServerState();
   }
 
   // The screen shows the form's own picture, pixel for pixel (once it took
@@ -524,7 +537,7 @@ TEST_F(Windows, GridCellsAreEditedByHandAndNoControlCodeReachesTheSettings) {
     program.pid = -1;
     if (testsupport::ReadFile(out_ / "editing.log").find("this build has no display support") != std::string::npos)
       GTEST_SKIP() << "built without windows (FIELDRAY_WINDOW=OFF)";
-    FAIL() << "fieldray --window ended: " << testsupport::ReadFile(out_ / "editing.log");
+    FAIL() << "fieldray --window ended: " << testsupport::ReadFile(out_ / "editing.log") << ServerState();
   }
   Settle(program, root, "editing-start");
 
