@@ -6,12 +6,14 @@
 // Every table has a logical upper bound (its visible size): a store above it
 // grows the table by the step of its table and of the code storing (a loader,
 // the INSERT/DIMENSION replay or the redline editor), to count + step. The
-// storage under the bound grows geometrically, so large drawings stay fast.
+// storage under the bound grows geometrically, in pages the process keeps
+// between drawings (row_pool.h), so large drawings stay fast.
 #include <cstdint>
 #include <vector>
 
 #include "fixed_string.h"
 #include "layers.h"
+#include "row_pool.h"
 #include "winplat/variant.h"
 
 namespace kelvane {
@@ -181,7 +183,7 @@ class DBTable {
   }
 
  private:
-  std::vector<T> rows_;
+  std::vector<T, RowAllocator<T>> rows_;
   std::int32_t upper_ = 0;
 };
 

@@ -134,6 +134,54 @@ TEST(EntityDB, RowsOutsideTheBoundsAreSubscriptErrors) {
   EXPECT_THROW(db.LineTable(0), winplat::AutomationError);
 }
 
+// A drawing read after another one stores its rows in the pages the first
+// one's tables used, and sees nothing of that drawing's rows.
+TEST(RowPool, ANewDrawingsTablesReuseTheLastOnesStorageBlank) {
+  const LineRecord* firstRows = nullptr;
+  {
+    EntityDB first;
+    first.InitDB(true);
+    for (int i = 1; i <= 2000; ++i) first.AddLine(Line(static_cast<float>(i)), Growth::Loader);
+    firstRows = &first.LineTable(1);
+  }
+  EntityDB second;
+  second.InitDB(true);
+  for (int i = 1; i <= 1990; ++i) second.AddLine(Line(-1), Growth::Insert);
+  if (RowPool::kKeeps) {
+    EXPECT_EQ(&second.LineTable(1), firstRows);
+  }
+  EXPECT_EQ(second.LineTable(1990).X1, -1);
+  // Above the count every row reads as a new one, whatever the pages held.
+  for (int row = 1991; row <= second.LineTable.UBound(); ++row) {
+    EXPECT_EQ(second.LineTable(row).X1, 0) << row;
+    EXPECT_EQ(second.LineTable(row).Layer, 0) << row;
+  }
+  second.LineTable.RedimPreserve(10);
+  second.LineTable.RedimPreserve(3000);
+  EXPECT_EQ(second.LineTable(10).X1, -1);
+  EXPECT_EQ(second.LineTable(11).X1, 0);
+  EXPECT_EQ(second.LineTable(2000).X1, 0);
+}
+
+TEST(RowPool, KeepsLargeBlocksUpToItsLimitAndSmallOnesNever) {
+  if (!RowPool::kKeeps) GTEST_SKIP() << "every block goes back to the heap under the address sanitizer";
+  const std::size_t before = RowPool::IdleBytes();
+  void* small = RowPool::Take(RowPool::kSmallest - 1);
+  RowPool::Give(small, RowPool::kSmallest - 1);
+  EXPECT_EQ(RowPool::IdleBytes(), before);
+
+  // Half the limit each, rounded up to its power of two: two fit, a third does not.
+  const std::size_t half = RowPool::kIdleLimit / 2;
+  void* blocks[3] = {RowPool::Take(half - 100), RowPool::Take(half - 100), RowPool::Take(half - 100)};
+  for (void* b : blocks) RowPool::Give(b, half - 100);
+  EXPECT_LE(RowPool::IdleBytes(), RowPool::kIdleLimit);
+  EXPECT_GE(RowPool::IdleBytes(), before + half);
+  // What was kept comes back for a request of the same size class.
+  void* again = RowPool::Take(half);
+  EXPECT_TRUE(again == blocks[0] || again == blocks[1] || again == blocks[2]);
+  RowPool::Give(again, half);
+}
+
 TEST(FixedString, PadsCutsAndComparesTrimmed) {
   FixedString<5> s("ab");
   EXPECT_EQ(s.Padded(), "ab   ");
