@@ -206,12 +206,12 @@ std::string Encode(const Variant& v, const std::string& png) {
 }  // namespace
 
 PropertyBag::Entry* PropertyBag::Find(std::string_view name) {
-  auto it = index_.find(UCase(std::string(name)));
+  auto it = index_.find(AsciiLower(name));
   return it == index_.end() ? nullptr : &entries_[it->second];
 }
 
 const PropertyBag::Entry* PropertyBag::Find(std::string_view name) const {
-  auto it = index_.find(UCase(std::string(name)));
+  auto it = index_.find(AsciiLower(name));
   return it == index_.end() ? nullptr : &entries_[it->second];
 }
 
@@ -245,7 +245,7 @@ void PropertyBag::WriteProperty(std::string_view name, const Variant& value, con
     e->value = std::move(v);
     e->png = std::move(png);
   } else {
-    index_.emplace(UCase(std::string(name)), entries_.size());
+    index_.emplace(AsciiLower(name), entries_.size());
     entries_.push_back(Entry{std::string(name), std::move(v), std::move(png)});
   }
 }
@@ -279,7 +279,7 @@ void PropertyBag::Parse(std::string_view text) {
                                        (why.empty() ? "" : ": " + why));
     }
     std::string name(line.substr(0, t1));
-    const auto [at, added] = index.try_emplace(UCase(name), parsed.size());
+    const auto [at, added] = index.try_emplace(AsciiLower(name), parsed.size());
     if (added) {
       parsed.push_back(Entry{std::move(name), std::move(value), std::move(png)});
     } else {

@@ -52,7 +52,7 @@ class PropertyBag {
   Entry* Find(std::string_view name);
   const Entry* Find(std::string_view name) const;
   std::vector<Entry> entries_;
-  std::unordered_map<std::string, std::size_t> index_;  // entry by name in upper case
+  std::unordered_map<std::string, std::size_t> index_;  // entry by name, ASCII letters in lower case
 };
 
 // The container's side of a placed control.
