@@ -300,10 +300,8 @@ void PropertyBag::LoadFile(const std::filesystem::path& file) {
 }
 
 void PropertyBag::SaveFile(const std::filesystem::path& file) const {
-  const std::string text = Serialize();
-  ReplacingWriter out = ReplacingWriter::OpenHost(file);
-  if (!out.IsOpen() || !out.Write(text) || !out.Commit())
-    throw AutomationError(75, {}, "Path/File access error: " + file.string() + ": " + std::strerror(out.SystemError()));
+  if (const int why = ReplacingWriter::ReplaceHost(file, Serialize()))
+    throw AutomationError(75, {}, "Path/File access error: " + file.string() + ": " + std::strerror(why));
 }
 
 }  // namespace winplat

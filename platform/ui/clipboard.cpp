@@ -77,9 +77,8 @@ bool WriteFormats(const Formats& formats) {
   const fs::path target = DataPath();
   std::string bytes = kHeader;
   for (const auto& [format, data] : formats) bytes += std::to_string(format) + ' ' + std::to_string(data.size()) + '\n' + data;
-  ReplacingWriter out = ReplacingWriter::OpenHost(target);
-  if (!out.IsOpen() || !out.Write(bytes) || !out.Commit()) {
-    writeError = "cannot write " + target.string() + ": " + std::strerror(out.SystemError());
+  if (const int why = ReplacingWriter::ReplaceHost(target, bytes)) {
+    writeError = "cannot write " + target.string() + ": " + std::strerror(why);
     return false;
   }
   return true;

@@ -51,9 +51,8 @@ class BootOffset {
   bool Set(std::int64_t offset, std::string* error) {
     std::lock_guard lock(mutex_);
     const std::filesystem::path file = File();
-    ReplacingWriter out = ReplacingWriter::OpenHost(file);
-    if (!out.IsOpen() || !out.Write(std::to_string(offset) + " " + HostBootId() + "\n") || !out.Commit()) {
-      if (error) *error = "cannot write " + file.string() + ": " + std::strerror(out.SystemError());
+    if (const int why = ReplacingWriter::ReplaceHost(file, std::to_string(offset) + " " + HostBootId() + "\n")) {
+      if (error) *error = "cannot write " + file.string() + ": " + std::strerror(why);
       return false;
     }
     generation_ = detail::RootGeneration();

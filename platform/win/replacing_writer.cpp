@@ -252,10 +252,14 @@ bool ReplacingWriter::Commit() {
   return ok;
 }
 
-int detail::ReplaceHostFile(const fs::path& target, std::string_view bytes) {
-  ReplacingWriter out = ReplacingWriter::OpenHost(target);
+int ReplacingWriter::ReplaceHost(const fs::path& target, std::string_view bytes) {
+  ReplacingWriter out = OpenHost(target);
   if (!out.IsOpen() || !out.Write(bytes) || !out.Commit()) return out.SystemError() ? out.SystemError() : EIO;
   return 0;
+}
+
+int detail::ReplaceHostFile(const fs::path& target, std::string_view bytes) {
+  return ReplacingWriter::ReplaceHost(target, bytes);
 }
 
 void ReplacingWriter::Abandon() {

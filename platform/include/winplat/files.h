@@ -185,6 +185,9 @@ class ReplacingWriter {
   static ReplacingWriter Open(std::string_view path);
   // A writer for a host path (the platform's own files).
   static ReplacingWriter OpenHost(const std::filesystem::path& target);
+  // Puts `bytes` in place of the host file `target` in one go: 0, or the
+  // system's reason (an errno value) for the failure.
+  static int ReplaceHost(const std::filesystem::path& target, std::string_view bytes);
 
   bool IsOpen() const { return fd_ >= 0; }
   // Why the open, a write or the commit failed (ERROR_* above), 0 when nothing did.
