@@ -91,15 +91,23 @@ int detail::OpenLocked(const fs::path& host, int flags, int lockOp, std::uint32_
     *error = OpenError(errno, host);
     return -1;
   }
-  struct stat st{};
-  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+  // On failure errno keeps the system's reason past the close.
+  auto fail = [fd](std::uint32_t code, int why) {
     ::close(fd);
-    *error = ERROR_ACCESS_DENIED;
+    errno = why;
+    return code;
+  };
+  struct stat st{};
+  if (::fstat(fd, &st) != 0) {
+    *error = fail(ERROR_ACCESS_DENIED, errno);
+    return -1;
+  }
+  if (!S_ISREG(st.st_mode)) {
+    *error = fail(ERROR_ACCESS_DENIED, S_ISDIR(st.st_mode) ? EISDIR : EINVAL);
     return -1;
   }
   if (::flock(fd, lockOp | LOCK_NB) != 0) {
-    ::close(fd);
-    *error = ERROR_SHARING_VIOLATION;
+    *error = fail(ERROR_SHARING_VIOLATION, errno);
     return -1;
   }
   return fd;

@@ -26,7 +26,9 @@ bool HostFor(std::string_view path, std::filesystem::path* out);
 
 // Opens an existing regular file (`flags` as for open(2)) and takes `lockOp`
 // (LOCK_SH or LOCK_EX) on it without waiting: the descriptor, or -1 with the
-// Windows error in `error` (ERROR_SHARING_VIOLATION when someone holds it).
+// Windows error in `error` (ERROR_SHARING_VIOLATION when someone holds it)
+// and the system's reason in errno (EISDIR for a folder, EINVAL for another
+// kind of file that is not a regular one).
 int OpenLocked(const std::filesystem::path& host, int flags, int lockOp, std::uint32_t* error);
 
 // Maps the first `bytes` of the open file `fd`. Writable: shared with every

@@ -172,9 +172,8 @@ ReplacingWriter ReplacingWriter::OpenHost(const fs::path& link) {
   std::uint32_t error = 0;
   const int lockFd = detail::OpenLocked(target, O_RDONLY | O_NONBLOCK, LOCK_EX, &error);
   if (lockFd < 0 && error != ERROR_FILE_NOT_FOUND) {
-    const int why = errno;
     w.error_ = error;
-    w.systemError_ = error == ERROR_SHARING_VIOLATION ? EWOULDBLOCK : fs::is_directory(target, ec) ? EISDIR : why;
+    w.systemError_ = errno;
     return w;
   }
   const bool keepMode = lockFd >= 0;

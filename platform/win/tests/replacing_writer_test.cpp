@@ -1,8 +1,10 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -92,6 +94,13 @@ TEST(ReplacingWriter, RefusalsSayWhyAndWriteNothing) {
   }
   EXPECT_EQ(testsupport::ReadFile(host), "in use");
   EXPECT_EQ(Listing(host.parent_path()), std::vector<std::string>{"open.dxf"});
+  // What stands in a target's place says what it is.
+  EXPECT_EQ(ReplacingWriter::Open("C:\\Out").SystemError(), EISDIR);
+  const fs::path pipe = host.parent_path() / "pipe.dxf";
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  EXPECT_EQ(ReplacingWriter::Open("C:\\Out\\pipe.dxf").SystemError(), EINVAL);
+  EXPECT_EQ(ReplacingWriter::ReplaceHost(pipe, "x"), EINVAL);
+  fs::remove(pipe);
   reader.Close();
   ReplacingWriter out = ReplacingWriter::Open("C:\\Out\\open.dxf");
   ASSERT_TRUE(out.IsOpen());
