@@ -44,6 +44,11 @@ void* MapMachineFile(int fd, std::size_t bytes, bool writable, std::string* erro
 // registry's): 0, or the system's reason (an errno value) for the failure.
 int ReplaceHostFile(const std::filesystem::path& target, std::string_view bytes);
 
+// Removes the files in `folder` named `prefix` and a process number whose
+// process has ended (what writers of that form killed mid-write left); the
+// count removed.
+int RemoveDeadWriterFiles(const std::filesystem::path& folder, std::string_view prefix);
+
 // The registry file can be read (registry.h's CheckRegistry, for code that
 // cannot include that header beside files.h).
 bool RegistryReadable(std::string* error);

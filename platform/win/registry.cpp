@@ -189,6 +189,10 @@ const char* ParseValue(const std::string& line, Value& v) {
 
 fs::path RegistryFile() { return MachineRoot() / "registry.reg"; }
 
+// Earlier builds wrote the registry through "registry.reg.new.PID"; what their
+// writers killed mid-write left goes at each start and write.
+constexpr std::string_view kOldTemporary = "registry.reg.new.";
+
 // Why the last call of this thread failed: the step and the system's reason.
 thread_local std::string lastFailure;
 
@@ -281,6 +285,7 @@ bool Save(const Hive& hive) {
     }
   }
   const fs::path file = RegistryFile();
+  detail::RemoveDeadWriterFiles(file.parent_path(), kOldTemporary);
   if (const int error = detail::ReplaceHostFile(file, out.str()); error != 0) return Failed("cannot write", file, error);
   return true;
 }
@@ -395,6 +400,7 @@ std::string RegFailureText() { return lastFailure; }
 bool CheckRegistry(std::string* error) {
   std::lock_guard guard(registryMutex);
   lastFailure.clear();
+  detail::RemoveDeadWriterFiles(RegistryFile().parent_path(), kOldTemporary);
   Hive hive;
   if (Load(hive)) return true;
   if (error) *error = lastFailure;

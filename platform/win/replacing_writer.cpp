@@ -31,21 +31,9 @@ int WriteAll(int fd, const char* data, std::size_t count) {
   return 0;
 }
 
-// The old registry's temporaries: "registry.reg.new.PID".
-constexpr std::string_view kOldRegistryTemporary = "registry.reg.new.";
-
 // The writing process of a temporary's name "TARGET.~PID-N"; 0 when the name
 // is none. `targetLength` receives the length of TARGET.
 pid_t TemporaryWriter(std::string_view name, std::size_t* targetLength = nullptr) {
-  if (name.starts_with(kOldRegistryTemporary)) {
-    const std::string_view digits = name.substr(kOldRegistryTemporary.size());
-    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string_view::npos)
-      return 0;
-    const long pid = std::stol(std::string(digits));
-    if (pid <= 0 || pid > 0x7FFFFFFF) return 0;
-    if (targetLength) *targetLength = kOldRegistryTemporary.size() - 5;  // "registry.reg"
-    return static_cast<pid_t>(pid);
-  }
   const std::size_t mark = name.rfind(".~");
   if (mark == std::string_view::npos || mark == 0) return 0;
   const std::string_view rest = name.substr(mark + 2);
@@ -81,6 +69,21 @@ int RemoveLeftoversIn(const fs::path& folder, const std::string* target) {
 }  // namespace
 
 bool IsReplacingTemporary(std::string_view name) { return TemporaryWriter(name) != 0; }
+
+int detail::RemoveDeadWriterFiles(const fs::path& folder, std::string_view prefix) {
+  int removed = 0;
+  std::error_code ec;
+  for (auto it = fs::directory_iterator(folder, ec); !ec && it != fs::directory_iterator(); it.increment(ec)) {
+    const std::string name = it->path().filename().string();
+    if (!name.starts_with(prefix)) continue;
+    const std::string digits = name.substr(prefix.size());
+    if (digits.empty() || digits.size() > 10 || digits.find_first_not_of("0123456789") != std::string::npos) continue;
+    const long long pid = std::stoll(digits);
+    if (pid <= 0 || pid > 0x7FFFFFFF || Running(static_cast<pid_t>(pid)) || !it->is_regular_file(ec)) continue;
+    if (::unlink(it->path().c_str()) == 0) ++removed;
+  }
+  return removed;
+}
 
 int RemoveWriteLeftovers(const fs::path& folder, bool recursive) {
   int removed = RemoveLeftoversIn(folder, nullptr);
