@@ -16,7 +16,6 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <fstream>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -350,16 +349,20 @@ LONG Read(const std::string& path, std::string_view name, Value& out) {
   });
 }
 
+// Stores `value` under `k`: an overwrite keeps the name's first spelling.
+void Put(Key& k, const Value& value) {
+  if (Value* v = FindValue(k, value.name)) {
+    std::string keepName = v->name;
+    *v = value;
+    v->name = keepName;
+  } else {
+    k.values.push_back(value);
+  }
+}
+
 LONG Write(const std::string& path, const Value& value) {
   return WithHive(true, [&](Hive& hive, bool& changed) {
-    Key& k = CreateKey(hive, path);
-    if (Value* v = FindValue(k, value.name)) {
-      std::string keepName = v->name;
-      *v = value;
-      v->name = keepName;
-    } else {
-      k.values.push_back(value);
-    }
+    Put(CreateKey(hive, path), value);
     changed = true;
     return ERROR_SUCCESS;
   });
@@ -419,14 +422,7 @@ LONG RegWriteStrings(const std::vector<RegString>& values) {
   }
   return WithHive(true, [&](Hive& hive, bool& changed) {
     for (std::size_t i = 0; i < values.size(); ++i) {
-      Key& k = CreateKey(hive, paths[i]);
-      Value value{values[i].name, REG_SZ, values[i].value, 0};
-      if (Value* v = FindValue(k, value.name)) {
-        value.name = v->name;  // an overwrite keeps the first spelling
-        *v = value;
-      } else {
-        k.values.push_back(value);
-      }
+      Put(CreateKey(hive, paths[i]), Value{values[i].name, REG_SZ, values[i].value, 0});
     }
     changed = !values.empty();
     return ERROR_SUCCESS;
