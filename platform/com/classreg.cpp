@@ -36,11 +36,15 @@ HRESULT RegistrationFailed(std::initializer_list<std::string_view> parts) noexce
   return SELFREG_E_CLASS;
 }
 
-// The registry's reason for a failed call, or `fallback` when it gave none.
-std::string RegistryReason(const char* fallback) {
+// The registry's reason for a failed call, or `fallback` when it gave none
+// (a missing key or value, or a bad argument).
+std::string RegistryReason(const std::string& fallback) {
   std::string why = RegFailureText();
   return why.empty() ? fallback : why;
 }
+
+// A registry call refused without a reason of the registry's own.
+constexpr const char* kBadKeyName = "a bad key name";
 
 }  // namespace
 
@@ -59,7 +63,7 @@ HRESULT RegisterServerClass(std::string_view progId, std::string_view clsid, std
                                      {HKEY_CLASSES_ROOT, clsidKey + "\\InprocServer32", "", library.string()},
                                      {HKEY_CLASSES_ROOT, clsidKey + "\\ProgID", "", progIdKey}});
     if (rc != ERROR_SUCCESS)
-      return RegistrationFailed({"class ", progIdKey, " not registered: ", RegistryReason("a bad key name")});
+      return RegistrationFailed({"class ", progIdKey, " not registered: ", RegistryReason(kBadKeyName)});
     return S_OK;
   } catch (const std::exception& e) {
     return RegistrationFailed({"class ", progId, " not registered: ", e.what()});
@@ -72,9 +76,9 @@ HRESULT UnregisterServerClass(std::string_view progId, std::string_view clsid) n
   try {
     registrationFailure.clear();
     LONG a = RegRemoveTree(HKEY_CLASSES_ROOT, progId);
-    std::string whyA = a == ERROR_SUCCESS || a == ERROR_FILE_NOT_FOUND ? "" : RegistryReason("a bad key name");
+    std::string whyA = a == ERROR_SUCCESS || a == ERROR_FILE_NOT_FOUND ? "" : RegistryReason(kBadKeyName);
     LONG b = RegRemoveTree(HKEY_CLASSES_ROOT, "CLSID\\" + std::string(clsid));
-    std::string whyB = b == ERROR_SUCCESS || b == ERROR_FILE_NOT_FOUND ? "" : RegistryReason("a bad key name");
+    std::string whyB = b == ERROR_SUCCESS || b == ERROR_FILE_NOT_FOUND ? "" : RegistryReason(kBadKeyName);
     if (whyA.empty() && whyB.empty()) return S_OK;
     return RegistrationFailed({"class ", progId, " not unregistered: ", whyA.empty() ? whyB : whyA});
   } catch (const std::exception& e) {
@@ -126,19 +130,12 @@ HRESULT CreateObjectByProgID(std::string_view progId, IDispatch** object, ExcepI
     // A registry that cannot be read says why, not that the class is missing.
     LONG rc = RegReadString(HKEY_CLASSES_ROOT, std::string(progId) + "\\CLSID", "", clsid);
     if (rc != ERROR_SUCCESS) {
-      const std::string why = RegFailureText();
-      Fail(excep, ErrorText(429) + ": " +
-                      (rc == ERROR_FILE_NOT_FOUND || why.empty() ? "class " + std::string(progId) + " is not registered"
-                                                                 : why));
+      Fail(excep, ErrorText(429) + ": " + RegistryReason("class " + std::string(progId) + " is not registered"));
       return REGDB_E_CLASSNOTREG;
     }
     rc = RegReadString(HKEY_CLASSES_ROOT, "CLSID\\" + clsid + "\\InprocServer32", "", library);
     if (rc != ERROR_SUCCESS || library.empty()) {
-      const std::string why = RegFailureText();
-      Fail(excep, ErrorText(429) + ": " +
-                      (rc == ERROR_SUCCESS || rc == ERROR_FILE_NOT_FOUND || why.empty()
-                           ? "no server library registered for " + std::string(progId)
-                           : why));
+      Fail(excep, ErrorText(429) + ": " + RegistryReason("no server library registered for " + std::string(progId)));
       return REGDB_E_CLASSNOTREG;
     }
     void* handle = nullptr;
