@@ -118,13 +118,7 @@ PictureObject::PictureObject(std::uint32_t bitmap, std::int32_t width, std::int3
   AddProperty(DISPID_HEIGHT, "Height", [this](Args&) { return Variant(height_); });
 }
 
-ComPtr<PictureObject> PictureObject::FromPixels(const Picture& pixels) {
-  HBITMAP bitmap = CreateBitmapFromPicture(pixels);
-  if (!bitmap) return {};
-  auto picture = MakeObject<PictureObject>(bitmap, pixels.width, pixels.height);
-  picture->owned_ = true;
-  return picture;
-}
+ComPtr<PictureObject> PictureObject::FromPixels(const Picture& pixels) { return FromPixels(Picture(pixels)); }
 
 ComPtr<PictureObject> PictureObject::FromPixels(Picture&& pixels) {
   const std::int32_t width = pixels.width, height = pixels.height;

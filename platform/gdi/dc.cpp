@@ -295,15 +295,22 @@ bool DPtoLP(HDC hdc, POINT* points, int count) {
   });
 }
 
-HBITMAP CreateCompatibleBitmap(HDC, int width, int height) {
-  if (width <= 0 || height <= 0 || width > Surface::kMaxSide || height > Surface::kMaxSide ||
-      static_cast<long long>(width) * height > Surface::kMaxArea)
-    return 0;
+bool gdi::BitmapSizeFits(int width, int height) {
+  return width > 0 && height > 0 && width <= Surface::kMaxSide && height <= Surface::kMaxSide &&
+         static_cast<long long>(width) * height <= Surface::kMaxArea;
+}
+
+HBITMAP gdi::AddBitmap(std::shared_ptr<Surface> surface) {
   Lock lock(Reg().mu);
   auto o = std::make_shared<GdiObject>();
   o->kind = Kind::Bitmap;
-  o->bitmap = std::make_shared<Surface>(width, height, 0);
+  o->bitmap = std::move(surface);
   return AddObject(std::move(o));
+}
+
+HBITMAP CreateCompatibleBitmap(HDC, int width, int height) {
+  if (!BitmapSizeFits(width, height)) return 0;
+  return AddBitmap(std::make_shared<Surface>(width, height, 0));
 }
 
 bool GetBitmapSize(HBITMAP bitmap, SIZE* size) {

@@ -26,6 +26,9 @@ struct Surface {
     Limit(&width, &height);
     px.assign(static_cast<std::size_t>(width) * height, fill);
   }
+  // Takes `pixels` as they are: the caller checked BitmapSizeFits and that
+  // they number w * h.
+  Surface(int w, int h, std::vector<std::uint32_t>&& pixels) : width(w), height(h), px(std::move(pixels)) {}
   bool Inside(int x, int y) const { return x >= 0 && y >= 0 && x < width && y < height; }
   std::uint32_t& At(int x, int y) { return px[static_cast<std::size_t>(y) * width + x]; }
   void Resize(int w, int h, std::uint32_t fill);
@@ -143,6 +146,10 @@ using Lock = std::lock_guard<std::recursive_mutex>;
 Dc* FindDc(HDC hdc);
 ObjectPtr FindObject(HGDIOBJ handle);
 HGDIOBJ AddObject(ObjectPtr object);
+// A bitmap of that size can be made (each side and the area within the limits).
+bool BitmapSizeFits(int width, int height);
+// A new bitmap object over `surface`.
+HBITMAP AddBitmap(std::shared_ptr<Surface> surface);
 // A context on a surface with a fresh default state.
 Dc* NewDc(std::shared_ptr<Surface> surface, HWND window);
 void DestroyDc(HDC hdc);

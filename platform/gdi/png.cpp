@@ -270,42 +270,13 @@ bool LoadPicturePng(const std::filesystem::path& path, Picture* picture, std::st
 }
 
 HBITMAP CreateBitmapFromPicture(Picture&& picture) {
-  if (picture.width <= 0 || picture.height <= 0 || picture.width > Surface::kMaxSide ||
-      picture.height > Surface::kMaxSide ||
-      static_cast<long long>(picture.width) * picture.height > Surface::kMaxArea ||
+  if (!BitmapSizeFits(picture.width, picture.height) ||
       picture.pixels.size() != static_cast<std::size_t>(picture.width) * static_cast<std::size_t>(picture.height))
-    return CreateBitmapFromPicture(static_cast<const Picture&>(picture));
-  // A bitmap of one pixel that then takes the picture's own pixels: they are
-  // never held twice.
-  HBITMAP bitmap = CreateCompatibleBitmap(0, 1, 1);
-  if (!bitmap) return 0;
-  Lock lock(Reg().mu);
-  ObjectPtr o = FindObject(bitmap);
-  if (!o || o->kind != Kind::Bitmap || !o->bitmap) {
-    DeleteObject(bitmap);
     return 0;
-  }
-  o->bitmap->width = picture.width;
-  o->bitmap->height = picture.height;
-  o->bitmap->px = std::move(picture.pixels);
-  picture.pixels.clear();
-  return bitmap;
+  // The bitmap takes the picture's own pixels: they are never held twice.
+  return AddBitmap(std::make_shared<Surface>(picture.width, picture.height, std::move(picture.pixels)));
 }
 
-HBITMAP CreateBitmapFromPicture(const Picture& picture) {
-  if (picture.pixels.size() != static_cast<std::size_t>(std::max(picture.width, 0)) *
-                                   static_cast<std::size_t>(std::max(picture.height, 0)))
-    return 0;
-  HBITMAP bitmap = CreateCompatibleBitmap(0, picture.width, picture.height);
-  if (!bitmap) return 0;
-  Lock lock(Reg().mu);
-  ObjectPtr o = FindObject(bitmap);
-  if (!o || o->kind != Kind::Bitmap || o->bitmap->px.size() != picture.pixels.size()) {
-    DeleteObject(bitmap);
-    return 0;
-  }
-  o->bitmap->px = picture.pixels;
-  return bitmap;
-}
+HBITMAP CreateBitmapFromPicture(const Picture& picture) { return CreateBitmapFromPicture(Picture(picture)); }
 
 }  // namespace winplat
