@@ -134,11 +134,11 @@ TEST_F(IsaTransport, BusyPortInsideFortyFiveSecondsShowsTheNoteAndSends) {
 
 TEST_F(IsaTransport, TheNoteFollowsTheMachinesUptime) {
   ConfigureBoards("[Board0]\nFault=busy port\n");
-  winplat::SetMachineUptime(10'000);  // the machine root started ten seconds ago
+  ASSERT_TRUE(winplat::SetMachineUptime(10'000));  // the machine root started ten seconds ago
   std::int32_t lib = 0, d1 = 0, d2 = 0;
   EXPECT_EQ(vx::GetDates()(&lib, &d1, &d2), 0);
   EXPECT_EQ(boxes.Count("The TB board requires 60 seconds"), 1);
-  winplat::SetMachineUptime(3'600'000);
+  ASSERT_TRUE(winplat::SetMachineUptime(3'600'000));
   EXPECT_EQ(vx::GetDates()(&lib, &d1, &d2), 0);  // now the port box, answered OK
   EXPECT_EQ(boxes.Count("The PC to TRIBANK32 communications port should be empty but is not."), 1);
 }

@@ -42,7 +42,7 @@ void SetClock(Clock* clock);
 // process on this machine root that reads the clock from now on. False, with
 // the reason in `error`, when the setting cannot be written; the clock then
 // stays as it was.
-bool SetMachineUptime(std::uint64_t ms, std::string* error = nullptr);
+[[nodiscard]] bool SetMachineUptime(std::uint64_t ms, std::string* error = nullptr);
 
 // Windows' 32-bit tick count (wraps after 49.7 days).
 std::uint32_t GetTickCount();
