@@ -96,20 +96,21 @@ void BlockSpool::ThrowIfNotStored() const {
   if (!failedFile_.empty()) throw OutputFileError(failedError_, failedFile_);
 }
 
-bool BlockSpool::MoveToDisk() {
+bool BlockSpool::MoveToDisk(const std::string& appending) {
   const std::string folder = folder_.substr(0, folder_.size() - 1);
   // Another process's sweep may take the new folder before this read holds
   // it; the name is then free again a moment later.
   bool held = false;
   for (int attempt = 0; attempt < 20 && !held; ++attempt) held = held_.Create(folder);
-  if (!held) return false;
+  if (!held) return Fail(appending, winplat::ERROR_ACCESS_DENIED);
   std::string bytes;
   for (const std::string& file : files_) {
     bytes.clear();
     winplat::MemoryFiles::Read(file, bytes);
     winplat::File out = winplat::File::CreatePrivate(file);
-    if (!out.IsOpen()) return false;
-    if (!bytes.empty() && out.Write(bytes.data(), bytes.size()) != static_cast<std::int64_t>(bytes.size())) return false;
+    if (!out.IsOpen() ||
+        (!bytes.empty() && out.Write(bytes.data(), bytes.size()) != static_cast<std::int64_t>(bytes.size())))
+      return Fail(file, out.Error() ? out.Error() : winplat::ERROR_ACCESS_DENIED);
     winplat::MemoryFiles::Delete(file);
   }
   onDisk_ = true;
@@ -142,7 +143,7 @@ bool BlockSpool::Append(std::int32_t row, const char* bytes, std::size_t count) 
       return true;
     }
     // The allowance is passed: this read's files, and the rest of it, go on disk.
-    if (!MoveToDisk()) return Fail(file, winplat::ERROR_ACCESS_DENIED);
+    if (!MoveToDisk(file)) return false;
   }
   return AppendOnDisk(row, bytes, count);
 }

@@ -104,7 +104,9 @@ class BlockSpool : public std::enable_shared_from_this<BlockSpool> {
   std::int32_t writing = 0;         // the block row whose file was last opened for appending
 
  private:
-  bool MoveToDisk();
+  // Moves this read's files to the disk folder; false, the failure recorded
+  // (naming `appending` when the folder cannot be held), when it cannot.
+  bool MoveToDisk(const std::string& appending);
   bool AppendOnDisk(std::int32_t row, const char* bytes, std::size_t count);
   bool Fail(const std::string& file, std::uint32_t error);
 

@@ -457,7 +457,9 @@ TEST_F(BlockFilesTest, ARecordTheDiskCannotTakeFailsTheRead) {
   const std::string path = Put("big.dxf", LineBlocks(3, 400));
   ASSERT_TRUE(Load(path));
   ASSERT_EQ(db().LineCount, 3 * 400 * 2);
-  for (std::int64_t allowance : {std::int64_t{0}, std::int64_t{3000}}) {
+  // All on disk; moved to disk within the first block, the rest failing;
+  // moved at the second block, copying the first one failing.
+  for (std::int64_t allowance : {std::int64_t{0}, std::int64_t{3000}, std::int64_t{12000}}) {
     kelvane::BlockSpool::SetMemoryAllowance(allowance);
     std::string description;
     const bool failedAsItShould = testsupport::InChildWithFileSizeLimit(4096, [&] {
