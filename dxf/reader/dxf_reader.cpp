@@ -14,6 +14,7 @@
 #include "winplat/messages.h"
 #include "winplat/numeric.h"
 #include "winplat/paths.h"
+#include "winplat/text.h"
 
 namespace kelvane {
 
@@ -135,9 +136,7 @@ void DrawProgress(ReaderState& r, PictureBox* status) {
 std::string NumberNote(const ReaderState& r) {
   const std::optional<NumberFault>& fault = r.GroupValueTable.FirstNumberFault();
   if (!fault) return {};
-  std::string value = fault->value;
-  const std::size_t first = value.find_first_not_of(" \t");
-  value = first == std::string::npos ? std::string() : value.substr(first, value.find_last_not_of(" \t") - first + 1);
+  std::string value = winplat::TrimSpace(fault->value);
   constexpr std::size_t kShown = 40;
   if (value.size() > kShown) value = value.substr(0, kShown - 3) + "...";
   const std::uint64_t line = r.DXFFileNum.LineOf(fault->at);
