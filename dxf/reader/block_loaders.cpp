@@ -3,7 +3,6 @@
 #include <cmath>
 #include <fstream>
 #include <set>
-#include <sstream>
 
 #include "block_records.h"
 #include "block_spool.h"
@@ -612,7 +611,6 @@ bool DXFDimension(DXF& dxf) {
         row.X = at.X, row.Y = at.Y;
         row.ScaleX = 1, row.ScaleY = 1;
         const std::int32_t index = db.AddDeferredInsert(row);
-        if (index < 1) return false;
         spool.deferred.push_back(SpooledDeferred{host, name});
         dxf.reader.Copies.deferredDimensions.insert(index);
         return true;
