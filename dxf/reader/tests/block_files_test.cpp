@@ -374,8 +374,9 @@ TEST_F(BlockFilesTest, KilledReadsLeaveNothingOnceTheNextReadOrStartHasRun) {
   std::mt19937 random(5454);
   std::uniform_int_distribution<int> when(1, yieldsPerRead * 2);
 
-  // In memory: a killed read leaves nothing anywhere.
-  for (int k = 0; k < 12; ++k) {
+  // In memory: a killed read leaves nothing anywhere (nothing reaches the
+  // disk at all, so a few kills tell as much as many).
+  for (int k = 0; k < 3; ++k) {
     ASSERT_TRUE(KillReadAfter(path, when(random), false)) << k;
     ExpectNothingLeft("memory, kill " + std::to_string(k));
   }
