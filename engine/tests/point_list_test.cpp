@@ -161,7 +161,8 @@ TEST(WriteFrameToBoard, ARefusedWriteIsShownNotTakenForSuccess) {
 }
 
 // A frame that was not written stays in Msg: what the caption says after it
-// (its font, its own frame) is added, whatever Msg held before is replaced.
+// (its font, its own frame) is added, whatever Msg held before is replaced,
+// and a caption shown again says it once.
 TEST(WriteFrameToBoard, AFailureStaysInMsgWhenTheCaptionSaysSomethingAfterIt) {
   const std::string failure = "Frame 14 not written (317 points): Disk is full. File will not be saved.";
   const std::string font = "Caption font C:\\Fieldray\\stick.vxf could not be loaded";
@@ -169,12 +170,15 @@ TEST(WriteFrameToBoard, AFailureStaysInMsgWhenTheCaptionSaysSomethingAfterIt) {
     const char* name;
     std::int32_t jobStatus;  // the job frame's write
     std::int32_t fontStatus, captionStatus;
+    bool shown;  // the caption is shown; else only its frame is written
+    int shows;   // how often the caption follows the job's frame
     std::string msg;
   } cases[] = {
-      {"font not loaded after a full disk", -403, -401, 0, failure + "; " + font},
-      {"caption frame not written after it", -403, 0, -403,
+      {"font not loaded after a full disk", -403, -401, 0, true, 1, failure + "; " + font},
+      {"font not loaded twice after a full disk", -403, -401, 0, true, 2, failure + "; " + font},
+      {"caption frame not written after it", -403, 0, -403, false, 1,
        failure + "; Frame 101 not written (2 points): Disk is full. File will not be saved."},
-      {"font not loaded after a good write", 0, -401, 0, font},
+      {"font not loaded after a good write", 0, -401, 0, true, 1, font},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -190,12 +194,14 @@ TEST(WriteFrameToBoard, AFailureStaysInMsgWhenTheCaptionSaysSomethingAfterIt) {
     rig.state.FrameBuffer.resize(3);
     frame = CaptionFrameNumber;
     name = "Text";
-    if (c.fontStatus != 0) {
-      rig.board.fontStatus = c.fontStatus;
-      std::string caption = "PLATE.DXF";
-      ShowCaption(rig.e, caption);
-    } else {
-      WriteFrameToBoard(rig.e, frame, name);
+    for (int i = 0; i < c.shows; ++i) {
+      if (c.shown) {
+        rig.board.fontStatus = c.fontStatus;
+        std::string caption = "PLATE.DXF";
+        ShowCaption(rig.e, caption);
+      } else {
+        WriteFrameToBoard(rig.e, frame, name);
+      }
     }
     EXPECT_EQ(rig.console.msg, c.msg);
   }
