@@ -161,11 +161,13 @@ TEST(WriteFrameToBoard, ARefusedWriteIsShownNotTakenForSuccess) {
 }
 
 // A frame that was not written stays in Msg: what the caption says after it
-// (its font, its own frame) is added, whatever Msg held before is replaced,
-// and a caption shown again says it once.
+// (its font, its own frame, its strokes held at the field's edge) is added,
+// whatever Msg held before is replaced, and a caption shown again says it once.
 TEST(WriteFrameToBoard, AFailureStaysInMsgWhenTheCaptionSaysSomethingAfterIt) {
   const std::string failure = "Frame 14 not written (317 points): Disk is full. File will not be saved.";
   const std::string font = "Caption font C:\\Fieldray\\stick.vxf could not be loaded";
+  // Its nine letters all start beyond the field's 1000 board units.
+  const std::string held = "caption: 9 point(s) held at the field's edge";
   const struct {
     const char* name;
     std::int32_t jobStatus;  // the job frame's write
@@ -179,11 +181,16 @@ TEST(WriteFrameToBoard, AFailureStaysInMsgWhenTheCaptionSaysSomethingAfterIt) {
       {"caption frame not written after it", -403, 0, -403, false, 1,
        failure + "; Frame 101 not written (2 points): Disk is full. File will not be saved."},
       {"font not loaded after a good write", 0, -401, 0, true, 1, font},
+      {"caption beyond the field after a full disk", -403, 0, 0, true, 1, failure + "; " + held},
+      {"caption beyond the field twice after a full disk", -403, 0, 0, true, 2, failure + "; " + held},
+      {"caption beyond the field after a good write", 0, 0, 0, true, 1, held},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EngineRig rig;
     rig.state.ProgramDir = "C:\\Fieldray\\";
+    rig.state.FieldCalibration[1].XScale = rig.state.FieldCalibration[1].YScale = 1000;
+    rig.console.CaptionBox("2000", "0", "120", "120");
     rig.console.SetMsg("C:\\Fieldray\\Jobs\\PLATE.DXF");
     rig.board.writeStatus = c.jobStatus;
     rig.state.FrameBuffer.resize(318);
