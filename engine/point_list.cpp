@@ -117,6 +117,10 @@ void SetMsgKeepingFrameFailure(Engine& engine, const std::string& text) {
   if (shown != kept) engine.Console.SetMsg(kept);
 }
 
+void ClearMsgIf(Engine& engine, const std::string& text) {
+  if (!text.empty() && engine.Console.Msg() == text) engine.Console.SetMsg("");
+}
+
 std::int32_t GetWorkingFrameNumber(Engine& engine) {
   std::int32_t frame = 0;
   engine.Vx.GetWorkingFrame(&frame);

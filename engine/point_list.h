@@ -26,6 +26,10 @@ void WriteFrameToBoard(Engine& engine, std::int32_t frame, const std::string& na
 // reads that failure, "; " and `text` instead, whatever else it showed.
 void SetMsgKeepingFrameFailure(Engine& engine, const std::string& text);
 
+// Empties Msg while it still reads `text` (not empty): a text that has taken
+// its place since stays.
+void ClearMsgIf(Engine& engine, const std::string& text);
+
 // Reads the boards' working frame into FrameBuffer.
 void ReadWorkingFrame(Engine& engine);
 

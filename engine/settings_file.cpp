@@ -4,6 +4,7 @@
 #include <limits>
 #include <vector>
 
+#include "engine/point_list.h"
 #include "winplat/numeric.h"
 #include "winplat/paths.h"
 #include "winplat/profile.h"
@@ -84,7 +85,7 @@ IniWrite WriteIniValue(Engine& engine, const std::string& section, const std::st
   }
   // A good write after a failure: the failure's text no longer holds, but a
   // text that has taken its place in Msg since stays.
-  if (s.SettingsWriteFailed && engine.Console.Msg() == s.SettingsFailureMsg) engine.Console.SetMsg("");
+  ClearMsgIf(engine, s.SettingsFailureMsg);
   s.SettingsWriteFailed = false;
   s.SettingsFailureMsg.clear();
   return IniWrite::Stored;

@@ -214,6 +214,27 @@ TEST(WriteFrameToBoard, AFailureStaysInMsgWhenTheCaptionSaysSomethingAfterIt) {
   }
 }
 
+// Msg is emptied only while it reads the text; an empty text never empties it.
+TEST(ClearMsgIf, EmptiesMsgOnlyWhileItStillReadsTheText) {
+  const struct {
+    const char* shown;
+    const char* text;
+    const char* msg;
+  } cases[] = {
+      {"Top not saved: line breaks cannot be stored", "Top not saved: line breaks cannot be stored", ""},
+      {"C:\\Fieldray\\Jobs\\PLATE.DXF", "Top not saved: line breaks cannot be stored",
+       "C:\\Fieldray\\Jobs\\PLATE.DXF"},
+      {"C:\\Fieldray\\Jobs\\PLATE.DXF", "", "C:\\Fieldray\\Jobs\\PLATE.DXF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown + std::string(" / ") + c.text);
+    EngineRig rig;
+    rig.console.SetMsg(c.shown);
+    ClearMsgIf(rig.e, c.text);
+    EXPECT_EQ(rig.console.msg, c.msg);
+  }
+}
+
 TEST(WriteFrameToBoard, OneMessageNamesEveryFrameTooLargeForTheBoard) {
   EngineRig rig;
   const std::pair<std::int32_t, std::size_t> writes[] = {
