@@ -70,7 +70,6 @@ IniWrite WriteIniValue(Engine& engine, const std::string& section, const std::st
   value = winplat::Trim(value);
   ProgramState& s = engine.State;
   auto fail = [&](std::string text) {
-    s.SettingsWriteFailed = true;
     s.SettingsFailureMsg = text;
     engine.Console.SetMsg(text);
   };
@@ -86,7 +85,6 @@ IniWrite WriteIniValue(Engine& engine, const std::string& section, const std::st
   // A good write after a failure: the failure's text no longer holds, but a
   // text that has taken its place in Msg since stays.
   ClearMsgIf(engine, s.SettingsFailureMsg);
-  s.SettingsWriteFailed = false;
   s.SettingsFailureMsg.clear();
   return IniWrite::Stored;
 }

@@ -293,9 +293,9 @@ TEST_F(Startup, ACaptionTextTheSettingsCannotHoldIsNamedAndTheStoredOneShownAgai
   EXPECT_EQ(m.Msg.Caption(), "XPosition not saved: line breaks cannot be stored");
   EXPECT_EQ(m.CapX.Text(), stored);
   EXPECT_EQ(engine::ReadIniValue(p.e, "CaptionProjection", "XPosition"), stored);
-  EXPECT_TRUE(p.state.SettingsWriteFailed);
+  EXPECT_EQ(p.state.SettingsFailureMsg, m.Msg.Caption());
   m.CapY.SetText("5000");
-  EXPECT_FALSE(p.state.SettingsWriteFailed);
+  EXPECT_EQ(p.state.SettingsFailureMsg, "");
   EXPECT_EQ(m.Msg.Caption(), "");
   p.Close();
 }
