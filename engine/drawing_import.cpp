@@ -226,6 +226,13 @@ std::string ReadIntoControl(DxfHost& dxf1, const std::string& path, float& l, fl
 
 bool WithinOneQuadrant(float l, float t, float r, float b) { return (l >= 0 || r <= 0) && (b >= 0 || t <= 0); }
 
+// Each character the status line cannot show (a control character, any
+// outside printable ASCII) becomes '?'.
+void ShowableOnly(std::string& text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+}
+
 // What the control noted of the file it read last, without failing (a value
 // of a numeric group that is not a number): "" when nothing. Characters the
 // status line cannot show read "?".
@@ -239,8 +246,7 @@ std::string ReadNoteOf(DxfHost& dxf1) {
     const ComPtr<IDispatch> last = winplat::CallMethod(drawings.Get(), "Item", {Variant(count)}).ToObject();
     if (last) note = DxfHost::Field(last.Get(), "ReadNote").ToString();
   });
-  for (char& c : note)
-    if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+  ShowableOnly(note);
   return note;
 }
 
@@ -285,8 +291,7 @@ std::string ReaderSentence(const std::string& description) {
     sentence = line.substr(first);
     break;
   }
-  for (char& c : sentence)
-    if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+  ShowableOnly(sentence);
   while (!sentence.empty() && sentence.back() == ' ') sentence.pop_back();
   // A cut sentence says so: it ends with "...", the whole within the limit.
   if (sentence.size() > MaxReaderSentence) sentence = sentence.substr(0, MaxReaderSentence - 3) + "...";
