@@ -250,10 +250,10 @@ std::string ReadNoteOf(DxfHost& dxf1) {
   return note;
 }
 
-// Within one quadrant the selected field places the drawing; straddling an
-// axis it is shown about the origin in field S's window.
-void PlaceDrawing(Engine& engine, float l, float t, float r, float b) {
-  if (WithinOneQuadrant(l, t, r, b)) {
+// Within one quadrant (WithinOneQuadrant) the selected field places the
+// drawing; straddling an axis it is shown about the origin in field S's window.
+void PlaceDrawing(Engine& engine, bool oneQuadrant) {
+  if (oneQuadrant) {
     bool enabled = true;
     EnableOptFld(engine, enabled);
     std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(engine));
@@ -402,7 +402,7 @@ void LoadDxfDrawing(Engine& engine, DxfHost& dxf1, std::string& path) {
     std::int32_t buffer = 0;
     SendFrame(engine, buffer);
     if (engine.Builders.DensifyFramePoints) engine.Builders.DensifyFramePoints(engine);
-    PlaceDrawing(engine, l, t, r, b);
+    PlaceDrawing(engine, oneQuadrant);
     std::int32_t frame = DxfFrameNumber;
     std::string name = "DXF";
     WriteFrameToBoard(engine, frame, name);
