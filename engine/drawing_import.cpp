@@ -61,9 +61,10 @@ void MessageCaption(Engine& engine, const char* text) {
   ShowCaption(engine, caption, false);
 }
 
+// A drawing that gives no frame: the job's frames go and Msg says why. Unlike
+// BlankDisplay, the frame the boards show and the preview are not redrawn.
 void NothingToShow(Engine& engine, const std::string& msg) {
-  engine.Vx.DeleteFrames(1, 15);
-  engine.State.JobPoints.clear();
+  DropJobFrames(engine);
   engine.Console.SetMsg(msg);
 }
 
