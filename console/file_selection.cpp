@@ -2,6 +2,7 @@
 #include "console/file_selection.h"
 
 #include "engine/field_calibration.h"
+#include "engine/projection_output.h"
 #include "engine/settings_file.h"
 #include "winplat/files.h"
 #include "winplat/messages.h"
@@ -45,8 +46,7 @@ bool FileSelection::OpenJob(const std::string& path) {
     return false;
   }
   UseCheckedRunField(e_);
-  e_.Vx.DeleteFrames(1, 15);
-  e_.State.JobPoints.clear();
+  engine::DropJobFrames(e_);
   if (open_) open_(path);
   return true;
 }

@@ -146,7 +146,7 @@ bool OptionHandlers::TakeTyped(RangedValue& value) {
   // Set from elsewhere (start-up, its up-down): the box holds it from now on.
   if (!value.Box->HasFocus()) value.AtFocus = text;
   // A value within the range answers the range's message, while Msg still shows it.
-  if (!e_.State.LoadingSettings && e_.Console.Msg() == value.RangeText()) e_.Console.SetMsg("");
+  if (!e_.State.LoadingSettings) engine::ClearMsgIf(e_, value.RangeText());
   return true;
 }
 

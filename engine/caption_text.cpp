@@ -91,7 +91,8 @@ bool BuildCaptionFrame(Engine& engine, std::string& text, std::int32_t& x, std::
   std::int32_t frame = GetWorkingFrameNumber(engine);
   std::string name = "Text";
   WriteFrameToBoard(engine, frame, name);
-  if (held > 0) engine.Console.SetMsg("caption: " + winplat::CStr(held) + " point(s) held at the field's edge");
+  if (held > 0)
+    SetMsgKeepingFrameFailure(engine, "caption: " + winplat::CStr(held) + " point(s) held at the field's edge");
   return true;
 }
 

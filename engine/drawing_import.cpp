@@ -61,9 +61,10 @@ void MessageCaption(Engine& engine, const char* text) {
   ShowCaption(engine, caption, false);
 }
 
+// A drawing that gives no frame: the job's frames go and Msg says why. Unlike
+// BlankDisplay, the frame the boards show and the preview are not redrawn.
 void NothingToShow(Engine& engine, const std::string& msg) {
-  engine.Vx.DeleteFrames(1, 15);
-  engine.State.JobPoints.clear();
+  DropJobFrames(engine);
   engine.Console.SetMsg(msg);
 }
 
@@ -226,6 +227,13 @@ std::string ReadIntoControl(DxfHost& dxf1, const std::string& path, float& l, fl
 
 bool WithinOneQuadrant(float l, float t, float r, float b) { return (l >= 0 || r <= 0) && (b >= 0 || t <= 0); }
 
+// Each character the status line cannot show (a control character, any
+// outside printable ASCII) becomes '?'.
+void ShowableOnly(std::string& text) {
+  for (char& c : text)
+    if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+}
+
 // What the control noted of the file it read last, without failing (a value
 // of a numeric group that is not a number): "" when nothing. Characters the
 // status line cannot show read "?".
@@ -239,15 +247,14 @@ std::string ReadNoteOf(DxfHost& dxf1) {
     const ComPtr<IDispatch> last = winplat::CallMethod(drawings.Get(), "Item", {Variant(count)}).ToObject();
     if (last) note = DxfHost::Field(last.Get(), "ReadNote").ToString();
   });
-  for (char& c : note)
-    if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+  ShowableOnly(note);
   return note;
 }
 
-// Within one quadrant the selected field places the drawing; straddling an
-// axis it is shown about the origin in field S's window.
-void PlaceDrawing(Engine& engine, float l, float t, float r, float b) {
-  if (WithinOneQuadrant(l, t, r, b)) {
+// Within one quadrant (WithinOneQuadrant) the selected field places the
+// drawing; straddling an axis it is shown about the origin in field S's window.
+void PlaceDrawing(Engine& engine, bool oneQuadrant) {
+  if (oneQuadrant) {
     bool enabled = true;
     EnableOptFld(engine, enabled);
     std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(engine));
@@ -285,8 +292,7 @@ std::string ReaderSentence(const std::string& description) {
     sentence = line.substr(first);
     break;
   }
-  for (char& c : sentence)
-    if (static_cast<unsigned char>(c) < 32 || static_cast<unsigned char>(c) > 126) c = '?';
+  ShowableOnly(sentence);
   while (!sentence.empty() && sentence.back() == ' ') sentence.pop_back();
   // A cut sentence says so: it ends with "...", the whole within the limit.
   if (sentence.size() > MaxReaderSentence) sentence = sentence.substr(0, MaxReaderSentence - 3) + "...";
@@ -397,7 +403,7 @@ void LoadDxfDrawing(Engine& engine, DxfHost& dxf1, std::string& path) {
     std::int32_t buffer = 0;
     SendFrame(engine, buffer);
     if (engine.Builders.DensifyFramePoints) engine.Builders.DensifyFramePoints(engine);
-    PlaceDrawing(engine, l, t, r, b);
+    PlaceDrawing(engine, oneQuadrant);
     std::int32_t frame = DxfFrameNumber;
     std::string name = "DXF";
     WriteFrameToBoard(engine, frame, name);

@@ -47,8 +47,7 @@ bool BuildFrames(Engine& engine) {
     if (b.AppendOffsetPath) b.AppendOffsetPath(engine);
     if (b.BuildPointsFromPath) b.BuildPointsFromPath(engine);
   } catch (const std::exception& ex) {
-    engine.Vx.DeleteFrames(1, 15);
-    s.JobPoints.clear();
+    DropJobFrames(engine);
     engine.Console.SetMsg(std::string("Part program frames not built: ") + ex.what());
     return false;
   }

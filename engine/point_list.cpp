@@ -108,10 +108,17 @@ void WriteFrameToBoard(Engine& engine, const std::int32_t frame, const std::stri
 void SetMsgKeepingFrameFailure(Engine& engine, const std::string& text) {
   const std::string& failure = engine.State.FrameFailureMsg;
   const std::string shown = engine.Console.Msg();
-  if (!failure.empty() && shown.find(failure) != std::string::npos && shown != text)
-    engine.Console.SetMsg(shown + "; " + text);
-  else
+  if (failure.empty() || shown.find(failure) == std::string::npos || text.find(failure) != std::string::npos) {
     engine.Console.SetMsg(text);
+    return;
+  }
+  // The failure and the latest text only: a later text replaces an earlier one.
+  const std::string kept = failure + "; " + text;
+  if (shown != kept) engine.Console.SetMsg(kept);
+}
+
+void ClearMsgIf(Engine& engine, const std::string& text) {
+  if (!text.empty() && engine.Console.Msg() == text) engine.Console.SetMsg("");
 }
 
 std::int32_t GetWorkingFrameNumber(Engine& engine) {

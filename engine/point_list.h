@@ -22,9 +22,13 @@ void AddPoint(Engine& engine, const PointStruct& point, std::int32_t holdCount);
 // buffers. A refused write and any points held at the board's edge are shown in Msg.
 void WriteFrameToBoard(Engine& engine, std::int32_t frame, const std::string& name);
 
-// Msg takes `text`; while it still shows a frame that was not written, the
-// text is added after that failure ("; ") instead of replacing it.
+// Msg takes `text`; while it still shows a frame that was not written, it
+// reads that failure, "; " and `text` instead, whatever else it showed.
 void SetMsgKeepingFrameFailure(Engine& engine, const std::string& text);
+
+// Empties Msg while it still reads `text` (not empty): a text that has taken
+// its place since stays.
+void ClearMsgIf(Engine& engine, const std::string& text);
 
 // Reads the boards' working frame into FrameBuffer.
 void ReadWorkingFrame(Engine& engine);

@@ -77,10 +77,14 @@ void ShowProjection(Engine& engine, const std::int32_t frame) {
   s.LastShownFrame = shown;
 }
 
+void DropJobFrames(Engine& engine) {
+  engine.Vx.DeleteFrames(1, DisplayFrameNumber);
+  engine.State.JobPoints.clear();
+}
+
 void BlankDisplay(Engine& engine) {
   ProgramState& s = engine.State;
-  engine.Vx.DeleteFrames(1, DisplayFrameNumber);
-  s.JobPoints.clear();
+  DropJobFrames(engine);
   s.CaptionText.clear();
   s.LastShownFrame = 0;
   // Whatever the boards showed (a caption among them) gives way to the empty display frame.

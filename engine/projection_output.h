@@ -17,6 +17,9 @@ double BoxValue(Engine& engine, OutputText box);
 
 // Shows `frame` (-1: the frame shown last) through the display frame.
 void ShowProjection(Engine& engine, std::int32_t frame);
+// The job's frames 1..15, the display frame among them, are deleted and its
+// points dropped; what the boards show and Msg are left to the caller.
+void DropJobFrames(Engine& engine);
 // The boards show nothing: the job frames and the display frame are emptied
 // and shown, the preview drawn again; no frame is shown again until the next.
 void BlankDisplay(Engine& engine);

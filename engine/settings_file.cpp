@@ -2,8 +2,10 @@
 
 #include <cmath>
 #include <limits>
+#include <optional>
 #include <vector>
 
+#include "engine/point_list.h"
 #include "winplat/numeric.h"
 #include "winplat/paths.h"
 #include "winplat/profile.h"
@@ -12,6 +14,18 @@
 namespace fieldray::engine {
 
 namespace {
+
+// The key's value as stored; nullopt when the file has no such key. A key
+// whose value is the placeholder itself reads as missing too.
+std::optional<std::string> StoredIniValue(Engine& engine, const std::string& section, const std::string& key) {
+  constexpr char missing[] = "END.-";
+  char buffer[80];
+  std::uint32_t n = winplat::GetPrivateProfileStringA(section.c_str(), key.c_str(), missing, buffer, sizeof buffer,
+                                                      engine.State.IniFileName.c_str());
+  std::string value(buffer, n);
+  if (value == missing) return std::nullopt;
+  return value;
+}
 
 }  // namespace
 
@@ -44,12 +58,7 @@ std::string FolderOf(std::string& path) {
 }
 
 std::string ReadIniValue(Engine& engine, const std::string& section, const std::string& key) {
-  char buffer[80];
-  std::uint32_t n = winplat::GetPrivateProfileStringA(section.c_str(), key.c_str(), "END.-", buffer, sizeof buffer,
-                                                      engine.State.IniFileName.c_str());
-  std::string value(buffer, n);
-  if (value == "END.-") return {};
-  return value;
+  return StoredIniValue(engine, section, key).value_or(std::string());
 }
 
 std::string ReadCalibrationValue(Engine& engine, const std::string& key) {
@@ -69,7 +78,6 @@ IniWrite WriteIniValue(Engine& engine, const std::string& section, const std::st
   value = winplat::Trim(value);
   ProgramState& s = engine.State;
   auto fail = [&](std::string text) {
-    s.SettingsWriteFailed = true;
     s.SettingsFailureMsg = text;
     engine.Console.SetMsg(text);
   };
@@ -84,8 +92,7 @@ IniWrite WriteIniValue(Engine& engine, const std::string& section, const std::st
   }
   // A good write after a failure: the failure's text no longer holds, but a
   // text that has taken its place in Msg since stays.
-  if (s.SettingsWriteFailed && engine.Console.Msg() == s.SettingsFailureMsg) engine.Console.SetMsg("");
-  s.SettingsWriteFailed = false;
+  ClearMsgIf(engine, s.SettingsFailureMsg);
   s.SettingsFailureMsg.clear();
   return IniWrite::Stored;
 }
@@ -130,12 +137,10 @@ std::string MissingSettingsNote(Engine& engine) {
   if (tmpl.empty()) return {};
   std::vector<std::string> missing, empty;
   for (const auto& [section, key] : winplat::ProfileKeysWithValues(tmpl)) {
-    if (!ReadIniValue(engine, section, key).empty()) continue;
+    const std::optional<std::string> stored = StoredIniValue(engine, section, key);
+    if (stored && !stored->empty()) continue;
     // A key present with nothing after its "=" is stored empty; any other is missing.
-    char buffer[8];
-    const std::uint32_t n = winplat::GetPrivateProfileStringA(section.c_str(), key.c_str(), "END.-", buffer,
-                                                              sizeof buffer, engine.State.IniFileName.c_str());
-    (n == 0 ? empty : missing).push_back(key);
+    (stored ? empty : missing).push_back(key);
   }
   if (missing.empty() && empty.empty()) return {};
   auto names = [](const std::vector<std::string>& keys) {

@@ -47,9 +47,9 @@ enum class IniWrite {
   Failed,   // the file cannot be written: "Settings not saved: FILE cannot be written." in Msg
 };
 // Trims blanks from `value` (the caller sees the trimmed text) and stores it.
-// Every write that is refused or fails is said in Msg and sets
-// SettingsWriteFailed; the next good write clears the flag, and Msg while it
-// still shows that failure. `why` receives the reason of a refusal.
+// Every write that is refused or fails is said in Msg and kept in
+// SettingsFailureMsg; the next good write clears it, and Msg while it still
+// shows that failure. `why` receives the reason of a refusal.
 IniWrite WriteIniValue(Engine& engine, const std::string& section, const std::string& key, std::string& value);
 IniWrite WriteIniValue(Engine& engine, const std::string& section, const std::string& key, std::string& value,
                        std::string& why);

@@ -102,10 +102,8 @@ struct ProgramState {
   std::string IniFileName;
   // True while start-up fills the settings controls: their handlers do not write back.
   std::int16_t LoadingSettings = BoolFalse;
-  // Set by the first failed settings write of the run, which is reported once.
-  bool SettingsWriteFailed = false;
-  // The text Msg was given for the last failed or refused settings write: a
-  // good write clears Msg only while Msg still shows it.
+  // The text Msg was given for the last failed or refused settings write,
+  // empty after a good write: that write clears Msg only while Msg still shows it.
   std::string SettingsFailureMsg;
   // The text Msg was given for the last frame that was not written: while Msg
   // still shows it, a caption's text is added after it instead of replacing it.

@@ -3,6 +3,8 @@
 
 #include <cmath>
 #include <random>
+#include <utility>
+#include <vector>
 
 #include "engine/frame_assembly.h"
 #include "engine/point_list.h"
@@ -234,29 +236,38 @@ std::vector<PointStruct> DensifiedByInsertion(std::vector<PointStruct> fb) {
 TEST_F(Densify, OnePassGivesThePointsOfInsertion) {
   std::mt19937 random(54);
   // Frames of every step size, short and long jumps, and ones that reach the
-  // limit in the middle of a pair or only with their own points.
-  for (std::size_t points : {1u, 2u, 3u, 49u, 51u, 120u, 260u, 700u, 2500u, 5990u, 6003u, 9000u}) {
-    for (std::int32_t spread : {40, 400, 20000}) {
-      std::vector<PointStruct> frame(points + 1);
-      std::uniform_int_distribution<std::int32_t> coord(-spread, spread);
-      for (std::size_t i = 0; i < frame.size(); ++i) {
-        frame[i].X = coord(random);
-        frame[i].Y = coord(random);
-        frame[i].Colour = static_cast<std::int32_t>(i % 3);
-        frame[i].Value7 = static_cast<std::int32_t>(i);
-      }
-      const std::vector<PointStruct> expected = DensifiedByInsertion(frame);
-      s.FrameBuffer = frame;
-      DensifyFramePoints(rig.e);
-      ASSERT_EQ(s.FrameBuffer.size(), expected.size()) << points << " points, spread " << spread;
-      for (std::size_t i = 0; i < expected.size(); ++i) {
-        ASSERT_EQ(s.FrameBuffer[i].X, expected[i].X) << i;
-        ASSERT_EQ(s.FrameBuffer[i].Y, expected[i].Y) << i;
-        ASSERT_EQ(s.FrameBuffer[i].Colour, expected[i].Colour) << i;
-        ASSERT_EQ(s.FrameBuffer[i].Value7, expected[i].Value7) << i;
-      }
+  // limit in the middle of a pair (the small frames of long jumps) or only
+  // with their own points. Insertion moves the rest of the frame each time:
+  // no large frame gets many points inserted.
+  std::vector<std::pair<std::size_t, std::int32_t>> frames;  // points, spread
+  for (std::size_t points : {1u, 2u, 3u, 49u, 51u, 120u, 260u, 700u})
+    for (std::int32_t spread : {40, 400, 20000}) frames.emplace_back(points, spread);
+  for (std::size_t points : {5990u, 6003u, 9000u}) frames.emplace_back(points, 40);
+  int limitByInserts = 0, limitByOwnPoints = 0;
+  for (const auto& [points, spread] : frames) {
+    std::vector<PointStruct> frame(points + 1);
+    std::uniform_int_distribution<std::int32_t> coord(-spread, spread);
+    for (std::size_t i = 0; i < frame.size(); ++i) {
+      frame[i].X = coord(random);
+      frame[i].Y = coord(random);
+      frame[i].Colour = static_cast<std::int32_t>(i % 3);
+      frame[i].Value7 = static_cast<std::int32_t>(i);
+    }
+    const std::vector<PointStruct> expected = DensifiedByInsertion(frame);
+    if (expected.size() > static_cast<std::size_t>(DensifyLimit))
+      ++(expected.size() > frame.size() ? limitByInserts : limitByOwnPoints);
+    s.FrameBuffer = frame;
+    DensifyFramePoints(rig.e);
+    ASSERT_EQ(s.FrameBuffer.size(), expected.size()) << points << " points, spread " << spread;
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      ASSERT_EQ(s.FrameBuffer[i].X, expected[i].X) << i;
+      ASSERT_EQ(s.FrameBuffer[i].Y, expected[i].Y) << i;
+      ASSERT_EQ(s.FrameBuffer[i].Colour, expected[i].Colour) << i;
+      ASSERT_EQ(s.FrameBuffer[i].Value7, expected[i].Value7) << i;
     }
   }
+  EXPECT_GE(limitByInserts, 3);
+  EXPECT_GE(limitByOwnPoints, 1);
   s.FrameBuffer.clear();
   DensifyFramePoints(rig.e);
   EXPECT_TRUE(s.FrameBuffer.empty());

@@ -166,11 +166,6 @@ TEST_F(GcodeLoadTest, APositionThatKeepsNoPointIsReported) {
   Load(Write("DROP.NC", "G71 X100 Y100 Z5\nG0 X1 Y1\nG1 X5 Y1\n"));
   EXPECT_EQ(rig.console.msg, "Switch position 2 keeps no point of DROP.NC: check the switch options");
   EXPECT_EQ(rig.state.LastShownFrame, 2);
-
-  // A program without a path has nothing to keep: it says it gave no motion.
-  rig.console.msg.clear();
-  Load(Write("EMPTY.NC", "G71 X100 Y100 Z5\n"));
-  EXPECT_EQ(rig.console.msg, "EMPTY.NC: no motion read");
 }
 
 TEST_F(GcodeLoadTest, AMissingProgramIsReportedAndNothingIsBuilt) {

@@ -161,25 +161,36 @@ TEST(WriteFrameToBoard, ARefusedWriteIsShownNotTakenForSuccess) {
 }
 
 // A frame that was not written stays in Msg: what the caption says after it
-// (its font, its own frame) is added, whatever Msg held before is replaced.
+// (its font, its own frame, its strokes held at the field's edge) is added,
+// whatever Msg held before is replaced, and a caption shown again says it once.
 TEST(WriteFrameToBoard, AFailureStaysInMsgWhenTheCaptionSaysSomethingAfterIt) {
   const std::string failure = "Frame 14 not written (317 points): Disk is full. File will not be saved.";
   const std::string font = "Caption font C:\\Fieldray\\stick.vxf could not be loaded";
+  // Its nine letters all start beyond the field's 1000 board units.
+  const std::string held = "caption: 9 point(s) held at the field's edge";
   const struct {
     const char* name;
     std::int32_t jobStatus;  // the job frame's write
     std::int32_t fontStatus, captionStatus;
+    bool shown;  // the caption is shown; else only its frame is written
+    int shows;   // how often the caption follows the job's frame
     std::string msg;
   } cases[] = {
-      {"font not loaded after a full disk", -403, -401, 0, failure + "; " + font},
-      {"caption frame not written after it", -403, 0, -403,
+      {"font not loaded after a full disk", -403, -401, 0, true, 1, failure + "; " + font},
+      {"font not loaded twice after a full disk", -403, -401, 0, true, 2, failure + "; " + font},
+      {"caption frame not written after it", -403, 0, -403, false, 1,
        failure + "; Frame 101 not written (2 points): Disk is full. File will not be saved."},
-      {"font not loaded after a good write", 0, -401, 0, font},
+      {"font not loaded after a good write", 0, -401, 0, true, 1, font},
+      {"caption beyond the field after a full disk", -403, 0, 0, true, 1, failure + "; " + held},
+      {"caption beyond the field twice after a full disk", -403, 0, 0, true, 2, failure + "; " + held},
+      {"caption beyond the field after a good write", 0, 0, 0, true, 1, held},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EngineRig rig;
     rig.state.ProgramDir = "C:\\Fieldray\\";
+    rig.state.FieldCalibration[1].XScale = rig.state.FieldCalibration[1].YScale = 1000;
+    rig.console.CaptionBox("2000", "0", "120", "120");
     rig.console.SetMsg("C:\\Fieldray\\Jobs\\PLATE.DXF");
     rig.board.writeStatus = c.jobStatus;
     rig.state.FrameBuffer.resize(318);
@@ -190,13 +201,36 @@ TEST(WriteFrameToBoard, AFailureStaysInMsgWhenTheCaptionSaysSomethingAfterIt) {
     rig.state.FrameBuffer.resize(3);
     frame = CaptionFrameNumber;
     name = "Text";
-    if (c.fontStatus != 0) {
-      rig.board.fontStatus = c.fontStatus;
-      std::string caption = "PLATE.DXF";
-      ShowCaption(rig.e, caption);
-    } else {
-      WriteFrameToBoard(rig.e, frame, name);
+    for (int i = 0; i < c.shows; ++i) {
+      if (c.shown) {
+        rig.board.fontStatus = c.fontStatus;
+        std::string caption = "PLATE.DXF";
+        ShowCaption(rig.e, caption);
+      } else {
+        WriteFrameToBoard(rig.e, frame, name);
+      }
     }
+    EXPECT_EQ(rig.console.msg, c.msg);
+  }
+}
+
+// Msg is emptied only while it reads the text; an empty text never empties it.
+TEST(ClearMsgIf, EmptiesMsgOnlyWhileItStillReadsTheText) {
+  const struct {
+    const char* shown;
+    const char* text;
+    const char* msg;
+  } cases[] = {
+      {"Top not saved: line breaks cannot be stored", "Top not saved: line breaks cannot be stored", ""},
+      {"C:\\Fieldray\\Jobs\\PLATE.DXF", "Top not saved: line breaks cannot be stored",
+       "C:\\Fieldray\\Jobs\\PLATE.DXF"},
+      {"C:\\Fieldray\\Jobs\\PLATE.DXF", "", "C:\\Fieldray\\Jobs\\PLATE.DXF"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.shown + std::string(" / ") + c.text);
+    EngineRig rig;
+    rig.console.SetMsg(c.shown);
+    ClearMsgIf(rig.e, c.text);
     EXPECT_EQ(rig.console.msg, c.msg);
   }
 }

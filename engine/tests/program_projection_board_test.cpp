@@ -509,7 +509,8 @@ TEST_F(ProgramOnBoards, SmallProgramsProjectAsWrittenOrSayWhy) {
 }
 
 // A job name too long for the field puts the caption's strokes at the field's
-// edge: the note names the caption, never the program that lies inside.
+// edge: the note names the caption, never the program that lies inside. The
+// same caption going with another message leaves that message alone.
 TEST_F(ProgramOnBoards, ACaptionBeyondTheFieldIsNamedAsTheCaptions) {
   const std::string name = "A_JOB_NAME_OF_FIFTY_CHARACTERS_OR_MORE_FOR_THE_CAPTION.NC";
   ASSERT_GE(name.size(), 50u);
@@ -523,6 +524,12 @@ TEST_F(ProgramOnBoards, ACaptionBeyondTheFieldIsNamedAsTheCaptions) {
   EXPECT_GT(std::stoi(console.msg.substr(9)), 0) << console.msg;
   EXPECT_EQ(console.msg.find("beyond the projection range"), std::string::npos) << console.msg;
   EXPECT_EQ(state.SaturatedPoints, 0);
+
+  std::string caption = state.CaptionText;
+  ASSERT_FALSE(caption.empty());
+  console.SetMsg("Contains No Displayable Entities");
+  ShowCaption(e, caption, false);
+  EXPECT_EQ(console.msg, "Contains No Displayable Entities");
 }
 
 }  // namespace

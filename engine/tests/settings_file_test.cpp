@@ -78,7 +78,7 @@ TEST(SettingsFile, EveryRefusedOrFailedWriteIsSaidAndAGoodWriteClearsIt) {
   std::string v = "1";
   EXPECT_EQ(WriteIniValue(rig.e, "Main", "Top", v), IniWrite::Failed);
   EXPECT_EQ(rig.console.msg, "Settings not saved: C:\\NoSuchFolder\\Fldry.INI cannot be written.");
-  EXPECT_TRUE(rig.state.SettingsWriteFailed);
+  EXPECT_EQ(rig.state.SettingsFailureMsg, rig.console.msg);
   rig.console.msg.clear();
   EXPECT_EQ(WriteIniValue(rig.e, "Main", "Left", v), IniWrite::Failed);
   EXPECT_NE(rig.console.msg.find("cannot be written"), std::string::npos) << "each failure is said";
@@ -90,10 +90,10 @@ TEST(SettingsFile, EveryRefusedOrFailedWriteIsSaidAndAGoodWriteClearsIt) {
   EXPECT_EQ(WriteIniValue(rig.e, "CaptionProjection", "XPosition", broken), IniWrite::Refused);
   EXPECT_EQ(rig.console.msg, "XPosition not saved: line breaks cannot be stored");
   EXPECT_EQ(ReadIniValue(rig.e, "CaptionProjection", "XPosition"), "-9000");
-  EXPECT_TRUE(rig.state.SettingsWriteFailed);
+  EXPECT_EQ(rig.state.SettingsFailureMsg, rig.console.msg);
 
   EXPECT_EQ(WriteIniValue(rig.e, "Main", "Top", v), IniWrite::Stored);
-  EXPECT_FALSE(rig.state.SettingsWriteFailed);
+  EXPECT_EQ(rig.state.SettingsFailureMsg, "");
   EXPECT_EQ(rig.console.msg, "") << "the failure's text goes with the next good write";
   EXPECT_EQ(ReadIniValue(rig.e, "Main", "Top"), "1");
 
@@ -103,7 +103,7 @@ TEST(SettingsFile, EveryRefusedOrFailedWriteIsSaidAndAGoodWriteClearsIt) {
   EXPECT_EQ(why, "line breaks cannot be stored");
   rig.console.SetMsg("Frame 14 not written (317 points): Disk is full. File will not be saved.");
   EXPECT_EQ(WriteIniValue(rig.e, "Main", "Top", v), IniWrite::Stored);
-  EXPECT_FALSE(rig.state.SettingsWriteFailed);
+  EXPECT_EQ(rig.state.SettingsFailureMsg, "");
   EXPECT_EQ(rig.console.msg, "Frame 14 not written (317 points): Disk is full. File will not be saved.");
 }
 

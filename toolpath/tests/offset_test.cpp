@@ -1,4 +1,7 @@
 #include <cmath>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "toolpath/offset_pass.h"
 #include "toolpath/tests/offset_fixture.h"
@@ -309,64 +312,65 @@ Box CopiesBox(const RadiusOffset& ro) {
 
 }  // namespace
 
-// A line that turns back almost onto itself: the trim of the two offset lines
-// would lie ten lengths away; on either side the copy turns round the corner
-// instead, and keeps within its offsets of the part.
-TEST(OffsetPass, NearReversalTurnsRoundInsteadOfRunningToTheCrossing) {
-  for (std::int16_t side : {1, 2}) {
-    SCOPED_TRACE("side " + std::to_string(side));
-    PathBuilder b;
-    b.side = side;
-    b.radius = 10;
-    b.Start(0, 0).Line(100, 0).Line(0, 2);
-    RadiusOffset ro;
-    RadiusOffsetPass(ro, b.path);
-    ASSERT_GE(ro.OutputCount, 5);
-    const Box box = CopiesBox(ro);
-    EXPECT_GE(box.left, -20 - 1e-6);
-    EXPECT_LE(box.right, 120 + 1e-6);
-    EXPECT_GE(box.bottom, -20 - 1e-6);
-    EXPECT_LE(box.top, 22 + 1e-6);
-    // Each copy ends at its own offset end beside (0, 2).
-    for (int i = 0; i <= ro.OutputCount; ++i) {
-      if (i == ro.OutputCount || Out(ro, i + 1).MoveCode == 88) {
-        EXPECT_NEAR(Out(ro, i).EndX, 0, 1);
+// Paths whose offset lines would cross far beyond the part: on either side
+// each copy turns round the corner instead, and keeps within its offsets.
+// A line that turns back almost onto itself would trim ten lengths away: each
+// copy ends at its own offset end beside (0, 2). A step shorter than the
+// offset has its long lines' inner copies cross beyond it: each joint turns
+// round the short way, every corner a quarter turn, never a loop.
+TEST(OffsetPass, CopiesTurnRoundCornersWhoseTrimWouldLieBeyondThePart) {
+  const double pi = 3.141592653589793;
+  const double none = 1e300;
+  const struct {
+    const char* name;
+    std::vector<std::pair<double, double>> lines;  // after the start at (0, 0)
+    double bottom, top;                            // the copies' reach in Y; +-none: not checked
+    bool endBesideTheLast;                         // each copy ends within 1 of the last X
+    bool quarterTurns;                             // its arcs turn at most a quarter, and it has some
+  } cases[] = {
+      {"near reversal", {{100, 0}, {0, 2}}, -20, 22, true, false},
+      {"step shorter than the offset", {{100, 0}, {100, 2}, {0, 2}}, -none, none, false, true},
+  };
+  for (const auto& c : cases) {
+    for (std::int16_t side : {1, 2}) {
+      SCOPED_TRACE(std::string(c.name) + ", side " + std::to_string(side));
+      PathBuilder b;
+      b.side = side;
+      b.radius = 10;
+      b.Start(0, 0);
+      for (const auto& [x, y] : c.lines) b.Line(x, y);
+      RadiusOffset ro;
+      RadiusOffsetPass(ro, b.path);
+      ASSERT_GE(ro.OutputCount, 5);
+      const Box box = CopiesBox(ro);
+      EXPECT_GE(box.left, -20 - 1e-6);
+      EXPECT_LE(box.right, 120 + 1e-6);
+      EXPECT_GE(box.bottom, c.bottom - 1e-6);
+      EXPECT_LE(box.top, c.top + 1e-6);
+      if (c.endBesideTheLast) {
+        for (int i = 0; i <= ro.OutputCount; ++i) {
+          if (i == ro.OutputCount || Out(ro, i + 1).MoveCode == 88) {
+            EXPECT_NEAR(Out(ro, i).EndX, c.lines.back().first, 1);
+          }
+        }
+      }
+      if (c.quarterTurns) {
+        int arcs = 0;
+        for (int i = 1; i <= ro.OutputCount; ++i) {
+          const PathElement& e = Out(ro, i);
+          if (e.MoveCode != 2 && e.MoveCode != 3) continue;
+          ++arcs;
+          const PathElement& from = Out(ro, i - 1);
+          const double a0 = std::atan2(from.EndY - e.CentreY, from.EndX - e.CentreX);
+          const double a1 = std::atan2(e.EndY - e.CentreY, e.EndX - e.CentreX);
+          // The pass's arcs of code 2 turn counter-clockwise here: the outer
+          // corners' quarter turns (side 1) hold that to account.
+          const double sweep = std::fmod((e.MoveCode == 2 ? a1 - a0 : a0 - a1) + 4 * pi, 2 * pi);
+          EXPECT_LE(sweep, pi / 2 + 0.05) << "element " << i;
+        }
+        EXPECT_GT(arcs, 0);
       }
     }
-  }
-}
-
-// A step shorter than the offset: on its inner side the copies of the long
-// lines cross beyond the step, so each joint turns round its corner, and the
-// short way: every corner, inner or outer, a quarter turn, never a loop.
-TEST(OffsetPass, AStepShorterThanTheOffsetTurnsTheShortWayRound) {
-  const double pi = 3.141592653589793;
-  for (std::int16_t side : {1, 2}) {
-    SCOPED_TRACE("side " + std::to_string(side));
-    PathBuilder b;
-    b.side = side;
-    b.radius = 10;
-    b.Start(0, 0).Line(100, 0).Line(100, 2).Line(0, 2);
-    RadiusOffset ro;
-    RadiusOffsetPass(ro, b.path);
-    ASSERT_GE(ro.OutputCount, 5);
-    int arcs = 0;
-    for (int i = 1; i <= ro.OutputCount; ++i) {
-      const PathElement& e = Out(ro, i);
-      if (e.MoveCode != 2 && e.MoveCode != 3) continue;
-      ++arcs;
-      const PathElement& from = Out(ro, i - 1);
-      const double a0 = std::atan2(from.EndY - e.CentreY, from.EndX - e.CentreX);
-      const double a1 = std::atan2(e.EndY - e.CentreY, e.EndX - e.CentreX);
-      // The pass's arcs of code 2 turn counter-clockwise here: the outer
-      // corners' quarter turns (side 1) hold that to account.
-      const double sweep = std::fmod((e.MoveCode == 2 ? a1 - a0 : a0 - a1) + 4 * pi, 2 * pi);
-      EXPECT_LE(sweep, pi / 2 + 0.05) << "element " << i;
-    }
-    EXPECT_GT(arcs, 0);
-    const Box box = CopiesBox(ro);
-    EXPECT_GE(box.left, -20 - 1e-6);
-    EXPECT_LE(box.right, 120 + 1e-6);
   }
 }
 
