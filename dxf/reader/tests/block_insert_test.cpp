@@ -322,6 +322,8 @@ TEST_F(PlacedTest, ADimensionInABlockDrawsWhicheverBlockComesFirst) {
   const std::string z = Block("Z", "0", "0", LineEntity("0", "0", "0", "1", "1"));
   const std::string placeA = Insert("A", "INS", "10", "20");
   const std::string placeB = Insert("B", "INS", "10", "20");
+  const std::string copyOfB = Block("C", "0", "0", Insert("B", "0", "0", "0"));
+  const std::string placeC = Insert("C", "INS", "10", "20");
 
   const Placed expected = ReadRows(Drawing(z + d1 + a, placeA));
   ASSERT_EQ(expected.rows.size(), 6u);
@@ -338,6 +340,7 @@ TEST_F(PlacedTest, ADimensionInABlockDrawsWhicheverBlockComesFirst) {
       {"host, its copy, the dimension's block", Drawing(z + a + b + d1, placeB)},
       {"the copy, the host, the dimension's block", Drawing(z + b + a + d1, placeB)},
       {"the dimension's block, the host, its copy", Drawing(z + d1 + a + b, placeB)},
+      {"host, its copy, a copy of that, the dimension's block", Drawing(z + a + b + copyOfB + d1, placeC)},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
