@@ -71,7 +71,8 @@ struct Screen {
   bool hourglass = false;
   int shape = -1;
   HWND activeForm = 0;
-  std::string layout;  // the layout file's text as last written
+  std::string layout;        // the layout file's text as last written
+  bool wroteLayout = false;  // this process wrote the layout file (a viewer only reads it)
 };
 
 Screen& S() {
@@ -148,6 +149,7 @@ void WriteLayout() {
     if (!out) return;
   }
   std::filesystem::rename(temporary, file, ec);
+  if (!ec) screen.wroteLayout = true;
 }
 
 // The screen follows the window layer: windows shown, moved, retitled, sized, gone.
@@ -428,8 +430,12 @@ void Forget() {
   screen.activeForm = 0;
   screen.seenPixels = screen.seenUpdates = ~0ull;
   screen.layout.clear();
-  std::error_code ec;
-  std::filesystem::remove(LayoutFile(), ec);
+  // The file is the program's: a process that never wrote it leaves it to the program.
+  if (screen.wroteLayout) {
+    std::error_code ec;
+    std::filesystem::remove(LayoutFile(), ec);
+  }
+  screen.wroteLayout = false;
 }
 
 
