@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <utility>
 
@@ -22,6 +21,7 @@
 #include "winplat/controls/lists.h"
 #include "winplat/display.h"
 #include "winplat/endprogram.h"
+#include "winplat/files.h"
 #include "winplat/msgbox.h"
 #include "winplat/painting.h"
 #include "winplat/paths.h"
@@ -138,18 +138,14 @@ void WriteLayout() {
   }
   std::string text = LayoutText(windows);
   if (text == screen.layout) return;
-  screen.layout = text;
   std::error_code ec;
   const std::filesystem::path file = LayoutFile();
   std::filesystem::create_directories(file.parent_path(), ec);
-  const std::filesystem::path temporary = file.string() + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-    if (!out) return;
-  }
-  std::filesystem::rename(temporary, file, ec);
-  if (!ec) screen.wroteLayout = true;
+  // Kept as written only once the file holds it: a failed write is tried again.
+  ReplacingWriter out = ReplacingWriter::OpenHost(file);
+  if (!out.IsOpen() || !out.Write(text) || !out.Commit()) return;
+  screen.layout = std::move(text);
+  screen.wroteLayout = true;
 }
 
 // The screen follows the window layer: windows shown, moved, retitled, sized, gone.
