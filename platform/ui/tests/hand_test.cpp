@@ -353,6 +353,39 @@ TEST_F(HandEditing, TypingReplacesF2EditsAndEnterTabUpDownCommitAsAGridEdit) {
   }
 }
 
+TEST_F(HandEditing, InputThatCommitsAnEditLeftOpenGoesNoFurtherWhenTheCommitHidesTheForm) {
+  // The grid's change event hides the form: the input that committed the edit
+  // neither clicks nor types on the form it hid.
+  grid->Grid().OnChange = [this] {
+    fired.push_back("change");
+    form.Hide();
+  };
+  struct Case {
+    const char* what;
+    std::string typed;  // into the grid's edit before the focus moved on
+    std::function<void()> act;
+  } cases[] = {
+      {"a press on a button", "x", [&] { ClickAt(50, 110); }},
+      {"Enter on the box", "y", [&] { Press(VK_RETURN); }},
+      {"a character typed into the box", "z", [&] { Type("q"); }},
+  };
+  for (const Case& c : cases) {
+    form.Show();
+    Click(GridNow().Cell(2, 2));
+    Type(c.typed);
+    ASSERT_TRUE(Edit().open) << c.what;
+    box->SetFocus();  // the program moved the focus; the edit is still open
+    events.clear();
+    fired.clear();
+    c.act();
+    EXPECT_EQ(Cell(2, 2), c.typed) << c.what;
+    EXPECT_EQ(fired, (std::vector<std::string>{"click 2,2", "edit 2,2 changed", "change"})) << c.what;
+    EXPECT_FALSE(form.Visible()) << c.what;
+    EXPECT_EQ(events, std::vector<std::string>{}) << c.what;
+    EXPECT_EQ(box->Text(), "abc") << c.what;
+  }
+}
+
 TEST_F(HandEditing, ACommitFiresWhatTheGridEditCommandFires) {
   // By hand: click, type, Enter.
   Click(GridNow().Cell(4, 2));
