@@ -251,6 +251,21 @@ TEST_F(ScreenLogic, TheProgramsWindowsAreWrittenDownAndAWindowOpensBesideThem) {
   const FakeDisplay::Window& view = fake.windows[fake.Named("View")];
   EXPECT_EQ(view.x, 150 + client.right + 8);
   EXPECT_EQ(view.y, 100);
+
+  // The window moved by the operator, then a control hidden: the file follows each.
+  Send(At(Event::Kind::Moved, MainWindow(), 200, 150));
+  std::vector<screen::Layout> moved = screen::ReadLayout();
+  ASSERT_EQ(moved.size(), 1u);
+  EXPECT_EQ(moved[0].window.left, 200);
+  EXPECT_EQ(moved[0].window.top, 150);
+  EXPECT_EQ(moved[0].controls.size(), 2u);
+  box->SetVisible(false);
+  Pass();
+  moved = screen::ReadLayout();
+  ASSERT_EQ(moved.size(), 1u);
+  EXPECT_EQ(moved[0].window.left, 200);
+  ASSERT_EQ(moved[0].controls.size(), 1u);
+  EXPECT_EQ(moved[0].controls[0].left, 210);
   // The program's display closed, its layout goes with it.
   winplat::CloseDisplay();
   EXPECT_FALSE(std::filesystem::exists(screen::LayoutFile()));
