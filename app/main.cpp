@@ -139,13 +139,13 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "fieldray: --window needs a display: %s\n", displayError.c_str());
     return 2;
   }
-  // The program running, for a display lost mid-run: its unload runs as on a close.
+  // The program running, for a display lost mid-run: its unload runs as on a
+  // close, and the screen then ends the process with status 2.
   console::Program* running = nullptr;
   if (window)
     winplat::SetDisplayLostHandler([&running](const std::string& name) {
       std::fprintf(stderr, "fieldray: display %s lost\n", name.c_str());
       if (running && running->Forms.Main.Loaded()) running->Forms.Main.Unload(winplat::controls::vbFormControlMenu);
-      winplat::EndProgram(2);
     });
   std::string rootError;
   if (!winplat::OpenMachineRoot(&rootError)) {

@@ -429,7 +429,13 @@ bool OpenDisplay(std::string* reason) {
     if (SDL_Window* window = WindowOf(id)) D().sdl.SDL_SetWindowTitle(window, Utf8FromCodePage(title).c_str());
   };
   driver.move = [](WindowId id, int x, int y) {
-    if (SDL_Window* window = WindowOf(id)) D().sdl.SDL_SetWindowPosition(window, x, y);
+    // The library places the client area; the place given is the window's
+    // top-left, so the frame round it is added (as Translate takes it off).
+    SDL_Window* window = WindowOf(id);
+    if (!window) return;
+    int top = 0, left = 0;
+    Borders(window, &top, &left);
+    D().sdl.SDL_SetWindowPosition(window, x + left, y + top);
   };
   driver.size = [](WindowId id, int width, int height) {
     if (SDL_Window* window = WindowOf(id)) D().sdl.SDL_SetWindowSize(window, width, height);

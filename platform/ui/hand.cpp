@@ -172,6 +172,14 @@ HostSlot* EditingSlot(Form& form) {
   return nullptr;
 }
 
+// An edit left open on a grid the operator has moved on from is committed
+// before the input that moved on; the commit's events may hide the form, raise
+// a modal form over it or disable `active`. Whether that input may go on.
+bool CommitEditLeftOpen(Form& form, HostSlot& editing, const Control* active) {
+  CommitCellEdit(editing);
+  return form.Visible() && !form.CoveredByModal() && (!active || active->AcceptsInput());
+}
+
 bool EditsCell(const HostSlot& slot, std::int32_t row, std::int32_t col) {
   const SpreadGrid* grid = slot.ShownGrid();
   return grid && grid->CellEdit().open && grid->CellEdit().row == row && grid->CellEdit().col == col;
@@ -413,10 +421,9 @@ void Mouse(HWND window, MouseAction action, int x, int y, int button, int shift,
       // A press anywhere but in the cell being edited commits the edit first.
       if (HostSlot* editing = EditingSlot(*form)) {
         const hit::Hit on = hit::At(*form, x, y);
-        if (on.control != editing || on.part != hit::Area::Cell || !EditsCell(*editing, on.row, on.col)) {
-          CommitCellEdit(*editing);
-          if (!form->Visible() || form->CoveredByModal()) return;
-        }
+        if ((on.control != editing || on.part != hit::Area::Cell || !EditsCell(*editing, on.row, on.col)) &&
+            !CommitEditLeftOpen(*form, *editing, nullptr))
+          return;
       }
       hit::Hit h = hit::At(*form, x, y);
       press = Press{true, window, h.control, h.part, h.bar, h.horizontal, h.index, h.row, h.col, h.foreign, button,
@@ -525,10 +532,8 @@ void Key(HWND window, int keyCode, int shift) {
   Control* active = form->ActiveControl();
   if (active && !active->AcceptsInput()) active = nullptr;
   // An edit left open on a grid that has lost the focus is committed first.
-  if (HostSlot* editing = EditingSlot(*form); editing && editing != active) {
-    CommitCellEdit(*editing);
-    if (!form->Visible() || form->CoveredByModal() || (active && !active->AcceptsInput())) return;
-  }
+  if (HostSlot* editing = EditingSlot(*form); editing && editing != active && !CommitEditLeftOpen(*form, *editing, active))
+    return;
   int key = keyCode;
   if (active) {
     active->KeyDown.Fire(*active, "KeyDown", key, shift);
@@ -579,7 +584,8 @@ void Character(HWND window, int code) {
   Form* form = FormTyping(window, WM_CHAR, code);
   if (!form) return;
   Control* active = form->ActiveControl();
-  if (HostSlot* editing = EditingSlot(*form); editing && editing != active) CommitCellEdit(*editing);
+  if (HostSlot* editing = EditingSlot(*form); editing && editing != active && !CommitEditLeftOpen(*form, *editing, active))
+    return;
   // Control codes are keys (Key), never characters typed into anything.
   if (!active || !active->AcceptsInput() || code < 32 || code == 127) return;
   if (code == ' ' && ClickedBySpace(*active)) return;  // the space was its click (Key)

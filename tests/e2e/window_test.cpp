@@ -192,6 +192,11 @@ winplat::controls::Box PlaceOf(const winplat::controls::Control& control) {
   return winplat::controls::PlaceOnForm(control);
 }
 
+// Where the main window's tabs lie (Field first, Options fourth).
+winplat::controls::TabGeometry MainTabs() {
+  return winplat::controls::TabLayout(MainLayout().SSTab1, PlaceOf(MainLayout().SSTab1));
+}
+
 // A window's place and size on the screen.
 struct Geometry {
   int x = 0, y = 0, width = 0, height = 0;
@@ -248,6 +253,12 @@ class Windows : public ::testing::Test {
   }
   void ClickIn(unsigned long window, const winplat::controls::Box& b) const {
     Click(window, b.x + b.w / 2, b.y + b.h / 2);
+  }
+  // A click on the main window's tab `index`.
+  void ClickTab(unsigned long mainWindow, std::size_t index) const {
+    const winplat::controls::TabGeometry tabs = MainTabs();
+    ASSERT_GT(tabs.tabs.size(), index);
+    ClickIn(mainWindow, tabs.tabs[index]);
   }
 
   Geometry GeometryOf(unsigned long window) const {
@@ -391,11 +402,7 @@ TEST_F(Windows, TheOperatorWorksTheProgramWithMouseAndKeysAndClosesItsWindow) {
 
   // The Options tab (fourth of six), then the scan-rate upper limit typed
   // over and left with Tab: it is stored.
-  {
-    const winplat::controls::TabGeometry tabs = winplat::controls::TabLayout(layout.SSTab1, PlaceOf(layout.SSTab1));
-    ASSERT_GT(tabs.tabs.size(), 3u);
-    ClickIn(mainWindow, tabs.tabs[3]);
-  }
+  ClickTab(mainWindow, 3);
   ClickOn(mainWindow, layout.SRUL);
   X("xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace");
   X("xdotool type 32000");
@@ -421,12 +428,9 @@ TEST_F(Windows, TheOperatorWorksTheProgramWithMouseAndKeysAndClosesItsWindow) {
   // The live projection shows the plate, as its picture does. It opens with
   // the Field tab up (as at the program's start): no room beside the main
   // window on this screen, so it covers none of the controls shown.
-  {
-    const winplat::controls::TabGeometry tabs = winplat::controls::TabLayout(layout.SSTab1, PlaceOf(layout.SSTab1));
-    ClickIn(mainWindow, tabs.tabs[0]);
-    program.Send("expect Main.SSTab1 \"0\"\n");
-    Settle(program, root, "field-tab");
-  }
+  ClickTab(mainWindow, 0);
+  program.Send("expect Main.SSTab1 \"0\"\n");
+  Settle(program, root, "field-tab");
   {
     Child viewer;
     ASSERT_TRUE(viewer.Start({(testsupport::BinDir() / "fieldray-projection").string(), "--window"},
@@ -440,8 +444,7 @@ TEST_F(Windows, TheOperatorWorksTheProgramWithMouseAndKeysAndClosesItsWindow) {
            std::vector<const winplat::controls::Control*>{&layout.FldOpt(1), &layout.File1, &layout.OnOff,
                                                           &layout.Msg, &layout.DXF1, &layout.OptFld(1), &layout.Browse})
         EXPECT_FALSE(viewed.Overlaps(PlaceOf(*c), main.x, main.y)) << c->Name();
-      const winplat::controls::TabGeometry tabs = winplat::controls::TabLayout(layout.SSTab1, PlaceOf(layout.SSTab1));
-      for (const winplat::controls::Box& tab : tabs.tabs) EXPECT_FALSE(viewed.Overlaps(tab, main.x, main.y));
+      for (const winplat::controls::Box& tab : MainTabs().tabs) EXPECT_FALSE(viewed.Overlaps(tab, main.x, main.y));
     }
     int differing = -1;
     Eventually([&] {
@@ -526,26 +529,15 @@ TEST_F(Windows, GridCellsAreEditedByHandAndNoControlCodeReachesTheSettings) {
   const fs::path root = testsupport::NewMachineRoot("windows-editing");
   const fs::path ini = root / "C/Fieldray/Fldry.INI";
   Child program;
-  ASSERT_TRUE(program.Start({FIELDRAY_BIN, "--window"}, Environment(root), out_ / "editing.log"));
-  unsigned long mainWindow = 0;
-  int ended = -1;
-  ASSERT_TRUE(Eventually([&] {
-    if (waitpid(program.pid, &ended, WNOHANG) == program.pid) return true;
-    return (mainWindow = WindowNamed("^Fieldray$")) != 0;
-  })) << testsupport::ReadFile(out_ / "editing.log");
-  if (mainWindow == 0) {
-    program.pid = -1;
-    if (testsupport::ReadFile(out_ / "editing.log").find("this build has no display support") != std::string::npos)
-      GTEST_SKIP() << "built without windows (FIELDRAY_WINDOW=OFF)";
-    FAIL() << "fieldray --window ended: " << testsupport::ReadFile(out_ / "editing.log") << ServerState();
-  }
+  const unsigned long mainWindow = StartProgram(program, root, "editing.log");
+  if (mainWindow == 0) GTEST_SKIP() << "built without windows (FIELDRAY_WINDOW=OFF)";
   Settle(program, root, "editing-start");
 
   // Escape in the scan-rate upper limit (Options tab; the main window has no
   // Cancel button) types nothing: typed between "3100" and "0" it leaves
   // 31000, stored clean (a character in between would leave a refused value).
-  Click(mainWindow, 480 + 3 * 87 + 40, 18);
-  Click(mainWindow, 640, 67);
+  ClickTab(mainWindow, 3);
+  ClickOn(mainWindow, MainLayout().SRUL);
   X("xdotool key End BackSpace BackSpace BackSpace BackSpace BackSpace");
   X("xdotool type 3100");
   X("xdotool key Escape");

@@ -11,7 +11,6 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <utility>
 
@@ -22,6 +21,7 @@
 #include "winplat/controls/lists.h"
 #include "winplat/display.h"
 #include "winplat/endprogram.h"
+#include "winplat/files.h"
 #include "winplat/msgbox.h"
 #include "winplat/painting.h"
 #include "winplat/paths.h"
@@ -71,7 +71,9 @@ struct Screen {
   bool hourglass = false;
   int shape = -1;
   HWND activeForm = 0;
-  std::string layout;  // the layout file's text as last written
+  std::string layout;        // the layout file's text as last written
+  bool wroteLayout = false;  // this process wrote the layout file (a viewer only reads it)
+  bool layoutDue = true;     // a window came, went, moved or was sized since the layout was written
 };
 
 Screen& S() {
@@ -122,7 +124,8 @@ std::vector<Rect> ControlPlaces(controls::Form& form) {
   return out;
 }
 
-// The program's shown forms (modal ones aside) go to the layout file when they changed.
+// The program's shown forms (modal ones aside) go to the layout file when they
+// changed; a write that failed stays due.
 void WriteLayout() {
   Screen& screen = S();
   std::vector<Layout> windows;
@@ -136,18 +139,19 @@ void WriteLayout() {
     windows.push_back(std::move(l));
   }
   std::string text = LayoutText(windows);
-  if (text == screen.layout) return;
-  screen.layout = text;
+  if (text == screen.layout) {
+    screen.layoutDue = false;
+    return;
+  }
   std::error_code ec;
   const std::filesystem::path file = LayoutFile();
   std::filesystem::create_directories(file.parent_path(), ec);
-  const std::filesystem::path temporary = file.string() + ".new";
-  {
-    std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-    out << text;
-    if (!out) return;
-  }
-  std::filesystem::rename(temporary, file, ec);
+  // Kept as written only once the file holds it: a failed write is tried again.
+  ReplacingWriter out = ReplacingWriter::OpenHost(file);
+  if (!out.IsOpen() || !out.Write(text) || !out.Commit()) return;
+  screen.layout = std::move(text);
+  screen.wroteLayout = true;
+  screen.layoutDue = false;
 }
 
 // The screen follows the window layer: windows shown, moved, retitled, sized, gone.
@@ -166,6 +170,7 @@ void Follow() {
       d.destroy(it->second.id);
       if (screen.pointerWindow == it->second.id) screen.pointerWindow = 0;
       it = screen.windows.erase(it);
+      screen.layoutDue = true;
     } else {
       ++it;
     }
@@ -188,6 +193,7 @@ void Follow() {
       s.height = client.bottom;
       s.placed = at;
       found = screen.windows.emplace(hwnd, std::move(s)).first;
+      screen.layoutDue = true;
       controls::Form* form = FormOf(hwnd);
       // A form shown has had its Activate already.
       if (form) screen.activeForm = hwnd;
@@ -204,10 +210,12 @@ void Follow() {
       s.width = client.right;
       s.height = client.bottom;
       s.stale = true;
+      screen.layoutDue = true;
     }
     if (s.placed.x != at.x || s.placed.y != at.y) {
       d.move(s.id, at.x, at.y);
       s.placed = at;
+      screen.layoutDue = true;
     }
     if (s.topmost != topmost) {
       if (d.keepAbove) d.keepAbove(s.id, topmost);
@@ -215,7 +223,6 @@ void Follow() {
       s.topmost = topmost;
     }
   }
-  WriteLayout();
 }
 
 HWND WindowOf(WindowId id) {
@@ -258,6 +265,7 @@ void Placed(HWND hwnd, Shown& s, int x, int y, int width, int height) {
   s.placed = POINT{x, y};
   s.width = width;
   s.height = height;
+  S().layoutDue = true;
   if (controls::Form* form = FormOf(hwnd)) {
     form->Move(static_cast<int>(PixelsToTwips(x)), static_cast<int>(PixelsToTwips(y)), form->Width(),
                form->Height());
@@ -412,6 +420,9 @@ void PumpNow() {
   if (!screen.open || screen.lost || screen.framing) return;
   screen.framing = true;
   Follow();
+  // The layout is looked at again only when a window changed or something was
+  // painted (a control shown, hidden or moved paints its form).
+  if (screen.layoutDue || SomethingPainted()) WriteLayout();
   Frames();
   PictureFrames();
   FollowPointer();
@@ -428,8 +439,13 @@ void Forget() {
   screen.activeForm = 0;
   screen.seenPixels = screen.seenUpdates = ~0ull;
   screen.layout.clear();
-  std::error_code ec;
-  std::filesystem::remove(LayoutFile(), ec);
+  // The file is the program's: a process that never wrote it leaves it to the program.
+  if (screen.wroteLayout) {
+    std::error_code ec;
+    std::filesystem::remove(LayoutFile(), ec);
+  }
+  screen.wroteLayout = false;
+  screen.layoutDue = true;
 }
 
 

@@ -5,6 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <thread>
 #include <vector>
@@ -248,6 +251,24 @@ TEST_F(ScreenLogic, TheProgramsWindowsAreWrittenDownAndAWindowOpensBesideThem) {
   const FakeDisplay::Window& view = fake.windows[fake.Named("View")];
   EXPECT_EQ(view.x, 150 + client.right + 8);
   EXPECT_EQ(view.y, 100);
+
+  // The window moved by the operator, then a control hidden: the file follows each.
+  Send(At(Event::Kind::Moved, MainWindow(), 200, 150));
+  std::vector<screen::Layout> moved = screen::ReadLayout();
+  ASSERT_EQ(moved.size(), 1u);
+  EXPECT_EQ(moved[0].window.left, 200);
+  EXPECT_EQ(moved[0].window.top, 150);
+  EXPECT_EQ(moved[0].controls.size(), 2u);
+  box->SetVisible(false);
+  Pass();
+  moved = screen::ReadLayout();
+  ASSERT_EQ(moved.size(), 1u);
+  EXPECT_EQ(moved[0].window.left, 200);
+  ASSERT_EQ(moved[0].controls.size(), 1u);
+  EXPECT_EQ(moved[0].controls[0].left, 210);
+  // The program's display closed, its layout goes with it.
+  winplat::CloseDisplay();
+  EXPECT_FALSE(std::filesystem::exists(screen::LayoutFile()));
 }
 
 TEST(ScreenPictures, AViewerSleepsBetweenItsLooksAndDrawsOnlyWhatChanged) {
@@ -287,6 +308,33 @@ TEST(ScreenPictures, AViewerSleepsBetweenItsLooksAndDrawsOnlyWhatChanged) {
   EXPECT_TRUE(closed);
   winplat::CloseDisplay();
   winplat::SetScreen(metrics);
+}
+
+TEST(ScreenPictures, AViewerClosingItsDisplayLeavesTheProgramsLayout) {
+  // The program's layout is written; a viewer shows a window beside it and closes.
+  const winplat::ScreenMetrics metrics = winplat::Screen();
+  const std::filesystem::path file = screen::LayoutFile();
+  std::filesystem::create_directories(file.parent_path());
+  const std::string program = "window 10 20 300 400\n";
+  std::ofstream(file, std::ios::binary) << program;
+  FakeDisplay fake;
+  ASSERT_TRUE(screen::Open(fake.Driver()));
+  winplat::PictureWindow view;
+  view.title = "View";
+  view.width = view.height = 64;
+  view.draw = [] { return winplat::Picture{64, 64, std::vector<winplat::COLORREF>(64 * 64, 0)}; };
+  ASSERT_NE(winplat::ShowPictureWindow(view), 0);
+  EXPECT_EQ(fake.windows[fake.Named("View")].x, 308);
+  int passes = 0;
+  winplat::RunPictureWindows([&] { return ++passes <= 2; });
+  winplat::DispatchPending();
+  winplat::CloseDisplay();
+  winplat::SetScreen(metrics);
+  // A viewer started again finds the program's windows where they were.
+  std::ifstream in(file, std::ios::binary);
+  const std::string left((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+  EXPECT_EQ(left, program);
+  std::filesystem::remove(file);
 }
 
 TEST(ScreenPlaces, AWindowGoesBesideTheMainWindowElseOffItsControls) {
