@@ -103,6 +103,7 @@ struct SidePass {
 
   // Contour state.
   Point2D A, B, S, E0, P, Q, O, PrevO, ClosingPoint;
+  Point2D QAt;  // the programmed point Q was offset from
   double Tend = 0, T0 = 0, T1 = 0;
   std::int32_t PrevDir = 0;
   double PrevR = 0;
@@ -195,20 +196,44 @@ struct SidePass {
     if (Index > 1) {
       E0 = Q;
       EmitPrevious(Q);
-      const AnglePair angles = ArcAngles(Q, P, A, D);
+      if (TwoCorners()) return;
+      // Past a dropped arc the corner is where the previous copy ends; the
+      // current one then runs on from the corner arc's end.
+      const Point2D& corner = QAt;
+      const AnglePair angles = ArcAngles(Q, Displace(corner, D, T0), corner, D);
       if (std::fabs(angles.StartAngle / DegreeFactor - angles.EndAngle / DegreeFactor) > 2.5) {
-        E0 = Displace(A, std::fabs(D), angles.EndAngle);
+        E0 = Displace(corner, std::fabs(D), angles.EndAngle);
         Ro.HoldAttributes = true;
         std::int32_t code = D > 0 ? 3 : 2;
         const double counterClockwise = Turn(static_cast<double>(angles.EndAngle) - angles.StartAngle);
         if (shortWay && (code == 3 ? counterClockwise : 2 * kPi - counterClockwise) > kPi) code = 5 - code;
-        Add(code, D, E0, A, std::fabs(D));
+        Add(code, D, E0, corner, std::fabs(D));
       }
     } else {
       ClosingPoint = Q;
       E0 = StartPoint = P;
       Add(0, kNone, P, {}, kNone);
     }
+  }
+
+  // Past a dropped arc whose ends lie nearer than twice the offset, the
+  // corner arcs about both ends meet: the copy turns round the first to
+  // where they cross and round the second to the current copy's start.
+  bool TwoCorners() {
+    const double gap = std::hypot(A.X - QAt.X, A.Y - QAt.Y), d = std::fabs(D);
+    if (gap == 0 || gap >= 2 * d) return false;
+    const double h = std::sqrt(d * d - gap * gap / 4);
+    const double ux = (A.X - QAt.X) / gap, uy = (A.Y - QAt.Y) / gap;
+    const Point2D m{(A.X + QAt.X) / 2, (A.Y + QAt.Y) / 2};
+    Point2D x{m.X - h * uy, m.Y + h * ux};
+    const Point2D y{m.X + h * uy, m.Y - h * ux};
+    const Point2D mid{(Q.X + P.X) / 2, (Q.Y + P.Y) / 2};
+    if (std::hypot(y.X - mid.X, y.Y - mid.Y) < std::hypot(x.X - mid.X, x.Y - mid.Y)) x = y;
+    Ro.HoldAttributes = true;
+    Add(D > 0 ? 3 : 2, D, x, QAt, d);
+    Add(D > 0 ? 3 : 2, D, P, A, d);
+    E0 = P;
+    return true;
   }
 
   void LineAfterLine() {
@@ -399,7 +424,10 @@ struct SidePass {
         T1 = angles.EndAngle + (code == 2 ? kPi : 0);
       }
       Tx = Tangent(T0);
-      if (!Skip) Q = Displace(A, PrevD, Tend);
+      if (!Skip) {
+        Q = Displace(A, PrevD, Tend);
+        QAt = A;
+      }
       P = Displace(A, D, T0);
       Ro.HoldAttributes = false;
 
