@@ -100,6 +100,8 @@ struct SidePass {
   Point2D ContourStart, LastEnd;
   std::vector<Collected> Elements;
   std::vector<ProgrammedElement> Contour;
+  std::size_t Base = 0;  // index in Contour of the first element queued
+  std::size_t Here = 0;  // index in Contour of the element being offset
 
   // Contour state.
   Point2D A, B, S, E0, P, Q, O, PrevO, ClosingPoint;
@@ -155,8 +157,12 @@ struct SidePass {
   // A crossing farther from every programmed element than half as much again
   // as the offset lies beyond the part: a copy trimmed there would run across
   // it. Any other crossing is the trim, where the path turns back too.
+  // The two elements at the joint are looked at first: most crossings lie
+  // beside them.
   bool Far(const Point2D& x) const {
     const double limit = 1.5 * std::fabs(D) + 0.5;
+    if (Here < Contour.size() && ElementDistance(x, Contour[Here]) <= limit) return false;
+    if (Here > 0 && Here <= Contour.size() && ElementDistance(x, Contour[Here - 1]) <= limit) return false;
     for (const ProgrammedElement& e : Contour)
       if (ElementDistance(x, e) <= limit) return false;
     return true;
@@ -404,6 +410,7 @@ struct SidePass {
     std::int32_t dir = -1;
     double r = 0;
     for (std::int32_t k = 0; k < Queued; ++k) {
+      Here = Base + static_cast<std::size_t>(k);
       code = 0;
       GetOffsetInput(Ro, code, v);
       D = v.F1;
@@ -488,6 +495,7 @@ struct SidePass {
         continue;
       }
       Ro.CurrentBlock = StartBlock;
+      Base = k;
       PutOffsetInput(Ro, 88, StartBlock.CompRadius, at.X, at.Y, 0, 0, 0);
       Current = Previous = at;
       Queued = 0;
