@@ -12,10 +12,14 @@
 #include "toolpath/interpreter.h"
 #include "toolpath/offset_pass.h"
 #include "toolpath/tests/interpreter_fixture.h"
+#include "toolpath/tests/offset_measure.h"
 #include "toolpath/word_readers.h"
+#include "winplat/numeric.h"
 
 using namespace fieldray::toolpath;
 using fieldray::PathElement;
+using fieldray::toolpath::RadiusOffset;
+using fieldray::toolpath::RadiusOffsetPass;
 
 namespace {
 
@@ -331,4 +335,147 @@ TEST_F(ProgramTest, LetteringOffsetsWithoutSpikes) {
     if (d > reach + 1) ++far;
   }
   EXPECT_EQ(far, 0) << "worst end " << worst << " beyond its offset";
+}
+
+namespace {
+
+// The whole-millimetre rounding the load driver gives the path before the
+// offset pass.
+void RoundAsTheLoaderDoes(fieldray::PathArray& path) {
+  auto whole = [](double v) { return winplat::Val(winplat::Format(v, "####")); };
+  for (std::size_t i = 1; i < path.size(); ++i) {
+    PathElement& e = path[i];
+    e.EndX = whole(e.EndX);
+    e.EndY = whole(e.EndY);
+    e.CentreX = whole(e.CentreX);
+    e.CentreY = whole(e.CentreY);
+  }
+}
+
+}  // namespace
+
+// Small programs as an operator loads them (tool radius 10, so the side 0
+// copy lies 10 from a G41 contour and the side 2 copy 20): no copy point lies
+// farther from its contour than its offset and `reach`, the copies up to
+// `crossFreeUpTo` cross no programmed element, and where given the first copy
+// runs within `clipper` of Clipper's offset.
+TEST_F(ProgramTest, OffsetCopiesStayOnTheirSideOfThePart) {
+  const struct {
+    const char* name;
+    const char* program;
+    std::vector<double> offsets;  // |d| of each copy, in order
+    double reach, crossFreeUpTo, clipper;
+  } cases[] = {
+      {"short step before an acute turn",
+       "G0 X0 Y0\nG41\nG1 X60 Y0\nG1 X60.5 Y0.4\nG1 X30 Y20\nG1 X61 Y40\nG1 X0 Y40\nG1 X0 Y0\n", {10, 20}, 1, 10,
+       0.5},
+      {"star with acute tips",
+       "G0 X100 Y150\nG41\nG1 X91.183 Y112.135\nG1 X52.447 Y115.451\nG1 X85.734 Y95.365\nG1 X70.611 Y59.549\n"
+       "G1 X100 Y85\nG1 X129.389 Y59.549\nG1 X114.266 Y95.365\nG1 X147.553 Y115.451\nG1 X108.817 Y112.135\n"
+       "G1 X100 Y150\n",
+       {10, 20}, 1, 10, -1},
+      {"step in an edge",
+       "G0 X0 Y0\nG41\nG1 X100 Y0\nG1 X100 Y60\nG1 X55 Y60\nG1 X55 Y56\nG1 X45 Y56\nG1 X45 Y60\nG1 X0 Y60\n"
+       "G1 X0 Y0\n",
+       {10, 20}, 1, 20, -1},
+      {"half circle turning back at a corner",
+       "G0 X0 Y0\nG41\nG1 X50 Y0\nG1 X50 Y30\nG2 X20 Y30 I-15 J0\nG1 X0 Y30\nG1 X0 Y0\n", {10, 20}, 1, 10, -1},
+      {"side switch",
+       "G0 X0 Y0\nG41\nG1 X50 Y0\nG42\nG1 X100 Y0\nG1 X100 Y40\nG41\nG1 X50 Y40\nG1 X0 Y40\nG1 X0 Y0\n",
+       {10, 20, 20}, 1, 20, -1},
+      {"arc after arc", "G0 X0 Y0\nG41\nG2 X20 Y0 I10 J0\nG3 X40 Y0 I10 J0\nG2 X60 Y0 I10 J0\nG1 X80 Y0\n", {20}, 1,
+       20, 0.5},
+      {"near reversal", "G0 X0 Y0\nG41\nG1 X100 Y0\nG1 X0 Y2\n", {10, 20}, 0.2, 20, -1},
+      {"reversal at the first joint", "G0 X0 Y0\nG41\nG1 X100 Y0\nG1 X0 Y0\n", {10, 20}, 0.2, 20, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    Load(Write("COPIES.NC", c.program));
+    RoundAsTheLoaderDoes(state.PathElements);
+    RadiusOffset ro;
+    RadiusOffsetPass(ro, state.PathElements);
+    const auto copies = offsetmeasure::CopyPoints(ro);
+    ASSERT_EQ(copies.size(), c.offsets.size());
+    const auto contour = offsetmeasure::ContourPoints(state.PathElements);
+    for (std::size_t i = 0; i < copies.size(); ++i) {
+      const double d = c.offsets[i];
+      SCOPED_TRACE("copy " + std::to_string(i) + " at " + std::to_string(d) + ": " +
+                   offsetmeasure::DescribeCopy(ro, i));
+      EXPECT_LE(offsetmeasure::Farthest(copies[i], contour), d + c.reach);
+      if (d <= c.crossFreeUpTo) {
+        EXPECT_EQ(offsetmeasure::Crossings(copies[i], contour), 0);
+      }
+#if defined(FIELDRAY_HAVE_CLIPPER)
+      if (i == 0 && c.clipper > 0) {
+        const auto reference = offsetmeasure::ClipperOffset(contour, d);
+        ASSERT_EQ(reference.size(), 1u);
+        // An open contour is compared along its own reach only.
+        EXPECT_LE(offsetmeasure::Farthest(copies[i], reference[0]), c.clipper);
+        if (contour.front().x == contour.back().x && contour.front().y == contour.back().y) {
+          EXPECT_LE(offsetmeasure::Farthest(reference[0], copies[i]), c.clipper);
+        }
+      }
+#endif
+    }
+  }
+}
+
+// Where the copy's side changes the previous copy ends at its own offset end
+// and steps at the programmed point; a run on the copy's own side ends the
+// copy and the next offset element starts another. Arcs end on their own
+// offset circles. (The loader turns Y over: the path runs below the X axis.)
+TEST_F(ProgramTest, SideSwitchStepsAndArcsEndOnTheirCircles) {
+  struct Expected {
+    int code;
+    double x, y;
+  };
+  auto expectCopies = [&](const RadiusOffset& ro, const std::vector<Expected>& expected) {
+    ASSERT_EQ(ro.OutputCount + 1, static_cast<int>(expected.size()));
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+      const PathElement& e = ro.OffsetOutput[i];
+      EXPECT_EQ(e.MoveCode, expected[i].code) << "element " << i;
+      EXPECT_NEAR(e.EndX, expected[i].x, 1e-3) << "element " << i;
+      EXPECT_NEAR(e.EndY, expected[i].y, 1e-3) << "element " << i;
+    }
+  };
+
+  Load(Write("SWITCH.NC", "G0 X0 Y0\nG41\nG1 X50 Y0\nG42\nG1 X100 Y0\nG1 X100 Y40\nG41\nG1 X50 Y40\nG1 X0 Y40\n"
+                          "G1 X0 Y0\n"));
+  RoundAsTheLoaderDoes(state.PathElements);
+  RadiusOffset sw;
+  RadiusOffsetPass(sw, state.PathElements);
+  ASSERT_NO_FATAL_FAILURE(expectCopies(sw, {
+                                               // Side 0: 10 right of the G41 elements, 10 left of the G42 ones.
+                                               {88, 10, -10},
+                                               {1, 50, -10},
+                                               {1, 50, 10},  // the step at (50, 0)
+                                               {1, 100, 10},
+                                               {3, 110, 0},
+                                               {1, 110, -40},
+                                               {1, 100, -30},  // the step at (100, -40)
+                                               {1, 10, -30},
+                                               {1, 10, -10},
+                                               // Side 2: the G42 elements have no offset; each G41 run is a copy.
+                                               {88, 0, -20},
+                                               {1, 50, -20},
+                                               {88, 100, -20},
+                                               {1, 20, -20},
+                                               {1, 20, 0},
+                                           }));
+
+  Load(Write("ARCS.NC", "G0 X0 Y0\nG41\nG2 X20 Y0 I10 J0\nG3 X40 Y0 I10 J0\nG2 X60 Y0 I10 J0\nG1 X80 Y0\n"));
+  RoundAsTheLoaderDoes(state.PathElements);
+  RadiusOffset arcs;
+  RadiusOffsetPass(arcs, state.PathElements);
+  // The middle arc's offset radius is 10 - 20: it is dropped, and the outer
+  // arcs meet where their circles of radius 30 cross.
+  ASSERT_NO_FATAL_FAILURE(expectCopies(arcs, {{88, -20, 0}, {2, 30, -22.3607}, {2, 72.3607, -20}, {1, 80, -20}}));
+  for (int i = 1; i <= arcs.OutputCount; ++i) {
+    const PathElement& e = arcs.OffsetOutput[static_cast<std::size_t>(i)];
+    if (e.MoveCode != 2 && e.MoveCode != 3) continue;
+    const PathElement& from = arcs.OffsetOutput[static_cast<std::size_t>(i - 1)];
+    EXPECT_NEAR(std::hypot(from.EndX - e.CentreX, from.EndY - e.CentreY), 30, 1e-3) << "element " << i;
+    EXPECT_NEAR(std::hypot(e.EndX - e.CentreX, e.EndY - e.CentreY), 30, 1e-3) << "element " << i;
+    EXPECT_NEAR(std::fabs(e.ArcDiameter), 60, 1e-3) << "element " << i;
+  }
 }
