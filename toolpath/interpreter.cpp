@@ -95,14 +95,100 @@ std::string DropUnknownParameters(LineScan& line, std::string text) {
   return text;
 }
 
+// What the preparation pass notes of a line besides rewriting it.
+struct LineFindings {
+  bool LowerCase = false;   // a lower-case letter with a number after it: a word not read
+  bool Expression = false;  // an "=": the words are looked at once it is evaluated
+  std::string WordNote;     // the line's first word problem, "" when none
+};
+
+// Whether a lower-case letter followed by `next` would be a word if written in capitals.
+bool LowerCaseWordFollows(char next) { return IsDigit(next) || next == '.' || next == '-' || next == '+'; }
+
+// Whether `c` may follow a word's number: a blank, the next word's letter, a
+// comment's parenthesis or the slash of an alternative corner.
+bool EndsNumber(char c) {
+  return c == ' ' || c == '\t' || IsCapital(c) || (c >= StandInR50 && c <= StandInD) || c == '(' || c == ')' ||
+         c == '/';
+}
+
+// The problem of the word whose letter stands at `at`, "" when none: a letter
+// without a number reads as 0; a number followed directly by a letter or a
+// character that begins no word is read up to it (block and program numbers,
+// N and O, are labels, and a T word lists tools, "T1-3,6": not looked into).
+std::string WordNote(const std::string& text, std::size_t at) {
+  const std::size_t n = text.size();
+  std::size_t j = at + 1;
+  while (j < n && text[j] == ' ') ++j;
+  const std::size_t number = j;
+  if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
+  const bool point = j < n && text[j] == '.';
+  if (point) ++j;
+  if (j >= n || !IsDigit(text[j])) return std::string(1, text[at]) + " has no number, read as 0";
+  if (text[at] == 'N' || text[at] == 'O' || text[at] == 'T') return {};
+  while (j < n && IsDigit(text[j])) ++j;
+  if (!point && j < n && text[j] == '.')
+    for (++j; j < n && IsDigit(text[j]);) ++j;
+  if (j >= n || EndsNumber(text[j])) return {};
+  const std::size_t end = std::min(text.find(' ', j), n);
+  return text.substr(at, end - at) + " read as " + text.substr(number, j - number);
+}
+
+// The first word letter of a line that no number follows (text in
+// parentheses is not looked into); 0 when every word has its number.
+char NumberlessWord(const std::string& text) {
+  int depth = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '(') ++depth;
+    if (c == ')' && depth > 0) --depth;
+    if (depth > 0 || !IsCapital(c)) continue;
+    std::size_t j = i + 1;
+    while (j < text.size() && text[j] == ' ') ++j;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    if (j < text.size() && text[j] == '.') ++j;
+    if (j < text.size() && IsDigit(text[j])) continue;
+    return c;
+  }
+  return 0;
+}
+
+// Whether a line holds a lower-case letter with a number after it (outside
+// parentheses and before a comment): a word the reader passes over.
+bool HasLowerCaseWord(const std::string& text) {
+  int depth = 0;
+  for (std::size_t i = 0; i + 1 < text.size() && text[i] != ';'; ++i) {
+    const char c = text[i];
+    if (c == '(') ++depth;
+    if (c == ')' && depth > 0) --depth;
+    if (depth > 0 || c < 'a' || c > 'z') continue;
+    if (LowerCaseWordFollows(text[i + 1])) return true;
+  }
+  return false;
+}
+
 // A blank in front of every capital letter, except after a blank and inside
-// an expression (after an operator, "(" or "=").
-std::string SpaceWords(const std::string& text) {
+// an expression (after an operator, "(" or "="). The same walk notes what
+// `found` holds; a program-call line ("!") names variables, not words.
+std::string SpaceWords(const std::string& text, LineFindings& found) {
   std::string out;
   out.reserve(text.size() * 2);
   bool afterBlank = false;
   char previous = '\0';
-  for (char c : text) {
+  int depth = 0;
+  const bool words = text.empty() || text.front() != '!';
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '(') ++depth;
+    if (c == ')' && depth > 0) --depth;
+    if (depth == 0) {
+      if (c >= 'a' && c <= 'z') {
+        if (i + 1 < text.size() && LowerCaseWordFollows(text[i + 1])) found.LowerCase = true;
+      } else if (IsCapital(c) && words && found.WordNote.empty()) {
+        found.WordNote = WordNote(text, i);
+      }
+    }
+    if (c == '=') found.Expression = true;
     if (IsCapital(c) && !afterBlank && OperatorChars.find(previous) == std::string_view::npos) {
       out += ' ';
       out += c;
@@ -118,7 +204,7 @@ std::string SpaceWords(const std::string& text) {
 
 // Steps up to the motion code: the line cleaned, rewritten and its modal words
 // applied. False when the line ends here without its common end.
-bool PrepareLine(LineScan& line) {
+bool PrepareLine(LineScan& line, LineFindings& found) {
   GcodeInterpreter& in = line.In;
   winplat::TextScanner& awk = line.Ctx.GcodeAwk;
 
@@ -137,6 +223,7 @@ bool PrepareLine(LineScan& line) {
 
   // Pattern lines.
   if (!LineText(line).empty() && winplat::Trim(LineText(line)).front() == '*') {
+    found.LowerCase = HasLowerCaseWord(LineText(line));
     ReadPatternLine(line);
     SetLine(line, "");
   }
@@ -149,7 +236,11 @@ bool PrepareLine(LineScan& line) {
   text = winplat::ReplaceString(text, "R54=", StandIn(StandInR54), 0);
   text = winplat::ReplaceString(text, "E", StandIn(StandInE), 0);
   text = DropUnknownParameters(line, text);
-  SetLine(line, SpaceWords(text));
+  SetLine(line, SpaceWords(text, found));
+  if (found.LowerCase) {
+    line.In.LowerCaseWords = true;
+    AddDiagnostic(line.Ctx, "lower-case words are not read");
+  }
 
   // Program calls.
   awk.SetFS("=");
@@ -298,54 +389,24 @@ void CommonEnd(LineScan& line) {
     path[static_cast<std::size_t>(line.LastAppended)].CycleCode = 5;
 }
 
-// The first word letter of a prepared line that no number follows (text in
-// parentheses is not looked into); 0 when every word has its number.
-char NumberlessWord(const std::string& text) {
-  int depth = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '(') ++depth;
-    if (c == ')' && depth > 0) --depth;
-    if (depth > 0 || !IsCapital(c)) continue;
-    std::size_t j = i + 1;
-    while (j < text.size() && text[j] == ' ') ++j;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-    if (j < text.size() && text[j] == '.') ++j;
-    if (j < text.size() && IsDigit(text[j])) continue;
-    return c;
+// A word problem of the line reads as the reader takes it: the load says so,
+// naming the line. An expression's words are looked at once it is evaluated,
+// and only for a missing number.
+void NoteWordProblem(LineScan& line, const LineFindings& found) {
+  std::string note = found.WordNote;
+  if (found.Expression) {
+    const std::string& text = LineText(line);
+    const char letter = text.rfind("G150", 0) == 0 ? '\0' : NumberlessWord(text);
+    note = letter ? std::string(1, letter) + " has no number, read as 0" : std::string();
   }
-  return 0;
-}
-
-// Whether a line as written holds a lower-case letter with a number after it
-// (outside parentheses and before a comment): a word the reader passes over.
-bool HasLowerCaseWord(const std::string& text) {
-  int depth = 0;
-  for (std::size_t i = 0; i + 1 < text.size() && text[i] != ';'; ++i) {
-    const char c = text[i];
-    if (c == '(') ++depth;
-    if (c == ')' && depth > 0) --depth;
-    if (depth > 0 || c < 'a' || c > 'z') continue;
-    const char n = text[i + 1];
-    if (IsDigit(n) || n == '.' || n == '-' || n == '+') return true;
-  }
-  return false;
-}
-
-// A word without a number reads as 0: the load says so, naming the line. A
-// parameter line's letters name variables and are not words.
-void NoteNumberlessWord(LineScan& line) {
-  const std::string& text = LineText(line);
-  if (text.rfind("G150", 0) == 0) return;
-  if (const char letter = NumberlessWord(text))
-    AddDiagnostic(line.Ctx, std::string(1, letter) + " has no number, read as 0");
+  if (!note.empty()) AddDiagnostic(line.Ctx, note);
 }
 
 void ScanLine(LineScan& line) {
-  if (!line.In.LowerCaseWords && HasLowerCaseWord(LineText(line))) line.In.LowerCaseWords = true;
-  if (!PrepareLine(line)) return;
+  LineFindings found;
+  if (!PrepareLine(line, found)) return;
   if (line.Ctx.State.BlockCondition == BoolTrue) {
-    NoteNumberlessWord(line);
+    NoteWordProblem(line, found);
     ApplyModalWords(line);
     line.MotionCode = ChooseMotionCode(line);
     if (line.MotionCode == 0) return;
