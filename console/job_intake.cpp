@@ -130,10 +130,10 @@ void JobIntake::Timer1_Timer() {
     ClearHandOff();  // consumed, and nothing was opened
     return;
   }
-  std::string unevaluated = SetJobVariables(job);
+  // A variable left to the program joins the line the open shows.
+  e_.State.Pick.NextIntakeNotes = SetJobVariables(job);
   Guarded(e_, "opening the job", [&] { OpenJob(job); });
-  // The open shows the file's path; a variable left to the program is worth more.
-  if (!unevaluated.empty() && main_.Msg.Caption() == files_.FixFilePath() + job.Name) e_.Console.SetMsg(unevaluated);
+  e_.State.Pick.NextIntakeNotes.clear();
   // The open has read the job's variables by now.
   ClearHandOff();
 }
@@ -195,8 +195,10 @@ std::string JobIntake::SetJobVariables(const JobRecord& job) {
       // Left unsupplied, so the part program's own value stands.
       s.VarTable[var] = 0;
       s.VarSet[var] = BoolFalse;
-      unevaluated = std::string("Job variable ") + v.Letter + ": expression " + job.Expressions[i] + " not evaluated";
-      e_.Console.SetMsg(unevaluated);
+      const std::string note =
+          std::string("Job variable ") + v.Letter + ": expression " + job.Expressions[i] + " not evaluated";
+      e_.Console.SetMsg(note);
+      unevaluated += (unevaluated.empty() ? "" : "; ") + note;
       continue;
     }
     s.VarTable[var] = value;

@@ -13,6 +13,7 @@
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
 #include "console/job_intake.h"
+#include "engine/pick_message.h"
 #include "engine/tests/engine_fakes.h"
 #include "test_support.h"
 #include "toolpath/expressions.h"
@@ -239,7 +240,7 @@ TEST_F(JobIntakeTest, JobVariablesUseEarlierOnesAndAFailedExpressionIsLeftUnsupp
   onOpen = [&](const std::string& path) {
     supplied = state.VarSet;
     values = state.VarTable;
-    view.SetMsg(path);  // as the open shows its file
+    engine::PickScope pick(e, path);  // as the open shows its file
   };
   state.VarTable[4] = 77;  // a value from before the job
   winplat::SetClipboardText("P1.NC;;T;;400;L/2;(1+;;;;;H+1;;;;;;;2*A");
@@ -250,7 +251,8 @@ TEST_F(JobIntakeTest, JobVariablesUseEarlierOnesAndAFailedExpressionIsLeftUnsupp
   for (int var : {1, 8, 9, 12}) wantSupplied[var] = BoolTrue;
   EXPECT_EQ(supplied, wantSupplied);
   EXPECT_EQ(values, (std::array<float, 21>{0, 201, 0, 0, 0, 0, 0, 0, 200, 402, 0, 0, 400}));
-  EXPECT_EQ(forms.Main.Msg.Caption(), "Job variable S: expression (1+ not evaluated");
+  EXPECT_EQ(forms.Main.Msg.Caption(), "C:\\Jobs\\P1.NC; Job variable S: expression (1+ not evaluated");
+  EXPECT_EQ(state.Pick.NextIntakeNotes, "") << "the notes belong to this job's open only";
   EXPECT_EQ(state.VarSet, (std::array<std::int16_t, 21>{})) << "cleared once the job has been read";
   EXPECT_FLOAT_EQ(state.VarTable[12], 400) << "the values stay";
 }
