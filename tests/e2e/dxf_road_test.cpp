@@ -201,6 +201,11 @@ TEST_F(DxfRoad, APickIntoAFieldWithAScaleOf0ProjectsNothingAndNamesTheKey) {
        "Field S cannot project: YScaleS is 0 in Fldry.INI"},
       {"both typed 0", "([XY])ScaleS=3000", "$1ScaleS=0", nullptr,
        "Field S cannot project: XScaleS and YScaleS are 0 in Fldry.INI"},
+      {"a word", "XScaleS=3000", "XScaleS=abc", nullptr,
+       "Field S cannot project: XScaleS is not a number in Fldry.INI"},
+      {"nan", "XScaleS=3000", "XScaleS=nan", nullptr, "Field S cannot project: XScaleS is not a number in Fldry.INI"},
+      {"inf and 0", "XScaleS=3000\r\n(.*\r\n)*YScaleS=3000", "XScaleS=inf\r\n$1YScaleS=0", nullptr,
+       "Field S cannot project: XScaleS is not a number and YScaleS is 0 in Fldry.INI"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
