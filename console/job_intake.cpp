@@ -153,7 +153,18 @@ bool JobIntake::TakeJob(JobRecord& job) {
   // application puts meanwhile is never cleared unread.
   ClipboardOpen clipboard(main_.hWnd());
   if (!clipboard.open) return false;
+  // A record no job needs is refused by its size, unread, and stays where it is.
+  const winplat::ClipboardFileInfo file = winplat::ClipboardFile();
+  if (file.size > MaxJobRecordBytes) {
+    Announce(file.identity, "Job record of " + std::to_string(file.size) + " bytes refused: more than " +
+                                std::to_string(MaxJobRecordBytes));
+    return false;
+  }
   std::optional<std::string> text = winplat::GetClipboardData(winplat::CF_TEXT);
+  if (winplat::ClipboardDamaged()) {
+    Announce(file.identity, "Clipboard file clipboard.dat is damaged; it reads as empty");
+    return false;
+  }
   if (text) text->resize(std::min(text->size(), text->find('\0')));
   if (!text || text->empty()) {
     announced_.clear();  // the same record put again later is said again

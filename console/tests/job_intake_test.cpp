@@ -1,7 +1,9 @@
 // Jobs handed over on the clipboard, and the job list following its folder.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <iterator>
 #include <optional>
@@ -22,6 +24,7 @@
 #include "winplat/files.h"
 #include "winplat/controls/operator.h"
 #include "winplat/msgbox.h"
+#include "winplat/paths.h"
 #include "winplat/window.h"
 
 namespace fieldray::console {
@@ -289,6 +292,70 @@ TEST_F(JobIntakeTest, AListOfTwelveInAFolderOfThirteenIsReadAgainWithinASecond) 
   testsupport::WriteFile(Jobs() / "J13.NC", "");
   winplat::controls::op::Wait(1000);
   EXPECT_EQ(forms.Main.File1.ListCount(), 13);
+}
+
+}  // namespace
+}  // namespace fieldray::console
+
+namespace fieldray::console {
+namespace {
+
+std::filesystem::path ClipboardFile() { return winplat::MachineRoot() / "clipboard.dat"; }
+
+// A damaged clipboard file, or a folder in its place, is named once until it
+// changes, over any number of polls; nothing is taken.
+TEST_F(JobIntakeTest, ADamagedClipboardFileIsNamedOnceUntilItChanges) {
+  const std::string said = "Clipboard file clipboard.dat is damaged; it reads as empty";
+  testsupport::WriteFile(ClipboardFile(), "garbage without a header");
+  for (int poll = 0; poll < 10; ++poll) {
+    Tick();
+    if (poll == 0) {
+      EXPECT_EQ(forms.Main.Msg.Caption(), said);
+    }
+    e.Console.SetMsg("meanwhile");
+  }
+  EXPECT_EQ(forms.Main.Msg.Caption(), "meanwhile") << "said once";
+  // Changed, and still damaged: said again.
+  testsupport::WriteFile(ClipboardFile(), "FIELDRAY CLIPBOARD 1\n1 999\nP1.NC;;T");
+  Tick();
+  EXPECT_EQ(forms.Main.Msg.Caption(), said);
+  std::filesystem::remove(ClipboardFile());
+  std::filesystem::create_directory(ClipboardFile());
+  e.Console.SetMsg("meanwhile");
+  Tick();
+  EXPECT_EQ(forms.Main.Msg.Caption(), said);
+  e.Console.SetMsg("meanwhile");
+  Tick();
+  EXPECT_EQ(forms.Main.Msg.Caption(), "meanwhile");
+  EXPECT_TRUE(calls.empty());
+  std::filesystem::remove(ClipboardFile());
+}
+
+// A record larger than any job needs is refused by the file's size without
+// being read, said once, and stays on the clipboard as a waiting record does.
+TEST_F(JobIntakeTest, ARecordOfAHundredMegabytesIsRefusedUnread) {
+  constexpr std::uintmax_t size = 100u << 20;
+  const std::string head = "FIELDRAY CLIPBOARD 1\n1 " + std::to_string(size - 32) + "\nP1.NC;;T";
+  testsupport::WriteFile(ClipboardFile(), head);
+  std::filesystem::resize_file(ClipboardFile(), size);  // the rest reads as zero bytes
+  rusage before{};
+  getrusage(RUSAGE_SELF, &before);
+  Tick();
+  rusage after{};
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_EQ(forms.Main.Msg.Caption(), "Job record of 104857600 bytes refused: more than 65536");
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 50L << 10) << "kilobytes: the record was read";
+  e.Console.SetMsg("meanwhile");
+  Tick();
+  EXPECT_EQ(forms.Main.Msg.Caption(), "meanwhile") << "said once";
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(std::filesystem::file_size(ClipboardFile()), size);
+  // At the limit it is read and taken.
+  const std::string text = "P1.NC;;T" + std::string(65507 - 8, '\0');
+  testsupport::WriteFile(ClipboardFile(), "FIELDRAY CLIPBOARD 1\n1 65507\n" + text);
+  ASSERT_EQ(std::filesystem::file_size(ClipboardFile()), MaxJobRecordBytes);
+  Tick();
+  EXPECT_EQ(calls.empty() ? "" : calls.back(), "open C:\\Jobs\\P1.NC");
 }
 
 }  // namespace
