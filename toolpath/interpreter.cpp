@@ -3,6 +3,7 @@
 #include "toolpath/interpreter.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <string_view>
 
@@ -16,8 +17,6 @@
 
 namespace fieldray::toolpath {
 namespace {
-
-constexpr std::string_view OperatorChars = "+-*/<>=&|(";
 
 bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -112,26 +111,35 @@ bool EndsNumber(char c) {
          c == '/';
 }
 
-// The problem of the word whose letter stands at `at`, "" when none: a letter
-// without a number reads as 0; a number followed directly by a letter or a
-// character that begins no word is read up to it (block and program numbers,
-// N and O, are labels, and a T word lists tools, "T1-3,6": not looked into).
-std::string WordNote(const std::string& text, std::size_t at) {
+// Where the number of the word whose letter stands at `at` ends, when the
+// word is read other than written: at `at` + 1 for a letter without a number;
+// at the character a number runs into when that is a letter or one that
+// begins no word (block and program numbers, N and O, are labels, and a T
+// word lists tools, "T1-3,6": not looked into). 0 when the word reads as written.
+std::size_t MisreadWordEnd(const std::string& text, std::size_t at) {
   const std::size_t n = text.size();
   std::size_t j = at + 1;
   while (j < n && text[j] == ' ') ++j;
-  const std::size_t number = j;
   if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
   const bool point = j < n && text[j] == '.';
   if (point) ++j;
-  if (j >= n || !IsDigit(text[j])) return std::string(1, text[at]) + " has no number, read as 0";
-  if (text[at] == 'N' || text[at] == 'O' || text[at] == 'T') return {};
+  if (j >= n || !IsDigit(text[j])) return at + 1;
+  const char letter = text[at];
+  if (letter == 'N' || letter == 'O' || letter == 'T') return 0;
   while (j < n && IsDigit(text[j])) ++j;
   if (!point && j < n && text[j] == '.')
     for (++j; j < n && IsDigit(text[j]);) ++j;
-  if (j >= n || EndsNumber(text[j])) return {};
-  const std::size_t end = std::min(text.find(' ', j), n);
-  return text.substr(at, end - at) + " read as " + text.substr(number, j - number);
+  return j >= n || EndsNumber(text[j]) ? 0 : j;
+}
+
+// The note on a word MisreadWordEnd found: "X has no number, read as 0",
+// "X12abc read as 12".
+std::string MisreadWordNote(const std::string& text, std::size_t at, std::size_t numberEnd) {
+  if (numberEnd == at + 1) return std::string(1, text[at]) + " has no number, read as 0";
+  std::size_t number = at + 1;
+  while (text[number] == ' ') ++number;
+  const std::size_t end = std::min(text.find(' ', numberEnd), text.size());
+  return text.substr(at, end - at) + " read as " + text.substr(number, numberEnd - number);
 }
 
 // The first word letter of a line that no number follows (text in
@@ -167,38 +175,51 @@ bool HasLowerCaseWord(const std::string& text) {
   return false;
 }
 
+// An operator, "(" or "=": what a capital letter inside an expression follows.
+bool IsOperator(char c) {
+  return c == '+' || c == '-' || c == '*' || c == '/' || c == '<' || c == '>' || c == '=' || c == '&' || c == '|' ||
+         c == '(';
+}
+
 // A blank in front of every capital letter, except after a blank and inside
 // an expression (after an operator, "(" or "="). The same walk notes what
 // `found` holds; a program-call line ("!") names variables, not words.
 std::string SpaceWords(const std::string& text, LineFindings& found) {
-  std::string out;
-  out.reserve(text.size() * 2);
+  const std::size_t n = text.size();
+  std::string out(2 * n, '\0');
+  char* o = out.data();
   bool afterBlank = false;
   char previous = '\0';
   int depth = 0;
-  const bool words = text.empty() || text.front() != '!';
-  for (std::size_t i = 0; i < text.size(); ++i) {
+  bool words = n == 0 || text[0] != '!';  // still looking for the first misread word
+  for (std::size_t i = 0; i < n; ++i) {
     const char c = text[i];
-    if (c == '(') ++depth;
-    if (c == ')' && depth > 0) --depth;
-    if (depth == 0) {
-      if (c >= 'a' && c <= 'z') {
-        if (i + 1 < text.size() && LowerCaseWordFollows(text[i + 1])) found.LowerCase = true;
-      } else if (IsCapital(c) && words && found.WordNote.empty()) {
-        found.WordNote = WordNote(text, i);
+    if (IsCapital(c)) {
+      if (depth == 0 && words) {
+        if (const std::size_t end = MisreadWordEnd(text, i)) {
+          found.WordNote = MisreadWordNote(text, i, end);
+          words = false;
+        }
       }
-    }
-    if (c == '=') found.Expression = true;
-    if (IsCapital(c) && !afterBlank && OperatorChars.find(previous) == std::string_view::npos) {
-      out += ' ';
-      out += c;
+      if (!afterBlank && !IsOperator(previous)) *o++ = ' ';
+      *o++ = c;
       afterBlank = false;
     } else {
-      out += c;
+      if (c >= 'a' && c <= 'z') {
+        if (depth == 0 && i + 1 < n && LowerCaseWordFollows(text[i + 1])) found.LowerCase = true;
+      } else if (c == '(') {
+        ++depth;
+      } else if (c == ')') {
+        if (depth > 0) --depth;
+      } else if (c == '=') {
+        found.Expression = true;
+      }
+      *o++ = c;
       afterBlank = c == ' ';
     }
     previous = c;
   }
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 
@@ -208,7 +229,9 @@ bool PrepareLine(LineScan& line, LineFindings& found) {
   GcodeInterpreter& in = line.In;
   winplat::TextScanner& awk = line.Ctx.GcodeAwk;
 
-  in.ConditionOperators = {" & ", " | ", "<", ">", "=", "<=", ">=", "<>"};
+  // Every line starts with the operator texts whole; a line leaves them as they are.
+  static const std::array<std::string, 8> operators{" & ", " | ", "<", ">", "=", "<=", ">=", "<>"};
+  if (in.ConditionOperators != operators) in.ConditionOperators = operators;
 
   std::string raw = RemoveUnholdableBytes(awk.Text());
   if (raw.size() > MaxLineLength) {
