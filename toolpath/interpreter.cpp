@@ -175,11 +175,25 @@ bool HasLowerCaseWord(const std::string& text) {
   return false;
 }
 
-// An operator, "(" or "=": what a capital letter inside an expression follows.
-bool IsOperator(char c) {
-  return c == '+' || c == '-' || c == '*' || c == '/' || c == '<' || c == '>' || c == '=' || c == '&' || c == '|' ||
-         c == '(';
-}
+// What the walk over a line does with a character: classes of a table, so
+// that each character costs one look-up.
+enum CharClass : unsigned char { PlainChar, CapitalChar, LowerChar, OpenChar, CloseChar, EqualsChar };
+constexpr std::array<unsigned char, 256> CharClasses = [] {
+  std::array<unsigned char, 256> table{};
+  for (int c = 'A'; c <= 'Z'; ++c) table[static_cast<std::size_t>(c)] = CapitalChar;
+  for (int c = 'a'; c <= 'z'; ++c) table[static_cast<std::size_t>(c)] = LowerChar;
+  table['('] = OpenChar;
+  table[')'] = CloseChar;
+  table['='] = EqualsChar;
+  return table;
+}();
+// The characters a capital letter takes no blank after: a blank, and an
+// operator, "(" or "=" inside an expression.
+constexpr std::array<bool, 256> NoBlankAfter = [] {
+  std::array<bool, 256> table{};
+  for (char c : std::string_view(" +-*/<>=&|(")) table[static_cast<unsigned char>(c)] = true;
+  return table;
+}();
 
 // A blank in front of every capital letter, except after a blank and inside
 // an expression (after an operator, "(" or "="). The same walk notes what
@@ -188,36 +202,38 @@ std::string SpaceWords(const std::string& text, LineFindings& found) {
   const std::size_t n = text.size();
   std::string out(2 * n, '\0');
   char* o = out.data();
-  bool afterBlank = false;
-  char previous = '\0';
+  unsigned char previous = '\0';
   int depth = 0;
   bool words = n == 0 || text[0] != '!';  // still looking for the first misread word
   for (std::size_t i = 0; i < n; ++i) {
     const char c = text[i];
-    if (IsCapital(c)) {
-      if (depth == 0 && words) {
-        if (const std::size_t end = MisreadWordEnd(text, i)) {
-          found.WordNote = MisreadWordNote(text, i, end);
-          words = false;
+    switch (CharClasses[static_cast<unsigned char>(c)]) {
+      case CapitalChar:
+        if (depth == 0 && words) {
+          if (const std::size_t end = MisreadWordEnd(text, i)) {
+            found.WordNote = MisreadWordNote(text, i, end);
+            words = false;
+          }
         }
-      }
-      if (!afterBlank && !IsOperator(previous)) *o++ = ' ';
-      *o++ = c;
-      afterBlank = false;
-    } else {
-      if (c >= 'a' && c <= 'z') {
-        if (depth == 0 && i + 1 < n && LowerCaseWordFollows(text[i + 1])) found.LowerCase = true;
-      } else if (c == '(') {
+        if (!NoBlankAfter[previous]) *o++ = ' ';
+        break;
+      case LowerChar:
+        if (!found.LowerCase && depth == 0 && i + 1 < n && LowerCaseWordFollows(text[i + 1])) found.LowerCase = true;
+        break;
+      case OpenChar:
         ++depth;
-      } else if (c == ')') {
+        break;
+      case CloseChar:
         if (depth > 0) --depth;
-      } else if (c == '=') {
+        break;
+      case EqualsChar:
         found.Expression = true;
-      }
-      *o++ = c;
-      afterBlank = c == ' ';
+        break;
+      default:
+        break;
     }
-    previous = c;
+    *o++ = c;
+    previous = static_cast<unsigned char>(c);
   }
   out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
