@@ -75,7 +75,7 @@ void Spread(ProgramState& state, std::int32_t i, std::int32_t j, std::int32_t do
 
 }  // namespace
 
-std::int32_t BuildPtAlgnGrid(ProgramState& state, winplat::SpreadGrid& grid) {
+std::int32_t BuildPtAlgnGrid(ProgramState& state, winplat::SpreadGrid& grid, std::vector<std::string>* outside) {
   state.PtAlgnGrid.fill(PtAlgnNode{});
   std::int32_t applied = 0;
   const std::int32_t rows = grid.MaxRows();
@@ -84,7 +84,14 @@ std::int32_t BuildPtAlgnGrid(ProgramState& state, winplat::SpreadGrid& grid) {
     const std::int32_t i = Round32(CellNumber(grid, r, 4));
     const std::int32_t j = Round32(CellNumber(grid, r, 5));
     // A node outside the grid cannot be corrected; the row is left out.
-    if (i < 0 || i > AlignmentNodeMax || j < 0 || j > AlignmentNodeMax) continue;
+    const bool columnOutside = i < 0 || i > AlignmentNodeMax;
+    if (columnOutside || j < 0 || j > AlignmentNodeMax) {
+      if (outside)
+        outside->push_back("Set-up point " + std::to_string(r) + ": node " + (columnOutside ? "column " : "row ") +
+                           std::to_string(columnOutside ? i : j) + " is outside 0 to " +
+                           std::to_string(AlignmentNodeMax) + "; not applied");
+      continue;
+    }
     const std::int32_t reach = std::min(Round32(CellNumber(grid, r, 3)), AlignmentReachMax);
     if (reach <= 0) continue;
     PtAlgnNode& node = Node(state, i, j);
@@ -98,10 +105,14 @@ std::int32_t BuildPtAlgnGrid(ProgramState& state, winplat::SpreadGrid& grid) {
   return applied;
 }
 
-void ApplyPA(Engine& engine, winplat::SpreadGrid& grid) {
-  BuildPtAlgnGrid(engine.State, grid);
+std::string ApplyPA(Engine& engine, winplat::SpreadGrid& grid) {
+  std::vector<std::string> outside;
+  BuildPtAlgnGrid(engine.State, grid, &outside);
   std::int16_t field = 0;
   ApplyGeoCorrection(engine, field);
+  std::string notes;
+  for (const std::string& note : outside) notes += (notes.empty() ? "" : "; ") + note;
+  return notes;
 }
 
 std::int32_t LoadSetupCross(MainForm& main, float x, float y, float arm) {

@@ -130,10 +130,10 @@ void JobIntake::Timer1_Timer() {
     ClearHandOff();  // consumed, and nothing was opened
     return;
   }
-  std::string unevaluated = SetJobVariables(job);
+  // A variable left to the program joins the line the open shows.
+  e_.State.Pick.NextIntakeNotes = SetJobVariables(job);
   Guarded(e_, "opening the job", [&] { OpenJob(job); });
-  // The open shows the file's path; a variable left to the program is worth more.
-  if (!unevaluated.empty() && main_.Msg.Caption() == files_.FixFilePath() + job.Name) e_.Console.SetMsg(unevaluated);
+  e_.State.Pick.NextIntakeNotes.clear();
   // The open has read the job's variables by now.
   ClearHandOff();
 }
@@ -153,7 +153,18 @@ bool JobIntake::TakeJob(JobRecord& job) {
   // application puts meanwhile is never cleared unread.
   ClipboardOpen clipboard(main_.hWnd());
   if (!clipboard.open) return false;
+  // A record no job needs is refused by its size, unread, and stays where it is.
+  const winplat::ClipboardFileInfo file = winplat::ClipboardFile();
+  if (file.size > MaxJobRecordBytes) {
+    Announce(file.identity, "Job record of " + std::to_string(file.size) + " bytes refused: more than " +
+                                std::to_string(MaxJobRecordBytes));
+    return false;
+  }
   std::optional<std::string> text = winplat::GetClipboardData(winplat::CF_TEXT);
+  if (winplat::ClipboardDamaged()) {
+    Announce(file.identity, "Clipboard file clipboard.dat is damaged; it reads as empty");
+    return false;
+  }
   if (text) text->resize(std::min(text->size(), text->find('\0')));
   if (!text || text->empty()) {
     announced_.clear();  // the same record put again later is said again
@@ -195,8 +206,10 @@ std::string JobIntake::SetJobVariables(const JobRecord& job) {
       // Left unsupplied, so the part program's own value stands.
       s.VarTable[var] = 0;
       s.VarSet[var] = BoolFalse;
-      unevaluated = std::string("Job variable ") + v.Letter + ": expression " + job.Expressions[i] + " not evaluated";
-      e_.Console.SetMsg(unevaluated);
+      const std::string note =
+          std::string("Job variable ") + v.Letter + ": expression " + job.Expressions[i] + " not evaluated";
+      e_.Console.SetMsg(note);
+      unevaluated += (unevaluated.empty() ? "" : "; ") + note;
       continue;
     }
     s.VarTable[var] = value;

@@ -19,6 +19,10 @@
 
 namespace fieldray::console {
 
+// The largest clipboard file the intake reads for a job record; a larger one
+// is refused by its size without being read.
+inline constexpr std::uintmax_t MaxJobRecordBytes = 65536;
+
 // A job variable a record can supply: its logical field and VarTable entry.
 struct JobVariableField {
   int Field;
@@ -88,7 +92,9 @@ class JobIntake {
   const FileSelection& files_;
   OpenDrawingFileSlot open_;
   bool ticking_ = false;
-  std::string announced_;  // the clipboard text last said to wait or be refused
+  // The clipboard text last said to wait or be refused, or the state of a
+  // clipboard file refused unread or found damaged.
+  std::string announced_;
 };
 
 }  // namespace fieldray::console

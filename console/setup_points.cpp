@@ -247,7 +247,8 @@ void SetupPoints::DelPt_Click() {
 }
 
 void SetupPoints::StartSetupCmd_Click() {
-  ApplyPA(e_, grid_);
+  const std::string outside = ApplyPA(e_, grid_);
+  if (!outside.empty()) e_.Console.SetMsg(outside);
   SaveGridFile(e_, grid_, "PtAlgn.Dat");
 }
 

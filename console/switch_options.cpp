@@ -83,7 +83,7 @@ void SwitchOptions::OKButtonSO_Click() {
   // shows every file not saved.
   std::string failed = GridFileSaveFailure(e_, optSw_, "SWPOS.DAT");
   const std::string second = GridFileSaveFailure(e_, ht_, "SWHT.DAT");
-  if (!second.empty()) failed += (failed.empty() ? "" : " ") + second;
+  if (!second.empty()) failed += (failed.empty() ? "" : "; ") + second;
   if (!failed.empty()) e_.Console.SetMsg(failed);
   ApplySwitchOptions(e_);
   LoadPrjPosCaptions(e_);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstdlib>
 
+#include "engine/pick_message.h"
 #include "engine/point_list.h"
 #include "engine/projection_output.h"
 #include "winplat/numeric.h"
@@ -28,7 +29,7 @@ void ShowCaption(Engine& engine, std::string& text, bool reportHeld) {
   std::int32_t y = RoundBox(engine, OutputText::CapY);
   if (!BuildCaptionFrame(engine, text, x, y, reportHeld)) {
     // Showing frame 101 now would project whatever it held before.
-    SetMsgKeepingFrameFailure(engine, "Caption font " + engine.State.ProgramDir + "stick.vxf could not be loaded");
+    NoteCaption(engine, 0, "Caption font " + engine.State.ProgramDir + "stick.vxf could not be loaded");
     return;
   }
   engine.Vx.DisplayFrame(GetWorkingFrameNumber(engine));
@@ -91,8 +92,7 @@ bool BuildCaptionFrame(Engine& engine, std::string& text, std::int32_t& x, std::
   std::int32_t frame = GetWorkingFrameNumber(engine);
   std::string name = "Text";
   WriteFrameToBoard(engine, frame, name);
-  if (held > 0)
-    SetMsgKeepingFrameFailure(engine, "caption: " + winplat::CStr(held) + " point(s) held at the field's edge");
+  if (reportHeld) NoteCaption(engine, held, "");
   return true;
 }
 

@@ -9,6 +9,7 @@
 #include "engine/gcode_load.h"
 #include "engine/geo_correction.h"
 #include "engine/caption_text.h"
+#include "engine/pick_message.h"
 #include "engine/point_list.h"
 #include "engine/projection_output.h"
 #include "engine/settings_file.h"
@@ -61,11 +62,15 @@ void MessageCaption(Engine& engine, const char* text) {
   ShowCaption(engine, caption, false);
 }
 
-// A drawing that gives no frame: the job's frames go and Msg says why. Unlike
+// A drawing that gives no frame: the job's frames go and Msg says why, with
+// a fixed text in place of the path or with the reason after it. Unlike
 // BlankDisplay, the frame the boards show and the preview are not redrawn.
-void NothingToShow(Engine& engine, const std::string& msg) {
+void NothingToShow(Engine& engine, const std::string& why, bool fixedText) {
   DropJobFrames(engine);
-  engine.Console.SetMsg(msg);
+  if (fixedText)
+    SetPickHead(engine, why);
+  else
+    SetPickPart(engine, PickPart::Reason, why);
 }
 
 PathElement& Append(PathArray& path, std::int32_t code, double x, double y) {
@@ -324,13 +329,13 @@ void OpenDrawingFile(Engine& engine, DxfHost& dxf1, toolpath::GcodeInterpreter& 
   engine.State.JobPoints.clear();
   engine.State.JobFileName = FileNameOf(path);
   engine.State.JobPath = path;
-  if (winplat::FileSize(path) >= MaxDrawingFileSize) {
+  const bool tooLarge = winplat::FileSize(path) >= MaxDrawingFileSize;
+  PickScope pick(engine, tooLarge ? "File Too Large" : path);
+  if (tooLarge) {
     ControlCall([&] { dxf1.Clear(); });
-    engine.Console.SetMsg("File Too Large");
     MessageCaption(engine, "File Too Large");
     return;
   }
-  engine.Console.SetMsg(path);
   const std::string upper = winplat::UCase(path.size() >= 4 ? path.substr(path.size() - 4) : path);
   if (upper == ".DXF") {
     bool enabled = false;
@@ -350,6 +355,7 @@ void OpenDrawingFile(Engine& engine, DxfHost& dxf1, toolpath::GcodeInterpreter& 
 
 void LoadDxfDrawing(Engine& engine, DxfHost& dxf1, std::string& path) {
   BusyScope busy(engine);
+  PickScope pick(engine, path);
   ProgramState& s = engine.State;
 
   float l = 0, t = 0, r = 0, b = 0;
@@ -366,25 +372,27 @@ void LoadDxfDrawing(Engine& engine, DxfHost& dxf1, std::string& path) {
 
   if (!readError.empty()) {
     const std::string sentence = ReaderSentence(readError);
-    NothingToShow(engine, sentence.empty() ? std::string("Contains No Displayable Entities")
-                                           : "Contains No Displayable Entities: " + sentence);
+    NothingToShow(engine,
+                  sentence.empty() ? std::string("Contains No Displayable Entities")
+                                   : "Contains No Displayable Entities: " + sentence,
+                  true);
     MessageCaption(engine, "NDE");
     return;
   }
-  // A value read as a number that was none: the drawing shows as read, and
-  // the status line names the first such value and its line.
-  if (const std::string note = ReadNoteOf(dxf1); !note.empty()) engine.Console.SetMsg(FileNameOf(path) + " " + note);
+  // Values read as numbers that were none: the drawing shows as read, and
+  // the status line counts them and names the first with its line.
+  if (const std::string note = ReadNoteOf(dxf1); !note.empty()) SetPickPart(engine, PickPart::ReadNotes, note);
 
   std::string why;
   if (!AddPolylines(dxf1, s.PathElements, f, why)) {
-    NothingToShow(engine, why.empty() ? std::string("GetPolyLines failed") : why);
+    NothingToShow(engine, why.empty() ? std::string("GetPolyLines failed") : why, false);
     return;
   }
   AddCircles(dxf1, s.PathElements, f);
   AddLines(dxf1, s.PathElements, f);
 
   if (PathUpperBound(s.PathElements) == 0) {
-    NothingToShow(engine, "Contains No Displayable Entities");
+    NothingToShow(engine, "Contains No Displayable Entities", true);
     MessageCaption(engine, "NDE");
     return;
   }
@@ -408,7 +416,8 @@ void LoadDxfDrawing(Engine& engine, DxfHost& dxf1, std::string& path) {
     std::string name = "DXF";
     WriteFrameToBoard(engine, frame, name);
   } catch (const std::exception& ex) {
-    NothingToShow(engine, std::string("Drawing frames not built: ") + ex.what());
+    DropJobFrames(engine);
+    SetPickPart(engine, PickPart::FramesNotBuilt, std::string("Drawing frames not built: ") + ex.what());
     return;
   }
 

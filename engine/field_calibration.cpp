@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <limits>
+#include <utility>
 #include <vector>
 
 #include "engine/settings_file.h"
 #include "winplat/numeric.h"
+#include "winplat/text.h"
 
 namespace fieldray::engine {
 
@@ -84,15 +86,45 @@ std::int32_t FirstCheckedOptFld(Engine& engine) {
   return 0;
 }
 
+namespace {
+
+// Whether a settings value is text that begins with no number ("abc", "nan",
+// "inf"); an empty value is a missing one, not a wrong one.
+bool IsNoNumber(const std::string& value) {
+  const std::string text = winplat::Trim(value);
+  if (text.empty()) return false;
+  std::size_t i = text[0] == '+' || text[0] == '-' ? 1 : 0;
+  if (text.compare(i, 2, "&H") == 0 || text.compare(i, 2, "&h") == 0 || text.compare(i, 2, "&O") == 0 ||
+      text.compare(i, 2, "&o") == 0)
+    return false;
+  if (i < text.size() && text[i] == '.') ++i;
+  return i >= text.size() || text[i] < '0' || text[i] > '9';
+}
+
+}  // namespace
+
 std::string FieldScaleFault(Engine& engine, const std::int16_t field) {
   if (!IsField(field)) return {};
   const FieldCalibrationEntry& cal = engine.State.FieldCalibration[field];
   const std::string letter = FieldLetter(field);
-  std::vector<std::string> zero;
-  if (cal.XScale == 0) zero.push_back("XScale" + letter);
-  if (cal.YScale == 0) zero.push_back("YScale" + letter);
-  if (zero.empty()) return {};
-  const std::string keys = zero.size() == 1 ? zero[0] + " is 0" : zero[0] + " and " + zero[1] + " are 0";
+  // A scale of 0 is read back: a value that is no number reads as 0 too.
+  std::vector<std::pair<std::string, bool>> faults;  // key, and whether its value is no number
+  for (const std::string& axis : {std::string("XScale"), std::string("YScale")}) {
+    if ((axis == "XScale" ? cal.XScale : cal.YScale) != 0) continue;
+    const std::string key = axis + letter;
+    faults.emplace_back(key, IsNoNumber(ReadCalibrationValue(engine, key)));
+  }
+  if (faults.empty()) return {};
+  auto what = [](bool noNumber, bool both) {
+    return noNumber ? (both ? " are not numbers" : " is not a number") : (both ? " are 0" : " is 0");
+  };
+  std::string keys;
+  if (faults.size() == 1)
+    keys = faults[0].first + what(faults[0].second, false);
+  else if (faults[0].second == faults[1].second)
+    keys = faults[0].first + " and " + faults[1].first + what(faults[0].second, true);
+  else
+    keys = faults[0].first + what(faults[0].second, false) + " and " + faults[1].first + what(faults[1].second, false);
   return "Field " + letter + " cannot project: " + keys + " in " + kIniFile;
 }
 

@@ -5,6 +5,7 @@
 
 #include "engine/field_calibration.h"
 #include "engine/geo_correction.h"
+#include "engine/pick_message.h"
 #include "engine/point_list.h"
 #include "engine/projection_output.h"
 #include "engine/settings_file.h"
@@ -48,7 +49,7 @@ bool BuildFrames(Engine& engine) {
     if (b.BuildPointsFromPath) b.BuildPointsFromPath(engine);
   } catch (const std::exception& ex) {
     DropJobFrames(engine);
-    engine.Console.SetMsg(std::string("Part program frames not built: ") + ex.what());
+    SetPickPart(engine, PickPart::FramesNotBuilt, std::string("Part program frames not built: ") + ex.what());
     return false;
   }
   return true;
@@ -67,6 +68,7 @@ double RoundFourHash(double value) {
 
 void LoadGcodeDrawing(Engine& engine, toolpath::GcodeInterpreter& in, std::string& path) {
   BusyScope busy(engine);
+  PickScope pick(engine, path);
   ProgramState& s = engine.State;
   ResetPath(s.PathElements);
   // A condition block or corner word left open by the previous program ends
@@ -86,7 +88,7 @@ void LoadGcodeDrawing(Engine& engine, toolpath::GcodeInterpreter& in, std::strin
   try {
     report = toolpath::ScanGcodeProgram(in, path);
   } catch (const winplat::ScannerError& ex) {
-    engine.Console.SetMsg(std::string("Part program not read: ") + ex.what());
+    SetPickPart(engine, PickPart::Reason, std::string("Part program not read: ") + ex.what());
     return;
   }
 
@@ -100,25 +102,22 @@ void LoadGcodeDrawing(Engine& engine, toolpath::GcodeInterpreter& in, std::strin
     el.EndY = RoundFourHash(el.EndY);
   }
 
-  // The first problem met, and a program that gave no motion at all: one
-  // note, which a note on points held at the field's edge joins.
+  // A program that gave no motion at all says so; the problems met are
+  // counted, the first named.
   const std::string name = FileNameOf(path);
-  std::string note;
-  if (!report.Diagnostics.empty())
-    note = std::to_string(report.Diagnostics.size()) + " problem(s) in " + name + ": " + report.Diagnostics.front();
   const bool motions = PathUpperBound(p) >= 1;
   if (!motions) {
-    if (!note.empty()) note += "; ";
-    note += name + ": no motion read";
-    if (report.LowerCaseWords) note += "; G-code words are read in upper case";
+    std::string reason = name + ": no motion read";
+    if (report.LowerCaseWords) reason += "; G-code words are read in upper case";
+    SetPickPart(engine, PickPart::Reason, reason);
   }
-  if (!note.empty()) engine.Console.SetMsg(note);
+  if (!report.Diagnostics.empty())
+    SetPickPart(engine, PickPart::ReadNotes,
+                std::to_string(report.Diagnostics.size()) + " problem(s) in " + name + ": " +
+                    report.Diagnostics.front());
   for (const std::string& m : report.Messages) winplat::MessageBox(0, m, "", winplat::MB_OK);
 
-  s.LoadNote = note;
-  const bool built = BuildFrames(engine);
-  s.LoadNote.clear();
-  if (!built) return;
+  if (!BuildFrames(engine)) return;
 
   std::int16_t field = static_cast<std::int16_t>(CheckedOptFld(engine));
   SetGeoCorrection(engine, field);
@@ -131,8 +130,9 @@ void LoadGcodeDrawing(Engine& engine, toolpath::GcodeInterpreter& in, std::strin
   // A program whose every point the chosen position's options drop would
   // project nothing without a word.
   if (motions && position > 0 && PointsOnBoard(engine, position) == 0) {
-    engine.Console.SetMsg("Switch position " + std::to_string(position) + " keeps no point of " + FileNameOf(path) +
-                          ": check the switch options");
+    SetPickPart(engine, PickPart::SwitchHint,
+                "Switch position " + std::to_string(position) + " keeps no point of " + FileNameOf(path) +
+                    ": check the switch options");
   }
   ShowProjection(engine, position);
 }

@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <cstring>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "engine/pick_message.h"
 #include "engine/projection_output.h"
 #include "engine/status_reporter.h"
 #include "winplat/numeric.h"
@@ -67,38 +69,45 @@ void WriteFrameToBoard(Engine& engine, const std::int32_t frame, const std::stri
   std::memcpy(header.Name, name.data(), std::min(name.size(), sizeof header.Name));
   header.NumPoints = static_cast<std::int32_t>(s.FrameBuffer.size()) - 1;
 
-  std::string report;
-  bool notWritten = false;
+  std::string failure, why;
   auto& refused = s.RefusedFrames;
   std::erase_if(refused, [&](const auto& r) { return r.first == frame; });
   if (header.NumPoints > VX_DEFAULT_MAX_FRAME_POINTS) {
     // More than the board holds: nothing is sent, so the board raises no fault.
     refused.emplace_back(frame, header.NumPoints);
-    report = RefusedFramesText(refused);
-    notWritten = true;
+    failure = RefusedFramesText(refused);
   } else if (header.NumPoints > 0) {
     std::int32_t status = engine.Vx.WriteFrame(&header, &s.FrameBuffer[1]);
     if (status != 0) {
-      report = "Frame" + winplat::Str(frame) + " not written (" + winplat::CStr(header.NumPoints) + " points): ";
       // A store the board could not write says why in the file texts the status reporter has.
       const auto known = status <= -401 && status >= -407 ? StatusReportFor(status) : std::nullopt;
-      report += known ? known->text : "VX status/error number " + winplat::CStr(status) + ".";
-      notWritten = true;
+      why = known ? known->text : "VX status/error number " + winplat::CStr(status) + ".";
+      failure = "Frame" + winplat::Str(frame) + " not written (" + winplat::CStr(header.NumPoints) + " points): " + why;
     }
   }
-  if (s.SaturatedPoints > 0) {
-    // The note follows the job's path, as Msg shows it, or the failure before it.
-    if (!report.empty()) report += " ";
-    else if (!s.LoadNote.empty()) report = s.LoadNote + "; ";
-    else if (!s.JobPath.empty()) report = s.JobPath + ": ";
-    report += winplat::CStr(s.SaturatedPoints) + " point(s) beyond the projection range held at its edge.";
-    s.SaturatedPoints = 0;
-  }
-  if (!report.empty()) {
-    // The caption's frame follows the job's frames: a failure of theirs stays in Msg.
-    if (frame == CaptionFrameNumber) SetMsgKeepingFrameFailure(engine, report);
-    else engine.Console.SetMsg(report);
-    if (notWritten) s.FrameFailureMsg = report;
+  const std::int32_t held = std::exchange(s.SaturatedPoints, 0);
+  ProgramState::PickMessage& pick = s.Pick;
+  if (pick.Open) {
+    // The pick's line names every frame of it that was not written.
+    pick.RefusedFrames = refused.empty() ? std::string() : RefusedFramesText(refused);
+    std::erase_if(pick.FrameFailures, [&](const auto& f) { return f.Frame == frame; });
+    if (!why.empty()) pick.FrameFailures.push_back({frame, header.NumPoints, why});
+    pick.DrawingHeld += held;
+    ShowPickLine(engine);
+  } else {
+    std::string report = failure;
+    if (held > 0) {
+      // The note follows the job's path, or the failure before it.
+      if (!report.empty()) report += " ";
+      else if (!s.JobPath.empty()) report = s.JobPath + ": ";
+      report += winplat::CStr(held) + " point(s) beyond the projection range held at its edge.";
+    }
+    if (!report.empty()) {
+      // The caption's frame follows the job's frames: a failure of theirs stays in Msg.
+      if (frame == CaptionFrameNumber) SetMsgKeepingFrameFailure(engine, report);
+      else engine.Console.SetMsg(report);
+      if (!failure.empty()) s.FrameFailureMsg = report;
+    }
   }
 
   s.FrameBuffer.assign(1, PointStruct{});

@@ -143,9 +143,30 @@ struct ProgramState {
   std::string JobFileName;
   // The opened job's full path, as Msg shows it (notes on its frames follow it).
   std::string JobPath;
-  // The note a load has put in Msg while it builds its frames: a held-points
-  // note of those frames joins it instead of replacing it.
-  std::string LoadNote;
+  // What Msg says of the last pick or load, part by part; engine/pick_message
+  // composes the line from it, in the order of the members.
+  struct PickMessage {
+    bool Open = false;        // a pick or load is going on: its frames' notes belong to it
+    std::string Head;         // the job's path, or the fixed text the import shows instead
+    std::string Reason;       // the reader's or interpreter's reason
+    std::string IntakeNotes;  // job variables the intake could not evaluate
+    std::string NextIntakeNotes;  // the intake's notes for the open it makes, set around it
+    std::string ReadNotes;    // values read as something other than written
+    std::string RefusedFrames;  // frames too large for the board, one text
+    // Frames the board did not store: number, points and why (frame 0: why
+    // the frames could not be built at all).
+    struct FrameFailure {
+      std::int32_t Frame = 0;
+      std::int32_t Points = 0;
+      std::string Why;
+    };
+    std::vector<FrameFailure> FrameFailures;
+    std::string SwitchHint;
+    std::int32_t DrawingHeld = 0;  // points held at the board's edge
+    std::int32_t CaptionHeld = 0;  // caption strokes held at the field's edge
+    std::string CaptionFailure;
+    std::string Shown;  // the line as Msg was given it last
+  } Pick;
 
   // ---- Machine fields ----
   // Index 1..8; element 0 is no field and stays zero.

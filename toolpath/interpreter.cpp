@@ -3,6 +3,7 @@
 #include "toolpath/interpreter.h"
 
 #include <algorithm>
+#include <array>
 #include <exception>
 #include <string_view>
 
@@ -16,8 +17,6 @@
 
 namespace fieldray::toolpath {
 namespace {
-
-constexpr std::string_view OperatorChars = "+-*/<>=&|(";
 
 bool IsCapital(char c) { return c >= 'A' && c <= 'Z'; }
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
@@ -95,34 +94,160 @@ std::string DropUnknownParameters(LineScan& line, std::string text) {
   return text;
 }
 
-// A blank in front of every capital letter, except after a blank and inside
-// an expression (after an operator, "(" or "=").
-std::string SpaceWords(const std::string& text) {
-  std::string out;
-  out.reserve(text.size() * 2);
-  bool afterBlank = false;
-  char previous = '\0';
-  for (char c : text) {
-    if (IsCapital(c) && !afterBlank && OperatorChars.find(previous) == std::string_view::npos) {
-      out += ' ';
-      out += c;
-      afterBlank = false;
-    } else {
-      out += c;
-      afterBlank = c == ' ';
-    }
-    previous = c;
+// What the preparation pass notes of a line besides rewriting it.
+struct LineFindings {
+  bool LowerCase = false;   // a lower-case letter with a number after it: a word not read
+  bool Expression = false;  // an "=": the words are looked at once it is evaluated
+  std::string WordNote;     // the line's first word problem, "" when none
+};
+
+// Whether a lower-case letter followed by `next` would be a word if written in capitals.
+bool LowerCaseWordFollows(char next) { return IsDigit(next) || next == '.' || next == '-' || next == '+'; }
+
+// Whether `c` may follow a word's number: a blank, the next word's letter, a
+// comment's parenthesis or the slash of an alternative corner.
+bool EndsNumber(char c) {
+  return c == ' ' || c == '\t' || IsCapital(c) || (c >= StandInR50 && c <= StandInD) || c == '(' || c == ')' ||
+         c == '/';
+}
+
+// Where the number of the word whose letter stands at `at` ends, when the
+// word is read other than written: at `at` + 1 for a letter without a number;
+// at the character a number runs into when that is a letter or one that
+// begins no word (block and program numbers, N and O, are labels, and a T
+// word lists tools, "T1-3,6": not looked into). 0 when the word reads as written.
+std::size_t MisreadWordEnd(const std::string& text, std::size_t at) {
+  const std::size_t n = text.size();
+  std::size_t j = at + 1;
+  while (j < n && text[j] == ' ') ++j;
+  if (j < n && (text[j] == '+' || text[j] == '-')) ++j;
+  const bool point = j < n && text[j] == '.';
+  if (point) ++j;
+  if (j >= n || !IsDigit(text[j])) return at + 1;
+  const char letter = text[at];
+  if (letter == 'N' || letter == 'O' || letter == 'T') return 0;
+  while (j < n && IsDigit(text[j])) ++j;
+  if (!point && j < n && text[j] == '.')
+    for (++j; j < n && IsDigit(text[j]);) ++j;
+  return j >= n || EndsNumber(text[j]) ? 0 : j;
+}
+
+// The note on a word MisreadWordEnd found: "X has no number, read as 0",
+// "X12abc read as 12".
+std::string MisreadWordNote(const std::string& text, std::size_t at, std::size_t numberEnd) {
+  if (numberEnd == at + 1) return std::string(1, text[at]) + " has no number, read as 0";
+  std::size_t number = at + 1;
+  while (text[number] == ' ') ++number;
+  const std::size_t end = std::min(text.find(' ', numberEnd), text.size());
+  return text.substr(at, end - at) + " read as " + text.substr(number, numberEnd - number);
+}
+
+// The first word letter of a line that no number follows (text in
+// parentheses is not looked into); 0 when every word has its number.
+char NumberlessWord(const std::string& text) {
+  int depth = 0;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c == '(') ++depth;
+    if (c == ')' && depth > 0) --depth;
+    if (depth > 0 || !IsCapital(c)) continue;
+    std::size_t j = i + 1;
+    while (j < text.size() && text[j] == ' ') ++j;
+    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
+    if (j < text.size() && text[j] == '.') ++j;
+    if (j < text.size() && IsDigit(text[j])) continue;
+    return c;
   }
+  return 0;
+}
+
+// Whether a line holds a lower-case letter with a number after it (outside
+// parentheses and before a comment): a word the reader passes over.
+bool HasLowerCaseWord(const std::string& text) {
+  int depth = 0;
+  for (std::size_t i = 0; i + 1 < text.size() && text[i] != ';'; ++i) {
+    const char c = text[i];
+    if (c == '(') ++depth;
+    if (c == ')' && depth > 0) --depth;
+    if (depth > 0 || c < 'a' || c > 'z') continue;
+    if (LowerCaseWordFollows(text[i + 1])) return true;
+  }
+  return false;
+}
+
+// What the walk over a line does with a character: classes of a table, so
+// that each character costs one look-up.
+enum CharClass : unsigned char { PlainChar, CapitalChar, LowerChar, OpenChar, CloseChar, EqualsChar };
+constexpr std::array<unsigned char, 256> CharClasses = [] {
+  std::array<unsigned char, 256> table{};
+  for (int c = 'A'; c <= 'Z'; ++c) table[static_cast<std::size_t>(c)] = CapitalChar;
+  for (int c = 'a'; c <= 'z'; ++c) table[static_cast<std::size_t>(c)] = LowerChar;
+  table['('] = OpenChar;
+  table[')'] = CloseChar;
+  table['='] = EqualsChar;
+  return table;
+}();
+// The characters a capital letter takes no blank after: a blank, and an
+// operator, "(" or "=" inside an expression.
+constexpr std::array<bool, 256> NoBlankAfter = [] {
+  std::array<bool, 256> table{};
+  for (char c : std::string_view(" +-*/<>=&|(")) table[static_cast<unsigned char>(c)] = true;
+  return table;
+}();
+
+// A blank in front of every capital letter, except after a blank and inside
+// an expression (after an operator, "(" or "="). The same walk notes what
+// `found` holds; a program-call line ("!") names variables, not words.
+std::string SpaceWords(const std::string& text, LineFindings& found) {
+  const std::size_t n = text.size();
+  std::string out(2 * n, '\0');
+  char* o = out.data();
+  unsigned char previous = '\0';
+  int depth = 0;
+  bool words = n == 0 || text[0] != '!';  // still looking for the first misread word
+  for (std::size_t i = 0; i < n; ++i) {
+    const char c = text[i];
+    switch (CharClasses[static_cast<unsigned char>(c)]) {
+      case CapitalChar:
+        if (depth == 0 && words) {
+          if (const std::size_t end = MisreadWordEnd(text, i)) {
+            found.WordNote = MisreadWordNote(text, i, end);
+            words = false;
+          }
+        }
+        if (!NoBlankAfter[previous]) *o++ = ' ';
+        break;
+      case LowerChar:
+        if (!found.LowerCase && depth == 0 && i + 1 < n && LowerCaseWordFollows(text[i + 1])) found.LowerCase = true;
+        break;
+      case OpenChar:
+        ++depth;
+        break;
+      case CloseChar:
+        if (depth > 0) --depth;
+        break;
+      case EqualsChar:
+        found.Expression = true;
+        break;
+      default:
+        break;
+    }
+    *o++ = c;
+    previous = static_cast<unsigned char>(c);
+  }
+  out.resize(static_cast<std::size_t>(o - out.data()));
   return out;
 }
 
 // Steps up to the motion code: the line cleaned, rewritten and its modal words
 // applied. False when the line ends here without its common end.
-bool PrepareLine(LineScan& line) {
+bool PrepareLine(LineScan& line, LineFindings& found) {
   GcodeInterpreter& in = line.In;
   winplat::TextScanner& awk = line.Ctx.GcodeAwk;
 
-  in.ConditionOperators = {" & ", " | ", "<", ">", "=", "<=", ">=", "<>"};
+  // Every line starts with the operator texts whole; a line leaves them as they are.
+  static const std::array<std::string, 8> operators{" & ", " | ", "<", ">", "=", "<=", ">=", "<>"};
+  if (in.ConditionOperators != operators) in.ConditionOperators = operators;
 
   std::string raw = RemoveUnholdableBytes(awk.Text());
   if (raw.size() > MaxLineLength) {
@@ -137,6 +262,7 @@ bool PrepareLine(LineScan& line) {
 
   // Pattern lines.
   if (!LineText(line).empty() && winplat::Trim(LineText(line)).front() == '*') {
+    found.LowerCase = HasLowerCaseWord(LineText(line));
     ReadPatternLine(line);
     SetLine(line, "");
   }
@@ -149,7 +275,11 @@ bool PrepareLine(LineScan& line) {
   text = winplat::ReplaceString(text, "R54=", StandIn(StandInR54), 0);
   text = winplat::ReplaceString(text, "E", StandIn(StandInE), 0);
   text = DropUnknownParameters(line, text);
-  SetLine(line, SpaceWords(text));
+  SetLine(line, SpaceWords(text, found));
+  if (found.LowerCase) {
+    line.In.LowerCaseWords = true;
+    AddDiagnostic(line.Ctx, "lower-case words are not read");
+  }
 
   // Program calls.
   awk.SetFS("=");
@@ -298,54 +428,24 @@ void CommonEnd(LineScan& line) {
     path[static_cast<std::size_t>(line.LastAppended)].CycleCode = 5;
 }
 
-// The first word letter of a prepared line that no number follows (text in
-// parentheses is not looked into); 0 when every word has its number.
-char NumberlessWord(const std::string& text) {
-  int depth = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c == '(') ++depth;
-    if (c == ')' && depth > 0) --depth;
-    if (depth > 0 || !IsCapital(c)) continue;
-    std::size_t j = i + 1;
-    while (j < text.size() && text[j] == ' ') ++j;
-    if (j < text.size() && (text[j] == '+' || text[j] == '-')) ++j;
-    if (j < text.size() && text[j] == '.') ++j;
-    if (j < text.size() && IsDigit(text[j])) continue;
-    return c;
+// A word problem of the line reads as the reader takes it: the load says so,
+// naming the line. An expression's words are looked at once it is evaluated,
+// and only for a missing number.
+void NoteWordProblem(LineScan& line, const LineFindings& found) {
+  std::string note = found.WordNote;
+  if (found.Expression) {
+    const std::string& text = LineText(line);
+    const char letter = text.rfind("G150", 0) == 0 ? '\0' : NumberlessWord(text);
+    note = letter ? std::string(1, letter) + " has no number, read as 0" : std::string();
   }
-  return 0;
-}
-
-// Whether a line as written holds a lower-case letter with a number after it
-// (outside parentheses and before a comment): a word the reader passes over.
-bool HasLowerCaseWord(const std::string& text) {
-  int depth = 0;
-  for (std::size_t i = 0; i + 1 < text.size() && text[i] != ';'; ++i) {
-    const char c = text[i];
-    if (c == '(') ++depth;
-    if (c == ')' && depth > 0) --depth;
-    if (depth > 0 || c < 'a' || c > 'z') continue;
-    const char n = text[i + 1];
-    if (IsDigit(n) || n == '.' || n == '-' || n == '+') return true;
-  }
-  return false;
-}
-
-// A word without a number reads as 0: the load says so, naming the line. A
-// parameter line's letters name variables and are not words.
-void NoteNumberlessWord(LineScan& line) {
-  const std::string& text = LineText(line);
-  if (text.rfind("G150", 0) == 0) return;
-  if (const char letter = NumberlessWord(text))
-    AddDiagnostic(line.Ctx, std::string(1, letter) + " has no number, read as 0");
+  if (!note.empty()) AddDiagnostic(line.Ctx, note);
 }
 
 void ScanLine(LineScan& line) {
-  if (!line.In.LowerCaseWords && HasLowerCaseWord(LineText(line))) line.In.LowerCaseWords = true;
-  if (!PrepareLine(line)) return;
+  LineFindings found;
+  if (!PrepareLine(line, found)) return;
   if (line.Ctx.State.BlockCondition == BoolTrue) {
-    NoteNumberlessWord(line);
+    NoteWordProblem(line, found);
     ApplyModalWords(line);
     line.MotionCode = ChooseMotionCode(line);
     if (line.MotionCode == 0) return;

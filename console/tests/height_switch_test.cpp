@@ -205,7 +205,7 @@ TEST_F(HeightSwitch, BothGridFilesNotSavedByOneOkAreShown) {
   }
   p.Switches.OKButtonSO_Click();
   EXPECT_EQ(p.Forms.Main.Msg.Caption(),
-            "\"SWPOS.DAT\" not saved: cannot create C:\\Fieldray\\SWPOS.DAT: Is a directory "
+            "\"SWPOS.DAT\" not saved: cannot create C:\\Fieldray\\SWPOS.DAT: Is a directory; "
             "\"SWHT.DAT\" not saved: cannot create C:\\Fieldray\\SWHT.DAT: Is a directory");
 }
 

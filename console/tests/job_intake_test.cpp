@@ -1,7 +1,9 @@
 // Jobs handed over on the clipboard, and the job list following its folder.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 #include <array>
+#include <filesystem>
 #include <functional>
 #include <iterator>
 #include <optional>
@@ -13,6 +15,7 @@
 #include "console/file_selection.h"
 #include "console/form_console_view.h"
 #include "console/job_intake.h"
+#include "engine/pick_message.h"
 #include "engine/tests/engine_fakes.h"
 #include "test_support.h"
 #include "toolpath/expressions.h"
@@ -21,6 +24,7 @@
 #include "winplat/files.h"
 #include "winplat/controls/operator.h"
 #include "winplat/msgbox.h"
+#include "winplat/paths.h"
 #include "winplat/window.h"
 
 namespace fieldray::console {
@@ -239,7 +243,7 @@ TEST_F(JobIntakeTest, JobVariablesUseEarlierOnesAndAFailedExpressionIsLeftUnsupp
   onOpen = [&](const std::string& path) {
     supplied = state.VarSet;
     values = state.VarTable;
-    view.SetMsg(path);  // as the open shows its file
+    engine::PickScope pick(e, path);  // as the open shows its file
   };
   state.VarTable[4] = 77;  // a value from before the job
   winplat::SetClipboardText("P1.NC;;T;;400;L/2;(1+;;;;;H+1;;;;;;;2*A");
@@ -250,7 +254,8 @@ TEST_F(JobIntakeTest, JobVariablesUseEarlierOnesAndAFailedExpressionIsLeftUnsupp
   for (int var : {1, 8, 9, 12}) wantSupplied[var] = BoolTrue;
   EXPECT_EQ(supplied, wantSupplied);
   EXPECT_EQ(values, (std::array<float, 21>{0, 201, 0, 0, 0, 0, 0, 0, 200, 402, 0, 0, 400}));
-  EXPECT_EQ(forms.Main.Msg.Caption(), "Job variable S: expression (1+ not evaluated");
+  EXPECT_EQ(forms.Main.Msg.Caption(), "C:\\Jobs\\P1.NC; Job variable S: expression (1+ not evaluated");
+  EXPECT_EQ(state.Pick.NextIntakeNotes, "") << "the notes belong to this job's open only";
   EXPECT_EQ(state.VarSet, (std::array<std::int16_t, 21>{})) << "cleared once the job has been read";
   EXPECT_FLOAT_EQ(state.VarTable[12], 400) << "the values stay";
 }
@@ -287,6 +292,70 @@ TEST_F(JobIntakeTest, AListOfTwelveInAFolderOfThirteenIsReadAgainWithinASecond) 
   testsupport::WriteFile(Jobs() / "J13.NC", "");
   winplat::controls::op::Wait(1000);
   EXPECT_EQ(forms.Main.File1.ListCount(), 13);
+}
+
+}  // namespace
+}  // namespace fieldray::console
+
+namespace fieldray::console {
+namespace {
+
+std::filesystem::path ClipboardFile() { return winplat::MachineRoot() / "clipboard.dat"; }
+
+// A damaged clipboard file, or a folder in its place, is named once until it
+// changes, over any number of polls; nothing is taken.
+TEST_F(JobIntakeTest, ADamagedClipboardFileIsNamedOnceUntilItChanges) {
+  const std::string said = "Clipboard file clipboard.dat is damaged; it reads as empty";
+  testsupport::WriteFile(ClipboardFile(), "garbage without a header");
+  for (int poll = 0; poll < 10; ++poll) {
+    Tick();
+    if (poll == 0) {
+      EXPECT_EQ(forms.Main.Msg.Caption(), said);
+    }
+    e.Console.SetMsg("meanwhile");
+  }
+  EXPECT_EQ(forms.Main.Msg.Caption(), "meanwhile") << "said once";
+  // Changed, and still damaged: said again.
+  testsupport::WriteFile(ClipboardFile(), "FIELDRAY CLIPBOARD 1\n1 999\nP1.NC;;T");
+  Tick();
+  EXPECT_EQ(forms.Main.Msg.Caption(), said);
+  std::filesystem::remove(ClipboardFile());
+  std::filesystem::create_directory(ClipboardFile());
+  e.Console.SetMsg("meanwhile");
+  Tick();
+  EXPECT_EQ(forms.Main.Msg.Caption(), said);
+  e.Console.SetMsg("meanwhile");
+  Tick();
+  EXPECT_EQ(forms.Main.Msg.Caption(), "meanwhile");
+  EXPECT_TRUE(calls.empty());
+  std::filesystem::remove(ClipboardFile());
+}
+
+// A record larger than any job needs is refused by the file's size without
+// being read, said once, and stays on the clipboard as a waiting record does.
+TEST_F(JobIntakeTest, ARecordOfAHundredMegabytesIsRefusedUnread) {
+  constexpr std::uintmax_t size = 100u << 20;
+  const std::string head = "FIELDRAY CLIPBOARD 1\n1 " + std::to_string(size - 32) + "\nP1.NC;;T";
+  testsupport::WriteFile(ClipboardFile(), head);
+  std::filesystem::resize_file(ClipboardFile(), size);  // the rest reads as zero bytes
+  rusage before{};
+  getrusage(RUSAGE_SELF, &before);
+  Tick();
+  rusage after{};
+  getrusage(RUSAGE_SELF, &after);
+  EXPECT_EQ(forms.Main.Msg.Caption(), "Job record of 104857600 bytes refused: more than 65536");
+  EXPECT_LT(after.ru_maxrss - before.ru_maxrss, 50L << 10) << "kilobytes: the record was read";
+  e.Console.SetMsg("meanwhile");
+  Tick();
+  EXPECT_EQ(forms.Main.Msg.Caption(), "meanwhile") << "said once";
+  EXPECT_TRUE(calls.empty());
+  EXPECT_EQ(std::filesystem::file_size(ClipboardFile()), size);
+  // At the limit it is read and taken.
+  const std::string text = "P1.NC;;T" + std::string(65507 - 8, '\0');
+  testsupport::WriteFile(ClipboardFile(), "FIELDRAY CLIPBOARD 1\n1 65507\n" + text);
+  ASSERT_EQ(std::filesystem::file_size(ClipboardFile()), MaxJobRecordBytes);
+  Tick();
+  EXPECT_EQ(calls.empty() ? "" : calls.back(), "open C:\\Jobs\\P1.NC");
 }
 
 }  // namespace

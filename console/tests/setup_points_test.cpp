@@ -157,3 +157,27 @@ TEST_F(SetupPointsTest, ADeleteRemovesTheRowRebuildsTheCrossesAndClearsTheSelect
 
 }  // namespace
 }  // namespace fieldray::console
+
+namespace fieldray::console {
+namespace {
+
+// A row naming a node outside the grid is named at Apply and left out; the
+// rows stay as typed.
+TEST_F(SetupPointsTest, ApplyNamesAPointWhoseNodeLiesOutsideTheGrid) {
+  Row(1, "4", 40, 40);
+  Row(2, "4", 99, 10);
+  Row(3, "4", 10, -1);
+  Row(4, "4", 64, 0);
+  setup.StartSetupCmd_Click();
+  EXPECT_EQ(main.Msg.Caption(),
+            "Set-up point 2: node column 99 is outside 0 to 64; not applied; "
+            "Set-up point 3: node row -1 is outside 0 to 64; not applied");
+  EXPECT_EQ(state.PtAlgnGrid[40 + 65 * 40].Set, BoolTrue);
+  EXPECT_EQ(state.PtAlgnGrid[64].Set, BoolTrue);
+  const std::string saved = testsupport::ReadFile(testsupport::Root() / "C" / "Fieldray" / "PtAlgn.Dat");
+  EXPECT_NE(saved.find("CELL 2 4 99"), std::string::npos) << saved;
+  EXPECT_NE(saved.find("CELL 3 5 -1"), std::string::npos) << saved;
+}
+
+}  // namespace
+}  // namespace fieldray::console

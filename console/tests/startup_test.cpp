@@ -111,8 +111,9 @@ TEST_F(Startup, FreshMachineBeginsASessionFillsTheControlsAndOpensThePort) {
     EXPECT_EQ(p.state.ScanRateCache, 20);
     EXPECT_EQ(p.forms.Main.BlnkTm.Text(), "8000");
     EXPECT_EQ(p.state.HoldVertex, 3);
-    EXPECT_EQ(p.forms.Main.CharW.Text(), "100");
-    EXPECT_EQ(p.forms.Main.CapX.Text(), "-2500");
+    EXPECT_EQ(p.forms.Main.CharW.Text(), "40");
+    EXPECT_EQ(p.forms.Main.CharH.Text(), "100");
+    EXPECT_EQ(p.forms.Main.CapX.Text(), "-2900");
     EXPECT_EQ(p.forms.Main.PrjHght(1).Caption(), "Table");
     EXPECT_TRUE(p.forms.Main.PrjHght(0).Value());
     ASSERT_EQ(p.values.BoxPositions.size(), 8u);

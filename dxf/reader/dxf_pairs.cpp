@@ -313,7 +313,9 @@ std::vector<std::string_view> DxfGroupTable::Values(std::int32_t code) const {
 void DxfGroupTable::Check(std::int32_t code, std::string_view text, double readAs, bool single) const {
   // The earliest in the file is kept: within one object the loaders read
   // the groups in their own order.
-  if ((fault_ && !std::less<const char*>()(text.data(), fault_->at)) || WholeNumber(text)) return;
+  if (WholeNumber(text)) return;
+  faulty_.insert(text.data());
+  if (fault_ && !std::less<const char*>()(text.data(), fault_->at)) return;
   char digits[32];
   const auto end = single ? std::to_chars(digits, digits + sizeof digits, static_cast<float>(readAs)).ptr
                           : std::to_chars(digits, digits + sizeof digits, readAs).ptr;

@@ -130,9 +130,10 @@ void DrawProgress(ReaderState& r, PictureBox* status) {
   PaintProgress(*status, fraction);
 }
 
-// The first value of a numeric group that was not wholly a number, with its
-// line: "line 12: group 10 value 'abc' is not a number, read as 0"; "" when
-// every value read was one. Called while the file's text is held.
+// The count of the values of numeric groups that were not wholly numbers and
+// the first of them with its line: "2 value(s) are not numbers; line 12: group
+// 10 value 'abc' is not a number, read as 0"; "" when every value read was
+// one. Called while the file's text is held.
 std::string NumberNote(const ReaderState& r) {
   const std::optional<NumberFault>& fault = r.GroupValueTable.FirstNumberFault();
   if (!fault) return {};
@@ -140,7 +141,8 @@ std::string NumberNote(const ReaderState& r) {
   constexpr std::size_t kShown = 40;
   if (value.size() > kShown) value = value.substr(0, kShown - 3) + "...";
   const std::uint64_t line = r.DXFFileNum.LineOf(fault->at);
-  return (line > 0 ? "line " + std::to_string(line) + ": " : std::string()) + "group " + std::to_string(fault->code) +
+  return std::to_string(r.GroupValueTable.NumberFaultCount()) + " value(s) are not numbers; " +
+         (line > 0 ? "line " + std::to_string(line) + ": " : std::string()) + "group " + std::to_string(fault->code) +
          " value '" + value + "' is not a number, read as " + fault->readAs;
 }
 

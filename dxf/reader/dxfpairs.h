@@ -11,6 +11,7 @@
 #include <stdexcept>
 #include <string>
 #include <string_view>
+#include <unordered_set>
 #include <vector>
 
 namespace kelvane {
@@ -121,7 +122,12 @@ class DxfGroupTable {
   // The value earliest in the file that the readings above took and that is
   // not wholly a number; kept over Clear until forgotten.
   const std::optional<NumberFault>& FirstNumberFault() const { return fault_; }
-  void ForgetNumberFault() { fault_.reset(); }
+  // How many values of the file those readings found not wholly a number.
+  std::size_t NumberFaultCount() const { return faulty_.size(); }
+  void ForgetNumberFault() {
+    fault_.reset();
+    faulty_.clear();
+  }
 
   struct Pair {
     std::int32_t code;
@@ -135,6 +141,8 @@ class DxfGroupTable {
   // Index + 1 into pairs_ of the last value of each code; 0 when absent.
   std::array<std::uint32_t, kMaxCode + 1> last_;
   mutable std::optional<NumberFault> fault_;
+  // Where each such value lies in the reader's text: one read twice counts once.
+  mutable std::unordered_set<const char*> faulty_;
   void Check(std::int32_t code, std::string_view text, double readAs, bool single) const;
 };
 

@@ -289,7 +289,7 @@ TEST_F(DrawingImport, AFaultWhileBuildingDeletesTheJobFramesInsteadOfShowingPart
   rig.board.calls.clear();
   rig.e.Builders.BuildPointsFromPath = [](eng::Engine&) { throw std::runtime_error("coordinate overflow"); };
   OpenDrawing(DxfText().Line(0, 0, 300, 100));
-  EXPECT_EQ(rig.console.msg, "Drawing frames not built: coordinate overflow");
+  EXPECT_EQ(rig.console.msg, "C:\\JOBS\\PART.DXF; Drawing frames not built: coordinate overflow");
   EXPECT_TRUE(Called("DeleteFrames 1 15"));
   EXPECT_TRUE(rig.board.CallsNamed("WriteFrame").empty());
   EXPECT_TRUE(rig.board.CallsNamed("MergeFrames").empty());
@@ -328,8 +328,9 @@ TEST_F(DrawingImport, AMissingOrDamagedFileShowsNothingAndTheReadersSentence) {
 
 // A value of a numeric group that is no number reads as its leading number
 // (0 when none), the drawing projects as read, and the status line names the
-// first such value with the line it stands on; whole numbers, blanks around
-// them and empty values say nothing but the path, as every drawing does.
+// first such value with the line it stands on after their count; whole
+// numbers, blanks around them and empty values say nothing but the path, as
+// every drawing does.
 TEST_F(DrawingImport, AValueThatIsNoNumberIsNamedWithItsLineAndTheDrawingStillShows) {
   auto drawing = [](const std::string& x2, const std::string& y2, const std::string& eol = "\n") {
     std::string text;
@@ -344,11 +345,15 @@ TEST_F(DrawingImport, AValueThatIsNoNumberIsNamedWithItsLineAndTheDrawingStillSh
     std::string msg;
   };
   const Case cases[] = {
-      {drawing("abc", "50"), "PART.DXF line 14: group 11 value 'abc' is not a number, read as 0"},
-      {drawing("12abc", "50"), "PART.DXF line 14: group 11 value '12abc' is not a number, read as 12"},
-      {drawing("300", " 7x ", "\r\n"), "PART.DXF line 16: group 21 value '7x' is not a number, read as 7"},
+      {drawing("abc", "50"),
+       "C:\\JOBS\\PART.DXF; 2 value(s) are not numbers; line 14: group 11 value 'abc' is not a number, read as 0"},
+      {drawing("12abc", "50"), "C:\\JOBS\\PART.DXF; 2 value(s) are not numbers; line 14: group 11 value '12abc' is "
+                               "not a number, read as 12"},
+      {drawing("300", " 7x ", "\r\n"),
+       "C:\\JOBS\\PART.DXF; 2 value(s) are not numbers; line 16: group 21 value '7x' is not a number, read as 7"},
       // The first value that is none is named: the second line's "1,5".
-      {drawing(" 300 ", "\t2.5E1"), "PART.DXF line 28: group 21 value '1,5' is not a number, read as 1"},
+      {drawing(" 300 ", "\t2.5E1"),
+       "C:\\JOBS\\PART.DXF; 1 value(s) are not numbers; line 28: group 21 value '1,5' is not a number, read as 1"},
   };
   // The status line after the path; a later note of the frames would follow it.
   auto notes = [&] {

@@ -119,7 +119,7 @@ TEST_F(GcodeLoadTest, AProgramIsBuiltCaptionedAndProjected) {
   EXPECT_EQ(rig.board.displayed, 15);
   EXPECT_EQ(rig.state.LastShownFrame, 2);
   EXPECT_EQ(rig.board.frames[15].second.size(), 2u);
-  EXPECT_EQ(rig.console.msg, "");
+  EXPECT_EQ(rig.console.msg, "C:\\JOBS\\PANEL7.NC") << "the path and nothing met";
   EXPECT_EQ(rig.state.EngineBusy, 0);
 }
 
@@ -164,7 +164,7 @@ TEST_F(GcodeLoadTest, APositionThatKeepsNoPointIsReported) {
   // The options of every position drop every point: no frame is written.
   rig.e.Builders.BuildPointsFromPath = [](eng::Engine&) {};
   Load(Write("DROP.NC", "G71 X100 Y100 Z5\nG0 X1 Y1\nG1 X5 Y1\n"));
-  EXPECT_EQ(rig.console.msg, "Switch position 2 keeps no point of DROP.NC: check the switch options");
+  EXPECT_EQ(rig.console.msg, "C:\\JOBS\\DROP.NC; Switch position 2 keeps no point of DROP.NC: check the switch options");
   EXPECT_EQ(rig.state.LastShownFrame, 2);
 }
 

@@ -288,7 +288,7 @@ TEST_F(ProgramOnBoards, TheProgramIsWrittenShownCaptionedAndPictured) {
   const winplat::UINT_PTR timer = winplat::SetTimer(0, 0, 500, OnTick);
   Open(Job());
   winplat::KillTimer(0, timer);
-  EXPECT_EQ(console.msg, "");
+  EXPECT_EQ(console.msg, Job());
   EXPECT_EQ(exits, 0);
 
   // Frames 1 and 2 hold what their options keep; frame 15 shows position 1.
@@ -468,16 +468,18 @@ TEST_F(ProgramOnBoards, SmallProgramsProjectAsWrittenOrSayWhy) {
     const char* msg;  // exactly, or null for none
   };
   const std::vector<Case> cases = {
-      {"L.NC", "G0 X0 Y0 R10\nG1 X100 Y0\nG1 X100 Y100\n", ""},
-      {"BACK.NC", "G0 X0 Y0 R10\nG1 X100 Y0\nG1 X0 Y2\n", ""},
+      {"L.NC", "G0 X0 Y0 R10\nG1 X100 Y0\nG1 X100 Y100\n", "C:\\Fieldray\\Jobs\\L.NC"},
+      {"BACK.NC", "G0 X0 Y0 R10\nG1 X100 Y0\nG1 X0 Y2\n", "C:\\Fieldray\\Jobs\\BACK.NC"},
       {"PLATE.NC", "G0 X0 Y0\nG1 X40 Y0\nG1 X40 Y30\nG1 X0 Y30\nG1 X10 Y\n",
-       "1 problem(s) in PLATE.NC: line 5: Y has no number, read as 0"},
+       "C:\\Fieldray\\Jobs\\PLATE.NC; 1 problem(s) in PLATE.NC: line 5: Y has no number, read as 0"},
       {"WRENCH.NC", "(X and Y in brackets)\nG0 X0 Y0\nG1 X[12.92+#<x_offset>] Y5\nG1 X20 Y5\n",
-       "1 problem(s) in WRENCH.NC: line 3: X has no number, read as 0"},
-      {"GGGG.NC", "G0 X0 Y0\nG1 X5 Y5\nGGGG\nQ99 Z\n", "2 problem(s) in GGGG.NC: line 3: G has no number, read as 0"},
+       "C:\\Fieldray\\Jobs\\WRENCH.NC; 1 problem(s) in WRENCH.NC: line 3: X has no number, read as 0"},
+      {"GGGG.NC", "G0 X0 Y0\nG1 X5 Y5\nGGGG\nQ99 Z\n",
+       "C:\\Fieldray\\Jobs\\GGGG.NC; 2 problem(s) in GGGG.NC: line 3: G has no number, read as 0"},
       {"COMP.NC", "g20 g64 g17\ng0x-.2y-.2z0\ng1x0y0\ng1y1\n",
-       "COMP.NC: no motion read; G-code words are read in upper case"},
-      {"SHEET.NC", "G71 X100 Y100 Z5\n", "SHEET.NC: no motion read"},
+       "C:\\Fieldray\\Jobs\\COMP.NC; COMP.NC: no motion read; G-code words are read in upper case; 4 problem(s) "
+       "in COMP.NC: line 1: lower-case words are not read"},
+      {"SHEET.NC", "G71 X100 Y100 Z5\n", "C:\\Fieldray\\Jobs\\SHEET.NC; SHEET.NC: no motion read"},
       {"NOISE.NC", noise, nullptr},
   };
   std::map<std::string, std::int32_t> width;
@@ -509,19 +511,22 @@ TEST_F(ProgramOnBoards, SmallProgramsProjectAsWrittenOrSayWhy) {
 }
 
 // A job name too long for the field puts the caption's strokes at the field's
-// edge: the note names the caption, never the program that lies inside. The
-// same caption going with another message leaves that message alone.
+// edge: the note follows the job's path and names the caption, never the
+// program that lies inside. The same caption going with another message
+// leaves that message alone.
 TEST_F(ProgramOnBoards, ACaptionBeyondTheFieldIsNamedAsTheCaptions) {
   const std::string name = "A_JOB_NAME_OF_FIFTY_CHARACTERS_OR_MORE_FOR_THE_CAPTION.NC";
   ASSERT_GE(name.size(), 50u);
   const fs::path jobs = testsupport::Root() / "C" / "Fieldray" / "Jobs";
   testsupport::WriteFile(jobs / name, testsupport::ReadFile(jobs / "BRACKET.NC"));
-  Open("C:\\Fieldray\\Jobs\\" + name);
+  const std::string path = "C:\\Fieldray\\Jobs\\" + name;
+  Open(path);
+  const std::string head = path + "; caption: ";
   const std::string tail = " point(s) held at the field's edge";
-  ASSERT_EQ(console.msg.rfind("caption: ", 0), 0u) << console.msg;
-  ASSERT_GT(console.msg.size(), tail.size());
+  ASSERT_EQ(console.msg.rfind(head, 0), 0u) << console.msg;
+  ASSERT_GT(console.msg.size(), head.size() + tail.size());
   EXPECT_EQ(console.msg.substr(console.msg.size() - tail.size()), tail);
-  EXPECT_GT(std::stoi(console.msg.substr(9)), 0) << console.msg;
+  EXPECT_GT(std::stoi(console.msg.substr(head.size())), 0) << console.msg;
   EXPECT_EQ(console.msg.find("beyond the projection range"), std::string::npos) << console.msg;
   EXPECT_EQ(state.SaturatedPoints, 0);
 

@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -42,9 +43,38 @@ int OpenLockFile() {
   return fd;
 }
 
+bool damaged = false;         // the last read found the file damaged
+std::string damageReported;  // the file's identity when standard error last said so
+
+ClipboardFileInfo FileInfo() {
+  ClipboardFileInfo info;
+  struct stat st {};
+  if (::stat(DataPath().c_str(), &st) != 0) return info;
+  info.present = true;
+  if (S_ISREG(st.st_mode)) info.size = static_cast<std::uintmax_t>(st.st_size);
+  info.identity = std::to_string(st.st_dev) + ':' + std::to_string(st.st_ino) + ':' + std::to_string(st.st_mode) +
+                  ':' + std::to_string(st.st_size) + ':' + std::to_string(st.st_mtim.tv_sec) + '.' +
+                  std::to_string(st.st_mtim.tv_nsec);
+  return info;
+}
+
+// A damaged file reads as empty; standard error says so once for each state of the file.
+Formats Damaged() {
+  damaged = true;
+  const std::string identity = FileInfo().identity;
+  if (identity != damageReported) {
+    damageReported = identity;
+    std::fprintf(stderr, "clipboard file %s is damaged; it reads as empty\n", DataPath().c_str());
+  }
+  return {};
+}
+
 // Reads every format; a damaged file reads as empty and is reported.
 Formats ReadFormats() {
   Formats formats;
+  damaged = false;
+  std::error_code ec;
+  if (fs::is_directory(DataPath(), ec)) return Damaged();
   std::ifstream in(DataPath(), std::ios::binary);
   if (!in) return formats;
   std::ostringstream all;
@@ -66,10 +96,7 @@ Formats ReadFormats() {
     formats[format] = data.substr(eol + 1, size);
     pos = eol + 1 + size;
   }
-  if (!ok) {
-    std::fprintf(stderr, "clipboard file %s is damaged; it reads as empty\n", DataPath().c_str());
-    formats.clear();
-  }
+  if (!ok) return Damaged();
   return formats;
 }
 
@@ -167,6 +194,16 @@ std::string GetClipboardText() {
     if (it != formats.end()) text = it->second.substr(0, it->second.find('\0'));
   });
   return text;
+}
+
+ClipboardFileInfo ClipboardFile() {
+  std::lock_guard lock(clipMutex);
+  return FileInfo();
+}
+
+bool ClipboardDamaged() {
+  std::lock_guard lock(clipMutex);
+  return damaged;
 }
 
 std::string ClipboardWriteError() {

@@ -201,6 +201,11 @@ TEST_F(DxfRoad, APickIntoAFieldWithAScaleOf0ProjectsNothingAndNamesTheKey) {
        "Field S cannot project: YScaleS is 0 in Fldry.INI"},
       {"both typed 0", "([XY])ScaleS=3000", "$1ScaleS=0", nullptr,
        "Field S cannot project: XScaleS and YScaleS are 0 in Fldry.INI"},
+      {"a word", "XScaleS=3000", "XScaleS=abc", nullptr,
+       "Field S cannot project: XScaleS is not a number in Fldry.INI"},
+      {"nan", "XScaleS=3000", "XScaleS=nan", nullptr, "Field S cannot project: XScaleS is not a number in Fldry.INI"},
+      {"inf and 0", "XScaleS=3000\r\n(.*\r\n)*YScaleS=3000", "XScaleS=inf\r\n$1YScaleS=0", nullptr,
+       "Field S cannot project: XScaleS is not a number and YScaleS is 0 in Fldry.INI"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
@@ -245,9 +250,9 @@ TEST_F(DxfRoad, APickIntoAFieldWithAScaleOf0ProjectsNothingAndNamesTheKey) {
 }
 
 // A pick on a full disk (here: past the largest file the process may write):
-// the plate's frame cannot be stored, and the caption the template shows
-// after it for 2 s cannot be built; Msg keeps the frame's failure and adds
-// the caption's text after it.
+// the plate's frames cannot be stored, and the caption the template shows
+// after it for 2 s cannot be built; Msg names the path, the frames not
+// written and the caption's failure.
 TEST_F(DxfRoad, AFullDiskPickKeepsTheFramesFailureInMsg) {
   Program p;
   p.forms.Main.OnOff.SetValue(1);
@@ -260,8 +265,92 @@ TEST_F(DxfRoad, AFullDiskPickKeepsTheFramesFailureInMsg) {
     return picked;
   }));
   EXPECT_EQ(testsupport::ReadFile(shown),
-            "Frame 14 not written (317 points): Disk is full. File will not be saved.; "
-            "Caption font C:\\Fieldray\\stick.vxf could not be loaded");
+            "C:\\Fieldray\\Jobs\\PLATE.DXF; Frames 1 (234 points), 2 (234), 4 (234), 5 (234), 14 (317) not "
+            "written: Disk is full. File will not be saved.; Caption font C:\\Fieldray\\stick.vxf could not be "
+            "loaded");
+}
+
+// What Msg says after a pick (template root, output on, field S): the path,
+// or the import's fixed text, and every note the pick met, in one line.
+TEST_F(DxfRoad, APickSaysEverythingItFoundInOneLine) {
+  const fs::path jobs = testsupport::Root() / "C" / "Fieldray" / "Jobs";
+  const fs::path font = testsupport::Root() / "C" / "Fieldray" / "stick.vxf";
+  // Line 10 holds the value "x"; the second line ends beyond the projection range.
+  const std::string bad1 =
+      "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\nx\n20\n0\n11\n100\n21\n50\n"
+      "0\nLINE\n8\n0\n10\n0\n20\n0\n11\n7000\n21\n0\n0\nENDSEC\n0\nEOF\n";
+  const std::string fiveBad =
+      "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n1a\n20\nb\n11\n200\n21\nc\n"
+      "0\nLINE\n8\n0\n10\n0\n20\n0\n11\nd\n21\n1e\n0\nENDSEC\n0\nEOF\n";
+  const struct {
+    const char* name;
+    const char* file;      // written under `name` in the job folder; nullptr: the template's
+    bool damagedFont;      // stick.vxf holds rubbish
+    bool fullDisk;         // picked past the largest file the process may write
+    const char* msg;
+  } cases[] = {
+      {"BAD1.DXF", bad1.c_str(), false, false,
+       "C:\\Fieldray\\Jobs\\BAD1.DXF; 1 value(s) are not numbers; line 10: group 10 value 'x' is not a number, "
+       "read as 0; 2 point(s) beyond the projection range held at its edge."},
+      {"FIVEBAD.DXF", fiveBad.c_str(), false, false,
+       "C:\\Fieldray\\Jobs\\FIVEBAD.DXF; 5 value(s) are not numbers; line 10: group 10 value '1a' is not a "
+       "number, read as 1"},
+      {"JUNK.DXF", "this is no drawing\n", true, false,
+       "Contains No Displayable Entities: C:\\Fieldray\\Jobs\\JUNK.DXF does not appear to be a DXF file.; Caption "
+       "font "
+       "C:\\Fieldray\\stick.vxf could not be loaded"},
+      {"PLATE.NC", nullptr, false, true,
+       "C:\\Fieldray\\Jobs\\PLATE.NC; Frames 1 (362 points), 2 (236), 3 (293), 4 (236), 5 (236) not written: "
+       "Disk is full. File will not be saved.; Caption font C:\\Fieldray\\stick.vxf could not be loaded"},
+      {"MIXED.NC", "G0 X0 Y0\ng1 x50 y0\nG1 X100 Y50\n", false, false,
+       "C:\\Fieldray\\Jobs\\MIXED.NC; 1 problem(s) in MIXED.NC: line 2: lower-case words are not read"},
+      {"LETTERS.NC", "G0 X0 Y0\nG1 X50 Y0\n\nG1 X12abc Y5\n", false, false,
+       "C:\\Fieldray\\Jobs\\LETTERS.NC; 1 problem(s) in LETTERS.NC: line 4: X12abc read as 12"},
+  };
+  const std::string goodFont = testsupport::ReadFile(font);
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    if (c.file) testsupport::WriteFile(jobs / c.name, c.file);
+    testsupport::WriteFile(font, c.damagedFont ? std::string("rubbish") : goodFont);
+    Program p;
+    p.forms.Main.OnOff.SetValue(1);
+    std::string msg;
+    if (c.fullDisk) {
+      const fs::path shown = testsupport::Root() / "full-disk-msg.txt";
+      fs::remove(shown);
+      EXPECT_TRUE(testsupport::InChildWithFileSizeLimit(2048, [&] {
+        const bool picked = p.Pick(c.name);
+        testsupport::WriteFile(shown, p.forms.Main.Msg.Caption());
+        return picked;
+      }));
+      msg = testsupport::ReadFile(shown);
+    } else {
+      ASSERT_TRUE(p.Pick(c.name));
+      msg = p.forms.Main.Msg.Caption();
+    }
+    EXPECT_EQ(msg, c.msg);
+    EXPECT_EQ(p.state.EngineBusy, 0);
+  }
+  testsupport::WriteFile(font, goodFont);
+}
+
+// The template's caption takes a job name of 40 characters, any letters,
+// whole into field S: not one stroke is held at the field's edge.
+TEST_F(DxfRoad, AJobNameOf40CharactersFitsFieldS) {
+  const fs::path jobs = testsupport::Root() / "C" / "Fieldray" / "Jobs";
+  const std::string plate = testsupport::ReadFile(jobs / "PLATE.DXF");
+  std::string wide;
+  for (int i = 0; i < 36; ++i) wide += i % 2 ? 'M' : 'W';
+  for (const std::string& name : {std::string("ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789.DXF"), wide + ".DXF"}) {
+    SCOPED_TRACE(name);
+    ASSERT_EQ(name.size(), 40u);
+    testsupport::WriteFile(jobs / name, plate);
+    Program p;
+    p.forms.Main.OnOff.SetValue(1);
+    ASSERT_TRUE(p.Pick(name));
+    EXPECT_EQ(p.forms.Main.Msg.Caption(), "C:\\Fieldray\\Jobs\\" + name);
+    fs::remove(jobs / name);
+  }
 }
 
 // The texts an open that projects nothing ends with.

@@ -479,3 +479,35 @@ TEST_F(ProgramTest, SideSwitchStepsAndArcsEndOnTheirCircles) {
     EXPECT_NEAR(std::fabs(e.ArcDiameter), 60, 1e-3) << "element " << i;
   }
 }
+
+// Words the reader takes other than written are named with their line: a
+// line with lower-case words, a letter without a number, a number followed
+// directly by a letter or a character that begins no word. Comments,
+// expressions, block and program numbers and program calls are not looked
+// into; what is read stays as it was.
+TEST_F(ProgramTest, WordsReadOtherThanWrittenAreNamedWithTheirLine) {
+  const struct {
+    const char* program;
+    std::vector<std::string> notes;
+    int elements;  // path elements the program gives
+  } cases[] = {
+      {"G0 X0 Y0\ng1 x50 y0\nG1 X100 Y50\n", {"line 2: lower-case words are not read"}, 2},
+      {"G0 X0 Y0\nG1 X50 y0\n", {"line 2: lower-case words are not read"}, 2},
+      {"G0 X0 Y0\nG1 X12abc Y5\n", {"line 2: X12abc read as 12"}, 2},
+      {"G0 X0 Y0\nG1 X1.5.2 Y-3# F3000\n", {"line 2: X1.5.2 read as 1.5"}, 2},
+      {"G0 X0 Y0\nG1 X+.5q Y5\nG1 X7 Y\n", {"line 2: X+.5q read as +.5", "line 3: Y has no number, read as 0"}, 3},
+      {"G0 X0 Y0\nG1 X12a5 Y5\n", {"line 2: lower-case words are not read", "line 2: X12a5 read as 12"}, 2},
+      // Nothing to say: comments, block and program numbers, corners with a
+      // slash, words run together, expressions, a pattern line, a tool list.
+      {"%\nO1000abc (PART abc1)\nN10x G0 X0 Y0 ; move x1\nG54/ G1 X10Y5\nG1 X=5*2 Y3\n*T3=12.5 R0=4\nG1 X1(a1)\nG183 X0 Y7 I200 T1-3,6\n",
+       {},
+       5},
+      {"*t3=12 R0=4\nG0 X0 Y0\n", {"line 1: lower-case words are not read"}, 1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.program);
+    GcodeScanReport report = Load(Write("WORDS.NC", c.program));
+    EXPECT_EQ(report.Diagnostics, c.notes);
+    EXPECT_EQ(PathUpperBound(state.PathElements), c.elements);
+  }
+}

@@ -199,8 +199,8 @@ TEST_F(ReaderTest, DrawingRecordsAndZoomHistory) {
 }
 
 // A value that is no number reads as its leading number and the read goes on;
-// the drawing's record notes the first, in a block or not, with its line. The
-// next read starts with no note.
+// the drawing's record counts them and notes the first, in a block or not,
+// with its line. The next read starts with no note.
 TEST_F(ReaderTest, AValueThatIsNoNumberIsNotedOnTheDrawingsRecord) {
   auto note = [&](std::int32_t drawing) {
     auto record = winplat::CallMethod(dxf->colDrawings.Get(), "Item", {winplat::Variant(drawing)}).ToObject();
@@ -208,11 +208,14 @@ TEST_F(ReaderTest, AValueThatIsNoNumberIsNotedOnTheDrawingsRecord) {
   };
   const std::string blocks = Block("A", "0", "0", LineEntity("0", "0", "0", "5", "abc"));
   ASSERT_TRUE(Load(Put("note.dxf", Drawing(blocks, LineEntity("0", "1,5", "0", "2", "2") +
-                                                         Pairs({"0", "INSERT", "8", "0", "2", "A", "10", "10", "20", "0"})))));
-  EXPECT_EQ(note(1), "line 28: group 21 value 'abc' is not a number, read as 0");
-  ASSERT_EQ(db().LineCount, 2);
+                                                         Pairs({"0", "INSERT", "8", "0", "2", "A", "10", "10", "20", "0"}) +
+                                                         Pairs({"0", "INSERT", "8", "0", "2", "A", "10", "20", "20", "0"})))));
+  // Counted once each, however often the block is inserted.
+  EXPECT_EQ(note(1), "2 value(s) are not numbers; line 28: group 21 value 'abc' is not a number, read as 0");
+  ASSERT_EQ(db().LineCount, 3);
   EXPECT_EQ(db().LineTable(1).X1, 1.0f);  // the leading number
   EXPECT_EQ(db().LineTable(2).Y2, 0.0f);
+  EXPECT_EQ(db().LineTable(3).Y2, 0.0f);
   db().InitDB(true);
   ASSERT_TRUE(Load(Put("clean.dxf", Drawing("", LineEntity("0", " 1 ", "", "2", "-2e0")))));
   EXPECT_EQ(note(2), "");

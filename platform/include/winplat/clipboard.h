@@ -35,4 +35,15 @@ bool ClearClipboard();
 // "" when it was.
 std::string ClipboardWriteError();
 
+// The clipboard's file as it stands, looked at without being read.
+struct ClipboardFileInfo {
+  bool present = false;     // something stands at the file's place
+  std::uintmax_t size = 0;  // the bytes of a regular file
+  std::string identity;     // changes whenever the file is written, replaced or removed
+};
+ClipboardFileInfo ClipboardFile();
+// Whether the last read found the file damaged (or a folder in its place),
+// so that it read as empty. Standard error says so once per state of the file.
+bool ClipboardDamaged();
+
 }  // namespace winplat
