@@ -270,8 +270,9 @@ void DrawGrid(HDC hdc, const SpreadGrid& grid, Box area) {
                           kGridFontSize);
     }
   }
-  const Box current = g.Cell(grid.Row(), grid.Col());
-  if (grid.Row() >= 1 && grid.Col() >= 1 && current.w > 2 && current.h > 2)
+  // The frame marks the active cell: the one typing reaches.
+  const Box current = g.Cell(grid.ActiveRow(), grid.ActiveCol());
+  if (grid.ActiveRow() >= 1 && grid.ActiveCol() >= 1 && current.w > 2 && current.h > 2)
     canvas::Box(hdc, current.x, current.y, current.Right() - 1, current.Bottom() - 1, kBlack, false, 0, 13);
   // A cell being edited by hand shows the text typed so far and the caret; the
   // text slides left when the caret would pass the cell's right edge.
@@ -282,8 +283,7 @@ void DrawGrid(HDC hdc, const SpreadGrid& grid, Box area) {
     canvas::Fill(hdc, inside.x, inside.y, inside.Right(), inside.Bottom(), kWhite);
     canvas::Box(hdc, edited.x, edited.y, edited.Right() - 1, edited.Bottom() - 1, kBlack, false, 0, 13);
     const int before = TextWidthPx(edit.text.substr(0, std::min(edit.caret, edit.text.size())), kGridFontSize);
-    const int room = std::max(0, edited.w - 6);
-    const int x = edited.x + 3 - std::max(0, before - room);
+    const int x = CellEditTextX(edited, edit);
     if (!edit.text.empty())
       canvas::ClippedText(hdc, inside.x, inside.y, inside.Right(), inside.Bottom(), x, edited.y + 2, edit.text,
                           kBlack, kGridFontSize);
