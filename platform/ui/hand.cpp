@@ -564,8 +564,10 @@ void Key(HWND window, int keyCode, int shift) {
     } else {
       button = ButtonWhere(*form, &CommandButton::Cancel);
     }
-    if (button) {
+    if (button == active) {
       button->OperatorClick();
+    } else if (button) {
+      button->OperatorPress();
     } else if (auto* box = dynamic_cast<TextBox*>(active)) {
       box->OperatorType(std::string(1, static_cast<char>(key)));
     } else if (active) {

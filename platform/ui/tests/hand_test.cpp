@@ -170,6 +170,66 @@ TEST_F(Hand, TabEnterEscapeAndSpaceDoWhatAFormsKeysDo) {
   EXPECT_LE(list->TopIndex(), 12);
 }
 
+// The focus stays where the operator's typing belongs: a button pressed by
+// Enter or Escape does not take it, a focused control hidden or disabled
+// (itself or with its container) hands it on in tab order, and a modal form
+// that closes leaves the form below with the control that had it.
+TEST_F(Hand, EnterAndEscapeLeaveTheFocusWhereItWasAndAHiddenControlHandsItOn) {
+  Frame& frame = Placed(form.Add<Frame>("Pane", nullptr, "Pane"), 400, 20, 200, 100);
+  TextBox& inner = Placed(form.Add<TextBox>("Inner", &frame, ""), 410, 40, 100, 20);
+  Form dialog{"Dialog", "Dialog"};
+  TextBox& asked = dialog.Add<TextBox>("Asked", nullptr, "");
+  box->SetText("");
+  std::function<void()> onOk;
+  ok->Click = [&] {
+    events.push_back("ok");
+    if (onOk) onOk();
+  };
+  auto typed = [&](const char* text) {
+    for (const char* c = text; *c; ++c) hand::Character(form.hWnd(), static_cast<unsigned char>(*c));
+  };
+  struct Step {
+    const char* what;
+    TextBox* focused;  // before the key
+    std::function<void()> onOk;
+    int key;
+    TextBox* typing;  // the box that takes the characters typed after it
+  } steps[] = {
+      {"Enter presses the default button", box, nullptr, VK_RETURN, box},
+      {"Escape presses the cancel button", box, nullptr, VK_ESCAPE, box},
+      {"Enter's handler shows a modal form, typed into and closed", box,
+       [&] {
+         SetInputSource([&] {
+           hand::Character(dialog.hWnd(), 'q');
+           dialog.Hide();
+           return InputState::Ran;
+         });
+         dialog.Show(true);
+         SetInputSource(nullptr);
+       },
+       VK_RETURN, box},
+      {"Enter's handler hides the focused box's frame", &inner, [&] { frame.SetVisible(false); }, VK_RETURN, box},
+      {"Enter's handler disables the focused box", &inner, [&] { inner.SetEnabled(false); }, VK_RETURN, box},
+  };
+  for (const Step& step : steps) {
+    frame.SetVisible(true);
+    inner.SetEnabled(true);
+    step.focused->SetFocus();
+    ASSERT_TRUE(step.focused->HasFocus()) << step.what;
+    onOk = step.onOk;
+    events.clear();
+    const std::string before = step.typing->Text();
+    Press(step.key);
+    EXPECT_EQ(events, std::vector<std::string>{step.key == VK_RETURN ? "ok" : "cancel"}) << step.what;
+    EXPECT_FALSE(ok->HasFocus() || cancel->HasFocus()) << step.what;
+    typed("k");
+    EXPECT_EQ(step.typing->Text(), before + "k") << step.what;
+  }
+  EXPECT_EQ(asked.Text(), "q");
+  EXPECT_FALSE(dialog.Visible());
+  dialog.Unload();
+}
+
 // The bars a list and a grid draw, the wheel over them, and a grid's cells.
 class HandOnViews : public Hand {
  protected:
@@ -329,7 +389,7 @@ TEST_F(HandEditing, TypingReplacesF2EditsAndEnterTabUpDownCommitAsAGridEdit) {
        {"click 2,2", "edit 2,2 changed", "change", "key 39"}, {}},
       {"typed on the cell Tab reached", [&] { Type("5"); }, "5|", "wx", "", "", {}, {}},
       {"Escape drops the edit only", [&] { Press(VK_ESCAPE); }, "", "wx", "", "", {}, {}},
-      {"a second Escape is the form's Cancel", [&] { Press(VK_ESCAPE); slot->SetFocus(); }, "", "wx", "", "", {},
+      {"a second Escape is the form's Cancel", [&] { Press(VK_ESCAPE); }, "", "wx", "", "", {},
        {"cancel"}},
       {"Down commits and moves a row", [&] { Type("7"); Press(VK_DOWN); }, "", "wx", "7", "",
        {"click 2,3", "edit 2,3 changed", "change", "row 3", "key 40"}, {}},
