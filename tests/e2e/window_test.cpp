@@ -525,6 +525,27 @@ TEST(WindowsWithoutDisplay, EveryProgramSaysWhatItNeedsAndEndsWithStatus2) {
   }
 }
 
+TEST(WindowsWithoutDisplay, TheLiveProjectionRefusesABoardTheMachineDoesNotName) {
+  // An empty root: its boards never ran, yet its configuration names board 0.
+  const fs::path root = testsupport::NewMachineRoot("projection-boards");
+  const std::string tool = (testsupport::BinDir() / "fieldray-projection").string();
+  const std::vector<std::string> env = {"FIELDRAY_ROOT=" + root.string(), "DISPLAY=", "WAYLAND_DISPLAY="};
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    const char* said;
+  } cases[] = {
+      {{tool, "--window", "300", "7"}, 1, "fieldray-projection: no such board, or a picture size outside 8..4096\n"},
+      // Board 0 passes the check and goes on to open its (dark) window.
+      {{tool, "--window", "300", "0"}, 2, "--window needs a display: "},
+  };
+  for (const Case& c : cases) {
+    const testsupport::ProgramRun run = testsupport::RunProgram(c.arguments, env, root / "run.log", 60);
+    EXPECT_EQ(run.status, c.status) << c.arguments[1] << " " << c.arguments[3] << "\n" << run.log;
+    EXPECT_NE(run.log.find(c.said), std::string::npos) << run.log;
+  }
+}
+
 TEST_F(Windows, GridCellsAreEditedByHandAndNoControlCodeReachesTheSettings) {
   const fs::path root = testsupport::NewMachineRoot("windows-editing");
   const fs::path ini = root / "C/Fieldray/Fldry.INI";
