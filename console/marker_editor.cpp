@@ -124,8 +124,9 @@ void MarkerEditor::ShowMarkers() {
     p.Colour = colour;
     engine::AddPoint(e_, p, hold);
   };
+  // Hidden lines (Del) are projected too: Del only takes a line off the sketch.
   for (const auto& [index, line] : main_.MLine.Elements()) {
-    if (index < 1 || !line->Visible()) continue;
+    if (index < 1) continue;
     add(line->X1(), line->Y1(), 0, kDarkHold);
     add(line->X1(), line->Y1(), s.CurrentColor, s.HoldStart);
     add(line->X2(), line->Y2(), s.CurrentColor, s.HoldEnd);

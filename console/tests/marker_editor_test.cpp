@@ -4,8 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "editor_rig.h"
 #include "job/grid_cells.h"
+#include "winplat/messages.h"
+#include "winplat/painting.h"
+#include "winplat/picture.h"
+#include "winplat/window.h"
 
 namespace fieldray::console {
 namespace {
@@ -73,11 +79,11 @@ TEST_F(MarkerEditorTest, ShowMarkersProjectsEachVisibleLineDarkLitLitDarkAtThree
   EXPECT_EQ(board.displayed, 99);
   EXPECT_EQ(state.PointCount, 0);
 
-  // A deleted line is neither projected nor picked; with none left the frame is emptied.
+  // A deleted line is no longer picked but still projected; with none left the frame is emptied.
   editor.MarkerWin_MouseDown(1, 0, 200, 350);
   ASSERT_EQ(state.SelectedMarker, 2);
   editor.MWDel_Click();
-  EXPECT_EQ(PointsAt(99, 750, -1875, kWhite), 0);
+  EXPECT_EQ(PointsAt(99, 750, -1875, kWhite), 4);
   EXPECT_EQ(state.SelectedMarker, 0);
   editor.MarkerWin_MouseDown(1, 0, 200, 350);
   EXPECT_EQ(state.SelectedMarker, 0);
@@ -159,6 +165,67 @@ TEST_F(MarkerEditorTest, ACellClickAsksToMergeAndEachAnswerDoesItsOwnThing) {
   Grid().ClickCell(2, 3);
   EXPECT_TRUE(Shown().empty());
   EXPECT_EQ(Lines(), (std::vector<MarkerRecord>{{"L", 10, 20, 30, 40}, {"L", 50, 60, 70, 80}}));
+}
+
+// What the marker window shows is the visible lines, whichever way the lines
+// came and went: its picture as it stands equals the picture drawn afresh,
+// and holds as many drawn pixels as the lines it should show.
+TEST_F(MarkerEditorTest, TheMarkerWindowShowsOnlyTheVisibleLinesAfterEachAnswerDelAndClear) {
+  main.Show();
+  const winplat::HWND window = main.MarkerWin.hWnd();
+  ASSERT_NE(window, 0u);
+  auto picture = [window] {
+    while (winplat::DispatchPending() > 0) {
+    }
+    winplat::PaintPendingWindows();
+    return winplat::CaptureWindow(window).pixels;
+  };
+  const auto blank = picture();
+  auto drawn = [&blank](const std::vector<winplat::COLORREF>& pixels) {
+    int n = 0;
+    for (std::size_t i = 0; i < pixels.size() && i < blank.size(); ++i) n += pixels[i] != blank[i];
+    return n;
+  };
+  SetGridCell(Grid(), 1, 5, "L, 1000, 1000, 300, 1700;L, 300, 1700, 1000, 1000;");  // a "+"
+  SetGridCell(Grid(), 2, 5, "L, 2000, 3000, 2500, 2500;");                         // a "-" apart from it
+  int plus = 0, both = 0;
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    std::size_t visible;
+    std::function<int()> pixels;  // drawn pixels expected (-1: only fewer than before)
+  } steps[] = {
+      {"row 1 loaded", [&] { Grid().ClickCell(1, 1); }, 2, nullptr},
+      {"row 2 answered Yes", [&] { boxes.Answer(winplat::IDYES); Grid().ClickCell(2, 1); }, 3, nullptr},
+      {"row 2 answered No", [&] { boxes.Answer(winplat::IDNO); Grid().ClickCell(2, 1); }, 1,
+       [&] { return both - plus; }},
+      {"row 1 answered No", [&] { boxes.Answer(winplat::IDNO); Grid().ClickCell(1, 1); }, 2, [&] { return plus; }},
+      {"a line deleted", [&] { editor.MarkerWin_MouseDown(1, 0, 1000, 500); editor.MWDel_Click(); }, 1,
+       [] { return -1; }},
+      {"cleared", [&] { editor.MWClr_Click(); }, 0, [] { return 0; }},
+  };
+  int before = 0;
+  for (const Step& step : steps) {
+    step.act();
+    std::size_t visible = 0;
+    for (const auto& [i, l] : main.MLine.Elements()) visible += i >= 1 && l->Visible();
+    ASSERT_EQ(visible, step.visible) << step.what;
+    const auto shown = picture();
+    winplat::InvalidateRect(window, nullptr, true);
+    EXPECT_TRUE(shown == picture()) << step.what << ": drawn afresh it differs";
+    const int n = drawn(shown);
+    if (!step.pixels) {
+      (plus ? both : plus) = n;
+      EXPECT_GT(n, before) << step.what;
+    } else if (step.pixels() < 0) {
+      EXPECT_GT(n, 0) << step.what;
+      EXPECT_LT(n, before) << step.what;
+    } else {
+      EXPECT_EQ(n, step.pixels()) << step.what;
+    }
+    before = n;
+  }
+  main.Unload();
 }
 
 TEST_F(MarkerEditorTest, ArrowKeysReloadTheRowTheGridMovedTo) {

@@ -48,10 +48,10 @@ SpreadGridControl::SpreadGridControl() : ControlObject("vaSpread") {
 void SpreadGridControl::Paint(HDC hdc, const RECT& area) {
   const controls::Box box{area.left, area.top, area.right - area.left, area.bottom - area.top};
   if (box.w <= 0 || box.h <= 0) return;
-  if (grid_.Row() != shownRow_ || grid_.Col() != shownCol_) {
-    controls::ScrollGridToCurrentCell(grid_, box);
-    shownRow_ = grid_.Row();
-    shownCol_ = grid_.Col();
+  if (grid_.ActiveRow() != shownRow_ || grid_.ActiveCol() != shownCol_) {
+    controls::ScrollGridToActiveCell(grid_, box);
+    shownRow_ = grid_.ActiveRow();
+    shownCol_ = grid_.ActiveCol();
   }
   controls::DrawGrid(hdc, grid_, box);
 }

@@ -104,11 +104,23 @@ std::string Control::DisplayName() const {
   return index_ < 0 ? name_ : name_ + "(" + std::to_string(index_) + ")";
 }
 
+namespace {
+
+// The focused control hidden or disabled, itself or with a container, passes
+// the focus on to the next control in tab order that can take it.
+void PassFocusOn(Form* form) {
+  if (!form || !form->Loaded()) return;
+  if (Control* active = form->ActiveControl(); active && active != form && !active->CanTakeFocus())
+    form->MoveFocus(form->NextInTabOrder(active));
+}
+
+}  // namespace
+
 void Control::SetEnabled(bool enabled) {
   if (enabled_ == enabled) return;
   enabled_ = enabled;
   if (hwnd_) EnableWindow(hwnd_, enabled);
-  if (!enabled && form_ && form_->ActiveControl() == this) form_->MoveFocus(form_->NextInTabOrder(this));
+  if (!enabled) PassFocusOn(form_);
   Invalidate();
 }
 
@@ -116,7 +128,7 @@ void Control::SetVisible(bool visible) {
   if (visible_ == visible) return;
   visible_ = visible;
   if (hwnd_) ShowWindow(hwnd_, visible ? SW_SHOWNA : SW_HIDE);
-  if (!visible && form_ && form_->ActiveControl() == this) form_->MoveFocus(form_->NextInTabOrder(this));
+  if (!visible) PassFocusOn(form_);
   Invalidate();
 }
 
@@ -203,6 +215,10 @@ void Control::OperatorClick(int button, int shift) {
   MouseDown.Fire(*this, "MouseDown", button, shift, 0.0f, 0.0f);
   if (button == vbLeftButton && AcceptsInput()) ClickReaction();
   MouseUp.Fire(*this, "MouseUp", button, shift, 0.0f, 0.0f);
+}
+
+void Control::OperatorPress() {
+  if (AcceptsInput()) ClickReaction();
 }
 
 void Control::OperatorDblClick() {

@@ -78,6 +78,9 @@ void Form::Adopt(std::unique_ptr<Control> control) {
 void Form::Remove(Control* control) {
   if (!control || control == this) return;
   if (active_ == control) active_ = nullptr;
+  // A windowless control is drawn in its container's picture: that picture
+  // is drawn again without it.
+  if (Control* box = control->Container(); box && box != this && box != control) box->Invalidate();
   order_.erase(std::remove(order_.begin(), order_.end(), control), order_.end());
   for (auto it = byName_.begin(); it != byName_.end();) it = it->second == control ? byName_.erase(it) : std::next(it);
   for (auto it = owned_.begin(); it != owned_.end(); ++it) {

@@ -288,9 +288,26 @@ bool GridGeometry::CellAt(int px, int py, std::int32_t* row, std::int32_t* col) 
   return true;
 }
 
-void ScrollGridToCurrentCell(SpreadGrid& grid, Box area) {
+int CellEditTextX(Box edited, const GridCellEdit& edit) {
+  const int before = TextWidthPx(edit.text.substr(0, std::min(edit.caret, edit.text.size())), kGridFontSize);
+  const int room = std::max(0, edited.w - 6);
+  return edited.x + 3 - std::max(0, before - room);
+}
+
+std::size_t CellEditCaretAt(Box edited, const GridCellEdit& edit, int px) {
+  const int left = CellEditTextX(edited, edit);
+  std::size_t best = 0;
+  int bestDistance = -1;
+  for (std::size_t i = 0; i <= edit.text.size(); ++i) {
+    const int distance = std::abs(left + TextWidthPx(edit.text.substr(0, i), kGridFontSize) - px);
+    if (bestDistance < 0 || distance < bestDistance) best = i, bestDistance = distance;
+  }
+  return best;
+}
+
+void ScrollGridToActiveCell(SpreadGrid& grid, Box area) {
   GridGeometry g = GridLayout(grid, area);
-  const std::int32_t row = grid.Row(), col = grid.Col();
+  const std::int32_t row = grid.ActiveRow(), col = grid.ActiveCol();
   if (row >= 1 && row <= grid.MaxRows() && !g.rows.empty()) {
     const std::int32_t top = g.rows.front();
     if (row < top) grid.SetTopRow(row);

@@ -46,6 +46,13 @@ void Caption(HDC hdc, const Control& c, int x, int y, const std::string& text) {
   canvas::Text(hdc, x, y, text, c.EnabledAlongContainers() ? c.ForeColor() : kShadow, c.FontSize());
 }
 
+// A caption that stays inside the control's own box: a long one is cut at the
+// box's edge rather than drawn over its neighbours.
+void BoxedCaption(HDC hdc, const Control& c, const Place& p, int x, int y) {
+  canvas::ClippedText(hdc, p.x, p.y, p.x + p.w, p.y + p.h, x, y, c.Caption(),
+                      c.EnabledAlongContainers() ? c.ForeColor() : kShadow, c.FontSize());
+}
+
 // A small filled triangle pointing up, down, left or right, centred in a box.
 enum class Toward { Up, Down, Left, Right };
 void ArrowMark(HDC hdc, const Box& b, Toward toward, COLORREF color) {
@@ -138,7 +145,7 @@ void DrawControl(HDC hdc, Control& c) {
         canvas::Line(hdc, p.x + 3, y + 6, p.x + 5, y + 9, kBlack, 2, 13);
         canvas::Line(hdc, p.x + 5, y + 9, p.x + 10, y + 3, kBlack, 2, 13);
       }
-      Caption(hdc, c, p.x + size + 5, p.y + std::max(0, (p.h - th) / 2), c.Caption());
+      BoxedCaption(hdc, c, p, p.x + size + 5, p.y + std::max(0, (p.h - th) / 2));
       break;
     }
     case ControlKind::OptionButton: {
@@ -146,7 +153,7 @@ void DrawControl(HDC hdc, Control& c) {
       int size = 12, y = p.y + std::max(0, (p.h - size) / 2);
       canvas::Ellipse(hdc, p.x, y, p.x + size, y + size, kShadow, 1, 13);
       if (option.Value()) canvas::Box(hdc, p.x + 4, y + 4, p.x + 7, y + 7, kBlack, true, kBlack, 13);
-      Caption(hdc, c, p.x + size + 5, p.y + std::max(0, (p.h - th) / 2), c.Caption());
+      BoxedCaption(hdc, c, p, p.x + size + 5, p.y + std::max(0, (p.h - th) / 2));
       break;
     }
     case ControlKind::CommandButton: {
@@ -270,8 +277,9 @@ void DrawGrid(HDC hdc, const SpreadGrid& grid, Box area) {
                           kGridFontSize);
     }
   }
-  const Box current = g.Cell(grid.Row(), grid.Col());
-  if (grid.Row() >= 1 && grid.Col() >= 1 && current.w > 2 && current.h > 2)
+  // The frame marks the active cell: the one typing reaches.
+  const Box current = g.Cell(grid.ActiveRow(), grid.ActiveCol());
+  if (grid.ActiveRow() >= 1 && grid.ActiveCol() >= 1 && current.w > 2 && current.h > 2)
     canvas::Box(hdc, current.x, current.y, current.Right() - 1, current.Bottom() - 1, kBlack, false, 0, 13);
   // A cell being edited by hand shows the text typed so far and the caret; the
   // text slides left when the caret would pass the cell's right edge.
@@ -282,8 +290,7 @@ void DrawGrid(HDC hdc, const SpreadGrid& grid, Box area) {
     canvas::Fill(hdc, inside.x, inside.y, inside.Right(), inside.Bottom(), kWhite);
     canvas::Box(hdc, edited.x, edited.y, edited.Right() - 1, edited.Bottom() - 1, kBlack, false, 0, 13);
     const int before = TextWidthPx(edit.text.substr(0, std::min(edit.caret, edit.text.size())), kGridFontSize);
-    const int room = std::max(0, edited.w - 6);
-    const int x = edited.x + 3 - std::max(0, before - room);
+    const int x = CellEditTextX(edited, edit);
     if (!edit.text.empty())
       canvas::ClippedText(hdc, inside.x, inside.y, inside.Right(), inside.Bottom(), x, edited.y + 2, edit.text,
                           kBlack, kGridFontSize);

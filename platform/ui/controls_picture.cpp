@@ -153,26 +153,41 @@ void PictureBox::Paint() {
   if (!hwnd_) return;
   if (autoRedraw_) {
     canvas::ShowPersistent(hwnd_);
+    marks_.clear();  // the kept picture has none of them
   } else {
     PaintEvent.Fire(*this, "Paint");
   }
-  // The lines and shapes inside are drawn over the picture.
+  // The lines and shapes inside are drawn over the picture, those of the last
+  // paint first wiped out.
   HDC hdc = canvas::WindowDC(hwnd_);
   if (!hdc) return;
+  auto draw = [hdc](const Mark& m, COLORREF color) {
+    if (m.line) canvas::Line(hdc, m.x1, m.y1, m.x2, m.y2, color, m.width, vbCopyPen);
+    else if (m.ellipse) canvas::Ellipse(hdc, m.x1, m.y1, m.x2, m.y2, color, 1, vbCopyPen);
+    else canvas::Box(hdc, m.x1, m.y1, m.x2, m.y2, color, false, 0, vbCopyPen);
+  };
+  for (const Mark& m : marks_) draw(m, backColor_);
+  marks_.clear();
   if (form_) {
     for (Control* c : form_->Controls()) {
       if (c->Container() != this || !c->Visible()) continue;
+      Mark m;
+      COLORREF color = 0;
       if (auto* line = dynamic_cast<LineControl*>(c)) {
-        canvas::Line(hdc, Round(ToPixelX(line->X1())), Round(ToPixelY(line->Y1())), Round(ToPixelX(line->X2())),
-                     Round(ToPixelY(line->Y2())), line->BorderColor(), line->BorderWidth(), vbCopyPen);
+        m = {false, true, Round(ToPixelX(line->X1())), Round(ToPixelY(line->Y1())), Round(ToPixelX(line->X2())),
+             Round(ToPixelY(line->Y2())), line->BorderWidth()};
+        color = line->BorderColor();
       } else if (auto* shape = dynamic_cast<ShapeControl*>(c)) {
-        int l = Round(ToPixelX(static_cast<float>(shape->Left())));
-        int t = Round(ToPixelY(static_cast<float>(shape->Top())));
-        int r = Round(ToPixelX(static_cast<float>(shape->Left() + shape->Width())));
-        int b = Round(ToPixelY(static_cast<float>(shape->Top() + shape->Height())));
-        if (shape->Shape() >= 2) canvas::Ellipse(hdc, l, t, r, b, shape->BorderColor(), 1, vbCopyPen);
-        else canvas::Box(hdc, l, t, r, b, shape->BorderColor(), false, 0, vbCopyPen);
+        m = {shape->Shape() >= 2, false, Round(ToPixelX(static_cast<float>(shape->Left()))),
+             Round(ToPixelY(static_cast<float>(shape->Top()))),
+             Round(ToPixelX(static_cast<float>(shape->Left() + shape->Width()))),
+             Round(ToPixelY(static_cast<float>(shape->Top() + shape->Height()))), 1};
+        color = shape->BorderColor();
+      } else {
+        continue;
       }
+      draw(m, color);
+      marks_.push_back(m);
     }
   }
   canvas::Release(hwnd_, hdc);

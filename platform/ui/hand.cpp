@@ -141,9 +141,6 @@ bool OpenCellEdit(HostSlot& slot, bool replace) {
   edit.col = col;
   edit.text = replace ? std::string() : grid->CellText(row, col);
   edit.caret = edit.text.size();
-  // The edited cell becomes the current one, so the grid scrolls it into view.
-  grid->SetRow(row);
-  grid->SetCol(col);
   slot.Invalidate();
   return true;
 }
@@ -258,6 +255,19 @@ void PressOn(const hit::Hit& h, Press& press, int x, int y, int button, int shif
         c.Invalidate();
       }
       return;
+    case ControlKind::Slot: {
+      // A press inside the cell being edited puts the caret at the character there.
+      auto& slot = static_cast<HostSlot&>(c);
+      SpreadGrid* grid = nullptr;
+      GridGeometry g;
+      if (h.part != hit::Area::Cell || button != vbLeftButton || !EditsCell(slot, h.row, h.col) ||
+          !hit::GridInSlot(slot, &grid, &g))
+        return;
+      GridCellEdit& edit = grid->CellEdit();
+      edit.caret = CellEditCaretAt(g.Cell(h.row, h.col), edit, x);
+      slot.Invalidate();
+      return;
+    }
     default:
       return;
   }
@@ -554,8 +564,10 @@ void Key(HWND window, int keyCode, int shift) {
     } else {
       button = ButtonWhere(*form, &CommandButton::Cancel);
     }
-    if (button) {
+    if (button == active) {
       button->OperatorClick();
+    } else if (button) {
+      button->OperatorPress();
     } else if (auto* box = dynamic_cast<TextBox*>(active)) {
       box->OperatorType(std::string(1, static_cast<char>(key)));
     } else if (active) {

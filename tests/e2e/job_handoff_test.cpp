@@ -60,4 +60,27 @@ TEST(JobHandoff, AJobFromTheClipboardOpensInItsFieldWithItsSheetSize) {
   EXPECT_EQ(clip.log, "NOSUCH.NC;;S\n") << run.log;
 }
 
+// The records the README hands over from a shell open the template's jobs as
+// written, and each is taken off the clipboard.
+TEST(JobHandoff, TheReadmesRecordsOpenTheTemplatesExampleJobs) {
+  const fs::path root = testsupport::NewMachineRoot("job-handoff-readme");
+  struct Case {
+    const char* record;
+    int field;  // the option of Main.OptFld chosen
+  } cases[] = {{"PLATE.DXF;;S", 1}, {"FRAME.NC;;A;;1200;800;6", 2}};
+  for (const Case& c : cases) {
+    const testsupport::ProgramRun put = testsupport::RunProgram(
+        {(testsupport::BinDir() / "fieldray-clip").string(), c.record}, {"FIELDRAY_ROOT=" + root.string()},
+        root / "clip.log");
+    ASSERT_EQ(put.status, 0) << put.log;
+    const testsupport::ProgramRun run = testsupport::RunFieldrayScript(
+        root, "wait 1500\nexpect Main.OptFld(" + std::to_string(c.field) + ") \"True\"\nquit\n");
+    EXPECT_EQ(run.status, 0) << c.record << "\n" << run.log;
+    const testsupport::ProgramRun left = testsupport::RunProgram(
+        {(testsupport::BinDir() / "fieldray-clip").string(), "--get"}, {"FIELDRAY_ROOT=" + root.string()},
+        root / "clip.log");
+    EXPECT_EQ(left.log, "\n") << c.record << ": the record was not taken";
+  }
+}
+
 }  // namespace

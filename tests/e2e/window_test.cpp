@@ -525,6 +525,27 @@ TEST(WindowsWithoutDisplay, EveryProgramSaysWhatItNeedsAndEndsWithStatus2) {
   }
 }
 
+TEST(WindowsWithoutDisplay, TheLiveProjectionRefusesABoardTheMachineDoesNotName) {
+  // An empty root: its boards never ran, yet its configuration names board 0.
+  const fs::path root = testsupport::NewMachineRoot("projection-boards");
+  const std::string tool = (testsupport::BinDir() / "fieldray-projection").string();
+  const std::vector<std::string> env = {"FIELDRAY_ROOT=" + root.string(), "DISPLAY=", "WAYLAND_DISPLAY="};
+  struct Case {
+    std::vector<std::string> arguments;
+    int status;
+    const char* said;
+  } cases[] = {
+      {{tool, "--window", "300", "7"}, 1, "fieldray-projection: no such board, or a picture size outside 8..4096\n"},
+      // Board 0 passes the check and goes on to open its (dark) window.
+      {{tool, "--window", "300", "0"}, 2, "--window needs a display: "},
+  };
+  for (const Case& c : cases) {
+    const testsupport::ProgramRun run = testsupport::RunProgram(c.arguments, env, root / "run.log", 60);
+    EXPECT_EQ(run.status, c.status) << c.arguments[1] << " " << c.arguments[3] << "\n" << run.log;
+    EXPECT_NE(run.log.find(c.said), std::string::npos) << run.log;
+  }
+}
+
 TEST_F(Windows, GridCellsAreEditedByHandAndNoControlCodeReachesTheSettings) {
   const fs::path root = testsupport::NewMachineRoot("windows-editing");
   const fs::path ini = root / "C/Fieldray/Fldry.INI";
@@ -583,6 +604,56 @@ TEST_F(Windows, GridCellsAreEditedByHandAndNoControlCodeReachesTheSettings) {
 
   ASSERT_TRUE(RequestClose(display_, mainWindow));
   EXPECT_EQ(program.Wait(), 0) << testsupport::ReadFile(out_ / "editing.log");
+}
+
+// Switch Options opened by a right click on a projection mode shows its frame
+// on the active cell, and a key typed at once edits that cell, not the last
+// one the program read.
+TEST_F(Windows, ADialogOpensWithItsFrameOnTheCellTypingReaches) {
+  const fs::path root = testsupport::NewMachineRoot("windows-frame");
+  Child program;
+  const unsigned long mainWindow = StartProgram(program, root, "frame.log");
+  if (mainWindow == 0) GTEST_SKIP() << "built without windows (FIELDRAY_WINDOW=OFF)";
+  Settle(program, root, "frame-start");
+  program.Send("rclick Main.PrjPos(1)\n");
+  unsigned long dialog = 0;
+  ASSERT_TRUE(Eventually([&] { return (dialog = WindowNamed("^" + std::string(fieldray::console::design::kSwOptCaption) + "$")) != 0; }))
+      << "no switch options";
+  // Where the grid's cells lie: as the program's grid, loaded from its file.
+  winplat::SpreadGrid shape;
+  ASSERT_TRUE(shape.LoadFromHostFile((root / "C/Fieldray/SWPOS.DAT").string()));
+  ASSERT_EQ(shape.ActiveRow(), 1);
+  ASSERT_EQ(shape.ActiveCol(), 1);
+  namespace wc = winplat::controls;
+  fieldray::console::SwitchOptionsForm layout;
+  const wc::GridGeometry grid = wc::GridLayout(shape, wc::SlotInside(wc::PlaceOnForm(layout.SSOptSw)));
+  auto framed = [&](std::int32_t row, std::int32_t col) {
+    const wc::Box cell = grid.Cell(row, col);
+    const winplat::Picture shot = Xwd(dialog, "switch-options");
+    return cell.w > 4 && shot.width > cell.Right() && shot.height > cell.Bottom() && shot.At(cell.x + 2, cell.y) == 0 &&
+           shot.At(cell.x, cell.y + 2) == 0;
+  };
+  EXPECT_TRUE(Eventually([&] { return framed(1, 1); }, 30)) << "the frame is not on the active cell";
+  EXPECT_FALSE(framed(shape.MaxRows(), shape.MaxCols())) << "the frame is on the last cell read";
+  // Typed at once, kept by Enter; a second Enter is OK, which saves the grid.
+  const std::string before = testsupport::ReadFile(root / "C/Fieldray/SWPOS.DAT");
+  ASSERT_NE(before.find("CELL 1 1 1\n"), std::string::npos) << before;
+  X("xdotool type 0");
+  X("xdotool key Return");
+  Settle(program, root, "frame-typed");
+  X("xdotool key Return");
+  EXPECT_TRUE(Eventually([&] { return WindowNamed("^" + std::string(fieldray::console::design::kSwOptCaption) + "$") == 0; }))
+      << "Enter did not press OK";
+  Settle(program, root, "frame-saved");
+  const std::string after = testsupport::ReadFile(root / "C/Fieldray/SWPOS.DAT");
+  EXPECT_EQ(after.find("CELL 1 1 1\n"), std::string::npos) << after;
+  EXPECT_NE(after.find("CELL 1 1 0\n"), std::string::npos) << after;
+  EXPECT_NE(after.find("CELL " + std::to_string(shape.MaxRows()) + " " + std::to_string(shape.MaxCols()) + " "),
+            std::string::npos)
+      << "the last cell kept its text";
+
+  ASSERT_TRUE(RequestClose(display_, mainWindow));
+  EXPECT_EQ(program.Wait(), 0) << testsupport::ReadFile(out_ / "frame.log");
 }
 
 }  // namespace

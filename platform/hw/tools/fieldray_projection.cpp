@@ -44,7 +44,7 @@ int ShowLive(int size, int board) {
   };
   auto picture = [=] {
     winplat::Picture p = hasBoards() ? winplat::hw::ProjectionPicture(board, size) : winplat::Picture{};
-    // A root whose boards never ran, or no such board: a dark picture.
+    // A root whose boards never ran: a dark picture until they do.
     if (p.width == 0) p = {size, size, std::vector<winplat::COLORREF>(static_cast<std::size_t>(size) * size, 0)};
     return p;
   };
@@ -114,7 +114,15 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "%s\n", error.c_str());
     return 2;
   }
-  if (live) return ShowLive(size, board);
+  if (live) {
+    // A board the machine's configuration does not name is refused as the
+    // file form refuses it, before any window opens.
+    if (static_cast<std::size_t>(board) >= winplat::hw::CurrentBoards().boards.size()) {
+      std::fprintf(stderr, "fieldray-projection: no such board, or a picture size outside 8..4096\n");
+      return 1;
+    }
+    return ShowLive(size, board);
+  }
   // A root whose boards never ran has nothing to project: a dark picture,
   // and nothing made under the root.
   std::error_code ec;

@@ -96,6 +96,14 @@ POINT ScreenPlace(HWND hwnd) {
   return POINT{outer.left, outer.top};
 }
 
+// The nearest place to `at` where a width x height window lies wholly on a
+// screen of the given size (0, 0 when it is larger; `at` when the size is not known).
+POINT OnScreen(POINT at, int width, int height, int screenWidth, int screenHeight) {
+  if (screenWidth > 0) at.x = std::clamp(at.x, 0, std::max(0, screenWidth - width));
+  if (screenHeight > 0) at.y = std::clamp(at.y, 0, std::max(0, screenHeight - height));
+  return at;
+}
+
 // The controls the operator works, in the form's client pixels: containers
 // (frames, tab pages) are not, what they hold is, and a tab strip's tabs.
 std::vector<Rect> ControlPlaces(controls::Form& form) {
@@ -183,6 +191,16 @@ void Follow() {
     bool topmost = IsTopmost(hwnd);
     auto found = screen.windows.find(hwnd);
     if (found == screen.windows.end()) {
+      // A window shown partly off the screen is put wholly on it, as near its
+      // place as may be; its form holds the place it was shown at.
+      if (POINT on = OnScreen(at, client.right, client.bottom, d.width, d.height); on.x != at.x || on.y != at.y) {
+        if (controls::Form* form = FormOf(hwnd))
+          form->Move(static_cast<int>(PixelsToTwips(on.x)), static_cast<int>(PixelsToTwips(on.y)), form->Width(),
+                     form->Height());
+        else if (RECT outer; GetWindowRect(hwnd, &outer))
+          MoveWindow(hwnd, on.x, on.y, outer.right - outer.left, outer.bottom - outer.top, false);
+        at = ScreenPlace(hwnd);
+      }
       bool resizable = (GetWindowLongPtr(hwnd, GWL_STYLE) & WS_THICKFRAME) != 0;
       WindowId id = d.create(title, at.x, at.y, client.right, client.bottom, resizable);
       if (!id) continue;

@@ -274,6 +274,24 @@ TEST_F(Pictures, ASlotShowsNoNameAnEmptyOneIsASunkenBoxAnOccupiedOneLeavesTheFor
   EXPECT_EQ(Count(shot, 300, 120, 100, 60, back), 100 * 60);
 }
 
+TEST_F(Pictures, AnOptionsOrACheckBoxsLongCaptionStaysInsideItsOwnBox) {
+  // Each 80 x 20 pixels at x = 20, with a caption far longer; nothing to its right.
+  auto& option = form.Add<OptionButton>("Height", nullptr, "Height for a very long label, and more");
+  option.Move(300, 3000 + 600, 1200, 300);
+  auto& check = form.Add<CheckBox>("Merge", nullptr, "Merge with a very long caption, and more");
+  check.Move(300, 3000 + 1200, 1200, 300);
+  pic->SetVisible(false);
+  form.Move(0, 0, 7500, 6000);
+  form.Show();
+  winplat::Picture shot;
+  ASSERT_TRUE(Shot("long-captions.png", &shot));
+  const winplat::COLORREF back = shot.At(2, 2);
+  for (const int top : {240, 280}) {
+    EXPECT_GT(Count(shot, 40, top, 60, 20, option.ForeColor()), 0) << "the caption is drawn, at " << top;
+    EXPECT_EQ(Count(shot, 100, top, 300, 20, back), 300 * 20) << "and ends at the box's edge, at " << top;
+  }
+}
+
 TEST_F(Pictures, TransparentBoxHandsOutAHollowBrushAlignedBoxesFollowTheirContainer) {
   auto& host = form.Add<Frame>("Host", nullptr, "");
   host.Move(0, 0, 3000, 3000);

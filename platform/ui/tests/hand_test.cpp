@@ -1,5 +1,6 @@
 // The operator's pointer and keys at window pixels: hit tests on the drawn
 // geometry, clicks at the release, keys to the focused control.
+#include <cstdio>
 #include <functional>
 #include <sstream>
 
@@ -8,6 +9,7 @@
 #include "winplat/controls/geometry.h"
 #include "winplat/controls/hand.h"
 #include "winplat/controls/operator.h"
+#include "winplat/picture.h"
 #include "winplat/window.h"
 
 namespace ctltest {
@@ -166,6 +168,66 @@ TEST_F(Hand, TabEnterEscapeAndSpaceDoWhatAFormsKeysDo) {
   EXPECT_EQ(list->ListIndex(), 12);
   EXPECT_GT(list->TopIndex(), 0);
   EXPECT_LE(list->TopIndex(), 12);
+}
+
+// The focus stays where the operator's typing belongs: a button pressed by
+// Enter or Escape does not take it, a focused control hidden or disabled
+// (itself or with its container) hands it on in tab order, and a modal form
+// that closes leaves the form below with the control that had it.
+TEST_F(Hand, EnterAndEscapeLeaveTheFocusWhereItWasAndAHiddenControlHandsItOn) {
+  Frame& frame = Placed(form.Add<Frame>("Pane", nullptr, "Pane"), 400, 20, 200, 100);
+  TextBox& inner = Placed(form.Add<TextBox>("Inner", &frame, ""), 410, 40, 100, 20);
+  Form dialog{"Dialog", "Dialog"};
+  TextBox& asked = dialog.Add<TextBox>("Asked", nullptr, "");
+  box->SetText("");
+  std::function<void()> onOk;
+  ok->Click = [&] {
+    events.push_back("ok");
+    if (onOk) onOk();
+  };
+  auto typed = [&](const char* text) {
+    for (const char* c = text; *c; ++c) hand::Character(form.hWnd(), static_cast<unsigned char>(*c));
+  };
+  struct Step {
+    const char* what;
+    TextBox* focused;  // before the key
+    std::function<void()> onOk;
+    int key;
+    TextBox* typing;  // the box that takes the characters typed after it
+  } steps[] = {
+      {"Enter presses the default button", box, nullptr, VK_RETURN, box},
+      {"Escape presses the cancel button", box, nullptr, VK_ESCAPE, box},
+      {"Enter's handler shows a modal form, typed into and closed", box,
+       [&] {
+         SetInputSource([&] {
+           hand::Character(dialog.hWnd(), 'q');
+           dialog.Hide();
+           return InputState::Ran;
+         });
+         dialog.Show(true);
+         SetInputSource(nullptr);
+       },
+       VK_RETURN, box},
+      {"Enter's handler hides the focused box's frame", &inner, [&] { frame.SetVisible(false); }, VK_RETURN, box},
+      {"Enter's handler disables the focused box", &inner, [&] { inner.SetEnabled(false); }, VK_RETURN, box},
+  };
+  for (const Step& step : steps) {
+    frame.SetVisible(true);
+    inner.SetEnabled(true);
+    step.focused->SetFocus();
+    ASSERT_TRUE(step.focused->HasFocus()) << step.what;
+    onOk = step.onOk;
+    events.clear();
+    const std::string before = step.typing->Text();
+    Press(step.key);
+    EXPECT_EQ(events, std::vector<std::string>{step.key == VK_RETURN ? "ok" : "cancel"}) << step.what;
+    EXPECT_FALSE(ok->HasFocus() || cancel->HasFocus()) << step.what;
+    typed("k");
+    EXPECT_EQ(step.typing->Text(), before + "k") << step.what;
+  }
+  EXPECT_EQ(asked.Text(), "q");
+  EXPECT_FALSE(dialog.Visible());
+  dialog.Unload();
 }
 
 // The bars a list and a grid draw, the wheel over them, and a grid's cells.
@@ -327,7 +389,7 @@ TEST_F(HandEditing, TypingReplacesF2EditsAndEnterTabUpDownCommitAsAGridEdit) {
        {"click 2,2", "edit 2,2 changed", "change", "key 39"}, {}},
       {"typed on the cell Tab reached", [&] { Type("5"); }, "5|", "wx", "", "", {}, {}},
       {"Escape drops the edit only", [&] { Press(VK_ESCAPE); }, "", "wx", "", "", {}, {}},
-      {"a second Escape is the form's Cancel", [&] { Press(VK_ESCAPE); slot->SetFocus(); }, "", "wx", "", "", {},
+      {"a second Escape is the form's Cancel", [&] { Press(VK_ESCAPE); }, "", "wx", "", "", {},
        {"cancel"}},
       {"Down commits and moves a row", [&] { Type("7"); Press(VK_DOWN); }, "", "wx", "7", "",
        {"click 2,3", "edit 2,3 changed", "change", "row 3", "key 40"}, {}},
@@ -406,6 +468,108 @@ TEST_F(HandEditing, ACommitFiresWhatTheGridEditCommandFires) {
   EXPECT_EQ(fired, byHand);
   EXPECT_EQ(byHand, (std::vector<std::string>{"click 4,2", "edit 4,2 changed", "change"}));
   EXPECT_EQ(Cell(4, 2), "abc");
+}
+
+TEST_F(HandEditing, AClickInsideTheCellBeingEditedPutsTheCaretAtTheCharacterThere) {
+  grid->Grid().SetRow(3);
+  grid->Grid().SetCol(2);
+  grid->Grid().SetText("abcd");
+  Click(GridNow().Cell(3, 2));
+  Press(VK_F2);
+  ASSERT_TRUE(Edit().open);
+  const Box cell = GridNow().Cell(3, 2);
+  struct Case {
+    int x;  // from the cell's left edge
+    const char* typed;
+    const char* edit;
+  } cases[] = {
+      {3 + TextWidthPx("ab", kGridFontSize), "X", "abX|cd"},
+      {3 + TextWidthPx("a", kGridFontSize) + 1, "Y", "aY|bXcd"},
+      {1, "Z", "Z|aYbXcd"},
+      {3 + TextWidthPx("ZaYbXcd", kGridFontSize) + 2, "!", "ZaYbXcd!|"},
+  };
+  for (const Case& c : cases) {
+    ASSERT_LT(c.x, cell.w) << c.edit;
+    ClickAt(cell.x + c.x, cell.y + cell.h / 2);
+    Type(c.typed);
+    ASSERT_TRUE(Edit().open) << c.edit;
+    EXPECT_EQ(Edit().text.substr(0, Edit().caret) + "|" + Edit().text.substr(Edit().caret), c.edit);
+  }
+  Press(VK_RETURN);
+  EXPECT_EQ(Cell(3, 2), "ZaYbXcd!");
+}
+
+// The dark frame is drawn on the active cell whatever the program's Row and
+// Col hold: typing lands in the framed cell, and reading or writing a cell by
+// Row and Col moves neither the frame nor the view and raises no event.
+TEST_F(HandEditing, TheFrameMarksTheActiveCellWhereTypingLandsNotTheCellRowAndColAddress) {
+  winplat::SpreadGrid& g = grid->Grid();
+  auto framed = [&] {
+    form.Paint();
+    const winplat::Picture picture = winplat::CaptureWindow(form.hWnd());
+    std::vector<std::string> at;
+    const GridGeometry geometry = GridNow();
+    for (std::int32_t r : geometry.rows)
+      for (std::int32_t c : geometry.cols) {
+        const Box cell = geometry.Cell(r, c);
+        // The frame's top edge runs inside the cell's first pixel row.
+        if (cell.w > 4 && cell.h > 4 && picture.At(cell.x + 2, cell.y) == 0 && picture.At(cell.x, cell.y + 2) == 0)
+          at.push_back(std::to_string(r) + "," + std::to_string(c));
+      }
+    return at;
+  };
+  const std::string file = ::testing::TempDir() + "/hand_frame_grid.txt";
+  struct Step {
+    const char* what;
+    std::function<void()> act;
+    std::string framed;  // "" when the active cell is out of view
+    std::int32_t topRow;
+    std::vector<std::string> fired;
+  };
+  const Step steps[] = {
+      {"a click", [&] { Click(GridNow().Cell(3, 2)); }, "3,2", 1, {"row 3", "click 3,2"}},
+      {"the program's Row and Col writes", [&] { g.SetRow(40); g.SetCol(5); g.SetText("kept"); (void)g.Text(); },
+       "3,2", 1, {}},
+      {"action 0", [&] { g.SetRow(5); g.SetCol(4); g.SetAction(winplat::GridActionActiveCell); }, "5,4", 1,
+       {"row 5"}},
+      {"the arrow keys", [&] { Press(VK_DOWN); Press(VK_LEFT); }, "6,3", 1, {"row 6", "key 40", "key 37"}},
+      {"Tab after an edit", [&] { Type("t"); Press(VK_TAB); }, "6,4", 1,
+       {"click 6,3", "edit 6,3 changed", "change", "key 39"}},
+      {"a saved grid loaded back", [&] {
+         g.SetRow(45); g.SetCol(6); g.SetAction(winplat::GridActionActiveCell);
+         ASSERT_TRUE(g.SaveToHostFile(file, false));
+         Click(GridNow().Cell(2, 2));
+         ASSERT_TRUE(g.LoadFromHostFile(file));
+       }, "45,6", 0, {"row 45", "row 2", "click 2,2"}},
+      {"Row and Col written after the view scrolled", [&] { g.SetRow(1); g.SetCol(1); g.SetText("one"); }, "45,6",
+       0, {}},
+  };
+  std::int32_t scrolledTop = 0;
+  for (const Step& step : steps) {
+    fired.clear();
+    step.act();
+    EXPECT_EQ(framed(), std::vector<std::string>{step.framed}) << step.what;
+    EXPECT_EQ(fired, step.fired) << step.what;
+    if (step.topRow > 0) {
+      EXPECT_EQ(g.TopRow(), step.topRow) << step.what;
+    } else {
+      // Scrolled to show the loaded active cell, and kept there.
+      EXPECT_GT(g.TopRow(), 1) << step.what;
+      if (scrolledTop) {
+        EXPECT_EQ(g.TopRow(), scrolledTop) << step.what;
+      }
+      scrolledTop = g.TopRow();
+    }
+    // A character typed now edits the framed cell.
+    Type("z");
+    ASSERT_TRUE(Edit().open) << step.what;
+    EXPECT_EQ(std::to_string(Edit().row) + "," + std::to_string(Edit().col), step.framed) << step.what;
+    Press(VK_ESCAPE);
+  }
+  EXPECT_EQ(Cell(40, 5), "kept");
+  EXPECT_EQ(Cell(1, 1), "one");
+  EXPECT_EQ(Cell(6, 3), "t");
+  std::remove(file.c_str());
 }
 
 TEST_F(Hand, ControlCodesNeverEnterABoxAndEscapeIsTheCancelButton) {

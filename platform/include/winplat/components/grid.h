@@ -125,7 +125,7 @@ class SpreadGrid {
   // How the grid is shown. A column's width in pixels (0: as wide as the
   // default or its heading needs) and its alignment (left unless set); the
   // first data row and column in view (the grid scrolls them to keep the
-  // current cell shown). None of these is saved with the grid.
+  // active cell shown). None of these is saved with the grid.
   std::int32_t ColWidth(std::int32_t col) const;
   void SetColWidth(std::int32_t col, std::int32_t pixels);
   GridAlign ColAlign(std::int32_t col) const;

@@ -23,13 +23,13 @@ class SpreadGridControl : public ControlObject {
   // The grid itself, for the operator's hands and for code that holds the control.
   SpreadGrid& Grid() { return grid_; }
   // Paints the grid into an area of a picture (pixels), first scrolling it so
-  // that the current cell is in view when that cell moved since the last
+  // that the active cell is in view when that cell moved since the last
   // paint (the operator may have scrolled it out of view since).
   void Paint(HDC hdc, const RECT& area);
 
  private:
   SpreadGrid grid_;
-  std::int32_t shownRow_ = -1, shownCol_ = -1;  // the current cell last scrolled to
+  std::int32_t shownRow_ = -1, shownCol_ = -1;  // the active cell last scrolled to
 };
 
 }  // namespace winplat

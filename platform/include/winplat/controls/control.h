@@ -173,6 +173,9 @@ class Control {
   // reaction (value change and Click), MouseUp.
   virtual void OperatorClick(int button = vbLeftButton, int shift = 0);
   virtual void OperatorDblClick();
+  // A button pressed from the keyboard as its form's default or cancel button:
+  // the click without the focus, which stays with the control that had it.
+  void OperatorPress();
 
   // Creates the window under the container's window (the form's loading does it).
   virtual void CreateWindowNow();

@@ -127,11 +127,16 @@ constexpr float kGridFontSize = 8.25f;
 // least as wide as its heading needs.
 int GridColumnWidth(const SpreadGrid& grid, std::int32_t col);
 GridGeometry GridLayout(const SpreadGrid& grid, Box area);
-// Moves TopRow and LeftCol so that the current cell (Row, Col) is shown whole
-// (as far as the area allows).
-void ScrollGridToCurrentCell(SpreadGrid& grid, Box area);
+// A cell edited by hand, drawn in the box `edited`: where its text starts (the
+// text slides left when the caret would pass the cell's right edge), and the
+// caret position nearest a point at x.
+int CellEditTextX(Box edited, const GridCellEdit& edit);
+std::size_t CellEditCaretAt(Box edited, const GridCellEdit& edit, int px);
+// Moves TopRow and LeftCol so that the active cell is shown whole (as far as
+// the area allows).
+void ScrollGridToActiveCell(SpreadGrid& grid, Box area);
 // Draws a grid into an area of a picture: shaded headings, cell texts clipped
-// to their cells, grid lines, the active row marked, the current cell
+// to their cells, grid lines, the active row marked, the active cell
 // outlined, scroll bars when needed.
 void DrawGrid(HDC hdc, const SpreadGrid& grid, Box area);
 

@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "winplat/controls/control.h"
 
@@ -115,6 +116,14 @@ class PictureBox : public Control {
   float scaleLeft_ = 0, scaleTop_ = 0, userWidth_ = 0, userHeight_ = 0;
   bool autoRedraw_ = false;
   int drawMode_ = vbCopyPen;
+  // The lines and shapes inside as the last paint drew them: the next paint
+  // draws them over in the background colour first, so that one moved, hidden
+  // or gone leaves nothing behind (what else is drawn there stays).
+  struct Mark {
+    bool ellipse = false, line = false;
+    int x1 = 0, y1 = 0, x2 = 0, y2 = 0, width = 1;
+  };
+  std::vector<Mark> marks_;
   int drawWidth_ = 1;
   int fillStyle_ = 1;
   COLORREF fillColor_ = 0;

@@ -375,6 +375,58 @@ TEST(ScreenPlaces, AWindowGoesBesideTheMainWindowElseOffItsControls) {
   EXPECT_EQ(alone.y, 256);
 }
 
+// A window whose place would leave part of it off a 1024 x 768 screen is
+// shown wholly on it, as near its place as may be, and its form holds where
+// it was shown.
+TEST(ScreenPlaces, AWindowPartlyOffTheScreenIsShownWhollyOnItAndItsFormFollows) {
+  const winplat::ScreenMetrics metrics = winplat::Screen();
+  FakeDisplay fake;
+  fake.width = 1024;
+  fake.height = 768;
+  ASSERT_TRUE(screen::Open(fake.Driver()));
+  struct Case {
+    const char* what;
+    int x, y, width, height;  // the form's place and client size, in pixels
+    int wantX, wantY;
+  } cases[] = {
+      {"the main window stored at 80, 80", 80, 80, 1014, 768, 10, 0},
+      {"off the right and the bottom", 200, 300, 900, 500, 124, 268},
+      {"above and left of the screen", -40, -20, 300, 200, 0, 0},
+      {"larger than the screen", 50, 60, 1100, 800, 0, 0},
+      {"wholly on the screen: left where it is", 100, 50, 600, 400, 100, 50},
+  };
+  for (const Case& c : cases) {
+    Form form{"Placed", "Placed"};
+    form.Load();
+    // Sized so that its client area (what the screen shows) is width x height.
+    winplat::RECT outer, client;
+    form.Move(c.x * kTwips, c.y * kTwips, c.width * kTwips, c.height * kTwips);
+    ASSERT_TRUE(winplat::GetWindowRect(form.hWnd(), &outer) && winplat::GetClientRect(form.hWnd(), &client));
+    const int formWidth = (2 * c.width - client.right) * kTwips, formHeight = (2 * c.height - client.bottom) * kTwips;
+    form.Move(c.x * kTwips, c.y * kTwips, formWidth, formHeight);
+    ASSERT_TRUE(winplat::GetClientRect(form.hWnd(), &client));
+    ASSERT_EQ(client.right, c.width) << c.what;
+    ASSERT_EQ(client.bottom, c.height) << c.what;
+    form.Show();
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    winplat::DispatchPending();
+    const WindowId id = fake.Named("Placed");
+    ASSERT_NE(id, 0u) << c.what;
+    EXPECT_EQ(fake.windows[id].x, c.wantX) << c.what;
+    EXPECT_EQ(fake.windows[id].y, c.wantY) << c.what;
+    EXPECT_EQ(form.Left(), c.wantX * kTwips) << c.what;
+    EXPECT_EQ(form.Top(), c.wantY * kTwips) << c.what;
+    EXPECT_EQ(form.Width(), formWidth) << c.what << ": the size is kept";
+    EXPECT_EQ(fake.windows[id].width, c.width) << c.what;
+    form.Unload();
+    winplat::DispatchPending();
+  }
+  winplat::CloseDisplay();
+  while (winplat::DispatchPending() > 0) {
+  }
+  winplat::SetScreen(metrics);
+}
+
 TEST(ScreenPlaces, TheLayoutTextReadsBackAndSkipsWhatIsMalformed) {
   const std::vector<screen::Layout> windows{{{1, 2, 3, 4}, {{5, 6, 7, 8}}}, {{10, 20, 30, 40}, {}}};
   const std::string text = screen::LayoutText(windows);
