@@ -4,6 +4,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <filesystem>
@@ -151,6 +152,21 @@ bool LiesInFolder(std::string_view path, std::string_view folder) {
   if (ec) return false;
   const fs::path rel = real.lexically_relative(realFolder);
   return !rel.empty() && *rel.begin() != ".." && *rel.begin() != ".";
+}
+
+bool LiesOnMachineDrive(std::string_view path) {
+  fs::path host;
+  if (!HostFor(path, &host)) return false;
+  std::error_code ec;
+  const fs::path real = fs::weakly_canonical(host, ec);
+  if (ec) return false;
+  const fs::path root = fs::weakly_canonical(MachineRoot(), ec);
+  if (ec) return false;
+  // A drive is a folder of one letter directly in the root.
+  const fs::path rel = real.lexically_relative(root);
+  if (rel.empty()) return false;
+  const std::string drive = rel.begin()->string();
+  return drive.size() == 1 && std::isalpha(static_cast<unsigned char>(drive[0]));
 }
 
 std::int32_t FileSize(std::string_view path) {

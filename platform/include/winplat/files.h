@@ -28,6 +28,10 @@ std::int32_t FCount(std::string_view pattern);
 // Windows paths): false for a link that leads out of the folder.
 bool LiesInFolder(std::string_view path, std::string_view folder);
 
+// Whether `path`, every link on it followed, lies on one of the machine
+// root's drives: false for a link that leads out of the root.
+bool LiesOnMachineDrive(std::string_view path);
+
 // Size of a file in bytes; -1 when it is missing or not a file.
 std::int32_t FileSize(std::string_view path);
 
