@@ -7,6 +7,7 @@
 #include <fcntl.h>
 #include <sys/ptrace.h>
 #include <sys/resource.h>
+#include <sys/syscall.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -159,38 +160,50 @@ TEST_F(BlockFilesUnderLimits, UnderAnAddressSpaceLimitTheBlocksGoToDiskAndThePro
   EXPECT_EQ(BlockFolders(), 0);
 }
 
-// System calls a child makes running `body`, counted by tracing it: -1 when
-// the child cannot be traced here, -2 when `body` failed.
-long SystemCallsOf(const std::function<bool()>& body) {
+// The system calls a child made running `body`, and how many of them read a
+// folder's entries; counted by tracing it.
+struct SystemCalls {
+  long all = 0;
+  long listings = 0;
+  bool traced = false;  // false when no process may trace its child here
+  bool ok = false;      // `body` answered true
+};
+
+SystemCalls SystemCallsOf(const std::function<bool()>& body) {
+  SystemCalls calls;
   const pid_t child = fork();
-  if (child < 0) return -1;
+  if (child < 0) return calls;
   if (child == 0) {
     if (ptrace(PTRACE_TRACEME, 0, nullptr, nullptr) != 0) _exit(3);
     raise(SIGSTOP);
     _exit(body() ? 0 : 1);
   }
   int status = 0;
-  if (waitpid(child, &status, 0) != child) return -1;
-  if (!WIFSTOPPED(status)) return -1;
+  if (waitpid(child, &status, 0) != child) return calls;
+  if (!WIFSTOPPED(status)) return calls;
   ptrace(PTRACE_SETOPTIONS, child, nullptr, PTRACE_O_TRACESYSGOOD | PTRACE_O_EXITKILL);
-  long stops = 0;
+  calls.traced = true;
   int pass = 0;  // a signal to hand on
   for (;;) {
     if (ptrace(PTRACE_SYSCALL, child, nullptr, pass) != 0) break;
     pass = 0;
     if (waitpid(child, &status, 0) != child || WIFEXITED(status) || WIFSIGNALED(status)) break;
-    if (WSTOPSIG(status) == (SIGTRAP | 0x80))
-      ++stops;  // a call's entry or its return
-    else
+    if (WSTOPSIG(status) != (SIGTRAP | 0x80)) {
       pass = WSTOPSIG(status);
+      continue;
+    }
+    __ptrace_syscall_info info{};
+    if (ptrace(PTRACE_GET_SYSCALL_INFO, child, sizeof info, &info) <= 0 || info.op != PTRACE_SYSCALL_INFO_ENTRY)
+      continue;
+    ++calls.all;
+    if (info.entry.nr == SYS_getdents64) ++calls.listings;
   }
   if (!WIFEXITED(status)) {
     kill(child, SIGKILL);
     waitpid(child, &status, 0);
-    return -2;
   }
-  if (WEXITSTATUS(status) == 3) return -1;
-  return WEXITSTATUS(status) == 0 ? stops / 2 : -2;
+  calls.ok = WIFEXITED(status) && WEXITSTATUS(status) == 0;
+  return calls;
 }
 
 TEST_F(BlockFilesUnderLimits, OnDiskTheSystemCallsGrowInStepWithTheBlocks) {
@@ -203,12 +216,14 @@ TEST_F(BlockFilesUnderLimits, OnDiskTheSystemCallsGrowInStepWithTheBlocks) {
       return Load(path) && BlockFolders() == 0;
     });
   };
-  const long few = calls(small);
-  if (few == -1) GTEST_SKIP() << "no process may trace its child here";
-  const long many = calls(large);
-  ASSERT_GT(few, 1000);
-  ASSERT_GT(many, 0);
-  EXPECT_LE(static_cast<double>(many), 4.4 * static_cast<double>(few)) << few << " and " << many << " calls";
+  const SystemCalls few = calls(small);
+  if (!few.traced) GTEST_SKIP() << "no process may trace its child here";
+  const SystemCalls many = calls(large);
+  ASSERT_TRUE(few.ok && many.ok);
+  ASSERT_GT(few.all, 1000);
+  EXPECT_LE(static_cast<double>(many.all), 4.4 * static_cast<double>(few.all)) << few.all << " and " << many.all;
+  // No folder is listed per block file: four times the blocks, no more listings.
+  EXPECT_LE(many.listings, few.listings) << few.listings << " and " << many.listings;
 }
 
 }  // namespace
