@@ -2,8 +2,9 @@
 // The temporary block files of one read: one file per block definition, named
 // in a private folder under the control's temporary folder, and what is known
 // of each block's nesting. The files live in the reading process's memory up
-// to an allowance per read; past it the folder is made on disk, held while the
-// read runs, and the files go there. Everything is deleted when the read ends.
+// to an allowance per read; past it, or when memory runs short, the folder is
+// made on disk, held while the read runs, and the files go there. Everything
+// is deleted when the read ends.
 #include <cstdint>
 #include <fstream>
 #include <memory>
