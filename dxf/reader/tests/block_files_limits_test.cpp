@@ -222,8 +222,9 @@ TEST_F(BlockFilesUnderLimits, OnDiskTheSystemCallsGrowInStepWithTheBlocks) {
   ASSERT_TRUE(few.ok && many.ok);
   ASSERT_GT(few.all, 1000);
   EXPECT_LE(static_cast<double>(many.all), 4.4 * static_cast<double>(few.all)) << few.all << " and " << many.all;
-  // No folder is listed per block file: four times the blocks, no more listings.
-  EXPECT_LE(many.listings, few.listings) << few.listings << " and " << many.listings;
+  // No folder is listed per block file: four times the blocks, hardly more
+  // listings (the read's folder is read through once, to be removed).
+  EXPECT_LE(many.listings, few.listings + 20) << few.listings << " and " << many.listings;
 }
 
 }  // namespace
