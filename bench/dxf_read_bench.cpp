@@ -1,6 +1,7 @@
 // Reading DXF drawings into the control's data base: a generated drawing of
-// about 8 MB with 60,000 entities, one of about 50 KB, and one of 99,999 bytes
-// with 120 INSERTs of 12 blocks.
+// about 8 MB with 60,000 entities, one of about 50 KB, one of 99,999 bytes
+// with 120 INSERTs of 12 blocks, and 1,000 or 6,000 small blocks with their
+// block files in memory or on disk.
 #include <benchmark/benchmark.h>
 
 #include <string>
@@ -44,6 +45,35 @@ void BM_ReadDrawing120InsertsOnDisk(benchmark::State& state) {
   kelvane::BlockSpool::SetMemoryAllowance(-1);
 }
 
+// Many small blocks, each placed once: `blocks` blocks of 5 lines.
+std::string SmallBlocks(int blocks) {
+  std::string defs, entities;
+  for (int b = 0; b < blocks; ++b) {
+    const std::string name = "B" + std::to_string(b);
+    defs += "0\nBLOCK\n8\n0\n2\n" + name + "\n70\n0\n10\n0\n20\n0\n";
+    for (int i = 0; i < 5; ++i)
+      defs += "0\nLINE\n8\n0\n10\n0\n20\n" + std::to_string(i) + "\n11\n9\n21\n" + std::to_string(i + 1) + "\n";
+    defs += "0\nENDBLK\n8\n0\n";
+    entities += "0\nINSERT\n8\n0\n2\n" + name + "\n10\n" + std::to_string(b % 100) + "\n20\n" +
+                std::to_string(b / 100) + "\n";
+  }
+  return "0\nSECTION\n2\nBLOCKS\n" + defs + "0\nENDSEC\n0\nSECTION\n2\nENTITIES\n" + entities +
+         "0\nENDSEC\n0\nEOF\n";
+}
+
+// Block files kept in memory against block files on disk, by the number of
+// blocks: both grow in step with the blocks, the disk a few times slower.
+void BM_ReadSmallBlocksInMemory(benchmark::State& state) {
+  const auto blocks = static_cast<int>(state.range(0));
+  ReadDrawing(state, "blocks" + std::to_string(blocks) + ".dxf", SmallBlocks(blocks));
+}
+void BM_ReadSmallBlocksOnDisk(benchmark::State& state) {
+  const auto blocks = static_cast<int>(state.range(0));
+  kelvane::BlockSpool::SetMemoryAllowance(0);
+  ReadDrawing(state, "blocks" + std::to_string(blocks) + ".dxf", SmallBlocks(blocks));
+  kelvane::BlockSpool::SetMemoryAllowance(-1);
+}
+
 // The same large read with the yields going to the real message loop.
 void BM_ReadDrawing8MBWithMessageLoop(benchmark::State& state) {
   const std::string text = benchdrawings::GenerateDrawing(60000);
@@ -67,3 +97,5 @@ BENCHMARK(BM_ReadDrawing8MBWithMessageLoop)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReadDrawing50KB)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadDrawing120Inserts)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_ReadDrawing120InsertsOnDisk)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_ReadSmallBlocksInMemory)->Arg(1000)->Arg(6000)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReadSmallBlocksOnDisk)->Arg(1000)->Arg(6000)->Unit(benchmark::kMillisecond);

@@ -329,6 +329,12 @@ void OpenDrawingFile(Engine& engine, DxfHost& dxf1, toolpath::GcodeInterpreter& 
   engine.State.JobPoints.clear();
   engine.State.JobFileName = FileNameOf(path);
   engine.State.JobPath = path;
+  // A name in the job folder that leads out of the machine is refused, as the job intake refuses it.
+  if (!winplat::LiesOnMachineDrive(path)) {
+    ControlCall([&] { dxf1.Clear(); });
+    engine.Console.SetMsg("Job refused: " + FileNameOf(path) + " is not a file of " + FolderOf(path));
+    return;
+  }
   const bool tooLarge = winplat::FileSize(path) >= MaxDrawingFileSize;
   PickScope pick(engine, tooLarge ? "File Too Large" : path);
   if (tooLarge) {

@@ -329,6 +329,12 @@ class Replay {
   Placement p_;
 };
 
+// Closes the block file being written: a record it could not take fails the read here.
+void CloseBlockFile(DXF& dxf) {
+  dxf.reader.BlockFileNum.reset();
+  if (dxf.reader.BlockFiles) dxf.reader.BlockFiles->ThrowIfNotStored();
+}
+
 // Opens block row `row`'s file for appending; its records read so far are stale.
 void OpenForAppend(DXF& dxf, std::int32_t row) {
   BlockSpool& spool = Spool(dxf);
@@ -376,7 +382,7 @@ void FollowCopies(DXF& dxf, std::int32_t changed) {
           OpenForAppend(dxf, c.host);
           dxf.db.InBlock = true;
           c.copied = Replay(dxf, c.placement).Run(c.block, c.copied);
-          dxf.reader.BlockFileNum.reset();
+          CloseBlockFile(dxf);
           dxf.db.InBlock = false;
           grew = true;
         }
@@ -394,7 +400,7 @@ void ReplayDeferred(DXF& dxf, std::int32_t host, std::int32_t block, const Place
   dxf.db.InBlock = true;
   CopyIntoHost(dxf, host, block, p);
   dxf.db.InBlock = false;
-  dxf.reader.BlockFileNum.reset();
+  CloseBlockFile(dxf);
   FollowCopies(dxf, host);
 }
 
@@ -481,7 +487,7 @@ bool DXFBlock(DXF& dxf) {
 
 void EndBlock(DXF& dxf) {
   dxf.db.InBlock = false;
-  dxf.reader.BlockFileNum.reset();
+  WithErrorTrail("EndBlock", [&] { CloseBlockFile(dxf); });
 }
 
 bool DXFInsert(DXF& dxf, std::int32_t Index) {

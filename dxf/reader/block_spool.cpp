@@ -1,9 +1,12 @@
 // The private folder and the temporary block files of one read.
 #include "block_spool.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
+#include <mutex>
+#include <new>
 #include <random>
 
 #include "dxf_output.h"
@@ -17,6 +20,34 @@ namespace {
 constexpr const char* kFolderPattern = "KLV????????????????";
 
 std::atomic<std::int64_t> allowanceSet{-1};
+
+// Bytes a read holds back for its move to disk (a folder to make and list).
+constexpr std::size_t kMoveReserve = 256 << 10;
+
+// The allowance without FIELDRAY_BLOCK_MEMORY: a quarter of the machine's
+// memory, or of what the process's limits leave it when that is less.
+std::uint64_t DefaultAllowance() {
+  const std::uint64_t machine = winplat::MachineMemoryBytes();
+  const std::uint64_t room = winplat::ProcessMemoryRoomBytes();
+  const std::uint64_t bytes = machine > 0 ? machine / 4 : std::uint64_t{256} << 20;
+  return room == UINT64_MAX ? bytes : std::min(bytes, room / 4);
+}
+
+// Says once that FIELDRAY_BLOCK_MEMORY is no count of bytes, for as long as
+// it keeps that value; a good or no value lets the next bad one be said.
+void NameBadAllowance(const char* text, std::uint64_t used) {
+  static std::mutex mutex;
+  static std::string named;
+  std::lock_guard lock(mutex);
+  if (!text) {
+    named.clear();
+    return;
+  }
+  if (named == text) return;
+  named = text;
+  std::fprintf(stderr, "FIELDRAY_BLOCK_MEMORY=%s is not a number of bytes; using %llu\n", text,
+               static_cast<unsigned long long>(used));
+}
 
 // A name for a private folder nobody can guess.
 std::string RandomFolderName(std::random_device& random) {
@@ -44,9 +75,14 @@ std::uint64_t BlockSpool::MemoryAllowance() {
   const std::int64_t set = allowanceSet.load();
   if (set >= 0) return static_cast<std::uint64_t>(set);
   std::uint64_t bytes = 0;
-  if (ParseBytes(std::getenv("FIELDRAY_BLOCK_MEMORY"), bytes)) return bytes;
-  const std::uint64_t machine = winplat::MachineMemoryBytes();
-  return machine > 0 ? machine / 4 : std::uint64_t{256} << 20;
+  const char* text = std::getenv("FIELDRAY_BLOCK_MEMORY");
+  if (ParseBytes(text, bytes)) {
+    NameBadAllowance(nullptr, 0);
+    return bytes;
+  }
+  bytes = DefaultAllowance();
+  NameBadAllowance(text && *text ? text : nullptr, bytes);
+  return bytes;
 }
 
 void BlockSpool::SetMemoryAllowance(std::int64_t bytes) { allowanceSet = bytes < 0 ? -1 : bytes; }
@@ -72,46 +108,74 @@ std::string BlockSpool::CreateFile(const std::string& tempFolder, std::int32_t c
       folder_ = folder + "\\";
     }
     if (folder_.empty()) throw winplat::FileError(75, "Path/File access error");
+    // Memory kept back while the files are in memory: should memory run out,
+    // it is given back so that the move to disk has what it needs.
+    if (!onDisk_) reserve_.reset(new (std::nothrow) char[kMoveReserve]);
   }
   const std::string file = folder_ + std::to_string(counter) + ".TMP";
-  if (onDisk_) {
-    // Created exclusively: an existing file or link of that name is an error.
-    if (!winplat::File::CreatePrivate(file).IsOpen()) throw winplat::FileError(75, "Path/File access error");
-  } else if (!winplat::MemoryFiles::Create(file)) {
-    throw winplat::FileError(75, "Path/File access error");
+  bool created = false;
+  if (!onDisk_) {
+    try {
+      if (!winplat::MemoryFiles::Create(file)) throw winplat::FileError(75, "Path/File access error");
+      created = true;
+    } catch (const std::bad_alloc&) {
+      // No memory for it: this read's files go to disk, as past the allowance.
+      if (!MoveToDisk(file)) ThrowIfNotStored();
+    }
   }
-  files_.push_back(file);
+  // Created exclusively, by its name in the read's own folder: an existing
+  // file or link of that name is an error.
+  if (!created && !held_.CreatePrivateFile(NameInFolder(file)).IsOpen())
+    throw winplat::FileError(75, "Path/File access error");
+  try {
+    files_.push_back(file);
+  } catch (...) {
+    if (created) winplat::MemoryFiles::Delete(file);
+    throw;
+  }
   return file;
 }
 
-bool BlockSpool::Fail(const std::string& file, std::uint32_t error) {
-  if (failedFile_.empty()) {
+bool BlockSpool::Fail(const std::string& file, std::uint32_t error) noexcept {
+  if (failed_) return false;
+  failed_ = true;
+  failedError_ = error;
+  try {
     failedFile_ = file;
-    failedError_ = error;
+  } catch (const std::bad_alloc&) {
+    failedForMemory_ = true;  // not even the name could be kept
   }
   return false;
 }
 
+bool BlockSpool::FailForMemory() noexcept {
+  if (!failed_) failed_ = failedForMemory_ = true;
+  return false;
+}
+
 void BlockSpool::ThrowIfNotStored() const {
-  if (!failedFile_.empty()) throw OutputFileError(failedError_, failedFile_);
+  if (!failed_) return;
+  if (failedForMemory_) throw std::bad_alloc();
+  throw OutputFileError(failedError_, failedFile_);
 }
 
 bool BlockSpool::MoveToDisk(const std::string& appending) {
+  reserve_.reset();
   const std::string folder = folder_.substr(0, folder_.size() - 1);
   // Another process's sweep may take the new folder before this read holds
   // it; the name is then free again a moment later.
   bool held = false;
   for (int attempt = 0; attempt < 20 && !held; ++attempt) held = held_.Create(folder);
   if (!held) return Fail(appending, winplat::ERROR_ACCESS_DENIED);
+  // Each file's bytes leave memory as they go, so the move needs no more memory than one file had.
   std::string bytes;
   for (const std::string& file : files_) {
     bytes.clear();
-    winplat::MemoryFiles::Read(file, bytes);
-    winplat::File out = winplat::File::CreatePrivate(file);
+    winplat::MemoryFiles::Take(file, bytes);
+    winplat::File out = held_.CreatePrivateFile(NameInFolder(file));
     if (!out.IsOpen() ||
         (!bytes.empty() && out.Write(bytes.data(), bytes.size()) != static_cast<std::int64_t>(bytes.size())))
       return Fail(file, out.Error() ? out.Error() : winplat::ERROR_ACCESS_DENIED);
-    winplat::MemoryFiles::Delete(file);
   }
   onDisk_ = true;
   memoryBytes_ = 0;
@@ -121,7 +185,7 @@ bool BlockSpool::MoveToDisk(const std::string& appending) {
 bool BlockSpool::AppendOnDisk(std::int32_t row, const char* bytes, std::size_t count) {
   const std::string& file = blocks.at(static_cast<std::size_t>(row - 1)).file;
   if (appendRow_ != row || !appendFile_.IsOpen()) {
-    appendFile_ = winplat::File::OpenForAppending(file);
+    appendFile_ = held_.OpenForAppending(NameInFolder(file));
     appendRow_ = row;
     if (!appendFile_.IsOpen()) return Fail(file, appendFile_.Error());
   }
@@ -133,19 +197,29 @@ bool BlockSpool::AppendOnDisk(std::int32_t row, const char* bytes, std::size_t c
   return true;
 }
 
-bool BlockSpool::Append(std::int32_t row, const char* bytes, std::size_t count) {
-  if (!failedFile_.empty()) return false;
-  const std::string& file = blocks.at(static_cast<std::size_t>(row - 1)).file;
-  if (!onDisk_) {
-    if (memoryBytes_ + count <= allowance_) {
-      if (!winplat::MemoryFiles::Append(file, bytes, count)) return Fail(file, winplat::ERROR_FILE_NOT_FOUND);
-      memoryBytes_ += count;
-      return true;
+bool BlockSpool::Append(std::int32_t row, const char* bytes, std::size_t count) noexcept {
+  if (failed_) return false;
+  try {
+    const std::string& file = blocks.at(static_cast<std::size_t>(row - 1)).file;
+    if (!onDisk_) {
+      if (memoryBytes_ + count <= allowance_) {
+        try {
+          if (!winplat::MemoryFiles::Append(file, bytes, count)) return Fail(file, winplat::ERROR_FILE_NOT_FOUND);
+          memoryBytes_ += count;
+          return true;
+        } catch (const std::bad_alloc&) {
+          // No memory for them: to disk, as past the allowance.
+        }
+      }
+      // This read's files, and the rest of it, go on disk.
+      if (!MoveToDisk(file)) return false;
     }
-    // The allowance is passed: this read's files, and the rest of it, go on disk.
-    if (!MoveToDisk(file)) return false;
+    return AppendOnDisk(row, bytes, count);
+  } catch (const std::bad_alloc&) {
+    return FailForMemory();
+  } catch (const std::exception&) {
+    return Fail({}, winplat::ERROR_ACCESS_DENIED);
   }
-  return AppendOnDisk(row, bytes, count);
 }
 
 std::string BlockSpool::Read(std::int32_t row) {
@@ -153,10 +227,15 @@ std::string BlockSpool::Read(std::int32_t row) {
   const std::string& file = blocks.at(static_cast<std::size_t>(row - 1)).file;
   std::string text;
   if (!onDisk_) {
-    if (!winplat::MemoryFiles::Read(file, text)) throw winplat::FileError(53, "File not found");
-    return text;
+    try {
+      if (!winplat::MemoryFiles::Read(file, text)) throw winplat::FileError(53, "File not found");
+      return text;
+    } catch (const std::bad_alloc&) {
+      // No memory for a copy: the files go to disk, which frees theirs.
+      if (!MoveToDisk(file)) ThrowIfNotStored();
+    }
   }
-  winplat::File in = winplat::File::OpenForReading(file);
+  winplat::File in = held_.OpenForReading(NameInFolder(file));
   if (!in.IsOpen()) throw winplat::FileError(53, "File not found");
   const std::int64_t size = in.Size();
   text.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
@@ -168,19 +247,36 @@ std::string BlockSpool::Read(std::int32_t row) {
 
 std::unique_ptr<std::ofstream> BlockSpool::OpenForAppend(std::int32_t row) {
   ThrowIfNotStored();
+  try {
+    return std::make_unique<BlockFileStream>(shared_from_this(), row);
+  } catch (const std::bad_alloc&) {
+    // No memory for the stream's buffer: the files in memory go to disk,
+    // which frees theirs, and the stream is tried once more.
+    if (onDisk_) throw;
+    if (!MoveToDisk(blocks.at(static_cast<std::size_t>(row - 1)).file)) ThrowIfNotStored();
+  }
   return std::make_unique<BlockFileStream>(shared_from_this(), row);
 }
 
-void BlockSpool::Clear() {
+void BlockSpool::Clear() noexcept {
   appendFile_.Close();
   appendRow_ = 0;
-  for (const std::string& file : files_) winplat::MemoryFiles::Delete(file);
+  // Taking a file out needs a little memory for its key: should even that be
+  // short, the file goes with the process.
+  for (const std::string& file : files_) {
+    try {
+      winplat::MemoryFiles::Delete(file);
+    } catch (const std::bad_alloc&) {
+    }
+  }
   files_.clear();
   held_.Remove();
+  reserve_.reset();
   onDisk_ = false;
   allowance_ = 0;
   memoryBytes_ = 0;
   folder_.clear();
+  failed_ = failedForMemory_ = false;
   failedFile_.clear();
   failedError_ = 0;
   blocks.clear();
@@ -197,12 +293,13 @@ BlockFileStream::Buffer::Buffer(std::shared_ptr<BlockSpool> spool, std::int32_t 
 
 BlockFileStream::Buffer::~Buffer() { Close(); }
 
-void BlockFileStream::Buffer::Close() {
+void BlockFileStream::Buffer::Close() noexcept {
+  // A piece that cannot be stored is kept by the spool as the read's failure.
   if (spool_) WriteOut();
   spool_.reset();
 }
 
-bool BlockFileStream::Buffer::WriteOut() {
+bool BlockFileStream::Buffer::WriteOut() noexcept {
   if (!spool_) return false;
   const auto size = static_cast<std::size_t>(pptr() - pbase());
   const bool stored = size == 0 || spool_->Append(row_, pbase(), size);

@@ -2,8 +2,9 @@
 // The temporary block files of one read: one file per block definition, named
 // in a private folder under the control's temporary folder, and what is known
 // of each block's nesting. The files live in the reading process's memory up
-// to an allowance per read; past it the folder is made on disk, held while the
-// read runs, and the files go there. Everything is deleted when the read ends.
+// to an allowance per read; past it, or when memory runs short, the folder is
+// made on disk, held while the read runs, and the files go there. Everything
+// is deleted when the read ends.
 #include <cstdint>
 #include <fstream>
 #include <memory>
@@ -47,14 +48,14 @@ class BlockFileStream : public std::ofstream {
    public:
     Buffer(std::shared_ptr<BlockSpool> spool, std::int32_t row);
     ~Buffer() override;
-    void Close();
+    void Close() noexcept;
 
    protected:
     int_type overflow(int_type c) override;
     int sync() override;
 
    private:
-    bool WriteOut();
+    bool WriteOut() noexcept;
     std::shared_ptr<BlockSpool> spool_;  // kept while the file is open
     std::int32_t row_;
     char data_[1 << 16];
@@ -75,24 +76,28 @@ class BlockSpool : public std::enable_shared_from_this<BlockSpool> {
   // be made.
   std::string CreateFile(const std::string& tempFolder, std::int32_t counter);
   // Closes nothing (the reader owns the open stream); deletes every file
-  // created and the private folder.
-  void Clear();
+  // created and the private folder. Never throws.
+  void Clear() noexcept;
 
   // Block row `row`'s file opened for appending (the spool must be held by a shared_ptr).
   std::unique_ptr<std::ofstream> OpenForAppend(std::int32_t row);
   // Adds bytes to block row `row`'s file; false when they could not be
-  // stored (the allowance passed and the disk failing): the read has failed.
-  bool Append(std::int32_t row, const char* bytes, std::size_t count);
+  // stored (the allowance passed or memory short, and the disk failing): the
+  // read has failed. Never throws: the failure is kept for ThrowIfNotStored.
+  bool Append(std::int32_t row, const char* bytes, std::size_t count) noexcept;
   // The whole of block row `row`'s file as written so far.
   std::string Read(std::int32_t row);
   // The reader's file error, naming the block file, when a block record
-  // could not be stored; nothing otherwise.
+  // could not be stored (std::bad_alloc when memory ran short); nothing otherwise.
   void ThrowIfNotStored() const;
 
   bool InMemory() const { return !onDisk_; }
   // Bytes a read may keep in memory: FIELDRAY_BLOCK_MEMORY when set (0 sends
-  // everything to disk), else a quarter of the machine's memory; or what
-  // SetMemoryAllowance set (a negative value goes back to those).
+  // everything to disk), else a quarter of the machine's memory or of what
+  // the process's limits leave it, whichever is less; or what
+  // SetMemoryAllowance set (a negative value goes back to those). A value of
+  // FIELDRAY_BLOCK_MEMORY that is no count of bytes is named on standard
+  // error, once while it stays.
   static std::uint64_t MemoryAllowance();
   static void SetMemoryAllowance(std::int64_t bytes);
 
@@ -108,17 +113,23 @@ class BlockSpool : public std::enable_shared_from_this<BlockSpool> {
   // (naming `appending` when the folder cannot be held), when it cannot.
   bool MoveToDisk(const std::string& appending);
   bool AppendOnDisk(std::int32_t row, const char* bytes, std::size_t count);
-  bool Fail(const std::string& file, std::uint32_t error);
+  // A block file's name in the folder ("12.TMP").
+  std::string NameInFolder(const std::string& file) const { return file.substr(folder_.size()); }
+  bool Fail(const std::string& file, std::uint32_t error) noexcept;
+  bool FailForMemory() noexcept;
 
   std::string folder_;  // Windows path of the private folder, with its separator
   bool onDisk_ = false;
   winplat::HeldFolder held_;  // the folder on disk, once made
+  std::unique_ptr<char[]> reserve_;  // given back when the files must move to disk
   std::uint64_t allowance_ = 0;
   std::uint64_t memoryBytes_ = 0;
   std::vector<std::string> files_;  // every block file created
   // The disk file last appended to, kept open for the next piece.
   std::int32_t appendRow_ = 0;
   winplat::File appendFile_;
+  bool failed_ = false;
+  bool failedForMemory_ = false;
   std::string failedFile_;  // the block file a record could not be stored in
   std::uint32_t failedError_ = 0;
 };

@@ -6,6 +6,7 @@
 #include <optional>
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <limits>
 #include <stdexcept>
 
@@ -263,6 +264,31 @@ TEST_F(DrawingImport, TheSizeLimitIs100000Bytes) {
   EXPECT_EQ(rig.console.msgHistory[1], "C:\\JOBS\\FITS.DXF");
   EXPECT_EQ(Codes(), (std::vector<std::int32_t>{88, 1}));
   EXPECT_TRUE(rig.board.frames.count(14));
+}
+
+TEST_F(DrawingImport, ANameThatLeadsOutOfTheMachineRootIsRefused) {
+  const std::string drawing = DxfText().Line(0, 0, 200, 100).Str();
+  // Beside the root, not in it; and on another drive of the root.
+  const std::filesystem::path outside = testsupport::Root().string() + "-outside.DXF";
+  testsupport::WriteFile(outside, drawing);
+  testsupport::WriteFile(testsupport::Root() / "D" / "PARTS" / "INNER.DXF", drawing);
+  Write("PART.DXF", drawing);  // the job folder
+  std::filesystem::remove(testsupport::Root() / "C" / "JOBS" / "OUT.DXF");
+  std::filesystem::remove(testsupport::Root() / "C" / "JOBS" / "IN.DXF");
+  std::filesystem::create_symlink(outside, testsupport::Root() / "C" / "JOBS" / "OUT.DXF");
+  std::filesystem::create_symlink("../../D/PARTS/INNER.DXF", testsupport::Root() / "C" / "JOBS" / "IN.DXF");
+  rig.console.checks[OutputCheck::OnOff] = 1;
+
+  Open("C:\\JOBS\\OUT.DXF");
+  EXPECT_EQ(rig.console.msg, "Job refused: OUT.DXF is not a file of C:\\JOBS\\");
+  EXPECT_EQ(rig.state.PathElements.size(), 1u);
+  EXPECT_TRUE(rig.board.calls.empty()) << testing::PrintToString(rig.board.calls);
+
+  Open("C:\\JOBS\\IN.DXF");
+  const auto& said = rig.console.msgHistory;
+  EXPECT_NE(std::find(said.begin(), said.end(), "C:\\JOBS\\IN.DXF"), said.end());
+  EXPECT_EQ(Codes(), (std::vector<std::int32_t>{88, 1}));
+  std::filesystem::remove(outside);
 }
 
 TEST_F(DrawingImport, OnlyADxfExtensionGoesToTheImport) {

@@ -299,9 +299,11 @@ void PropertyBag::LoadFile(const std::filesystem::path& file) {
   Parse(s.str());
 }
 
-void PropertyBag::SaveFile(const std::filesystem::path& file) const {
+void PropertyBag::SaveFile(const std::filesystem::path& name) const {
+  // A bare name is a file of the current folder, which the write's new file goes beside.
+  const std::filesystem::path file = name.has_parent_path() ? name : std::filesystem::path(".") / name;
   if (const int why = ReplacingWriter::ReplaceHost(file, Serialize()))
-    throw AutomationError(75, {}, "Path/File access error: " + file.string() + ": " + std::strerror(why));
+    throw AutomationError(75, {}, "Path/File access error: " + name.string() + ": " + std::strerror(why));
 }
 
 }  // namespace winplat

@@ -1,13 +1,17 @@
 // Existence, counts and sizes of files, and handle-style binary files.
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <cctype>
 #include <cerrno>
 #include <climits>
 #include <filesystem>
+#include <fstream>
 #include <mutex>
+#include <new>
 #include <system_error>
 #include <thread>
 #include <unordered_map>
@@ -153,6 +157,21 @@ bool LiesInFolder(std::string_view path, std::string_view folder) {
   return !rel.empty() && *rel.begin() != ".." && *rel.begin() != ".";
 }
 
+bool LiesOnMachineDrive(std::string_view path) {
+  fs::path host;
+  if (!HostFor(path, &host)) return false;
+  std::error_code ec;
+  const fs::path real = fs::weakly_canonical(host, ec);
+  if (ec) return false;
+  const fs::path root = fs::weakly_canonical(MachineRoot(), ec);
+  if (ec) return false;
+  // A drive is a folder of one letter directly in the root.
+  const fs::path rel = real.lexically_relative(root);
+  if (rel.empty()) return false;
+  const std::string drive = rel.begin()->string();
+  return drive.size() == 1 && std::isalpha(static_cast<unsigned char>(drive[0]));
+}
+
 std::int32_t FileSize(std::string_view path) {
   fs::path host;
   struct stat st{};
@@ -232,6 +251,17 @@ bool MemoryFiles::Read(std::string_view path, std::string& out) {
   return true;
 }
 
+bool MemoryFiles::Take(std::string_view path, std::string& out) {
+  MemoryStore& store = Store();
+  std::lock_guard lock(store.mutex);
+  auto it = store.files.find(MemoryKey(path));
+  if (it == store.files.end()) return false;
+  store.bytes -= it->second.size();
+  out = std::move(it->second);
+  store.files.erase(it);
+  return true;
+}
+
 bool MemoryFiles::Delete(std::string_view path) {
   MemoryStore& store = Store();
   std::lock_guard lock(store.mutex);
@@ -259,6 +289,84 @@ std::uint64_t MachineMemoryBytes() {
   const long pageSize = ::sysconf(_SC_PAGESIZE);
   if (pages <= 0 || pageSize <= 0) return 0;
   return static_cast<std::uint64_t>(pages) * static_cast<std::uint64_t>(pageSize);
+}
+
+namespace {
+
+// The first number in a file of the system's (0 when there is none), and
+// whether it held "max", the word for no limit.
+std::uint64_t ReadSystemNumber(const fs::path& file, bool* unlimited) {
+  std::ifstream in(file);
+  std::string word;
+  *unlimited = false;
+  if (!(in >> word)) return 0;
+  if (word == "max") {
+    *unlimited = true;
+    return 0;
+  }
+  std::uint64_t value = 0;
+  for (char c : word) {
+    if (c < '0' || c > '9' || value > (UINT64_MAX - 9) / 10) return 0;
+    value = value * 10 + static_cast<std::uint64_t>(c - '0');
+  }
+  return value;
+}
+
+// The memory limit of this process's control group and of the groups above
+// it, the smallest of them (version 2 "memory.max", version 1
+// "memory.limit_in_bytes"); UINT64_MAX when none is set.
+std::uint64_t ControlGroupMemoryLimit() {
+  const std::uint64_t machine = MachineMemoryBytes();
+  std::uint64_t limit = UINT64_MAX;
+  std::ifstream groups("/proc/self/cgroup");
+  std::string line;
+  while (std::getline(groups, line)) {
+    // "HIERARCHY:CONTROLLERS:PATH"; version 2 lists no controllers.
+    const std::size_t first = line.find(':');
+    const std::size_t second = first == std::string::npos ? first : line.find(':', first + 1);
+    if (second == std::string::npos) continue;
+    const std::string controllers = "," + line.substr(first + 1, second - first - 1) + ",";
+    fs::path base;
+    const char* name = nullptr;
+    if (controllers == ",,") {
+      base = "/sys/fs/cgroup";
+      name = "memory.max";
+    } else if (controllers.find(",memory,") != std::string::npos) {
+      base = "/sys/fs/cgroup/memory";
+      name = "memory.limit_in_bytes";
+    } else {
+      continue;
+    }
+    for (fs::path group = fs::path(line.substr(second + 1)).relative_path();; group = group.parent_path()) {
+      bool unlimited = false;
+      const std::uint64_t value = ReadSystemNumber(base / group / name, &unlimited);
+      // Version 1 writes "no limit" as a huge number.
+      if (!unlimited && value > 0 && (machine == 0 || value < machine)) limit = std::min(limit, value);
+      if (group.empty()) break;
+    }
+  }
+  return limit;
+}
+
+// Bytes of address space the process has mapped.
+std::uint64_t AddressSpaceInUse() {
+  std::ifstream statm("/proc/self/statm");
+  std::uint64_t pages = 0;
+  const long pageSize = ::sysconf(_SC_PAGESIZE);
+  if (!(statm >> pages) || pageSize <= 0) return 0;
+  return pages * static_cast<std::uint64_t>(pageSize);
+}
+
+}  // namespace
+
+std::uint64_t ProcessMemoryRoomBytes() {
+  std::uint64_t room = UINT64_MAX;
+  rlimit space{};
+  if (::getrlimit(RLIMIT_AS, &space) == 0 && space.rlim_cur != RLIM_INFINITY) {
+    const std::uint64_t used = AddressSpaceInUse();
+    room = space.rlim_cur > used ? space.rlim_cur - used : 0;
+  }
+  return std::min(room, ControlGroupMemoryLimit());
 }
 
 // ---- Held folders ----------------------------------------------------------
@@ -313,14 +421,65 @@ bool HeldFolder::Create(std::string_view windowsPath) {
   return true;
 }
 
-void HeldFolder::Remove() {
+void HeldFolder::Remove() noexcept {
   if (fd_ < 0) return;
   std::error_code ec;
-  if (SameFolder(fd_, host_)) fs::remove_all(host_, ec);
+  try {
+    if (SameFolder(fd_, host_)) fs::remove_all(host_, ec);
+  } catch (const std::bad_alloc&) {
+    // No memory to walk it: let go, and the next sweep removes it.
+  }
   ::close(fd_);
   fd_ = -1;
   host_.clear();
 }
+
+namespace {
+
+// The Windows error of a failed open beside a held folder.
+std::uint32_t HeldOpenError(int err) {
+  switch (err) {
+    case ENOENT: return ERROR_FILE_NOT_FOUND;
+    case EEXIST: return ERROR_FILE_EXISTS;
+    default: return ERROR_ACCESS_DENIED;
+  }
+}
+
+}  // namespace
+
+File HeldFolder::OpenIn(std::string_view name, int flags, unsigned mode) const {
+  File f;
+  const std::string host = Utf8FromCodePage(name);
+  if (fd_ < 0) {
+    f.error_ = ERROR_PATH_NOT_FOUND;
+    return f;
+  }
+  if (host.empty() || host.find('/') != std::string::npos || host == "." || host == "..") {
+    f.error_ = ERROR_INVALID_NAME;
+    return f;
+  }
+  const int fd = ::openat(fd_, host.c_str(), flags | O_NOFOLLOW | O_CLOEXEC, mode);
+  if (fd < 0) {
+    f.error_ = HeldOpenError(errno);
+    return f;
+  }
+  struct stat st{};
+  if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+    ::close(fd);
+    f.error_ = ERROR_ACCESS_DENIED;
+    return f;
+  }
+  f.fd_ = fd;
+  return f;
+}
+
+File HeldFolder::CreatePrivateFile(std::string_view name) const {
+  return OpenIn(name, O_WRONLY | O_CREAT | O_EXCL, 0600);
+}
+
+File HeldFolder::OpenForAppending(std::string_view name) const { return OpenIn(name, O_WRONLY | O_APPEND, 0); }
+
+File HeldFolder::OpenForReading(std::string_view name) const { return OpenIn(name, O_RDONLY, 0); }
 
 int RemoveUnheldFolders(std::string_view windowsFolder, std::string_view pattern) {
   fs::path dir;

@@ -83,4 +83,25 @@ TEST(JobHandoff, TheReadmesRecordsOpenTheTemplatesExampleJobs) {
   }
 }
 
+// A link in the job folder to a drawing outside the machine root: listed
+// with the rest, but its pick is refused in the words of the job intake and
+// nothing of it is read.
+TEST(JobHandoff, APickedLinkOutOfTheMachineRootIsRefused) {
+  const fs::path root = testsupport::NewMachineRoot("job-link");
+  const fs::path outside = root.parent_path() / "job-link-outside.DXF";
+  testsupport::WriteFile(outside, "0\nSECTION\n2\nENTITIES\n0\nLINE\n8\n0\n10\n0\n20\n0\n11\n90\n21\n90\n"
+                                  "0\nENDSEC\n0\nEOF\n");
+  fs::create_directories(root / "C" / "Fieldray" / "Jobs");
+  fs::create_symlink(outside, root / "C" / "Fieldray" / "Jobs" / "LINK.DXF");
+  const testsupport::ProgramRun run = testsupport::RunFieldrayScript(
+      root,
+      "click Main.OnOff\n"
+      "pick Main.File1 \"LINK.DXF\"\n"
+      "wait 500\n"
+      "expect Main.Msg \"Job refused: LINK.DXF is not a file of C:\\Fieldray\\Jobs\\\"\n"
+      "quit\n");
+  EXPECT_EQ(run.status, 0) << run.log;
+  EXPECT_FALSE(std::regex_search(run.log, std::regex("line [0-9]+: "))) << run.log;
+}
+
 }  // namespace

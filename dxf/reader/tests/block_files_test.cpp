@@ -352,16 +352,61 @@ TEST_F(BlockFilesTest, PastTheAllowanceTheRestGoesToDiskAndTheDrawingIsTheSame) 
     EXPECT_EQ(sawFolder, allowance < (std::int64_t{1} << 30)) << allowance;
     ExpectNothingLeft("allowance " + std::to_string(allowance));
   }
-  // The allowance from the environment: a count of bytes, 0 for none.
-  kelvane::BlockSpool::SetMemoryAllowance(-1);
-  setenv("FIELDRAY_BLOCK_MEMORY", "0", 1);
-  EXPECT_EQ(kelvane::BlockSpool::MemoryAllowance(), 0u);
-  setenv("FIELDRAY_BLOCK_MEMORY", "123456", 1);
-  EXPECT_EQ(kelvane::BlockSpool::MemoryAllowance(), 123456u);
-  setenv("FIELDRAY_BLOCK_MEMORY", "lots", 1);
-  EXPECT_EQ(kelvane::BlockSpool::MemoryAllowance(), winplat::MachineMemoryBytes() / 4);
-  unsetenv("FIELDRAY_BLOCK_MEMORY");
-  EXPECT_EQ(kelvane::BlockSpool::MemoryAllowance(), winplat::MachineMemoryBytes() / 4);
+}
+
+// FIELDRAY_BLOCK_MEMORY, restored when the test ends.
+class AllowanceVariable {
+ public:
+  AllowanceVariable() {
+    const char* was = std::getenv("FIELDRAY_BLOCK_MEMORY");
+    if (was) was_ = was;
+    kelvane::BlockSpool::SetMemoryAllowance(-1);
+  }
+  ~AllowanceVariable() {
+    if (was_)
+      setenv("FIELDRAY_BLOCK_MEMORY", was_->c_str(), 1);
+    else
+      unsetenv("FIELDRAY_BLOCK_MEMORY");
+  }
+  // The allowance with the variable set to `text`, and what it said on standard error.
+  std::uint64_t With(const char* text, std::string* said) {
+    setenv("FIELDRAY_BLOCK_MEMORY", text, 1);
+    testing::internal::CaptureStderr();
+    const std::uint64_t bytes = kelvane::BlockSpool::MemoryAllowance();
+    *said = testing::internal::GetCapturedStderr();
+    return bytes;
+  }
+
+ private:
+  std::optional<std::string> was_;
+};
+
+TEST_F(BlockFilesTest, TheAllowanceIsACountOfBytesAndABadOneIsNamedOnce) {
+  AllowanceVariable variable;
+  std::string said;
+  // A good value: taken as it is, without a word; none or an empty one: a
+  // quarter of the machine's memory at most (less under a limit).
+  EXPECT_EQ(variable.With("0", &said), 0u);
+  EXPECT_EQ(variable.With("123456", &said), 123456u);
+  EXPECT_EQ(said, "");
+  const std::uint64_t fallback = variable.With("", &said);
+  EXPECT_EQ(said, "");
+  EXPECT_GT(fallback, 0u);
+  EXPECT_LE(fallback, winplat::MachineMemoryBytes() / 4);
+  for (const char* bad : {"100k", "-1", "lots", "1e9", " 5", "99999999999999999999999"}) {
+    SCOPED_TRACE(bad);
+    const std::uint64_t used = variable.With(bad, &said);
+    EXPECT_GT(used, 0u);
+    EXPECT_LE(used, winplat::MachineMemoryBytes() / 4);
+    EXPECT_EQ(said, "FIELDRAY_BLOCK_MEMORY=" + std::string(bad) + " is not a number of bytes; using " +
+                        std::to_string(used) + "\n");
+    // Named once while it stays; after a good value, named again.
+    variable.With(bad, &said);
+    EXPECT_EQ(said, "");
+    variable.With("1000", &said);
+    variable.With(bad, &said);
+    EXPECT_NE(said, "");
+  }
 }
 
 TEST_F(BlockFilesTest, KilledReadsLeaveNothingOnceTheNextReadOrStartHasRun) {
@@ -471,10 +516,10 @@ TEST_F(BlockFilesTest, ARecordTheDiskCannotTakeFailsTheRead) {
       } catch (const winplat::AutomationError& e) {
         description = e.Description();
       }
-      // The first block's file, the loader that met the failure, and the trail up to Regen.
+      // The first block's file, met when its block ends, and the trail up to Regen.
       static const std::regex expected(
-          "At entity type 'BLOCK'\\. \r\nDisk full: C:\\\\TEMP\\\\KLV[0-9A-F]{16}\\\\[0-9]+\\.TMP\r\n"
-          " ->  DXFBlock\\.\r\n ->  LoadDXF\\.\r\n ->  Regen\\.");
+          "At entity type 'ENDBLK'\\. \r\nDisk full: C:\\\\TEMP\\\\KLV[0-9A-F]{16}\\\\[0-9]+\\.TMP\r\n"
+          " ->  EndBlock\\.\r\n ->  LoadDXF\\.\r\n ->  Regen\\.");
       if (!std::regex_match(description, expected)) std::fprintf(stderr, "%s\n", description.c_str());
       return std::regex_match(description, expected) && db().LineCount == 0 && winplat::MemoryFiles::Count() == 0;
     });

@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 #include "test_support.h"
 #include "winplat/classreg.h"
 #include "winplat/collection.h"
@@ -37,6 +39,27 @@ TEST(PropertyBag, DefaultsAreNotStoredAndReadBack) {
   back.WriteProperty("Colour", Variant(static_cast<std::int32_t>(0x80000005u)),
                      Variant(static_cast<std::int32_t>(0x80000005u)));
   EXPECT_EQ(back.ReadProperty("Colour", Variant(0)).ToLong(), static_cast<std::int32_t>(0x80000005u));
+}
+
+TEST(PropertyBag, ABareNameIsSavedInTheCurrentFolder) {
+  const std::filesystem::path folder = testsupport::Root() / "bag-cwd";
+  std::filesystem::create_directories(folder);
+  std::filesystem::remove(folder / "out.txt");
+  const std::filesystem::path before = std::filesystem::current_path();
+  std::filesystem::current_path(folder);
+  PropertyBag bag;
+  bag.WriteProperty("Caption", Variant("here"), Variant(""));
+  std::string error;
+  try {
+    bag.SaveFile("out.txt");
+  } catch (const AutomationError& e) {
+    error = e.Description();
+  }
+  std::filesystem::current_path(before);
+  EXPECT_EQ(error, "");
+  PropertyBag back;
+  back.LoadFile(folder / "out.txt");
+  EXPECT_EQ(back.ReadProperty("Caption", Variant("")).ToString(), "here");
 }
 
 TEST(PropertyBag, MalformedOrMissingFilesAreRefusedAndLoseNothing) {

@@ -28,6 +28,10 @@ std::int32_t FCount(std::string_view pattern);
 // Windows paths): false for a link that leads out of the folder.
 bool LiesInFolder(std::string_view path, std::string_view folder);
 
+// Whether `path`, every link on it followed, lies on one of the machine
+// root's drives: false for a link that leads out of the root.
+bool LiesOnMachineDrive(std::string_view path);
+
 // Size of a file in bytes; -1 when it is missing or not a file.
 std::int32_t FileSize(std::string_view path);
 
@@ -62,6 +66,9 @@ class MemoryFiles {
   static bool Append(std::string_view path, const void* bytes, std::size_t count);
   // The whole file into `out`; false (out untouched) when it does not exist.
   static bool Read(std::string_view path, std::string& out);
+  // Takes the file out, its bytes moved into `out` (nothing copied); false
+  // (out untouched) when it does not exist.
+  static bool Take(std::string_view path, std::string& out);
   // Takes the file out; false when it did not exist.
   static bool Delete(std::string_view path);
   // How many files the process holds, and their bytes.
@@ -72,7 +79,16 @@ class MemoryFiles {
 // Bytes of memory the machine has (0 when it cannot be told).
 std::uint64_t MachineMemoryBytes();
 
+// Bytes of memory this process may still take under the limits set on it:
+// the smaller of its address-space limit less the address space it uses now,
+// and the memory limit of its control group (or of a group above it). A
+// control-group limit at or above the machine's memory is none. UINT64_MAX
+// when no limit is set.
+std::uint64_t ProcessMemoryRoomBytes();
+
 // ---- Held folders ----------------------------------------------------------
+
+class File;
 
 // A new private folder (the owner's alone) that this process holds while the
 // object lives: RemoveUnheldFolders, in this process or any other, leaves it
@@ -88,10 +104,21 @@ class HeldFolder {
   // taken, its parent is missing or it cannot be made.
   bool Create(std::string_view windowsPath);
   bool IsHeld() const { return fd_ >= 0; }
-  // Deletes the folder with everything in it and lets go of it.
-  void Remove();
+  // Deletes the folder with everything in it and lets go of it (a folder that
+  // cannot be deleted is left free for RemoveUnheldFolders). Never throws.
+  void Remove() noexcept;
+
+  // Files in the held folder by their exact host names (a plain name, no
+  // separator): opened beside the folder's own handle, so nothing else of the
+  // path is looked up and the folder is never listed. As File's opens of the
+  // same names; ERROR_PATH_NOT_FOUND when no folder is held.
+  File CreatePrivateFile(std::string_view name) const;
+  File OpenForAppending(std::string_view name) const;
+  File OpenForReading(std::string_view name) const;
 
  private:
+  File OpenIn(std::string_view name, int flags, unsigned mode) const;
+
   std::filesystem::path host_;
   int fd_ = -1;
 };
@@ -156,6 +183,7 @@ class File {
   // The file `open` opens at `path`'s host name: its descriptor, or -1 with
   // the reason in `error`.
   static File OpenAt(std::string_view path, int (*open)(const std::filesystem::path& host, std::uint32_t& error));
+  friend class HeldFolder;
 
   int fd_ = -1;
   std::uint32_t error_ = 0;
