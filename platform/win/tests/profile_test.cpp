@@ -75,6 +75,7 @@ TEST(Profile, AnswerIsCutToBufferSizeLessOne) {
 }
 
 TEST(Profile, ReadsIntegers) {
+  std::filesystem::remove(Host("C:\\WINDOWS\\VEXLIB.INI"));  // an earlier test's
   testsupport::WriteFile(Host("C:\\WINDOWS\\VX.INI"),
                          "[TB32]\r\nNumber of boards=2\r\nMaster Address=0x300\r\nSlave1 Address=0X3a8\r\n"
                          "Neg=-3\r\nJunk=abc\r\nLead=12abc\r\nEmpty=\r\n");
