@@ -117,6 +117,29 @@ TEST_F(ParallelPort, ReleaseAndDeleteEndTheDevice) {
   device_ = 0;
 }
 
+// Every access looks at the file; it is read again only when it changed,
+// by a write of this process (as the remotebox command makes) or of another.
+TEST_F(ParallelPort, TheConfigurationIsReadAgainOnlyWhenItChanged) {
+  ASSERT_TRUE(Open());
+  const std::uint64_t none = ParallelPortConfigReads();
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(ReadBox(device_), RemoteBoxPositionReading(kRemoteBoxDefaultPosition));
+  EXPECT_EQ(ParallelPortConfigReads(), none) << "no file: nothing to read";
+  SetRemoteBoxPosition(2);
+  EXPECT_EQ(ReadBox(device_), RemoteBoxPositionReading(2));
+  const std::uint64_t once = ParallelPortConfigReads();
+  EXPECT_GT(once, none);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(ReadBox(device_), RemoteBoxPositionReading(2));
+  EXPECT_EQ(ParallelPortConfigReads(), once) << "an unchanged file is not read again";
+  // Written again at once, to the same size: seen at the next access.
+  SetRemoteBoxPosition(3);
+  EXPECT_EQ(ReadBox(device_), RemoteBoxPositionReading(3));
+  // Another process's write, and the file gone.
+  testsupport::WriteFile(ParallelPortConfigPath(), "[RemoteBox]\nPosition=5\nBusy=0\n");
+  EXPECT_EQ(ReadBox(device_), RemoteBoxPositionReading(5));
+  std::filesystem::remove(ParallelPortConfigPath());
+  EXPECT_EQ(ReadBox(device_), RemoteBoxPositionReading(kRemoteBoxDefaultPosition));
+}
+
 TEST_F(ParallelPort, DamagedConfigurationFallsBackToDefaults) {
   testsupport::WriteFile(ParallelPortConfigPath(),
                          "[Port]\nPresent=yes please\n[RemoteBox]\nPosition=99\nReading=x\ngarbage line\n");
