@@ -1,18 +1,15 @@
 // The program idle on the operator's terminal, watched for seconds: it sleeps
 // from one timer to the next and wakes for nothing else.
-#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <signal.h>
-#include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
+#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <thread>
-#include <vector>
 
 #include "program_runner.h"
 #include "test_support.h"
@@ -34,54 +31,52 @@ long VoluntarySwitches(pid_t pid) {
 // `fieldray -` on a machine root, its terminal a pipe held open by the test;
 // killed if the test ends with it still running.
 struct TerminalProgram {
+  std::FILE* terminal = nullptr;
   pid_t pid = -1;
-  int terminal = -1;
 
+  // The shell writes its process number, then becomes the program.
   bool Start(const fs::path& root, const fs::path& log) {
-    int in[2];
-    if (pipe2(in, O_CLOEXEC) != 0) return false;
-    std::vector<std::string> env = testsupport::ChangedEnvironment({"FIELDRAY_ROOT=" + root.string()});
-    std::vector<char*> envp;
-    for (std::string& e : env) envp.push_back(e.data());
-    envp.push_back(nullptr);
-    std::string program = (testsupport::BinDir() / "fieldray").string(), dash = "-";
-    char* argv[] = {program.data(), dash.data(), nullptr};
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_addopen(&actions, 1, log.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
-    posix_spawn_file_actions_adddup2(&actions, 1, 2);
-    const int rc = posix_spawn(&pid, program.c_str(), &actions, nullptr, argv, envp.data());
-    posix_spawn_file_actions_destroy(&actions);
-    close(in[0]);
-    if (rc != 0) {
-      close(in[1]);
-      pid = -1;
-      return false;
+    const fs::path pidFile = root.parent_path() / (root.filename().string() + ".pid");
+    const std::string command = "echo $$ > '" + pidFile.string() + "'; FIELDRAY_ROOT='" + root.string() +
+                                "' exec '" + (testsupport::BinDir() / "fieldray").string() + "' - > '" +
+                                log.string() + "' 2>&1";
+    terminal = popen(command.c_str(), "w");
+    if (!terminal) return false;
+    const auto deadline = Clock::now() + std::chrono::seconds(30);
+    while (pid <= 0 && Clock::now() < deadline) {
+      std::this_thread::sleep_for(std::chrono::milliseconds(20));
+      const std::string text = testsupport::ReadFile(pidFile);
+      if (!text.empty() && text.back() == '\n') pid = std::stoi(text);
     }
-    terminal = in[1];
-    return true;
+    return pid > 0;
   }
   bool Type(const std::string& line) const {
-    return write(terminal, line.data(), line.size()) == static_cast<ssize_t>(line.size());
+    return std::fputs(line.c_str(), terminal) >= 0 && std::fflush(terminal) == 0;
   }
-  // The exit status, or -1 when it did not end within `seconds`.
+  // The exit status once it ended, or -1 when it was still running after `seconds`.
   int Wait(int seconds) {
     const auto deadline = Clock::now() + std::chrono::seconds(seconds);
-    int status = 0;
-    while (waitpid(pid, &status, WNOHANG) != pid) {
-      if (Clock::now() > deadline) return -1;
-      std::this_thread::sleep_for(std::chrono::milliseconds(50));
-    }
-    pid = -1;
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    while (!Ended() && Clock::now() < deadline) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const bool ended = Ended();
+    if (!ended) kill(pid, SIGKILL);
+    const int status = pclose(terminal);
+    terminal = nullptr;
+    return ended && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
   }
   ~TerminalProgram() {
-    if (terminal >= 0) close(terminal);
-    if (pid > 0) {
-      kill(pid, SIGKILL);
-      waitpid(pid, nullptr, 0);
-    }
+    if (!terminal) return;
+    if (pid > 0) kill(pid, SIGKILL);
+    pclose(terminal);
+  }
+
+ private:
+  // Gone, or ended and not yet waited for (a zombie).
+  bool Ended() const {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/stat");
+    std::string line;
+    std::getline(in, line);
+    const std::size_t close = line.rfind(')');
+    return close == std::string::npos || line.compare(close + 1, 3, " Z ") == 0;
   }
 };
 
