@@ -2,6 +2,7 @@
 // takes operator commands from a file given on the command line (or the
 // terminal), runs the loop until the main window closes, and shuts down.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -56,31 +57,41 @@ int CommandLines(const std::string& script) {
   return count;
 }
 
-// Why the settings file, when there, cannot be read ("" when it can, or is not there).
-std::string SettingsUnreadable(const std::string& windowsPath) {
+// A settings file is a few kilobytes; one larger than this is no settings
+// file, and reading it key by key would hold the start for minutes.
+constexpr long long kLargestSettingsFile = 1048576;
+
+// What is wrong with the settings file, when there ("" when nothing is, or it is not there).
+std::string SettingsFault(const std::string& windowsPath) {
   std::filesystem::path host;
   try {
     host = winplat::HostPath(windowsPath);
   } catch (const std::exception& e) {
-    return e.what();
+    return std::string("Fldry.INI cannot be read: ") + e.what();
   }
   std::error_code ec;
   if (!std::filesystem::exists(std::filesystem::symlink_status(host, ec))) return "";
   const int fd = ::open(host.c_str(), O_RDONLY | O_CLOEXEC);
-  if (fd < 0) return std::strerror(errno);
+  if (fd < 0) return std::string("Fldry.INI cannot be read: ") + std::strerror(errno);
+  struct stat st {};
+  const bool sized = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
   char byte;
   const ssize_t n = ::read(fd, &byte, 1);
   const int err = errno;
   ::close(fd);
-  return n < 0 ? std::strerror(err) : "";
+  if (n < 0) return std::string("Fldry.INI cannot be read: ") + std::strerror(err);
+  if (sized && st.st_size > kLargestSettingsFile)
+    return windowsPath + " is " + std::to_string(st.st_size) + " bytes, more than " +
+           std::to_string(kLargestSettingsFile);
+  return "";
 }
 
 // Checks the root before anything of the program starts: its settings file
 // can be read and every board's state can be kept. "" when all is well.
 std::string RootFault() {
   const std::string settings = winplat::ProgramFolder() + "Fldry.INI";
-  if (std::string why = SettingsUnreadable(settings); !why.empty())
-    return "Machine root " + winplat::MachineRoot().string() + ": Fldry.INI cannot be read: " + why;
+  if (std::string why = SettingsFault(settings); !why.empty())
+    return "Machine root " + winplat::MachineRoot().string() + ": " + why;
   std::string error;
   if (!winplat::hw::OpenBoards(&error)) return error;
   return "";

@@ -10,17 +10,52 @@
 
 namespace vxtest {
 
+namespace {
+
+std::filesystem::path LibraryPath() {
+  std::filesystem::path path = testsupport::BinDir() / kLibraryFile;
+  // The library is built beside the test program.
+  if (!std::filesystem::exists(path)) path = std::filesystem::read_symlink("/proc/self/exe").parent_path() / kLibraryFile;
+  return path;
+}
+
+void*& Handle() {
+  static void* handle = nullptr;
+  return handle;
+}
+
+// Every test starts as a new program would: on the library loaded afresh,
+// with nothing an earlier test left in what it keeps per process (the board
+// table, the statuses, the host's working range, this process's share of the
+// machine-wide process count).
+class FreshLibrary : public ::testing::EmptyTestEventListener {
+  void OnTestStart(const ::testing::TestInfo&) override {
+    void*& handle = Handle();
+    if (!handle) return;
+    dlclose(handle);
+    handle = nullptr;
+    if (void* still = dlopen(LibraryPath().c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NOLOAD)) {
+      dlclose(still);
+      ADD_FAILURE() << "the device library stays loaded from an earlier test";
+    }
+  }
+};
+
+[[maybe_unused]] const bool freshLibraryListener = [] {
+  ::testing::UnitTest::GetInstance()->listeners().Append(new FreshLibrary);
+  return true;
+}();
+
+}  // namespace
+
 void* Library() {
-  static void* handle = [] {
-    // Dead boards end the transport's polls quickly in tests.
-    setenv("VEXLIB_POLL_TIMEOUT_MS", "200", 0);
-    std::filesystem::path path = testsupport::BinDir() / kLibraryFile;
-    // The library is built beside the test program.
-    if (!std::filesystem::exists(path)) path = std::filesystem::read_symlink("/proc/self/exe").parent_path() / kLibraryFile;
-    void* h = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
-    if (!h) ADD_FAILURE() << "cannot load " << path.string() << ": " << dlerror();
-    return h;
-  }();
+  void*& handle = Handle();
+  if (handle) return handle;
+  // Dead boards end the transport's polls quickly in tests.
+  setenv("VEXLIB_POLL_TIMEOUT_MS", "200", 0);
+  const std::filesystem::path path = LibraryPath();
+  handle = dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!handle) ADD_FAILURE() << "cannot load " << path.string() << ": " << dlerror();
   return handle;
 }
 

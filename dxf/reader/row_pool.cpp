@@ -70,4 +70,14 @@ std::size_t RowPool::IdleBytes() {
   return pool.idleBytes;
 }
 
+void RowPool::ReleaseIdle() noexcept {
+  Pool& pool = ThePool();
+  std::lock_guard<std::mutex> hold(pool.lock);
+  for (std::vector<void*>& list : pool.idle) {
+    for (void* block : list) ::operator delete(block);
+    list.clear();
+  }
+  pool.idleBytes = 0;
+}
+
 }  // namespace kelvane

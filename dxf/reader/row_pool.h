@@ -36,6 +36,8 @@ class RowPool {
   static void Give(void* block, std::size_t bytes) noexcept;
   // Bytes held idle now (for tests).
   static std::size_t IdleBytes();
+  // Gives every idle block back to the heap (for tests that start from an empty pool).
+  static void ReleaseIdle() noexcept;
 };
 
 // A standard allocator over the pool, for the tables' row vectors.

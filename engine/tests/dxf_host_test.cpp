@@ -100,6 +100,8 @@ TEST_F(DxfHostTest, SavedPropertiesComeBackInANewHost) {
 }
 
 TEST(DxfHostRegistration, AMissingLibraryIsReported) {
+  // A registry without the control, whatever earlier tests registered.
+  ASSERT_EQ(winplat::UnregisterServerClass(kelvane::kProgID, kelvane::kCLSID_DXF), winplat::S_OK);
   EXPECT_EQ(winplat::RegisterServerLibrary(testsupport::Root() / "libmissing.so"), winplat::CO_E_DLLNOTFOUND);
   EXPECT_FALSE(DxfHost::EnsureRegistered(testsupport::Root()));
   EXPECT_FALSE(winplat::RegKeyExists(winplat::HKEY_CLASSES_ROOT, "KelvaneEnt.DXF"));

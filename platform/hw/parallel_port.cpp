@@ -8,7 +8,10 @@
 #include "winplat/hw/parport.h"
 #include "winplat/text.h"
 
+#include <sys/stat.h>
+
 #include <algorithm>
+#include <atomic>
 #include <cctype>
 #include <charconv>
 #include <fstream>
@@ -43,9 +46,8 @@ PortState port;
 
 using Ini = std::map<std::string, std::map<std::string, std::string>>;
 
-Ini ReadConfig() {
+Ini ParseConfig(std::istream& in) {
   Ini ini;
-  std::ifstream in(ParallelPortConfigPath());
   std::string line, section;
   while (std::getline(in, line)) {
     line = winplat::TrimSpace(line);
@@ -59,6 +61,55 @@ Ini ReadConfig() {
     ini[section][winplat::AsciiLower(winplat::TrimSpace(line.substr(0, eq)))] = winplat::TrimSpace(line.substr(eq + 1));
   }
   return ini;
+}
+
+// The configuration as last read, with what the file was then: it is read
+// again only when its size, inode or modification time moved, or this
+// process wrote it since (a write within the file system's clock tick may
+// leave all three as they were).
+struct ConfigCache {
+  std::mutex mutex;
+  bool valid = false;
+  std::string path;
+  bool exists = false;
+  off_t size = 0;
+  ino_t inode = 0;
+  timespec mtime{};
+  std::uint64_t writes = 0;
+  Ini ini;
+};
+
+ConfigCache configCache;
+std::atomic<std::uint64_t> configWrites{0};
+std::atomic<std::uint64_t> configReads{0};
+
+// One stat a call; the file is opened only when it changed.
+Ini ReadConfig() {
+  const std::string path = ParallelPortConfigPath().string();
+  struct stat st {};
+  const bool exists = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  const std::uint64_t writes = configWrites.load();
+  std::lock_guard lock(configCache.mutex);
+  ConfigCache& c = configCache;
+  const bool same = c.valid && c.path == path && c.writes == writes && c.exists == exists &&
+                    (!exists || (c.size == st.st_size && c.inode == st.st_ino && c.mtime.tv_sec == st.st_mtim.tv_sec &&
+                                 c.mtime.tv_nsec == st.st_mtim.tv_nsec));
+  if (!same) {
+    c.ini.clear();
+    if (exists) {
+      configReads.fetch_add(1);
+      std::ifstream in(path);
+      c.ini = ParseConfig(in);
+    }
+    c.valid = true;
+    c.path = path;
+    c.exists = exists;
+    c.size = exists ? st.st_size : 0;
+    c.inode = exists ? st.st_ino : 0;
+    c.mtime = exists ? st.st_mtim : timespec{};
+    c.writes = writes;
+  }
+  return c.ini;
 }
 
 // A whole decimal number; `fallback` for anything else (a hand-edited file
@@ -82,11 +133,14 @@ void WriteKey(const char* section, const char* key, const std::string& value) {
   } else {
     ini[section][key] = value;
   }
-  std::ofstream out(ParallelPortConfigPath(), std::ios::trunc);
-  for (const auto& [name, keys] : ini) {
-    out << '[' << name << "]\n";
-    for (const auto& [k, v] : keys) out << k << '=' << v << '\n';
+  {
+    std::ofstream out(ParallelPortConfigPath(), std::ios::trunc);
+    for (const auto& [name, keys] : ini) {
+      out << '[' << name << "]\n";
+      for (const auto& [k, v] : keys) out << k << '=' << v << '\n';
+    }
   }
+  configWrites.fetch_add(1);
 }
 
 bool PortPresent(const Ini& ini) { return Number(ini, "port", "present", 1) != 0; }
@@ -209,6 +263,8 @@ void SetRemoteBoxReading(std::int32_t reading) {
   WriteKey("remotebox", "reading", reading < 0 ? std::string() : std::to_string(reading & 0xFF));
 }
 void SetRemoteBoxBusy(bool busy) { WriteKey("remotebox", "busy", busy ? "1" : "0"); }
+
+std::uint64_t ParallelPortConfigReads() { return configReads.load(); }
 
 std::int32_t ParallelPortData() {
   std::lock_guard lock(stateMutex);

@@ -82,7 +82,7 @@ FileDialogHandler TerminalFileDialogHandler(int inputFd, int outputFd) {
     auto lines = TerminalLines(inputFd);
     std::string line;
     int got = 0;
-    while ((got = lines(line)) == 0) PumpFor(10);  // timers keep running while the operator types
+    while ((got = lines(line)) == 0) WaitForInput(inputFd);  // timers keep running while the operator types
     if (got < 0 || line.empty()) return FileDialogAnswer{};
     if (line.back() == '\r') line.pop_back();
     return FileDialogAnswer{false, CodePageFromUtf8(line)};
@@ -101,7 +101,7 @@ int RunOperatorInput(const std::string& path, std::ostream& log) {
       if (!loaded || script.Quit()) break;
       InputState state = script.Step();
       if (state == InputState::Ended) break;
-      if (state == InputState::Idle) PumpFor(10);
+      if (state == InputState::Idle) WaitForInput(0);  // asleep until a line or a timer is due
     }
     failures = script.Failures();
     SetFileDialogHandler(nullptr);

@@ -1,4 +1,6 @@
 // The message queue and the message loop: send, post, peek, get, dispatch and DoEvents.
+#include <poll.h>
+
 #include <algorithm>
 #include <ctime>
 #include <iterator>
@@ -290,8 +292,23 @@ void WaitForWork(std::uint32_t ms) {
   nanosleep(&ts, nullptr);
 }
 
+namespace {
+
+// Sleeps until `fd` (-1: none) is readable or `timeoutMs` (-1: none) have
+// passed, at most kLongestSleepMs. The tick count is whole milliseconds cut
+// down, and the system sleeps at least as long as it is asked to, so a timer
+// due in n ticks is due when n milliseconds have passed.
+void WaitForTerminal(int fd, std::int64_t timeoutMs) {
+  constexpr std::int64_t kLongestSleepMs = 1000;  // a sleeping loop still looks round once a second
+  const int timeout = static_cast<int>(timeoutMs < 0 ? kLongestSleepMs : std::min(timeoutMs, kLongestSleepMs));
+  pollfd p{fd, POLLIN, 0};
+  ::poll(&p, fd >= 0 ? 1 : 0, timeout);  // an interrupted wait is only a shorter one
+}
+
+}  // namespace
+
 void WaitForInput(int fd) {
-  if (!DisplayOpen() || dynamic_cast<ManualClock*>(&CurrentClock())) {
+  if (dynamic_cast<ManualClock*>(&CurrentClock())) {
     PumpFor(10);
     return;
   }
@@ -301,7 +318,11 @@ void WaitForInput(int fd) {
   // A window still to paint (one whose painting never validates it) is looked at again soon.
   if (!WindowsToPaint().empty()) next = next < 0 ? 10 : std::min<std::int64_t>(next, 10);
   if (next == 0) return;
-  screen::WaitForEvents(next < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(next, 1 << 30)), fd);
+  if (DisplayOpen()) {
+    screen::WaitForEvents(next < 0 ? -1 : static_cast<int>(std::min<std::int64_t>(next, 1 << 30)), fd);
+  } else {
+    WaitForTerminal(fd, next);
+  }
   DispatchPending();
 }
 

@@ -4,6 +4,7 @@
 #include <unistd.h>
 
 #include <cctype>
+#include <cerrno>
 #include <string>
 
 #include "winplat/code_page.h"
@@ -60,10 +61,11 @@ bool ReadLine(int fd, std::string& line) {
   line.clear();
   for (;;) {
     pollfd p{fd, POLLIN, 0};
-    int ready = poll(&p, 1, 10);
+    int ready = poll(&p, 1, 0);
+    if (ready < 0 && errno == EINTR) continue;
     if (ready < 0) return false;
     if (ready == 0) {
-      DispatchPending();
+      WaitForInput(fd);  // timers run until the terminal has something
       continue;
     }
     char c = 0;

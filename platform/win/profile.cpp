@@ -60,8 +60,9 @@ std::optional<fs::path> ProfileHostPath(const char* fileName) {
   }
 }
 
-// The file's lines; empty when the file is missing or unreadable.
-std::vector<Line> ReadLines(const fs::path& path, bool* exists = nullptr) {
+// The file's lines; empty when the file is missing or unreadable. `read`,
+// when given, receives the file's bytes.
+std::vector<Line> ReadLines(const fs::path& path, bool* exists = nullptr, std::string* read = nullptr) {
   std::vector<Line> lines;
   int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
   if (exists) *exists = fd >= 0;
@@ -75,6 +76,7 @@ std::vector<Line> ReadLines(const fs::path& path, bool* exists = nullptr) {
     bytes.append(chunk, static_cast<size_t>(n));
   }
   ::close(fd);
+  if (read) *read = bytes;
   size_t start = 0;
   while (start < bytes.size()) {
     size_t end = bytes.find('\n', start);
@@ -278,7 +280,8 @@ std::int32_t WritePrivateProfileStringA(const char* section, const char* key, co
 
   ProfileWriteLock lock;
   bool exists = false;
-  auto lines = ReadLines(*path, &exists);
+  std::string present;
+  auto lines = ReadLines(*path, &exists, &present);
   size_t header = FindSection(lines, section);
   if (header == lines.size()) {
     if (!key || !value) return 1;  // nothing to delete
@@ -308,6 +311,8 @@ std::int32_t WritePrivateProfileStringA(const char* section, const char* key, co
     bytes += line.text;
     bytes += "\r\n";
   }
+  // A write that changes nothing leaves the file as it is (its time, its inode).
+  if (exists && bytes == present) return 1;
   return ReplaceAtomically(*path, bytes) ? 1 : 0;
 }
 

@@ -83,6 +83,13 @@ TEST(RootFaults, EveryStartUpFaultIsNamedWithStatusTwoAndNothingIsMade) {
          fs::create_directories(root / "C" / "Fieldray" / "Fldry.INI");
        },
        -1, {}, "Fldry.INI cannot be read: Is a directory"},
+      // Settings of 2 MB are no settings: refused before anything reads them.
+      {"settings-too-big", "fieldray", {ops.string()},
+       [](const fs::path& root) {
+         const std::string head = "[Main]\r\nTop=1\r\n";
+         testsupport::WriteFile(root / "C" / "Fieldray" / "Fldry.INI", head + std::string(2097152 - head.size(), 'j'));
+       },
+       -1, {}, "C:\\Fieldray\\Fldry.INI is 2097152 bytes, more than 1048576"},
       // 150 KiB hold the settings and every other write of a start, not a board's state.
       {"board-state-too-big", "fieldray", {ops.string()}, filled, 150, {}, "File too large"},
       {"clipboard-too-big", "fieldray-clip", {longText}, filled, 1, {}, "cannot write "},

@@ -44,6 +44,7 @@ TEST_F(LineEndsTest, ConvertsOrRefusesAndLosesNothing) {
       {"an output folder that is not there", "x\n", "..\\nowhere\\out.txt", false, "",
        "Path not found: C:\\nowhere\\out.txt"},
   };
+  std::filesystem::remove_all(Host(""));  // what earlier tests left there
   winplat::SetCurrentFolder("C:\\Fieldray");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);

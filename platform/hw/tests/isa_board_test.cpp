@@ -176,11 +176,15 @@ TEST_F(IsaBoards, CommandLogRecordsEveryCommandAndKeepsItsLastMegabyte) {
 }
 
 TEST_F(IsaBoards, ABoardWhoseStateCannotBeKeptDoesNotAnswer) {
-  // The state file's place is taken by a folder, as on a root that cannot be written.
-  std::filesystem::create_directories(winplat::hw::detail::HardwareFolder() / "isa-0280.state");
-  Config("[Boards]\nFamily=ISA\nCount=2\n[Board1]\nPort=0x280\n");
-  EXPECT_EQ(Inp(0x284), 0xFF) << "no board on its ports";
+  // The state file's place is taken by a folder, as on a root that cannot be
+  // written. The port is this test's own: a board another test opened keeps
+  // the state it mapped for as long as the process lives.
+  const std::filesystem::path state = winplat::hw::detail::HardwareFolder() / "isa-02c0.state";
+  std::filesystem::create_directories(state / "taken");
+  Config("[Boards]\nFamily=ISA\nCount=2\n[Board1]\nPort=0x2C0\n");
+  EXPECT_EQ(Inp(0x2C4), 0xFF) << "no board on its ports";
   EXPECT_EQ(Inp(0x304), kIsaReplyEmpty | kIsaHostFifoEmpty | kIsaReplyDone) << "the other board answers";
+  std::filesystem::remove_all(state);
 }
 
 TEST_F(IsaBoards, WordAccessOnThePortBus) {

@@ -91,13 +91,16 @@ TEST_F(ParallelPort, NoBoxUnpoweredOrBusyBoxIsNotReady) {
 }
 
 TEST_F(ParallelPort, MachineWithoutPortRefusesTheConnection) {
+  // The data lines at a known value first (an earlier test may have left them high).
+  ASSERT_TRUE(Open());
+  HwOutp(device_, 0, 0x11);
   SetParallelPortPresent(false);
   std::int32_t d = HwNewDevice(0);
   ASSERT_GT(d, 0);
   EXPECT_EQ(HwConnectParPort(d, 0), 0);
   EXPECT_EQ(HwAcquireParPort(d), 0);
   HwOutp(d, 0, 255);
-  EXPECT_NE(ParallelPortData(), 255);
+  EXPECT_EQ(ParallelPortData(), 0x11);
   EXPECT_EQ(HwInp(d, 1), 0xFF);
   EXPECT_EQ(HwDeleteDevice(d), 1);
 }
@@ -112,6 +115,29 @@ TEST_F(ParallelPort, ReleaseAndDeleteEndTheDevice) {
   EXPECT_EQ(HwDeleteDevice(device_), 0);  // a handle is deleted once
   EXPECT_EQ(HwConnectParPort(device_, 0), 0);
   device_ = 0;
+}
+
+// Every access looks at the file; it is read again only when it changed,
+// by a write of this process (as the remotebox command makes) or of another.
+TEST_F(ParallelPort, TheConfigurationIsReadAgainOnlyWhenItChanged) {
+  ASSERT_TRUE(Open());
+  const std::uint64_t none = ParallelPortConfigReads();
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(ReadBox(device_), RemoteBoxPositionReading(kRemoteBoxDefaultPosition));
+  EXPECT_EQ(ParallelPortConfigReads(), none) << "no file: nothing to read";
+  SetRemoteBoxPosition(2);
+  EXPECT_EQ(ReadBox(device_), RemoteBoxPositionReading(2));
+  const std::uint64_t once = ParallelPortConfigReads();
+  EXPECT_GT(once, none);
+  for (int i = 0; i < 20; ++i) EXPECT_EQ(ReadBox(device_), RemoteBoxPositionReading(2));
+  EXPECT_EQ(ParallelPortConfigReads(), once) << "an unchanged file is not read again";
+  // Written again at once, to the same size: seen at the next access.
+  SetRemoteBoxPosition(3);
+  EXPECT_EQ(ReadBox(device_), RemoteBoxPositionReading(3));
+  // Another process's write, and the file gone.
+  testsupport::WriteFile(ParallelPortConfigPath(), "[RemoteBox]\nPosition=5\nBusy=0\n");
+  EXPECT_EQ(ReadBox(device_), RemoteBoxPositionReading(5));
+  std::filesystem::remove(ParallelPortConfigPath());
+  EXPECT_EQ(ReadBox(device_), RemoteBoxPositionReading(kRemoteBoxDefaultPosition));
 }
 
 TEST_F(ParallelPort, DamagedConfigurationFallsBackToDefaults) {

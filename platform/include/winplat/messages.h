@@ -132,10 +132,11 @@ void PumpFor(std::uint32_t ms);
 // pump the loop between calls (DoEvents itself never sleeps).
 void WaitForWork(std::uint32_t ms);
 
-// A loop with nothing to do: dispatches what is pending and due, then, with a
-// display open, sleeps until a message is queued, a timer is due, the display
-// has an event or a frame due, or `fd` (the operator's terminal; -1: none) is
-// readable; without one (or with the manual clock) it is PumpFor(10).
+// A loop with nothing to do: dispatches what is pending and due, then sleeps
+// in one wait until a timer is due (never before), `fd` (the operator's
+// terminal; -1: none) is readable or, with a display open, the display has an
+// event or a frame due; a second at most. Then it dispatches again. With the
+// manual clock it is PumpFor(10).
 void WaitForInput(int fd = -1);
 
 // Milliseconds until the next timer is due (0 when one is due now, -1 when none is set).

@@ -234,6 +234,7 @@ TEST_F(Events, QueryUnloadMayCancelTheClose) {
 
 TEST_F(Events, FileListShowsTheFolderWithItsPatternAndRefreshes) {
   auto folder = winplat::HostPath("C:\\Jobs");
+  std::filesystem::remove_all(folder);  // what earlier tests left there
   std::filesystem::create_directories(folder / "sub");
   std::ofstream(folder / "b.DXF") << "x";
   std::ofstream(folder / "a.nc") << "x";
@@ -257,6 +258,7 @@ TEST_F(Events, FileListShowsTheFolderWithItsPatternAndRefreshes) {
 }
 
 TEST_F(Events, OpenDialogCancelRaisesWhenAskedAndGivesTheChosenFile) {
+  ClearShownFileDialogs();  // earlier tests' dialogs
   auto& dlg = form.Add<CommonDialog>("Browser", nullptr);
   dlg.SetCancelError(true);
   dlg.SetFileName("C:\\Jobs\\*.*");

@@ -1,4 +1,6 @@
 // Timers and the message loop under the manual clock.
+#include <unistd.h>
+
 #include <algorithm>
 #include <utility>
 
@@ -215,6 +217,38 @@ TEST_F(TimerTest, GetMessageRunsTheLoopUntilQuit) {
   EXPECT_EQ(msg.wParam, 3u);
   EXPECT_EQ(ticks, 4);
   EXPECT_EQ(Now() - start, 1000u);
+}
+
+// On the host clock, with no display, an idle loop sleeps in one wait to the
+// next timer and wakes to it due, never before; a readable terminal ends the
+// wait at once.
+TEST_F(TimerTest, IdleWaitOnTheHostClockSleepsToTheNextTimerOrTheTerminal) {
+  SetClock(nullptr);
+  HWND w = Make();
+  std::uint64_t firedAt = 0;
+  React() = [&](HWND, UINT message, WPARAM, LPARAM) -> LRESULT {
+    if (message == WM_TIMER && firedAt == 0) firedAt = CurrentClock().TickCount64();
+    return 0;
+  };
+  const std::uint64_t set = CurrentClock().TickCount64();
+  SetTimer(w, 1, 40);
+  int waits = 0;
+  while (firedAt == 0 && waits < 50) {
+    WaitForInput(-1);
+    ++waits;
+  }
+  EXPECT_GE(firedAt, set + 40);
+  EXPECT_LE(waits, 2) << "one wait, perhaps cut short once by a signal";
+
+  SetTimer(w, 1, 60000);
+  int fds[2];
+  ASSERT_EQ(pipe(fds), 0);
+  ASSERT_EQ(write(fds[1], "x", 1), 1);
+  const std::uint64_t start = CurrentClock().TickCount64();
+  WaitForInput(fds[0]);
+  EXPECT_LT(CurrentClock().TickCount64() - start, 1000u) << "the terminal had a line";
+  close(fds[0]);
+  close(fds[1]);
 }
 
 }  // namespace

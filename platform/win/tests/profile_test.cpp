@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include <chrono>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,6 +77,7 @@ TEST(Profile, AnswerIsCutToBufferSizeLessOne) {
 }
 
 TEST(Profile, ReadsIntegers) {
+  std::filesystem::remove(Host("C:\\WINDOWS\\VEXLIB.INI"));  // an earlier test's
   testsupport::WriteFile(Host("C:\\WINDOWS\\VX.INI"),
                          "[TB32]\r\nNumber of boards=2\r\nMaster Address=0x300\r\nSlave1 Address=0X3a8\r\n"
                          "Neg=-3\r\nJunk=abc\r\nLead=12abc\r\nEmpty=\r\n");
@@ -116,6 +119,40 @@ TEST(Profile, WritesInPlaceAndKeepsEverythingElse) {
             "[Heights]\r\n"
             "H1=2.5\r\n");
   EXPECT_EQ(Read("Main", "Top"), "15");
+}
+
+// A write whose result is the file's present bytes leaves the file alone:
+// same inode, same modification time. Any change of a byte replaces it.
+TEST(Profile, AWriteThatChangesNoByteLeavesTheFileAsItIs) {
+  const struct Case {
+    const char* name;
+    const char* before;
+    const char* section;
+    const char* key;
+    const char* value;  // null: delete the key
+    const char* after;  // null: the file is left as it was
+  } cases[] = {
+      {"the same value", "[Main]\r\nTop=1\r\nLeft=2\r\n", "Main", "Top", "1", nullptr},
+      {"the same value named in other letters", "[Main]\r\nTop=1\r\n", "MAIN", "top", "1", nullptr},
+      {"a missing key deleted", "[Main]\r\nTop=1\r\n", "Main", "Gone", nullptr, nullptr},
+      {"another value", "[Main]\r\nTop=1\r\n", "Main", "Top", "2", "[Main]\r\nTop=2\r\n"},
+      {"the same value in a file of LF lines", "[Main]\nTop=1\n", "Main", "Top", "1", "[Main]\r\nTop=1\r\n"},
+      {"the same value spaced otherwise", "[Main]\r\nTop = 1\r\n", "Main", "Top", "1", "[Main]\r\nTop=1\r\n"},
+      {"a key deleted", "[Main]\r\nTop=1\r\n", "Main", "Top", nullptr, "[Main]\r\n"},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    testsupport::WriteFile(Host(), c.before);
+    const auto past = fs::file_time_type::clock::now() - std::chrono::hours(24);
+    fs::last_write_time(Host(), past);
+    struct stat before {};
+    ASSERT_EQ(::stat(Host().c_str(), &before), 0);
+    EXPECT_EQ(WritePrivateProfileStringA(c.section, c.key, c.value, kIni), 1);
+    struct stat after {};
+    ASSERT_EQ(::stat(Host().c_str(), &after), 0);
+    EXPECT_EQ(testsupport::ReadFile(Host()), c.after ? c.after : c.before);
+    EXPECT_EQ(after.st_ino == before.st_ino && fs::last_write_time(Host()) == past, c.after == nullptr);
+  }
 }
 
 TEST(Profile, FirstWriteCreatesTheFileAndDeletesWork) {

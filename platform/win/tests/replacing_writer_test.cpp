@@ -18,6 +18,9 @@ namespace {
 namespace fs = std::filesystem;
 using winplat::ReplacingWriter;
 
+// An empty C:\Out, whatever earlier tests left in it.
+void EmptyOut() { fs::remove_all(winplat::HostPath("C:\\Out")); }
+
 fs::path Put(const std::string& windowsPath, const std::string& bytes) {
   return testsupport::WriteFile(winplat::HostPath(windowsPath), bytes);
 }
@@ -31,6 +34,7 @@ std::vector<std::string> Listing(const fs::path& folder) {
 }
 
 TEST(ReplacingWriter, CommitPutsTheNewBytesInPlaceKeepingPermissionsAndLinks) {
+  EmptyOut();
   fs::path host = Put("C:\\Out\\drawing.dxf", "old contents");
   fs::permissions(host, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read);
   ReplacingWriter out = ReplacingWriter::Open("c:\\out\\DRAWING.DXF");
@@ -54,6 +58,7 @@ TEST(ReplacingWriter, CommitPutsTheNewBytesInPlaceKeepingPermissionsAndLinks) {
 }
 
 TEST(ReplacingWriter, DroppedOrAbandonedLeavesTheTargetAsItWas) {
+  EmptyOut();
   fs::path host = Put("C:\\Out\\keep.dxf", "kept");
   {
     ReplacingWriter out = ReplacingWriter::Open("C:\\Out\\keep.dxf");
@@ -73,6 +78,7 @@ TEST(ReplacingWriter, DroppedOrAbandonedLeavesTheTargetAsItWas) {
 }
 
 TEST(ReplacingWriter, RefusalsSayWhyAndWriteNothing) {
+  EmptyOut();
   fs::path host = Put("C:\\Out\\open.dxf", "in use");
   winplat::File reader = winplat::File::OpenForReading("C:\\Out\\open.dxf");
   ASSERT_TRUE(reader.IsOpen());

@@ -7,8 +7,9 @@
 // returns plain 32-bit values; a bad handle is ignored (reads give 0xFF).
 //
 // The machine's port and the box behind it are described by "hw/ParPort.ini"
-// under the machine root (read at every access, so another process, a test
-// or an operator action can move the switch while the program runs):
+// under the machine root (looked at on every access and read again when it
+// changed, so another process, a test or an operator action can move the
+// switch while the program runs):
 //   [Port]      Present=1        0: the machine has no parallel port
 //   [RemoteBox] Connected=1      0: nothing is plugged into the port
 //               Position=1       the selector switch, 0 .. 7
@@ -50,5 +51,7 @@ std::int32_t ParallelPortData();
 std::int32_t ParallelPortControl();
 // Number of devices currently holding the port acquired in this process.
 int ParallelPortAcquired();
+// Times this process has read "hw/ParPort.ini" (tests: an unchanged file is not read again).
+std::uint64_t ParallelPortConfigReads();
 
 }  // namespace winplat::hw
