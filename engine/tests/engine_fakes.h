@@ -154,6 +154,13 @@ struct EngineRig {
     std::error_code ec;
     std::filesystem::remove(winplat::HostPath(state.IniFileName), ec);
   }
+  // Field S at SCALE and a caption box of 120 x 120 at (LEFT, 0), the font
+  // taken from the program folder.
+  void CaptionInFieldS(std::int32_t scale, const char* left) {
+    state.ProgramDir = "C:\\Fieldray\\";
+    state.FieldCalibration[1].XScale = state.FieldCalibration[1].YScale = scale;
+    console.CaptionBox(left, "0", "120", "120");
+  }
 };
 
 // Records the engine busy count at every tick of a timer while it lives

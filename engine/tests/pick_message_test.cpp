@@ -92,9 +92,7 @@ TEST(PickLine, NamesThePathAndEveryNoteInItsOwnOrder) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EngineRig rig;
-    rig.state.ProgramDir = "C:\\Fieldray\\";
-    rig.state.FieldCalibration[1].XScale = rig.state.FieldCalibration[1].YScale = 1000;
-    rig.console.CaptionBox("0", "0", "120", "120");
+    rig.CaptionInFieldS(1000, "0");
     {
       PickScope pick(rig.e, kPath);
       EXPECT_EQ(rig.console.msg, kPath);
@@ -111,9 +109,7 @@ TEST(PickLine, NamesThePathAndEveryNoteInItsOwnOrder) {
 // A new pick starts a new line, with only the intake's notes set for it.
 TEST(PickLine, ACaptionAfterThePickJoinsItsLineOnlyWhileMsgShowsIt) {
   EngineRig rig;
-  rig.state.ProgramDir = "C:\\Fieldray\\";
-  rig.state.FieldCalibration[1].XScale = rig.state.FieldCalibration[1].YScale = 30000;
-  rig.console.CaptionBox("0", "0", "120", "120");
+  rig.CaptionInFieldS(30000, "0");
   rig.state.Pick.NextIntakeNotes = "Job variable S: expression (1+ not evaluated";
   {
     PickScope pick(rig.e, kPath);

@@ -188,9 +188,7 @@ TEST(WriteFrameToBoard, AFailureStaysInMsgWhenTheCaptionSaysSomethingAfterIt) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
     EngineRig rig;
-    rig.state.ProgramDir = "C:\\Fieldray\\";
-    rig.state.FieldCalibration[1].XScale = rig.state.FieldCalibration[1].YScale = 1000;
-    rig.console.CaptionBox("2000", "0", "120", "120");
+    rig.CaptionInFieldS(1000, "2000");
     rig.console.SetMsg("C:\\Fieldray\\Jobs\\PLATE.DXF");
     rig.board.writeStatus = c.jobStatus;
     rig.state.FrameBuffer.resize(318);

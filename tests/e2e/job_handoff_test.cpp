@@ -15,6 +15,12 @@ namespace {
 
 namespace fs = std::filesystem;
 
+// fieldray-clip run on ROOT with one argument (a record, or --get), its output in LOG.
+testsupport::ProgramRun Clip(const fs::path& root, const std::string& arg, const fs::path& log) {
+  return testsupport::RunProgram({(testsupport::BinDir() / "fieldray-clip").string(), arg},
+                                 {"FIELDRAY_ROOT=" + root.string()}, log);
+}
+
 TEST(JobHandoff, AJobFromTheClipboardOpensInItsFieldWithItsSheetSize) {
   const fs::path root = testsupport::NewMachineRoot("job-handoff");
   // PLATE.NC with a sheet block of no words: its sheet size comes from the job.
@@ -54,8 +60,7 @@ TEST(JobHandoff, AJobFromTheClipboardOpensInItsFieldWithItsSheetSize) {
   EXPECT_GT(job.right - job.left, picked.right - picked.left) << "the job's 400 x 300 work area is outlined\n" << run.log;
 
   // The record whose file is missing is still on the machine's clipboard.
-  const testsupport::ProgramRun clip = testsupport::RunProgram(
-      {(testsupport::BinDir() / "fieldray-clip").string(), "--get"}, {"FIELDRAY_ROOT=" + root.string()}, out / "clip.log");
+  const testsupport::ProgramRun clip = Clip(root, "--get", out / "clip.log");
   EXPECT_EQ(clip.status, 0) << clip.log;
   EXPECT_EQ(clip.log, "NOSUCH.NC;;S\n") << run.log;
 }
@@ -69,16 +74,12 @@ TEST(JobHandoff, TheReadmesRecordsOpenTheTemplatesExampleJobs) {
     int field;  // the option of Main.OptFld chosen
   } cases[] = {{"PLATE.DXF;;S", 1}, {"FRAME.NC;;A;;1200;800;6", 2}};
   for (const Case& c : cases) {
-    const testsupport::ProgramRun put = testsupport::RunProgram(
-        {(testsupport::BinDir() / "fieldray-clip").string(), c.record}, {"FIELDRAY_ROOT=" + root.string()},
-        root / "clip.log");
+    const testsupport::ProgramRun put = Clip(root, c.record, root / "clip.log");
     ASSERT_EQ(put.status, 0) << put.log;
     const testsupport::ProgramRun run = testsupport::RunFieldrayScript(
         root, "wait 1500\nexpect Main.OptFld(" + std::to_string(c.field) + ") \"True\"\nquit\n");
     EXPECT_EQ(run.status, 0) << c.record << "\n" << run.log;
-    const testsupport::ProgramRun left = testsupport::RunProgram(
-        {(testsupport::BinDir() / "fieldray-clip").string(), "--get"}, {"FIELDRAY_ROOT=" + root.string()},
-        root / "clip.log");
+    const testsupport::ProgramRun left = Clip(root, "--get", root / "clip.log");
     EXPECT_EQ(left.log, "\n") << c.record << ": the record was not taken";
   }
 }
