@@ -1,6 +1,4 @@
 // The emulated machine's board configuration: "hw/Boards.ini" under the machine root.
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -11,6 +9,7 @@
 #include <sstream>
 
 #include "board_files.h"
+#include "file_stamp.h"
 #include "board_machine.h"
 
 #include "winplat/text.h"
@@ -105,9 +104,7 @@ bool ParseFault(const std::string& text, BoardFault& fault, std::string& error) 
 struct Cache {
   std::mutex mutex;
   bool valid = false;
-  struct timespec mtime {};
-  off_t size = -1;
-  ino_t inode = 0;
+  detail::FileStamp stamp;
   std::uint64_t generation = 0;
   MachineBoards boards;
 };
@@ -204,17 +201,13 @@ MachineBoards ParseBoardConfig(const std::string& text) {
 MachineBoards CurrentBoards() {
   Cache& cache = TheCache();
   std::lock_guard lock(cache.mutex);
-  struct stat st {};
   detail::CountFileCall();
-  bool exists = ::stat(BoardConfigPath().c_str(), &st) == 0;
+  const detail::FileStamp stamp = detail::StampOf(BoardConfigPath().string());
   std::uint64_t generation = writeGeneration.load();
-  if (cache.valid && cache.generation == generation &&
-      (exists ? (cache.size == st.st_size && cache.inode == st.st_ino &&
-                 cache.mtime.tv_sec == st.st_mtim.tv_sec && cache.mtime.tv_nsec == st.st_mtim.tv_nsec)
-              : cache.size == -1)) {
+  if (cache.valid && cache.generation == generation && detail::SameStamp(cache.stamp, stamp)) {
     return cache.boards;
   }
-  if (exists) {
+  if (stamp.exists) {
     detail::CountFileCall();
     std::ifstream in(BoardConfigPath(), std::ios::binary);
     std::ostringstream s;
@@ -224,14 +217,11 @@ MachineBoards CurrentBoards() {
       // Said once per change of the file: the machine runs on the default board meanwhile.
       std::cerr << BoardConfigPath().string() << ": " << cache.boards.error << "; using one ISA board at 0x300\n";
     }
-    cache.size = st.st_size;
-    cache.inode = st.st_ino;
-    cache.mtime = st.st_mtim;
   } else {
     cache.boards = MachineBoards{};
     cache.boards.boards.resize(1);
-    cache.size = -1;
   }
+  cache.stamp = stamp;
   cache.generation = generation;
   cache.valid = true;
   return cache.boards;

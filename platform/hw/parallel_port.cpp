@@ -8,8 +8,6 @@
 #include "winplat/hw/parport.h"
 #include "winplat/text.h"
 
-#include <sys/stat.h>
-
 #include <algorithm>
 #include <atomic>
 #include <cctype>
@@ -21,6 +19,7 @@
 #include <string>
 
 #include "board_machine.h"
+#include "file_stamp.h"
 
 namespace winplat::hw {
 namespace {
@@ -63,18 +62,11 @@ Ini ParseConfig(std::istream& in) {
   return ini;
 }
 
-// The configuration as last read, with what the file was then: it is read
-// again only when its size, inode or modification time moved, or this
-// process wrote it since (a write within the file system's clock tick may
-// leave all three as they were).
 struct ConfigCache {
   std::mutex mutex;
   bool valid = false;
   std::string path;
-  bool exists = false;
-  off_t size = 0;
-  ino_t inode = 0;
-  timespec mtime{};
+  detail::FileStamp stamp;
   std::uint64_t writes = 0;
   Ini ini;
 };
@@ -83,30 +75,25 @@ ConfigCache configCache;
 std::atomic<std::uint64_t> configWrites{0};
 std::atomic<std::uint64_t> configReads{0};
 
-// One stat a call; the file is opened only when it changed.
+// One stat a call; the file is opened only when it changed, or this process
+// wrote it since (a write within the file system's clock tick may leave its
+// stamp as it was).
 Ini ReadConfig() {
   const std::string path = ParallelPortConfigPath().string();
-  struct stat st {};
-  const bool exists = ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+  const detail::FileStamp stamp = detail::StampOf(path);
   const std::uint64_t writes = configWrites.load();
   std::lock_guard lock(configCache.mutex);
   ConfigCache& c = configCache;
-  const bool same = c.valid && c.path == path && c.writes == writes && c.exists == exists &&
-                    (!exists || (c.size == st.st_size && c.inode == st.st_ino && c.mtime.tv_sec == st.st_mtim.tv_sec &&
-                                 c.mtime.tv_nsec == st.st_mtim.tv_nsec));
-  if (!same) {
+  if (!(c.valid && c.path == path && c.writes == writes && detail::SameStamp(c.stamp, stamp))) {
     c.ini.clear();
-    if (exists) {
+    if (stamp.exists && stamp.regular) {
       configReads.fetch_add(1);
       std::ifstream in(path);
       c.ini = ParseConfig(in);
     }
     c.valid = true;
     c.path = path;
-    c.exists = exists;
-    c.size = exists ? st.st_size : 0;
-    c.inode = exists ? st.st_ino : 0;
-    c.mtime = exists ? st.st_mtim : timespec{};
+    c.stamp = stamp;
     c.writes = writes;
   }
   return c.ini;
